@@ -1,0 +1,5 @@
+if(VR31K_SANITIZE)
+  message(STATUS "Sanitizers: ${VR31K_SANITIZE}")
+  add_compile_options(-fsanitize=${VR31K_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=${VR31K_SANITIZE})
+endif()

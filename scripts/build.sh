@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Configures (once) and builds one configuration into build/NAME.
+#   scripts/build.sh release   optimised, warnings as errors
+#   scripts/build.sh asan      AddressSanitizer + UndefinedBehaviorSanitizer
+#   scripts/build.sh tsan      ThreadSanitizer, core and tests only (Qt is not instrumented)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+name=${1:-release}
+case "$name" in
+  release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  asan)    flags=(-DCMAKE_BUILD_TYPE=Debug -DVR31K_SANITIZE=address,undefined -DVR31K_BUILD_BENCH=OFF) ;;
+  tsan)    flags=(-DCMAKE_BUILD_TYPE=Debug -DVR31K_SANITIZE=thread -DVR31K_BUILD_BENCH=OFF -DVR31K_BUILD_GUI=OFF) ;;
+  *) echo "build.sh: unknown configuration '$name'" >&2; exit 2 ;;
+esac
+dir="$root/build/$name"
+if [ ! -f "$dir/build.ninja" ]; then
+  cmake -S "$root" -B "$dir" -G Ninja -DVR31K_WERROR=ON "${flags[@]}" >/dev/null
+fi
+ninja -C "$dir" ${NINJA_FLAGS:-}

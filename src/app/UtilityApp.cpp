@@ -1,0 +1,87 @@
+#include "app/UtilityApp.h"
+
+#include "app/CommandLine.h"
+#include "app/GuestCheck.h"
+#include "app/StringIds.h"
+#include "platform/FileSystem.h"
+#include "platform/InstanceChannel.h"
+
+#include <cstdio>
+
+namespace vr31k {
+
+StartupEnvironment StartupEnvironment::FromProcess(int argc, char** argv) {
+    StartupEnvironment env;
+    for (int i = 1; i < argc; ++i) env.args.emplace_back(argv[i]);
+    env.lockDir = DefaultLockDir();
+    env.dataFolder = DefaultDataFolder();
+    env.user = CurrentUserIdentity();
+    env.os = CurrentOsVersionRecord();
+    return env;
+}
+
+CUtilityApp::CUtilityApp(StartupEnvironment env)
+    : m_env(std::move(env)), m_lock(m_env.lockDir), m_settings(std::string()) {}
+
+CUtilityApp::~CUtilityApp() { ExitInstance(); }
+
+bool CUtilityApp::InitInstance(IAppUi& ui) {
+    // One instance per machine.
+    switch (m_lock.Acquire(m_env.startupWait)) {
+    case InstanceLockResult::First:
+        m_lockHeld = true;
+        break;
+    case InstanceLockResult::RunningSameUser:
+        if (SendInstanceMessage(m_lock.OwnSocketPath(), {kMsgTrayNotify, 1, kMouseLeftButtonUp})) {
+            return false;  // the running instance shows its window; we leave silently
+        }
+        [[fallthrough]];  // its window cannot be reached: as good as another user's
+    case InstanceLockResult::RunningOtherUser:
+        ui.ShowMessage(ids::IDS_MULTIUSER_CAPTION, ids::IDS_MULTIUSER_TEXT, MessageIcon::Warning);
+        return false;
+    case InstanceLockResult::TimedOut:
+    case InstanceLockResult::Failed:
+        return false;
+    }
+
+    // The data folder and its files. A folder that cannot be created does not stop
+    // start-up: each file's owner reports its own failure later.
+    m_paths = MakeDataPaths(m_env.dataFolder);
+    m_settings = CSettingsStore(m_paths.settings);
+    if (EnsureSharedFolder(m_paths.folder) == FolderResult::Failed) {
+        std::fprintf(stderr, "vr31k-utility: cannot create the data folder %s\n", m_paths.folder.c_str());
+    }
+
+    m_utility = m_settings.ReadUtility();
+
+    CUtilityCommandLineInfo commandLine;
+    commandLine.Parse(m_env.args);
+    m_autoStartLaunch = commandLine.AutoStartLaunch();
+    if (m_autoStartLaunch && m_utility.autoStart == 0) return false;
+
+    if (IsGuestUser(m_env.user)) {
+        ui.ShowMessage(ids::IDS_GUEST_CAPTION, ids::IDS_GUEST_TEXT, MessageIcon::Error);
+        return false;
+    }
+    if (OsVersionClassOf(m_env.os) < kOsClassMinimum) {
+        ui.ShowMessage(ids::IDS_OS_CAPTION, ids::IDS_OS_TEXT, MessageIcon::Error);
+        return false;
+    }
+
+    // The charge controller, the history database and the port lookup join here.
+
+    m_portName = m_settings.ReadPortName();
+
+    return ui.CreateMainWindow(*this);
+}
+
+void CUtilityApp::MainWindowReady() {
+    if (m_lockHeld) m_lock.FinishStartup();
+}
+
+void CUtilityApp::ExitInstance() {
+    m_lock.Close();
+    m_lockHeld = false;
+}
+
+}  // namespace vr31k

@@ -1,0 +1,62 @@
+#pragma once
+// Conventions every vr31kctl command follows:
+//  - exit status 0 success, 1 the operation failed, 2 usage error;
+//  - with --json exactly one JSON object on stdout; a failure prints
+//    {"error": {"code": N, "name": "...", "message": "..."}}, the message being the
+//    text the desktop program would show, where there is one;
+//  - without --json the same content as "key: value" lines.
+#include "app/DataFolder.h"
+#include "app/SettingsStore.h"
+#include "cli/CliArgs.h"
+#include "cli/Json.h"
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vr31k::cli {
+
+enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+class CliContext {
+public:
+    CliContext(std::string dataFolder, std::optional<std::string> port, bool json,
+               std::ostream& out, std::ostream& err);
+
+    const DataPaths& Paths() const { return m_paths; }
+    CSettingsStore Settings() const { return CSettingsStore(m_paths.settings); }
+    // --port when given (empty otherwise): the card commands add PortName and the lookup.
+    const std::optional<std::string>& PortOption() const { return m_port; }
+    bool Json() const { return m_json; }
+    std::ostream& Out() { return m_out; }
+    std::ostream& Err() { return m_err; }
+
+    // Prints the command's one result object; returns kExitOk.
+    int Print(const CJson& result);
+    // Prints the result object of an operation that did not succeed; returns kExitFailed.
+    int PrintFailed(const CJson& result);
+    // Prints the error object; returns kExitFailed.
+    int Fail(int code, std::string_view name, std::string_view message);
+    // Fail() with a string-table message (caption + text ids of a message box).
+    int FailWithMessage(int code, std::string_view name, int textId);
+
+private:
+    DataPaths m_paths;
+    std::optional<std::string> m_port;
+    bool m_json;
+    std::ostream& m_out;
+    std::ostream& m_err;
+};
+
+struct CommandGroup {
+    std::string_view name;     // first word of the command
+    std::string_view summary;  // one line for the general help
+    std::string_view help;     // the group's full help text
+    int (*run)(CliContext& context, CArgs& args);
+};
+
+// One accessor per group, listed in CliMain.cpp.
+const CommandGroup& SettingsCommands();
+
+}  // namespace vr31k::cli

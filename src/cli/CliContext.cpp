@@ -1,0 +1,42 @@
+#include "app/StringTable.h"
+#include "cli/CliCommand.h"
+
+#include <ostream>
+
+namespace vr31k::cli {
+
+CliContext::CliContext(std::string dataFolder, std::optional<std::string> port, bool json,
+                       std::ostream& out, std::ostream& err)
+    : m_paths(MakeDataPaths(std::move(dataFolder))), m_port(std::move(port)), m_json(json), m_out(out), m_err(err) {}
+
+int CliContext::Print(const CJson& result) {
+    if (m_json) m_out << result.Dump() << '\n';
+    else m_out << result.DumpText();
+    m_out.flush();
+    return kExitOk;
+}
+
+int CliContext::PrintFailed(const CJson& result) {
+    Print(result);
+    return kExitFailed;
+}
+
+int CliContext::Fail(int code, std::string_view name, std::string_view message) {
+    if (m_json) {
+        CJson error = CJson::MakeObject();
+        error.Set("code", code).Set("name", name).Set("message", message);
+        m_out << CJson::MakeObject().Set("error", std::move(error)).Dump() << '\n';
+        m_out.flush();
+    } else {
+        m_err << "vr31kctl: " << message;
+        if (!name.empty()) m_err << " (" << name << ", " << code << ")";
+        m_err << '\n';
+    }
+    return kExitFailed;
+}
+
+int CliContext::FailWithMessage(int code, std::string_view name, int textId) {
+    return Fail(code, name, LoadString(textId));
+}
+
+}  // namespace vr31k::cli

@@ -1,0 +1,147 @@
+#include "cli/Json.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace vr31k::cli {
+
+CJson& CJson::Set(std::string key, CJson value) {
+    auto& object = std::get<Object>(m_value);
+    for (auto& [k, v] : object) {
+        if (k == key) {
+            v = std::move(value);
+            return *this;
+        }
+    }
+    object.emplace_back(std::move(key), std::move(value));
+    return *this;
+}
+
+CJson& CJson::Push(CJson value) {
+    std::get<Array>(m_value).push_back(std::move(value));
+    return *this;
+}
+
+const CJson* CJson::Find(std::string_view key) const {
+    if (const auto* object = std::get_if<Object>(&m_value)) {
+        for (const auto& [k, v] : *object) {
+            if (k == key) return &v;
+        }
+    }
+    return nullptr;
+}
+
+std::string JsonQuote(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (u < 0x20) {
+                char buffer[8];
+                std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
+                out += buffer;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+namespace {
+std::string NumberText(double v) {
+    if (!std::isfinite(v)) return "null";
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+    std::string text(buffer, ec == std::errc() ? end : buffer);
+    // Keep reals recognisable as reals (-1.0 rather than -1).
+    if (text.find_first_of(".eE") == std::string::npos) text += ".0";
+    return text;
+}
+}  // namespace
+
+void CJson::DumpTo(std::string& out) const {
+    std::visit(
+        [&](const auto& v) {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::nullptr_t>) out += "null";
+            else if constexpr (std::is_same_v<T, bool>) out += v ? "true" : "false";
+            else if constexpr (std::is_same_v<T, int64_t> || std::is_same_v<T, uint64_t>) out += std::to_string(v);
+            else if constexpr (std::is_same_v<T, double>) out += NumberText(v);
+            else if constexpr (std::is_same_v<T, std::string>) out += JsonQuote(v);
+            else if constexpr (std::is_same_v<T, Array>) {
+                out += '[';
+                for (size_t i = 0; i < v.size(); ++i) {
+                    if (i) out += ", ";
+                    v[i].DumpTo(out);
+                }
+                out += ']';
+            } else {
+                out += '{';
+                for (size_t i = 0; i < v.size(); ++i) {
+                    if (i) out += ", ";
+                    out += JsonQuote(v[i].first);
+                    out += ": ";
+                    v[i].second.DumpTo(out);
+                }
+                out += '}';
+            }
+        },
+        m_value);
+}
+
+std::string CJson::Dump() const {
+    std::string out;
+    DumpTo(out);
+    return out;
+}
+
+void CJson::DumpTextTo(std::string& out, int indent) const {
+    const std::string pad(static_cast<size_t>(indent) * 2, ' ');
+    const auto scalarText = [](const CJson& j) {
+        if (const auto* s = std::get_if<std::string>(&j.m_value)) return *s;
+        if (std::holds_alternative<std::nullptr_t>(j.m_value)) return std::string("-");
+        return j.Dump();
+    };
+    const auto isScalar = [](const CJson& j) {
+        return !std::holds_alternative<Array>(j.m_value) && !std::holds_alternative<Object>(j.m_value);
+    };
+    if (const auto* object = std::get_if<Object>(&m_value)) {
+        for (const auto& [k, v] : *object) {
+            if (isScalar(v)) {
+                out += pad + k + ": " + scalarText(v) + "\n";
+            } else {
+                out += pad + k + ":\n";
+                v.DumpTextTo(out, indent + 1);
+            }
+        }
+    } else if (const auto* array = std::get_if<Array>(&m_value)) {
+        for (size_t i = 0; i < array->size(); ++i) {
+            const CJson& v = (*array)[i];
+            if (isScalar(v)) {
+                out += pad + "- " + scalarText(v) + "\n";
+            } else {
+                out += pad + "-\n";
+                v.DumpTextTo(out, indent + 1);
+            }
+        }
+    } else {
+        out += pad + scalarText(*this) + "\n";
+    }
+}
+
+std::string CJson::DumpText() const {
+    std::string out;
+    DumpTextTo(out, 0);
+    return out;
+}
+
+}  // namespace vr31k::cli

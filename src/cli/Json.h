@@ -1,0 +1,56 @@
+#pragma once
+// A small JSON value for the command line's output: objects keep their keys in the
+// order they were added, so the output reads in the order the documentation lists.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace vr31k::cli {
+
+class CJson {
+public:
+    using Array = std::vector<CJson>;
+    using Object = std::vector<std::pair<std::string, CJson>>;
+
+    CJson() : m_value(nullptr) {}
+    CJson(std::nullptr_t) : m_value(nullptr) {}
+    CJson(bool b) : m_value(b) {}
+    CJson(int v) : m_value(static_cast<int64_t>(v)) {}
+    CJson(long v) : m_value(static_cast<int64_t>(v)) {}
+    CJson(long long v) : m_value(static_cast<int64_t>(v)) {}
+    CJson(unsigned v) : m_value(static_cast<int64_t>(v)) {}
+    CJson(unsigned long v) : m_value(static_cast<uint64_t>(v)) {}
+    CJson(unsigned long long v) : m_value(static_cast<uint64_t>(v)) {}
+    CJson(double v) : m_value(v) {}
+    CJson(const char* s) : m_value(std::string(s)) {}
+    CJson(std::string s) : m_value(std::move(s)) {}
+    CJson(std::string_view s) : m_value(std::string(s)) {}
+    CJson(Array a) : m_value(std::move(a)) {}
+
+    static CJson MakeObject() { CJson j; j.m_value = Object{}; return j; }
+    static CJson MakeArray() { CJson j; j.m_value = Array{}; return j; }
+
+    // On an object: adds (or replaces) a key. Returns *this for chaining.
+    CJson& Set(std::string key, CJson value);
+    // On an array: appends.
+    CJson& Push(CJson value);
+    const CJson* Find(std::string_view key) const;
+
+    // Compact JSON text on one line.
+    std::string Dump() const;
+    // The same content for people: "key: value" lines, nested values indented.
+    std::string DumpText() const;
+
+private:
+    void DumpTo(std::string& out) const;
+    void DumpTextTo(std::string& out, int indent) const;
+    std::variant<std::nullptr_t, bool, int64_t, uint64_t, double, std::string, Array, Object> m_value;
+};
+
+std::string JsonQuote(std::string_view text);
+
+}  // namespace vr31k::cli

@@ -1,0 +1,111 @@
+// vr31kctl settings show | set-utility
+#include "app/UtilitySettingsRules.h"
+#include "cli/CliCommand.h"
+
+#include <cstring>
+
+namespace vr31k::cli {
+
+namespace {
+
+constexpr std::string_view kHelp =
+    "usage: vr31kctl [--json] [--data-dir DIR] settings show\n"
+    "       vr31kctl [--json] [--data-dir DIR] settings set-utility [--auto-start 0|1]\n"
+    "            [--iconized-start 0|1] [--card-rising 0|1] [--oneshot 0|1] [--oneshot-time N]\n"
+    "\n"
+    "show         prints the three sections of VR31KUTL.ini as the utility reads them,\n"
+    "             defaults filled in for absent or unreadable values.\n"
+    "set-utility  changes the utility's own settings (UTL_CONFIG) and writes the section.\n"
+    "             --auto-start     start the utility when the desktop session starts\n"
+    "             --iconized-start start hidden in the tray\n"
+    "             --card-rising    come to the front when the card is inserted\n"
+    "             --oneshot        1: one-click signal display, 0: continuous display\n"
+    "             --oneshot-time   seconds the one-click display stays on (10 to 60)\n";
+
+CJson UtilityJson(const UtilitySettings& s, const std::string& portName) {
+    CJson j = CJson::MakeObject();
+    j.Set("AutoStart", s.autoStart)
+        .Set("IconizedStart", s.iconizedStart)
+        .Set("CardDtctRising", s.cardDtctRising)
+        .Set("AntDispOneshot", s.antDispOneshot)
+        .Set("AntDispOneshotTime", s.antDispOneshotTime)
+        .Set("SolvaneMode", s.solvaneMode)
+        .Set("PortName", portName);
+    return j;
+}
+
+CJson DialupJson(const DialupSettings& s) {
+    CJson j = CJson::MakeObject();
+    j.Set("ChargeType", s.chargeType)
+        .Set("FreePackets", s.freePackets)
+        .Set("FreeCall1", s.freeCall1)
+        .Set("PacketCharge2", s.packetCharge2)
+        .Set("MaxCharge2", s.maxCharge2)
+        .Set("PacketSize", s.packetSize)
+        .Set("NoticeCharge", s.noticeCharge)
+        .Set("NoticeRatio", s.noticeRatio)
+        .Set("ChargeDay", s.chargeDay)
+        .Set("EntryIndex", s.entryIndex);
+    return j;
+}
+
+CJson GuiJson(const HistoryListSettings& s) {
+    CJson j = CJson::MakeObject();
+    j.Set("HistoryListCx", s.cx)
+        .Set("HistoryListCy", s.cy)
+        .Set("HistoryListMx", s.maximized)
+        .Set("HistoryListSortColumn", s.sortColumn)
+        .Set("HistoryListSortMode", s.sortMode);
+    return j;
+}
+
+int Show(CliContext& context, CArgs& args) {
+    args.Finish();
+    const CSettingsStore store = context.Settings();
+    CJson result = CJson::MakeObject();
+    result.Set(kUtilitySection, UtilityJson(store.ReadUtility(), store.ReadPortName()))
+        .Set(kDialupSection, DialupJson(store.ReadDialup()))
+        .Set(kGuiSection, GuiJson(store.ReadHistoryList()));
+    return context.Print(result);
+}
+
+int SetUtility(CliContext& context, CArgs& args) {
+    const CSettingsStore store = context.Settings();
+    UtilitySettings s = store.ReadUtility();
+    const auto onOff = [&](std::string_view name, int32_t& field) {
+        if (auto v = args.Option(name)) field = static_cast<int32_t>(CArgs::ToInteger(*v, name, 0, 1));
+    };
+    onOff("--auto-start", s.autoStart);
+    onOff("--iconized-start", s.iconizedStart);
+    onOff("--card-rising", s.cardDtctRising);
+    onOff("--oneshot", s.antDispOneshot);
+    const auto time = args.Option("--oneshot-time");
+    args.Finish();
+    if (time) {
+        const FieldCheck check = CheckOneshotTime(*time);
+        if (!check.ok) return context.Fail(check.textId, "invalid-value", check.text);
+        s.antDispOneshotTime = check.value;
+    }
+    if (const int error = store.WriteUtility(s); error != 0) {
+        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + std::strerror(error));
+    }
+    CJson result = CJson::MakeObject();
+    result.Set(kUtilitySection, UtilityJson(store.ReadUtility(), store.ReadPortName()));
+    return context.Print(result);
+}
+
+int Run(CliContext& context, CArgs& args) {
+    const std::string sub = args.Require("settings command (show or set-utility)");
+    if (sub == "show") return Show(context, args);
+    if (sub == "set-utility") return SetUtility(context, args);
+    throw UsageError("unknown settings command '" + sub + "'");
+}
+
+}  // namespace
+
+const CommandGroup& SettingsCommands() {
+    static const CommandGroup group{"settings", "show the settings file; change the utility settings", kHelp, Run};
+    return group;
+}
+
+}  // namespace vr31k::cli

@@ -1,0 +1,28 @@
+#pragma once
+// Small file-system helpers the core needs, kept apart from the Linux calls behind them.
+#include <cstddef>
+#include <string>
+#include <sys/types.h>
+
+namespace vr31k {
+
+struct FileStatus {
+    bool exists = false;
+    bool writable = false;  // by this process
+    mode_t mode = 0;        // permission bits
+};
+
+FileStatus StatFile(const std::string& path);
+// Reads at most `maxBytes`; false when the file is absent, unreadable or larger.
+bool ReadWholeFile(const std::string& path, size_t maxBytes, std::string& out);
+// The folder part of a path, without a trailing slash ("." for a bare name).
+std::string ParentFolder(const std::string& path);
+bool FolderExists(const std::string& path);
+
+enum class FolderResult { Existed, Created, Failed };
+// Creates `path` with its missing parents. A folder created here is opened to every
+// local user (read, write, enter: 0777 regardless of umask); an existing folder is
+// never touched.
+FolderResult EnsureSharedFolder(const std::string& path);
+
+}  // namespace vr31k

@@ -1,0 +1,222 @@
+// The start-up rules, driven with a scripted face: one instance per machine, the data
+// folder, the AutoStart switch, guests and old systems refused.
+#include "app/StringIds.h"
+#include "app/UtilityApp.h"
+#include "platform/InstanceChannel.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace vr31k;
+using vr31k::test::TempDir;
+using vr31k::test::WriteFile;
+
+namespace {
+
+struct ScriptedUi : IAppUi {
+    std::vector<std::pair<int, int>> messages;
+    int windowsCreated = 0;
+    bool readyAtOnce = true;
+    void ShowMessage(int caption, int text, MessageIcon) override { messages.emplace_back(caption, text); }
+    bool CreateMainWindow(CUtilityApp& app) override {
+        ++windowsCreated;
+        if (readyAtOnce) app.MainWindowReady();
+        return true;
+    }
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    TempDir lockDir;
+    TempDir dataRoot;
+    std::string dataFolder = dataRoot.File("data");
+
+    StartupEnvironment Env(std::vector<std::string> args = {}) {
+        StartupEnvironment env;
+        env.args = std::move(args);
+        env.lockDir = lockDir.Path();
+        env.dataFolder = dataFolder;
+        env.user = UserIdentity{"alice", std::vector<std::string>{"users"}};
+        env.os = CurrentOsVersionRecord();
+        env.startupWait = std::chrono::milliseconds(3000);
+        return env;
+    }
+};
+
+TEST_F(StartupTest, FirstStartCreatesASharedDataFolderAndTheWindow) {
+    ScriptedUi ui;
+    CUtilityApp app(Env());
+    ASSERT_TRUE(app.InitInstance(ui));
+    EXPECT_EQ(ui.windowsCreated, 1);
+    EXPECT_TRUE(ui.messages.empty());
+    struct stat st {};
+    ASSERT_EQ(stat(dataFolder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0777u);
+    EXPECT_EQ(app.Paths().settings, dataFolder + "/VR31KUTL.ini");
+    EXPECT_EQ(app.Paths().history, dataFolder + "/VR31KUTL.mdb");
+    EXPECT_EQ(app.Paths().phonebook, dataFolder + "/VR31KUTL.pbk");
+    EXPECT_EQ(app.Paths().credentials, dataFolder + "/VR31KUTL.dat");
+    EXPECT_NE(access(app.Paths().settings.c_str(), F_OK), 0) << "reading must not create the file";
+}
+
+TEST_F(StartupTest, ExistingFolderIsNotTouchedAndPortNameSkipsTheLookup) {
+    mkdir(dataFolder.c_str(), 0750);
+    WriteFile(dataFolder + "/VR31KUTL.ini", "[UTL_CONFIG]\nPortName=/dev/ttyACM7\nIconizedStart=1\n");
+    ScriptedUi ui;
+    CUtilityApp app(Env());
+    ASSERT_TRUE(app.InitInstance(ui));
+    struct stat st {};
+    stat(dataFolder.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0750u);
+    EXPECT_EQ(app.PortName(), "/dev/ttyACM7");
+    EXPECT_EQ(app.Utility().iconizedStart, 1);
+}
+
+TEST_F(StartupTest, AutoStartSwitch) {
+    mkdir(dataFolder.c_str(), 0755);
+    WriteFile(dataFolder + "/VR31KUTL.ini", "[UTL_CONFIG]\nAutoStart=0\n");
+    for (const char* sw : {"/AutoStart", "-AutoStart"}) {
+        ScriptedUi ui;
+        CUtilityApp app(Env({sw}));
+        EXPECT_FALSE(app.InitInstance(ui)) << sw;
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_EQ(ui.windowsCreated, 0);
+    }
+    {
+        ScriptedUi ui;  // another letter case is not the switch
+        CUtilityApp app(Env({"/autostart"}));
+        EXPECT_TRUE(app.InitInstance(ui));
+        EXPECT_FALSE(app.AutoStartLaunch());
+    }
+    WriteFile(dataFolder + "/VR31KUTL.ini", "[UTL_CONFIG]\nAutoStart=1\n");
+    ScriptedUi ui;
+    CUtilityApp app(Env({"/AutoStart"}));
+    EXPECT_TRUE(app.InitInstance(ui));
+    EXPECT_TRUE(app.AutoStartLaunch());
+}
+
+TEST_F(StartupTest, GuestsAndOldSystemsAreRefused) {
+    {
+        StartupEnvironment env = Env();
+        env.user = UserIdentity{"bob", std::vector<std::string>{"staff", "GUESTS"}};
+        ScriptedUi ui;
+        CUtilityApp app(env);
+        EXPECT_FALSE(app.InitInstance(ui));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0], std::make_pair(ids::IDS_GUEST_CAPTION, ids::IDS_GUEST_TEXT));
+    }
+    {
+        StartupEnvironment env = Env();
+        env.os = OsVersionRecord{OsPlatform::NT, 4, 0, ""};
+        ScriptedUi ui;
+        CUtilityApp app(env);
+        EXPECT_FALSE(app.InitInstance(ui));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0], std::make_pair(ids::IDS_OS_CAPTION, ids::IDS_OS_TEXT));
+    }
+}
+
+TEST_F(StartupTest, SecondStartRestoresTheFirstAndLeavesSilently) {
+    ScriptedUi firstUi;
+    CUtilityApp first(Env());
+    ASSERT_TRUE(first.InitInstance(firstUi));
+    CInstanceServer server;
+    ASSERT_TRUE(server.Listen(first.InstanceSocketPath()));
+
+    ScriptedUi secondUi;
+    CUtilityApp second(Env());
+    EXPECT_FALSE(second.InitInstance(secondUi));
+    EXPECT_TRUE(secondUi.messages.empty());
+    EXPECT_EQ(secondUi.windowsCreated, 0);
+    const auto messages = server.TakeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], (InstanceMessage{kMsgTrayNotify, 1, kMouseLeftButtonUp}));
+}
+
+TEST_F(StartupTest, UnreachableRunningInstanceIsAnotherUsers) {
+    ScriptedUi firstUi;
+    CUtilityApp first(Env());
+    ASSERT_TRUE(first.InitInstance(firstUi));  // no socket: its window cannot be reached
+    ScriptedUi secondUi;
+    CUtilityApp second(Env());
+    EXPECT_FALSE(second.InitInstance(secondUi));
+    ASSERT_EQ(secondUi.messages.size(), 1u);
+    EXPECT_EQ(secondUi.messages[0], std::make_pair(ids::IDS_MULTIUSER_CAPTION, ids::IDS_MULTIUSER_TEXT));
+
+    // A lock whose holder record names another user.
+    first.ExitInstance();
+    CInstanceLock other(lockDir.Path());
+    ASSERT_EQ(other.Acquire(std::chrono::milliseconds(0)), InstanceLockResult::First);
+    WriteFile(other.LockPath(), "1 " + std::to_string(getuid() + 1) + "\n");
+    other.FinishStartup();
+    CInstanceLock probe(lockDir.Path());
+    EXPECT_EQ(probe.Acquire(std::chrono::milliseconds(1000)), InstanceLockResult::RunningOtherUser);
+}
+
+TEST_F(StartupTest, StaleLockOfACrashedInstanceDoesNotBlock) {
+    const pid_t child = fork();
+    if (child == 0) {
+        CInstanceLock lock(lockDir.Path());
+        _exit(lock.Acquire(std::chrono::milliseconds(0)) == InstanceLockResult::First ? 0 : 1);
+        // exits holding the lock: the kernel drops it, as for a crash
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ScriptedUi ui;
+    CUtilityApp app(Env());
+    EXPECT_TRUE(app.InitInstance(ui));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(StartupTest, SecondStartWaitsForTheFirstToFinishStarting) {
+    ScriptedUi firstUi;
+    firstUi.readyAtOnce = false;  // window not ready yet
+    CUtilityApp first(Env());
+    ASSERT_TRUE(first.InitInstance(firstUi));
+    CInstanceServer server;
+    ASSERT_TRUE(server.Listen(first.InstanceSocketPath()));
+
+    const auto started = std::chrono::steady_clock::now();
+    std::thread finisher([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        first.MainWindowReady();
+    });
+    ScriptedUi secondUi;
+    CUtilityApp second(Env());
+    EXPECT_FALSE(second.InitInstance(secondUi));
+    finisher.join();
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(250));
+    EXPECT_TRUE(secondUi.messages.empty());
+    EXPECT_EQ(server.TakeMessages().size(), 1u);
+}
+
+TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSilent) {
+    ScriptedUi firstUi;
+    firstUi.readyAtOnce = false;
+    CUtilityApp first(Env());
+    ASSERT_TRUE(first.InitInstance(firstUi));
+    StartupEnvironment env = Env();
+    env.startupWait = std::chrono::milliseconds(200);
+    ScriptedUi secondUi;
+    CUtilityApp second(env);
+    EXPECT_FALSE(second.InitInstance(secondUi));
+    EXPECT_TRUE(secondUi.messages.empty());
+}
+
+TEST(InstanceMessage, ParsesOnlyWellFormedLines) {
+    EXPECT_EQ(ParseInstanceMessage("0x8064 1 0x202"), (InstanceMessage{0x8064, 1, 0x202}));
+    EXPECT_EQ(ParseInstanceMessage(FormatInstanceMessage({0x8067, 0, 0})), (InstanceMessage{0x8067, 0, 0}));
+    EXPECT_EQ(ParseInstanceMessage(""), std::nullopt);
+    EXPECT_EQ(ParseInstanceMessage("0x8064 1"), std::nullopt);
+    EXPECT_EQ(ParseInstanceMessage("0x8064 1 0x202 9"), std::nullopt);
+    EXPECT_EQ(ParseInstanceMessage("hello 1 2"), std::nullopt);
+    EXPECT_EQ(ParseInstanceMessage("0x18064 1 2"), std::nullopt);
+}
+
+}  // namespace
