@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QSocketNotifier>
 
-Q_LOGGING_CATEGORY(lcMainWindow, "vr31k.mainwnd")
+// Quiet unless asked for (QT_LOGGING_RULES="vr31k.*.info=true").
+Q_LOGGING_CATEGORY(lcMainWindow, "vr31k.mainwnd", QtWarningMsg)
 
 namespace vr31k {
 
