@@ -1,0 +1,98 @@
+// vr31kctl: the utility's work from a terminal, with the same logic the window uses.
+#include "app/DataFolder.h"
+#include "cli/CliCommand.h"
+#include "cli/CliRunner.h"
+
+#include <ostream>
+
+namespace vr31k::cli {
+namespace {
+
+// Every command group, in the order the help lists them.
+const CommandGroup& (*const kGroups[])() = {
+    SettingsCommands,
+};
+
+constexpr std::string_view kUsage =
+    "usage: vr31kctl [--data-dir DIR] [--port PORT] [--json] COMMAND [ARGS...]\n"
+    "       vr31kctl COMMAND --help\n"
+    "\n"
+    "Options:\n"
+    "  --data-dir DIR  the data folder (default: $VR31K_DATA_DIR, else /var/lib/vr31k-utility/)\n"
+    "  --port PORT     the card's serial port (default: PortName of the settings, else the\n"
+    "                  card lookup)\n"
+    "  --json          print exactly one JSON object on standard output\n"
+    "  --version       print the version\n"
+    "\n"
+    "Exit status: 0 done, 1 the operation failed, 2 the command line was wrong.\n"
+    "\n"
+    "Commands:\n";
+
+void PrintUsage(std::ostream& out) {
+    out << kUsage;
+    for (auto group : kGroups) {
+        const CommandGroup& g = group();
+        std::string name(g.name);
+        name.resize(12, ' ');
+        out << "  " << name << g.summary << '\n';
+    }
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    // Global options come before the command word.
+    std::optional<std::string> dataDir, port;
+    bool json = false;
+    size_t i = 0;
+    try {
+        for (; i < words.size(); ++i) {
+            const std::string& w = words[i];
+            const auto value = [&](std::string_view name) {
+                if (w.size() > name.size() && w[name.size()] == '=') return w.substr(name.size() + 1);
+                if (i + 1 >= words.size()) throw UsageError(std::string(name) + " needs a value");
+                return words[++i];
+            };
+            if (w == "--json") json = true;
+            else if (w == "--data-dir" || w.rfind("--data-dir=", 0) == 0) dataDir = value("--data-dir");
+            else if (w == "--port" || w.rfind("--port=", 0) == 0) port = value("--port");
+            else if (w == "--help" || w == "-h") { PrintUsage(out); return kExitOk; }
+            else if (w == "--version") { out << "vr31kctl " VR31K_VERSION "\n"; return kExitOk; }
+            else if (w.size() > 1 && w[0] == '-') throw UsageError("unknown option '" + w + "'");
+            else break;
+        }
+        if (i >= words.size()) throw UsageError("missing command");
+    } catch (const UsageError& e) {
+        err << "vr31kctl: " << e.what() << "\n\n";
+        PrintUsage(err);
+        if (json) CliContext(std::string(), std::nullopt, true, out, err).Fail(kExitUsage, "usage", e.what());
+        return kExitUsage;
+    }
+
+    const std::string command = words[i];
+    const CommandGroup* found = nullptr;
+    for (auto group : kGroups) {
+        if (group().name == command) found = &group();
+    }
+    CliContext context(dataDir.value_or(DefaultDataFolder()), port, json, out, err);
+    if (found == nullptr) {
+        err << "vr31kctl: unknown command '" << command << "'\n\n";
+        PrintUsage(err);
+        if (json) context.Fail(kExitUsage, "usage", "unknown command '" + command + "'");
+        return kExitUsage;
+    }
+    CArgs args(std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(i) + 1, words.end()));
+    try {
+        if (args.WantsHelp()) {
+            out << found->help;
+            return kExitOk;
+        }
+        return found->run(context, args);
+    } catch (const UsageError& e) {
+        err << "vr31kctl " << command << ": " << e.what() << "\n\n" << found->help;
+        if (json) context.Fail(kExitUsage, "usage", e.what());
+        return kExitUsage;
+    }
+}
+
+}  // namespace vr31k::cli

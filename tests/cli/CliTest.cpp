@@ -1,0 +1,129 @@
+// vr31kctl's conventions (exit status, one JSON object, error object) and the
+// settings commands, run in-process.
+#include "app/SettingsStore.h"
+#include "cli/CliArgs.h"
+#include "cli/CliRunner.h"
+#include "cli/Json.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <unistd.h>
+
+using namespace vr31k;
+using namespace vr31k::cli;
+using vr31k::test::TempDir;
+using vr31k::test::WriteFile;
+
+namespace {
+
+struct CtlResult {
+    int status;
+    std::string out, err;
+};
+
+CtlResult Ctl(std::vector<std::string> words) {
+    std::ostringstream out, err;
+    const int status = RunCli(words, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class SettingsCommandTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    CtlResult Ctl(std::vector<std::string> words) {
+        words.insert(words.begin(), {"--data-dir", dir.Path()});
+        return ::Ctl(std::move(words));
+    }
+};
+
+TEST_F(SettingsCommandTest, ShowPrintsDefaultsWithTheKeyNames) {
+    const CtlResult r = Ctl({"--json", "settings", "show"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"UTL_CONFIG\": {\"AutoStart\": 1, \"IconizedStart\": 0, \"CardDtctRising\": 1, "
+              "\"AntDispOneshot\": 1, \"AntDispOneshotTime\": 10, \"SolvaneMode\": 0, \"PortName\": \"\"}, "
+              "\"DUP_CONFIG\": {\"ChargeType\": -1, \"FreePackets\": -1, \"FreeCall1\": -1, "
+              "\"PacketCharge2\": -1.0, \"MaxCharge2\": -1, \"PacketSize\": 128, \"NoticeCharge\": -1, "
+              "\"NoticeRatio\": -1, \"ChargeDay\": 32, \"EntryIndex\": 0}, "
+              "\"GUI_CONFIG\": {\"HistoryListCx\": 0, \"HistoryListCy\": 0, \"HistoryListMx\": 0, "
+              "\"HistoryListSortColumn\": -1, \"HistoryListSortMode\": 0}}\n");
+    EXPECT_EQ(access(dir.File("VR31KUTL.ini").c_str(), F_OK), -1) << "show must not create the file";
+    const CtlResult text = Ctl({"settings", "show"});
+    EXPECT_NE(text.out.find("UTL_CONFIG:\n  AutoStart: 1\n"), std::string::npos) << text.out;
+}
+
+TEST_F(SettingsCommandTest, SetUtilityValidatesLikeTheDialog) {
+    CtlResult r = Ctl({"--json", "settings", "set-utility", "--auto-start", "0", "--oneshot-time", "015"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    CSettingsStore store(dir.File("VR31KUTL.ini"));
+    EXPECT_EQ(store.ReadUtility().autoStart, 0);
+    EXPECT_EQ(store.ReadUtility().antDispOneshotTime, 15);
+
+    r = Ctl({"--json", "settings", "set-utility", "--oneshot-time", "5", "--auto-start", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out,
+              "{\"error\": {\"code\": 190, \"name\": \"invalid-value\", \"message\": "
+              "\"10 から 60 までの整数を入力してください。\"}}\n");
+    EXPECT_EQ(store.ReadUtility().autoStart, 0) << "a refused value changes nothing";
+
+    r = Ctl({"--json", "settings", "set-utility", "--oneshot-time=-10"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("\"code\": 188"), std::string::npos) << r.out;
+
+    r = Ctl({"settings", "set-utility", "--card-rising", "2"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--card-rising must be a whole number from 0 to 1"), std::string::npos) << r.err;
+}
+
+TEST(CliConventions, UsageErrorsExitTwoWithOneJsonObject) {
+    for (const auto& words : std::vector<std::vector<std::string>>{
+             {"--json"}, {"--json", "nosuch"}, {"--json", "--bogus", "settings"},
+             {"--json", "settings", "frobnicate"}, {"--json", "settings", "show", "extra"}, {"--json", "--data-dir"}}) {
+        const CtlResult r = Ctl(words);
+        EXPECT_EQ(r.status, 2) << words.back();
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+        EXPECT_EQ(r.out.rfind("{\"error\": {\"code\": 2, \"name\": \"usage\"", 0), 0u) << r.out;
+    }
+    const CtlResult help = Ctl({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("settings"), std::string::npos);
+    const CtlResult groupHelp = Ctl({"settings", "--help"});
+    EXPECT_EQ(groupHelp.status, 0);
+    EXPECT_NE(groupHelp.out.find("set-utility"), std::string::npos);
+}
+
+TEST(CliArgs, OptionsInAnyOrderThenPositionals) {
+    CArgs args({"--pin", "1234", "add", "--type=2", "--pin", "5678", "name", "--csv"});
+    EXPECT_TRUE(args.Flag("--csv"));
+    EXPECT_EQ(args.Option("--type"), "2");
+    EXPECT_EQ(args.Options("--pin"), (std::vector<std::string>{"1234", "5678"}));
+    EXPECT_EQ(args.Next(), "add");
+    EXPECT_EQ(args.Require("name"), "name");
+    EXPECT_NO_THROW(args.Finish());
+
+    CArgs pairs({"--puk", "1", "--new-pin", "2", "--puk", "3", "--new-pin", "4"});
+    const auto ordered = pairs.OptionsInOrder({"--puk", "--new-pin"});
+    ASSERT_EQ(ordered.size(), 4u);
+    EXPECT_EQ(ordered[2], std::make_pair(std::string("--puk"), std::string("3")));
+
+    CArgs twice({"--type", "1", "--type", "2"});
+    EXPECT_THROW(twice.Option("--type"), UsageError);
+    CArgs missing({"--type"});
+    EXPECT_THROW(missing.Option("--type"), UsageError);
+    CArgs leftover({"--what"});
+    EXPECT_THROW(leftover.Finish(), UsageError);
+    EXPECT_THROW(CArgs::ToInteger("12x", "n", 0, 100), UsageError);
+    EXPECT_EQ(CArgs::ToInteger("-5", "n", -10, 10), -5);
+}
+
+TEST(Json, EscapesAndKeepsKeyOrder) {
+    CJson j = CJson::MakeObject();
+    j.Set("z", "a\"b\\c\n\x01").Set("a", CJson::MakeArray().Push(1).Push(nullptr).Push(true)).Set("r", 2.0);
+    EXPECT_EQ(j.Dump(), "{\"z\": \"a\\\"b\\\\c\\n\\u0001\", \"a\": [1, null, true], \"r\": 2.0}");
+    EXPECT_EQ(CJson(18446744073709551615ULL).Dump(), "18446744073709551615");
+}
+
+}  // namespace
