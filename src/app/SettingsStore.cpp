@@ -33,7 +33,12 @@ enum class ModeRule { MakeWritable, Keep };
 int Update(const std::string& path, ModeRule rule, const std::function<void(CIniFile&)>& edit) {
     const FileStatus status = StatFile(path);
     if (rule == ModeRule::Keep && status.exists && !status.writable) return EACCES;
-    CIniFile ini = Load(path);
+    std::string text;
+    if (status.exists && !ReadWholeFile(path, kMaxSettingsBytes, text)) {
+        // Replacing a file we cannot read would lose whatever else it holds.
+        return EIO;
+    }
+    CIniFile ini = CIniFile::Parse(text);
     edit(ini);
     const std::string folder = ParentFolder(path);
     const mode_t mode =

@@ -1,9 +1,11 @@
 #pragma once
-// One running instance per machine, across all users. A lock file in a machine-wide
-// folder is held with flock(): exclusively while the instance starts up, shared once
-// its window exists. The kernel drops the lock when a holder dies, so a crashed
-// instance never blocks the next start. The holder writes "pid uid" into the file so
-// that a second start can tell whether the running instance is its own user's.
+// One running instance per machine, across all users. Two lock files in a machine-wide
+// folder, held with flock():
+//  - the instance lock, held by the running instance for its whole life; the holder
+//    writes "pid uid" into it so a second start can tell whose instance it is;
+//  - the start-up lock, held by a process from its start until its window exists (or
+//    it gives up), so a second start waits for the first one's window.
+// The kernel drops both when a holder dies: a crashed instance never blocks a start.
 #include <chrono>
 #include <string>
 #include <sys/types.h>
@@ -16,7 +18,7 @@ inline constexpr const char* kLockDirVariable = "VR31K_LOCK_DIR";
 std::string DefaultLockDir();
 
 enum class InstanceLockResult {
-    First,             // this process is the instance; the lock is held exclusively
+    First,             // this process is the instance; both locks are held
     RunningSameUser,   // an instance of this user runs and has finished starting
     RunningOtherUser,  // an instance of another user runs (or its user is unknown)
     TimedOut,          // the running instance did not finish starting in time
@@ -41,11 +43,13 @@ public:
     std::string OwnSocketPath() const;
 
 private:
-    bool TryExclusive();
+    bool TryInstanceLock();
     InstanceLockResult Holder() const;
     std::string m_dir;
     std::string m_lockPath;
+    std::string m_startupPath;
     int m_fd = -1;
+    int m_startupFd = -1;
 };
 
 }  // namespace vr31k

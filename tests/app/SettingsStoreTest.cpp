@@ -236,3 +236,16 @@ TEST_F(SettingsStoreTest, InterruptedWritesLeaveTheOldFileIntact) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
+    // Larger than any settings file: reads as defaults, and a write must not drop it.
+    const std::string huge = "[OTHER]\nData=" + std::string(2 << 20, 'x') + "\n";
+    WriteFile(path, huge);
+    EXPECT_EQ(store.ReadUtility(), UtilitySettings{});
+    EXPECT_NE(store.WriteUtility(UtilitySettings{}), 0);
+    EXPECT_EQ(ReadFile(path).size(), huge.size());
+}
+
+}  // namespace

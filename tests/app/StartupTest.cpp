@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -207,6 +209,44 @@ TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSilent) {
     CUtilityApp second(env);
     EXPECT_FALSE(second.InitInstance(secondUi));
     EXPECT_TRUE(secondUi.messages.empty());
+}
+
+// Many starts at once: exactly one becomes the instance, every other one waits for its
+// window and finds it running.
+TEST_F(StartupTest, SimultaneousStartsYieldOneInstance) {
+    constexpr int kStarts = 6;
+    int results[2];
+    ASSERT_EQ(pipe(results), 0);
+    std::vector<pid_t> children;
+    for (int i = 0; i < kStarts; ++i) {
+        const pid_t child = fork();
+        if (child == 0) {
+            CInstanceLock lock(lockDir.Path());
+            const InstanceLockResult result = lock.Acquire(std::chrono::milliseconds(5000));
+            const char code = static_cast<char>('0' + static_cast<int>(result));
+            if (result == InstanceLockResult::First) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));  // "creating the window"
+                lock.FinishStartup();
+                [[maybe_unused]] auto w = write(results[1], &code, 1);
+                std::this_thread::sleep_for(std::chrono::milliseconds(800));  // running
+            } else {
+                [[maybe_unused]] auto w = write(results[1], &code, 1);
+            }
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    close(results[1]);
+    std::string codes;
+    char c;
+    while (read(results[0], &c, 1) == 1) codes += c;
+    close(results[0]);
+    for (pid_t child : children) waitpid(child, nullptr, 0);
+    ASSERT_EQ(codes.size(), static_cast<size_t>(kStarts));
+    const char first = static_cast<char>('0' + static_cast<int>(InstanceLockResult::First));
+    const char same = static_cast<char>('0' + static_cast<int>(InstanceLockResult::RunningSameUser));
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), first), 1) << codes;
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), same), kStarts - 1) << codes;
 }
 
 TEST(InstanceMessage, ParsesOnlyWellFormedLines) {

@@ -21,8 +21,21 @@ std::string DefaultLockDir() {
     return "/tmp";
 }
 
+namespace {
+int OpenLockFile(const std::string& path) {
+    // 0666: every local user must be able to take the lock and record itself.
+    const mode_t oldMask = umask(0);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    umask(oldMask);
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    return fd;
+}
+}  // namespace
+
 CInstanceLock::CInstanceLock(std::string lockDir)
-    : m_dir(std::move(lockDir)), m_lockPath(m_dir + "/vr31k-utility.lock") {}
+    : m_dir(std::move(lockDir)),
+      m_lockPath(m_dir + "/vr31k-utility.lock"),
+      m_startupPath(m_dir + "/vr31k-utility.starting.lock") {}
 
 CInstanceLock::~CInstanceLock() { Close(); }
 
@@ -32,9 +45,8 @@ std::string CInstanceLock::SocketPathFor(uid_t uid) const {
 
 std::string CInstanceLock::OwnSocketPath() const { return SocketPathFor(getuid()); }
 
-bool CInstanceLock::TryExclusive() {
+bool CInstanceLock::TryInstanceLock() {
     if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) return false;
-    // Record who holds the instance; other users read it to tell 103/104 apart.
     char text[64];
     const int n = std::snprintf(text, sizeof text, "%ld %ld\n", static_cast<long>(getpid()),
                                 static_cast<long>(getuid()));
@@ -56,41 +68,39 @@ InstanceLockResult CInstanceLock::Holder() const {
 
 InstanceLockResult CInstanceLock::Acquire(std::chrono::milliseconds startupWait) {
     Close();
-    const mode_t oldMask = umask(0);
-    m_fd = ::open(m_lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-    umask(oldMask);
-    if (m_fd < 0 && errno == EACCES) {
-        m_fd = ::open(m_lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    m_startupFd = OpenLockFile(m_startupPath);
+    m_fd = OpenLockFile(m_lockPath);
+    if (m_startupFd < 0 || m_fd < 0) {
+        Close();
+        return InstanceLockResult::Failed;
     }
-    if (m_fd < 0) return InstanceLockResult::Failed;
-
-    if (TryExclusive()) return InstanceLockResult::First;
-
-    // Someone holds the lock: wait until it has finished starting (it then holds the
-    // lock shared) or has gone away.
+    // Wait while another process is starting up (it holds the start-up lock until its
+    // window exists).
     const auto deadline = std::chrono::steady_clock::now() + startupWait;
-    for (;;) {
-        if (flock(m_fd, LOCK_SH | LOCK_NB) == 0) break;
-        if (errno != EWOULDBLOCK && errno != EINTR) return InstanceLockResult::Failed;
+    while (flock(m_startupFd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            Close();
+            return InstanceLockResult::Failed;
+        }
         if (std::chrono::steady_clock::now() >= deadline) {
             Close();
             return InstanceLockResult::TimedOut;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    // Holding it shared now. If nobody else holds it, the previous instance died:
-    // continue as the first instance.
-    if (TryExclusive()) return InstanceLockResult::First;
+    if (TryInstanceLock()) return InstanceLockResult::First;
     const InstanceLockResult holder = Holder();
     Close();
     return holder;
 }
 
 void CInstanceLock::FinishStartup() {
-    if (m_fd >= 0) flock(m_fd, LOCK_SH);
+    if (m_startupFd >= 0) close(m_startupFd);
+    m_startupFd = -1;
 }
 
 void CInstanceLock::Close() {
+    FinishStartup();
     if (m_fd >= 0) close(m_fd);
     m_fd = -1;
 }
