@@ -142,4 +142,30 @@ inline constexpr int IDS_TRAY_REMOVE = 32807;
 inline constexpr int IDS_TRAY_DIALUP_STATUS = 32808;
 inline constexpr int IDS_TRAY_MAIN_WINDOW = 32809;
 
+// ---- Texts shown without a resource id of their own (numbered from 41000).
+// dial-up entry page: reset and delete
+inline constexpr int IDS_ENTRY_RESET_CAPTION = 41000;
+inline constexpr int IDS_ENTRY_RESET_TEXT = 41001;
+inline constexpr int IDS_ENTRY_DELETE_CAPTION = 41002;
+inline constexpr int IDS_ENTRY_DELETE_TEXT = 41003;
+inline constexpr int IDS_ENTRY1_DELETE_CAPTION = 41004;
+inline constexpr int IDS_ENTRY1_DELETE_TEXT = 41005;
+// dial-up entry edit: input checks
+inline constexpr int IDS_ENTRY_CHECK_CAPTION = 41010;
+inline constexpr int IDS_ENTRY_NAME_EMPTY_TEXT = 41011;
+inline constexpr int IDS_ENTRY_NAME_INVALID_TEXT = 41012;
+inline constexpr int IDS_ENTRY_NAME_DUPLICATE_TEXT = 41013;
+inline constexpr int IDS_ENTRY_NAME_TOO_LONG_TEXT = 41014;
+inline constexpr int IDS_ENTRY_USER_TOO_LONG_TEXT = 41015;
+inline constexpr int IDS_ENTRY_PASSWORD_TOO_LONG_TEXT = 41016;
+inline constexpr int IDS_ENTRY_MODEM_CHANGED_CAPTION = 41020;
+inline constexpr int IDS_ENTRY_MODEM_CHANGED_TEXT = 41021;
+// APN synchronisation with the card
+inline constexpr int IDS_SYNC_ABANDON_CAPTION = 41030;
+inline constexpr int IDS_SYNC_ABANDON_TEXT = 41031;
+inline constexpr int IDS_SYNC_RESET_CAPTION = 41032;
+inline constexpr int IDS_SYNC_RESET_TEXT = 41033;
+inline constexpr int IDS_SYNC_TO_CARD_CAPTION = 41034;
+inline constexpr int IDS_SYNC_TO_CARD_TEXT = 41035;
+
 }  // namespace vr31k::ids

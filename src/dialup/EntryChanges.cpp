@@ -1,0 +1,134 @@
+#include "dialup/EntryChanges.h"
+
+#include "app/StringIds.h"
+#include "dialup/PortSession.h"
+
+namespace vr31k {
+
+namespace {
+
+// The port stays open for the change and is closed however it ends.
+
+constexpr int kNameEmpty = 903;
+constexpr int kNameTooLong = 904;
+constexpr int kNameInvalid = 123;
+constexpr int kNameExists = 183;
+
+}  // namespace
+
+size_t Utf8Length(const std::string& text) {
+    size_t count = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80) ++count;
+    }
+    return count;
+}
+
+bool CEntryChanges::RunFactoryReset(EntryList& list) {
+    PortSession port(m_card);
+    if (!port.Ready()) return false;
+    if (m_card.ClearAllContexts() != 0) {
+        port.Close();
+        m_ui.ShowWriteError();
+        return false;
+    }
+    m_book.ResetEntries();
+    if (m_card.SetContext(1, kFactoryApn) != 0) {
+        port.Close();
+        m_ui.ShowWriteError();
+        return false;
+    }
+    m_book.AddEntry(0, kFactoryApn, kFactoryUser, kFactoryPassword, DialStringFor(1));
+    list = EntryList{};
+    list[0] = kFactoryApn;
+    return true;
+}
+
+bool CEntryChanges::ResetToFactory(EntryList& list) {
+    if (!m_ui.Ask(ids::IDS_ENTRY_RESET_CAPTION, ids::IDS_ENTRY_RESET_TEXT, {})) return false;
+    return RunFactoryReset(list);
+}
+
+bool CEntryChanges::Delete(EntryList& list, int k) {
+    if (k < 0 || k >= kEntryCount || list[k].empty()) return false;
+    const bool yes = k == 0 ? m_ui.Ask(ids::IDS_ENTRY1_DELETE_CAPTION, ids::IDS_ENTRY1_DELETE_TEXT, {kFactoryApn})
+                            : m_ui.Ask(ids::IDS_ENTRY_DELETE_CAPTION, ids::IDS_ENTRY_DELETE_TEXT, {list[k]});
+    if (!yes) return false;
+    PortSession port(m_card);
+    if (!port.Ready()) return false;
+    if (m_card.UndefineContext(k + 1) != 0) {
+        port.Close();
+        m_ui.ShowWriteError();
+        return false;
+    }
+    m_book.RemoveEntry(list[k]);
+    if (k == 0) {
+        if (m_card.SetContext(1, kFactoryApn) != 0) {
+            port.Close();
+            m_ui.ShowWriteError();
+            return false;
+        }
+        m_book.AddEntry(0, kFactoryApn, kFactoryUser, kFactoryPassword, DialStringFor(1));
+        list[0] = kFactoryApn;
+    } else {
+        list[k].clear();
+    }
+    return true;
+}
+
+bool CEntryChanges::ApplyEdit(EntryList& list, int k, const EntryEdit& edit) {
+    if (k < 0 || k >= kEntryCount) return false;
+    if (edit.name != list[k]) {
+        PortSession port(m_card);
+        if (!port.Ready()) return false;
+        if (m_card.SetContext(k + 1, edit.name) != 0) {
+            port.Close();
+            // Undo what an advanced edit already did to the phonebook.
+            if (edit.appliedName != list[k]) {
+                if (list[k].empty()) m_book.RemoveEntry(edit.name);
+                else m_book.RenameStoredEntry(edit.name, list[k]);
+            }
+            m_ui.ShowWriteError();
+            return false;
+        }
+        if (list[k].empty()) {
+            m_book.AddEntry(k, edit.name, edit.user, edit.password, edit.dialString);
+        } else {
+            m_book.RenameStoredEntry(list[k], edit.name);
+        }
+        list[k] = edit.name;
+    }
+    m_book.UpdateEntryCredentials(edit.name, edit.user, edit.password);
+    return true;
+}
+
+bool CEntryChanges::CheckEditInput(const std::string& name, const std::string& user, const std::string& password,
+                                   const std::string& appliedName) {
+    const std::vector<std::string> limit{std::to_string(kCredentialMaxChars)};
+    if (Utf8Length(user) > static_cast<size_t>(kCredentialMaxChars)) {
+        m_ui.ShowMessage(ids::IDS_ENTRY_CHECK_CAPTION, ids::IDS_ENTRY_USER_TOO_LONG_TEXT, MessageIcon::Error, limit);
+        return false;
+    }
+    if (Utf8Length(password) > static_cast<size_t>(kCredentialMaxChars)) {
+        m_ui.ShowMessage(ids::IDS_ENTRY_CHECK_CAPTION, ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, MessageIcon::Error,
+                         limit);
+        return false;
+    }
+    if (name.empty() || name != appliedName) {
+        int textId = 0;
+        switch (m_book.ValidateEntryName(name, true)) {
+        case kNameEmpty: textId = ids::IDS_ENTRY_NAME_EMPTY_TEXT; break;
+        case kNameInvalid: textId = ids::IDS_ENTRY_NAME_INVALID_TEXT; break;
+        case kNameExists: textId = ids::IDS_ENTRY_NAME_DUPLICATE_TEXT; break;
+        case kNameTooLong: textId = ids::IDS_ENTRY_NAME_TOO_LONG_TEXT; break;
+        default: break;  // any other answer lets the edit go on
+        }
+        if (textId != 0) {
+            m_ui.ShowMessage(ids::IDS_ENTRY_CHECK_CAPTION, textId, MessageIcon::Error, {});
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace vr31k

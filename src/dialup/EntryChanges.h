@@ -1,0 +1,51 @@
+#pragma once
+// Changes to the ten entries, each applied in three places kept in step: the card's
+// packet context at the entry's position, the phonebook and the credential table. The
+// card is written first; a failed card write stops the change (what was done before
+// stays done) and shows the write failure message.
+#include "dialup/EntryPorts.h"
+
+namespace vr31k {
+
+// What the edit dialog hands back when accepted.
+struct EntryEdit {
+    std::string name;
+    std::string user;
+    std::string password;
+    std::string dialString;
+    // The name the phonebook already holds for this position (an advanced edit may
+    // have created or renamed it); the position's listed name otherwise.
+    std::string appliedName;
+};
+
+class CEntryChanges {
+public:
+    CEntryChanges(IEntryBook& book, ICardContexts& card, IEntryUi& ui) : m_book(book), m_card(card), m_ui(ui) {}
+
+    // Asks first; true when every entry was reset to the factory entry.
+    bool ResetToFactory(EntryList& list);
+    // Asks first; entry #1 is replaced by the factory entry, never left empty.
+    bool Delete(EntryList& list, int position0);
+    // Applies an accepted edit of position0: a new or changed name goes to the card
+    // first, then to the phonebook and the table; the credentials always to the table.
+    bool ApplyEdit(EntryList& list, int position0, const EntryEdit& edit);
+    // The edit dialog's checks of its three fields, with their messages. `appliedName`
+    // is the name the phonebook holds for the position (empty for a new entry).
+    bool CheckEditInput(const std::string& name, const std::string& user, const std::string& password,
+                        const std::string& appliedName);
+
+    // The factory reset without a question: clear the card, empty the phonebook and the
+    // table, then entry #1 = the factory entry on both sides. Also used by the
+    // synchronisation with the card.
+    bool RunFactoryReset(EntryList& list);
+
+private:
+    IEntryBook& m_book;
+    ICardContexts& m_card;
+    IEntryUi& m_ui;
+};
+
+// Number of characters (not bytes) of UTF-8 text.
+size_t Utf8Length(const std::string& text);
+
+}  // namespace vr31k

@@ -1,0 +1,172 @@
+// Entry changes keep card, phonebook and credential table in step; the card is written
+// first and a failed write stops the change where it is.
+#include "EntryFakes.h"
+#include "app/StringIds.h"
+#include "dialup/EntryChanges.h"
+
+#include <gtest/gtest.h>
+
+using namespace vr31k;
+using namespace vr31k::test;
+
+namespace {
+
+class EntryChangesTest : public ::testing::Test {
+protected:
+    FakeEntryBook book;
+    FakeCard card;
+    ScriptedEntryUi ui;
+    CEntryChanges changes{book, card, ui};
+    EntryList list;
+
+    void SetUp() override {
+        book.Put(0, "alpha.example", "ua", "pa");
+        book.Put(2, "gamma", "ug", "pg");
+        card.contexts[0] = "alpha.example";
+        card.contexts[2] = "gamma";
+        book.ListEntries(list);
+    }
+};
+
+TEST_F(EntryChangesTest, ResetLeavesOnlyTheFactoryEntryEverywhere) {
+    ASSERT_TRUE(changes.ResetToFactory(list));
+    EXPECT_EQ(ui.asked.at(0).caption, ids::IDS_ENTRY_RESET_CAPTION);
+    EntryList expected{};
+    expected[0] = kFactoryApn;
+    EXPECT_EQ(list, expected);
+    EXPECT_EQ(card.View(), expected);
+    EntryList program;
+    book.ListEntries(program);
+    EXPECT_EQ(program, expected);
+    EXPECT_EQ(book.table[0].user, "kv");
+    EXPECT_EQ(book.table[0].password, "kv");
+    EXPECT_EQ(book.phonebook.at(0).dial, "*99***1#");
+    EXPECT_EQ(card.closes, 1);
+}
+
+TEST_F(EntryChangesTest, ResetStopsWhereItFails) {
+    ui.answers = {false};
+    EXPECT_FALSE(changes.ResetToFactory(list));
+    EXPECT_EQ(card.writes, 0);
+    EXPECT_EQ(book.phonebook.size(), 2u);
+
+    // The second card write fails: the phonebook and the table are already empty and
+    // the card has no contexts; that stays so.
+    card.failWriteNumber = 2;
+    EXPECT_FALSE(changes.ResetToFactory(list));
+    EXPECT_EQ(ui.writeErrors, 1);
+    EXPECT_TRUE(book.phonebook.empty());
+    EXPECT_EQ(card.View(), EntryList{});
+    EXPECT_EQ(card.log.back(), "close");
+    EXPECT_EQ(card.closes, 1);
+
+    // A port that cannot be prepared changes nothing (its own message was shown).
+    FakeCard deadCard;
+    deadCard.prep = PortPrep::Failed;
+    FakeEntryBook other;
+    other.Put(0, "x");
+    CEntryChanges c(other, deadCard, ui);
+    EXPECT_FALSE(c.ResetToFactory(list));
+    EXPECT_EQ(other.phonebook.size(), 1u);
+    EXPECT_EQ(deadCard.closes, 1);
+}
+
+TEST_F(EntryChangesTest, DeletingEntryOneBringsBackTheFactoryEntry) {
+    ASSERT_TRUE(changes.Delete(list, 0));
+    EXPECT_EQ(ui.asked.at(0).caption, ids::IDS_ENTRY1_DELETE_CAPTION);
+    EXPECT_EQ(ui.asked.at(0).args, std::vector<std::string>{kFactoryApn});
+    EXPECT_EQ(list[0], kFactoryApn);
+    EXPECT_EQ(card.contexts[0], kFactoryApn);
+    EXPECT_EQ(book.table[0].name, kFactoryApn);
+    EXPECT_EQ(book.Find("alpha.example"), nullptr);
+    EXPECT_EQ(card.log, (std::vector<std::string>{"prepare", "undefine 1", std::string("set 1 ") + kFactoryApn, "close"}));
+}
+
+TEST_F(EntryChangesTest, DeletingAnotherEntryEmptiesItsPosition) {
+    EXPECT_FALSE(changes.Delete(list, 1)) << "an empty position has nothing to delete";
+    ASSERT_TRUE(changes.Delete(list, 2));
+    EXPECT_EQ(ui.asked.back().caption, ids::IDS_ENTRY_DELETE_CAPTION);
+    EXPECT_EQ(ui.asked.back().args, std::vector<std::string>{"gamma"});
+    EXPECT_TRUE(list[2].empty());
+    EXPECT_FALSE(card.contexts[2].has_value());
+    EXPECT_EQ(book.Find("gamma"), nullptr);
+    EXPECT_TRUE(book.table[2].name.empty());
+
+    card.failWriteNumber = card.writes + 1;
+    EXPECT_FALSE(changes.Delete(list, 0));
+    EXPECT_EQ(ui.writeErrors, 1);
+    EXPECT_NE(book.Find("alpha.example"), nullptr) << "a failed card write removes nothing";
+}
+
+TEST_F(EntryChangesTest, AddRenameAndCredentialEdits) {
+    ASSERT_TRUE(changes.ApplyEdit(list, 1, {"beta", "ub", "pb", "*99***2#", ""}));
+    EXPECT_EQ(list[1], "beta");
+    EXPECT_EQ(card.contexts[1], "beta");
+    EXPECT_EQ(book.table[1].user, "ub");
+
+    ASSERT_TRUE(changes.ApplyEdit(list, 1, {"beta2", "ub", "pb", "*99***2#", "beta"}));
+    EXPECT_EQ(card.contexts[1], "beta2");
+    EXPECT_EQ(book.table[1].name, "beta2");
+    EXPECT_EQ(book.Find("beta"), nullptr);
+
+    // Only the credentials: neither the card nor the entry's name is touched.
+    const int writes = card.writes;
+    card.log.clear();
+    ASSERT_TRUE(changes.ApplyEdit(list, 1, {"beta2", "new-user", "new-pass", "*99***2#", "beta2"}));
+    EXPECT_EQ(card.writes, writes);
+    EXPECT_TRUE(card.log.empty());
+    EXPECT_EQ(book.table[1].user, "new-user");
+    EXPECT_EQ(book.Find("beta2")->password, "new-pass");
+}
+
+TEST_F(EntryChangesTest, FailedCardWriteUndoesTheAdvancedEditsPhonebookChange) {
+    // An advanced edit already created the new entry in the phonebook.
+    book.AddEntry(1, "made.early", "u", "p", "*99***2#");
+    card.failWriteNumber = 1;
+    EXPECT_FALSE(changes.ApplyEdit(list, 1, {"made.early", "u", "p", "*99***2#", "made.early"}));
+    EXPECT_EQ(book.Find("made.early"), nullptr);
+    EXPECT_TRUE(list[1].empty());
+    EXPECT_EQ(ui.writeErrors, 1);
+
+    // ... or renamed an existing one: it gets its old name back.
+    book.RenameStoredEntry("gamma", "gamma2");
+    card.failWriteNumber = card.writes + 1;
+    EXPECT_FALSE(changes.ApplyEdit(list, 2, {"gamma2", "u", "p", "*99***3#", "gamma2"}));
+    EXPECT_NE(book.Find("gamma"), nullptr);
+    EXPECT_EQ(list[2], "gamma");
+}
+
+TEST_F(EntryChangesTest, EditInputChecksShowTheirMessages) {
+    struct Row {
+        std::string name, user, password, applied;
+        int textId;  // 0: accepted
+        std::vector<std::string> args;
+    } rows[] = {
+        {"ok-name.x", "", "", "", 0, {}},
+        {"", "", "", "", ids::IDS_ENTRY_NAME_EMPTY_TEXT, {}},
+        {"-lead", "", "", "", ids::IDS_ENTRY_NAME_INVALID_TEXT, {}},
+        {"trail.", "", "", "", ids::IDS_ENTRY_NAME_INVALID_TEXT, {}},
+        {"under_score", "", "", "", ids::IDS_ENTRY_NAME_INVALID_TEXT, {}},
+        {"gamma", "", "", "", ids::IDS_ENTRY_NAME_DUPLICATE_TEXT, {}},
+        {"gamma", "", "", "gamma", 0, {}},  // its own name is no duplicate
+        {std::string(101, 'a'), "", "", "", ids::IDS_ENTRY_NAME_TOO_LONG_TEXT, {}},
+        {std::string(100, 'a'), "", "", "", 0, {}},
+        {"x", std::string(257, 'u'), "", "", ids::IDS_ENTRY_USER_TOO_LONG_TEXT, {"256"}},
+        {"x", std::string(256, 'u'), std::string(257, 'p'), "", ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, {"256"}},
+        // 256 characters of Japanese text are 768 bytes and still allowed
+        {"x", [] { std::string s; for (int i = 0; i < 256; ++i) s += "ユ"; return s; }(), "", "", 0, {}},
+    };
+    for (const Row& row : rows) {
+        ui.shown.clear();
+        const bool ok = changes.CheckEditInput(row.name, row.user, row.password, row.applied);
+        EXPECT_EQ(ok, row.textId == 0) << row.name.substr(0, 20);
+        if (row.textId != 0) {
+            ASSERT_EQ(ui.shown.size(), 1u);
+            EXPECT_EQ(ui.shown[0].caption, ids::IDS_ENTRY_CHECK_CAPTION);
+            EXPECT_EQ(ui.shown[0].text, row.textId) << row.name.substr(0, 20);
+            EXPECT_EQ(ui.shown[0].args, row.args);
+        }
+    }
+}
+
+}  // namespace

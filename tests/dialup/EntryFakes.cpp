@@ -1,0 +1,177 @@
+#include "EntryFakes.h"
+
+#include <algorithm>
+
+namespace vr31k::test {
+
+FakeEntryBook::Entry* FakeEntryBook::Find(const std::string& name) {
+    for (Entry& e : phonebook) {
+        if (e.name == name) return &e;
+    }
+    return nullptr;
+}
+
+void FakeEntryBook::Put(int slot, const std::string& name, const std::string& user, const std::string& password) {
+    phonebook.push_back({name, user, password, DialStringFor(slot + 1)});
+    table[slot] = {name, user, password};
+}
+
+int FakeEntryBook::ListEntries(EntryList& out) {
+    out = EntryList{};
+    std::vector<std::string> unknown;
+    for (const Entry& e : phonebook) {
+        auto slot = std::find_if(table.begin(), table.end(), [&](const Slot& s) { return s.name == e.name; });
+        if (slot == table.end()) unknown.push_back(e.name);
+        else out[slot - table.begin()] = e.name;
+    }
+    for (const std::string& name : unknown) RemoveEntry(name);
+    return 0;
+}
+
+int FakeEntryBook::AddEntry(int slot, const std::string& name, const std::string& user,
+                            const std::string& password, const std::string& dial) {
+    log.push_back("add " + std::to_string(slot) + " " + name);
+    if (Find(name) != nullptr) return 183;
+    phonebook.push_back({name, user, password, dial});
+    table[slot] = {name, user, password};
+    return 0;
+}
+
+int FakeEntryBook::RemoveEntry(const std::string& name) {
+    log.push_back("remove " + name);
+    auto it = std::find_if(phonebook.begin(), phonebook.end(), [&](const Entry& e) { return e.name == name; });
+    if (it == phonebook.end()) return 623;
+    phonebook.erase(it);
+    for (Slot& s : table) {
+        if (s.name == name) {
+            s = Slot{};
+            break;
+        }
+    }
+    return 0;
+}
+
+int FakeEntryBook::ResetEntries() {
+    log.push_back("reset");
+    phonebook.clear();
+    table = {};
+    return 0;
+}
+
+int FakeEntryBook::UpdateEntryCredentials(const std::string& name, const std::string& user,
+                                          const std::string& password) {
+    log.push_back("credentials " + name);
+    Entry* e = Find(name);
+    if (e == nullptr) return 623;
+    e->user = user;
+    e->password = password;
+    for (Slot& s : table) {
+        if (s.name == name) {
+            s = {name, user, password};
+            break;
+        }
+    }
+    return 0;
+}
+
+int FakeEntryBook::RenameStoredEntry(const std::string& oldName, const std::string& newName) {
+    log.push_back("rename " + oldName + " " + newName);
+    Entry* e = Find(oldName);
+    if (e == nullptr) return 623;
+    if (Find(newName) != nullptr) return 183;
+    e->name = newName;
+    for (Slot& s : table) {
+        if (s.name == oldName) {
+            s.name = newName;
+            break;
+        }
+    }
+    return 0;
+}
+
+int FakeEntryBook::SetEntryPhoneNumber(const std::string& name, const std::string& dial) {
+    Entry* e = Find(name);
+    if (e == nullptr) return 623;
+    e->dial = dial;
+    return 0;
+}
+
+int FakeEntryBook::GetEntrySettings(const std::string& name, std::string& user, std::string& password,
+                                    std::string& dial) {
+    Entry* e = Find(name);
+    if (e == nullptr) return 0;
+    user = e->user;
+    password = e->password;
+    dial = e->dial;
+    return 0;
+}
+
+int FakeEntryBook::ValidateEntryName(const std::string& name, bool checkCharacters) {
+    if (name.empty()) return 903;
+    if (Find(name) != nullptr) return 183;
+    if (name.size() > 100) return 904;
+    if (checkCharacters) {
+        const std::string allowed = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890.-";
+        if (name.find_first_not_of(allowed) != std::string::npos) return 123;
+        if (name.front() == '-' || name.front() == '.' || name.back() == '-' || name.back() == '.') return 123;
+    }
+    return 0;
+}
+
+PortPrep FakeCard::PreparePort() {
+    log.push_back("prepare");
+    return prep;
+}
+
+void FakeCard::ClosePort(PortPrep p) {
+    log.push_back("close");
+    if (p != PortPrep::AlreadyOpen) ++closes;
+}
+
+bool FakeCard::WriteFails() { return ++writes == failWriteNumber; }
+
+int FakeCard::ClearAllContexts() {
+    log.push_back("clear");
+    if (WriteFails()) return 0x4000 + 3;
+    contexts = {};
+    return 0;
+}
+
+int FakeCard::SetContext(int id, const std::string& apn) {
+    log.push_back("set " + std::to_string(id) + " " + apn);
+    if (WriteFails()) return 0x4000 + 3;
+    contexts[id - 1] = apn;
+    return 0;
+}
+
+int FakeCard::UndefineContext(int id) {
+    log.push_back("undefine " + std::to_string(id));
+    if (WriteFails()) return 0x4000 + 3;
+    contexts[id - 1].reset();
+    return 0;
+}
+
+int FakeCard::ReadContexts(EntryList& out) {
+    out = View();
+    return 0;
+}
+
+EntryList FakeCard::View() const {
+    EntryList view;
+    for (int k = 0; k < kEntryCount; ++k) view[k] = contexts[k].value_or("");
+    return view;
+}
+
+bool ScriptedEntryUi::Ask(int caption, int text, const std::vector<std::string>& args) {
+    asked.push_back({caption, text, args});
+    if (answers.empty()) return true;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+void ScriptedEntryUi::ShowMessage(int caption, int text, MessageIcon, const std::vector<std::string>& args) {
+    shown.push_back({caption, text, args});
+}
+
+}  // namespace vr31k::test
