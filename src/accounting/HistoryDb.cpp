@@ -1,0 +1,441 @@
+#include "accounting/HistoryDb.h"
+
+#include "accounting/BillingPeriod.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileOps.h"
+#include "platform/FileSystem.h"
+
+// sqlite3_key() is declared only for builds with the codec.
+#define SQLITE_HAS_CODEC 1
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace vr31k {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+
+constexpr const char* kCreateTable =
+    "CREATE TABLE RAS_HISTORY ("
+    "ENTRY TEXT, TIME_START REAL, TIME_END REAL, TIME_DURATION REAL, "
+    "DATA_SEND INTEGER, DATA_RECV INTEGER, LEFT_FREE INTEGER, LEFT_LIMIT INTEGER, CHARGE INTEGER)";
+// The period sums and the pruning look rows up by their end time.
+constexpr const char* kCreateIndex =
+    "CREATE INDEX IF NOT EXISTS RAS_HISTORY_TIME_END ON RAS_HISTORY (TIME_END)";
+constexpr const char* kColumns =
+    "ENTRY, TIME_START, TIME_END, TIME_DURATION, DATA_SEND, DATA_RECV, LEFT_FREE, LEFT_LIMIT, CHARGE";
+
+// Closes a statement at the end of a scope.
+struct Statement {
+    sqlite3_stmt* stmt = nullptr;
+    ~Statement() { sqlite3_finalize(stmt); }
+};
+
+// Resets a kept statement at the end of a scope so it holds no read lock.
+struct Reset {
+    sqlite3_stmt* stmt;
+    ~Reset() {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
+};
+
+bool Unreadable(int rc) {
+    const int primary = rc & 0xff;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
+OleDate ColumnDate(sqlite3_stmt* stmt, int column) {
+    if (sqlite3_column_type(stmt, column) == SQLITE_NULL) return OleDate::Null();
+    return {sqlite3_column_double(stmt, column), OleDate::Status::Valid};
+}
+
+std::optional<int64_t> ColumnOptional(sqlite3_stmt* stmt, int column) {
+    if (sqlite3_column_type(stmt, column) == SQLITE_NULL) return std::nullopt;
+    return sqlite3_column_int64(stmt, column);
+}
+
+void BindOptional(sqlite3_stmt* stmt, int index, const std::optional<int64_t>& value) {
+    if (value && *value >= 0) sqlite3_bind_int64(stmt, index, *value);
+    else sqlite3_bind_null(stmt, index);
+}
+
+void BindDate(sqlite3_stmt* stmt, int index, OleDate date) {
+    if (date.IsValid()) sqlite3_bind_double(stmt, index, date.value);
+    else sqlite3_bind_null(stmt, index);
+}
+
+int ApplyKey(sqlite3* db, const std::optional<std::string>& password) {
+    if (!password || password->empty()) return SQLITE_OK;
+    return sqlite3_key(db, password->data(), static_cast<int>(password->size()));
+}
+
+// "YYYYMMDD-HHMMSS" of now, for the name of a file moved aside.
+std::string StampNow() {
+    DateParts p;
+    if (!SplitOleDate(OleNow(), p)) return "unknown";
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", p.year, p.month, p.day, p.hour, p.minute,
+                  p.second);
+    return text;
+}
+
+// The files SQLite keeps beside a database while it changes it.
+constexpr const char* kSideFiles[] = {"-journal", "-wal", "-shm"};
+
+}  // namespace
+
+CDbHistoryCtrl::CDbHistoryCtrl() = default;
+
+CDbHistoryCtrl::~CDbHistoryCtrl() { CloseHistory(); }
+
+void CDbHistoryCtrl::CloseHistory() {
+    for (sqlite3_stmt** kept : {&m_insert, &m_rangeTotals, &m_endRange}) {
+        sqlite3_finalize(*kept);
+        *kept = nullptr;
+    }
+    if (m_db != nullptr) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+}
+
+void CDbHistoryCtrl::Fail(const char* what) const {
+    m_lastError = std::string(what) + ": " + (m_db != nullptr ? sqlite3_errmsg(m_db) : "no database");
+}
+
+int CDbHistoryCtrl::OpenHistory(const std::string& path, std::optional<std::string> password) {
+    CloseHistory();
+    m_path = path;
+    m_password = std::move(password);
+    m_movedAside.clear();
+    m_lastError.clear();
+    if (StatFile(path).exists) {
+        switch (OpenExisting(path, m_password)) {
+        case OpenOutcome::Open: return kDbOk;
+        case OpenOutcome::Unavailable: return kDbNotOpen;
+        case OpenOutcome::Unreadable:
+            if (!MoveAside(path)) return kDbNotOpen;  // never create over the user's file
+            break;
+        }
+    }
+    return CreateNew(path, m_password);
+}
+
+CDbHistoryCtrl::OpenOutcome CDbHistoryCtrl::OpenExisting(const std::string& path,
+                                                         const std::optional<std::string>& password) {
+    int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) rc = ApplyKey(m_db, password);
+    if (rc != SQLITE_OK) {
+        Fail("open");
+        CloseHistory();
+        return OpenOutcome::Unavailable;
+    }
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    // A wrong key is only noticed at the first read.
+    {
+        Statement probe;
+        rc = sqlite3_prepare_v2(m_db, "SELECT count(*) FROM sqlite_master WHERE name = 'RAS_HISTORY'", -1,
+                                &probe.stmt, nullptr);
+        if (rc == SQLITE_OK) rc = sqlite3_step(probe.stmt);
+        if (rc != SQLITE_ROW) {
+            Fail("read");
+            const bool unreadable = Unreadable(rc) || Unreadable(sqlite3_extended_errcode(m_db));
+            CloseHistory();
+            return unreadable ? OpenOutcome::Unreadable : OpenOutcome::Unavailable;
+        }
+        if (sqlite3_column_int(probe.stmt, 0) == 0) {
+            // An empty file (or a database of ours without its table): give it the table.
+            sqlite3_finalize(probe.stmt);
+            probe.stmt = nullptr;
+            if (!Exec(kCreateTable)) {
+                CloseHistory();
+                return OpenOutcome::Unavailable;
+            }
+        }
+    }
+    // A table of another shape is not ours.
+    const std::string shape = std::string("SELECT ") + kColumns + " FROM RAS_HISTORY LIMIT 0";
+    Statement check;
+    if (sqlite3_prepare_v2(m_db, shape.c_str(), -1, &check.stmt, nullptr) != SQLITE_OK) {
+        Fail("table");
+        CloseHistory();
+        return OpenOutcome::Unreadable;
+    }
+    // The index is new to older files; without it a file still works, only slower.
+    Exec(kCreateIndex);
+    return OpenOutcome::Open;
+}
+
+int CDbHistoryCtrl::CreateNew(const std::string& path, const std::optional<std::string>& password) {
+    int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK) rc = ApplyKey(m_db, password);
+    if (rc != SQLITE_OK) {
+        Fail("create");
+        CloseHistory();
+        return kDbNotOpen;
+    }
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    if (!Exec("BEGIN IMMEDIATE")) {
+        CloseHistory();
+        return kDbNotOpen;
+    }
+    if (!Exec(kCreateTable) || !Exec(kCreateIndex) || !Exec("COMMIT")) {
+        Exec("ROLLBACK");
+        return kDbCreateFailed;
+    }
+    // Every local user of the data folder keeps the history.
+    SetFileMode(path, SharedFileMode(ParentFolder(path)));
+    return kDbOk;
+}
+
+bool CDbHistoryCtrl::MoveAside(const std::string& path) {
+    const std::string stamp = path + ".unreadable-" + StampNow();
+    std::string aside = stamp;
+    int error = EEXIST;
+    for (int n = 2; n < 100 && (error = RenameNoReplace(path, aside)) == EEXIST; ++n) {
+        aside = stamp + "-" + std::to_string(n);
+    }
+    if (error != 0) {
+        m_lastError = "cannot move the unreadable file " + path + " aside: " + std::to_string(error);
+        return false;
+    }
+    m_movedAside = aside;
+    // A journal left beside the old file belongs to it; the new file must not replay it.
+    for (const char* side : kSideFiles) {
+        if (!StatFile(path + side).exists) continue;
+        if (RenameNoReplace(path + side, aside + side) != 0) {
+            m_lastError = "cannot move " + path + side + " aside";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CDbHistoryCtrl::Exec(const char* sql) const {
+    if (m_db == nullptr) return false;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    Fail(sql);
+    return false;
+}
+
+sqlite3_stmt* CDbHistoryCtrl::Prepare(const char* sql) const {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        Fail(sql);
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    return stmt;
+}
+
+int CDbHistoryCtrl::CompactHistory(std::optional<std::string> path, std::optional<std::string> password) {
+    const std::string file = path.value_or(m_path);
+    if (IsOpen() && file == m_path) {
+        // VACUUM rewrites the file under the engine's journal: all or nothing. It needs
+        // every statement of this connection at rest, which the kept ones are.
+        return Exec("VACUUM") ? kDbOk : kDbCompactFailed;
+    }
+    if (file.empty() || !StatFile(file).exists) return kDbCompactFailed;
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) rc = ApplyKey(db, password ? password : m_password);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        rc = sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) m_lastError = std::string("VACUUM: ") + sqlite3_errmsg(db);
+    }
+    sqlite3_close(db);
+    return rc == SQLITE_OK ? kDbOk : kDbCompactFailed;
+}
+
+int CDbHistoryCtrl::ForEachRow(const std::function<bool(const HistoryRow&)>& visit) const {
+    if (!IsOpen()) return kDbNotOpen;
+    const std::string sql = std::string("SELECT ") + kColumns + " FROM RAS_HISTORY ORDER BY rowid";
+    Statement query;
+    query.stmt = Prepare(sql.c_str());
+    if (query.stmt == nullptr) return kDbFailed;
+    HistoryRow row;
+    int rc;
+    while ((rc = sqlite3_step(query.stmt)) == SQLITE_ROW) {
+        const auto* entry = sqlite3_column_text(query.stmt, 0);
+        row.entry = entry != nullptr ? reinterpret_cast<const char*>(entry) : "";
+        row.start = ColumnDate(query.stmt, 1);
+        row.end = ColumnDate(query.stmt, 2);
+        row.duration = sqlite3_column_double(query.stmt, 3);
+        row.sent = sqlite3_column_int64(query.stmt, 4);
+        row.recv = sqlite3_column_int64(query.stmt, 5);
+        row.leftFree = ColumnOptional(query.stmt, 6);
+        row.leftLimit = ColumnOptional(query.stmt, 7);
+        const auto charge = ColumnOptional(query.stmt, 8);
+        row.charge = charge ? std::optional<int32_t>(static_cast<int32_t>(*charge)) : std::nullopt;
+        if (!visit(row)) return kDbOk;
+    }
+    if (rc != SQLITE_DONE) {
+        Fail("list");
+        return kDbFailed;
+    }
+    return kDbOk;
+}
+
+int CDbHistoryCtrl::ClearHistory() {
+    if (!IsOpen()) return kDbNotOpen;
+    return Exec("DELETE FROM RAS_HISTORY") ? kDbOk : kDbFailed;
+}
+
+int CDbHistoryCtrl::InsertHistory(const HistoryRow& row) {
+    if (!IsOpen()) return kDbNotOpen;
+    if (m_insert == nullptr) {
+        const std::string sql = std::string("INSERT INTO RAS_HISTORY (") + kColumns + ") VALUES (?,?,?,?,?,?,?,?,?)";
+        m_insert = Prepare(sql.c_str());
+        if (m_insert == nullptr) return kDbFailed;
+    }
+    Reset reset{m_insert};
+    sqlite3_bind_text(m_insert, 1, row.entry.data(), static_cast<int>(row.entry.size()), SQLITE_TRANSIENT);
+    BindDate(m_insert, 2, row.start);
+    BindDate(m_insert, 3, row.end);
+    sqlite3_bind_double(m_insert, 4, row.duration);
+    sqlite3_bind_int64(m_insert, 5, row.sent);
+    sqlite3_bind_int64(m_insert, 6, row.recv);
+    BindOptional(m_insert, 7, row.leftFree);
+    BindOptional(m_insert, 8, row.leftLimit);
+    BindOptional(m_insert, 9, row.charge ? std::optional<int64_t>(*row.charge) : std::nullopt);
+    if (sqlite3_step(m_insert) != SQLITE_DONE) {
+        Fail("insert");
+        return kDbFailed;
+    }
+    return kDbOk;
+}
+
+int CDbHistoryCtrl::InsertRows(const std::vector<HistoryRow>& rows) {
+    if (!IsOpen()) return kDbNotOpen;
+    if (!Exec("BEGIN IMMEDIATE")) return kDbFailed;
+    for (const HistoryRow& row : rows) {
+        if (InsertHistory(row) != kDbOk) {
+            const std::string error = m_lastError;
+            Exec("ROLLBACK");
+            m_lastError = error;
+            return kDbFailed;
+        }
+    }
+    if (!Exec("COMMIT")) {
+        Exec("ROLLBACK");
+        return kDbFailed;
+    }
+    return kDbOk;
+}
+
+int CDbHistoryCtrl::GetEntryNames(std::vector<std::string>& names) const {
+    names.clear();
+    if (!IsOpen()) return kDbNoRow;
+    Statement query;
+    query.stmt = Prepare("SELECT DISTINCT ENTRY FROM RAS_HISTORY");
+    if (query.stmt == nullptr) return kDbNoRow;
+    while (sqlite3_step(query.stmt) == SQLITE_ROW) {
+        const auto* entry = sqlite3_column_text(query.stmt, 0);
+        names.emplace_back(entry != nullptr ? reinterpret_cast<const char*>(entry) : "");
+    }
+    return kDbOk;
+}
+
+int CDbHistoryCtrl::GetEntryTotals(const std::string& entry, EntryTotals& totals) const {
+    if (entry.empty()) return kDbBadArgument;
+    if (!IsOpen()) return kDbNoRow;
+    Statement query;
+    query.stmt = Prepare(
+        "SELECT sum(TIME_DURATION), sum(DATA_SEND), sum(DATA_RECV) FROM RAS_HISTORY WHERE ENTRY = ?1");
+    if (query.stmt == nullptr) return kDbNoRow;
+    sqlite3_bind_text(query.stmt, 1, entry.data(), static_cast<int>(entry.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(query.stmt) != SQLITE_ROW) {
+        Fail("entry totals");
+        return kDbNoRow;
+    }
+    totals.duration = sqlite3_column_double(query.stmt, 0);
+    totals.sent = sqlite3_column_int64(query.stmt, 1);
+    totals.recv = sqlite3_column_int64(query.stmt, 2);
+    return kDbOk;
+}
+
+int CDbHistoryCtrl::GetEndTimeRange(OleDate& oldest, OleDate& newest) const {
+    oldest = OleDate::Null();
+    newest = OleDate::Null();
+    if (!IsOpen()) return kDbNoRow;
+    if (m_endRange == nullptr) {
+        // Two subqueries, so each is answered from one end of the index.
+        m_endRange = Prepare("SELECT (SELECT min(TIME_END) FROM RAS_HISTORY), (SELECT max(TIME_END) FROM RAS_HISTORY)");
+        if (m_endRange == nullptr) return kDbNoRow;
+    }
+    Reset reset{m_endRange};
+    if (sqlite3_step(m_endRange) != SQLITE_ROW) {
+        Fail("end range");
+        return kDbNoRow;
+    }
+    oldest = ColumnDate(m_endRange, 0);
+    newest = ColumnDate(m_endRange, 1);
+    return oldest.IsValid() && newest.IsValid() ? kDbOk : kDbNoRow;
+}
+
+bool CDbHistoryCtrl::RangeBounds(const std::string& from, const std::string& to, double& low,
+                                 double& high) const {
+    const auto first = ParseOleDay(from);
+    const auto last = ParseOleDay(to);
+    if (!first || !last) return false;
+    low = first->value;
+    high = last->value + kLastSecondOfDay;
+    return true;
+}
+
+int CDbHistoryCtrl::GetRangeTotals(const std::string& from, const std::string& to, RangeTotals& totals) const {
+    double low = 0, high = 0;
+    if (!RangeBounds(from, to, low, high)) return kDbBadArgument;
+    if (!IsOpen()) return kDbNoRow;
+    if (m_rangeTotals == nullptr) {
+        m_rangeTotals = Prepare(
+            "SELECT sum(TIME_DURATION), sum(DATA_SEND), sum(DATA_RECV), sum(LEFT_FREE), sum(LEFT_LIMIT), "
+            "sum(CHARGE) FROM RAS_HISTORY WHERE TIME_END BETWEEN ?1 AND ?2");
+        if (m_rangeTotals == nullptr) return kDbNoRow;
+    }
+    Reset reset{m_rangeTotals};
+    sqlite3_bind_double(m_rangeTotals, 1, low);
+    sqlite3_bind_double(m_rangeTotals, 2, high);
+    if (sqlite3_step(m_rangeTotals) != SQLITE_ROW) {
+        Fail("range totals");
+        return kDbNoRow;
+    }
+    // No row in the range: every sum is NULL and reads as 0.
+    totals.duration = sqlite3_column_double(m_rangeTotals, 0);
+    totals.sent = sqlite3_column_int64(m_rangeTotals, 1);
+    totals.recv = sqlite3_column_int64(m_rangeTotals, 2);
+    totals.leftFree = sqlite3_column_int64(m_rangeTotals, 3);
+    totals.leftLimit = sqlite3_column_int64(m_rangeTotals, 4);
+    totals.charge = sqlite3_column_int64(m_rangeTotals, 5);
+    return kDbOk;
+}
+
+int CDbHistoryCtrl::DeleteRange(const std::string& from, const std::string& to) {
+    double low = 0, high = 0;
+    if (!RangeBounds(from, to, low, high)) return kDbBadArgument;
+    if (!IsOpen()) return kDbNotOpen;
+    Statement del;
+    del.stmt = Prepare("DELETE FROM RAS_HISTORY WHERE TIME_END BETWEEN ?1 AND ?2");
+    if (del.stmt == nullptr) return kDbFailed;
+    sqlite3_bind_double(del.stmt, 1, low);
+    sqlite3_bind_double(del.stmt, 2, high);
+    if (sqlite3_step(del.stmt) != SQLITE_DONE) {
+        Fail("delete range");
+        return kDbFailed;
+    }
+    return kDbOk;
+}
+
+int CDbHistoryCtrl::GetHistoryPeriods(std::vector<std::string>& periods, int closingDay) const {
+    periods.clear();
+    OleDate oldest, newest;
+    if (GetEndTimeRange(oldest, newest) != kDbOk) return kDbNoRow;
+    BuildPeriodList(periods, closingDay, oldest, newest);
+    return kDbOk;
+}
+
+}  // namespace vr31k
