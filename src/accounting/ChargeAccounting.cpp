@@ -54,7 +54,7 @@ void CChargeAccounting::RecomputePeriod() {
     m_period.noticeLeft = Remaining(m_derived.noticeBytes, m_period.periodBytes);
 }
 
-int CChargeAccounting::RecordConnection(bool stampNow) {
+int CChargeAccounting::RecordConnection(bool stampNow, HistoryRow* recorded) {
     if (stampNow) m_live.endTime = Now();
     int result = kRecordNotStamped;
     if (m_live.endTime.IsValid()) {
@@ -79,6 +79,7 @@ int CChargeAccounting::RecordConnection(bool stampNow) {
         row.leftLimit = limitLeft;
         if (charge >= 0) row.charge = charge;
         result = m_history.InsertHistory(row);
+        if (recorded != nullptr) *recorded = row;
     }
     m_live.endTime = OleDate::Null();
     PruneHistory();

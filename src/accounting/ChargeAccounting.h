@@ -76,8 +76,9 @@ public:
     void RecomputePeriod();
     // Records the connection in `Live()` when its end time is stamped (now, when
     // `stampNow`), then prunes the history to the newest fifteen periods. Returns 0,
-    // kRecordNotStamped, or the history's code when the row could not be written.
-    int RecordConnection(bool stampNow);
+    // kRecordNotStamped, or the history's code when the row could not be written;
+    // `recorded`, when given, receives the row.
+    int RecordConnection(bool stampNow, HistoryRow* recorded = nullptr);
     // True once per period: when the live connection reaches the notice amount.
     bool CheckNotice();
 
