@@ -9,6 +9,7 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstdio>
 
 namespace vr31k {
@@ -24,6 +25,15 @@ constexpr const char* kCreateTable =
 // The period sums and the pruning look rows up by their end time.
 constexpr const char* kCreateIndex =
     "CREATE INDEX IF NOT EXISTS RAS_HISTORY_TIME_END ON RAS_HISTORY (TIME_END)";
+constexpr const char* kCreateDayTotals =
+    "CREATE TABLE IF NOT EXISTS RAS_HISTORY_DAY (DAY INTEGER PRIMARY KEY, ROW_COUNT INTEGER NOT NULL, "
+    "DURATION_SUM REAL NOT NULL, SEND_SUM INTEGER NOT NULL, RECV_SUM INTEGER NOT NULL, "
+    "LEFT_FREE_SUM INTEGER NOT NULL, LEFT_LIMIT_SUM INTEGER NOT NULL, CHARGE_SUM INTEGER NOT NULL)";
+// The day of an end time: its whole OLE day number, truncated as the OLE form counts.
+constexpr const char* kFillDayTotals =
+    "INSERT INTO RAS_HISTORY_DAY SELECT CAST(TIME_END AS INTEGER), count(*), total(TIME_DURATION), "
+    "ifnull(sum(DATA_SEND), 0), ifnull(sum(DATA_RECV), 0), ifnull(sum(LEFT_FREE), 0), ifnull(sum(LEFT_LIMIT), 0), "
+    "ifnull(sum(CHARGE), 0) FROM RAS_HISTORY WHERE TIME_END IS NOT NULL GROUP BY 1";
 constexpr const char* kColumns =
     "ENTRY, TIME_START, TIME_END, TIME_DURATION, DATA_SEND, DATA_RECV, LEFT_FREE, LEFT_LIMIT, CHARGE";
 
@@ -42,6 +52,8 @@ struct Reset {
     }
 };
 
+int64_t DayOf(double oleDate) { return static_cast<int64_t>(std::trunc(oleDate)); }
+
 bool Unreadable(int rc) {
     const int primary = rc & 0xff;
     return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
@@ -57,8 +69,9 @@ std::optional<int64_t> ColumnOptional(sqlite3_stmt* stmt, int column) {
     return sqlite3_column_int64(stmt, column);
 }
 
-void BindOptional(sqlite3_stmt* stmt, int index, const std::optional<int64_t>& value) {
-    if (value && *value >= 0) sqlite3_bind_int64(stmt, index, *value);
+// A count that is stored empty when negative.
+void BindCount(sqlite3_stmt* stmt, int index, int64_t value) {
+    if (value >= 0) sqlite3_bind_int64(stmt, index, value);
     else sqlite3_bind_null(stmt, index);
 }
 
@@ -92,7 +105,7 @@ CDbHistoryCtrl::CDbHistoryCtrl() = default;
 CDbHistoryCtrl::~CDbHistoryCtrl() { CloseHistory(); }
 
 void CDbHistoryCtrl::CloseHistory() {
-    for (sqlite3_stmt** kept : {&m_insert, &m_rangeTotals, &m_endRange}) {
+    for (sqlite3_stmt** kept : {&m_insert, &m_dayCreate, &m_dayAdd, &m_rangeTotals, &m_endRange}) {
         sqlite3_finalize(*kept);
         *kept = nullptr;
     }
@@ -164,8 +177,13 @@ CDbHistoryCtrl::OpenOutcome CDbHistoryCtrl::OpenExisting(const std::string& path
         CloseHistory();
         return OpenOutcome::Unreadable;
     }
-    // The index is new to older files; without it a file still works, only slower.
+    // The index and the day totals are new to older files; without them a file still
+    // opens, only the totals would be wrong, so a file that cannot get them stays closed.
     Exec(kCreateIndex);
+    if (!EnsureDayTotals()) {
+        CloseHistory();
+        return OpenOutcome::Unavailable;
+    }
     return OpenOutcome::Open;
 }
 
@@ -182,13 +200,28 @@ int CDbHistoryCtrl::CreateNew(const std::string& path, const std::optional<std::
         CloseHistory();
         return kDbNotOpen;
     }
-    if (!Exec(kCreateTable) || !Exec(kCreateIndex) || !Exec("COMMIT")) {
+    if (!Exec(kCreateTable) || !Exec(kCreateIndex) || !Exec(kCreateDayTotals) || !Exec("COMMIT")) {
         Exec("ROLLBACK");
         return kDbCreateFailed;
     }
     // Every local user of the data folder keeps the history.
     SetFileMode(path, SharedFileMode(ParentFolder(path)));
     return kDbOk;
+}
+
+bool CDbHistoryCtrl::EnsureDayTotals() {
+    Statement probe;
+    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM sqlite_master WHERE name = 'RAS_HISTORY_DAY'", -1, &probe.stmt,
+                           nullptr) != SQLITE_OK ||
+        sqlite3_step(probe.stmt) != SQLITE_ROW) {
+        Fail("day totals");
+        return false;
+    }
+    if (sqlite3_column_int(probe.stmt, 0) != 0) return true;
+    if (!Exec("BEGIN IMMEDIATE")) return false;
+    if (Exec(kCreateDayTotals) && Exec(kFillDayTotals) && Exec("COMMIT")) return true;
+    Exec("ROLLBACK");
+    return false;
 }
 
 bool CDbHistoryCtrl::MoveAside(const std::string& path) {
@@ -219,6 +252,11 @@ bool CDbHistoryCtrl::Exec(const char* sql) const {
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
     Fail(sql);
     return false;
+}
+
+sqlite3_stmt* CDbHistoryCtrl::Kept(sqlite3_stmt*& slot, const char* sql) const {
+    if (slot == nullptr) slot = Prepare(sql);
+    return slot;
 }
 
 sqlite3_stmt* CDbHistoryCtrl::Prepare(const char* sql) const {
@@ -282,38 +320,66 @@ int CDbHistoryCtrl::ForEachRow(const std::function<bool(const HistoryRow&)>& vis
 
 int CDbHistoryCtrl::ClearHistory() {
     if (!IsOpen()) return kDbNotOpen;
-    return Exec("DELETE FROM RAS_HISTORY") ? kDbOk : kDbFailed;
+    if (!Exec("BEGIN IMMEDIATE")) return kDbFailed;
+    if (Exec("DELETE FROM RAS_HISTORY") && Exec("DELETE FROM RAS_HISTORY_DAY") && Exec("COMMIT")) return kDbOk;
+    Exec("ROLLBACK");
+    return kDbFailed;
 }
 
-int CDbHistoryCtrl::InsertHistory(const HistoryRow& row) {
-    if (!IsOpen()) return kDbNotOpen;
-    if (m_insert == nullptr) {
-        const std::string sql = std::string("INSERT INTO RAS_HISTORY (") + kColumns + ") VALUES (?,?,?,?,?,?,?,?,?)";
-        m_insert = Prepare(sql.c_str());
-        if (m_insert == nullptr) return kDbFailed;
+int CDbHistoryCtrl::InsertOne(const HistoryRow& row) {
+    static const std::string insertSql =
+        std::string("INSERT INTO RAS_HISTORY (") + kColumns + ") VALUES (?,?,?,?,?,?,?,?,?)";
+    sqlite3_stmt* insert = Kept(m_insert, insertSql.c_str());
+    // No UPSERT in this engine: make sure the day's row exists, then add to it.
+    sqlite3_stmt* create = Kept(m_dayCreate, "INSERT OR IGNORE INTO RAS_HISTORY_DAY VALUES (?1, 0, 0, 0, 0, 0, 0, 0)");
+    sqlite3_stmt* add = Kept(m_dayAdd,
+                             "UPDATE RAS_HISTORY_DAY SET ROW_COUNT = ROW_COUNT + 1, DURATION_SUM = DURATION_SUM + ?2, "
+                             "SEND_SUM = SEND_SUM + ?3, RECV_SUM = RECV_SUM + ?4, LEFT_FREE_SUM = LEFT_FREE_SUM + ?5, "
+                             "LEFT_LIMIT_SUM = LEFT_LIMIT_SUM + ?6, CHARGE_SUM = CHARGE_SUM + ?7 WHERE DAY = ?1");
+    if (insert == nullptr || create == nullptr || add == nullptr) return kDbFailed;
+    if (!row.end.IsValid()) {
+        m_lastError = "a row without an end time";
+        return kDbFailed;
     }
-    Reset reset{m_insert};
-    sqlite3_bind_text(m_insert, 1, row.entry.data(), static_cast<int>(row.entry.size()), SQLITE_TRANSIENT);
-    BindDate(m_insert, 2, row.start);
-    BindDate(m_insert, 3, row.end);
-    sqlite3_bind_double(m_insert, 4, row.duration);
-    sqlite3_bind_int64(m_insert, 5, row.sent);
-    sqlite3_bind_int64(m_insert, 6, row.recv);
-    BindOptional(m_insert, 7, row.leftFree);
-    BindOptional(m_insert, 8, row.leftLimit);
-    BindOptional(m_insert, 9, row.charge ? std::optional<int64_t>(*row.charge) : std::nullopt);
-    if (sqlite3_step(m_insert) != SQLITE_DONE) {
+
+    Reset resetInsert{insert}, resetCreate{create}, resetAdd{add};
+    const int64_t leftFree = row.leftFree.value_or(-1);
+    const int64_t leftLimit = row.leftLimit.value_or(-1);
+    const int64_t charge = row.charge.value_or(-1);
+    sqlite3_bind_text(insert, 1, row.entry.data(), static_cast<int>(row.entry.size()), SQLITE_TRANSIENT);
+    BindDate(insert, 2, row.start);
+    BindDate(insert, 3, row.end);
+    sqlite3_bind_double(insert, 4, row.duration);
+    sqlite3_bind_int64(insert, 5, row.sent);
+    sqlite3_bind_int64(insert, 6, row.recv);
+    BindCount(insert, 7, leftFree);
+    BindCount(insert, 8, leftLimit);
+    BindCount(insert, 9, charge);
+
+    const int64_t day = DayOf(row.end.value);
+    const auto counted = [](int64_t v) { return v > 0 ? v : 0; };  // an empty value sums as 0
+    sqlite3_bind_int64(create, 1, day);
+    sqlite3_bind_int64(add, 1, day);
+    sqlite3_bind_double(add, 2, row.duration);
+    sqlite3_bind_int64(add, 3, row.sent);
+    sqlite3_bind_int64(add, 4, row.recv);
+    sqlite3_bind_int64(add, 5, counted(leftFree));
+    sqlite3_bind_int64(add, 6, counted(leftLimit));
+    sqlite3_bind_int64(add, 7, counted(charge));
+    if (sqlite3_step(insert) != SQLITE_DONE || sqlite3_step(create) != SQLITE_DONE || sqlite3_step(add) != SQLITE_DONE) {
         Fail("insert");
         return kDbFailed;
     }
     return kDbOk;
 }
 
+int CDbHistoryCtrl::InsertHistory(const HistoryRow& row) { return InsertRows({row}); }
+
 int CDbHistoryCtrl::InsertRows(const std::vector<HistoryRow>& rows) {
     if (!IsOpen()) return kDbNotOpen;
     if (!Exec("BEGIN IMMEDIATE")) return kDbFailed;
     for (const HistoryRow& row : rows) {
-        if (InsertHistory(row) != kDbOk) {
+        if (InsertOne(row) != kDbOk) {
             const std::string error = m_lastError;
             Exec("ROLLBACK");
             m_lastError = error;
@@ -362,10 +428,10 @@ int CDbHistoryCtrl::GetEndTimeRange(OleDate& oldest, OleDate& newest) const {
     oldest = OleDate::Null();
     newest = OleDate::Null();
     if (!IsOpen()) return kDbNoRow;
-    if (m_endRange == nullptr) {
-        // Two subqueries, so each is answered from one end of the index.
-        m_endRange = Prepare("SELECT (SELECT min(TIME_END) FROM RAS_HISTORY), (SELECT max(TIME_END) FROM RAS_HISTORY)");
-        if (m_endRange == nullptr) return kDbNoRow;
+    // Two subqueries, so each is answered from one end of the index.
+    if (Kept(m_endRange, "SELECT (SELECT min(TIME_END) FROM RAS_HISTORY), (SELECT max(TIME_END) FROM RAS_HISTORY)") ==
+        nullptr) {
+        return kDbNoRow;
     }
     Reset reset{m_endRange};
     if (sqlite3_step(m_endRange) != SQLITE_ROW) {
@@ -391,15 +457,15 @@ int CDbHistoryCtrl::GetRangeTotals(const std::string& from, const std::string& t
     double low = 0, high = 0;
     if (!RangeBounds(from, to, low, high)) return kDbBadArgument;
     if (!IsOpen()) return kDbNoRow;
-    if (m_rangeTotals == nullptr) {
-        m_rangeTotals = Prepare(
-            "SELECT sum(TIME_DURATION), sum(DATA_SEND), sum(DATA_RECV), sum(LEFT_FREE), sum(LEFT_LIMIT), "
-            "sum(CHARGE) FROM RAS_HISTORY WHERE TIME_END BETWEEN ?1 AND ?2");
-        if (m_rangeTotals == nullptr) return kDbNoRow;
+    if (Kept(m_rangeTotals, "SELECT sum(DURATION_SUM), sum(SEND_SUM), sum(RECV_SUM), sum(LEFT_FREE_SUM), "
+                            "sum(LEFT_LIMIT_SUM), sum(CHARGE_SUM) FROM RAS_HISTORY_DAY WHERE DAY BETWEEN ?1 AND ?2") ==
+        nullptr) {
+        return kDbNoRow;
     }
     Reset reset{m_rangeTotals};
-    sqlite3_bind_double(m_rangeTotals, 1, low);
-    sqlite3_bind_double(m_rangeTotals, 2, high);
+    // Whole days: the first day's 00:00:00 to the last day's 23:59:59.
+    sqlite3_bind_int64(m_rangeTotals, 1, DayOf(low));
+    sqlite3_bind_int64(m_rangeTotals, 2, DayOf(high));
     if (sqlite3_step(m_rangeTotals) != SQLITE_ROW) {
         Fail("range totals");
         return kDbNoRow;
@@ -418,16 +484,25 @@ int CDbHistoryCtrl::DeleteRange(const std::string& from, const std::string& to) 
     double low = 0, high = 0;
     if (!RangeBounds(from, to, low, high)) return kDbBadArgument;
     if (!IsOpen()) return kDbNotOpen;
-    Statement del;
-    del.stmt = Prepare("DELETE FROM RAS_HISTORY WHERE TIME_END BETWEEN ?1 AND ?2");
-    if (del.stmt == nullptr) return kDbFailed;
-    sqlite3_bind_double(del.stmt, 1, low);
-    sqlite3_bind_double(del.stmt, 2, high);
-    if (sqlite3_step(del.stmt) != SQLITE_DONE) {
+    Statement rows, days;
+    rows.stmt = Prepare("DELETE FROM RAS_HISTORY WHERE TIME_END BETWEEN ?1 AND ?2");
+    days.stmt = Prepare("DELETE FROM RAS_HISTORY_DAY WHERE DAY BETWEEN ?1 AND ?2");
+    if (rows.stmt == nullptr || days.stmt == nullptr) return kDbFailed;
+    sqlite3_bind_double(rows.stmt, 1, low);
+    sqlite3_bind_double(rows.stmt, 2, high);
+    sqlite3_bind_int64(days.stmt, 1, DayOf(low));
+    sqlite3_bind_int64(days.stmt, 2, DayOf(high));
+    if (!Exec("BEGIN IMMEDIATE")) return kDbFailed;
+    if (sqlite3_step(rows.stmt) != SQLITE_DONE || sqlite3_step(days.stmt) != SQLITE_DONE) {
         Fail("delete range");
+        sqlite3_reset(rows.stmt);
+        sqlite3_reset(days.stmt);
+        Exec("ROLLBACK");
         return kDbFailed;
     }
-    return kDbOk;
+    if (Exec("COMMIT")) return kDbOk;
+    Exec("ROLLBACK");
+    return kDbFailed;
 }
 
 int CDbHistoryCtrl::GetHistoryPeriods(std::vector<std::string>& periods, int closingDay) const {

@@ -2,6 +2,11 @@
 // The history database: one row per finished connection in table RAS_HISTORY of an
 // SQLCipher file keyed with the pass phrase. Times are OLE day numbers (REAL), counts
 // INTEGER, and an empty value NULL, so the engine's sums give the totals directly.
+//
+// Beside it, RAS_HISTORY_DAY keeps the sums of each day's rows (by end date), written
+// in the same transaction as every change of RAS_HISTORY. Every range this class
+// totals or deletes is made of whole days, so the period totals come from at most a
+// few hundred day rows: their cost does not grow with the history.
 #include "accounting/OleDate.h"
 
 #include <cstdint>
@@ -100,6 +105,9 @@ private:
     OpenOutcome OpenExisting(const std::string& path, const std::optional<std::string>& password);
     int CreateNew(const std::string& path, const std::optional<std::string>& password);
     bool MoveAside(const std::string& path);
+    bool EnsureDayTotals();
+    int InsertOne(const HistoryRow& row);
+    sqlite3_stmt* Kept(sqlite3_stmt*& slot, const char* sql) const;
     sqlite3_stmt* Prepare(const char* sql) const;
     bool Exec(const char* sql) const;
     void Fail(const char* what) const;
@@ -112,6 +120,8 @@ private:
     mutable std::string m_lastError;
     // Statements kept prepared for the calls made on every connection.
     mutable sqlite3_stmt* m_insert = nullptr;
+    mutable sqlite3_stmt* m_dayCreate = nullptr;
+    mutable sqlite3_stmt* m_dayAdd = nullptr;
     mutable sqlite3_stmt* m_rangeTotals = nullptr;
     mutable sqlite3_stmt* m_endRange = nullptr;
 };
