@@ -5,10 +5,12 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <random>
 #include <sys/stat.h>
 
 using namespace vr31k;
@@ -155,6 +157,63 @@ TEST_F(HistoryDbTest, EmptyTableAndClearWithCompaction) {
     db.CloseHistory();
     EXPECT_EQ(db.CompactHistory(path, std::string(kPassPhrase)), kDbOk);
     EXPECT_EQ(db.CompactHistory(dir.File("absent.mdb"), std::string(kPassPhrase)), kDbCompactFailed);
+}
+
+// The day totals against a plain sum over the rows, after inserts, range deletes and
+// a reopen that has to rebuild them.
+TEST_F(HistoryDbTest, DayTotalsAgreeWithTheRows) {
+    std::mt19937 random(4711);
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const double first = MakeOleDate(2008, 1, 1).value;
+    std::vector<HistoryRow> rows;
+    for (int i = 0; i < 2000; ++i) {
+        const OleDate end{first + pick(0, 120) + pick(0, 86399) / kSecondsPerDay, OleDate::Status::Valid};
+        HistoryRow row = Row(pick(0, 1) ? "a" : "b", FormatOleDateTime(end).c_str(), pick(0, 9999), pick(0, 1 << 30),
+                             pick(0, 1 << 30), pick(0, 3) ? std::optional<int32_t>(pick(0, 9999)) : std::nullopt);
+        row.leftFree = pick(-1, 100000);
+        if (*row.leftFree < 0) row.leftFree.reset();
+        rows.push_back(row);
+    }
+    ASSERT_EQ(db.InsertRows(rows), kDbOk);
+    ASSERT_EQ(db.DeleteRange("2008/02/10", "2008/02/20"), kDbOk);
+
+    const auto check = [&](const char* when) {
+        for (int k = 0; k < 40; ++k) {
+            const int a = pick(-5, 125), b = a + pick(0, 40);
+            const std::string from = FormatOleDay({first + a, OleDate::Status::Valid});
+            const std::string to = FormatOleDay({first + b, OleDate::Status::Valid});
+            RangeTotals expected;
+            db.ForEachRow([&](const HistoryRow& r) {
+                if (r.end.value >= first + a && r.end.value <= first + b + kLastSecondOfDay) {
+                    expected.duration += r.duration;
+                    expected.sent += r.sent;
+                    expected.recv += r.recv;
+                    expected.leftFree += r.leftFree.value_or(0);
+                    expected.charge += r.charge.value_or(0);
+                }
+                return true;
+            });
+            RangeTotals got;
+            ASSERT_EQ(db.GetRangeTotals(from, to, got), kDbOk);
+            EXPECT_EQ(std::llround(got.duration * kSecondsPerDay), std::llround(expected.duration * kSecondsPerDay))
+                << when << " " << from << " - " << to;
+            EXPECT_EQ(got.sent, expected.sent) << when << " " << from << " - " << to;
+            EXPECT_EQ(got.recv, expected.recv) << when;
+            EXPECT_EQ(got.leftFree, expected.leftFree) << when;
+            EXPECT_EQ(got.charge, expected.charge) << when;
+        }
+    };
+    check("kept");
+
+    // A file that lost its day totals (or never had them) gets them back at the next open.
+    db.CloseHistory();
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+    sqlite3_exec(raw, "PRAGMA key = 'QUILLET7'", nullptr, nullptr, nullptr);
+    ASSERT_EQ(sqlite3_exec(raw, "DROP TABLE RAS_HISTORY_DAY", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+    check("rebuilt");
 }
 
 TEST(HistoryDbFiles, UnreadableFilesAreMovedAsideNeverLost) {
