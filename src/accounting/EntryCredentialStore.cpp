@@ -1,7 +1,6 @@
 #include "accounting/EntryCredentialStore.h"
 
 #include "platform/AtomicFile.h"
-#include "platform/FileOps.h"
 #include "platform/FileSystem.h"
 
 #include <nettle/arcfour.h>
@@ -50,10 +49,13 @@ CEntryCredentialStore::CEntryCredentialStore() = default;
 
 int CEntryCredentialStore::Load() {
     if (m_path.empty()) return kCredentialNoFile;
+    // Only the first 7,710 bytes count; a file far larger than that is not ours.
+    constexpr size_t kMaxReadBytes = size_t{1} << 20;
     std::string bytes;
-    if (!ReadFileHead(m_path, kCredentialFileBytes, bytes)) return kCredentialNoFile;
-    std::copy(bytes.begin(), bytes.end(), m_block.begin());
-    CryptCredentialBlock(m_block.data(), bytes.size());
+    if (!ReadWholeFile(m_path, kMaxReadBytes, bytes)) return kCredentialNoFile;
+    const size_t count = std::min(bytes.size(), kCredentialFileBytes);
+    std::copy_n(bytes.begin(), count, m_block.begin());
+    CryptCredentialBlock(m_block.data(), count);
     if (EveryFieldTerminated(m_block)) return kCredentialOk;
     m_block.fill(0);
     return kCredentialInvalid;

@@ -131,12 +131,15 @@ int Record(CliContext& context, CAccountingSession& session, CArgs& args) {
     if (entry->empty()) throw UsageError("--entry needs a name");
     const auto endTime = ParseOleDateTime(*end);
     if (!endTime) throw UsageError("--end must read \"YYYY/MM/DD HH:MM:SS\" and be a real time, not '" + *end + "'");
+    // Bounds far beyond any connection that keep every sum of a period within 64 bits.
+    constexpr long long kMaxDurationMs = 100LL * 366 * 86400 * 1000;  // a century
+    constexpr long long kMaxBytes = 1LL << 50;                         // a pebibyte
     LiveConnection& live = session.Charge().Live();
     live.entryName = *entry;
     live.endTime = *endTime;
-    live.durationMs = CArgs::ToInteger(*durationMs, "--duration-ms", 0, INT64_MAX);
-    live.sent = CArgs::ToInteger(*sent, "--sent", 0, INT64_MAX / 2);
-    live.recv = CArgs::ToInteger(*recv, "--recv", 0, INT64_MAX / 2);
+    live.durationMs = CArgs::ToInteger(*durationMs, "--duration-ms", 0, kMaxDurationMs);
+    live.sent = CArgs::ToInteger(*sent, "--sent", 0, kMaxBytes);
+    live.recv = CArgs::ToInteger(*recv, "--recv", 0, kMaxBytes);
 
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     HistoryRow row;

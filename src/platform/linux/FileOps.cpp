@@ -2,31 +2,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vr31k {
-
-bool ReadFileHead(const std::string& path, size_t maxBytes, std::string& out) {
-    out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    out.resize(ok ? maxBytes : 0);
-    size_t done = 0;
-    while (ok && done < maxBytes) {
-        const ssize_t n = ::read(fd, out.data() + done, maxBytes - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    close(fd);
-    out.resize(ok ? done : 0);
-    return ok;
-}
 
 bool SetFileMode(const std::string& path, mode_t mode) { return chmod(path.c_str(), mode) == 0; }
 
@@ -47,7 +26,5 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
     }
     return 0;
 }
-
-bool RemoveFileIfPresent(const std::string& path) { return unlink(path.c_str()) == 0 || errno == ENOENT; }
 
 }  // namespace vr31k
