@@ -209,34 +209,6 @@ TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSilent) {
     EXPECT_TRUE(secondUi.messages.empty());
 }
 
-TEST_F(StartupTest, ChargeControllerGetsThePlanTheHistoryAndThePeriod) {
-    mkdir(dataFolder.c_str(), 0777);
-    WriteFile(dataFolder + "/VR31KUTL.ini",
-              "[DUP_CONFIG]\nChargeType=0\nPacketCharge2=0.5\nChargeDay=20\n");
-    ScriptedUi ui;
-    CUtilityApp app(Env());
-    ASSERT_TRUE(app.InitInstance(ui));
-    EXPECT_EQ(app.Charge().Plan().chargeDay, 20);
-    EXPECT_EQ(app.Charge().Derived().type, 0);
-    EXPECT_TRUE(app.Charge().History().IsOpen());
-    EXPECT_EQ(access(app.Paths().history.c_str(), F_OK), 0) << "a first start creates the history";
-    EXPECT_EQ(app.Charge().Period().period.size(), 23u);
-    EXPECT_EQ(app.Charge().PhonebookPath(), app.Paths().phonebook);
-    app.ExitInstance();
-    EXPECT_FALSE(app.Charge().History().IsOpen());
-}
-
-TEST_F(StartupTest, HistoryThatCannotBeOpenedDoesNotStopStartUp) {
-    mkdir(dataFolder.c_str(), 0777);
-    mkdir((dataFolder + "/VR31KUTL.mdb").c_str(), 0777);  // not a file at all
-    ScriptedUi ui;
-    CUtilityApp app(Env());
-    ASSERT_TRUE(app.InitInstance(ui));
-    EXPECT_EQ(ui.windowsCreated, 1);
-    EXPECT_FALSE(app.Charge().History().IsOpen());
-    EXPECT_EQ(app.Charge().Period().periodBytes, 0);
-}
-
 TEST(InstanceMessage, ParsesOnlyWellFormedLines) {
     EXPECT_EQ(ParseInstanceMessage("0x8064 1 0x202"), (InstanceMessage{0x8064, 1, 0x202}));
     EXPECT_EQ(ParseInstanceMessage(FormatInstanceMessage({0x8067, 0, 0})), (InstanceMessage{0x8067, 0, 0}));
