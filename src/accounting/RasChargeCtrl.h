@@ -8,9 +8,9 @@
 //     class CRasChargeCtrl : public CWRasCtrl, public CChargeAccounting
 // Its Setup runs first inside Setup() below; it fills Live() with the connection's
 // counters and end time; and the entry operations that change the credential table
-// (add, rename, update, remove, reset) are added here, each calling the CWRasCtrl
-// operation first and ending with SaveEntryStore(). Nothing in CChargeAccounting needs
-// to change for that.
+// (IEntryBook: add, rename, update credentials, remove, reset) are added here, each
+// calling the CWRasCtrl operation first, then changing Credentials() and ending with
+// SaveEntryStore(). Nothing in CChargeAccounting needs to change for that.
 #include "accounting/ChargeAccounting.h"
 #include "accounting/EntryCredentialStore.h"
 
