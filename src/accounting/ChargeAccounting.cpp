@@ -6,11 +6,9 @@
 
 namespace vr31k {
 
-CChargeAccounting::CChargeAccounting() : m_clock(OleNow) {
-    // Every plan value unset, 128-byte packets, closing at the month's end.
-    m_plan = DialupSettings{};
-    m_derived = DerivedPlan{};
-}
+// Every plan value unset, 128-byte packets, closing at the month's end; no plan applies
+// until DerivePlan.
+CChargeAccounting::CChargeAccounting() : m_clock(OleNow) {}
 
 CChargeAccounting::~CChargeAccounting() = default;
 
