@@ -106,6 +106,7 @@ private:
     int CreateNew(const std::string& path, const std::optional<std::string>& password);
     bool MoveAside(const std::string& path);
     bool EnsureDayTotals();
+    void UseWriteAheadLog();
     int InsertOne(const HistoryRow& row);
     sqlite3_stmt* Kept(sqlite3_stmt*& slot, const char* sql) const;
     sqlite3_stmt* Prepare(const char* sql) const;

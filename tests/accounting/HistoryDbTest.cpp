@@ -52,6 +52,10 @@ protected:
 
 TEST_F(HistoryDbTest, NewFileIsEncryptedSharedAndReopens) {
     ASSERT_EQ(db.InsertHistory(Row("apn.example", "2008/05/20 10:00:00", 3725, 1000, 2000)), kDbOk);
+    struct stat log {}, dirStat {};
+    stat(dir.Path().c_str(), &dirStat);
+    ASSERT_EQ(stat((path + "-wal").c_str(), &log), 0) << "changes go through a write-ahead log";
+    EXPECT_EQ(log.st_mode & 0777, dirStat.st_mode & 0666) << "another user can write the log too";
     db.CloseHistory();
     const std::string bytes = ReadFile(path);
     EXPECT_EQ(bytes.find("SQLite format"), std::string::npos);
@@ -60,6 +64,7 @@ TEST_F(HistoryDbTest, NewFileIsEncryptedSharedAndReopens) {
     stat(path.c_str(), &st);
     stat(dir.Path().c_str(), &folder);
     EXPECT_EQ(st.st_mode & 0777, folder.st_mode & 0666);
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"VR31KUTL.mdb"}) << "side files go at close";
 
     ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
     EXPECT_TRUE(db.MovedAsidePath().empty());
@@ -143,18 +148,20 @@ TEST_F(HistoryDbTest, EmptyTableAndClearWithCompaction) {
     std::vector<HistoryRow> many;
     for (int i = 0; i < 3000; ++i) many.push_back(Row(std::string(200, 'x'), "2008/05/20 10:00:00", 1, i, i));
     ASSERT_EQ(db.InsertRows(many), kDbOk);
+    db.CloseHistory();  // everything into the file itself
     const auto grown = std::filesystem::file_size(path);
+    ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
     ASSERT_EQ(db.ClearHistory(), kDbOk);
     ASSERT_EQ(db.CompactHistory(), kDbOk);
     EXPECT_LT(std::filesystem::file_size(path), grown / 4);
     int count = 0;
     db.ForEachRow([&](const HistoryRow&) { ++count; return true; });
     EXPECT_EQ(count, 0);
-    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"VR31KUTL.mdb"}) << "no temporary file is left";
     ASSERT_EQ(db.InsertHistory(Row("after", "2008/05/20 10:00:00", 1, 1, 1)), kDbOk) << "still open";
+    db.CloseHistory();
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"VR31KUTL.mdb"}) << "no temporary file is left";
 
     // Compacting another closed file by path.
-    db.CloseHistory();
     EXPECT_EQ(db.CompactHistory(path, std::string(kPassPhrase)), kDbOk);
     EXPECT_EQ(db.CompactHistory(dir.File("absent.mdb"), std::string(kPassPhrase)), kDbCompactFailed);
 }
