@@ -10,7 +10,7 @@ int CRasChargeCtrl::Setup(const std::string& credentialPath, const std::string& 
     m_modemName = modemName;
     m_anyDevice = anyDevice;
     m_credentials.SetPath(credentialPath);
-    LoadEntryStore();
+    m_setupLoadResult = LoadEntryStore();
     return 0;
 }
 

@@ -26,6 +26,8 @@ public:
     // to stop: a missing or invalid file leaves every slot empty). Returns 0.
     int Setup(const std::string& credentialPath, const std::string& phonebookPath, const std::string& modemName,
               bool anyDevice);
+    // What Setup's load gave (0, 951 no file, 952 not a credential table), for reports.
+    int SetupLoadResult() const { return m_setupLoadResult; }
     int LoadEntryStore() { return m_credentials.Load(); }
     int SaveEntryStore() { return m_credentials.Save(); }
     CEntryCredentialStore& Credentials() { return m_credentials; }
@@ -40,6 +42,7 @@ private:
     std::string m_phonebookPath;
     std::string m_modemName;
     bool m_anyDevice = false;
+    int m_setupLoadResult = kCredentialNoFile;
 };
 
 }  // namespace vr31k

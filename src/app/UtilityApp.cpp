@@ -74,6 +74,12 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     m_charge.Plan() = m_settings.ReadDialup();
     m_charge.DerivePlan();
     m_charge.Setup(m_paths.credentials, m_paths.phonebook, kModemName, m_utility.solvaneMode != 0);
+    if (m_charge.SetupLoadResult() == kCredentialInvalid) {
+        std::fprintf(stderr,
+                     "vr31k-utility: the entry credential file %s could not be read; the entries start without "
+                     "user names and passwords, and the file is kept until the next change of an entry\n",
+                     m_paths.credentials.c_str());
+    }
     OpenHistory();
     m_charge.RecomputePeriod();
 

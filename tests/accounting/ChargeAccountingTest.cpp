@@ -218,6 +218,7 @@ TEST(RasChargeCtrl, SetupLoadsTheCredentialTable) {
     }
     CRasChargeCtrl ctrl;
     EXPECT_EQ(ctrl.Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), "KORVANE VR31K Modem", true), 0);
+    EXPECT_EQ(ctrl.SetupLoadResult(), kCredentialOk);
     EXPECT_EQ(ctrl.Credentials().Field(2, CredentialField::EntryName), "apn.example.jp");
     EXPECT_EQ(ctrl.PhonebookPath(), dir.File("VR31KUTL.pbk"));
     EXPECT_TRUE(ctrl.AnyDevice());

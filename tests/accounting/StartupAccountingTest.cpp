@@ -1,5 +1,6 @@
 // Start-up joins the charge controller: the plan from DUP_CONFIG, the history opened
 // (or not, without stopping start-up), the current period, and the history closed at exit.
+#include "accounting/EntryCredentialStore.h"
 #include "app/UtilityApp.h"
 #include "support/TempDir.h"
 
@@ -66,6 +67,23 @@ TEST_F(StartupAccountingTest, HistoryThatCannotBeOpenedDoesNotStopStartUp) {
     EXPECT_EQ(ui.windowsCreated, 1);
     EXPECT_FALSE(app.Charge().History().IsOpen());
     EXPECT_EQ(app.Charge().Period().periodBytes, 0);
+}
+
+TEST_F(StartupAccountingTest, GarbageFilesAreKeptAndStartUpGoesOn) {
+    mkdir(dataFolder.c_str(), 0777);
+    const std::string garbage(kCredentialFileBytes, 'G');
+    WriteFile(dataFolder + "/VR31KUTL.dat", garbage);
+    WriteFile(dataFolder + "/VR31KUTL.mdb", std::string(8192, 'H'));
+    QuietUi ui;
+    CUtilityApp app(Env());
+    ASSERT_TRUE(app.InitInstance(ui));
+    EXPECT_EQ(app.Charge().SetupLoadResult(), kCredentialInvalid);
+    EXPECT_TRUE(app.Charge().Credentials().SlotEmpty(0));
+    EXPECT_EQ(vr31k::test::ReadFile(dataFolder + "/VR31KUTL.dat"), garbage) << "kept until the next change";
+    EXPECT_TRUE(app.Charge().History().IsOpen()) << "a new history";
+    const std::string aside = app.Charge().History().MovedAsidePath();
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(vr31k::test::ReadFile(aside), std::string(8192, 'H'));
 }
 
 }  // namespace
