@@ -91,9 +91,4 @@ TEST(BuildPeriodList, NoResetAndEmptyCases) {
     EXPECT_TRUE(list.empty());
 }
 
-TEST(BuildPeriodList, PeriodParts) {
-    EXPECT_EQ(PeriodStart("2008/05/21 - 2008/06/20"), "2008/05/21");
-    EXPECT_EQ(PeriodEnd("2008/05/21 - 2008/06/20"), "2008/06/20");
-}
-
 }  // namespace

@@ -46,16 +46,6 @@ protected:
     }
 };
 
-TEST_F(ChargeAccountingTest, ConstructionDefaults) {
-    CChargeAccounting fresh;
-    EXPECT_EQ(fresh.Plan(), DialupSettings{});
-    EXPECT_EQ(fresh.Plan().packetSize, 128);
-    EXPECT_EQ(fresh.Plan().chargeDay, 32);
-    EXPECT_EQ(fresh.Derived().type, kChargeNone);
-    EXPECT_EQ(fresh.Period().periodEnd.value, 0.0);
-    EXPECT_FALSE(fresh.Live().endTime.IsValid());
-}
-
 TEST_F(ChargeAccountingTest, PeriodRolloverAtTheClosingSecond) {
     Metered(1.0);
     charge.Plan().chargeDay = 20;
