@@ -1,5 +1,6 @@
 #include "accounting/OleDate.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -10,33 +11,22 @@ namespace {
 constexpr int kMinYear = 100;
 constexpr int kMaxYear = 9999;
 
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-// Days from 1970-01-01 to a proleptic Gregorian date (counting whole 400-year eras
-// keeps the arithmetic exact for any year of the range).
-constexpr int64_t DaysFromCivil(int y, int m, int d) {
-    y -= m <= 2 ? 1 : 0;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t mp = (m + 9) % 12;  // March = 0
-    const int64_t doy = (153 * mp + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
+// Calendar arithmetic of the proleptic Gregorian calendar, from the standard library.
+int64_t DaysFromCivil(int y, int m, int d) {
+    using namespace std::chrono;
+    const sys_days date{year{y} / month{static_cast<unsigned>(m)} / day{static_cast<unsigned>(d)}};
+    return date.time_since_epoch().count();
 }
 
 void CivilFromDays(int64_t z, int& y, int& m, int& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2 ? 1 : 0));
+    using namespace std::chrono;
+    const year_month_day date{sys_days{days{z}}};
+    y = static_cast<int>(date.year());
+    m = static_cast<int>(static_cast<unsigned>(date.month()));
+    d = static_cast<int>(static_cast<unsigned>(date.day()));
 }
 
-constexpr int64_t kOleEpochDays = DaysFromCivil(1899, 12, 30);
+const int64_t kOleEpochDays = DaysFromCivil(1899, 12, 30);
 
 bool ReadDigits(std::string_view text, size_t pos, size_t count, int& value) {
     value = 0;
@@ -50,9 +40,10 @@ bool ReadDigits(std::string_view text, size_t pos, size_t count, int& value) {
 }  // namespace
 
 int DaysInMonth(int year, int month) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12) return 0;
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+    const std::chrono::year_month_day_last last{std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
+                                   std::chrono::last};
+    return static_cast<int>(static_cast<unsigned>(last.day()));
 }
 
 bool DateExists(int year, int month, int day) {
