@@ -68,11 +68,39 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
         return false;
     }
 
-    // The charge controller, the history database and the port lookup join here.
+    // The charge controller: its plan, its credential table, the history and the
+    // current billing period. A history that cannot be opened does not stop start-up;
+    // the controller then skips the database work.
+    m_charge.Plan() = m_settings.ReadDialup();
+    m_charge.DerivePlan();
+    m_charge.Setup(m_paths.credentials, m_paths.phonebook, kModemName, m_utility.solvaneMode != 0);
+    if (m_charge.SetupLoadResult() == kCredentialInvalid) {
+        std::fprintf(stderr,
+                     "vr31k-utility: the entry credential file %s could not be read; the entries start without "
+                     "user names and passwords, and the file is kept until the next change of an entry\n",
+                     m_paths.credentials.c_str());
+    }
+    OpenHistory();
+    m_charge.RecomputePeriod();
+
+    // The port lookup joins here.
 
     m_portName = m_settings.ReadPortName();
 
     return ui.CreateMainWindow(*this);
+}
+
+void CUtilityApp::OpenHistory() {
+    CDbHistoryCtrl& history = m_charge.History();
+    const int result = history.OpenHistory(m_paths.history, std::string(kPassPhrase));
+    if (!history.MovedAsidePath().empty()) {
+        std::fprintf(stderr, "vr31k-utility: the history %s could not be read; it was kept as %s and a new history begun\n",
+                     m_paths.history.c_str(), history.MovedAsidePath().c_str());
+    }
+    if (result != kDbOk) {
+        std::fprintf(stderr, "vr31k-utility: cannot open the history %s (%d): %s\n", m_paths.history.c_str(), result,
+                     history.LastError().c_str());
+    }
 }
 
 void CUtilityApp::MainWindowReady() {
@@ -80,6 +108,7 @@ void CUtilityApp::MainWindowReady() {
 }
 
 void CUtilityApp::ExitInstance() {
+    m_charge.History().CloseHistory();
     m_lock.Close();
     m_lockHeld = false;
 }

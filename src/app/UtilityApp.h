@@ -2,6 +2,7 @@
 // The application object: decides whether this process may run, prepares the data
 // folder and its files, reads the settings, sets up the long-lived controllers and has
 // the main window created. Toolkit-free; the face it runs under is an IAppUi.
+#include "accounting/RasChargeCtrl.h"
 #include "app/AppUi.h"
 #include "app/DataFolder.h"
 #include "app/OsVersion.h"
@@ -30,6 +31,8 @@ struct StartupEnvironment {
 inline constexpr uint32_t kMsgTrayNotify = 0x8064;   // wParam icon id 1, lParam mouse message
 inline constexpr uint32_t kMsgCardPresence = 0x8067; // wParam non-zero present, 0 gone
 inline constexpr int64_t kMouseLeftButtonUp = 0x202;
+// The card's modem as the dial-up half looks it up.
+inline constexpr const char* kModemName = "KORVANE VR31K Modem";
 
 class CUtilityApp {
 public:
@@ -51,16 +54,21 @@ public:
     const std::string& PortName() const { return m_portName; }
     void SetPortName(std::string port) { m_portName = std::move(port); }
     bool AutoStartLaunch() const { return m_autoStartLaunch; }
+    // The charge and dial-up controller, with the history database inside it.
+    CRasChargeCtrl& Charge() { return m_charge; }
     // Where this instance listens for messages from outside.
     std::string InstanceSocketPath() const { return m_lock.OwnSocketPath(); }
 
 private:
+    void OpenHistory();
+
     StartupEnvironment m_env;
     CInstanceLock m_lock;
     bool m_lockHeld = false;
     DataPaths m_paths;
     CSettingsStore m_settings;
     UtilitySettings m_utility;
+    CRasChargeCtrl m_charge;
     std::string m_portName;
     bool m_autoStartLaunch = false;
 };

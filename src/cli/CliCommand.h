@@ -58,5 +58,8 @@ struct CommandGroup {
 
 // One accessor per group, listed in CliMain.cpp.
 const CommandGroup& SettingsCommands();
+const CommandGroup& PlanCommands();
+const CommandGroup& UsageCommands();
+const CommandGroup& HistoryCommands();
 
 }  // namespace vr31k::cli

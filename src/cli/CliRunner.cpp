@@ -11,6 +11,9 @@ namespace {
 // Every command group, in the order the help lists them.
 const CommandGroup& (*const kGroups[])() = {
     SettingsCommands,
+    PlanCommands,
+    UsageCommands,
+    HistoryCommands,
 };
 
 constexpr std::string_view kUsage =

@@ -1,6 +1,7 @@
 // vr31kctl settings show | set-utility
 #include "app/UtilitySettingsRules.h"
 #include "cli/CliCommand.h"
+#include "cli/SettingsJson.h"
 
 #include <cstring>
 
@@ -34,21 +35,6 @@ CJson UtilityJson(const UtilitySettings& s, const std::string& portName) {
     return j;
 }
 
-CJson DialupJson(const DialupSettings& s) {
-    CJson j = CJson::MakeObject();
-    j.Set("ChargeType", s.chargeType)
-        .Set("FreePackets", s.freePackets)
-        .Set("FreeCall1", s.freeCall1)
-        .Set("PacketCharge2", s.packetCharge2)
-        .Set("MaxCharge2", s.maxCharge2)
-        .Set("PacketSize", s.packetSize)
-        .Set("NoticeCharge", s.noticeCharge)
-        .Set("NoticeRatio", s.noticeRatio)
-        .Set("ChargeDay", s.chargeDay)
-        .Set("EntryIndex", s.entryIndex);
-    return j;
-}
-
 CJson GuiJson(const HistoryListSettings& s) {
     CJson j = CJson::MakeObject();
     j.Set("HistoryListCx", s.cx)
@@ -64,7 +50,7 @@ int Show(CliContext& context, CArgs& args) {
     const CSettingsStore store = context.Settings();
     CJson result = CJson::MakeObject();
     result.Set(kUtilitySection, UtilityJson(store.ReadUtility(), store.ReadPortName()))
-        .Set(kDialupSection, DialupJson(store.ReadDialup()))
+        .Set(kDialupSection, DialupSettingsJson(store.ReadDialup()))
         .Set(kGuiSection, GuiJson(store.ReadHistoryList()));
     return context.Print(result);
 }

@@ -1,0 +1,104 @@
+#include "accounting/ChargeAccounting.h"
+
+#include "accounting/BillingPeriod.h"
+
+#include <vector>
+
+namespace vr31k {
+
+// Every plan value unset, 128-byte packets, closing at the month's end; no plan applies
+// until DerivePlan.
+CChargeAccounting::CChargeAccounting() : m_clock(OleNow) {}
+
+CChargeAccounting::~CChargeAccounting() = default;
+
+void CChargeAccounting::DerivePlan() { m_derived = vr31k::DerivePlan(m_plan); }
+
+int32_t CChargeAccounting::ComputeCharge(int64_t totalBytes, int64_t freeLeft, int64_t limitLeft) const {
+    return vr31k::ComputeCharge(m_plan, m_derived, totalBytes, freeLeft, limitLeft);
+}
+
+int32_t CChargeAccounting::ComputePeriodCharge(int64_t& connectionBytes, int64_t& freeLeft, int64_t& limitLeft,
+                                               bool includeLive) const {
+    connectionBytes = m_live.sent + m_live.recv;
+    const int64_t total = m_period.periodBytes + (includeLive ? connectionBytes : 0);
+    return ComputeChargeForBytes(total, freeLeft, limitLeft);
+}
+
+int32_t CChargeAccounting::ComputeChargeForBytes(int64_t totalBytes, int64_t& freeLeft, int64_t& limitLeft) const {
+    freeLeft = Remaining(m_derived.freeBytes, totalBytes);
+    limitLeft = Remaining(m_derived.limitBytes, totalBytes);
+    return ComputeCharge(totalBytes, freeLeft, limitLeft);
+}
+
+bool CChargeAccounting::IsPeriodOver() const {
+    return m_plan.chargeDay > 0 && Now().value > m_period.periodEnd.value;
+}
+
+void CChargeAccounting::RecomputePeriod() {
+    const OleDate now = Now();
+    std::vector<std::string> periods;
+    BuildPeriodList(periods, m_plan.chargeDay, now, now, &m_period.periodEnd);
+    m_period.period = periods.empty() ? std::string() : periods.front();
+
+    RangeTotals totals;
+    if (!periods.empty()) {
+        m_history.GetRangeTotals(std::string(PeriodStart(periods.front())), std::string(PeriodEnd(periods.front())),
+                                 totals);
+    }
+    m_period.periodBytes = totals.sent + totals.recv;
+    m_period.freeLeft = Remaining(m_derived.freeBytes, m_period.periodBytes);
+    m_period.limitLeft = Remaining(m_derived.limitBytes, m_period.periodBytes);
+    m_period.noticeLeft = Remaining(m_derived.noticeBytes, m_period.periodBytes);
+}
+
+int CChargeAccounting::RecordConnection(bool stampNow, HistoryRow* recorded) {
+    if (stampNow) m_live.endTime = Now();
+    int result = kRecordNotStamped;
+    if (m_live.endTime.IsValid()) {
+        const int64_t seconds = m_live.durationMs / 1000;
+        HistoryRow row;
+        row.entry = m_live.entryName;
+        row.end = m_live.endTime;
+        // The start is the wall clock `seconds` earlier, whatever clock change lies between.
+        row.start = OleMinusSeconds(m_live.endTime, seconds);
+        row.duration = static_cast<double>(seconds) / kSecondsPerDay;
+        row.sent = m_live.sent;
+        row.recv = m_live.recv;
+
+        int64_t connection = 0, freeLeft = 0, limitLeft = 0;
+        const int32_t charge = ComputePeriodCharge(connection, freeLeft, limitLeft, true);
+        m_period.periodBytes += connection;
+        m_period.noticeLeft = Remaining(m_period.noticeLeft, connection);
+        m_period.freeLeft = freeLeft;
+        m_period.limitLeft = limitLeft;
+
+        row.leftFree = freeLeft;
+        row.leftLimit = limitLeft;
+        if (charge >= 0) row.charge = charge;
+        result = m_history.InsertHistory(row);
+        if (recorded != nullptr) *recorded = row;
+    }
+    m_live.endTime = OleDate::Null();
+    PruneHistory();
+    return result;
+}
+
+void CChargeAccounting::PruneHistory() {
+    std::vector<std::string> periods;
+    const int closingDay = m_plan.chargeDay > 0 ? m_plan.chargeDay : kClosingDayMonthEnd;
+    if (m_history.GetHistoryPeriods(periods, closingDay) != kDbOk || periods.size() <= kKeptPeriods) return;
+    // Everything from the oldest row to the end of the sixteenth newest period goes.
+    m_history.DeleteRange(std::string(PeriodStart(periods.back())), std::string(PeriodEnd(periods[kKeptPeriods])));
+}
+
+bool CChargeAccounting::CheckNotice() {
+    const int64_t connection = m_live.sent + m_live.recv;
+    if (m_period.noticeLeft > 0 && connection >= m_period.noticeLeft) {
+        m_period.noticeLeft = 0;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace vr31k

@@ -1,0 +1,96 @@
+#pragma once
+// The accounting half of the charge controller: the plan and the charge derived from
+// it, the running totals of the current billing period, the one-time charge notice,
+// and one history row per finished connection with the history kept to fifteen
+// billing periods.
+#include "accounting/ChargePlan.h"
+#include "accounting/HistoryDb.h"
+#include "accounting/OleDate.h"
+#include "app/SettingsStore.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vr31k {
+
+// A finished or running connection as the dial-up half hands it over. The dial-up
+// monitor thread zeroes it when a connection comes up and stamps `endTime` at line loss
+// before it posts its notice; the main thread reads it only after that notice, so the
+// queue of notices orders every access and nothing here is locked.
+struct LiveConnection {
+    int64_t sent = 0;
+    int64_t recv = 0;
+    int64_t durationMs = 0;  // 64 bits: a connection may outlast 2^31 ms (24.8 days)
+    std::string entryName;
+    OleDate endTime = OleDate::Null();  // null from dialling until the end is stamped
+};
+
+struct PeriodState {
+    std::string period;                               // "YYYY/MM/DD - YYYY/MM/DD"
+    OleDate periodEnd{0.0, OleDate::Status::Valid};  // the period's last second
+    int64_t periodBytes = 0;  // finished connections of the period
+    int64_t freeLeft = 0;     // after the last finished connection
+    int64_t limitLeft = 0;
+    int64_t noticeLeft = 0;   // 0 once the notice fired, or when no notice applies
+};
+
+// Billing periods the history keeps.
+inline constexpr size_t kKeptPeriods = 15;
+// RecordConnection's result when there was no end time to record.
+inline constexpr int kRecordNotStamped = -1;
+
+class CChargeAccounting {
+public:
+    using Clock = std::function<OleDate()>;
+
+    CChargeAccounting();
+    virtual ~CChargeAccounting();
+    CChargeAccounting(const CChargeAccounting&) = delete;
+    CChargeAccounting& operator=(const CChargeAccounting&) = delete;
+
+    // The DUP_CONFIG values; DerivePlan() applies a change.
+    DialupSettings& Plan() { return m_plan; }
+    const DialupSettings& Plan() const { return m_plan; }
+    const DerivedPlan& Derived() const { return m_derived; }
+    const PeriodState& Period() const { return m_period; }
+    LiveConnection& Live() { return m_live; }
+    const LiveConnection& Live() const { return m_live; }
+    CDbHistoryCtrl& History() { return m_history; }
+    const CDbHistoryCtrl& History() const { return m_history; }
+
+    // The local wall clock every "now" of this class reads (tests set their own).
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
+    OleDate Now() const { return m_clock(); }
+
+    void DerivePlan();
+    // Estimated charge of a period total, or -1 when no plan applies.
+    int32_t ComputeCharge(int64_t totalBytes, int64_t freeLeft, int64_t limitLeft) const;
+    // The period's charge with (or without) the live connection's bytes.
+    int32_t ComputePeriodCharge(int64_t& connectionBytes, int64_t& freeLeft, int64_t& limitLeft,
+                                bool includeLive) const;
+    int32_t ComputeChargeForBytes(int64_t totalBytes, int64_t& freeLeft, int64_t& limitLeft) const;
+    bool IsPeriodOver() const;
+    // Finds the period holding now and reloads its totals from the history. With the
+    // history closed the totals count as 0.
+    void RecomputePeriod();
+    // Records the connection in `Live()` when its end time is stamped (now, when
+    // `stampNow`), then prunes the history to the newest fifteen periods. Returns 0,
+    // kRecordNotStamped, or the history's code when the row could not be written;
+    // `recorded`, when given, receives the row.
+    int RecordConnection(bool stampNow, HistoryRow* recorded = nullptr);
+    // True once per period: when the live connection reaches the notice amount.
+    bool CheckNotice();
+
+private:
+    void PruneHistory();
+
+    DialupSettings m_plan;
+    DerivedPlan m_derived;
+    PeriodState m_period;
+    LiveConnection m_live;
+    CDbHistoryCtrl m_history;
+    Clock m_clock;
+};
+
+}  // namespace vr31k

@@ -1,0 +1,31 @@
+#pragma once
+// History rows as CSV: a header line of the field names, then one line per row, in a
+// form a spreadsheet opens as it is and the import reads back.
+#include "accounting/HistoryDb.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vr31k {
+
+inline constexpr const char* kHistoryCsvHeader =
+    "entry,start,end,duration_s,sent,recv,left_free,left_limit,charge";
+
+// Whole seconds of a stored day-fraction duration.
+int64_t DurationSeconds(double dayFraction);
+
+// One line (without its line break).
+std::string FormatHistoryCsvLine(const HistoryRow& row);
+
+struct CsvImport {
+    std::vector<HistoryRow> rows;
+    int errorLine = 0;  // 1-based; 0 when the whole text was read
+    std::string error;
+};
+
+// Reads the export's form: the header, then rows; blank lines and CRLF are accepted.
+// The first malformed line stops the reading with its number and no rows.
+CsvImport ParseHistoryCsv(std::string_view text);
+
+}  // namespace vr31k

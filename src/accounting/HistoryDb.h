@@ -1,0 +1,130 @@
+#pragma once
+// The history database: one row per finished connection in table RAS_HISTORY of an
+// SQLCipher file keyed with the pass phrase. Times are OLE day numbers (REAL), counts
+// INTEGER, and an empty value NULL, so the engine's sums give the totals directly.
+//
+// Beside it, RAS_HISTORY_DAY keeps the sums of each day's rows (by end date), written
+// in the same transaction as every change of RAS_HISTORY. Every range this class
+// totals or deletes is made of whole days, so the period totals come from at most a
+// few hundred day rows: their cost does not grow with the history.
+#include "accounting/OleDate.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vr31k {
+
+// Result codes. The queries return kDbNoRow when they have nothing to give, also while
+// the database is closed; the other operations return kDbNotOpen then.
+enum HistoryResult : int {
+    kDbOk = 0,
+    kDbCreateFailed = 1,   // the new file's table could not be created
+    kDbBadArgument = 2,    // an empty or malformed date or name
+    kDbCompactFailed = 3,
+    kDbNotOpen = 4,        // closed, or the file could neither be opened nor created
+    kDbFailed = 5,         // the engine refused the statement (disk full, I/O error)
+    kDbNoRow = -1,
+};
+
+struct HistoryRow {
+    std::string entry;
+    OleDate start;
+    OleDate end;
+    double duration = 0.0;  // day fraction, whole seconds
+    int64_t sent = 0;
+    int64_t recv = 0;
+    std::optional<int64_t> leftFree;   // empty when negative
+    std::optional<int64_t> leftLimit;
+    std::optional<int32_t> charge;     // empty when no plan applied
+};
+
+struct RangeTotals {
+    double duration = 0.0;
+    int64_t sent = 0;
+    int64_t recv = 0;
+    int64_t leftFree = 0;
+    int64_t leftLimit = 0;
+    int64_t charge = 0;
+};
+
+struct EntryTotals {
+    double duration = 0.0;
+    int64_t sent = 0;
+    int64_t recv = 0;
+};
+
+class CDbHistoryCtrl {
+public:
+    CDbHistoryCtrl();
+    ~CDbHistoryCtrl();
+    CDbHistoryCtrl(const CDbHistoryCtrl&) = delete;
+    CDbHistoryCtrl& operator=(const CDbHistoryCtrl&) = delete;
+
+    // Opens the file, or creates it with the table when it does not exist. A file that
+    // exists but cannot be read with this key (another key, not a database, damaged) is
+    // never deleted: it is moved aside to "<path>.unreadable-YYYYMMDD-HHMMSS" (see
+    // MovedAsidePath) and a new database takes its place. A file that is busy or not
+    // accessible is left alone and the database stays closed (kDbNotOpen).
+    int OpenHistory(const std::string& path, std::optional<std::string> password);
+    void CloseHistory();
+    bool IsOpen() const { return m_db != nullptr; }
+    // Where the last OpenHistory put an unreadable file; empty when it did not.
+    const std::string& MovedAsidePath() const { return m_movedAside; }
+    // The engine's message for the last failure (for reports).
+    const std::string& LastError() const { return m_lastError; }
+
+    // Compacts the file in one atomic step; with no path the open database. The
+    // database stays open and unchanged when compaction fails.
+    int CompactHistory(std::optional<std::string> path = std::nullopt,
+                       std::optional<std::string> password = std::nullopt);
+
+    // Every row in table order; `visit` returns false to stop.
+    int ForEachRow(const std::function<bool(const HistoryRow&)>& visit) const;
+    int ClearHistory();
+    int InsertHistory(const HistoryRow& row);
+    // All rows or none, in one transaction.
+    int InsertRows(const std::vector<HistoryRow>& rows);
+    int GetEntryNames(std::vector<std::string>& names) const;
+    int GetEntryTotals(const std::string& entry, EntryTotals& totals) const;
+    int GetEndTimeRange(OleDate& oldest, OleDate& newest) const;
+    // Rows whose end lies from `from` 00:00:00 to `to` 23:59:59 ("YYYY/MM/DD").
+    int GetRangeTotals(const std::string& from, const std::string& to, RangeTotals& totals) const;
+    // Deletes the rows of that range, both ends included, in one transaction.
+    int DeleteRange(const std::string& from, const std::string& to);
+    // The billing periods from the newest row's back to the oldest row's, newest first.
+    int GetHistoryPeriods(std::vector<std::string>& periods, int closingDay) const;
+
+private:
+    enum class OpenOutcome { Open, Unreadable, Unavailable };
+    OpenOutcome OpenExisting(const std::string& path, const std::optional<std::string>& password);
+    int CreateNew(const std::string& path, const std::optional<std::string>& password);
+    bool MoveAside(const std::string& path);
+    bool EnsureDayTotals();
+    void UseWriteAheadLog();
+    int InsertOne(const HistoryRow& row);
+    sqlite3_stmt* Kept(sqlite3_stmt*& slot, const char* sql) const;
+    sqlite3_stmt* Prepare(const char* sql) const;
+    bool Exec(const char* sql) const;
+    void Fail(const char* what) const;
+    bool RangeBounds(const std::string& from, const std::string& to, double& low, double& high) const;
+
+    sqlite3* m_db = nullptr;
+    std::string m_path;
+    std::optional<std::string> m_password;
+    std::string m_movedAside;
+    mutable std::string m_lastError;
+    // Statements kept prepared for the calls made on every connection.
+    mutable sqlite3_stmt* m_insert = nullptr;
+    mutable sqlite3_stmt* m_dayCreate = nullptr;
+    mutable sqlite3_stmt* m_dayAdd = nullptr;
+    mutable sqlite3_stmt* m_rangeTotals = nullptr;
+    mutable sqlite3_stmt* m_endRange = nullptr;
+};
+
+}  // namespace vr31k

@@ -1,0 +1,41 @@
+#pragma once
+// The checks the charge plan page applies to its fields, shared by every face that
+// edits the plan. Integer fields take the digits 0-9 only, the price also one '.'.
+#include "app/SettingsStore.h"
+
+#include <string>
+#include <string_view>
+
+namespace vr31k {
+
+enum class PlanField { FreePackets, FreeCall1, PacketCharge2, MaxCharge2, PacketSize, NoticeCharge, NoticeRatio };
+
+struct PlanFieldRule {
+    PlanField field;
+    const char* key;      // the DUP_CONFIG key
+    double minimum;
+    double maximum;
+    bool emptyAllowed;    // at the final check
+    const char* unit;     // shown in the range message; empty for none
+};
+
+const PlanFieldRule& RuleOf(PlanField field);
+
+struct PlanFieldCheck {
+    bool ok = false;
+    bool empty = false;   // an empty text: the value is unset
+    double value = -1.0;  // the value when ok and not empty
+    int captionId = 0;    // the message when !ok
+    std::string caption;
+    std::string text;
+};
+
+// `live`: the check made while typing, where a value of 0 or less passes and the
+// notice ratio is tested against its maximum only.
+PlanFieldCheck CheckPlanField(PlanField field, std::string_view text, bool live = false);
+
+// The combination a plan cannot be saved with: type 3 whose cap is below its
+// free-allowance fee. Returns ok with no message otherwise.
+PlanFieldCheck CheckPlanCombination(const DialupSettings& plan);
+
+}  // namespace vr31k

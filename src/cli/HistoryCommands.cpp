@@ -1,0 +1,201 @@
+// vr31kctl history list | periods | totals | record | import | clear
+#include "accounting/BillingPeriod.h"
+#include "accounting/HistoryCsv.h"
+#include "cli/AccountingSession.h"
+#include "platform/FileSystem.h"
+
+#include <ostream>
+
+namespace vr31k::cli {
+
+namespace {
+
+constexpr std::string_view kHelp =
+    "usage: vr31kctl [--json] [--data-dir DIR] history list [--csv]\n"
+    "       vr31kctl [--json] [--data-dir DIR] history periods\n"
+    "       vr31kctl [--json] [--data-dir DIR] history totals --period \"YYYY/MM/DD - YYYY/MM/DD\"\n"
+    "       vr31kctl [--json] [--data-dir DIR] history totals --entry NAME\n"
+    "       vr31kctl [--json] [--data-dir DIR] history record --entry NAME --end \"YYYY/MM/DD HH:MM:SS\"\n"
+    "            --duration-ms N --sent N --recv N\n"
+    "       vr31kctl [--json] [--data-dir DIR] history import FILE.csv\n"
+    "       vr31kctl [--json] [--data-dir DIR] history clear\n"
+    "\n"
+    "list     every connection in the order it was recorded; --csv prints a header line and\n"
+    "         one line per connection, the form import reads.\n"
+    "periods  the billing periods that hold connections, newest first.\n"
+    "totals   the totals of a billing period (the charge under the current plan), or of an\n"
+    "         entry.\n"
+    "record   records a connection made while the utility was not running, as the utility\n"
+    "         records one when it ends (charge and remainders of the current period, and\n"
+    "         history older than fifteen billing periods removed).\n"
+    "import   adds the rows of a CSV file in the list's form; one bad line rejects the file.\n"
+    "clear    removes every connection and compacts the file.\n";
+
+// Durations and empty values as the list shows them.
+CJson RowJson(const HistoryRow& row) {
+    const auto optional = [](const auto& value) { return value ? CJson(static_cast<int64_t>(*value)) : CJson(); };
+    CJson j = CJson::MakeObject();
+    j.Set("entry", row.entry)
+        .Set("start", FormatOleDateTime(row.start))
+        .Set("end", FormatOleDateTime(row.end))
+        .Set("duration_s", DurationSeconds(row.duration))
+        .Set("sent", row.sent)
+        .Set("recv", row.recv)
+        .Set("left_free", optional(row.leftFree))
+        .Set("left_limit", optional(row.leftLimit))
+        .Set("charge", optional(row.charge));
+    return j;
+}
+
+int List(CliContext& context, CAccountingSession& session, CArgs& args) {
+    const bool csv = args.Flag("--csv");
+    args.Finish();
+    if (csv && context.Json()) throw UsageError("--csv and --json exclude each other");
+    if (const int status = session.OpenHistory(); status != kExitOk) return status;
+    if (csv) {
+        std::string text = std::string(kHistoryCsvHeader) + "\n";
+        const int result = session.History().ForEachRow([&](const HistoryRow& row) {
+            text += FormatHistoryCsvLine(row);
+            text += '\n';
+            return true;
+        });
+        if (result != kDbOk) return session.FailHistory(result, "cannot read the history");
+        context.Out() << text;
+        context.Out().flush();
+        return kExitOk;
+    }
+    CJson rows = CJson::MakeArray();
+    const int result = session.History().ForEachRow([&](const HistoryRow& row) {
+        rows.Push(RowJson(row));
+        return true;
+    });
+    if (result != kDbOk) return session.FailHistory(result, "cannot read the history");
+    return context.Print(CJson::MakeObject().Set("rows", std::move(rows)));
+}
+
+int Periods(CliContext& context, CAccountingSession& session, CArgs& args) {
+    args.Finish();
+    if (const int status = session.OpenHistory(); status != kExitOk) return status;
+    std::vector<std::string> periods;
+    session.History().GetHistoryPeriods(periods, session.Charge().Plan().chargeDay);  // an empty history: none
+    CJson list = CJson::MakeArray();
+    for (auto& p : periods) list.Push(std::move(p));
+    return context.Print(CJson::MakeObject().Set("periods", std::move(list)));
+}
+
+int Totals(CliContext& context, CAccountingSession& session, CArgs& args) {
+    const auto period = args.Option("--period");
+    const auto entry = args.Option("--entry");
+    args.Finish();
+    if (period.has_value() == entry.has_value()) throw UsageError("give either --period or --entry");
+    if (period) {
+        const bool wellFormed = period->size() == 23 && period->substr(10, 3) == " - " &&
+                                ParseOleDay(PeriodStart(*period)) && ParseOleDay(PeriodEnd(*period));
+        if (!wellFormed) throw UsageError("--period must read \"YYYY/MM/DD - YYYY/MM/DD\", not '" + *period + "'");
+    }
+    if (const int status = session.OpenHistory(); status != kExitOk) return status;
+    CJson result = CJson::MakeObject();
+    if (period) {
+        RangeTotals totals;
+        const int code = session.History().GetRangeTotals(std::string(PeriodStart(*period)),
+                                                          std::string(PeriodEnd(*period)), totals);
+        if (code != kDbOk) return session.FailHistory(code, "cannot read the history");
+        int64_t freeLeft = 0, limitLeft = 0;
+        const int32_t charge = session.Charge().ComputeChargeForBytes(totals.sent + totals.recv, freeLeft, limitLeft);
+        result.Set("duration_s", DurationSeconds(totals.duration))
+            .Set("sent", totals.sent)
+            .Set("recv", totals.recv)
+            .Set("charge", charge)
+            .Set("free_left", freeLeft)
+            .Set("limit_left", limitLeft);
+    } else {
+        EntryTotals totals;
+        const int code = session.History().GetEntryTotals(*entry, totals);
+        if (code == kDbBadArgument) throw UsageError("--entry needs a name");
+        if (code != kDbOk) return session.FailHistory(code, "cannot read the history");
+        result.Set("duration_s", DurationSeconds(totals.duration)).Set("sent", totals.sent).Set("recv", totals.recv);
+    }
+    return context.Print(result);
+}
+
+int Record(CliContext& context, CAccountingSession& session, CArgs& args) {
+    const auto entry = args.Option("--entry");
+    const auto end = args.Option("--end");
+    const auto durationMs = args.Option("--duration-ms");
+    const auto sent = args.Option("--sent");
+    const auto recv = args.Option("--recv");
+    args.Finish();
+    if (!entry || !end || !durationMs || !sent || !recv) {
+        throw UsageError("record needs --entry, --end, --duration-ms, --sent and --recv");
+    }
+    if (entry->empty()) throw UsageError("--entry needs a name");
+    const auto endTime = ParseOleDateTime(*end);
+    if (!endTime) throw UsageError("--end must read \"YYYY/MM/DD HH:MM:SS\" and be a real time, not '" + *end + "'");
+    // Bounds far beyond any connection that keep every sum of a period within 64 bits.
+    constexpr long long kMaxDurationMs = 100LL * 366 * 86400 * 1000;  // a century
+    constexpr long long kMaxBytes = 1LL << 50;                         // a pebibyte
+    LiveConnection& live = session.Charge().Live();
+    live.entryName = *entry;
+    live.endTime = *endTime;
+    live.durationMs = CArgs::ToInteger(*durationMs, "--duration-ms", 0, kMaxDurationMs);
+    live.sent = CArgs::ToInteger(*sent, "--sent", 0, kMaxBytes);
+    live.recv = CArgs::ToInteger(*recv, "--recv", 0, kMaxBytes);
+
+    if (const int status = session.OpenHistory(); status != kExitOk) return status;
+    HistoryRow row;
+    const int code = session.Charge().RecordConnection(false, &row);
+    if (code != kDbOk) return session.FailHistory(code, "cannot record the connection");
+    return context.Print(CJson::MakeObject().Set("recorded", RowJson(row)));
+}
+
+int Import(CliContext& context, CAccountingSession& session, CArgs& args) {
+    const std::string file = args.Require("FILE.csv");
+    args.Finish();
+    constexpr size_t kMaxCsvBytes = size_t{1} << 30;
+    std::string text;
+    if (!ReadWholeFile(file, kMaxCsvBytes, text)) return context.Fail(1, "read-failed", "cannot read " + file);
+    const CsvImport parsed = ParseHistoryCsv(text);
+    if (parsed.errorLine != 0) {
+        return context.Fail(parsed.errorLine, "malformed-csv",
+                            file + " line " + std::to_string(parsed.errorLine) + ": " + parsed.error +
+                                "; nothing was imported");
+    }
+    if (const int status = session.OpenHistory(); status != kExitOk) return status;
+    const int code = session.History().InsertRows(parsed.rows);
+    if (code != kDbOk) return session.FailHistory(code, "nothing was imported");
+    return context.Print(CJson::MakeObject().Set("imported", static_cast<int64_t>(parsed.rows.size())));
+}
+
+int Clear(CliContext& context, CAccountingSession& session, CArgs& args) {
+    args.Finish();
+    if (const int status = session.OpenHistory(); status != kExitOk) return status;
+    if (const int code = session.History().ClearHistory(); code != kDbOk) {
+        return session.FailHistory(code, "cannot clear the history");
+    }
+    if (const int code = session.History().CompactHistory(); code != kDbOk) {
+        return session.FailHistory(code, "the history was cleared but not compacted");
+    }
+    return context.Print(CJson::MakeObject().Set("cleared", true));
+}
+
+int Run(CliContext& context, CArgs& args) {
+    const std::string sub = args.Require("history command (list, periods, totals, record, import or clear)");
+    CAccountingSession session(context);
+    if (sub == "list") return List(context, session, args);
+    if (sub == "periods") return Periods(context, session, args);
+    if (sub == "totals") return Totals(context, session, args);
+    if (sub == "record") return Record(context, session, args);
+    if (sub == "import") return Import(context, session, args);
+    if (sub == "clear") return Clear(context, session, args);
+    throw UsageError("unknown history command '" + sub + "'");
+}
+
+}  // namespace
+
+const CommandGroup& HistoryCommands() {
+    static const CommandGroup group{"history", "list, total, record, import or clear the connection history", kHelp,
+                                    Run};
+    return group;
+}
+
+}  // namespace vr31k::cli

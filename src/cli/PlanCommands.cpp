@@ -1,0 +1,168 @@
+// vr31kctl plan show | set | charge, and vr31kctl usage
+#include "accounting/PlanFieldRules.h"
+#include "cli/AccountingSession.h"
+#include "cli/SettingsJson.h"
+
+#include <cstring>
+
+namespace vr31k::cli {
+
+namespace {
+
+constexpr std::string_view kPlanHelp =
+    "usage: vr31kctl [--json] [--data-dir DIR] plan show\n"
+    "       vr31kctl [--json] [--data-dir DIR] plan set [--type N] [--price X] [--free-packets N]\n"
+    "            [--free-fee N] [--cap N] [--packet-size N] [--notice-charge N] [--notice-ratio N]\n"
+    "            [--closing-day N]\n"
+    "       vr31kctl [--json] [--data-dir DIR] plan charge BYTES\n"
+    "\n"
+    "show    the price plan (DUP_CONFIG) and what the utility derives from it.\n"
+    "set     changes the plan and writes DUP_CONFIG; an empty value unsets a field.\n"
+    "        --type           0 metered, 1 metered with a free allowance, 2 metered with a cap,\n"
+    "                         3 two-stage flat rate, 4 flat rate\n"
+    "        --price          yen per packet (0.001 to 999999)\n"
+    "        --free-packets   packets of the free allowance (1 to 99999999)\n"
+    "        --free-fee       yen the free allowance costs (1 to 999999)\n"
+    "        --cap            yen: the cap, or the flat fee (1 to 999999)\n"
+    "        --packet-size    bytes per packet (1 to 999999; required)\n"
+    "        --notice-charge  yen of the charge notice (1 to 999999)\n"
+    "        --notice-ratio   percent of it at which the notice fires (50 to 100)\n"
+    "        --closing-day    0 no reset, 1-31 that day of the month, 32 the month's end\n"
+    "charge  the estimated charge for a billing period of BYTES under the plan\n"
+    "        (-1 when the plan is incomplete).\n";
+
+constexpr std::string_view kUsageHelp =
+    "usage: vr31kctl [--json] [--data-dir DIR] usage\n"
+    "\n"
+    "The current billing period from the history: bytes of the finished connections,\n"
+    "the estimated charge (-1 without a plan), and the bytes left of the free allowance,\n"
+    "before the cap and before the charge notice.\n";
+
+CJson DerivedJson(const DerivedPlan& d) {
+    CJson j = CJson::MakeObject();
+    j.Set("type", d.type)
+        .Set("free_amount", d.freeAmount)
+        .Set("cap", d.cap)
+        .Set("free_bytes", d.freeBytes)
+        .Set("limit_bytes", d.limitBytes)
+        .Set("notice_bytes", d.noticeBytes);
+    return j;
+}
+
+int PrintPlan(CliContext& context, const CChargeAccounting& charge) {
+    CJson result = CJson::MakeObject();
+    result.Set("settings", DialupSettingsJson(charge.Plan())).Set("derived", DerivedJson(charge.Derived()));
+    return context.Print(result);
+}
+
+// A list choice: empty unsets it, else a whole number in range.
+int32_t ListChoice(const std::string& text, std::string_view what, int max) {
+    if (text.empty()) return -1;
+    return static_cast<int32_t>(CArgs::ToInteger(text, what, 0, max));
+}
+
+int Set(CliContext& context, CArgs& args) {
+    CAccountingSession session(context);
+    DialupSettings plan = session.Charge().Plan();
+    const auto type = args.Option("--type");
+    const auto closingDay = args.Option("--closing-day");
+    struct FieldOption {
+        const char* option;
+        PlanField field;
+        std::optional<std::string> text;
+    } fields[] = {
+        {"--free-packets", PlanField::FreePackets, {}}, {"--free-fee", PlanField::FreeCall1, {}},
+        {"--price", PlanField::PacketCharge2, {}},      {"--cap", PlanField::MaxCharge2, {}},
+        {"--packet-size", PlanField::PacketSize, {}},   {"--notice-charge", PlanField::NoticeCharge, {}},
+        {"--notice-ratio", PlanField::NoticeRatio, {}},
+    };
+    for (auto& f : fields) f.text = args.Option(f.option);
+    args.Finish();
+
+    if (type) plan.chargeType = ListChoice(*type, "--type", 4);
+    // The closing day is a choice from a list that always has one selected.
+    if (closingDay) plan.chargeDay = static_cast<int32_t>(CArgs::ToInteger(*closingDay, "--closing-day", 0, 32));
+    // In the page's order; the first refused value stops everything.
+    for (const auto& f : fields) {
+        if (!f.text) continue;
+        const PlanFieldCheck check = CheckPlanField(f.field, *f.text);
+        if (!check.ok) return context.Fail(check.captionId, "invalid-value", check.text);
+        switch (f.field) {
+        case PlanField::FreePackets: plan.freePackets = static_cast<int32_t>(check.value); break;
+        case PlanField::FreeCall1: plan.freeCall1 = static_cast<int32_t>(check.value); break;
+        case PlanField::PacketCharge2: plan.packetCharge2 = check.value; break;
+        case PlanField::MaxCharge2: plan.maxCharge2 = static_cast<int32_t>(check.value); break;
+        case PlanField::PacketSize: plan.packetSize = static_cast<int32_t>(check.value); break;
+        case PlanField::NoticeCharge: plan.noticeCharge = static_cast<int32_t>(check.value); break;
+        case PlanField::NoticeRatio: plan.noticeRatio = static_cast<int32_t>(check.value); break;
+        }
+    }
+    if (const PlanFieldCheck combination = CheckPlanCombination(plan); !combination.ok) {
+        return context.Fail(0, "invalid-plan", combination.text);
+    }
+
+    const CSettingsStore store = context.Settings();
+    if (const int error = store.WriteDialup(plan); error != 0) {
+        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + std::strerror(error));
+    }
+    session.Charge().Plan() = plan;
+    session.Charge().DerivePlan();
+    return PrintPlan(context, session.Charge());
+}
+
+int Charge(CliContext& context, CArgs& args) {
+    const std::string bytesText = args.Require("BYTES");
+    args.Finish();
+    const int64_t bytes = CArgs::ToInteger(bytesText, "BYTES", 0, INT64_MAX);
+    CAccountingSession session(context);
+    int64_t freeLeft = 0, limitLeft = 0;
+    const int32_t charge = session.Charge().ComputeChargeForBytes(bytes, freeLeft, limitLeft);
+    CJson result = CJson::MakeObject();
+    result.Set("charge", charge).Set("free_left", freeLeft).Set("limit_left", limitLeft);
+    return context.Print(result);
+}
+
+int RunPlan(CliContext& context, CArgs& args) {
+    const std::string sub = args.Require("plan command (show, set or charge)");
+    if (sub == "show") {
+        args.Finish();
+        CAccountingSession session(context);
+        return PrintPlan(context, session.Charge());
+    }
+    if (sub == "set") return Set(context, args);
+    if (sub == "charge") return Charge(context, args);
+    throw UsageError("unknown plan command '" + sub + "'");
+}
+
+int RunUsage(CliContext& context, CArgs& args) {
+    args.Finish();
+    CAccountingSession session(context);
+    if (const int status = session.OpenHistory(); status != kExitOk) return status;
+    const CChargeAccounting& charge = session.Charge();
+    int64_t connection = 0, freeLeft = 0, limitLeft = 0;
+    const int32_t yen = charge.ComputePeriodCharge(connection, freeLeft, limitLeft, false);
+    CJson result = CJson::MakeObject();
+    result.Set("period", charge.Period().period)
+        .Set("bytes", charge.Period().periodBytes)
+        .Set("charge", yen)
+        .Set("free_left", freeLeft)
+        .Set("limit_left", limitLeft)
+        .Set("notice_left", charge.Period().noticeLeft);
+    return context.Print(result);
+}
+
+}  // namespace
+
+const CommandGroup& PlanCommands() {
+    static const CommandGroup group{"plan", "show or change the price plan; the charge for a byte count", kPlanHelp,
+                                    RunPlan};
+    return group;
+}
+
+const CommandGroup& UsageCommands() {
+    static const CommandGroup group{"usage", "the current billing period: bytes, charge, what is left", kUsageHelp,
+                                    RunUsage};
+    return group;
+}
+
+}  // namespace vr31k::cli

@@ -1,0 +1,15 @@
+#pragma once
+// File operations the accounting files need beyond FileSystem.h: setting a file's mode
+// and moving a file aside without overwriting anything.
+#include <string>
+#include <sys/types.h>
+
+namespace vr31k {
+
+// chmod; false on failure.
+bool SetFileMode(const std::string& path, mode_t mode);
+// Renames `from` to `to` only when `to` does not exist yet. 0 or an errno value
+// (EEXIST when `to` is taken).
+int RenameNoReplace(const std::string& from, const std::string& to);
+
+}  // namespace vr31k

@@ -1,0 +1,203 @@
+// vr31kctl plan, usage and history, run in-process against a data folder.
+#include "accounting/EntryCredentialStore.h"
+#include "accounting/HistoryDb.h"
+#include "cli/CliCommand.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace vr31k;
+using namespace vr31k::cli;
+using vr31k::test::ReadFile;
+using vr31k::test::TempDir;
+using vr31k::test::WriteFile;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class AccountingCommandsTest : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    Outcome Run(const CommandGroup& group, std::vector<std::string> words, bool json = true) {
+        std::ostringstream out, err;
+        CliContext context(dir.Path(), std::nullopt, json, out, err);
+        CArgs args(std::move(words));
+        int status;
+        try {
+            status = group.run(context, args);
+        } catch (const UsageError& e) {
+            status = kExitUsage;
+            err << e.what();
+        }
+        return {status, out.str(), err.str()};
+    }
+    std::string Ini() { return ReadFile(dir.File("VR31KUTL.ini")); }
+};
+
+TEST_F(AccountingCommandsTest, PlanSetChecksEveryValueAndWritesTheSection) {
+    Outcome r = Run(PlanCommands(), {"set", "--type", "2", "--price", "0.21", "--cap", "4980", "--closing-day", "20"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_NE(r.out.find("\"limit_bytes\": 3035429"), std::string::npos) << r.out;
+    EXPECT_NE(Ini().find("MaxCharge2=4980"), std::string::npos);
+    EXPECT_NE(Ini().find("PacketCharge2=0.21"), std::string::npos);
+    const std::string before = Ini();
+
+    struct Refusal {
+        std::vector<std::string> words;
+        const char* message;
+    } refusals[] = {
+        {{"set", "--free-packets", "12a"}, "設定値には、数字(0～9)を入力してください。"},
+        {{"set", "--price", "0.0005"}, "0.001 から 999999 までの数字を入力してください。"},
+        {{"set", "--price", "1.2.3"}, "設定値には、数字を入力してください。"},
+        {{"set", "--notice-ratio", "30"}, "50% から 100% までの整数を入力してください。"},
+        {{"set", "--packet-size", ""}, "1 から 999999 までの整数を入力してください。"},
+        {{"set", "--cap", "5000", "--notice-charge", "0"}, "1 から 999999 までの整数を入力してください。"},
+        {{"set", "--type", "3", "--free-packets", "10", "--free-fee", "2000", "--cap", "1000"},
+         "パケット定額料がパケット無料通信料未満に設定されています。"},
+    };
+    for (const Refusal& refusal : refusals) {
+        r = Run(PlanCommands(), refusal.words);
+        EXPECT_EQ(r.status, kExitFailed) << refusal.message;
+        EXPECT_NE(r.out.find(refusal.message), std::string::npos) << r.out;
+        EXPECT_EQ(Ini(), before) << "nothing changes: " << refusal.message;
+    }
+    EXPECT_EQ(Run(PlanCommands(), {"set", "--type", "5"}).status, kExitUsage);
+    EXPECT_EQ(Run(PlanCommands(), {"set", "--closing-day", "33"}).status, kExitUsage);
+
+    // An empty value unsets a field.
+    r = Run(PlanCommands(), {"set", "--cap", ""});
+    ASSERT_EQ(r.status, kExitOk);
+    EXPECT_NE(r.out.find("\"MaxCharge2\": -1"), std::string::npos);
+    EXPECT_NE(r.out.find("\"type\": -1"), std::string::npos) << "type 2 without a cap is incomplete";
+
+    r = Run(PlanCommands(), {"charge", "1000"});
+    EXPECT_EQ(r.out, "{\"charge\": -1, \"free_left\": 0, \"limit_left\": 0}\n");
+    Run(PlanCommands(), {"set", "--type", "0", "--price", "0.5"});
+    EXPECT_EQ(Run(PlanCommands(), {"charge", "2560"}).out, "{\"charge\": 10, \"free_left\": 0, \"limit_left\": 0}\n");
+    EXPECT_EQ(Run(PlanCommands(), {"charge", "-1"}).status, kExitUsage);
+}
+
+TEST_F(AccountingCommandsTest, RecordListTotalsAndPeriods) {
+    Run(PlanCommands(), {"set", "--type", "0", "--price", "1", "--closing-day", "20"});
+    Outcome r = Run(HistoryCommands(), {"record", "--entry", "apn.example", "--end", "2008/05/20 10:00:00",
+                                        "--duration-ms", "3725900", "--sent", "1000", "--recv", "280"});
+    ASSERT_EQ(r.status, kExitOk) << r.out << r.err;
+    EXPECT_NE(r.out.find("\"start\": \"2008/05/20 08:57:55\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"charge\": 10"), std::string::npos) << r.out;
+    Run(HistoryCommands(), {"record", "--entry", "other", "--end", "2008/05/21 00:00:00", "--duration-ms", "999",
+                            "--sent", "1", "--recv", "2"});
+
+    r = Run(HistoryCommands(), {"periods"});
+    EXPECT_EQ(r.out, "{\"periods\": [\"2008/05/21 - 2008/06/20\", \"2008/04/21 - 2008/05/20\"]}\n");
+    r = Run(HistoryCommands(), {"totals", "--period", "2008/04/21 - 2008/05/20"});
+    EXPECT_EQ(r.out,
+              "{\"duration_s\": 3725, \"sent\": 1000, \"recv\": 280, \"charge\": 10, \"free_left\": 0, "
+              "\"limit_left\": 0}\n");
+    r = Run(HistoryCommands(), {"totals", "--entry", "other"});
+    EXPECT_EQ(r.out, "{\"duration_s\": 0, \"sent\": 1, \"recv\": 2}\n");
+    EXPECT_EQ(Run(HistoryCommands(), {"totals", "--period", "2008/04/21-2008/05/20"}).status, kExitUsage);
+    EXPECT_EQ(Run(HistoryCommands(), {"totals"}).status, kExitUsage);
+
+    r = Run(HistoryCommands(), {"list"});
+    EXPECT_NE(r.out.find("\"entry\": \"other\", \"start\": \"2008/05/21 00:00:00\""), std::string::npos) << r.out;
+
+    r = Run(HistoryCommands(), {"list", "--csv"}, false);
+    EXPECT_EQ(r.out,
+              "entry,start,end,duration_s,sent,recv,left_free,left_limit,charge\n"
+              "apn.example,2008/05/20 08:57:55,2008/05/20 10:00:00,3725,1000,280,0,0,10\n"
+              "other,2008/05/21 00:00:00,2008/05/21 00:00:00,0,1,2,0,0,1\n");  // charged in the current period
+    EXPECT_EQ(Run(HistoryCommands(), {"list", "--csv"}).status, kExitUsage) << "--csv with --json";
+
+    EXPECT_EQ(Run(HistoryCommands(), {"record", "--entry", "x", "--end", "2008/02/30 10:00:00", "--duration-ms",
+                                      "1", "--sent", "1", "--recv", "1"})
+                  .status,
+              kExitUsage);
+}
+
+TEST_F(AccountingCommandsTest, ImportIsWholeOrNothingAndClearEmpties) {
+    const std::string good =
+        "entry,start,end,duration_s,sent,recv,left_free,left_limit,charge\r\n"
+        "\"a,b\",2008/05/20 08:57:55,2008/05/20 10:00:00,3725,1000,280,,,\r\n"
+        "plain,2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,3,4,5\r\n";
+    WriteFile(dir.File("good.csv"), good);
+    Outcome r = Run(HistoryCommands(), {"import", dir.File("good.csv")});
+    ASSERT_EQ(r.status, kExitOk) << r.out;
+    EXPECT_EQ(r.out, "{\"imported\": 2}\n");
+    r = Run(HistoryCommands(), {"list", "--csv"}, false);
+    EXPECT_NE(r.out.find("\"a,b\",2008/05/20 08:57:55,2008/05/20 10:00:00,3725,1000,280,,,\n"), std::string::npos)
+        << r.out;
+
+    struct Bad {
+        std::string line;
+        const char* why;
+    } bad[] = {
+        {"x,2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,3,4", "8 fields"},
+        {"x,2008/02/30 00:00:00,2008/05/21 00:00:10,10,1,2,3,4,5", "start"},
+        {"x,2008/05/21 00:00:00,2008/05/21 00:00:10,10,-1,2,3,4,5", "sent"},
+        {"x,2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,3,4,99999999999", "charge"},
+        {"\"x,2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,3,4,5", "quoted"},
+        {",2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,3,4,5", "entry"},
+    };
+    for (const Bad& b : bad) {
+        WriteFile(dir.File("bad.csv"), good + b.line + "\n" + "late,2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,,,\n");
+        r = Run(HistoryCommands(), {"import", dir.File("bad.csv")});
+        EXPECT_EQ(r.status, kExitFailed) << b.why;
+        EXPECT_NE(r.out.find("line 4: "), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(b.why), std::string::npos) << r.out;
+    }
+    WriteFile(dir.File("noheader.csv"), "plain,2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,3,4,5\n");
+    EXPECT_EQ(Run(HistoryCommands(), {"import", dir.File("noheader.csv")}).status, kExitFailed);
+    EXPECT_EQ(Run(HistoryCommands(), {"import", dir.File("absent.csv")}).status, kExitFailed);
+
+    r = Run(HistoryCommands(), {"list"});
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '{') - 1, 2) << "nothing half-imported: " << r.out;
+
+    EXPECT_EQ(Run(HistoryCommands(), {"clear"}).out, "{\"cleared\": true}\n");
+    EXPECT_EQ(Run(HistoryCommands(), {"list"}).out, "{\"rows\": []}\n");
+    EXPECT_EQ(Run(HistoryCommands(), {"periods"}).out, "{\"periods\": []}\n");
+}
+
+TEST_F(AccountingCommandsTest, UsageOfTheCurrentPeriod) {
+    Run(PlanCommands(), {"set", "--type", "0", "--price", "1", "--notice-charge", "1000", "--notice-ratio", "80",
+                         "--closing-day", "0"});
+    const time_t now = time(nullptr);
+    struct tm local {};
+    localtime_r(&now, &local);
+    char end[32], today[16];
+    strftime(end, sizeof end, "%Y/%m/%d %H:%M:%S", &local);
+    strftime(today, sizeof today, "%Y/%m/%d", &local);
+    Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "30000",
+                            "--recv", "30000"});
+    const Outcome r = Run(UsageCommands(), {});
+    ASSERT_EQ(r.status, kExitOk);
+    EXPECT_EQ(r.out, std::string("{\"period\": \"") + today + " - " + today +
+                         "\", \"bytes\": 60000, \"charge\": 468, \"free_left\": 0, \"limit_left\": 0, "
+                         "\"notice_left\": 42400}\n");
+}
+
+TEST_F(AccountingCommandsTest, UnreadableHistoryIsReportedAndKept) {
+    WriteFile(dir.File("VR31KUTL.mdb"), std::string(4096, 'z'));
+    const Outcome r = Run(HistoryCommands(), {"list"});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_NE(r.err.find("could not be read; it was kept as"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "{\"rows\": []}\n");
+
+    // A history that cannot be opened at all is an error, not an empty history.
+    TempDir other;
+    std::ostringstream out, err;
+    CliContext context(other.File("VR31KUTL.ini/not-a-folder"), std::nullopt, true, out, err);
+    WriteFile(other.File("VR31KUTL.ini"), "");
+    CArgs args({"list"});
+    EXPECT_EQ(HistoryCommands().run(context, args), kExitFailed);
+    EXPECT_NE(out.str().find("\"name\": \"history-failed\""), std::string::npos) << out.str();
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// The entry credential file: the cipher, the round trip, validation, short, missing and
+// garbage files, and a save killed half-way.
+#include "accounting/EntryCredentialStore.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace vr31k;
+using vr31k::test::ReadFile;
+using vr31k::test::TempDir;
+using vr31k::test::WriteFile;
+
+namespace {
+
+std::string Hex(const uint8_t* data, size_t size) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (size_t i = 0; i < size; ++i) {
+        text += digits[data[i] >> 4];
+        text += digits[data[i] & 15];
+    }
+    return text;
+}
+
+std::string Encrypted(std::string plain) {
+    CryptCredentialBlock(reinterpret_cast<uint8_t*>(plain.data()), plain.size());
+    return plain;
+}
+
+void Fill(CEntryCredentialStore& store, const std::string& tag) {
+    for (size_t slot = 0; slot < kCredentialSlots; slot += 3) {
+        store.SetField(slot, CredentialField::EntryName, tag + "apn" + std::to_string(slot) + ".example.jp");
+        store.SetField(slot, CredentialField::UserName, tag + "user" + std::to_string(slot));
+        store.SetField(slot, CredentialField::Password, tag + "secret" + std::to_string(slot));
+    }
+}
+
+TEST(EntryCredentialStore, KeyIsTheBaseProvidersFortyBitKey) {
+    uint8_t zeros[16] = {};
+    CryptCredentialBlock(zeros, sizeof zeros);
+    EXPECT_EQ(Hex(zeros, sizeof zeros), "c8e5068166019d22fb3e7f85e5a7499f");
+}
+
+TEST(EntryCredentialStore, RoundTripAndLayout) {
+    TempDir dir;
+    const std::string path = dir.File("VR31KUTL.dat");
+    CEntryCredentialStore store;
+    store.SetPath(path);
+    Fill(store, "");
+    store.SetField(9, CredentialField::Password, std::string(300, 'p'));  // kept to 256 bytes
+    ASSERT_EQ(store.Save(), kCredentialOk);
+
+    const std::string file = ReadFile(path);
+    ASSERT_EQ(file.size(), kCredentialFileBytes);
+    std::string plain = Encrypted(file);
+    EXPECT_EQ(plain.substr(3 * 771, 14), "apn3.example.j");
+    EXPECT_EQ(plain.substr(3 * 771 + 257, 5), "user3");
+    EXPECT_EQ(plain.substr(3 * 771 + 514, 7), "secret3");
+    EXPECT_EQ(plain[9 * 771 + 514 + 256], '\0');
+
+    CEntryCredentialStore reader;
+    reader.SetPath(path);
+    ASSERT_EQ(reader.Load(), kCredentialOk);
+    EXPECT_EQ(reader.Table(), store.Table());
+    EXPECT_EQ(reader.Field(6, CredentialField::UserName), "user6");
+    EXPECT_EQ(reader.Field(9, CredentialField::Password), std::string(256, 'p'));
+    EXPECT_TRUE(reader.SlotEmpty(1));
+    EXPECT_FALSE(reader.SlotEmpty(0));
+
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    struct stat folder {};
+    stat(dir.Path().c_str(), &folder);
+    EXPECT_EQ(st.st_mode & 0777, folder.st_mode & 0666) << "writable like the folder";
+
+    // All slots cleared: still 7,710 bytes, decrypting to zeros.
+    reader.ClearAll();
+    ASSERT_EQ(reader.Save(), kCredentialOk);
+    EXPECT_EQ(Encrypted(ReadFile(path)), std::string(kCredentialFileBytes, '\0'));
+}
+
+TEST(EntryCredentialStore, FieldWithoutTerminatorEmptiesTheTable) {
+    TempDir dir;
+    const std::string path = dir.File("VR31KUTL.dat");
+    std::string plain(kCredentialFileBytes, '\0');
+    plain.replace(0, 5, "apn-1");
+    plain[4 * 771 + 257 + 256] = 'x';  // slot 4's user name fills its last byte
+    WriteFile(path, Encrypted(plain));
+
+    CEntryCredentialStore store;
+    store.SetPath(path);
+    Fill(store, "old");
+    EXPECT_EQ(store.Load(), kCredentialInvalid);
+    EXPECT_EQ(store.Table(), CEntryCredentialStore::Block{});
+    EXPECT_EQ(ReadFile(path), Encrypted(plain)) << "an invalid file is left until the next change";
+
+    // The next change replaces it whole.
+    store.SetField(0, CredentialField::EntryName, "fresh");
+    ASSERT_EQ(store.Save(), kCredentialOk);
+    ASSERT_EQ(store.Load(), kCredentialOk);
+    EXPECT_EQ(store.Field(0, CredentialField::EntryName), "fresh");
+}
+
+TEST(EntryCredentialStore, GarbageOtherKeyMissingAndShortFiles) {
+    TempDir dir;
+    const std::string path = dir.File("VR31KUTL.dat");
+    CEntryCredentialStore store;
+    EXPECT_EQ(store.Load(), kCredentialNoFile) << "no path";
+    EXPECT_EQ(store.Save(), kCredentialNoFile) << "no path";
+    store.SetPath(path);
+    Fill(store, "mem");
+    const auto before = store.Table();
+    EXPECT_EQ(store.Load(), kCredentialNoFile) << "missing file";
+    EXPECT_EQ(store.Table(), before) << "memory unchanged";
+
+    // Random bytes, and a table encrypted under another pass phrase.
+    std::string garbage(kCredentialFileBytes, '\0');
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 7919 + 13) % 251);
+    WriteFile(path, garbage);
+    EXPECT_EQ(store.Load(), kCredentialInvalid);
+    EXPECT_EQ(ReadFile(path), garbage);
+    std::string other(kCredentialFileBytes, '\0');
+    CryptCredentialBlock(reinterpret_cast<uint8_t*>(other.data()), other.size(), "WRONGKEY");
+    WriteFile(path, other);
+    EXPECT_EQ(store.Load(), kCredentialInvalid);
+
+    // A short file replaces the bytes it has; the rest of the table stays.
+    Fill(store, "");
+    const auto full = store.Table();
+    std::string head(full.begin(), full.begin() + 771);
+    head.replace(0, 8, "short\0\0\0", 8);
+    WriteFile(path, Encrypted(head));
+    ASSERT_EQ(store.Load(), kCredentialOk);
+    EXPECT_EQ(store.Field(0, CredentialField::EntryName), "short");
+    EXPECT_EQ(store.Field(3, CredentialField::UserName), "user3");
+
+    // An empty file checks the table as it stands.
+    WriteFile(path, "");
+    EXPECT_EQ(store.Load(), kCredentialOk);
+}
+
+TEST(EntryCredentialStore, KilledSaveLeavesTheOldFileWhole) {
+    TempDir dir;
+    const std::string path = dir.File("VR31KUTL.dat");
+    CEntryCredentialStore store;
+    store.SetPath(path);
+    Fill(store, "A");
+    ASSERT_EQ(store.Save(), kCredentialOk);
+    const std::string oldFile = ReadFile(path);
+    Fill(store, "B");
+    const auto newTable = store.Table();
+
+    for (int round = 0; round < 8; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;) store.Save();  // saving over and over until killed
+        }
+        usleep(2000 + round * 3000);
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+
+        const std::string now = ReadFile(path);
+        ASSERT_EQ(now.size(), kCredentialFileBytes) << "round " << round;
+        CEntryCredentialStore reader;
+        reader.SetPath(path);
+        ASSERT_EQ(reader.Load(), kCredentialOk) << "round " << round;
+        EXPECT_TRUE(now == oldFile || reader.Table() == newTable) << "round " << round;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,304 @@
+// The history database: creation, the queries' results, range boundaries, clearing
+// with compaction, and files that cannot be read (never lost, moved aside).
+#include "accounting/EntryCredentialStore.h"
+#include "accounting/HistoryDb.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+
+using namespace vr31k;
+using vr31k::test::ReadFile;
+using vr31k::test::TempDir;
+using vr31k::test::WriteFile;
+
+namespace {
+
+HistoryRow Row(const std::string& entry, const char* end, int64_t seconds, int64_t sent, int64_t recv,
+               std::optional<int32_t> charge = 10) {
+    HistoryRow row;
+    row.entry = entry;
+    row.end = ParseOleDateTime(end).value();
+    row.start = OleDate{row.end.value - static_cast<double>(seconds) / kSecondsPerDay, OleDate::Status::Valid};
+    row.duration = static_cast<double>(seconds) / kSecondsPerDay;
+    row.sent = sent;
+    row.recv = recv;
+    row.leftFree = 100;
+    row.leftLimit = -5;  // negative: stored empty
+    row.charge = charge;
+    return row;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class HistoryDbTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string path = dir.File("VR31KUTL.mdb");
+    CDbHistoryCtrl db;
+    void SetUp() override { ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk); }
+};
+
+TEST_F(HistoryDbTest, NewFileIsEncryptedSharedAndReopens) {
+    ASSERT_EQ(db.InsertHistory(Row("apn.example", "2008/05/20 10:00:00", 3725, 1000, 2000)), kDbOk);
+    struct stat log {}, dirStat {};
+    stat(dir.Path().c_str(), &dirStat);
+    ASSERT_EQ(stat((path + "-wal").c_str(), &log), 0) << "changes go through a write-ahead log";
+    EXPECT_EQ(log.st_mode & 0777, dirStat.st_mode & 0666) << "another user can write the log too";
+    db.CloseHistory();
+    const std::string bytes = ReadFile(path);
+    EXPECT_EQ(bytes.find("SQLite format"), std::string::npos);
+    EXPECT_EQ(bytes.find("apn.example"), std::string::npos) << "the file is encrypted";
+    struct stat st {}, folder {};
+    stat(path.c_str(), &st);
+    stat(dir.Path().c_str(), &folder);
+    EXPECT_EQ(st.st_mode & 0777, folder.st_mode & 0666);
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"VR31KUTL.mdb"}) << "side files go at close";
+
+    ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+    EXPECT_TRUE(db.MovedAsidePath().empty());
+    std::vector<HistoryRow> rows;
+    db.ForEachRow([&](const HistoryRow& r) { rows.push_back(r); return true; });
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].entry, "apn.example");
+    EXPECT_EQ(FormatOleDateTime(rows[0].start), "2008/05/20 08:57:55");
+    EXPECT_EQ(FormatOleDateTime(rows[0].end), "2008/05/20 10:00:00");
+    EXPECT_EQ(std::llround(rows[0].duration * kSecondsPerDay), 3725);
+    EXPECT_EQ(rows[0].sent, 1000);
+    EXPECT_EQ(rows[0].recv, 2000);
+    EXPECT_EQ(rows[0].leftFree, 100);
+    EXPECT_EQ(rows[0].leftLimit, std::nullopt);
+    EXPECT_EQ(rows[0].charge, 10);
+}
+
+TEST_F(HistoryDbTest, RangeTotalsAndBoundaries) {
+    ASSERT_EQ(db.InsertRows({
+                  Row("a", "2008/04/20 23:59:59", 10, 1, 1),           // before the period
+                  Row("a", "2008/04/21 00:00:00", 20, 10, 20),         // first second
+                  Row("b", "2008/05/20 23:59:59", 30, 100, 200, std::nullopt),  // last second, empty charge
+                  Row("b", "2008/05/21 00:00:00", 40, 1000, 2000),     // after
+              }),
+              kDbOk);
+    RangeTotals t;
+    ASSERT_EQ(db.GetRangeTotals("2008/04/21", "2008/05/20", t), kDbOk);
+    EXPECT_EQ(std::llround(t.duration * kSecondsPerDay), 50);
+    EXPECT_EQ(t.sent, 110);
+    EXPECT_EQ(t.recv, 220);
+    EXPECT_EQ(t.leftFree, 200);
+    EXPECT_EQ(t.leftLimit, 0);
+    EXPECT_EQ(t.charge, 10) << "an empty charge counts as 0";
+
+    RangeTotals none;
+    none.sent = 99;
+    ASSERT_EQ(db.GetRangeTotals("2009/01/01", "2009/01/31", none), kDbOk);
+    EXPECT_EQ(none.sent, 0);
+    EXPECT_EQ(none.duration, 0.0);
+    EXPECT_EQ(db.GetRangeTotals("", "2009/01/31", none), kDbBadArgument);
+    EXPECT_EQ(db.GetRangeTotals("2009/02/30", "2009/03/01", none), kDbBadArgument);
+
+    EntryTotals e;
+    ASSERT_EQ(db.GetEntryTotals("b", e), kDbOk);
+    EXPECT_EQ(e.sent, 1100);
+    EXPECT_EQ(std::llround(e.duration * kSecondsPerDay), 70);
+    EXPECT_EQ(db.GetEntryTotals("", e), kDbBadArgument);
+    ASSERT_EQ(db.GetEntryTotals("nobody", e), kDbOk);
+    EXPECT_EQ(e.sent, 0);
+
+    std::vector<std::string> names;
+    ASSERT_EQ(db.GetEntryNames(names), kDbOk);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
+
+    OleDate oldest, newest;
+    ASSERT_EQ(db.GetEndTimeRange(oldest, newest), kDbOk);
+    EXPECT_EQ(FormatOleDateTime(oldest), "2008/04/20 23:59:59");
+    EXPECT_EQ(FormatOleDateTime(newest), "2008/05/21 00:00:00");
+    std::vector<std::string> periods;
+    ASSERT_EQ(db.GetHistoryPeriods(periods, 20), kDbOk);
+    EXPECT_EQ(periods, (std::vector<std::string>{"2008/05/21 - 2008/06/20", "2008/04/21 - 2008/05/20",
+                                                 "2008/03/21 - 2008/04/20"}));
+
+    // Both ends included.
+    ASSERT_EQ(db.DeleteRange("2008/04/21", "2008/05/20"), kDbOk);
+    std::vector<std::string> ends;
+    db.ForEachRow([&](const HistoryRow& r) { ends.push_back(FormatOleDateTime(r.end)); return true; });
+    EXPECT_EQ(ends, (std::vector<std::string>{"2008/04/20 23:59:59", "2008/05/21 00:00:00"}));
+    EXPECT_EQ(db.DeleteRange("2008/04/21", ""), kDbBadArgument);
+}
+
+TEST_F(HistoryDbTest, EmptyTableAndClearWithCompaction) {
+    OleDate oldest, newest;
+    EXPECT_EQ(db.GetEndTimeRange(oldest, newest), kDbNoRow);
+    EXPECT_EQ(oldest.status, OleDate::Status::Null);
+    std::vector<std::string> periods{"stale"};
+    EXPECT_EQ(db.GetHistoryPeriods(periods, 32), kDbNoRow);
+    EXPECT_TRUE(periods.empty());
+
+    std::vector<HistoryRow> many;
+    for (int i = 0; i < 3000; ++i) many.push_back(Row(std::string(200, 'x'), "2008/05/20 10:00:00", 1, i, i));
+    ASSERT_EQ(db.InsertRows(many), kDbOk);
+    db.CloseHistory();  // everything into the file itself
+    const auto grown = std::filesystem::file_size(path);
+    ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+    ASSERT_EQ(db.ClearHistory(), kDbOk);
+    ASSERT_EQ(db.CompactHistory(), kDbOk);
+    EXPECT_LT(std::filesystem::file_size(path), grown / 4);
+    int count = 0;
+    db.ForEachRow([&](const HistoryRow&) { ++count; return true; });
+    EXPECT_EQ(count, 0);
+    ASSERT_EQ(db.InsertHistory(Row("after", "2008/05/20 10:00:00", 1, 1, 1)), kDbOk) << "still open";
+    db.CloseHistory();
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"VR31KUTL.mdb"}) << "no temporary file is left";
+
+    // Compacting another closed file by path.
+    EXPECT_EQ(db.CompactHistory(path, std::string(kPassPhrase)), kDbOk);
+    EXPECT_EQ(db.CompactHistory(dir.File("absent.mdb"), std::string(kPassPhrase)), kDbCompactFailed);
+}
+
+// The day totals against a plain sum over the rows, after inserts, range deletes and
+// a reopen that has to rebuild them.
+TEST_F(HistoryDbTest, DayTotalsAgreeWithTheRows) {
+    std::mt19937 random(4711);
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const double first = MakeOleDate(2008, 1, 1).value;
+    std::vector<HistoryRow> rows;
+    for (int i = 0; i < 2000; ++i) {
+        const OleDate end{first + pick(0, 120) + pick(0, 86399) / kSecondsPerDay, OleDate::Status::Valid};
+        HistoryRow row = Row(pick(0, 1) ? "a" : "b", FormatOleDateTime(end).c_str(), pick(0, 9999), pick(0, 1 << 30),
+                             pick(0, 1 << 30), pick(0, 3) ? std::optional<int32_t>(pick(0, 9999)) : std::nullopt);
+        row.leftFree = pick(-1, 100000);
+        if (*row.leftFree < 0) row.leftFree.reset();
+        rows.push_back(row);
+    }
+    ASSERT_EQ(db.InsertRows(rows), kDbOk);
+    ASSERT_EQ(db.DeleteRange("2008/02/10", "2008/02/20"), kDbOk);
+
+    const auto check = [&](const char* when) {
+        for (int k = 0; k < 40; ++k) {
+            const int a = pick(-5, 125), b = a + pick(0, 40);
+            const std::string from = FormatOleDay({first + a, OleDate::Status::Valid});
+            const std::string to = FormatOleDay({first + b, OleDate::Status::Valid});
+            RangeTotals expected;
+            db.ForEachRow([&](const HistoryRow& r) {
+                if (r.end.value >= first + a && r.end.value <= first + b + kLastSecondOfDay) {
+                    expected.duration += r.duration;
+                    expected.sent += r.sent;
+                    expected.recv += r.recv;
+                    expected.leftFree += r.leftFree.value_or(0);
+                    expected.charge += r.charge.value_or(0);
+                }
+                return true;
+            });
+            RangeTotals got;
+            ASSERT_EQ(db.GetRangeTotals(from, to, got), kDbOk);
+            EXPECT_EQ(std::llround(got.duration * kSecondsPerDay), std::llround(expected.duration * kSecondsPerDay))
+                << when << " " << from << " - " << to;
+            EXPECT_EQ(got.sent, expected.sent) << when << " " << from << " - " << to;
+            EXPECT_EQ(got.recv, expected.recv) << when;
+            EXPECT_EQ(got.leftFree, expected.leftFree) << when;
+            EXPECT_EQ(got.charge, expected.charge) << when;
+        }
+    };
+    check("kept");
+
+    // A file that lost its day totals (or never had them) gets them back at the next open.
+    db.CloseHistory();
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+    sqlite3_exec(raw, "PRAGMA key = 'QUILLET7'", nullptr, nullptr, nullptr);
+    ASSERT_EQ(sqlite3_exec(raw, "DROP TABLE RAS_HISTORY_DAY", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+    check("rebuilt");
+}
+
+TEST(HistoryDbFiles, UnreadableFilesAreMovedAsideNeverLost) {
+    struct Case {
+        const char* what;
+        std::string content;
+    } cases[] = {
+        {"garbage", std::string(5000, 'g')},
+        {"plain text", "this is not a database\n"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir.File("VR31KUTL.mdb");
+        WriteFile(path, c.content);
+        CDbHistoryCtrl db;
+        ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk) << c.what;
+        const std::string aside = db.MovedAsidePath();
+        ASSERT_FALSE(aside.empty()) << c.what;
+        EXPECT_NE(aside.find("VR31KUTL.mdb.unreadable-"), std::string::npos);
+        EXPECT_EQ(ReadFile(aside), c.content) << c.what;
+        EXPECT_EQ(db.InsertHistory(Row("new", "2008/05/20 10:00:00", 1, 1, 1)), kDbOk);
+    }
+}
+
+TEST(HistoryDbFiles, WrongPassPhraseKeepsTheOldHistory) {
+    TempDir dir;
+    const std::string path = dir.File("VR31KUTL.mdb");
+    {
+        CDbHistoryCtrl db;
+        ASSERT_EQ(db.OpenHistory(path, std::string("another phrase")), kDbOk);
+        ASSERT_EQ(db.InsertHistory(Row("old", "2008/05/20 10:00:00", 1, 1, 1)), kDbOk);
+    }
+    const std::string original = ReadFile(path);
+    CDbHistoryCtrl db;
+    ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+    ASSERT_FALSE(db.MovedAsidePath().empty());
+    EXPECT_EQ(ReadFile(db.MovedAsidePath()), original);
+    int rows = 0;
+    db.ForEachRow([&](const HistoryRow&) { ++rows; return true; });
+    EXPECT_EQ(rows, 0) << "a new, empty history";
+
+    // The moved file still opens with its own phrase.
+    CDbHistoryCtrl old;
+    ASSERT_EQ(old.OpenHistory(db.MovedAsidePath(), std::string("another phrase")), kDbOk);
+    EXPECT_TRUE(old.MovedAsidePath().empty());
+    old.ForEachRow([&](const HistoryRow& r) { EXPECT_EQ(r.entry, "old"); ++rows; return true; });
+    EXPECT_EQ(rows, 1);
+
+    // A second failure on the same second does not overwrite the first file aside.
+    CDbHistoryCtrl again;
+    db.CloseHistory();
+    ASSERT_EQ(again.OpenHistory(path, std::string("yet another")), kDbOk);
+    EXPECT_NE(again.MovedAsidePath(), db.MovedAsidePath());
+    EXPECT_EQ(ReadFile(db.MovedAsidePath()), original);
+}
+
+TEST(HistoryDbFiles, ClosedDatabaseDoesNothingHarmful) {
+    CDbHistoryCtrl db;
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_EQ(db.InsertHistory(Row("x", "2008/05/20 10:00:00", 1, 1, 1)), kDbNotOpen);
+    EXPECT_EQ(db.InsertRows({}), kDbNotOpen);
+    EXPECT_EQ(db.ClearHistory(), kDbNotOpen);
+    EXPECT_EQ(db.DeleteRange("2008/01/01", "2008/01/31"), kDbNotOpen);
+    EXPECT_EQ(db.ForEachRow([](const HistoryRow&) { return true; }), kDbNotOpen);
+    RangeTotals t;
+    t.sent = 7;
+    EXPECT_EQ(db.GetRangeTotals("2008/01/01", "2008/01/31", t), kDbNoRow);
+    EXPECT_EQ(t.sent, 7) << "outputs untouched";
+    EntryTotals e;
+    EXPECT_EQ(db.GetEntryTotals("x", e), kDbNoRow);
+    std::vector<std::string> list;
+    EXPECT_EQ(db.GetHistoryPeriods(list, 32), kDbNoRow);
+    EXPECT_EQ(db.CompactHistory(), kDbCompactFailed);
+
+    // A folder that does not exist: nothing can be created, nothing is moved.
+    EXPECT_EQ(db.OpenHistory("/nonexistent-folder-vr31k/VR31KUTL.mdb", kPassPhrase), kDbNotOpen);
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_FALSE(db.LastError().empty());
+}
+
+}  // namespace
