@@ -1,0 +1,618 @@
+#include "platform/linux/LinuxDialupService.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
+#include "platform/linux/NetLinks.h"
+#include "platform/linux/PhonebookFile.h"
+#include "platform/linux/PppDial.h"
+
+#include <dirent.h>
+#include <limits.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <strings.h>
+#include <thread>
+
+namespace vr31k {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Handles of connections without a known process: the interface index, tagged.
+constexpr ConnHandle kInterfaceHandleTag = ConnHandle{1} << 40;
+
+thread_local std::string t_lastDetail;
+
+std::string Trimmed(std::string s) {
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+    return s;
+}
+
+std::string ProgramFolder() {
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    path[n] = '\0';
+    return ParentFolder(path);
+}
+
+bool ProcessAlive(int pid) {
+    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
+}
+
+std::vector<std::string> ProcessArguments(int pid) {
+    std::string raw;
+    std::vector<std::string> args;
+    if (!ReadWholeFile("/proc/" + std::to_string(pid) + "/cmdline", 1 << 16, raw)) return args;
+    size_t start = 0;
+    while (start < raw.size()) {
+        const size_t end = raw.find('\0', start);
+        args.push_back(raw.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return args;
+}
+
+// The tty a dialler process works on: a /dev/ argument, else an open descriptor on a
+// tty (readable only for our own processes or as root).
+std::string ProcessPort(int pid, const std::vector<std::string>& args) {
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i].rfind("/dev/", 0) == 0) return args[i];
+    }
+    const std::string fdDir = "/proc/" + std::to_string(pid) + "/fd";
+    DIR* dir = opendir(fdDir.c_str());
+    if (dir == nullptr) return {};
+    std::string port;
+    while (const dirent* entry = readdir(dir)) {
+        char target[PATH_MAX];
+        const std::string link = fdDir + "/" + entry->d_name;
+        const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+        if (n <= 0) continue;
+        target[n] = '\0';
+        if (std::strncmp(target, "/dev/tty", 8) == 0 || std::strncmp(target, "/dev/pts/", 9) == 0) {
+            port = target;
+            break;
+        }
+    }
+    closedir(dir);
+    return port;
+}
+
+class CWatchHandle final : public IConnectionWatch {
+public:
+    explicit CWatchHandle(std::shared_ptr<CLinkWatch> watch) : m_watch(std::move(watch)) {}
+    Result Wait(int timeoutMs) override { return m_watch->Wait(timeoutMs); }
+    void Wake(unsigned bits) override { m_watch->Wake(bits); }
+
+private:
+    std::shared_ptr<CLinkWatch> m_watch;
+};
+
+class CLinuxDialupService final : public IDialupService {
+public:
+    explicit CLinuxDialupService(LinuxDialupConfig config) : m_config(std::move(config)) {}
+
+    ~CLinuxDialupService() override {
+        // Dials end before the members their threads call back into go away.
+        std::map<int, std::shared_ptr<CPppDial>> dials;
+        {
+            std::lock_guard lock(m_mutex);
+            dials.swap(m_dials);
+        }
+        dials.clear();
+    }
+
+    // ---- phonebook ----
+
+    int ValidateEntryName(const std::string& phonebook, const std::string& name) override {
+        if (!IsStorableEntryName(name)) return dialerr::kInvalidName;
+        CPhonebookFile file(phonebook);
+        const int loaded = file.Load();
+        if (loaded != 0) return loaded;
+        return file.Has(name) ? dialerr::kAlreadyExists : 0;
+    }
+
+    int GetEntryProperties(const std::string& phonebook, const std::string& name,
+                           EntryProperties& out) override {
+        CPhonebookFile file(phonebook);
+        const int loaded = file.Load();
+        if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
+        if (loaded != 0) return loaded;
+        return file.Read(name, out);
+    }
+
+    int SetEntryProperties(const std::string& phonebook, const std::string& name,
+                           const EntryProperties& p) override {
+        if (!IsStorableEntryName(name)) return dialerr::kInvalidName;
+        if (!IsStorableValue(p.deviceType, kMaxDeviceNameLength) ||
+            !IsStorableValue(p.deviceName, kMaxDeviceNameLength) ||
+            !IsStorableValue(p.phoneNumber, kMaxPhoneNumberLength)) {
+            return dialerr::kInvalidSize;
+        }
+        for (const SubEntry& sub : p.subEntries) {
+            if (!IsStorableValue(sub.deviceType, kMaxDeviceNameLength) ||
+                !IsStorableValue(sub.deviceName, kMaxDeviceNameLength) ||
+                !IsStorableValue(sub.phoneNumber, kMaxPhoneNumberLength)) {
+                return dialerr::kInvalidSize;
+            }
+        }
+        CPhonebookFile file(phonebook);
+        const int loaded = file.Load();
+        if (loaded != 0 && loaded != dialerr::kCannotOpenPhonebook) return loaded;
+        file.Write(name, p);
+        return file.Save();
+    }
+
+    int GetEntryDialParams(const std::string& phonebook, const std::string& name, DialParams& out) override {
+        CPhonebookFile file(phonebook);
+        const int loaded = file.Load();
+        if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
+        if (loaded != 0) return loaded;
+        return file.ReadDialParams(name, out);
+    }
+
+    int SetEntryDialParams(const std::string& phonebook, const DialParams& params, bool removePassword) override {
+        if (params.userName.size() > kMaxEntryNameLength || params.password.size() > kMaxEntryNameLength) {
+            return dialerr::kInvalidSize;
+        }
+        CPhonebookFile file(phonebook);
+        const int loaded = file.Load();
+        if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
+        if (loaded != 0) return loaded;
+        if (!file.Has(params.entryName)) return dialerr::kEntryNotFound;
+        file.WriteDialParams(params, removePassword);
+        return file.Save();
+    }
+
+    int EnumEntries(const std::string& phonebook, std::vector<std::string>& names) override {
+        CPhonebookFile file(phonebook);
+        const int loaded = file.Load();
+        names.clear();
+        if (loaded == dialerr::kCannotOpenPhonebook) return 0;
+        if (loaded != 0) return loaded;
+        names = file.Entries();
+        return 0;
+    }
+
+    int RenameEntry(const std::string& phonebook, const std::string& oldName, const std::string& newName) override {
+        if (!IsStorableEntryName(newName)) return dialerr::kInvalidName;
+        CPhonebookFile file(phonebook);
+        const int loaded = file.Load();
+        if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
+        if (loaded != 0) return loaded;
+        if (!file.Has(oldName)) return dialerr::kEntryNotFound;
+        if (file.Has(newName) && strcasecmp(oldName.c_str(), newName.c_str()) != 0) return dialerr::kAlreadyExists;
+        file.Rename(oldName, newName);
+        return file.Save();
+    }
+
+    int DeleteEntry(const std::string& phonebook, const std::string& name) override {
+        CPhonebookFile file(phonebook);
+        const int loaded = file.Load();
+        if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
+        if (loaded != 0) return loaded;
+        if (!file.Remove(name)) return dialerr::kEntryNotFound;
+        return file.Save();
+    }
+
+    int WriteEntryKey(const std::string& phonebook, const std::string& name, const std::string& key,
+                      const std::string& value) override {
+        if (!IsStorableValue(key, 64) || key.find_first_of("=[];#") != std::string::npos || key.empty() ||
+            !IsStorableValue(value, 1024)) {
+            return dialerr::kInvalidSize;
+        }
+        CPhonebookFile file(phonebook);
+        const int loaded = file.Load();
+        if (loaded != 0 && loaded != dialerr::kCannotOpenPhonebook) return loaded;
+        file.SetKey(name, key, value);
+        return file.Save();
+    }
+
+    // ---- devices ----
+
+    void RegisterDevice(const DialDevice& device) override {
+        std::lock_guard lock(m_mutex);
+        for (DialDevice& known : m_registered) {
+            if (known.name == device.name) {
+                known = device;
+                return;
+            }
+        }
+        m_registered.push_back(device);
+    }
+
+    int EnumDevices(std::vector<DialDevice>& out) override {
+        {
+            std::lock_guard lock(m_mutex);
+            out = m_registered;
+        }
+        for (DialDevice& found : SerialModems()) {
+            const bool known = std::any_of(out.begin(), out.end(), [&](const DialDevice& d) { return d.port == found.port; });
+            if (!known) out.push_back(std::move(found));
+        }
+        return 0;
+    }
+
+    // ---- dialling ----
+
+    int Dial(const std::string& phonebook, const DialParams& params, DialNotifier notifier,
+             ConnHandle& out) override {
+        t_lastDetail.clear();
+        out = 0;
+        EntryProperties entry;
+        const int read = GetEntryProperties(phonebook, params.entryName, entry);
+        if (read != 0) return Fail(read, "entry \"" + params.entryName + "\" is not in the phonebook");
+
+        const std::string port = PortOfDevice(entry.deviceName);
+        if (port.empty()) {
+            return Fail(dialerr::kPortNotAvailable, "no port is known for the device \"" + entry.deviceName + "\"");
+        }
+        if (access(port.c_str(), F_OK) != 0) return Fail(dialerr::kPortNotAvailable, port + " does not exist");
+        if (access(port.c_str(), R_OK | W_OK) != 0) {
+            return Fail(dialerr::kAccessDenied, "no permission to open " + port +
+                                                    " (the user must be in the group that owns it, normally dialout)");
+        }
+
+        std::string program;
+        if (m_config.link == DialLink::Pppd) {
+            program = m_config.pppd.pppdPath;
+            if (access(program.c_str(), X_OK) != 0) {
+                return Fail(errno == ENOENT ? dialerr::kFileNotOpened : dialerr::kAccessDenied,
+                            program + " cannot be run by this user (install ppp; the user must be in group dip)");
+            }
+            const std::string peers = m_config.peersDir + "/" + m_config.pppd.peerName;
+            if (!StatFile(peers).exists) {
+                return Fail(dialerr::kFileNotOpened, peers + " is missing: run scripts/setup.sh as root");
+            }
+        } else {
+            program = m_config.simulatedLinkPath.empty() ? ProgramFolder() + "/vr31k-simlink"
+                                                         : m_config.simulatedLinkPath;
+            if (access(program.c_str(), X_OK) != 0) {
+                return Fail(dialerr::kFileNotOpened, "the simulated link program " + program + " is missing");
+            }
+        }
+
+        const std::string privateDir = MakePrivateDir();
+        if (privateDir.empty()) return Fail(dialerr::kFileNotOpened, "cannot create a private folder for the dial");
+
+        DialJob job;
+        job.port = port;
+        job.phoneNumber = params.phoneNumber.empty() ? entry.phoneNumber : params.phoneNumber;
+        job.userName = params.userName;
+        job.password = params.password;
+        PppdSetup setup = m_config.pppd;
+        setup.pppdPath = program;
+        PppdLaunch launch;
+        const int built = BuildPppdLaunch(setup, job, privateDir, launch);
+        if (built == 0) {
+            if (m_config.link == DialLink::Simulated) {
+                launch.argv = {program, "--options", privateDir + "/options", "--chat", privateDir + "/chat"};
+            }
+            if (WriteFileAtomically(privateDir + "/options", launch.optionsText, 0600) != 0 ||
+                WriteFileAtomically(privateDir + "/chat", launch.chatText, 0600) != 0) {
+                std::error_code ignored;
+                std::filesystem::remove_all(privateDir, ignored);
+                return Fail(dialerr::kFileNotOpened, "cannot write the dial's files in " + privateDir);
+            }
+        } else {
+            std::error_code ignored;
+            std::filesystem::remove_all(privateDir, ignored);
+            return Fail(built, "the dial string, port or credentials cannot be handed to pppd");
+        }
+
+        CPppDial::Launch dialLaunch;
+        dialLaunch.argv = std::move(launch.argv);
+        dialLaunch.password = job.password;
+        dialLaunch.privateDir = privateDir;
+        dialLaunch.entryName = params.entryName;
+        dialLaunch.deviceType = entry.deviceType.empty() ? "modem" : entry.deviceType;
+        dialLaunch.deviceName = entry.deviceName;
+        dialLaunch.port = port;
+        std::unique_ptr<CPppDial> dial;
+        const int started = CPppDial::Start(std::move(dialLaunch), std::move(notifier), [this] { NoteChange(); }, dial);
+        if (started != 0) return Fail(started, "cannot start " + program);
+
+        // Finished dials are destroyed outside the lock: their reader threads may be
+        // waiting for it in their last callback.
+        std::vector<std::shared_ptr<CPppDial>> finished;
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_dials.begin(); it != m_dials.end();) {
+            if (it->second->Get().finished) {
+                finished.push_back(std::move(it->second));
+                it = m_dials.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        out = static_cast<ConnHandle>(dial->Pid());
+        m_dials[dial->Pid()] = std::move(dial);
+        return 0;
+    }
+
+    int EnumConnections(std::vector<ConnectionInfo>& out) override {
+        out.clear();
+        std::vector<std::string> ourInterfaces;
+        {
+            std::lock_guard lock(m_mutex);
+            for (const auto& [pid, dial] : m_dials) {
+                const CPppDial::Snapshot s = dial->Get();
+                if (s.finished) continue;
+                ConnectionInfo info;
+                info.handle = static_cast<ConnHandle>(pid);
+                info.entryName = dial->Info().entryName;
+                info.deviceType = dial->Info().deviceType;
+                info.deviceName = dial->Info().deviceName;
+                info.port = dial->Info().port;
+                info.interfaceName = s.interfaceName;
+                info.pid = pid;
+                info.state = s.state;
+                out.push_back(std::move(info));
+                if (!s.interfaceName.empty()) ourInterfaces.push_back(s.interfaceName);
+            }
+        }
+        for (ConnectionInfo& outside : OutsideConnections(ourInterfaces)) out.push_back(std::move(outside));
+        return 0;
+    }
+
+    int GetConnectStatus(ConnHandle handle, uint32_t& state, int& error) override {
+        error = 0;
+        if (const auto dial = FindDial(handle)) {
+            const CPppDial::Snapshot s = dial->Get();
+            if (s.finished) return dialerr::kInvalidHandle;
+            state = s.state;
+            return 0;
+        }
+        for (const ConnectionInfo& c : OutsideConnections({})) {
+            if (c.handle == handle) {
+                state = c.state;
+                return 0;
+            }
+        }
+        return dialerr::kInvalidHandle;
+    }
+
+    int GetConnectionStatistics(ConnHandle handle, ConnectionStats& out) override {
+        out = ConnectionStats{};
+        std::string interfaceName;
+        Clock::time_point since{};
+        if (const auto dial = FindDial(handle)) {
+            const CPppDial::Snapshot s = dial->Get();
+            if (s.finished) return dialerr::kInvalidHandle;
+            if (!s.connected) return dialerr::kNoConnection;
+            interfaceName = s.interfaceName;
+            since = s.upSince;
+        } else {
+            bool found = false;
+            for (const ConnectionInfo& c : OutsideConnections({})) {
+                if (c.handle != handle) continue;
+                found = true;
+                interfaceName = c.interfaceName;
+                std::lock_guard lock(m_mutex);
+                since = m_firstSeen[c.interfaceName];
+            }
+            if (!found) return dialerr::kInvalidHandle;
+        }
+        out.durationMs = static_cast<uint64_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
+        if (!interfaceName.empty()) {
+            const auto counters = ReadLinkCounters(m_config.sysNetRoot, interfaceName);
+            if (!counters) return dialerr::kInvalidHandle;  // the interface went meanwhile
+            out.bytesSent = counters->txBytes;
+            out.bytesReceived = counters->rxBytes;
+        }
+        return 0;
+    }
+
+    int HangUp(ConnHandle handle) override {
+        t_lastDetail.clear();
+        const auto deadline = [](int ms) { return Clock::now() + std::chrono::milliseconds(ms); };
+        std::string interfaceName;
+        if (const auto dial = FindDial(handle)) {
+            interfaceName = dial->Get().interfaceName;
+            if (!dial->End(std::chrono::milliseconds(m_config.hangUpTermWaitMs),
+                           std::chrono::milliseconds(m_config.hangUpKillWaitMs))) {
+                return Fail(dialerr::kRequestTimeout, "the dialler did not end after SIGKILL");
+            }
+        } else {
+            ConnectionInfo target;
+            for (ConnectionInfo& c : OutsideConnections({})) {
+                if (c.handle == handle) target = std::move(c);
+            }
+            if (target.handle == 0) return 0;  // already gone
+            if (target.pid <= 0) return Fail(dialerr::kAccessDenied, "no process is known for " + target.interfaceName);
+            interfaceName = target.interfaceName;
+            if (kill(target.pid, SIGTERM) != 0 && errno == EPERM) {
+                return Fail(dialerr::kAccessDenied, "the dialler of " + interfaceName + " belongs to another user");
+            }
+            const auto termEnd = deadline(m_config.hangUpTermWaitMs);
+            while (ProcessAlive(target.pid) && Clock::now() < termEnd) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (ProcessAlive(target.pid)) {
+                kill(target.pid, SIGKILL);
+                const auto killEnd = deadline(m_config.hangUpKillWaitMs);
+                while (ProcessAlive(target.pid) && Clock::now() < killEnd) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                if (ProcessAlive(target.pid)) return Fail(dialerr::kRequestTimeout, "the dialler did not end after SIGKILL");
+            }
+        }
+        const auto linkEnd = deadline(m_config.hangUpLinkWaitMs);
+        while (LinkExists(m_config.sysNetRoot, interfaceName)) {
+            if (Clock::now() >= linkEnd) return Fail(dialerr::kRequestTimeout, interfaceName + " is still present");
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return 0;
+    }
+
+    std::unique_ptr<IConnectionWatch> Watch() override {
+        auto watch = std::make_shared<CLinkWatch>();
+        std::lock_guard lock(m_mutex);
+        std::erase_if(m_watches, [](const std::weak_ptr<CLinkWatch>& w) { return w.expired(); });
+        m_watches.push_back(watch);
+        return std::make_unique<CWatchHandle>(std::move(watch));
+    }
+
+    std::string LastErrorDetail() const override { return t_lastDetail; }
+
+private:
+    static int Fail(int code, std::string detail) {
+        t_lastDetail = std::move(detail);
+        return code;
+    }
+
+    void NoteChange() {
+        std::vector<std::shared_ptr<CLinkWatch>> watches;
+        {
+            std::lock_guard lock(m_mutex);
+            for (const auto& w : m_watches) {
+                if (auto live = w.lock()) watches.push_back(std::move(live));
+            }
+        }
+        for (const auto& w : watches) w->NoteChange();
+    }
+
+    std::shared_ptr<CPppDial> FindDial(ConnHandle handle) {
+        std::lock_guard lock(m_mutex);
+        const auto it = handle < kInterfaceHandleTag ? m_dials.find(static_cast<int>(handle)) : m_dials.end();
+        return it == m_dials.end() ? nullptr : it->second;
+    }
+
+    std::string PortOfDevice(const std::string& deviceName) {
+        if (deviceName.rfind("/dev/", 0) == 0) return deviceName;
+        std::vector<DialDevice> devices;
+        EnumDevices(devices);
+        for (const DialDevice& d : devices) {
+            if (strcasecmp(d.name.c_str(), deviceName.c_str()) == 0) return d.port;
+        }
+        return {};
+    }
+
+    std::string DeviceOfPort(const std::string& port, std::string& type) {
+        if (port.empty()) return {};
+        std::vector<DialDevice> devices;
+        EnumDevices(devices);
+        for (const DialDevice& d : devices) {
+            if (d.port == port) {
+                type = d.type;
+                return d.name;
+            }
+        }
+        return {};
+    }
+
+    std::vector<DialDevice> SerialModems() const {
+        std::vector<DialDevice> found;
+        DIR* dir = opendir(m_config.ttySysRoot.c_str());
+        if (dir == nullptr) return found;
+        while (const dirent* entry = readdir(dir)) {
+            const std::string tty = entry->d_name;
+            if (tty.rfind("ttyACM", 0) != 0 && tty.rfind("ttyUSB", 0) != 0) continue;
+            // The USB device two levels above the interface carries the names.
+            std::string product, maker;
+            const std::string usb = m_config.ttySysRoot + "/" + tty + "/device/../";
+            ReadWholeFile(usb + "product", 256, product);
+            ReadWholeFile(usb + "manufacturer", 256, maker);
+            product = Trimmed(product);
+            maker = Trimmed(maker);
+            std::string name = maker.empty() ? product : product.empty() ? maker : maker + " " + product;
+            if (name.empty()) name = "Serial modem";
+            found.push_back({"modem", name + " (" + tty + ")", "/dev/" + tty});
+        }
+        closedir(dir);
+        std::sort(found.begin(), found.end(), [](const DialDevice& a, const DialDevice& b) { return a.port < b.port; });
+        return found;
+    }
+
+    std::vector<ConnectionInfo> OutsideConnections(const std::vector<std::string>& ourInterfaces) {
+        std::vector<ConnectionInfo> result;
+        std::vector<std::string> ours = ourInterfaces;
+        {
+            std::lock_guard lock(m_mutex);
+            for (const auto& [pid, dial] : m_dials) {
+                const auto s = dial->Get();
+                if (!s.finished && !s.interfaceName.empty()) ours.push_back(s.interfaceName);
+            }
+        }
+        std::vector<std::string> present;
+        for (const NetLink& link : ListPppLinks(m_config.sysNetRoot)) {
+            present.push_back(link.name);
+            if (std::find(ours.begin(), ours.end(), link.name) != ours.end() || !link.up) continue;
+            ConnectionInfo info;
+            info.interfaceName = link.name;
+            info.state = dialstate::kConnected;
+            std::string pidText;
+            if (ReadWholeFile(m_config.runDir + "/" + link.name + ".pid", 64, pidText)) {
+                info.pid = std::atoi(pidText.c_str());
+                if (!ProcessAlive(info.pid)) info.pid = 0;
+            }
+            std::vector<std::string> args;
+            if (info.pid > 0) {
+                args = ProcessArguments(info.pid);
+                info.port = ProcessPort(info.pid, args);
+                info.handle = static_cast<ConnHandle>(info.pid);
+            } else {
+                std::string index;
+                ReadWholeFile(m_config.sysNetRoot + "/" + link.name + "/ifindex", 32, index);
+                info.handle = kInterfaceHandleTag | static_cast<ConnHandle>(std::atoi(index.c_str()));
+            }
+            info.deviceName = DeviceOfPort(info.port, info.deviceType);
+            // The other dialler's peer name stands in for an entry name when it used one.
+            info.entryName = link.name;
+            for (size_t i = 0; i + 1 < args.size(); ++i) {
+                if (args[i] == "call") info.entryName = args[i + 1];
+            }
+            result.push_back(std::move(info));
+        }
+        std::lock_guard lock(m_mutex);
+        for (const ConnectionInfo& c : result) m_firstSeen.try_emplace(c.interfaceName, Clock::now());
+        std::erase_if(m_firstSeen, [&](const auto& item) {
+            return std::find(present.begin(), present.end(), item.first) == present.end();
+        });
+        return result;
+    }
+
+    std::string MakePrivateDir() const {
+        std::string base = m_config.privateBase;
+        if (base.empty()) {
+            const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+            base = runtime != nullptr && *runtime != '\0' && IsPlainPath(runtime) ? runtime : "/tmp";
+        }
+        std::string pattern = base + "/vr31k-dial-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) return {};
+        return pattern;
+    }
+
+    LinuxDialupConfig m_config;
+    mutable std::mutex m_mutex;  // guards the members below
+    std::map<int, std::shared_ptr<CPppDial>> m_dials;
+    std::vector<DialDevice> m_registered;
+    std::vector<std::weak_ptr<CLinkWatch>> m_watches;
+    std::map<std::string, Clock::time_point> m_firstSeen;
+};
+
+}  // namespace
+
+LinuxDialupConfig DialupConfigFromEnvironment() {
+    LinuxDialupConfig config;
+    const char* link = std::getenv("VR31K_DIAL_LINK");
+    if (link != nullptr && std::strcmp(link, "simulated") == 0) {
+        config.link = DialLink::Simulated;
+        const char* program = std::getenv("VR31K_SIMLINK");
+        if (program != nullptr && *program != '\0') config.simulatedLinkPath = program;
+    }
+    return config;
+}
+
+std::unique_ptr<IDialupService> CreateLinuxDialupService(LinuxDialupConfig config) {
+    return std::make_unique<CLinuxDialupService>(std::move(config));
+}
+
+}  // namespace vr31k
