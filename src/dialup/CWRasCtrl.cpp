@@ -135,12 +135,12 @@ void CWRasCtrl::HandleLinkLoss() {
     int error = 0;
     if (m_service.GetConnectStatus(found, state, error) == 0 && state == dialstate::kConnected) return;
 
-    std::vector<ConnectionInfo> connections;
-    m_service.EnumConnections(connections);
+    // The found connection is cleared, not refilled with whatever else is up: a sample
+    // taken after the loss must leave the totals alone, not add another link's bytes.
     ConnHandle active;
     {
         std::lock_guard lock(m_mutex);
-        m_foundConnection = connections.empty() ? ConnectionInfo{} : connections.front();
+        m_foundConnection = ConnectionInfo{};
         active = m_activeConnection;
     }
     if (active != 0 && m_service.HangUp(active) == 0) {

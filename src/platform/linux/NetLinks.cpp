@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +45,7 @@ std::vector<NetLink> ListPppLinks(const std::string& sysNetRoot) {
         links.push_back(std::move(link));
     }
     closedir(dir);
+    std::sort(links.begin(), links.end(), [](const NetLink& a, const NetLink& b) { return a.name < b.name; });
     return links;
 }
 
