@@ -373,11 +373,10 @@ public:
             state = s.state;
             return 0;
         }
-        for (const ConnectionInfo& c : OutsideConnections({})) {
-            if (c.handle == handle) {
-                state = c.state;
-                return 0;
-            }
+        std::string interfaceName;
+        if (FindOutside(handle, interfaceName)) {
+            state = dialstate::kConnected;
+            return 0;
         }
         return dialerr::kInvalidHandle;
     }
@@ -393,15 +392,9 @@ public:
             interfaceName = s.interfaceName;
             since = s.upSince;
         } else {
-            bool found = false;
-            for (const ConnectionInfo& c : OutsideConnections({})) {
-                if (c.handle != handle) continue;
-                found = true;
-                interfaceName = c.interfaceName;
-                std::lock_guard lock(m_mutex);
-                since = m_firstSeen[c.interfaceName];
-            }
-            if (!found) return dialerr::kInvalidHandle;
+            if (!FindOutside(handle, interfaceName)) return dialerr::kInvalidHandle;
+            std::lock_guard lock(m_mutex);
+            since = m_firstSeen[interfaceName];
         }
         out.durationMs = static_cast<uint64_t>(
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
@@ -479,6 +472,30 @@ private:
         for (const auto& w : watches) w->NoteChange();
     }
 
+    // Another dialler's connection by handle. The statistics tick asks every second, so
+    // the last listing's answer is checked (interface up, process alive) before the
+    // connections are listed afresh.
+    bool FindOutside(ConnHandle handle, std::string& interfaceName) {
+        {
+            std::lock_guard lock(m_mutex);
+            const auto it = m_outside.find(handle);
+            if (it != m_outside.end()) interfaceName = it->second;
+        }
+        if (!interfaceName.empty()) {
+            const bool processOk = handle >= kInterfaceHandleTag || ProcessAlive(static_cast<int>(handle));
+            for (const NetLink& link : ListPppLinks(m_config.sysNetRoot)) {
+                if (link.name == interfaceName && link.up && processOk) return true;
+            }
+        }
+        for (const ConnectionInfo& c : OutsideConnections({})) {
+            if (c.handle == handle) {
+                interfaceName = c.interfaceName;
+                return true;
+            }
+        }
+        return false;
+    }
+
     std::shared_ptr<CPppDial> FindDial(ConnHandle handle) {
         std::lock_guard lock(m_mutex);
         const auto it = handle < kInterfaceHandleTag ? m_dials.find(static_cast<int>(handle)) : m_dials.end();
@@ -497,9 +514,17 @@ private:
 
     std::string DeviceOfPort(const std::string& port, std::string& type) {
         if (port.empty()) return {};
-        std::vector<DialDevice> devices;
-        EnumDevices(devices);
-        for (const DialDevice& d : devices) {
+        {
+            // The registered devices (the card) first: this runs on every sample.
+            std::lock_guard lock(m_mutex);
+            for (const DialDevice& d : m_registered) {
+                if (d.port == port) {
+                    type = d.type;
+                    return d.name;
+                }
+            }
+        }
+        for (const DialDevice& d : SerialModems()) {
             if (d.port == port) {
                 type = d.type;
                 return d.name;
@@ -572,7 +597,11 @@ private:
             result.push_back(std::move(info));
         }
         std::lock_guard lock(m_mutex);
-        for (const ConnectionInfo& c : result) m_firstSeen.try_emplace(c.interfaceName, Clock::now());
+        m_outside.clear();
+        for (const ConnectionInfo& c : result) {
+            m_firstSeen.try_emplace(c.interfaceName, Clock::now());
+            m_outside[c.handle] = c.interfaceName;
+        }
         std::erase_if(m_firstSeen, [&](const auto& item) {
             return std::find(present.begin(), present.end(), item.first) == present.end();
         });
@@ -596,6 +625,7 @@ private:
     std::vector<DialDevice> m_registered;
     std::vector<std::weak_ptr<CLinkWatch>> m_watches;
     std::map<std::string, Clock::time_point> m_firstSeen;
+    std::map<ConnHandle, std::string> m_outside;  // the last listing of other diallers' links
 };
 
 }  // namespace
