@@ -217,14 +217,19 @@ void CPppDial::Run(int logFd) {
         wasConnected = m_snapshot.connected;
         lastState = m_snapshot.state;
         error = m_log.Finish(exitStatus, m_endedByUs);
+    }
+    RemovePrivateFiles();
+    // The failure notice goes out before the dial counts as finished, so whoever sees
+    // the handle gone has already been told why.
+    if (!wasConnected) notify(lastState, error != 0 ? error : dialerr::kDisconnection);
+    {
+        std::lock_guard lock(m_mutex);
         m_snapshot.error = error;
         m_snapshot.connected = false;
         m_snapshot.finished = true;
         m_snapshot.state = dialstate::kDisconnected;
     }
     m_finishedCv.notify_all();
-    RemovePrivateFiles();
-    if (!wasConnected) notify(lastState, error != 0 ? error : dialerr::kDisconnection);
     if (m_onChange) m_onChange();
 }
 
