@@ -25,8 +25,10 @@ using namespace std::chrono_literals;
 // A process that looks like another dialler working on `port`.
 class CHolder {
 public:
+    // An empty port: the process names no tty in its arguments.
     explicit CHolder(const std::string& port) {
-        std::vector<std::string> args = {"/bin/sh", "-c", "sleep 60; :", "sh", port};
+        std::vector<std::string> args = {"/bin/sh", "-c", "sleep 60; :", "sh"};
+        if (!port.empty()) args.push_back(port);
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -79,6 +81,7 @@ struct OutsideWorld {
     OutsideWorld() {
         LinuxDialupConfig config;
         config.runDir = dir.Path();
+        config.lockDir = dir.Path();
         config.hangUpTermWaitMs = 300;
         config.hangUpKillWaitMs = 300;
         config.hangUpLinkWaitMs = 300;
@@ -132,6 +135,19 @@ TEST(NetnsLink, ServiceSeesOutsideLinksCountsTrafficAndLosesThem) {
     int error;
     EXPECT_EQ(w.service->GetConnectStatus(c.handle, state, error), dialerr::kInvalidHandle);
     EXPECT_EQ(w.service->GetConnectionStatistics(c.handle, after), dialerr::kInvalidHandle);
+}
+
+TEST(NetnsLink, ATtyKnownOnlyFromItsLockFileStillCounts) {
+    VR31K_IN_PRIVATE_NETNS();
+    OutsideWorld w;
+    CHolder dialler("");
+    test::WriteFile(w.dir.File("LCK..ttyCARD"), "      " + std::to_string(dialler.Pid()) + "\n");
+    auto tun = w.Link("ppp0", dialler.Pid());
+    std::vector<ConnectionInfo> connections;
+    w.service->EnumConnections(connections);
+    ASSERT_EQ(connections.size(), 1u);
+    EXPECT_EQ(connections[0].port, "/dev/ttyCARD");
+    EXPECT_EQ(connections[0].deviceName, test::kCardModem);
 }
 
 TEST(NetnsLink, LinksOfOtherDevicesOrUnknownDiallersCarryNoCardName) {

@@ -64,11 +64,27 @@ std::vector<std::string> ProcessArguments(int pid) {
     return args;
 }
 
-// The tty a dialler process works on: a /dev/ argument, else an open descriptor on a
-// tty (readable only for our own processes or as root).
-std::string ProcessPort(int pid, const std::vector<std::string>& args) {
+// The tty a dialler process works on: a /dev/ argument; else the UUCP lock file that
+// holds its pid (pppd's "lock", readable by everyone, the only source when the tty
+// came from an options file and the process is another user's); else an open
+// descriptor on a tty (readable only for our own processes or as root).
+std::string ProcessPort(int pid, const std::vector<std::string>& args, const std::string& lockDir) {
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i].rfind("/dev/", 0) == 0) return args[i];
+    }
+    if (DIR* locks = opendir(lockDir.c_str())) {
+        std::string port;
+        while (const dirent* entry = readdir(locks)) {
+            const std::string name = entry->d_name;
+            if (name.rfind("LCK..", 0) != 0) continue;
+            std::string text;
+            if (ReadWholeFile(lockDir + "/" + name, 64, text) && std::atoi(text.c_str()) == pid) {
+                port = "/dev/" + name.substr(5);
+                break;
+            }
+        }
+        closedir(locks);
+        if (!port.empty()) return port;
     }
     const std::string fdDir = "/proc/" + std::to_string(pid) + "/fd";
     DIR* dir = opendir(fdDir.c_str());
@@ -581,7 +597,7 @@ private:
             std::vector<std::string> args;
             if (info.pid > 0) {
                 args = ProcessArguments(info.pid);
-                info.port = ProcessPort(info.pid, args);
+                info.port = ProcessPort(info.pid, args, m_config.lockDir);
                 info.handle = static_cast<ConnHandle>(info.pid);
             } else {
                 std::string index;

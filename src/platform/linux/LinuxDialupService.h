@@ -18,6 +18,7 @@ struct LinuxDialupConfig {
     std::string sysNetRoot = "/sys/class/net";  // interfaces and their counters
     std::string ttySysRoot = "/sys/class/tty";  // serial modems for the device list
     std::string runDir = "/run";                // pppd's <interface>.pid files
+    std::string lockDir = "/run/lock";          // UUCP lock files (LCK..ttyACM0)
     std::string privateBase;                    // per-dial files; empty: $XDG_RUNTIME_DIR or /tmp
     int hangUpTermWaitMs = 3000;                // SIGTERM, then SIGKILL
     int hangUpKillWaitMs = 2000;
