@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 namespace vr31k {
 namespace {
@@ -149,6 +150,23 @@ TEST_F(PhonebookTest, DamagedOrForeignFilesAreReportedNotLost) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
         EXPECT_EQ(entry.path().filename(), "VR31KUTL.pbk") << "no temporary file left behind";
     }
+}
+
+TEST_F(PhonebookTest, ConcurrentWritersLoseNothing) {
+    // Two programs (here: two services on two threads) adding entries at once.
+    auto writer = [&](char tag) {
+        auto own = CreateLinuxDialupService({});
+        for (int i = 0; i < 15; ++i) {
+            own->SetEntryProperties(pbk, std::string(1, tag) + std::to_string(i) + ".apn", Modem("*99#"));
+        }
+    };
+    std::thread a(writer, 'a');
+    std::thread b(writer, 'b');
+    a.join();
+    b.join();
+    std::vector<std::string> names;
+    ASSERT_EQ(service->EnumEntries(pbk, names), 0);
+    EXPECT_EQ(names.size(), 30u);
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include "platform/FileSystem.h"
 #include "platform/linux/CredentialSeal.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -108,7 +111,19 @@ bool IsStorableValue(const std::string& value, size_t maxLength) {
     return value.size() <= maxLength && !HasControlOrEdgeBlank(value);
 }
 
+CPhonebookFile::~CPhonebookFile() {
+    if (m_lockFd >= 0) close(m_lockFd);  // releases the lock
+}
+
 int CPhonebookFile::Load() {
+    if (m_lockFd < 0) {
+        m_lockFd = open(ParentFolder(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        // Without the folder there is nothing to lock; Save reports the failure.
+        if (m_lockFd >= 0) {
+            while (flock(m_lockFd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
     const FileStatus status = StatFile(m_path);
     if (!status.exists) {
         m_ini = CIniFile::Parse("");

@@ -1,8 +1,9 @@
 #pragma once
 // The phonebook file: one INI section per entry, named after it, in the order the
-// entries were made. Each call reads the file afresh and writes it back whole and
-// atomically, so two programs sharing it (the window and the command line) never see
-// half a file. Unknown keys and lines are kept.
+// entries were made. Each use reads the file afresh and writes it back whole and
+// atomically, under an exclusive lock on the folder (flock) held from Load to the
+// object's end, so two programs sharing it (the window and the command line) neither
+// see half a file nor lose each other's changes. Unknown keys and lines are kept.
 #include "app/IniFile.h"
 #include "platform/DialupService.h"
 
@@ -14,6 +15,9 @@ namespace vr31k {
 class CPhonebookFile {
 public:
     explicit CPhonebookFile(std::string path) : m_path(std::move(path)) {}
+    ~CPhonebookFile();
+    CPhonebookFile(const CPhonebookFile&) = delete;
+    CPhonebookFile& operator=(const CPhonebookFile&) = delete;
 
     // 0, 621 when the file does not exist, 622 when it cannot be read.
     int Load();
@@ -34,6 +38,7 @@ public:
 private:
     std::string m_path;
     CIniFile m_ini;
+    int m_lockFd = -1;
 };
 
 // Whether the file can hold `name` as a section name: 1 to 256 characters, no control
