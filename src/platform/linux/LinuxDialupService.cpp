@@ -2,8 +2,10 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
+#include "platform/linux/DiallerProcess.h"
 #include "platform/linux/NetLinks.h"
 #include "platform/linux/PhonebookFile.h"
+#include "platform/linux/PhonebookOps.h"
 #include "platform/linux/PppDial.h"
 
 #include <dirent.h>
@@ -33,78 +35,6 @@ constexpr ConnHandle kInterfaceHandleTag = ConnHandle{1} << 40;
 
 thread_local std::string t_lastDetail;
 
-std::string Trimmed(std::string s) {
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
-    return s;
-}
-
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    path[n] = '\0';
-    return ParentFolder(path);
-}
-
-bool ProcessAlive(int pid) {
-    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
-}
-
-std::vector<std::string> ProcessArguments(int pid) {
-    std::string raw;
-    std::vector<std::string> args;
-    if (!ReadWholeFile("/proc/" + std::to_string(pid) + "/cmdline", 1 << 16, raw)) return args;
-    size_t start = 0;
-    while (start < raw.size()) {
-        const size_t end = raw.find('\0', start);
-        args.push_back(raw.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return args;
-}
-
-// The tty a dialler process works on: a /dev/ argument; else the UUCP lock file that
-// holds its pid (pppd's "lock", readable by everyone, the only source when the tty
-// came from an options file and the process is another user's); else an open
-// descriptor on a tty (readable only for our own processes or as root).
-std::string ProcessPort(int pid, const std::vector<std::string>& args, const std::string& lockDir) {
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i].rfind("/dev/", 0) == 0) return args[i];
-    }
-    if (DIR* locks = opendir(lockDir.c_str())) {
-        std::string port;
-        while (const dirent* entry = readdir(locks)) {
-            const std::string name = entry->d_name;
-            if (name.rfind("LCK..", 0) != 0) continue;
-            std::string text;
-            if (ReadWholeFile(lockDir + "/" + name, 64, text) && std::atoi(text.c_str()) == pid) {
-                port = "/dev/" + name.substr(5);
-                break;
-            }
-        }
-        closedir(locks);
-        if (!port.empty()) return port;
-    }
-    const std::string fdDir = "/proc/" + std::to_string(pid) + "/fd";
-    DIR* dir = opendir(fdDir.c_str());
-    if (dir == nullptr) return {};
-    std::string port;
-    while (const dirent* entry = readdir(dir)) {
-        char target[PATH_MAX];
-        const std::string link = fdDir + "/" + entry->d_name;
-        const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-        if (n <= 0) continue;
-        target[n] = '\0';
-        if (std::strncmp(target, "/dev/tty", 8) == 0 || std::strncmp(target, "/dev/pts/", 9) == 0) {
-            port = target;
-            break;
-        }
-    }
-    closedir(dir);
-    return port;
-}
-
 class CWatchHandle final : public IConnectionWatch {
 public:
     explicit CWatchHandle(std::shared_ptr<CLinkWatch> watch) : m_watch(std::move(watch)) {}
@@ -129,110 +59,36 @@ public:
         dials.clear();
     }
 
-    // ---- phonebook ----
+    // ---- phonebook (PhonebookOps.cpp) ----
 
     int ValidateEntryName(const std::string& phonebook, const std::string& name) override {
-        if (!IsStorableEntryName(name)) return dialerr::kInvalidName;
-        CPhonebookFile file(phonebook);
-        const int loaded = file.Load();
-        if (loaded != 0) return loaded;
-        return file.Has(name) ? dialerr::kAlreadyExists : 0;
+        return PhonebookValidateEntryName(phonebook, name);
     }
-
-    int GetEntryProperties(const std::string& phonebook, const std::string& name,
-                           EntryProperties& out) override {
-        CPhonebookFile file(phonebook);
-        const int loaded = file.Load();
-        if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
-        if (loaded != 0) return loaded;
-        return file.Read(name, out);
+    int GetEntryProperties(const std::string& phonebook, const std::string& name, EntryProperties& out) override {
+        return PhonebookGetEntryProperties(phonebook, name, out);
     }
-
     int SetEntryProperties(const std::string& phonebook, const std::string& name,
-                           const EntryProperties& p) override {
-        if (!IsStorableEntryName(name)) return dialerr::kInvalidName;
-        if (!IsStorableValue(p.deviceType, kMaxDeviceNameLength) ||
-            !IsStorableValue(p.deviceName, kMaxDeviceNameLength) ||
-            !IsStorableValue(p.phoneNumber, kMaxPhoneNumberLength)) {
-            return dialerr::kInvalidSize;
-        }
-        for (const SubEntry& sub : p.subEntries) {
-            if (!IsStorableValue(sub.deviceType, kMaxDeviceNameLength) ||
-                !IsStorableValue(sub.deviceName, kMaxDeviceNameLength) ||
-                !IsStorableValue(sub.phoneNumber, kMaxPhoneNumberLength)) {
-                return dialerr::kInvalidSize;
-            }
-        }
-        CPhonebookFile file(phonebook);
-        const int loaded = file.Load();
-        if (loaded != 0 && loaded != dialerr::kCannotOpenPhonebook) return loaded;
-        file.Write(name, p);
-        return file.Save();
+                           const EntryProperties& properties) override {
+        return PhonebookSetEntryProperties(phonebook, name, properties);
     }
-
     int GetEntryDialParams(const std::string& phonebook, const std::string& name, DialParams& out) override {
-        CPhonebookFile file(phonebook);
-        const int loaded = file.Load();
-        if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
-        if (loaded != 0) return loaded;
-        return file.ReadDialParams(name, out);
+        return PhonebookGetEntryDialParams(phonebook, name, out);
     }
-
     int SetEntryDialParams(const std::string& phonebook, const DialParams& params, bool removePassword) override {
-        if (params.userName.size() > kMaxEntryNameLength || params.password.size() > kMaxEntryNameLength) {
-            return dialerr::kInvalidSize;
-        }
-        CPhonebookFile file(phonebook);
-        const int loaded = file.Load();
-        if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
-        if (loaded != 0) return loaded;
-        if (!file.Has(params.entryName)) return dialerr::kEntryNotFound;
-        file.WriteDialParams(params, removePassword);
-        return file.Save();
+        return PhonebookSetEntryDialParams(phonebook, params, removePassword);
     }
-
     int EnumEntries(const std::string& phonebook, std::vector<std::string>& names) override {
-        CPhonebookFile file(phonebook);
-        const int loaded = file.Load();
-        names.clear();
-        if (loaded == dialerr::kCannotOpenPhonebook) return 0;
-        if (loaded != 0) return loaded;
-        names = file.Entries();
-        return 0;
+        return PhonebookEnumEntries(phonebook, names);
     }
-
     int RenameEntry(const std::string& phonebook, const std::string& oldName, const std::string& newName) override {
-        if (!IsStorableEntryName(newName)) return dialerr::kInvalidName;
-        CPhonebookFile file(phonebook);
-        const int loaded = file.Load();
-        if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
-        if (loaded != 0) return loaded;
-        if (!file.Has(oldName)) return dialerr::kEntryNotFound;
-        if (file.Has(newName) && strcasecmp(oldName.c_str(), newName.c_str()) != 0) return dialerr::kAlreadyExists;
-        file.Rename(oldName, newName);
-        return file.Save();
+        return PhonebookRenameEntry(phonebook, oldName, newName);
     }
-
     int DeleteEntry(const std::string& phonebook, const std::string& name) override {
-        CPhonebookFile file(phonebook);
-        const int loaded = file.Load();
-        if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
-        if (loaded != 0) return loaded;
-        if (!file.Remove(name)) return dialerr::kEntryNotFound;
-        return file.Save();
+        return PhonebookDeleteEntry(phonebook, name);
     }
-
     int WriteEntryKey(const std::string& phonebook, const std::string& name, const std::string& key,
                       const std::string& value) override {
-        if (!IsStorableValue(key, 64) || key.find_first_of("=[];#") != std::string::npos || key.empty() ||
-            !IsStorableValue(value, 1024)) {
-            return dialerr::kInvalidSize;
-        }
-        CPhonebookFile file(phonebook);
-        const int loaded = file.Load();
-        if (loaded != 0 && loaded != dialerr::kCannotOpenPhonebook) return loaded;
-        file.SetKey(name, key, value);
-        return file.Save();
+        return PhonebookWriteEntryKey(phonebook, name, key, value);
     }
 
     // ---- devices ----
@@ -253,7 +109,7 @@ public:
             std::lock_guard lock(m_mutex);
             out = m_registered;
         }
-        for (DialDevice& found : SerialModems()) {
+        for (DialDevice& found : ListSerialModems(m_config.ttySysRoot)) {
             const bool known = std::any_of(out.begin(), out.end(), [&](const DialDevice& d) { return d.port == found.port; });
             if (!known) out.push_back(std::move(found));
         }
@@ -540,36 +396,13 @@ private:
                 }
             }
         }
-        for (const DialDevice& d : SerialModems()) {
+        for (const DialDevice& d : ListSerialModems(m_config.ttySysRoot)) {
             if (d.port == port) {
                 type = d.type;
                 return d.name;
             }
         }
         return {};
-    }
-
-    std::vector<DialDevice> SerialModems() const {
-        std::vector<DialDevice> found;
-        DIR* dir = opendir(m_config.ttySysRoot.c_str());
-        if (dir == nullptr) return found;
-        while (const dirent* entry = readdir(dir)) {
-            const std::string tty = entry->d_name;
-            if (tty.rfind("ttyACM", 0) != 0 && tty.rfind("ttyUSB", 0) != 0) continue;
-            // The USB device two levels above the interface carries the names.
-            std::string product, maker;
-            const std::string usb = m_config.ttySysRoot + "/" + tty + "/device/../";
-            ReadWholeFile(usb + "product", 256, product);
-            ReadWholeFile(usb + "manufacturer", 256, maker);
-            product = Trimmed(product);
-            maker = Trimmed(maker);
-            std::string name = maker.empty() ? product : product.empty() ? maker : maker + " " + product;
-            if (name.empty()) name = "Serial modem";
-            found.push_back({"modem", name + " (" + tty + ")", "/dev/" + tty});
-        }
-        closedir(dir);
-        std::sort(found.begin(), found.end(), [](const DialDevice& a, const DialDevice& b) { return a.port < b.port; });
-        return found;
     }
 
     std::vector<ConnectionInfo> OutsideConnections(const std::vector<std::string>& ourInterfaces) {
