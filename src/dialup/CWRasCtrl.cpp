@@ -321,5 +321,9 @@ bool CWRasCtrl::Connected() const {
     std::lock_guard lock(m_mutex);
     return m_connected != 0;
 }
+int CWRasCtrl::LastMonitorHangUpResult() const {
+    std::lock_guard lock(m_mutex);
+    return m_lastMonitorHangUp;
+}
 
 }  // namespace vr31k

@@ -74,9 +74,12 @@ public:
     int Dial(const std::string& entryName, const std::optional<std::string>& userName,
              const std::optional<std::string>& password, const std::optional<std::string>& dialString,
              DialNotifier progress);
-    // Directly: ends the connection and waits (bounded) until it is gone; returns 638
-    // when it did not go in time. Through the monitor: returns at once, notice 2 follows.
+    // Directly: ends the connection and waits (bounded, with or without `wait`) until it
+    // is gone; returns 638 when it did not go in time, and the connection stays active
+    // so it can be tried again. Through the monitor: returns at once, notice 2 follows
+    // and LastMonitorHangUpResult() tells how it went.
     int HangUp(bool throughMonitor, bool wait);
+    int LastMonitorHangUpResult() const;
     int SampleStatistics();
     void StampEndTime();
 

@@ -244,6 +244,7 @@ TEST(NetnsLink, SimulatedLinkDialsMovesTrafficAndHangsUpThroughTheMonitor) {
     ctrl.StampEndTime();
     ctrl.HangUp(true, true);
     ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_HUNGUP));
+    EXPECT_EQ(ctrl.LastMonitorHangUpResult(), 0);
     ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_DISCONNECTED));
     EXPECT_EQ(ctrl.IsConnected(), 0);
     h.service->EnumConnections(connections);

@@ -172,8 +172,9 @@ void CPppDial::Run(int logFd) {
         }
         const ssize_t n = read(logFd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        pending.append(buffer, static_cast<size_t>(n));
+        if (n > 0) pending.append(buffer, static_cast<size_t>(n));
+        const bool atEnd = n <= 0;
+        if (atEnd && !pending.empty()) pending += '\n';  // a last line without its break
         size_t eol;
         while ((eol = pending.find('\n')) != std::string::npos) {
             const std::string line = pending.substr(0, eol);
@@ -201,6 +202,7 @@ void CPppDial::Run(int logFd) {
                 if (m_onChange) m_onChange();
             }
         }
+        if (atEnd) break;
     }
     close(logFd);
     if (pidFd >= 0) close(pidFd);
