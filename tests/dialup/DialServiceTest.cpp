@@ -194,3 +194,37 @@ TEST(DialService, HangingUpADialInProgressReportsAUserDisconnection) {
 
 }  // namespace
 }  // namespace vr31k
+
+namespace vr31k {
+namespace {
+
+// The real pppd reads the peers file and our private options file (nasty user name
+// included) before it looks for kernel PPP: on a machine without it, 608 proves both
+// were accepted (an option it cannot parse would give 657).
+TEST(DialService, RealPppdAcceptsThePeersFileAndOurOptions) {
+    if (access("/usr/sbin/pppd", X_OK) != 0 || access("/etc/ppp/peers/vr31k-utility", R_OK) != 0) {
+        GTEST_SKIP() << "pppd or /etc/ppp/peers/vr31k-utility is not installed (scripts/setup.sh)";
+    }
+    if (access("/dev/ppp", F_OK) == 0) GTEST_SKIP() << "kernel PPP is present: a real dial would start";
+    test::TempDir dir;
+    test::CFakeModem modem("CONNECT");
+    LinuxDialupConfig config;
+    config.privateBase = dir.Path();
+    auto service = CreateLinuxDialupService(config);
+    service->RegisterDevice({"modem", test::kCardModem, modem.Port()});
+    EntryProperties entry;
+    entry.deviceName = test::kCardModem;
+    entry.phoneNumber = "*99***1#";
+    const std::string pbk = dir.File("VR31KUTL.pbk");
+    ASSERT_EQ(service->SetEntryProperties(pbk, "apn.example", entry), 0);
+    test::CDialNotices notices;
+    ConnHandle handle = 0;
+    ASSERT_EQ(service->Dial(pbk, {"apn.example", "", "o'brien \"x\" $HOME\n#", "p w\"$`"}, notices.Notifier(), handle),
+              0)
+        << service->LastErrorDetail();
+    ASSERT_TRUE(notices.WaitForEnd());
+    EXPECT_EQ(notices.All().back().second, dialerr::kDeviceDoesNotExist);
+}
+
+}  // namespace
+}  // namespace vr31k
