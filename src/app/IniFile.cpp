@@ -121,6 +121,38 @@ std::string CIniFile::Serialize() const {
     return out;
 }
 
+std::vector<std::string> CIniFile::Sections() const {
+    std::vector<std::string> names;
+    for (const Line& line : m_lines) {
+        if (!line.isHeader) continue;
+        bool known = false;
+        for (const std::string& name : names) known = known || EqualsNoCase(name, line.section);
+        if (!known) names.push_back(line.section);
+    }
+    return names;
+}
+
+bool CIniFile::RemoveSection(std::string_view section) {
+    const size_t before = m_lines.size();
+    std::erase_if(m_lines, [&](const Line& line) {
+        return !line.section.empty() && EqualsNoCase(line.section, section);
+    });
+    return m_lines.size() != before;
+}
+
+bool CIniFile::RenameSection(std::string_view section, std::string_view newName) {
+    bool found = false;
+    for (Line& line : m_lines) {
+        if (line.section.empty() || !EqualsNoCase(line.section, section)) continue;
+        line.section = std::string(newName);
+        if (line.isHeader) {
+            line.raw = "[" + line.section + "]";
+            found = true;
+        }
+    }
+    return found;
+}
+
 std::optional<int> ParseProfileInt(std::string_view text) {
     text = SkipBlanks(text);
     bool negative = false;

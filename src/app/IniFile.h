@@ -22,6 +22,13 @@ public:
 
     std::string Serialize() const;
 
+    // Section names as written, in file order, each once.
+    std::vector<std::string> Sections() const;
+    // Drops the section's header and every line up to the next header; false when absent.
+    bool RemoveSection(std::string_view section);
+    // Rewrites the section's header (keys and other lines stay); false when absent.
+    bool RenameSection(std::string_view section, std::string_view newName);
+
 private:
     struct Line {
         std::string raw;      // the line as read (without its line break)

@@ -1,0 +1,80 @@
+#pragma once
+// A dial-up service wired to a fake pppd (or the simulated link) and a pseudo-terminal
+// modem, with the dial's notices collected for the test to wait on.
+#include "FakeModem.h"
+#include "platform/DialupService.h"
+#include "platform/linux/LinuxDialupService.h"
+#include "support/TempDir.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace vr31k::test {
+
+inline constexpr const char* kCardModem = "KORVANE VR31K Modem";
+
+class CDialNotices {
+public:
+    DialNotifier Notifier() {
+        return [this](ConnHandle, uint32_t state, int error) {
+            std::lock_guard lock(m_mutex);
+            m_notices.emplace_back(state, error);
+            m_cv.notify_all();
+        };
+    }
+    // Waits until a notice with an error or the connected state arrived.
+    bool WaitForEnd(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        std::unique_lock lock(m_mutex);
+        return m_cv.wait_for(lock, timeout, [&] {
+            for (const auto& [state, error] : m_notices) {
+                if (error != 0 || state == dialstate::kConnected) return true;
+            }
+            return false;
+        });
+    }
+    std::vector<std::pair<uint32_t, int>> All() {
+        std::lock_guard lock(m_mutex);
+        return m_notices;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::vector<std::pair<uint32_t, int>> m_notices;
+};
+
+struct DialHarness {
+    explicit DialHarness(DialLink link = DialLink::Pppd, std::string modemReply = "CONNECT") : modem(std::move(modemReply)) {
+        WriteFile(dir.File("vr31k-utility"), "noauth\n");
+        LinuxDialupConfig config;
+        config.link = link;
+        config.pppd.pppdPath = FAKE_PPPD;
+        config.simulatedLinkPath = SIMLINK;
+        config.peersDir = dir.Path();
+        config.privateBase = dir.Path();
+        config.runDir = dir.Path();
+        config.hangUpTermWaitMs = 500;
+        config.hangUpKillWaitMs = 1000;
+        config.hangUpLinkWaitMs = 500;
+        Configure(config);
+        service = CreateLinuxDialupService(config);
+        service->RegisterDevice({"modem", kCardModem, modem.Port()});
+        EntryProperties entry;
+        entry.deviceType = "modem";
+        entry.deviceName = kCardModem;
+        entry.phoneNumber = "*99***1#";
+        service->SetEntryProperties(pbk, "apn.example", entry);
+    }
+    virtual ~DialHarness() = default;
+    virtual void Configure(LinuxDialupConfig&) {}
+
+    TempDir dir;
+    CFakeModem modem;
+    std::string pbk = dir.File("VR31KUTL.pbk");
+    std::unique_ptr<IDialupService> service;
+};
+
+}  // namespace vr31k::test
