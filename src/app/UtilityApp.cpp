@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/GuestCheck.h"
 #include "app/StringIds.h"
+#include "platform/linux/LinuxDialupService.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceChannel.h"
 
@@ -21,7 +22,11 @@ StartupEnvironment StartupEnvironment::FromProcess(int argc, char** argv) {
 }
 
 CUtilityApp::CUtilityApp(StartupEnvironment env)
-    : m_env(std::move(env)), m_lock(m_env.lockDir), m_settings(std::string()) {}
+    : m_env(std::move(env)),
+      m_lock(m_env.lockDir),
+      m_settings(std::string()),
+      m_dialup(CreateLinuxDialupService(DialupConfigFromEnvironment())),
+      m_charge(*m_dialup) {}
 
 CUtilityApp::~CUtilityApp() { ExitInstance(); }
 

@@ -11,6 +11,7 @@
 #include "platform/UserAccount.h"
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,7 @@ private:
     DataPaths m_paths;
     CSettingsStore m_settings;
     UtilitySettings m_utility;
+    std::unique_ptr<IDialupService> m_dialup;  // before m_charge, which works through it
     CRasChargeCtrl m_charge;
     std::string m_portName;
     bool m_autoStartLaunch = false;

@@ -3,6 +3,7 @@
 #include "accounting/ChargeAccounting.h"
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/RasChargeCtrl.h"
+#include "platform/linux/LinuxDialupService.h"
 #include "support/TempDir.h"
 #include "TimeZone.h"
 
@@ -200,13 +201,14 @@ TEST_F(ChargeAccountingTest, ClosedHistorySkipsTheDatabaseWork) {
 
 TEST(RasChargeCtrl, SetupLoadsTheCredentialTable) {
     TempDir dir;
+    const auto service = CreateLinuxDialupService(LinuxDialupConfig{});
     {
-        CRasChargeCtrl writer;
+        CRasChargeCtrl writer(*service);
         writer.Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), "KORVANE VR31K Modem", false);
         writer.Credentials().SetField(2, CredentialField::EntryName, "apn.example.jp");
         ASSERT_EQ(writer.SaveEntryStore(), kCredentialOk);
     }
-    CRasChargeCtrl ctrl;
+    CRasChargeCtrl ctrl(*service);
     EXPECT_EQ(ctrl.Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), "KORVANE VR31K Modem", true), 0);
     EXPECT_EQ(ctrl.SetupLoadResult(), kCredentialOk);
     EXPECT_EQ(ctrl.Credentials().Field(2, CredentialField::EntryName), "apn.example.jp");

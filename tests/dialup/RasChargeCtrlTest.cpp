@@ -1,0 +1,139 @@
+// The charge controller's entry operations keep phonebook, credential table and
+// credential file in step, over the real phonebook service.
+#include "EntryFakes.h"
+#include "ForwardingService.h"
+#include "accounting/RasChargeCtrl.h"
+#include "dialup/EntryChanges.h"
+#include "platform/linux/LinuxDialupService.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace vr31k {
+namespace {
+
+// Records what a dial would hand to the dialler instead of dialling.
+class RecordingService : public test::CForwardingService {
+public:
+    using CForwardingService::CForwardingService;
+    int Dial(const std::string&, const DialParams& params, DialNotifier, ConnHandle& out) override {
+        dialled = params;
+        out = 0;
+        return 0;
+    }
+    DialParams dialled;
+};
+
+class RasChargeCtrlTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(ctrl.Setup(dat, pbk, kCardModemName, false), 0); }
+    std::vector<std::string> Phonebook() {
+        std::vector<std::string> names;
+        ctrl.EnumEntries(names, nullptr);
+        return names;
+    }
+    std::string Slot(const CRasChargeCtrl& c, size_t slot, CredentialField field) const {
+        return c.Credentials().Field(slot, field);
+    }
+
+    test::TempDir dir;
+    std::string pbk = dir.File("VR31KUTL.pbk");
+    std::string dat = dir.File("VR31KUTL.dat");
+    std::unique_ptr<IDialupService> real = CreateLinuxDialupService({});
+    RecordingService service{*real};
+    CRasChargeCtrl ctrl{service};
+};
+
+TEST_F(RasChargeCtrlTest, AddRenameCredentialsRemoveAndResetReachTheFile) {
+    ASSERT_EQ(ctrl.AddEntry(3, "apn.example", "user", "secret", "*99***4#"), 0);
+    EXPECT_EQ(ctrl.AddEntry(5, "apn.example", "x", "y", "*99***6#"), 183);
+    EXPECT_TRUE(ctrl.Credentials().SlotEmpty(5)) << "an existing name leaves the table alone";
+
+    ASSERT_EQ(ctrl.RenameStoredEntry("apn.example", "apn2.example"), 0);
+    ASSERT_EQ(ctrl.UpdateEntryCredentials("apn2.example", "user2", "secret2"), 0);
+    {
+        CRasChargeCtrl reloaded(service);
+        reloaded.Setup(dat, pbk, kCardModemName, false);
+        EXPECT_EQ(Slot(reloaded, 3, CredentialField::EntryName), "apn2.example");
+        EXPECT_EQ(Slot(reloaded, 3, CredentialField::UserName), "user2");
+        EXPECT_EQ(Slot(reloaded, 3, CredentialField::Password), "secret2");
+        std::string user, password, dial;
+        ASSERT_EQ(reloaded.GetEntrySettings("apn2.example", user, password, dial), 0);
+        EXPECT_EQ(user, "user2");
+        EXPECT_EQ(dial, "*99***4#");
+    }
+    ASSERT_EQ(ctrl.RemoveEntry("apn2.example"), 0);
+    EXPECT_TRUE(ctrl.Credentials().SlotEmpty(3));
+    EXPECT_TRUE(Phonebook().empty());
+
+    ctrl.AddEntry(0, "a", "u", "p", "*99***1#");
+    ctrl.AddEntry(1, "b", "u", "p", "*99***2#");
+    ASSERT_EQ(ctrl.ResetEntries(), 0);
+    EXPECT_TRUE(Phonebook().empty());
+    EXPECT_TRUE(ctrl.Credentials().SlotEmpty(0));
+    EXPECT_TRUE(ctrl.Credentials().SlotEmpty(1));
+}
+
+TEST_F(RasChargeCtrlTest, ListingDropsPhonebookEntriesNoSlotNames) {
+    ctrl.AddEntry(2, "known", "u", "p", "*99***3#");
+    ASSERT_EQ(ctrl.CreateEntry("stranger", std::string("u"), std::string("p"), std::string("*99***1#"), nullptr), 0);
+    EntryList list;
+    ASSERT_EQ(ctrl.ListEntries(list), 0);
+    EntryList expected{};
+    expected[2] = "known";
+    EXPECT_EQ(list, expected);
+    EXPECT_EQ(Phonebook(), std::vector<std::string>{"known"});
+}
+
+TEST_F(RasChargeCtrlTest, DialUsesTheSlotsCredentials) {
+    ctrl.AddEntry(0, "apn.example", "slot-user", "slot-pass", "*99***1#");
+    // The phonebook's saved credentials differ from the slot's.
+    ctrl.SetEntryCredentials("apn.example", "book-user", "book-pass");
+    ASSERT_EQ(ctrl.DialEntry("apn.example", std::nullopt, std::nullopt, std::nullopt, nullptr), 0);
+    EXPECT_EQ(service.dialled.userName, "slot-user");
+    EXPECT_EQ(service.dialled.password, "slot-pass");
+    EXPECT_EQ(service.dialled.phoneNumber, "*99***1#");
+}
+
+TEST_F(RasChargeCtrlTest, FactoryEntryOnlyWithoutAPhonebook) {
+    ASSERT_EQ(ctrl.EnsurePhonebook(), 0);
+    EntryList list;
+    ctrl.ListEntries(list);
+    EXPECT_EQ(list[0], kFactoryApn);
+    EXPECT_EQ(Slot(ctrl, 0, CredentialField::UserName), kFactoryUser);
+    ctrl.RemoveEntry(kFactoryApn);
+    ASSERT_EQ(ctrl.EnsurePhonebook(), 0);
+    EXPECT_TRUE(Phonebook().empty()) << "an existing (empty) phonebook is left as it is";
+}
+
+TEST_F(RasChargeCtrlTest, AFailedSaveIsReportedAndThePhonebookChangeStays) {
+    CRasChargeCtrl broken(service);
+    broken.Setup(dir.File("no-such-folder/VR31KUTL.dat"), pbk, kCardModemName, false);
+    EXPECT_EQ(broken.AddEntry(0, "apn.example", "u", "p", "*99***1#"), kCredentialNoFile);
+    EXPECT_EQ(Phonebook(), std::vector<std::string>{"apn.example"});
+}
+
+// The entry changes over the real controller: deleting entry #1 brings back the
+// factory entry in the phonebook and the table.
+TEST_F(RasChargeCtrlTest, EntryChangesOverTheRealController) {
+    test::FakeCard card;
+    test::ScriptedEntryUi ui;
+    CEntryChanges changes(ctrl, card, ui);
+    EntryList list;
+    ctrl.AddEntry(0, "first.example", "u1", "p1", "*99***1#");
+    card.contexts[0] = "first.example";
+    ctrl.ListEntries(list);
+    ASSERT_TRUE(changes.ApplyEdit(list, 1, {"second", "u2", "p2", "*99***2#", ""}));
+    ASSERT_TRUE(changes.Delete(list, 0));
+    EntryList fromBook;
+    ctrl.ListEntries(fromBook);
+    EXPECT_EQ(fromBook, list);
+    EXPECT_EQ(list[0], kFactoryApn);
+    EXPECT_EQ(list[1], "second");
+    EXPECT_EQ(card.View(), list);
+    EXPECT_EQ(Slot(ctrl, 0, CredentialField::Password), kFactoryPassword);
+    EXPECT_EQ(Slot(ctrl, 1, CredentialField::UserName), "u2");
+}
+
+}  // namespace
+}  // namespace vr31k
