@@ -58,5 +58,6 @@ struct CommandGroup {
 
 // One accessor per group, listed in CliMain.cpp.
 const CommandGroup& SettingsCommands();
+const CommandGroup& CardCommands();
 
 }  // namespace vr31k::cli
