@@ -22,6 +22,7 @@ void OnSignal(int) { g_stop = 1; }
 
 constexpr const char* kHelp =
     "usage: vr31k-cardsim [OPTIONS]\n"
+    "       vr31k-cardsim --tell CONTROL-SOCKET 'key=value ...'\n"
     "Serves a simulated VR31K card on a pseudo-terminal and prints its path.\n"
     "\n"
     "  --sim STATE            ready, pin, puk, busy, failure, wrong, absent, blocked (ready)\n"
@@ -52,6 +53,30 @@ int OpenControlSocket(const std::string& path) {
     return fd;
 }
 
+// Client side of the control socket: sends one line, prints the answer.
+int Tell(const std::string& path, const std::string& line) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (fd < 0 || path.size() >= sizeof addr.sun_path) return 1;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        std::cerr << "vr31k-cardsim: cannot reach " << path << ": " << std::strerror(errno) << "\n";
+        close(fd);
+        return 1;
+    }
+    const std::string text = line + "\n";
+    [[maybe_unused]] const ssize_t w = write(fd, text.data(), text.size());
+    shutdown(fd, SHUT_WR);
+    std::string answer;
+    char buffer[256];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) answer.append(buffer, static_cast<size_t>(n));
+    close(fd);
+    std::cout << answer;
+    return answer.rfind("ok", 0) == 0 ? 0 : 1;
+}
+
 void ServeControlClient(int client, vr31k::sim::CCardSimulator& card) {
     std::string pending;
     char buffer[512];
@@ -77,6 +102,7 @@ int main(int argc, char** argv) {
     using namespace vr31k::sim;
     SimOptions options;
     std::string link, control;
+    if (argc == 4 && std::string(argv[1]) == "--tell") return Tell(argv[2], argv[3]);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
