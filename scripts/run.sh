@@ -11,7 +11,10 @@ bin="$root/build/release/bin"
 
 port_option=()
 sim_pid=
-stop_simulator() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; wait 2>/dev/null || true; }
+stop_simulator() {
+  kill "$sim_pid" 2>/dev/null || true
+  wait "$sim_pid" 2>/dev/null || true
+}
 
 if ! "$bin/vr31kctl" card find >/dev/null 2>&1; then
   export VR31K_DATA_DIR=${VR31K_DATA_DIR:-$root/build/demo-data}
@@ -61,4 +64,11 @@ MSG
   "$bin/vr31kctl" "${port_option[@]}" card info
   exit $?
 fi
-"$bin/vr31k-utility" "$@"
+[ -z "$sim_pid" ] && exec "$bin/vr31k-utility" "$@"
+# With the simulator: run the window as a child so that the simulator goes with it.
+"$bin/vr31k-utility" "$@" &
+app_pid=$!
+trap 'kill "$app_pid" 2>/dev/null' INT TERM
+status=0
+wait "$app_pid" || status=$?
+exit $status

@@ -50,7 +50,7 @@ public:
     }
 
     std::string Attribute(const std::string& sysPath, const std::string& name) {
-        return test::ReadFile(std::string(umockdev_testbed_get_root_dir(m_bed)) + sysPath + "/" + name);
+        return test::ReadFile(Take(umockdev_testbed_get_root_dir(m_bed)) + sysPath + "/" + name);
     }
     void Event(const std::string& sysPath, const char* action) { umockdev_testbed_uevent(m_bed, sysPath.c_str(), action); }
 
