@@ -188,6 +188,30 @@ TEST_F(CardEngine, PacketContextsInTheirThreeForms) {
     EXPECT_EQ(list, expected);
 }
 
+TEST_F(CardEngine, AWriteToAClosedPortReopensIt) {
+    Prepare();
+    kv.Close();  // the channel alone, as after a failed reopening
+    std::string text;
+    EXPECT_EQ(kv.GetModel(text), CARD_OK);
+    EXPECT_TRUE(kv.IsOpen());
+}
+
+TEST_F(CardEngine, DialAndControlledChanges) {
+    Prepare();
+    std::string reply;
+    EXPECT_EQ(kv.Transact("ATD*99***1#", reply, 300, 1), CARD_OK);
+    EXPECT_EQ(reply, "\r\nCONNECT\r\n");
+    std::string answer;
+    EXPECT_TRUE(card.Control("sim=pin signal=1 manufacturer=Korvane", answer)) << answer;
+    EXPECT_FALSE(card.Control("signal=x", answer));
+    EXPECT_EQ(kv.GetSimState(), SIM_PIN_REQUIRED);
+    int level = -1;
+    EXPECT_EQ(kv.GetAntennaLevel(level), CARD_OK);
+    EXPECT_EQ(level, 1);
+    EXPECT_EQ(kv.GetManufacturer(reply), CARD_OK);
+    EXPECT_EQ(reply, "Korvane");
+}
+
 TEST_F(CardEngine, PulledCardMakesCommandsFail) {
     Prepare();
     card.Unplug();

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace vr31k {
@@ -59,6 +60,42 @@ TEST(CommChannel, WritesArriveInOrderAndRepliesAreQueued) {
     EXPECT_TRUE(chunk.empty());
     EXPECT_EQ(channel.Close(), COMM_OK);
     EXPECT_FALSE(channel.IsOpen());
+}
+
+// The callback runs after its chunk is queued and with no queue lock held: reading the
+// queue from inside it finds the chunk (and would deadlock if a lock were held).
+class CReadingChannel : public CWCommCtrl {
+public:
+    CReadingChannel() : CWCommCtrl(kShortRetryMs) { SetReceiveCallback(&Take, this); }
+    ~CReadingChannel() override { Close(); }
+    std::mutex mutex;
+    std::string taken;
+    int emptyCalls = 0;
+
+private:
+    static int Take(void* context) {
+        auto* self = static_cast<CReadingChannel*>(context);
+        std::string chunk;
+        const int r = self->Read(chunk);
+        std::lock_guard lock(self->mutex);
+        if (r == COMM_OK) self->taken += chunk;
+        else ++self->emptyCalls;
+        return 0;
+    }
+};
+
+TEST(CommChannel, CallbackFindsItsChunkQueued) {
+    PtyPair pty;
+    CReadingChannel channel;
+    ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
+    for (int i = 0; i < 5; ++i) {
+        pty.Send("\r\nOK\r\n");
+        std::this_thread::sleep_for(10ms);
+    }
+    channel.Close();
+    std::lock_guard lock(channel.mutex);
+    EXPECT_EQ(channel.taken.size(), 30u);
+    EXPECT_EQ(channel.emptyCalls, 0);
 }
 
 TEST(CommChannel, BurstsFurtherApartThanTheIntervalAreSeparateChunks) {
