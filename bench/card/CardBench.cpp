@@ -19,13 +19,16 @@ public:
     std::optional<PukEntry> AskPuk(int) override { return std::nullopt; }
 };
 
+bool StartCard(sim::CCardSimulator& card, benchmark::State& state) {
+    std::string error;
+    if (card.Start(error)) return true;
+    state.SkipWithError(error.c_str());
+    return false;
+}
+
 void BM_TransactRoundTrip(benchmark::State& state) {
     sim::CCardSimulator card;
-    std::string error;
-    if (!card.Start(error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
+    if (!StartCard(card, state)) return;
     CWKvCtrl kv;
     if (kv.OpenPort(card.PortPath(), true) != CARD_OK || kv.Initialize() != CARD_OK) {
         state.SkipWithError("cannot open the simulated card");
@@ -42,11 +45,7 @@ BENCHMARK(BM_TransactRoundTrip)->Unit(benchmark::kMicrosecond);
 
 void BM_CardCheckReadySim(benchmark::State& state) {
     sim::CCardSimulator card;
-    std::string error;
-    if (!card.Start(error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
+    if (!StartCard(card, state)) return;
     CWKvCtrl kv;
     CSilentUi ui;
     for (auto _ : state) {
