@@ -3,12 +3,14 @@
 #include "CardSimulator.h"
 #include "PtyPair.h"
 #include "card/CWKvCtrl.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <unistd.h>
 
 namespace vr31k {
 namespace {
@@ -212,13 +214,24 @@ TEST_F(CardEngine, DialAndControlledChanges) {
     EXPECT_EQ(reply, "Korvane");
 }
 
-TEST_F(CardEngine, PulledCardMakesCommandsFail) {
-    Prepare();
+// The port is reached through a link that goes with the card, as a device node does
+// (a freed pty number may be handed to another test's card at once).
+TEST(CardEnginePulled, PulledCardMakesCommandsFail) {
+    CCardSimulator card;
+    std::string error;
+    ASSERT_TRUE(card.Start(error)) << error;
+    test::TempDir dir;
+    const std::string link = dir.File("card-port");
+    ASSERT_EQ(symlink(card.PortPath().c_str(), link.c_str()), 0);
+    CWKvCtrl kv{kFast};
+    ASSERT_EQ(kv.OpenPort(link, true), CARD_OK);
+    ASSERT_EQ(kv.Initialize(), CARD_OK);
+    unlink(link.c_str());
     card.Unplug();
     std::string text;
     EXPECT_EQ(kv.GetModel(text), CARD_ERR_TRANSACT);
     EXPECT_EQ(kv.ClosePort(), CARD_OK);
-    EXPECT_EQ(kv.OpenPort(card.PortPath(), true), CARD_ERR_OPEN);
+    EXPECT_EQ(kv.OpenPort(link, true), CARD_ERR_OPEN);
 }
 
 // A scripted card for replies the simulator never sends.
