@@ -35,14 +35,7 @@ int CWCommCtrl::Open(const std::string& portName, bool applyLineSettings) {
 
 int CWCommCtrl::TryOpen(bool applyLineSettings) {
     if (m_port->IsOpen()) return COMM_ERR_OPEN;
-    {
-        std::lock_guard lock(m_sendMutex);
-        m_sendQueue.Clear();
-    }
-    {
-        std::lock_guard lock(m_receiveMutex);
-        m_receiveQueue.Clear();
-    }
+    ClearQueues();
     switch (m_port->Open(m_portPath, applyLineSettings)) {
         case SerialOpenResult::Ok: break;
         case SerialOpenResult::OpenFailed: return COMM_ERR_OPEN;
@@ -59,7 +52,6 @@ int CWCommCtrl::TryOpen(bool applyLineSettings) {
         Close();
         return COMM_ERR_CONFIG;
     }
-    m_readerOwnsIo = true;
     return COMM_OK;
 }
 
@@ -80,15 +72,7 @@ int CWCommCtrl::Close() {
         if (!m_port->Close()) result = COMM_ERR_CONFIG;
     }
     // Nothing queued survives a close, whatever state the channel was in.
-    {
-        std::lock_guard lock(m_sendMutex);
-        m_sendQueue.Clear();
-    }
-    {
-        std::lock_guard lock(m_receiveMutex);
-        m_receiveQueue.Clear();
-    }
-    m_readerOwnsIo = false;
+    ClearQueues();
     return result;
 }
 
@@ -123,7 +107,6 @@ int CWCommCtrl::SetFlowControl(int mode) {
 }
 
 int CWCommCtrl::SetTimeouts(const CommTimeouts& timeouts) {
-    m_timeouts = timeouts;
     m_readIntervalMs = timeouts.readInterval;
     return COMM_OK;
 }
@@ -141,14 +124,18 @@ int CWCommCtrl::OnReceived(size_t /*byteCount*/) {
 
 int CWCommCtrl::OnSendComplete() { return 0; }
 
+void CWCommCtrl::ClearQueues() {
+    {
+        std::lock_guard lock(m_sendMutex);
+        m_sendQueue.Clear();
+    }
+    std::lock_guard lock(m_receiveMutex);
+    m_receiveQueue.Clear();
+}
+
 bool CWCommCtrl::PopSend(std::string& chunk) {
     std::lock_guard lock(m_sendMutex);
     return m_sendQueue.Pop(chunk) != 0;
-}
-
-bool CWCommCtrl::SendQueueEmpty() {
-    std::lock_guard lock(m_sendMutex);
-    return m_sendQueue.IsEmpty();
 }
 
 void CWCommCtrl::HandOver(std::string& incoming) {

@@ -22,8 +22,8 @@
 namespace vr31k {
 
 // Time-outs in milliseconds. The read interval decides when a chunk is handed over:
-// once the line has been idle for it. The total time-outs are kept for callers but
-// have no effect: reads and writes never block the caller here.
+// once the line has been idle for it. The total time-outs have no effect: reads and
+// writes never block the caller here.
 struct CommTimeouts {
     uint32_t readInterval = 0;
     uint32_t readTotalMultiplier = 0;
@@ -75,17 +75,15 @@ private:
     int TryOpen(bool applyLineSettings);
     void ReaderLoop();
     void HandOver(std::string& incoming);
+    void ClearQueues();
     bool PopSend(std::string& chunk);
-    bool SendQueueEmpty();
 
     const int m_openRetryDelayMs;
     std::unique_ptr<ISerialPort> m_port;
     std::string m_portPath;
-    bool m_readerOwnsIo = false;
     std::thread m_reader;
     std::atomic<bool> m_stop{false};
     std::atomic<uint32_t> m_readIntervalMs{kOpenReadIntervalMs};
-    CommTimeouts m_timeouts;
 
     std::mutex m_callbackMutex;
     Callback m_receiveCallback = nullptr;
