@@ -69,7 +69,7 @@ unsigned CWKvCtrl::SendCommand(std::string_view command) {
     std::string line(command);
     line.push_back('\r');
     int result = WriteString(line);
-    if (result == COMM_ERR_OPEN) {
+    if (result == COMM_ERR_OPEN && !m_lastPortName.empty()) {  // never opened: nothing to reopen
         OpenPort(m_lastPortName, true);
         Pause(m_timings.reopenPauseMs);
         result = WriteString(line);

@@ -234,6 +234,16 @@ TEST(CardEnginePulled, PulledCardMakesCommandsFail) {
     EXPECT_EQ(kv.OpenPort(link, true), CARD_ERR_OPEN);
 }
 
+TEST(CardEngineClosed, CommandsBeforeAnyOpenFailAtOnce) {
+    CWKvCtrl kv;  // the product's time-outs: nothing may wait on them here
+    const auto start = std::chrono::steady_clock::now();
+    std::string text;
+    EXPECT_EQ(kv.SendCommand("AT"), CARD_ERR_SEND);
+    EXPECT_EQ(kv.GetModel(text), CARD_ERR_TRANSACT);
+    EXPECT_EQ(kv.ClosePort(), CARD_OK);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
 // A scripted card for replies the simulator never sends.
 class ScriptedCard {
 public:
