@@ -3,6 +3,7 @@
 #   scripts/build.sh release   optimised, warnings as errors
 #   scripts/build.sh asan      AddressSanitizer + UndefinedBehaviorSanitizer
 #   scripts/build.sh tsan      ThreadSanitizer, core and tests only (Qt is not instrumented)
+# Further words name the targets to build (default: all).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:-release}
@@ -16,4 +17,4 @@ dir="$root/build/$name"
 if [ ! -f "$dir/build.ninja" ]; then
   cmake -S "$root" -B "$dir" -G Ninja -DVR31K_WERROR=ON "${flags[@]}" >/dev/null
 fi
-ninja -C "$dir" ${NINJA_FLAGS:-}
+ninja -C "$dir" ${NINJA_FLAGS:-} "${@:2}"

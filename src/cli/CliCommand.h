@@ -61,5 +61,6 @@ const CommandGroup& SettingsCommands();
 const CommandGroup& PlanCommands();
 const CommandGroup& UsageCommands();
 const CommandGroup& HistoryCommands();
+const CommandGroup& CardCommands();
 
 }  // namespace vr31k::cli

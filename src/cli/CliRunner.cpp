@@ -11,6 +11,7 @@ namespace {
 // Every command group, in the order the help lists them.
 const CommandGroup& (*const kGroups[])() = {
     SettingsCommands,
+    CardCommands,
     PlanCommands,
     UsageCommands,
     HistoryCommands,

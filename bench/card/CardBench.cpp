@@ -1,0 +1,64 @@
+// Card link figures against the simulated card on a pseudo-terminal: one Transact
+// round trip, and the whole card check of a ready SIM (open, the two set-up commands,
+// identity, SIM state, PIN lock, close). The product's time-outs are used: the success
+// path must not wait on any of them. Target: the card check well under 50 ms.
+//   build/release/bin/card_bench --benchmark_repetitions=20 --benchmark_report_aggregates_only=true
+#include "CardSimulator.h"
+#include "card/CardCheck.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace vr31k;
+
+class CSilentUi : public ICardCheckUi {
+public:
+    int ShowMessage(int, int, MessageIcon) override { return 1; }
+    std::optional<std::string> AskPin(int) override { return std::nullopt; }
+    std::optional<PukEntry> AskPuk(int) override { return std::nullopt; }
+};
+
+bool StartCard(sim::CCardSimulator& card, benchmark::State& state) {
+    std::string error;
+    if (card.Start(error)) return true;
+    state.SkipWithError(error.c_str());
+    return false;
+}
+
+void BM_TransactRoundTrip(benchmark::State& state) {
+    sim::CCardSimulator card;
+    if (!StartCard(card, state)) return;
+    CWKvCtrl kv;
+    if (kv.OpenPort(card.PortPath(), true) != CARD_OK || kv.Initialize() != CARD_OK) {
+        state.SkipWithError("cannot open the simulated card");
+        return;
+    }
+    std::string reply;
+    for (auto _ : state) {
+        if (kv.Transact("AT+CPIN?", reply, 3000, 1) != CARD_OK) state.SkipWithError("no reply");
+        benchmark::DoNotOptimize(reply);
+        card.ClearCommands();
+    }
+}
+// Real time decides: the work is waiting on the line, not the CPU.
+BENCHMARK(BM_TransactRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_CardCheckReadySim(benchmark::State& state) {
+    sim::CCardSimulator card;
+    if (!StartCard(card, state)) return;
+    CWKvCtrl kv;
+    CSilentUi ui;
+    for (auto _ : state) {
+        CardStatus status;
+        CCardCheck check(kv, ui);
+        if (!check.Run(card.PortPath(), status)) state.SkipWithError("card check failed");
+        kv.ClosePort();
+        card.ClearCommands();
+    }
+}
+BENCHMARK(BM_CardCheckReadySim)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

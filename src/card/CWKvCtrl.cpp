@@ -1,0 +1,269 @@
+#include "card/CWKvCtrl.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace vr31k {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+bool AllDigits(std::string_view code) {
+    return !code.empty() && std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Characters that would end or break the quoted APN of the command line.
+bool SafeInQuotes(std::string_view text) {
+    return std::none_of(text.begin(), text.end(),
+                        [](char c) { return c == '"' || std::iscntrl(static_cast<unsigned char>(c)); });
+}
+
+bool LeadingDecimal(std::string_view line, int& value) {
+    if (line.empty() || !std::isdigit(static_cast<unsigned char>(line[0]))) return false;
+    long v = 0;
+    for (size_t i = 0; i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])) && v < 100000; ++i) {
+        v = v * 10 + (line[i] - '0');
+    }
+    value = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
+
+CWKvCtrl::CWKvCtrl(CardTimings timings, std::unique_ptr<ISerialPort> port)
+    : CWCommCtrl(timings.openRetryDelayMs, std::move(port)), m_timings(timings) {}
+
+// The reader signals m_responseEvent, a member of this class: stop it before the
+// member goes away.
+CWKvCtrl::~CWKvCtrl() { Close(); }
+
+int CWKvCtrl::ReceiveCallback(void* context) {
+    static_cast<CWKvCtrl*>(context)->m_responseEvent.Set();
+    return 0;
+}
+
+unsigned CWKvCtrl::OpenPort(const std::string& portName, bool flowControl) {
+    m_lastPortName = portName;
+    m_responseEvent.Reset();
+    SetReceiveCallback(&CWKvCtrl::ReceiveCallback, this);
+    if (Open(portName, flowControl) != COMM_OK) return CARD_ERR_OPEN;
+    if (flowControl && SetFlowControl(1) != COMM_OK) return CARD_ERR_PORT_SETUP;
+    CommTimeouts timeouts;
+    timeouts.readInterval = 1;
+    if (SetTimeouts(timeouts) != COMM_OK) return CARD_ERR_PORT_SETUP;
+    return CARD_OK;
+}
+
+unsigned CWKvCtrl::ClosePort() {
+    if (Close() != COMM_OK) return CARD_ERR_CLOSE;
+    m_responseEvent.Reset();
+    return CARD_OK;
+}
+
+unsigned CWKvCtrl::SendCommand(std::string_view command) {
+    std::string line(command);
+    line.push_back('\r');
+    int result = WriteString(line);
+    if (result == COMM_ERR_OPEN && !m_lastPortName.empty()) {  // never opened: nothing to reopen
+        OpenPort(m_lastPortName, true);
+        Pause(m_timings.reopenPauseMs);
+        result = WriteString(line);
+    }
+    return result == COMM_OK ? CARD_OK : CARD_ERR_SEND;
+}
+
+unsigned CWKvCtrl::CollectResponse(std::string& reply, int timeoutMs, bool clear, std::string_view echo) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    if (clear) reply.clear();
+    const size_t start = reply.size();
+    bool echoSettled = echo.empty();
+    std::string chunk;
+    // A card may send the echo, the information line and the final result in separate
+    // bursts: keep collecting until a final result line is there.
+    while (m_responseEvent.WaitUntil(deadline)) {
+        while (ReadString(chunk) == COMM_OK) reply += chunk;
+        if (!echoSettled) {
+            std::string received = reply.substr(start);
+            const EchoCut cut = CutEcho(received, echo);
+            if (cut == EchoCut::Partial) continue;
+            reply.replace(start, std::string::npos, received);
+            echoSettled = true;
+        }
+        if (HasFinalResult(std::string_view(reply).substr(start))) return CARD_OK;
+    }
+    // Time-out: what arrived (a reply without a final line) is left to the parser.
+    while (ReadString(chunk) == COMM_OK) reply += chunk;
+    if (!echoSettled) {
+        std::string received = reply.substr(start);
+        if (CutEcho(received, echo) == EchoCut::Partial) received.clear();
+        reply.replace(start, std::string::npos, received);
+    }
+    return reply.size() > start ? CARD_OK : CARD_ERR_TIMEOUT;
+}
+
+void CWKvCtrl::DiscardReceived() {
+    std::string chunk;
+    while (ReadString(chunk) == COMM_OK) {
+    }
+    m_responseEvent.Reset();
+}
+
+unsigned CWKvCtrl::Transact(std::string_view command, std::string& reply, int timeoutMs, int attempts) {
+    std::string echo(command);
+    echo.push_back('\r');
+    reply.clear();
+    unsigned result = CARD_ERR_TIMEOUT;
+    for (int attempt = 1; attempt <= attempts && result != CARD_OK; ++attempt) {
+        DiscardReceived();
+        if (SendCommand(command) != CARD_OK) return CARD_ERR_SEND;
+        result = CollectResponse(reply, timeoutMs, true, echo);
+        if (attempt == attempts) break;
+        if (result != CARD_OK) {
+            Close();
+            Pause(m_timings.reopenPauseMs);
+            OpenPort(m_lastPortName, true);
+        }
+    }
+    return result;
+}
+
+unsigned CWKvCtrl::InfoQuery(std::string_view command, std::string& line) {
+    for (int pass = 0; pass < kPasses; ++pass) {
+        std::string reply, remainder;
+        if (Transact(command, reply, m_timings.commandTimeoutMs, kAttempts) != CARD_OK) return CARD_ERR_TRANSACT;
+        if (ParseFinalResult(reply, remainder) != CARD_OK) return CARD_ERR_RESULT;
+        if (reply != "OK") {
+            line = reply;
+            return CARD_OK;
+        }
+    }
+    return CARD_ERR_NOINFO;
+}
+
+unsigned CWKvCtrl::SimpleCommand(const std::string& command) {
+    std::string reply, remainder;
+    if (Transact(command, reply, m_timings.commandTimeoutMs, kAttempts) != CARD_OK) return CARD_ERR_TRANSACT;
+    return ParseFinalResult(reply, remainder) == CARD_OK ? CARD_OK : CARD_ERR_RESULT;
+}
+
+unsigned CWKvCtrl::CodeCommand(const std::string& command) {
+    std::string reply, remainder;
+    if (Transact(command, reply, m_timings.codeTimeoutMs, 1) != CARD_OK) return CARD_ERR_TRANSACT;
+    const unsigned parsed = ParseFinalResult(reply, remainder);
+    unsigned n = 0;
+    if (ParseCmeError(reply, n)) return CME_ERROR_BASE + n;
+    return parsed == CARD_OK ? CARD_OK : CARD_ERR_RESULT;
+}
+
+unsigned CWKvCtrl::Initialize() { return SimpleCommand("ATE0Q0V1+CMEE=0"); }
+
+unsigned CWKvCtrl::SetErrorReporting(int mode) { return SimpleCommand("AT+CMEE=" + std::to_string(mode)); }
+
+unsigned CWKvCtrl::GetManufacturer(std::string& text) { return InfoQuery("ATI0", text); }
+
+unsigned CWKvCtrl::GetModel(std::string& text) { return InfoQuery("ATI1", text); }
+
+unsigned CWKvCtrl::GetFirmwareVersion(std::string& text) { return InfoQuery("AT+GMR", text); }
+
+unsigned CWKvCtrl::GetSubscriberNumber(std::string& number, int& type) {
+    std::string reply, remainder;
+    number.clear();
+    type = 0;
+    if (Transact("AT+CNUM", reply, m_timings.commandTimeoutMs, kAttempts) != CARD_OK) return CARD_ERR_TRANSACT;
+    ParseFinalResult(reply, remainder);
+    return ParseSubscriberNumber(reply, number, type);
+}
+
+unsigned CWKvCtrl::GetAntennaLevel(int& level) {
+    std::string line;
+    if (const unsigned r = InfoQuery("AT##EANT", line); r != CARD_OK) return r;
+    if (!std::isdigit(static_cast<unsigned char>(line[0]))) return CARD_ERR_FORMAT;
+    level = line[0] - '0';
+    return CARD_OK;
+}
+
+unsigned CWKvCtrl::GetRemainingAttempts(int& count) {
+    std::string line;
+    if (const unsigned r = InfoQuery("AT##ERCN", line); r != CARD_OK) return r;
+    return LeadingDecimal(line, count) ? CARD_OK : CARD_ERR_FORMAT;
+}
+
+unsigned CWKvCtrl::GetSimState() {
+    std::string reply;
+    for (int pass = 0; pass < kPasses; ++pass) {
+        std::string remainder;
+        if (Transact("AT+CPIN?", reply, m_timings.commandTimeoutMs, kAttempts) != CARD_OK) return CARD_ERR_TRANSACT;
+        ParseFinalResult(reply, remainder);
+        if (reply != "OK") break;
+    }
+    return SimStateOfLine(reply);
+}
+
+unsigned CWKvCtrl::GetPinLockState() {
+    std::string reply;
+    for (int pass = 0; pass < kPasses; ++pass) {
+        std::string remainder;
+        if (Transact("AT+CLCK=\"SC\",2", reply, m_timings.commandTimeoutMs, kPinLockAttempts) != CARD_OK) {
+            return CARD_ERR_TRANSACT;
+        }
+        ParseFinalResult(reply, remainder);
+        if (reply != "OK") break;
+    }
+    unsigned n = 0;
+    if (ParseCmeError(reply, n)) return CME_ERROR_BASE + n;
+    constexpr std::string_view kPrefix = "+CLCK: ";
+    int value = -1;
+    if (!std::string_view(reply).starts_with(kPrefix) || !LeadingDecimal(std::string_view(reply).substr(kPrefix.size()), value)) {
+        return CARD_ERR_FORMAT;
+    }
+    if (value == 0) return PIN_LOCK_OFF;
+    if (value == 1) return PIN_LOCK_ON;
+    return CARD_ERR_FORMAT;
+}
+
+unsigned CWKvCtrl::EnterPin(std::string_view code, std::optional<std::string_view> newPin) {
+    if (!AllDigits(code) || (newPin && !AllDigits(*newPin))) return CARD_ERR_FORMAT;
+    std::string command = "AT+CPIN=\"" + std::string(code) + "\"";
+    if (newPin) command += ",\"" + std::string(*newPin) + "\"";
+    return CodeCommand(command);
+}
+
+unsigned CWKvCtrl::SetPinLock(int mode, std::string_view pin) {
+    if (!AllDigits(pin)) return CARD_ERR_FORMAT;
+    return CodeCommand("AT+CLCK=\"SC\"," + std::to_string(mode) + ",\"" + std::string(pin) + "\"");
+}
+
+unsigned CWKvCtrl::ChangePin(std::string_view oldPin, std::string_view newPin) {
+    if (!AllDigits(oldPin) || !AllDigits(newPin)) return CARD_ERR_FORMAT;
+    return CodeCommand("AT+CPWD=\"SC\",\"" + std::string(oldPin) + "\",\"" + std::string(newPin) + "\"");
+}
+
+unsigned CWKvCtrl::SetPdpContext(int contextId, std::optional<std::string_view> apn) {
+    std::string command;
+    if (contextId < 1) {
+        command = "AT+CGDCONT=";
+    } else if (!apn) {
+        command = "AT+CGDCONT=" + std::to_string(contextId);
+    } else {
+        if (!SafeInQuotes(*apn)) return CARD_ERR_FORMAT;
+        command = "AT+CGDCONT=" + std::to_string(contextId) + ",\"IP\",\"" + std::string(*apn) + "\"";
+    }
+    return SimpleCommand(command);
+}
+
+unsigned CWKvCtrl::GetPdpContexts(PdpContextList& list) {
+    std::string reply;
+    for (auto& slot : list) slot.clear();
+    if (Transact("AT+CGDCONT?", reply, m_timings.commandTimeoutMs, kAttempts) != CARD_OK) return CARD_ERR_TRANSACT;
+    // A refused query is not an empty table.
+    if (reply.find("\r\nOK\r\n") == std::string::npos) return CARD_ERR_RESULT;
+    ParsePdpContexts(reply, list);
+    return CARD_OK;
+}
+
+}  // namespace vr31k

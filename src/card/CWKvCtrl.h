@@ -1,0 +1,77 @@
+#pragma once
+// The card controller: a synchronous AT command engine over the serial channel. Every
+// operation sends one command line, waits for the reply and turns it into a card
+// result code (card/CardResults.h). Callers run one operation at a time.
+#include "card/AutoResetEvent.h"
+#include "card/CWCommCtrl.h"
+#include "card/ResponseParser.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vr31k {
+
+// Waiting times in milliseconds. The product uses the defaults; tests shorten them.
+struct CardTimings {
+    int commandTimeoutMs = 3000;   // per attempt
+    int codeTimeoutMs = 6000;      // commands that carry a PIN or PUK
+    int reopenPauseMs = 100;       // between close and reopen inside the engine
+    int openRetryDelayMs = CWCommCtrl::kOpenRetryDelayMs;
+};
+
+class CWKvCtrl : public CWCommCtrl {
+public:
+    static constexpr int kAttempts = 3;
+    static constexpr int kPinLockAttempts = 5;
+    static constexpr int kPasses = 3;
+
+    explicit CWKvCtrl(CardTimings timings = {}, std::unique_ptr<ISerialPort> port = MakeSerialPort());
+    ~CWKvCtrl() override;
+
+    // Engine.
+    unsigned OpenPort(const std::string& portName, bool flowControl);
+    unsigned ClosePort();
+    unsigned SendCommand(std::string_view command);
+    // Collects one reply: waits until it holds a final result line or the time-out
+    // passes. A leading `echo` of the command is removed. CARD_OK with whatever
+    // arrived, CARD_ERR_TIMEOUT when nothing did.
+    unsigned CollectResponse(std::string& reply, int timeoutMs, bool clear, std::string_view echo = {});
+    unsigned Transact(std::string_view command, std::string& reply, int timeoutMs, int attempts);
+
+    // Commands. Send them after OpenPort, Initialize and SetErrorReporting(1).
+    unsigned Initialize();
+    unsigned SetErrorReporting(int mode);
+    unsigned GetManufacturer(std::string& text);
+    unsigned GetModel(std::string& text);
+    unsigned GetFirmwareVersion(std::string& text);
+    unsigned GetSubscriberNumber(std::string& number, int& type);
+    unsigned GetAntennaLevel(int& level);
+    unsigned GetSimState();
+    unsigned GetRemainingAttempts(int& count);
+    // PIN, or PUK with the new PIN. Codes must be digits (CARD_ERR_FORMAT otherwise,
+    // nothing sent). Sent once: a wrong code is never repeated.
+    unsigned EnterPin(std::string_view code, std::optional<std::string_view> newPin = std::nullopt);
+    unsigned GetPinLockState();
+    unsigned SetPinLock(int mode, std::string_view pin);
+    unsigned ChangePin(std::string_view oldPin, std::string_view newPin);
+    // id < 1 clears the whole table; no APN undefines context `id`. An APN with a
+    // quote or a control character is refused (CARD_ERR_FORMAT, nothing sent).
+    unsigned SetPdpContext(int contextId, std::optional<std::string_view> apn);
+    unsigned GetPdpContexts(PdpContextList& list);
+
+    const CardTimings& Timings() const { return m_timings; }
+
+private:
+    static int ReceiveCallback(void* context);
+    void DiscardReceived();
+    unsigned InfoQuery(std::string_view command, std::string& line);
+    unsigned CodeCommand(const std::string& command);
+    unsigned SimpleCommand(const std::string& command);
+
+    const CardTimings m_timings;
+    CAutoResetEvent m_responseEvent;
+    std::string m_lastPortName;
+};
+
+}  // namespace vr31k

@@ -1,0 +1,241 @@
+// vr31kctl card find | check | info | pin-lock | change-pin | signal | contexts | eject
+// Each command opens the card's port for its one task and closes it afterwards.
+#include "app/StringIds.h"
+#include "app/StringTable.h"
+#include "card/CardCheck.h"
+#include "card/CardDetection.h"
+#include "card/PinSettings.h"
+#include "cli/CliCardUi.h"
+#include "cli/CliCommand.h"
+
+namespace vr31k::cli {
+
+namespace {
+
+constexpr std::string_view kHelp =
+    "usage: vr31kctl [--json] [--port PORT] card COMMAND [OPTIONS]\n"
+    "\n"
+    "find                       looks the card up among the system's devices\n"
+    "check [--pin PIN]... [--puk PUK --new-pin PIN]...\n"
+    "                           the utility's card check: opens the port, checks the card\n"
+    "                           and settles the SIM's PIN or PUK; each PIN prompt takes the\n"
+    "                           next --pin, each PUK prompt the next --puk/--new-pin pair;\n"
+    "                           none left means the prompt was cancelled\n"
+    "info [check options]       the check, then the card's maker, model, firmware, number\n"
+    "                           and signal level\n"
+    "pin-lock on|off --pin PIN...\n"
+    "                           switches the PIN request at power-on\n"
+    "change-pin --old PIN --new PIN [--confirm PIN]\n"
+    "                           changes the PIN (the PIN lock must be on)\n"
+    "signal                     the signal level, 0 to 4\n"
+    "contexts                   the card's ten packet contexts (APNs)\n"
+    "eject                      asks the system to eject the PC-card form of the card\n"
+    "\n"
+    "The port is --port, else PortName of the settings, else the card lookup. Message\n"
+    "boxes the utility would show are listed by their caption ids under \"messages\".\n"
+    "Exit status 1 when the operation did not succeed.\n";
+
+int SolvaneMode(CliContext& context) { return context.Settings().ReadUtility().solvaneMode; }
+
+std::string ResolvePort(CliContext& context) {
+    if (context.PortOption() && !context.PortOption()->empty()) return *context.PortOption();
+    std::string port = context.Settings().ReadPortName();
+    if (!port.empty()) return port;
+    FindCardPort(port, false, false, SolvaneMode(context) != 0);
+    return port;
+}
+
+CJson MessagesJson(const CCliCardUi& ui) {
+    CJson list = CJson::MakeArray();
+    for (int id : ui.Messages()) list.Push(id);
+    return list;
+}
+
+// Takes the check's prompt answers from the options.
+void TakeCodeOptions(CArgs& args, CCliCardUi& ui) {
+    for (auto& pin : args.Options("--pin")) ui.pins.push_back(std::move(pin));
+    const auto puks = args.Options("--puk");
+    const auto newPins = args.Options("--new-pin");
+    if (puks.size() != newPins.size()) throw UsageError("each --puk needs its --new-pin");
+    for (size_t i = 0; i < puks.size(); ++i) ui.puks.push_back({puks[i], newPins[i], newPins[i]});
+}
+
+// One card task: the port, the controller, the face and the check's outcome.
+struct CardTask {
+    explicit CardTask(CliContext& context)
+        : ui(context.Json() ? nullptr : &context.Err()),
+          port(ResolvePort(context)),
+          check(card, ui, CardCheckOptions{SolvaneMode(context)}) {}
+    ~CardTask() { card.ClosePort(); }
+
+    // The main window's card check; with no port known it is "no card".
+    bool Check() { return !port.empty() && check.Run(port, status); }
+    // The failure of a command that needs nothing but the check.
+    int FailCheck(CliContext& context) {
+        const int caption = ui.Messages().empty() ? 0 : ui.Messages().back();
+        if (caption == 0) return context.Fail(CARD_NOT_FOUND, "card-not-found", "no card found (give --port)");
+        return context.FailWithMessage(caption, "card-check-failed", caption + 1);
+    }
+
+    CWKvCtrl card;
+    CCliCardUi ui;
+    std::string port;
+    CardStatus status;
+    CCardCheck check;
+};
+
+int Find(CliContext& context, CArgs& args) {
+    args.Finish();
+    std::string port;
+    const int code = FindCardPort(port, false, false, SolvaneMode(context) != 0);
+    const bool found = code != CARD_NOT_FOUND && code != CARD_ERR_OS;
+    CJson result = CJson::MakeObject();
+    result.Set("result", found ? "CARD_FOUND" : code == CARD_ERR_OS ? "CARD_ERR_OS" : "CARD_NOT_FOUND")
+        .Set("code", code)
+        .Set("port", port);
+    return found ? context.Print(result) : context.PrintFailed(result);
+}
+
+CJson CheckJson(const CardTask& task, bool ok) {
+    CJson result = CJson::MakeObject();
+    result.Set("ok", ok)
+        .Set("card_state", task.status.state)
+        .Set("pin_lock", task.status.pinLockOn)
+        .Set("messages", MessagesJson(task.ui))
+        .Set("port", task.port);
+    return result;
+}
+
+int Check(CliContext& context, CArgs& args) {
+    CardTask task(context);
+    TakeCodeOptions(args, task.ui);
+    args.Finish();
+    const bool ok = task.Check();
+    return ok ? context.Print(CheckJson(task, ok)) : context.PrintFailed(CheckJson(task, ok));
+}
+
+int Info(CliContext& context, CArgs& args) {
+    CardTask task(context);
+    TakeCodeOptions(args, task.ui);
+    args.Finish();
+    bool ok = task.Check();
+    std::string number, firmware;
+    int type = 0, level = -1;
+    // As the card information command: the number, then the firmware; any error is
+    // the communication error.
+    if (ok && (task.card.GetSubscriberNumber(number, type) != CARD_OK || task.card.GetFirmwareVersion(firmware) != CARD_OK ||
+               task.card.GetAntennaLevel(level) != CARD_OK)) {
+        ShowCommError(task.ui);
+        ok = false;
+    }
+    CJson result = CheckJson(task, ok);
+    if (ok) {
+        result.Set("manufacturer", task.check.Manufacturer())
+            .Set("model", task.check.Model())
+            .Set("firmware", firmware)
+            .Set("number", number.empty() ? std::string("...") : number)
+            .Set("signal", level);
+    }
+    return ok ? context.Print(result) : context.PrintFailed(result);
+}
+
+CJson PinResultJson(const CardTask& task, bool ok, bool changed) {
+    CJson result = CJson::MakeObject();
+    result.Set("ok", ok).Set("changed", changed).Set("card_state", task.status.state).Set("messages", MessagesJson(task.ui));
+    return result;
+}
+
+int PinLock(CliContext& context, CArgs& args) {
+    CardTask task(context);
+    TakeCodeOptions(args, task.ui);
+    const std::string mode = args.Require("on or off");
+    args.Finish();
+    if (mode != "on" && mode != "off") throw UsageError("pin-lock takes on or off");
+    const bool wanted = mode == "on";
+    bool ok = false, changed = false;
+    if (task.Check()) {
+        task.ui.wantedLock = wanted;
+        if (task.status.pinLockOn == wanted) {
+            ok = true;  // already so: the dialog's OK stays disabled
+        } else {
+            changed = PinLockCommand(task.card, task.ui, task.status).changed;
+            ok = changed && task.status.pinLockOn == wanted;
+        }
+    }
+    const CJson result = PinResultJson(task, ok, changed);
+    return ok ? context.Print(result) : context.PrintFailed(result);
+}
+
+int ChangePin(CliContext& context, CArgs& args) {
+    CardTask task(context);
+    const auto oldPin = args.Option("--old");
+    const auto newPin = args.Option("--new");
+    const auto confirm = args.Option("--confirm");
+    TakeCodeOptions(args, task.ui);
+    args.Finish();
+    if (!oldPin || !newPin) throw UsageError("change-pin needs --old and --new");
+    bool changed = false;
+    if (task.Check()) {
+        task.ui.pinChange = PinChangeEntry{*oldPin, *newPin, confirm.value_or(*newPin)};
+        changed = PinChangeCommand(task.card, task.ui, task.status).changed;
+    }
+    const CJson result = PinResultJson(task, changed, changed);
+    return changed ? context.Print(result) : context.PrintFailed(result);
+}
+
+int Signal(CliContext& context, CArgs& args) {
+    CardTask task(context);
+    args.Finish();
+    if (!task.Check()) return task.FailCheck(context);
+    int level = -1;
+    if (task.card.GetAntennaLevel(level) != CARD_OK) {
+        return context.FailWithMessage(ids::IDS_COMM_ERROR_CAPTION, "comm-error", ids::IDS_COMM_ERROR_TEXT);
+    }
+    return context.Print(CJson::MakeObject().Set("signal", level));
+}
+
+int Contexts(CliContext& context, CArgs& args) {
+    CardTask task(context);
+    args.Finish();
+    if (!task.Check()) return task.FailCheck(context);
+    PdpContextList list;
+    if (task.card.GetPdpContexts(list) != CARD_OK) {
+        return context.FailWithMessage(ids::IDS_COMM_ERROR_CAPTION, "comm-error", ids::IDS_COMM_ERROR_TEXT);
+    }
+    CJson array = CJson::MakeArray();
+    for (const auto& apn : list) array.Push(apn);
+    return context.Print(CJson::MakeObject().Set("contexts", std::move(array)));
+}
+
+int Eject(CliContext& context, CArgs& args) {
+    args.Finish();
+    CCliCardUi ui(context.Json() ? nullptr : &context.Err());
+    const bool ok = EjectCard(SolvaneMode(context) != 0) != 0;
+    if (ok) ui.ShowMessage(ids::IDS_CARD_REMOVED_CAPTION, ids::IDS_CARD_REMOVED_TEXT, MessageIcon::Information);
+    else ui.ShowMessage(ids::IDS_CARD_REMOVE_FAILED_CAPTION, ids::IDS_CARD_REMOVE_FAILED_TEXT, MessageIcon::Exclamation);
+    CJson result = CJson::MakeObject();
+    result.Set("ok", ok).Set("messages", MessagesJson(ui));
+    return ok ? context.Print(result) : context.PrintFailed(result);
+}
+
+int Run(CliContext& context, CArgs& args) {
+    const std::string sub = args.Require("card command (find, check, info, pin-lock, change-pin, signal, contexts, eject)");
+    if (sub == "find") return Find(context, args);
+    if (sub == "check") return Check(context, args);
+    if (sub == "info") return Info(context, args);
+    if (sub == "pin-lock") return PinLock(context, args);
+    if (sub == "change-pin") return ChangePin(context, args);
+    if (sub == "signal") return Signal(context, args);
+    if (sub == "contexts") return Contexts(context, args);
+    if (sub == "eject") return Eject(context, args);
+    throw UsageError("unknown card command '" + sub + "'");
+}
+
+}  // namespace
+
+const CommandGroup& CardCommands() {
+    static const CommandGroup group{"card", "find and check the card, its SIM, PIN lock and signal", kHelp, Run};
+    return group;
+}
+
+}  // namespace vr31k::cli

@@ -1,0 +1,35 @@
+#pragma once
+// The command line's face of the card logic: dialogs are answered from the options,
+// in order, and message boxes are recorded (and, without --json, told on stderr).
+// A prompt with no value left is a cancelled dialog.
+#include "card/CardCheckUi.h"
+
+#include <deque>
+#include <iosfwd>
+#include <vector>
+
+namespace vr31k::cli {
+
+class CCliCardUi final : public IPinSettingsUi {
+public:
+    explicit CCliCardUi(std::ostream* tell = nullptr) : m_tell(tell) {}
+
+    std::deque<std::string> pins;
+    std::deque<PukEntry> puks;
+    std::optional<bool> wantedLock;          // the PIN lock dialog's choice, once
+    std::optional<PinChangeEntry> pinChange;  // the PIN change dialog's fields, once
+
+    const std::vector<int>& Messages() const { return m_messages; }
+
+    int ShowMessage(int captionId, int textId, MessageIcon icon) override;
+    std::optional<std::string> AskPin(int attemptsLeft) override;
+    std::optional<PukEntry> AskPuk(int attemptsLeft) override;
+    std::optional<bool> ChoosePinLock(bool lockOn) override;
+    std::optional<PinChangeEntry> AskPinChange(int attemptsLeft) override;
+
+private:
+    std::ostream* m_tell;
+    std::vector<int> m_messages;
+};
+
+}  // namespace vr31k::cli

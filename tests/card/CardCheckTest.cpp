@@ -1,0 +1,96 @@
+// The card check in-process, through a scripted face, for the cases that need the
+// engine's time-outs shortened: a busy port, a silent card, a SIM busy for ever.
+#include "CardSimulator.h"
+#include "app/StringIds.h"
+#include "card/CardCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace vr31k {
+namespace {
+
+using sim::CCardSimulator;
+using sim::SimState;
+
+class CScriptedUi : public ICardCheckUi {
+public:
+    std::deque<std::string> pins;
+    std::vector<int> messages;
+    int stateChanges = 0;
+    int ShowMessage(int captionId, int, MessageIcon) override {
+        messages.push_back(captionId);
+        return 1;
+    }
+    void StateChanged() override { ++stateChanges; }
+    std::optional<std::string> AskPin(int) override {
+        if (pins.empty()) return std::nullopt;
+        std::string pin = pins.front();
+        pins.pop_front();
+        return pin;
+    }
+    std::optional<PukEntry> AskPuk(int) override { return std::nullopt; }
+};
+
+class CardCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(card.Start(error)) << error;
+    }
+    bool Run(CardCheckOptions options = {}) {
+        CCardCheck check(kv, ui, options);
+        return check.Run(card.PortPath(), status);
+    }
+
+    CCardSimulator card;
+    CWKvCtrl kv{CardTimings{150, 150, 5, 20}};
+    CScriptedUi ui;
+    CardStatus status;
+};
+
+TEST_F(CardCheck, BusyPortIsThePortOpenError) {
+    CWKvCtrl other(CardTimings{150, 150, 5, 20});
+    ASSERT_EQ(other.OpenPort(card.PortPath(), true), CARD_OK);
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(ui.messages, std::vector<int>{ids::IDS_PORT_OPEN_ERROR_CAPTION});
+    EXPECT_EQ(status.state, kCardFailed);
+}
+
+TEST_F(CardCheck, SilentCardIsACommunicationErrorThatResetsTheState) {
+    status.state = kCardReady;
+    status.pinLockOn = true;
+    card.SetFault(sim::Fault::Silent);
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(ui.messages, std::vector<int>{ids::IDS_COMM_ERROR_CAPTION});
+    EXPECT_EQ(status.state, kCardNone);
+    EXPECT_FALSE(status.pinLockOn);
+    EXPECT_FALSE(status.entriesInSync);
+}
+
+TEST_F(CardCheck, SimBusyForEverEndsWithTheCommunicationError) {
+    card.SetBusy(-1, SimState::Ready);
+    EXPECT_FALSE(Run(CardCheckOptions{0, 20, 200}));
+    EXPECT_EQ(ui.messages, std::vector<int>{ids::IDS_COMM_ERROR_CAPTION});
+    EXPECT_EQ(status.state, kCardFailed);
+}
+
+TEST_F(CardCheck, OpenPortIsSuccessAndResumeReopens) {
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(status.state, kCardReady);
+    card.ClearCommands();
+    EXPECT_TRUE(Run());  // the port is still open: nothing is asked
+    EXPECT_TRUE(card.Commands().empty());
+    kv.ClosePort();
+    status.reopenOnResume = true;
+    status.stateAtSuspend = kCardSignalDisplay;
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(status.state, kCardSignalDisplay);
+    EXPECT_FALSE(status.reopenOnResume);
+    EXPECT_TRUE(kv.IsOpen());
+    EXPECT_EQ(card.Commands(), (std::vector<std::string>{"ATE0Q0V1+CMEE=0", "AT+CMEE=1"}));
+}
+
+}  // namespace
+}  // namespace vr31k

@@ -1,0 +1,192 @@
+// Card lookup and eject on umockdev testbeds (the binary runs under umockdev-wrapper,
+// so libudev sees the testbed instead of this machine's devices).
+#include "card/CardDetection.h"
+#include "card/CardMonitor.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <umockdev.h>
+
+namespace vr31k {
+namespace {
+
+class Testbed {
+public:
+    Testbed() : m_bed(umockdev_testbed_new()) {}
+    ~Testbed() { g_object_unref(m_bed); }
+    Testbed(const Testbed&) = delete;
+    Testbed& operator=(const Testbed&) = delete;
+
+    // A USB device with one tty on interface `interfaceNumber`; returns the tty's path.
+    std::string AddUsbTty(const std::string& parent, const std::string& name, const char* vid, const char* pid,
+                          const char* deviceClass, const char* interfaces, const char* interfaceNumber,
+                          const std::string& tty, bool withNode = true) {
+        const std::string usb = Take(umockdev_testbed_add_device(
+            m_bed, "usb", name.c_str(), parent.empty() ? nullptr : parent.c_str(), "idVendor", vid, "idProduct", pid,
+            "bcdDevice", "0100", "bDeviceClass", deviceClass, "bNumInterfaces", interfaces, "serial", "SN42", nullptr,
+            "DEVTYPE", "usb_device", nullptr));
+        const std::string interface = Take(umockdev_testbed_add_device(
+            m_bed, "usb", (name + ":1." + interfaceNumber).c_str(), usb.c_str(), "bInterfaceNumber", interfaceNumber,
+            nullptr, "DEVTYPE", "usb_interface", nullptr));
+        const std::string node = "/dev/" + tty;
+        if (withNode) {
+            return Take(umockdev_testbed_add_device(m_bed, "tty", tty.c_str(), interface.c_str(), nullptr, "DEVNAME",
+                                                    node.c_str(), nullptr));
+        }
+        return Take(umockdev_testbed_add_device(m_bed, "tty", tty.c_str(), interface.c_str(), nullptr, nullptr));
+    }
+
+    // A PCI USB host controller with its root hub; returns the controller's path.
+    std::string AddController(const std::string& name, const char* subsysVendor, const char* subsysDevice,
+                              const char* removable, std::string* hub) {
+        const std::string pci = Take(umockdev_testbed_add_device(
+            m_bed, "pci", name.c_str(), nullptr, "vendor", "0x19e1", "device", "0x0c41", "subsystem_vendor", subsysVendor,
+            "subsystem_device", subsysDevice, "revision", "0x01", "removable", removable, "remove", "", nullptr, nullptr));
+        *hub = Take(umockdev_testbed_add_device(m_bed, "usb", ("usb-" + name).c_str(), pci.c_str(), "idVendor", "1d6b",
+                                                "idProduct", "0002", "bNumInterfaces", "1", nullptr, "DEVTYPE",
+                                                "usb_device", nullptr));
+        return pci;
+    }
+
+    std::string Attribute(const std::string& sysPath, const std::string& name) {
+        return test::ReadFile(Take(umockdev_testbed_get_root_dir(m_bed)) + sysPath + "/" + name);
+    }
+    void Event(const std::string& sysPath, const char* action) { umockdev_testbed_uevent(m_bed, sysPath.c_str(), action); }
+
+private:
+    static std::string Take(gchar* text) {
+        std::string s = text != nullptr ? text : "";
+        g_free(text);
+        return s;
+    }
+    UMockdevTestbed* m_bed;
+};
+
+TEST(CardLookup, SingleFunctionAndCompositeCards) {
+    {
+        Testbed bed;
+        bed.AddUsbTty("", "1-1", "1d4c", "0a21", "02", "2", "00", "ttyACM0");
+        std::string port;
+        EXPECT_EQ(FindCardPort(port, false, false, false), CARD_FOUND);
+        EXPECT_EQ(port, "/dev/ttyACM0");
+        EXPECT_EQ(FindCardPort(port, false, true, false), CARD_FOUND_SINGLE);
+        EXPECT_EQ(FindCardPort(port, true, false, false), CARD_NOT_FOUND);  // the port class wants interface 1
+    }
+    {
+        Testbed bed;
+        bed.AddUsbTty("", "1-2", "1D4C", "0A21", "00", "3", "01", "ttyUSB1");  // upper-case ids, interface 1
+        bed.AddUsbTty("", "1-3", "1d4c", "0a21", "00", "3", "00", "ttyUSB0");
+        std::string port;
+        EXPECT_EQ(FindCardPort(port, false, true, false), CARD_FOUND_COMPOSITE);
+        EXPECT_EQ(port, "/dev/ttyUSB0");
+        EXPECT_EQ(FindCardPort(port, true, false, false), CARD_FOUND_COMPOSITE);
+        EXPECT_EQ(port, "/dev/ttyUSB1");
+    }
+}
+
+TEST(CardLookup, OtherDevicesAndMissingNodes) {
+    Testbed bed;
+    bed.AddUsbTty("", "1-1", "0403", "6001", "00", "1", "00", "ttyUSB0");
+    std::string port = "stale";
+    EXPECT_EQ(FindCardPort(port, false, false, false), CARD_NOT_FOUND);
+    EXPECT_EQ(port, "");
+    bed.AddUsbTty("", "1-2", "1d4c", "0a21", "00", "1", "00", "ttyACM3", false);
+    EXPECT_EQ(FindCardPort(port, false, false, false), CARD_FOUND);
+    EXPECT_EQ(port, "");  // found, but no port: callers treat it as no card
+}
+
+TEST(CardLookup, ChipsetIdsOnlyWithTheFlag) {
+    Testbed bed;
+    bed.AddUsbTty("", "1-1", "2b7e", "4600", "02", "2", "00", "ttyACM0");
+    std::string port;
+    EXPECT_EQ(FindCardPort(port, false, false, false), CARD_NOT_FOUND);
+    EXPECT_EQ(FindCardPort(port, false, false, true), CARD_FOUND);
+    EXPECT_EQ(port, "/dev/ttyACM0");
+}
+
+TEST(CardEject, RemovesOnlyARemovableControllerCarryingTheCard) {
+    struct Row {
+        const char* name;
+        const char* subsysVendor;
+        const char* subsysDevice;
+        const char* removable;
+        bool cardOnHub;
+        bool variants;
+        int result;
+    } rows[] = {
+        {"card-bus card", "0x19e1", "0x0c41", "removable", true, false, 1},
+        {"hub without device", "0x19e1", "0x0c41", "removable", false, false, 0},
+        {"not removable", "0x19e1", "0x0c41", "fixed", true, false, 0},
+        {"no subsystem id, no flag", "0x0000", "0x0000", "removable", true, false, 0},
+        {"no subsystem id, flag", "0x0000", "0x0000", "removable", true, true, 1},
+        {"blank subsystem id, flag", "0xffff", "0xffff", "removable", true, true, 1},
+    };
+    for (const auto& row : rows) {
+        Testbed bed;
+        std::string hub;
+        const std::string pci = bed.AddController("0000:02:00.0", row.subsysVendor, row.subsysDevice, row.removable, &hub);
+        if (row.cardOnHub) bed.AddUsbTty(hub, "1-1", "1d4c", "0a21", "02", "2", "00", "ttyACM0");
+        EXPECT_EQ(EjectCard(row.variants), row.result) << row.name;
+        EXPECT_EQ(bed.Attribute(pci, "remove").starts_with("1"), row.result == 1) << row.name;
+    }
+}
+
+TEST(CardEject, AnotherDeviceOnTheHubIsNotEjected) {
+    Testbed bed;
+    std::string hub;
+    bed.AddController("0000:02:00.0", "0x19e1", "0x0c41", "removable", &hub);
+    bed.AddUsbTty(hub, "1-1", "0403", "6001", "00", "1", "00", "ttyUSB0");
+    EXPECT_EQ(EjectCard(false), 0);
+}
+
+TEST(CardMonitor, ReportsArrivalAndRemovalOfTheCardOnly) {
+    Testbed bed;
+    const std::string tty = bed.AddUsbTty("", "1-1", "1d4c", "0a21", "00", "3", "00", "ttyUSB0");
+    const std::string other = bed.AddUsbTty("", "1-2", "0403", "6001", "00", "1", "00", "ttyUSB5");
+    const std::string chipset = bed.AddUsbTty("", "1-3", "2b7e", "4600", "02", "2", "00", "ttyACM1");
+    CCardMonitor monitor(false);
+    ASSERT_TRUE(monitor.IsWatching());
+    bed.Event(other, "add");
+    bed.Event(chipset, "add");
+    bed.Event(tty, "add");
+    bed.Event(tty, "remove");
+    std::vector<CardNotice> seen;
+    for (int i = 0; i < 50 && seen.size() < 2; ++i) {
+        pollfd fd{monitor.Fd(), POLLIN, 0};
+        if (poll(&fd, 1, 100) <= 0) continue;
+        while (const auto notice = monitor.Next()) seen.push_back(*notice);
+    }
+    EXPECT_EQ(seen, (std::vector<CardNotice>{CardNotice::Arrived, CardNotice::Removed}));
+}
+
+TEST(CardIds, FirstMatchingIdDecidesTheCode) {
+    struct Row {
+        std::vector<std::string> ids;
+        bool portClass, distinguish, chipset;
+        int code;
+    } rows[] = {
+        {{"USB\\Vid_1d4c&Pid_0a21&MI_00", "USB\\Vid_1d4c&Pid_0a21"}, false, true, false, CARD_FOUND_COMPOSITE},
+        {{"USB\\Vid_1d4c&Pid_0a21", "USB\\Vid_1d4c&Pid_0a21&MI_00"}, false, true, false, CARD_FOUND_SINGLE},
+        {{"USB\\VID_1D4C&PID_0A21&MI_00"}, false, false, false, CARD_FOUND},
+        {{"USB\\Vid_1d4c&Pid_0a21&MI_01"}, false, false, false, CARD_NOT_FOUND},
+        {{"USB\\Vid_1d4c&Pid_0a21&MI_01"}, true, false, false, CARD_FOUND_COMPOSITE},
+        {{"USB\\Vid_2b7e&Pid_4600"}, false, false, false, CARD_NOT_FOUND},
+        {{"USB\\Vid_2b7e&Pid_4600"}, false, true, true, CARD_FOUND_SINGLE},
+        {{"USB\\Vid_2b7e&Pid_4697&MI_00"}, false, false, true, CARD_FOUND},
+        {{"USB\\Vid_1d4c&Pid_0a21&REV_0100"}, false, false, false, CARD_NOT_FOUND},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(MatchCardHardwareIds(row.ids, row.portClass, row.distinguish, row.chipset), row.code) << row.ids[0];
+    }
+    EXPECT_TRUE(IsCardInstanceId("USB\\VID_1D4C&PID_0A21\\SN42", false));
+    EXPECT_TRUE(IsCardInstanceId("usb\\vid_1d4c&pid_0a21&mi_00\\6&1", false));
+    EXPECT_FALSE(IsCardInstanceId("USB\\VID_2B7E&PID_4600\\1", false));
+    EXPECT_TRUE(IsCardInstanceId("USB\\VID_2B7E&PID_4600\\1", true));
+    EXPECT_TRUE(IsCardInstanceId("USB\\VID_2B7E&PID_4697&MI_00\\1", true));
+    EXPECT_FALSE(IsCardInstanceId("USB\\VID_2B7E&PID_4697&MI_01\\1", true));
+}
+
+}  // namespace
+}  // namespace vr31k

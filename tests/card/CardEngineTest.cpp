@@ -1,0 +1,299 @@
+// The AT command engine over the real channel, against the simulated card on a
+// pseudo-terminal, with time-outs shortened through the constructor.
+#include "CardSimulator.h"
+#include "PtyPair.h"
+#include "card/CWKvCtrl.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+namespace vr31k {
+namespace {
+
+using namespace std::chrono_literals;
+using sim::CCardSimulator;
+using sim::Fault;
+using sim::SimState;
+
+constexpr CardTimings kFast{300, 300, 5, 20};
+
+class CardEngine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(card.Start(error)) << error;
+        ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
+    }
+    void Prepare() {
+        ASSERT_EQ(kv.Initialize(), CARD_OK);
+        ASSERT_EQ(kv.SetErrorReporting(1), CARD_OK);
+        card.ClearCommands();
+    }
+    int Count(const std::string& command) {
+        const auto commands = card.Commands();
+        return static_cast<int>(std::count(commands.begin(), commands.end(), command));
+    }
+
+    CCardSimulator card;
+    CWKvCtrl kv{kFast};
+};
+
+TEST_F(CardEngine, ReadsWhatTheCardReports) {
+    Prepare();
+    std::string text;
+    EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
+    EXPECT_EQ(text, "KORVANE");
+    EXPECT_EQ(kv.GetModel(text), CARD_OK);
+    EXPECT_EQ(text, "VR31K");
+    EXPECT_EQ(kv.GetFirmwareVersion(text), CARD_OK);
+    EXPECT_EQ(text, "VR31K-1.02.004");
+    std::string number;
+    int type = 0;
+    EXPECT_EQ(kv.GetSubscriberNumber(number, type), CARD_OK);
+    EXPECT_EQ(number, "09012345678");
+    EXPECT_EQ(type, 129);
+    card.SetNumber("");
+    EXPECT_EQ(kv.GetSubscriberNumber(number, type), CARD_OK);
+    EXPECT_EQ(number, "");
+    int level = -1;
+    card.SetSignal(4);
+    EXPECT_EQ(kv.GetAntennaLevel(level), CARD_OK);
+    EXPECT_EQ(level, 4);
+    EXPECT_EQ(kv.GetSimState(), SIM_READY);
+    EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_OFF);
+    int count = 0;
+    EXPECT_EQ(kv.GetRemainingAttempts(count), CARD_OK);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(kv.ClosePort(), CARD_OK);
+    EXPECT_FALSE(kv.IsOpen());
+}
+
+TEST_F(CardEngine, EchoIsRemovedBeforeInitializeTurnsItOff) {
+    std::string text;
+    EXPECT_EQ(kv.GetModel(text), CARD_OK);  // the card still echoes
+    EXPECT_EQ(text, "VR31K");
+    card.SetFault(Fault::EchoFirst);  // echo alone first, the reply later
+    EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
+    EXPECT_EQ(text, "KORVANE");
+    Prepare();
+    EXPECT_EQ(kv.GetModel(text), CARD_OK);
+    EXPECT_EQ(text, "VR31K");
+}
+
+TEST_F(CardEngine, RepliesSplitIntoBurstsAreCollectedWhole) {
+    Prepare();
+    card.SetFault(Fault::Split);
+    std::string text;
+    EXPECT_EQ(kv.GetModel(text), CARD_OK);
+    EXPECT_EQ(text, "VR31K");
+    EXPECT_EQ(kv.GetSimState(), SIM_READY);
+    EXPECT_EQ(Count("ATI1"), 1);  // one pass: the final OK was waited for
+    PdpContextList list;
+    card.SetContext(2, "second.example");
+    EXPECT_EQ(kv.GetPdpContexts(list), CARD_OK);
+    EXPECT_EQ(list[0], "korvane.example");
+    EXPECT_EQ(list[1], "second.example");
+}
+
+TEST_F(CardEngine, SilentCardTimesOutAfterThreeAttemptsWithReopening) {
+    Prepare();
+    card.SetFault(Fault::Silent);
+    std::string text;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(kv.GetModel(text), CARD_ERR_TRANSACT);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 900ms);
+    EXPECT_EQ(Count("ATI1"), 3);
+    EXPECT_TRUE(kv.IsOpen());  // reopened between attempts
+    card.SetFault(Fault::None);
+    EXPECT_EQ(kv.GetModel(text), CARD_OK);  // and usable again
+    EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_OFF);
+    card.SetFault(Fault::Silent);
+    card.ClearCommands();
+    EXPECT_EQ(kv.GetPinLockState(), CARD_ERR_TRANSACT);
+    EXPECT_EQ(Count("AT+CLCK=\"SC\",2"), 5);
+}
+
+TEST_F(CardEngine, GarbageWithoutAFinalResultIsAResultError) {
+    Prepare();
+    card.SetFault(Fault::Garbage);
+    std::string text;
+    EXPECT_EQ(kv.GetModel(text), CARD_ERR_RESULT);
+    EXPECT_EQ(kv.GetSimState(), CARD_ERR_FORMAT);
+    PdpContextList list;
+    EXPECT_EQ(kv.GetPdpContexts(list), CARD_ERR_RESULT);
+}
+
+TEST_F(CardEngine, SimStates) {
+    Prepare();
+    const std::pair<SimState, unsigned> rows[] = {
+        {SimState::Ready, SIM_READY},         {SimState::PinRequired, SIM_PIN_REQUIRED},
+        {SimState::PukRequired, SIM_PUK_REQUIRED}, {SimState::Busy, SIM_BUSY},
+        {SimState::Failure, SIM_FAILURE},     {SimState::Wrong, SIM_WRONG},
+        {SimState::NotInserted, SIM_NOT_INSERTED}, {SimState::Blocked, SIM_FAILURE},
+    };
+    for (const auto& [state, expected] : rows) {
+        card.SetSimState(state);
+        EXPECT_EQ(kv.GetSimState(), expected) << static_cast<int>(state);
+    }
+    // Without numeric errors a missing SIM is a bare ERROR: no state can be told.
+    EXPECT_EQ(kv.SetErrorReporting(0), CARD_OK);
+    EXPECT_EQ(kv.GetSimState(), CARD_ERR_FORMAT);
+}
+
+TEST_F(CardEngine, CodeCommandsAreSentOnceAndDecodeCardErrors) {
+    Prepare();
+    card.SetSimState(SimState::PinRequired);
+    EXPECT_EQ(kv.EnterPin("9999"), CARD_WRONG_PASSWORD);
+    EXPECT_EQ(Count("AT+CPIN=\"9999\""), 1);
+    EXPECT_EQ(card.PinAttempts(), 2);
+    EXPECT_EQ(kv.EnterPin("12a4"), CARD_ERR_FORMAT);  // never sent
+    EXPECT_EQ(kv.EnterPin("1234"), CARD_OK);
+    EXPECT_EQ(kv.GetSimState(), SIM_READY);
+    EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_ON);
+    EXPECT_EQ(kv.ChangePin("1234", "5678"), CARD_OK);
+    EXPECT_EQ(card.Pin(), "5678");
+    EXPECT_EQ(kv.SetPinLock(0, "0000"), CARD_WRONG_PASSWORD);
+    EXPECT_EQ(kv.SetPinLock(0, "5678"), CARD_OK);
+    EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_OFF);
+    EXPECT_EQ(kv.ChangePin("5678", "1111"), CME_ERROR_BASE + 3);  // refused while the lock is off
+
+    card.SetSimState(SimState::PukRequired);
+    EXPECT_EQ(kv.EnterPin("00000000", "4321"), CARD_WRONG_PASSWORD);
+    EXPECT_EQ(kv.EnterPin("12345678", "4321"), CARD_OK);
+    EXPECT_EQ(card.Pin(), "4321");
+    card.SetSimState(SimState::NotInserted);
+    EXPECT_EQ(kv.GetPinLockState(), CME_ERROR_BASE + 10);
+    std::string number;
+    int type = 0;
+    EXPECT_EQ(kv.GetSubscriberNumber(number, type), CME_ERROR_BASE + 10);
+}
+
+TEST_F(CardEngine, PacketContextsInTheirThreeForms) {
+    Prepare();
+    EXPECT_EQ(kv.SetPdpContext(0, std::nullopt), CARD_OK);  // clears the table
+    EXPECT_EQ(card.Context(1), "");
+    EXPECT_EQ(kv.SetPdpContext(3, "Apn.Three"), CARD_OK);
+    EXPECT_EQ(kv.SetPdpContext(5, "APN.THREE"), CARD_OK);
+    EXPECT_EQ(kv.SetPdpContext(7, "seven"), CARD_OK);
+    EXPECT_EQ(kv.SetPdpContext(7, std::nullopt), CARD_OK);  // undefines 7
+    EXPECT_EQ(card.Context(3), "Apn.Three");
+    EXPECT_EQ(kv.SetPdpContext(2, "bad\"apn"), CARD_ERR_FORMAT);
+    EXPECT_EQ(kv.SetPdpContext(11, "x"), CARD_ERR_RESULT);  // the card refuses
+    PdpContextList list;
+    EXPECT_EQ(kv.GetPdpContexts(list), CARD_OK);
+    const PdpContextList expected{"", "", "Apn.Three", "", "", "", "", "", "", ""};
+    EXPECT_EQ(list, expected);
+}
+
+TEST_F(CardEngine, AWriteToAClosedPortReopensIt) {
+    Prepare();
+    kv.Close();  // the channel alone, as after a failed reopening
+    std::string text;
+    EXPECT_EQ(kv.GetModel(text), CARD_OK);
+    EXPECT_TRUE(kv.IsOpen());
+}
+
+TEST_F(CardEngine, DialAndControlledChanges) {
+    Prepare();
+    std::string reply;
+    EXPECT_EQ(kv.Transact("ATD*99***1#", reply, 300, 1), CARD_OK);
+    EXPECT_EQ(reply, "\r\nCONNECT\r\n");
+    std::string answer;
+    EXPECT_TRUE(card.Control("sim=pin signal=1 manufacturer=Korvane", answer)) << answer;
+    EXPECT_FALSE(card.Control("signal=x", answer));
+    EXPECT_EQ(kv.GetSimState(), SIM_PIN_REQUIRED);
+    int level = -1;
+    EXPECT_EQ(kv.GetAntennaLevel(level), CARD_OK);
+    EXPECT_EQ(level, 1);
+    EXPECT_EQ(kv.GetManufacturer(reply), CARD_OK);
+    EXPECT_EQ(reply, "Korvane");
+}
+
+// The port is reached through a link that goes with the card, as a device node does
+// (a freed pty number may be handed to another test's card at once).
+TEST(CardEnginePulled, PulledCardMakesCommandsFail) {
+    CCardSimulator card;
+    std::string error;
+    ASSERT_TRUE(card.Start(error)) << error;
+    test::TempDir dir;
+    const std::string link = dir.File("card-port");
+    ASSERT_EQ(symlink(card.PortPath().c_str(), link.c_str()), 0);
+    CWKvCtrl kv{kFast};
+    ASSERT_EQ(kv.OpenPort(link, true), CARD_OK);
+    ASSERT_EQ(kv.Initialize(), CARD_OK);
+    unlink(link.c_str());
+    card.Unplug();
+    std::string text;
+    EXPECT_EQ(kv.GetModel(text), CARD_ERR_TRANSACT);
+    EXPECT_EQ(kv.ClosePort(), CARD_OK);
+    EXPECT_EQ(kv.OpenPort(link, true), CARD_ERR_OPEN);
+}
+
+TEST(CardEngineClosed, CommandsBeforeAnyOpenFailAtOnce) {
+    CWKvCtrl kv;  // the product's time-outs: nothing may wait on them here
+    const auto start = std::chrono::steady_clock::now();
+    std::string text;
+    EXPECT_EQ(kv.SendCommand("AT"), CARD_ERR_SEND);
+    EXPECT_EQ(kv.GetModel(text), CARD_ERR_TRANSACT);
+    EXPECT_EQ(kv.ClosePort(), CARD_OK);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+// A scripted card for replies the simulator never sends.
+class ScriptedCard {
+public:
+    explicit ScriptedCard(std::string reply) : m_reply(std::move(reply)), m_thread([this] { Serve(); }) {}
+    ~ScriptedCard() {
+        m_stop = true;
+        m_thread.join();
+    }
+    const std::string& Path() const { return m_pty.SlavePath(); }
+
+private:
+    void Serve() {
+        while (!m_stop) {
+            const std::string got = m_pty.Receive(1, 20);
+            if (got.find('\r') != std::string::npos) m_pty.Send(m_reply);
+        }
+    }
+    test::PtyPair m_pty;
+    std::string m_reply;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+TEST(CardEngineReplies, Table) {
+    struct Row {
+        const char* name;
+        std::string reply;
+        unsigned (*run)(CWKvCtrl&);
+        unsigned expected;
+    } rows[] = {
+        {"OK only three times", "\r\nOK\r\n", [](CWKvCtrl& kv) { std::string t; return kv.GetManufacturer(t); }, CARD_ERR_NOINFO},
+        {"lock value 2", "\r\n+CLCK: 2\r\n\r\nOK\r\n", [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, CARD_ERR_FORMAT},
+        {"lock value 1", "\r\n+CLCK: 1\r\n\r\nOK\r\n", [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, PIN_LOCK_ON},
+        {"named number", "\r\n+CNUM: \"Me\",\"0901\",129\r\n\r\nOK\r\n",
+         [](CWKvCtrl& kv) { std::string n; int t; return kv.GetSubscriberNumber(n, t); }, CARD_ERR_FORMAT},
+        {"pin error 16", "\r\n+CME ERROR: 16\r\n", [](CWKvCtrl& kv) { return kv.EnterPin("1234"); }, CARD_WRONG_PASSWORD},
+        {"error to a code", "\r\nERROR\r\n", [](CWKvCtrl& kv) { return kv.SetPinLock(1, "1234"); }, CARD_ERR_RESULT},
+        {"sim error 11", "\r\n+CME ERROR: 11\r\n", [](CWKvCtrl& kv) { return kv.GetSimState(); }, CARD_ERR_FORMAT},
+        {"short reply", "\r\nOK", [](CWKvCtrl& kv) { return kv.Initialize(); }, CARD_ERR_RESULT},
+        {"signal not a digit", "\r\nX\r\n\r\nOK\r\n", [](CWKvCtrl& kv) { int l; return kv.GetAntennaLevel(l); }, CARD_ERR_FORMAT},
+        {"attempts", "\r\n2\r\n\r\nOK\r\n", [](CWKvCtrl& kv) { int c; return kv.GetRemainingAttempts(c); }, CARD_OK},
+    };
+    for (const auto& row : rows) {
+        ScriptedCard scripted(row.reply);
+        CWKvCtrl kv(CardTimings{150, 150, 5, 20});
+        ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK) << row.name;
+        EXPECT_EQ(row.run(kv), row.expected) << row.name;
+        kv.ClosePort();
+    }
+}
+
+}  // namespace
+}  // namespace vr31k

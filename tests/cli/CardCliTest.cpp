@@ -1,0 +1,184 @@
+// vr31kctl card ... run as a program against the simulated card: the card check's SIM
+// loop, its messages and states, and the PIN lock and PIN change logic.
+#include "CardSimulator.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sys/wait.h>
+
+namespace vr31k {
+namespace {
+
+using sim::CCardSimulator;
+using sim::SimState;
+
+struct CtlRun {
+    int exit = -1;
+    std::string out;
+};
+
+class CardCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(card.Start(error)) << error;
+    }
+    CtlRun Ctl(const std::string& words) { return Ctl(card, words); }
+    CtlRun Ctl(const CCardSimulator& on, const std::string& words) {
+        const std::string command = std::string(VR31KCTL_PATH) + " --json --data-dir " + data.Path() +
+                                    " --port " + on.PortPath() + " card " + words + " 2>/dev/null";
+        CtlRun run;
+        FILE* pipe = popen(command.c_str(), "r");
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+        const int status = pclose(pipe);
+        run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (!run.out.empty() && run.out.back() == '\n') run.out.pop_back();
+        return run;
+    }
+    std::string CheckJson(bool ok, int state, bool lock, const std::string& messages) {
+        return CheckJson(card, ok, state, lock, messages);
+    }
+    std::string CheckJson(const CCardSimulator& on, bool ok, int state, bool lock, const std::string& messages) {
+        return std::string("{\"ok\": ") + (ok ? "true" : "false") + ", \"card_state\": " + std::to_string(state) +
+               ", \"pin_lock\": " + (lock ? "true" : "false") + ", \"messages\": [" + messages + "], \"port\": \"" +
+               on.PortPath() + "\"}";
+    }
+
+    test::TempDir data;
+    CCardSimulator card;
+};
+
+TEST_F(CardCli, CheckWalksTheSimLoop) {
+    struct Row {
+        const char* name;
+        std::function<void(CCardSimulator&)> setup;
+        std::string options;
+        bool ok;
+        int state;
+        bool lock;
+        std::string messages;
+    } rows[] = {
+        {"ready", [](auto&) {}, "", true, 8, false, ""},
+        {"pin, cancelled", [](auto& c) { c.SetSimState(SimState::PinRequired); }, "", false, 4, false, ""},
+        {"pin accepted after a refused input",
+         [](auto& c) { c.SetSimState(SimState::PinRequired); }, "--pin 12a4 --pin 1234", true, 8, true, "116"},
+        {"wrong pin with 3 attempts left", [](auto& c) { c.SetSimState(SimState::PinRequired); }, "--pin 9999", false, 4, false, "118"},
+        {"wrong pin with 1 attempt left, then the puk prompt",
+         [](auto& c) { c.SetSimState(SimState::PinRequired); c.SetAttempts(1, 10); }, "--pin 9999", false, 5, false, "120"},
+        {"puk path", [](auto& c) { c.SetSimState(SimState::PukRequired); }, "--puk 12345678 --new-pin 4321", true, 8, false, ""},
+        {"wrong puk with attempts left", [](auto& c) { c.SetSimState(SimState::PukRequired); },
+         "--puk 00000000 --new-pin 4321", false, 5, false, "199"},
+        {"puk exhausted", [](auto& c) { c.SetSimState(SimState::PukRequired); c.SetAttempts(0, 1); },
+         "--puk 00000000 --new-pin 4321", false, 6, false, "126"},
+        {"sim failure, count unreadable", [](auto& c) { c.SetSimState(SimState::Failure); }, "", false, 7, false, "114"},
+        {"sim failure, no puk attempts left", [](auto& c) { c.SetSimState(SimState::Blocked); }, "", false, 6, false, "112"},
+        {"wrong sim", [](auto& c) { c.SetSimState(SimState::Wrong); }, "", false, 3, false, "110"},
+        {"no sim", [](auto& c) { c.SetSimState(SimState::NotInserted); }, "", false, 2, false, "122"},
+        {"wrong model", [](auto& c) { c.SetIdentity("KORVANE", "QUILLET7"); }, "", false, 0, false, "108"},
+        {"maker in other case", [](auto& c) { c.SetIdentity("Korvane", "VR31K"); }, "", false, 0, false, "108"},
+        {"busy for a while", [](auto& c) { c.SetBusy(300, SimState::Ready); }, "", true, 8, false, ""},
+    };
+    for (const auto& row : rows) {
+        CCardSimulator fresh;
+        std::string error;
+        ASSERT_TRUE(fresh.Start(error)) << error;
+        row.setup(fresh);
+        const CtlRun run = Ctl(fresh, "check " + row.options);
+        EXPECT_EQ(run.out, CheckJson(fresh, row.ok, row.state, row.lock, row.messages)) << row.name;
+        EXPECT_EQ(run.exit, row.ok ? 0 : 1) << row.name;
+        if (std::string(row.name) == "puk path") {
+            EXPECT_EQ(fresh.Pin(), "4321");
+        }
+    }
+}
+
+TEST_F(CardCli, ChipsetModelOnlyWithSolvaneMode) {
+    card.SetIdentity("Korvane", "QUILLET7");
+    EXPECT_EQ(Ctl("check").out, CheckJson(false, 0, false, "108"));
+    test::WriteFile(data.File("VR31KUTL.ini"), "[UTL_CONFIG]\r\nSolvaneMode=1\r\n");
+    EXPECT_EQ(Ctl("check").out, CheckJson(true, 8, false, ""));
+}
+
+TEST_F(CardCli, InfoReadsTheCard) {
+    card.SetNumber("");
+    card.SetSignal(2);
+    EXPECT_EQ(Ctl("info").out,
+              "{\"ok\": true, \"card_state\": 8, \"pin_lock\": false, \"messages\": [], \"port\": \"" + card.PortPath() +
+                  "\", \"manufacturer\": \"KORVANE\", \"model\": \"VR31K\", \"firmware\": \"VR31K-1.02.004\", "
+                  "\"number\": \"...\", \"signal\": 2}");
+    EXPECT_EQ(Ctl("signal").out, "{\"signal\": 2}");
+    card.SetContext(2, "KORVANE.EXAMPLE");
+    card.SetContext(4, "four");
+    EXPECT_EQ(Ctl("contexts").out, "{\"contexts\": [\"korvane.example\", \"\", \"\", \"four\", \"\", \"\", \"\", \"\", \"\", \"\"]}");
+    card.SetSimState(SimState::NotInserted);
+    const CtlRun failed = Ctl("signal");
+    EXPECT_EQ(failed.exit, 1);
+    EXPECT_NE(failed.out.find("\"code\": 122"), std::string::npos) << failed.out;
+}
+
+TEST_F(CardCli, PinLockSwitching) {
+    struct Row {
+        const char* name;
+        std::function<void(CCardSimulator&)> setup;
+        std::string words;
+        std::string json;
+        bool lockAfter;
+    } rows[] = {
+        {"on", [](auto&) {}, "pin-lock on --pin 1234", "{\"ok\": true, \"changed\": true, \"card_state\": 8, \"messages\": []}", true},
+        {"already off", [](auto&) {}, "pin-lock off", "{\"ok\": true, \"changed\": false, \"card_state\": 8, \"messages\": []}", false},
+        {"wrong pin, then cancelled", [](auto&) {}, "pin-lock on --pin 9999",
+         "{\"ok\": false, \"changed\": false, \"card_state\": 8, \"messages\": [118]}", false},
+        {"wrong pin, then right", [](auto&) {}, "pin-lock on --pin 9999 --pin 1234",
+         "{\"ok\": true, \"changed\": true, \"card_state\": 8, \"messages\": [118]}", true},
+        {"last attempt wrong", [](auto& c) { c.SetAttempts(1, 10); }, "pin-lock on --pin 9999",
+         "{\"ok\": false, \"changed\": false, \"card_state\": 5, \"messages\": [120]}", false},
+        {"no attempts left", [](auto& c) { c.SetAttempts(0, 10); }, "pin-lock on --pin 1234",
+         "{\"ok\": false, \"changed\": false, \"card_state\": 5, \"messages\": []}", false},
+    };
+    for (const auto& row : rows) {
+        card.SetPinLock(false);
+        card.SetAttempts(3, 10);
+        card.SetSimState(SimState::Ready);
+        row.setup(card);
+        const CtlRun run = Ctl(row.words);
+        EXPECT_EQ(run.out, row.json) << row.name;
+        EXPECT_EQ(card.PinLock(), row.lockAfter) << row.name;
+    }
+}
+
+TEST_F(CardCli, PinChange) {
+    EXPECT_EQ(Ctl("change-pin --old 1234 --new 5678").out,
+              "{\"ok\": false, \"changed\": false, \"card_state\": 8, \"messages\": [208]}");
+    card.SetPinLock(true);
+    EXPECT_EQ(Ctl("change-pin --old 1234 --new 5678 --confirm 5679").out,
+              "{\"ok\": false, \"changed\": false, \"card_state\": 8, \"messages\": [124]}");
+    EXPECT_EQ(Ctl("change-pin --old 12 --new 5678").out,
+              "{\"ok\": false, \"changed\": false, \"card_state\": 8, \"messages\": [116]}");
+    const auto commands = card.Commands();  // refused inputs never reach the card
+    EXPECT_EQ(commands.end(), std::find_if(commands.begin(), commands.end(),
+                                           [](const std::string& c) { return c.rfind("AT+CPWD", 0) == 0; }));
+    EXPECT_EQ(Ctl("change-pin --old 9999 --new 5678").out,
+              "{\"ok\": false, \"changed\": false, \"card_state\": 8, \"messages\": [118]}");
+    EXPECT_EQ(card.PinAttempts(), 2);
+    EXPECT_EQ(Ctl("change-pin --old 1234 --new 5678").out,
+              "{\"ok\": true, \"changed\": true, \"card_state\": 8, \"messages\": []}");
+    EXPECT_EQ(card.Pin(), "5678");
+    card.SetAttempts(1, 10);
+    EXPECT_EQ(Ctl("change-pin --old 0000 --new 1111").out,
+              "{\"ok\": false, \"changed\": false, \"card_state\": 5, \"messages\": [120]}");
+}
+
+TEST_F(CardCli, UsageErrors) {
+    EXPECT_EQ(Ctl("check --puk 12345678").exit, 2);
+    EXPECT_EQ(Ctl("pin-lock maybe").exit, 2);
+    EXPECT_EQ(Ctl("fly").exit, 2);
+}
+
+}  // namespace
+}  // namespace vr31k
