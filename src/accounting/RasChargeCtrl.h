@@ -36,10 +36,8 @@ public:
     int DialEntry(const std::string& name, const std::optional<std::string>& userName,
                   const std::optional<std::string>& password, const std::optional<std::string>& dialString,
                   DialNotifier progress);
-    // The factory entry, when the phonebook file does not exist yet.
-    int EnsurePhonebook();
-
     // IEntryBook: the ten-slot view and the changes that keep phonebook and table in step.
+    int EnsurePhonebook() override;
     int ListEntries(EntryList& out) override;
     int AddEntry(int slot, const std::string& name, const std::string& user, const std::string& password,
                  const std::string& dialString) override;

@@ -264,7 +264,8 @@ namespace detail {
 
 // The substitution behind FormatString, on any text. Not in the header; the tests declare
 // it themselves to reach cases no table text has, such as "%%".
-std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args) {
+template <typename Args>
+std::string FormatArgs(std::string_view text, const Args& args) {
     std::string out;
     out.reserve(text.size() + 32);
     auto next = args.begin();
@@ -291,10 +292,18 @@ std::string FormatText(std::string_view text, std::initializer_list<std::string_
     return out;
 }
 
+std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args) {
+    return FormatArgs(text, args);
+}
+
 }  // namespace detail
 
 std::string FormatString(int id, std::initializer_list<std::string_view> args) {
     return detail::FormatText(LoadString(id), args);
+}
+
+std::string FormatString(int id, const std::vector<std::string>& args) {
+    return detail::FormatArgs(LoadString(id), args);
 }
 
 }  // namespace vr31k

@@ -3,6 +3,7 @@
 // Message boxes take their caption and text from two consecutive ids.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vr31k {
 
@@ -13,5 +14,6 @@ bool HasString(int id);
 // The text of `id` with printf-style "%s" / "%d" replaced in order by `args`
 // (already formatted as text). Other characters, "%%" included, are kept as in C.
 std::string FormatString(int id, std::initializer_list<std::string_view> args);
+std::string FormatString(int id, const std::vector<std::string>& args);
 
 }  // namespace vr31k

@@ -5,6 +5,7 @@
 #include "card/CardCheck.h"
 #include "card/CardDetection.h"
 #include "card/PinSettings.h"
+#include "cli/CardTask.h"
 #include "cli/CliCardUi.h"
 #include "cli/CliCommand.h"
 
@@ -35,55 +36,6 @@ constexpr std::string_view kHelp =
     "boxes the utility would show are listed by their caption ids under \"messages\".\n"
     "Exit status 1 when the operation did not succeed.\n";
 
-int SolvaneMode(CliContext& context) { return context.Settings().ReadUtility().solvaneMode; }
-
-std::string ResolvePort(CliContext& context) {
-    if (context.PortOption() && !context.PortOption()->empty()) return *context.PortOption();
-    std::string port = context.Settings().ReadPortName();
-    if (!port.empty()) return port;
-    FindCardPort(port, false, false, SolvaneMode(context) != 0);
-    return port;
-}
-
-CJson MessagesJson(const CCliCardUi& ui) {
-    CJson list = CJson::MakeArray();
-    for (int id : ui.Messages()) list.Push(id);
-    return list;
-}
-
-// Takes the check's prompt answers from the options.
-void TakeCodeOptions(CArgs& args, CCliCardUi& ui) {
-    for (auto& pin : args.Options("--pin")) ui.pins.push_back(std::move(pin));
-    const auto puks = args.Options("--puk");
-    const auto newPins = args.Options("--new-pin");
-    if (puks.size() != newPins.size()) throw UsageError("each --puk needs its --new-pin");
-    for (size_t i = 0; i < puks.size(); ++i) ui.puks.push_back({puks[i], newPins[i], newPins[i]});
-}
-
-// One card task: the port, the controller, the face and the check's outcome.
-struct CardTask {
-    explicit CardTask(CliContext& context)
-        : ui(context.Json() ? nullptr : &context.Err()),
-          port(ResolvePort(context)),
-          check(card, ui, CardCheckOptions{SolvaneMode(context)}) {}
-    ~CardTask() { card.ClosePort(); }
-
-    // The main window's card check; with no port known it is "no card".
-    bool Check() { return !port.empty() && check.Run(port, status); }
-    // The failure of a command that needs nothing but the check.
-    int FailCheck(CliContext& context) {
-        const int caption = ui.Messages().empty() ? 0 : ui.Messages().back();
-        if (caption == 0) return context.Fail(CARD_NOT_FOUND, "card-not-found", "no card found (give --port)");
-        return context.FailWithMessage(caption, "card-check-failed", caption + 1);
-    }
-
-    CWKvCtrl card;
-    CCliCardUi ui;
-    std::string port;
-    CardStatus status;
-    CCardCheck check;
-};
-
 int Find(CliContext& context, CArgs& args) {
     args.Finish();
     std::string port;
@@ -101,7 +53,7 @@ CJson CheckJson(const CardTask& task, bool ok) {
     result.Set("ok", ok)
         .Set("card_state", task.status.state)
         .Set("pin_lock", task.status.pinLockOn)
-        .Set("messages", MessagesJson(task.ui))
+        .Set("messages", MessagesJson(task.ui.Messages()))
         .Set("port", task.port);
     return result;
 }
@@ -141,7 +93,7 @@ int Info(CliContext& context, CArgs& args) {
 
 CJson PinResultJson(const CardTask& task, bool ok, bool changed) {
     CJson result = CJson::MakeObject();
-    result.Set("ok", ok).Set("changed", changed).Set("card_state", task.status.state).Set("messages", MessagesJson(task.ui));
+    result.Set("ok", ok).Set("changed", changed).Set("card_state", task.status.state).Set("messages", MessagesJson(task.ui.Messages()));
     return result;
 }
 
@@ -214,7 +166,7 @@ int Eject(CliContext& context, CArgs& args) {
     if (ok) ui.ShowMessage(ids::IDS_CARD_REMOVED_CAPTION, ids::IDS_CARD_REMOVED_TEXT, MessageIcon::Information);
     else ui.ShowMessage(ids::IDS_CARD_REMOVE_FAILED_CAPTION, ids::IDS_CARD_REMOVE_FAILED_TEXT, MessageIcon::Exclamation);
     CJson result = CJson::MakeObject();
-    result.Set("ok", ok).Set("messages", MessagesJson(ui));
+    result.Set("ok", ok).Set("messages", MessagesJson(ui.Messages()));
     return ok ? context.Print(result) : context.PrintFailed(result);
 }
 

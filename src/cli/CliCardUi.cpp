@@ -1,5 +1,6 @@
 #include "cli/CliCardUi.h"
 
+#include "app/StringIds.h"
 #include "app/StringTable.h"
 
 #include <ostream>
@@ -7,9 +8,27 @@
 namespace vr31k::cli {
 
 int CCliCardUi::ShowMessage(int captionId, int textId, MessageIcon /*icon*/) {
-    m_messages.push_back(captionId);
-    if (m_tell != nullptr) *m_tell << "[" << LoadString(captionId) << "] " << LoadString(textId) << '\n';
+    Tell(captionId, std::string(LoadString(textId)));
     return 1;
+}
+
+void CCliCardUi::Tell(int captionId, std::string text) {
+    m_messages.push_back(captionId);
+    if (m_tell != nullptr) *m_tell << "[" << LoadString(captionId) << "] " << text << '\n';
+    m_lastText = std::move(text);
+}
+
+bool CCliEntryUi::Ask(int captionId, int textId, const std::vector<std::string>& args) {
+    m_record.Tell(captionId, FormatString(textId, args));
+    return true;
+}
+
+void CCliEntryUi::ShowMessage(int captionId, int textId, MessageIcon, const std::vector<std::string>& args) {
+    m_record.Tell(captionId, FormatString(textId, args));
+}
+
+void CCliEntryUi::ShowWriteError() {
+    m_record.Tell(ids::IDS_WRITE_ERROR_CAPTION, std::string(LoadString(ids::IDS_WRITE_ERROR_TEXT)));
 }
 
 std::optional<std::string> CCliCardUi::AskPin(int /*attemptsLeft*/) {

@@ -62,5 +62,6 @@ const CommandGroup& PlanCommands();
 const CommandGroup& UsageCommands();
 const CommandGroup& HistoryCommands();
 const CommandGroup& CardCommands();
+const CommandGroup& EntriesCommands();
 
 }  // namespace vr31k::cli

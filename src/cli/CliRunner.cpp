@@ -12,6 +12,7 @@ namespace {
 const CommandGroup& (*const kGroups[])() = {
     SettingsCommands,
     CardCommands,
+    EntriesCommands,
     PlanCommands,
     UsageCommands,
     HistoryCommands,

@@ -1,7 +1,7 @@
 // vr31kctl history list | periods | totals | record | import | clear
 #include "accounting/BillingPeriod.h"
 #include "accounting/HistoryCsv.h"
-#include "cli/AccountingSession.h"
+#include "cli/ChargeSession.h"
 #include "platform/FileSystem.h"
 
 #include <ostream>
@@ -47,7 +47,7 @@ CJson RowJson(const HistoryRow& row) {
     return j;
 }
 
-int List(CliContext& context, CAccountingSession& session, CArgs& args) {
+int List(CliContext& context, CChargeSession& session, CArgs& args) {
     const bool csv = args.Flag("--csv");
     args.Finish();
     if (csv && context.Json()) throw UsageError("--csv and --json exclude each other");
@@ -73,7 +73,7 @@ int List(CliContext& context, CAccountingSession& session, CArgs& args) {
     return context.Print(CJson::MakeObject().Set("rows", std::move(rows)));
 }
 
-int Periods(CliContext& context, CAccountingSession& session, CArgs& args) {
+int Periods(CliContext& context, CChargeSession& session, CArgs& args) {
     args.Finish();
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     std::vector<std::string> periods;
@@ -83,7 +83,7 @@ int Periods(CliContext& context, CAccountingSession& session, CArgs& args) {
     return context.Print(CJson::MakeObject().Set("periods", std::move(list)));
 }
 
-int Totals(CliContext& context, CAccountingSession& session, CArgs& args) {
+int Totals(CliContext& context, CChargeSession& session, CArgs& args) {
     const auto period = args.Option("--period");
     const auto entry = args.Option("--entry");
     args.Finish();
@@ -118,7 +118,7 @@ int Totals(CliContext& context, CAccountingSession& session, CArgs& args) {
     return context.Print(result);
 }
 
-int Record(CliContext& context, CAccountingSession& session, CArgs& args) {
+int Record(CliContext& context, CChargeSession& session, CArgs& args) {
     const auto entry = args.Option("--entry");
     const auto end = args.Option("--end");
     const auto durationMs = args.Option("--duration-ms");
@@ -148,7 +148,7 @@ int Record(CliContext& context, CAccountingSession& session, CArgs& args) {
     return context.Print(CJson::MakeObject().Set("recorded", RowJson(row)));
 }
 
-int Import(CliContext& context, CAccountingSession& session, CArgs& args) {
+int Import(CliContext& context, CChargeSession& session, CArgs& args) {
     const std::string file = args.Require("FILE.csv");
     args.Finish();
     constexpr size_t kMaxCsvBytes = size_t{1} << 30;
@@ -166,7 +166,7 @@ int Import(CliContext& context, CAccountingSession& session, CArgs& args) {
     return context.Print(CJson::MakeObject().Set("imported", static_cast<int64_t>(parsed.rows.size())));
 }
 
-int Clear(CliContext& context, CAccountingSession& session, CArgs& args) {
+int Clear(CliContext& context, CChargeSession& session, CArgs& args) {
     args.Finish();
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     if (const int code = session.History().ClearHistory(); code != kDbOk) {
@@ -180,7 +180,7 @@ int Clear(CliContext& context, CAccountingSession& session, CArgs& args) {
 
 int Run(CliContext& context, CArgs& args) {
     const std::string sub = args.Require("history command (list, periods, totals, record, import or clear)");
-    CAccountingSession session(context);
+    CChargeSession session(context);
     if (sub == "list") return List(context, session, args);
     if (sub == "periods") return Periods(context, session, args);
     if (sub == "totals") return Totals(context, session, args);

@@ -1,6 +1,6 @@
 // vr31kctl plan show | set | charge, and vr31kctl usage
 #include "accounting/PlanFieldRules.h"
-#include "cli/AccountingSession.h"
+#include "cli/ChargeSession.h"
 #include "cli/SettingsJson.h"
 
 #include <cstring>
@@ -62,7 +62,7 @@ int32_t ListChoice(const std::string& text, std::string_view what, int max) {
 }
 
 int Set(CliContext& context, CArgs& args) {
-    CAccountingSession session(context);
+    CChargeSession session(context);
     DialupSettings plan = session.Charge().Plan();
     const auto type = args.Option("--type");
     const auto closingDay = args.Option("--closing-day");
@@ -114,7 +114,7 @@ int Charge(CliContext& context, CArgs& args) {
     const std::string bytesText = args.Require("BYTES");
     args.Finish();
     const int64_t bytes = CArgs::ToInteger(bytesText, "BYTES", 0, INT64_MAX);
-    CAccountingSession session(context);
+    CChargeSession session(context);
     int64_t freeLeft = 0, limitLeft = 0;
     const int32_t charge = session.Charge().ComputeChargeForBytes(bytes, freeLeft, limitLeft);
     CJson result = CJson::MakeObject();
@@ -126,7 +126,7 @@ int RunPlan(CliContext& context, CArgs& args) {
     const std::string sub = args.Require("plan command (show, set or charge)");
     if (sub == "show") {
         args.Finish();
-        CAccountingSession session(context);
+        CChargeSession session(context);
         return PrintPlan(context, session.Charge());
     }
     if (sub == "set") return Set(context, args);
@@ -136,7 +136,7 @@ int RunPlan(CliContext& context, CArgs& args) {
 
 int RunUsage(CliContext& context, CArgs& args) {
     args.Finish();
-    CAccountingSession session(context);
+    CChargeSession session(context);
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     const CChargeAccounting& charge = session.Charge();
     int64_t connection = 0, freeLeft = 0, limitLeft = 0;

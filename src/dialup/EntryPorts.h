@@ -15,6 +15,8 @@ namespace vr31k {
 class IEntryBook {
 public:
     virtual ~IEntryBook() = default;
+    // Creates the factory entry when there is no phonebook file yet.
+    virtual int EnsurePhonebook() = 0;
     virtual int ListEntries(EntryList& out) = 0;
     virtual int AddEntry(int slot, const std::string& name, const std::string& user,
                          const std::string& password, const std::string& dialString) = 0;

@@ -3,6 +3,7 @@
 #include "CardSimulator.h"
 #include "PtyPair.h"
 #include "card/CWKvCtrl.h"
+#include "dialup/EntryList.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +97,7 @@ TEST_F(CardEngine, RepliesSplitIntoBurstsAreCollectedWhole) {
     PdpContextList list;
     card.SetContext(2, "second.example");
     EXPECT_EQ(kv.GetPdpContexts(list), CARD_OK);
-    EXPECT_EQ(list[0], "korvane.example");
+    EXPECT_EQ(list[0], kFactoryApn);
     EXPECT_EQ(list[1], "second.example");
 }
 

@@ -113,9 +113,9 @@ TEST_F(CardCli, InfoReadsTheCard) {
                   "\", \"manufacturer\": \"KORVANE\", \"model\": \"VR31K\", \"firmware\": \"VR31K-1.02.004\", "
                   "\"number\": \"...\", \"signal\": 2}");
     EXPECT_EQ(Ctl("signal").out, "{\"signal\": 2}");
-    card.SetContext(2, "KORVANE.EXAMPLE");
+    card.SetContext(2, "MOBILE.KORVANE.NE.JP");  // the same APN in other letters is dropped
     card.SetContext(4, "four");
-    EXPECT_EQ(Ctl("contexts").out, "{\"contexts\": [\"korvane.example\", \"\", \"\", \"four\", \"\", \"\", \"\", \"\", \"\", \"\"]}");
+    EXPECT_EQ(Ctl("contexts").out, "{\"contexts\": [\"mobile.korvane.ne.jp\", \"\", \"\", \"four\", \"\", \"\", \"\", \"\", \"\", \"\"]}");
     card.SetSimState(SimState::NotInserted);
     const CtlRun failed = Ctl("signal");
     EXPECT_EQ(failed.exit, 1);

@@ -16,6 +16,12 @@ void FakeEntryBook::Put(int slot, const std::string& name, const std::string& us
     table[slot] = {name, user, password};
 }
 
+int FakeEntryBook::EnsurePhonebook() {
+    if (phonebookExists) return 0;
+    phonebookExists = true;
+    return AddEntry(0, kFactoryApn, kFactoryUser, kFactoryPassword, DialStringFor(1));
+}
+
 int FakeEntryBook::ListEntries(EntryList& out) {
     out = EntryList{};
     std::vector<std::string> unknown;

@@ -24,8 +24,10 @@ public:
     };
     std::array<Slot, kEntryCount> table;
     int entryIndex = -1;
+    bool phonebookExists = true;
     std::vector<std::string> log;
 
+    int EnsurePhonebook() override;
     int ListEntries(EntryList& out) override;
     int AddEntry(int slot, const std::string& name, const std::string& user, const std::string& password,
                  const std::string& dial) override;

@@ -1,5 +1,7 @@
 #include "CardSimulator.h"
 
+#include "dialup/EntryList.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -82,7 +84,7 @@ bool ParseFault(std::string_view text, Fault& fault) {
 }
 
 CCardSimulator::CCardSimulator(SimOptions options) : m_card(std::move(options)) {
-    m_contexts[0] = "korvane.example";
+    m_contexts[0] = kFactoryApn;  // as the card leaves the factory
     if (m_card.sim == SimState::Busy) m_busyForever = true;
     if (m_card.sim == SimState::PinRequired) m_card.pinLock = true;  // a SIM asks for its PIN only when locked
 }

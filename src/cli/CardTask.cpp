@@ -1,0 +1,42 @@
+#include "cli/CardTask.h"
+
+#include "card/CardDetection.h"
+
+namespace vr31k::cli {
+
+int SolvaneMode(CliContext& context) { return context.Settings().ReadUtility().solvaneMode; }
+
+std::string ResolvePort(CliContext& context) {
+    if (context.PortOption() && !context.PortOption()->empty()) return *context.PortOption();
+    std::string port = context.Settings().ReadPortName();
+    if (!port.empty()) return port;
+    FindCardPort(port, false, false, SolvaneMode(context) != 0);
+    return port;
+}
+
+CJson MessagesJson(const std::vector<int>& captionIds) {
+    CJson list = CJson::MakeArray();
+    for (int id : captionIds) list.Push(id);
+    return list;
+}
+
+void TakeCodeOptions(CArgs& args, CCliCardUi& ui) {
+    for (auto& pin : args.Options("--pin")) ui.pins.push_back(std::move(pin));
+    const auto puks = args.Options("--puk");
+    const auto newPins = args.Options("--new-pin");
+    if (puks.size() != newPins.size()) throw UsageError("each --puk needs its --new-pin");
+    for (size_t i = 0; i < puks.size(); ++i) ui.puks.push_back({puks[i], newPins[i], newPins[i]});
+}
+
+CardTask::CardTask(CliContext& context)
+    : ui(context.Json() ? nullptr : &context.Err()),
+      port(ResolvePort(context)),
+      check(card, ui, CardCheckOptions{SolvaneMode(context)}) {}
+
+int CardTask::FailCheck(CliContext& context) {
+    const int caption = ui.Messages().empty() ? 0 : ui.Messages().back();
+    if (caption == 0) return context.Fail(CARD_NOT_FOUND, "card-not-found", "no card found (give --port)");
+    return context.FailWithMessage(caption, "card-check-failed", caption + 1);
+}
+
+}  // namespace vr31k::cli

@@ -1,0 +1,37 @@
+#pragma once
+// What every command that talks to the card shares: the port it uses, the card
+// controller, the command line's face of the card dialogs, and the card check.
+#include "card/CardCheck.h"
+#include "cli/CliCardUi.h"
+#include "cli/CliCommand.h"
+
+namespace vr31k::cli {
+
+int SolvaneMode(CliContext& context);
+// --port, else PortName of the settings, else the card lookup (empty: no card).
+std::string ResolvePort(CliContext& context);
+// The caption ids of the message boxes shown, in order.
+CJson MessagesJson(const std::vector<int>& captionIds);
+// Takes the card check's prompt answers (--pin, --puk/--new-pin) from the options.
+void TakeCodeOptions(CArgs& args, CCliCardUi& ui);
+
+// One card task: opened for the task and closed when it ends.
+struct CardTask {
+    explicit CardTask(CliContext& context);
+    ~CardTask() { card.ClosePort(); }
+    CardTask(const CardTask&) = delete;
+    CardTask& operator=(const CardTask&) = delete;
+
+    // The main window's card check; with no port known it is "no card".
+    bool Check() { return !port.empty() && check.Run(port, status); }
+    // The failure of a command that needs nothing but the check.
+    int FailCheck(CliContext& context);
+
+    CWKvCtrl card;
+    CCliCardUi ui;
+    std::string port;
+    CardStatus status;
+    CCardCheck check;
+};
+
+}  // namespace vr31k::cli

@@ -1,0 +1,43 @@
+#include "dialup/EntryCheck.h"
+
+#include "app/StringIds.h"
+#include "card/CardResults.h"
+#include "dialup/ApnSync.h"
+
+namespace vr31k {
+
+EntryCheckOutcome CheckEntries(IEntryBook& book, CWKvCtrl& card, CCardCheck& check, ICardCheckUi& ui,
+                               const std::string& portName, CardStatus& status, const SyncDialog& syncDialog) {
+    EntryCheckOutcome outcome;
+    book.EnsurePhonebook();
+    if (!card.IsOpen() && !check.Run(portName, status)) return outcome;
+    book.ListEntries(outcome.program);
+    PdpContextList contexts;
+    if (card.GetPdpContexts(contexts) != CARD_OK) {
+        ShowCommError(ui);
+        return outcome;
+    }
+    for (int k = 0; k < kEntryCount; ++k) outcome.card[k] = contexts[k];
+    if (EntriesInSync(outcome.program, outcome.card)) {
+        outcome.result = kEntriesEqual;
+        return outcome;
+    }
+    ui.ForceForeground();
+    switch (syncDialog(outcome.card)) {
+    case SyncDialogEnd::Ok:
+        ui.ShowMessage(ids::IDS_SYNC_DONE_CAPTION, ids::IDS_SYNC_DONE_TEXT, MessageIcon::Information);
+        outcome.result = kEntriesSynchronised;
+        book.ListEntries(outcome.program);
+        break;
+    case SyncDialogEnd::Cancel:
+        ui.ShowMessage(ids::IDS_SYNC_CANCELLED_CAPTION, ids::IDS_SYNC_CANCELLED_TEXT, MessageIcon::Information);
+        outcome.result = kEntriesRefused;
+        break;
+    case SyncDialogEnd::Other:
+        outcome.result = kEntriesEqual;
+        break;
+    }
+    return outcome;
+}
+
+}  // namespace vr31k
