@@ -23,7 +23,7 @@ CChargeSession::~CChargeSession() {
 
 void CChargeSession::SetupEntries() {
     const DataPaths& paths = m_context.Paths();
-    EnsureSharedFolder(paths.folder);
+    m_context.PrepareDataFolder();
     const int solvane = m_context.Settings().ReadUtility().solvaneMode;
     m_charge->Setup(paths.credentials, paths.phonebook, kCardModemName, solvane != 0);
     if (m_charge->SetupLoadResult() == kCredentialInvalid) {
@@ -36,7 +36,7 @@ int CChargeSession::WriteDialupSettings() { return m_context.Settings().WriteDia
 
 int CChargeSession::OpenHistory() {
     const DataPaths& paths = m_context.Paths();
-    EnsureSharedFolder(paths.folder);
+    m_context.PrepareDataFolder();
     const int result = History().OpenHistory(paths.history, std::string(kPassPhrase));
     if (!History().MovedAsidePath().empty()) {
         m_context.Err() << "vr31kctl: the history " << paths.history << " could not be read; it was kept as "

@@ -25,6 +25,9 @@ public:
                std::ostream& out, std::ostream& err);
 
     const DataPaths& Paths() const { return m_paths; }
+    // Creates the data folder when missing, as the utility's start-up does (before a
+    // command writes into it).
+    void PrepareDataFolder() const;
     CSettingsStore Settings() const { return CSettingsStore(m_paths.settings); }
     // --port when given (empty otherwise): the card commands add PortName and the lookup.
     const std::optional<std::string>& PortOption() const { return m_port; }
@@ -63,5 +66,8 @@ const CommandGroup& UsageCommands();
 const CommandGroup& HistoryCommands();
 const CommandGroup& CardCommands();
 const CommandGroup& EntriesCommands();
+const CommandGroup& ConnectCommands();
+const CommandGroup& DisconnectCommands();
+const CommandGroup& StatusCommands();
 
 }  // namespace vr31k::cli

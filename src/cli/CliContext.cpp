@@ -1,5 +1,6 @@
 #include "app/StringTable.h"
 #include "cli/CliCommand.h"
+#include "platform/FileSystem.h"
 
 #include <ostream>
 
@@ -8,6 +9,8 @@ namespace vr31k::cli {
 CliContext::CliContext(std::string dataFolder, std::optional<std::string> port, bool json,
                        std::ostream& out, std::ostream& err)
     : m_paths(MakeDataPaths(std::move(dataFolder))), m_port(std::move(port)), m_json(json), m_out(out), m_err(err) {}
+
+void CliContext::PrepareDataFolder() const { EnsureSharedFolder(m_paths.folder); }
 
 int CliContext::Print(const CJson& result) {
     if (m_json) m_out << result.Dump() << '\n';

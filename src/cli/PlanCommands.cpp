@@ -102,6 +102,7 @@ int Set(CliContext& context, CArgs& args) {
     }
 
     const CSettingsStore store = context.Settings();
+    context.PrepareDataFolder();
     if (const int error = store.WriteDialup(plan); error != 0) {
         return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + std::strerror(error));
     }

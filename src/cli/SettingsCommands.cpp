@@ -72,6 +72,7 @@ int SetUtility(CliContext& context, CArgs& args) {
         if (!check.ok) return context.Fail(check.textId, "invalid-value", check.text);
         s.antDispOneshotTime = check.value;
     }
+    context.PrepareDataFolder();
     if (const int error = store.WriteUtility(s); error != 0) {
         return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + std::strerror(error));
     }

@@ -18,6 +18,9 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::string& out);
 // The folder part of a path, without a trailing slash ("." for a bare name).
 std::string ParentFolder(const std::string& path);
 bool FolderExists(const std::string& path);
+// The path with every symbolic link resolved (a port given through a link names its
+// device); the path itself when it cannot be resolved.
+std::string CanonicalPath(const std::string& path);
 
 enum class FolderResult { Existed, Created, Failed };
 // Creates `path` with its missing parents. A folder created here is opened to every

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +45,14 @@ std::string ParentFolder(const std::string& path) {
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return p.substr(0, slash);
+}
+
+std::string CanonicalPath(const std::string& path) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return path;
+    std::string out(resolved);
+    free(resolved);
+    return out;
 }
 
 bool FolderExists(const std::string& path) {

@@ -1,0 +1,368 @@
+// vr31kctl connect [NAME] | disconnect | status
+// connect runs the utility's connect path without dialogs: the card check, the entry
+// check, the signal level, the dial with its progress, then the one-second tick until
+// the user ends it (Ctrl-C, or `vr31kctl disconnect`) or the line is lost; the
+// connection is recorded in the history either way.
+#include "app/StringIds.h"
+#include "app/StringTable.h"
+#include "card/CardResults.h"
+#include "cli/CardTask.h"
+#include "cli/ChargeSession.h"
+#include "cli/ConnectionEvents.h"
+#include "dialup/ConnectionFigures.h"
+#include "dialup/EntryCheck.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ostream>
+#include <thread>
+#include <unistd.h>
+
+namespace vr31k::cli {
+
+namespace {
+
+constexpr std::string_view kConnectHelp =
+    "usage: vr31kctl [--json] [--data-dir DIR] [--port PORT] connect [NAME]\n"
+    "       vr31kctl [--json] [--data-dir DIR] disconnect\n"
+    "       vr31kctl [--json] [--data-dir DIR] status\n"
+    "\n"
+    "connect     dials the entry NAME (default: the current entry) as the utility does:\n"
+    "            card check, entry check against the card, signal level (0 refuses the\n"
+    "            dial), then the dial with its progress. While connected it prints the\n"
+    "            connection's figures every second; Ctrl-C or `vr31kctl disconnect` hangs\n"
+    "            up. The connection is recorded in the history when it ends, also when\n"
+    "            the line is lost. With --json the figures go to stderr and the result is\n"
+    "            one JSON object on stdout.\n"
+    "disconnect  hangs up the connection a running `connect` holds, and waits for it\n"
+    "status      the live figures of the connection a running `connect` holds\n"
+    "\n"
+    "Dialling needs pppd and the rights described in docs/dialup.md; on machines without\n"
+    "kernel PPP, VR31K_DIAL_LINK=simulated selects the simulated link.\n";
+
+constexpr auto kTick = std::chrono::milliseconds(1000);
+constexpr auto kPoll = std::chrono::milliseconds(100);
+// After the hang-up, how long the disconnection notice may take.
+constexpr auto kGoneWait = std::chrono::seconds(15);
+
+std::atomic<bool> g_stopRequested{false};
+extern "C" void OnStopSignal(int) { g_stopRequested = true; }
+
+std::string StatusPath(const CliContext& context) { return context.Paths().folder + "vr31kctl-connection.json"; }
+
+int ProgressTextId(uint32_t state) {
+    switch (state) {
+    case dialstate::kOpenPort: return ids::IDS_PROGRESS_OPEN_PORT;
+    case dialstate::kConnectDevice: return ids::IDS_PROGRESS_CONNECT_DEVICE;
+    case dialstate::kDeviceConnected: return ids::IDS_PROGRESS_DEVICE_CONNECTED;
+    case dialstate::kAuthenticate: return ids::IDS_PROGRESS_AUTHENTICATE;
+    case dialstate::kAuthenticated: return ids::IDS_PROGRESS_AUTHENTICATED;
+    case dialstate::kConnected: return ids::IDS_PROGRESS_CONNECTED;
+    default: return 0;
+    }
+}
+
+class CConnectRun {
+public:
+    CConnectRun(CliContext& context, std::optional<std::string> name)
+        : m_context(context), m_name(std::move(name)), m_session(context), m_entryUi(m_card.ui) {}
+    ~CConnectRun() {
+        m_session.Charge().StopMonitor();
+        if (m_statusWritten) unlink(StatusPath(m_context).c_str());
+    }
+
+    int Run();
+
+private:
+    bool Prepare();
+    int Fail(const std::string& name);
+    // What people read while connected, and what `status` prints.
+    CJson Figures(const char* state);
+    void Tick();
+    void WriteStatus(const char* state);
+    std::ostream& Say() { return m_context.Json() ? m_context.Err() : m_context.Out(); }
+    // Waits (bounded) for the disconnection notice after a hang-up.
+    void WaitUntilGone();
+    int Finish(bool lineLost);
+
+    CliContext& m_context;
+    std::optional<std::string> m_name;
+    CChargeSession m_session;
+    CardTask m_card{m_context};
+    CCliEntryUi m_entryUi;
+    CConnectionEvents m_events;
+    std::string m_entry;
+    bool m_connected = false;
+    bool m_statusWritten = false;
+};
+
+int CConnectRun::Fail(const std::string& name) {
+    CJson result = CJson::MakeObject();
+    result.Set("ok", false).Set("error", name).Set("messages", MessagesJson(m_card.ui.Messages()));
+    if (!m_card.ui.LastText().empty()) result.Set("message", m_card.ui.LastText());
+    return m_context.PrintFailed(result);
+}
+
+// The connect command up to the dial: as the main window's connect path.
+bool CConnectRun::Prepare() {
+    CRasChargeCtrl& charge = m_session.Charge();
+    const int solvane = SolvaneMode(m_context);
+    charge.SetCardPort(CanonicalPath(m_card.port));
+    charge.FindCardModem(solvane);
+    charge.EnsurePhonebook();
+    EntryList names;
+    charge.ListEntries(names);
+    const int index = charge.Plan().entryIndex;
+    m_entry = m_name.value_or(index >= 0 && index < kEntryCount ? names[index] : std::string());
+    if (m_entry.empty()) throw UsageError("no entry selected: name one, or `vr31kctl entries select`");
+    if (solvane == 0) charge.AdaptEntry(m_entry, -1, std::nullopt, nullptr);
+
+    if (m_card.port.empty()) {
+        m_card.ui.Tell(0, "no card found (give --port)");
+        return false;
+    }
+    if (!m_card.Check()) return false;
+    const EntryCheckOutcome check = CheckEntries(charge, m_card.card, m_card.check, m_card.ui, m_card.port,
+                                                 m_card.status, [](EntryList&) { return SyncDialogEnd::Cancel; });
+    if (check.result == kEntriesRefused) return false;
+    if (std::find(check.program.begin(), check.program.end(), m_entry) == check.program.end()) {
+        m_card.ui.Tell(0, "no entry named " + m_entry);
+        return false;
+    }
+    int level = 0;
+    if (m_card.card.GetAntennaLevel(level) != CARD_OK) {
+        ShowCommError(m_card.ui);
+        return false;
+    }
+    m_card.card.ClosePort();
+    if (solvane == 0 && level <= 0) {
+        m_card.ui.ShowMessage(ids::IDS_OUT_OF_SERVICE_CAPTION, ids::IDS_OUT_OF_SERVICE_TEXT, MessageIcon::Error);
+        return false;
+    }
+    // The command itself is the user's Yes to the connect question.
+    return m_entryUi.Ask(ids::IDS_CONNECT_CONFIRM_CAPTION, ids::IDS_CONNECT_CONFIRM_TEXT, {m_entry});
+}
+
+int CConnectRun::Run() {
+    if (const int status = m_session.OpenHistory(); status != kExitOk) return status;
+    m_session.SetupEntries();
+    if (!Prepare()) return Fail("not-dialled");
+
+    CRasChargeCtrl& charge = m_session.Charge();
+    charge.StartMonitor([this](int notice) {
+        m_events.Push({ConnectionEvent::Kind::Notice, 0, 0, notice});
+    });
+    WriteStatus("dialling");
+    const int started = charge.DialEntry(m_entry, std::nullopt, std::nullopt, std::nullopt,
+                                         [this](ConnHandle, uint32_t state, int error) {
+                                             m_events.Push({ConnectionEvent::Kind::DialProgress, state, error, 0});
+                                         });
+    if (started != 0) {
+        charge.HangUp(false, true);
+        m_entryUi.ShowMessage(ids::IDS_DIAL_FAILED_CAPTION, ids::IDS_DIAL_FAILED_TEXT, MessageIcon::Exclamation,
+                              {std::to_string(started)});
+        Say() << charge.Service().LastErrorDetail() << '\n';
+        return Fail("dial-failed");
+    }
+
+    auto nextTick = std::chrono::steady_clock::now() + kTick;
+    bool hangUpAsked = false;
+    for (;;) {
+        if (g_stopRequested && !hangUpAsked) {
+            hangUpAsked = true;
+            if (!m_connected) {
+                // Still dialling: the dial is ended quietly, nothing to record.
+                charge.HangUp(false, true);
+                m_card.ui.Tell(0, "dial cancelled");
+                return Fail("cancelled");
+            }
+            Tick();
+            charge.HangUp(true, true);
+        }
+        const auto event = m_events.Wait(kPoll);
+        if (event && event->kind == ConnectionEvent::Kind::DialProgress) {
+            if (event->error > 0) {
+                charge.HangUp(false, true);
+                m_entryUi.ShowMessage(ids::IDS_DIAL_FAILED_CAPTION, ids::IDS_DIAL_FAILED_TEXT,
+                                      MessageIcon::Exclamation, {std::to_string(event->error)});
+                const std::string detail = charge.Service().LastErrorDetail();
+                if (!detail.empty()) Say() << detail << '\n';
+                return Fail("dial-failed");
+            }
+            if (const int text = ProgressTextId(event->state); text != 0) Say() << LoadString(text) << '\n';
+        } else if (event && event->notice == RAS_NOTIFY_CONNECTED) {
+            m_connected = true;
+            Tick();
+            nextTick = std::chrono::steady_clock::now() + kTick;
+        } else if (event && event->notice == RAS_NOTIFY_DISCONNECTED) {
+            return Finish(!hangUpAsked);
+        } else if (event && event->notice == RAS_NOTIFY_HUNGUP) {
+            charge.StampEndTime();
+            if (charge.LastMonitorHangUpResult() != 0) {
+                Say() << "the hang-up did not finish (" << charge.LastMonitorHangUpResult() << ")\n";
+            }
+            WaitUntilGone();
+            return Finish(false);
+        }
+        if (m_connected && std::chrono::steady_clock::now() >= nextTick) {
+            Tick();
+            nextTick += kTick;
+        }
+    }
+}
+
+void CConnectRun::WaitUntilGone() {
+    const auto deadline = std::chrono::steady_clock::now() + kGoneWait;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto event = m_events.Wait(kPoll);
+        if (event && event->kind == ConnectionEvent::Kind::Notice && event->notice == RAS_NOTIFY_DISCONNECTED) return;
+    }
+}
+
+int CConnectRun::Finish(bool lineLost) {
+    CRasChargeCtrl& charge = m_session.Charge();
+    HistoryRow row;
+    const int recorded = charge.RecordFinishedConnection(false, &row);
+    if (lineLost) {
+        charge.HangUp(false, true);
+        m_card.ui.ShowMessage(ids::IDS_APP_TITLE, ids::IDS_LINE_LOST_TEXT, MessageIcon::Exclamation);
+    }
+    const LiveConnection& live = charge.Live();
+    CJson result = CJson::MakeObject();
+    result.Set("ok", !lineLost && recorded == 0)
+        .Set("entry", m_entry)
+        .Set("line_lost", lineLost)
+        .Set("duration", FormatConnectionTime(static_cast<uint64_t>(live.durationMs)))
+        .Set("duration_s", live.durationMs / 1000)
+        .Set("sent", live.sent)
+        .Set("recv", live.recv)
+        .Set("charge", row.charge ? CJson(*row.charge) : CJson(nullptr))
+        .Set("recorded", recorded == 0)
+        .Set("messages", MessagesJson(m_card.ui.Messages()));
+    if (recorded != 0) m_context.Err() << "vr31kctl: the connection could not be recorded (" << recorded << ")\n";
+    return (!lineLost && recorded == 0) ? m_context.Print(result) : m_context.PrintFailed(result);
+}
+
+CJson CConnectRun::Figures(const char* state) {
+    CRasChargeCtrl& charge = m_session.Charge();
+    const LiveConnection& live = charge.Live();
+    int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
+    const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
+    CJson figures = CJson::MakeObject();
+    figures.Set("pid", static_cast<long>(getpid()))
+        .Set("state", state)
+        .Set("entry", m_entry)
+        .Set("duration", FormatConnectionTime(static_cast<uint64_t>(live.durationMs)))
+        .Set("duration_s", live.durationMs / 1000)
+        .Set("sent", live.sent)
+        .Set("recv", live.recv)
+        .Set("volume", FormatConnectionVolume(static_cast<uint64_t>(live.sent), static_cast<uint64_t>(live.recv)))
+        .Set("charge", yen)
+        .Set("free_left", freeLeft)
+        .Set("limit_left", limitLeft);
+    return figures;
+}
+
+// The one-second connection tick.
+void CConnectRun::Tick() {
+    CRasChargeCtrl& charge = m_session.Charge();
+    if (charge.IsPeriodOver()) charge.RecomputePeriod();
+    charge.UpdateStatistics();
+    const LiveConnection& live = charge.Live();
+    int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
+    const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
+    Say() << live.entryName << "  " << FormatConnectionTime(static_cast<uint64_t>(live.durationMs)) << "  "
+          << FormatConnectionVolume(static_cast<uint64_t>(live.sent), static_cast<uint64_t>(live.recv))
+          << "  charge " << FormatCharge(yen) << '\n';
+    if (charge.CheckNotice()) {
+        m_card.ui.ShowMessage(ids::IDS_CHARGE_NOTICE_CAPTION, ids::IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
+    }
+    WriteStatus("connected");
+}
+
+void CConnectRun::WriteStatus(const char* state) {
+    const CJson figures = Figures(state);
+    if (WriteFileAtomically(StatusPath(m_context), figures.Dump() + "\n" + figures.DumpText(), 0644) == 0) {
+        m_statusWritten = true;
+    }
+}
+
+// The figures a running connect wrote (JSON on the first line, the same for people
+// after it), when its process is still there.
+bool ReadRunningStatus(CliContext& context, long& pid, std::string& json, std::string& text) {
+    std::string file;
+    if (!ReadWholeFile(StatusPath(context), 1 << 16, file)) return false;
+    const auto eol = file.find('\n');
+    json = file.substr(0, eol);
+    text = eol == std::string::npos ? std::string() : file.substr(eol + 1);
+    const auto at = json.find("\"pid\": ");
+    if (at == std::string::npos) return false;
+    pid = std::strtol(json.c_str() + at + 7, nullptr, 10);
+    return pid > 0 && !(kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+}
+
+int RunConnect(CliContext& context, CArgs& args) {
+    const auto name = args.Next();
+    args.Finish();
+    g_stopRequested = false;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    CConnectRun run(context, name);
+    return run.Run();
+}
+
+int RunStatus(CliContext& context, CArgs& args) {
+    args.Finish();
+    long pid = 0;
+    std::string json, text;
+    if (!ReadRunningStatus(context, pid, json, text)) {
+        return context.Fail(RAS_ERR_NOT_CONNECTED, "not-connected", "no connection in progress");
+    }
+    context.Out() << (context.Json() ? json + "\n" : text);
+    return kExitOk;
+}
+
+int RunDisconnect(CliContext& context, CArgs& args) {
+    args.Finish();
+    long pid = 0;
+    std::string json, text;
+    if (!ReadRunningStatus(context, pid, json, text)) return context.Fail(RAS_ERR_NOT_CONNECTED, "not-connected", "no connection in progress");
+    if (kill(static_cast<pid_t>(pid), SIGTERM) != 0) {
+        return context.Fail(errno, "not-allowed",
+                            "cannot end the connection of process " + std::to_string(pid) + ": " + std::strerror(errno));
+    }
+    // Wait until the connecting process has hung up and recorded the connection.
+    const auto deadline = std::chrono::steady_clock::now() + kGoneWait + std::chrono::seconds(5);
+    while (kill(static_cast<pid_t>(pid), 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(kPoll);
+    }
+    const bool gone = kill(static_cast<pid_t>(pid), 0) != 0;
+    CJson result = CJson::MakeObject();
+    result.Set("ok", gone).Set("pid", pid);
+    return gone ? context.Print(result) : context.PrintFailed(result);
+}
+
+}  // namespace
+
+const CommandGroup& ConnectCommands() {
+    static const CommandGroup group{"connect", "dial an entry and stay connected until told to hang up", kConnectHelp,
+                                    RunConnect};
+    return group;
+}
+const CommandGroup& DisconnectCommands() {
+    static const CommandGroup group{"disconnect", "hang up the connection of a running connect", kConnectHelp,
+                                    RunDisconnect};
+    return group;
+}
+const CommandGroup& StatusCommands() {
+    static const CommandGroup group{"status", "the live figures of the connection in progress", kConnectHelp, RunStatus};
+    return group;
+}
+
+}  // namespace vr31k::cli
