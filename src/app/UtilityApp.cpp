@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/GuestCheck.h"
 #include "app/StringIds.h"
+#include "card/CardDetection.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceChannel.h"
@@ -88,9 +89,10 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     OpenHistory();
     m_charge.RecomputePeriod();
 
-    // The port lookup joins here.
-
+    // A port named in the settings is used as it is; otherwise the card is looked up
+    // (an absent card leaves the name empty; the main window reports it).
     m_portName = m_settings.ReadPortName();
+    if (m_portName.empty()) FindCardPort(m_portName, false, false, m_utility.solvaneMode != 0);
 
     return ui.CreateMainWindow(*this);
 }
