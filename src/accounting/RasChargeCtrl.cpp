@@ -60,12 +60,17 @@ int CRasChargeCtrl::AddEntry(int slot, const std::string& name, const std::strin
                              const std::string& password, const std::string& dialString) {
     if (slot < 0 || slot >= static_cast<int>(kCredentialSlots)) return RAS_ERR_NO_MEMORY;
     if (const int result = CreateEntry(name, user, password, dialString, nullptr); result != 0) return result;
+    FillSlot(slot, name, user, password);
+    return SaveEntryStore();
+}
+
+void CRasChargeCtrl::FillSlot(int slot, const std::string& name, const std::string& user,
+                              const std::string& password) {
     const auto s = static_cast<size_t>(slot);
     m_credentials.ClearSlot(s);
     m_credentials.SetField(s, CredentialField::EntryName, name);
     m_credentials.SetField(s, CredentialField::UserName, user);
     m_credentials.SetField(s, CredentialField::Password, password);
-    return SaveEntryStore();
 }
 
 int CRasChargeCtrl::UpdateEntryCredentials(const std::string& name, const std::string& user,
@@ -73,11 +78,7 @@ int CRasChargeCtrl::UpdateEntryCredentials(const std::string& name, const std::s
     if (const int result = SetEntryCredentials(name, user, password); result != 0) return result;
     const int slot = SlotOf(name);
     if (slot < 0) return 0;
-    const auto s = static_cast<size_t>(slot);
-    m_credentials.ClearSlot(s);
-    m_credentials.SetField(s, CredentialField::EntryName, name);
-    m_credentials.SetField(s, CredentialField::UserName, user);
-    m_credentials.SetField(s, CredentialField::Password, password);
+    FillSlot(slot, name, user, password);
     return SaveEntryStore();
 }
 

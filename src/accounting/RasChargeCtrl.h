@@ -62,6 +62,7 @@ public:
 private:
     // The slot that names `name` (exact, first match), or -1.
     int SlotOf(const std::string& name) const;
+    void FillSlot(int slot, const std::string& name, const std::string& user, const std::string& password);
     void CopyLiveFigures();
 
     CEntryCredentialStore m_credentials;

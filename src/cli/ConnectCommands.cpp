@@ -83,7 +83,7 @@ private:
     // What people read while connected, and what `status` prints.
     CJson Figures(const char* state);
     void Tick();
-    void WriteStatus(const char* state);
+    void WriteStatus(const CJson& figures);
     std::ostream& Say() { return m_context.Json() ? m_context.Err() : m_context.Out(); }
     // Waits (bounded) for the disconnection notice after a hang-up.
     void WaitUntilGone();
@@ -156,7 +156,7 @@ int CConnectRun::Run() {
     charge.StartMonitor([this](int notice) {
         m_events.Push({ConnectionEvent::Kind::Notice, 0, 0, notice});
     });
-    WriteStatus("dialling");
+    WriteStatus(Figures("dialling"));
     const int started = charge.DialEntry(m_entry, std::nullopt, std::nullopt, std::nullopt,
                                          [this](ConnHandle, uint32_t state, int error) {
                                              m_events.Push({ConnectionEvent::Kind::DialProgress, state, error, 0});
@@ -262,6 +262,7 @@ CJson CConnectRun::Figures(const char* state) {
         .Set("recv", live.recv)
         .Set("volume", FormatConnectionVolume(static_cast<uint64_t>(live.sent), static_cast<uint64_t>(live.recv)))
         .Set("charge", yen)
+        .Set("charge_text", FormatCharge(yen))
         .Set("free_left", freeLeft)
         .Set("limit_left", limitLeft);
     return figures;
@@ -272,20 +273,17 @@ void CConnectRun::Tick() {
     CRasChargeCtrl& charge = m_session.Charge();
     if (charge.IsPeriodOver()) charge.RecomputePeriod();
     charge.UpdateStatistics();
-    const LiveConnection& live = charge.Live();
-    int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
-    const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
-    Say() << live.entryName << "  " << FormatConnectionTime(static_cast<uint64_t>(live.durationMs)) << "  "
-          << FormatConnectionVolume(static_cast<uint64_t>(live.sent), static_cast<uint64_t>(live.recv))
-          << "  charge " << FormatCharge(yen) << '\n';
+    const CJson figures = Figures("connected");
+    const auto text = [&](const char* key) { return figures.Find(key)->Text(); };
+    Say() << text("entry") << "  " << text("duration") << "  " << text("volume") << "  charge " << text("charge_text")
+          << '\n';
     if (charge.CheckNotice()) {
         m_card.ui.ShowMessage(ids::IDS_CHARGE_NOTICE_CAPTION, ids::IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
     }
-    WriteStatus("connected");
+    WriteStatus(figures);
 }
 
-void CConnectRun::WriteStatus(const char* state) {
-    const CJson figures = Figures(state);
+void CConnectRun::WriteStatus(const CJson& figures) {
     if (WriteFileAtomically(StatusPath(m_context), figures.Dump() + "\n" + figures.DumpText(), 0644) == 0) {
         m_statusWritten = true;
     }

@@ -104,13 +104,15 @@ std::string CJson::Dump() const {
     return out;
 }
 
+std::string CJson::Text() const {
+    if (const auto* s = std::get_if<std::string>(&m_value)) return *s;
+    if (std::holds_alternative<std::nullptr_t>(m_value)) return "-";
+    return Dump();
+}
+
 void CJson::DumpTextTo(std::string& out, int indent) const {
     const std::string pad(static_cast<size_t>(indent) * 2, ' ');
-    const auto scalarText = [](const CJson& j) {
-        if (const auto* s = std::get_if<std::string>(&j.m_value)) return *s;
-        if (std::holds_alternative<std::nullptr_t>(j.m_value)) return std::string("-");
-        return j.Dump();
-    };
+    const auto scalarText = [](const CJson& j) { return j.Text(); };
     const auto isScalar = [](const CJson& j) {
         return !std::holds_alternative<Array>(j.m_value) && !std::holds_alternative<Object>(j.m_value);
     };

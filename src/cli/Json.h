@@ -40,6 +40,8 @@ public:
     CJson& Push(CJson value);
     const CJson* Find(std::string_view key) const;
 
+    // A scalar as people read it: a string without quotes, a number as written, null "-".
+    std::string Text() const;
     // Compact JSON text on one line.
     std::string Dump() const;
     // The same content for people: "key: value" lines, nested values indented.
