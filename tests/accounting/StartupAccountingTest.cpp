@@ -2,6 +2,7 @@
 // (or not, without stopping start-up), the current period, and the history closed at exit.
 #include "accounting/EntryCredentialStore.h"
 #include "app/UtilityApp.h"
+#include "support/StartupFixture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,22 +26,7 @@ struct QuietUi : IAppUi {
     }
 };
 
-class StartupAccountingTest : public ::testing::Test {
-protected:
-    TempDir lockDir;
-    TempDir dataRoot;
-    std::string dataFolder = dataRoot.File("data");
-
-    StartupEnvironment Env() {
-        StartupEnvironment env;
-        env.lockDir = lockDir.Path();
-        env.dataFolder = dataFolder;
-        env.user = UserIdentity{"alice", std::vector<std::string>{"users"}};
-        env.os = CurrentOsVersionRecord();
-        env.startupWait = std::chrono::milliseconds(3000);
-        return env;
-    }
-};
+using StartupAccountingTest = vr31k::test::StartupFixture;
 
 TEST_F(StartupAccountingTest, ChargeControllerGetsThePlanTheHistoryAndThePeriod) {
     mkdir(dataFolder.c_str(), 0777);

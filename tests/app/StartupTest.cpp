@@ -3,6 +3,7 @@
 #include "app/StringIds.h"
 #include "app/UtilityApp.h"
 #include "platform/InstanceChannel.h"
+#include "support/StartupFixture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -32,23 +33,7 @@ struct ScriptedUi : IAppUi {
     }
 };
 
-class StartupTest : public ::testing::Test {
-protected:
-    TempDir lockDir;
-    TempDir dataRoot;
-    std::string dataFolder = dataRoot.File("data");
-
-    StartupEnvironment Env(std::vector<std::string> args = {}) {
-        StartupEnvironment env;
-        env.args = std::move(args);
-        env.lockDir = lockDir.Path();
-        env.dataFolder = dataFolder;
-        env.user = UserIdentity{"alice", std::vector<std::string>{"users"}};
-        env.os = CurrentOsVersionRecord();
-        env.startupWait = std::chrono::milliseconds(3000);
-        return env;
-    }
-};
+using StartupTest = vr31k::test::StartupFixture;
 
 TEST_F(StartupTest, FirstStartCreatesASharedDataFolderAndTheWindow) {
     ScriptedUi ui;

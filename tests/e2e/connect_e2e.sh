@@ -34,17 +34,18 @@ for _ in $(seq 50); do [ -e "$work/card" ] && break; sleep 0.1; done
 ctl plan set --type 0 --price 0.05 --packet-size 128 >/dev/null
 
 export VR31K_DIAL_LINK=simulated VR31K_SIMLINK=$bin/vr31k-simlink
+wait_connected() {
+  local state=""
+  for _ in $(seq 100); do
+    state=$(ctl status 2>/dev/null | field '["state"]' 2>/dev/null || true)
+    [ "$state" = connected ] && return 0
+    sleep 0.1
+  done
+  echo "FAIL: never connected"; cat "$work"/*.err; exit 1
+}
 ctl connect >"$work/connect.json" 2>"$work/connect.err" &
 connect_pid=$!
-state=""
-for _ in $(seq 100); do
-  state=$(ctl status 2>/dev/null | field '["state"]' 2>/dev/null || true)
-  [ "$state" = connected ] && break
-  sleep 0.1
-done
-if [ "$state" != connected ]; then
-  echo "FAIL: never connected"; cat "$work/connect.err"; exit 1
-fi
+wait_connected
 pkill -USR1 -f "$bin/vr31k-simlink"   # one 64 KiB burst each way
 sleep 2.2                             # two ticks see the traffic
 ctl disconnect >/dev/null
@@ -63,4 +64,17 @@ echo "history: $count row(s), sent $sent, received $recv, charge $charge (expect
 [ "$recv" -ge 65536 ] || { echo "FAIL: the burst was not counted"; exit 1; }
 [ "$charge" = "$expected" ] || { echo "FAIL: charge $charge, expected $expected"; exit 1; }
 ctl status >/dev/null 2>&1 && { echo "FAIL: status still reports a connection"; exit 1; }
+
+# A lost line: the link goes away under the connection; it is recorded all the same.
+ctl connect >"$work/lost.json" 2>"$work/lost.err" &
+connect_pid=$!
+wait_connected
+pkill -KILL -f "$bin/vr31k-simlink"
+status=0
+wait "$connect_pid" || status=$?
+lost=$(cat "$work/lost.json")
+[ "$status" = 1 ] || { echo "FAIL: a lost line should end connect with status 1, not $status"; exit 1; }
+[ "$(echo "$lost" | field '["line_lost"]')" = True ] || { echo "FAIL: $lost"; exit 1; }
+[ "$(echo "$lost" | field '["recorded"]')" = True ] || { echo "FAIL: $lost"; exit 1; }
+[ "$(ctl history list | field '["rows"].__len__()')" = 2 ] || { echo "FAIL: the lost connection was not recorded"; exit 1; }
 echo "PASS"
