@@ -96,6 +96,7 @@ private:
     CCliEntryUi m_entryUi;
     CConnectionEvents m_events;
     std::string m_entry;
+    std::string m_reason;  // why it stopped, when no message box says it
     bool m_connected = false;
     bool m_statusWritten = false;
 };
@@ -103,7 +104,9 @@ private:
 int CConnectRun::Fail(const std::string& name) {
     CJson result = CJson::MakeObject();
     result.Set("ok", false).Set("error", name).Set("messages", MessagesJson(m_card.ui.Messages()));
-    if (!m_card.ui.LastText().empty()) result.Set("message", m_card.ui.LastText());
+    const std::string message = !m_reason.empty() ? m_reason : m_card.ui.LastText();
+    if (!message.empty()) result.Set("message", message);
+    if (!m_context.Json() && !m_reason.empty()) m_context.Err() << "vr31kctl: " << m_reason << '\n';
     return m_context.PrintFailed(result);
 }
 
@@ -122,7 +125,7 @@ bool CConnectRun::Prepare() {
     if (solvane == 0) charge.AdaptEntry(m_entry, -1, std::nullopt, nullptr);
 
     if (m_card.port.empty()) {
-        m_card.ui.Tell(0, "no card found (give --port)");
+        m_reason = "no card found (give --port)";
         return false;
     }
     if (!m_card.Check()) return false;
@@ -130,7 +133,7 @@ bool CConnectRun::Prepare() {
                                                  m_card.status, [](EntryList&) { return SyncDialogEnd::Cancel; });
     if (check.result == kEntriesRefused) return false;
     if (std::find(check.program.begin(), check.program.end(), m_entry) == check.program.end()) {
-        m_card.ui.Tell(0, "no entry named " + m_entry);
+        m_reason = "no entry named " + m_entry + " (vr31kctl entries list)";
         return false;
     }
     int level = 0;
@@ -177,7 +180,7 @@ int CConnectRun::Run() {
             if (!m_connected) {
                 // Still dialling: the dial is ended quietly, nothing to record.
                 charge.HangUp(false, true);
-                m_card.ui.Tell(0, "dial cancelled");
+                m_reason = "dial cancelled";
                 return Fail("cancelled");
             }
             Tick();
@@ -307,10 +310,21 @@ int RunConnect(CliContext& context, CArgs& args) {
     const auto name = args.Next();
     args.Finish();
     g_stopRequested = false;
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // Ctrl-C and `disconnect` (SIGTERM) ask for the hang-up instead of ending the
+    // process; the previous handlers come back afterwards.
+    struct StopSignals {
+        StopSignals() {
+            struct sigaction action {};
+            action.sa_handler = OnStopSignal;
+            sigaction(SIGINT, &action, &oldInt);
+            sigaction(SIGTERM, &action, &oldTerm);
+        }
+        ~StopSignals() {
+            sigaction(SIGINT, &oldInt, nullptr);
+            sigaction(SIGTERM, &oldTerm, nullptr);
+        }
+        struct sigaction oldInt {}, oldTerm {};
+    } signals;
     CConnectRun run(context, name);
     return run.Run();
 }
