@@ -115,6 +115,7 @@ void CUtilityApp::MainWindowReady() {
 }
 
 void CUtilityApp::ExitInstance() {
+    m_card.ClosePort();
     m_charge.History().CloseHistory();
     m_lock.Close();
     m_lockHeld = false;

@@ -7,6 +7,7 @@
 #include "app/DataFolder.h"
 #include "app/OsVersion.h"
 #include "app/SettingsStore.h"
+#include "card/CWKvCtrl.h"
 #include "platform/InstanceLock.h"
 #include "platform/UserAccount.h"
 
@@ -57,6 +58,8 @@ public:
     bool AutoStartLaunch() const { return m_autoStartLaunch; }
     // The charge and dial-up controller, with the history database inside it.
     CRasChargeCtrl& Charge() { return m_charge; }
+    // The card controller; the port is open only for one task at a time.
+    CWKvCtrl& Card() { return m_card; }
     // Where this instance listens for messages from outside.
     std::string InstanceSocketPath() const { return m_lock.OwnSocketPath(); }
 
@@ -69,6 +72,7 @@ private:
     DataPaths m_paths;
     CSettingsStore m_settings;
     UtilitySettings m_utility;
+    CWKvCtrl m_card;
     std::unique_ptr<IDialupService> m_dialup;  // before m_charge, which works through it
     CRasChargeCtrl m_charge;
     std::string m_portName;
