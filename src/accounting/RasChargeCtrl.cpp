@@ -2,6 +2,8 @@
 
 #include "platform/FileSystem.h"
 
+#include <cstdio>
+
 namespace vr31k {
 
 CRasChargeCtrl::CRasChargeCtrl(IDialupService& service) : CWRasCtrl(service) {}
@@ -13,6 +15,10 @@ int CRasChargeCtrl::Setup(const std::string& credentialPath, const std::string& 
     const int result = CWRasCtrl::Setup(phonebookPath, modemName, anyDevice ? 1 : 0);
     m_credentials.SetPath(credentialPath);
     m_setupLoadResult = LoadEntryStore();
+    // A phonebook without a readable table (the credential file lost or damaged): its
+    // entries would all look unknown and be deleted, and with them the last copy of
+    // their credentials. The first listing takes them back into the table instead.
+    m_recoverFromPhonebook = m_setupLoadResult != kCredentialOk && StatFile(phonebookPath).exists;
     return result;
 }
 
@@ -44,8 +50,15 @@ int CRasChargeCtrl::ListEntries(EntryList& out) {
     std::vector<std::string> names;
     EnumEntries(names, nullptr);
     out = EntryList{};
+    const bool recover = m_recoverFromPhonebook;
+    m_recoverFromPhonebook = false;
+    bool adopted = false;
     for (const std::string& name : names) {
-        const int slot = SlotOf(name);
+        int slot = SlotOf(name);
+        if (slot < 0 && recover) {
+            slot = AdoptEntry(name);
+            adopted = adopted || slot >= 0;
+        }
         if (slot < 0) {
             // The phonebook never keeps entries the table does not know.
             DeleteEntry(name);
@@ -53,7 +66,22 @@ int CRasChargeCtrl::ListEntries(EntryList& out) {
         }
         out[slot] = name;
     }
+    if (adopted) SaveEntryStore();
     return 0;
+}
+
+int CRasChargeCtrl::AdoptEntry(const std::string& name) {
+    std::string user, password, dial;
+    if (GetEntryCredentials(name, user, password, dial) != 0) return -1;
+    int position = 0;
+    char end = 0;
+    if (std::sscanf(dial.c_str(), "*99***%d%c", &position, &end) != 2 || end != '#' ||
+        dial != DialStringFor(position) || position < 1 || position > static_cast<int>(kCredentialSlots) ||
+        !m_credentials.SlotEmpty(static_cast<size_t>(position - 1))) {
+        return -1;
+    }
+    FillSlot(position - 1, name, user, password);
+    return position - 1;
 }
 
 int CRasChargeCtrl::AddEntry(int slot, const std::string& name, const std::string& user,

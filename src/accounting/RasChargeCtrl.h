@@ -63,12 +63,16 @@ private:
     // The slot that names `name` (exact, first match), or -1.
     int SlotOf(const std::string& name) const;
     void FillSlot(int slot, const std::string& name, const std::string& user, const std::string& password);
+    // A phonebook entry taken back into the free slot its dial string names, with the
+    // phonebook's credentials; the slot, or -1.
+    int AdoptEntry(const std::string& name);
     void CopyLiveFigures();
 
     CEntryCredentialStore m_credentials;
     std::string m_modemName;
     bool m_anyDevice = false;
     int m_setupLoadResult = kCredentialNoFile;
+    bool m_recoverFromPhonebook = false;
 };
 
 }  // namespace vr31k

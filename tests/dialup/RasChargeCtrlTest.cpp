@@ -137,3 +137,34 @@ TEST_F(RasChargeCtrlTest, EntryChangesOverTheRealController) {
 
 }  // namespace
 }  // namespace vr31k
+
+namespace vr31k {
+namespace {
+
+// A lost or damaged credential file does not cost the phonebook's entries: the first
+// listing takes them back at the positions their dial strings name.
+TEST_F(RasChargeCtrlTest, EntriesSurviveALostCredentialFile) {
+    ctrl.AddEntry(0, "first.example", "u1", "p1", "*99***1#");
+    ctrl.AddEntry(4, "fifth.example", "u5", "p5", "*99***5#");
+    ASSERT_EQ(ctrl.CreateEntry("odd", std::string("u"), std::string("p"), std::string("*99#"), nullptr), 0);
+    test::WriteFile(dat, std::string(kCredentialFileBytes, static_cast<char>(0xAB)));  // damaged
+    CRasChargeCtrl restarted(service);
+    restarted.Setup(dat, pbk, kCardModemName, false);
+    ASSERT_EQ(restarted.SetupLoadResult(), kCredentialInvalid);
+    EntryList list;
+    restarted.ListEntries(list);
+    EntryList expected{};
+    expected[0] = "first.example";
+    expected[4] = "fifth.example";
+    EXPECT_EQ(list, expected);
+    EXPECT_EQ(Slot(restarted, 4, CredentialField::Password), "p5");
+    EXPECT_EQ(Phonebook(), (std::vector<std::string>{"first.example", "fifth.example"}))
+        << "an entry whose dial string names no position is still dropped";
+
+    CRasChargeCtrl again(service);
+    again.Setup(dat, pbk, kCardModemName, false);
+    EXPECT_EQ(again.SetupLoadResult(), kCredentialOk) << "the table was written back whole";
+}
+
+}  // namespace
+}  // namespace vr31k
