@@ -43,10 +43,11 @@ wait_connected() {
   done
   echo "FAIL: never connected"; cat "$work"/*.err; exit 1
 }
-ctl connect >"$work/connect.json" 2>"$work/connect.err" &
-connect_pid=$!
+"$bin/vr31kctl" --json --data-dir "$data" --port "$work/card" connect >"$work/connect.json" 2>"$work/connect.err" &
+connect_pid=$!  # vr31kctl itself: the link is its child
 wait_connected
-pkill -USR1 -f "$bin/vr31k-simlink"   # one 64 KiB burst each way
+# One 64 KiB burst each way; only our own link (other tests may run one at the same time).
+pkill -USR1 -P "$connect_pid" -f vr31k-simlink
 sleep 2.2                             # two ticks see the traffic
 ctl disconnect >/dev/null
 wait "$connect_pid"
@@ -66,10 +67,10 @@ echo "history: $count row(s), sent $sent, received $recv, charge $charge (expect
 ctl status >/dev/null 2>&1 && { echo "FAIL: status still reports a connection"; exit 1; }
 
 # A lost line: the link goes away under the connection; it is recorded all the same.
-ctl connect >"$work/lost.json" 2>"$work/lost.err" &
-connect_pid=$!
+"$bin/vr31kctl" --json --data-dir "$data" --port "$work/card" connect >"$work/lost.json" 2>"$work/lost.err" &
+connect_pid=$!  # vr31kctl itself: the link is its child
 wait_connected
-pkill -KILL -f "$bin/vr31k-simlink"
+pkill -KILL -P "$connect_pid" -f vr31k-simlink
 status=0
 wait "$connect_pid" || status=$?
 lost=$(cat "$work/lost.json")
