@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace vr31k;
 using vr31k::test::TempDir;
 
@@ -119,8 +121,13 @@ TEST(UtilityProgram, SecondStartRestoresTheFirstAndExitsSilently) {
         thirdOutput += third.readAll();
         return thirdOutput.contains("main window ready");
     }, 20000)) << thirdOutput.toStdString();
-    third.kill();
-    third.waitForFinished(5000);
+    // Asked to end (as at log-out), it closes its files and exits normally.
+    third.terminate();
+    ASSERT_TRUE(third.waitForFinished(10000));
+    EXPECT_EQ(third.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(third.exitCode(), 0);
+    EXPECT_NE(access((dir.File("data") + "/VR31KUTL.mdb").c_str(), F_OK), -1);
+    EXPECT_EQ(access((dir.File("data") + "/VR31KUTL.mdb-wal").c_str(), F_OK), -1) << "the history was not closed";
 }
 
 }  // namespace
