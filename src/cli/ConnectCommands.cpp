@@ -19,6 +19,7 @@
 #include <csignal>
 #include <cstring>
 #include <ostream>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -303,7 +304,16 @@ bool ReadRunningStatus(CliContext& context, long& pid, std::string& json, std::s
     const auto at = json.find("\"pid\": ");
     if (at == std::string::npos) return false;
     pid = std::strtol(json.c_str() + at + 7, nullptr, 10);
-    return pid > 0 && !(kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+    if (pid <= 0) return false;
+    // The data folder is writable by every local user: believe the file only when the
+    // process it names is a vr31kctl of the file's owner, so that `disconnect` can
+    // never be made to signal another program.
+    const std::string proc = "/proc/" + std::to_string(pid);
+    struct stat fileStat {}, procStat {};
+    if (stat(StatusPath(context).c_str(), &fileStat) != 0 || stat(proc.c_str(), &procStat) != 0) return false;
+    if (fileStat.st_uid != procStat.st_uid) return false;
+    const std::string exe = CanonicalPath(proc + "/exe");
+    return exe.size() >= 9 && exe.compare(exe.size() - 9, 9, "/vr31kctl") == 0;
 }
 
 int RunConnect(CliContext& context, CArgs& args) {

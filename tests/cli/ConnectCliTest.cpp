@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <unistd.h>
 
 namespace vr31k {
 namespace {
@@ -57,6 +58,17 @@ TEST_F(ConnectCli, UnknownEntryAndNoConnection) {
     EXPECT_NE(out.find("\"code\": 908"), std::string::npos) << out;
     std::tie(status, out) = Ctl({"disconnect"});
     EXPECT_EQ(status, 1);
+}
+
+// The data folder is open to every local user: a status file naming a process that is
+// not a running connect must not make `disconnect` signal it (this very test process).
+TEST_F(ConnectCli, DisconnectSignalsOnlyARunningConnect) {
+    test::WriteFile(data.File("vr31kctl-connection.json"),
+                    "{\"pid\": " + std::to_string(getpid()) + ", \"state\": \"connected\"}\n");
+    const auto [status, out] = Ctl({"disconnect"});
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("\"code\": 908"), std::string::npos) << out;
+    EXPECT_EQ(Ctl({"status"}).first, 1);
 }
 
 }  // namespace
