@@ -64,7 +64,7 @@ std::string DataFolderWith(int64_t rows) {
 }
 
 struct Controller {
-    CChargeAccounting charge;
+    ChargeAccounting charge;
     explicit Controller(const std::string& folder) {
         charge.SetClock([] { return kNow; });
         charge.Plan().chargeType = kChargeMeteredCap;
@@ -107,7 +107,7 @@ void BM_HistoryList(benchmark::State& state) {
     for (auto _ : state) {
         std::ostringstream out, err;
         cli::CliContext context(folder, std::nullopt, !csv, out, err);
-        cli::CArgs args(csv ? std::vector<std::string>{"list", "--csv"} : std::vector<std::string>{"list"});
+        cli::CliArgs args(csv ? std::vector<std::string>{"list", "--csv"} : std::vector<std::string>{"list"});
         if (cli::HistoryCommands().run(context, args) != cli::kExitOk) state.SkipWithError("list failed");
         bytes = out.str().size();
     }

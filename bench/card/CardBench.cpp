@@ -12,14 +12,16 @@ namespace {
 
 using namespace vr31k;
 
-class CSilentUi : public ICardCheckUi {
+class CSilentUi : public ICardUi {
 public:
-    int ShowMessage(int, int, MessageIcon) override { return 1; }
+    MessageResult Show(const MessageBoxRequest&) override { return MessageResult::Ok; }
     std::optional<std::string> AskPin(int) override { return std::nullopt; }
     std::optional<PukEntry> AskPuk(int) override { return std::nullopt; }
+    std::optional<bool> ChoosePinLock(bool) override { return std::nullopt; }
+    std::optional<PinChangeEntry> AskPinChange(int) override { return std::nullopt; }
 };
 
-bool StartCard(sim::CCardSimulator& card, benchmark::State& state) {
+bool StartCard(sim::CardSimulator& card, benchmark::State& state) {
     std::string error;
     if (card.Start(error)) return true;
     state.SkipWithError(error.c_str());
@@ -27,7 +29,7 @@ bool StartCard(sim::CCardSimulator& card, benchmark::State& state) {
 }
 
 void BM_TransactRoundTrip(benchmark::State& state) {
-    sim::CCardSimulator card;
+    sim::CardSimulator card;
     if (!StartCard(card, state)) return;
     CWKvCtrl kv;
     if (kv.OpenPort(card.PortPath(), true) != CARD_OK || kv.Initialize() != CARD_OK) {
@@ -45,13 +47,13 @@ void BM_TransactRoundTrip(benchmark::State& state) {
 BENCHMARK(BM_TransactRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_CardCheckReadySim(benchmark::State& state) {
-    sim::CCardSimulator card;
+    sim::CardSimulator card;
     if (!StartCard(card, state)) return;
     CWKvCtrl kv;
     CSilentUi ui;
     for (auto _ : state) {
         CardStatus status;
-        CCardCheck check(kv, ui);
+        CardCheck check(kv, ui);
         if (!check.Run(card.PortPath(), status)) state.SkipWithError("card check failed");
         kv.ClosePort();
         card.ClearCommands();

@@ -85,8 +85,8 @@ private:
     Clock::time_point m_at;
 };
 
-std::unique_ptr<sim::CTunDevice> LinkUp(const std::string& runDir, int holder) {
-    auto tun = std::make_unique<sim::CTunDevice>();
+std::unique_ptr<sim::TunDevice> LinkUp(const std::string& runDir, int holder) {
+    auto tun = std::make_unique<sim::TunDevice>();
     if (!tun->Create("ppp0")) return nullptr;
     FILE* pid = std::fopen((runDir + "/ppp0.pid").c_str(), "w");
     if (pid != nullptr) {

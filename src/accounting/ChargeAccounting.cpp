@@ -8,34 +8,34 @@ namespace vr31k {
 
 // Every plan value unset, 128-byte packets, closing at the month's end; no plan applies
 // until DerivePlan.
-CChargeAccounting::CChargeAccounting() : m_clock(OleNow) {}
+ChargeAccounting::ChargeAccounting() : m_clock(OleNow) {}
 
-CChargeAccounting::~CChargeAccounting() = default;
+ChargeAccounting::~ChargeAccounting() = default;
 
-void CChargeAccounting::DerivePlan() { m_derived = vr31k::DerivePlan(m_plan); }
+void ChargeAccounting::DerivePlan() { m_derived = vr31k::DerivePlan(m_plan); }
 
-int32_t CChargeAccounting::ComputeCharge(int64_t totalBytes, int64_t freeLeft, int64_t limitLeft) const {
+int32_t ChargeAccounting::ComputeCharge(int64_t totalBytes, int64_t freeLeft, int64_t limitLeft) const {
     return vr31k::ComputeCharge(m_plan, m_derived, totalBytes, freeLeft, limitLeft);
 }
 
-int32_t CChargeAccounting::ComputePeriodCharge(int64_t& connectionBytes, int64_t& freeLeft, int64_t& limitLeft,
+int32_t ChargeAccounting::ComputePeriodCharge(int64_t& connectionBytes, int64_t& freeLeft, int64_t& limitLeft,
                                                bool includeLive) const {
     connectionBytes = m_live.sent + m_live.recv;
     const int64_t total = m_period.periodBytes + (includeLive ? connectionBytes : 0);
     return ComputeChargeForBytes(total, freeLeft, limitLeft);
 }
 
-int32_t CChargeAccounting::ComputeChargeForBytes(int64_t totalBytes, int64_t& freeLeft, int64_t& limitLeft) const {
+int32_t ChargeAccounting::ComputeChargeForBytes(int64_t totalBytes, int64_t& freeLeft, int64_t& limitLeft) const {
     freeLeft = Remaining(m_derived.freeBytes, totalBytes);
     limitLeft = Remaining(m_derived.limitBytes, totalBytes);
     return ComputeCharge(totalBytes, freeLeft, limitLeft);
 }
 
-bool CChargeAccounting::IsPeriodOver() const {
+bool ChargeAccounting::IsPeriodOver() const {
     return m_plan.chargeDay > 0 && Now().value > m_period.periodEnd.value;
 }
 
-void CChargeAccounting::RecomputePeriod() {
+void ChargeAccounting::RecomputePeriod() {
     const OleDate now = Now();
     std::vector<std::string> periods;
     BuildPeriodList(periods, m_plan.chargeDay, now, now, &m_period.periodEnd);
@@ -52,7 +52,7 @@ void CChargeAccounting::RecomputePeriod() {
     m_period.noticeLeft = Remaining(m_derived.noticeBytes, m_period.periodBytes);
 }
 
-int CChargeAccounting::RecordConnection(bool stampNow, HistoryRow* recorded) {
+int ChargeAccounting::RecordConnection(bool stampNow, HistoryRow* recorded) {
     if (stampNow) m_live.endTime = Now();
     int result = kRecordNotStamped;
     if (m_live.endTime.IsValid()) {
@@ -84,7 +84,7 @@ int CChargeAccounting::RecordConnection(bool stampNow, HistoryRow* recorded) {
     return result;
 }
 
-void CChargeAccounting::PruneHistory() {
+void ChargeAccounting::PruneHistory() {
     std::vector<std::string> periods;
     const int closingDay = m_plan.chargeDay > 0 ? m_plan.chargeDay : kClosingDayMonthEnd;
     if (m_history.GetHistoryPeriods(periods, closingDay) != kDbOk || periods.size() <= kKeptPeriods) return;
@@ -92,7 +92,7 @@ void CChargeAccounting::PruneHistory() {
     m_history.DeleteRange(std::string(PeriodStart(periods.back())), std::string(PeriodEnd(periods[kKeptPeriods])));
 }
 
-bool CChargeAccounting::CheckNotice() {
+bool ChargeAccounting::CheckNotice() {
     const int64_t connection = m_live.sent + m_live.recv;
     if (m_period.noticeLeft > 0 && connection >= m_period.noticeLeft) {
         m_period.noticeLeft = 0;

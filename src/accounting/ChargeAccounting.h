@@ -4,9 +4,9 @@
 // and one history row per finished connection with the history kept to fifteen
 // billing periods.
 #include "accounting/ChargePlan.h"
-#include "accounting/HistoryDb.h"
+#include "accounting/CDbHistoryCtrl.h"
 #include "accounting/OleDate.h"
-#include "app/SettingsStore.h"
+#include "common/SettingsStore.h"
 
 #include <cstdint>
 #include <functional>
@@ -40,14 +40,14 @@ inline constexpr size_t kKeptPeriods = 15;
 // RecordConnection's result when there was no end time to record.
 inline constexpr int kRecordNotStamped = -1;
 
-class CChargeAccounting {
+class ChargeAccounting {
 public:
     using Clock = std::function<OleDate()>;
 
-    CChargeAccounting();
-    virtual ~CChargeAccounting();
-    CChargeAccounting(const CChargeAccounting&) = delete;
-    CChargeAccounting& operator=(const CChargeAccounting&) = delete;
+    ChargeAccounting();
+    virtual ~ChargeAccounting();
+    ChargeAccounting(const ChargeAccounting&) = delete;
+    ChargeAccounting& operator=(const ChargeAccounting&) = delete;
 
     // The DUP_CONFIG values; DerivePlan() applies a change.
     DialupSettings& Plan() { return m_plan; }

@@ -1,7 +1,7 @@
 #pragma once
 // The price plan: the DUP_CONFIG values the user entered, and what is derived from them
 // to turn a billing period's byte total into an estimated charge in yen.
-#include "app/SettingsStore.h"
+#include "common/SettingsStore.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "accounting/EntryCredentialStore.h"
 
-#include "platform/AtomicFile.h"
-#include "platform/FileSystem.h"
+#include "common/AtomicFileWriter.h"
+#include "common/FileSystem.h"
 
 #include <nettle/arcfour.h>
 #include <nettle/md5.h>
@@ -20,7 +20,7 @@ size_t FieldOffset(size_t slot, CredentialField field) {
     return slot * kCredentialSlotBytes + static_cast<size_t>(field) * kCredentialFieldBytes;
 }
 
-bool EveryFieldTerminated(const CEntryCredentialStore::Block& block) {
+bool EveryFieldTerminated(const EntryCredentialStore::Block& block) {
     for (size_t slot = 0; slot < kCredentialSlots; ++slot) {
         for (auto field : {CredentialField::EntryName, CredentialField::UserName, CredentialField::Password}) {
             if (block[FieldOffset(slot, field) + kCredentialFieldBytes - 1] != 0) return false;
@@ -45,9 +45,9 @@ void CryptCredentialBlock(uint8_t* data, size_t size, std::string_view passPhras
     arcfour_crypt(&rc4, size, data, data);
 }
 
-CEntryCredentialStore::CEntryCredentialStore() = default;
+EntryCredentialStore::EntryCredentialStore() = default;
 
-int CEntryCredentialStore::Load() {
+int EntryCredentialStore::Load() {
     if (m_path.empty()) return kCredentialNoFile;
     // Only the first 7,710 bytes count; a file far larger than that is not ours.
     constexpr size_t kMaxReadBytes = size_t{1} << 20;
@@ -61,7 +61,7 @@ int CEntryCredentialStore::Load() {
     return kCredentialInvalid;
 }
 
-int CEntryCredentialStore::Save() const {
+int EntryCredentialStore::Save() const {
     if (m_path.empty()) return kCredentialNoFile;
     Block copy = m_block;
     CryptCredentialBlock(copy.data(), copy.size());
@@ -71,13 +71,13 @@ int CEntryCredentialStore::Save() const {
     return error == 0 ? kCredentialOk : kCredentialNoFile;
 }
 
-std::string CEntryCredentialStore::Field(size_t slot, CredentialField field) const {
+std::string EntryCredentialStore::Field(size_t slot, CredentialField field) const {
     if (slot >= kCredentialSlots) return {};
     const char* start = reinterpret_cast<const char*>(m_block.data() + FieldOffset(slot, field));
     return std::string(start, strnlen(start, kCredentialFieldBytes));
 }
 
-bool CEntryCredentialStore::SetField(size_t slot, CredentialField field, std::string_view text) {
+bool EntryCredentialStore::SetField(size_t slot, CredentialField field, std::string_view text) {
     if (slot >= kCredentialSlots) return false;
     uint8_t* start = m_block.data() + FieldOffset(slot, field);
     std::fill(start, start + kCredentialFieldBytes, 0);
@@ -87,13 +87,13 @@ bool CEntryCredentialStore::SetField(size_t slot, CredentialField field, std::st
     return true;
 }
 
-bool CEntryCredentialStore::SlotEmpty(size_t slot) const {
+bool EntryCredentialStore::SlotEmpty(size_t slot) const {
     if (slot >= kCredentialSlots) return true;
     const auto begin = m_block.begin() + static_cast<std::ptrdiff_t>(slot * kCredentialSlotBytes);
     return std::all_of(begin, begin + kCredentialSlotBytes, [](uint8_t b) { return b == 0; });
 }
 
-void CEntryCredentialStore::ClearSlot(size_t slot) {
+void EntryCredentialStore::ClearSlot(size_t slot) {
     if (slot >= kCredentialSlots) return;
     const auto begin = m_block.begin() + static_cast<std::ptrdiff_t>(slot * kCredentialSlotBytes);
     std::fill(begin, begin + kCredentialSlotBytes, 0);

@@ -25,11 +25,11 @@ enum CredentialResult : int {
 
 enum class CredentialField { EntryName = 0, UserName = 1, Password = 2 };
 
-class CEntryCredentialStore {
+class EntryCredentialStore {
 public:
     using Block = std::array<uint8_t, kCredentialFileBytes>;
 
-    CEntryCredentialStore();  // every slot empty, no path
+    EntryCredentialStore();  // every slot empty, no path
     void SetPath(std::string path) { m_path = std::move(path); }
     const std::string& Path() const { return m_path; }
 

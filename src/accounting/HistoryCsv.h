@@ -1,7 +1,7 @@
 #pragma once
 // History rows as CSV: a header line of the field names, then one line per row, in a
 // form a spreadsheet opens as it is and the import reads back.
-#include "accounting/HistoryDb.h"
+#include "accounting/CDbHistoryCtrl.h"
 
 #include <string>
 #include <string_view>

@@ -1,8 +1,8 @@
 #include "accounting/PlanFieldRules.h"
 
 #include "accounting/ChargePlan.h"
-#include "app/StringIds.h"
-#include "app/StringTable.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 
 #include <charconv>
 #include <cstdio>

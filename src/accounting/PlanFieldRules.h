@@ -1,7 +1,7 @@
 #pragma once
 // The checks the charge plan page applies to its fields, shared by every face that
 // edits the plan. Integer fields take the digits 0-9 only, the price also one '.'.
-#include "app/SettingsStore.h"
+#include "common/SettingsStore.h"
 
 #include <string>
 #include <string_view>

@@ -7,7 +7,7 @@
 
 namespace vr31k {
 
-class CAutoResetEvent {
+class AutoResetEvent {
 public:
     void Set() {
         {

@@ -70,7 +70,7 @@ private:
     unsigned SimpleCommand(const std::string& command);
 
     const CardTimings m_timings;
-    CAutoResetEvent m_responseEvent;
+    AutoResetEvent m_responseEvent;
     std::string m_lastPortName;
 };
 

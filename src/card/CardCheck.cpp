@@ -1,6 +1,6 @@
 #include "card/CardCheck.h"
 
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 #include "card/SimCodeRules.h"
 
 #include <chrono>
@@ -10,48 +10,48 @@ namespace vr31k {
 
 using namespace ids;
 
-void ShowCommError(ICardCheckUi& ui) {
+void ShowCommError(ICardUi& ui) {
     ui.ForceForeground();
-    ui.ShowMessage(IDS_COMM_ERROR_CAPTION, IDS_COMM_ERROR_TEXT, MessageIcon::Error);
+    ui.Tell(IDS_COMM_ERROR_CAPTION, IDS_COMM_ERROR_TEXT, MessageIcon::Error);
 }
 
-std::optional<std::string> PromptPin(ICardCheckUi& ui, int attemptsLeft) {
+std::optional<std::string> PromptPin(ICardUi& ui, int attemptsLeft) {
     for (;;) {
         std::optional<std::string> pin = ui.AskPin(attemptsLeft);
         if (!pin) return std::nullopt;
         const int refusal = CheckPinEntry(*pin);
         if (refusal == 0) return pin;
-        ui.ShowMessage(refusal, refusal + 1, MessageIcon::Error);
+        ui.Tell(refusal, refusal + 1, MessageIcon::Error);
     }
 }
 
-std::optional<PukEntry> PromptPuk(ICardCheckUi& ui, int attemptsLeft) {
+std::optional<PukEntry> PromptPuk(ICardUi& ui, int attemptsLeft) {
     for (;;) {
         std::optional<PukEntry> entry = ui.AskPuk(attemptsLeft);
         if (!entry) return std::nullopt;
         const int refusal = CheckCodesWithNewPin(entry->puk, entry->newPin, entry->confirmPin);
         if (refusal == 0) return entry;
-        ui.ShowMessage(refusal, refusal + 1, MessageIcon::Error);
+        ui.Tell(refusal, refusal + 1, MessageIcon::Error);
     }
 }
 
-CCardCheck::CCardCheck(CWKvCtrl& card, ICardCheckUi& ui, CardCheckOptions options)
+CardCheck::CardCheck(CWKvCtrl& card, ICardUi& ui, CardCheckOptions options)
     : m_card(card), m_ui(ui), m_options(options) {}
 
-void CCardCheck::ShowError(int captionId) {
+void CardCheck::ShowError(int captionId) {
     m_ui.ForceForeground();
-    m_ui.ShowMessage(captionId, captionId + 1, MessageIcon::Error);
+    m_ui.Tell(captionId, captionId + 1, MessageIcon::Error);
 }
 
 // A failure that leaves the card in `state`.
-void CCardCheck::Fail(CardStatus& status, int captionId, int state) {
+void CardCheck::Fail(CardStatus& status, int captionId, int state) {
     ShowError(captionId);
     status.state = state;
     m_ui.StateChanged();
 }
 
 // A failure that makes the card unusable: no card, no lock, entries out of step.
-void CCardCheck::FailReset(CardStatus& status, int captionId) {
+void CardCheck::FailReset(CardStatus& status, int captionId) {
     ShowError(captionId);
     status.state = kCardNone;
     status.pinLockOn = false;
@@ -59,14 +59,14 @@ void CCardCheck::FailReset(CardStatus& status, int captionId) {
     m_ui.StateChanged();
 }
 
-bool CCardCheck::Setup() { return m_card.Initialize() == CARD_OK && m_card.SetErrorReporting(1) == CARD_OK; }
+bool CardCheck::Setup() { return m_card.Initialize() == CARD_OK && m_card.SetErrorReporting(1) == CARD_OK; }
 
-bool CCardCheck::IdentityAccepted() const {
+bool CardCheck::IdentityAccepted() const {
     if (m_options.solvaneMode == 0) return m_manufacturer == "KORVANE" && m_model == "VR31K";
     return (m_manufacturer == "KORVANE" || m_manufacturer == "Korvane") && (m_model == "VR31K" || m_model == "QUILLET7");
 }
 
-bool CCardCheck::Run(const std::string& portName, CardStatus& status) {
+bool CardCheck::Run(const std::string& portName, CardStatus& status) {
     if (m_card.IsOpen()) return true;
     if (status.reopenOnResume) {
         m_card.OpenPort(portName, true);
@@ -103,7 +103,7 @@ bool CCardCheck::Run(const std::string& portName, CardStatus& status) {
     return SimLoop(status);
 }
 
-bool CCardCheck::SimLoop(CardStatus& status) {
+bool CardCheck::SimLoop(CardStatus& status) {
     using Clock = std::chrono::steady_clock;
     std::optional<Clock::time_point> busySince;
     for (;;) {

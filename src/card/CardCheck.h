@@ -1,9 +1,9 @@
 #pragma once
 // The card check of the main window, without the window: opens the port, runs the
 // set-up commands, checks the card's identity and settles the SIM's PIN or PUK with
-// the user through ICardCheckUi. The Qt window, vr31kctl and the tests share it.
+// the user through ICardUi. The Qt window, vr31kctl and the tests share it.
 #include "card/CWKvCtrl.h"
-#include "card/CardCheckUi.h"
+#include "card/CardUi.h"
 #include "card/CardState.h"
 
 #include <string>
@@ -17,9 +17,9 @@ struct CardCheckOptions {
     int simBusyLimitMs = 30000;
 };
 
-class CCardCheck {
+class CardCheck {
 public:
-    CCardCheck(CWKvCtrl& card, ICardCheckUi& ui, CardCheckOptions options = {});
+    CardCheck(CWKvCtrl& card, ICardUi& ui, CardCheckOptions options = {});
 
     // True when the card is ready (or the port was already open). After a failure the
     // port may still be open: the caller closes it.
@@ -38,7 +38,7 @@ private:
     void ShowError(int captionId);
 
     CWKvCtrl& m_card;
-    ICardCheckUi& m_ui;
+    ICardUi& m_ui;
     const CardCheckOptions m_options;
     std::string m_manufacturer;
     std::string m_model;
@@ -46,9 +46,9 @@ private:
 
 // The prompts with their input rules: a refused input shows its message and asks
 // again; nothing = the user cancelled.
-std::optional<std::string> PromptPin(ICardCheckUi& ui, int attemptsLeft);
-std::optional<PukEntry> PromptPuk(ICardCheckUi& ui, int attemptsLeft);
+std::optional<std::string> PromptPin(ICardUi& ui, int attemptsLeft);
+std::optional<PukEntry> PromptPuk(ICardUi& ui, int attemptsLeft);
 // The shared communication-error box.
-void ShowCommError(ICardCheckUi& ui);
+void ShowCommError(ICardUi& ui);
 
 }  // namespace vr31k

@@ -1,6 +1,6 @@
 #include "card/CardDetection.h"
 
-#include "app/OsVersion.h"
+#include "common/OsVersion.h"
 
 #include <algorithm>
 #include <cctype>

@@ -4,10 +4,10 @@
 
 namespace vr31k {
 
-CCardMonitor::CCardMonitor(bool chipset, std::unique_ptr<IDeviceMonitor> monitor)
+CardMonitor::CardMonitor(bool chipset, std::unique_ptr<IDeviceMonitor> monitor)
     : m_chipset(chipset), m_monitor(std::move(monitor)) {}
 
-std::optional<CardNotice> CCardMonitor::Next() {
+std::optional<CardNotice> CardMonitor::Next() {
     if (!m_monitor) return std::nullopt;
     while (const std::optional<DeviceNotice> notice = m_monitor->Next()) {
         if (IsCardInstanceId(InstanceIdOf(notice->function), m_chipset)) {

@@ -11,9 +11,9 @@ namespace vr31k {
 
 enum class CardNotice { Arrived, Removed };
 
-class CCardMonitor {
+class CardMonitor {
 public:
-    explicit CCardMonitor(bool chipset, std::unique_ptr<IDeviceMonitor> monitor = MakeDeviceMonitor());
+    explicit CardMonitor(bool chipset, std::unique_ptr<IDeviceMonitor> monitor = MakeDeviceMonitor());
     // False when the system's notices cannot be received.
     bool IsWatching() const { return m_monitor != nullptr; }
     int Fd() const { return m_monitor ? m_monitor->Fd() : -1; }

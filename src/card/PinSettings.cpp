@@ -1,6 +1,6 @@
 #include "card/PinSettings.h"
 
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 #include "card/CardCheck.h"
 #include "card/SimCodeRules.h"
 
@@ -10,7 +10,7 @@ using namespace ids;
 
 namespace {
 
-void Show(IPinSettingsUi& ui, int captionId) { ui.ShowMessage(captionId, captionId + 1, MessageIcon::Error); }
+void Show(ICardUi& ui, int captionId) { ui.Tell(captionId, captionId + 1, MessageIcon::Error); }
 
 constexpr PinDialogResult kCancelled{false, false};
 constexpr PinDialogResult kOkUnchanged{true, false};
@@ -18,7 +18,7 @@ constexpr PinDialogResult kOkChanged{true, true};
 
 }  // namespace
 
-PinDialogResult RunPinLockDialog(CWKvCtrl& card, IPinSettingsUi& ui) {
+PinDialogResult RunPinLockDialog(CWKvCtrl& card, ICardUi& ui) {
     const unsigned state = card.GetPinLockState();
     if (state != PIN_LOCK_OFF && state != PIN_LOCK_ON) {
         ShowCommError(ui);
@@ -54,7 +54,7 @@ PinDialogResult RunPinLockDialog(CWKvCtrl& card, IPinSettingsUi& ui) {
     }
 }
 
-PinDialogResult RunPinChangeDialog(CWKvCtrl& card, IPinSettingsUi& ui) {
+PinDialogResult RunPinChangeDialog(CWKvCtrl& card, ICardUi& ui) {
     int attemptsLeft = 0;
     if (card.GetRemainingAttempts(attemptsLeft) != CARD_OK) {
         ShowCommError(ui);
@@ -85,7 +85,7 @@ PinDialogResult RunPinChangeDialog(CWKvCtrl& card, IPinSettingsUi& ui) {
     }
 }
 
-PinDialogResult PinLockCommand(CWKvCtrl& card, IPinSettingsUi& ui, CardStatus& status) {
+PinDialogResult PinLockCommand(CWKvCtrl& card, ICardUi& ui, CardStatus& status) {
     const PinDialogResult result = RunPinLockDialog(card, ui);
     if (!result.ok) return result;
     if (result.changed) {
@@ -104,9 +104,9 @@ PinDialogResult PinLockCommand(CWKvCtrl& card, IPinSettingsUi& ui, CardStatus& s
     return result;
 }
 
-PinDialogResult PinChangeCommand(CWKvCtrl& card, IPinSettingsUi& ui, CardStatus& status) {
+PinDialogResult PinChangeCommand(CWKvCtrl& card, ICardUi& ui, CardStatus& status) {
     if (!status.pinLockOn) {
-        ui.ShowMessage(IDS_PIN_CHANGE_REFUSED_CAPTION, IDS_PIN_CHANGE_REFUSED_TEXT, MessageIcon::Exclamation);
+        ui.Tell(IDS_PIN_CHANGE_REFUSED_CAPTION, IDS_PIN_CHANGE_REFUSED_TEXT, MessageIcon::Exclamation);
         return kCancelled;
     }
     const PinDialogResult result = RunPinChangeDialog(card, ui);

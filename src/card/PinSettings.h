@@ -3,7 +3,7 @@
 // the main window's commands around them. The port is open and the SIM ready (the
 // card check ran) when they start.
 #include "card/CWKvCtrl.h"
-#include "card/CardCheckUi.h"
+#include "card/CardUi.h"
 #include "card/CardState.h"
 
 namespace vr31k {
@@ -14,14 +14,14 @@ struct PinDialogResult {
 };
 
 // The PIN lock dialog: switches the PIN request at power-on to the other setting.
-PinDialogResult RunPinLockDialog(CWKvCtrl& card, IPinSettingsUi& ui);
+PinDialogResult RunPinLockDialog(CWKvCtrl& card, ICardUi& ui);
 // The PIN change dialog.
-PinDialogResult RunPinChangeDialog(CWKvCtrl& card, IPinSettingsUi& ui);
+PinDialogResult RunPinChangeDialog(CWKvCtrl& card, ICardUi& ui);
 
 // The main window's commands after its card check: run the dialog and apply its
 // outcome to the card state (OK without a change means the SIM now wants its PUK).
 // The caller closes the port afterwards unless the signal display is on.
-PinDialogResult PinLockCommand(CWKvCtrl& card, IPinSettingsUi& ui, CardStatus& status);
-PinDialogResult PinChangeCommand(CWKvCtrl& card, IPinSettingsUi& ui, CardStatus& status);
+PinDialogResult PinLockCommand(CWKvCtrl& card, ICardUi& ui, CardStatus& status);
+PinDialogResult PinChangeCommand(CWKvCtrl& card, ICardUi& ui, CardStatus& status);
 
 }  // namespace vr31k

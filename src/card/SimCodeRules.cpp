@@ -1,6 +1,6 @@
 #include "card/SimCodeRules.h"
 
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 
 namespace vr31k {
 

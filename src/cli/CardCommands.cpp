@@ -1,7 +1,7 @@
 // vr31kctl card find | check | info | pin-lock | change-pin | signal | contexts | eject
 // Each command opens the card's port for its one task and closes it afterwards.
-#include "app/StringIds.h"
-#include "app/StringTable.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "card/CardCheck.h"
 #include "card/CardDetection.h"
 #include "card/PinSettings.h"
@@ -36,20 +36,20 @@ constexpr std::string_view kHelp =
     "boxes the utility would show are listed by their caption ids under \"messages\".\n"
     "Exit status 1 when the operation did not succeed.\n";
 
-int Find(CliContext& context, CArgs& args) {
+int Find(CliContext& context, CliArgs& args) {
     args.Finish();
     std::string port;
     const int code = FindCardPort(port, false, false, SolvaneMode(context) != 0);
     const bool found = code != CARD_NOT_FOUND && code != CARD_ERR_OS;
-    CJson result = CJson::MakeObject();
+    Json result = Json::MakeObject();
     result.Set("result", found ? "CARD_FOUND" : code == CARD_ERR_OS ? "CARD_ERR_OS" : "CARD_NOT_FOUND")
         .Set("code", code)
         .Set("port", port);
     return found ? context.Print(result) : context.PrintFailed(result);
 }
 
-CJson CheckJson(const CardTask& task, bool ok) {
-    CJson result = CJson::MakeObject();
+Json CheckJson(const CardTask& task, bool ok) {
+    Json result = Json::MakeObject();
     result.Set("ok", ok)
         .Set("card_state", task.status.state)
         .Set("pin_lock", task.status.pinLockOn)
@@ -58,7 +58,7 @@ CJson CheckJson(const CardTask& task, bool ok) {
     return result;
 }
 
-int Check(CliContext& context, CArgs& args) {
+int Check(CliContext& context, CliArgs& args) {
     CardTask task(context);
     TakeCodeOptions(args, task.ui);
     args.Finish();
@@ -66,7 +66,7 @@ int Check(CliContext& context, CArgs& args) {
     return ok ? context.Print(CheckJson(task, ok)) : context.PrintFailed(CheckJson(task, ok));
 }
 
-int Info(CliContext& context, CArgs& args) {
+int Info(CliContext& context, CliArgs& args) {
     CardTask task(context);
     TakeCodeOptions(args, task.ui);
     args.Finish();
@@ -80,7 +80,7 @@ int Info(CliContext& context, CArgs& args) {
         ShowCommError(task.ui);
         ok = false;
     }
-    CJson result = CheckJson(task, ok);
+    Json result = CheckJson(task, ok);
     if (ok) {
         result.Set("manufacturer", task.check.Manufacturer())
             .Set("model", task.check.Model())
@@ -91,13 +91,13 @@ int Info(CliContext& context, CArgs& args) {
     return ok ? context.Print(result) : context.PrintFailed(result);
 }
 
-CJson PinResultJson(const CardTask& task, bool ok, bool changed) {
-    CJson result = CJson::MakeObject();
+Json PinResultJson(const CardTask& task, bool ok, bool changed) {
+    Json result = Json::MakeObject();
     result.Set("ok", ok).Set("changed", changed).Set("card_state", task.status.state).Set("messages", MessagesJson(task.ui.Messages()));
     return result;
 }
 
-int PinLock(CliContext& context, CArgs& args) {
+int PinLock(CliContext& context, CliArgs& args) {
     CardTask task(context);
     TakeCodeOptions(args, task.ui);
     const std::string mode = args.Require("on or off");
@@ -114,11 +114,11 @@ int PinLock(CliContext& context, CArgs& args) {
             ok = changed && task.status.pinLockOn == wanted;
         }
     }
-    const CJson result = PinResultJson(task, ok, changed);
+    const Json result = PinResultJson(task, ok, changed);
     return ok ? context.Print(result) : context.PrintFailed(result);
 }
 
-int ChangePin(CliContext& context, CArgs& args) {
+int ChangePin(CliContext& context, CliArgs& args) {
     CardTask task(context);
     const auto oldPin = args.Option("--old");
     const auto newPin = args.Option("--new");
@@ -131,11 +131,11 @@ int ChangePin(CliContext& context, CArgs& args) {
         task.ui.pinChange = PinChangeEntry{*oldPin, *newPin, confirm.value_or(*newPin)};
         changed = PinChangeCommand(task.card, task.ui, task.status).changed;
     }
-    const CJson result = PinResultJson(task, changed, changed);
+    const Json result = PinResultJson(task, changed, changed);
     return changed ? context.Print(result) : context.PrintFailed(result);
 }
 
-int Signal(CliContext& context, CArgs& args) {
+int Signal(CliContext& context, CliArgs& args) {
     CardTask task(context);
     args.Finish();
     if (!task.Check()) return task.FailCheck(context);
@@ -143,10 +143,10 @@ int Signal(CliContext& context, CArgs& args) {
     if (task.card.GetAntennaLevel(level) != CARD_OK) {
         return context.FailWithMessage(ids::IDS_COMM_ERROR_CAPTION, "comm-error", ids::IDS_COMM_ERROR_TEXT);
     }
-    return context.Print(CJson::MakeObject().Set("signal", level));
+    return context.Print(Json::MakeObject().Set("signal", level));
 }
 
-int Contexts(CliContext& context, CArgs& args) {
+int Contexts(CliContext& context, CliArgs& args) {
     CardTask task(context);
     args.Finish();
     if (!task.Check()) return task.FailCheck(context);
@@ -154,23 +154,23 @@ int Contexts(CliContext& context, CArgs& args) {
     if (task.card.GetPdpContexts(list) != CARD_OK) {
         return context.FailWithMessage(ids::IDS_COMM_ERROR_CAPTION, "comm-error", ids::IDS_COMM_ERROR_TEXT);
     }
-    CJson array = CJson::MakeArray();
+    Json array = Json::MakeArray();
     for (const auto& apn : list) array.Push(apn);
-    return context.Print(CJson::MakeObject().Set("contexts", std::move(array)));
+    return context.Print(Json::MakeObject().Set("contexts", std::move(array)));
 }
 
-int Eject(CliContext& context, CArgs& args) {
+int Eject(CliContext& context, CliArgs& args) {
     args.Finish();
-    CCliCardUi ui(context.Json() ? nullptr : &context.Err());
+    CCliCardUi ui(context.JsonOutput() ? nullptr : &context.Err());
     const bool ok = EjectCard(SolvaneMode(context) != 0) != 0;
-    if (ok) ui.ShowMessage(ids::IDS_CARD_REMOVED_CAPTION, ids::IDS_CARD_REMOVED_TEXT, MessageIcon::Information);
-    else ui.ShowMessage(ids::IDS_CARD_REMOVE_FAILED_CAPTION, ids::IDS_CARD_REMOVE_FAILED_TEXT, MessageIcon::Exclamation);
-    CJson result = CJson::MakeObject();
+    if (ok) ui.Tell(ids::IDS_CARD_REMOVED_CAPTION, ids::IDS_CARD_REMOVED_TEXT, MessageIcon::Information);
+    else ui.Tell(ids::IDS_CARD_REMOVE_FAILED_CAPTION, ids::IDS_CARD_REMOVE_FAILED_TEXT, MessageIcon::Exclamation);
+    Json result = Json::MakeObject();
     result.Set("ok", ok).Set("messages", MessagesJson(ui.Messages()));
     return ok ? context.Print(result) : context.PrintFailed(result);
 }
 
-int Run(CliContext& context, CArgs& args) {
+int Run(CliContext& context, CliArgs& args) {
     const std::string sub = args.Require("card command (find, check, info, pin-lock, change-pin, signal, contexts, eject)");
     if (sub == "find") return Find(context, args);
     if (sub == "check") return Check(context, args);

@@ -14,13 +14,13 @@ std::string ResolvePort(CliContext& context) {
     return port;
 }
 
-CJson MessagesJson(const std::vector<int>& captionIds) {
-    CJson list = CJson::MakeArray();
+Json MessagesJson(const std::vector<int>& captionIds) {
+    Json list = Json::MakeArray();
     for (int id : captionIds) list.Push(id);
     return list;
 }
 
-void TakeCodeOptions(CArgs& args, CCliCardUi& ui) {
+void TakeCodeOptions(CliArgs& args, CCliCardUi& ui) {
     for (auto& pin : args.Options("--pin")) ui.pins.push_back(std::move(pin));
     const auto puks = args.Options("--puk");
     const auto newPins = args.Options("--new-pin");
@@ -29,7 +29,7 @@ void TakeCodeOptions(CArgs& args, CCliCardUi& ui) {
 }
 
 CardTask::CardTask(CliContext& context)
-    : ui(context.Json() ? nullptr : &context.Err()),
+    : ui(context.JsonOutput() ? nullptr : &context.Err()),
       port(ResolvePort(context)),
       check(card, ui, CardCheckOptions{SolvaneMode(context)}) {}
 

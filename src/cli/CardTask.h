@@ -11,9 +11,9 @@ int SolvaneMode(CliContext& context);
 // --port, else PortName of the settings, else the card lookup (empty: no card).
 std::string ResolvePort(CliContext& context);
 // The caption ids of the message boxes shown, in order.
-CJson MessagesJson(const std::vector<int>& captionIds);
+Json MessagesJson(const std::vector<int>& captionIds);
 // Takes the card check's prompt answers (--pin, --puk/--new-pin) from the options.
-void TakeCodeOptions(CArgs& args, CCliCardUi& ui);
+void TakeCodeOptions(CliArgs& args, CCliCardUi& ui);
 
 // One card task: opened for the task and closed when it ends.
 struct CardTask {
@@ -31,7 +31,7 @@ struct CardTask {
     CCliCardUi ui;
     std::string port;
     CardStatus status;
-    CCardCheck check;
+    CardCheck check;
 };
 
 }  // namespace vr31k::cli

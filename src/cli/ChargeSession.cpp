@@ -1,49 +1,33 @@
 #include "cli/ChargeSession.h"
 
-#include "accounting/EntryCredentialStore.h"
-#include "platform/FileSystem.h"
-#include "platform/linux/LinuxDialupService.h"
-
 #include <ostream>
 
 namespace vr31k::cli {
 
-CChargeSession::CChargeSession(CliContext& context)
-    : m_context(context),
-      m_dialup(CreateLinuxDialupService(DialupConfigFromEnvironment())),
-      m_charge(std::make_unique<CRasChargeCtrl>(*m_dialup)) {
-    m_charge->Plan() = context.Settings().ReadDialup();
-    m_charge->DerivePlan();
-}
-
-CChargeSession::~CChargeSession() {
-    // The monitor thread and any dial end before the service they use goes.
-    m_charge.reset();
-}
+CChargeSession::CChargeSession(CliContext& context) : m_context(context) { m_services.LoadPlan(context.Settings()); }
 
 void CChargeSession::SetupEntries() {
     const DataPaths& paths = m_context.Paths();
     m_context.PrepareDataFolder();
     const int solvane = m_context.Settings().ReadUtility().solvaneMode;
-    m_charge->Setup(paths.credentials, paths.phonebook, kCardModemName, solvane != 0);
-    if (m_charge->SetupLoadResult() == kCredentialInvalid) {
+    if (!m_services.SetupEntries(paths, solvane != 0)) {
         m_context.Err() << "vr31kctl: the entry credential file " << paths.credentials
                         << " could not be read; the entries have no user names and passwords until the next change\n";
     }
 }
 
-int CChargeSession::WriteDialupSettings() { return m_context.Settings().WriteDialup(m_charge->Plan()); }
+int CChargeSession::WriteDialupSettings() { return m_context.Settings().WriteDialup(Charge().Plan()); }
 
 int CChargeSession::OpenHistory() {
     const DataPaths& paths = m_context.Paths();
     m_context.PrepareDataFolder();
-    const int result = History().OpenHistory(paths.history, std::string(kPassPhrase));
+    const int result = m_services.OpenHistory(paths);
     if (!History().MovedAsidePath().empty()) {
         m_context.Err() << "vr31kctl: the history " << paths.history << " could not be read; it was kept as "
                         << History().MovedAsidePath() << " and a new history begun\n";
     }
     if (result != kDbOk) return FailHistory(result, "cannot open the history " + paths.history);
-    m_charge->RecomputePeriod();
+    Charge().RecomputePeriod();
     return kExitOk;
 }
 

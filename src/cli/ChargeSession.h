@@ -1,11 +1,9 @@
 #pragma once
-// What the plan, usage, history, entries and connect commands share: the charge
-// controller set up as start-up sets it up, from the settings, the entry files and the
-// history of the data folder.
-#include "accounting/RasChargeCtrl.h"
+// What the plan, usage, history, entries and connect commands share: the services as
+// start-up builds them, with their failures told on the command line.
+#include "app/Services.h"
 #include "cli/CliCommand.h"
 
-#include <memory>
 
 namespace vr31k::cli {
 
@@ -13,7 +11,6 @@ class CChargeSession {
 public:
     // Reads DUP_CONFIG and derives the plan.
     explicit CChargeSession(CliContext& context);
-    ~CChargeSession();
 
     // The dial-up set-up: phonebook and credential table of the data folder (created
     // when missing). A credential file that fails validation is reported on stderr.
@@ -27,15 +24,15 @@ public:
     // stderr. Returns kExitOk, or the failure already printed.
     int OpenHistory();
 
-    CRasChargeCtrl& Charge() { return *m_charge; }
-    CDbHistoryCtrl& History() { return m_charge->History(); }
+    CRasChargeCtrl& Charge() { return m_services.Charge(); }
+    CDbHistoryCtrl& History() { return m_services.History(); }
+    Services& Shared() { return m_services; }
     // Prints a history failure; returns kExitFailed.
     int FailHistory(int code, std::string_view what);
 
 private:
     CliContext& m_context;
-    std::unique_ptr<IDialupService> m_dialup;  // before m_charge, which works through it
-    std::unique_ptr<CRasChargeCtrl> m_charge;
+    Services m_services;
 };
 
 }  // namespace vr31k::cli

@@ -15,9 +15,9 @@ bool Matches(const std::string& word, std::string_view name, std::optional<std::
 }
 }  // namespace
 
-bool CArgs::WantsHelp() { return Flag("--help") | Flag("-h"); }
+bool CliArgs::WantsHelp() { return Flag("--help") | Flag("-h"); }
 
-bool CArgs::Flag(std::string_view name) {
+bool CliArgs::Flag(std::string_view name) {
     bool found = false;
     for (auto it = m_words.begin(); it != m_words.end();) {
         if (*it == name) {
@@ -30,7 +30,7 @@ bool CArgs::Flag(std::string_view name) {
     return found;
 }
 
-std::vector<std::pair<std::string, std::string>> CArgs::OptionsInOrder(const std::vector<std::string_view>& names) {
+std::vector<std::pair<std::string, std::string>> CliArgs::OptionsInOrder(const std::vector<std::string_view>& names) {
     std::vector<std::pair<std::string, std::string>> found;
     for (size_t i = 0; i < m_words.size();) {
         bool matched = false;
@@ -54,20 +54,20 @@ std::vector<std::pair<std::string, std::string>> CArgs::OptionsInOrder(const std
     return found;
 }
 
-std::vector<std::string> CArgs::Options(std::string_view name) {
+std::vector<std::string> CliArgs::Options(std::string_view name) {
     std::vector<std::string> values;
     for (auto& [n, v] : OptionsInOrder({name})) values.push_back(std::move(v));
     return values;
 }
 
-std::optional<std::string> CArgs::Option(std::string_view name) {
+std::optional<std::string> CliArgs::Option(std::string_view name) {
     auto values = Options(name);
     if (values.size() > 1) throw UsageError(std::string(name) + " may be given only once");
     if (values.empty()) return std::nullopt;
     return values.front();
 }
 
-std::optional<std::string> CArgs::Next() {
+std::optional<std::string> CliArgs::Next() {
     for (auto it = m_words.begin(); it != m_words.end(); ++it) {
         // "--" ends the options; a lone "-" and negative numbers are positional.
         if (*it == "--") {
@@ -86,17 +86,17 @@ std::optional<std::string> CArgs::Next() {
     return std::nullopt;
 }
 
-std::string CArgs::Require(std::string_view what) {
+std::string CliArgs::Require(std::string_view what) {
     auto word = Next();
     if (!word) throw UsageError("missing " + std::string(what));
     return *word;
 }
 
-void CArgs::Finish() const {
+void CliArgs::Finish() const {
     if (!m_words.empty()) throw UsageError("unexpected argument '" + m_words.front() + "'");
 }
 
-long long CArgs::ToInteger(const std::string& text, std::string_view what, long long min, long long max) {
+long long CliArgs::ToInteger(const std::string& text, std::string_view what, long long min, long long max) {
     long long value = 0;
     const char* begin = text.data();
     const char* end = text.data() + text.size();

@@ -15,9 +15,9 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-class CArgs {
+class CliArgs {
 public:
-    explicit CArgs(std::vector<std::string> words) : m_words(std::move(words)) {}
+    explicit CliArgs(std::vector<std::string> words) : m_words(std::move(words)) {}
 
     bool WantsHelp();                                  // takes --help / -h
     bool Flag(std::string_view name);                  // takes every "--name"

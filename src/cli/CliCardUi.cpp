@@ -1,34 +1,22 @@
 #include "cli/CliCardUi.h"
 
-#include "app/StringIds.h"
-#include "app/StringTable.h"
+#include "common/StringTable.h"
 
 #include <ostream>
 
 namespace vr31k::cli {
 
-int CCliCardUi::ShowMessage(int captionId, int textId, MessageIcon /*icon*/) {
-    Tell(captionId, std::string(LoadString(textId)));
-    return 1;
-}
-
-void CCliCardUi::Tell(int captionId, std::string text) {
-    m_messages.push_back(captionId);
-    if (m_tell != nullptr) *m_tell << "[" << LoadString(captionId) << "] " << text << '\n';
-    m_lastText = std::move(text);
-}
-
-bool CCliEntryUi::Ask(int captionId, int textId, const std::vector<std::string>& args) {
-    m_record.Tell(captionId, FormatString(textId, args));
-    return true;
-}
-
-void CCliEntryUi::ShowMessage(int captionId, int textId, MessageIcon, const std::vector<std::string>& args) {
-    m_record.Tell(captionId, FormatString(textId, args));
-}
-
-void CCliEntryUi::ShowWriteError() {
-    m_record.Tell(ids::IDS_WRITE_ERROR_CAPTION, std::string(LoadString(ids::IDS_WRITE_ERROR_TEXT)));
+MessageResult CCliCardUi::Show(const MessageBoxRequest& request) {
+    m_messages.push_back(request.captionId);
+    m_lastText = request.text.empty() ? std::string(LoadString(request.textId)) : request.text;
+    if (m_tell != nullptr) *m_tell << "[" << LoadString(request.captionId) << "] " << m_lastText << '\n';
+    switch (request.buttons) {
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoCancel: return MessageResult::Yes;
+    case MessageButtons::Ok:
+    case MessageButtons::OkCancel: break;
+    }
+    return MessageResult::Ok;
 }
 
 std::optional<std::string> CCliCardUi::AskPin(int /*attemptsLeft*/) {

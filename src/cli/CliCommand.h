@@ -5,8 +5,8 @@
 //    {"error": {"code": N, "name": "...", "message": "..."}}, the message being the
 //    text the desktop program would show, where there is one;
 //  - without --json the same content as "key: value" lines.
-#include "app/DataFolder.h"
-#include "app/SettingsStore.h"
+#include "common/DataFolder.h"
+#include "common/SettingsStore.h"
 #include "cli/CliArgs.h"
 #include "cli/Json.h"
 
@@ -28,17 +28,17 @@ public:
     // Creates the data folder when missing, as the utility's start-up does (before a
     // command writes into it).
     void PrepareDataFolder() const;
-    CSettingsStore Settings() const { return CSettingsStore(m_paths.settings); }
+    SettingsStore Settings() const { return SettingsStore(m_paths.settings); }
     // --port when given (empty otherwise): the card commands add PortName and the lookup.
     const std::optional<std::string>& PortOption() const { return m_port; }
-    bool Json() const { return m_json; }
+    bool JsonOutput() const { return m_json; }
     std::ostream& Out() { return m_out; }
     std::ostream& Err() { return m_err; }
 
     // Prints the command's one result object; returns kExitOk.
-    int Print(const CJson& result);
+    int Print(const Json& result);
     // Prints the result object of an operation that did not succeed; returns kExitFailed.
-    int PrintFailed(const CJson& result);
+    int PrintFailed(const Json& result);
     // Prints the error object; returns kExitFailed.
     int Fail(int code, std::string_view name, std::string_view message);
     // Fail() with a string-table message (caption + text ids of a message box).
@@ -56,7 +56,7 @@ struct CommandGroup {
     std::string_view name;     // first word of the command
     std::string_view summary;  // one line for the general help
     std::string_view help;     // the group's full help text
-    int (*run)(CliContext& context, CArgs& args);
+    int (*run)(CliContext& context, CliArgs& args);
 };
 
 // One accessor per group, listed in CliMain.cpp.

@@ -1,6 +1,6 @@
-#include "app/StringTable.h"
+#include "common/StringTable.h"
 #include "cli/CliCommand.h"
-#include "platform/FileSystem.h"
+#include "common/FileSystem.h"
 
 #include <ostream>
 
@@ -12,23 +12,23 @@ CliContext::CliContext(std::string dataFolder, std::optional<std::string> port, 
 
 void CliContext::PrepareDataFolder() const { EnsureSharedFolder(m_paths.folder); }
 
-int CliContext::Print(const CJson& result) {
+int CliContext::Print(const Json& result) {
     if (m_json) m_out << result.Dump() << '\n';
     else m_out << result.DumpText();
     m_out.flush();
     return kExitOk;
 }
 
-int CliContext::PrintFailed(const CJson& result) {
+int CliContext::PrintFailed(const Json& result) {
     Print(result);
     return kExitFailed;
 }
 
 int CliContext::Fail(int code, std::string_view name, std::string_view message) {
     if (m_json) {
-        CJson error = CJson::MakeObject();
+        Json error = Json::MakeObject();
         error.Set("code", code).Set("name", name).Set("message", message);
-        m_out << CJson::MakeObject().Set("error", std::move(error)).Dump() << '\n';
+        m_out << Json::MakeObject().Set("error", std::move(error)).Dump() << '\n';
         m_out.flush();
     } else {
         m_err << "vr31kctl: " << message;

@@ -1,5 +1,5 @@
 // vr31kctl: the utility's work from a terminal, with the same logic the window uses.
-#include "app/DataFolder.h"
+#include "common/DataFolder.h"
 #include "cli/CliCommand.h"
 #include "cli/CliRunner.h"
 
@@ -89,7 +89,7 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
         if (json) context.Fail(kExitUsage, "usage", "unknown command '" + command + "'");
         return kExitUsage;
     }
-    CArgs args(std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(i) + 1, words.end()));
+    CliArgs args(std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(i) + 1, words.end()));
     try {
         if (args.WantsHelp()) {
             out << found->help;

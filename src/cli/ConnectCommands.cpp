@@ -3,16 +3,16 @@
 // check, the signal level, the dial with its progress, then the one-second tick until
 // the user ends it (Ctrl-C, or `vr31kctl disconnect`) or the line is lost; the
 // connection is recorded in the history either way.
-#include "app/StringIds.h"
-#include "app/StringTable.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "card/CardResults.h"
 #include "cli/CardTask.h"
 #include "cli/ChargeSession.h"
 #include "cli/ConnectionEvents.h"
 #include "dialup/ConnectionFigures.h"
 #include "dialup/EntryCheck.h"
-#include "platform/AtomicFile.h"
-#include "platform/FileSystem.h"
+#include "common/AtomicFileWriter.h"
+#include "common/FileSystem.h"
 
 #include <atomic>
 #include <cerrno>
@@ -67,11 +67,11 @@ int ProgressTextId(uint32_t state) {
     }
 }
 
-class CConnectRun {
+class ConnectRun {
 public:
-    CConnectRun(CliContext& context, std::optional<std::string> name)
-        : m_context(context), m_name(std::move(name)), m_session(context), m_entryUi(m_card.ui) {}
-    ~CConnectRun() {
+    ConnectRun(CliContext& context, std::optional<std::string> name)
+        : m_context(context), m_name(std::move(name)), m_session(context) {}
+    ~ConnectRun() {
         m_session.Charge().StopMonitor();
         if (m_statusWritten) unlink(StatusPath(m_context).c_str());
     }
@@ -82,10 +82,10 @@ private:
     bool Prepare();
     int Fail(const std::string& name);
     // What people read while connected, and what `status` prints.
-    CJson Figures(const char* state);
+    Json Figures(const char* state);
     void Tick();
-    void WriteStatus(const CJson& figures);
-    std::ostream& Say() { return m_context.Json() ? m_context.Err() : m_context.Out(); }
+    void WriteStatus(const Json& figures);
+    std::ostream& Say() { return m_context.JsonOutput() ? m_context.Err() : m_context.Out(); }
     // Waits (bounded) for the disconnection notice after a hang-up.
     void WaitUntilGone();
     int Finish(bool lineLost);
@@ -94,29 +94,27 @@ private:
     std::optional<std::string> m_name;
     CChargeSession m_session;
     CardTask m_card{m_context};
-    CCliEntryUi m_entryUi;
-    CConnectionEvents m_events;
+    ConnectionEvents m_events;
     std::string m_entry;
     std::string m_reason;  // why it stopped, when no message box says it
     bool m_connected = false;
     bool m_statusWritten = false;
 };
 
-int CConnectRun::Fail(const std::string& name) {
-    CJson result = CJson::MakeObject();
+int ConnectRun::Fail(const std::string& name) {
+    Json result = Json::MakeObject();
     result.Set("ok", false).Set("error", name).Set("messages", MessagesJson(m_card.ui.Messages()));
     const std::string message = !m_reason.empty() ? m_reason : m_card.ui.LastText();
     if (!message.empty()) result.Set("message", message);
-    if (!m_context.Json() && !m_reason.empty()) m_context.Err() << "vr31kctl: " << m_reason << '\n';
+    if (!m_context.JsonOutput() && !m_reason.empty()) m_context.Err() << "vr31kctl: " << m_reason << '\n';
     return m_context.PrintFailed(result);
 }
 
 // The connect command up to the dial: as the main window's connect path.
-bool CConnectRun::Prepare() {
+bool ConnectRun::Prepare() {
     CRasChargeCtrl& charge = m_session.Charge();
     const int solvane = SolvaneMode(m_context);
-    charge.SetCardPort(CanonicalPath(m_card.port));
-    charge.FindCardModem(solvane);
+    m_session.Shared().UseCardPort(m_card.port, solvane);
     charge.EnsurePhonebook();
     EntryList names;
     charge.ListEntries(names);
@@ -144,14 +142,14 @@ bool CConnectRun::Prepare() {
     }
     m_card.card.ClosePort();
     if (solvane == 0 && level <= 0) {
-        m_card.ui.ShowMessage(ids::IDS_OUT_OF_SERVICE_CAPTION, ids::IDS_OUT_OF_SERVICE_TEXT, MessageIcon::Error);
+        m_card.ui.Tell(ids::IDS_OUT_OF_SERVICE_CAPTION, ids::IDS_OUT_OF_SERVICE_TEXT, MessageIcon::Error);
         return false;
     }
     // The command itself is the user's Yes to the connect question.
-    return m_entryUi.Ask(ids::IDS_CONNECT_CONFIRM_CAPTION, ids::IDS_CONNECT_CONFIRM_TEXT, {m_entry});
+    return m_card.ui.Ask(ids::IDS_CONNECT_CONFIRM_CAPTION, ids::IDS_CONNECT_CONFIRM_TEXT, {m_entry});
 }
 
-int CConnectRun::Run() {
+int ConnectRun::Run() {
     if (const int status = m_session.OpenHistory(); status != kExitOk) return status;
     m_session.SetupEntries();
     if (!Prepare()) return Fail("not-dialled");
@@ -167,7 +165,7 @@ int CConnectRun::Run() {
                                          });
     if (started != 0) {
         charge.HangUp(false, true);
-        m_entryUi.ShowMessage(ids::IDS_DIAL_FAILED_CAPTION, ids::IDS_DIAL_FAILED_TEXT, MessageIcon::Exclamation,
+        m_card.ui.Tell(ids::IDS_DIAL_FAILED_CAPTION, ids::IDS_DIAL_FAILED_TEXT, MessageIcon::Exclamation,
                               {std::to_string(started)});
         Say() << charge.Service().LastErrorDetail() << '\n';
         return Fail("dial-failed");
@@ -191,7 +189,7 @@ int CConnectRun::Run() {
         if (event && event->kind == ConnectionEvent::Kind::DialProgress) {
             if (event->error > 0) {
                 charge.HangUp(false, true);
-                m_entryUi.ShowMessage(ids::IDS_DIAL_FAILED_CAPTION, ids::IDS_DIAL_FAILED_TEXT,
+                m_card.ui.Tell(ids::IDS_DIAL_FAILED_CAPTION, ids::IDS_DIAL_FAILED_TEXT,
                                       MessageIcon::Exclamation, {std::to_string(event->error)});
                 const std::string detail = charge.Service().LastErrorDetail();
                 if (!detail.empty()) Say() << detail << '\n';
@@ -219,7 +217,7 @@ int CConnectRun::Run() {
     }
 }
 
-void CConnectRun::WaitUntilGone() {
+void ConnectRun::WaitUntilGone() {
     const auto deadline = std::chrono::steady_clock::now() + kGoneWait;
     while (std::chrono::steady_clock::now() < deadline) {
         const auto event = m_events.Wait(kPoll);
@@ -227,16 +225,16 @@ void CConnectRun::WaitUntilGone() {
     }
 }
 
-int CConnectRun::Finish(bool lineLost) {
+int ConnectRun::Finish(bool lineLost) {
     CRasChargeCtrl& charge = m_session.Charge();
     HistoryRow row;
     const int recorded = charge.RecordFinishedConnection(false, &row);
     if (lineLost) {
         charge.HangUp(false, true);
-        m_card.ui.ShowMessage(ids::IDS_APP_TITLE, ids::IDS_LINE_LOST_TEXT, MessageIcon::Exclamation);
+        m_card.ui.Tell(ids::IDS_APP_TITLE, ids::IDS_LINE_LOST_TEXT, MessageIcon::Exclamation);
     }
     const LiveConnection& live = charge.Live();
-    CJson result = CJson::MakeObject();
+    Json result = Json::MakeObject();
     result.Set("ok", !lineLost && recorded == 0)
         .Set("entry", m_entry)
         .Set("line_lost", lineLost)
@@ -244,19 +242,19 @@ int CConnectRun::Finish(bool lineLost) {
         .Set("duration_s", live.durationMs / 1000)
         .Set("sent", live.sent)
         .Set("recv", live.recv)
-        .Set("charge", row.charge ? CJson(*row.charge) : CJson(nullptr))
+        .Set("charge", row.charge ? Json(*row.charge) : Json(nullptr))
         .Set("recorded", recorded == 0)
         .Set("messages", MessagesJson(m_card.ui.Messages()));
     if (recorded != 0) m_context.Err() << "vr31kctl: the connection could not be recorded (" << recorded << ")\n";
     return (!lineLost && recorded == 0) ? m_context.Print(result) : m_context.PrintFailed(result);
 }
 
-CJson CConnectRun::Figures(const char* state) {
+Json ConnectRun::Figures(const char* state) {
     CRasChargeCtrl& charge = m_session.Charge();
     const LiveConnection& live = charge.Live();
     int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
     const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
-    CJson figures = CJson::MakeObject();
+    Json figures = Json::MakeObject();
     figures.Set("pid", static_cast<long>(getpid()))
         .Set("state", state)
         .Set("entry", m_entry)
@@ -273,21 +271,21 @@ CJson CConnectRun::Figures(const char* state) {
 }
 
 // The one-second connection tick.
-void CConnectRun::Tick() {
+void ConnectRun::Tick() {
     CRasChargeCtrl& charge = m_session.Charge();
     if (charge.IsPeriodOver()) charge.RecomputePeriod();
     charge.UpdateStatistics();
-    const CJson figures = Figures("connected");
+    const Json figures = Figures("connected");
     const auto text = [&](const char* key) { return figures.Find(key)->Text(); };
     Say() << text("entry") << "  " << text("duration") << "  " << text("volume") << "  charge " << text("charge_text")
           << '\n';
     if (charge.CheckNotice()) {
-        m_card.ui.ShowMessage(ids::IDS_CHARGE_NOTICE_CAPTION, ids::IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
+        m_card.ui.Tell(ids::IDS_CHARGE_NOTICE_CAPTION, ids::IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
     }
     WriteStatus(figures);
 }
 
-void CConnectRun::WriteStatus(const CJson& figures) {
+void ConnectRun::WriteStatus(const Json& figures) {
     if (WriteFileAtomically(StatusPath(m_context), figures.Dump() + "\n" + figures.DumpText(), 0644) == 0) {
         m_statusWritten = true;
     }
@@ -316,7 +314,7 @@ bool ReadRunningStatus(CliContext& context, long& pid, std::string& json, std::s
     return exe.size() >= 9 && exe.compare(exe.size() - 9, 9, "/vr31kctl") == 0;
 }
 
-int RunConnect(CliContext& context, CArgs& args) {
+int RunConnect(CliContext& context, CliArgs& args) {
     const auto name = args.Next();
     args.Finish();
     g_stopRequested = false;
@@ -335,22 +333,22 @@ int RunConnect(CliContext& context, CArgs& args) {
         }
         struct sigaction oldInt {}, oldTerm {};
     } signals;
-    CConnectRun run(context, name);
+    ConnectRun run(context, name);
     return run.Run();
 }
 
-int RunStatus(CliContext& context, CArgs& args) {
+int RunStatus(CliContext& context, CliArgs& args) {
     args.Finish();
     long pid = 0;
     std::string json, text;
     if (!ReadRunningStatus(context, pid, json, text)) {
         return context.Fail(RAS_ERR_NOT_CONNECTED, "not-connected", "no connection in progress");
     }
-    context.Out() << (context.Json() ? json + "\n" : text);
+    context.Out() << (context.JsonOutput() ? json + "\n" : text);
     return kExitOk;
 }
 
-int RunDisconnect(CliContext& context, CArgs& args) {
+int RunDisconnect(CliContext& context, CliArgs& args) {
     args.Finish();
     long pid = 0;
     std::string json, text;
@@ -365,7 +363,7 @@ int RunDisconnect(CliContext& context, CArgs& args) {
         std::this_thread::sleep_for(kPoll);
     }
     const bool gone = kill(static_cast<pid_t>(pid), 0) != 0;
-    CJson result = CJson::MakeObject();
+    Json result = Json::MakeObject();
     result.Set("ok", gone).Set("pid", pid);
     return gone ? context.Print(result) : context.PrintFailed(result);
 }

@@ -18,7 +18,7 @@ struct ConnectionEvent {
     int notice = 0;      // Notice: connected, disconnected, hung up
 };
 
-class CConnectionEvents {
+class ConnectionEvents {
 public:
     void Push(const ConnectionEvent& event) {
         {

@@ -2,8 +2,8 @@
 // The entry changes run as the dial-up settings sheet runs them: after the card check
 // and the check that the program's entries and the card's contexts agree, writing the
 // card first, then the phonebook and the credential table.
-#include "app/StringIds.h"
-#include "app/StringTable.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "cli/CardTask.h"
 #include "cli/ChargeSession.h"
 #include "dialup/ApnSync.h"
@@ -60,18 +60,18 @@ struct EntriesTask {
         cardView = outcome.card;
         return outcome.result != kEntriesRefused;
     }
-    CCardContexts Contexts() { return CCardContexts(card->card, card->ui, card->port); }
+    CardContexts Contexts() { return CardContexts(card->card, card->ui, card->port); }
     const std::vector<int>& Messages() const { return card ? card->ui.Messages() : noMessages; }
 
-    CJson Names(const EntryList& names) const {
-        CJson array = CJson::MakeArray();
+    Json Names(const EntryList& names) const {
+        Json array = Json::MakeArray();
         for (const auto& name : names) array.Push(name);
         return array;
     }
     int Result(bool ok) {
         EntryList now;
         Book().ListEntries(now);
-        CJson result = CJson::MakeObject();
+        Json result = Json::MakeObject();
         result.Set("ok", ok).Set("messages", MessagesJson(Messages())).Set("entries", Names(now));
         if (!ok && card && !card->ui.LastText().empty()) result.Set("message", card->ui.LastText());
         return ok ? context.Print(result) : context.PrintFailed(result);
@@ -86,27 +86,27 @@ struct EntriesTask {
 };
 
 int Position(const std::string& text) {
-    return static_cast<int>(CArgs::ToInteger(text, "POSITION", 1, kEntryCount)) - 1;
+    return static_cast<int>(CliArgs::ToInteger(text, "POSITION", 1, kEntryCount)) - 1;
 }
 
-int List(CliContext& context, CArgs& args) {
+int List(CliContext& context, CliArgs& args) {
     args.Finish();
     EntriesTask task(context);
     EntryList names;
     task.Book().ListEntries(names);
-    CJson entries = CJson::MakeArray();
+    Json entries = Json::MakeArray();
     for (int k = 0; k < kEntryCount; ++k) {
         std::string user, password, dial;
         if (!names[k].empty()) task.Book().GetEntrySettings(names[k], user, password, dial);
-        CJson entry = CJson::MakeObject();
+        Json entry = Json::MakeObject();
         entry.Set("position", k + 1).Set("name", names[k]).Set("user", user).Set("dial", dial);
         entries.Push(std::move(entry));
     }
-    return context.Print(CJson::MakeObject().Set("entries", std::move(entries)).Set("current", task.Book().Plan().entryIndex));
+    return context.Print(Json::MakeObject().Set("entries", std::move(entries)).Set("current", task.Book().Plan().entryIndex));
 }
 
 // add, rename and credentials: the edit dialog's checks, then the page's change.
-int Edit(CliContext& context, CArgs& args, const std::string& sub) {
+int Edit(CliContext& context, CliArgs& args, const std::string& sub) {
     const auto user = args.Option("--user");
     const auto password = args.Option("--password");
     const int k = Position(args.Require("POSITION"));
@@ -126,34 +126,34 @@ int Edit(CliContext& context, CArgs& args, const std::string& sub) {
     if (user) edit.user = *user;
     if (password) edit.password = *password;
 
-    CCliEntryUi ui(task.card->ui);
-    CCardContexts contexts = task.Contexts();
-    CEntryChanges changes(task.Book(), contexts, ui);
+    CCliCardUi& ui = task.card->ui;
+    CardContexts contexts = task.Contexts();
+    EntryChanges changes(task.Book(), contexts, ui);
     if (!changes.CheckEditInput(edit.name, edit.user, edit.password, edit.appliedName)) return task.Result(false);
     return task.Result(changes.ApplyEdit(task.list, k, edit));
 }
 
-int Remove(CliContext& context, CArgs& args) {
+int Remove(CliContext& context, CliArgs& args) {
     const int k = Position(args.Require("POSITION"));
     args.Finish();
     EntriesTask task(context);
     if (!task.PrepareCard()) return task.Result(false);
     if (task.list[k].empty()) throw UsageError("position " + std::to_string(k + 1) + " is empty");
-    CCliEntryUi ui(task.card->ui);
-    CCardContexts contexts = task.Contexts();
-    return task.Result(CEntryChanges(task.Book(), contexts, ui).Delete(task.list, k));
+    CCliCardUi& ui = task.card->ui;
+    CardContexts contexts = task.Contexts();
+    return task.Result(EntryChanges(task.Book(), contexts, ui).Delete(task.list, k));
 }
 
-int Reset(CliContext& context, CArgs& args) {
+int Reset(CliContext& context, CliArgs& args) {
     args.Finish();
     EntriesTask task(context);
     if (!task.PrepareCard()) return task.Result(false);
-    CCliEntryUi ui(task.card->ui);
-    CCardContexts contexts = task.Contexts();
-    return task.Result(CEntryChanges(task.Book(), contexts, ui).ResetToFactory(task.list));
+    CCliCardUi& ui = task.card->ui;
+    CardContexts contexts = task.Contexts();
+    return task.Result(EntryChanges(task.Book(), contexts, ui).ResetToFactory(task.list));
 }
 
-int Select(CliContext& context, CArgs& args) {
+int Select(CliContext& context, CliArgs& args) {
     const int k = Position(args.Require("POSITION"));
     args.Finish();
     EntriesTask task(context);
@@ -167,7 +167,7 @@ int Select(CliContext& context, CArgs& args) {
     return task.Result(true);
 }
 
-int Check(CliContext& context, CArgs& args) {
+int Check(CliContext& context, CliArgs& args) {
     args.Finish();
     EntriesTask task(context);
     task.card = std::make_unique<CardTask>(context);
@@ -181,12 +181,12 @@ int Check(CliContext& context, CArgs& args) {
     if (!differ && outcome.result == kEntriesRefused) {
         return context.FailWithMessage(ids::IDS_COMM_ERROR_CAPTION, "comm-error", ids::IDS_COMM_ERROR_TEXT);
     }
-    CJson result = CJson::MakeObject();
+    Json result = Json::MakeObject();
     result.Set("in_sync", !differ).Set("program", task.Names(outcome.program)).Set("card", task.Names(outcome.card));
     return context.Print(result);
 }
 
-int Sync(CliContext& context, CArgs& args) {
+int Sync(CliContext& context, CliArgs& args) {
     std::vector<std::pair<int, std::pair<std::string, std::string>>> credentials;
     for (const std::string& item : args.Options("--credentials")) {
         const auto first = item.find(':');
@@ -212,15 +212,15 @@ int Sync(CliContext& context, CArgs& args) {
     for (int k = 0; k < kEntryCount; ++k) cardView[k] = contexts[k];
     task.Book().EnsurePhonebook();
 
-    CCliEntryUi ui(task.card->ui);
-    CCardContexts port = task.Contexts();
+    CCliCardUi& ui = task.card->ui;
+    CardContexts port = task.Contexts();
     bool ok = true;
     if (way == "reset") {
-        CApnSync(task.Book(), port, ui).Reset(cardView);
+        ApnSync(task.Book(), port, ui).Reset(cardView);
     } else if (way == "to-card") {
-        CApnSync(task.Book(), port, ui).ProgramToCard(cardView);
+        ApnSync(task.Book(), port, ui).ProgramToCard(cardView);
     } else {
-        CSyncApnList list(task.Book(), port, ui, cardView);
+        SyncApnList list(task.Book(), port, ui, cardView);
         for (int k = 0; k < kEntryCount; ++k) {
             if (!list.CanEdit(k)) continue;
             std::string user, password;
@@ -238,13 +238,13 @@ int Sync(CliContext& context, CArgs& args) {
     // A failed card write is shown and the way still ends; the next check finds what
     // is different. The command succeeds only when both sides agree now.
     ok = ok && EntriesInSync(program, cardView);
-    CJson result = CJson::MakeObject();
+    Json result = Json::MakeObject();
     result.Set("ok", ok).Set("messages", MessagesJson(task.Messages())).Set("program", task.Names(program))
         .Set("card", task.Names(cardView));
     return ok ? context.Print(result) : context.PrintFailed(result);
 }
 
-int Run(CliContext& context, CArgs& args) {
+int Run(CliContext& context, CliArgs& args) {
     const std::string sub = args.Require("entries command (list, add, rename, credentials, remove, reset, select, check, sync)");
     if (sub == "list") return List(context, args);
     if (sub == "add" || sub == "rename" || sub == "credentials") return Edit(context, args, sub);

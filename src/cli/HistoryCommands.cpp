@@ -2,7 +2,7 @@
 #include "accounting/BillingPeriod.h"
 #include "accounting/HistoryCsv.h"
 #include "cli/ChargeSession.h"
-#include "platform/FileSystem.h"
+#include "common/FileSystem.h"
 
 #include <ostream>
 
@@ -32,9 +32,9 @@ constexpr std::string_view kHelp =
     "clear    removes every connection and compacts the file.\n";
 
 // Durations and empty values as the list shows them.
-CJson RowJson(const HistoryRow& row) {
-    const auto optional = [](const auto& value) { return value ? CJson(static_cast<int64_t>(*value)) : CJson(); };
-    CJson j = CJson::MakeObject();
+Json RowJson(const HistoryRow& row) {
+    const auto optional = [](const auto& value) { return value ? Json(static_cast<int64_t>(*value)) : Json(); };
+    Json j = Json::MakeObject();
     j.Set("entry", row.entry)
         .Set("start", FormatOleDateTime(row.start))
         .Set("end", FormatOleDateTime(row.end))
@@ -47,10 +47,10 @@ CJson RowJson(const HistoryRow& row) {
     return j;
 }
 
-int List(CliContext& context, CChargeSession& session, CArgs& args) {
+int List(CliContext& context, CChargeSession& session, CliArgs& args) {
     const bool csv = args.Flag("--csv");
     args.Finish();
-    if (csv && context.Json()) throw UsageError("--csv and --json exclude each other");
+    if (csv && context.JsonOutput()) throw UsageError("--csv and --json exclude each other");
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     if (csv) {
         std::string text = std::string(kHistoryCsvHeader) + "\n";
@@ -64,26 +64,26 @@ int List(CliContext& context, CChargeSession& session, CArgs& args) {
         context.Out().flush();
         return kExitOk;
     }
-    CJson rows = CJson::MakeArray();
+    Json rows = Json::MakeArray();
     const int result = session.History().ForEachRow([&](const HistoryRow& row) {
         rows.Push(RowJson(row));
         return true;
     });
     if (result != kDbOk) return session.FailHistory(result, "cannot read the history");
-    return context.Print(CJson::MakeObject().Set("rows", std::move(rows)));
+    return context.Print(Json::MakeObject().Set("rows", std::move(rows)));
 }
 
-int Periods(CliContext& context, CChargeSession& session, CArgs& args) {
+int Periods(CliContext& context, CChargeSession& session, CliArgs& args) {
     args.Finish();
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     std::vector<std::string> periods;
     session.History().GetHistoryPeriods(periods, session.Charge().Plan().chargeDay);  // an empty history: none
-    CJson list = CJson::MakeArray();
+    Json list = Json::MakeArray();
     for (auto& p : periods) list.Push(std::move(p));
-    return context.Print(CJson::MakeObject().Set("periods", std::move(list)));
+    return context.Print(Json::MakeObject().Set("periods", std::move(list)));
 }
 
-int Totals(CliContext& context, CChargeSession& session, CArgs& args) {
+int Totals(CliContext& context, CChargeSession& session, CliArgs& args) {
     const auto period = args.Option("--period");
     const auto entry = args.Option("--entry");
     args.Finish();
@@ -94,7 +94,7 @@ int Totals(CliContext& context, CChargeSession& session, CArgs& args) {
         if (!wellFormed) throw UsageError("--period must read \"YYYY/MM/DD - YYYY/MM/DD\", not '" + *period + "'");
     }
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
-    CJson result = CJson::MakeObject();
+    Json result = Json::MakeObject();
     if (period) {
         RangeTotals totals;
         const int code = session.History().GetRangeTotals(std::string(PeriodStart(*period)),
@@ -118,7 +118,7 @@ int Totals(CliContext& context, CChargeSession& session, CArgs& args) {
     return context.Print(result);
 }
 
-int Record(CliContext& context, CChargeSession& session, CArgs& args) {
+int Record(CliContext& context, CChargeSession& session, CliArgs& args) {
     const auto entry = args.Option("--entry");
     const auto end = args.Option("--end");
     const auto durationMs = args.Option("--duration-ms");
@@ -137,18 +137,18 @@ int Record(CliContext& context, CChargeSession& session, CArgs& args) {
     LiveConnection& live = session.Charge().Live();
     live.entryName = *entry;
     live.endTime = *endTime;
-    live.durationMs = CArgs::ToInteger(*durationMs, "--duration-ms", 0, kMaxDurationMs);
-    live.sent = CArgs::ToInteger(*sent, "--sent", 0, kMaxBytes);
-    live.recv = CArgs::ToInteger(*recv, "--recv", 0, kMaxBytes);
+    live.durationMs = CliArgs::ToInteger(*durationMs, "--duration-ms", 0, kMaxDurationMs);
+    live.sent = CliArgs::ToInteger(*sent, "--sent", 0, kMaxBytes);
+    live.recv = CliArgs::ToInteger(*recv, "--recv", 0, kMaxBytes);
 
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     HistoryRow row;
     const int code = session.Charge().RecordConnection(false, &row);
     if (code != kDbOk) return session.FailHistory(code, "cannot record the connection");
-    return context.Print(CJson::MakeObject().Set("recorded", RowJson(row)));
+    return context.Print(Json::MakeObject().Set("recorded", RowJson(row)));
 }
 
-int Import(CliContext& context, CChargeSession& session, CArgs& args) {
+int Import(CliContext& context, CChargeSession& session, CliArgs& args) {
     const std::string file = args.Require("FILE.csv");
     args.Finish();
     constexpr size_t kMaxCsvBytes = size_t{1} << 30;
@@ -163,10 +163,10 @@ int Import(CliContext& context, CChargeSession& session, CArgs& args) {
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     const int code = session.History().InsertRows(parsed.rows);
     if (code != kDbOk) return session.FailHistory(code, "nothing was imported");
-    return context.Print(CJson::MakeObject().Set("imported", static_cast<int64_t>(parsed.rows.size())));
+    return context.Print(Json::MakeObject().Set("imported", static_cast<int64_t>(parsed.rows.size())));
 }
 
-int Clear(CliContext& context, CChargeSession& session, CArgs& args) {
+int Clear(CliContext& context, CChargeSession& session, CliArgs& args) {
     args.Finish();
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     if (const int code = session.History().ClearHistory(); code != kDbOk) {
@@ -175,10 +175,10 @@ int Clear(CliContext& context, CChargeSession& session, CArgs& args) {
     if (const int code = session.History().CompactHistory(); code != kDbOk) {
         return session.FailHistory(code, "the history was cleared but not compacted");
     }
-    return context.Print(CJson::MakeObject().Set("cleared", true));
+    return context.Print(Json::MakeObject().Set("cleared", true));
 }
 
-int Run(CliContext& context, CArgs& args) {
+int Run(CliContext& context, CliArgs& args) {
     const std::string sub = args.Require("history command (list, periods, totals, record, import or clear)");
     CChargeSession session(context);
     if (sub == "list") return List(context, session, args);

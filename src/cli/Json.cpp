@@ -6,7 +6,7 @@
 
 namespace vr31k::cli {
 
-CJson& CJson::Set(std::string key, CJson value) {
+Json& Json::Set(std::string key, Json value) {
     auto& object = std::get<Object>(m_value);
     for (auto& [k, v] : object) {
         if (k == key) {
@@ -18,12 +18,12 @@ CJson& CJson::Set(std::string key, CJson value) {
     return *this;
 }
 
-CJson& CJson::Push(CJson value) {
+Json& Json::Push(Json value) {
     std::get<Array>(m_value).push_back(std::move(value));
     return *this;
 }
 
-const CJson* CJson::Find(std::string_view key) const {
+const Json* Json::Find(std::string_view key) const {
     if (const auto* object = std::get_if<Object>(&m_value)) {
         for (const auto& [k, v] : *object) {
             if (k == key) return &v;
@@ -68,7 +68,7 @@ std::string NumberText(double v) {
 }
 }  // namespace
 
-void CJson::DumpTo(std::string& out) const {
+void Json::DumpTo(std::string& out) const {
     std::visit(
         [&](const auto& v) {
             using T = std::decay_t<decltype(v)>;
@@ -98,22 +98,22 @@ void CJson::DumpTo(std::string& out) const {
         m_value);
 }
 
-std::string CJson::Dump() const {
+std::string Json::Dump() const {
     std::string out;
     DumpTo(out);
     return out;
 }
 
-std::string CJson::Text() const {
+std::string Json::Text() const {
     if (const auto* s = std::get_if<std::string>(&m_value)) return *s;
     if (std::holds_alternative<std::nullptr_t>(m_value)) return "-";
     return Dump();
 }
 
-void CJson::DumpTextTo(std::string& out, int indent) const {
+void Json::DumpTextTo(std::string& out, int indent) const {
     const std::string pad(static_cast<size_t>(indent) * 2, ' ');
-    const auto scalarText = [](const CJson& j) { return j.Text(); };
-    const auto isScalar = [](const CJson& j) {
+    const auto scalarText = [](const Json& j) { return j.Text(); };
+    const auto isScalar = [](const Json& j) {
         return !std::holds_alternative<Array>(j.m_value) && !std::holds_alternative<Object>(j.m_value);
     };
     if (const auto* object = std::get_if<Object>(&m_value)) {
@@ -127,7 +127,7 @@ void CJson::DumpTextTo(std::string& out, int indent) const {
         }
     } else if (const auto* array = std::get_if<Array>(&m_value)) {
         for (size_t i = 0; i < array->size(); ++i) {
-            const CJson& v = (*array)[i];
+            const Json& v = (*array)[i];
             if (isScalar(v)) {
                 out += pad + "- " + scalarText(v) + "\n";
             } else {
@@ -140,7 +140,7 @@ void CJson::DumpTextTo(std::string& out, int indent) const {
     }
 }
 
-std::string CJson::DumpText() const {
+std::string Json::DumpText() const {
     std::string out;
     DumpTextTo(out, 0);
     return out;

@@ -11,34 +11,34 @@
 
 namespace vr31k::cli {
 
-class CJson {
+class Json {
 public:
-    using Array = std::vector<CJson>;
-    using Object = std::vector<std::pair<std::string, CJson>>;
+    using Array = std::vector<Json>;
+    using Object = std::vector<std::pair<std::string, Json>>;
 
-    CJson() : m_value(nullptr) {}
-    CJson(std::nullptr_t) : m_value(nullptr) {}
-    CJson(bool b) : m_value(b) {}
-    CJson(int v) : m_value(static_cast<int64_t>(v)) {}
-    CJson(long v) : m_value(static_cast<int64_t>(v)) {}
-    CJson(long long v) : m_value(static_cast<int64_t>(v)) {}
-    CJson(unsigned v) : m_value(static_cast<int64_t>(v)) {}
-    CJson(unsigned long v) : m_value(static_cast<uint64_t>(v)) {}
-    CJson(unsigned long long v) : m_value(static_cast<uint64_t>(v)) {}
-    CJson(double v) : m_value(v) {}
-    CJson(const char* s) : m_value(std::string(s)) {}
-    CJson(std::string s) : m_value(std::move(s)) {}
-    CJson(std::string_view s) : m_value(std::string(s)) {}
-    CJson(Array a) : m_value(std::move(a)) {}
+    Json() : m_value(nullptr) {}
+    Json(std::nullptr_t) : m_value(nullptr) {}
+    Json(bool b) : m_value(b) {}
+    Json(int v) : m_value(static_cast<int64_t>(v)) {}
+    Json(long v) : m_value(static_cast<int64_t>(v)) {}
+    Json(long long v) : m_value(static_cast<int64_t>(v)) {}
+    Json(unsigned v) : m_value(static_cast<int64_t>(v)) {}
+    Json(unsigned long v) : m_value(static_cast<uint64_t>(v)) {}
+    Json(unsigned long long v) : m_value(static_cast<uint64_t>(v)) {}
+    Json(double v) : m_value(v) {}
+    Json(const char* s) : m_value(std::string(s)) {}
+    Json(std::string s) : m_value(std::move(s)) {}
+    Json(std::string_view s) : m_value(std::string(s)) {}
+    Json(Array a) : m_value(std::move(a)) {}
 
-    static CJson MakeObject() { CJson j; j.m_value = Object{}; return j; }
-    static CJson MakeArray() { CJson j; j.m_value = Array{}; return j; }
+    static Json MakeObject() { Json j; j.m_value = Object{}; return j; }
+    static Json MakeArray() { Json j; j.m_value = Array{}; return j; }
 
     // On an object: adds (or replaces) a key. Returns *this for chaining.
-    CJson& Set(std::string key, CJson value);
+    Json& Set(std::string key, Json value);
     // On an array: appends.
-    CJson& Push(CJson value);
-    const CJson* Find(std::string_view key) const;
+    Json& Push(Json value);
+    const Json* Find(std::string_view key) const;
 
     // A scalar as people read it: a string without quotes, a number as written, null "-".
     std::string Text() const;

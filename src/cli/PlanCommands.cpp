@@ -38,8 +38,8 @@ constexpr std::string_view kUsageHelp =
     "the estimated charge (-1 without a plan), and the bytes left of the free allowance,\n"
     "before the cap and before the charge notice.\n";
 
-CJson DerivedJson(const DerivedPlan& d) {
-    CJson j = CJson::MakeObject();
+Json DerivedJson(const DerivedPlan& d) {
+    Json j = Json::MakeObject();
     j.Set("type", d.type)
         .Set("free_amount", d.freeAmount)
         .Set("cap", d.cap)
@@ -49,8 +49,8 @@ CJson DerivedJson(const DerivedPlan& d) {
     return j;
 }
 
-int PrintPlan(CliContext& context, const CChargeAccounting& charge) {
-    CJson result = CJson::MakeObject();
+int PrintPlan(CliContext& context, const ChargeAccounting& charge) {
+    Json result = Json::MakeObject();
     result.Set("settings", DialupSettingsJson(charge.Plan())).Set("derived", DerivedJson(charge.Derived()));
     return context.Print(result);
 }
@@ -58,10 +58,10 @@ int PrintPlan(CliContext& context, const CChargeAccounting& charge) {
 // A list choice: empty unsets it, else a whole number in range.
 int32_t ListChoice(const std::string& text, std::string_view what, int max) {
     if (text.empty()) return -1;
-    return static_cast<int32_t>(CArgs::ToInteger(text, what, 0, max));
+    return static_cast<int32_t>(CliArgs::ToInteger(text, what, 0, max));
 }
 
-int Set(CliContext& context, CArgs& args) {
+int Set(CliContext& context, CliArgs& args) {
     CChargeSession session(context);
     DialupSettings plan = session.Charge().Plan();
     const auto type = args.Option("--type");
@@ -81,7 +81,7 @@ int Set(CliContext& context, CArgs& args) {
 
     if (type) plan.chargeType = ListChoice(*type, "--type", 4);
     // The closing day is a choice from a list that always has one selected.
-    if (closingDay) plan.chargeDay = static_cast<int32_t>(CArgs::ToInteger(*closingDay, "--closing-day", 0, 32));
+    if (closingDay) plan.chargeDay = static_cast<int32_t>(CliArgs::ToInteger(*closingDay, "--closing-day", 0, 32));
     // In the page's order; the first refused value stops everything.
     for (const auto& f : fields) {
         if (!f.text) continue;
@@ -101,7 +101,7 @@ int Set(CliContext& context, CArgs& args) {
         return context.Fail(0, "invalid-plan", combination.text);
     }
 
-    const CSettingsStore store = context.Settings();
+    const SettingsStore store = context.Settings();
     context.PrepareDataFolder();
     if (const int error = store.WriteDialup(plan); error != 0) {
         return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + std::strerror(error));
@@ -111,19 +111,19 @@ int Set(CliContext& context, CArgs& args) {
     return PrintPlan(context, session.Charge());
 }
 
-int Charge(CliContext& context, CArgs& args) {
+int Charge(CliContext& context, CliArgs& args) {
     const std::string bytesText = args.Require("BYTES");
     args.Finish();
-    const int64_t bytes = CArgs::ToInteger(bytesText, "BYTES", 0, INT64_MAX);
+    const int64_t bytes = CliArgs::ToInteger(bytesText, "BYTES", 0, INT64_MAX);
     CChargeSession session(context);
     int64_t freeLeft = 0, limitLeft = 0;
     const int32_t charge = session.Charge().ComputeChargeForBytes(bytes, freeLeft, limitLeft);
-    CJson result = CJson::MakeObject();
+    Json result = Json::MakeObject();
     result.Set("charge", charge).Set("free_left", freeLeft).Set("limit_left", limitLeft);
     return context.Print(result);
 }
 
-int RunPlan(CliContext& context, CArgs& args) {
+int RunPlan(CliContext& context, CliArgs& args) {
     const std::string sub = args.Require("plan command (show, set or charge)");
     if (sub == "show") {
         args.Finish();
@@ -135,14 +135,14 @@ int RunPlan(CliContext& context, CArgs& args) {
     throw UsageError("unknown plan command '" + sub + "'");
 }
 
-int RunUsage(CliContext& context, CArgs& args) {
+int RunUsage(CliContext& context, CliArgs& args) {
     args.Finish();
     CChargeSession session(context);
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
-    const CChargeAccounting& charge = session.Charge();
+    const ChargeAccounting& charge = session.Charge();
     int64_t connection = 0, freeLeft = 0, limitLeft = 0;
     const int32_t yen = charge.ComputePeriodCharge(connection, freeLeft, limitLeft, false);
-    CJson result = CJson::MakeObject();
+    Json result = Json::MakeObject();
     result.Set("period", charge.Period().period)
         .Set("bytes", charge.Period().periodBytes)
         .Set("charge", yen)

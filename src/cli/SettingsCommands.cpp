@@ -1,5 +1,5 @@
 // vr31kctl settings show | set-utility
-#include "app/UtilitySettingsRules.h"
+#include "common/UtilitySettingsRules.h"
 #include "cli/CliCommand.h"
 #include "cli/SettingsJson.h"
 
@@ -23,8 +23,8 @@ constexpr std::string_view kHelp =
     "             --oneshot        1: one-click signal display, 0: continuous display\n"
     "             --oneshot-time   seconds the one-click display stays on (10 to 60)\n";
 
-CJson UtilityJson(const UtilitySettings& s, const std::string& portName) {
-    CJson j = CJson::MakeObject();
+Json UtilityJson(const UtilitySettings& s, const std::string& portName) {
+    Json j = Json::MakeObject();
     j.Set("AutoStart", s.autoStart)
         .Set("IconizedStart", s.iconizedStart)
         .Set("CardDtctRising", s.cardDtctRising)
@@ -35,8 +35,8 @@ CJson UtilityJson(const UtilitySettings& s, const std::string& portName) {
     return j;
 }
 
-CJson GuiJson(const HistoryListSettings& s) {
-    CJson j = CJson::MakeObject();
+Json GuiJson(const HistoryListSettings& s) {
+    Json j = Json::MakeObject();
     j.Set("HistoryListCx", s.cx)
         .Set("HistoryListCy", s.cy)
         .Set("HistoryListMx", s.maximized)
@@ -45,21 +45,21 @@ CJson GuiJson(const HistoryListSettings& s) {
     return j;
 }
 
-int Show(CliContext& context, CArgs& args) {
+int Show(CliContext& context, CliArgs& args) {
     args.Finish();
-    const CSettingsStore store = context.Settings();
-    CJson result = CJson::MakeObject();
+    const SettingsStore store = context.Settings();
+    Json result = Json::MakeObject();
     result.Set(kUtilitySection, UtilityJson(store.ReadUtility(), store.ReadPortName()))
         .Set(kDialupSection, DialupSettingsJson(store.ReadDialup()))
         .Set(kGuiSection, GuiJson(store.ReadHistoryList()));
     return context.Print(result);
 }
 
-int SetUtility(CliContext& context, CArgs& args) {
-    const CSettingsStore store = context.Settings();
+int SetUtility(CliContext& context, CliArgs& args) {
+    const SettingsStore store = context.Settings();
     UtilitySettings s = store.ReadUtility();
     const auto onOff = [&](std::string_view name, int32_t& field) {
-        if (auto v = args.Option(name)) field = static_cast<int32_t>(CArgs::ToInteger(*v, name, 0, 1));
+        if (auto v = args.Option(name)) field = static_cast<int32_t>(CliArgs::ToInteger(*v, name, 0, 1));
     };
     onOff("--auto-start", s.autoStart);
     onOff("--iconized-start", s.iconizedStart);
@@ -76,12 +76,12 @@ int SetUtility(CliContext& context, CArgs& args) {
     if (const int error = store.WriteUtility(s); error != 0) {
         return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + std::strerror(error));
     }
-    CJson result = CJson::MakeObject();
+    Json result = Json::MakeObject();
     result.Set(kUtilitySection, UtilityJson(store.ReadUtility(), store.ReadPortName()));
     return context.Print(result);
 }
 
-int Run(CliContext& context, CArgs& args) {
+int Run(CliContext& context, CliArgs& args) {
     const std::string sub = args.Require("settings command (show or set-utility)");
     if (sub == "show") return Show(context, args);
     if (sub == "set-utility") return SetUtility(context, args);

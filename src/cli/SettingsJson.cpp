@@ -2,8 +2,8 @@
 
 namespace vr31k::cli {
 
-CJson DialupSettingsJson(const DialupSettings& s) {
-    CJson j = CJson::MakeObject();
+Json DialupSettingsJson(const DialupSettings& s) {
+    Json j = Json::MakeObject();
     j.Set("ChargeType", s.chargeType)
         .Set("FreePackets", s.freePackets)
         .Set("FreeCall1", s.freeCall1)

@@ -1,10 +1,10 @@
 #pragma once
 // Settings sections as JSON objects, keys named and ordered as in the settings file.
-#include "app/SettingsStore.h"
+#include "common/SettingsStore.h"
 #include "cli/Json.h"
 
 namespace vr31k::cli {
 
-CJson DialupSettingsJson(const DialupSettings& settings);
+Json DialupSettingsJson(const DialupSettings& settings);
 
 }  // namespace vr31k::cli

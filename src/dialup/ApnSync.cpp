@@ -1,19 +1,19 @@
 #include "dialup/ApnSync.h"
 
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 #include "dialup/PortSession.h"
 
 namespace vr31k {
 
 bool EntriesInSync(const EntryList& program, const EntryList& card) { return program == card; }
 
-bool CApnSync::Reset(EntryList& cardView) {
+bool ApnSync::Reset(EntryList& cardView) {
     if (!m_ui.Ask(ids::IDS_SYNC_RESET_CAPTION, ids::IDS_SYNC_RESET_TEXT, {})) return false;
     if (m_changes.RunFactoryReset(cardView)) m_book.SetEntryIndex(0);
     return true;
 }
 
-bool CApnSync::ProgramToCard(EntryList& cardView) {
+bool ApnSync::ProgramToCard(EntryList& cardView) {
     ICardContexts& card = m_card;
     if (!m_ui.Ask(ids::IDS_SYNC_TO_CARD_CAPTION, ids::IDS_SYNC_TO_CARD_TEXT, {})) return false;
     EntryList program;
@@ -37,9 +37,9 @@ bool CApnSync::ProgramToCard(EntryList& cardView) {
     return true;
 }
 
-bool CApnSync::ConfirmAbandon() { return m_ui.Ask(ids::IDS_SYNC_ABANDON_CAPTION, ids::IDS_SYNC_ABANDON_TEXT, {}); }
+bool ApnSync::ConfirmAbandon() { return m_ui.Ask(ids::IDS_SYNC_ABANDON_CAPTION, ids::IDS_SYNC_ABANDON_TEXT, {}); }
 
-CSyncApnList::CSyncApnList(IEntryBook& book, ICardContexts& card, IEntryUi& ui, const EntryList& cardView)
+SyncApnList::SyncApnList(IEntryBook& book, ICardContexts& card, IMessageBox& ui, const EntryList& cardView)
     : m_book(book), m_card(card), m_ui(ui) {
     EntryList program;
     m_book.ListEntries(program);
@@ -50,7 +50,7 @@ CSyncApnList::CSyncApnList(IEntryBook& book, ICardContexts& card, IEntryUi& ui, 
     }
 }
 
-void CSyncApnList::EditPreset(int k, std::string& user, std::string& password) {
+void SyncApnList::EditPreset(int k, std::string& user, std::string& password) {
     user.clear();
     password.clear();
     if (!CanEdit(k)) return;
@@ -67,14 +67,14 @@ void CSyncApnList::EditPreset(int k, std::string& user, std::string& password) {
     }
 }
 
-void CSyncApnList::Change(int k, const std::string& user, const std::string& password) {
+void SyncApnList::Change(int k, const std::string& user, const std::string& password) {
     if (!CanEdit(k)) return;
     m_rows[k].resolved = true;
     m_rows[k].user = user;
     m_rows[k].password = password;
 }
 
-bool CSyncApnList::Delete(int k) {
+bool SyncApnList::Delete(int k) {
     if (!CanEdit(k)) return false;
     Row& row = m_rows[k];
     if (k == 0) {
@@ -91,14 +91,14 @@ bool CSyncApnList::Delete(int k) {
     return true;
 }
 
-bool CSyncApnList::AllResolved() const {
+bool SyncApnList::AllResolved() const {
     for (const Row& row : m_rows) {
         if (!row.resolved) return false;
     }
     return true;
 }
 
-bool CSyncApnList::Commit(EntryList& cardView) {
+bool SyncApnList::Commit(EntryList& cardView) {
     // Names leave the phonebook first, so a name moving to another position can be
     // added there afterwards.
     for (const Row& row : m_rows) {

@@ -11,9 +11,9 @@ bool EntriesInSync(const EntryList& program, const EntryList& card);
 // The synchronisation dialog's ways. Each returns true when the dialog closes
 // (the way was carried out, even if a card write failed on the way: the next check
 // finds what is still different) and false when it stays open.
-class CApnSync {
+class ApnSync {
 public:
-    CApnSync(IEntryBook& book, ICardContexts& card, IEntryUi& ui)
+    ApnSync(IEntryBook& book, ICardContexts& card, IMessageBox& ui)
         : m_book(book), m_card(card), m_ui(ui), m_changes(book, card, ui) {}
 
     // Factory state on both sides; entry #1 becomes the selected entry.
@@ -27,13 +27,13 @@ public:
 private:
     IEntryBook& m_book;
     ICardContexts& m_card;
-    IEntryUi& m_ui;
-    CEntryChanges m_changes;
+    IMessageBox& m_ui;
+    EntryChanges m_changes;
 };
 
 // The card-to-program copy, row by row: the card holds no user names or passwords, so
 // every row with a card APN must be changed (credentials entered) or deleted first.
-class CSyncApnList {
+class SyncApnList {
 public:
     struct Row {
         bool resolved = false;
@@ -44,7 +44,7 @@ public:
         bool changed = false;  // deleted (row 0: reset to the factory entry)
     };
 
-    CSyncApnList(IEntryBook& book, ICardContexts& card, IEntryUi& ui, const EntryList& cardView);
+    SyncApnList(IEntryBook& book, ICardContexts& card, IMessageBox& ui, const EntryList& cardView);
 
     const std::array<Row, kEntryCount>& Rows() const { return m_rows; }
     bool CanEdit(int k) const { return k >= 0 && k < kEntryCount && !m_rows[k].cardApn.empty(); }
@@ -63,7 +63,7 @@ public:
 private:
     IEntryBook& m_book;
     ICardContexts& m_card;
-    IEntryUi& m_ui;
+    IMessageBox& m_ui;
     std::array<Row, kEntryCount> m_rows;
 };
 

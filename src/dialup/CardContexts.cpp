@@ -1,15 +1,15 @@
 #include "dialup/CardContexts.h"
 
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 #include "card/CardCheck.h"
 #include "card/CardResults.h"
 
 namespace vr31k {
 
-PortPrep CCardContexts::PreparePort() {
+PortPrep CardContexts::PreparePort() {
     if (m_card.IsOpen()) return PortPrep::AlreadyOpen;
     if (m_card.OpenPort(m_portName, true) == CARD_ERR_OPEN) {
-        m_ui.ShowMessage(ids::IDS_PORT_OPEN_ERROR_CAPTION, ids::IDS_PORT_OPEN_ERROR_TEXT, MessageIcon::Error);
+        m_ui.Tell(ids::IDS_PORT_OPEN_ERROR_CAPTION, ids::IDS_PORT_OPEN_ERROR_TEXT, MessageIcon::Error);
         return PortPrep::Failed;
     }
     if (m_card.Initialize() != CARD_OK || m_card.SetErrorReporting(1) != CARD_OK) {
@@ -19,19 +19,19 @@ PortPrep CCardContexts::PreparePort() {
     return PortPrep::OpenedHere;
 }
 
-void CCardContexts::ClosePort(PortPrep prep) {
+void CardContexts::ClosePort(PortPrep prep) {
     if (prep != PortPrep::AlreadyOpen) m_card.ClosePort();
 }
 
-int CCardContexts::ClearAllContexts() { return static_cast<int>(m_card.SetPdpContext(0, std::nullopt)); }
+int CardContexts::ClearAllContexts() { return static_cast<int>(m_card.SetPdpContext(0, std::nullopt)); }
 
-int CCardContexts::SetContext(int id, const std::string& apn) {
+int CardContexts::SetContext(int id, const std::string& apn) {
     return static_cast<int>(m_card.SetPdpContext(id, std::string_view(apn)));
 }
 
-int CCardContexts::UndefineContext(int id) { return static_cast<int>(m_card.SetPdpContext(id, std::nullopt)); }
+int CardContexts::UndefineContext(int id) { return static_cast<int>(m_card.SetPdpContext(id, std::nullopt)); }
 
-int CCardContexts::ReadContexts(EntryList& out) {
+int CardContexts::ReadContexts(EntryList& out) {
     PdpContextList list;
     const unsigned result = m_card.GetPdpContexts(list);
     if (result != CARD_OK) return static_cast<int>(result);

@@ -2,14 +2,14 @@
 // The card's packet-context table as the entry screens reach it: through the card
 // controller's command port, prepared for one settings task at a time.
 #include "card/CWKvCtrl.h"
-#include "card/CardCheckUi.h"
+#include "card/CardUi.h"
 #include "dialup/EntryPorts.h"
 
 namespace vr31k {
 
-class CCardContexts : public ICardContexts {
+class CardContexts : public ICardContexts {
 public:
-    CCardContexts(CWKvCtrl& card, ICardCheckUi& ui, std::string portName)
+    CardContexts(CWKvCtrl& card, ICardUi& ui, std::string portName)
         : m_card(card), m_ui(ui), m_portName(std::move(portName)) {}
 
     // Already open: left so. Otherwise opened (with its message when the port cannot be
@@ -23,7 +23,7 @@ public:
 
 private:
     CWKvCtrl& m_card;
-    ICardCheckUi& m_ui;
+    ICardUi& m_ui;
     std::string m_portName;
 };
 

@@ -1,6 +1,6 @@
 #include "dialup/ConnectionFigures.h"
 
-#include "app/ByteCount.h"
+#include "common/ByteCount.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "dialup/EntryChanges.h"
 
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 #include "dialup/PortSession.h"
 
 namespace vr31k {
@@ -24,7 +24,7 @@ size_t Utf8Length(const std::string& text) {
     return count;
 }
 
-bool CEntryChanges::RunFactoryReset(EntryList& list) {
+bool EntryChanges::RunFactoryReset(EntryList& list) {
     PortSession port(m_card);
     if (!port.Ready()) return false;
     if (m_card.ClearAllContexts() != 0) {
@@ -44,12 +44,12 @@ bool CEntryChanges::RunFactoryReset(EntryList& list) {
     return true;
 }
 
-bool CEntryChanges::ResetToFactory(EntryList& list) {
+bool EntryChanges::ResetToFactory(EntryList& list) {
     if (!m_ui.Ask(ids::IDS_ENTRY_RESET_CAPTION, ids::IDS_ENTRY_RESET_TEXT, {})) return false;
     return RunFactoryReset(list);
 }
 
-bool CEntryChanges::Delete(EntryList& list, int k) {
+bool EntryChanges::Delete(EntryList& list, int k) {
     if (k < 0 || k >= kEntryCount || list[k].empty()) return false;
     const bool yes = k == 0 ? m_ui.Ask(ids::IDS_ENTRY1_DELETE_CAPTION, ids::IDS_ENTRY1_DELETE_TEXT, {kFactoryApn})
                             : m_ui.Ask(ids::IDS_ENTRY_DELETE_CAPTION, ids::IDS_ENTRY_DELETE_TEXT, {list[k]});
@@ -76,7 +76,7 @@ bool CEntryChanges::Delete(EntryList& list, int k) {
     return true;
 }
 
-bool CEntryChanges::ApplyEdit(EntryList& list, int k, const EntryEdit& edit) {
+bool EntryChanges::ApplyEdit(EntryList& list, int k, const EntryEdit& edit) {
     if (k < 0 || k >= kEntryCount) return false;
     if (edit.name != list[k]) {
         PortSession port(m_card);
@@ -102,15 +102,15 @@ bool CEntryChanges::ApplyEdit(EntryList& list, int k, const EntryEdit& edit) {
     return true;
 }
 
-bool CEntryChanges::CheckEditInput(const std::string& name, const std::string& user, const std::string& password,
+bool EntryChanges::CheckEditInput(const std::string& name, const std::string& user, const std::string& password,
                                    const std::string& appliedName) {
     const std::vector<std::string> limit{std::to_string(kCredentialMaxChars)};
     if (Utf8Length(user) > static_cast<size_t>(kCredentialMaxChars)) {
-        m_ui.ShowMessage(ids::IDS_ENTRY_CHECK_CAPTION, ids::IDS_ENTRY_USER_TOO_LONG_TEXT, MessageIcon::Error, limit);
+        m_ui.Tell(ids::IDS_ENTRY_CHECK_CAPTION, ids::IDS_ENTRY_USER_TOO_LONG_TEXT, MessageIcon::Error, limit);
         return false;
     }
     if (Utf8Length(password) > static_cast<size_t>(kCredentialMaxChars)) {
-        m_ui.ShowMessage(ids::IDS_ENTRY_CHECK_CAPTION, ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, MessageIcon::Error,
+        m_ui.Tell(ids::IDS_ENTRY_CHECK_CAPTION, ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, MessageIcon::Error,
                          limit);
         return false;
     }
@@ -124,7 +124,7 @@ bool CEntryChanges::CheckEditInput(const std::string& name, const std::string& u
         default: break;  // any other answer lets the edit go on
         }
         if (textId != 0) {
-            m_ui.ShowMessage(ids::IDS_ENTRY_CHECK_CAPTION, textId, MessageIcon::Error, {});
+            m_ui.Tell(ids::IDS_ENTRY_CHECK_CAPTION, textId, MessageIcon::Error, {});
             return false;
         }
     }

@@ -18,9 +18,9 @@ struct EntryEdit {
     std::string appliedName;
 };
 
-class CEntryChanges {
+class EntryChanges {
 public:
-    CEntryChanges(IEntryBook& book, ICardContexts& card, IEntryUi& ui) : m_book(book), m_card(card), m_ui(ui) {}
+    EntryChanges(IEntryBook& book, ICardContexts& card, IMessageBox& ui) : m_book(book), m_card(card), m_ui(ui) {}
 
     // Asks first; true when every entry was reset to the factory entry.
     bool ResetToFactory(EntryList& list);
@@ -42,7 +42,7 @@ public:
 private:
     IEntryBook& m_book;
     ICardContexts& m_card;
-    IEntryUi& m_ui;
+    IMessageBox& m_ui;
 };
 
 // Number of characters (not bytes) of UTF-8 text.

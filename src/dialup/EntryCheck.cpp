@@ -1,12 +1,12 @@
 #include "dialup/EntryCheck.h"
 
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 #include "card/CardResults.h"
 #include "dialup/ApnSync.h"
 
 namespace vr31k {
 
-EntryCheckOutcome CheckEntries(IEntryBook& book, CWKvCtrl& card, CCardCheck& check, ICardCheckUi& ui,
+EntryCheckOutcome CheckEntries(IEntryBook& book, CWKvCtrl& card, CardCheck& check, ICardUi& ui,
                                const std::string& portName, CardStatus& status, const SyncDialog& syncDialog) {
     EntryCheckOutcome outcome;
     book.EnsurePhonebook();
@@ -25,12 +25,12 @@ EntryCheckOutcome CheckEntries(IEntryBook& book, CWKvCtrl& card, CCardCheck& che
     ui.ForceForeground();
     switch (syncDialog(outcome.card)) {
     case SyncDialogEnd::Ok:
-        ui.ShowMessage(ids::IDS_SYNC_DONE_CAPTION, ids::IDS_SYNC_DONE_TEXT, MessageIcon::Information);
+        ui.Tell(ids::IDS_SYNC_DONE_CAPTION, ids::IDS_SYNC_DONE_TEXT, MessageIcon::Information);
         outcome.result = kEntriesSynchronised;
         book.ListEntries(outcome.program);
         break;
     case SyncDialogEnd::Cancel:
-        ui.ShowMessage(ids::IDS_SYNC_CANCELLED_CAPTION, ids::IDS_SYNC_CANCELLED_TEXT, MessageIcon::Information);
+        ui.Tell(ids::IDS_SYNC_CANCELLED_CAPTION, ids::IDS_SYNC_CANCELLED_TEXT, MessageIcon::Information);
         outcome.result = kEntriesRefused;
         break;
     case SyncDialogEnd::Other:

@@ -29,7 +29,7 @@ struct EntryCheckOutcome {
 // Makes sure a phonebook exists, runs the card check when the port is closed, and
 // compares the two lists position by position (exact, case-sensitive). The port is
 // left open for the caller to close.
-EntryCheckOutcome CheckEntries(IEntryBook& book, CWKvCtrl& card, CCardCheck& check, ICardCheckUi& ui,
+EntryCheckOutcome CheckEntries(IEntryBook& book, CWKvCtrl& card, CardCheck& check, ICardUi& ui,
                                const std::string& portName, CardStatus& status, const SyncDialog& syncDialog);
 
 }  // namespace vr31k

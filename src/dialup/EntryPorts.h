@@ -3,7 +3,7 @@
 // the program. The dial-up and charge controller provides the entry book, the card
 // controller (with the window's message boxes) the settings port, and each face its
 // own answers to the questions.
-#include "app/AppUi.h"
+#include "common/MessageBox.h"
 #include "dialup/EntryList.h"
 
 #include <string>
@@ -51,18 +51,6 @@ public:
     virtual int SetContext(int id, const std::string& apn) = 0;   // id 1-10
     virtual int UndefineContext(int id) = 0;
     virtual int ReadContexts(EntryList& out) = 0;
-};
-
-// Questions and messages of the entry screens.
-class IEntryUi {
-public:
-    virtual ~IEntryUi() = default;
-    // Yes/No with the question icon; true for Yes. "%s"/"%d" in the text take `args`.
-    virtual bool Ask(int captionId, int textId, const std::vector<std::string>& args) = 0;
-    virtual void ShowMessage(int captionId, int textId, MessageIcon icon,
-                             const std::vector<std::string>& args) = 0;
-    // The shared write failure box.
-    virtual void ShowWriteError() = 0;
 };
 
 }  // namespace vr31k

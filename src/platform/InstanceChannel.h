@@ -24,12 +24,12 @@ std::optional<InstanceMessage> ParseInstanceMessage(std::string_view line);
 // Delivers one message; false when nobody listens at `socketPath` or it refuses us.
 bool SendInstanceMessage(const std::string& socketPath, const InstanceMessage& message);
 
-class CInstanceServer {
+class InstanceServer {
 public:
-    CInstanceServer() = default;
-    ~CInstanceServer();
-    CInstanceServer(const CInstanceServer&) = delete;
-    CInstanceServer& operator=(const CInstanceServer&) = delete;
+    InstanceServer() = default;
+    ~InstanceServer();
+    InstanceServer(const InstanceServer&) = delete;
+    InstanceServer& operator=(const InstanceServer&) = delete;
 
     // Replaces a socket a dead instance left behind.
     bool Listen(const std::string& socketPath);

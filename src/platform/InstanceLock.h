@@ -25,12 +25,12 @@ enum class InstanceLockResult {
     Failed,            // the lock file could not be opened
 };
 
-class CInstanceLock {
+class InstanceLock {
 public:
-    explicit CInstanceLock(std::string lockDir);
-    ~CInstanceLock();
-    CInstanceLock(const CInstanceLock&) = delete;
-    CInstanceLock& operator=(const CInstanceLock&) = delete;
+    explicit InstanceLock(std::string lockDir);
+    ~InstanceLock();
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
 
     InstanceLockResult Acquire(std::chrono::milliseconds startupWait);
     // Called once the main window exists: later starts stop waiting.

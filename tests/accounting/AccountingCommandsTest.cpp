@@ -1,6 +1,6 @@
 // vr31kctl plan, usage and history, run in-process against a data folder.
 #include "accounting/EntryCredentialStore.h"
-#include "accounting/HistoryDb.h"
+#include "accounting/CDbHistoryCtrl.h"
 #include "cli/CliCommand.h"
 #include "support/TempDir.h"
 
@@ -29,7 +29,7 @@ protected:
     Outcome Run(const CommandGroup& group, std::vector<std::string> words, bool json = true) {
         std::ostringstream out, err;
         CliContext context(dir.Path(), std::nullopt, json, out, err);
-        CArgs args(std::move(words));
+        CliArgs args(std::move(words));
         int status;
         try {
             status = group.run(context, args);
@@ -195,7 +195,7 @@ TEST_F(AccountingCommandsTest, UnreadableHistoryIsReportedAndKept) {
     std::ostringstream out, err;
     CliContext context(other.File("VR31KUTL.ini/not-a-folder"), std::nullopt, true, out, err);
     WriteFile(other.File("VR31KUTL.ini"), "");
-    CArgs args({"list"});
+    CliArgs args({"list"});
     EXPECT_EQ(HistoryCommands().run(context, args), kExitFailed);
     EXPECT_NE(out.str().find("\"name\": \"history-failed\""), std::string::npos) << out.str();
 }

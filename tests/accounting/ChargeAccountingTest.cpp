@@ -2,7 +2,7 @@
 // rollover, the notice, recording a connection, and pruning to fifteen periods.
 #include "accounting/ChargeAccounting.h"
 #include "accounting/EntryCredentialStore.h"
-#include "accounting/RasChargeCtrl.h"
+#include "accounting/CRasChargeCtrl.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "support/TempDir.h"
 #include "TimeZone.h"
@@ -21,7 +21,7 @@ OleDate At(const char* text) { return ParseOleDateTime(text).value(); }
 class ChargeAccountingTest : public ::testing::Test {
 protected:
     TempDir dir;
-    CChargeAccounting charge;
+    ChargeAccounting charge;
     OleDate now = At("2008/05/20 12:00:00");
 
     void SetUp() override {

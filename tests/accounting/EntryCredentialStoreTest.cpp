@@ -32,7 +32,7 @@ std::string Encrypted(std::string plain) {
     return plain;
 }
 
-void Fill(CEntryCredentialStore& store, const std::string& tag) {
+void Fill(EntryCredentialStore& store, const std::string& tag) {
     for (size_t slot = 0; slot < kCredentialSlots; slot += 3) {
         store.SetField(slot, CredentialField::EntryName, tag + "apn" + std::to_string(slot) + ".example.jp");
         store.SetField(slot, CredentialField::UserName, tag + "user" + std::to_string(slot));
@@ -49,7 +49,7 @@ TEST(EntryCredentialStore, KeyIsTheBaseProvidersFortyBitKey) {
 TEST(EntryCredentialStore, RoundTripAndLayout) {
     TempDir dir;
     const std::string path = dir.File("VR31KUTL.dat");
-    CEntryCredentialStore store;
+    EntryCredentialStore store;
     store.SetPath(path);
     Fill(store, "");
     store.SetField(9, CredentialField::Password, std::string(300, 'p'));  // kept to 256 bytes
@@ -63,7 +63,7 @@ TEST(EntryCredentialStore, RoundTripAndLayout) {
     EXPECT_EQ(plain.substr(3 * 771 + 514, 7), "secret3");
     EXPECT_EQ(plain[9 * 771 + 514 + 256], '\0');
 
-    CEntryCredentialStore reader;
+    EntryCredentialStore reader;
     reader.SetPath(path);
     ASSERT_EQ(reader.Load(), kCredentialOk);
     EXPECT_EQ(reader.Table(), store.Table());
@@ -92,11 +92,11 @@ TEST(EntryCredentialStore, FieldWithoutTerminatorEmptiesTheTable) {
     plain[4 * 771 + 257 + 256] = 'x';  // slot 4's user name fills its last byte
     WriteFile(path, Encrypted(plain));
 
-    CEntryCredentialStore store;
+    EntryCredentialStore store;
     store.SetPath(path);
     Fill(store, "old");
     EXPECT_EQ(store.Load(), kCredentialInvalid);
-    EXPECT_EQ(store.Table(), CEntryCredentialStore::Block{});
+    EXPECT_EQ(store.Table(), EntryCredentialStore::Block{});
     EXPECT_EQ(ReadFile(path), Encrypted(plain)) << "an invalid file is left until the next change";
 
     // The next change replaces it whole.
@@ -109,7 +109,7 @@ TEST(EntryCredentialStore, FieldWithoutTerminatorEmptiesTheTable) {
 TEST(EntryCredentialStore, GarbageOtherKeyMissingAndShortFiles) {
     TempDir dir;
     const std::string path = dir.File("VR31KUTL.dat");
-    CEntryCredentialStore store;
+    EntryCredentialStore store;
     EXPECT_EQ(store.Load(), kCredentialNoFile) << "no path";
     EXPECT_EQ(store.Save(), kCredentialNoFile) << "no path";
     store.SetPath(path);
@@ -147,7 +147,7 @@ TEST(EntryCredentialStore, GarbageOtherKeyMissingAndShortFiles) {
 TEST(EntryCredentialStore, KilledSaveLeavesTheOldFileWhole) {
     TempDir dir;
     const std::string path = dir.File("VR31KUTL.dat");
-    CEntryCredentialStore store;
+    EntryCredentialStore store;
     store.SetPath(path);
     Fill(store, "A");
     ASSERT_EQ(store.Save(), kCredentialOk);
@@ -168,7 +168,7 @@ TEST(EntryCredentialStore, KilledSaveLeavesTheOldFileWhole) {
 
         const std::string now = ReadFile(path);
         ASSERT_EQ(now.size(), kCredentialFileBytes) << "round " << round;
-        CEntryCredentialStore reader;
+        EntryCredentialStore reader;
         reader.SetPath(path);
         ASSERT_EQ(reader.Load(), kCredentialOk) << "round " << round;
         EXPECT_TRUE(now == oldFile || reader.Table() == newTable) << "round " << round;

@@ -1,7 +1,7 @@
 // The history database: creation, the queries' results, range boundaries, clearing
 // with compaction, and files that cannot be read (never lost, moved aside).
 #include "accounting/EntryCredentialStore.h"
-#include "accounting/HistoryDb.h"
+#include "accounting/CDbHistoryCtrl.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

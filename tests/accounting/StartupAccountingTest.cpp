@@ -1,7 +1,7 @@
 // Start-up joins the charge controller: the plan from DUP_CONFIG, the history opened
 // (or not, without stopping start-up), the current period, and the history closed at exit.
 #include "accounting/EntryCredentialStore.h"
-#include "app/UtilityApp.h"
+#include "app/CUtilityApp.h"
 #include "support/StartupFixture.h"
 #include "support/TempDir.h"
 
@@ -18,7 +18,7 @@ namespace {
 
 struct QuietUi : IAppUi {
     int windowsCreated = 0;
-    void ShowMessage(int, int, MessageIcon) override {}
+    MessageResult Show(const MessageBoxRequest&) override { return MessageResult::Ok; }
     bool CreateMainWindow(CUtilityApp& app) override {
         ++windowsCreated;
         app.MainWindowReady();

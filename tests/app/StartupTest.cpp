@@ -1,8 +1,9 @@
 // The start-up rules, driven with a scripted face: one instance per machine, the data
 // folder, the AutoStart switch, guests and old systems refused.
-#include "app/StringIds.h"
-#include "app/UtilityApp.h"
+#include "common/StringIds.h"
+#include "app/CUtilityApp.h"
 #include "platform/InstanceChannel.h"
+#include "support/ScriptedUi.h"
 #include "support/StartupFixture.h"
 #include "support/TempDir.h"
 
@@ -21,11 +22,12 @@ using vr31k::test::WriteFile;
 
 namespace {
 
+// The scripted user, with a main window that is made at once.
 struct ScriptedUi : IAppUi {
-    std::vector<std::pair<int, int>> messages;
+    test::ScriptedUi boxes;
     int windowsCreated = 0;
     bool readyAtOnce = true;
-    void ShowMessage(int caption, int text, MessageIcon) override { messages.emplace_back(caption, text); }
+    MessageResult Show(const MessageBoxRequest& request) override { return boxes.Show(request); }
     bool CreateMainWindow(CUtilityApp& app) override {
         ++windowsCreated;
         if (readyAtOnce) app.MainWindowReady();
@@ -40,7 +42,7 @@ TEST_F(StartupTest, FirstStartCreatesASharedDataFolderAndTheWindow) {
     CUtilityApp app(Env());
     ASSERT_TRUE(app.InitInstance(ui));
     EXPECT_EQ(ui.windowsCreated, 1);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.boxes.messages.empty());
     struct stat st {};
     ASSERT_EQ(stat(dataFolder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0777u);
@@ -71,7 +73,7 @@ TEST_F(StartupTest, AutoStartSwitch) {
         ScriptedUi ui;
         CUtilityApp app(Env({sw}));
         EXPECT_FALSE(app.InitInstance(ui)) << sw;
-        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_TRUE(ui.boxes.messages.empty());
         EXPECT_EQ(ui.windowsCreated, 0);
     }
     {
@@ -94,8 +96,9 @@ TEST_F(StartupTest, GuestsAndOldSystemsAreRefused) {
         ScriptedUi ui;
         CUtilityApp app(env);
         EXPECT_FALSE(app.InitInstance(ui));
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0], std::make_pair(ids::IDS_GUEST_CAPTION, ids::IDS_GUEST_TEXT));
+        ASSERT_EQ(ui.boxes.shown.size(), 1u);
+        EXPECT_EQ(ui.boxes.shown[0].caption, ids::IDS_GUEST_CAPTION);
+        EXPECT_EQ(ui.boxes.shown[0].text, ids::IDS_GUEST_TEXT);
     }
     {
         StartupEnvironment env = Env();
@@ -103,8 +106,9 @@ TEST_F(StartupTest, GuestsAndOldSystemsAreRefused) {
         ScriptedUi ui;
         CUtilityApp app(env);
         EXPECT_FALSE(app.InitInstance(ui));
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0], std::make_pair(ids::IDS_OS_CAPTION, ids::IDS_OS_TEXT));
+        ASSERT_EQ(ui.boxes.shown.size(), 1u);
+        EXPECT_EQ(ui.boxes.shown[0].caption, ids::IDS_OS_CAPTION);
+        EXPECT_EQ(ui.boxes.shown[0].text, ids::IDS_OS_TEXT);
     }
 }
 
@@ -112,13 +116,13 @@ TEST_F(StartupTest, SecondStartRestoresTheFirstAndLeavesSilently) {
     ScriptedUi firstUi;
     CUtilityApp first(Env());
     ASSERT_TRUE(first.InitInstance(firstUi));
-    CInstanceServer server;
+    InstanceServer server;
     ASSERT_TRUE(server.Listen(first.InstanceSocketPath()));
 
     ScriptedUi secondUi;
     CUtilityApp second(Env());
     EXPECT_FALSE(second.InitInstance(secondUi));
-    EXPECT_TRUE(secondUi.messages.empty());
+    EXPECT_TRUE(secondUi.boxes.messages.empty());
     EXPECT_EQ(secondUi.windowsCreated, 0);
     const auto messages = server.TakeMessages();
     ASSERT_EQ(messages.size(), 1u);
@@ -132,23 +136,24 @@ TEST_F(StartupTest, UnreachableRunningInstanceIsAnotherUsers) {
     ScriptedUi secondUi;
     CUtilityApp second(Env());
     EXPECT_FALSE(second.InitInstance(secondUi));
-    ASSERT_EQ(secondUi.messages.size(), 1u);
-    EXPECT_EQ(secondUi.messages[0], std::make_pair(ids::IDS_MULTIUSER_CAPTION, ids::IDS_MULTIUSER_TEXT));
+    ASSERT_EQ(secondUi.boxes.shown.size(), 1u);
+    EXPECT_EQ(secondUi.boxes.shown[0].caption, ids::IDS_MULTIUSER_CAPTION);
+    EXPECT_EQ(secondUi.boxes.shown[0].text, ids::IDS_MULTIUSER_TEXT);
 
     // A lock whose holder record names another user.
     first.ExitInstance();
-    CInstanceLock other(lockDir.Path());
+    InstanceLock other(lockDir.Path());
     ASSERT_EQ(other.Acquire(std::chrono::milliseconds(0)), InstanceLockResult::First);
     WriteFile(other.LockPath(), "1 " + std::to_string(getuid() + 1) + "\n");
     other.FinishStartup();
-    CInstanceLock probe(lockDir.Path());
+    InstanceLock probe(lockDir.Path());
     EXPECT_EQ(probe.Acquire(std::chrono::milliseconds(1000)), InstanceLockResult::RunningOtherUser);
 }
 
 TEST_F(StartupTest, StaleLockOfACrashedInstanceDoesNotBlock) {
     const pid_t child = fork();
     if (child == 0) {
-        CInstanceLock lock(lockDir.Path());
+        InstanceLock lock(lockDir.Path());
         _exit(lock.Acquire(std::chrono::milliseconds(0)) == InstanceLockResult::First ? 0 : 1);
         // exits holding the lock: the kernel drops it, as for a crash
     }
@@ -158,7 +163,7 @@ TEST_F(StartupTest, StaleLockOfACrashedInstanceDoesNotBlock) {
     ScriptedUi ui;
     CUtilityApp app(Env());
     EXPECT_TRUE(app.InitInstance(ui));
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.boxes.messages.empty());
 }
 
 TEST_F(StartupTest, SecondStartWaitsForTheFirstToFinishStarting) {
@@ -166,7 +171,7 @@ TEST_F(StartupTest, SecondStartWaitsForTheFirstToFinishStarting) {
     firstUi.readyAtOnce = false;  // window not ready yet
     CUtilityApp first(Env());
     ASSERT_TRUE(first.InitInstance(firstUi));
-    CInstanceServer server;
+    InstanceServer server;
     ASSERT_TRUE(server.Listen(first.InstanceSocketPath()));
 
     const auto started = std::chrono::steady_clock::now();
@@ -179,7 +184,7 @@ TEST_F(StartupTest, SecondStartWaitsForTheFirstToFinishStarting) {
     EXPECT_FALSE(second.InitInstance(secondUi));
     finisher.join();
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(250));
-    EXPECT_TRUE(secondUi.messages.empty());
+    EXPECT_TRUE(secondUi.boxes.messages.empty());
     EXPECT_EQ(server.TakeMessages().size(), 1u);
 }
 
@@ -193,7 +198,7 @@ TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSilent) {
     ScriptedUi secondUi;
     CUtilityApp second(env);
     EXPECT_FALSE(second.InitInstance(secondUi));
-    EXPECT_TRUE(secondUi.messages.empty());
+    EXPECT_TRUE(secondUi.boxes.messages.empty());
 }
 
 // Many starts at once: exactly one becomes the instance, every other one waits for its
@@ -206,7 +211,7 @@ TEST_F(StartupTest, SimultaneousStartsYieldOneInstance) {
     for (int i = 0; i < kStarts; ++i) {
         const pid_t child = fork();
         if (child == 0) {
-            CInstanceLock lock(lockDir.Path());
+            InstanceLock lock(lockDir.Path());
             const InstanceLockResult result = lock.Acquire(std::chrono::milliseconds(5000));
             const char code = static_cast<char>('0' + static_cast<int>(result));
             if (result == InstanceLockResult::First) {
@@ -245,3 +250,33 @@ TEST(InstanceMessage, ParsesOnlyWellFormedLines) {
 }
 
 }  // namespace
+
+namespace {
+
+// The dial-up service's idea of the card: the modem device it would dial on.
+std::string CardModemPort(CUtilityApp& app) {
+    std::vector<DialDevice> devices;
+    app.Shared().Dialup().EnumDevices(devices);
+    for (const DialDevice& device : devices) {
+        if (device.name.rfind(kCardModemName, 0) == 0) return device.port;
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST_F(StartupTest, StartUpTellsTheDialupServiceWhichTtyIsTheCard) {
+    // A port named in the settings (the card's tty, or a link to it) is the one pppd
+    // must dial on; without it the window's dial would fail with 633.
+    const std::string device = dataRoot.File("ttyCARD");
+    WriteFile(device, "");
+    const std::string link = dataRoot.File("card-link");
+    ASSERT_EQ(symlink(device.c_str(), link.c_str()), 0);
+    ASSERT_EQ(mkdir(dataFolder.c_str(), 0700), 0);
+    WriteFile(dataFolder + "/VR31KUTL.ini", "[UTL_CONFIG]\nPortName=" + link + "\n");
+    ScriptedUi ui;
+    CUtilityApp app(Env());
+    ASSERT_TRUE(app.InitInstance(ui));
+    EXPECT_EQ(app.PortName(), link);
+    EXPECT_EQ(CardModemPort(app), device);
+}

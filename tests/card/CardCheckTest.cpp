@@ -1,8 +1,9 @@
 // The card check in-process, through a scripted face, for the cases that need the
 // engine's time-outs shortened: a busy port, a silent card, a SIM busy for ever.
 #include "CardSimulator.h"
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 #include "card/CardCheck.h"
+#include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
 
@@ -11,46 +12,27 @@
 namespace vr31k {
 namespace {
 
-using sim::CCardSimulator;
+using sim::CardSimulator;
 using sim::SimState;
 
-class CScriptedUi : public ICardCheckUi {
-public:
-    std::deque<std::string> pins;
-    std::vector<int> messages;
-    int stateChanges = 0;
-    int ShowMessage(int captionId, int, MessageIcon) override {
-        messages.push_back(captionId);
-        return 1;
-    }
-    void StateChanged() override { ++stateChanges; }
-    std::optional<std::string> AskPin(int) override {
-        if (pins.empty()) return std::nullopt;
-        std::string pin = pins.front();
-        pins.pop_front();
-        return pin;
-    }
-    std::optional<PukEntry> AskPuk(int) override { return std::nullopt; }
-};
-
-class CardCheck : public ::testing::Test {
+class CardCheckFlow : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(card.Start(error)) << error;
     }
     bool Run(CardCheckOptions options = {}) {
-        CCardCheck check(kv, ui, options);
+        CardCheck check(kv, ui, options);
         return check.Run(card.PortPath(), status);
     }
 
-    CCardSimulator card;
+    CardSimulator card;
     CWKvCtrl kv{CardTimings{150, 150, 5, 20}};
-    CScriptedUi ui;
+    test::ScriptedUi ui;
     CardStatus status;
 };
 
-TEST_F(CardCheck, BusyPortIsThePortOpenError) {
+TEST_F(CardCheckFlow, BusyPortIsThePortOpenError) {
     CWKvCtrl other(CardTimings{150, 150, 5, 20});
     ASSERT_EQ(other.OpenPort(card.PortPath(), true), CARD_OK);
     EXPECT_FALSE(Run());
@@ -58,7 +40,7 @@ TEST_F(CardCheck, BusyPortIsThePortOpenError) {
     EXPECT_EQ(status.state, kCardFailed);
 }
 
-TEST_F(CardCheck, SilentCardIsACommunicationErrorThatResetsTheState) {
+TEST_F(CardCheckFlow, SilentCardIsACommunicationErrorThatResetsTheState) {
     status.state = kCardReady;
     status.pinLockOn = true;
     card.SetFault(sim::Fault::Silent);
@@ -69,14 +51,14 @@ TEST_F(CardCheck, SilentCardIsACommunicationErrorThatResetsTheState) {
     EXPECT_FALSE(status.entriesInSync);
 }
 
-TEST_F(CardCheck, SimBusyForEverEndsWithTheCommunicationError) {
+TEST_F(CardCheckFlow, SimBusyForEverEndsWithTheCommunicationError) {
     card.SetBusy(-1, SimState::Ready);
     EXPECT_FALSE(Run(CardCheckOptions{0, 20, 200}));
     EXPECT_EQ(ui.messages, std::vector<int>{ids::IDS_COMM_ERROR_CAPTION});
     EXPECT_EQ(status.state, kCardFailed);
 }
 
-TEST_F(CardCheck, OpenPortIsSuccessAndResumeReopens) {
+TEST_F(CardCheckFlow, OpenPortIsSuccessAndResumeReopens) {
     ASSERT_TRUE(Run());
     EXPECT_EQ(status.state, kCardReady);
     card.ClearCommands();

@@ -146,7 +146,7 @@ TEST(CardMonitor, ReportsArrivalAndRemovalOfTheCardOnly) {
     const std::string tty = bed.AddUsbTty("", "1-1", "1d4c", "0a21", "00", "3", "00", "ttyUSB0");
     const std::string other = bed.AddUsbTty("", "1-2", "0403", "6001", "00", "1", "00", "ttyUSB5");
     const std::string chipset = bed.AddUsbTty("", "1-3", "2b7e", "4600", "02", "2", "00", "ttyACM1");
-    CCardMonitor monitor(false);
+    CardMonitor monitor(false);
     ASSERT_TRUE(monitor.IsWatching());
     bed.Event(other, "add");
     bed.Event(chipset, "add");

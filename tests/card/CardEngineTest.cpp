@@ -17,7 +17,7 @@ namespace vr31k {
 namespace {
 
 using namespace std::chrono_literals;
-using sim::CCardSimulator;
+using sim::CardSimulator;
 using sim::Fault;
 using sim::SimState;
 
@@ -40,7 +40,7 @@ protected:
         return static_cast<int>(std::count(commands.begin(), commands.end(), command));
     }
 
-    CCardSimulator card;
+    CardSimulator card;
     CWKvCtrl kv{kFast};
 };
 
@@ -218,7 +218,7 @@ TEST_F(CardEngine, DialAndControlledChanges) {
 // The port is reached through a link that goes with the card, as a device node does
 // (a freed pty number may be handed to another test's card at once).
 TEST(CardEnginePulled, PulledCardMakesCommandsFail) {
-    CCardSimulator card;
+    CardSimulator card;
     std::string error;
     ASSERT_TRUE(card.Start(error)) << error;
     test::TempDir dir;

@@ -13,7 +13,7 @@
 namespace vr31k {
 namespace {
 
-using sim::CCardSimulator;
+using sim::CardSimulator;
 using sim::SimState;
 
 struct CtlRun {
@@ -28,7 +28,7 @@ protected:
         ASSERT_TRUE(card.Start(error)) << error;
     }
     CtlRun Ctl(const std::string& words) { return Ctl(card, words); }
-    CtlRun Ctl(const CCardSimulator& on, const std::string& words) {
+    CtlRun Ctl(const CardSimulator& on, const std::string& words) {
         const std::string command = std::string(VR31KCTL_PATH) + " --json --data-dir " + data.Path() +
                                     " --port " + on.PortPath() + " card " + words + " 2>/dev/null";
         CtlRun run;
@@ -44,20 +44,20 @@ protected:
     std::string CheckJson(bool ok, int state, bool lock, const std::string& messages) {
         return CheckJson(card, ok, state, lock, messages);
     }
-    std::string CheckJson(const CCardSimulator& on, bool ok, int state, bool lock, const std::string& messages) {
+    std::string CheckJson(const CardSimulator& on, bool ok, int state, bool lock, const std::string& messages) {
         return std::string("{\"ok\": ") + (ok ? "true" : "false") + ", \"card_state\": " + std::to_string(state) +
                ", \"pin_lock\": " + (lock ? "true" : "false") + ", \"messages\": [" + messages + "], \"port\": \"" +
                on.PortPath() + "\"}";
     }
 
     test::TempDir data;
-    CCardSimulator card;
+    CardSimulator card;
 };
 
 TEST_F(CardCli, CheckWalksTheSimLoop) {
     struct Row {
         const char* name;
-        std::function<void(CCardSimulator&)> setup;
+        std::function<void(CardSimulator&)> setup;
         std::string options;
         bool ok;
         int state;
@@ -85,7 +85,7 @@ TEST_F(CardCli, CheckWalksTheSimLoop) {
         {"busy for a while", [](auto& c) { c.SetBusy(300, SimState::Ready); }, "", true, 8, false, ""},
     };
     for (const auto& row : rows) {
-        CCardSimulator fresh;
+        CardSimulator fresh;
         std::string error;
         ASSERT_TRUE(fresh.Start(error)) << error;
         row.setup(fresh);
@@ -125,7 +125,7 @@ TEST_F(CardCli, InfoReadsTheCard) {
 TEST_F(CardCli, PinLockSwitching) {
     struct Row {
         const char* name;
-        std::function<void(CCardSimulator&)> setup;
+        std::function<void(CardSimulator&)> setup;
         std::string words;
         std::string json;
         bool lockAfter;

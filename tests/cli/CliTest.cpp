@@ -1,6 +1,6 @@
 // vr31kctl's conventions (exit status, one JSON object, error object) and the
 // settings commands, run in-process.
-#include "app/SettingsStore.h"
+#include "common/SettingsStore.h"
 #include "cli/CliArgs.h"
 #include "cli/CliRunner.h"
 #include "cli/Json.h"
@@ -58,7 +58,7 @@ TEST_F(SettingsCommandTest, ShowPrintsDefaultsWithTheKeyNames) {
 TEST_F(SettingsCommandTest, SetUtilityValidatesLikeTheDialog) {
     CtlResult r = Ctl({"--json", "settings", "set-utility", "--auto-start", "0", "--oneshot-time", "015"});
     ASSERT_EQ(r.status, 0) << r.err;
-    CSettingsStore store(dir.File("VR31KUTL.ini"));
+    SettingsStore store(dir.File("VR31KUTL.ini"));
     EXPECT_EQ(store.ReadUtility().autoStart, 0);
     EXPECT_EQ(store.ReadUtility().antDispOneshotTime, 15);
 
@@ -96,7 +96,7 @@ TEST(CliConventions, UsageErrorsExitTwoWithOneJsonObject) {
 }
 
 TEST(CliArgs, OptionsInAnyOrderThenPositionals) {
-    CArgs args({"--pin", "1234", "add", "--type=2", "--pin", "5678", "name", "--csv"});
+    CliArgs args({"--pin", "1234", "add", "--type=2", "--pin", "5678", "name", "--csv"});
     EXPECT_TRUE(args.Flag("--csv"));
     EXPECT_EQ(args.Option("--type"), "2");
     EXPECT_EQ(args.Options("--pin"), (std::vector<std::string>{"1234", "5678"}));
@@ -104,26 +104,26 @@ TEST(CliArgs, OptionsInAnyOrderThenPositionals) {
     EXPECT_EQ(args.Require("name"), "name");
     EXPECT_NO_THROW(args.Finish());
 
-    CArgs pairs({"--puk", "1", "--new-pin", "2", "--puk", "3", "--new-pin", "4"});
+    CliArgs pairs({"--puk", "1", "--new-pin", "2", "--puk", "3", "--new-pin", "4"});
     const auto ordered = pairs.OptionsInOrder({"--puk", "--new-pin"});
     ASSERT_EQ(ordered.size(), 4u);
     EXPECT_EQ(ordered[2], std::make_pair(std::string("--puk"), std::string("3")));
 
-    CArgs twice({"--type", "1", "--type", "2"});
+    CliArgs twice({"--type", "1", "--type", "2"});
     EXPECT_THROW(twice.Option("--type"), UsageError);
-    CArgs missing({"--type"});
+    CliArgs missing({"--type"});
     EXPECT_THROW(missing.Option("--type"), UsageError);
-    CArgs leftover({"--what"});
+    CliArgs leftover({"--what"});
     EXPECT_THROW(leftover.Finish(), UsageError);
-    EXPECT_THROW(CArgs::ToInteger("12x", "n", 0, 100), UsageError);
-    EXPECT_EQ(CArgs::ToInteger("-5", "n", -10, 10), -5);
+    EXPECT_THROW(CliArgs::ToInteger("12x", "n", 0, 100), UsageError);
+    EXPECT_EQ(CliArgs::ToInteger("-5", "n", -10, 10), -5);
 }
 
 TEST(Json, EscapesAndKeepsKeyOrder) {
-    CJson j = CJson::MakeObject();
-    j.Set("z", "a\"b\\c\n\x01").Set("a", CJson::MakeArray().Push(1).Push(nullptr).Push(true)).Set("r", 2.0);
+    Json j = Json::MakeObject();
+    j.Set("z", "a\"b\\c\n\x01").Set("a", Json::MakeArray().Push(1).Push(nullptr).Push(true)).Set("r", 2.0);
     EXPECT_EQ(j.Dump(), "{\"z\": \"a\\\"b\\\\c\\n\\u0001\", \"a\": [1, null, true], \"r\": 2.0}");
-    EXPECT_EQ(CJson(18446744073709551615ULL).Dump(), "18446744073709551615");
+    EXPECT_EQ(Json(18446744073709551615ULL).Dump(), "18446744073709551615");
 }
 
 }  // namespace

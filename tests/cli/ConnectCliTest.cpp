@@ -1,7 +1,7 @@
 // vr31kctl connect refuses to dial where the utility refuses: no signal, entries that
 // differ from the card, an unknown entry; status and disconnect without a connection.
 #include "CardSimulator.h"
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 #include "cli/CliRunner.h"
 #include "support/TempDir.h"
 
@@ -32,7 +32,7 @@ protected:
     }
 
     test::TempDir data;
-    sim::CCardSimulator card;
+    sim::CardSimulator card;
 };
 
 TEST_F(ConnectCli, RefusesWithoutSignal) {

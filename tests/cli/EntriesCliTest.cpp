@@ -2,8 +2,8 @@
 // card's contexts, the phonebook and the credential table together, and a difference
 // between program and card stops changes until it is synchronised.
 #include "CardSimulator.h"
-#include "app/SettingsStore.h"
-#include "app/StringIds.h"
+#include "common/SettingsStore.h"
+#include "common/StringIds.h"
 #include "cli/CliRunner.h"
 #include "dialup/EntryList.h"
 #include "support/TempDir.h"
@@ -40,7 +40,7 @@ protected:
     static std::string Has(const std::string& text) { return "\"" + text + "\""; }
 
     test::TempDir data;
-    sim::CCardSimulator card;
+    sim::CardSimulator card;
 };
 
 TEST_F(EntriesCli, ChangesReachCardPhonebookAndTable) {
@@ -132,10 +132,10 @@ TEST_F(EntriesCli, DifferencesBlockChangesUntilSynchronised) {
 
     // Reset: the factory entry alone, selected.
     ASSERT_EQ(Ctl({"select", "3"}).status, 0);
-    EXPECT_EQ(CSettingsStore(data.File("VR31KUTL.ini")).ReadDialup().entryIndex, 2);
+    EXPECT_EQ(SettingsStore(data.File("VR31KUTL.ini")).ReadDialup().entryIndex, 2);
     ASSERT_EQ(Ctl({"sync", "reset"}).status, 0);
     EXPECT_EQ(CardContexts(), (std::vector<std::string>{kFactoryApn, "", "", ""}));
-    EXPECT_EQ(CSettingsStore(data.File("VR31KUTL.ini")).ReadDialup().entryIndex, 0);
+    EXPECT_EQ(SettingsStore(data.File("VR31KUTL.ini")).ReadDialup().entryIndex, 0);
     EXPECT_EQ(Ctl({"select", "3"}).status, 2) << "an empty position cannot be selected";
 }
 

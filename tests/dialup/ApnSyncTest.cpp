@@ -1,6 +1,6 @@
 // The synchronisation check and its three ways against in-memory card and phonebook.
 #include "EntryFakes.h"
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 #include "dialup/ApnSync.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +21,8 @@ class ApnSyncTest : public ::testing::Test {
 protected:
     FakeEntryBook book;
     FakeCard card;
-    ScriptedEntryUi ui;
-    CApnSync sync{book, card, ui};
+    ScriptedUi ui;
+    ApnSync sync{book, card, ui};
 
     void SetCard(const EntryList& view) {
         for (int k = 0; k < kEntryCount; ++k) {
@@ -80,7 +80,7 @@ TEST_F(ApnSyncTest, CardToProgramNeedsEveryRowResolved) {
     book.entryIndex = 3;
     SetCard(List({"X", "Y"}));
     EntryList view = card.View();
-    CSyncApnList list(book, card, ui, view);
+    SyncApnList list(book, card, ui, view);
     EXPECT_FALSE(list.AllResolved());
     EXPECT_TRUE(list.Rows()[3].resolved) << "rows without a card APN start resolved";
     EXPECT_FALSE(list.CanEdit(3));
@@ -107,7 +107,7 @@ TEST_F(ApnSyncTest, CardToProgramKeepsSameNamesAndMovesSwappedOnes) {
     book.Put(1, "B", "ub", "pb");
     book.Put(2, "C", "uc", "pc");
     SetCard(List({"A", "C", "B"}));
-    CSyncApnList list(book, card, ui, card.View());
+    SyncApnList list(book, card, ui, card.View());
     std::string user, password;
     list.EditPreset(1, user, password);
     EXPECT_EQ(user, "uc") << "an unresolved row offers the program entry of that name";
@@ -130,7 +130,7 @@ TEST_F(ApnSyncTest, CardToProgramKeepsSameNamesAndMovesSwappedOnes) {
 TEST_F(ApnSyncTest, DeletedRowsAreUndefinedOnTheCardAndRowOneBecomesTheFactoryEntry) {
     book.Put(0, "A");
     SetCard(List({"X", "Y", "Z"}));
-    CSyncApnList list(book, card, ui, card.View());
+    SyncApnList list(book, card, ui, card.View());
     ASSERT_TRUE(list.Delete(0));
     EXPECT_EQ(ui.asked.back().caption, ids::IDS_ENTRY1_DELETE_CAPTION);
     EXPECT_EQ(list.Rows()[0].cardApn, kFactoryApn);
@@ -154,7 +154,7 @@ TEST_F(ApnSyncTest, DeletedRowsAreUndefinedOnTheCardAndRowOneBecomesTheFactoryEn
 TEST_F(ApnSyncTest, CardToProgramStaysOpenWhenThePortFails) {
     book.Put(0, "A");
     SetCard(List({"X", "Y"}));
-    CSyncApnList list(book, card, ui, card.View());
+    SyncApnList list(book, card, ui, card.View());
     list.Change(0, "u", "p");
     ASSERT_TRUE(list.Delete(1));
     card.prep = PortPrep::Failed;

@@ -1,7 +1,7 @@
 // Entry changes keep card, phonebook and credential table in step; the card is written
 // first and a failed write stops the change where it is.
 #include "EntryFakes.h"
-#include "app/StringIds.h"
+#include "common/StringIds.h"
 #include "dialup/EntryChanges.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@ class EntryChangesTest : public ::testing::Test {
 protected:
     FakeEntryBook book;
     FakeCard card;
-    ScriptedEntryUi ui;
-    CEntryChanges changes{book, card, ui};
+    ScriptedUi ui;
+    EntryChanges changes{book, card, ui};
     EntryList list;
 
     void SetUp() override {
@@ -65,7 +65,7 @@ TEST_F(EntryChangesTest, ResetStopsWhereItFails) {
     deadCard.prep = PortPrep::Failed;
     FakeEntryBook other;
     other.Put(0, "x");
-    CEntryChanges c(other, deadCard, ui);
+    EntryChanges c(other, deadCard, ui);
     EXPECT_FALSE(c.ResetToFactory(list));
     EXPECT_EQ(other.phonebook.size(), 1u);
     EXPECT_EQ(deadCard.closes, 1);

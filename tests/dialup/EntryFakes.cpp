@@ -168,16 +168,4 @@ EntryList FakeCard::View() const {
     return view;
 }
 
-bool ScriptedEntryUi::Ask(int caption, int text, const std::vector<std::string>& args) {
-    asked.push_back({caption, text, args});
-    if (answers.empty()) return true;
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-void ScriptedEntryUi::ShowMessage(int caption, int text, MessageIcon, const std::vector<std::string>& args) {
-    shown.push_back({caption, text, args});
-}
-
 }  // namespace vr31k::test

@@ -1,7 +1,8 @@
 #pragma once
 // In-memory stand-ins for the entry book and the card's context table, with failures
-// on demand, and a face that answers questions from a script.
+// on demand.
 #include "dialup/EntryPorts.h"
+#include "support/ScriptedUi.h"
 
 #include <deque>
 #include <optional>
@@ -64,21 +65,6 @@ public:
 
 private:
     bool WriteFails();
-};
-
-class ScriptedEntryUi : public IEntryUi {
-public:
-    std::deque<bool> answers;  // empty: Yes
-    struct Shown {
-        int caption, text;
-        std::vector<std::string> args;
-    };
-    std::vector<Shown> asked, shown;
-    int writeErrors = 0;
-
-    bool Ask(int caption, int text, const std::vector<std::string>& args) override;
-    void ShowMessage(int caption, int text, MessageIcon, const std::vector<std::string>& args) override;
-    void ShowWriteError() override { ++writeErrors; }
 };
 
 }  // namespace vr31k::test

@@ -89,8 +89,8 @@ struct OutsideWorld {
         service->RegisterDevice({"modem", test::kCardModem, "/dev/ttyCARD"});
     }
     // A link named `name` made by a dialler whose process is `pid` (0: none known).
-    std::unique_ptr<sim::CTunDevice> Link(const std::string& name, int pid) {
-        auto tun = std::make_unique<sim::CTunDevice>();
+    std::unique_ptr<sim::TunDevice> Link(const std::string& name, int pid) {
+        auto tun = std::make_unique<sim::TunDevice>();
         EXPECT_TRUE(tun->Create(name)) << std::strerror(errno);
         if (pid > 0) test::WriteFile(dir.File(name + ".pid"), std::to_string(pid) + "\n");
         EXPECT_TRUE(tun->Configure("10.7.0.1", "10.7.0." + std::to_string(2 + name.back() - '0')));
@@ -272,7 +272,7 @@ TEST(NetnsLink, HangUpReportsALinkThatOutlivesItsDialler) {
     test::DialHarness h;
     setenv("FAKE_PPPD_TRANSCRIPT", (std::string(TRANSCRIPTS) + "/connect-pap.log").c_str(), 1);
     setenv("FAKE_PPPD_STAY", "1", 1);
-    sim::CTunDevice stuck;  // "ppp0", the interface the transcript names, held by us
+    sim::TunDevice stuck;  // "ppp0", the interface the transcript names, held by us
     ASSERT_TRUE(stuck.Create("ppp0"));
     test::CDialNotices progress;
     ConnHandle handle = 0;

@@ -42,7 +42,7 @@ TEST(PppdLog, TranscriptsGiveTheirStatesAndErrors) {
         SCOPED_TRACE(t.file);
         const std::string text = test::ReadFile(std::string(TRANSCRIPTS) + "/" + t.file);
         ASSERT_FALSE(text.empty());
-        CPppdLogReader reader;
+        PppdLogReader reader;
         std::vector<uint32_t> states;
         std::string interfaceName;
         std::istringstream lines(text);
@@ -65,14 +65,14 @@ TEST(PppdLog, ExitStatusDecidesWhenNoLineDid) {
         {0, dialerr::kDisconnection},  // a clean exit that never came up still failed
     };
     for (const auto& [status, error] : cases) {
-        CPppdLogReader reader;
+        PppdLogReader reader;
         reader.Feed("Serial connection established.");
         EXPECT_EQ(reader.Finish(status, false), error) << status;
     }
 }
 
 TEST(PppdLog, LinesAfterTheLinkIsUpChangeNothing) {
-    CPppdLogReader reader;
+    PppdLogReader reader;
     reader.Feed("local  IP address 10.0.0.1");
     EXPECT_FALSE(reader.Feed("PAP authentication failed").state);
     EXPECT_FALSE(reader.Feed("Serial connection established.").state);

@@ -2,7 +2,7 @@
 // credential file in step, over the real phonebook service.
 #include "EntryFakes.h"
 #include "ForwardingService.h"
-#include "accounting/RasChargeCtrl.h"
+#include "accounting/CRasChargeCtrl.h"
 #include "dialup/EntryChanges.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "support/TempDir.h"
@@ -117,8 +117,8 @@ TEST_F(RasChargeCtrlTest, AFailedSaveIsReportedAndThePhonebookChangeStays) {
 // factory entry in the phonebook and the table.
 TEST_F(RasChargeCtrlTest, EntryChangesOverTheRealController) {
     test::FakeCard card;
-    test::ScriptedEntryUi ui;
-    CEntryChanges changes(ctrl, card, ui);
+    test::ScriptedUi ui;
+    EntryChanges changes(ctrl, card, ui);
     EntryList list;
     ctrl.AddEntry(0, "first.example", "u1", "p1", "*99***1#");
     card.contexts[0] = "first.example";

@@ -1,7 +1,7 @@
 #pragma once
 // A start-up environment of its own for each test: lock folder, data folder, an
 // ordinary user and the running system.
-#include "app/UtilityApp.h"
+#include "app/CUtilityApp.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

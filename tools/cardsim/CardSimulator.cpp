@@ -83,15 +83,15 @@ bool ParseFault(std::string_view text, Fault& fault) {
     return false;
 }
 
-CCardSimulator::CCardSimulator(SimOptions options) : m_card(std::move(options)) {
+CardSimulator::CardSimulator(SimOptions options) : m_card(std::move(options)) {
     m_contexts[0] = kFactoryApn;  // as the card leaves the factory
     if (m_card.sim == SimState::Busy) m_busyForever = true;
     if (m_card.sim == SimState::PinRequired) m_card.pinLock = true;  // a SIM asks for its PIN only when locked
 }
 
-CCardSimulator::~CCardSimulator() { Stop(); }
+CardSimulator::~CardSimulator() { Stop(); }
 
-bool CCardSimulator::Start(std::string& error) {
+bool CardSimulator::Start(std::string& error) {
     m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
         error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
@@ -117,11 +117,11 @@ bool CCardSimulator::Start(std::string& error) {
     cfmakeraw(&tio);
     tcsetattr(m_slaveHold, TCSANOW, &tio);
     m_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    m_thread = std::thread(&CCardSimulator::Serve, this);
+    m_thread = std::thread(&CardSimulator::Serve, this);
     return true;
 }
 
-void CCardSimulator::Stop() {
+void CardSimulator::Stop() {
     if (m_thread.joinable()) {
         const uint64_t one = 1;
         [[maybe_unused]] const ssize_t n = write(m_stopFd, &one, sizeof one);
@@ -133,9 +133,9 @@ void CCardSimulator::Stop() {
     }
 }
 
-void CCardSimulator::Unplug() { Stop(); }
+void CardSimulator::Unplug() { Stop(); }
 
-void CCardSimulator::Serve() {
+void CardSimulator::Serve() {
     std::string line;
     char buffer[512];
     for (;;) {
@@ -163,7 +163,7 @@ void CCardSimulator::Serve() {
     }
 }
 
-void CCardSimulator::Send(std::string_view bytes) {
+void CardSimulator::Send(std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = write(m_master, bytes.data(), bytes.size());
         if (n > 0) {
@@ -177,7 +177,7 @@ void CCardSimulator::Send(std::string_view bytes) {
     }
 }
 
-void CCardSimulator::HandleLine(const std::string& line) {
+void CardSimulator::HandleLine(const std::string& line) {
     bool echo = false;
     Fault fault = Fault::None;
     int pause = 0;
@@ -219,21 +219,21 @@ void CCardSimulator::HandleLine(const std::string& line) {
     }
 }
 
-SimState CCardSimulator::CurrentState() {
+SimState CardSimulator::CurrentState() {
     if (m_card.sim == SimState::Busy && !m_busyForever && std::chrono::steady_clock::now() >= m_busyUntil) {
         m_card.sim = m_afterBusy;
     }
     return m_card.sim;
 }
 
-std::string CCardSimulator::Info(std::string_view text) const { return "\r\n" + std::string(text) + "\r\n" + Ok(); }
-std::string CCardSimulator::Ok() const { return "\r\nOK\r\n"; }
-std::string CCardSimulator::Error() const { return "\r\nERROR\r\n"; }
-std::string CCardSimulator::Cme(int n) const {
+std::string CardSimulator::Info(std::string_view text) const { return "\r\n" + std::string(text) + "\r\n" + Ok(); }
+std::string CardSimulator::Ok() const { return "\r\nOK\r\n"; }
+std::string CardSimulator::Error() const { return "\r\nERROR\r\n"; }
+std::string CardSimulator::Cme(int n) const {
     return m_cmee == 0 ? Error() : "\r\n+CME ERROR: " + std::to_string(n) + "\r\n";
 }
 
-std::string CCardSimulator::SimError() const {
+std::string CardSimulator::SimError() const {
     switch (m_card.sim) {
         case SimState::PinRequired: return Cme(11);
         case SimState::PukRequired: return Cme(12);
@@ -247,7 +247,7 @@ std::string CCardSimulator::SimError() const {
     return Cme(3);
 }
 
-std::string CCardSimulator::Answer(const std::string& command) {
+std::string CardSimulator::Answer(const std::string& command) {
     if (!StartsWithNoCase(command, "AT")) return {};
     std::string_view body = std::string_view(command).substr(2);
     // A chain of basic commands (ATE0Q0V1...) comes first; one extended command may end it.
@@ -259,7 +259,7 @@ std::string CCardSimulator::Answer(const std::string& command) {
     return AnswerOne(body);
 }
 
-std::string CCardSimulator::CheckPinCommand(std::string_view code, bool& ok) {
+std::string CardSimulator::CheckPinCommand(std::string_view code, bool& ok) {
     ok = code == m_card.pin;
     if (ok) {
         m_card.pinAttempts = kMaxPinAttempts;
@@ -272,7 +272,7 @@ std::string CCardSimulator::CheckPinCommand(std::string_view code, bool& ok) {
     return Cme(16);
 }
 
-std::string CCardSimulator::AnswerOne(std::string_view cmd) {
+std::string CardSimulator::AnswerOne(std::string_view cmd) {
     const std::string upper = [&] {
         std::string u(cmd);
         for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -394,14 +394,14 @@ std::string CCardSimulator::AnswerOne(std::string_view cmd) {
     return Error();
 }
 
-void CCardSimulator::SetSimState(SimState state) {
+void CardSimulator::SetSimState(SimState state) {
     std::lock_guard lock(m_mutex);
     m_card.sim = state;
     m_busyForever = state == SimState::Busy;
     if (state == SimState::PinRequired) m_card.pinLock = true;
 }
 
-void CCardSimulator::SetBusy(int ms, SimState after) {
+void CardSimulator::SetBusy(int ms, SimState after) {
     std::lock_guard lock(m_mutex);
     m_card.sim = SimState::Busy;
     m_busyForever = ms < 0;
@@ -409,44 +409,44 @@ void CCardSimulator::SetBusy(int ms, SimState after) {
     m_afterBusy = after;
 }
 
-void CCardSimulator::SetSignal(int level) {
+void CardSimulator::SetSignal(int level) {
     std::lock_guard lock(m_mutex);
     m_card.signal = level;
 }
 
-void CCardSimulator::SetFault(Fault fault) {
+void CardSimulator::SetFault(Fault fault) {
     std::lock_guard lock(m_mutex);
     m_card.fault = fault;
 }
 
-void CCardSimulator::SetIdentity(std::string manufacturer, std::string model) {
+void CardSimulator::SetIdentity(std::string manufacturer, std::string model) {
     std::lock_guard lock(m_mutex);
     m_card.manufacturer = std::move(manufacturer);
     m_card.model = std::move(model);
 }
 
-void CCardSimulator::SetNumber(std::string number) {
+void CardSimulator::SetNumber(std::string number) {
     std::lock_guard lock(m_mutex);
     m_card.number = std::move(number);
 }
 
-void CCardSimulator::SetPinLock(bool on) {
+void CardSimulator::SetPinLock(bool on) {
     std::lock_guard lock(m_mutex);
     m_card.pinLock = on;
 }
 
-void CCardSimulator::SetAttempts(int pinAttempts, int pukAttempts) {
+void CardSimulator::SetAttempts(int pinAttempts, int pukAttempts) {
     std::lock_guard lock(m_mutex);
     m_card.pinAttempts = pinAttempts;
     m_card.pukAttempts = pukAttempts;
 }
 
-void CCardSimulator::SetContext(int id, std::string apn) {
+void CardSimulator::SetContext(int id, std::string apn) {
     std::lock_guard lock(m_mutex);
     if (id >= 1 && id <= 10) m_contexts[static_cast<size_t>(id - 1)] = std::move(apn);
 }
 
-bool CCardSimulator::Control(std::string_view line, std::string& answer) {
+bool CardSimulator::Control(std::string_view line, std::string& answer) {
     size_t pos = 0;
     while (pos < line.size()) {
         const size_t start = line.find_first_not_of(" \t\r\n", pos);
@@ -491,42 +491,42 @@ bool CCardSimulator::Control(std::string_view line, std::string& answer) {
     return true;
 }
 
-std::vector<std::string> CCardSimulator::Commands() const {
+std::vector<std::string> CardSimulator::Commands() const {
     std::lock_guard lock(m_mutex);
     return m_commands;
 }
 
-void CCardSimulator::ClearCommands() {
+void CardSimulator::ClearCommands() {
     std::lock_guard lock(m_mutex);
     m_commands.clear();
 }
 
-SimState CCardSimulator::State() const {
+SimState CardSimulator::State() const {
     std::lock_guard lock(m_mutex);
     return m_card.sim;
 }
 
-std::string CCardSimulator::Pin() const {
+std::string CardSimulator::Pin() const {
     std::lock_guard lock(m_mutex);
     return m_card.pin;
 }
 
-bool CCardSimulator::PinLock() const {
+bool CardSimulator::PinLock() const {
     std::lock_guard lock(m_mutex);
     return m_card.pinLock;
 }
 
-int CCardSimulator::PinAttempts() const {
+int CardSimulator::PinAttempts() const {
     std::lock_guard lock(m_mutex);
     return m_card.pinAttempts;
 }
 
-int CCardSimulator::PukAttempts() const {
+int CardSimulator::PukAttempts() const {
     std::lock_guard lock(m_mutex);
     return m_card.pukAttempts;
 }
 
-std::string CCardSimulator::Context(int id) const {
+std::string CardSimulator::Context(int id) const {
     std::lock_guard lock(m_mutex);
     return id >= 1 && id <= 10 ? m_contexts[static_cast<size_t>(id - 1)] : std::string();
 }

@@ -46,15 +46,15 @@ struct SimOptions {
 bool ParseSimState(std::string_view text, SimState& state);
 bool ParseFault(std::string_view text, Fault& fault);
 
-class CCardSimulator {
+class CardSimulator {
 public:
     static constexpr int kMaxPinAttempts = 3;
     static constexpr int kMaxPukAttempts = 10;
 
-    explicit CCardSimulator(SimOptions options = {});
-    ~CCardSimulator();
-    CCardSimulator(const CCardSimulator&) = delete;
-    CCardSimulator& operator=(const CCardSimulator&) = delete;
+    explicit CardSimulator(SimOptions options = {});
+    ~CardSimulator();
+    CardSimulator(const CardSimulator&) = delete;
+    CardSimulator& operator=(const CardSimulator&) = delete;
 
     // Opens the pseudo-terminal and starts serving. False with `error` set on failure.
     bool Start(std::string& error);

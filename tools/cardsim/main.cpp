@@ -77,7 +77,7 @@ int Tell(const std::string& path, const std::string& line) {
     return answer.rfind("ok", 0) == 0 ? 0 : 1;
 }
 
-void ServeControlClient(int client, vr31k::sim::CCardSimulator& card) {
+void ServeControlClient(int client, vr31k::sim::CardSimulator& card) {
     std::string pending;
     char buffer[512];
     for (;;) {
@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    CCardSimulator card(options);
+    CardSimulator card(options);
     std::string error;
     if (!card.Start(error)) {
         std::cerr << "vr31k-cardsim: " << error << "\n";

@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     }
     Log("Serial connection established.");
 
-    sim::CTunDevice tun;
+    sim::TunDevice tun;
     if (tun.Create("ppp%d")) {
         Log("Using interface " + tun.Name());
         Log("Connect: " + tun.Name() + " <--> " + job.port);

@@ -41,9 +41,9 @@ bool SetAddress(int sock, const char* name, unsigned long request, unsigned addr
 
 }  // namespace
 
-CTunDevice::~CTunDevice() { Close(); }
+TunDevice::~TunDevice() { Close(); }
 
-bool CTunDevice::Create(const std::string& pattern) {
+bool TunDevice::Create(const std::string& pattern) {
     const int fd = open("/dev/net/tun", O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     ifreq ifr{};
@@ -60,7 +60,7 @@ bool CTunDevice::Create(const std::string& pattern) {
     return true;
 }
 
-bool CTunDevice::Configure(const std::string& local, const std::string& peer) {
+bool TunDevice::Configure(const std::string& local, const std::string& peer) {
     if (inet_pton(AF_INET, local.c_str(), &m_local) != 1 || inet_pton(AF_INET, peer.c_str(), &m_peer) != 1) {
         errno = EINVAL;
         return false;
@@ -83,7 +83,7 @@ bool CTunDevice::Configure(const std::string& local, const std::string& peer) {
     return ok;
 }
 
-size_t CTunDevice::Receive(size_t bytes) {
+size_t TunDevice::Receive(size_t bytes) {
     size_t moved = 0;
     std::vector<uint8_t> packet(kPacketSize, 0);
     while (m_fd >= 0 && moved < bytes) {
@@ -111,7 +111,7 @@ size_t CTunDevice::Receive(size_t bytes) {
     return moved;
 }
 
-size_t CTunDevice::Send(size_t bytes) {
+size_t TunDevice::Send(size_t bytes) {
     size_t moved = 0;
     if (m_udp < 0) return 0;
     sockaddr_in to{};
@@ -128,7 +128,7 @@ size_t CTunDevice::Send(size_t bytes) {
     return moved;
 }
 
-size_t CTunDevice::Drain() {
+size_t TunDevice::Drain() {
     size_t total = 0;
     char buffer[2048];
     for (;;) {
@@ -139,7 +139,7 @@ size_t CTunDevice::Drain() {
     return total;
 }
 
-void CTunDevice::Close() {
+void TunDevice::Close() {
     if (m_udp >= 0) close(m_udp);
     if (m_fd >= 0) close(m_fd);
     m_udp = -1;

@@ -6,12 +6,12 @@
 
 namespace vr31k::sim {
 
-class CTunDevice {
+class TunDevice {
 public:
-    CTunDevice() = default;
-    ~CTunDevice();
-    CTunDevice(const CTunDevice&) = delete;
-    CTunDevice& operator=(const CTunDevice&) = delete;
+    TunDevice() = default;
+    ~TunDevice();
+    TunDevice(const TunDevice&) = delete;
+    TunDevice& operator=(const TunDevice&) = delete;
 
     // `pattern` may hold "%d" (the kernel picks the number). False with errno set when
     // this process may not create interfaces (no CAP_NET_ADMIN).

@@ -1,6 +1,6 @@
 #include "platform/linux/DiallerProcess.h"
 
-#include "platform/FileSystem.h"
+#include "common/FileSystem.h"
 
 #include <dirent.h>
 #include <limits.h>

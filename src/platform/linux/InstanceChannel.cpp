@@ -76,9 +76,9 @@ bool SendInstanceMessage(const std::string& socketPath, const InstanceMessage& m
     return ok;
 }
 
-CInstanceServer::~CInstanceServer() { Close(); }
+InstanceServer::~InstanceServer() { Close(); }
 
-bool CInstanceServer::Listen(const std::string& socketPath) {
+bool InstanceServer::Listen(const std::string& socketPath) {
     Close();
     sockaddr_un addr {};
     if (!MakeAddress(socketPath, addr)) return false;
@@ -98,7 +98,7 @@ bool CInstanceServer::Listen(const std::string& socketPath) {
     return true;
 }
 
-std::vector<InstanceMessage> CInstanceServer::TakeMessages() {
+std::vector<InstanceMessage> InstanceServer::TakeMessages() {
     std::vector<InstanceMessage> messages;
     if (m_fd < 0) return messages;
     for (;;) {
@@ -119,7 +119,7 @@ std::vector<InstanceMessage> CInstanceServer::TakeMessages() {
     return messages;
 }
 
-void CInstanceServer::Close() {
+void InstanceServer::Close() {
     if (m_fd >= 0) close(m_fd);
     m_fd = -1;
     if (!m_path.empty()) unlink(m_path.c_str());

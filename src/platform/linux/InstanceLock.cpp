@@ -32,20 +32,20 @@ int OpenLockFile(const std::string& path) {
 }
 }  // namespace
 
-CInstanceLock::CInstanceLock(std::string lockDir)
+InstanceLock::InstanceLock(std::string lockDir)
     : m_dir(std::move(lockDir)),
       m_lockPath(m_dir + "/vr31k-utility.lock"),
       m_startupPath(m_dir + "/vr31k-utility.starting.lock") {}
 
-CInstanceLock::~CInstanceLock() { Close(); }
+InstanceLock::~InstanceLock() { Close(); }
 
-std::string CInstanceLock::SocketPathFor(uid_t uid) const {
+std::string InstanceLock::SocketPathFor(uid_t uid) const {
     return m_dir + "/vr31k-utility-" + std::to_string(uid) + ".sock";
 }
 
-std::string CInstanceLock::OwnSocketPath() const { return SocketPathFor(getuid()); }
+std::string InstanceLock::OwnSocketPath() const { return SocketPathFor(getuid()); }
 
-bool CInstanceLock::TryInstanceLock() {
+bool InstanceLock::TryInstanceLock() {
     if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) return false;
     char text[64];
     const int n = std::snprintf(text, sizeof text, "%ld %ld\n", static_cast<long>(getpid()),
@@ -56,7 +56,7 @@ bool CInstanceLock::TryInstanceLock() {
     return true;
 }
 
-InstanceLockResult CInstanceLock::Holder() const {
+InstanceLockResult InstanceLock::Holder() const {
     char text[64] = {};
     const ssize_t n = pread(m_fd, text, sizeof text - 1, 0);
     long pid = 0;
@@ -66,7 +66,7 @@ InstanceLockResult CInstanceLock::Holder() const {
                                               : InstanceLockResult::RunningOtherUser;
 }
 
-InstanceLockResult CInstanceLock::Acquire(std::chrono::milliseconds startupWait) {
+InstanceLockResult InstanceLock::Acquire(std::chrono::milliseconds startupWait) {
     Close();
     m_startupFd = OpenLockFile(m_startupPath);
     m_fd = OpenLockFile(m_lockPath);
@@ -94,12 +94,12 @@ InstanceLockResult CInstanceLock::Acquire(std::chrono::milliseconds startupWait)
     return holder;
 }
 
-void CInstanceLock::FinishStartup() {
+void InstanceLock::FinishStartup() {
     if (m_startupFd >= 0) close(m_startupFd);
     m_startupFd = -1;
 }
 
-void CInstanceLock::Close() {
+void InstanceLock::Close() {
     FinishStartup();
     if (m_fd >= 0) close(m_fd);
     m_fd = -1;

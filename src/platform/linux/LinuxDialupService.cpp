@@ -1,7 +1,7 @@
 #include "platform/linux/LinuxDialupService.h"
 
-#include "platform/AtomicFile.h"
-#include "platform/FileSystem.h"
+#include "common/AtomicFileWriter.h"
+#include "common/FileSystem.h"
 #include "platform/linux/DiallerProcess.h"
 #include "platform/linux/NetLinks.h"
 #include "platform/linux/PhonebookFile.h"
@@ -35,23 +35,23 @@ constexpr ConnHandle kInterfaceHandleTag = ConnHandle{1} << 40;
 
 thread_local std::string t_lastDetail;
 
-class CWatchHandle final : public IConnectionWatch {
+class WatchHandle final : public IConnectionWatch {
 public:
-    explicit CWatchHandle(std::shared_ptr<CLinkWatch> watch) : m_watch(std::move(watch)) {}
+    explicit WatchHandle(std::shared_ptr<LinkWatch> watch) : m_watch(std::move(watch)) {}
     Result Wait(int timeoutMs) override { return m_watch->Wait(timeoutMs); }
     void Wake(unsigned bits) override { m_watch->Wake(bits); }
 
 private:
-    std::shared_ptr<CLinkWatch> m_watch;
+    std::shared_ptr<LinkWatch> m_watch;
 };
 
-class CLinuxDialupService final : public IDialupService {
+class LinuxDialupService final : public IDialupService {
 public:
-    explicit CLinuxDialupService(LinuxDialupConfig config) : m_config(std::move(config)) {}
+    explicit LinuxDialupService(LinuxDialupConfig config) : m_config(std::move(config)) {}
 
-    ~CLinuxDialupService() override {
+    ~LinuxDialupService() override {
         // Dials end before the members their threads call back into go away.
-        std::map<int, std::shared_ptr<CPppDial>> dials;
+        std::map<int, std::shared_ptr<PppDial>> dials;
         {
             std::lock_guard lock(m_mutex);
             dials.swap(m_dials);
@@ -183,7 +183,7 @@ public:
             return Fail(built, "the dial string, port or credentials cannot be handed to pppd");
         }
 
-        CPppDial::Launch dialLaunch;
+        PppDial::Launch dialLaunch;
         dialLaunch.argv = std::move(launch.argv);
         dialLaunch.password = job.password;
         dialLaunch.privateDir = privateDir;
@@ -191,13 +191,13 @@ public:
         dialLaunch.deviceType = entry.deviceType.empty() ? "modem" : entry.deviceType;
         dialLaunch.deviceName = entry.deviceName;
         dialLaunch.port = port;
-        std::unique_ptr<CPppDial> dial;
-        const int started = CPppDial::Start(std::move(dialLaunch), std::move(notifier), [this] { NoteChange(); }, dial);
+        std::unique_ptr<PppDial> dial;
+        const int started = PppDial::Start(std::move(dialLaunch), std::move(notifier), [this] { NoteChange(); }, dial);
         if (started != 0) return Fail(started, "cannot start " + program);
 
         // Finished dials are destroyed outside the lock: their reader threads may be
         // waiting for it in their last callback.
-        std::vector<std::shared_ptr<CPppDial>> finished;
+        std::vector<std::shared_ptr<PppDial>> finished;
         std::lock_guard lock(m_mutex);
         for (auto it = m_dials.begin(); it != m_dials.end();) {
             if (it->second->Get().finished) {
@@ -218,7 +218,7 @@ public:
         {
             std::lock_guard lock(m_mutex);
             for (const auto& [pid, dial] : m_dials) {
-                const CPppDial::Snapshot s = dial->Get();
+                const PppDial::Snapshot s = dial->Get();
                 if (s.finished) continue;
                 ConnectionInfo info;
                 info.handle = static_cast<ConnHandle>(pid);
@@ -240,7 +240,7 @@ public:
     int GetConnectStatus(ConnHandle handle, uint32_t& state, int& error) override {
         error = 0;
         if (const auto dial = FindDial(handle)) {
-            const CPppDial::Snapshot s = dial->Get();
+            const PppDial::Snapshot s = dial->Get();
             if (s.finished) return dialerr::kInvalidHandle;
             state = s.state;
             return 0;
@@ -258,7 +258,7 @@ public:
         std::string interfaceName;
         Clock::time_point since{};
         if (const auto dial = FindDial(handle)) {
-            const CPppDial::Snapshot s = dial->Get();
+            const PppDial::Snapshot s = dial->Get();
             if (s.finished) return dialerr::kInvalidHandle;
             if (!s.connected) return dialerr::kNoConnection;
             interfaceName = s.interfaceName;
@@ -318,11 +318,11 @@ public:
     }
 
     std::unique_ptr<IConnectionWatch> Watch() override {
-        auto watch = std::make_shared<CLinkWatch>();
+        auto watch = std::make_shared<LinkWatch>();
         std::lock_guard lock(m_mutex);
-        std::erase_if(m_watches, [](const std::weak_ptr<CLinkWatch>& w) { return w.expired(); });
+        std::erase_if(m_watches, [](const std::weak_ptr<LinkWatch>& w) { return w.expired(); });
         m_watches.push_back(watch);
-        return std::make_unique<CWatchHandle>(std::move(watch));
+        return std::make_unique<WatchHandle>(std::move(watch));
     }
 
     std::string LastErrorDetail() const override { return t_lastDetail; }
@@ -334,7 +334,7 @@ private:
     }
 
     void NoteChange() {
-        std::vector<std::shared_ptr<CLinkWatch>> watches;
+        std::vector<std::shared_ptr<LinkWatch>> watches;
         {
             std::lock_guard lock(m_mutex);
             for (const auto& w : m_watches) {
@@ -368,7 +368,7 @@ private:
         return false;
     }
 
-    std::shared_ptr<CPppDial> FindDial(ConnHandle handle) {
+    std::shared_ptr<PppDial> FindDial(ConnHandle handle) {
         std::lock_guard lock(m_mutex);
         const auto it = handle < kInterfaceHandleTag ? m_dials.find(static_cast<int>(handle)) : m_dials.end();
         return it == m_dials.end() ? nullptr : it->second;
@@ -470,9 +470,9 @@ private:
 
     LinuxDialupConfig m_config;
     mutable std::mutex m_mutex;  // guards the members below
-    std::map<int, std::shared_ptr<CPppDial>> m_dials;
+    std::map<int, std::shared_ptr<PppDial>> m_dials;
     std::vector<DialDevice> m_registered;
-    std::vector<std::weak_ptr<CLinkWatch>> m_watches;
+    std::vector<std::weak_ptr<LinkWatch>> m_watches;
     std::map<std::string, Clock::time_point> m_firstSeen;
     std::map<ConnHandle, std::string> m_outside;  // the last listing of other diallers' links
 };
@@ -491,7 +491,7 @@ LinuxDialupConfig DialupConfigFromEnvironment() {
 }
 
 std::unique_ptr<IDialupService> CreateLinuxDialupService(LinuxDialupConfig config) {
-    return std::make_unique<CLinuxDialupService>(std::move(config));
+    return std::make_unique<LinuxDialupService>(std::move(config));
 }
 
 }  // namespace vr31k

@@ -1,6 +1,6 @@
 #include "platform/linux/NetLinks.h"
 
-#include "platform/FileSystem.h"
+#include "common/FileSystem.h"
 
 #include <dirent.h>
 #include <linux/netlink.h>
@@ -61,7 +61,7 @@ std::optional<LinkCounters> ReadLinkCounters(const std::string& sysNetRoot, cons
     return LinkCounters{*tx, *rx};
 }
 
-CLinkWatch::CLinkWatch() {
+LinkWatch::LinkWatch() {
     m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_netlinkFd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
     if (m_netlinkFd >= 0) {
@@ -75,23 +75,23 @@ CLinkWatch::CLinkWatch() {
     }
 }
 
-CLinkWatch::~CLinkWatch() {
+LinkWatch::~LinkWatch() {
     if (m_netlinkFd >= 0) close(m_netlinkFd);
     if (m_wakeFd >= 0) close(m_wakeFd);
 }
 
-void CLinkWatch::Wake(unsigned bits) {
+void LinkWatch::Wake(unsigned bits) {
     m_bits.fetch_or(bits);
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t n = write(m_wakeFd, &one, sizeof one);
 }
 
-void CLinkWatch::NoteChange() {
+void LinkWatch::NoteChange() {
     m_changed.store(true);
     Wake(0);
 }
 
-bool CLinkWatch::DrainNetlink() {
+bool LinkWatch::DrainNetlink() {
     bool changed = false;
     alignas(nlmsghdr) char buffer[16384];
     for (;;) {
@@ -111,7 +111,7 @@ bool CLinkWatch::DrainNetlink() {
     return changed;
 }
 
-IConnectionWatch::Result CLinkWatch::Wait(int timeoutMs) {
+IConnectionWatch::Result LinkWatch::Wait(int timeoutMs) {
     Result result;
     pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {m_netlinkFd, POLLIN, 0}};
     const nfds_t count = m_netlinkFd >= 0 ? 2 : 1;

@@ -28,12 +28,12 @@ struct LinkCounters {
 std::optional<LinkCounters> ReadLinkCounters(const std::string& sysNetRoot, const std::string& name);
 
 // One watcher's wake-up state: rtnetlink socket plus an eventfd for explicit wakes.
-class CLinkWatch final : public IConnectionWatch {
+class LinkWatch final : public IConnectionWatch {
 public:
-    CLinkWatch();
-    ~CLinkWatch() override;
-    CLinkWatch(const CLinkWatch&) = delete;
-    CLinkWatch& operator=(const CLinkWatch&) = delete;
+    LinkWatch();
+    ~LinkWatch() override;
+    LinkWatch(const LinkWatch&) = delete;
+    LinkWatch& operator=(const LinkWatch&) = delete;
 
     bool Ok() const { return m_wakeFd >= 0; }
     Result Wait(int timeoutMs) override;

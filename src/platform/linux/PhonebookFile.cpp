@@ -1,7 +1,7 @@
 #include "platform/linux/PhonebookFile.h"
 
-#include "platform/AtomicFile.h"
-#include "platform/FileSystem.h"
+#include "common/AtomicFileWriter.h"
+#include "common/FileSystem.h"
 #include "platform/linux/CredentialSeal.h"
 
 #include <fcntl.h>
@@ -111,11 +111,11 @@ bool IsStorableValue(const std::string& value, size_t maxLength) {
     return value.size() <= maxLength && !HasControlOrEdgeBlank(value);
 }
 
-CPhonebookFile::~CPhonebookFile() {
+PhonebookFile::~PhonebookFile() {
     if (m_lockFd >= 0) close(m_lockFd);  // releases the lock
 }
 
-int CPhonebookFile::Load() {
+int PhonebookFile::Load() {
     if (m_lockFd < 0) {
         m_lockFd = open(ParentFolder(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         // Without the folder there is nothing to lock; Save reports the failure.
@@ -126,28 +126,28 @@ int CPhonebookFile::Load() {
     }
     const FileStatus status = StatFile(m_path);
     if (!status.exists) {
-        m_ini = CIniFile::Parse("");
+        m_ini = IniFile::Parse("");
         return dialerr::kCannotOpenPhonebook;
     }
     std::string text;
     if (!ReadWholeFile(m_path, kMaxFileSize, text)) return dialerr::kCannotLoadPhonebook;
-    m_ini = CIniFile::Parse(text);
+    m_ini = IniFile::Parse(text);
     return 0;
 }
 
-int CPhonebookFile::Save() {
+int PhonebookFile::Save() {
     const int error = WriteFileAtomically(m_path, m_ini.Serialize(), SharedFileMode(ParentFolder(m_path)));
     return error == 0 ? 0 : dialerr::kCannotWritePhonebook;
 }
 
-bool CPhonebookFile::Has(const std::string& name) const {
+bool PhonebookFile::Has(const std::string& name) const {
     for (const std::string& entry : Entries()) {
         if (strcasecmp(entry.c_str(), name.c_str()) == 0) return true;
     }
     return false;
 }
 
-int CPhonebookFile::Read(const std::string& name, EntryProperties& out) const {
+int PhonebookFile::Read(const std::string& name, EntryProperties& out) const {
     if (!Has(name)) return dialerr::kEntryNotFound;
     const auto get = [&](const char* key) { return m_ini.Get(name, key).value_or(""); };
     out = EntryProperties{};
@@ -167,7 +167,7 @@ int CPhonebookFile::Read(const std::string& name, EntryProperties& out) const {
     return 0;
 }
 
-void CPhonebookFile::Write(const std::string& name, const EntryProperties& p) {
+void PhonebookFile::Write(const std::string& name, const EntryProperties& p) {
     std::array<uint8_t, 16> guid = ParseGuid(m_ini.Get(name, kGuid));
     if (guid == std::array<uint8_t, 16>{}) guid = NewGuid();
     const uint32_t oldSubCount = ReadHex32(m_ini.Get(name, kSubEntries));
@@ -189,7 +189,7 @@ void CPhonebookFile::Write(const std::string& name, const EntryProperties& p) {
     }
 }
 
-int CPhonebookFile::ReadDialParams(const std::string& name, DialParams& out) const {
+int PhonebookFile::ReadDialParams(const std::string& name, DialParams& out) const {
     if (!Has(name)) return dialerr::kEntryNotFound;
     out = DialParams{};
     out.entryName = name;
@@ -203,20 +203,20 @@ int CPhonebookFile::ReadDialParams(const std::string& name, DialParams& out) con
     return 0;
 }
 
-void CPhonebookFile::WriteDialParams(const DialParams& params, bool removePassword) {
+void PhonebookFile::WriteDialParams(const DialParams& params, bool removePassword) {
     m_ini.Set(params.entryName, kCredentials,
               SealCredentials(params.userName, removePassword ? std::string() : params.password));
 }
 
-void CPhonebookFile::SetKey(const std::string& name, const std::string& key, const std::string& value) {
+void PhonebookFile::SetKey(const std::string& name, const std::string& key, const std::string& value) {
     m_ini.Set(name, key, value);
 }
 
-bool CPhonebookFile::Rename(const std::string& oldName, const std::string& newName) {
+bool PhonebookFile::Rename(const std::string& oldName, const std::string& newName) {
     return m_ini.RenameSection(oldName, newName);
 }
 
-bool CPhonebookFile::Remove(const std::string& name) {
+bool PhonebookFile::Remove(const std::string& name) {
     return m_ini.RemoveSection(name);
 }
 

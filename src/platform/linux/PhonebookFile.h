@@ -4,7 +4,7 @@
 // atomically, under an exclusive lock on the folder (flock) held from Load to the
 // object's end, so two programs sharing it (the window and the command line) neither
 // see half a file nor lose each other's changes. Unknown keys and lines are kept.
-#include "app/IniFile.h"
+#include "common/IniFile.h"
 #include "platform/DialupService.h"
 
 #include <string>
@@ -12,12 +12,12 @@
 
 namespace vr31k {
 
-class CPhonebookFile {
+class PhonebookFile {
 public:
-    explicit CPhonebookFile(std::string path) : m_path(std::move(path)) {}
-    ~CPhonebookFile();
-    CPhonebookFile(const CPhonebookFile&) = delete;
-    CPhonebookFile& operator=(const CPhonebookFile&) = delete;
+    explicit PhonebookFile(std::string path) : m_path(std::move(path)) {}
+    ~PhonebookFile();
+    PhonebookFile(const PhonebookFile&) = delete;
+    PhonebookFile& operator=(const PhonebookFile&) = delete;
 
     // 0, 621 when the file does not exist, 622 when it cannot be read.
     int Load();
@@ -37,7 +37,7 @@ public:
 
 private:
     std::string m_path;
-    CIniFile m_ini;
+    IniFile m_ini;
     int m_lockFd = -1;
 };
 

@@ -8,14 +8,14 @@ namespace vr31k {
 
 int PhonebookValidateEntryName(const std::string& phonebook, const std::string& name) {
     if (!IsStorableEntryName(name)) return dialerr::kInvalidName;
-    CPhonebookFile file(phonebook);
+    PhonebookFile file(phonebook);
     const int loaded = file.Load();
     if (loaded != 0) return loaded;
     return file.Has(name) ? dialerr::kAlreadyExists : 0;
 }
 
 int PhonebookGetEntryProperties(const std::string& phonebook, const std::string& name, EntryProperties& out) {
-    CPhonebookFile file(phonebook);
+    PhonebookFile file(phonebook);
     const int loaded = file.Load();
     if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
     if (loaded != 0) return loaded;
@@ -36,7 +36,7 @@ int PhonebookSetEntryProperties(const std::string& phonebook, const std::string&
             return dialerr::kInvalidSize;
         }
     }
-    CPhonebookFile file(phonebook);
+    PhonebookFile file(phonebook);
     const int loaded = file.Load();
     if (loaded != 0 && loaded != dialerr::kCannotOpenPhonebook) return loaded;
     file.Write(name, p);
@@ -44,7 +44,7 @@ int PhonebookSetEntryProperties(const std::string& phonebook, const std::string&
 }
 
 int PhonebookGetEntryDialParams(const std::string& phonebook, const std::string& name, DialParams& out) {
-    CPhonebookFile file(phonebook);
+    PhonebookFile file(phonebook);
     const int loaded = file.Load();
     if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
     if (loaded != 0) return loaded;
@@ -55,7 +55,7 @@ int PhonebookSetEntryDialParams(const std::string& phonebook, const DialParams& 
     if (params.userName.size() > kMaxEntryNameLength || params.password.size() > kMaxEntryNameLength) {
         return dialerr::kInvalidSize;
     }
-    CPhonebookFile file(phonebook);
+    PhonebookFile file(phonebook);
     const int loaded = file.Load();
     if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
     if (loaded != 0) return loaded;
@@ -65,7 +65,7 @@ int PhonebookSetEntryDialParams(const std::string& phonebook, const DialParams& 
 }
 
 int PhonebookEnumEntries(const std::string& phonebook, std::vector<std::string>& names) {
-    CPhonebookFile file(phonebook);
+    PhonebookFile file(phonebook);
     const int loaded = file.Load();
     names.clear();
     if (loaded == dialerr::kCannotOpenPhonebook) return 0;
@@ -76,7 +76,7 @@ int PhonebookEnumEntries(const std::string& phonebook, std::vector<std::string>&
 
 int PhonebookRenameEntry(const std::string& phonebook, const std::string& oldName, const std::string& newName) {
     if (!IsStorableEntryName(newName)) return dialerr::kInvalidName;
-    CPhonebookFile file(phonebook);
+    PhonebookFile file(phonebook);
     const int loaded = file.Load();
     if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
     if (loaded != 0) return loaded;
@@ -87,7 +87,7 @@ int PhonebookRenameEntry(const std::string& phonebook, const std::string& oldNam
 }
 
 int PhonebookDeleteEntry(const std::string& phonebook, const std::string& name) {
-    CPhonebookFile file(phonebook);
+    PhonebookFile file(phonebook);
     const int loaded = file.Load();
     if (loaded == dialerr::kCannotOpenPhonebook) return dialerr::kEntryNotFound;
     if (loaded != 0) return loaded;
@@ -101,7 +101,7 @@ int PhonebookWriteEntryKey(const std::string& phonebook, const std::string& name
         !IsStorableValue(value, 1024)) {
         return dialerr::kInvalidSize;
     }
-    CPhonebookFile file(phonebook);
+    PhonebookFile file(phonebook);
     const int loaded = file.Load();
     if (loaded != 0 && loaded != dialerr::kCannotOpenPhonebook) return loaded;
     file.SetKey(name, key, value);

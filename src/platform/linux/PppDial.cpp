@@ -30,12 +30,12 @@ int Lift(int fd) {
 
 }  // namespace
 
-CPppDial::CPppDial(Launch launch, DialNotifier notifier, std::function<void()> onChange)
+PppDial::PppDial(Launch launch, DialNotifier notifier, std::function<void()> onChange)
     : m_launch(std::move(launch)), m_notifier(std::move(notifier)), m_onChange(std::move(onChange)) {}
 
-int CPppDial::Start(Launch launch, DialNotifier notifier, std::function<void()> onChange,
-                    std::unique_ptr<CPppDial>& out) {
-    std::unique_ptr<CPppDial> dial(new CPppDial(std::move(launch), std::move(notifier), std::move(onChange)));
+int PppDial::Start(Launch launch, DialNotifier notifier, std::function<void()> onChange,
+                    std::unique_ptr<PppDial>& out) {
+    std::unique_ptr<PppDial> dial(new PppDial(std::move(launch), std::move(notifier), std::move(onChange)));
 
     int logPipe[2];
     int passwordPipe[2];
@@ -98,12 +98,12 @@ int CPppDial::Start(Launch launch, DialNotifier notifier, std::function<void()> 
         return spawnError == EACCES || spawnError == EPERM ? dialerr::kAccessDenied : dialerr::kFileNotOpened;
     }
     dial->m_pid = pid;
-    dial->m_thread = std::thread(&CPppDial::Run, dial.get(), logRead);
+    dial->m_thread = std::thread(&PppDial::Run, dial.get(), logRead);
     out = std::move(dial);
     return 0;
 }
 
-CPppDial::~CPppDial() {
+PppDial::~PppDial() {
     bool finished;
     {
         std::lock_guard lock(m_mutex);
@@ -114,17 +114,17 @@ CPppDial::~CPppDial() {
     RemovePrivateFiles();
 }
 
-CPppDial::Snapshot CPppDial::Get() const {
+PppDial::Snapshot PppDial::Get() const {
     std::lock_guard lock(m_mutex);
     return m_snapshot;
 }
 
-std::vector<std::string> CPppDial::RecentLog() const {
+std::vector<std::string> PppDial::RecentLog() const {
     std::lock_guard lock(m_mutex);
     return {m_recent.begin(), m_recent.end()};
 }
 
-void CPppDial::RemovePrivateFiles() {
+void PppDial::RemovePrivateFiles() {
     std::string dir;
     {
         std::lock_guard lock(m_mutex);
@@ -136,7 +136,7 @@ void CPppDial::RemovePrivateFiles() {
     std::filesystem::remove_all(dir, ignored);
 }
 
-bool CPppDial::End(std::chrono::milliseconds termWait, std::chrono::milliseconds killWait) {
+bool PppDial::End(std::chrono::milliseconds termWait, std::chrono::milliseconds killWait) {
     std::unique_lock lock(m_mutex);
     if (m_snapshot.finished) return true;
     m_endedByUs = true;
@@ -147,7 +147,7 @@ bool CPppDial::End(std::chrono::milliseconds termWait, std::chrono::milliseconds
     return m_finishedCv.wait_for(lock, killWait, [&] { return m_snapshot.finished; });
 }
 
-void CPppDial::Run(int logFd) {
+void PppDial::Run(int logFd) {
     const auto notify = [&](uint32_t state, int error) {
         if (m_notifier) m_notifier(static_cast<ConnHandle>(m_pid), state, error);
     };
@@ -179,7 +179,7 @@ void CPppDial::Run(int logFd) {
         while ((eol = pending.find('\n')) != std::string::npos) {
             const std::string line = pending.substr(0, eol);
             pending.erase(0, eol + 1);
-            CPppdLogReader::Event event;
+            PppdLogReader::Event event;
             bool nowConnected = false;
             {
                 std::lock_guard lock(m_mutex);

@@ -17,7 +17,7 @@
 
 namespace vr31k {
 
-class CPppDial {
+class PppDial {
 public:
     struct Launch {
         std::vector<std::string> argv;
@@ -39,10 +39,10 @@ public:
 
     // Starts the process; 0, or 5 / 633 / 657 when it cannot be started.
     static int Start(Launch launch, DialNotifier notifier, std::function<void()> onChange,
-                     std::unique_ptr<CPppDial>& out);
-    ~CPppDial();  // ends a process still running, then joins the reader
-    CPppDial(const CPppDial&) = delete;
-    CPppDial& operator=(const CPppDial&) = delete;
+                     std::unique_ptr<PppDial>& out);
+    ~PppDial();  // ends a process still running, then joins the reader
+    PppDial(const PppDial&) = delete;
+    PppDial& operator=(const PppDial&) = delete;
 
     int Pid() const { return m_pid; }
     const Launch& Info() const { return m_launch; }
@@ -53,7 +53,7 @@ public:
     bool End(std::chrono::milliseconds termWait, std::chrono::milliseconds killWait);
 
 private:
-    CPppDial(Launch launch, DialNotifier notifier, std::function<void()> onChange);
+    PppDial(Launch launch, DialNotifier notifier, std::function<void()> onChange);
     void Run(int logFd);
     void RemovePrivateFiles();
 
@@ -65,7 +65,7 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_finishedCv;
-    CPppdLogReader m_log;
+    PppdLogReader m_log;
     Snapshot m_snapshot;
     bool m_endedByUs = false;
     bool m_privateRemoved = false;

@@ -55,18 +55,18 @@ constexpr ErrorLine kErrorLines[] = {
 
 }  // namespace
 
-std::optional<uint32_t> CPppdLogReader::Advance(uint32_t state) {
+std::optional<uint32_t> PppdLogReader::Advance(uint32_t state) {
     if (m_connected) return std::nullopt;
     m_state = state;
     if (state == dialstate::kConnected) m_connected = true;
     return state;
 }
 
-void CPppdLogReader::NoteError(int error) {
+void PppdLogReader::NoteError(int error) {
     if (m_error == 0 && !m_connected) m_error = error;
 }
 
-CPppdLogReader::Event CPppdLogReader::Feed(std::string_view raw) {
+PppdLogReader::Event PppdLogReader::Feed(std::string_view raw) {
     Event event;
     const std::string_view line = TrimLine(raw);
     if (line.empty()) return event;
@@ -97,7 +97,7 @@ CPppdLogReader::Event CPppdLogReader::Feed(std::string_view raw) {
     return event;
 }
 
-int CPppdLogReader::Finish(int exitStatus, bool endedByUs) const {
+int PppdLogReader::Finish(int exitStatus, bool endedByUs) const {
     if (m_connected) return 0;
     if (endedByUs) return dialerr::kUserDisconnection;
     if (m_error != 0) return m_error;

@@ -8,7 +8,7 @@
 
 namespace vr31k {
 
-class CPppdLogReader {
+class PppdLogReader {
 public:
     struct Event {
         std::optional<uint32_t> state;  // a new dial state reached

@@ -20,10 +20,10 @@ bool ModemLineIoctl(int fd, unsigned long request, int bits) {
     return errno == ENOTTY || errno == EINVAL || errno == ENOTSUP;
 }
 
-class CLinuxSerialPort final : public ISerialPort {
+class LinuxSerialPort final : public ISerialPort {
 public:
-    CLinuxSerialPort() : m_wake(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-    ~CLinuxSerialPort() override {
+    LinuxSerialPort() : m_wake(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~LinuxSerialPort() override {
         Close();
         if (m_wake >= 0) ::close(m_wake);
     }
@@ -138,6 +138,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ISerialPort> MakeSerialPort() { return std::make_unique<CLinuxSerialPort>(); }
+std::unique_ptr<ISerialPort> MakeSerialPort() { return std::make_unique<LinuxSerialPort>(); }
 
 }  // namespace vr31k

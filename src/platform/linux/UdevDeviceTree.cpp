@@ -88,9 +88,9 @@ std::vector<std::string> Enumerate(udev* u, const char* subsystem) {
     return paths;
 }
 
-class CUdevDeviceTree final : public IDeviceTree {
+class UdevDeviceTree final : public IDeviceTree {
 public:
-    CUdevDeviceTree() : m_udev(udev_new()) {}
+    UdevDeviceTree() : m_udev(udev_new()) {}
 
     bool ListUsbSerialFunctions(std::vector<UsbSerialFunction>& out) override {
         out.clear();
@@ -161,7 +161,7 @@ private:
     UdevPtr<udev> m_udev;
 };
 
-class CUdevDeviceMonitor final : public IDeviceMonitor {
+class UdevDeviceMonitor final : public IDeviceMonitor {
 public:
     bool Start() {
         m_udev.reset(udev_new());
@@ -195,10 +195,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IDeviceTree> MakeDeviceTree() { return std::make_unique<CUdevDeviceTree>(); }
+std::unique_ptr<IDeviceTree> MakeDeviceTree() { return std::make_unique<UdevDeviceTree>(); }
 
 std::unique_ptr<IDeviceMonitor> MakeDeviceMonitor() {
-    auto monitor = std::make_unique<CUdevDeviceMonitor>();
+    auto monitor = std::make_unique<UdevDeviceMonitor>();
     if (!monitor->Start()) return nullptr;
     return monitor;
 }

@@ -1,0 +1,182 @@
+#include "accounting/CRasChargeCtrl.h"
+
+#include "common/FileSystem.h"
+
+#include <cstdio>
+
+namespace vr31k {
+
+CRasChargeCtrl::CRasChargeCtrl(IDialupService& service) : CWRasCtrl(service) {}
+
+int CRasChargeCtrl::Setup(const std::string& credentialPath, const std::string& phonebookPath,
+                          const std::string& modemName, bool anyDevice) {
+    m_modemName = modemName;
+    m_anyDevice = anyDevice;
+    const int result = CWRasCtrl::Setup(phonebookPath, modemName, anyDevice ? 1 : 0);
+    m_credentials.SetPath(credentialPath);
+    m_setupLoadResult = LoadEntryStore();
+    // A phonebook without a readable table (the credential file lost or damaged): its
+    // entries would all look unknown and be deleted, and with them the last copy of
+    // their credentials. The first listing takes them back into the table instead.
+    m_recoverFromPhonebook = m_setupLoadResult != kCredentialOk && StatFile(phonebookPath).exists;
+    return result;
+}
+
+int CRasChargeCtrl::SlotOf(const std::string& name) const {
+    for (size_t slot = 0; slot < kCredentialSlots; ++slot) {
+        if (m_credentials.Field(slot, CredentialField::EntryName) == name) return static_cast<int>(slot);
+    }
+    return -1;
+}
+
+int CRasChargeCtrl::DialEntry(const std::string& name, const std::optional<std::string>& userName,
+                              const std::optional<std::string>& password,
+                              const std::optional<std::string>& dialString, DialNotifier progress) {
+    std::optional<std::string> user = userName;
+    std::optional<std::string> secret = password;
+    if (const int slot = SlotOf(name); slot >= 0) {
+        user = m_credentials.Field(slot, CredentialField::UserName);
+        secret = m_credentials.Field(slot, CredentialField::Password);
+    }
+    return Dial(name, user, secret, dialString, std::move(progress));
+}
+
+int CRasChargeCtrl::EnsurePhonebook() {
+    if (StatFile(PhonebookPath()).exists) return 0;
+    return AddEntry(0, kFactoryApn, kFactoryUser, kFactoryPassword, DialStringFor(1));
+}
+
+int CRasChargeCtrl::ListEntries(EntryList& out) {
+    std::vector<std::string> names;
+    EnumEntries(names, nullptr);
+    out = EntryList{};
+    const bool recover = m_recoverFromPhonebook;
+    m_recoverFromPhonebook = false;
+    bool adopted = false;
+    for (const std::string& name : names) {
+        int slot = SlotOf(name);
+        if (slot < 0 && recover) {
+            slot = AdoptEntry(name);
+            adopted = adopted || slot >= 0;
+        }
+        if (slot < 0) {
+            // The phonebook never keeps entries the table does not know.
+            DeleteEntry(name);
+            continue;
+        }
+        out[slot] = name;
+    }
+    if (adopted) SaveEntryStore();
+    return 0;
+}
+
+int CRasChargeCtrl::AdoptEntry(const std::string& name) {
+    std::string user, password, dial;
+    if (GetEntryCredentials(name, user, password, dial) != 0) return -1;
+    int position = 0;
+    char end = 0;
+    if (std::sscanf(dial.c_str(), "*99***%d%c", &position, &end) != 2 || end != '#' ||
+        dial != DialStringFor(position) || position < 1 || position > static_cast<int>(kCredentialSlots) ||
+        !m_credentials.SlotEmpty(static_cast<size_t>(position - 1))) {
+        return -1;
+    }
+    FillSlot(position - 1, name, user, password);
+    return position - 1;
+}
+
+int CRasChargeCtrl::AddEntry(int slot, const std::string& name, const std::string& user,
+                             const std::string& password, const std::string& dialString) {
+    if (slot < 0 || slot >= static_cast<int>(kCredentialSlots)) return RAS_ERR_NO_MEMORY;
+    if (const int result = CreateEntry(name, user, password, dialString, nullptr); result != 0) return result;
+    FillSlot(slot, name, user, password);
+    return SaveEntryStore();
+}
+
+void CRasChargeCtrl::FillSlot(int slot, const std::string& name, const std::string& user,
+                              const std::string& password) {
+    const auto s = static_cast<size_t>(slot);
+    m_credentials.ClearSlot(s);
+    m_credentials.SetField(s, CredentialField::EntryName, name);
+    m_credentials.SetField(s, CredentialField::UserName, user);
+    m_credentials.SetField(s, CredentialField::Password, password);
+}
+
+int CRasChargeCtrl::UpdateEntryCredentials(const std::string& name, const std::string& user,
+                                           const std::string& password) {
+    if (const int result = SetEntryCredentials(name, user, password); result != 0) return result;
+    const int slot = SlotOf(name);
+    if (slot < 0) return 0;
+    FillSlot(slot, name, user, password);
+    return SaveEntryStore();
+}
+
+int CRasChargeCtrl::RenameStoredEntry(const std::string& oldName, const std::string& newName) {
+    if (const int result = RenameEntry(oldName, newName); result != 0) return result;
+    const int slot = SlotOf(oldName);
+    if (slot < 0) return 0;
+    m_credentials.SetField(static_cast<size_t>(slot), CredentialField::EntryName, newName);
+    return SaveEntryStore();
+}
+
+int CRasChargeCtrl::RemoveEntry(const std::string& name) {
+    if (const int result = DeleteEntry(name); result != 0) return result;
+    const int slot = SlotOf(name);
+    if (slot < 0) return 0;
+    m_credentials.ClearSlot(static_cast<size_t>(slot));
+    return SaveEntryStore();
+}
+
+int CRasChargeCtrl::ResetEntries() {
+    DeleteAllEntries();
+    m_credentials.ClearAll();
+    return SaveEntryStore();
+}
+
+int CRasChargeCtrl::SetEntryPhoneNumber(const std::string& name, const std::string& dialString) {
+    return CWRasCtrl::SetEntryPhoneNumber(name, dialString);
+}
+
+int CRasChargeCtrl::GetEntrySettings(const std::string& name, std::string& user, std::string& password,
+                                     std::string& dialString) {
+    if (const int result = GetEntryCredentials(name, user, password, dialString); result != 0) return result;
+    if (const int slot = SlotOf(name); slot >= 0) {
+        user = m_credentials.Field(static_cast<size_t>(slot), CredentialField::UserName);
+        password = m_credentials.Field(static_cast<size_t>(slot), CredentialField::Password);
+    }
+    return 0;
+}
+
+int CRasChargeCtrl::ValidateEntryName(const std::string& name, bool checkCharacters) {
+    return CWRasCtrl::ValidateEntryName(name, checkCharacters);
+}
+
+void CRasChargeCtrl::CopyLiveFigures() {
+    LiveConnection& live = Live();
+    live.sent = static_cast<int64_t>(BytesSent());
+    live.recv = static_cast<int64_t>(BytesReceived());
+    live.durationMs = static_cast<int64_t>(DurationMs());
+    live.entryName = EntryName();
+    const RasEndTime end = EndTime();
+    if (end.status == RasEndTime::Null) {
+        live.endTime = OleDate::Null();
+    } else if (end.status == RasEndTime::Invalid) {
+        live.endTime = OleDate::Invalid();
+    } else {
+        std::tm local = end.local;
+        live.endTime = MakeOleDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                                   local.tm_min, local.tm_sec);
+    }
+}
+
+int CRasChargeCtrl::UpdateStatistics() {
+    const int result = SampleStatistics();
+    if (result == 0) CopyLiveFigures();
+    return result;
+}
+
+int CRasChargeCtrl::RecordFinishedConnection(bool stampNow, HistoryRow* recorded) {
+    CopyLiveFigures();
+    return RecordConnection(stampNow, recorded);
+}
+
+}  // namespace vr31k

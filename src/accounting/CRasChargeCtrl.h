@@ -1,0 +1,78 @@
+#pragma once
+// The charge controller the application owns for its whole life: the dial-up
+// controller (phonebook, dial, monitor, live statistics), the usage accounting with the
+// history database, and the entry credential table kept beside the phonebook. Every
+// operation that changes an entry changes the phonebook first, then the table, and
+// ends by saving the credential file.
+#include "accounting/ChargeAccounting.h"
+#include "accounting/EntryCredentialStore.h"
+#include "dialup/CWRasCtrl.h"
+#include "dialup/EntryPorts.h"
+
+#include <optional>
+#include <string>
+
+namespace vr31k {
+
+class CRasChargeCtrl : public CWRasCtrl, public ChargeAccounting, public IEntryBook {
+public:
+    explicit CRasChargeCtrl(IDialupService& service);
+
+    // The dial-up controller's set-up, then the credential table is loaded (its
+    // result is not a reason to stop: a missing or invalid file leaves every slot
+    // empty). Returns the dial-up set-up's result.
+    int Setup(const std::string& credentialPath, const std::string& phonebookPath, const std::string& modemName,
+              bool anyDevice);
+    // What Setup's load gave (0, 951 no file, 952 not a credential table), for reports.
+    int SetupLoadResult() const { return m_setupLoadResult; }
+    int LoadEntryStore() { return m_credentials.Load(); }
+    int SaveEntryStore() { return m_credentials.Save(); }
+    EntryCredentialStore& Credentials() { return m_credentials; }
+    const EntryCredentialStore& Credentials() const { return m_credentials; }
+    const std::string& ModemName() const { return m_modemName; }
+    bool AnyDevice() const { return m_anyDevice; }
+
+    // Dials with the credentials of the slot that names the entry, when one does.
+    int DialEntry(const std::string& name, const std::optional<std::string>& userName,
+                  const std::optional<std::string>& password, const std::optional<std::string>& dialString,
+                  DialNotifier progress);
+    // IEntryBook: the ten-slot view and the changes that keep phonebook and table in step.
+    int EnsurePhonebook() override;
+    int ListEntries(EntryList& out) override;
+    int AddEntry(int slot, const std::string& name, const std::string& user, const std::string& password,
+                 const std::string& dialString) override;
+    int RemoveEntry(const std::string& name) override;
+    int ResetEntries() override;
+    int UpdateEntryCredentials(const std::string& name, const std::string& user,
+                               const std::string& password) override;
+    int RenameStoredEntry(const std::string& oldName, const std::string& newName) override;
+    int SetEntryPhoneNumber(const std::string& name, const std::string& dialString) override;
+    int GetEntrySettings(const std::string& name, std::string& user, std::string& password,
+                         std::string& dialString) override;
+    int ValidateEntryName(const std::string& name, bool checkCharacters) override;
+    void SetEntryIndex(int index) override { Plan().entryIndex = index; }
+
+    // Where the dial-up half meets the accounting: the connection tick samples the
+    // counters and hands them to the accounting; the end of a connection records it.
+    int UpdateStatistics();
+    // Records the connection the monitor last saw; `stampNow` for an end that is now
+    // (the user hung up), else the end the monitor stamped at line loss.
+    int RecordFinishedConnection(bool stampNow, HistoryRow* recorded = nullptr);
+
+private:
+    // The slot that names `name` (exact, first match), or -1.
+    int SlotOf(const std::string& name) const;
+    void FillSlot(int slot, const std::string& name, const std::string& user, const std::string& password);
+    // A phonebook entry taken back into the free slot its dial string names, with the
+    // phonebook's credentials; the slot, or -1.
+    int AdoptEntry(const std::string& name);
+    void CopyLiveFigures();
+
+    EntryCredentialStore m_credentials;
+    std::string m_modemName;
+    bool m_anyDevice = false;
+    int m_setupLoadResult = kCredentialNoFile;
+    bool m_recoverFromPhonebook = false;
+};
+
+}  // namespace vr31k

@@ -1,0 +1,82 @@
+#pragma once
+// The application object: decides whether this process may run, prepares the data
+// folder and its files, reads the settings, sets up the long-lived controllers and has
+// the main window created. Toolkit-free; the face it runs under is an IAppUi.
+#include "app/AppUi.h"
+#include "app/Services.h"
+#include "common/DataFolder.h"
+#include "common/OsVersion.h"
+#include "common/SettingsStore.h"
+#include "card/CWKvCtrl.h"
+#include "platform/InstanceLock.h"
+#include "platform/UserAccount.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vr31k {
+
+// Everything start-up takes from the process and the machine, so tests can set it.
+struct StartupEnvironment {
+    std::vector<std::string> args;  // without the program name
+    std::string lockDir;
+    std::string dataFolder;
+    UserIdentity user;
+    OsVersionRecord os;
+    std::chrono::milliseconds startupWait{60000};
+
+    static StartupEnvironment FromProcess(int argc, char** argv);
+};
+
+inline constexpr uint32_t kMsgTrayNotify = 0x8064;   // wParam icon id 1, lParam mouse message
+inline constexpr uint32_t kMsgCardPresence = 0x8067; // wParam non-zero present, 0 gone
+inline constexpr int64_t kMouseLeftButtonUp = 0x202;
+
+class CUtilityApp {
+public:
+    explicit CUtilityApp(StartupEnvironment env);
+    // With a dial-up service of the caller's (tests).
+    CUtilityApp(StartupEnvironment env, std::unique_ptr<IDialupService> dialup);
+    ~CUtilityApp();
+    CUtilityApp(const CUtilityApp&) = delete;
+    CUtilityApp& operator=(const CUtilityApp&) = delete;
+
+    // The start-up sequence; false when this process must end (ExitInstance then).
+    bool InitInstance(IAppUi& ui);
+    void ExitInstance();
+    // The main window calls this at the end of its initialisation: a start waiting
+    // for this instance may go on and ask it for its window.
+    void MainWindowReady();
+
+    const DataPaths& Paths() const { return m_paths; }
+    const SettingsStore& Settings() const { return m_settings; }
+    UtilitySettings& Utility() { return m_utility; }
+    const std::string& PortName() const { return m_portName; }
+    void SetPortName(std::string port) { m_portName = std::move(port); }
+    bool AutoStartLaunch() const { return m_autoStartLaunch; }
+    // The charge and dial-up controller, with the history database inside it.
+    CRasChargeCtrl& Charge() { return m_services.Charge(); }
+    Services& Shared() { return m_services; }
+    // The card controller; the port is open only for one task at a time.
+    CWKvCtrl& Card() { return m_card; }
+    // Where this instance listens for messages from outside.
+    std::string InstanceSocketPath() const { return m_lock.OwnSocketPath(); }
+
+private:
+    void OpenHistory();
+
+    StartupEnvironment m_env;
+    InstanceLock m_lock;
+    bool m_lockHeld = false;
+    DataPaths m_paths;
+    SettingsStore m_settings;
+    UtilitySettings m_utility;
+    CWKvCtrl m_card;
+    Services m_services;
+    std::string m_portName;
+    bool m_autoStartLaunch = false;
+};
+
+}  // namespace vr31k

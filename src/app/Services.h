@@ -1,0 +1,44 @@
+#pragma once
+// The services the window and vr31kctl build the same way: the platform's dial-up
+// service (pppd, or the simulated link), and over it the dial-up and charge controller
+// with its plan, its entry files and the history database.
+#include "accounting/CRasChargeCtrl.h"
+#include "common/DataFolder.h"
+#include "common/SettingsStore.h"
+
+#include <memory>
+#include <string>
+
+namespace vr31k {
+
+class Services {
+public:
+    // The dial-up service as the environment chooses it (VR31K_DIAL_LINK and friends).
+    Services();
+    explicit Services(std::unique_ptr<IDialupService> dialup);
+    ~Services();
+    Services(const Services&) = delete;
+    Services& operator=(const Services&) = delete;
+
+    IDialupService& Dialup() { return *m_dialup; }
+    CRasChargeCtrl& Charge() { return *m_charge; }
+    CDbHistoryCtrl& History() { return m_charge->History(); }
+
+    // DUP_CONFIG and the plan derived from it.
+    void LoadPlan(const SettingsStore& settings);
+    // The phonebook and credential table of the data folder (created when missing).
+    // False when the credential file failed validation: the entries then have no user
+    // names and passwords until the next change.
+    bool SetupEntries(const DataPaths& paths, bool solvaneMode);
+    // Opens (or creates) the history; a kDb* code. History().MovedAsidePath() names a
+    // file that could not be read and was kept aside.
+    int OpenHistory(const DataPaths& paths);
+    // Tells the dial-up service which tty is the card and looks the card's modem up.
+    int UseCardPort(const std::string& port, int solvaneMode);
+
+private:
+    std::unique_ptr<IDialupService> m_dialup;  // before m_charge, which works through it
+    std::unique_ptr<CRasChargeCtrl> m_charge;
+};
+
+}  // namespace vr31k

@@ -1,0 +1,30 @@
+#include "common/FileOps.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vr31k {
+
+bool SetFileMode(const std::string& path, mode_t mode) { return chmod(path.c_str(), mode) == 0; }
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    // link + unlink never replaces an existing name; renameat2's flag is not on every
+    // file system.
+    if (link(from.c_str(), to.c_str()) != 0) {
+        if (errno != EPERM && errno != ENOTSUP && errno != EXDEV) return errno;
+        // No hard links here: check, then rename.
+        struct stat st {};
+        if (lstat(to.c_str(), &st) == 0) return EEXIST;
+        return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    }
+    if (unlink(from.c_str()) != 0) {
+        const int error = errno;
+        unlink(to.c_str());
+        return error;
+    }
+    return 0;
+}
+
+}  // namespace vr31k

@@ -1,0 +1,137 @@
+#include "common/SettingsStore.h"
+
+#include "common/IniFile.h"
+#include "common/AtomicFileWriter.h"
+#include "common/FileSystem.h"
+
+#include <cerrno>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace vr31k {
+
+namespace {
+
+// Files larger than this are not settings files; reading them would only waste memory.
+constexpr size_t kMaxSettingsBytes = 1 << 20;
+
+IniFile Load(const std::string& path) {
+    std::string text;
+    if (!ReadWholeFile(path, kMaxSettingsBytes, text)) return IniFile{};
+    return IniFile::Parse(text);
+}
+
+int32_t ReadInt(const IniFile& ini, const char* section, const char* key, int32_t fallback) {
+    const auto text = ini.Get(section, key);
+    if (!text) return fallback;
+    return ParseProfileInt(*text).value_or(fallback);
+}
+
+enum class ModeRule { MakeWritable, Keep };
+
+int Update(const std::string& path, ModeRule rule, const std::function<void(IniFile&)>& edit) {
+    const FileStatus status = StatFile(path);
+    if (rule == ModeRule::Keep && status.exists && !status.writable) return EACCES;
+    std::string text;
+    if (status.exists && !ReadWholeFile(path, kMaxSettingsBytes, text)) {
+        // Replacing a file we cannot read would lose whatever else it holds.
+        return EIO;
+    }
+    IniFile ini = IniFile::Parse(text);
+    edit(ini);
+    const std::string folder = ParentFolder(path);
+    const mode_t mode =
+        (rule == ModeRule::Keep && status.exists) ? status.mode : SharedFileMode(folder);
+    return WriteFileAtomically(path, ini.Serialize(), mode);
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(std::string path) : m_path(std::move(path)) {}
+
+UtilitySettings SettingsStore::ReadUtility() const {
+    const IniFile ini = Load(m_path);
+    UtilitySettings s;
+    s.autoStart = ReadInt(ini, kUtilitySection, "AutoStart", s.autoStart);
+    s.iconizedStart = ReadInt(ini, kUtilitySection, "IconizedStart", s.iconizedStart);
+    s.cardDtctRising = ReadInt(ini, kUtilitySection, "CardDtctRising", s.cardDtctRising);
+    s.antDispOneshot = ReadInt(ini, kUtilitySection, "AntDispOneshot", s.antDispOneshot);
+    s.antDispOneshotTime = ReadInt(ini, kUtilitySection, "AntDispOneshotTime", s.antDispOneshotTime);
+    s.solvaneMode = ReadInt(ini, kUtilitySection, "SolvaneMode", s.solvaneMode);
+    return s;
+}
+
+std::string SettingsStore::ReadPortName() const {
+    return Load(m_path).Get(kUtilitySection, "PortName").value_or(std::string());
+}
+
+DialupSettings SettingsStore::ReadDialup() const {
+    const IniFile ini = Load(m_path);
+    DialupSettings s;
+    s.chargeType = ReadInt(ini, kDialupSection, "ChargeType", s.chargeType);
+    s.freePackets = ReadInt(ini, kDialupSection, "FreePackets", s.freePackets);
+    s.freeCall1 = ReadInt(ini, kDialupSection, "FreeCall1", s.freeCall1);
+    const std::string price = ini.Get(kDialupSection, "PacketCharge2").value_or("-1.0");
+    s.packetCharge2 = ParseProfileDouble(price).value_or(s.packetCharge2);
+    s.maxCharge2 = ReadInt(ini, kDialupSection, "MaxCharge2", s.maxCharge2);
+    s.packetSize = ReadInt(ini, kDialupSection, "PacketSize", s.packetSize);
+    s.noticeCharge = ReadInt(ini, kDialupSection, "NoticeCharge", s.noticeCharge);
+    s.noticeRatio = ReadInt(ini, kDialupSection, "NoticeRatio", s.noticeRatio);
+    s.chargeDay = ReadInt(ini, kDialupSection, "ChargeDay", s.chargeDay);
+    s.entryIndex = ReadInt(ini, kDialupSection, "EntryIndex", s.entryIndex);
+    return s;
+}
+
+HistoryListSettings SettingsStore::ReadHistoryList() const {
+    const IniFile ini = Load(m_path);
+    HistoryListSettings s;
+    s.cx = ReadInt(ini, kGuiSection, "HistoryListCx", s.cx);
+    s.cy = ReadInt(ini, kGuiSection, "HistoryListCy", s.cy);
+    s.maximized = ReadInt(ini, kGuiSection, "HistoryListMx", s.maximized);
+    s.sortColumn = ReadInt(ini, kGuiSection, "HistoryListSortColumn", s.sortColumn);
+    s.sortMode = ReadInt(ini, kGuiSection, "HistoryListSortMode", s.sortMode);
+    return s;
+}
+
+int SettingsStore::WriteUtility(const UtilitySettings& s) const {
+    return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
+        const auto put = [&](const char* key, int32_t v) { ini.Set(kUtilitySection, key, std::to_string(v)); };
+        put("AutoStart", s.autoStart);
+        put("IconizedStart", s.iconizedStart);
+        put("CardDtctRising", s.cardDtctRising);
+        put("AntDispOneshot", s.antDispOneshot);
+        put("AntDispOneshotTime", s.antDispOneshotTime);
+    });
+}
+
+int SettingsStore::WriteDialup(const DialupSettings& s) const {
+    return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
+        const auto put = [&](const char* key, int32_t v) { ini.Set(kDialupSection, key, std::to_string(v)); };
+        put("ChargeType", s.chargeType);
+        put("FreePackets", s.freePackets);
+        put("FreeCall1", s.freeCall1);
+        ini.Set(kDialupSection, "PacketCharge2", FormatProfileDouble(s.packetCharge2));
+        put("MaxCharge2", s.maxCharge2);
+        put("PacketSize", s.packetSize);
+        put("NoticeCharge", s.noticeCharge);
+        put("NoticeRatio", s.noticeRatio);
+        put("ChargeDay", s.chargeDay);
+        put("EntryIndex", s.entryIndex);
+    });
+}
+
+int SettingsStore::WriteHistoryList(const HistoryListSettings& s, bool withSize) const {
+    return Update(m_path, ModeRule::Keep, [&](IniFile& ini) {
+        const auto put = [&](const char* key, int32_t v) { ini.Set(kGuiSection, key, std::to_string(v)); };
+        if (withSize) {
+            put("HistoryListCx", s.cx);
+            put("HistoryListCy", s.cy);
+        }
+        put("HistoryListMx", s.maximized);
+        put("HistoryListSortColumn", s.sortColumn);
+        put("HistoryListSortMode", s.sortMode);
+    });
+}
+
+}  // namespace vr31k

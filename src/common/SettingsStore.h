@@ -1,0 +1,77 @@
+#pragma once
+// The settings file "VR31KUTL.ini": the single definition of its three sections, their
+// keys, defaults and write orders. Values live with their owners; this class only reads
+// them at start-up and writes them back in whole sections.
+#include <cstdint>
+#include <string>
+
+namespace vr31k {
+
+// UTL_CONFIG, in the order the keys are read and written.
+struct UtilitySettings {
+    int32_t autoStart = 1;
+    int32_t iconizedStart = 0;
+    int32_t cardDtctRising = 1;
+    int32_t antDispOneshot = 1;
+    int32_t antDispOneshotTime = 10;
+    int32_t solvaneMode = 0;  // read only, never written
+    bool operator==(const UtilitySettings&) const = default;
+};
+
+// DUP_CONFIG: negative (and -1.0) means "not set".
+struct DialupSettings {
+    int32_t chargeType = -1;
+    int32_t freePackets = -1;
+    int32_t freeCall1 = -1;
+    double packetCharge2 = -1.0;
+    int32_t maxCharge2 = -1;
+    int32_t packetSize = 128;
+    int32_t noticeCharge = -1;
+    int32_t noticeRatio = -1;
+    int32_t chargeDay = 32;
+    int32_t entryIndex = 0;
+    bool operator==(const DialupSettings&) const = default;
+};
+
+// GUI_CONFIG: the history list window.
+struct HistoryListSettings {
+    int32_t cx = 0;
+    int32_t cy = 0;
+    int32_t maximized = 0;
+    int32_t sortColumn = -1;
+    int32_t sortMode = 0;
+    bool operator==(const HistoryListSettings&) const = default;
+};
+
+inline constexpr const char* kUtilitySection = "UTL_CONFIG";
+inline constexpr const char* kDialupSection = "DUP_CONFIG";
+inline constexpr const char* kGuiSection = "GUI_CONFIG";
+
+class SettingsStore {
+public:
+    explicit SettingsStore(std::string path);
+    const std::string& Path() const { return m_path; }
+
+    // Reading never creates the file; anything absent or unreadable reads as its default.
+    UtilitySettings ReadUtility() const;
+    std::string ReadPortName() const;
+    DialupSettings ReadDialup() const;
+    HistoryListSettings ReadHistoryList() const;
+
+    // Each write replaces the file atomically, keeps whatever else it holds, and
+    // returns 0 or an errno value. Callers of the program ignore failures, as the
+    // settings file has always been best effort.
+    // The five user keys in order; the file is then left writable for every user
+    // of the data folder (a read-only file becomes writable again).
+    int WriteUtility(const UtilitySettings& settings) const;
+    // All ten keys in order; the file is then left writable, as above.
+    int WriteDialup(const DialupSettings& settings) const;
+    // HistoryListCx/Cy only when `withSize`, then Mx, SortColumn, SortMode. The file's
+    // mode is left alone; a file the user made read-only is not written.
+    int WriteHistoryList(const HistoryListSettings& settings, bool withSize) const;
+
+private:
+    std::string m_path;
+};
+
+}  // namespace vr31k

@@ -1,0 +1,176 @@
+#pragma once
+// Named ids of the string table (app/StringTable.h). A message box uses a caption id and
+// the text id that follows it.
+
+namespace vr31k::ids {
+
+// system menu item and the main window's class name
+inline constexpr int IDS_SYSMENU_ABOUT = 101;
+inline constexpr int IDS_MAIN_WINDOW_CLASS = 102;
+// start-up refusal: another user runs the program
+inline constexpr int IDS_MULTIUSER_CAPTION = 103;
+inline constexpr int IDS_MULTIUSER_TEXT = 104;
+// version dialog; the version number is appended
+inline constexpr int IDS_ABOUT_VERSION_PREFIX = 105;
+// card check: port and card identity
+inline constexpr int IDS_PORT_OPEN_ERROR_CAPTION = 106;
+inline constexpr int IDS_PORT_OPEN_ERROR_TEXT = 107;
+inline constexpr int IDS_WRONG_DEVICE_CAPTION = 108;
+inline constexpr int IDS_WRONG_DEVICE_TEXT = 109;
+// SIM state and SIM code entry
+inline constexpr int IDS_WRONG_SIM_CAPTION = 110;
+inline constexpr int IDS_WRONG_SIM_TEXT = 111;
+inline constexpr int IDS_SIM_LOCKED_CAPTION = 112;
+inline constexpr int IDS_SIM_LOCKED_TEXT = 113;
+inline constexpr int IDS_SIM_FAILURE_CAPTION = 114;
+inline constexpr int IDS_SIM_FAILURE_TEXT = 115;
+inline constexpr int IDS_PIN_FORMAT_CAPTION = 116;
+inline constexpr int IDS_PIN_FORMAT_TEXT = 117;
+inline constexpr int IDS_PIN_WRONG_CAPTION = 118;
+inline constexpr int IDS_PIN_WRONG_TEXT = 119;
+inline constexpr int IDS_PIN_BLOCKED_CAPTION = 120;
+inline constexpr int IDS_PIN_BLOCKED_TEXT = 121;
+inline constexpr int IDS_SIM_NOT_INSERTED_CAPTION = 122;
+inline constexpr int IDS_SIM_NOT_INSERTED_TEXT = 123;
+inline constexpr int IDS_PIN_CONFIRM_MISMATCH_CAPTION = 124;
+inline constexpr int IDS_PIN_CONFIRM_MISMATCH_TEXT = 125;
+inline constexpr int IDS_PUK_BLOCKED_CAPTION = 126;
+inline constexpr int IDS_PUK_BLOCKED_TEXT = 127;
+// utility settings: questions
+inline constexpr int IDS_CONTINUOUS_SIGNAL_CAPTION = 128;
+inline constexpr int IDS_CONTINUOUS_SIGNAL_TEXT = 129;
+inline constexpr int IDS_AUTOSTART_OFF_CAPTION = 130;
+inline constexpr int IDS_AUTOSTART_OFF_TEXT = 131;
+// menu item captions switched at run time (signal display, connect/disconnect)
+inline constexpr int IDS_SIGNAL_ITEM_CONTINUOUS = 132;
+inline constexpr int IDS_SIGNAL_ITEM_ONESHOT = 133;
+inline constexpr int IDS_CONNECT_ITEM = 134;
+inline constexpr int IDS_DISCONNECT_ITEM = 135;
+// card removal
+inline constexpr int IDS_CARD_REMOVED_CAPTION = 136;
+inline constexpr int IDS_CARD_REMOVED_TEXT = 137;
+inline constexpr int IDS_CARD_REMOVE_FAILED_CAPTION = 138;
+inline constexpr int IDS_CARD_REMOVE_FAILED_TEXT = 139;
+// property sheet captions
+inline constexpr int IDS_DIALUP_SHEET_CAPTION = 140;
+inline constexpr int IDS_TOTALS_SHEET_CAPTION = 147;
+// APN synchronisation outcome
+inline constexpr int IDS_SYNC_CANCELLED_CAPTION = 152;
+inline constexpr int IDS_SYNC_CANCELLED_TEXT = 153;
+inline constexpr int IDS_SYNC_DONE_CAPTION = 158;
+inline constexpr int IDS_SYNC_DONE_TEXT = 159;
+// dial progress
+inline constexpr int IDS_PROGRESS_OPEN_PORT = 161;
+inline constexpr int IDS_PROGRESS_CONNECT_DEVICE = 162;
+inline constexpr int IDS_PROGRESS_DEVICE_CONNECTED = 163;
+inline constexpr int IDS_PROGRESS_AUTHENTICATE = 164;
+inline constexpr int IDS_PROGRESS_AUTHENTICATED = 165;
+inline constexpr int IDS_PROGRESS_CONNECTED = 166;
+// connect, disconnect and exit
+inline constexpr int IDS_EXIT_CONFIRM_CAPTION = 167;
+inline constexpr int IDS_EXIT_CONFIRM_TEXT = 168;
+inline constexpr int IDS_DISCONNECT_CONFIRM_CAPTION = 169;
+inline constexpr int IDS_DISCONNECT_CONFIRM_TEXT = 170;
+inline constexpr int IDS_DIAL_FAILED_CAPTION = 171;
+inline constexpr int IDS_DIAL_FAILED_TEXT = 172;
+inline constexpr int IDS_CHARGE_NOTICE_CAPTION = 173;
+inline constexpr int IDS_CHARGE_NOTICE_TEXT = 174;
+inline constexpr int IDS_CONNECT_CONFIRM_CAPTION = 179;
+inline constexpr int IDS_CONNECT_CONFIRM_TEXT = 180;
+// main window button captions switched at run time
+inline constexpr int IDS_SIGNAL_BUTTON_ONESHOT = 181;
+inline constexpr int IDS_SIGNAL_BUTTON_CONTINUOUS = 182;
+inline constexpr int IDS_SIGNAL_BUTTON_ONESHOT_STOP = 183;
+inline constexpr int IDS_SIGNAL_BUTTON_CONTINUOUS_STOP = 184;
+inline constexpr int IDS_CONNECT_BUTTON = 185;
+inline constexpr int IDS_DISCONNECT_BUTTON = 186;
+// utility settings: display time checks
+inline constexpr int IDS_DIGITS_ONLY_CAPTION = 187;
+inline constexpr int IDS_DIGITS_ONLY_TEXT = 188;
+inline constexpr int IDS_RANGE_CAPTION = 189;
+inline constexpr int IDS_RANGE_TEXT = 190;
+// shared communication and write errors
+inline constexpr int IDS_COMM_ERROR_CAPTION = 195;
+inline constexpr int IDS_COMM_ERROR_TEXT = 196;
+inline constexpr int IDS_WRITE_ERROR_CAPTION = 197;
+inline constexpr int IDS_WRITE_ERROR_TEXT = 198;
+// PUK entry
+inline constexpr int IDS_PUK_WRONG_CAPTION = 199;
+inline constexpr int IDS_PUK_WRONG_TEXT = 200;
+// program title (tray tip, line-lost caption) and line lost
+inline constexpr int IDS_APP_TITLE = 201;
+inline constexpr int IDS_LINE_LOST_TEXT = 203;
+// PIN change refused while the PIN lock is off
+inline constexpr int IDS_PIN_CHANGE_REFUSED_CAPTION = 208;
+inline constexpr int IDS_PIN_CHANGE_REFUSED_TEXT = 209;
+// dial aborted, no signal
+inline constexpr int IDS_DIAL_ABORTED_CAPTION = 212;
+inline constexpr int IDS_DIAL_ABORTED_TEXT = 213;
+inline constexpr int IDS_OUT_OF_SERVICE_CAPTION = 214;
+inline constexpr int IDS_OUT_OF_SERVICE_TEXT = 215;
+// start-up refusals: guest account, old system
+inline constexpr int IDS_GUEST_CAPTION = 220;
+inline constexpr int IDS_GUEST_TEXT = 221;
+inline constexpr int IDS_OS_CAPTION = 222;
+inline constexpr int IDS_OS_TEXT = 223;
+// standby refusals: card work (239), dial-up settings with the port open (240) or closed (241)
+inline constexpr int IDS_STANDBY_REFUSED_CAPTION = 238;
+inline constexpr int IDS_STANDBY_REFUSED_CARD_TEXT = 239;
+inline constexpr int IDS_STANDBY_REFUSED_SETTINGS_PORT_TEXT = 240;
+inline constexpr int IDS_STANDBY_REFUSED_SETTINGS_TEXT = 241;
+
+// ---- Menu item captions by command id (menu resources, not string resources).
+// main menu
+inline constexpr int IDS_MENU_SIGNAL_DISPLAY = 32785;
+inline constexpr int IDS_MENU_REMOVE = 32787;
+inline constexpr int IDS_MENU_CONNECT = 32788;
+inline constexpr int IDS_MENU_EXIT = 32789;
+inline constexpr int IDS_MENU_UTILITY_SETTINGS = 32790;
+inline constexpr int IDS_MENU_DIALUP_SETTINGS = 32791;
+inline constexpr int IDS_MENU_PIN_LOCK = 32792;
+inline constexpr int IDS_MENU_PIN_CHANGE = 32793;
+inline constexpr int IDS_MENU_DIALUP_STATUS = 32794;
+inline constexpr int IDS_MENU_HISTORY = 32795;
+inline constexpr int IDS_MENU_TOTALS = 32796;
+inline constexpr int IDS_MENU_CARD_INFO = 32797;
+inline constexpr int IDS_MENU_ABOUT = 32801;
+inline constexpr int IDS_MENU_HELP = 32802;
+// tray menu
+inline constexpr int IDS_TRAY_SIGNAL_DISPLAY = 32805;
+inline constexpr int IDS_TRAY_CONNECT = 32806;
+inline constexpr int IDS_TRAY_REMOVE = 32807;
+inline constexpr int IDS_TRAY_DIALUP_STATUS = 32808;
+inline constexpr int IDS_TRAY_MAIN_WINDOW = 32809;
+
+// ---- Texts shown without a resource id of their own (numbered from 41000).
+// dial-up entry page: reset and delete
+inline constexpr int IDS_ENTRY_RESET_CAPTION = 41000;
+inline constexpr int IDS_ENTRY_RESET_TEXT = 41001;
+inline constexpr int IDS_ENTRY_DELETE_CAPTION = 41002;
+inline constexpr int IDS_ENTRY_DELETE_TEXT = 41003;
+inline constexpr int IDS_ENTRY1_DELETE_CAPTION = 41004;
+inline constexpr int IDS_ENTRY1_DELETE_TEXT = 41005;
+// dial-up entry edit: input checks
+inline constexpr int IDS_ENTRY_CHECK_CAPTION = 41010;
+inline constexpr int IDS_ENTRY_NAME_EMPTY_TEXT = 41011;
+inline constexpr int IDS_ENTRY_NAME_INVALID_TEXT = 41012;
+inline constexpr int IDS_ENTRY_NAME_DUPLICATE_TEXT = 41013;
+inline constexpr int IDS_ENTRY_NAME_TOO_LONG_TEXT = 41014;
+inline constexpr int IDS_ENTRY_USER_TOO_LONG_TEXT = 41015;
+inline constexpr int IDS_ENTRY_PASSWORD_TOO_LONG_TEXT = 41016;
+inline constexpr int IDS_ENTRY_MODEM_CHANGED_CAPTION = 41020;
+inline constexpr int IDS_ENTRY_MODEM_CHANGED_TEXT = 41021;
+// APN synchronisation with the card
+inline constexpr int IDS_SYNC_ABANDON_CAPTION = 41030;
+inline constexpr int IDS_SYNC_ABANDON_TEXT = 41031;
+inline constexpr int IDS_SYNC_RESET_CAPTION = 41032;
+inline constexpr int IDS_SYNC_RESET_TEXT = 41033;
+inline constexpr int IDS_SYNC_TO_CARD_CAPTION = 41034;
+inline constexpr int IDS_SYNC_TO_CARD_TEXT = 41035;
+// message-box buttons, so boxes read the same whatever the desktop's language
+inline constexpr int IDS_BUTTON_OK = 42000;
+inline constexpr int IDS_BUTTON_CANCEL = 42001;
+inline constexpr int IDS_BUTTON_YES = 42002;
+inline constexpr int IDS_BUTTON_NO = 42003;
+
+}  // namespace vr31k::ids

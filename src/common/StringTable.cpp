@@ -1,0 +1,314 @@
+#include "common/StringTable.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <initializer_list>
+#include <iterator>
+
+namespace vr31k {
+
+namespace {
+
+struct StringEntry {
+    int id;
+    std::string_view text;
+};
+
+// Ascending by id, so a lookup is a binary search. Message boxes take their caption and
+// text from two consecutive ids. Texts are stored exactly as shown, including the blanks
+// before a line break or at the end, which some boxes use for spacing.
+constexpr StringEntry kStrings[] = {
+    // system menu item and the main window's class name
+    {101, "バージョン情報(&A)..."},
+    {102, "KORVANE VR31K Utility"},
+    // start-up refusal: another user runs the program
+    {103, "同時複数ユーザ 利用不可"},
+    {104, "「KORVANE VR31K ユーティリティ」は、現在別のユーザが利用中です。\n\n"
+          "別のユーザにて「KORVANE VR31K ユーティリティ」を終了してから、再度起動してください。"},
+    // version dialog; the version number is appended
+    {105, "ユーティリティバージョン: Ver "},
+    // card check: port and card identity
+    {106, "通信ポートオープンエラー"},
+    {107, "データ端末の通信ポートが利用できませんでした。\n\n"
+          "他のアプリケーションによるデータ端末の利用状況をご確認ください。"},
+    {108, "データカードの確認"},
+    {109, "このユーティリティではご利用いただけない機器が接続されています。"},
+    // SIM state and SIM code entry
+    {110, "KV chip（USIMカード）の確認"},
+    {111, "サポートされていないKV chip（USIMカード）が挿入されています。"},
+    {112, "PUKロック"},
+    {113, "KV chip（USIMカード）がロックされています。\n\n"
+          "ご契約先の問合せ窓口までご連絡ください。"},
+    {114, "KV chip（USIMカード）エラー"},
+    {115, "KV chip（USIMカード）が故障しています。\n\n"
+          "ご契約先の問合せ窓口までご連絡ください。"},
+    {116, "入力確認"},
+    {117, "正しくPINコードを入力してください。\n"
+          "(4～8桁の数字を入力)"},
+    {118, "PINコード不一致"},
+    {119, "PINコードが正しくありません。\n\n"
+          "再度入力してください。"},
+    {120, "PINロック"},
+    {121, "KV chip（USIMカード）がロックされました。\n"
+          "ロックを解除するには、PINロック解除コード(PUKコード)が必要になります。\n\n"
+          "ご契約先の問合せ窓口までご連絡ください。"},
+    {122, "KV chip（USIMカード）未挿入"},
+    {123, "KV chip（USIMカード）が入っていません。"},
+    {124, "入力PINコード不一致"},
+    {125, "新しいPINコードと確認用PINコードが一致していません。\n"
+          "もう一度、入力し直してください。"},
+    {126, "PUKロック"},
+    {127, "KV chip（USIMカード）が完全にロックされました。\n\n"
+          "ご契約先の問合せ窓口までご連絡ください。"},
+    // utility settings: questions
+    {128, "電波状態の常時確認"},
+    {129, "ユーティリティにて電波状態の確認中は、\n"
+          "ユーティリティ以外からのダイヤルアップ接続が\n"
+          "できなくなります。\n\n"
+          "よろしいですか?"},
+    {130, "OS起動時の自動起動OFF"},
+    {131, "ユーティリティが起動していない状態では、\n"
+          "パケットカウントが正常に行われません。\n\n"
+          "よろしいですか?"},
+    // menu item captions switched at run time (signal display, connect/disconnect)
+    {132, "電波状態表示"},
+    {133, "電波状態表示(ワンクリック)"},
+    {134, "接続"},
+    {135, "切断"},
+    // card removal
+    {136, "データカードの取り外し"},
+    {137, "データカードの取り外しが可能な状態になりました。"},
+    {138, "データカードの取り外し不可"},
+    {139, "デバイスの取り外しができませんでした。\n"
+          "データカードの使用状況をご確認ください。"},
+    // property sheet captions
+    {140, "ダイヤルアップ設定"},
+    {147, "通信集計"},
+    // APN synchronisation outcome
+    {152, "ダイヤルアップ接続設定の同期中止"},
+    {153, "ダイヤルアップ接続の同期設定を中止しました。"},
+    {158, "ダイヤルアップ接続先の設定完了"},
+    {159, "ダイヤルアップ接続先の設定が完了しました。"},
+    // dial progress
+    {161, "通信ポートを開いています..."},
+    {162, "接続しています..."},
+    {163, "接続しました"},
+    {164, "認証しています..."},
+    {165, "認証しました"},
+    {166, "接続完了しました"},
+    // connect, disconnect and exit
+    {167, "ユーティリティ終了確認"},
+    {168, "現在通信中ですが、通信を切断して\n"
+          "ユーティリティを終了してもよろしいですか?"},
+    {169, "通信切断の確認"},
+    {170, "ダイヤルアップ通信を切断します。  \n\n"
+          "よろしいですか?"},
+    {171, "ダイヤルアップ接続失敗"},
+    {172, "ダイヤルアップ接続に失敗しました。  \n"
+          "(エラー： %d)"},
+    {173, "パケット通信料通知(事前通知)"},
+    {174, "パケット通信料が設定金額に到達しました。 "},
+    {179, "接続開始確認"},
+    {180, "\"%s\" へ接続を開始します。  \nよろしいですか?"},
+    // main window button captions switched at run time
+    {181, "電波状態の確認(ワンクリック)(&A)"},
+    {182, "電波状態の確認(&A)"},
+    {183, "電波状態の確認中止(ワンクリック)(&A)"},
+    {184, "電波状態の確認中止(&A)"},
+    {185, "接続(&C)"},
+    {186, "切断(&D)"},
+    // utility settings: display time checks
+    {187, "入力値の確認"},
+    {188, "設定値には、数字(0～9)を入力してください。\n"
+          "(負数も入力できません。)"},
+    {189, "入力値の確認"},
+    {190, "%d から %d までの整数を入力してください。"},
+    // shared communication and write errors
+    {195, "通信異常"},
+    {196, "端末と正常に通信できませんでした。"},
+    {197, "設定異常"},
+    {198, "正しく書き込みが行われませんでした。"},
+    // PUK entry
+    {199, "PINロック解除コード(PUKコード)不一致"},
+    {200, "PINロック解除コード(PUKコード)が正しくありません。\n\n"
+          "再度入力してください。"},
+    // program title (tray tip, line-lost caption) and line lost
+    {201, "KORVANE VR31K ユーティリティ"},
+    {203, "ダイヤルアップ接続が切断されました。"},
+    // PIN change refused while the PIN lock is off
+    {208, "PINコード変更不可"},
+    {209, "PINコードを変更することができませんでした。\n\n"
+          "PINコードを変更するためには、PINコード認証を有効にする必要があります。\n"
+          "PINコード認証の設定状況をご確認願います。"},
+    // dial aborted, no signal
+    {212, "ダイヤルアップ接続中断"},
+    {213, "ダイヤルアップ接続を中断しました。  \n"
+          "(コード： %d)"},
+    {214, "圏外接続"},
+    {215, "圏外ですのでダイヤルアップ接続できません。"},
+    // start-up refusals: guest account, old system
+    {220, "ゲストユーザ 利用不可"},
+    {221, "「KORVANE VR31K ユーティリティ」は、ゲストユーザ権限では利用できません。"},
+    {222, "非対応OS 利用不可"},
+    {223, "「KORVANE VR31K ユーティリティ」は、Windows 2000以上のオペレーティング・システムでのみ動作します。\n"
+          "（Windows 95/98/Me/NTでは動作致しません。）"},
+    // standby refusals: card work (239), dial-up settings with the port open (240) or closed (241)
+    {238, "KORVANE VR31K ユーティリティ"},
+    {239, "PCがスタンバイに移行しようとしましたが、PINコードの\n"
+          "認証設定中のため移行できません。"},
+    {240, "PCがスタンバイに移行しようとしましたが、ダイヤルアップの\n"
+          "設定中のため移行できません。"},
+    {241, "PCがスタンバイに移行しようとしましたが、ダイヤルアップの\n"
+          "設定中のため移行できません。"},
+
+    // ---- Menu resources, not string resources: the captions of the main menu and the
+    // tray menu as their templates carry them, keyed by command id so the menus can be
+    // built from this table. Run-time captions use the string ids above.
+    // main menu
+    {32785, "電波状態表示"},  // dropped from the menu at start; the tray menu has it
+    {32787, "取り外し"},
+    {32788, "接続"},  // switched with 134/135 while a connection is up
+    {32789, "終了"},
+    {32790, "ユーティリティ設定"},
+    {32791, "ダイヤルアップ設定"},
+    {32792, "PIN有効/無効"},
+    {32793, "PINコード変更"},
+    {32794, "ダイヤルアップ状態"},
+    {32795, "通信履歴"},
+    {32796, "通信集計"},
+    {32797, "カード情報"},
+    {32801, "ユーティリティ バージョン"},
+    {32802, "ユーティリティ ヘルプ"},
+    // tray menu
+    {32805, "電波状態表示"},
+    {32806, "接続"},
+    {32807, "取り外し"},
+    {32808, "ダイヤルアップ状態"},
+    {32809, "メイン画面"},
+
+    // ---- Texts the program shows without a resource id of its own; numbered here from
+    // 41000 so every message box still names its texts by id.
+    // dial-up entry page: reset and delete
+    {41000, "ダイヤルアップ接続先設定の初期化"},
+    {41001, "ダイヤルアップ接続先設定を工場出荷状態に初期化します。\n\nよろしいですか?"},
+    {41002, "ダイヤルアップ接続先設定の削除"},
+    {41003, "以下のダイヤルアップ接続先設定を削除します。\n\n    [%s]\n\nよろしいですか?"},
+    {41004, "ダイヤルアップ接続先設定の削除不可"},
+    {41005, "#1のダイヤルアップ設定は削除できません\nダイヤルアップ接続先を \"%s\" に設定します。\n\nよろしいですか?"},
+    // dial-up entry edit: checks of name, user name and password (one caption for all)
+    {41010, "設定の確認"},
+    {41011, "接続先名を入力してください。"},
+    {41012, "接続先名が不正です。\n\n接続先名は、\n    英数字 ／ \"-\" ／ \".\" のみ\n"
+            "    (先頭および末端の \"-\" ／ \".\" は不可)    \nで入力してください。"},
+    {41013, "他の接続先名と重複しています\n接続先名を再度入力してください。"},
+    {41014, "接続先名が長すぎます。\n100文字以下で入力してください。"},
+    {41015, "ユーザ名が長すぎます。\n%d文字以下で入力してください。"},
+    {41016, "パスワードが長すぎます。\n%d文字以下で入力してください。"},
+    // dial-up entry edit: the entry was moved back onto the card's modem
+    {41020, "接続方法の変更"},
+    {41021, "ダイヤルアップ接続方法には、「KORVANE VR31K Modem」以外のモデムは設定できません。\n\n"
+            "接続方法を「KORVANE VR31K Modem」に変更しました。"},
+    // APN synchronisation with the card
+    {41030, "ダイヤルアップ接続設定の同期中止"},
+    {41031, "ダイヤルアップ接続の同期設定を行わない場合、\nユーティリティからのダイヤルアップ接続ができなくなります。\n\nよろしいですか?"},
+    {41032, "ダイヤルアップ接続先の初期化"},
+    {41033, "ダイヤルアップ接続先を初期化します。\n(工場出荷状態へ戻します。)\n\nよろしいですか?"},
+    {41034, "ダイヤルアップ接続先の設定"},
+    {41035, "ユーティリティのダイヤルアップ接続先(APN)を  \nデータカードへコピーします。\n\nよろしいですか?"},
+    // message-box buttons
+    {42000, "OK"},
+    {42001, "キャンセル"},
+    {42002, "はい(&Y)"},
+    {42003, "いいえ(&N)"},
+};
+
+constexpr bool IdsStrictlyAscending() {
+    for (std::size_t i = 1; i < std::size(kStrings); ++i) {
+        if (kStrings[i - 1].id >= kStrings[i].id) return false;
+    }
+    return true;
+}
+static_assert(IdsStrictlyAscending(), "string ids must be unique and in ascending order");
+
+const StringEntry* Find(int id) {
+    const auto* it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
+                                      [](const StringEntry& e, int key) { return e.id < key; });
+    if (it == std::end(kStrings) || it->id != id) return nullptr;
+    return it;
+}
+
+// Length of the conversion that follows a '%' (without the '%'), or 0 when it is not one
+// the texts use. The arguments arrive already formatted, so only the kind matters.
+std::size_t ConversionLength(std::string_view rest) {
+    if (rest.empty()) return 0;
+    switch (rest[0]) {
+        case 's':
+        case 'd':
+        case 'u':
+        case 'x':
+            return 1;
+        case 'l':
+            return rest.size() >= 2 && (rest[1] == 'd' || rest[1] == 'u') ? 2 : 0;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+std::string_view LoadString(int id) {
+    const StringEntry* entry = Find(id);
+    return entry ? entry->text : std::string_view{};
+}
+
+bool HasString(int id) {
+    return Find(id) != nullptr;
+}
+
+namespace detail {
+
+// The substitution behind FormatString, on any text. Not in the header; the tests declare
+// it themselves to reach cases no table text has, such as "%%".
+template <typename Args>
+std::string FormatArgs(std::string_view text, const Args& args) {
+    std::string out;
+    out.reserve(text.size() + 32);
+    auto next = args.begin();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        const std::string_view rest = text.substr(i + 1);
+        if (!rest.empty() && rest[0] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        const std::size_t length = ConversionLength(rest);
+        if (length == 0) {
+            // Not a conversion: keep the sign as printed.
+            out += '%';
+            continue;
+        }
+        if (next != args.end()) out += *next++;  // a missing argument prints nothing
+        i += length;
+    }
+    return out;
+}
+
+std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args) {
+    return FormatArgs(text, args);
+}
+
+}  // namespace detail
+
+std::string FormatString(int id, std::initializer_list<std::string_view> args) {
+    return detail::FormatText(LoadString(id), args);
+}
+
+std::string FormatString(int id, const std::vector<std::string>& args) {
+    return detail::FormatArgs(LoadString(id), args);
+}
+
+}  // namespace vr31k

@@ -1,0 +1,79 @@
+#include "gui/QtMessageBox.h"
+
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace vr31k {
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning:
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonSpec {
+    MessageResult result;
+    int labelId;
+    QMessageBox::ButtonRole role;
+};
+
+std::vector<ButtonSpec> ButtonsOf(MessageButtons buttons) {
+    using R = MessageResult;
+    const ButtonSpec ok{R::Ok, ids::IDS_BUTTON_OK, QMessageBox::AcceptRole};
+    const ButtonSpec cancel{R::Cancel, ids::IDS_BUTTON_CANCEL, QMessageBox::RejectRole};
+    const ButtonSpec yes{R::Yes, ids::IDS_BUTTON_YES, QMessageBox::YesRole};
+    const ButtonSpec no{R::No, ids::IDS_BUTTON_NO, QMessageBox::NoRole};
+    switch (buttons) {
+    case MessageButtons::Ok: return {ok};
+    case MessageButtons::OkCancel: return {ok, cancel};
+    case MessageButtons::YesNo: return {yes, no};
+    case MessageButtons::YesNoCancel: return {yes, no, cancel};
+    }
+    return {ok};
+}
+
+}  // namespace
+
+QString Text(int id) {
+    const std::string_view s = LoadString(id);
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+MessageResult QtMessageBox::Show(const MessageBoxRequest& request) {
+    const QString text = request.text.empty() ? Text(request.textId) : QString::fromStdString(request.text);
+    QMessageBox box(ToQtIcon(request.icon), Text(request.captionId), text, QMessageBox::NoButton, m_parent);
+    box.setAccessibleName(Text(request.captionId));
+    std::vector<std::pair<QAbstractButton*, MessageResult>> made;
+    MessageResult escapeResult = MessageResult::Ok;
+    for (const ButtonSpec& spec : ButtonsOf(request.buttons)) {
+        QPushButton* button = box.addButton(Text(spec.labelId), spec.role);
+        button->setAccessibleName(Text(spec.labelId).remove(QStringLiteral("(&Y)")).remove(QStringLiteral("(&N)")));
+        made.emplace_back(button, spec.result);
+        if (spec.result == request.defaultButton) box.setDefaultButton(button);
+        // Closing the box answers Cancel where there is one, else No, else OK.
+        if (spec.result == MessageResult::Cancel ||
+            (spec.result == MessageResult::No && escapeResult != MessageResult::Cancel)) {
+            box.setEscapeButton(button);
+            escapeResult = spec.result;
+        }
+    }
+    if (made.size() == 1) box.setEscapeButton(made.front().first);
+    box.exec();
+    for (const auto& [button, result] : made) {
+        if (box.clickedButton() == button) return result;
+    }
+    return escapeResult;
+}
+
+}  // namespace vr31k

@@ -1,0 +1,251 @@
+#include "common/IniFile.h"
+#include "common/SettingsStore.h"
+#include "common/AtomicFileWriter.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace vr31k;
+using vr31k::test::ReadFile;
+using vr31k::test::TempDir;
+using vr31k::test::WriteFile;
+
+namespace {
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string path = dir.File("VR31KUTL.ini");
+    SettingsStore store{path};
+};
+
+TEST_F(SettingsStoreTest, AbsentFileReadsDefaultsAndIsNotCreated) {
+    EXPECT_EQ(store.ReadUtility(), UtilitySettings{});
+    EXPECT_EQ(store.ReadDialup(), DialupSettings{});
+    EXPECT_EQ(store.ReadHistoryList(), HistoryListSettings{});
+    EXPECT_EQ(store.ReadPortName(), "");
+    const UtilitySettings u;
+    EXPECT_EQ(u.autoStart, 1);
+    EXPECT_EQ(u.antDispOneshotTime, 10);
+    const DialupSettings d;
+    EXPECT_EQ(d.packetSize, 128);
+    EXPECT_EQ(d.chargeDay, 32);
+    EXPECT_DOUBLE_EQ(d.packetCharge2, -1.0);
+    EXPECT_EQ(HistoryListSettings{}.sortColumn, -1);
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
+}
+
+TEST_F(SettingsStoreTest, EverySectionRoundTrips) {
+    const UtilitySettings u{0, 1, 0, 0, 45, 0};
+    const DialupSettings d{2, 1000, 1050, 0.0125, 5000, 256, 3000, 80, 15, 3};
+    const HistoryListSettings h{640, 480, 1, 3, 1};
+    ASSERT_EQ(store.WriteUtility(u), 0);
+    ASSERT_EQ(store.WriteDialup(d), 0);
+    ASSERT_EQ(store.WriteHistoryList(h, true), 0);
+    EXPECT_EQ(store.ReadUtility(), u);
+    EXPECT_EQ(store.ReadDialup(), d);
+    EXPECT_EQ(store.ReadHistoryList(), h);
+    const std::string text = ReadFile(path);
+    EXPECT_NE(text.find("PacketCharge2=0.0125\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("ChargeType=2\nFreePackets=1000\nFreeCall1=1050\nPacketCharge2=0.0125\n"
+                        "MaxCharge2=5000\nPacketSize=256\nNoticeCharge=3000\nNoticeRatio=80\n"
+                        "ChargeDay=15\nEntryIndex=3\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("[UTL_CONFIG]\nAutoStart=0\nIconizedStart=1\nCardDtctRising=0\n"
+                        "AntDispOneshot=0\nAntDispOneshotTime=45\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST_F(SettingsStoreTest, SolvaneModeAndPortNameAreReadButNeverWritten) {
+    WriteFile(path, "[UTL_CONFIG]\nSolvaneMode=1\nPortName=/dev/ttyACM3\n");
+    UtilitySettings u = store.ReadUtility();
+    EXPECT_EQ(u.solvaneMode, 1);
+    EXPECT_EQ(store.ReadPortName(), "/dev/ttyACM3");
+    u.solvaneMode = 0;
+    ASSERT_EQ(store.WriteUtility(u), 0);
+    EXPECT_EQ(store.ReadUtility().solvaneMode, 1);
+    EXPECT_EQ(store.ReadPortName(), "/dev/ttyACM3");
+}
+
+TEST_F(SettingsStoreTest, HistoryListSizeOnlyWhenAsked) {
+    WriteFile(path, "[GUI_CONFIG]\nHistoryListCx=800\nHistoryListCy=600\n");
+    ASSERT_EQ(store.WriteHistoryList(HistoryListSettings{1, 2, 1, 4, 0}, false), 0);
+    const HistoryListSettings h = store.ReadHistoryList();
+    EXPECT_EQ(h.cx, 800);
+    EXPECT_EQ(h.cy, 600);
+    EXPECT_EQ(h.maximized, 1);
+    EXPECT_EQ(h.sortColumn, 4);
+}
+
+TEST_F(SettingsStoreTest, PacketChargeTextForms) {
+    struct Row {
+        const char* text;
+        double value;
+    } rows[] = {
+        {"0.0125", 0.0125}, {"1.5e-07", 1.5e-07}, {"2E+10", 2e10}, {"  -3", -3.0},
+        {"abc", 0.0},       {"", 0.0},            {"1.5yen", 1.5}, {"1e999", -1.0},
+    };
+    for (const Row& row : rows) {
+        WriteFile(path, std::string("[DUP_CONFIG]\nPacketCharge2=") + row.text + "\n");
+        EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, row.value) << row.text;
+    }
+}
+
+TEST_F(SettingsStoreTest, PercentGFormatting) {
+    const auto written = [&](double v) {
+        DialupSettings d;
+        d.packetCharge2 = v;
+        store.WriteDialup(d);
+        return *IniFile::Parse(ReadFile(path)).Get("DUP_CONFIG", "PacketCharge2");
+    };
+    EXPECT_EQ(written(0.0125), "0.0125");
+    EXPECT_EQ(written(0.1234567), "0.123457");
+    EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, 0.123457);
+    EXPECT_EQ(written(-1.0), "-1");
+    EXPECT_EQ(written(1e-5), "1e-05");
+    EXPECT_EQ(written(12345678.0), "1.23457e+07");
+    EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, 1.23457e+07);
+
+    // The process locale must not turn the decimal point into a comma.
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
+        EXPECT_EQ(written(0.5), "0.5");
+        std::setlocale(LC_NUMERIC, "C");
+    }
+}
+
+TEST_F(SettingsStoreTest, IntegersReadWithSignAndBadValuesAsDefaults) {
+    WriteFile(path,
+              "[dup_config]\n chargetype = -1\nFreePackets=+25\nPacketSize=big\nMaxCharge2=99999999999\n"
+              "NoticeCharge=12abc\nChargeDay=\n[UTL_CONFIG]\nAntDispOneshotTime=5\n");
+    const DialupSettings d = store.ReadDialup();
+    EXPECT_EQ(d.chargeType, -1);
+    EXPECT_EQ(d.freePackets, 25);
+    EXPECT_EQ(d.packetSize, 128);
+    EXPECT_EQ(d.maxCharge2, -1);
+    EXPECT_EQ(d.noticeCharge, 12);
+    EXPECT_EQ(d.chargeDay, 32);
+    // A hand-edited time outside the dialog's range is used as read.
+    EXPECT_EQ(store.ReadUtility().antDispOneshotTime, 5);
+}
+
+TEST_F(SettingsStoreTest, GarbageFilesNeverCrashAndReadAsDefaults) {
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xff);
+    WriteFile(path, binary);
+    EXPECT_EQ(store.ReadDialup(), DialupSettings{});
+    WriteFile(path, "[UTL_CONFIG\n=5\n[]\nAutoStart\n" + std::string(100000, 'x') + "\n[UTL_CONFIG]\nAutoStart=0\n");
+    EXPECT_EQ(store.ReadUtility().autoStart, 0);
+    WriteFile(path, std::string("[UTL_CONFIG]\nAutoStart=0") + '\0' + "\n");
+    EXPECT_EQ(store.ReadUtility().autoStart, 1);
+    // Unreadable: a folder where the file should be.
+    TempDir other;
+    SettingsStore folderStore(other.Path());
+    EXPECT_EQ(folderStore.ReadUtility(), UtilitySettings{});
+}
+
+TEST_F(SettingsStoreTest, WritesKeepUnknownKeysSectionsAndComments) {
+    WriteFile(path,
+              "; written by hand\n[OTHER]\nColour=blue\n[UTL_CONFIG]\nAutoStart=1\nFuture=yes\n"
+              "PortName=/dev/ttyUSB0\n");
+    UtilitySettings u;
+    u.iconizedStart = 1;
+    ASSERT_EQ(store.WriteUtility(u), 0);
+    ASSERT_EQ(store.WriteDialup(DialupSettings{}), 0);
+    const std::string text = ReadFile(path);
+    EXPECT_NE(text.find("; written by hand\n[OTHER]\nColour=blue\n"), std::string::npos) << text;
+    const IniFile ini = IniFile::Parse(text);
+    EXPECT_EQ(ini.Get("UTL_CONFIG", "Future"), "yes");
+    EXPECT_EQ(ini.Get("UTL_CONFIG", "IconizedStart"), "1");
+    EXPECT_EQ(store.ReadPortName(), "/dev/ttyUSB0");
+}
+
+TEST_F(SettingsStoreTest, UtilityAndDialupWritesLeaveTheFileWritable) {
+    ASSERT_EQ(store.WriteUtility(UtilitySettings{}), 0);
+    const mode_t shared = SharedFileMode(dir.Path());
+    EXPECT_EQ(ModeOf(path), shared);
+    chmod(path.c_str(), 0444);
+    ASSERT_EQ(store.WriteDialup(DialupSettings{}), 0);
+    EXPECT_EQ(ModeOf(path), shared);
+    chmod(path.c_str(), 0444);
+    ASSERT_EQ(store.WriteUtility(UtilitySettings{}), 0);
+    EXPECT_EQ(ModeOf(path), shared);
+}
+
+TEST_F(SettingsStoreTest, HistoryListWriteLeavesTheModeAlone) {
+    ASSERT_EQ(store.WriteUtility(UtilitySettings{}), 0);
+    chmod(path.c_str(), 0640);
+    ASSERT_EQ(store.WriteHistoryList(HistoryListSettings{}, true), 0);
+    EXPECT_EQ(ModeOf(path), 0640u);
+    if (geteuid() != 0) {  // root may write anything; the rule is about ordinary users
+        chmod(path.c_str(), 0444);
+        EXPECT_NE(store.WriteHistoryList(HistoryListSettings{1, 1, 1, 1, 1}, true), 0);
+        EXPECT_EQ(ModeOf(path), 0444u);
+    }
+}
+
+// A crash after the new content is written but before it replaces the file, and a
+// disk that fills up mid-write, both leave the previous settings whole.
+TEST_F(SettingsStoreTest, InterruptedWritesLeaveTheOldFileIntact) {
+    DialupSettings before;
+    before.chargeType = 1;
+    ASSERT_EQ(store.WriteDialup(before), 0);
+    const std::string original = ReadFile(path);
+
+    const pid_t crashing = fork();
+    if (crashing == 0) {
+        AtomicFileWriter writer(path, 0644);
+        if (writer.Open() && writer.Write("[DUP_CONFIG]\nChargeType=3\n")) {
+            writer.AbandonForTest();
+            _exit(0);  // dies before the rename
+        }
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(crashing, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadFile(path), original);
+
+    const pid_t full = fork();
+    if (full == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64, 64};  // any write past 64 bytes fails as on a full disk
+        setrlimit(RLIMIT_FSIZE, &limit);
+        DialupSettings after;
+        after.chargeType = 2;
+        _exit(store.WriteDialup(after) == 0 ? 1 : 0);
+    }
+    waitpid(full, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write should have failed";
+    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(store.ReadDialup().chargeType, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
+    // Larger than any settings file: reads as defaults, and a write must not drop it.
+    const std::string huge = "[OTHER]\nData=" + std::string(2 << 20, 'x') + "\n";
+    WriteFile(path, huge);
+    EXPECT_EQ(store.ReadUtility(), UtilitySettings{});
+    EXPECT_NE(store.WriteUtility(UtilitySettings{}), 0);
+    EXPECT_EQ(ReadFile(path).size(), huge.size());
+}
+
+}  // namespace

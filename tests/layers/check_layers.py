@@ -1,0 +1,68 @@
+#!/usr/bin/env python3
+"""Checks every #include under src/ against the layers' allowed edges.
+
+Arrows only point down: a file may include its own layer and the layers listed for it.
+The Linux implementations of the platform services (platform/linux/) are reached only
+by the start-up composition; Qt only by gui/. Prints each wrong include; exit 1 if any.
+"""
+import pathlib
+import re
+import sys
+
+BELOW = {
+    "common": [],
+    "platform": ["common"],
+    "platform/linux": ["platform", "common"],
+    "card": ["platform", "common"],
+    "dialup": ["card", "platform", "common"],
+    "accounting": ["dialup", "card", "platform", "common"],
+    "mainwnd": ["accounting", "dialup", "card", "platform", "common"],
+    "app": ["accounting", "dialup", "card", "platform/linux", "platform", "common"],
+    "gui": ["app", "mainwnd", "accounting", "dialup", "card", "platform", "common"],
+    "cli": ["app", "mainwnd", "accounting", "dialup", "card", "platform", "common"],
+}
+QT_LAYERS = {"gui"}
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+
+
+def layer_of(relative: str) -> str:
+    parts = relative.split("/")
+    if parts[0] == "platform" and len(parts) > 2 and parts[1] == "linux":
+        return "platform/linux"
+    return parts[0]
+
+
+def main() -> int:
+    src = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "src")
+    errors = []
+    for path in sorted(src.rglob("*")):
+        if path.suffix not in (".h", ".cpp"):
+            continue
+        relative = path.relative_to(src).as_posix()
+        here = layer_of(relative)
+        if here not in BELOW:
+            errors.append(f"{relative}: folder '{here}' is in no layer")
+            continue
+        allowed = {here, *BELOW[here]}
+        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+            match = INCLUDE.match(line)
+            if not match:
+                continue
+            kind, target = match.groups()
+            if kind == "<":
+                if re.match(r"Q[A-Za-z]", target) and here not in QT_LAYERS:
+                    errors.append(f"{relative}:{number}: Qt header <{target}> outside gui/")
+                continue
+            if "/" not in target:
+                continue
+            there = layer_of(target)
+            if there in BELOW and there not in allowed:
+                errors.append(f"{relative}:{number}: {here} may not include {target} ({there} is not below it)")
+    for error in errors:
+        print(error)
+    print(f"{len(errors)} wrong include(s)" if errors else "every include points down")
+    return 1 if errors else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
