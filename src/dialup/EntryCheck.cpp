@@ -18,6 +18,7 @@ EntryCheckOutcome CheckEntries(IEntryBook& book, CWKvCtrl& card, CardCheck& chec
         return outcome;
     }
     for (int k = 0; k < kEntryCount; ++k) outcome.card[k] = contexts[k];
+    outcome.cardRead = true;
     if (EntriesInSync(outcome.program, outcome.card)) {
         outcome.result = kEntriesEqual;
         return outcome;

@@ -24,6 +24,7 @@ struct EntryCheckOutcome {
     int result = kEntriesRefused;
     EntryList program;
     EntryList card;
+    bool cardRead = false;  // `card` holds the card's list (after the dialog: as written)
 };
 
 // Makes sure a phonebook exists, runs the card check when the port is closed, and

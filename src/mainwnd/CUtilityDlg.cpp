@@ -1,0 +1,489 @@
+#include "mainwnd/CUtilityDlg.h"
+
+#include "card/CardResults.h"
+#include "card/PinSettings.h"
+#include "common/StringIds.h"
+#include "dialup/EntryCheck.h"
+
+namespace vr31k {
+
+using namespace ids;
+
+// The view as the card logic sees it: before each box or dialog the standby refusal
+// is brought up to date (the port may have been opened since), and a state change
+// refreshes the controls.
+class CUtilityDlg::CardUiGate final : public ICardUi {
+public:
+    explicit CardUiGate(CUtilityDlg& owner) : m_owner(owner), m_view(owner.m_view) {}
+    MessageResult Show(const MessageBoxRequest& request) override {
+        m_owner.UpdateSleepRefusal();
+        return m_view.Show(request);
+    }
+    void ForceForeground() override { m_view.ForceForeground(); }
+    void StateChanged() override { m_owner.UpdateControls(); }
+    std::optional<std::string> AskPin(int attemptsLeft) override {
+        m_owner.UpdateSleepRefusal();
+        return m_view.AskPin(attemptsLeft);
+    }
+    std::optional<PukEntry> AskPuk(int attemptsLeft) override {
+        m_owner.UpdateSleepRefusal();
+        return m_view.AskPuk(attemptsLeft);
+    }
+    std::optional<bool> ChoosePinLock(bool lockOn) override {
+        m_owner.UpdateSleepRefusal();
+        return m_view.ChoosePinLock(lockOn);
+    }
+    std::optional<PinChangeEntry> AskPinChange(int attemptsLeft) override {
+        m_owner.UpdateSleepRefusal();
+        return m_view.AskPinChange(attemptsLeft);
+    }
+
+private:
+    CUtilityDlg& m_owner;
+    IMainView& m_view;
+};
+
+namespace {
+
+// Marks a running card check, so that a card arrival reported meanwhile (a composite
+// card reports several ttys) does not start a second, nested one.
+class CheckingScope {
+public:
+    explicit CheckingScope(bool& flag) : m_flag(flag), m_was(flag) { m_flag = true; }
+    ~CheckingScope() { m_flag = m_was; }
+    CheckingScope(const CheckingScope&) = delete;
+    CheckingScope& operator=(const CheckingScope&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_was;
+};
+
+}  // namespace
+
+CUtilityDlg::CUtilityDlg(MainWindowParts parts, IMainView& view)
+    : m_parts(std::move(parts)),
+      m_view(view),
+      m_card(m_parts.card),
+      m_portName(m_parts.portName),
+      m_utility(m_parts.utility),
+      m_charge(m_parts.charge),
+      m_ui(std::make_unique<CardUiGate>(*this)) {}
+
+CUtilityDlg::~CUtilityDlg() = default;
+
+void CUtilityDlg::OnInitDialog() {
+    const bool iconized = m_utility.iconizedStart == 1 || m_parts.autoStartLaunch;
+    if (iconized) m_view.ToTray(false);
+    ApplySignalTexts();
+    m_charge.EnsurePhonebook();
+    m_charge.ListEntries(m_entryNames);
+    RefillEntries();
+    if (m_parts.useCardPort) m_parts.useCardPort(m_portName);
+    if (m_portName.empty()) {
+        m_status.state = kCardNone;
+        m_status.pinLockOn = false;
+        m_status.entriesInSync = false;
+        UpdateControls();
+    } else if (CheckCard()) {
+        m_status.entriesInSync = CheckEntries() != kEntriesRefused;
+    } else {
+        ClosePort();
+    }
+    ClosePort();
+    UpdateControls();
+    RefillEntries();
+    if (!iconized) m_view.FromTray(false);
+    UpdateSleepRefusal();
+    if (m_parts.windowReady) m_parts.windowReady();
+}
+
+void CUtilityDlg::OnCommand(int command) {
+    switch (command) {
+    case kCmdConnectButton:
+        if (!ButtonsAct()) break;
+        [[fallthrough]];
+    case kCmdConnect:
+    case kCmdTrayConnect:
+        if (m_connection != nullptr) m_connection->ConnectCommand();
+        break;
+    case kCmdRemoveButton:
+        if (!ButtonsAct()) break;
+        [[fallthrough]];
+    case kCmdRemove:
+    case kCmdTrayRemove: RemoveCommand(); break;
+    case kCmdSignalButton:
+        if (!ButtonsAct()) break;
+        [[fallthrough]];
+    case kCmdTraySignal: ToggleSignalDisplay(); break;
+    case kCmdExit: OnClose(); break;
+    case kCmdUtilitySettings: UtilitySettingsCommand(); break;
+    case kCmdDialupSettings: DialupSettingsCommand(); break;
+    case kCmdPinLock: PinCommand(false); break;
+    case kCmdPinChange: PinCommand(true); break;
+    case kCmdCardInfo: CardInfoCommand(); break;
+    case kCmdDialupStatus:
+    case kCmdTrayDialupStatus:
+        if (m_connection != nullptr) m_connection->OpenStatusDialog();
+        break;
+    case kCmdHistory: HistoryCommand(); break;
+    case kCmdTotals: m_view.RunTotals(); break;
+    case kCmdHelp: m_view.OpenHelp(); break;
+    case kCmdAbout:
+    case kCmdSystemAbout: m_view.ShowAbout(); break;
+    case kCmdTrayMainWindow: m_view.FromTray(true); break;
+    default: break;
+    }
+    UpdateSleepRefusal();
+}
+
+void CUtilityDlg::OnTimer(int id) {
+    switch (id) {
+    case kTimerSignal: RefreshPicture(true); break;
+    case kTimerOneshot: ToggleSignalDisplay(); break;
+    case kTimerConnection:
+        if (m_connection != nullptr) m_connection->OnTimer();
+        break;
+    default: break;
+    }
+    UpdateSleepRefusal();
+}
+
+void CUtilityDlg::OnTrayNotify(int64_t mouseMessage) {
+    constexpr int64_t kLeftButtonUp = 0x202;
+    if (mouseMessage == kLeftButtonUp) m_view.FromTray(true);
+}
+
+void CUtilityDlg::OnMinimise() {
+    if (m_view.ToTray(true)) RefreshPicture(false);
+}
+
+void CUtilityDlg::OnClose() {
+    if (m_connection != nullptr && !m_connection->MayClose()) return;
+    m_view.DestroyWindow();
+}
+
+void CUtilityDlg::OnSessionEnding() {
+    if (m_connection != nullptr) m_connection->SessionEnding();
+}
+
+// --- card check and entry check
+
+bool CUtilityDlg::CheckCard() {
+    CheckingScope checking(m_checking);
+    CardCheckOptions options = m_parts.checkOptions;
+    options.solvaneMode = m_utility.solvaneMode;
+    CardCheck check(m_card, *m_ui, options);
+    const bool ok = check.Run(m_portName, m_status);
+    UpdateSleepRefusal();
+    return ok;
+}
+
+int CUtilityDlg::CheckEntries() {
+    CheckingScope checking(m_checking);
+    CardCheckOptions options = m_parts.checkOptions;
+    options.solvaneMode = m_utility.solvaneMode;
+    CardCheck check(m_card, *m_ui, options);
+    const SyncDialog sync = [this](EntryList& cardView) {
+        m_settingsBusy = true;
+        UpdateSleepRefusal();
+        const SyncDialogEnd end = m_view.RunSyncDialog(cardView);
+        m_settingsBusy = false;
+        UpdateSleepRefusal();
+        return end;
+    };
+    const EntryCheckOutcome outcome = vr31k::CheckEntries(m_charge, m_card, check, *m_ui, m_portName, m_status, sync);
+    if (outcome.cardRead) m_entryNames = outcome.card;
+    return outcome.result;
+}
+
+bool CUtilityDlg::CardArrived(bool lookUp) {
+    if (lookUp) {
+        std::string port;
+        if (m_parts.findCardPort) m_parts.findCardPort(port);
+        m_portName = port;
+    }
+    if (m_portName.empty()) return false;
+    if (m_status.reopenOnResume) return CheckCard();
+    const bool ok = CheckCard();
+    if (ok) {
+        m_status.entriesInSync = CheckEntries() != kEntriesRefused;
+        UpdateControls();
+        ClosePort();
+        RefillEntries();
+        if (m_parts.useCardPort) m_parts.useCardPort(m_portName);
+    } else {
+        ClosePort();
+    }
+    // The card was inserted to be used: come forward whatever the check found, so
+    // its message is not left behind the window.
+    if (m_utility.cardDtctRising == 1) {
+        m_view.ForceForeground();
+        m_view.RaiseToTop();
+        if (m_view.IsMinimisedOrHidden()) m_view.FromTray(true);
+    }
+    UpdateSleepRefusal();
+    return ok;
+}
+
+// --- controls
+
+void CUtilityDlg::UpdateControls() {
+    const ControlStates controls = EnableRules(m_status.state, m_status.entriesInSync, m_status.pinLockOn);
+    if (controls.changed) {
+        m_view.ApplyControls(controls);
+        if (controls.refillCombo) RefillEntries();
+    }
+    RefreshPicture(false);
+    UpdateSleepRefusal();
+}
+
+void CUtilityDlg::RefreshPicture(bool readLevel) {
+    if (m_status.state == kCardSignalDisplay && readLevel) {
+        int level = -1;
+        if (m_card.GetAntennaLevel(level) != CARD_OK) {
+            // The display goes off through the tray item, which acts in the tray too;
+            // the button would act only while the window is shown and the failing read
+            // would repeat every 5 s. One box at a time.
+            m_view.PostCommand(kCmdTraySignal);
+            if (!m_levelErrorShown) {
+                m_levelErrorShown = true;
+                ShowCommError(*m_ui);
+                m_levelErrorShown = false;
+            }
+            return;
+        }
+        m_signalLevel = level;
+    }
+    if (m_view.IsShown()) {
+        m_view.ShowPicture(StatePictureId(m_status.state, m_signalLevel));
+    } else {
+        m_view.SetTrayIcon(StateTrayIconId(m_status.state, m_signalLevel));
+    }
+}
+
+void CUtilityDlg::ApplySignalTexts() { m_view.SetSignalTexts(SignalTexts(OneshotMode(), m_status.state)); }
+
+void CUtilityDlg::RefillEntries() { m_view.FillEntries(FillEntryCombo(m_entryNames, m_charge.Plan().entryIndex)); }
+
+void CUtilityDlg::ClosePortUnlessSignalDisplay() {
+    if (m_status.state != kCardSignalDisplay) ClosePort();
+}
+
+// --- commands
+
+void CUtilityDlg::ToggleSignalDisplay() {
+    if (!CheckCard()) {
+        ClosePort();
+        return;
+    }
+    if (m_status.state == kCardReady) {
+        m_status.state = kCardSignalDisplay;
+        m_view.StartTimer(kTimerSignal, kSignalIntervalMs);
+        if (OneshotMode()) m_view.StartTimer(kTimerOneshot, m_utility.antDispOneshotTime * 1000);
+        ApplySignalTexts();
+        RefreshPicture(true);
+    } else if (m_status.state == kCardSignalDisplay) {
+        SignalDisplayOff();
+    }
+}
+
+void CUtilityDlg::SignalDisplayOff() {
+    if (m_status.state != kCardSignalDisplay) return;
+    m_status.state = kCardReady;
+    m_view.StopTimer(kTimerSignal);
+    m_view.StopTimer(kTimerOneshot);
+    ApplySignalTexts();
+    RefreshPicture(true);
+    ClosePort();
+}
+
+void CUtilityDlg::RemoveCommand() {
+    SignalDisplayOff();
+    ClosePort();
+    const bool ok = m_parts.ejectCard && m_parts.ejectCard();
+    if (ok) {
+        m_view.Tell(IDS_CARD_REMOVED_CAPTION, IDS_CARD_REMOVED_TEXT, MessageIcon::Information);
+    } else {
+        m_view.Tell(IDS_CARD_REMOVE_FAILED_CAPTION, IDS_CARD_REMOVE_FAILED_TEXT, MessageIcon::Exclamation);
+    }
+}
+
+void CUtilityDlg::UtilitySettingsCommand() {
+    UtilitySettings copy = m_utility;
+    if (!m_view.RunUtilitySettings(copy)) return;
+    m_utility.autoStart = copy.autoStart;
+    m_utility.iconizedStart = copy.iconizedStart;
+    m_utility.cardDtctRising = copy.cardDtctRising;
+    m_utility.antDispOneshot = copy.antDispOneshot;
+    m_utility.antDispOneshotTime = copy.antDispOneshotTime;
+    ApplySignalTexts();
+    if (m_status.state == kCardSignalDisplay) {
+        if (OneshotMode()) {
+            m_view.StartTimer(kTimerOneshot, m_utility.antDispOneshotTime * 1000);
+        } else {
+            m_view.StopTimer(kTimerOneshot);
+        }
+    }
+    m_parts.settings.WriteUtility(m_utility);
+    UpdateControls();
+}
+
+void CUtilityDlg::DialupSettingsCommand() {
+    if (!CheckCard()) {
+        ClosePort();
+        return;
+    }
+    if (CheckEntries() == kEntriesRefused) {
+        m_status.entriesInSync = false;
+        UpdateControls();
+        ClosePortUnlessSignalDisplay();
+        return;
+    }
+    m_status.entriesInSync = true;
+    UpdateControls();
+    ClosePortUnlessSignalDisplay();
+    m_settingsBusy = true;
+    UpdateSleepRefusal();
+    if (m_view.RunDialupSettings(m_entryNames)) {
+        m_charge.DerivePlan();
+        m_charge.RecomputePeriod();
+    }
+    m_settingsBusy = false;
+    UpdateSleepRefusal();
+    m_parts.settings.WriteDialup(m_charge.Plan());
+    RefillEntries();
+}
+
+void CUtilityDlg::PinCommand(bool change) {
+    if (!CheckCard()) {
+        ClosePort();
+        return;
+    }
+    const bool signalDisplay = m_status.state == kCardSignalDisplay;
+    if (change) {
+        PinChangeCommand(m_card, *m_ui, m_status);
+    } else {
+        PinLockCommand(m_card, *m_ui, m_status);
+    }
+    if (signalDisplay && m_status.state != kCardSignalDisplay) {
+        // The SIM wants its PUK now: the display is off.
+        m_view.StopTimer(kTimerSignal);
+        m_view.StopTimer(kTimerOneshot);
+        ApplySignalTexts();
+        UpdateControls();
+    }
+    ClosePortUnlessSignalDisplay();
+}
+
+void CUtilityDlg::CardInfoCommand() {
+    if (!CheckCard()) {
+        ClosePort();
+        return;
+    }
+    std::string number, version;
+    int type = 0;
+    if (m_card.GetSubscriberNumber(number, type) != CARD_OK || m_card.GetFirmwareVersion(version) != CARD_OK) {
+        ShowCommError(*m_ui);
+        ClosePort();
+        return;
+    }
+    if (number.empty()) number = "...";
+    ClosePortUnlessSignalDisplay();
+    m_view.ShowCardInfo(number, version);
+}
+
+void CUtilityDlg::HistoryCommand() {
+    if (m_view.RunHistory()) m_charge.RecomputePeriod();
+}
+
+// --- device and outside events
+
+void CUtilityDlg::OnCardPresence(bool present) {
+    if (present && m_status.state == kCardNone) {
+        CardArrived(false);
+    } else if (!present && m_status.state != kCardNone) {
+        m_status.state = kCardNone;
+        UpdateControls();
+    }
+}
+
+void CUtilityDlg::OnDeviceNotice(CardNotice notice) {
+    if (notice == CardNotice::Arrived) {
+        if (m_checking || m_status.state != kCardNone) return;
+        if (m_suspended) {
+            m_arrivalPending = true;
+        } else {
+            CardArrived(true);
+        }
+    } else if (m_status.state != kCardNone) {
+        CardGone();
+    }
+}
+
+void CUtilityDlg::CardGone() {
+    m_status.state = kCardNone;
+    if (m_card.IsOpen()) ClosePort();
+    m_status.pinLockOn = false;
+    m_status.entriesInSync = true;
+    // Without this the one-click timer would re-run a failing check every few seconds
+    // and the card would be ignored when it comes back.
+    m_view.StopTimer(kTimerSignal);
+    m_view.StopTimer(kTimerOneshot);
+    ApplySignalTexts();
+    UpdateControls();
+}
+
+// --- power
+
+int CUtilityDlg::SleepRefusalReason() const {
+    if (m_card.IsOpen()) {
+        if (m_status.state == kCardSignalDisplay) return 0;  // the display goes off at suspend
+        return m_settingsBusy ? IDS_STANDBY_REFUSED_SETTINGS_PORT_TEXT : IDS_STANDBY_REFUSED_CARD_TEXT;
+    }
+    return m_settingsBusy ? IDS_STANDBY_REFUSED_SETTINGS_TEXT : 0;
+}
+
+void CUtilityDlg::UpdateSleepRefusal() {
+    const int reason = SleepRefusalReason();
+    if (reason == m_refusalShown) return;
+    m_refusalShown = reason;
+    m_view.SetSleepRefusal(reason);
+}
+
+void CUtilityDlg::OnSuspend() {
+    SignalDisplayOff();
+    if (m_card.IsOpen()) {
+        m_status.reopenOnResume = true;
+        m_status.stateAtSuspend = m_status.state;
+        ClosePort();
+    } else {
+        m_status.reopenOnResume = false;
+    }
+    if (!m_suspended) m_arrivalPending = false;
+    m_suspended = true;
+    UpdateSleepRefusal();
+}
+
+void CUtilityDlg::OnResume() {
+    // The automatic resume: a port open at suspend is opened again. (The probe that
+    // opens and closes a closed port only wakes a driver elsewhere; here it would hold
+    // the window for the open's retries, so it is left out.)
+    if (m_status.reopenOnResume) {
+        CheckCard();
+    }
+    if (m_arrivalPending) {
+        m_arrivalPending = false;
+        m_suspended = false;
+        if (!CardArrived(true)) {
+            m_status.state = kCardNone;
+            m_status.pinLockOn = false;
+            m_status.entriesInSync = true;
+            UpdateControls();
+        }
+    }
+    m_suspended = false;
+    UpdateSleepRefusal();
+}
+
+}  // namespace vr31k

@@ -1,0 +1,254 @@
+// The main window's logic against the card simulator, with a recording view: start-up,
+// the signal display, the PIN and card commands, device notices, standby refusal and
+// suspend, and the mends (no nested check on a second arrival, timers stopped on removal,
+// a failing level read in the tray).
+#include "CardSimulator.h"
+#include "RecordingView.h"
+#include "accounting/CRasChargeCtrl.h"
+#include "common/StringIds.h"
+#include "mainwnd/CUtilityDlg.h"
+#include "platform/linux/LinuxDialupService.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace vr31k {
+namespace {
+
+using namespace ids;
+using sim::SimState;
+
+class MainWindowController : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(simulator.Start(error)) << error;
+        ASSERT_EQ(charge.Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), kCardModemName, false), 0);
+        port = simulator.PortPath();
+    }
+    MainWindowParts Parts() {
+        MainWindowParts parts(card, port, utility, charge, settings);
+        parts.findCardPort = [this](std::string& found) {
+            ++lookups;
+            found = simulator.PortPath();
+            return true;
+        };
+        parts.ejectCard = [this] { return ejectAnswer; };
+        parts.windowReady = [this] { ++ready; };
+        parts.checkOptions.simBusyLimitMs = 500;
+        return parts;
+    }
+    CUtilityDlg& Start() {
+        window = std::make_unique<CUtilityDlg>(Parts(), view);
+        window->OnInitDialog();
+        return *window;
+    }
+
+    test::TempDir dir;
+    sim::CardSimulator simulator;
+    CWKvCtrl card{CardTimings{300, 300, 5, 20}};
+    std::string port;
+    UtilitySettings utility;
+    std::unique_ptr<IDialupService> service = CreateLinuxDialupService({});
+    CRasChargeCtrl charge{*service};
+    SettingsStore settings{dir.File("VR31KUTL.ini")};
+    test::RecordingView view;
+    std::unique_ptr<CUtilityDlg> window;
+    int lookups = 0;
+    int ready = 0;
+    bool ejectAnswer = true;
+};
+
+TEST_F(MainWindowController, StartWithAReadyCardShowsItReadyAndReleasesTheStartUp) {
+    CUtilityDlg& w = Start();
+    EXPECT_EQ(w.State(), kCardReady);
+    EXPECT_FALSE(card.IsOpen());
+    EXPECT_TRUE(view.controls.connect) << "entries in step with the card";
+    EXPECT_TRUE(view.controls.comboShown);
+    EXPECT_EQ(view.entries.items, std::vector<std::string>{kFactoryApn});
+    EXPECT_EQ(view.picture, 156);
+    EXPECT_EQ(view.signalTexts.buttonTextId, IDS_SIGNAL_BUTTON_ONESHOT);
+    EXPECT_TRUE(view.shown);
+    EXPECT_EQ(ready, 1);
+    EXPECT_TRUE(view.user.messages.empty());
+}
+
+TEST_F(MainWindowController, IconizedStartGoesToTheTrayWithTheStateIcon) {
+    utility.iconizedStart = 1;
+    Start();
+    EXPECT_FALSE(view.shown);
+    EXPECT_EQ(view.trayIcon, 142);
+    view.trayAvailable = false;  // no tray host: the window stays
+    view.shown = true;
+    window->OnMinimise();
+    EXPECT_TRUE(view.shown);
+}
+
+TEST_F(MainWindowController, NoPortMeansNoCardAndNoCheck) {
+    port.clear();
+    CUtilityDlg& w = Start();
+    EXPECT_EQ(w.State(), kCardNone);
+    EXPECT_FALSE(view.controls.remove);
+    EXPECT_EQ(view.picture, 153);
+    EXPECT_TRUE(simulator.Commands().empty());
+}
+
+TEST_F(MainWindowController, SignalDisplayRunsItsTimersAndReadsTheLevel) {
+    CUtilityDlg& w = Start();
+    simulator.SetSignal(2);
+    w.OnCommand(kCmdSignalButton);
+    EXPECT_EQ(w.State(), kCardSignalDisplay);
+    EXPECT_TRUE(card.IsOpen()) << "the display keeps the port open";
+    EXPECT_EQ(view.timers, (std::map<int, int>{{kTimerSignal, 5000}, {kTimerOneshot, 10000}}));
+    EXPECT_EQ(view.picture, 150);
+    EXPECT_TRUE(view.signalTexts.checked);
+    simulator.SetSignal(0);
+    w.OnTimer(kTimerSignal);
+    EXPECT_EQ(view.picture, 148) << "圏外";
+    w.OnTimer(kTimerOneshot);  // the one-click display ends
+    EXPECT_EQ(w.State(), kCardReady);
+    EXPECT_TRUE(view.timers.empty());
+    EXPECT_FALSE(card.IsOpen());
+    EXPECT_EQ(view.signalTexts.buttonTextId, IDS_SIGNAL_BUTTON_ONESHOT);
+    // Buttons act only while the window is shown; the tray item acts always.
+    view.shown = false;
+    w.OnCommand(kCmdSignalButton);
+    EXPECT_EQ(w.State(), kCardReady);
+    w.OnCommand(kCmdTraySignal);
+    EXPECT_EQ(w.State(), kCardSignalDisplay);
+    EXPECT_EQ(view.trayIcon, 134);
+}
+
+TEST_F(MainWindowController, FailingLevelReadInTheTraySwitchesTheDisplayOffThroughTheTrayItem) {
+    CUtilityDlg& w = Start();
+    w.OnCommand(kCmdTraySignal);
+    view.shown = false;
+    simulator.SetFault(sim::Fault::Silent);
+    w.OnTimer(kTimerSignal);
+    EXPECT_EQ(view.posted, std::vector<int>{kCmdTraySignal});
+    EXPECT_EQ(view.user.messages, std::vector<int>{IDS_COMM_ERROR_CAPTION});
+}
+
+TEST_F(MainWindowController, PinCommandsAndCardInformation) {
+    CUtilityDlg& w = Start();
+    w.OnCommand(kCmdPinChange);  // the PIN lock is off
+    EXPECT_EQ(view.user.messages, std::vector<int>{IDS_PIN_CHANGE_REFUSED_CAPTION});
+    EXPECT_FALSE(card.IsOpen());
+
+    view.user.wantedLock = true;
+    view.user.pins = {"1234"};
+    w.OnCommand(kCmdPinLock);
+    EXPECT_TRUE(simulator.PinLock());
+    EXPECT_TRUE(w.Status().pinLockOn);
+    EXPECT_TRUE(view.controls.pinChange);
+    EXPECT_FALSE(card.IsOpen());
+
+    simulator.SetNumber("");
+    w.OnCommand(kCmdCardInfo);
+    ASSERT_EQ(view.cardInfos.size(), 1u);
+    EXPECT_EQ(view.cardInfos[0].first, "...");
+    EXPECT_EQ(view.cardInfos[0].second, "VR31K-1.02.004");
+}
+
+TEST_F(MainWindowController, RemovalStopsTheSignalDisplayAndAnArrivalBringsTheCardBack) {
+    CUtilityDlg& w = Start();
+    w.OnCommand(kCmdSignalButton);
+    w.OnDeviceNotice(CardNotice::Removed);
+    EXPECT_EQ(w.State(), kCardNone);
+    EXPECT_FALSE(card.IsOpen());
+    EXPECT_TRUE(view.timers.empty());
+    EXPECT_FALSE(view.signalTexts.checked);
+    utility.cardDtctRising = 1;
+    view.shown = false;
+    w.OnDeviceNotice(CardNotice::Arrived);
+    EXPECT_EQ(lookups, 1);
+    EXPECT_EQ(w.State(), kCardReady);
+    EXPECT_TRUE(view.shown) << "CardDtctRising brings the window out of the tray";
+    w.OnDeviceNotice(CardNotice::Arrived);  // the card's second tty: not state 0 any more
+    EXPECT_EQ(lookups, 1);
+}
+
+TEST_F(MainWindowController, ArrivalDuringAPinDialogStartsNoSecondCheckAndStandbyIsRefused) {
+    port.clear();
+    CUtilityDlg& w = Start();
+    simulator.SetSimState(SimState::PinRequired);
+    int refusalDuringPrompt = -1;
+    view.duringPinDialog = [&] {
+        refusalDuringPrompt = view.sleepRefusal;
+        w.OnDeviceNotice(CardNotice::Arrived);  // another tty of the same card
+    };
+    view.user.pins = {"1234"};
+    w.OnCardPresence(true);  // no port yet: nothing to check
+    EXPECT_EQ(lookups, 0);
+    w.OnDeviceNotice(CardNotice::Arrived);
+    EXPECT_EQ(lookups, 1) << "the arrival during the PIN dialog was ignored";
+    EXPECT_EQ(refusalDuringPrompt, IDS_STANDBY_REFUSED_CARD_TEXT);
+    EXPECT_EQ(w.State(), kCardReady);
+    EXPECT_EQ(view.sleepRefusal, 0) << "allowed again once the port is closed";
+}
+
+TEST_F(MainWindowController, DialupSettingsRefuseStandbyAndWriteTheSettings) {
+    CUtilityDlg& w = Start();
+    w.OnCommand(kCmdDialupSettings);
+    EXPECT_EQ(view.dialupSheets, 1);
+    EXPECT_TRUE(view.busyDuringSheet);
+    EXPECT_NE(std::find(view.refusals.begin(), view.refusals.end(), IDS_STANDBY_REFUSED_SETTINGS_TEXT),
+              view.refusals.end());
+    EXPECT_EQ(view.sleepRefusal, 0);
+    EXPECT_EQ(settings.ReadDialup(), charge.Plan());
+
+    // Out of step and the user cancels the synchronisation: no sheet, connect greyed.
+    simulator.SetContext(2, "other.example");
+    w.OnCommand(kCmdDialupSettings);
+    EXPECT_EQ(view.syncDialogs, 1);
+    EXPECT_EQ(view.dialupSheets, 1);
+    EXPECT_FALSE(view.controls.connect);
+    EXPECT_FALSE(view.controls.comboShown);
+    EXPECT_EQ(w.EntryNames()[1], "other.example") << "the names are the card's list";
+}
+
+TEST_F(MainWindowController, UtilitySettingsApplyTheModeAndAreWritten) {
+    CUtilityDlg& w = Start();
+    w.OnCommand(kCmdSignalButton);
+    UtilitySettings changed = utility;
+    changed.antDispOneshot = 0;
+    changed.solvaneMode = 7;  // never taken from the dialog
+    view.utilityAnswer = changed;
+    w.OnCommand(kCmdUtilitySettings);
+    EXPECT_EQ(utility.antDispOneshot, 0);
+    EXPECT_EQ(utility.solvaneMode, 0);
+    EXPECT_EQ(view.signalTexts.buttonTextId, IDS_SIGNAL_BUTTON_CONTINUOUS_STOP);
+    EXPECT_EQ(view.timers, (std::map<int, int>{{kTimerSignal, 5000}}));
+    EXPECT_EQ(settings.ReadUtility().antDispOneshot, 0);
+    view.utilityAnswer.reset();  // Cancel: nothing written
+    utility.autoStart = 0;
+    w.OnCommand(kCmdUtilitySettings);
+    EXPECT_EQ(settings.ReadUtility().autoStart, 1);
+}
+
+TEST_F(MainWindowController, CardInsertedWhileSuspendingIsHandledOnceAtResume) {
+    port.clear();
+    CUtilityDlg& w = Start();
+    w.OnSuspend();
+    w.OnDeviceNotice(CardNotice::Arrived);
+    EXPECT_TRUE(w.ArrivalPending());
+    EXPECT_EQ(lookups, 0);
+    w.OnResume();
+    EXPECT_EQ(lookups, 1);
+    EXPECT_EQ(w.State(), kCardReady);
+    EXPECT_FALSE(w.Suspended());
+}
+
+TEST_F(MainWindowController, RemoveCommandTellsWhetherTheCardMayBePulled) {
+    CUtilityDlg& w = Start();
+    w.OnCommand(kCmdSignalButton);
+    w.OnCommand(kCmdRemove);
+    EXPECT_EQ(w.State(), kCardReady) << "the state changes only through the removal notice";
+    EXPECT_FALSE(card.IsOpen());
+    ejectAnswer = false;
+    w.OnCommand(kCmdTrayRemove);
+    EXPECT_EQ(view.user.messages, (std::vector<int>{IDS_CARD_REMOVED_CAPTION, IDS_CARD_REMOVE_FAILED_CAPTION}));
+}
+
+}  // namespace
+}  // namespace vr31k

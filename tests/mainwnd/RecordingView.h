@@ -1,0 +1,107 @@
+#pragma once
+// The main window's view as a test sees it: every control update, picture, timer and
+// tray operation is recorded; boxes and SIM prompts go to the scripted user.
+#include "mainwnd/MainView.h"
+#include "support/ScriptedUi.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vr31k::test {
+
+class RecordingView : public IMainView {
+public:
+    ScriptedUi user;
+    ControlStates controls;
+    SignalDisplayTexts signalTexts;
+    ComboFill entries;
+    bool disconnectTexts = false;
+    int picture = 0;
+    int trayIcon = 0;
+    std::string trayTip;
+    std::map<int, int> timers;  // running timers: id -> interval
+    bool shown = true;
+    bool trayAvailable = true;
+    bool destroyed = false;
+    int fromTrayCalls = 0;
+    int sleepRefusal = 0;
+    std::vector<int> refusals;  // every change of the standby refusal
+    std::vector<int> posted;
+    // Dialog scripts
+    std::optional<UtilitySettings> utilityAnswer;  // OK with these values; nothing: Cancel
+    bool dialupOk = true;
+    SyncDialogEnd syncEnd = SyncDialogEnd::Cancel;
+    int syncDialogs = 0;
+    int dialupSheets = 0;
+    bool busyDuringSheet = false;
+    std::vector<std::pair<std::string, std::string>> cardInfos;
+    std::function<void()> duringPinDialog;
+
+    MessageResult Show(const MessageBoxRequest& request) override { return user.Show(request); }
+    void ForceForeground() override { user.ForceForeground(); }
+    void StateChanged() override {}
+    std::optional<std::string> AskPin(int attempts) override {
+        if (duringPinDialog) duringPinDialog();
+        return user.AskPin(attempts);
+    }
+    std::optional<PukEntry> AskPuk(int attempts) override { return user.AskPuk(attempts); }
+    std::optional<bool> ChoosePinLock(bool lockOn) override { return user.ChoosePinLock(lockOn); }
+    std::optional<PinChangeEntry> AskPinChange(int attempts) override { return user.AskPinChange(attempts); }
+
+    void ApplyControls(const ControlStates& c) override { controls = c; }
+    void SetSignalTexts(const SignalDisplayTexts& t) override { signalTexts = t; }
+    void SetConnectTexts(bool disconnect) override { disconnectTexts = disconnect; }
+    void EnableConnectButton(bool) override {}
+    void FillEntries(const ComboFill& fill) override { entries = fill; }
+    std::string SelectedEntry() const override {
+        return entries.selected >= 0 ? entries.items[static_cast<size_t>(entries.selected)] : std::string();
+    }
+    void SetConnectionValues(const std::string&, const std::string&, const std::string&) override {}
+    void ShowPicture(int id) override { picture = id; }
+    void StartTimer(int id, int ms) override { timers[id] = ms; }
+    void StopTimer(int id) override { timers.erase(id); }
+    bool IsShown() const override { return shown; }
+    bool IsMinimisedOrHidden() const override { return !shown; }
+    bool ToTray(bool) override {
+        if (!trayAvailable) return false;
+        shown = false;
+        return true;
+    }
+    void FromTray(bool) override {
+        ++fromTrayCalls;
+        shown = true;
+    }
+    void RaiseToTop() override {}
+    void SetTrayIcon(int id) override { trayIcon = id; }
+    void SetTrayTip(const std::string& tip) override { trayTip = tip; }
+    void ShowBalloon(const std::string&, const std::string&) override {}
+    void PostCommand(int command) override { posted.push_back(command); }
+    void DestroyWindow() override { destroyed = true; }
+    void SetSleepRefusal(int reason) override {
+        sleepRefusal = reason;
+        refusals.push_back(reason);
+    }
+    bool RunUtilitySettings(UtilitySettings& s) override {
+        if (!utilityAnswer) return false;
+        s = *utilityAnswer;
+        return true;
+    }
+    bool RunDialupSettings(EntryList&) override {
+        ++dialupSheets;
+        busyDuringSheet = sleepRefusal != 0;
+        return dialupOk;
+    }
+    SyncDialogEnd RunSyncDialog(EntryList&) override {
+        ++syncDialogs;
+        return syncEnd;
+    }
+    bool RunHistory() override { return false; }
+    void RunTotals() override {}
+    void RunStatusDialog() override {}
+    void ShowCardInfo(const std::string& n, const std::string& v) override { cardInfos.emplace_back(n, v); }
+    void ShowAbout() override {}
+    void OpenHelp() override {}
+};
+
+}  // namespace vr31k::test
