@@ -4,6 +4,7 @@
 #include "common/FileSystem.h"
 #include "platform/linux/DiallerProcess.h"
 #include "platform/linux/NetLinks.h"
+#include "platform/linux/OtherDiallers.h"
 #include "platform/linux/PhonebookFile.h"
 #include "platform/linux/PhonebookOps.h"
 #include "platform/linux/PppDial.h"
@@ -31,7 +32,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Handles of connections without a known process: the interface index, tagged.
-constexpr ConnHandle kInterfaceHandleTag = ConnHandle{1} << 40;
 
 thread_local std::string t_lastDetail;
 
@@ -406,7 +406,6 @@ private:
     }
 
     std::vector<ConnectionInfo> OutsideConnections(const std::vector<std::string>& ourInterfaces) {
-        std::vector<ConnectionInfo> result;
         std::vector<std::string> ours = ourInterfaces;
         {
             std::lock_guard lock(m_mutex);
@@ -416,35 +415,10 @@ private:
             }
         }
         std::vector<std::string> present;
-        for (const NetLink& link : ListPppLinks(m_config.sysNetRoot)) {
-            present.push_back(link.name);
-            if (std::find(ours.begin(), ours.end(), link.name) != ours.end() || !link.up) continue;
-            ConnectionInfo info;
-            info.interfaceName = link.name;
-            info.state = dialstate::kConnected;
-            std::string pidText;
-            if (ReadWholeFile(m_config.runDir + "/" + link.name + ".pid", 64, pidText)) {
-                info.pid = std::atoi(pidText.c_str());
-                if (!ProcessAlive(info.pid)) info.pid = 0;
-            }
-            std::vector<std::string> args;
-            if (info.pid > 0) {
-                args = ProcessArguments(info.pid);
-                info.port = ProcessPort(info.pid, args, m_config.lockDir);
-                info.handle = static_cast<ConnHandle>(info.pid);
-            } else {
-                std::string index;
-                ReadWholeFile(m_config.sysNetRoot + "/" + link.name + "/ifindex", 32, index);
-                info.handle = kInterfaceHandleTag | static_cast<ConnHandle>(std::atoi(index.c_str()));
-            }
-            info.deviceName = DeviceOfPort(info.port, info.deviceType);
-            // The other dialler's peer name stands in for an entry name when it used one.
-            info.entryName = link.name;
-            for (size_t i = 0; i + 1 < args.size(); ++i) {
-                if (args[i] == "call") info.entryName = args[i + 1];
-            }
-            result.push_back(std::move(info));
-        }
+        for (const NetLink& link : ListPppLinks(m_config.sysNetRoot)) present.push_back(link.name);
+        std::vector<ConnectionInfo> result = FindOtherDiallerLinks(
+            {m_config.sysNetRoot, m_config.runDir, m_config.lockDir}, ours,
+            [this](const std::string& port, std::string& type) { return DeviceOfPort(port, type); });
         std::lock_guard lock(m_mutex);
         m_outside.clear();
         for (const ConnectionInfo& c : result) {
