@@ -54,6 +54,8 @@ public:
     const SettingsStore& Settings() const { return m_settings; }
     UtilitySettings& Utility() { return m_utility; }
     const std::string& PortName() const { return m_portName; }
+    // The main window replaces it when the card comes back on another tty.
+    std::string& PortNameRef() { return m_portName; }
     void SetPortName(std::string port) { m_portName = std::move(port); }
     bool AutoStartLaunch() const { return m_autoStartLaunch; }
     // The charge and dial-up controller, with the history database inside it.

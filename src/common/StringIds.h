@@ -172,5 +172,20 @@ inline constexpr int IDS_BUTTON_OK = 42000;
 inline constexpr int IDS_BUTTON_CANCEL = 42001;
 inline constexpr int IDS_BUTTON_YES = 42002;
 inline constexpr int IDS_BUTTON_NO = 42003;
+// the main window's menus, labels and controls
+inline constexpr int IDS_MENU_CARD = 42010;
+inline constexpr int IDS_MENU_SETTINGS = 42011;
+inline constexpr int IDS_MENU_HELP_TOP = 42012;
+inline constexpr int IDS_LABEL_ENTRY = 42013;
+inline constexpr int IDS_LABEL_TIME = 42014;
+inline constexpr int IDS_LABEL_VOLUME = 42015;
+inline constexpr int IDS_REMOVE_BUTTON = 42016;
+inline constexpr int IDS_PICTURE_NAME = 42017;
+inline constexpr int IDS_NOT_YET_TEXT = 42018;
+// the connection's balloon, and a hang-up that did not finish
+inline constexpr int IDS_BALLOON_CONNECTED_TITLE = 42020;
+inline constexpr int IDS_BALLOON_CONNECTED_ENTRY = 42021;
+inline constexpr int IDS_HANGUP_FAILED_CAPTION = 42022;
+inline constexpr int IDS_HANGUP_FAILED_TEXT = 42023;
 
 }  // namespace vr31k::ids

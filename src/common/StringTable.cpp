@@ -220,6 +220,21 @@ constexpr StringEntry kStrings[] = {
     {42001, "キャンセル"},
     {42002, "はい(&Y)"},
     {42003, "いいえ(&N)"},
+    // the main window's menus, labels and controls
+    {42010, "カード"},
+    {42011, "設定"},
+    {42012, "ヘルプ"},
+    {42013, "接続先 :"},
+    {42014, "接続時間 :"},
+    {42015, "送受信データ量 :"},
+    {42016, "取り外し(&E)"},
+    {42017, "カードの状態"},
+    {42018, "この画面はまだありません。"},
+    // the connection's balloon, and a hang-up that did not finish
+    {42020, "接続完了"},
+    {42021, "接続先: "},
+    {42022, "通信切断の失敗"},
+    {42023, "ダイヤルアップ通信を切断できませんでした。  \n(コード： %d)"},
 };
 
 constexpr bool IdsStrictlyAscending() {

@@ -1,7 +1,7 @@
 #include "gui/QtAppUi.h"
 
 #include "app/CUtilityApp.h"
-#include "gui/CUtilityDlg.h"
+#include "gui/UtilityWindow.h"
 
 namespace vr31k {
 
@@ -9,7 +9,7 @@ QtAppUi::QtAppUi() = default;
 QtAppUi::~QtAppUi() = default;
 
 bool QtAppUi::CreateMainWindow(CUtilityApp& app) {
-    m_window = std::make_unique<CUtilityDlg>(app);
+    m_window = std::make_unique<UtilityWindow>(app);
     return m_window->Initialize();
 }
 

@@ -6,7 +6,7 @@
 
 namespace vr31k {
 
-class CUtilityDlg;
+class UtilityWindow;
 
 // The desktop face of start-up: message boxes are Qt boxes, the main window a Qt window.
 class QtAppUi : public IAppUi {
@@ -15,11 +15,11 @@ public:
     ~QtAppUi() override;
     MessageResult Show(const MessageBoxRequest& request) override { return m_boxes.Show(request); }
     bool CreateMainWindow(CUtilityApp& app) override;
-    CUtilityDlg* MainWindow() const { return m_window.get(); }
+    UtilityWindow* MainWindow() const { return m_window.get(); }
 
 private:
     QtMessageBox m_boxes;
-    std::unique_ptr<CUtilityDlg> m_window;
+    std::unique_ptr<UtilityWindow> m_window;
 };
 
 }  // namespace vr31k

@@ -266,6 +266,8 @@ void CUtilityDlg::ApplySignalTexts() { m_view.SetSignalTexts(SignalTexts(Oneshot
 
 void CUtilityDlg::RefillEntries() { m_view.FillEntries(FillEntryCombo(m_entryNames, m_charge.Plan().entryIndex)); }
 
+void CUtilityDlg::WriteDialupSettings() { m_parts.settings.WriteDialup(m_charge.Plan()); }
+
 void CUtilityDlg::ClosePortUnlessSignalDisplay() {
     if (m_status.state != kCardSignalDisplay) ClosePort();
 }
@@ -351,7 +353,7 @@ void CUtilityDlg::DialupSettingsCommand() {
     }
     m_settingsBusy = false;
     UpdateSleepRefusal();
-    m_parts.settings.WriteDialup(m_charge.Plan());
+    WriteDialupSettings();
     RefillEntries();
 }
 

@@ -96,6 +96,8 @@ public:
     void ClosePortUnlessSignalDisplay();
     void SignalDisplayOff();
     void RefillEntries();
+    // DUP_CONFIG, from the charge controller's plan and current entry.
+    void WriteDialupSettings();
     // The standby refusal's text id for the current moment (0: standby allowed).
     int SleepRefusalReason() const;
 

@@ -8,11 +8,23 @@
 #include "dialup/EntryCheck.h"
 #include "mainwnd/MainWindowRules.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace vr31k {
+
+// The six figures of the status and result dialogs, as shown.
+struct ConnectionFiguresText {
+    std::string time;
+    std::string sent;
+    std::string received;
+    std::string charge;     // "---" without a plan
+    std::string freeLeft;   // the free allowance left
+    std::string limitLeft;  // the flat-rate allowance left
+    bool operator==(const ConnectionFiguresText&) const = default;
+};
 
 class IMainView : public ICardUi {
 public:
@@ -68,10 +80,31 @@ public:
     // The history list; true when the history was cleared.
     virtual bool RunHistory() = 0;
     virtual void RunTotals() = 0;
-    virtual void RunStatusDialog() = 0;
     virtual void ShowCardInfo(const std::string& phoneNumber, const std::string& softwareVersion) = 0;
     virtual void ShowAbout() = 0;
     virtual void OpenHelp() = 0;
+
+    // --- the connection
+    // Runs `task` on the window's thread, later; callable from any thread. The
+    // monitor's notices and the dial's progress reach the window this way, also while a
+    // modal dialog runs its loop.
+    virtual void Post(std::function<void()> task) = 0;
+    // The connecting dialog, modal: true when it ended with OK (the link is up).
+    virtual bool RunConnectingDialog() = 0;
+    virtual bool ConnectingDialogOpen() const = 0;
+    virtual void SetConnectingText(int textId) = 0;
+    // Ends the open connecting dialog with OK (true) or Cancel.
+    virtual void EndConnectingDialog(bool connected) = 0;
+    // The disconnecting dialog, modal, until EndDisconnectingDialog.
+    virtual void RunDisconnectingDialog() = 0;
+    virtual bool DisconnectingDialogOpen() const = 0;
+    virtual void EndDisconnectingDialog() = 0;
+    virtual void RunResultDialog(const ConnectionFiguresText& figures) = 0;
+    // The status dialog, modal; refreshed each tick, closed when the connection ends.
+    virtual void RunStatusDialog(const ConnectionFiguresText& figures) = 0;
+    virtual bool StatusDialogOpen() const = 0;
+    virtual void RefreshStatusDialog(const ConnectionFiguresText& figures) = 0;
+    virtual void CloseStatusDialog() = 0;
 };
 
 }  // namespace vr31k

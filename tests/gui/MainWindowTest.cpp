@@ -4,7 +4,7 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "app/CUtilityApp.h"
-#include "gui/CUtilityDlg.h"
+#include "gui/UtilityWindow.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -45,13 +45,13 @@ TEST(MainWindow, RestoreRequestBringsTheHiddenWindowBack) {
     CUtilityApp app(TestEnv(dir));
     QtAppUi ui;
     ASSERT_TRUE(app.InitInstance(ui));
-    CUtilityDlg* window = ui.MainWindow();
+    UtilityWindow* window = ui.MainWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     window->hide();
 
     int restored = 0;
-    QObject::connect(window, &CUtilityDlg::Restored, [&] { ++restored; });
+    QObject::connect(window, &UtilityWindow::Restored, [&] { ++restored; });
     // Anything else on the socket is ignored.
     ASSERT_TRUE(SendInstanceMessage(app.InstanceSocketPath(), {kMsgTrayNotify, 1, 0x201}));
     ASSERT_TRUE(SendInstanceMessage(app.InstanceSocketPath(), {kMsgTrayNotify, 1, kMouseLeftButtonUp}));

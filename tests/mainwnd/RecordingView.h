@@ -4,7 +4,11 @@
 #include "mainwnd/MainView.h"
 #include "support/ScriptedUi.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -98,10 +102,75 @@ public:
     }
     bool RunHistory() override { return false; }
     void RunTotals() override {}
-    void RunStatusDialog() override {}
     void ShowCardInfo(const std::string& n, const std::string& v) override { cardInfos.emplace_back(n, v); }
     void ShowAbout() override {}
     void OpenHelp() override {}
+
+    // --- the connection: posted tasks run in the modal dialogs' loops and in Pump()
+    std::vector<int> connectingTexts;
+    std::vector<ConnectionFiguresText> results;
+    int statusRefreshes = 0;
+    int disconnectingDialogs = 0;
+    bool cancelConnecting = false;  // the user presses Cancel once the dialog is up
+    std::function<void()> whileDisconnecting;
+    std::chrono::milliseconds modalLimit{20000};
+
+    void Post(std::function<void()> task) override {
+        std::lock_guard lock(m_mutex);
+        m_posted.push_back(std::move(task));
+        m_cv.notify_all();
+    }
+    // Runs posted tasks until `done` (or the time runs out); false on time-out.
+    bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            std::function<void()> task;
+            {
+                std::unique_lock lock(m_mutex);
+                if (!m_cv.wait_until(lock, end, [&] { return !m_posted.empty(); })) return done();
+                task = std::move(m_posted.front());
+                m_posted.pop_front();
+            }
+            task();
+        }
+        return true;
+    }
+    bool RunConnectingDialog() override {
+        m_connecting = true;
+        m_connectingEnd.reset();
+        if (cancelConnecting) m_connectingEnd = false;
+        Pump([&] { return m_connectingEnd.has_value(); }, modalLimit);
+        m_connecting = false;
+        return m_connectingEnd.value_or(false);
+    }
+    bool ConnectingDialogOpen() const override { return m_connecting; }
+    void SetConnectingText(int id) override { connectingTexts.push_back(id); }
+    void EndConnectingDialog(bool connected) override {
+        if (!m_connectingEnd) m_connectingEnd = connected;
+    }
+    void RunDisconnectingDialog() override {
+        ++disconnectingDialogs;
+        m_disconnecting = true;
+        if (whileDisconnecting) whileDisconnecting();
+        Pump([&] { return !m_disconnecting; }, modalLimit);
+        m_disconnecting = false;
+    }
+    bool DisconnectingDialogOpen() const override { return m_disconnecting; }
+    void EndDisconnectingDialog() override { m_disconnecting = false; }
+    void RunResultDialog(const ConnectionFiguresText& figures) override { results.push_back(figures); }
+    void RunStatusDialog(const ConnectionFiguresText&) override { m_status = true; }
+    bool StatusDialogOpen() const override { return m_status; }
+    void RefreshStatusDialog(const ConnectionFiguresText&) override { ++statusRefreshes; }
+    void CloseStatusDialog() override { m_status = false; }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::deque<std::function<void()>> m_posted;
+    bool m_connecting = false;
+    std::optional<bool> m_connectingEnd;
+    bool m_disconnecting = false;
+    bool m_status = false;
 };
 
 }  // namespace vr31k::test

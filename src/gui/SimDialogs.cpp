@@ -1,0 +1,28 @@
+#include "gui/SimDialogs.h"
+
+#include "gui/CAuthPinDlg.h"
+#include "gui/CAuthPukDlg.h"
+#include "gui/CCfgPinAuthDlg.h"
+#include "gui/CCfgPinChangeDlg.h"
+
+namespace vr31k {
+
+namespace {
+template <typename Dialog>
+Dialog& Made(std::unique_ptr<Dialog>& slot, QWidget* owner) {
+    if (!slot) slot = std::make_unique<Dialog>(owner);
+    return *slot;
+}
+}  // namespace
+
+SimDialogs::SimDialogs(QWidget* owner, IMessageBox& boxes) : m_owner(owner), m_boxes(boxes) {}
+SimDialogs::~SimDialogs() = default;
+
+std::optional<std::string> SimDialogs::AskPin(int attemptsLeft) { return Made(m_pin, m_owner).Ask(attemptsLeft); }
+std::optional<PukEntry> SimDialogs::AskPuk(int attemptsLeft) { return Made(m_puk, m_owner).Ask(attemptsLeft); }
+std::optional<bool> SimDialogs::ChoosePinLock(bool lockOn) { return Made(m_pinLock, m_owner).Choose(lockOn); }
+std::optional<PinChangeEntry> SimDialogs::AskPinChange(int attemptsLeft) {
+    return Made(m_pinChange, m_owner).Ask(attemptsLeft);
+}
+
+}  // namespace vr31k

@@ -1,0 +1,139 @@
+#pragma once
+// The main window on the desktop: a thin Qt view over the window's logic (CUtilityDlg).
+// It builds the controls, menus and tray icon, turns the toolkit's events into the
+// logic's events, and carries out what the logic asks (IMainView). It also receives the
+// messages sent to the running instance from outside (a second start's restore request,
+// the card present/gone message).
+#include "gui/QtMessageBox.h"
+#include "mainwnd/CUtilityDlg.h"
+#include "platform/InstanceChannel.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <map>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSocketNotifier;
+class QSystemTrayIcon;
+class QTimer;
+
+namespace vr31k {
+
+class CUtilityApp;
+class SimDialogs;
+class PowerEvents;
+
+class UtilityWindow : public QMainWindow, public IMainView {
+    Q_OBJECT
+public:
+    explicit UtilityWindow(CUtilityApp& app, QWidget* parent = nullptr);
+    ~UtilityWindow() override;
+
+    // Builds the window, starts listening for outside messages and card notices, and
+    // runs the logic's initialisation (which shows the window or puts it in the tray).
+    bool Initialize();
+    CUtilityDlg& Logic() { return *m_logic; }
+    // Log-off, shutdown or a termination signal: the logic records and hangs up.
+    void SessionEnding();
+
+    // IMainView
+    MessageResult Show(const MessageBoxRequest& request) override;
+    void ForceForeground() override;
+    void StateChanged() override {}
+    std::optional<std::string> AskPin(int attemptsLeft) override;
+    std::optional<PukEntry> AskPuk(int attemptsLeft) override;
+    std::optional<bool> ChoosePinLock(bool lockOn) override;
+    std::optional<PinChangeEntry> AskPinChange(int attemptsLeft) override;
+    void ApplyControls(const ControlStates& controls) override;
+    void SetSignalTexts(const SignalDisplayTexts& texts) override;
+    void SetConnectTexts(bool disconnect) override;
+    void EnableConnectButton(bool enabled) override;
+    void FillEntries(const ComboFill& fill) override;
+    std::string SelectedEntry() const override;
+    void SetConnectionValues(const std::string& entry, const std::string& duration, const std::string& volume) override;
+    void ShowPicture(int bitmapId) override;
+    void StartTimer(int id, int intervalMs) override;
+    void StopTimer(int id) override;
+    bool IsShown() const override { return m_shown; }
+    bool IsMinimisedOrHidden() const override;
+    bool ToTray(bool animate) override;
+    void FromTray(bool animate) override;
+    void RaiseToTop() override;
+    void SetTrayIcon(int iconId) override;
+    void SetTrayTip(const std::string& tip) override;
+    void ShowBalloon(const std::string& title, const std::string& text) override;
+    void PostCommand(int command) override;
+    void DestroyWindow() override;
+    void SetSleepRefusal(int reasonTextId) override;
+    bool RunUtilitySettings(UtilitySettings& settings) override;
+    bool RunDialupSettings(EntryList& entries) override;
+    SyncDialogEnd RunSyncDialog(EntryList& cardView) override;
+    bool RunHistory() override;
+    void RunTotals() override;
+    void RunStatusDialog() override;
+    void ShowCardInfo(const std::string& phoneNumber, const std::string& softwareVersion) override;
+    void ShowAbout() override;
+    void OpenHelp() override;
+
+signals:
+    // The window came back from the tray (or to the front) on a restore request.
+    void Restored();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void BuildTray();
+    QAction* AddCommand(QMenu* menu, int command, int textId);
+    void OnInstanceMessages();
+    void OnCardNotices();
+    void TryTrayAgain();
+    void ShowTrayIcon();
+    void HideTrayIcon();
+    // A placeholder for the dialogs that come with the connection and usage views.
+    void NotYetAvailable(int captionId);
+
+    CUtilityApp& m_app;
+    QtMessageBox m_boxes;
+    std::unique_ptr<CUtilityDlg> m_logic;
+    std::unique_ptr<SimDialogs> m_simDialogs;
+    InstanceServer m_server;
+    std::unique_ptr<CardMonitor> m_cardMonitor;
+    QSocketNotifier* m_serverNotifier = nullptr;
+    QSocketNotifier* m_cardNotifier = nullptr;
+    PowerEvents* m_power = nullptr;
+
+    QLabel* m_picture = nullptr;
+    QLabel* m_entryLabel = nullptr;
+    QLabel* m_entryValue = nullptr;
+    QComboBox* m_entryCombo = nullptr;
+    QLabel* m_timeLabel = nullptr;
+    QLabel* m_timeValue = nullptr;
+    QLabel* m_volumeLabel = nullptr;
+    QLabel* m_volumeValue = nullptr;
+    QPushButton* m_connectButton = nullptr;
+    QPushButton* m_removeButton = nullptr;
+    QPushButton* m_signalButton = nullptr;
+    std::map<int, QAction*> m_actions;  // by command id
+    QMenu* m_trayMenu = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    std::map<int, QTimer*> m_timers;
+    QTimer* m_trayRetry = nullptr;
+    int m_trayRetries = 0;
+    int m_trayIconId = 0;
+    bool m_shown = true;
+    bool m_destroying = false;
+    bool m_sessionEnded = false;
+};
+
+}  // namespace vr31k

@@ -1,0 +1,301 @@
+#include "mainwnd/ConnectionControl.h"
+
+#include "card/CardResults.h"
+#include "common/ByteCount.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "dialup/ConnectionFigures.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace vr31k {
+
+using namespace ids;
+
+namespace {
+// Between closing the card's command port and the dial opening the card's data port.
+constexpr auto kPortSettle = std::chrono::milliseconds(100);
+
+std::string Bytes(int64_t count) { return FormatByteCount(static_cast<uint64_t>(std::max<int64_t>(count, 0)), true, true); }
+}  // namespace
+
+ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive) {
+    const LiveConnection& live = charge.Live();
+    int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
+    const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, includeLive);
+    return {FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0))),
+            Bytes(live.sent),
+            Bytes(live.recv),
+            FormatCharge(yen),
+            Bytes(freeLeft),
+            Bytes(limitLeft)};
+}
+
+int DialProgressTextId(uint32_t state) {
+    switch (state) {
+    case dialstate::kOpenPort: return IDS_PROGRESS_OPEN_PORT;
+    case dialstate::kConnectDevice: return IDS_PROGRESS_CONNECT_DEVICE;
+    case dialstate::kDeviceConnected: return IDS_PROGRESS_DEVICE_CONNECTED;
+    case dialstate::kAuthenticate: return IDS_PROGRESS_AUTHENTICATE;
+    case dialstate::kAuthenticated: return IDS_PROGRESS_AUTHENTICATED;
+    case dialstate::kConnected: return IDS_PROGRESS_CONNECTED;
+    default: return 0;
+    }
+}
+
+ConnectionControl::ConnectionControl(CUtilityDlg& window)
+    : m_window(window), m_view(window.View()), m_charge(window.Charge()) {}
+
+ConnectionControl::~ConnectionControl() {
+    if (m_started) m_charge.StopMonitor();
+}
+
+void ConnectionControl::Start() {
+    m_started = true;
+    m_charge.StartMonitor([this](int notice) { m_view.Post([this, notice] { OnNotice(notice); }); });
+}
+
+bool ConnectionControl::IsConnected() { return m_charge.IsConnected() != 0; }
+
+// --- connect / disconnect
+
+void ConnectionControl::ConnectCommand() {
+    const bool connected = IsConnected();
+    const int state = m_window.State();
+    if (connected || state == kCardDialing || state == kCardOutsideConnection) {
+        if (connected && !m_view.Ask(IDS_DISCONNECT_CONFIRM_CAPTION, IDS_DISCONNECT_CONFIRM_TEXT, {},
+                                     MessageResult::No)) {
+            return;
+        }
+        const int now = m_window.State();
+        if (now == kCardDialing || now == kCardOutsideConnection) EndConnection(!connected, false, true, true);
+        return;
+    }
+
+    const std::string entry = m_view.SelectedEntry();
+    const int solvane = m_window.Utility().solvaneMode;
+    if (solvane == 0 && !entry.empty()) m_charge.AdaptEntry(entry, -1, std::nullopt, nullptr);
+    if (!m_window.CheckCard()) {
+        m_window.ClosePort();
+        return;
+    }
+    const int entries = m_window.CheckEntries();
+    if (entries == kEntriesRefused) {
+        m_window.Status().entriesInSync = false;
+        m_window.UpdateControls();
+        m_window.ClosePortUnlessSignalDisplay();
+        return;
+    }
+    m_window.Status().entriesInSync = true;
+    if (entries == kEntriesSynchronised) {
+        m_window.RefillEntries();
+        // The synchronisation may have moved the current entry: keep it past the exit.
+        m_window.WriteDialupSettings();
+    }
+    const ComboFill combo = FillEntryCombo(m_window.EntryNames(), m_charge.Plan().entryIndex);
+    if (entry.empty() || std::find(combo.items.begin(), combo.items.end(), entry) == combo.items.end()) {
+        m_window.ClosePortUnlessSignalDisplay();
+        return;
+    }
+    int level = -1;
+    if (m_window.Card().GetAntennaLevel(level) != CARD_OK) {
+        ShowCommError(m_view);
+        m_window.ClosePort();
+        return;
+    }
+    m_window.ClosePortUnlessSignalDisplay();
+    if (solvane != 0 || level > 0) {
+        if (m_view.Ask(IDS_CONNECT_CONFIRM_CAPTION, IDS_CONNECT_CONFIRM_TEXT, {entry}, MessageResult::Yes)) {
+            const int now = m_window.State();
+            if (now != kCardDialing && now != kCardOutsideConnection) StartDial(entry);
+        }
+    } else {
+        m_view.Tell(IDS_OUT_OF_SERVICE_CAPTION, IDS_OUT_OF_SERVICE_TEXT, MessageIcon::Error);
+        m_window.ClosePortUnlessSignalDisplay();
+    }
+}
+
+void ConnectionControl::StartDial(const std::string& entry) {
+    m_window.SignalDisplayOff();
+    m_window.SetState(kCardDialing);
+    m_window.UpdateControls();
+    m_window.ClosePort();
+    std::this_thread::sleep_for(kPortSettle);
+
+    const int started = m_charge.DialEntry(entry, std::nullopt, std::nullopt, std::nullopt,
+                                           [this](ConnHandle, uint32_t state, int error) {
+                                               m_view.Post([this, state, error] { OnDialEvent(state, error); });
+                                           });
+    if (started != 0) {
+        EndConnection(true, false, true, false);
+        m_window.SetState(kCardFailed);
+        m_window.UpdateControls();
+        if (m_view.ConnectingDialogOpen()) m_view.EndConnectingDialog(false);
+        DialFailed(IDS_DIAL_FAILED_CAPTION, started);
+        return;
+    }
+    m_view.SetConnectTexts(true);
+    if (m_view.RunConnectingDialog()) {
+        if (m_view.IsShown()) m_view.ToTray(true);
+        m_view.ForceForeground();
+        m_view.SetTrayIcon(StateTrayIconId(kCardDialing, -1));
+        m_view.ShowBalloon(std::string(LoadString(IDS_BALLOON_CONNECTED_TITLE)),
+                           std::string(LoadString(IDS_BALLOON_CONNECTED_ENTRY)) + entry);
+    } else if (m_window.State() == kCardDialing) {
+        // The user cancelled: end the dial through the command (not yet connected, so no
+        // question and no result dialog). The menu command, which acts in the tray too.
+        m_view.PostCommand(kCmdConnect);
+    }
+}
+
+void ConnectionControl::DialFailed(int captionId, int code) {
+    m_view.Tell(captionId, captionId + 1, MessageIcon::Exclamation, {std::to_string(code)});
+}
+
+// --- events
+
+void ConnectionControl::OnDialEvent(uint32_t state, int error) {
+    // Progress of a dial that has already ended (a late event after a cancel) changes
+    // nothing: the state belongs to whatever followed it.
+    if (m_window.State() != kCardDialing) return;
+    if (error <= 0) {
+        const int text = DialProgressTextId(state);
+        if (text != 0 && m_view.ConnectingDialogOpen()) m_view.SetConnectingText(text);
+        if (state == dialstate::kConnected && m_view.ConnectingDialogOpen()) m_view.EndConnectingDialog(true);
+        return;
+    }
+    EndConnection(true, false, true, false);
+    if (m_view.ConnectingDialogOpen()) {
+        m_view.EndConnectingDialog(false);
+        DialFailed(IDS_DIAL_FAILED_CAPTION, error);
+    } else {
+        DialFailed(IDS_DIAL_ABORTED_CAPTION, error);
+    }
+}
+
+void ConnectionControl::OnNotice(int notice) {
+    switch (notice) {
+    case 0:  // a connection over the card appeared
+        if (m_window.State() != kCardDialing) {
+            m_stateBeforeOutside = m_window.State();
+            m_window.SetState(kCardOutsideConnection);
+            m_window.UpdateControls();
+            m_view.SetConnectTexts(true);
+        }
+        m_view.StartTimer(kTimerConnection, kConnectionTickMs);
+        Tick();
+        break;
+    case 1:  // it is gone
+        m_view.StopTimer(kTimerConnection);
+        if (m_view.StatusDialogOpen()) m_view.CloseStatusDialog();
+        if (!m_sessionEnding) m_charge.RecordFinishedConnection(false);
+        if (m_window.State() == kCardOutsideConnection) {
+            m_window.SetState(m_stateBeforeOutside);
+            m_view.SetConnectTexts(false);
+            m_view.EnableConnectButton(true);
+            m_window.UpdateControls();
+        } else if (m_window.State() == kCardDialing && !m_userHangUp) {
+            EndConnection(false, true, true, false);
+        }
+        if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
+        break;
+    case 2:  // the hang-up through the monitor finished
+        if (m_view.DisconnectingDialogOpen()) m_view.EndDisconnectingDialog();
+        break;
+    default: break;
+    }
+}
+
+// --- the tick and the end
+
+void ConnectionControl::Tick() {
+    if (m_charge.IsPeriodOver()) m_charge.RecomputePeriod();
+    m_charge.UpdateStatistics();
+    const LiveConnection& live = m_charge.Live();
+    const std::string duration = FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0)));
+    const std::string volume = FormatConnectionVolume(static_cast<uint64_t>(std::max<int64_t>(live.sent, 0)),
+                                                      static_cast<uint64_t>(std::max<int64_t>(live.recv, 0)));
+    m_view.SetConnectionValues(live.entryName, duration, volume);
+    if (m_charge.CheckNotice()) {
+        m_view.ForceForeground();
+        m_view.Tell(IDS_CHARGE_NOTICE_CAPTION, IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
+    }
+    if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(ConnectionTrayTip(live.entryName, duration, volume));
+    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(ConnectionFiguresOf(m_charge, true));
+}
+
+void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog) {
+    const bool outside = m_window.State() == kCardOutsideConnection;
+    m_view.EnableConnectButton(false);
+    Tick();
+    int hangUp = 0;
+    if (!quiet && wait && withDialog) {
+        // Marked before the dialog: the gone notice handled inside its loop must not
+        // be taken for a lost line.
+        m_userHangUp = true;
+        m_charge.HangUp(true, true);
+        m_view.RunDisconnectingDialog();
+        hangUp = m_charge.LastMonitorHangUpResult();
+    } else {
+        hangUp = m_charge.HangUp(false, wait);
+    }
+    if (hangUp != 0 && IsConnected()) {
+        // The link is still up: say so, and keep showing it.
+        m_userHangUp = false;
+        m_view.EnableConnectButton(true);
+        m_view.Tell(IDS_HANGUP_FAILED_CAPTION, IDS_HANGUP_FAILED_TEXT, MessageIcon::Exclamation,
+                    {std::to_string(hangUp)});
+        return;
+    }
+    m_charge.StampEndTime();
+    if (m_window.State() == kCardDialing) {
+        m_window.SetState(kCardReady);
+    } else if (m_window.State() == kCardOutsideConnection) {
+        m_window.SetState(m_stateBeforeOutside);
+    }
+    m_window.RefreshPicture(true);
+    m_view.SetConnectTexts(false);
+    m_view.EnableConnectButton(true);
+    m_view.ShowBalloon({}, {});
+    m_window.UpdateControls();
+    if (lineLost) {
+        m_view.ForceForeground();
+        m_view.Tell(IDS_APP_TITLE, IDS_LINE_LOST_TEXT, MessageIcon::Exclamation);
+    }
+    // Another dialler's connection has no result of ours to show.
+    if (!quiet && !outside) m_view.RunResultDialog(ConnectionFiguresOf(m_charge, !lineLost));
+    m_userHangUp = false;
+}
+
+// --- the window's end
+
+bool ConnectionControl::MayClose() {
+    if (IsConnected() && m_window.State() == kCardDialing) {
+        if (!m_view.Ask(IDS_EXIT_CONFIRM_CAPTION, IDS_EXIT_CONFIRM_TEXT, {}, MessageResult::No)) return false;
+        EndConnection(false, false, true, true);
+    }
+    if (m_started) {
+        m_charge.StopMonitor();
+        m_started = false;
+    }
+    return true;
+}
+
+void ConnectionControl::SessionEnding() {
+    if (!IsConnected() || m_window.State() != kCardDialing) return;
+    m_view.ForceForeground();
+    if (!m_sessionEnding) {
+        m_charge.RecordFinishedConnection(true);
+        m_sessionEnding = true;
+    }
+    EndConnection(true, false, false, false);
+}
+
+void ConnectionControl::OpenStatusDialog() {
+    if (m_view.StatusDialogOpen()) return;
+    m_view.RunStatusDialog(ConnectionFiguresOf(m_charge, true));
+}
+
+}  // namespace vr31k

@@ -1,0 +1,59 @@
+#pragma once
+// The main window's connection side, without the toolkit: the connect/disconnect
+// command, the dial and its progress, the monitor's notices, the one-second tick,
+// ending a connection, closing the window and the session's end. Runs on the window's
+// thread; the monitor thread and the dial reach it only through IMainView::Post.
+#include "mainwnd/CUtilityDlg.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vr31k {
+
+// The figures of the status and result dialogs for the live connection.
+ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive);
+// The progress text of a dial state (0: none).
+int DialProgressTextId(uint32_t state);
+
+class ConnectionControl final : public IConnectionControl {
+public:
+    explicit ConnectionControl(CUtilityDlg& window);
+    ~ConnectionControl() override;
+    ConnectionControl(const ConnectionControl&) = delete;
+    ConnectionControl& operator=(const ConnectionControl&) = delete;
+
+    // Registers the window as the receiver of connection notices (starts the monitor).
+    void Start();
+
+    void ConnectCommand() override;
+    bool MayClose() override;
+    void SessionEnding() override;
+    void OnTimer() override { Tick(); }
+    void OpenStatusDialog() override;
+    bool IsConnected() override;
+
+    // The dial's progress (state, error code), and the monitor's notices: 0 a connection
+    // appeared, 1 it is gone, 2 a hang-up through the monitor finished.
+    void OnDialEvent(uint32_t state, int error);
+    void OnNotice(int notice);
+
+    int StateBeforeOutside() const { return m_stateBeforeOutside; }
+    bool SessionEnded() const { return m_sessionEnding; }
+
+private:
+    void StartDial(const std::string& entry);
+    void EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog);
+    void Tick();
+    void DialFailed(int textCaptionId, int code);
+
+    CUtilityDlg& m_window;
+    IMainView& m_view;
+    CRasChargeCtrl& m_charge;
+    int m_stateBeforeOutside = 1;
+    bool m_sessionEnding = false;
+    // The user's hang-up is under way: the gone notice that follows is not a lost line.
+    bool m_userHangUp = false;
+    bool m_started = false;
+};
+
+}  // namespace vr31k
