@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of scripts/packages.txt that are missing, and the
-# system files the card needs (udev rule, pppd peers file) when they are out of date.
-# Idempotent: with everything in place it only checks and returns.
+# Installs the Debian packages of scripts/packages.txt that are missing, and the system
+# files the card needs (udev rule, pppd peer, the shared data folder) when they are
+# missing or out of date. Checks first and asks for root only for a change, so with
+# everything in place it needs neither root nor a terminal (an IDE, a desktop launcher).
+# VR31K_SYSTEM_ROOT: put the system files below this folder instead of / (packaging, tests).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+sysroot=${VR31K_SYSTEM_ROOT:-}
 
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-  if command -v sudo >/dev/null; then sudo_cmd=(sudo); else
-    echo "setup: not root and no sudo; install the packages in $here/packages.txt by hand" >&2
-    exit 1
+# Runs a command as root: directly when we are root, else through sudo.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+    return
   fi
-fi
+  if command -v sudo >/dev/null && sudo "$@"; then return; fi
+  echo "setup: this step needs root and sudo could not give it here (no terminal to ask for" >&2
+  echo "       the password, or not allowed). Run it in a terminal, or as root:" >&2
+  echo "       $*" >&2
+  return 1
+}
 
 mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$here/packages.txt")
 missing=()
@@ -22,13 +30,19 @@ for p in "${wanted[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# System files shipped in packaging/ (each installer script is idempotent).
+# System files shipped in packaging/: each installer says with --check whether it has
+# anything to do, without privileges.
+root_args=()
+[ -n "$sysroot" ] && root_args=(--root "$sysroot")
 for f in "$here"/../packaging/install-*.sh; do
-  [ -e "$f" ] && "${sudo_cmd[@]}" bash "$f"
+  [ -e "$f" ] || continue
+  if ! change=$(bash "$f" --check "${root_args[@]}" 2>&1); then
+    echo "setup: $change"
+    as_root bash "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "${root_args[@]}"
+  fi
 done
 exit 0

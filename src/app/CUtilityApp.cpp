@@ -16,6 +16,7 @@ StartupEnvironment StartupEnvironment::FromProcess(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) env.args.emplace_back(argv[i]);
     env.lockDir = DefaultLockDir();
     env.dataFolder = DefaultDataFolder();
+    env.port = PortFromEnvironment();
     env.user = CurrentUserIdentity();
     env.os = CurrentOsVersionRecord();
     return env;
@@ -87,9 +88,9 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     OpenHistory();
     Charge().RecomputePeriod();
 
-    // A port named in the settings is used as it is; otherwise the card is looked up
-    // (an absent card leaves the name empty; the main window reports it).
-    m_portName = m_settings.ReadPortName();
+    // A port named in the environment or the settings is used as it is; otherwise the
+    // card is looked up (an absent card leaves the name empty; the main window reports it).
+    m_portName = m_env.port.empty() ? m_settings.ReadPortName() : m_env.port;
     if (m_portName.empty()) FindCardPort(m_portName, false, false, m_utility.solvaneMode != 0);
     // The dial-up service dials the card's tty; without it every dial fails with 633.
     m_services.UseCardPort(m_portName, m_utility.solvaneMode);

@@ -23,6 +23,7 @@ struct StartupEnvironment {
     std::vector<std::string> args;  // without the program name
     std::string lockDir;
     std::string dataFolder;
+    std::string port;  // VR31K_PORT: used instead of PortName when not empty
     UserIdentity user;
     OsVersionRecord os;
     std::chrono::milliseconds startupWait{60000};

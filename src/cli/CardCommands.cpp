@@ -8,6 +8,7 @@
 #include "cli/CardTask.h"
 #include "cli/CliCardUi.h"
 #include "cli/CliCommand.h"
+#include "cli/ReadableValues.h"
 
 namespace vr31k::cli {
 
@@ -32,8 +33,9 @@ constexpr std::string_view kHelp =
     "contexts                   the card's ten packet contexts (APNs)\n"
     "eject                      asks the system to eject the PC-card form of the card\n"
     "\n"
-    "The port is --port, else PortName of the settings, else the card lookup. Message\n"
-    "boxes the utility would show are listed by their caption ids under \"messages\".\n"
+    "The port is --port, else $VR31K_PORT, else PortName of the settings, else the card\n"
+    "lookup. The message boxes the utility would show are listed under \"messages\": their\n"
+    "caption ids, and with --json their captions and texts under \"message_texts\".\n"
     "Exit status 1 when the operation did not succeed.\n";
 
 int Find(CliContext& context, CliArgs& args) {
@@ -50,11 +52,9 @@ int Find(CliContext& context, CliArgs& args) {
 
 Json CheckJson(const CardTask& task, bool ok) {
     Json result = Json::MakeObject();
-    result.Set("ok", ok)
-        .Set("card_state", task.status.state)
-        .Set("pin_lock", task.status.pinLockOn)
-        .Set("messages", MessagesJson(task.ui.Messages()))
-        .Set("port", task.port);
+    result.Set("ok", ok).Set("card_state", CardStateJson(task.status.state)).Set("pin_lock", task.status.pinLockOn);
+    SetMessages(result, task.ui.Boxes());
+    result.Set("port", task.port);
     return result;
 }
 
@@ -93,7 +93,8 @@ int Info(CliContext& context, CliArgs& args) {
 
 Json PinResultJson(const CardTask& task, bool ok, bool changed) {
     Json result = Json::MakeObject();
-    result.Set("ok", ok).Set("changed", changed).Set("card_state", task.status.state).Set("messages", MessagesJson(task.ui.Messages()));
+    result.Set("ok", ok).Set("changed", changed).Set("card_state", CardStateJson(task.status.state));
+    SetMessages(result, task.ui.Boxes());
     return result;
 }
 
@@ -166,7 +167,8 @@ int Eject(CliContext& context, CliArgs& args) {
     if (ok) ui.Tell(ids::IDS_CARD_REMOVED_CAPTION, ids::IDS_CARD_REMOVED_TEXT, MessageIcon::Information);
     else ui.Tell(ids::IDS_CARD_REMOVE_FAILED_CAPTION, ids::IDS_CARD_REMOVE_FAILED_TEXT, MessageIcon::Exclamation);
     Json result = Json::MakeObject();
-    result.Set("ok", ok).Set("messages", MessagesJson(ui.Messages()));
+    result.Set("ok", ok);
+    SetMessages(result, ui.Boxes());
     return ok ? context.Print(result) : context.PrintFailed(result);
 }
 

@@ -14,12 +14,6 @@ std::string ResolvePort(CliContext& context) {
     return port;
 }
 
-Json MessagesJson(const std::vector<int>& captionIds) {
-    Json list = Json::MakeArray();
-    for (int id : captionIds) list.Push(id);
-    return list;
-}
-
 void TakeCodeOptions(CliArgs& args, CCliCardUi& ui) {
     for (auto& pin : args.Options("--pin")) ui.pins.push_back(std::move(pin));
     const auto puks = args.Options("--puk");
@@ -34,7 +28,7 @@ CardTask::CardTask(CliContext& context)
       check(card, ui, CardCheckOptions{SolvaneMode(context)}) {}
 
 int CardTask::FailCheck(CliContext& context) {
-    const int caption = ui.Messages().empty() ? 0 : ui.Messages().back();
+    const int caption = ui.Boxes().empty() ? 0 : ui.Boxes().back().captionId;
     if (caption == 0) return context.Fail(CARD_NOT_FOUND, "card-not-found", "no card found (give --port)");
     return context.FailWithMessage(caption, "card-check-failed", caption + 1);
 }

@@ -10,8 +10,6 @@ namespace vr31k::cli {
 int SolvaneMode(CliContext& context);
 // --port, else PortName of the settings, else the card lookup (empty: no card).
 std::string ResolvePort(CliContext& context);
-// The caption ids of the message boxes shown, in order.
-Json MessagesJson(const std::vector<int>& captionIds);
 // Takes the card check's prompt answers (--pin, --puk/--new-pin) from the options.
 void TakeCodeOptions(CliArgs& args, CCliCardUi& ui);
 

@@ -7,9 +7,9 @@
 namespace vr31k::cli {
 
 MessageResult CCliCardUi::Show(const MessageBoxRequest& request) {
-    m_messages.push_back(request.captionId);
-    m_lastText = request.text.empty() ? std::string(LoadString(request.textId)) : request.text;
-    if (m_tell != nullptr) *m_tell << "[" << LoadString(request.captionId) << "] " << m_lastText << '\n';
+    std::string text = request.text.empty() ? std::string(LoadString(request.textId)) : request.text;
+    if (m_tell != nullptr) *m_tell << "[" << LoadString(request.captionId) << "] " << text << '\n';
+    m_boxes.push_back({request.captionId, std::move(text)});
     switch (request.buttons) {
     case MessageButtons::YesNo:
     case MessageButtons::YesNoCancel: return MessageResult::Yes;

@@ -11,6 +11,12 @@
 
 namespace vr31k::cli {
 
+// A message box as the window would have shown it.
+struct ShownBox {
+    int captionId;
+    std::string text;  // with its numbers and names in place
+};
+
 class CCliCardUi final : public ICardUi {
 public:
     explicit CCliCardUi(std::ostream* tell = nullptr) : m_tell(tell) {}
@@ -20,9 +26,10 @@ public:
     std::optional<bool> wantedLock;          // the PIN lock dialog's choice, once
     std::optional<PinChangeEntry> pinChange;  // the PIN change dialog's fields, once
 
-    const std::vector<int>& Messages() const { return m_messages; }
-    // The text of the last box shown (with its numbers and names in place).
-    const std::string& LastText() const { return m_lastText; }
+    // The boxes shown, in order.
+    const std::vector<ShownBox>& Boxes() const { return m_boxes; }
+    // The text of the last box shown; empty when none was.
+    std::string LastText() const { return m_boxes.empty() ? std::string() : m_boxes.back().text; }
 
     MessageResult Show(const MessageBoxRequest& request) override;
     std::optional<std::string> AskPin(int attemptsLeft) override;
@@ -32,8 +39,7 @@ public:
 
 private:
     std::ostream* m_tell;
-    std::vector<int> m_messages;
-    std::string m_lastText;
+    std::vector<ShownBox> m_boxes;
 };
 
 }  // namespace vr31k::cli

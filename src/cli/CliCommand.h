@@ -29,7 +29,8 @@ public:
     // command writes into it).
     void PrepareDataFolder() const;
     SettingsStore Settings() const { return SettingsStore(m_paths.settings); }
-    // --port when given (empty otherwise): the card commands add PortName and the lookup.
+    // --port, else VR31K_PORT (empty without either): the card commands add PortName and
+    // the lookup.
     const std::optional<std::string>& PortOption() const { return m_port; }
     bool JsonOutput() const { return m_json; }
     std::ostream& Out() { return m_out; }

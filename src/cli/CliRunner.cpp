@@ -27,8 +27,8 @@ constexpr std::string_view kUsage =
     "\n"
     "Options:\n"
     "  --data-dir DIR  the data folder (default: $VR31K_DATA_DIR, else /var/lib/vr31k-utility/)\n"
-    "  --port PORT     the card's serial port (default: PortName of the settings, else the\n"
-    "                  card lookup)\n"
+    "  --port PORT     the card's serial port (default: $VR31K_PORT, else PortName of the\n"
+    "                  settings, else the card lookup)\n"
     "  --json          print exactly one JSON object on standard output\n"
     "  --version       print the version\n"
     "\n"
@@ -82,6 +82,7 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
     for (auto group : kGroups) {
         if (group().name == command) found = &group();
     }
+    if (std::string fromEnvironment = PortFromEnvironment(); !port && !fromEnvironment.empty()) port = fromEnvironment;
     CliContext context(dataDir.value_or(DefaultDataFolder()), port, json, out, err);
     if (found == nullptr) {
         err << "vr31kctl: unknown command '" << command << "'\n\n";

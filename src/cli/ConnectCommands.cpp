@@ -9,6 +9,7 @@
 #include "cli/CardTask.h"
 #include "cli/ChargeSession.h"
 #include "cli/ConnectionEvents.h"
+#include "cli/ReadableValues.h"
 #include "dialup/ConnectionFigures.h"
 #include "dialup/EntryCheck.h"
 #include "common/AtomicFileWriter.h"
@@ -103,9 +104,11 @@ private:
 
 int ConnectRun::Fail(const std::string& name) {
     Json result = Json::MakeObject();
-    result.Set("ok", false).Set("error", name).Set("messages", MessagesJson(m_card.ui.Messages()));
-    const std::string message = !m_reason.empty() ? m_reason : m_card.ui.LastText();
-    if (!message.empty()) result.Set("message", message);
+    result.Set("ok", false).Set("error", name);
+    SetMessages(result, m_card.ui.Boxes());
+    // A box's text is already among the messages people read.
+    if (!m_reason.empty()) result.Set("message", m_reason);
+    else if (!m_card.ui.LastText().empty()) result.Set("message", Json::JsonOnly(m_card.ui.LastText()));
     if (!m_context.JsonOutput() && !m_reason.empty()) m_context.Err() << "vr31kctl: " << m_reason << '\n';
     return m_context.PrintFailed(result);
 }
@@ -242,9 +245,9 @@ int ConnectRun::Finish(bool lineLost) {
         .Set("duration_s", live.durationMs / 1000)
         .Set("sent", live.sent)
         .Set("recv", live.recv)
-        .Set("charge", row.charge ? Json(*row.charge) : Json(nullptr))
-        .Set("recorded", recorded == 0)
-        .Set("messages", MessagesJson(m_card.ui.Messages()));
+        .Set("charge", row.charge ? ChargeJson(*row.charge) : Json(nullptr))
+        .Set("recorded", recorded == 0);
+    SetMessages(result, m_card.ui.Boxes());
     if (recorded != 0) m_context.Err() << "vr31kctl: the connection could not be recorded (" << recorded << ")\n";
     return (!lineLost && recorded == 0) ? m_context.Print(result) : m_context.PrintFailed(result);
 }
@@ -263,7 +266,7 @@ Json ConnectRun::Figures(const char* state) {
         .Set("sent", live.sent)
         .Set("recv", live.recv)
         .Set("volume", FormatConnectionVolume(static_cast<uint64_t>(live.sent), static_cast<uint64_t>(live.recv)))
-        .Set("charge", yen)
+        .Set("charge", ChargeJson(yen))
         .Set("charge_text", FormatCharge(yen))
         .Set("free_left", freeLeft)
         .Set("limit_left", limitLeft);

@@ -6,6 +6,7 @@
 #include "common/StringTable.h"
 #include "cli/CardTask.h"
 #include "cli/ChargeSession.h"
+#include "cli/ReadableValues.h"
 #include "dialup/ApnSync.h"
 #include "dialup/CardContexts.h"
 #include "dialup/EntryCheck.h"
@@ -36,10 +37,10 @@ constexpr std::string_view kHelp =
     "                                     the credentials given for its position, else those of a\n"
     "                                     program entry of the same name\n"
     "\n"
-    "Changes need the card (--port, PortName or the card lookup) and entries that agree with\n"
-    "the card's contexts (see check and sync). Questions the utility would ask are answered\n"
-    "Yes; the boxes shown are listed by caption id under \"messages\". Passwords are never\n"
-    "printed.\n";
+    "Changes need the card (--port, VR31K_PORT, PortName or the card lookup) and entries that\n"
+    "agree with the card's contexts (see check and sync). Questions the utility would ask are\n"
+    "answered Yes; the boxes shown are listed under \"messages\" (with --json by caption id,\n"
+    "their texts under \"message_texts\"). Passwords are never printed.\n";
 
 // The session of one entries command: the charge controller with its entry files, and,
 // for changes, the card with the check that the two sides agree.
@@ -61,7 +62,7 @@ struct EntriesTask {
         return outcome.result != kEntriesRefused;
     }
     CardContexts Contexts() { return CardContexts(card->card, card->ui, card->port); }
-    const std::vector<int>& Messages() const { return card ? card->ui.Messages() : noMessages; }
+    const std::vector<ShownBox>& Boxes() const { return card ? card->ui.Boxes() : noBoxes; }
 
     Json Names(const EntryList& names) const {
         Json array = Json::MakeArray();
@@ -72,8 +73,11 @@ struct EntriesTask {
         EntryList now;
         Book().ListEntries(now);
         Json result = Json::MakeObject();
-        result.Set("ok", ok).Set("messages", MessagesJson(Messages())).Set("entries", Names(now));
-        if (!ok && card && !card->ui.LastText().empty()) result.Set("message", card->ui.LastText());
+        result.Set("ok", ok);
+        SetMessages(result, Boxes());
+        result.Set("entries", Names(now));
+        // The box's text is already among the messages people read.
+        if (!ok && card && !card->ui.LastText().empty()) result.Set("message", Json::JsonOnly(card->ui.LastText()));
         return ok ? context.Print(result) : context.PrintFailed(result);
     }
 
@@ -82,7 +86,7 @@ struct EntriesTask {
     std::unique_ptr<CardTask> card;
     EntryList list;
     EntryList cardView;
-    const std::vector<int> noMessages;
+    const std::vector<ShownBox> noBoxes;
 };
 
 int Position(const std::string& text) {
@@ -239,8 +243,9 @@ int Sync(CliContext& context, CliArgs& args) {
     // is different. The command succeeds only when both sides agree now.
     ok = ok && EntriesInSync(program, cardView);
     Json result = Json::MakeObject();
-    result.Set("ok", ok).Set("messages", MessagesJson(task.Messages())).Set("program", task.Names(program))
-        .Set("card", task.Names(cardView));
+    result.Set("ok", ok);
+    SetMessages(result, task.Boxes());
+    result.Set("program", task.Names(program)).Set("card", task.Names(cardView));
     return ok ? context.Print(result) : context.PrintFailed(result);
 }
 

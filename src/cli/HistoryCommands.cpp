@@ -2,6 +2,7 @@
 #include "accounting/BillingPeriod.h"
 #include "accounting/HistoryCsv.h"
 #include "cli/ChargeSession.h"
+#include "cli/ReadableValues.h"
 #include "common/FileSystem.h"
 
 #include <ostream>
@@ -105,7 +106,7 @@ int Totals(CliContext& context, CChargeSession& session, CliArgs& args) {
         result.Set("duration_s", DurationSeconds(totals.duration))
             .Set("sent", totals.sent)
             .Set("recv", totals.recv)
-            .Set("charge", charge)
+            .Set("charge", ChargeJson(charge))
             .Set("free_left", freeLeft)
             .Set("limit_left", limitLeft);
     } else {

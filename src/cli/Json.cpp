@@ -6,6 +6,16 @@
 
 namespace vr31k::cli {
 
+Json Json::Shown(Json value, std::string text) {
+    value.m_shown = std::move(text);
+    return value;
+}
+
+Json Json::JsonOnly(Json value) {
+    value.m_jsonOnly = true;
+    return value;
+}
+
 Json& Json::Set(std::string key, Json value) {
     auto& object = std::get<Object>(m_value);
     for (auto& [k, v] : object) {
@@ -105,6 +115,8 @@ std::string Json::Dump() const {
 }
 
 std::string Json::Text() const {
+    if (m_shown) return *m_shown;
+    if (const auto* array = std::get_if<Array>(&m_value); array && array->empty()) return "none";
     if (const auto* s = std::get_if<std::string>(&m_value)) return *s;
     if (std::holds_alternative<std::nullptr_t>(m_value)) return "-";
     return Dump();
@@ -112,12 +124,26 @@ std::string Json::Text() const {
 
 void Json::DumpTextTo(std::string& out, int indent) const {
     const std::string pad(static_cast<size_t>(indent) * 2, ' ');
-    const auto scalarText = [](const Json& j) { return j.Text(); };
+    // A text of several lines (a message box's) goes on indented under its first line.
+    const auto scalarText = [&pad](const Json& j) {
+        const std::string text = j.Text();
+        std::string lines;
+        size_t start = 0;
+        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+            lines += text.substr(start, end - start) + "\n";
+            if (end + 1 < text.size() && text[end + 1] != '\n') lines += pad + "  ";
+        }
+        return lines + text.substr(start);
+    };
+    // An empty list reads "none" on its key's line.
     const auto isScalar = [](const Json& j) {
-        return !std::holds_alternative<Array>(j.m_value) && !std::holds_alternative<Object>(j.m_value);
+        if (j.m_shown) return true;
+        if (const auto* array = std::get_if<Array>(&j.m_value)) return array->empty();
+        return !std::holds_alternative<Object>(j.m_value);
     };
     if (const auto* object = std::get_if<Object>(&m_value)) {
         for (const auto& [k, v] : *object) {
+            if (v.m_jsonOnly) continue;
             if (isScalar(v)) {
                 out += pad + k + ": " + scalarText(v) + "\n";
             } else {

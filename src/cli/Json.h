@@ -3,6 +3,7 @@
 // order they were added, so the output reads in the order the documentation lists.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,6 +34,10 @@ public:
 
     static Json MakeObject() { Json j; j.m_value = Object{}; return j; }
     static Json MakeArray() { Json j; j.m_value = Array{}; return j; }
+    // `value` in the JSON; `text` where people read it (DumpText, Text): a number's meaning.
+    static Json Shown(Json value, std::string text);
+    // An object's value only the JSON carries, because people read the same thing elsewhere.
+    static Json JsonOnly(Json value);
 
     // On an object: adds (or replaces) a key. Returns *this for chaining.
     Json& Set(std::string key, Json value);
@@ -40,7 +45,8 @@ public:
     Json& Push(Json value);
     const Json* Find(std::string_view key) const;
 
-    // A scalar as people read it: a string without quotes, a number as written, null "-".
+    // A scalar as people read it: its shown text, a string without quotes, a number as
+    // written, null "-".
     std::string Text() const;
     // Compact JSON text on one line.
     std::string Dump() const;
@@ -51,6 +57,8 @@ private:
     void DumpTo(std::string& out) const;
     void DumpTextTo(std::string& out, int indent) const;
     std::variant<std::nullptr_t, bool, int64_t, uint64_t, double, std::string, Array, Object> m_value;
+    std::optional<std::string> m_shown;
+    bool m_jsonOnly = false;
 };
 
 std::string JsonQuote(std::string_view text);

@@ -1,6 +1,7 @@
 // vr31kctl plan show | set | charge, and vr31kctl usage
 #include "accounting/PlanFieldRules.h"
 #include "cli/ChargeSession.h"
+#include "cli/ReadableValues.h"
 #include "cli/SettingsJson.h"
 
 #include <cstring>
@@ -40,7 +41,7 @@ constexpr std::string_view kUsageHelp =
 
 Json DerivedJson(const DerivedPlan& d) {
     Json j = Json::MakeObject();
-    j.Set("type", d.type)
+    j.Set("type", ChargeTypeJson(d.type))
         .Set("free_amount", d.freeAmount)
         .Set("cap", d.cap)
         .Set("free_bytes", d.freeBytes)
@@ -119,7 +120,7 @@ int Charge(CliContext& context, CliArgs& args) {
     int64_t freeLeft = 0, limitLeft = 0;
     const int32_t charge = session.Charge().ComputeChargeForBytes(bytes, freeLeft, limitLeft);
     Json result = Json::MakeObject();
-    result.Set("charge", charge).Set("free_left", freeLeft).Set("limit_left", limitLeft);
+    result.Set("charge", ChargeJson(charge)).Set("free_left", freeLeft).Set("limit_left", limitLeft);
     return context.Print(result);
 }
 
@@ -145,7 +146,7 @@ int RunUsage(CliContext& context, CliArgs& args) {
     Json result = Json::MakeObject();
     result.Set("period", charge.Period().period)
         .Set("bytes", charge.Period().periodBytes)
-        .Set("charge", yen)
+        .Set("charge", ChargeJson(yen))
         .Set("free_left", freeLeft)
         .Set("limit_left", limitLeft)
         .Set("notice_left", charge.Period().noticeLeft);

@@ -31,7 +31,7 @@ Json UtilityJson(const UtilitySettings& s, const std::string& portName) {
         .Set("AntDispOneshot", s.antDispOneshot)
         .Set("AntDispOneshotTime", s.antDispOneshotTime)
         .Set("SolvaneMode", s.solvaneMode)
-        .Set("PortName", portName);
+        .Set("PortName", portName.empty() ? Json::Shown(portName, "not set") : Json(portName));
     return j;
 }
 
@@ -40,7 +40,7 @@ Json GuiJson(const HistoryListSettings& s) {
     j.Set("HistoryListCx", s.cx)
         .Set("HistoryListCy", s.cy)
         .Set("HistoryListMx", s.maximized)
-        .Set("HistoryListSortColumn", s.sortColumn)
+        .Set("HistoryListSortColumn", s.sortColumn < 0 ? Json::Shown(s.sortColumn, "none") : Json(s.sortColumn))
         .Set("HistoryListSortMode", s.sortMode);
     return j;
 }

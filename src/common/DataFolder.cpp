@@ -10,6 +10,11 @@ std::string DefaultDataFolder() {
     return kMachineDataFolder;
 }
 
+std::string PortFromEnvironment() {
+    const char* env = std::getenv(kPortVariable);
+    return env != nullptr ? env : std::string();
+}
+
 DataPaths MakeDataPaths(std::string folder) {
     if (folder.empty() || folder.back() != '/') folder += '/';
     DataPaths paths;

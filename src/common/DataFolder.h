@@ -5,6 +5,9 @@
 namespace vr31k {
 
 inline constexpr const char* kDataDirVariable = "VR31K_DATA_DIR";
+// A card port that stands in for PortName without changing the settings file (a
+// simulated card for one session).
+inline constexpr const char* kPortVariable = "VR31K_PORT";
 inline constexpr const char* kMachineDataFolder = "/var/lib/vr31k-utility/";
 
 struct DataPaths {
@@ -18,5 +21,7 @@ struct DataPaths {
 // VR31K_DATA_DIR when set and non-empty, else the per-machine folder.
 std::string DefaultDataFolder();
 DataPaths MakeDataPaths(std::string folder);
+// VR31K_PORT when set and non-empty, else empty.
+std::string PortFromEnvironment();
 
 }  // namespace vr31k

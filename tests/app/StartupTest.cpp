@@ -66,6 +66,23 @@ TEST_F(StartupTest, ExistingFolderIsNotTouchedAndPortNameSkipsTheLookup) {
     EXPECT_EQ(app.Utility().iconizedStart, 1);
 }
 
+// A simulated card for one session: VR31K_PORT names its port, and the user's settings
+// file stays as it was.
+TEST_F(StartupTest, PortFromTheEnvironmentStandsInForPortNameWithoutWritingIt) {
+    mkdir(dataFolder.c_str(), 0750);
+    const std::string settings = "[UTL_CONFIG]\nPortName=/dev/ttyACM7\n";
+    WriteFile(dataFolder + "/VR31KUTL.ini", settings);
+    setenv("VR31K_PORT", "/tmp/simulated-card", 1);
+    StartupEnvironment env = Env();
+    env.port = StartupEnvironment::FromProcess(0, nullptr).port;
+    unsetenv("VR31K_PORT");
+    ScriptedUi ui;
+    CUtilityApp app(env);
+    ASSERT_TRUE(app.InitInstance(ui));
+    EXPECT_EQ(app.PortName(), "/tmp/simulated-card");
+    EXPECT_EQ(vr31k::test::ReadFile(dataFolder + "/VR31KUTL.ini"), settings);
+}
+
 TEST_F(StartupTest, AutoStartSwitch) {
     mkdir(dataFolder.c_str(), 0755);
     WriteFile(dataFolder + "/VR31KUTL.ini", "[UTL_CONFIG]\nAutoStart=0\n");

@@ -1,6 +1,8 @@
 // vr31kctl card ... run as a program against the simulated card: the card check's SIM
 // loop, its messages and states, and the PIN lock and PIN change logic.
 #include "CardSimulator.h"
+#include "common/StringTable.h"
+#include "cli/Json.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace vr31k {
@@ -21,6 +24,27 @@ struct CtlRun {
     std::string out;
 };
 
+// "messages" and "message_texts" as vr31kctl prints them for boxes with these caption
+// ids (", " between them): each box's caption and text from the string table.
+std::string MessagesJson(const std::string& ids) {
+    std::string list, texts;
+    std::istringstream in(ids);
+    for (int id; in >> id; in.ignore(1)) {
+        if (!list.empty()) {
+            list += ", ";
+            texts += ", ";
+        }
+        list += std::to_string(id);
+        texts += "{\"caption\": " + cli::JsonQuote(LoadString(id)) + ", \"text\": " + cli::JsonQuote(LoadString(id + 1)) + "}";
+    }
+    return "\"messages\": [" + list + "], \"message_texts\": [" + texts + "]";
+}
+
+std::string PinJson(bool ok, bool changed, int state, const std::string& ids) {
+    return std::string("{\"ok\": ") + (ok ? "true" : "false") + ", \"changed\": " + (changed ? "true" : "false") +
+           ", \"card_state\": " + std::to_string(state) + ", " + MessagesJson(ids) + "}";
+}
+
 class CardCli : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -28,8 +52,8 @@ protected:
         ASSERT_TRUE(card.Start(error)) << error;
     }
     CtlRun Ctl(const std::string& words) { return Ctl(card, words); }
-    CtlRun Ctl(const CardSimulator& on, const std::string& words) {
-        const std::string command = std::string(VR31KCTL_PATH) + " --json --data-dir " + data.Path() +
+    CtlRun Ctl(const CardSimulator& on, const std::string& words, const char* format = "--json") {
+        const std::string command = std::string(VR31KCTL_PATH) + " " + format + " --data-dir " + data.Path() +
                                     " --port " + on.PortPath() + " card " + words + " 2>/dev/null";
         CtlRun run;
         FILE* pipe = popen(command.c_str(), "r");
@@ -46,7 +70,7 @@ protected:
     }
     std::string CheckJson(const CardSimulator& on, bool ok, int state, bool lock, const std::string& messages) {
         return std::string("{\"ok\": ") + (ok ? "true" : "false") + ", \"card_state\": " + std::to_string(state) +
-               ", \"pin_lock\": " + (lock ? "true" : "false") + ", \"messages\": [" + messages + "], \"port\": \"" +
+               ", \"pin_lock\": " + (lock ? "true" : "false") + ", " + MessagesJson(messages) + ", \"port\": \"" +
                on.PortPath() + "\"}";
     }
 
@@ -109,7 +133,8 @@ TEST_F(CardCli, InfoReadsTheCard) {
     card.SetNumber("");
     card.SetSignal(2);
     EXPECT_EQ(Ctl("info").out,
-              "{\"ok\": true, \"card_state\": 8, \"pin_lock\": false, \"messages\": [], \"port\": \"" + card.PortPath() +
+              "{\"ok\": true, \"card_state\": 8, \"pin_lock\": false, " + MessagesJson("") + ", \"port\": \"" +
+                  card.PortPath() +
                   "\", \"manufacturer\": \"KORVANE\", \"model\": \"VR31K\", \"firmware\": \"VR31K-1.02.004\", "
                   "\"number\": \"...\", \"signal\": 2}");
     EXPECT_EQ(Ctl("signal").out, "{\"signal\": 2}");
@@ -130,16 +155,16 @@ TEST_F(CardCli, PinLockSwitching) {
         std::string json;
         bool lockAfter;
     } rows[] = {
-        {"on", [](auto&) {}, "pin-lock on --pin 1234", "{\"ok\": true, \"changed\": true, \"card_state\": 8, \"messages\": []}", true},
-        {"already off", [](auto&) {}, "pin-lock off", "{\"ok\": true, \"changed\": false, \"card_state\": 8, \"messages\": []}", false},
+        {"on", [](auto&) {}, "pin-lock on --pin 1234", PinJson(true, true, 8, ""), true},
+        {"already off", [](auto&) {}, "pin-lock off", PinJson(true, false, 8, ""), false},
         {"wrong pin, then cancelled", [](auto&) {}, "pin-lock on --pin 9999",
-         "{\"ok\": false, \"changed\": false, \"card_state\": 8, \"messages\": [118]}", false},
+         PinJson(false, false, 8, "118"), false},
         {"wrong pin, then right", [](auto&) {}, "pin-lock on --pin 9999 --pin 1234",
-         "{\"ok\": true, \"changed\": true, \"card_state\": 8, \"messages\": [118]}", true},
+         PinJson(true, true, 8, "118"), true},
         {"last attempt wrong", [](auto& c) { c.SetAttempts(1, 10); }, "pin-lock on --pin 9999",
-         "{\"ok\": false, \"changed\": false, \"card_state\": 5, \"messages\": [120]}", false},
+         PinJson(false, false, 5, "120"), false},
         {"no attempts left", [](auto& c) { c.SetAttempts(0, 10); }, "pin-lock on --pin 1234",
-         "{\"ok\": false, \"changed\": false, \"card_state\": 5, \"messages\": []}", false},
+         PinJson(false, false, 5, ""), false},
     };
     for (const auto& row : rows) {
         card.SetPinLock(false);
@@ -154,24 +179,52 @@ TEST_F(CardCli, PinLockSwitching) {
 
 TEST_F(CardCli, PinChange) {
     EXPECT_EQ(Ctl("change-pin --old 1234 --new 5678").out,
-              "{\"ok\": false, \"changed\": false, \"card_state\": 8, \"messages\": [208]}");
+              PinJson(false, false, 8, "208"));
     card.SetPinLock(true);
     EXPECT_EQ(Ctl("change-pin --old 1234 --new 5678 --confirm 5679").out,
-              "{\"ok\": false, \"changed\": false, \"card_state\": 8, \"messages\": [124]}");
+              PinJson(false, false, 8, "124"));
     EXPECT_EQ(Ctl("change-pin --old 12 --new 5678").out,
-              "{\"ok\": false, \"changed\": false, \"card_state\": 8, \"messages\": [116]}");
+              PinJson(false, false, 8, "116"));
     const auto commands = card.Commands();  // refused inputs never reach the card
     EXPECT_EQ(commands.end(), std::find_if(commands.begin(), commands.end(),
                                            [](const std::string& c) { return c.rfind("AT+CPWD", 0) == 0; }));
     EXPECT_EQ(Ctl("change-pin --old 9999 --new 5678").out,
-              "{\"ok\": false, \"changed\": false, \"card_state\": 8, \"messages\": [118]}");
+              PinJson(false, false, 8, "118"));
     EXPECT_EQ(card.PinAttempts(), 2);
     EXPECT_EQ(Ctl("change-pin --old 1234 --new 5678").out,
-              "{\"ok\": true, \"changed\": true, \"card_state\": 8, \"messages\": []}");
+              PinJson(true, true, 8, ""));
     EXPECT_EQ(card.Pin(), "5678");
     card.SetAttempts(1, 10);
     EXPECT_EQ(Ctl("change-pin --old 0000 --new 1111").out,
-              "{\"ok\": false, \"changed\": false, \"card_state\": 5, \"messages\": [120]}");
+              PinJson(false, false, 5, "120"));
+}
+
+// Without --json people read the state's name and each box as the window shows it.
+TEST_F(CardCli, PlainOutputNamesTheStateAndShowsEachBox) {
+    struct Row {
+        const char* name;
+        std::function<void(CardSimulator&)> setup;
+        std::string words;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {"ready", [](auto&) {}, "check", {"card_state: ready (8)\n", "messages: none\n"}},
+        {"no sim", [](auto& c) { c.SetSimState(SimState::NotInserted); }, "check",
+         {"card_state: no SIM inserted (2)\n",
+          "messages:\n  - [KV chip（USIMカード）未挿入] KV chip（USIMカード）が入っていません。\nport: "}},
+        {"wrong pin: a text of several lines", [](auto& c) { c.SetSimState(SimState::PinRequired); }, "check --pin 9999",
+         {"card_state: PIN entry cancelled (4)\n",
+          "  - [PINコード不一致] PINコードが正しくありません。\n\n    再度入力してください。\nport: "}},
+        {"last attempt used", [](auto& c) { c.SetAttempts(1, 10); }, "pin-lock on --pin 9999",
+         {"card_state: PUK needed (5)\n", "  - [PINロック] KV chip（USIMカード）がロックされました。\n    ロックを解除するには、"}},
+    };
+    for (const auto& row : rows) {
+        CardSimulator fresh;
+        std::string error;
+        ASSERT_TRUE(fresh.Start(error)) << error;
+        row.setup(fresh);
+        const CtlRun run = Ctl(fresh, row.words, "");
+        for (const auto& line : row.lines) EXPECT_NE(run.out.find(line), std::string::npos) << row.name << ":\n" << run.out;
+    }
 }
 
 TEST_F(CardCli, UsageErrors) {

@@ -78,6 +78,36 @@ TEST_F(SettingsCommandTest, SetUtilityValidatesLikeTheDialog) {
     EXPECT_NE(r.err.find("--card-rising must be a whole number from 0 to 1"), std::string::npos) << r.err;
 }
 
+// Without --json the plan's numbers read as what they mean; the JSON keeps the numbers.
+TEST_F(SettingsCommandTest, PlainOutputSaysWhatThePlanValuesMean) {
+    struct Row {
+        std::vector<std::string> words;
+        std::vector<std::string> plain;  // lines of the output for people
+        std::string json;                // a part of the JSON
+    } rows[] = {
+        {{"settings", "show"},
+         {"  ChargeType: not set\n", "  PacketCharge2: not set\n", "  PacketSize: 128\n",
+          "  ChargeDay: the month's last day (32)\n", "  PortName: not set\n", "  HistoryListSortColumn: none\n"},
+         "\"ChargeType\": -1, \"FreePackets\": -1, \"FreeCall1\": -1, \"PacketCharge2\": -1.0"},
+        {{"usage"}, {"charge: no plan\n"}, "\"charge\": -1"},
+        {{"plan", "charge", "1000"}, {"charge: no plan\n"}, "\"charge\": -1"},
+        {{"plan", "set", "--type", "0", "--price", "0.05", "--packet-size", "128", "--closing-day", "0"},
+         {"  ChargeType: metered (0)\n", "  FreePackets: not set\n", "  PacketCharge2: 0.05\n",
+          "  ChargeDay: no reset (0)\n", "  type: metered (0)\n"},
+         "{\"settings\": {\"ChargeType\": 0, \"FreePackets\": -1"},
+        {{"plan", "charge", "12800"}, {"charge: 5\n"}, "\"charge\": 5"},
+    };
+    for (const auto& row : rows) {
+        const CtlResult plain = Ctl(row.words);
+        ASSERT_EQ(plain.status, 0) << row.words.front() << plain.err;
+        for (const auto& line : row.plain) EXPECT_NE(plain.out.find(line), std::string::npos) << line << "in\n" << plain.out;
+        std::vector<std::string> words = row.words;
+        words.insert(words.begin(), "--json");
+        const CtlResult json = Ctl(words);
+        EXPECT_NE(json.out.find(row.json), std::string::npos) << json.out;
+    }
+}
+
 TEST(CliConventions, UsageErrorsExitTwoWithOneJsonObject) {
     for (const auto& words : std::vector<std::vector<std::string>>{
              {"--json"}, {"--json", "nosuch"}, {"--json", "--bogus", "settings"},
@@ -124,6 +154,16 @@ TEST(Json, EscapesAndKeepsKeyOrder) {
     j.Set("z", "a\"b\\c\n\x01").Set("a", Json::MakeArray().Push(1).Push(nullptr).Push(true)).Set("r", 2.0);
     EXPECT_EQ(j.Dump(), "{\"z\": \"a\\\"b\\\\c\\n\\u0001\", \"a\": [1, null, true], \"r\": 2.0}");
     EXPECT_EQ(Json(18446744073709551615ULL).Dump(), "18446744073709551615");
+}
+
+TEST(Json, PeopleReadMeaningsAndIndentedLinesWhereJsonKeepsNumbers) {
+    Json j = Json::MakeObject();
+    j.Set("state", Json::Shown(8, "ready (8)"))
+        .Set("boxes", Json::MakeArray().Push(Json::Shown(118, "[caption] line one\n\nline two")))
+        .Set("texts", Json::JsonOnly(Json::MakeArray().Push("only in JSON")))
+        .Set("none", Json::MakeArray());
+    EXPECT_EQ(j.Dump(), "{\"state\": 8, \"boxes\": [118], \"texts\": [\"only in JSON\"], \"none\": []}");
+    EXPECT_EQ(j.DumpText(), "state: ready (8)\nboxes:\n  - [caption] line one\n\n    line two\nnone: none\n");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // Runs the current test again inside a private network and mount namespace (where it
 // may create TUN interfaces and sees its own /sys/class/net), so nothing touches the
-// machine's real interfaces.
+// machine's real interfaces. tests/support/in_private_netns.sh makes the namespace.
 #include <string>
 
 namespace vr31k::test {
@@ -10,7 +10,7 @@ enum class NetnsRun {
     Inside,   // this process is the re-run: do the test's work
     Passed,   // the re-run passed
     Failed,   // the re-run failed; the reason holds its output
-    Skipped,  // the machine forbids private namespaces or TUN; the reason says why
+    Skipped,  // the machine cannot give the namespace or TUN; the reason says why
 };
 
 NetnsRun RunInPrivateNetns(std::string& reason);

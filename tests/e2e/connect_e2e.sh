@@ -2,18 +2,13 @@
 # End to end without a card or kernel PPP: the card simulator answers the dial, the
 # simulated link stands a TUN interface in for ppp0 inside a private network namespace,
 # and `vr31kctl connect` / `disconnect` leave a charged row in the history.
-# usage: connect_e2e.sh BIN-DIR   (exit 77: this machine cannot make a namespace)
+# usage: connect_e2e.sh BIN-DIR   (exit 77: this machine cannot make a namespace; the
+# output says why)
 set -euo pipefail
 bin=$1
 if [ -z "${VR31K_E2E_IN_NETNS:-}" ]; then
-  if ! unshare -n -m true 2>/dev/null; then
-    echo "SKIP: no private network namespace here (needs root or CAP_SYS_ADMIN)"
-    exit 77
-  fi
-  exec env VR31K_E2E_IN_NETNS=1 unshare -n -m "$0" "$@"
+  exec "$(dirname "$0")/../support/in_private_netns.sh" env VR31K_E2E_IN_NETNS=1 "$0" "$@"
 fi
-mount -t sysfs sysfs /sys
-ip link set lo up
 
 work=$(mktemp -d /tmp/vr31k-e2e-XXXXXX)
 sim_pid=""
