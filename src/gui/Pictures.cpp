@@ -18,11 +18,7 @@ namespace vr31k {
 
 namespace {
 
-constexpr int kFirstStateBitmap = 147;
-constexpr int kLastStateBitmap = 160;
 constexpr int kReadyBitmap = 156;
-constexpr int kFirstTrayIcon = 133;
-constexpr int kLastTrayIcon = 146;
 constexpr int kApplicationTrayIcon = 142;
 // Below this size the application icon comes from its 16-pixel grid drawing.
 constexpr int kScalableIconFrom = 22;

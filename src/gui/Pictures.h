@@ -11,6 +11,10 @@
 
 namespace vr31k {
 
+inline constexpr int kFirstStateBitmap = 147;
+inline constexpr int kLastStateBitmap = 160;
+inline constexpr int kFirstTrayIcon = 133;
+inline constexpr int kLastTrayIcon = 146;
 inline constexpr QSize kStatePictureSize{60, 40};
 inline constexpr int kTrayIconSize = 16;
 // The sizes a desktop asks the application icon for (menus, panels, launchers).

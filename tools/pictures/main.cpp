@@ -5,6 +5,7 @@
 
 #include "gui/Pictures.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QGuiApplication>
 #include <QSaveFile>
@@ -20,9 +21,9 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 }
 
 bool WritePng(const QString& path, const QImage& image) {
-    if (!QDir().mkpath(QFileInfo(path).path())) return false;
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit();
+    QByteArray png;
+    QBuffer buffer(&png);
+    return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG") && WriteFile(path, png);
 }
 
 bool WriteIcons(const QString& root) {
