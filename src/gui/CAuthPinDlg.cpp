@@ -2,30 +2,15 @@
 
 #include "common/StringIds.h"
 
+#include <QBoxLayout>
 #include <QDialogButtonBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QVBoxLayout>
 
 namespace vr31k {
 
 using namespace ids;
 
 CAuthPinDlg::CAuthPinDlg(QWidget* parent) : CCodeEntryDlg(IDS_DLG_PIN_CAPTION, QStringLiteral("CAuthPinDlg"), parent) {
-    QLabel* prompt = MakeLabel(IDS_DLG_PIN_PROMPT, QStringLiteral("promptLabel"));
-    QLabel* attempts = MakeLabel(IDS_DLG_PIN_ATTEMPTS, QStringLiteral("attemptsLabel"));
-    QLineEdit* pin = AddField(IDS_DLG_PIN_FIELD, QStringLiteral("pinEdit"));
-    prompt->setBuddy(pin);
-
-    auto* count = new QHBoxLayout;
-    count->addWidget(attempts);
-    count->addWidget(AttemptsValue());
-    count->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(prompt);
-    layout->addLayout(count);
-    layout->addWidget(pin);
+    QVBoxLayout* layout = LayOutPrompt(IDS_DLG_PIN_PROMPT, IDS_DLG_PIN_ATTEMPTS, IDS_DLG_PIN_FIELD, QStringLiteral("pinEdit"));
     layout->addWidget(MakeOkCancel());
 }
 

@@ -2,36 +2,24 @@
 
 #include "common/StringIds.h"
 
+#include <QBoxLayout>
 #include <QDialogButtonBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
 
 namespace vr31k {
 
 using namespace ids;
 
 CAuthPukDlg::CAuthPukDlg(QWidget* parent) : CCodeEntryDlg(IDS_DLG_PUK_CAPTION, QStringLiteral("CAuthPukDlg"), parent) {
-    QLabel* prompt = MakeLabel(IDS_DLG_PUK_PROMPT, QStringLiteral("promptLabel"));
-    QLabel* attempts = MakeLabel(IDS_DLG_PUK_ATTEMPTS, QStringLiteral("attemptsLabel"));
-    QLineEdit* puk = AddField(IDS_DLG_PUK_FIELD, QStringLiteral("pukEdit"));
+    QVBoxLayout* layout = LayOutPrompt(IDS_DLG_PUK_PROMPT, IDS_DLG_PUK_ATTEMPTS, IDS_DLG_PUK_FIELD, QStringLiteral("pukEdit"));
     QLabel* newPinLabel = MakeLabel(IDS_DLG_PUK_NEW_PIN, QStringLiteral("newPinLabel"));
     QLineEdit* newPin = AddField(IDS_DLG_PUK_NEW_PIN, QStringLiteral("newPinEdit"));
     QLabel* confirmLabel = MakeLabel(IDS_DLG_PUK_CONFIRM_PIN, QStringLiteral("confirmPinLabel"));
     QLineEdit* confirm = AddField(IDS_DLG_PUK_CONFIRM_PIN, QStringLiteral("confirmPinEdit"));
-    prompt->setBuddy(puk);
     newPinLabel->setBuddy(newPin);
     confirmLabel->setBuddy(confirm);
 
-    auto* count = new QHBoxLayout;
-    count->addWidget(attempts);
-    count->addWidget(AttemptsValue());
-    count->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(prompt);
-    layout->addLayout(count);
-    layout->addWidget(puk);
     layout->addSpacing(6);
     layout->addWidget(newPinLabel);
     layout->addWidget(newPin);

@@ -18,8 +18,6 @@ public:
 
     // Runs the dialog modally; true on OK, with the five values copied into the block.
     bool Run();
-
-protected:
     // OK: checks the display time first; a refused time keeps the dialog open.
     void accept() override;
 

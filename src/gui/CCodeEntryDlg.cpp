@@ -3,6 +3,7 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 
+#include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -21,6 +22,23 @@ QLineEdit* CCodeEntryDlg::AddField(int nameId, const QString& objectName) {
     QLineEdit* field = MakeSecretEdit(nameId, objectName);
     m_fields.push_back(field);
     return field;
+}
+
+QVBoxLayout* CCodeEntryDlg::LayOutPrompt(int promptId, int attemptsLabelId, int fieldNameId,
+                                         const QString& fieldObjectName) {
+    QLabel* prompt = MakeLabel(promptId, QStringLiteral("promptLabel"));
+    QLabel* attempts = MakeLabel(attemptsLabelId, QStringLiteral("attemptsLabel"));
+    QLineEdit* field = AddField(fieldNameId, fieldObjectName);
+    prompt->setBuddy(field);
+    auto* count = new QHBoxLayout;
+    count->addWidget(attempts);
+    count->addWidget(m_attempts);
+    count->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
+    layout->addLayout(count);
+    layout->addWidget(field);
+    return layout;
 }
 
 std::optional<std::vector<std::string>> CCodeEntryDlg::Run(int attemptsLeft) {

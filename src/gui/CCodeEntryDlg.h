@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+class QVBoxLayout;
+
 namespace vr31k {
 
 class CCodeEntryDlg : public CAppDialog {
@@ -20,6 +22,9 @@ protected:
     QLabel* AttemptsValue() const { return m_attempts; }
     // A masked field; the fields are returned by Run in the order they were added.
     QLineEdit* AddField(int nameId, const QString& objectName);
+    // What the SIM prompts share: the prompt, the count beside its label and the first
+    // field. Returns the dialog's layout, for the rest.
+    QVBoxLayout* LayOutPrompt(int promptId, int attemptsLabelId, int fieldNameId, const QString& fieldObjectName);
     // Runs the dialog modally; the fields' texts on OK, nothing on Cancel.
     std::optional<std::vector<std::string>> Run(int attemptsLeft);
 
