@@ -188,4 +188,48 @@ inline constexpr int IDS_BALLOON_CONNECTED_ENTRY = 42021;
 inline constexpr int IDS_HANGUP_FAILED_CAPTION = 42022;
 inline constexpr int IDS_HANGUP_FAILED_TEXT = 42023;
 
+// ---- Dialog captions and control labels (numbered from 42100).
+// PIN entry
+inline constexpr int IDS_DLG_PIN_CAPTION = 42100;
+inline constexpr int IDS_DLG_PIN_PROMPT = 42101;
+inline constexpr int IDS_DLG_PIN_ATTEMPTS = 42102;
+inline constexpr int IDS_ATTEMPTS_FORMAT = 42103;  // "%d 回", in all three SIM code dialogs
+inline constexpr int IDS_DLG_PIN_FIELD = 42104;
+// PUK entry
+inline constexpr int IDS_DLG_PUK_CAPTION = 42110;
+inline constexpr int IDS_DLG_PUK_PROMPT = 42111;
+inline constexpr int IDS_DLG_PUK_ATTEMPTS = 42112;
+inline constexpr int IDS_DLG_PUK_FIELD = 42113;
+inline constexpr int IDS_DLG_PUK_NEW_PIN = 42114;
+inline constexpr int IDS_DLG_PUK_CONFIRM_PIN = 42115;
+// PIN lock
+inline constexpr int IDS_DLG_PIN_LOCK_CAPTION = 42120;
+inline constexpr int IDS_DLG_PIN_LOCK_GROUP = 42121;
+inline constexpr int IDS_DLG_PIN_LOCK_ON = 42122;
+inline constexpr int IDS_DLG_PIN_LOCK_OFF = 42123;
+// PIN change
+inline constexpr int IDS_DLG_PIN_CHANGE_CAPTION = 42130;
+inline constexpr int IDS_DLG_PIN_CHANGE_ATTEMPTS = 42131;
+inline constexpr int IDS_DLG_PIN_CHANGE_CURRENT = 42132;
+inline constexpr int IDS_DLG_PIN_CHANGE_NEW = 42133;
+inline constexpr int IDS_DLG_PIN_CHANGE_CONFIRM = 42134;
+// utility settings
+inline constexpr int IDS_DLG_UTILITY_CAPTION = 42140;
+inline constexpr int IDS_DLG_UTILITY_AUTOSTART = 42141;
+inline constexpr int IDS_DLG_UTILITY_ICONIZED = 42142;
+inline constexpr int IDS_DLG_UTILITY_CARD_RISING = 42143;
+inline constexpr int IDS_DLG_UTILITY_SIGNAL_GROUP = 42144;
+inline constexpr int IDS_DLG_UTILITY_CONTINUOUS = 42145;
+inline constexpr int IDS_DLG_UTILITY_ONESHOT = 42146;
+inline constexpr int IDS_DLG_UTILITY_TIMER = 42147;
+inline constexpr int IDS_DLG_UTILITY_SECONDS = 42148;
+// card information
+inline constexpr int IDS_DLG_CARD_INFO_CAPTION = 42150;
+inline constexpr int IDS_DLG_CARD_INFO_PHONE = 42151;
+inline constexpr int IDS_DLG_CARD_INFO_VERSION = 42152;
+// version
+inline constexpr int IDS_DLG_ABOUT_CAPTION = 42160;
+inline constexpr int IDS_DLG_ABOUT_RIGHTS = 42161;
+inline constexpr int IDS_DLG_ABOUT_ICON = 42162;
+
 }  // namespace vr31k::ids

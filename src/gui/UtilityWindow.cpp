@@ -3,6 +3,9 @@
 #include "app/CUtilityApp.h"
 #include "card/CardDetection.h"
 #include "common/StringIds.h"
+#include "gui/CAboutDlg.h"
+#include "gui/CCfgUtilityDlg.h"
+#include "gui/CHelpCardInfoDlg.h"
 #include "gui/Pictures.h"
 #include "gui/SimDialogs.h"
 
@@ -35,7 +38,6 @@ using namespace ids;
 
 namespace {
 
-QString Plain(int id) { return Text(id).remove(QLatin1Char('&')); }
 
 // The accessible name of a button: its text without the mnemonic part "(&X)".
 QString ButtonName(int id) {
@@ -278,9 +280,11 @@ void UtilityWindow::keyPressEvent(QKeyEvent* event) {
 
 // --- IMainView: boxes and prompts
 
+QWidget* UtilityWindow::DialogParent() { return m_shown ? this : nullptr; }
+
 MessageResult UtilityWindow::Show(const MessageBoxRequest& request) {
     // A box with the window in the tray has no visible owner: it stands alone.
-    m_boxes.SetParent(m_shown ? this : nullptr);
+    m_boxes.SetParent(DialogParent());
     return m_boxes.Show(request);
 }
 
@@ -481,9 +485,8 @@ void UtilityWindow::SetSleepRefusal(int reasonTextId) {
 // --- IMainView: dialogs
 
 bool UtilityWindow::RunUtilitySettings(UtilitySettings& settings) {
-    (void)settings;
-    NotYetAvailable(IDS_MENU_UTILITY_SETTINGS);
-    return false;
+    CCfgUtilityDlg dialog(settings, m_boxes, DialogParent());
+    return dialog.Run();
 }
 
 bool UtilityWindow::RunDialupSettings(EntryList& /*entries*/) {
@@ -503,14 +506,33 @@ bool UtilityWindow::RunHistory() {
 
 void UtilityWindow::RunTotals() { NotYetAvailable(IDS_TOTALS_SHEET_CAPTION); }
 
-void UtilityWindow::RunStatusDialog() { NotYetAvailable(IDS_MENU_DIALUP_STATUS); }
-
-void UtilityWindow::ShowCardInfo(const std::string& phoneNumber, const std::string& softwareVersion) {
-    (void)phoneNumber;
-    (void)softwareVersion;
+void UtilityWindow::Post(std::function<void()> task) {
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
-void UtilityWindow::ShowAbout() {}
+// The connection dialogs come with the connection views.
+bool UtilityWindow::RunConnectingDialog() { return false; }
+bool UtilityWindow::ConnectingDialogOpen() const { return false; }
+void UtilityWindow::SetConnectingText(int) {}
+void UtilityWindow::EndConnectingDialog(bool) {}
+void UtilityWindow::RunDisconnectingDialog() {}
+bool UtilityWindow::DisconnectingDialogOpen() const { return false; }
+void UtilityWindow::EndDisconnectingDialog() {}
+void UtilityWindow::RunResultDialog(const ConnectionFiguresText&) {}
+void UtilityWindow::RunStatusDialog(const ConnectionFiguresText&) { NotYetAvailable(IDS_MENU_DIALUP_STATUS); }
+bool UtilityWindow::StatusDialogOpen() const { return false; }
+void UtilityWindow::RefreshStatusDialog(const ConnectionFiguresText&) {}
+void UtilityWindow::CloseStatusDialog() {}
+
+void UtilityWindow::ShowCardInfo(const std::string& phoneNumber, const std::string& softwareVersion) {
+    CHelpCardInfoDlg dialog(phoneNumber, softwareVersion, DialogParent());
+    dialog.exec();
+}
+
+void UtilityWindow::ShowAbout() {
+    CAboutDlg dialog(DialogParent());
+    dialog.exec();
+}
 
 void UtilityWindow::OpenHelp() {
     const QString manual = QStringLiteral(VR31K_MANUAL_PATH);

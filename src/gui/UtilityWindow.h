@@ -76,10 +76,22 @@ public:
     SyncDialogEnd RunSyncDialog(EntryList& cardView) override;
     bool RunHistory() override;
     void RunTotals() override;
-    void RunStatusDialog() override;
     void ShowCardInfo(const std::string& phoneNumber, const std::string& softwareVersion) override;
     void ShowAbout() override;
     void OpenHelp() override;
+    void Post(std::function<void()> task) override;
+    bool RunConnectingDialog() override;
+    bool ConnectingDialogOpen() const override;
+    void SetConnectingText(int textId) override;
+    void EndConnectingDialog(bool connected) override;
+    void RunDisconnectingDialog() override;
+    bool DisconnectingDialogOpen() const override;
+    void EndDisconnectingDialog() override;
+    void RunResultDialog(const ConnectionFiguresText& figures) override;
+    void RunStatusDialog(const ConnectionFiguresText& figures) override;
+    bool StatusDialogOpen() const override;
+    void RefreshStatusDialog(const ConnectionFiguresText& figures) override;
+    void CloseStatusDialog() override;
 
 signals:
     // The window came back from the tray (or to the front) on a restore request.
@@ -100,6 +112,9 @@ private:
     void TryTrayAgain();
     void ShowTrayIcon();
     void HideTrayIcon();
+    // Dialogs belong to the window while it is shown, and stand alone while it is in
+    // the tray (a hidden owner would hide them).
+    QWidget* DialogParent();
     // A placeholder for the dialogs that come with the connection and usage views.
     void NotYetAvailable(int captionId);
 

@@ -1,0 +1,112 @@
+// The read-only dialogs, and what every dialog offers screen readers.
+#include "ModalScript.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "gui/CAboutDlg.h"
+#include "gui/CAuthPinDlg.h"
+#include "gui/CAuthPukDlg.h"
+#include "gui/CCfgPinAuthDlg.h"
+#include "gui/CCfgPinChangeDlg.h"
+#include "gui/CCfgUtilityDlg.h"
+#include "gui/CHelpCardInfoDlg.h"
+#include "support/ScriptedUi.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QStyle>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace vr31k;
+using namespace vr31k::ids;
+using vr31k::test::ModalScript;
+
+namespace {
+
+const std::string kPrefix(LoadString(IDS_ABOUT_VERSION_PREFIX));
+
+TEST(AboutDialog, VersionHasTwoMinorDigits) {
+    const struct {
+        int major, minor;
+        const char* shown;
+    } cases[] = {{1, 0, "1.00"}, {1, 5, "1.05"}, {2, 15, "2.15"}};
+    for (const auto& c : cases) EXPECT_EQ(CAboutDlg::VersionText(c.major, c.minor).toStdString(), kPrefix + c.shown);
+
+    CAboutDlg dialog;
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("versionLabel"))->text(),
+              CAboutDlg::VersionText(VR31K_VERSION_MAJOR, VR31K_VERSION_MINOR));
+}
+
+TEST(CardInfoDialog, ShowsBothValuesReadOnly) {
+    CHelpCardInfoDlg dialog("...", "1.2.3");
+    const auto* phone = dialog.findChild<QLineEdit*>(QStringLiteral("phoneValue"));
+    const auto* version = dialog.findChild<QLineEdit*>(QStringLiteral("versionValue"));
+    ASSERT_TRUE(phone && version);
+    EXPECT_EQ(phone->text().toStdString(), "...");
+    EXPECT_EQ(version->text().toStdString(), "1.2.3");
+    EXPECT_TRUE(phone->isReadOnly() && version->isReadOnly());
+}
+
+// Every dialog, built as the program builds it, with a name for its screenshot.
+struct Built {
+    const char* file;
+    std::unique_ptr<QDialog> dialog;
+    std::function<void()> run;  // runs it modally (the SIM dialogs fill their count then)
+};
+
+std::vector<Built> AllDialogs(UtilitySettings& settings, IMessageBox& boxes) {
+    std::vector<Built> all;
+    const auto add = [&all](const char* file, auto dialog, auto run) {
+        auto* shown = dialog.get();
+        all.push_back({file, std::move(dialog), [shown, run] { run(*shown); }});
+    };
+    const auto exec = [](QDialog& d) { d.exec(); };
+    add("CAuthPinDlg", std::make_unique<CAuthPinDlg>(), [](CAuthPinDlg& d) { d.Ask(3); });
+    add("CAuthPukDlg", std::make_unique<CAuthPukDlg>(), [](CAuthPukDlg& d) { d.Ask(10); });
+    add("CCfgPinAuthDlg", std::make_unique<CCfgPinAuthDlg>(), [](CCfgPinAuthDlg& d) { d.Choose(true); });
+    add("CCfgPinChangeDlg", std::make_unique<CCfgPinChangeDlg>(), [](CCfgPinChangeDlg& d) { d.Ask(3); });
+    add("CCfgUtilityDlg", std::make_unique<CCfgUtilityDlg>(settings, boxes), exec);
+    add("CHelpCardInfoDlg", std::make_unique<CHelpCardInfoDlg>("09012345678", "1.23.4567"), exec);
+    add("CAboutDlg", std::make_unique<CAboutDlg>(), exec);
+    return all;
+}
+
+// Each dialog on screen: every control has an object name and an accessible name, and
+// the dialog draws. With VR31K_SCREENSHOT_DIR set, the pictures are saved there.
+TEST(AllDialogs, EveryControlIsNamedForScreenReaders) {
+    UtilitySettings settings;
+    test::ScriptedUi boxes;
+    const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
+    // The program sets its own icon; here any icon shows where it goes.
+    if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
+    for (Built& built : AllDialogs(settings, boxes)) {
+        QDialog& dialog = *built.dialog;
+        EXPECT_FALSE(dialog.accessibleName().isEmpty()) << built.file;
+        ModalScript script(dialog);
+        script.Then([&] {
+            for (QWidget* control : dialog.findChildren<QWidget*>()) {
+                if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QLabel*>(control) &&
+                    !qobject_cast<QLineEdit*>(control) && !qobject_cast<QGroupBox*>(control)) {
+                    continue;
+                }
+                EXPECT_FALSE(control->objectName().isEmpty()) << built.file << " " << control->metaObject()->className();
+                EXPECT_FALSE(control->accessibleName().isEmpty()) << built.file << " " << control->objectName().toStdString();
+            }
+            const QPixmap picture = dialog.grab();
+            EXPECT_FALSE(picture.isNull());
+            if (!shots.isEmpty()) picture.save(QDir(shots).filePath(QString::fromLatin1(built.file) + ".png"));
+            dialog.reject();
+        });
+        built.run();
+        EXPECT_EQ(script.StepsLeft(), 0) << built.file;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+#include "ModalScript.h"
+
+#include <QEvent>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace vr31k::test {
+
+ModalScript::ModalScript(QDialog& dialog) : m_dialog(dialog) { dialog.installEventFilter(this); }
+
+ModalScript& ModalScript::Then(Step step) {
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+bool ModalScript::eventFilter(QObject* watched, QEvent* event) {
+    // Queued, so the step runs inside the modal loop once the dialog is up.
+    if (watched == &m_dialog && event->type() == QEvent::Show) QTimer::singleShot(0, this, [this] { RunNext(); });
+    return false;
+}
+
+void ModalScript::RunNext() {
+    if (m_steps.empty()) {
+        ADD_FAILURE() << m_dialog.objectName().toStdString() << " was shown once more than scripted";
+        m_dialog.reject();
+        return;
+    }
+    const Step step = std::move(m_steps.front());
+    m_steps.pop_front();
+    step();
+    if (m_dialog.isVisible()) {
+        ADD_FAILURE() << "a step left " << m_dialog.objectName().toStdString() << " open";
+        m_dialog.reject();
+    }
+}
+
+}  // namespace vr31k::test

@@ -1,0 +1,31 @@
+#pragma once
+// Drives a modal dialog from inside its own loop: each time the dialog is shown, the
+// next step runs (set texts, click buttons, look at it). A step must end the dialog;
+// one that leaves it open, or a showing without a step, fails the test and closes the
+// dialog, so a test can never hang on a modal loop.
+#include <QDialog>
+#include <QObject>
+
+#include <deque>
+#include <functional>
+
+namespace vr31k::test {
+
+class ModalScript : public QObject {
+public:
+    using Step = std::function<void()>;
+    explicit ModalScript(QDialog& dialog);
+    ModalScript& Then(Step step);
+    int StepsLeft() const { return static_cast<int>(m_steps.size()); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void RunNext();
+
+    QDialog& m_dialog;
+    std::deque<Step> m_steps;
+};
+
+}  // namespace vr31k::test

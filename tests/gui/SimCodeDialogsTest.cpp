@@ -1,0 +1,180 @@
+// The SIM code dialogs as the card logic uses them: the same object asked again after a
+// refused input, with the count it is given and emptied fields.
+#include "ModalScript.h"
+#include "card/CardCheck.h"
+#include "common/StringIds.h"
+#include "gui/CAuthPinDlg.h"
+#include "gui/CAuthPukDlg.h"
+#include "gui/CCfgPinAuthDlg.h"
+#include "gui/CCfgPinChangeDlg.h"
+#include "support/ScriptedUi.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+using namespace vr31k;
+using namespace vr31k::ids;
+using vr31k::test::ModalScript;
+
+namespace {
+
+template <typename T = QWidget>
+T* Child(QWidget& dialog, const char* name) {
+    T* child = dialog.findChild<T*>(QString::fromLatin1(name));
+    if (child == nullptr) ADD_FAILURE() << "no " << name << " in " << dialog.objectName().toStdString();
+    return child;
+}
+
+QString Field(QWidget& dialog, const char* name) { return Child<QLineEdit>(dialog, name)->text(); }
+void Type(QWidget& dialog, const char* name, const char* text) { Child<QLineEdit>(dialog, name)->setText(QString::fromUtf8(text)); }
+void Click(QWidget& dialog, const char* name) { Child<QAbstractButton>(dialog, name)->click(); }
+QString Attempts(QWidget& dialog) { return Child<QLabel>(dialog, "attemptsValue")->text(); }
+
+// The card logic's prompts answered by the real dialogs; boxes recorded and answered
+// by the scripted user.
+class DialogCardUi : public test::ScriptedUi {
+public:
+    CAuthPinDlg pinDialog;
+    CAuthPukDlg pukDialog;
+    std::optional<std::string> AskPin(int attemptsLeft) override { return pinDialog.Ask(attemptsLeft); }
+    std::optional<PukEntry> AskPuk(int attemptsLeft) override { return pukDialog.Ask(attemptsLeft); }
+};
+
+TEST(SimCodeDialogs, AttemptsShowTheNumberASpaceAndKai) {
+    EXPECT_EQ(AttemptsText(3).toStdString(), "3 回");
+    EXPECT_EQ(AttemptsText(10).toStdString(), "10 回");
+}
+
+TEST(SimCodeDialogs, RefusedPinAsksAgainWithTheFieldEmptied) {
+    QWidget hiddenMainWindow;  // the card check runs while the window sits in the tray
+    DialogCardUi ui;
+    ui.pinDialog.setParent(&hiddenMainWindow, ui.pinDialog.windowFlags());
+    ModalScript script(ui.pinDialog);
+    script
+        .Then([&] {
+            EXPECT_EQ(Attempts(ui.pinDialog).toStdString(), "3 回");
+            QApplication::processEvents();
+            EXPECT_EQ(QApplication::activeWindow(), &ui.pinDialog) << "not brought to the front";
+            EXPECT_EQ(Child<QLineEdit>(ui.pinDialog, "pinEdit")->echoMode(), QLineEdit::Password);
+            Type(ui.pinDialog, "pinEdit", "12a4");
+            Click(ui.pinDialog, "okButton");
+        })
+        .Then([&] {
+            EXPECT_TRUE(Field(ui.pinDialog, "pinEdit").isEmpty());
+            EXPECT_EQ(ui.pinDialog.focusWidget(), Child(ui.pinDialog, "pinEdit"));
+            EXPECT_EQ(Attempts(ui.pinDialog).toStdString(), "3 回");
+            Type(ui.pinDialog, "pinEdit", "12345678");
+            Click(ui.pinDialog, "okButton");
+        });
+    EXPECT_EQ(PromptPin(ui, 3), std::optional<std::string>("12345678"));
+    EXPECT_EQ(ui.messages, std::vector<int>{IDS_PIN_FORMAT_CAPTION});
+    EXPECT_EQ(script.StepsLeft(), 0);
+    EXPECT_TRUE(Field(ui.pinDialog, "pinEdit").isEmpty()) << "the PIN stays in the closed dialog";
+
+    script.Then([&] {
+        EXPECT_EQ(Attempts(ui.pinDialog).toStdString(), "1 回");
+        Type(ui.pinDialog, "pinEdit", "1234");
+        Click(ui.pinDialog, "cancelButton");
+    });
+    EXPECT_EQ(PromptPin(ui, 1), std::nullopt);
+}
+
+TEST(SimCodeDialogs, PukMismatchEmptiesAllThreeFieldsIncludingThePuk) {
+    DialogCardUi ui;
+    ModalScript script(ui.pukDialog);
+    script
+        .Then([&] {
+            EXPECT_EQ(Attempts(ui.pukDialog).toStdString(), "10 回");
+            Type(ui.pukDialog, "pukEdit", "12345678");
+            Type(ui.pukDialog, "newPinEdit", "1111");
+            Type(ui.pukDialog, "confirmPinEdit", "1112");
+            Click(ui.pukDialog, "okButton");
+        })
+        .Then([&] {
+            for (const char* field : {"pukEdit", "newPinEdit", "confirmPinEdit"}) {
+                EXPECT_TRUE(Field(ui.pukDialog, field).isEmpty()) << field;
+                EXPECT_EQ(Child<QLineEdit>(ui.pukDialog, field)->echoMode(), QLineEdit::Password) << field;
+            }
+            EXPECT_EQ(ui.pukDialog.focusWidget(), Child(ui.pukDialog, "pukEdit"));
+            Type(ui.pukDialog, "pukEdit", "87654321");
+            Type(ui.pukDialog, "newPinEdit", "2222");
+            Type(ui.pukDialog, "confirmPinEdit", "2222");
+            Click(ui.pukDialog, "okButton");
+        });
+    const std::optional<PukEntry> entry = PromptPuk(ui, 10);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->puk, "87654321");
+    EXPECT_EQ(entry->newPin, "2222");
+    EXPECT_EQ(entry->confirmPin, "2222");
+    EXPECT_EQ(ui.messages, std::vector<int>{IDS_PIN_CONFIRM_MISMATCH_CAPTION});
+}
+
+TEST(SimCodeDialogs, PinChangeShownAgainWithTheNewCountAndEmptyFields) {
+    CCfgPinChangeDlg dialog;
+    ModalScript script(dialog);
+    script
+        .Then([&] {
+            EXPECT_EQ(Attempts(dialog).toStdString(), "3 回");
+            Type(dialog, "currentPinEdit", "0000");
+            Type(dialog, "newPinEdit", "1234");
+            Type(dialog, "confirmPinEdit", "1235");
+            Click(dialog, "okButton");
+        })
+        .Then([&] {
+            EXPECT_EQ(Attempts(dialog).toStdString(), "2 回");
+            for (const char* field : {"currentPinEdit", "newPinEdit", "confirmPinEdit"}) {
+                EXPECT_TRUE(Field(dialog, field).isEmpty()) << field;
+                EXPECT_EQ(Child<QLineEdit>(dialog, field)->echoMode(), QLineEdit::Password) << field;
+            }
+            Click(dialog, "cancelButton");
+        });
+    const std::optional<PinChangeEntry> entry = dialog.Ask(3);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->currentPin, "0000");
+    EXPECT_EQ(entry->newPin, "1234");
+    EXPECT_EQ(entry->confirmPin, "1235");  // checking it is the caller's
+    EXPECT_EQ(dialog.Ask(2), std::nullopt);
+}
+
+TEST(SimCodeDialogs, PinLockOkOnlyWhileTheChoiceDiffersAndTheChoiceSurvivesACancelledPrompt) {
+    CCfgPinAuthDlg dialog;
+    ModalScript script(dialog);
+    QPushButton* ok = Child<QPushButton>(dialog, "okButton");
+    script
+        .Then([&] {
+            EXPECT_TRUE(Child<QRadioButton>(dialog, "lockOnRadio")->isChecked());
+            EXPECT_FALSE(ok->isEnabled());
+            Click(dialog, "lockOffRadio");
+            EXPECT_TRUE(ok->isEnabled());
+            Click(dialog, "lockOnRadio");
+            EXPECT_FALSE(ok->isEnabled());
+            Click(dialog, "lockOffRadio");
+            ok->click();
+        })
+        .Then([&] {  // back after the PIN prompt was cancelled: as the user left it
+            EXPECT_TRUE(Child<QRadioButton>(dialog, "lockOffRadio")->isChecked());
+            EXPECT_TRUE(ok->isEnabled());
+            Click(dialog, "cancelButton");
+        })
+        .Then([&] {  // a new start after Cancel shows the card's setting again
+            EXPECT_TRUE(Child<QRadioButton>(dialog, "lockOnRadio")->isChecked());
+            EXPECT_FALSE(ok->isEnabled());
+            Click(dialog, "cancelButton");
+        });
+    EXPECT_EQ(dialog.Choose(true), std::optional<bool>(false));
+    EXPECT_EQ(dialog.Choose(true), std::nullopt);
+    EXPECT_EQ(dialog.Choose(true), std::nullopt);
+
+    script.Then([&] {
+        EXPECT_TRUE(Child<QRadioButton>(dialog, "lockOffRadio")->isChecked());
+        Click(dialog, "lockOnRadio");
+        ok->click();
+    });
+    EXPECT_EQ(dialog.Choose(false), std::optional<bool>(true));
+}
+
+}  // namespace
