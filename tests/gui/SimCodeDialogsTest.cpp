@@ -30,7 +30,9 @@ T* Child(QWidget& dialog, const char* name) {
 }
 
 QString Field(QWidget& dialog, const char* name) { return Child<QLineEdit>(dialog, name)->text(); }
-void Type(QWidget& dialog, const char* name, const char* text) { Child<QLineEdit>(dialog, name)->setText(QString::fromUtf8(text)); }
+void Type(QWidget& dialog, const char* name, const char* text) {
+    Child<QLineEdit>(dialog, name)->setText(QString::fromUtf8(text));
+}
 void Click(QWidget& dialog, const char* name) { Child<QAbstractButton>(dialog, name)->click(); }
 QString Attempts(QWidget& dialog) { return Child<QLabel>(dialog, "attemptsValue")->text(); }
 
