@@ -46,11 +46,6 @@ public:
     std::optional<PukEntry> AskPuk(int attemptsLeft) override { return pukDialog.Ask(attemptsLeft); }
 };
 
-TEST(SimCodeDialogs, AttemptsShowTheNumberASpaceAndKai) {
-    EXPECT_EQ(AttemptsText(3).toStdString(), "3 回");
-    EXPECT_EQ(AttemptsText(10).toStdString(), "10 回");
-}
-
 TEST(SimCodeDialogs, RefusedPinAsksAgainWithTheFieldEmptied) {
     QWidget hiddenMainWindow;  // the card check runs while the window sits in the tray
     DialogCardUi ui;
