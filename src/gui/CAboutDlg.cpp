@@ -16,7 +16,7 @@ QString CAboutDlg::VersionText(int major, int minor) {
     return Text(IDS_ABOUT_VERSION_PREFIX) + QString::asprintf("%d.%02d", major, minor);
 }
 
-CAboutDlg::CAboutDlg(QWidget* parent) : CAppDialog(IDS_DLG_ABOUT_CAPTION, QStringLiteral("CAboutDlg"), parent) {
+CAboutDlg::CAboutDlg(QWidget* parent) : CAppDlg(IDS_DLG_ABOUT_CAPTION, QStringLiteral("CAboutDlg"), parent) {
     auto* icon = new QLabel(this);
     Identify(icon, IDS_DLG_ABOUT_ICON, QStringLiteral("iconLabel"));
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));

@@ -1,10 +1,10 @@
 #pragma once
 // The version dialog: the application's icon, name, version and rights notice.
-#include "gui/CAppDialog.h"
+#include "gui/CAppDlg.h"
 
 namespace vr31k {
 
-class CAboutDlg : public CAppDialog {
+class CAboutDlg : public CAppDlg {
     Q_OBJECT
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);

@@ -10,7 +10,8 @@ namespace vr31k {
 using namespace ids;
 
 CAuthPinDlg::CAuthPinDlg(QWidget* parent) : CCodeEntryDlg(IDS_DLG_PIN_CAPTION, QStringLiteral("CAuthPinDlg"), parent) {
-    QVBoxLayout* layout = LayOutPrompt(IDS_DLG_PIN_PROMPT, IDS_DLG_PIN_ATTEMPTS, IDS_DLG_PIN_FIELD, QStringLiteral("pinEdit"));
+    QVBoxLayout* layout =
+        LayOutPrompt(IDS_DLG_PIN_PROMPT, IDS_DLG_PIN_ATTEMPTS, IDS_DLG_PIN_FIELD, QStringLiteral("pinEdit"));
     layout->addWidget(MakeOkCancel());
 }
 

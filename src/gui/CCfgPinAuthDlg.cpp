@@ -13,7 +13,7 @@ namespace vr31k {
 using namespace ids;
 
 CCfgPinAuthDlg::CCfgPinAuthDlg(QWidget* parent)
-    : CAppDialog(IDS_DLG_PIN_LOCK_CAPTION, QStringLiteral("CCfgPinAuthDlg"), parent) {
+    : CAppDlg(IDS_DLG_PIN_LOCK_CAPTION, QStringLiteral("CCfgPinAuthDlg"), parent) {
     auto* group = MakeControl<QGroupBox>(IDS_DLG_PIN_LOCK_GROUP, QStringLiteral("pinLockGroup"));
     m_off = MakeControl<QRadioButton>(IDS_DLG_PIN_LOCK_OFF, QStringLiteral("lockOffRadio"), group);
     m_on = MakeControl<QRadioButton>(IDS_DLG_PIN_LOCK_ON, QStringLiteral("lockOnRadio"), group);

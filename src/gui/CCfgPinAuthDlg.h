@@ -2,7 +2,7 @@
 // The PIN lock dialog: switches the SIM's PIN request at power-on. OK is enabled only
 // while the selection differs from the card's setting. The PIN lock logic asks for the
 // PIN after OK, and returns to this dialog when that prompt is cancelled.
-#include "gui/CAppDialog.h"
+#include "gui/CAppDlg.h"
 
 #include <optional>
 
@@ -10,7 +10,7 @@ class QRadioButton;
 
 namespace vr31k {
 
-class CCfgPinAuthDlg : public CAppDialog {
+class CCfgPinAuthDlg : public CAppDlg {
     Q_OBJECT
 public:
     explicit CCfgPinAuthDlg(QWidget* parent = nullptr);

@@ -17,7 +17,7 @@ namespace vr31k {
 using namespace ids;
 
 CCfgUtilityDlg::CCfgUtilityDlg(UtilitySettings& settings, IMessageBox& boxes, QWidget* parent)
-    : CAppDialog(IDS_DLG_UTILITY_CAPTION, QStringLiteral("CCfgUtilityDlg"), parent),
+    : CAppDlg(IDS_DLG_UTILITY_CAPTION, QStringLiteral("CCfgUtilityDlg"), parent),
       m_settings(settings),
       m_boxes(boxes),
       m_copy(settings) {
@@ -118,7 +118,9 @@ void CCfgUtilityDlg::accept() {
         const FieldCheck check = CheckOneshotTime(m_timeEdit->text().toStdString());
         if (!check.ok) {
             std::vector<std::string> args;
-            if (check.textId == IDS_RANGE_TEXT) args = {std::to_string(kOneshotTimeMin), std::to_string(kOneshotTimeMax)};
+            if (check.textId == IDS_RANGE_TEXT) {
+                args = {std::to_string(kOneshotTimeMin), std::to_string(kOneshotTimeMax)};
+            }
             m_boxes.Tell(check.captionId, check.textId, MessageIcon::Exclamation, args);
             m_timeEdit->setFocus();
             m_timeEdit->selectAll();

@@ -3,14 +3,14 @@
 // that goes back into the caller's block only on a valid OK.
 #include "common/MessageBox.h"
 #include "common/SettingsStore.h"
-#include "gui/CAppDialog.h"
+#include "gui/CAppDlg.h"
 
 class QCheckBox;
 class QRadioButton;
 
 namespace vr31k {
 
-class CCfgUtilityDlg : public CAppDialog {
+class CCfgUtilityDlg : public CAppDlg {
     Q_OBJECT
 public:
     // `boxes` shows the dialog's questions and refusals.

@@ -14,7 +14,7 @@ QString AttemptsText(int attemptsLeft) {
 }
 
 CCodeEntryDlg::CCodeEntryDlg(int captionId, const QString& objectName, QWidget* parent)
-    : CAppDialog(captionId, objectName, parent), m_attempts(new QLabel(this)) {
+    : CAppDlg(captionId, objectName, parent), m_attempts(new QLabel(this)) {
     m_attempts->setObjectName(QStringLiteral("attemptsValue"));
 }
 

@@ -3,7 +3,7 @@
 // with the same object after it refused an input, so every run starts with the new
 // count, empty fields and the focus in the first field; the codes are wiped from the
 // fields as soon as the run ends.
-#include "gui/CAppDialog.h"
+#include "gui/CAppDlg.h"
 
 #include <optional>
 #include <string>
@@ -13,7 +13,7 @@ class QVBoxLayout;
 
 namespace vr31k {
 
-class CCodeEntryDlg : public CAppDialog {
+class CCodeEntryDlg : public CAppDlg {
     Q_OBJECT
 protected:
     CCodeEntryDlg(int captionId, const QString& objectName, QWidget* parent);

@@ -14,7 +14,7 @@ using namespace ids;
 
 CHelpCardInfoDlg::CHelpCardInfoDlg(const std::string& phoneNumber, const std::string& softwareVersion,
                                    QWidget* parent)
-    : CAppDialog(IDS_DLG_CARD_INFO_CAPTION, QStringLiteral("CHelpCardInfoDlg"), parent) {
+    : CAppDlg(IDS_DLG_CARD_INFO_CAPTION, QStringLiteral("CHelpCardInfoDlg"), parent) {
     auto* form = new QFormLayout;
     const struct {
         int labelId;

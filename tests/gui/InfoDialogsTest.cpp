@@ -85,7 +85,9 @@ TEST(AllDialogs, EveryControlIsNamedForScreenReaders) {
     test::ScriptedUi boxes;
     const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
     // The program sets its own icon; here any icon shows where it goes.
-    if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
+    if (QApplication::windowIcon().isNull()) {
+        QApplication::setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
+    }
     for (Built& built : AllDialogs(settings, boxes)) {
         QDialog& dialog = *built.dialog;
         EXPECT_FALSE(dialog.accessibleName().isEmpty()) << built.file;
@@ -96,8 +98,10 @@ TEST(AllDialogs, EveryControlIsNamedForScreenReaders) {
                     !qobject_cast<QLineEdit*>(control) && !qobject_cast<QGroupBox*>(control)) {
                     continue;
                 }
-                EXPECT_FALSE(control->objectName().isEmpty()) << built.file << " " << control->metaObject()->className();
-                EXPECT_FALSE(control->accessibleName().isEmpty()) << built.file << " " << control->objectName().toStdString();
+                const std::string what = std::string(built.file) + " " + control->metaObject()->className() + " " +
+                                         control->objectName().toStdString();
+                EXPECT_FALSE(control->objectName().isEmpty()) << what;
+                EXPECT_FALSE(control->accessibleName().isEmpty()) << what;
             }
             const QPixmap picture = dialog.grab();
             EXPECT_FALSE(picture.isNull());

@@ -99,19 +99,6 @@ INSTANTIATE_TEST_SUITE_P(UtilitySettingsDialog, DisplayTime,
                                            TimeCase{"Empty", "", IDS_RANGE_CAPTION, 30}),
                          [](const ::testing::TestParamInfo<TimeCase>& row) { return std::string(row.param.name); });
 
-TEST(UtilitySettingsDialog, RefusedTimeCanBeCorrectedInTheSameRun) {
-    Harness h;
-    h.script.Then([&] {
-        h.Time()->setText(QStringLiteral("5"));
-        h.Click("okButton");
-        h.Time()->setText(QStringLiteral("45"));
-        h.Click("okButton");
-    });
-    EXPECT_TRUE(h.dialog.Run());
-    EXPECT_EQ(h.settings.antDispOneshotTime, 45);
-    EXPECT_EQ(h.boxes.messages, std::vector<int>{IDS_RANGE_CAPTION});
-}
-
 TEST(UtilitySettingsDialog, UntickingAutoStartAsksAndNoTicksItAgain) {
     for (const bool yes : {false, true}) {
         Harness h;

@@ -15,10 +15,10 @@ class QPushButton;
 
 namespace vr31k {
 
-class CAppDialog : public QDialog {
+class CAppDlg : public QDialog {
     Q_OBJECT
 public:
-    CAppDialog(int captionId, const QString& objectName, QWidget* parent);
+    CAppDlg(int captionId, const QString& objectName, QWidget* parent);
 
 protected:
     void showEvent(QShowEvent* event) override;

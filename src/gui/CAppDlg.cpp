@@ -1,4 +1,4 @@
-#include "gui/CAppDialog.h"
+#include "gui/CAppDlg.h"
 
 #include "common/StringIds.h"
 
@@ -12,14 +12,14 @@
 
 namespace vr31k {
 
-CAppDialog::CAppDialog(int captionId, const QString& objectName, QWidget* parent) : QDialog(parent) {
+CAppDlg::CAppDlg(int captionId, const QString& objectName, QWidget* parent) : QDialog(parent) {
     setObjectName(objectName);
     setWindowTitle(Text(captionId));
     setAccessibleName(Text(captionId));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
-void CAppDialog::showEvent(QShowEvent* event) {
+void CAppDlg::showEvent(QShowEvent* event) {
     // Fixed like the templates they stand for; the subclass has set its layout by now.
     if (layout() != nullptr) layout()->setSizeConstraint(QLayout::SetFixedSize);
     QDialog::showEvent(event);
@@ -31,21 +31,21 @@ void CAppDialog::showEvent(QShowEvent* event) {
     });
 }
 
-void CAppDialog::Identify(QWidget* control, int nameId, const QString& objectName) {
+void CAppDlg::Identify(QWidget* control, int nameId, const QString& objectName) {
     control->setObjectName(objectName);
     control->setAccessibleName(AccessibleNameOf(nameId));
 }
 
-QLabel* CAppDialog::MakeLabel(int textId, const QString& objectName) { return MakeControl<QLabel>(textId, objectName); }
+QLabel* CAppDlg::MakeLabel(int textId, const QString& objectName) { return MakeControl<QLabel>(textId, objectName); }
 
-QLineEdit* CAppDialog::MakeSecretEdit(int nameId, const QString& objectName) {
+QLineEdit* CAppDlg::MakeSecretEdit(int nameId, const QString& objectName) {
     auto* edit = new QLineEdit(this);
     Identify(edit, nameId, objectName);
     edit->setEchoMode(QLineEdit::Password);
     return edit;
 }
 
-QDialogButtonBox* CAppDialog::MakeButtons(bool withCancel) {
+QDialogButtonBox* CAppDlg::MakeButtons(bool withCancel) {
     auto* box = new QDialogButtonBox(this);
     box->setObjectName(QStringLiteral("buttons"));
     m_ok = box->addButton(Text(ids::IDS_BUTTON_OK), QDialogButtonBox::AcceptRole);
