@@ -176,7 +176,12 @@ int CRasChargeCtrl::UpdateStatistics() {
 
 int CRasChargeCtrl::RecordFinishedConnection(bool stampNow, HistoryRow* recorded) {
     CopyLiveFigures();
-    return RecordConnection(stampNow, recorded);
+    const int result = RecordConnection(stampNow, recorded);
+    // The accounting's copy of the end time is null now; the monitor's must be too, or
+    // the next tick copies it back and an adopted connection, which no Dial precedes,
+    // ends when the one before it did.
+    ClearEndTime();
+    return result;
 }
 
 }  // namespace vr31k

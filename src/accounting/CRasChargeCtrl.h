@@ -56,7 +56,8 @@ public:
     // counters and hands them to the accounting; the end of a connection records it.
     int UpdateStatistics();
     // Records the connection the monitor last saw; `stampNow` for an end that is now
-    // (the user hung up), else the end the monitor stamped at line loss.
+    // (the user hung up), else the end the monitor stamped at line loss. Leaves the end
+    // time null on both sides.
     int RecordFinishedConnection(bool stampNow, HistoryRow* recorded = nullptr);
 
 private:

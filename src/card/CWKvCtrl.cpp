@@ -23,16 +23,6 @@ bool SafeInQuotes(std::string_view text) {
                         [](char c) { return c == '"' || std::iscntrl(static_cast<unsigned char>(c)); });
 }
 
-bool LeadingDecimal(std::string_view line, int& value) {
-    if (line.empty() || !std::isdigit(static_cast<unsigned char>(line[0]))) return false;
-    long v = 0;
-    for (size_t i = 0; i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])) && v < 100000; ++i) {
-        v = v * 10 + (line[i] - '0');
-    }
-    value = static_cast<int>(v);
-    return true;
-}
-
 }  // namespace
 
 CWKvCtrl::CWKvCtrl(CardTimings timings, std::unique_ptr<ISerialPort> port)
@@ -77,14 +67,16 @@ unsigned CWKvCtrl::SendCommand(std::string_view command) {
     return result == COMM_OK ? CARD_OK : CARD_ERR_SEND;
 }
 
-unsigned CWKvCtrl::CollectResponse(std::string& reply, int timeoutMs, bool clear, std::string_view echo) {
+unsigned CWKvCtrl::CollectResponse(std::string& reply, int timeoutMs, bool clear, std::string_view command) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     if (clear) reply.clear();
     const size_t start = reply.size();
+    const std::string echo = command.empty() ? std::string() : std::string(command) + '\r';
     bool echoSettled = echo.empty();
     std::string chunk;
     // A card may send the echo, the information line and the final result in separate
-    // bursts: keep collecting until a final result line is there.
+    // bursts, with unsolicited lines anywhere: keep collecting until a final result line
+    // is there.
     while (m_responseEvent.WaitUntil(deadline)) {
         while (ReadString(chunk) == COMM_OK) reply += chunk;
         if (!echoSettled) {
@@ -94,16 +86,17 @@ unsigned CWKvCtrl::CollectResponse(std::string& reply, int timeoutMs, bool clear
             reply.replace(start, std::string::npos, received);
             echoSettled = true;
         }
-        if (HasFinalResult(std::string_view(reply).substr(start))) return CARD_OK;
+        if (HasFinalResult(std::string_view(reply).substr(start), command)) return CARD_OK;
     }
-    // Time-out: what arrived (a reply without a final line) is left to the parser.
+    // Time-out: what arrived (a reply without a final line) is left to the parser;
+    // unsolicited lines alone are no reply.
     while (ReadString(chunk) == COMM_OK) reply += chunk;
     if (!echoSettled) {
         std::string received = reply.substr(start);
         if (CutEcho(received, echo) == EchoCut::Partial) received.clear();
         reply.replace(start, std::string::npos, received);
     }
-    return reply.size() > start ? CARD_OK : CARD_ERR_TIMEOUT;
+    return HasReplyLines(std::string_view(reply).substr(start), command) ? CARD_OK : CARD_ERR_TIMEOUT;
 }
 
 void CWKvCtrl::DiscardReceived() {
@@ -114,14 +107,12 @@ void CWKvCtrl::DiscardReceived() {
 }
 
 unsigned CWKvCtrl::Transact(std::string_view command, std::string& reply, int timeoutMs, int attempts) {
-    std::string echo(command);
-    echo.push_back('\r');
     reply.clear();
     unsigned result = CARD_ERR_TIMEOUT;
     for (int attempt = 1; attempt <= attempts && result != CARD_OK; ++attempt) {
         DiscardReceived();
         if (SendCommand(command) != CARD_OK) return CARD_ERR_SEND;
-        result = CollectResponse(reply, timeoutMs, true, echo);
+        result = CollectResponse(reply, timeoutMs, true, command);
         if (attempt == attempts) break;
         if (result != CARD_OK) {
             Close();
@@ -136,7 +127,7 @@ unsigned CWKvCtrl::InfoQuery(std::string_view command, std::string& line) {
     for (int pass = 0; pass < kPasses; ++pass) {
         std::string reply, remainder;
         if (Transact(command, reply, m_timings.commandTimeoutMs, kAttempts) != CARD_OK) return CARD_ERR_TRANSACT;
-        if (ParseFinalResult(reply, remainder) != CARD_OK) return CARD_ERR_RESULT;
+        if (ParseFinalResult(reply, remainder, command) != CARD_OK) return CARD_ERR_RESULT;
         if (reply != "OK") {
             line = reply;
             return CARD_OK;
@@ -148,13 +139,13 @@ unsigned CWKvCtrl::InfoQuery(std::string_view command, std::string& line) {
 unsigned CWKvCtrl::SimpleCommand(const std::string& command) {
     std::string reply, remainder;
     if (Transact(command, reply, m_timings.commandTimeoutMs, kAttempts) != CARD_OK) return CARD_ERR_TRANSACT;
-    return ParseFinalResult(reply, remainder) == CARD_OK ? CARD_OK : CARD_ERR_RESULT;
+    return ParseFinalResult(reply, remainder, command) == CARD_OK ? CARD_OK : CARD_ERR_RESULT;
 }
 
 unsigned CWKvCtrl::CodeCommand(const std::string& command) {
     std::string reply, remainder;
     if (Transact(command, reply, m_timings.codeTimeoutMs, 1) != CARD_OK) return CARD_ERR_TRANSACT;
-    const unsigned parsed = ParseFinalResult(reply, remainder);
+    const unsigned parsed = ParseFinalResult(reply, remainder, command);
     unsigned n = 0;
     if (ParseCmeError(reply, n)) return CME_ERROR_BASE + n;
     return parsed == CARD_OK ? CARD_OK : CARD_ERR_RESULT;
@@ -174,56 +165,47 @@ unsigned CWKvCtrl::GetSubscriberNumber(std::string& number, int& type) {
     std::string reply, remainder;
     number.clear();
     type = 0;
-    if (Transact("AT+CNUM", reply, m_timings.commandTimeoutMs, kAttempts) != CARD_OK) return CARD_ERR_TRANSACT;
-    ParseFinalResult(reply, remainder);
+    constexpr std::string_view kCommand = "AT+CNUM";
+    if (Transact(kCommand, reply, m_timings.commandTimeoutMs, kAttempts) != CARD_OK) return CARD_ERR_TRANSACT;
+    ParseFinalResult(reply, remainder, kCommand);
     return ParseSubscriberNumber(reply, number, type);
 }
 
 unsigned CWKvCtrl::GetAntennaLevel(int& level) {
     std::string line;
     if (const unsigned r = InfoQuery("AT##EANT", line); r != CARD_OK) return r;
-    if (!std::isdigit(static_cast<unsigned char>(line[0]))) return CARD_ERR_FORMAT;
-    level = line[0] - '0';
+    level = AntennaLevelOfLine(line);
     return CARD_OK;
 }
 
 unsigned CWKvCtrl::GetRemainingAttempts(int& count) {
     std::string line;
     if (const unsigned r = InfoQuery("AT##ERCN", line); r != CARD_OK) return r;
-    return LeadingDecimal(line, count) ? CARD_OK : CARD_ERR_FORMAT;
+    count = AttemptsOfLine(line);
+    return CARD_OK;
+}
+
+// The line of a query that is repeated while the card answers only "OK".
+unsigned CWKvCtrl::QueryLine(std::string_view command, int attempts, std::string& line) {
+    for (int pass = 0; pass < kPasses; ++pass) {
+        std::string remainder;
+        if (Transact(command, line, m_timings.commandTimeoutMs, attempts) != CARD_OK) return CARD_ERR_TRANSACT;
+        ParseFinalResult(line, remainder, command);
+        if (line != "OK") break;
+    }
+    return CARD_OK;
 }
 
 unsigned CWKvCtrl::GetSimState() {
-    std::string reply;
-    for (int pass = 0; pass < kPasses; ++pass) {
-        std::string remainder;
-        if (Transact("AT+CPIN?", reply, m_timings.commandTimeoutMs, kAttempts) != CARD_OK) return CARD_ERR_TRANSACT;
-        ParseFinalResult(reply, remainder);
-        if (reply != "OK") break;
-    }
-    return SimStateOfLine(reply);
+    std::string line;
+    if (QueryLine("AT+CPIN?", kAttempts, line) != CARD_OK) return CARD_ERR_TRANSACT;
+    return SimStateOfLine(line);
 }
 
 unsigned CWKvCtrl::GetPinLockState() {
-    std::string reply;
-    for (int pass = 0; pass < kPasses; ++pass) {
-        std::string remainder;
-        if (Transact("AT+CLCK=\"SC\",2", reply, m_timings.commandTimeoutMs, kPinLockAttempts) != CARD_OK) {
-            return CARD_ERR_TRANSACT;
-        }
-        ParseFinalResult(reply, remainder);
-        if (reply != "OK") break;
-    }
-    unsigned n = 0;
-    if (ParseCmeError(reply, n)) return CME_ERROR_BASE + n;
-    constexpr std::string_view kPrefix = "+CLCK: ";
-    int value = -1;
-    if (!std::string_view(reply).starts_with(kPrefix) || !LeadingDecimal(std::string_view(reply).substr(kPrefix.size()), value)) {
-        return CARD_ERR_FORMAT;
-    }
-    if (value == 0) return PIN_LOCK_OFF;
-    if (value == 1) return PIN_LOCK_ON;
-    return CARD_ERR_FORMAT;
+    std::string line;
+    if (QueryLine("AT+CLCK=\"SC\",2", kPinLockAttempts, line) != CARD_OK) return CARD_ERR_TRANSACT;
+    return PinLockStateOfLine(line);
 }
 
 unsigned CWKvCtrl::EnterPin(std::string_view code, std::optional<std::string_view> newPin) {

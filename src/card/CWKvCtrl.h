@@ -33,10 +33,10 @@ public:
     unsigned OpenPort(const std::string& portName, bool flowControl);
     unsigned ClosePort();
     unsigned SendCommand(std::string_view command);
-    // Collects one reply: waits until it holds a final result line or the time-out
-    // passes. A leading `echo` of the command is removed. CARD_OK with whatever
-    // arrived, CARD_ERR_TIMEOUT when nothing did.
-    unsigned CollectResponse(std::string& reply, int timeoutMs, bool clear, std::string_view echo = {});
+    // Collects one reply to `command`: waits until it holds a final result line or the
+    // time-out passes. A leading echo of the command is removed. CARD_OK with whatever
+    // arrived, CARD_ERR_TIMEOUT when nothing did (or only unsolicited lines).
+    unsigned CollectResponse(std::string& reply, int timeoutMs, bool clear, std::string_view command = {});
     unsigned Transact(std::string_view command, std::string& reply, int timeoutMs, int attempts);
 
     // Commands. Send them after OpenPort, Initialize and SetErrorReporting(1).
@@ -66,6 +66,7 @@ private:
     static int ReceiveCallback(void* context);
     void DiscardReceived();
     unsigned InfoQuery(std::string_view command, std::string& line);
+    unsigned QueryLine(std::string_view command, int attempts, std::string& line);
     unsigned CodeCommand(const std::string& command);
     unsigned SimpleCommand(const std::string& command);
 

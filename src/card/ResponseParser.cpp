@@ -44,11 +44,61 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-bool IsFinalLine(std::string_view line) {
-    static constexpr std::string_view kExact[] = {"OK", "ERROR", "NO CARRIER", "BUSY", "NO DIALTONE", "NO ANSWER"};
+// One line of a reply and the run of line breaks that follows it.
+struct ReplyLine {
+    std::string_view text;
+    std::string_view breaks;
+    bool complete;  // ended by its LF, or by a CR that has more after it
+};
+
+// Visits the lines of `reply` in order (the line breaks before the first are not
+// visited); `visit` returns false to stop.
+template <typename Visit>
+void ForEachLine(std::string_view reply, Visit visit) {
+    size_t pos = reply.find_first_not_of("\r\n");
+    while (pos != std::string_view::npos) {
+        const size_t end = std::min(reply.find_first_of("\r\n", pos), reply.size());
+        const size_t next = std::min(reply.find_first_not_of("\r\n", end), reply.size());
+        const bool complete = end < reply.size() && (reply[end] == '\n' || end + 1 < reply.size());
+        if (!visit(ReplyLine{reply.substr(pos, end - pos), reply.substr(end, next - end), complete})) return;
+        pos = next < reply.size() ? next : std::string_view::npos;
+    }
+}
+
+bool IsDial(std::string_view command) {
+    return command.size() >= 3 && EqualsIgnoringCase(command.substr(0, 3), "ATD");
+}
+
+// The name of the extended command in `command` ("+CPIN" of "AT+CPIN?", "+CMEE" of
+// "ATE0Q0V1+CMEE=0"): its information lines begin with it and a colon. Empty for
+// basic commands.
+std::string_view CommandName(std::string_view command) {
+    const size_t start = command.find_first_of("+^", 2);
+    if (command.size() < 2 || start == std::string_view::npos) return {};
+    const size_t end = command.find_first_of("=?", start);
+    return command.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+// "+XXX:" or "^XXX:": the form of every information line and unsolicited code with a
+// name. "+CME ERROR: n" is not of it.
+std::string_view CodeName(std::string_view line) {
+    if (line.empty() || (line[0] != '+' && line[0] != '^')) return {};
+    size_t i = 1;
+    while (i < line.size() && std::isalnum(static_cast<unsigned char>(line[i]))) ++i;
+    return i > 1 && i < line.size() && line[i] == ':' ? line.substr(0, i) : std::string_view();
+}
+
+// An unsolicited line or the command's own echo: neither is part of the answer.
+bool IsNoise(std::string_view line, std::string_view command) {
+    return IsUnsolicited(line, command) || (!command.empty() && line == command);
+}
+
+bool IsFinalLine(std::string_view line, bool dial) {
+    static constexpr std::string_view kExact[] = {"OK", "ERROR", "BUSY", "NO DIALTONE", "NO ANSWER"};
     for (std::string_view f : kExact) {
         if (line == f) return true;
     }
+    if (line == "NO CARRIER") return dial;
     if (line == "CONNECT" || line.starts_with("CONNECT ")) return true;
     unsigned n = 0;
     return ParseCmeError(line, n);
@@ -56,7 +106,36 @@ bool IsFinalLine(std::string_view line) {
 
 }  // namespace
 
-unsigned ParseFinalResult(std::string& reply, std::string& remainder) {
+bool IsUnsolicited(std::string_view line, std::string_view command) {
+    if (line == "RING") return true;
+    if (line == "NO CARRIER") return !IsDial(command);
+    const std::string_view name = CodeName(line);
+    return !name.empty() && !EqualsIgnoringCase(name, CommandName(command));
+}
+
+std::string WithoutUnsolicited(std::string_view reply, std::string_view command) {
+    std::string out(reply.substr(0, std::min(reply.find_first_not_of("\r\n"), reply.size())));
+    ForEachLine(reply, [&](const ReplyLine& line) {
+        if (!IsNoise(line.text, command)) {
+            out += line.text;
+            out += line.breaks;
+        }
+        return true;
+    });
+    return out;
+}
+
+bool HasReplyLines(std::string_view reply, std::string_view command) {
+    bool found = false;
+    ForEachLine(reply, [&](const ReplyLine& line) {
+        found = !IsNoise(line.text, command);
+        return !found;
+    });
+    return found;
+}
+
+unsigned ParseFinalResult(std::string& reply, std::string& remainder, std::string_view command) {
+    reply = WithoutUnsolicited(reply, command);
     if (reply.size() < 6) return CARD_ERR_FORMAT;
     if (reply.starts_with(kFinalOk)) {
         reply = "OK";
@@ -110,15 +189,9 @@ unsigned ParseSubscriberNumber(std::string_view line, std::string& number, int& 
 void ParsePdpContexts(std::string_view reply, PdpContextList& list) {
     constexpr std::string_view kPrefix = "+CGDCONT: ";
     for (auto& slot : list) slot.clear();
-    size_t pos = 0;
-    while (pos < reply.size()) {
-        const size_t start = reply.find_first_not_of("\r\n", pos);
-        if (start == std::string_view::npos) break;
-        size_t end = reply.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) end = reply.size();
-        const std::string_view line = reply.substr(start, end - start);
-        pos = end;
-        if (!line.starts_with(kPrefix)) continue;
+    ForEachLine(reply, [&](const ReplyLine& replyLine) {
+        const std::string_view line = replyLine.text;
+        if (!line.starts_with(kPrefix)) return true;
 
         std::vector<std::string_view> tokens;
         std::string_view rest = line.substr(kPrefix.size());
@@ -132,14 +205,15 @@ void ParsePdpContexts(std::string_view reply, PdpContextList& list) {
             i = j;
         }
         unsigned id = 0;
-        if (tokens.size() < 3 || !LeadingNumber(tokens[0], 1000, id)) continue;
-        if (id < 1 || id > static_cast<unsigned>(kPdpContextCount)) continue;  // no slot for it
+        if (tokens.size() < 3 || !LeadingNumber(tokens[0], 1000, id)) return true;
+        if (id < 1 || id > static_cast<unsigned>(kPdpContextCount)) return true;  // no slot for it
         std::string apn;
         for (char c : tokens[2]) {
             if (c != '"') apn.push_back(c);
         }
         if (!apn.empty()) list[id - 1] = std::move(apn);
-    }
+        return true;
+    });
     for (size_t j = 0; j + 1 < list.size(); ++j) {
         if (list[j].empty()) continue;
         for (size_t k = j + 1; k < list.size(); ++k) {
@@ -165,19 +239,35 @@ unsigned SimStateOfLine(std::string_view line) {
     return CARD_ERR_FORMAT;
 }
 
-bool HasFinalResult(std::string_view reply) {
-    size_t pos = 0;
-    while (pos < reply.size()) {
-        const size_t start = reply.find_first_not_of("\r\n", pos);
-        if (start == std::string_view::npos) return false;
-        const size_t end = reply.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) return false;  // the line is still arriving
-        // A line is complete at its LF; a lone CR at the very end may still get its LF.
-        const bool complete = reply[end] == '\n' || (end + 1 < reply.size());
-        if (complete && IsFinalLine(reply.substr(start, end - start))) return true;
-        pos = end;
-    }
-    return false;
+unsigned PinLockStateOfLine(std::string_view line) {
+    constexpr std::string_view kPrefix = "+CLCK: ";
+    unsigned n = 0;
+    if (ParseCmeError(line, n)) return CME_ERROR_BASE + n;
+    if (!line.starts_with(kPrefix) || !LeadingNumber(line.substr(kPrefix.size()), 1, n)) return CARD_ERR_FORMAT;
+    return n == 0 ? PIN_LOCK_OFF : PIN_LOCK_ON;
+}
+
+int AntennaLevelOfLine(std::string_view line) {
+    return !line.empty() && std::isdigit(static_cast<unsigned char>(line[0])) ? line[0] - '0' : 0;
+}
+
+int AttemptsOfLine(std::string_view line) {
+    constexpr unsigned kMostAttempts = 99999;  // a longer number is no count a SIM keeps
+    while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    if (line.empty() || !std::isdigit(static_cast<unsigned char>(line[0]))) return 0;
+    unsigned value = kMostAttempts;
+    LeadingNumber(line, kMostAttempts, value);  // leaves the most when it does not fit
+    return static_cast<int>(value);
+}
+
+bool HasFinalResult(std::string_view reply, std::string_view command) {
+    const bool dial = IsDial(command);
+    bool found = false;
+    ForEachLine(reply, [&](const ReplyLine& line) {
+        found = line.complete && IsFinalLine(line.text, dial);
+        return !found;
+    });
+    return found;
 }
 
 EchoCut CutEcho(std::string& reply, std::string_view echo) {

@@ -150,10 +150,7 @@ void CWRasCtrl::HandleLinkLoss() {
     {
         std::lock_guard lock(m_mutex);
         m_connected = 0;
-        if (m_endTime.status != RasEndTime::Valid) {
-            const std::time_t now = std::time(nullptr);
-            m_endTime.status = localtime_r(&now, &m_endTime.local) != nullptr ? RasEndTime::Valid : RasEndTime::Invalid;
-        }
+        if (m_endTime.status != RasEndTime::Valid) StampEndTimeLocked();
     }
     Notify(RAS_NOTIFY_DISCONNECTED);
 }
@@ -293,7 +290,16 @@ int CWRasCtrl::SampleStatistics() {
 
 void CWRasCtrl::StampEndTime() {
     std::lock_guard lock(m_mutex);
-    const std::time_t now = std::time(nullptr);
+    StampEndTimeLocked();
+}
+
+void CWRasCtrl::ClearEndTime() {
+    std::lock_guard lock(m_mutex);
+    m_endTime.status = RasEndTime::Null;
+}
+
+void CWRasCtrl::StampEndTimeLocked() {
+    const std::time_t now = m_wallClock();
     m_endTime.status = localtime_r(&now, &m_endTime.local) != nullptr ? RasEndTime::Valid : RasEndTime::Invalid;
 }
 

@@ -82,6 +82,13 @@ public:
     int LastMonitorHangUpResult() const;
     int SampleStatistics();
     void StampEndTime();
+    // Once the connection is recorded: the next one's end is stamped afresh.
+    void ClearEndTime();
+
+    // The wall clock the end time is stamped from (tests set their own before
+    // StartMonitor).
+    using WallClock = std::function<std::time_t()>;
+    void SetWallClock(WallClock clock) { m_wallClock = std::move(clock); }
 
     int ValidateEntryName(const std::string& name, bool checkCharacters);
     int CreateEntry(const std::string& name, const std::optional<std::string>& userName,
@@ -120,6 +127,7 @@ private:
     void AdoptIfUp();
     void HandleLinkLoss();
     void ZeroTotals();  // m_mutex held
+    void StampEndTimeLocked();  // m_mutex held
     void Notify(int notice);
 
     IDialupService& m_service;
@@ -127,6 +135,7 @@ private:
     std::optional<std::string> m_deviceName;
     int m_acceptAnyDevice = 0;
     const std::string m_empty;
+    WallClock m_wallClock = [] { return std::time(nullptr); };
 
     // Monitor plumbing: owner's thread only.
     std::unique_ptr<IConnectionWatch> m_watch;

@@ -2,6 +2,7 @@
 
 #include "common/StringIds.h"
 #include "dialup/PortSession.h"
+#include "platform/DialupService.h"
 
 namespace vr31k {
 
@@ -16,12 +17,9 @@ constexpr int kNameExists = 183;
 
 }  // namespace
 
-size_t Utf8Length(const std::string& text) {
-    size_t count = 0;
-    for (unsigned char c : text) {
-        if ((c & 0xC0) != 0x80) ++count;
-    }
-    return count;
+bool EntryChanges::BookFailed() {
+    m_ui.ShowWriteError();
+    return false;
 }
 
 bool EntryChanges::RunFactoryReset(EntryList& list) {
@@ -32,14 +30,14 @@ bool EntryChanges::RunFactoryReset(EntryList& list) {
         m_ui.ShowWriteError();
         return false;
     }
-    m_book.ResetEntries();
+    if (m_book.ResetEntries() != 0) return BookFailed();
+    list = EntryList{};
     if (m_card.SetContext(1, kFactoryApn) != 0) {
         port.Close();
         m_ui.ShowWriteError();
         return false;
     }
-    m_book.AddEntry(0, kFactoryApn, kFactoryUser, kFactoryPassword, DialStringFor(1));
-    list = EntryList{};
+    if (m_book.AddEntry(0, kFactoryApn, kFactoryUser, kFactoryPassword, DialStringFor(1)) != 0) return BookFailed();
     list[0] = kFactoryApn;
     return true;
 }
@@ -61,17 +59,16 @@ bool EntryChanges::Delete(EntryList& list, int k) {
         m_ui.ShowWriteError();
         return false;
     }
-    m_book.RemoveEntry(list[k]);
+    if (m_book.RemoveEntry(list[k]) != 0) return BookFailed();
+    list[k].clear();
     if (k == 0) {
         if (m_card.SetContext(1, kFactoryApn) != 0) {
             port.Close();
             m_ui.ShowWriteError();
             return false;
         }
-        m_book.AddEntry(0, kFactoryApn, kFactoryUser, kFactoryPassword, DialStringFor(1));
+        if (m_book.AddEntry(0, kFactoryApn, kFactoryUser, kFactoryPassword, DialStringFor(1)) != 0) return BookFailed();
         list[0] = kFactoryApn;
-    } else {
-        list[k].clear();
     }
     return true;
 }
@@ -91,25 +88,27 @@ bool EntryChanges::ApplyEdit(EntryList& list, int k, const EntryEdit& edit) {
             m_ui.ShowWriteError();
             return false;
         }
-        if (list[k].empty()) {
-            m_book.AddEntry(k, edit.name, edit.user, edit.password, edit.dialString);
-        } else {
-            m_book.RenameStoredEntry(list[k], edit.name);
+        // An advanced edit may already have put the name in the phonebook and the table.
+        if (edit.appliedName != edit.name) {
+            const int stored = list[k].empty() ? m_book.AddEntry(k, edit.name, edit.user, edit.password, edit.dialString)
+                                               : m_book.RenameStoredEntry(list[k], edit.name);
+            if (stored != 0) return BookFailed();
         }
         list[k] = edit.name;
     }
-    m_book.UpdateEntryCredentials(edit.name, edit.user, edit.password);
+    if (m_book.UpdateEntryCredentials(edit.name, edit.user, edit.password) != 0) return BookFailed();
     return true;
 }
 
 bool EntryChanges::CheckEditInput(const std::string& name, const std::string& user, const std::string& password,
                                    const std::string& appliedName) {
-    const std::vector<std::string> limit{std::to_string(kCredentialMaxChars)};
-    if (Utf8Length(user) > static_cast<size_t>(kCredentialMaxChars)) {
+    // Bytes, as the phonebook, the dialler and the credential file hold them.
+    const std::vector<std::string> limit{std::to_string(kMaxCredentialLength)};
+    if (user.size() > kMaxCredentialLength) {
         m_ui.Tell(ids::IDS_ENTRY_CHECK_CAPTION, ids::IDS_ENTRY_USER_TOO_LONG_TEXT, MessageIcon::Error, limit);
         return false;
     }
-    if (Utf8Length(password) > static_cast<size_t>(kCredentialMaxChars)) {
+    if (password.size() > kMaxCredentialLength) {
         m_ui.Tell(ids::IDS_ENTRY_CHECK_CAPTION, ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, MessageIcon::Error,
                          limit);
         return false;

@@ -1,8 +1,9 @@
 #pragma once
 // Changes to the ten entries, each applied in three places kept in step: the card's
 // packet context at the entry's position, the phonebook and the credential table. The
-// card is written first; a failed card write stops the change (what was done before
-// stays done) and shows the write failure message.
+// card is written first; a failed write, to the card or then to the phonebook or the
+// table, stops the change (what was done before stays done) and shows the write
+// failure message.
 #include "dialup/EntryPorts.h"
 
 namespace vr31k {
@@ -29,8 +30,9 @@ public:
     // Applies an accepted edit of position0: a new or changed name goes to the card
     // first, then to the phonebook and the table; the credentials always to the table.
     bool ApplyEdit(EntryList& list, int position0, const EntryEdit& edit);
-    // The edit dialog's checks of its three fields, with their messages. `appliedName`
-    // is the name the phonebook holds for the position (empty for a new entry).
+    // The edit dialog's checks of its three fields, with their messages. User name and
+    // password are limited in bytes of UTF-8. `appliedName` is the name the phonebook
+    // holds for the position (empty for a new entry).
     bool CheckEditInput(const std::string& name, const std::string& user, const std::string& password,
                         const std::string& appliedName);
 
@@ -40,12 +42,12 @@ public:
     bool RunFactoryReset(EntryList& list);
 
 private:
+    // A phonebook or table step failed: shows the write failure message.
+    bool BookFailed();
+
     IEntryBook& m_book;
     ICardContexts& m_card;
     IMessageBox& m_ui;
 };
-
-// Number of characters (not bytes) of UTF-8 text.
-size_t Utf8Length(const std::string& text);
 
 }  // namespace vr31k

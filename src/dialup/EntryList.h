@@ -15,9 +15,6 @@ inline constexpr const char* kFactoryApn = "mobile.korvane.ne.jp";
 inline constexpr const char* kFactoryUser = "kv";
 inline constexpr const char* kFactoryPassword = "kv";
 
-// User names and passwords are limited to this many characters.
-inline constexpr int kCredentialMaxChars = 256;
-
 // "*99***N#": the dial string that selects the card's packet context N (1-10).
 std::string DialStringFor(int position);
 

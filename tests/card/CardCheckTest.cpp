@@ -74,5 +74,21 @@ TEST_F(CardCheckFlow, OpenPortIsSuccessAndResumeReopens) {
     EXPECT_EQ(card.Commands(), (std::vector<std::string>{"ATE0Q0V1+CMEE=0", "AT+CMEE=1"}));
 }
 
+// A card that reports signal, registration, ring and boot notices before, inside and
+// after every reply, some in bursts of their own: the check reads through them.
+TEST_F(CardCheckFlow, UnsolicitedLinesAroundEveryReplyChangeNothing) {
+    card.SetFault(sim::Fault::Unsolicited);
+    card.SetSimState(SimState::PinRequired);
+    ui.pins = {"1234"};
+    CardCheck check(kv, ui);
+    ASSERT_TRUE(check.Run(card.PortPath(), status));
+    EXPECT_EQ(status.state, kCardReady);
+    EXPECT_TRUE(status.pinLockOn);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(check.Manufacturer(), "KORVANE");
+    EXPECT_EQ(check.Model(), "VR31K");
+    EXPECT_EQ(card.PinAttempts(), CardSimulator::kMaxPinAttempts) << "the PIN was right the first time";
+}
+
 }  // namespace
 }  // namespace vr31k

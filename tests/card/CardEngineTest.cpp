@@ -35,6 +35,21 @@ protected:
         ASSERT_EQ(kv.SetErrorReporting(1), CARD_OK);
         card.ClearCommands();
     }
+    // What the simulated card reports of itself by default.
+    void ExpectIdentityAndNumber() {
+        std::string text;
+        EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
+        EXPECT_EQ(text, "KORVANE");
+        EXPECT_EQ(kv.GetModel(text), CARD_OK);
+        EXPECT_EQ(text, "VR31K");
+        EXPECT_EQ(kv.GetFirmwareVersion(text), CARD_OK);
+        EXPECT_EQ(text, "VR31K-1.02.004");
+        std::string number;
+        int type = 0;
+        EXPECT_EQ(kv.GetSubscriberNumber(number, type), CARD_OK);
+        EXPECT_EQ(number, "09012345678");
+        EXPECT_EQ(type, 129);
+    }
     int Count(const std::string& command) {
         const auto commands = card.Commands();
         return static_cast<int>(std::count(commands.begin(), commands.end(), command));
@@ -46,18 +61,9 @@ protected:
 
 TEST_F(CardEngine, ReadsWhatTheCardReports) {
     Prepare();
-    std::string text;
-    EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
-    EXPECT_EQ(text, "KORVANE");
-    EXPECT_EQ(kv.GetModel(text), CARD_OK);
-    EXPECT_EQ(text, "VR31K");
-    EXPECT_EQ(kv.GetFirmwareVersion(text), CARD_OK);
-    EXPECT_EQ(text, "VR31K-1.02.004");
+    ExpectIdentityAndNumber();
     std::string number;
     int type = 0;
-    EXPECT_EQ(kv.GetSubscriberNumber(number, type), CARD_OK);
-    EXPECT_EQ(number, "09012345678");
-    EXPECT_EQ(type, 129);
     card.SetNumber("");
     EXPECT_EQ(kv.GetSubscriberNumber(number, type), CARD_OK);
     EXPECT_EQ(number, "");
@@ -99,6 +105,27 @@ TEST_F(CardEngine, RepliesSplitIntoBurstsAreCollectedWhole) {
     EXPECT_EQ(kv.GetPdpContexts(list), CARD_OK);
     EXPECT_EQ(list[0], kFactoryApn);
     EXPECT_EQ(list[1], "second.example");
+}
+
+TEST_F(CardEngine, UnsolicitedLinesAroundEveryReplyAreSkipped) {
+    std::string answer;
+    ASSERT_TRUE(card.Control("fault=unsolicited signal=2", answer)) << answer;
+    Prepare();  // the echo is still on for the first command
+    ExpectIdentityAndNumber();
+    int level = -1, count = -1;
+    EXPECT_EQ(kv.GetAntennaLevel(level), CARD_OK);
+    EXPECT_EQ(level, 2);
+    EXPECT_EQ(kv.GetRemainingAttempts(count), CARD_OK);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(kv.GetSimState(), SIM_READY);
+    EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_OFF);
+    EXPECT_EQ(kv.SetPinLock(1, "0000"), CARD_WRONG_PASSWORD);
+    EXPECT_EQ(kv.SetPdpContext(2, "two.example"), CARD_OK);
+    PdpContextList list;
+    EXPECT_EQ(kv.GetPdpContexts(list), CARD_OK);
+    EXPECT_EQ(list[0], kFactoryApn);
+    EXPECT_EQ(list[1], "two.example");
+    for (const char* command : {"ATI1", "AT+GMR", "AT+CPIN?", "AT##EANT"}) EXPECT_EQ(Count(command), 1) << command;
 }
 
 TEST_F(CardEngine, SilentCardTimesOutAfterThreeAttemptsWithReopening) {
@@ -245,10 +272,13 @@ TEST(CardEngineClosed, CommandsBeforeAnyOpenFailAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
 }
 
-// A scripted card for replies the simulator never sends.
+// A scripted card for replies the simulator never sends: every command line is
+// answered with the same bursts, `pauseMs` apart.
 class ScriptedCard {
 public:
-    explicit ScriptedCard(std::string reply) : m_reply(std::move(reply)), m_thread([this] { Serve(); }) {}
+    explicit ScriptedCard(std::string reply) : ScriptedCard(std::vector<std::string>{std::move(reply)}) {}
+    ScriptedCard(std::vector<std::string> bursts, int pauseMs = 0)
+        : m_bursts(std::move(bursts)), m_pauseMs(pauseMs), m_thread([this] { Serve(); }) {}
     ~ScriptedCard() {
         m_stop = true;
         m_thread.join();
@@ -259,11 +289,16 @@ private:
     void Serve() {
         while (!m_stop) {
             const std::string got = m_pty.Receive(1, 20);
-            if (got.find('\r') != std::string::npos) m_pty.Send(m_reply);
+            if (got.find('\r') == std::string::npos) continue;
+            for (size_t i = 0; i < m_bursts.size(); ++i) {
+                if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(m_pauseMs));
+                m_pty.Send(m_bursts[i]);
+            }
         }
     }
     test::PtyPair m_pty;
-    std::string m_reply;
+    std::vector<std::string> m_bursts;
+    int m_pauseMs;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
@@ -284,7 +319,6 @@ TEST(CardEngineReplies, Table) {
         {"error to a code", "\r\nERROR\r\n", [](CWKvCtrl& kv) { return kv.SetPinLock(1, "1234"); }, CARD_ERR_RESULT},
         {"sim error 11", "\r\n+CME ERROR: 11\r\n", [](CWKvCtrl& kv) { return kv.GetSimState(); }, CARD_ERR_FORMAT},
         {"short reply", "\r\nOK", [](CWKvCtrl& kv) { return kv.Initialize(); }, CARD_ERR_RESULT},
-        {"signal not a digit", "\r\nX\r\n\r\nOK\r\n", [](CWKvCtrl& kv) { int l; return kv.GetAntennaLevel(l); }, CARD_ERR_FORMAT},
         {"attempts", "\r\n2\r\n\r\nOK\r\n", [](CWKvCtrl& kv) { int c; return kv.GetRemainingAttempts(c); }, CARD_OK},
     };
     for (const auto& row : rows) {
@@ -294,6 +328,75 @@ TEST(CardEngineReplies, Table) {
         EXPECT_EQ(row.run(kv), row.expected) << row.name;
         kv.ClosePort();
     }
+}
+
+// The information line of a reply as the command operation hands it out, after its
+// result: "0 VR31K".
+std::string Model(CWKvCtrl& kv) {
+    std::string text;
+    const unsigned r = kv.GetModel(text);
+    return std::to_string(r) + " " + text;
+}
+std::string Level(CWKvCtrl& kv) {
+    int level = -1;
+    const unsigned r = kv.GetAntennaLevel(level);
+    return std::to_string(r) + " " + std::to_string(level);
+}
+std::string Attempts(CWKvCtrl& kv) {
+    int count = -1;
+    const unsigned r = kv.GetRemainingAttempts(count);
+    return std::to_string(r) + " " + std::to_string(count);
+}
+std::string SimState(CWKvCtrl& kv) { return std::to_string(kv.GetSimState()); }
+std::string PinLock(CWKvCtrl& kv) { return std::to_string(kv.GetPinLockState()); }
+
+struct ValueRow {
+    const char* name;
+    std::vector<std::string> bursts;  // 50 ms apart
+    std::string (*run)(CWKvCtrl&);
+    std::string expected;
+};
+
+void RunValueRows(const std::vector<ValueRow>& rows) {
+    for (const auto& row : rows) {
+        ScriptedCard scripted(row.bursts, 50);
+        CWKvCtrl kv(CardTimings{150, 150, 5, 20});
+        ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK) << row.name;
+        EXPECT_EQ(row.run(kv), row.expected) << row.name;
+        kv.ClosePort();
+    }
+}
+
+// Number replies are read as values, as the card's picture and the PIN prompts need
+// them; an unreadable count is no count left.
+TEST(CardEngineReplies, NumbersAreReadAsValues) {
+    RunValueRows({
+        {"signal 3", {"\r\n3\r\n\r\nOK\r\n"}, Level, "0 3"},
+        {"signal read from its first character", {"\r\n42\r\n\r\nOK\r\n"}, Level, "0 4"},
+        {"signal beyond the pictures", {"\r\n7\r\n\r\nOK\r\n"}, Level, "0 7"},
+        {"signal not a digit", {"\r\nX\r\n\r\nOK\r\n"}, Level, "0 0"},
+        {"attempts", {"\r\n2\r\n\r\nOK\r\n"}, Attempts, "0 2"},
+        {"attempts with more digits", {"\r\n10\r\n\r\nOK\r\n"}, Attempts, "0 10"},
+        {"attempts unreadable", {"\r\n-\r\n\r\nOK\r\n"}, Attempts, "0 0"},
+        {"attempts refused", {"\r\nERROR\r\n"}, Attempts, std::to_string(CARD_ERR_RESULT) + " -1"},
+    });
+}
+
+// Unsolicited result codes before, inside and after a reply, and in bursts of their
+// own, are not the reply.
+TEST(CardEngineReplies, UnsolicitedLinesAreNotTheReply) {
+    const std::string ready = std::to_string(SIM_READY);
+    RunValueRows({
+        {"signal report first", {"\r\n^RSSI: 3\r\n\r\nVR31K\r\n\r\nOK\r\n"}, Model, "0 VR31K"},
+        {"registration inside", {"\r\nVR31K\r\n\r\n+CREG: 1\r\n\r\nOK\r\n\r\nRING\r\n"}, Model, "0 VR31K"},
+        {"a burst of its own first", {"\r\n^BOOT:20952101,0,0,0,72\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, Model, "0 VR31K"},
+        {"a dropped call's NO CARRIER first", {"\r\nNO CARRIER\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, Model, "0 VR31K"},
+        {"only unsolicited lines: no answer", {"\r\n^RSSI: 3\r\n"}, Model, std::to_string(CARD_ERR_TRANSACT) + " "},
+        {"ok only amid them", {"\r\n^MODE: 5,4\r\n\r\nOK\r\n"}, Model, std::to_string(CARD_ERR_NOINFO) + " "},
+        {"sim state", {"\r\n+CGREG: 1\r\n\r\n+CPIN: READY\r\n\r\n^SIMST: 1\r\n\r\nOK\r\n"}, SimState, ready},
+        {"signal level", {"\r\n^RSSI: 9\r\n\r\n2\r\n\r\nOK\r\n"}, Level, "0 2"},
+        {"lock state", {"\r\nRING\r\n\r\n+CLCK: 1\r\n\r\nOK\r\n"}, PinLock, std::to_string(PIN_LOCK_ON)},
+    });
 }
 
 }  // namespace

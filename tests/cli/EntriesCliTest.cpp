@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <sys/stat.h>
 
 namespace vr31k {
 namespace {
@@ -137,6 +138,35 @@ TEST_F(EntriesCli, DifferencesBlockChangesUntilSynchronised) {
     EXPECT_EQ(CardContexts(), (std::vector<std::string>{kFactoryApn, "", "", ""}));
     EXPECT_EQ(SettingsStore(data.File("VR31KUTL.ini")).ReadDialup().entryIndex, 0);
     EXPECT_EQ(Ctl({"select", "3"}).status, 2) << "an empty position cannot be selected";
+}
+
+// User names and passwords are limited in bytes: 100 katakana are 300 bytes, which
+// neither the phonebook nor the dialler holds. Refused before the card is written.
+TEST_F(EntriesCli, ATooLongPasswordIsRefusedBeforeAnythingIsWritten) {
+    std::string password;
+    for (int i = 0; i < 100; ++i) password += "パ";
+    card.ClearCommands();
+    const CtlResult r = Ctl({"add", "3", "apn.three", "--password", password});
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("\"ok\": false"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"messages\": [" + std::to_string(ids::IDS_ENTRY_CHECK_CAPTION) + "]"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("255"), std::string::npos) << "the message names the limit: " << r.out;
+    EXPECT_EQ(card.Context(3), "");
+    for (const auto& command : card.Commands()) EXPECT_EQ(command.find("CGDCONT=3"), std::string::npos) << command;
+    EXPECT_EQ(Ctl({"list"}).out.find("apn.three"), std::string::npos);
+}
+
+// The card took the new context but the credential file could not be written: the
+// command says so instead of reporting success.
+TEST_F(EntriesCli, ABookStepFailingAfterTheCardWriteIsNotASuccess) {
+    ASSERT_EQ(mkdir(data.File("VR31KUTL.dat").c_str(), 0700), 0);  // no file can take its place
+    const CtlResult r = Ctl({"add", "3", "apn.three", "--user", "u3", "--password", "p3"});
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("\"ok\": false"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"messages\": [" + std::to_string(ids::IDS_WRITE_ERROR_CAPTION) + "]"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"message\": "), std::string::npos) << r.out;
 }
 
 TEST_F(EntriesCli, ACardThatFailsTheCheckChangesNothing) {

@@ -11,6 +11,12 @@ using namespace vr31k::test;
 
 namespace {
 
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 class EntryChangesTest : public ::testing::Test {
 protected:
     FakeEntryBook book;
@@ -151,10 +157,15 @@ TEST_F(EntryChangesTest, EditInputChecksShowTheirMessages) {
         {"gamma", "", "", "gamma", 0, {}},  // its own name is no duplicate
         {std::string(101, 'a'), "", "", "", ids::IDS_ENTRY_NAME_TOO_LONG_TEXT, {}},
         {std::string(100, 'a'), "", "", "", 0, {}},
-        {"x", std::string(257, 'u'), "", "", ids::IDS_ENTRY_USER_TOO_LONG_TEXT, {"256"}},
-        {"x", std::string(256, 'u'), std::string(257, 'p'), "", ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, {"256"}},
-        // 256 characters of Japanese text are 768 bytes and still allowed
-        {"x", [] { std::string s; for (int i = 0; i < 256; ++i) s += "ユ"; return s; }(), "", "", 0, {}},
+        {"x", std::string(256, 'u'), "", "", ids::IDS_ENTRY_USER_TOO_LONG_TEXT, {"255"}},
+        {"x", std::string(255, 'u'), std::string(256, 'p'), "", ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, {"255"}},
+        {"x", std::string(255, 'u'), std::string(255, 'p'), "", 0, {}},
+        // The limits are bytes of UTF-8: 85 katakana are 255 bytes, 86 are 258.
+        {"x", Repeat("ユ", 85), Repeat("パ", 85), "", 0, {}},
+        {"x", Repeat("ユ", 86), "", "", ids::IDS_ENTRY_USER_TOO_LONG_TEXT, {"255"}},
+        {"x", "", Repeat("パ", 100), "", ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, {"255"}},
+        // A too long credential is refused before the name is looked at.
+        {"", "", Repeat("パ", 100), "", ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, {"255"}},
     };
     for (const Row& row : rows) {
         ui.shown.clear();
@@ -167,6 +178,52 @@ TEST_F(EntryChangesTest, EditInputChecksShowTheirMessages) {
             EXPECT_EQ(ui.shown[0].args, row.args);
         }
     }
+}
+
+// The card is written first; when the phonebook or the table then refuses its part,
+// the change is reported as the write failure it is, not as done.
+TEST_F(EntryChangesTest, ABookStepThatFailsAfterTheCardWriteIsReported) {
+    struct Row {
+        const char* failing;
+        int position0;
+        EntryEdit edit;
+        bool cardWritten;
+    } rows[] = {
+        {"add", 1, {"beta", "u", "p", "*99***2#", ""}, true},
+        {"rename", 2, {"gamma2", "ug", "pg", "*99***3#", "gamma"}, true},
+        {"credentials", 1, {"beta", "u", "p", "*99***2#", ""}, true},
+        {"credentials", 2, {"gamma", "new", "new", "*99***3#", "gamma"}, false},
+    };
+    for (const Row& row : rows) {
+        FakeEntryBook b;
+        b.Put(2, "gamma", "ug", "pg");
+        FakeCard c;
+        c.contexts[2] = "gamma";
+        ScriptedUi u;
+        EntryList l;
+        b.ListEntries(l);
+        b.failing = row.failing;
+        EXPECT_FALSE(EntryChanges(b, c, u).ApplyEdit(l, row.position0, row.edit)) << row.failing;
+        EXPECT_EQ(u.writeErrors, 1) << row.failing;
+        EXPECT_EQ(c.writes, row.cardWritten ? 1 : 0) << row.failing;
+        EntryList program;
+        b.ListEntries(program);
+        if (std::string(row.failing) != "credentials") {
+            EXPECT_EQ(l, program) << "the list shows what the program holds";
+        }
+    }
+}
+
+TEST_F(EntryChangesTest, BookStepsThatFailInDeleteAndResetAreReported) {
+    book.failing = "remove";
+    EXPECT_FALSE(changes.Delete(list, 2));
+    EXPECT_EQ(ui.writeErrors, 1);
+    EXPECT_EQ(list[2], "gamma") << "the program still holds it";
+
+    book.failing = "add";
+    EXPECT_FALSE(changes.ResetToFactory(list));
+    EXPECT_EQ(ui.writeErrors, 2);
+    EXPECT_EQ(card.closes, 2);
 }
 
 }  // namespace

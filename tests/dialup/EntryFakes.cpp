@@ -37,6 +37,7 @@ int FakeEntryBook::ListEntries(EntryList& out) {
 int FakeEntryBook::AddEntry(int slot, const std::string& name, const std::string& user,
                             const std::string& password, const std::string& dial) {
     log.push_back("add " + std::to_string(slot) + " " + name);
+    if (failing == "add") return 624;
     if (Find(name) != nullptr) return 183;
     phonebook.push_back({name, user, password, dial});
     table[slot] = {name, user, password};
@@ -45,6 +46,7 @@ int FakeEntryBook::AddEntry(int slot, const std::string& name, const std::string
 
 int FakeEntryBook::RemoveEntry(const std::string& name) {
     log.push_back("remove " + name);
+    if (failing == "remove") return 624;
     auto it = std::find_if(phonebook.begin(), phonebook.end(), [&](const Entry& e) { return e.name == name; });
     if (it == phonebook.end()) return 623;
     phonebook.erase(it);
@@ -59,6 +61,7 @@ int FakeEntryBook::RemoveEntry(const std::string& name) {
 
 int FakeEntryBook::ResetEntries() {
     log.push_back("reset");
+    if (failing == "reset") return 624;
     phonebook.clear();
     table = {};
     return 0;
@@ -67,6 +70,7 @@ int FakeEntryBook::ResetEntries() {
 int FakeEntryBook::UpdateEntryCredentials(const std::string& name, const std::string& user,
                                           const std::string& password) {
     log.push_back("credentials " + name);
+    if (failing == "credentials") return 624;
     Entry* e = Find(name);
     if (e == nullptr) return 623;
     e->user = user;
@@ -82,6 +86,7 @@ int FakeEntryBook::UpdateEntryCredentials(const std::string& name, const std::st
 
 int FakeEntryBook::RenameStoredEntry(const std::string& oldName, const std::string& newName) {
     log.push_back("rename " + oldName + " " + newName);
+    if (failing == "rename") return 624;
     Entry* e = Find(oldName);
     if (e == nullptr) return 623;
     if (Find(newName) != nullptr) return 183;

@@ -27,6 +27,9 @@ public:
     int entryIndex = -1;
     bool phonebookExists = true;
     std::vector<std::string> log;
+    // The operation that fails ("add", "remove", "reset", "credentials", "rename"),
+    // with the phonebook and table left as they were; empty: none.
+    std::string failing;
 
     int EnsurePhonebook() override;
     int ListEntries(EntryList& out) override;

@@ -2,6 +2,7 @@
 // connections and counters, the controller's monitor notices, the simulated link, and
 // hang-up bounds.
 #include "DialHarness.h"
+#include "MonitorNotices.h"
 #include "PrivateNetns.h"
 #include "dialup/CWRasCtrl.h"
 #include "simlink/TunDevice.h"
@@ -11,9 +12,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
 
 extern char** environ;
 
@@ -44,38 +43,7 @@ private:
     pid_t m_pid = -1;
 };
 
-class CNotices {
-public:
-    CWRasCtrl::NoticeCallback Callback() {
-        return [this](int notice) {
-            std::lock_guard lock(m_mutex);
-            m_notices.push_back(notice);
-            m_cv.notify_all();
-        };
-    }
-    bool WaitFor(int notice, std::chrono::milliseconds timeout = 3s) {
-        std::unique_lock lock(m_mutex);
-        return m_cv.wait_for(lock, timeout, [&] {
-            for (size_t i = m_seen; i < m_notices.size(); ++i) {
-                if (m_notices[i] == notice) {
-                    m_seen = i + 1;
-                    return true;
-                }
-            }
-            return false;
-        });
-    }
-    size_t Count() {
-        std::lock_guard lock(m_mutex);
-        return m_notices.size();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    std::vector<int> m_notices;
-    size_t m_seen = 0;
-};
+using test::CNotices;
 
 struct OutsideWorld {
     OutsideWorld() {

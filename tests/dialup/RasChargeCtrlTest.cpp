@@ -2,12 +2,16 @@
 // credential file in step, over the real phonebook service.
 #include "EntryFakes.h"
 #include "ForwardingService.h"
+#include "MonitorNotices.h"
+#include "ScriptedLinks.h"
 #include "accounting/CRasChargeCtrl.h"
 #include "dialup/EntryChanges.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 namespace vr31k {
 namespace {
@@ -164,6 +168,46 @@ TEST_F(RasChargeCtrlTest, EntriesSurviveALostCredentialFile) {
     CRasChargeCtrl again(service);
     again.Setup(dat, pbk, kCardModemName, false);
     EXPECT_EQ(again.SetupLoadResult(), kCredentialOk) << "the table was written back whole";
+}
+
+}  // namespace
+}  // namespace vr31k
+
+namespace vr31k {
+namespace {
+
+// Two connections of another dialler, one after the other: each is recorded with the
+// end the monitor stamped at its own line loss, not with the end of the one before.
+TEST_F(RasChargeCtrlTest, EachAdoptedConnectionIsRecordedWithItsOwnEnd) {
+    test::CScriptedLinks links(*real);
+    CRasChargeCtrl charge(links);
+    charge.Setup(dat, pbk, kCardModemName, false);
+    std::atomic<std::time_t> now{std::time(nullptr)};
+    charge.SetWallClock([&] { return now.load(); });
+    test::CNotices notices;
+    charge.StartMonitor(notices.Callback());
+
+    // A connection comes up, is sampled, and drops `seconds` later; the window records it.
+    const auto connection = [&](ConnHandle handle, int seconds, HistoryRow& row) {
+        links.Up(handle, "ppp0");
+        ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_CONNECTED));
+        ASSERT_EQ(charge.UpdateStatistics(), 0);
+        now += seconds;
+        links.Down(handle);
+        ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_DISCONNECTED));
+        charge.RecordFinishedConnection(false, &row);
+    };
+    HistoryRow first, second;
+    connection(101, 60, first);
+    now += 1;
+    connection(102, 2, second);
+    charge.StopMonitor();
+
+    ASSERT_TRUE(first.end.IsValid());
+    ASSERT_TRUE(second.end.IsValid());
+    EXPECT_NEAR((second.end.value - first.end.value) * kSecondsPerDay, 3.0, 0.01)
+        << "the second connection ended 3 s after the first";
+    EXPECT_GT(second.start.value, first.end.value);
 }
 
 }  // namespace

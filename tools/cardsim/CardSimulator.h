@@ -1,13 +1,13 @@
 #pragma once
-// A simulated VR31K card on a pseudo-terminal: it answers the card's AT command set as
-// the card does (echo until ATE0, numeric +CME errors after AT+CMEE=1, a SIM that
-// counts PIN and PUK attempts, the packet-context table) and produces faults on
-// demand. Tests run it in-process; vr31k-cardsim runs it as a program. Nothing in the
-// product depends on it.
+// A simulated VR31K card on a pseudo-terminal: the pty server that feeds each command
+// line to the card model (CardModel.h) and writes its echo and reply back, with faults
+// on demand. Tests run it in-process; vr31k-cardsim runs it as a program. Nothing in
+// the product depends on it.
 //
 // Threads: the simulator's own thread serves the pty; every setter and getter may be
-// called from any thread (one mutex guards the card's state).
-#include <array>
+// called from any thread (one mutex guards the model and the fault settings).
+#include "CardModel.h"
+
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -18,38 +18,27 @@
 
 namespace vr31k::sim {
 
-enum class SimState { Ready, PinRequired, PukRequired, Busy, Failure, Wrong, NotInserted, Blocked };
 enum class Fault {
     None,
-    Silent,     // no answer at all, not even the echo
-    EchoFirst,  // the echo of the command arrives alone, the reply after a pause
-    Split,      // every line of the reply is its own burst, with a pause between
-    Garbage,    // junk lines and no final result
+    Silent,       // no answer at all, not even the echo
+    EchoFirst,    // the echo of the command arrives alone, the reply after a pause
+    Split,        // every line of the reply is its own burst, with a pause between
+    Garbage,      // junk lines and no final result
+    Unsolicited,  // unsolicited result codes in a burst of their own before the reply,
+                  // then before, inside and after it
 };
 
-struct SimOptions {
-    std::string manufacturer = "KORVANE";
-    std::string model = "VR31K";
-    std::string firmware = "VR31K-1.02.004";
-    std::string number = "09012345678";  // empty: no number stored
-    int signal = 3;
-    SimState sim = SimState::Ready;
-    bool pinLock = false;
-    std::string pin = "1234";
-    std::string puk = "12345678";
-    int pinAttempts = 3;
-    int pukAttempts = 10;
+struct SimOptions : CardSettings {
     Fault fault = Fault::None;
     int burstPauseMs = 20;
 };
 
-bool ParseSimState(std::string_view text, SimState& state);
 bool ParseFault(std::string_view text, Fault& fault);
 
 class CardSimulator {
 public:
-    static constexpr int kMaxPinAttempts = 3;
-    static constexpr int kMaxPukAttempts = 10;
+    static constexpr int kMaxPinAttempts = CardModel::kMaxPinAttempts;
+    static constexpr int kMaxPukAttempts = CardModel::kMaxPukAttempts;
 
     explicit CardSimulator(SimOptions options = {});
     ~CardSimulator();
@@ -92,25 +81,15 @@ public:
 private:
     void Serve();
     void HandleLine(const std::string& line);
-    std::string Answer(const std::string& command);  // under m_mutex
-    std::string AnswerOne(std::string_view command);
-    std::string Info(std::string_view text) const;
-    std::string Ok() const;
-    std::string Error() const;
-    std::string Cme(int n) const;
-    std::string SimError() const;  // the error of a SIM that is not ready
-    SimState CurrentState();
-    std::string CheckPinCommand(std::string_view code, bool& ok);
     void Send(std::string_view bytes);
+    void Pause(int ms) const;
+    std::string NextUnsolicited(bool dial);  // under m_mutex
 
     mutable std::mutex m_mutex;
-    SimOptions m_card;
-    std::array<std::string, 10> m_contexts;
-    bool m_echo = true;
-    int m_cmee = 0;
-    std::chrono::steady_clock::time_point m_busyUntil{};
-    bool m_busyForever = false;
-    SimState m_afterBusy = SimState::Ready;
+    CardModel m_model;
+    Fault m_fault;
+    int m_burstPauseMs;
+    size_t m_nextUnsolicited = 0;
     std::vector<std::string> m_commands;
 
     int m_master = -1;
