@@ -3,8 +3,9 @@
 // handler only writes a byte, the loop does the work. One watcher per process.
 #include <QObject>
 
-#include <csignal>
 #include <initializer_list>
+#include <signal.h>
+#include <utility>
 #include <vector>
 
 class QSocketNotifier;

@@ -1,11 +1,11 @@
 #include "MockLogind.h"
 
-#include <QCoreApplication>
+#include "WaitFor.h"
+
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
 
@@ -60,16 +60,6 @@ void Stop(QProcess& process) {
 
 }  // namespace
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
 MockLogind::MockLogind(bool withLogind) {
     const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
     if (daemon.isEmpty()) {
@@ -100,6 +90,8 @@ MockLogind::MockLogind(bool withLogind) {
         return;
     }
     m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    const QDBusConnection bus = Connect();
+    m_driver = bus.name();
     if (!withLogind) return;
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -107,8 +99,6 @@ MockLogind::MockLogind(bool withLogind) {
     m_mock.setProcessEnvironment(env);
     m_mock.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_mock.start(kPython, {"-m", "dbusmock", "--system", "--template", "logind"});
-    QDBusConnection bus = Connect();
-    m_driver = bus.name();
     if (!WaitFor([&] { return bus.interface()->isServiceRegistered(kLogind).value() ||
                               m_mock.state() == QProcess::NotRunning; }, 20000) ||
         m_mock.state() == QProcess::NotRunning) {

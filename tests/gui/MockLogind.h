@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QString>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,8 +58,5 @@ private:
     std::string m_skip;
     std::string m_error;
 };
-
-// Runs the event loop until `condition` holds or the time is up.
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 }  // namespace vr31k::test
