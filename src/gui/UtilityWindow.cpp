@@ -7,6 +7,7 @@
 #include "gui/CCfgUtilityDlg.h"
 #include "gui/CHelpCardInfoDlg.h"
 #include "gui/Pictures.h"
+#include "gui/PowerEvents.h"
 #include "gui/SimDialogs.h"
 
 #include <QAction>
@@ -80,6 +81,8 @@ UtilityWindow::UtilityWindow(CUtilityApp& app, QWidget* parent)
     parts.useCardPort = [&app](const std::string& port) { app.Shared().UseCardPort(port, app.Utility().solvaneMode); };
     parts.windowReady = [&app] { app.MainWindowReady(); };
     m_logic = std::make_unique<CUtilityDlg>(std::move(parts), *this);
+    m_connection = std::make_unique<ConnectionControl>(*m_logic);
+    m_logic->SetConnectionControl(m_connection.get());
 }
 
 UtilityWindow::~UtilityWindow() { HideTrayIcon(); }
@@ -478,8 +481,17 @@ void UtilityWindow::DestroyWindow() {
 }
 
 void UtilityWindow::SetSleepRefusal(int reasonTextId) {
+    m_sleepRefusal = reasonTextId;
     if (m_power == nullptr) return;
-    (void)reasonTextId;
+    m_power->SetSleepRefusal(reasonTextId == 0 ? std::nullopt : std::optional<QString>(Text(reasonTextId)));
+}
+
+void UtilityWindow::AttachPower(PowerEvents* power) {
+    m_power = power;
+    connect(power, &PowerEvents::aboutToSleep, this, [this] { m_logic->OnSuspend(); });
+    connect(power, &PowerEvents::resumed, this, [this] { m_logic->OnResume(); });
+    connect(power, &PowerEvents::sessionEnding, this, &UtilityWindow::SessionEnding);
+    SetSleepRefusal(m_sleepRefusal);
 }
 
 // --- IMainView: dialogs

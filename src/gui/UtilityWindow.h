@@ -6,6 +6,7 @@
 // the card present/gone message).
 #include "gui/QtMessageBox.h"
 #include "mainwnd/CUtilityDlg.h"
+#include "mainwnd/ConnectionControl.h"
 #include "platform/InstanceChannel.h"
 
 #include <QMainWindow>
@@ -39,6 +40,8 @@ public:
     // runs the logic's initialisation (which shows the window or puts it in the tray).
     bool Initialize();
     CUtilityDlg& Logic() { return *m_logic; }
+    // Sleep, resume and the session's end from logind and the signals.
+    void AttachPower(PowerEvents* power);
     // Log-off, shutdown or a termination signal: the logic records and hangs up.
     void SessionEnding();
 
@@ -121,6 +124,7 @@ private:
     CUtilityApp& m_app;
     QtMessageBox m_boxes;
     std::unique_ptr<CUtilityDlg> m_logic;
+    std::unique_ptr<ConnectionControl> m_connection;
     std::unique_ptr<SimDialogs> m_simDialogs;
     InstanceServer m_server;
     std::unique_ptr<CardMonitor> m_cardMonitor;
@@ -149,6 +153,7 @@ private:
     bool m_shown = true;
     bool m_destroying = false;
     bool m_sessionEnded = false;
+    int m_sleepRefusal = 0;
 };
 
 }  // namespace vr31k

@@ -94,6 +94,7 @@ void CUtilityDlg::OnInitDialog() {
     UpdateControls();
     RefillEntries();
     if (!iconized) m_view.FromTray(false);
+    if (m_connection != nullptr) m_connection->Start();
     UpdateSleepRefusal();
     if (m_parts.windowReady) m_parts.windowReady();
 }

@@ -48,6 +48,8 @@ struct MainWindowParts {
 class IConnectionControl {
 public:
     virtual ~IConnectionControl() = default;
+    // Registers the window as the receiver of connection notices.
+    virtual void Start() = 0;
     virtual void ConnectCommand() = 0;
     // Closing the window: false keeps the program running.
     virtual bool MayClose() = 0;

@@ -22,8 +22,8 @@ public:
     ConnectionControl(const ConnectionControl&) = delete;
     ConnectionControl& operator=(const ConnectionControl&) = delete;
 
-    // Registers the window as the receiver of connection notices (starts the monitor).
-    void Start();
+    // Starts the monitor thread, whose notices come back through IMainView::Post.
+    void Start() override;
 
     void ConnectCommand() override;
     bool MayClose() override;

@@ -45,7 +45,6 @@ protected:
         connection = std::make_unique<ConnectionControl>(*window);
         window->SetConnectionControl(connection.get());
         window->OnInitDialog();
-        connection->Start();
         ASSERT_EQ(window->State(), kCardReady);
     }
     void TearDown() override {

@@ -1,0 +1,107 @@
+#include "gui/PowerEvents.h"
+
+#include "gui/Logind.h"
+#include "gui/LogindInhibitor.h"
+
+#include <QDBusConnectionInterface>
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QSessionManager>
+
+#include <cstdio>
+
+// Quiet unless asked for (QT_LOGGING_RULES="vr31k.*.info=true").
+Q_LOGGING_CATEGORY(lcPower, "vr31k.power", QtWarningMsg)
+
+namespace vr31k {
+
+namespace {
+
+const QString kDelayWhy = QStringLiteral("データ端末の通信ポートを閉じ、接続を記録するため");
+
+}  // namespace
+
+PowerEvents::PowerEvents(QObject* parent) : PowerEvents(QDBusConnection::systemBus(), parent) {}
+
+PowerEvents::PowerEvents(const QDBusConnection& bus, QObject* parent)
+    : QObject(parent),
+      m_bus(bus),
+      m_delay(new LogindInhibitor(bus, QStringLiteral("sleep:shutdown"), QStringLiteral("delay"), this)),
+      m_block(new LogindInhibitor(bus, QStringLiteral("sleep"), QStringLiteral("block"), this)) {
+    ConnectToLogind();
+    WatchSessionManager();
+}
+
+PowerEvents::~PowerEvents() = default;
+
+void PowerEvents::ConnectToLogind() {
+    if (!m_bus.isConnected()) {
+        std::fprintf(stderr, "vr31k-utility: no system D-Bus; sleep and shutdown are not handled\n");
+        return;
+    }
+    if (!m_bus.interface()->isServiceRegistered(logind::kService)) {
+        std::fprintf(stderr, "vr31k-utility: systemd-logind is not running; sleep and shutdown are not handled\n");
+        return;
+    }
+    m_available =
+        m_bus.connect(logind::kService, logind::kPath, logind::kManager, QStringLiteral("PrepareForSleep"), this,
+                      SLOT(OnPrepareForSleep(bool))) &&
+        m_bus.connect(logind::kService, logind::kPath, logind::kManager, QStringLiteral("PrepareForShutdown"), this,
+                      SLOT(OnPrepareForShutdown(bool)));
+    if (!m_available) {
+        std::fprintf(stderr, "vr31k-utility: cannot follow systemd-logind; sleep and shutdown are not handled\n");
+        return;
+    }
+    m_delay->Take(kDelayWhy);
+}
+
+// The desktop session's end reaches a Qt program as the session manager's commit
+// request. Nothing is refused: the session may always end.
+void PowerEvents::WatchSessionManager() {
+#ifndef QT_NO_SESSIONMANAGER
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(application, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { EndSession(); },
+                Qt::DirectConnection);
+    }
+#endif
+}
+
+bool PowerEvents::HoldsSleepDelay() const { return m_delay->IsHeld(); }
+
+void PowerEvents::SetSleepRefusal(const std::optional<QString>& reason) {
+    if (!m_available) return;
+    if (reason)
+        m_block->Take(*reason);
+    else
+        m_block->Release();
+}
+
+void PowerEvents::EndSession() {
+    if (m_sessionEnded) return;
+    m_sessionEnded = true;
+    qCInfo(lcPower, "session ending");
+    emit sessionEnding();
+}
+
+void PowerEvents::OnPrepareForSleep(bool starting) {
+    qCInfo(lcPower, starting ? "about to sleep" : "resumed");
+    if (starting) {
+        emit aboutToSleep();
+        m_delay->Release();
+    } else {
+        m_delay->Take(kDelayWhy);
+        emit resumed();
+    }
+}
+
+void PowerEvents::OnPrepareForShutdown(bool starting) {
+    if (starting) {
+        EndSession();
+        m_delay->Release();
+    } else {
+        // The shutdown was called off: guard the next sleep again.
+        m_delay->Take(kDelayWhy);
+    }
+}
+
+}  // namespace vr31k

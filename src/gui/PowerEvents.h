@@ -1,0 +1,72 @@
+#pragma once
+// Power and session-end notices from systemd-logind, in the window's terms.
+//
+// logind asks no program whether the machine may sleep, so a refusal is a *block*
+// inhibitor held for exactly as long as the refusal holds. To close the card's port
+// before the machine sleeps, a *delay* inhibitor is held while running: logind waits
+// for it after announcing the sleep. Shutdown, the desktop session's end (the session
+// manager's commit request) and the end signals all arrive as one sessionEnding().
+//
+// Without a system bus or without logind the utility runs on without power handling;
+// that is said once on stderr.
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+namespace vr31k {
+
+class LogindInhibitor;
+
+class PowerEvents : public QObject {
+    Q_OBJECT
+public:
+    // Watches logind on the system bus.
+    explicit PowerEvents(QObject* parent = nullptr);
+    // Watches logind on the given bus.
+    explicit PowerEvents(const QDBusConnection& bus, QObject* parent = nullptr);
+    ~PowerEvents() override;
+    PowerEvents(const PowerEvents&) = delete;
+    PowerEvents& operator=(const PowerEvents&) = delete;
+
+    // Whether logind was reached; false means no power notices will come.
+    bool IsAvailable() const { return m_available; }
+    // Whether logind waits for this program before a sleep or shutdown goes on.
+    bool HoldsSleepDelay() const;
+
+    // While a reason is set, sleep is blocked and logind shows the reason to whoever
+    // asks for a sleep. Called whenever the refusal conditions change; setting the same
+    // reason again costs nothing.
+    void SetSleepRefusal(const std::optional<QString>& reason);
+
+public slots:
+    // The session is ending (the end signals come this way): emits sessionEnding() the
+    // first time, nothing after.
+    void EndSession();
+
+signals:
+    // The machine is about to sleep. Runs before logind is let go on, so the slots do
+    // their suspend steps synchronously.
+    void aboutToSleep();
+    // The machine woke up again.
+    void resumed();
+    // Shutdown, log-off or an end signal; at most once per object.
+    void sessionEnding();
+
+private slots:
+    void OnPrepareForSleep(bool starting);
+    void OnPrepareForShutdown(bool starting);
+
+private:
+    void ConnectToLogind();
+    void WatchSessionManager();
+
+    QDBusConnection m_bus;
+    LogindInhibitor* m_delay;
+    LogindInhibitor* m_block;
+    bool m_available = false;
+    bool m_sessionEnded = false;
+};
+
+}  // namespace vr31k

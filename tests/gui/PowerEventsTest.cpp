@@ -1,0 +1,216 @@
+// Power and session-end notices against a mock logind on a private system bus, the end
+// signals, and the real program's use of both.
+#include "gui/PowerEvents.h"
+#include "gui/SignalWatcher.h"
+#include "MockLogind.h"
+#include "UtilityProcess.h"
+#include "WaitFor.h"
+#include "support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace vr31k;
+using vr31k::test::Inhibitor;
+using vr31k::test::MockLogind;
+using vr31k::test::TempDir;
+using vr31k::test::UtilityProcess;
+using vr31k::test::WaitFor;
+
+namespace {
+
+// Skips the test where the tools are missing; fails it where they would not start.
+#define START_MOCK(mock)                                                    \
+    if (!(mock).SkipReason().empty()) GTEST_SKIP() << (mock).SkipReason(); \
+    ASSERT_EQ((mock).Error(), "")
+
+std::vector<QString> Reasons(const std::vector<Inhibitor>& locks, const QString& mode) {
+    std::vector<QString> reasons;
+    for (const Inhibitor& lock : locks)
+        if (lock.mode == mode) reasons.push_back(lock.why);
+    return reasons;
+}
+
+bool HoldsDelay(MockLogind& mock) {
+    for (const Inhibitor& lock : mock.Inhibitors())
+        if (lock.mode == "delay" && lock.what == "sleep:shutdown" && lock.who == "VR31K Utility") return true;
+    return false;
+}
+
+// Returns once the replies to every call `bus` made so far have been handled here: the
+// mock answers one connection's calls in order.
+void Settle(MockLogind& mock, const QDBusConnection& bus) {
+    mock.Inhibitors(bus);
+    QCoreApplication::processEvents();
+}
+
+bool BlockReasonsAre(MockLogind& mock, const std::vector<QString>& expected) {
+    return WaitFor([&] { return Reasons(mock.Inhibitors(), "block") == expected; });
+}
+
+// The utility's power handling on a private bus with a mock logind, once it holds its
+// delay lock.
+class PowerEventsOnLogind : public ::testing::Test {
+protected:
+    void SetUp() override {
+        START_MOCK(mock);
+        power.emplace(bus);
+        ASSERT_TRUE(power->IsAvailable());
+        ASSERT_TRUE(WaitFor([&] { return HoldsDelay(mock); }));
+    }
+
+    MockLogind mock;
+    const QDBusConnection bus = mock.Connect();
+    std::optional<PowerEvents> power;
+};
+
+TEST_F(PowerEventsOnLogind, TheDelayLockGoesWithItsOwner) {
+    power.reset();
+    EXPECT_TRUE(WaitFor([&] { return mock.Inhibitors().empty(); })) << "the lock outlived its owner";
+}
+
+TEST_F(PowerEventsOnLogind, SleepRunsTheSuspendStepsBeforeLettingLogindGoOn) {
+    QSignalSpy asleep(&*power, &PowerEvents::aboutToSleep);
+    QSignalSpy awake(&*power, &PowerEvents::resumed);
+    bool heldDuringSteps = false;
+    QObject::connect(&*power, &PowerEvents::aboutToSleep,
+                     [&] { heldDuringSteps = power->HoldsSleepDelay() && HoldsDelay(mock); });
+
+    ASSERT_TRUE(mock.EmitPrepareForSleep(true));
+    ASSERT_TRUE(asleep.wait(5000));
+    EXPECT_TRUE(heldDuringSteps) << "logind was let go on before the suspend steps ran";
+    EXPECT_FALSE(power->HoldsSleepDelay());
+    EXPECT_TRUE(WaitFor([&] { return !HoldsDelay(mock); })) << "the delay lock keeps the machine awake";
+    EXPECT_EQ(awake.count(), 0);
+
+    ASSERT_TRUE(mock.EmitPrepareForSleep(false));
+    ASSERT_TRUE(awake.wait(5000));
+    EXPECT_TRUE(WaitFor([&] { return HoldsDelay(mock); })) << "the next sleep would not wait";
+    EXPECT_EQ(asleep.count(), 1);
+}
+
+TEST_F(PowerEventsOnLogind, RefusalHoldsABlockLockWithItsReason) {
+    power->SetSleepRefusal(QStringLiteral("カード"));
+    Settle(mock, bus);
+    EXPECT_TRUE(BlockReasonsAre(mock, {"カード"}));
+    power->SetSleepRefusal(QStringLiteral("カード"));
+    power->SetSleepRefusal(QStringLiteral("設定"));
+    Settle(mock, bus);
+    EXPECT_TRUE(BlockReasonsAre(mock, {"設定"})) << "one lock, with the newest reason";
+    power->SetSleepRefusal(std::nullopt);
+    EXPECT_TRUE(BlockReasonsAre(mock, {}));
+    EXPECT_TRUE(HoldsDelay(mock));
+}
+
+TEST_F(PowerEventsOnLogind, ARefusalClearedBeforeLogindAnswersLeavesNoLock) {
+    power->SetSleepRefusal(QStringLiteral("x"));
+    power->SetSleepRefusal(std::nullopt);
+    // Asked through the same connection, the answer comes after logind granted the lock.
+    EXPECT_EQ(Reasons(mock.Inhibitors(bus), "block"), std::vector<QString>{"x"});
+    EXPECT_TRUE(BlockReasonsAre(mock, {})) << "the late grant was kept";
+}
+
+TEST_F(PowerEventsOnLogind, ShutdownEndsTheSessionOnce) {
+    QSignalSpy ending(&*power, &PowerEvents::sessionEnding);
+    ASSERT_TRUE(mock.EmitPrepareForShutdown(true));
+    ASSERT_TRUE(ending.wait(5000));
+    EXPECT_TRUE(WaitFor([&] { return !HoldsDelay(mock); })) << "the shutdown waits for us";
+    power->EndSession();
+    ASSERT_TRUE(mock.EmitPrepareForShutdown(false));
+    EXPECT_TRUE(WaitFor([&] { return HoldsDelay(mock); })) << "a called-off shutdown leaves sleep unguarded";
+    ASSERT_TRUE(mock.EmitPrepareForShutdown(true));
+    ASSERT_TRUE(WaitFor([&] { return !HoldsDelay(mock); }));
+    EXPECT_EQ(ending.count(), 1);
+}
+
+TEST(PowerEvents, WithoutLogindTheUtilityRunsOn) {
+    struct Case {
+        const char* name;
+        bool bus;
+    };
+    for (const Case& c : {Case{"no system bus", false}, Case{"bus without logind", true}}) {
+        SCOPED_TRACE(c.name);
+        std::optional<MockLogind> bare;  // a bus with nobody on it
+        if (c.bus) {
+            bare.emplace(false);
+            START_MOCK(*bare);
+        }
+        std::optional<PowerEvents> power;
+        if (c.bus) {
+            power.emplace(bare->Connect());
+        } else {
+            // The program's own path: the system bus named by the environment.
+            const TempDir nowhere;
+            qputenv("DBUS_SYSTEM_BUS_ADDRESS", QByteArray("unix:path=") + nowhere.File("none").c_str());
+            power.emplace();
+            qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        }
+        QSignalSpy ending(&*power, &PowerEvents::sessionEnding);
+        EXPECT_FALSE(power->IsAvailable());
+        power->SetSleepRefusal(QStringLiteral("x"));
+        power->SetSleepRefusal(std::nullopt);
+        power->EndSession();
+        power->EndSession();
+        EXPECT_EQ(ending.count(), 1);
+    }
+}
+
+TEST(SignalWatcher, DeliversEachEndSignalOnTheLoopAndRestoresTheOldHandlers) {
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(signalNumber);
+        std::signal(signalNumber, SIG_IGN);
+        {
+            SignalWatcher watcher({signalNumber});
+            ASSERT_TRUE(watcher.IsWatching());
+            EXPECT_FALSE(SignalWatcher({SIGUSR1}).IsWatching()) << "one watcher per process";
+            QSignalSpy received(&watcher, &SignalWatcher::received);
+            std::raise(signalNumber);
+            ASSERT_TRUE(received.wait(5000));
+            EXPECT_EQ(received.at(0).at(0).toInt(), signalNumber);
+        }
+        struct sigaction now {};
+        sigaction(signalNumber, nullptr, &now);
+        EXPECT_EQ(now.sa_handler, SIG_IGN);
+        std::signal(signalNumber, SIG_DFL);
+    }
+}
+
+// The real program: it takes the delay lock, and a shutdown followed by the end signal
+// ends its session once and the program normally.
+TEST(UtilityProgram, EndsItsSessionOnceOnShutdownAndSighup) {
+    struct Case {
+        const char* name;
+        bool logind;
+    };
+    for (const Case& c : {Case{"without a system bus", false}, Case{"with logind", true}}) {
+        SCOPED_TRACE(c.name);
+        std::optional<MockLogind> mock;
+        if (c.logind) {
+            mock.emplace();
+            START_MOCK(*mock);
+        }
+        const TempDir nowhere;
+        QProcessEnvironment env;
+        env.insert("DBUS_SYSTEM_BUS_ADDRESS",
+                   c.logind ? mock->Address() : QString::fromStdString("unix:path=" + nowhere.File("none")));
+        UtilityProcess utility(env);
+        utility.Start();
+        ASSERT_TRUE(utility.WaitSaid("main window ready")) << utility.Output().toStdString();
+        if (c.logind) {
+            ASSERT_TRUE(WaitFor([&] { return HoldsDelay(*mock); }));
+            ASSERT_TRUE(mock->EmitPrepareForShutdown(true));
+            ASSERT_TRUE(utility.WaitSaid("session ending", 5000)) << utility.Output().toStdString();
+        } else {
+            EXPECT_TRUE(utility.WaitSaid("no system D-Bus", 5000)) << utility.Output().toStdString();
+        }
+        EXPECT_TRUE(utility.EndsCleanlyOn(SIGHUP)) << utility.Output().toStdString();
+        EXPECT_EQ(utility.Output().count("session ending"), 1) << utility.Output().toStdString();
+        // Said once, and nothing else to complain about.
+        EXPECT_EQ(utility.Output().count("vr31k-utility:"), c.logind ? 0 : 1) << utility.Output().toStdString();
+    }
+}
+
+}  // namespace
