@@ -1,11 +1,13 @@
 #include "accounting/CDbHistoryCtrl.h"
 
 #include "accounting/BillingPeriod.h"
+#include "accounting/HistoryKey.h"
+#include "accounting/SqlTransaction.h"
 #include "common/AtomicFileWriter.h"
 #include "common/FileOps.h"
 #include "common/FileSystem.h"
 
-// sqlite3_key() is declared only for builds with the codec.
+// sqlite3_key() and sqlite3_rekey() are declared only for builds with the codec.
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 
@@ -80,9 +82,28 @@ void BindDate(sqlite3_stmt* stmt, int index, OleDate date) {
     else sqlite3_bind_null(stmt, index);
 }
 
-int ApplyKey(sqlite3* db, const std::optional<std::string>& password) {
-    if (!password || password->empty()) return SQLITE_OK;
-    return sqlite3_key(db, password->data(), static_cast<int>(password->size()));
+// The key this build gives a file: none without a password.
+std::string KeyOf(const std::optional<std::string>& password) {
+    return password && !password->empty() ? RawHistoryKey(*password) : std::string();
+}
+
+int ApplyKey(sqlite3* db, const std::string& key) {
+    if (key.empty()) return SQLITE_OK;
+    return sqlite3_key(db, key.data(), static_cast<int>(key.size()));
+}
+
+// Compacts a closed file. SQLITE_OK, or the engine's code with its message in `error`.
+int VacuumFile(const std::string& file, const std::string& key, std::string& error) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) rc = ApplyKey(db, key);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        rc = sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) error = std::string("VACUUM: ") + (db != nullptr ? sqlite3_errmsg(db) : "no database");
+    sqlite3_close(db);
+    return rc;
 }
 
 // "YYYYMMDD-HHMMSS" of now, for the name of a file moved aside.
@@ -126,56 +147,83 @@ int CDbHistoryCtrl::OpenHistory(const std::string& path, std::optional<std::stri
     m_movedAside.clear();
     m_lastError.clear();
     if (StatFile(path).exists) {
-        switch (OpenExisting(path, m_password)) {
-        case OpenOutcome::Open: return kDbOk;
+        switch (OpenExisting(path)) {
+        case OpenOutcome::Open:
+            m_lastError.clear();  // a key tried first and refused is no failure
+            return kDbOk;
         case OpenOutcome::Unavailable: return kDbNotOpen;
         case OpenOutcome::Unreadable:
             if (!MoveAside(path)) return kDbNotOpen;  // never create over the user's file
             break;
         }
     }
-    return CreateNew(path, m_password);
+    return CreateNew(path, KeyOf(m_password));
 }
 
-CDbHistoryCtrl::OpenOutcome CDbHistoryCtrl::OpenExisting(const std::string& path,
-                                                         const std::optional<std::string>& password) {
+// Earlier builds keyed the file with the pass phrase itself: such a file is re-keyed
+// in place at its first open. The engine rewrites every page under the new key in one
+// write transaction, so a crash leaves the file whole under one key or the other, and
+// this tries both. Another process may convert the file between two tries, so what
+// the pass phrase finds is checked once more under the raw key before it counts.
+CDbHistoryCtrl::OpenOutcome CDbHistoryCtrl::OpenExisting(const std::string& path) {
+    const std::string key = KeyOf(m_password);
+    OpenOutcome outcome = OpenWithKey(path, key);
+    if (outcome != OpenOutcome::Unreadable || key.empty()) return outcome;
+    outcome = OpenWithKey(path, *m_password);
+    if (outcome == OpenOutcome::Open) {
+        // The re-key rolls back silently when it fails; a fresh open tells which key
+        // the file has now.
+        sqlite3_rekey(m_db, key.data(), static_cast<int>(key.size()));
+        CloseHistory();
+        outcome = OpenWithKey(path, key);
+        if (outcome != OpenOutcome::Unreadable) return outcome;
+        // Not converted (a read-only file, a full disk): the old key still serves, and
+        // the next open tries again.
+        outcome = OpenWithKey(path, *m_password);
+        if (outcome == OpenOutcome::Open) return outcome;
+    }
+    const std::string error = m_lastError;
+    const OpenOutcome again = OpenWithKey(path, key);
+    if (again != OpenOutcome::Unreadable) return again;
+    m_lastError = error;
+    return outcome;
+}
+
+CDbHistoryCtrl::OpenOutcome CDbHistoryCtrl::OpenWithKey(const std::string& path, const std::string& key) {
     int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc == SQLITE_OK) rc = ApplyKey(m_db, password);
+    if (rc == SQLITE_OK) rc = ApplyKey(m_db, key);
     if (rc != SQLITE_OK) {
         Fail("open");
         CloseHistory();
         return OpenOutcome::Unavailable;
     }
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
-    // A wrong key is only noticed at the first read.
-    {
-        Statement probe;
-        rc = sqlite3_prepare_v2(m_db, "SELECT count(*) FROM sqlite_master WHERE name = 'RAS_HISTORY'", -1,
-                                &probe.stmt, nullptr);
-        if (rc == SQLITE_OK) rc = sqlite3_step(probe.stmt);
-        if (rc != SQLITE_ROW) {
-            Fail("read");
-            const bool unreadable = Unreadable(rc) || Unreadable(sqlite3_extended_errcode(m_db));
-            CloseHistory();
-            return unreadable ? OpenOutcome::Unreadable : OpenOutcome::Unavailable;
-        }
-        if (sqlite3_column_int(probe.stmt, 0) == 0) {
-            // An empty file (or a database of ours without its table): give it the table.
-            sqlite3_finalize(probe.stmt);
-            probe.stmt = nullptr;
-            if (!Exec(kCreateTable)) {
-                CloseHistory();
-                return OpenOutcome::Unavailable;
-            }
-        }
-    }
-    // A table of another shape is not ours.
-    const std::string shape = std::string("SELECT ") + kColumns + " FROM RAS_HISTORY LIMIT 0";
-    Statement check;
-    if (sqlite3_prepare_v2(m_db, shape.c_str(), -1, &check.stmt, nullptr) != SQLITE_OK) {
-        Fail("table");
+    // A wrong key is only noticed at the first read. Every statement is finalized
+    // before a close: the engine does not close a connection that still has one.
+    int tables = 0;
+    rc = CountInSchema("RAS_HISTORY", tables);
+    if (rc != SQLITE_OK) {
+        const bool unreadable = Unreadable(rc) || Unreadable(sqlite3_extended_errcode(m_db));
         CloseHistory();
-        return OpenOutcome::Unreadable;
+        return unreadable ? OpenOutcome::Unreadable : OpenOutcome::Unavailable;
+    }
+    // An empty file (or a database of ours without its table): give it the table.
+    if (tables == 0 && !Exec(kCreateTable)) {
+        CloseHistory();
+        return OpenOutcome::Unavailable;
+    }
+    {
+        const std::string shape = std::string("SELECT ") + kColumns + " FROM RAS_HISTORY LIMIT 0";
+        Statement check;
+        rc = sqlite3_prepare_v2(m_db, shape.c_str(), -1, &check.stmt, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        Fail("table");
+        // No such column: a table of another shape is not ours. Anything else (busy,
+        // out of memory) says nothing about the file.
+        const bool unreadable = (rc & 0xff) == SQLITE_ERROR || Unreadable(rc);
+        CloseHistory();
+        return unreadable ? OpenOutcome::Unreadable : OpenOutcome::Unavailable;
     }
     UseWriteAheadLog();
     // The index and the day totals are new to older files; without them a file still
@@ -188,9 +236,9 @@ CDbHistoryCtrl::OpenOutcome CDbHistoryCtrl::OpenExisting(const std::string& path
     return OpenOutcome::Open;
 }
 
-int CDbHistoryCtrl::CreateNew(const std::string& path, const std::optional<std::string>& password) {
+int CDbHistoryCtrl::CreateNew(const std::string& path, const std::string& key) {
     int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc == SQLITE_OK) rc = ApplyKey(m_db, password);
+    if (rc == SQLITE_OK) rc = ApplyKey(m_db, key);
     if (rc != SQLITE_OK) {
         Fail("create");
         CloseHistory();
@@ -198,13 +246,18 @@ int CDbHistoryCtrl::CreateNew(const std::string& path, const std::optional<std::
     }
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     UseWriteAheadLog();
-    if (!Exec("BEGIN IMMEDIATE")) {
-        CloseHistory();
-        return kDbNotOpen;
-    }
-    if (!Exec(kCreateTable) || !Exec(kCreateIndex) || !Exec(kCreateDayTotals) || !Exec("COMMIT")) {
-        Exec("ROLLBACK");
-        return kDbCreateFailed;
+    {
+        SqlTransaction transaction(m_db);
+        if (!transaction.Begun()) {
+            Fail("begin");
+            CloseHistory();
+            return kDbNotOpen;
+        }
+        if (!Exec(kCreateTable) || !Exec(kCreateIndex) || !Exec(kCreateDayTotals)) return kDbCreateFailed;
+        if (!transaction.Commit()) {
+            Fail("commit");
+            return kDbCreateFailed;
+        }
     }
     // Every local user of the data folder keeps the history. The engine gives later
     // side files the database's mode; the first ones are already there.
@@ -223,18 +276,33 @@ void CDbHistoryCtrl::UseWriteAheadLog() {
     Exec("PRAGMA synchronous = FULL");
 }
 
+int CDbHistoryCtrl::CountInSchema(const char* name, int& count) const {
+    Statement query;
+    int rc = sqlite3_prepare_v2(m_db, "SELECT count(*) FROM sqlite_master WHERE name = ?1", -1, &query.stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(query.stmt, 1, name, -1, SQLITE_STATIC);
+        rc = sqlite3_step(query.stmt);
+    }
+    if (rc != SQLITE_ROW) {
+        Fail("read");
+        return rc;
+    }
+    count = sqlite3_column_int(query.stmt, 0);
+    return SQLITE_OK;
+}
+
 bool CDbHistoryCtrl::EnsureDayTotals() {
-    Statement probe;
-    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM sqlite_master WHERE name = 'RAS_HISTORY_DAY'", -1, &probe.stmt,
-                           nullptr) != SQLITE_OK ||
-        sqlite3_step(probe.stmt) != SQLITE_ROW) {
-        Fail("day totals");
+    int tables = 0;
+    if (CountInSchema("RAS_HISTORY_DAY", tables) != SQLITE_OK) return false;
+    if (tables != 0) return true;
+    SqlTransaction transaction(m_db);
+    if (!transaction.Begun()) {
+        Fail("begin");
         return false;
     }
-    if (sqlite3_column_int(probe.stmt, 0) != 0) return true;
-    if (!Exec("BEGIN IMMEDIATE")) return false;
-    if (Exec(kCreateDayTotals) && Exec(kFillDayTotals) && Exec("COMMIT")) return true;
-    Exec("ROLLBACK");
+    if (!Exec(kCreateDayTotals) || !Exec(kFillDayTotals)) return false;
+    if (transaction.Commit()) return true;
+    Fail("commit");
     return false;
 }
 
@@ -294,15 +362,10 @@ int CDbHistoryCtrl::CompactHistory(std::optional<std::string> path, std::optiona
         return kDbOk;
     }
     if (file.empty() || !StatFile(file).exists) return kDbCompactFailed;
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc == SQLITE_OK) rc = ApplyKey(db, password ? password : m_password);
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
-        rc = sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) m_lastError = std::string("VACUUM: ") + sqlite3_errmsg(db);
-    }
-    sqlite3_close(db);
+    const std::optional<std::string>& phrase = password ? password : m_password;
+    int rc = VacuumFile(file, KeyOf(phrase), m_lastError);
+    // A file of an earlier build is compacted under its own key; its next open converts it.
+    if (Unreadable(rc) && phrase && !phrase->empty()) rc = VacuumFile(file, *phrase, m_lastError);
     return rc == SQLITE_OK ? kDbOk : kDbCompactFailed;
 }
 
@@ -337,9 +400,14 @@ int CDbHistoryCtrl::ForEachRow(const std::function<bool(const HistoryRow&)>& vis
 
 int CDbHistoryCtrl::ClearHistory() {
     if (!IsOpen()) return kDbNotOpen;
-    if (!Exec("BEGIN IMMEDIATE")) return kDbFailed;
-    if (Exec("DELETE FROM RAS_HISTORY") && Exec("DELETE FROM RAS_HISTORY_DAY") && Exec("COMMIT")) return kDbOk;
-    Exec("ROLLBACK");
+    SqlTransaction transaction(m_db);
+    if (!transaction.Begun()) {
+        Fail("begin");
+        return kDbFailed;
+    }
+    if (!Exec("DELETE FROM RAS_HISTORY") || !Exec("DELETE FROM RAS_HISTORY_DAY")) return kDbFailed;
+    if (transaction.Commit()) return kDbOk;
+    Fail("commit");
     return kDbFailed;
 }
 
@@ -394,20 +462,17 @@ int CDbHistoryCtrl::InsertHistory(const HistoryRow& row) { return InsertRows({ro
 
 int CDbHistoryCtrl::InsertRows(const std::vector<HistoryRow>& rows) {
     if (!IsOpen()) return kDbNotOpen;
-    if (!Exec("BEGIN IMMEDIATE")) return kDbFailed;
-    for (const HistoryRow& row : rows) {
-        if (InsertOne(row) != kDbOk) {
-            const std::string error = m_lastError;
-            Exec("ROLLBACK");
-            m_lastError = error;
-            return kDbFailed;
-        }
-    }
-    if (!Exec("COMMIT")) {
-        Exec("ROLLBACK");
+    SqlTransaction transaction(m_db);
+    if (!transaction.Begun()) {
+        Fail("begin");
         return kDbFailed;
     }
-    return kDbOk;
+    for (const HistoryRow& row : rows) {
+        if (InsertOne(row) != kDbOk) return kDbFailed;
+    }
+    if (transaction.Commit()) return kDbOk;
+    Fail("commit");
+    return kDbFailed;
 }
 
 int CDbHistoryCtrl::GetEntryNames(std::vector<std::string>& names) const {
@@ -509,16 +574,20 @@ int CDbHistoryCtrl::DeleteRange(const std::string& from, const std::string& to) 
     sqlite3_bind_double(rows.stmt, 2, high);
     sqlite3_bind_int64(days.stmt, 1, DayOf(low));
     sqlite3_bind_int64(days.stmt, 2, DayOf(high));
-    if (!Exec("BEGIN IMMEDIATE")) return kDbFailed;
-    if (sqlite3_step(rows.stmt) != SQLITE_DONE || sqlite3_step(days.stmt) != SQLITE_DONE) {
-        Fail("delete range");
-        sqlite3_reset(rows.stmt);
-        sqlite3_reset(days.stmt);
-        Exec("ROLLBACK");
+    SqlTransaction transaction(m_db);
+    if (!transaction.Begun()) {
+        Fail("begin");
         return kDbFailed;
     }
-    if (Exec("COMMIT")) return kDbOk;
-    Exec("ROLLBACK");
+    if (sqlite3_step(rows.stmt) != SQLITE_DONE || sqlite3_step(days.stmt) != SQLITE_DONE) {
+        Fail("delete range");
+        // At rest before the rollback, which a pending statement could hold up.
+        sqlite3_reset(rows.stmt);
+        sqlite3_reset(days.stmt);
+        return kDbFailed;
+    }
+    if (transaction.Commit()) return kDbOk;
+    Fail("commit");
     return kDbFailed;
 }
 

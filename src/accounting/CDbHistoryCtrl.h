@@ -1,7 +1,8 @@
 #pragma once
 // The history database: one row per finished connection in table RAS_HISTORY of an
-// SQLCipher file keyed with the pass phrase. Times are OLE day numbers (REAL), counts
-// INTEGER, and an empty value NULL, so the engine's sums give the totals directly.
+// SQLCipher file keyed with a raw key derived from the pass phrase (HistoryKey.h).
+// Times are OLE day numbers (REAL), counts INTEGER, and an empty value NULL, so the
+// engine's sums give the totals directly.
 //
 // Beside it, RAS_HISTORY_DAY keeps the sums of each day's rows (by end date), written
 // in the same transaction as every change of RAS_HISTORY. Every range this class
@@ -66,11 +67,13 @@ public:
     CDbHistoryCtrl(const CDbHistoryCtrl&) = delete;
     CDbHistoryCtrl& operator=(const CDbHistoryCtrl&) = delete;
 
-    // Opens the file, or creates it with the table when it does not exist. A file that
-    // exists but cannot be read with this key (another key, not a database, damaged) is
-    // never deleted: it is moved aside to "<path>.unreadable-YYYYMMDD-HHMMSS" (see
-    // MovedAsidePath) and a new database takes its place. A file that is busy or not
-    // accessible is left alone and the database stays closed (kDbNotOpen).
+    // Opens the file, or creates it with the table when it does not exist. A file keyed
+    // with the pass phrase itself (made by earlier builds) is re-keyed in place. A file
+    // that exists but can be read with neither key (another pass phrase, not a
+    // database, damaged) is never deleted: it is moved aside to
+    // "<path>.unreadable-YYYYMMDD-HHMMSS" (see MovedAsidePath) and a new database takes
+    // its place. A file that is busy or not accessible is left alone and the database
+    // stays closed (kDbNotOpen). No password: a file without encryption.
     int OpenHistory(const std::string& path, std::optional<std::string> password);
     void CloseHistory();
     bool IsOpen() const { return m_db != nullptr; }
@@ -102,9 +105,13 @@ public:
 
 private:
     enum class OpenOutcome { Open, Unreadable, Unavailable };
-    OpenOutcome OpenExisting(const std::string& path, const std::optional<std::string>& password);
-    int CreateNew(const std::string& path, const std::optional<std::string>& password);
+    OpenOutcome OpenExisting(const std::string& path);
+    OpenOutcome OpenWithKey(const std::string& path, const std::string& key);
+    int CreateNew(const std::string& path, const std::string& key);
     bool MoveAside(const std::string& path);
+    // How many schema objects are called `name`; the engine's code when the file
+    // cannot be read (a wrong key shows here first).
+    int CountInSchema(const char* name, int& count) const;
     bool EnsureDayTotals();
     void UseWriteAheadLog();
     int InsertOne(const HistoryRow& row);

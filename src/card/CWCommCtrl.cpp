@@ -124,6 +124,8 @@ int CWCommCtrl::OnReceived(size_t /*byteCount*/) {
 
 int CWCommCtrl::OnSendComplete() { return 0; }
 
+bool CWCommCtrl::EndsChunk(std::string_view /*pending*/) const { return false; }
+
 void CWCommCtrl::ClearQueues() {
     {
         std::lock_guard lock(m_sendMutex);
@@ -149,7 +151,8 @@ void CWCommCtrl::HandOver(std::string& incoming) {
 }
 
 // All port I/O. Bytes are gathered until the line has been idle for the read interval
-// (or a chunk is full), then queued as one chunk and announced. Chunks to send are
+// (or a chunk is full, or EndsChunk says they are complete), then queued as one chunk
+// and announced. Chunks to send are
 // written one after the other, in the order they were queued.
 void CWCommCtrl::ReaderLoop() {
     std::string buffer(kMaxChunk, '\0');
@@ -172,18 +175,21 @@ void CWCommCtrl::ReaderLoop() {
         if (m_stop.load()) break;
 
         bool ended = false;
+        bool fresh = false;
         if (wait.readable) {
             const long n = m_port->Read(buffer.data(), kMaxChunk - incoming.size());
             if (n > 0) {
                 incoming.append(buffer.data(), static_cast<size_t>(n));
                 lastByte = Clock::now();
+                fresh = true;
             } else if (n < 0) {
                 ended = true;
             }
         }
         if (!incoming.empty()) {
             const bool idle = Clock::now() >= lastByte + std::chrono::milliseconds(m_readIntervalMs.load());
-            if (idle || ended || incoming.size() >= kMaxChunk) HandOver(incoming);
+            const bool complete = fresh && EndsChunk(incoming);
+            if (idle || ended || complete || incoming.size() >= kMaxChunk) HandOver(incoming);
         }
         if (ended) break;  // the line went away (unplugged): callers see time-outs
 

@@ -22,8 +22,9 @@
 namespace vr31k {
 
 // Time-outs in milliseconds. The read interval decides when a chunk is handed over:
-// once the line has been idle for it. The total time-outs have no effect: reads and
-// writes never block the caller here.
+// once the line has been idle for it, unless EndsChunk says earlier that nothing more
+// can belong to it. The total time-outs have no effect: reads and writes never block
+// the caller here.
 struct CommTimeouts {
     uint32_t readInterval = 0;
     uint32_t readTotalMultiplier = 0;
@@ -70,6 +71,9 @@ protected:
     // Raised by the reader thread.
     virtual int OnReceived(size_t byteCount);
     virtual int OnSendComplete();
+    // Asked on the reader thread after every read: true hands the bytes gathered so far
+    // over at once instead of after the read interval. It must only look at `pending`.
+    virtual bool EndsChunk(std::string_view pending) const;
 
 private:
     int TryOpen(bool applyLineSettings);

@@ -37,6 +37,11 @@ int CWKvCtrl::ReceiveCallback(void* context) {
     return 0;
 }
 
+// Runs on the reader thread, which does not know the command in flight: this engine
+// never dials, so a final line needs no command to be recognised. The main thread's
+// own check, with the command, has the last word.
+bool CWKvCtrl::EndsChunk(std::string_view pending) const { return HasFinalResult(pending, {}); }
+
 unsigned CWKvCtrl::OpenPort(const std::string& portName, bool flowControl) {
     m_lastPortName = portName;
     m_responseEvent.Reset();

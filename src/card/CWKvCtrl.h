@@ -62,6 +62,10 @@ public:
 
     const CardTimings& Timings() const { return m_timings; }
 
+protected:
+    // A reply is complete with its final result line: nothing after it belongs to it.
+    bool EndsChunk(std::string_view pending) const override;
+
 private:
     static int ReceiveCallback(void* context);
     void DiscardReceived();

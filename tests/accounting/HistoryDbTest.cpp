@@ -2,16 +2,22 @@
 // with compaction, and files that cannot be read (never lost, moved aside).
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/CDbHistoryCtrl.h"
+#include "accounting/HistoryKey.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace vr31k;
 using vr31k::test::ReadFile;
@@ -40,6 +46,63 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+int RowCount(const CDbHistoryCtrl& db) {
+    int count = 0;
+    db.ForEachRow([&](const HistoryRow&) { ++count; return true; });
+    return count;
+}
+
+std::string KeyPragma(const std::string& key, const char* pragma = "key") {
+    return std::string("PRAGMA ") + pragma + " = \"" + key + "\"";
+}
+
+// What the engine itself says when it reads the file's schema under `key` ("" for none).
+int ReadWithKey(const std::string& path, const std::string& key) {
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK && !key.empty()) rc = sqlite3_exec(raw, KeyPragma(key).c_str(), nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    sqlite3_close(raw);
+    return rc;
+}
+
+// The engine's own integrity check of the file under `key`: "ok" when it is whole.
+std::string IntegrityOf(const std::string& path, const std::string& key) {
+    sqlite3* raw = nullptr;
+    std::string verdict = "cannot open";
+    if (sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+        sqlite3_exec(raw, KeyPragma(key).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) {
+        verdict = "no verdict";
+        sqlite3_exec(
+            raw, "PRAGMA integrity_check",
+            [](void* out, int, char** values, char**) {
+                *static_cast<std::string*>(out) = values[0] != nullptr ? values[0] : "";
+                return 1;  // the first line is enough
+            },
+            &verdict, nullptr);
+    }
+    sqlite3_close(raw);
+    return verdict;
+}
+
+// A history as earlier builds left it: keyed with the pass phrase itself.
+void MakePassPhraseFile(const std::string& path, int rows) {
+    {
+        CDbHistoryCtrl db;
+        ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+        std::vector<HistoryRow> batch;
+        for (int i = 0; i < rows; ++i) batch.push_back(Row("old " + std::to_string(i), "2008/05/20 10:00:00", 60, i, i));
+        ASSERT_EQ(db.InsertRows(batch), kDbOk);
+    }
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, KeyPragma(RawHistoryKey(kPassPhrase)).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "PRAGMA rekey = 'QUILLET7'", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_EQ(ReadWithKey(path, kPassPhrase), SQLITE_OK);
+    ASSERT_EQ(ReadWithKey(path, RawHistoryKey(kPassPhrase)), SQLITE_NOTADB);
 }
 
 class HistoryDbTest : public ::testing::Test {
@@ -80,6 +143,21 @@ TEST_F(HistoryDbTest, NewFileIsEncryptedSharedAndReopens) {
     EXPECT_EQ(rows[0].leftFree, 100);
     EXPECT_EQ(rows[0].leftLimit, std::nullopt);
     EXPECT_EQ(rows[0].charge, 10);
+}
+
+// A batch with a bad row leaves no trace, and the connection is usable after it.
+TEST_F(HistoryDbTest, AFailedBatchIsRolledBackWhole) {
+    HistoryRow noEnd = Row("bad", "2008/05/20 10:00:00", 1, 1, 1);
+    noEnd.end = OleDate::Null();
+    EXPECT_EQ(db.InsertRows({Row("good", "2008/05/20 09:00:00", 1, 5, 5), noEnd}), kDbFailed);
+    EXPECT_NE(db.LastError().find("without an end time"), std::string::npos) << db.LastError();
+    EXPECT_EQ(RowCount(db), 0);
+    RangeTotals t;
+    ASSERT_EQ(db.GetRangeTotals("2008/05/20", "2008/05/20", t), kDbOk);
+    EXPECT_EQ(t.sent, 0) << "the day totals are rolled back with the rows";
+    EXPECT_EQ(db.InsertHistory(Row("next", "2008/05/20 11:00:00", 1, 7, 7)), kDbOk);
+    ASSERT_EQ(db.GetRangeTotals("2008/05/20", "2008/05/20", t), kDbOk);
+    EXPECT_EQ(t.sent, 7);
 }
 
 TEST_F(HistoryDbTest, RangeTotalsAndBoundaries) {
@@ -216,7 +294,7 @@ TEST_F(HistoryDbTest, DayTotalsAgreeWithTheRows) {
     db.CloseHistory();
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
-    sqlite3_exec(raw, "PRAGMA key = 'QUILLET7'", nullptr, nullptr, nullptr);
+    sqlite3_exec(raw, KeyPragma(RawHistoryKey(kPassPhrase)).c_str(), nullptr, nullptr, nullptr);
     ASSERT_EQ(sqlite3_exec(raw, "DROP TABLE RAS_HISTORY_DAY", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(raw);
     ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
@@ -299,6 +377,159 @@ TEST(HistoryDbFiles, ClosedDatabaseDoesNothingHarmful) {
     EXPECT_EQ(db.OpenHistory("/nonexistent-folder-vr31k/VR31KUTL.mdb", kPassPhrase), kDbNotOpen);
     EXPECT_FALSE(db.IsOpen());
     EXPECT_FALSE(db.LastError().empty());
+}
+
+// The key is derived, not stored: a change of the derivation would leave every
+// existing history unreadable (and moved aside), so its value is pinned here.
+TEST(HistoryDbKeys, TheRawKeyIsStable) {
+    EXPECT_EQ(RawHistoryKey(kPassPhrase), "x'6ffbe43ec53d930dc82d50160278fc8f6247b530aa20fb1ff14db375790537e6'");
+    EXPECT_NE(RawHistoryKey("another phrase"), RawHistoryKey(kPassPhrase));
+}
+
+TEST(HistoryDbKeys, ARawKeyedFileIsEncryptedAndOpensWithNoOtherKey) {
+    TempDir dir;
+    std::string salts[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::string path = dir.File("h" + std::to_string(i) + ".mdb");
+        {
+            CDbHistoryCtrl db;
+            ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+            ASSERT_EQ(db.InsertHistory(Row("apn.secret", "2008/05/20 10:00:00", 1, 1, 1)), kDbOk);
+        }
+        const std::string bytes = ReadFile(path);
+        EXPECT_EQ(bytes.find("SQLite format"), std::string::npos);
+        EXPECT_EQ(bytes.find("apn.secret"), std::string::npos);
+        salts[i] = bytes.substr(0, 16);
+        EXPECT_EQ(ReadWithKey(path, ""), SQLITE_NOTADB) << "no key";
+        EXPECT_EQ(ReadWithKey(path, kPassPhrase), SQLITE_NOTADB) << "the pass phrase";
+        EXPECT_EQ(ReadWithKey(path, RawHistoryKey("another phrase")), SQLITE_NOTADB) << "another raw key";
+        EXPECT_EQ(ReadWithKey(path, RawHistoryKey(kPassPhrase)), SQLITE_OK);
+    }
+    EXPECT_NE(salts[0], salts[1]) << "each file keeps its own salt";
+}
+
+TEST(HistoryDbKeys, APassPhraseFileOfEarlierBuildsOpensAndIsReKeyed) {
+    TempDir dir;
+    const std::string path = dir.File("VR31KUTL.mdb");
+    MakePassPhraseFile(path, 3);
+    // Compacting it by path, closed, works under its own key.
+    CDbHistoryCtrl db;
+    EXPECT_EQ(db.CompactHistory(path, std::string(kPassPhrase)), kDbOk);
+    EXPECT_EQ(ReadWithKey(path, kPassPhrase), SQLITE_OK);
+
+    ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+    EXPECT_TRUE(db.MovedAsidePath().empty());
+    EXPECT_TRUE(db.LastError().empty()) << db.LastError();
+    EXPECT_EQ(RowCount(db), 3);
+    ASSERT_EQ(db.InsertHistory(Row("new", "2008/05/21 10:00:00", 1, 1, 1)), kDbOk);
+    db.CloseHistory();
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"VR31KUTL.mdb"}) << "every connection closed";
+    EXPECT_EQ(IntegrityOf(path, RawHistoryKey(kPassPhrase)), "ok") << "converted";
+    EXPECT_EQ(ReadWithKey(path, kPassPhrase), SQLITE_NOTADB);
+
+    ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+    EXPECT_EQ(RowCount(db), 4);
+    RangeTotals t;
+    ASSERT_EQ(db.GetRangeTotals("2008/05/20", "2008/05/21", t), kDbOk);
+    EXPECT_EQ(t.sent, 0 + 1 + 2 + 1);
+}
+
+// A process killed at any moment of the conversion leaves a file that the next open
+// reads whole, under one key or the other, and never moves aside.
+TEST(HistoryDbKeys, AConversionCutShortLeavesAReadableFile) {
+    TempDir dir;
+    const std::string original = dir.File("original.mdb");
+    constexpr int kRows = 8000;
+    MakePassPhraseFile(original, kRows);
+    const std::string path = dir.File("VR31KUTL.mdb");
+    // Opens `path` in a child process, killed after `delay` unless it ends first.
+    const auto openInChild = [&](std::chrono::microseconds delay) {
+        std::filesystem::copy_file(original, path, std::filesystem::copy_options::overwrite_existing);
+        const pid_t child = fork();
+        if (child == 0) {
+            CDbHistoryCtrl db;
+            _exit(db.OpenHistory(path, kPassPhrase) == kDbOk && db.MovedAsidePath().empty() ? 0 : 1);
+        }
+        if (delay.count() > 0) {
+            std::this_thread::sleep_for(delay);
+            kill(child, SIGKILL);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return status;
+    };
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(openInChild(std::chrono::microseconds(0)), 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    ASSERT_EQ(ReadWithKey(path, RawHistoryKey(kPassPhrase)), SQLITE_OK);
+
+    // The first half of `whole` is mostly the key derivation, which writes nothing: the
+    // cuts fall in the second half, on the re-key and the reopening.
+    constexpr int kCuts = 10;
+    for (int cut = 1; cut <= kCuts; ++cut) {
+        const auto delay = whole / 2 + whole * cut / (2 * kCuts);
+        openInChild(delay);
+        CDbHistoryCtrl db;
+        ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk) << "cut after " << delay.count() << " us";
+        EXPECT_TRUE(db.MovedAsidePath().empty()) << "cut after " << delay.count() << " us";
+        EXPECT_EQ(RowCount(db), kRows) << "cut after " << delay.count() << " us";
+        db.CloseHistory();
+        EXPECT_EQ(IntegrityOf(path, RawHistoryKey(kPassPhrase)), "ok") << "cut after " << delay.count() << " us";
+        std::error_code ignored;
+        for (const char* side : {"-wal", "-shm", "-journal"}) std::filesystem::remove(path + side, ignored);
+    }
+    for (const auto& name : FilesIn(dir.Path())) EXPECT_EQ(name.find("unreadable"), std::string::npos) << name;
+
+    // Re-keyed and committed, then killed before the log went into the file: the file
+    // itself is still under the old key, the log holds every page under the new one.
+    std::filesystem::copy_file(original, path, std::filesystem::copy_options::overwrite_existing);
+    const pid_t child = fork();
+    if (child == 0) {
+        sqlite3* raw = nullptr;
+        sqlite3_open(path.c_str(), &raw);
+        sqlite3_exec(raw, "PRAGMA key = 'QUILLET7'", nullptr, nullptr, nullptr);
+        const int rc = sqlite3_exec(raw, KeyPragma(RawHistoryKey(kPassPhrase), "rekey").c_str(), nullptr, nullptr,
+                                    nullptr);
+        _exit(rc == SQLITE_OK ? 0 : 1);  // no close, no checkpoint
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(status, 0);
+    ASSERT_GT(std::filesystem::file_size(path + "-wal"), std::filesystem::file_size(original) / 2);
+    CDbHistoryCtrl db;
+    ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+    EXPECT_TRUE(db.MovedAsidePath().empty());
+    EXPECT_EQ(RowCount(db), kRows);
+}
+
+// Two processes meeting an old file at once: one converts it, the other must neither
+// fail nor take the file for unreadable.
+TEST(HistoryDbKeys, TwoProcessesOpeningAnOldFileAtOnce) {
+    for (int round = 0; round < 4; ++round) {
+        TempDir dir;
+        const std::string path = dir.File("VR31KUTL.mdb");
+        MakePassPhraseFile(path, 200);
+        pid_t children[2];
+        for (int i = 0; i < 2; ++i) {
+            children[i] = fork();
+            if (children[i] == 0) {
+                CDbHistoryCtrl db;
+                const bool ok = db.OpenHistory(path, kPassPhrase) == kDbOk && db.MovedAsidePath().empty() &&
+                                db.InsertHistory(Row("child", "2008/05/21 10:00:00", 1, 1, 1)) == kDbOk;
+                _exit(ok ? 0 : 1);
+            }
+        }
+        for (pid_t child : children) {
+            int status = -1;
+            waitpid(child, &status, 0);
+            EXPECT_EQ(status, 0) << "round " << round;
+        }
+        CDbHistoryCtrl db;
+        ASSERT_EQ(db.OpenHistory(path, kPassPhrase), kDbOk);
+        EXPECT_EQ(RowCount(db), 202) << "round " << round;
+        db.CloseHistory();
+        EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"VR31KUTL.mdb"}) << "round " << round;
+    }
 }
 
 }  // namespace

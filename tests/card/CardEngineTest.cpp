@@ -128,6 +128,31 @@ TEST_F(CardEngine, UnsolicitedLinesAroundEveryReplyAreSkipped) {
     for (const char* command : {"ATI1", "AT+GMR", "AT+CPIN?", "AT##EANT"}) EXPECT_EQ(Count(command), 1) << command;
 }
 
+// The line never falls idle for long enough here: a reply can only come back because
+// its final result line ended it, in one attempt, echo and split bursts included.
+TEST_F(CardEngine, AReplyIsHandedOverAtItsFinalLine) {
+    CommTimeouts neverIdle;
+    neverIdle.readInterval = 600000;
+    ASSERT_EQ(kv.SetTimeouts(neverIdle), COMM_OK);
+    struct Case {
+        const char* name;
+        Fault fault;
+        const char* command;
+        const char* reply;
+    } cases[] = {
+        {"with the echo", Fault::None, "ATI1", "\r\nVR31K\r\n\r\nOK\r\n"},
+        {"echo first", Fault::EchoFirst, "ATI0", "\r\nKORVANE\r\n\r\nOK\r\n"},
+        {"in bursts", Fault::Split, "AT+CPIN?", "\r\n+CPIN: READY\r\n\r\nOK\r\n"},
+        {"an error", Fault::None, "AT+NOSUCH", "\r\nERROR\r\n"},
+    };
+    for (const Case& c : cases) {
+        card.SetFault(c.fault);
+        std::string reply;
+        EXPECT_EQ(kv.Transact(c.command, reply, 3000, 1), CARD_OK) << c.name;
+        EXPECT_EQ(reply, c.reply) << c.name;
+    }
+}
+
 TEST_F(CardEngine, SilentCardTimesOutAfterThreeAttemptsWithReopening) {
     Prepare();
     card.SetFault(Fault::Silent);
