@@ -70,5 +70,6 @@ const CommandGroup& EntriesCommands();
 const CommandGroup& ConnectCommands();
 const CommandGroup& DisconnectCommands();
 const CommandGroup& StatusCommands();
+const CommandGroup& NotifyCommands();
 
 }  // namespace vr31k::cli

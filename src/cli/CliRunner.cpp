@@ -16,6 +16,7 @@ const CommandGroup& (*const kGroups[])() = {
     ConnectCommands,
     DisconnectCommands,
     StatusCommands,
+    NotifyCommands,
     PlanCommands,
     UsageCommands,
     HistoryCommands,

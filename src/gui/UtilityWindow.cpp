@@ -10,10 +10,13 @@
 #include "gui/PowerEvents.h"
 #include "gui/SimDialogs.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -135,7 +138,7 @@ void UtilityWindow::BuildControls() {
         b->setObjectName(QLatin1String(name));
         b->setAccessibleName(ButtonName(textId));
         b->setAutoDefault(false);  // Enter never presses a button of the window
-        connect(b, &QPushButton::clicked, this, [this, command] { m_logic->OnCommand(command); });
+        connect(b, &QPushButton::clicked, this, [this, command] { m_logic->OnCommand(command); }, Qt::QueuedConnection);
         return b;
     };
     auto* buttons = new QHBoxLayout();
@@ -153,7 +156,9 @@ void UtilityWindow::BuildControls() {
 QAction* UtilityWindow::AddCommand(QMenu* menu, int command, int textId) {
     QAction* action = menu->addAction(Text(textId));
     action->setObjectName(QStringLiteral("command%1").arg(command));
-    connect(action, &QAction::triggered, this, [this, command] { m_logic->OnCommand(command); });
+    // Queued: a command's dialogs run in their own loop, after the click (or the
+    // assistive tool's action) that asked for it has been answered.
+    connect(action, &QAction::triggered, this, [this, command] { m_logic->OnCommand(command); }, Qt::QueuedConnection);
     m_actions[command] = action;
     return action;
 }
@@ -180,7 +185,10 @@ void UtilityWindow::BuildMenus() {
     AddCommand(help, kCmdHelp, IDS_MENU_HELP);
     AddCommand(help, kCmdAbout, IDS_MENU_ABOUT);
 
-    m_trayMenu = new QMenu(this);
+    // Not a child of the window: the window is disabled while it is in the tray, and a
+    // child menu would be disabled with it.
+    m_trayMenuOwner = std::make_unique<QMenu>();
+    m_trayMenu = m_trayMenuOwner.get();
     m_trayMenu->setObjectName(QStringLiteral("trayMenu169"));
     AddCommand(m_trayMenu, kCmdTraySignal, IDS_TRAY_SIGNAL_DISPLAY)->setCheckable(true);
     AddCommand(m_trayMenu, kCmdTrayConnect, IDS_TRAY_CONNECT);
@@ -195,6 +203,9 @@ void UtilityWindow::BuildTray() {
     m_tray->setContextMenu(m_trayMenu);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) m_logic->OnTrayNotify(0x202);
+        // An embedded (XEmbed) tray icon reports the right click but may leave the menu
+        // to us; a status-notifier host shows it itself.
+        if (reason == QSystemTrayIcon::Context && !m_trayMenu->isVisible()) m_trayMenu->popup(QCursor::pos());
     });
     m_trayRetry = new QTimer(this);
     m_trayRetry->setInterval(kTrayRetryMs);
@@ -339,7 +350,9 @@ void UtilityWindow::SetSignalTexts(const SignalDisplayTexts& texts) {
     item->setChecked(texts.checked);
     m_signalButton->setText(Text(texts.buttonTextId));
     m_signalButton->setAccessibleName(ButtonName(texts.buttonTextId));
-    m_signalButton->setFixedWidth(texts.buttonWidth);
+    // The mode's width, or the text's when the desktop's font needs more: a cut caption
+    // would hide whether the display is on.
+    m_signalButton->setFixedWidth(std::max(texts.buttonWidth, m_signalButton->sizeHint().width()));
 }
 
 void UtilityWindow::SetConnectTexts(bool disconnect) {

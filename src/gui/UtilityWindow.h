@@ -10,6 +10,7 @@
 #include "platform/InstanceChannel.h"
 
 #include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
 
 #include <map>
@@ -144,6 +145,7 @@ private:
     QPushButton* m_removeButton = nullptr;
     QPushButton* m_signalButton = nullptr;
     std::map<int, QAction*> m_actions;  // by command id
+    std::unique_ptr<QMenu> m_trayMenuOwner;
     QMenu* m_trayMenu = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     std::map<int, QTimer*> m_timers;

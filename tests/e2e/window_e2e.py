@@ -1,0 +1,214 @@
+"""Drives the real vr31k-utility through its accessibility tree, as a person would.
+
+Run by window_e2e.sh, which provides the X server, the tray host, the session and
+accessibility buses and the card simulator. Steps: the main window with a ready card,
+the signal display, card information, a SIM that asks for its PIN, the utility settings
+and version dialogs, a start in the tray with the tray menu, and the exit command.
+Screenshots go to $VR31K_SHOTS when it is set.
+"""
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+BIN = os.environ["VR31K_BIN"]
+WORK = os.environ["VR31K_E2E_WORK"]
+SHOTS = os.environ.get("VR31K_SHOTS") or ""
+DATA = os.path.join(WORK, "data")
+TITLE = "KORVANE VR31K ユーティリティ"
+ENV = dict(os.environ, VR31K_DATA_DIR=DATA, VR31K_LOCK_DIR=WORK, VR31K_PORT=os.path.join(WORK, "card"),
+           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", QT_LOGGING_RULES="vr31k.*.info=true")
+
+
+def run(*args):
+    return subprocess.run(list(args), env=ENV, check=True, capture_output=True, text=True).stdout
+
+
+def ctl(*args):
+    return run(os.path.join(BIN, "vr31kctl"), "--data-dir", DATA, *args)
+
+
+def sim(line):
+    run(os.path.join(BIN, "vr31k-cardsim"), "--tell", os.path.join(WORK, "card-control"), line)
+
+
+def wait(condition, what, timeout=15.0):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and app.name == "vr31k-utility":
+            return app
+    return None
+
+
+def walk(node):
+    if node is None:
+        return
+    yield node
+    for i in range(node.childCount):
+        yield from walk(node.getChildAtIndex(i))
+
+
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def find(role, name, visible=True):
+    app = application()
+    for node in walk(app):
+        try:
+            if node.getRoleName() == role and node.name == name and (not visible or showing(node)):
+                return node
+        except Exception:  # a node that went away while we looked
+            continue
+    return None
+
+
+def texts_of(window):
+    """What the labels and read-only fields of a window show."""
+    shown = []
+    for node in walk(window):
+        if node.getRoleName() not in ("label", "text"):
+            continue
+        try:
+            shown.append(node.queryText().getText(0, -1))
+        except NotImplementedError:
+            shown.append(node.name)
+    return shown
+
+
+def press(node):
+    node.queryAction().doAction(0)
+
+
+def press_named(role, name):
+    # Menu items are reachable while their menu is closed.
+    press(wait(lambda: find(role, name, visible=role != "menu item"), f"{role} '{name}'"))
+
+
+def shot(name):
+    if SHOTS:
+        subprocess.run(["import", "-window", "root", os.path.join(SHOTS, name + ".png")], check=False)
+
+
+def enabled(node):
+    return node.getState().contains(pyatspi.STATE_ENABLED)
+
+
+def start():
+    log = open(os.path.join(WORK, "utility.log"), "a")
+    return subprocess.Popen([os.path.join(BIN, "vr31k-utility")], env=ENV, stdout=log, stderr=subprocess.STDOUT)
+
+
+def main():
+    ctl("plan", "set", "--type", "0", "--price", "0.05", "--packet-size", "128")
+    utility = start()
+    wait(lambda: find("frame", TITLE), "the main window")
+    # The combo box is named by what it shows: the current entry.
+    wait(lambda: find("combo box", "mobile.korvane.ne.jp"), "the entry combo box with the factory entry")
+    assert enabled(find("push button", "接続")), "connect is enabled with a ready card"
+    shot("main-window")
+
+    # The one-click signal display and back.
+    press_named("push button", "電波状態の確認(ワンクリック)")
+    wait(lambda: find("push button", "電波状態の確認中止(ワンクリック)"), "the signal display on")
+    shot("signal-display")
+    press_named("push button", "電波状態の確認中止(ワンクリック)")
+    wait(lambda: find("push button", "電波状態の確認(ワンクリック)"), "the signal display off")
+
+    # Card information.
+    press_named("menu item", "カード情報")
+    info = wait(lambda: find("dialog", "データカード情報"), "the card information dialog")
+    assert "09012345678" in texts_of(info), texts_of(info)
+    shot("card-information")
+    press(wait(lambda: next((n for n in walk(info) if n.getRoleName() == "push button" and n.name == "OK"), None),
+               "OK"))
+    wait(lambda: find("dialog", "データカード情報") is None, "the card information dialog to close")
+
+    # A SIM that asks for its PIN when the card comes back.
+    sim("sim=pin")
+    ctl("notify", "card-gone")
+    wait(lambda: find("combo box", "mobile.korvane.ne.jp") is None, "no card")
+    ctl("notify", "card-present")
+    dialog = wait(lambda: find("dialog", "PINコード認証"), "the PIN dialog")
+    field = wait(lambda: next((n for n in walk(dialog) if n.name == "PINコード" and n.getRoleName() in
+                               ("password text", "text")), None), "the PIN field")
+    field.queryEditableText().setTextContents("1234")
+    shot("pin-dialog")
+    press(next(n for n in walk(dialog) if n.getRoleName() == "push button" and n.name == "OK"))
+    wait(lambda: find("combo box", "mobile.korvane.ne.jp"), "the card ready after the PIN")
+
+    # Utility settings: opened and cancelled; the version dialog.
+    press_named("menu item", "ユーティリティ設定")
+    settings = wait(lambda: find("dialog", "ユーティリティ設定"), "the utility settings dialog")
+    shot("utility-settings")
+    press(next(n for n in walk(settings) if n.getRoleName() == "push button" and n.name == "キャンセル"))
+    press_named("menu item", "ユーティリティ バージョン")
+    about = wait(lambda: find("dialog", "バージョン情報 KORVANE VR31K ユーティリティ"), "the version dialog")
+    assert any("ユーティリティバージョン: Ver " in t for t in texts_of(about)), texts_of(about)
+    press(next(n for n in walk(about) if n.getRoleName() == "push button" and n.name == "OK"))
+
+    # The exit command ends the program.
+    press_named("menu item", "終了")
+    assert utility.wait(timeout=15) == 0
+
+    # Started in the tray: no window, an icon; its menu brings the window back.
+    ctl("settings", "set-utility", "--iconized-start", "1")
+    utility = start()
+    wait(application, "the utility on the accessibility bus")
+    icon = wait(lambda: tray_icon(), "the tray icon")
+    time.sleep(0.5)
+    assert find("frame", TITLE) is None, "the window stays hidden in the tray"
+    x, y = icon
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "mousedown", "3"], check=True)
+    time.sleep(1.0)
+    shot("tray-menu")
+    # The menu has the keyboard: its last item is メイン画面 (main window).
+    subprocess.run(["xdotool", "key", "Up", "Return"], check=True)
+    subprocess.run(["xdotool", "mouseup", "3"], check=True)
+    wait(lambda: find("frame", TITLE), "the window back from the tray")
+    assert tray_icon() is None, "window and tray icon are never both"
+    utility.terminate()
+    assert utility.wait(timeout=15) == 0
+    print("window end to end: all steps passed")
+
+
+def tray_icon():
+    """The centre of the utility's tray icon, or None."""
+    # Every window: the icon is reparented into the tray host, where a search by name
+    # does not always look.
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", ""], capture_output=True,
+                           text=True).stdout.split()
+    for window in found:
+        name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True).stdout.strip()
+        if name != "vr31k-utility":
+            continue
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], capture_output=True,
+                                  text=True).stdout
+        values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+        if 8 <= int(values.get("WIDTH", 0)) <= 64:
+            return int(values["X"]) + int(values["WIDTH"]) // 2, int(values["Y"]) + int(values["HEIGHT"]) // 2
+    return None
+
+
+if __name__ == "__main__":
+    try:
+        main()
+    except AssertionError as failure:
+        shot("failure")
+        print("FAIL:", failure)
+        with open(os.path.join(WORK, "utility.log")) as log:
+            print(log.read())
+        sys.exit(1)
