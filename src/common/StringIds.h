@@ -187,6 +187,10 @@ inline constexpr int IDS_BALLOON_CONNECTED_TITLE = 42020;
 inline constexpr int IDS_BALLOON_CONNECTED_ENTRY = 42021;
 inline constexpr int IDS_HANGUP_FAILED_CAPTION = 42022;
 inline constexpr int IDS_HANGUP_FAILED_TEXT = 42023;
+// the state picture in words, for screen readers: state n is 42030 + n
+inline constexpr int IDS_STATE_WORDS_FIRST = 42030;
+inline constexpr int IDS_SIGNAL_OUT_OF_SERVICE_WORDS = 42042;
+inline constexpr int IDS_SIGNAL_LEVEL_WORDS = 42043;
 
 // ---- Dialog captions and control labels (numbered from 42100).
 // PIN entry

@@ -235,6 +235,21 @@ constexpr StringEntry kStrings[] = {
     {42021, "接続先: "},
     {42022, "通信切断の失敗"},
     {42023, "ダイヤルアップ通信を切断できませんでした。  \n(コード： %d)"},
+    // the state picture in words, for screen readers
+    {42030, "データカードなし"},
+    {42031, "データカードあり (前回の操作に失敗)"},
+    {42032, "KV chip（USIMカード）未挿入"},
+    {42033, "サポートされていないKV chip（USIMカード）"},
+    {42034, "PINコード未入力"},
+    {42035, "PUKコード入力待ち"},
+    {42036, "KV chip（USIMカード）ロック"},
+    {42037, "KV chip（USIMカード）故障"},
+    {42038, "使用可能"},
+    {42039, "電波状態表示中"},
+    {42040, "ダイヤルアップ接続中"},
+    {42041, "他のアプリケーションで接続中"},
+    {42042, "圏外"},
+    {42043, "電波レベル %d"},
     // ---- Dialog captions and control labels, numbered from 42100; the attempts count
     // format is shared by the three SIM code dialogs.
     // PIN entry

@@ -381,8 +381,9 @@ void UtilityWindow::SetConnectionValues(const std::string& entry, const std::str
     m_volumeValue->setText(QString::fromStdString(volume));
 }
 
-void UtilityWindow::ShowPicture(int bitmapId) {
+void UtilityWindow::ShowPicture(int bitmapId, const std::string& words) {
     m_picture->setPixmap(StatePicture(bitmapId, devicePixelRatioF()));
+    m_picture->setAccessibleName(Text(IDS_PICTURE_NAME) + QStringLiteral(": ") + QString::fromStdString(words));
     m_picture->setProperty("pictureId", bitmapId);
 }
 

@@ -61,7 +61,7 @@ public:
     void FillEntries(const ComboFill& fill) override;
     std::string SelectedEntry() const override;
     void SetConnectionValues(const std::string& entry, const std::string& duration, const std::string& volume) override;
-    void ShowPicture(int bitmapId) override;
+    void ShowPicture(int bitmapId, const std::string& words) override;
     void StartTimer(int id, int intervalMs) override;
     void StopTimer(int id) override;
     bool IsShown() const override { return m_shown; }

@@ -257,7 +257,7 @@ void CUtilityDlg::RefreshPicture(bool readLevel) {
         m_signalLevel = level;
     }
     if (m_view.IsShown()) {
-        m_view.ShowPicture(StatePictureId(m_status.state, m_signalLevel));
+        m_view.ShowPicture(StatePictureId(m_status.state, m_signalLevel), StateInWords(m_status.state, m_signalLevel));
     } else {
         m_view.SetTrayIcon(StateTrayIconId(m_status.state, m_signalLevel));
     }

@@ -41,8 +41,8 @@ public:
     // The connection's three values (entry, duration, volume).
     virtual void SetConnectionValues(const std::string& entry, const std::string& duration,
                                      const std::string& volume) = 0;
-    // The state picture in the window (bitmap id), or the tray icon (icon id).
-    virtual void ShowPicture(int bitmapId) = 0;
+    // The state picture in the window (bitmap id) with what it shows in words.
+    virtual void ShowPicture(int bitmapId, const std::string& words) = 0;
 
     // --- timers: the window calls CUtilityDlg::OnTimer(id) when one fires
     virtual void StartTimer(int id, int intervalMs) = 0;

@@ -69,6 +69,19 @@ int StateTrayIconId(int state, int signalLevel) {
     }
 }
 
+std::string StateInWords(int state, int signalLevel) {
+    if (state < kCardNone || state > kCardOutsideConnection) state = kCardFailed;  // the picture's "other" case
+    std::string words(LoadString(ids::IDS_STATE_WORDS_FIRST + state));
+    if (state == kCardSignalDisplay) {
+        if (signalLevel == 0) {
+            words += " " + std::string(LoadString(ids::IDS_SIGNAL_OUT_OF_SERVICE_WORDS));
+        } else if (signalLevel >= 1 && signalLevel <= 4) {
+            words += " " + FormatString(ids::IDS_SIGNAL_LEVEL_WORDS, {std::to_string(signalLevel)});
+        }
+    }
+    return words;
+}
+
 SignalDisplayTexts SignalTexts(bool oneshotMode, int state) {
     const bool on = state == kCardSignalDisplay;
     SignalDisplayTexts t;

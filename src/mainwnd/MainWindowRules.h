@@ -70,6 +70,9 @@ int StatePictureId(int state, int signalLevel);
 int StateTrayIconId(int state, int signalLevel);
 inline constexpr int kAppIconId = 128;
 
+// The state picture in words, for screen readers: "使用可能", "電波状態表示中 電波レベル 3".
+std::string StateInWords(int state, int signalLevel);
+
 // The signal display's texts for the mode and state.
 struct SignalDisplayTexts {
     int trayItemTextId = 0;  // 32805

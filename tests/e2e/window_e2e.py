@@ -1,9 +1,10 @@
 """Drives the real vr31k-utility through its accessibility tree, as a person would.
 
 Run by window_e2e.sh, which provides the X server, the tray host, the session and
-accessibility buses and the card simulator. Steps: the main window with a ready card,
-the signal display, card information, a SIM that asks for its PIN, the utility settings
-and version dialogs, a start in the tray with the tray menu, and the exit command.
+accessibility buses and the card simulator. Steps: a start in the tray, its menu and a
+left click back; the signal display following the card's level; card information; the card
+pulled and back with a SIM that refuses a wrong PIN; the utility settings refusing 5 and
+accepting 60; the version dialog; the exit command.
 Screenshots go to $VR31K_SHOTS when it is set.
 """
 import os
@@ -93,6 +94,13 @@ def press(node):
     node.queryAction().doAction(0)
 
 
+def click(node):
+    """A mouse click in the middle of the control."""
+    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2), "click", "1"],
+                   check=True)
+
+
 def press_named(role, name):
     # Menu items are reachable while their menu is closed.
     press(wait(lambda: find(role, name, visible=role != "menu item"), f"{role} '{name}'"))
@@ -112,75 +120,109 @@ def start():
     return subprocess.Popen([os.path.join(BIN, "vr31k-utility")], env=ENV, stdout=log, stderr=subprocess.STDOUT)
 
 
+def child(window, role, name):
+    return next((n for n in walk(window) if n.getRoleName() == role and n.name == name), None)
+
+
+def answer_box(caption, button="OK"):
+    """Presses `button` of the message box titled `caption`."""
+    box = wait(lambda: find("dialog", caption) or find("alert", caption), "the box " + caption)
+    press(wait(lambda: child(box, "push button", button), button + " of " + caption))
+    wait(lambda: find("dialog", caption) is None and find("alert", caption) is None, caption + " to close")
+
+
+def picture():
+    node = next((n for n in walk(application()) if n.getRoleName() == "image"), None)
+    return node.name if node is not None else ""
+
+
 def main():
     ctl("plan", "set", "--type", "0", "--price", "0.05", "--packet-size", "128")
+    ctl("settings", "set-utility", "--iconized-start", "1", "--oneshot", "0")
     utility = start()
-    wait(lambda: find("frame", TITLE), "the main window")
-    # The combo box is named by what it shows: the current entry.
-    wait(lambda: find("combo box", "mobile.korvane.ne.jp"), "the entry combo box with the factory entry")
-    assert enabled(find("push button", "接続")), "connect is enabled with a ready card"
-    shot("main-window")
 
-    # The one-click signal display and back.
-    press_named("push button", "電波状態の確認(ワンクリック)")
-    wait(lambda: find("push button", "電波状態の確認中止(ワンクリック)"), "the signal display on")
-    shot("signal-display")
-    press_named("push button", "電波状態の確認中止(ワンクリック)")
-    wait(lambda: find("push button", "電波状態の確認(ワンクリック)"), "the signal display off")
-
-    # Card information.
-    press_named("menu item", "カード情報")
-    info = wait(lambda: find("dialog", "データカード情報"), "the card information dialog")
-    assert "09012345678" in texts_of(info), texts_of(info)
-    shot("card-information")
-    press(wait(lambda: next((n for n in walk(info) if n.getRoleName() == "push button" and n.name == "OK"), None),
-               "OK"))
-    wait(lambda: find("dialog", "データカード情報") is None, "the card information dialog to close")
-
-    # A SIM that asks for its PIN when the card comes back.
-    sim("sim=pin")
-    ctl("notify", "card-gone")
-    wait(lambda: find("combo box", "mobile.korvane.ne.jp") is None, "no card")
-    ctl("notify", "card-present")
-    dialog = wait(lambda: find("dialog", "PINコード認証"), "the PIN dialog")
-    field = wait(lambda: next((n for n in walk(dialog) if n.name == "PINコード" and n.getRoleName() in
-                               ("password text", "text")), None), "the PIN field")
-    field.queryEditableText().setTextContents("1234")
-    shot("pin-dialog")
-    press(next(n for n in walk(dialog) if n.getRoleName() == "push button" and n.name == "OK"))
-    wait(lambda: find("combo box", "mobile.korvane.ne.jp"), "the card ready after the PIN")
-
-    # Utility settings: opened and cancelled; the version dialog.
-    press_named("menu item", "ユーティリティ設定")
-    settings = wait(lambda: find("dialog", "ユーティリティ設定"), "the utility settings dialog")
-    shot("utility-settings")
-    press(next(n for n in walk(settings) if n.getRoleName() == "push button" and n.name == "キャンセル"))
-    press_named("menu item", "ユーティリティ バージョン")
-    about = wait(lambda: find("dialog", "バージョン情報 KORVANE VR31K ユーティリティ"), "the version dialog")
-    assert any("ユーティリティバージョン: Ver " in t for t in texts_of(about)), texts_of(about)
-    press(next(n for n in walk(about) if n.getRoleName() == "push button" and n.name == "OK"))
-
-    # The exit command ends the program.
-    press_named("menu item", "終了")
-    assert utility.wait(timeout=15) == 0
-
-    # Started in the tray: no window, an icon; its menu brings the window back.
-    ctl("settings", "set-utility", "--iconized-start", "1")
-    utility = start()
+    # Started in the tray: no window, an icon with its menu; a left click restores it.
     wait(application, "the utility on the accessibility bus")
-    icon = wait(lambda: tray_icon(), "the tray icon")
+    icon = wait(tray_icon, "the tray icon")
     time.sleep(0.5)
     assert find("frame", TITLE) is None, "the window stays hidden in the tray"
     x, y = icon
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "mousedown", "3"], check=True)
     time.sleep(1.0)
     shot("tray-menu")
-    # The menu has the keyboard: its last item is メイン画面 (main window).
-    subprocess.run(["xdotool", "key", "Up", "Return"], check=True)
+    subprocess.run(["xdotool", "key", "Escape"], check=True)
     subprocess.run(["xdotool", "mouseup", "3"], check=True)
+    time.sleep(0.3)
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
     wait(lambda: find("frame", TITLE), "the window back from the tray")
     assert tray_icon() is None, "window and tray icon are never both"
-    utility.terminate()
+    wait(lambda: find("combo box", "mobile.korvane.ne.jp"), "the entry combo box with the factory entry")
+    assert enabled(find("push button", "接続")), "connect is enabled with a ready card"
+    assert "使用可能" in picture(), picture()
+    shot("main-window")
+
+    # The continuous signal display shows the card's level and follows a change.
+    press_named("push button", "電波状態の確認")
+    wait(lambda: "電波レベル 3" in picture(), "the simulator's level 3")
+    shot("signal-display")
+    sim("signal=1")
+    wait(lambda: "電波レベル 1" in picture(), "the level following the card", timeout=12)
+    press_named("push button", "電波状態の確認中止")
+    wait(lambda: find("push button", "電波状態の確認"), "the signal display off")
+
+    # Card information.
+    press_named("menu item", "カード情報")
+    info = wait(lambda: find("dialog", "データカード情報"), "the card information dialog")
+    assert "09012345678" in texts_of(info), texts_of(info)
+    shot("card-information")
+    press(wait(lambda: child(info, "push button", "OK"), "OK"))
+    wait(lambda: find("dialog", "データカード情報") is None, "the card information dialog to close")
+
+    # The card is pulled: the controls grey out. It comes back with a SIM that asks for
+    # its PIN: a wrong PIN is refused, the right one makes it ready.
+    sim("sim=pin")
+    ctl("notify", "card-gone")
+    wait(lambda: find("combo box", "mobile.korvane.ne.jp") is None, "no card")
+    assert not enabled(find("push button", "接続")) and not enabled(find("push button", "取り外し"))
+    assert "データカードなし" in picture(), picture()
+    shot("no-card")
+    ctl("notify", "card-present")
+    for pin, refused in (("9999", True), ("1234", False)):
+        dialog = wait(lambda: find("dialog", "PINコード認証"), "the PIN dialog")
+        field = wait(lambda: next((n for n in walk(dialog) if n.name == "PINコード" and n.getRoleName() in
+                                   ("password text", "text")), None), "the PIN field")
+        field.queryEditableText().setTextContents(pin)
+        if not refused:
+            shot("pin-dialog")
+        press(child(dialog, "push button", "OK"))
+        if refused:
+            answer_box("PINコード不一致")
+    wait(lambda: find("combo box", "mobile.korvane.ne.jp"), "the card ready after the PIN")
+
+    # Utility settings: the display time 5 is refused, 60 accepted and written.
+    press_named("menu item", "ユーティリティ設定")
+    settings = wait(lambda: find("dialog", "ユーティリティ設定"), "the utility settings dialog")
+    click(wait(lambda: child(settings, "radio button", "電波状態をワンクリック確認する"), "the one-click radio"))
+    time_field = wait(lambda: child(settings, "text", "表示タイマー設定"), "the display time field")
+    for value, refused in (("5", True), ("60", False)):
+        time_field.queryEditableText().setTextContents(value)
+        if not refused:
+            shot("utility-settings")
+        press(child(settings, "push button", "OK"))
+        if refused:
+            answer_box("入力値の確認")
+    wait(lambda: find("dialog", "ユーティリティ設定") is None, "the settings dialog to close")
+    shown = ctl("--json", "settings", "show")
+    assert '"AntDispOneshotTime": 60' in shown and '"AntDispOneshot": 1' in shown, shown
+
+    # The version dialog.
+    press_named("menu item", "ユーティリティ バージョン")
+    about = wait(lambda: find("dialog", "バージョン情報 KORVANE VR31K ユーティリティ"), "the version dialog")
+    assert any("ユーティリティバージョン: Ver " in t for t in texts_of(about)), texts_of(about)
+    press(child(about, "push button", "OK"))
+
+    # The exit command ends the program.
+    press_named("menu item", "終了")
     assert utility.wait(timeout=15) == 0
     print("window end to end: all steps passed")
 

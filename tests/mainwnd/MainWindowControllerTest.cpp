@@ -105,6 +105,7 @@ TEST_F(MainWindowController, SignalDisplayRunsItsTimersAndReadsTheLevel) {
     simulator.SetSignal(0);
     w.OnTimer(kTimerSignal);
     EXPECT_EQ(view.picture, 148) << "圏外";
+    EXPECT_EQ(view.pictureWords, "電波状態表示中 圏外");
     w.OnTimer(kTimerOneshot);  // the one-click display ends
     EXPECT_EQ(w.State(), kCardReady);
     EXPECT_TRUE(view.timers.empty());

@@ -59,6 +59,14 @@ TEST(MainWindowRules, PictureAndTrayIconPerState) {
     }
 }
 
+TEST(MainWindowRules, ThePictureInWordsForScreenReaders) {
+    EXPECT_EQ(StateInWords(8, 3), "使用可能");
+    EXPECT_EQ(StateInWords(9, 3), "電波状態表示中 電波レベル 3");
+    EXPECT_EQ(StateInWords(9, 0), "電波状態表示中 圏外");
+    EXPECT_EQ(StateInWords(9, 7), "電波状態表示中") << "an out-of-range level is not read out";
+    EXPECT_EQ(StateInWords(12, -1), StateInWords(1, -1)) << "any other state shows the card picture";
+}
+
 TEST(MainWindowRules, SignalDisplayTextsPerModeAndState) {
     using namespace ids;
     struct Row {

@@ -22,6 +22,7 @@ public:
     ComboFill entries;
     bool disconnectTexts = false;
     int picture = 0;
+    std::string pictureWords;
     int trayIcon = 0;
     std::string trayTip;
     std::map<int, int> timers;  // running timers: id -> interval
@@ -62,7 +63,10 @@ public:
         return entries.selected >= 0 ? entries.items[static_cast<size_t>(entries.selected)] : std::string();
     }
     void SetConnectionValues(const std::string&, const std::string&, const std::string&) override {}
-    void ShowPicture(int id) override { picture = id; }
+    void ShowPicture(int id, const std::string& words) override {
+        picture = id;
+        pictureWords = words;
+    }
     void StartTimer(int id, int ms) override { timers[id] = ms; }
     void StopTimer(int id) override { timers.erase(id); }
     bool IsShown() const override { return shown; }
