@@ -245,12 +245,16 @@ def tray_icon():
     return None
 
 
-if __name__ == "__main__":
+def run_main(body):
     try:
-        main()
+        body()
     except AssertionError as failure:
         shot("failure")
         print("FAIL:", failure)
         with open(os.path.join(WORK, "utility.log")) as log:
             print(log.read())
         sys.exit(1)
+
+
+if __name__ == "__main__":
+    run_main(main)

@@ -2,12 +2,23 @@
 # The real vr31k-utility on an X server (Xvfb) with a tray host (trayer), a session bus
 # and the accessibility bus, against the card simulator, driven through its
 # accessibility tree by window_e2e.py as a person would drive it.
-# usage: window_e2e.sh BIN_DIR [SCREENSHOT_DIR]
+# usage: window_e2e.sh [--connect] BIN_DIR [SCREENSHOT_DIR]
+#   --connect: the connection steps (window_connect_e2e.py), in a private network
+#   namespace with the simulated link.
 # Exit 77 (skip) when a piece of the desktop stand-in is missing.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+mode=window
+if [ "${1:-}" = --connect ]; then
+  mode=connect
+  shift
+fi
 bin=$1
 shots=${2:-}
-here=$(cd "$(dirname "$0")" && pwd)
+if [ "$mode" = connect ] && [ -z "${VR31K_IN_NETNS_DONE:-}" ]; then
+  export VR31K_IN_NETNS_DONE=1
+  exec "$here/../support/in_private_netns.sh" "$0" --connect "$@"
+fi
 for tool in Xvfb trayer xdotool dbus-run-session import; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
@@ -29,7 +40,7 @@ if [ -z "${VR31K_WINDOW_E2E_INNER:-}" ]; then
   export DISPLAY=":$(head -n1 "$work/display")"
   export VR31K_WINDOW_E2E_INNER=1 VR31K_E2E_WORK=$work
   status=0
-  dbus-run-session -- "$0" "$@" || status=$?
+  dbus-run-session -- "$0" $([ "$mode" = connect ] && echo --connect) "$@" || status=$?
   exit $status
 fi
 
@@ -44,8 +55,14 @@ xdotool search --class trayer >/dev/null 2>&1 || { echo "FAIL: the tray host did
 "$bin/vr31k-cardsim" --link "$work/card" --control "$work/card-control" >"$work/sim.log" 2>&1 &
 for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
 export VR31K_BIN=$bin VR31K_SHOTS=$shots
+if [ "$mode" = connect ]; then
+  export VR31K_DIAL_LINK=simulated VR31K_SIMLINK=$bin/vr31k-simlink
+  script=window_connect_e2e.py
+else
+  script=window_e2e.py
+fi
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work}
 status=0
-/usr/bin/python3 "$here/window_e2e.py" || status=$?
+PYTHONPATH=$here /usr/bin/python3 "$here/$script" || status=$?
 kill $(jobs -p) 2>/dev/null || true
 exit $status

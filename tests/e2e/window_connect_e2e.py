@@ -1,0 +1,87 @@
+"""Connections from the real window, over the card simulator and the simulated link.
+
+Run by window_e2e.sh --connect inside a private network namespace. Steps: connect from
+the window's button (question, connecting dialog, to the tray), the status dialog from
+the tray menu with its figures moving, hang up from the tray menu (question,
+disconnecting and result dialogs), one history row; a lost line (message, result
+dialog, a second row); SIGTERM while connected records the connection once.
+"""
+import json
+import os
+import signal
+import subprocess
+import time
+
+import window_e2e as ui
+
+TITLE = ui.TITLE
+
+
+def history_rows():
+    return len(json.loads(ui.ctl("--json", "history", "list"))["rows"])
+
+
+def tray_menu_item(steps_up):
+    """Opens the tray menu and picks the item `steps_up` above the last (メイン画面)."""
+    x, y = ui.wait(ui.tray_icon, "the tray icon")
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "mousedown", "3"], check=True)
+    time.sleep(1.0)
+    subprocess.run(["xdotool", "key"] + ["Up"] * (steps_up + 1) + ["Return"], check=True)
+    subprocess.run(["xdotool", "mouseup", "3"], check=True)
+
+
+def connect():
+    ui.wait(lambda: ui.find("frame", TITLE), "the window")
+    ui.press_named("push button", "接続")
+    ui.answer_box("接続開始確認", "はい")
+    ui.wait(lambda: ui.find("frame", TITLE) is None, "the window in the tray once connected", timeout=30)
+
+
+def figures(dialog):
+    return [t for t in ui.texts_of(dialog) if t]
+
+
+def main():
+    ui.ctl("plan", "set", "--type", "0", "--price", "0.05", "--packet-size", "128")
+    utility = ui.start()
+    connect()
+    ui.shot("connected-tray")
+
+    # The status dialog from the tray menu: its time moves with the ticks.
+    tray_menu_item(1)  # ダイヤルアップ状態
+    status = ui.wait(lambda: ui.find("dialog", "ダイヤルアップ通信状態"), "the status dialog")
+    first = figures(status)
+    ui.wait(lambda: figures(status) != first, "the figures to move", timeout=5)
+    ui.shot("status-dialog")
+    ui.press(ui.wait(lambda: ui.child(status, "push button", "OK"), "OK of the status dialog"))
+
+    # Hang up from the tray menu: question, disconnecting dialog, result dialog.
+    tray_menu_item(3)  # 切断
+    ui.answer_box("通信切断の確認", "はい")
+    result = ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog", timeout=30)
+    ui.shot("result-dialog")
+    ui.press(ui.child(result, "push button", "OK"))
+    ui.wait(lambda: history_rows() == 1, "one history row")
+
+    # A lost line: the message, then the result dialog; a second row.
+    tray_menu_item(0)  # メイン画面
+    connect()
+    subprocess.run(["pkill", "-KILL", "-P", str(utility.pid), "-f", "vr31k-simlink"], check=True)
+    ui.answer_box(TITLE)
+    result = ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog after the lost line")
+    ui.press(ui.child(result, "push button", "OK"))
+    ui.wait(lambda: history_rows() == 2, "the lost connection's row")
+
+    # The session ends (SIGTERM) while connected: recorded once, hung up, a clean exit.
+    tray_menu_item(0)
+    connect()
+    utility.send_signal(signal.SIGTERM)
+    assert utility.wait(timeout=20) == 0
+    ui.wait(lambda: history_rows() == 3, "the row of the connection the session end recorded")
+    time.sleep(1.0)
+    assert history_rows() == 3, "recorded once"
+    print("connections end to end: all steps passed")
+
+
+if __name__ == "__main__":
+    ui.run_main(main)
