@@ -65,6 +65,10 @@ UtilityWindow::UtilityWindow(CUtilityApp& app, QWidget* parent)
       m_connectingDlg(std::make_unique<CDialupConnectingDlg>()),
       m_disconnectingDlg(std::make_unique<CDialupDisconnectingDlg>()),
       m_statusDlg(std::make_unique<CCfgDialupStatusDlg>()) {
+    // The program ends through DestroyWindow only. Otherwise a dialog closed by its title
+    // bar's button while the window is in the tray (so the dialog stands alone) would be
+    // the last window closed, and end the program with the connection up and unrecorded.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     setObjectName(QStringLiteral("KORVANE VR31K Utility"));
     setWindowTitle(Text(IDS_APP_TITLE));
     setAccessibleName(Text(IDS_APP_TITLE));

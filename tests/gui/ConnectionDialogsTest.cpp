@@ -220,6 +220,22 @@ TEST(UtilityWindowDialogs, PostedEventsEndTheDialogsFromInsideTheirLoops) {
     window.RunStatusDialog(kFigures);
     EXPECT_EQ(shown, 1);
     EXPECT_FALSE(window.StatusDialogOpen());
+
+    // In the tray the dialogs stand alone: closing one by its title bar's button is not
+    // the program's end. (Without a tray here the window waits hidden for one.)
+    window.hide();
+    ASSERT_TRUE(window.ToTray(false));
+    ASSERT_FALSE(window.IsShown());
+    QTimer::singleShot(0, &window, [&] {
+        window.Post([&] {
+            EXPECT_EQ(window.findChild<CCfgDialupStatusDlg*>(), nullptr) << "owned by the hidden window";
+            if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+        });
+        window.RunStatusDialog(kFigures);
+        QTimer::singleShot(100, [] { QCoreApplication::exit(7); });
+    });
+    EXPECT_EQ(QApplication::exec(), 7) << "closing the dialog ended the program";
+    EXPECT_FALSE(window.StatusDialogOpen());
     app.ExitInstance();
 }
 
