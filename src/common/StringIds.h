@@ -235,5 +235,23 @@ inline constexpr int IDS_DLG_CARD_INFO_VERSION = 42152;
 inline constexpr int IDS_DLG_ABOUT_CAPTION = 42160;
 inline constexpr int IDS_DLG_ABOUT_RIGHTS = 42161;
 inline constexpr int IDS_DLG_ABOUT_ICON = 42162;
+// connection dialogs: connecting, disconnecting, result and status
+inline constexpr int IDS_DLG_CONNECTING_CAPTION = 43000;
+inline constexpr int IDS_DLG_CONNECTING_TEXT = 43001;
+inline constexpr int IDS_DLG_CONNECTING_PICTURE = 43002;
+inline constexpr int IDS_DLG_DISCONNECTING_CAPTION = 43010;
+inline constexpr int IDS_DLG_DISCONNECTING_TEXT = 43011;
+inline constexpr int IDS_DLG_RESULT_CAPTION = 43020;
+inline constexpr int IDS_DLG_RESULT_GROUP = 43021;
+inline constexpr int IDS_DLG_STATUS_CAPTION = 43022;
+inline constexpr int IDS_DLG_STATUS_GROUP = 43023;
+inline constexpr int IDS_DLG_FIGURES_CHARGE_GROUP = 43024;
+inline constexpr int IDS_DLG_FIGURES_TIME = 43025;
+inline constexpr int IDS_DLG_FIGURES_SENT = 43026;
+inline constexpr int IDS_DLG_FIGURES_RECEIVED = 43027;
+inline constexpr int IDS_DLG_FIGURES_CHARGE = 43028;
+inline constexpr int IDS_DLG_FIGURES_FREE_LEFT = 43029;
+inline constexpr int IDS_DLG_FIGURES_LIMIT_LEFT = 43030;
+inline constexpr int IDS_DLG_FIGURES_NOTE = 43031;
 
 }  // namespace vr31k::ids

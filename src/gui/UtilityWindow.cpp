@@ -4,7 +4,11 @@
 #include "card/CardDetection.h"
 #include "common/StringIds.h"
 #include "gui/CAboutDlg.h"
+#include "gui/CCfgDialupStatusDlg.h"
 #include "gui/CCfgUtilityDlg.h"
+#include "gui/CDialupConnectingDlg.h"
+#include "gui/CDialupDisconnectingDlg.h"
+#include "gui/CDialupResultDlg.h"
 #include "gui/CHelpCardInfoDlg.h"
 #include "gui/Pictures.h"
 #include "gui/PowerEvents.h"
@@ -57,7 +61,17 @@ constexpr int kTrayRetryMs = 1000;
 }  // namespace
 
 UtilityWindow::UtilityWindow(CUtilityApp& app, QWidget* parent)
-    : QMainWindow(parent), m_app(app), m_boxes(this), m_simDialogs(std::make_unique<SimDialogs>(this, m_boxes)) {
+    : QMainWindow(parent),
+      m_app(app),
+      m_boxes(this),
+      m_simDialogs(std::make_unique<SimDialogs>(this, m_boxes)),
+      m_connectingDlg(std::make_unique<CDialupConnectingDlg>()),
+      m_disconnectingDlg(std::make_unique<CDialupDisconnectingDlg>()),
+      m_statusDlg(std::make_unique<CCfgDialupStatusDlg>()) {
+    // The program ends through DestroyWindow only. Otherwise a dialog closed by its title
+    // bar's button while the window is in the tray (so the dialog stands alone) would be
+    // the last window closed, and end the program with the connection up and unrecorded.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     setObjectName(QStringLiteral("KORVANE VR31K Utility"));
     setWindowTitle(Text(IDS_APP_TITLE));
     setAccessibleName(Text(IDS_APP_TITLE));
@@ -536,19 +550,46 @@ void UtilityWindow::Post(std::function<void()> task) {
     QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
-// The connection dialogs come with the connection views.
-bool UtilityWindow::RunConnectingDialog() { return false; }
-bool UtilityWindow::ConnectingDialogOpen() const { return false; }
-void UtilityWindow::SetConnectingText(int) {}
-void UtilityWindow::EndConnectingDialog(bool) {}
-void UtilityWindow::RunDisconnectingDialog() {}
-bool UtilityWindow::DisconnectingDialogOpen() const { return false; }
-void UtilityWindow::EndDisconnectingDialog() {}
-void UtilityWindow::RunResultDialog(const ConnectionFiguresText&) {}
-void UtilityWindow::RunStatusDialog(const ConnectionFiguresText&) { NotYetAvailable(IDS_MENU_DIALUP_STATUS); }
-bool UtilityWindow::StatusDialogOpen() const { return false; }
-void UtilityWindow::RefreshStatusDialog(const ConnectionFiguresText&) {}
-void UtilityWindow::CloseStatusDialog() {}
+// The connection's dialogs. The End and Close calls arrive from posted events, that is
+// inside the dialog's own modal loop: they only ask the loop to end.
+void UtilityWindow::Adopt(QDialog& dialog) {
+    QWidget* owner = DialogParent();
+    if (dialog.parentWidget() != owner) dialog.setParent(owner, dialog.windowFlags());
+}
+
+bool UtilityWindow::RunConnectingDialog() {
+    if (m_connectingDlg->IsOpen()) return false;
+    Adopt(*m_connectingDlg);
+    return m_connectingDlg->Run();
+}
+
+bool UtilityWindow::ConnectingDialogOpen() const { return m_connectingDlg->IsOpen(); }
+void UtilityWindow::SetConnectingText(int textId) { m_connectingDlg->SetProgress(textId); }
+void UtilityWindow::EndConnectingDialog(bool connected) { m_connectingDlg->Finish(connected); }
+
+void UtilityWindow::RunDisconnectingDialog() {
+    if (m_disconnectingDlg->IsOpen()) return;
+    Adopt(*m_disconnectingDlg);
+    m_disconnectingDlg->Run();
+}
+
+bool UtilityWindow::DisconnectingDialogOpen() const { return m_disconnectingDlg->IsOpen(); }
+void UtilityWindow::EndDisconnectingDialog() { m_disconnectingDlg->Finish(); }
+
+void UtilityWindow::RunResultDialog(const ConnectionFiguresText& figures) {
+    CDialupResultDlg dialog(figures, DialogParent());
+    dialog.exec();
+}
+
+void UtilityWindow::RunStatusDialog(const ConnectionFiguresText& figures) {
+    if (m_statusDlg->IsOpen()) return;  // one showing at a time
+    Adopt(*m_statusDlg);
+    m_statusDlg->Run(figures);
+}
+
+bool UtilityWindow::StatusDialogOpen() const { return m_statusDlg->IsOpen(); }
+void UtilityWindow::RefreshStatusDialog(const ConnectionFiguresText& figures) { m_statusDlg->Refresh(figures); }
+void UtilityWindow::CloseStatusDialog() { m_statusDlg->Close(); }
 
 void UtilityWindow::ShowCardInfo(const std::string& phoneNumber, const std::string& softwareVersion) {
     CHelpCardInfoDlg dialog(phoneNumber, softwareVersion, DialogParent());

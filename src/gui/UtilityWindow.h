@@ -18,6 +18,7 @@
 
 class QAction;
 class QComboBox;
+class QDialog;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -27,6 +28,9 @@ class QTimer;
 
 namespace vr31k {
 
+class CCfgDialupStatusDlg;
+class CDialupConnectingDlg;
+class CDialupDisconnectingDlg;
 class CUtilityApp;
 class SimDialogs;
 class PowerEvents;
@@ -119,6 +123,8 @@ private:
     // Dialogs belong to the window while it is shown, and stand alone while it is in
     // the tray (a hidden owner would hide them).
     QWidget* DialogParent();
+    // Gives one of the window's own dialogs the owner of the moment before it is shown.
+    void Adopt(QDialog& dialog);
     // A placeholder for the dialogs that come with the connection and usage views.
     void NotYetAvailable(int captionId);
 
@@ -127,6 +133,10 @@ private:
     std::unique_ptr<CUtilityDlg> m_logic;
     std::unique_ptr<ConnectionControl> m_connection;
     std::unique_ptr<SimDialogs> m_simDialogs;
+    // The connection's dialogs, made once and reused for every connection.
+    std::unique_ptr<CDialupConnectingDlg> m_connectingDlg;
+    std::unique_ptr<CDialupDisconnectingDlg> m_disconnectingDlg;
+    std::unique_ptr<CCfgDialupStatusDlg> m_statusDlg;
     InstanceServer m_server;
     std::unique_ptr<CardMonitor> m_cardMonitor;
     QSocketNotifier* m_serverNotifier = nullptr;

@@ -5,9 +5,13 @@
 #include "gui/CAboutDlg.h"
 #include "gui/CAuthPinDlg.h"
 #include "gui/CAuthPukDlg.h"
+#include "gui/CCfgDialupStatusDlg.h"
 #include "gui/CCfgPinAuthDlg.h"
 #include "gui/CCfgPinChangeDlg.h"
 #include "gui/CCfgUtilityDlg.h"
+#include "gui/CDialupConnectingDlg.h"
+#include "gui/CDialupDisconnectingDlg.h"
+#include "gui/CDialupResultDlg.h"
 #include "gui/CHelpCardInfoDlg.h"
 #include "support/ScriptedUi.h"
 
@@ -75,6 +79,14 @@ std::vector<Built> AllDialogs(UtilitySettings& settings, IMessageBox& boxes) {
     add("CCfgUtilityDlg", std::make_unique<CCfgUtilityDlg>(settings, boxes), exec);
     add("CHelpCardInfoDlg", std::make_unique<CHelpCardInfoDlg>("09012345678", "1.23.4567"), exec);
     add("CAboutDlg", std::make_unique<CAboutDlg>(), exec);
+    const ConnectionFiguresText figures{"01:02:05",  "1,234,567 Bytes", "1,073,741,824 Bytes",
+                                        "\u00A5 1,234", "0 Bytes",         "1,048,576 kBytes"};
+    add("CDialupConnectingDlg", std::make_unique<CDialupConnectingDlg>(), [](CDialupConnectingDlg& d) { d.Run(); });
+    add("CDialupDisconnectingDlg", std::make_unique<CDialupDisconnectingDlg>(),
+        [](CDialupDisconnectingDlg& d) { d.Run(); });
+    add("CDialupResultDlg", std::make_unique<CDialupResultDlg>(figures), exec);
+    add("CCfgDialupStatusDlg", std::make_unique<CCfgDialupStatusDlg>(),
+        [figures](CCfgDialupStatusDlg& d) { d.Run(figures); });
     return all;
 }
 
@@ -106,7 +118,7 @@ TEST(AllDialogs, EveryControlIsNamedForScreenReaders) {
             const QPixmap picture = dialog.grab();
             EXPECT_FALSE(picture.isNull());
             if (!shots.isEmpty()) picture.save(QDir(shots).filePath(QString::fromLatin1(built.file) + ".png"));
-            dialog.reject();
+            dialog.done(QDialog::Rejected);  // not reject(): the disconnecting dialog refuses it
         });
         built.run();
         EXPECT_EQ(script.StepsLeft(), 0) << built.file;

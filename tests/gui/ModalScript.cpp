@@ -22,7 +22,7 @@ bool ModalScript::eventFilter(QObject* watched, QEvent* event) {
 void ModalScript::RunNext() {
     if (m_steps.empty()) {
         ADD_FAILURE() << m_dialog.objectName().toStdString() << " was shown once more than scripted";
-        m_dialog.reject();
+        m_dialog.done(QDialog::Rejected);
         return;
     }
     const Step step = std::move(m_steps.front());
@@ -30,7 +30,8 @@ void ModalScript::RunNext() {
     step();
     if (m_dialog.isVisible()) {
         ADD_FAILURE() << "a step left " << m_dialog.objectName().toStdString() << " open";
-        m_dialog.reject();
+        // done(), not reject(): some dialogs refuse to be cancelled.
+        m_dialog.done(QDialog::Rejected);
     }
 }
 

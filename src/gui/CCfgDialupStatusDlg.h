@@ -1,0 +1,29 @@
+#pragma once
+// The status dialog: the figures of the connection in progress, refreshed by the window
+// on each connection tick and closed by it when the connection ends. The window keeps
+// one and shows it at most once at a time.
+#include "gui/CAppDlg.h"
+#include "mainwnd/MainView.h"
+
+namespace vr31k {
+
+class ConnectionFiguresPanel;
+
+class CCfgDialupStatusDlg : public CAppDlg {
+    Q_OBJECT
+public:
+    explicit CCfgDialupStatusDlg(QWidget* parent = nullptr);
+
+    // Runs it modally over `figures` until OK, Escape or Close.
+    void Run(const ConnectionFiguresText& figures);
+    bool IsOpen() const { return isVisible(); }
+    void Refresh(const ConnectionFiguresText& figures);
+    // Ends the open dialog; nothing when it is not open. Only asks its loop to end, so
+    // it may run inside that loop.
+    void Close();
+
+private:
+    ConnectionFiguresPanel* m_panel;
+};
+
+}  // namespace vr31k

@@ -1,0 +1,27 @@
+#pragma once
+// The six figures of a connection as the result and status dialogs show them: time and
+// volumes in the first group, the charge and the two allowances left in "料金", and the
+// note that the charge is an estimate.
+#include "mainwnd/MainView.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QLineEdit;
+
+namespace vr31k {
+
+class ConnectionFiguresPanel : public QWidget {
+    Q_OBJECT
+public:
+    // `connectionGroupId`: the first group's title ("通信結果" or "通信状態").
+    ConnectionFiguresPanel(int connectionGroupId, QWidget* parent);
+
+    void ShowFigures(const ConnectionFiguresText& figures);
+
+private:
+    std::array<QLineEdit*, 6> m_values{};
+};
+
+}  // namespace vr31k

@@ -1,0 +1,242 @@
+// The connection's dialogs: the connecting dialog's progress and its three ends, the
+// disconnecting dialog's dots and its refusal to be closed, the figures in the result and
+// status dialogs, and the window running them from posted events inside their loops.
+#include "ModalScript.h"
+#include "app/CUtilityApp.h"
+#include "common/StringIds.h"
+#include "gui/CCfgDialupStatusDlg.h"
+#include "gui/CDialupConnectingDlg.h"
+#include "gui/CDialupDisconnectingDlg.h"
+#include "gui/CDialupResultDlg.h"
+#include "gui/QtAppUi.h"
+#include "gui/UtilityWindow.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace vr31k;
+using namespace vr31k::ids;
+using vr31k::test::ModalScript;
+
+namespace {
+
+void PressEscape(QWidget& widget) {
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &escape);
+}
+
+TEST(ConnectingDialog, ShowsProgressAndEndsWithOkOnlyWhenConnected) {
+    CDialupConnectingDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("接続しています..."));
+    auto* progress = dialog.findChild<QLabel*>(QStringLiteral("progressLabel"));
+    auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("cancelButton"));
+    ASSERT_TRUE(progress && cancel);
+    EXPECT_EQ(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), nullptr);
+
+    const struct {
+        const char* end;
+        std::function<void()> act;
+        bool connected;
+    } cases[] = {
+        {"link up", [&] { dialog.Finish(true); }, true},
+        {"dial failed", [&] { dialog.Finish(false); }, false},
+        {"Cancel", [&] { cancel->click(); }, false},
+        {"Escape", [&] { PressEscape(dialog); }, false},
+    };
+    for (const auto& c : cases) {
+        ModalScript script(dialog);
+        script.Then([&] {
+            EXPECT_TRUE(dialog.IsOpen());
+            EXPECT_TRUE(cancel->isVisible());
+            EXPECT_EQ(progress->text(), QStringLiteral("接続しています")) << "each dial starts afresh";
+            dialog.SetProgress(IDS_PROGRESS_AUTHENTICATE);
+            EXPECT_EQ(progress->text(), QStringLiteral("認証しています..."));
+            c.act();
+        });
+        EXPECT_EQ(dialog.Run(), c.connected) << c.end;
+        EXPECT_FALSE(dialog.IsOpen());
+        dialog.Finish(!c.connected);  // a late end of a closed dialog changes nothing
+        EXPECT_EQ(dialog.result(), c.connected ? QDialog::Accepted : QDialog::Rejected) << c.end;
+    }
+}
+
+TEST(DisconnectingDialog, DotsCycleAndOnlyTheHangUpEndsIt) {
+    CDialupDisconnectingDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("通信切断中"));
+    auto* text = dialog.findChild<QLabel*>(QStringLiteral("textLabel"));
+    auto* timer = dialog.findChild<QTimer*>(QStringLiteral("dotsTimer"));
+    ASSERT_TRUE(text && timer);
+    const QString base = QStringLiteral("ダイヤルアップ通信を切断しています");
+    const auto tick = [&] { ASSERT_TRUE(QMetaObject::invokeMethod(timer, "timeout")); };
+
+    ModalScript script(dialog);
+    script.Then([&] {
+        EXPECT_TRUE(timer->isActive());
+        EXPECT_EQ(timer->interval(), 500);
+        EXPECT_EQ(text->text(), base);
+        for (const char* dots : {" .", " ..", " ...", " ", " .", " ..", " ...", " "}) {
+            tick();
+            EXPECT_EQ(text->text(), base + QLatin1String(dots));
+        }
+        tick();  // left mid-cycle: the next showing starts from the beginning
+        EXPECT_TRUE(dialog.findChildren<QPushButton*>().isEmpty());
+        EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+        PressEscape(dialog);
+        EXPECT_TRUE(dialog.isVisible()) << "Escape closed it";
+        dialog.close();
+        EXPECT_TRUE(dialog.isVisible()) << "the close button closed it";
+        dialog.Finish();
+        EXPECT_FALSE(timer->isActive());
+    });
+    script.Then([&] {
+        EXPECT_EQ(text->text(), base);
+        tick();
+        EXPECT_EQ(text->text(), base + QStringLiteral(" ."));
+        dialog.Finish();
+    });
+    dialog.Run();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    dialog.Run();
+    EXPECT_EQ(script.StepsLeft(), 0);
+    dialog.Finish();  // closed: nothing
+    EXPECT_FALSE(timer->isActive());
+}
+
+// Each figure in its own field, under its own label, in its own group.
+struct FigureRow {
+    const char* name;
+    const char* label;
+    const char* group;
+    std::string ConnectionFiguresText::*text;
+};
+const FigureRow kFigureRows[] = {
+    {"time", "通信時間 :", "connectionGroup", &ConnectionFiguresText::time},
+    {"sent", "送信データ量 :", "connectionGroup", &ConnectionFiguresText::sent},
+    {"received", "受信データ量 :", "connectionGroup", &ConnectionFiguresText::received},
+    {"charge", "概算料金 :", "chargeGroup", &ConnectionFiguresText::charge},
+    {"freeLeft", "パケット無料通信料 残量 :", "chargeGroup", &ConnectionFiguresText::freeLeft},
+    {"limitLeft", "パケット定額料 残量 :", "chargeGroup", &ConnectionFiguresText::limitLeft},
+};
+const ConnectionFiguresText kFigures{"25:00:00",           "1,073,741,824 Bytes", "1,048,576 kBytes",
+                                     "\u00A5 1,234",       "0 Bytes",             "12,800 Bytes"};
+const QString kNote = QStringLiteral("※ご注意 : 通信料金などについては目安であり、\n"
+                                     "\u3000\u3000\u3000\u3000\u3000\u3000\u3000実際の請求額とは異なる場合があります。");
+
+void ExpectFigures(const QDialog& dialog, const ConnectionFiguresText& figures, const QString& connectionGroup) {
+    for (const FigureRow& row : kFigureRows) {
+        const QString name = QLatin1String(row.name);
+        auto* value = dialog.findChild<QLineEdit*>(name + QStringLiteral("Value"));
+        auto* label = dialog.findChild<QLabel*>(name + QStringLiteral("Label"));
+        ASSERT_TRUE(value && label) << row.name;
+        EXPECT_EQ(value->text().toStdString(), figures.*row.text) << row.name;
+        EXPECT_TRUE(value->isReadOnly()) << row.name;
+        EXPECT_EQ(label->text(), QString::fromUtf8(row.label));
+        EXPECT_EQ(label->buddy(), value) << row.name;
+        EXPECT_EQ(value->parentWidget()->objectName(), QLatin1String(row.group)) << row.name;
+    }
+    EXPECT_EQ(dialog.findChild<QGroupBox*>(QStringLiteral("connectionGroup"))->title(), connectionGroup);
+    EXPECT_EQ(dialog.findChild<QGroupBox*>(QStringLiteral("chargeGroup"))->title(), QStringLiteral("料金"));
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("noteLabel"))->text(), kNote);
+}
+
+TEST(ResultDialog, ShowsTheSixFiguresUnderTheirLabels) {
+    CDialupResultDlg dialog(kFigures);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("今回の利用状況"));
+    ExpectFigures(dialog, kFigures, QStringLiteral("通信結果"));
+    EXPECT_NE(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), nullptr);
+}
+
+TEST(StatusDialog, RefreshesWhileOpenAndClosesFromOutside) {
+    CCfgDialupStatusDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ダイヤルアップ通信状態"));
+    ConnectionFiguresText later = kFigures;
+    later.time = "25:00:01";
+    later.charge = "---";
+    ModalScript script(dialog);
+    script.Then([&] {
+        ExpectFigures(dialog, kFigures, QStringLiteral("通信状態"));
+        dialog.Refresh(later);
+        ExpectFigures(dialog, later, QStringLiteral("通信状態"));
+        dialog.Close();
+    });
+    dialog.Run(kFigures);
+    EXPECT_FALSE(dialog.IsOpen());
+    dialog.Close();  // closed: nothing
+    EXPECT_EQ(script.StepsLeft(), 0);
+}
+
+// The window's side: the connection's logic ends each dialog from a posted event, which
+// runs inside the dialog's own loop.
+TEST(UtilityWindowDialogs, PostedEventsEndTheDialogsFromInsideTheirLoops) {
+    test::TempDir dir;
+    StartupEnvironment env;
+    env.lockDir = dir.Path();
+    env.dataFolder = dir.File("data");
+    env.user = UserIdentity{"alice", std::vector<std::string>{}};
+    env.os = CurrentOsVersionRecord();
+    CUtilityApp app(env);
+    QtAppUi ui;
+    ASSERT_TRUE(app.InitInstance(ui));
+    UtilityWindow& window = *ui.MainWindow();
+
+    QString progress;
+    window.Post([&] {
+        EXPECT_TRUE(window.ConnectingDialogOpen());
+        window.SetConnectingText(IDS_PROGRESS_AUTHENTICATED);
+        progress = window.findChild<QLabel*>(QStringLiteral("progressLabel"))->text();
+        window.EndConnectingDialog(true);
+        window.EndConnectingDialog(false);  // the dialog is already on its way out
+    });
+    EXPECT_TRUE(window.RunConnectingDialog());
+    EXPECT_EQ(progress, QStringLiteral("認証しました"));
+    EXPECT_FALSE(window.ConnectingDialogOpen());
+    window.EndConnectingDialog(false);  // closed: nothing
+
+    bool disconnectingOpen = false;
+    window.Post([&] {
+        disconnectingOpen = window.DisconnectingDialogOpen();
+        window.EndDisconnectingDialog();
+    });
+    window.RunDisconnectingDialog();
+    EXPECT_TRUE(disconnectingOpen);
+    EXPECT_FALSE(window.DisconnectingDialogOpen());
+
+    int shown = 0;
+    window.Post([&] {
+        shown += window.StatusDialogOpen() ? 1 : 0;
+        window.RunStatusDialog(kFigures);  // already open: returns at once
+        window.RefreshStatusDialog(kFigures);
+        window.CloseStatusDialog();
+    });
+    window.RunStatusDialog(kFigures);
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(window.StatusDialogOpen());
+
+    // In the tray the dialogs stand alone: closing one by its title bar's button is not
+    // the program's end. (Without a tray here the window waits hidden for one.)
+    window.hide();
+    ASSERT_TRUE(window.ToTray(false));
+    ASSERT_FALSE(window.IsShown());
+    QTimer::singleShot(0, &window, [&] {
+        window.Post([&] {
+            EXPECT_EQ(window.findChild<CCfgDialupStatusDlg*>(), nullptr) << "owned by the hidden window";
+            if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+        });
+        window.RunStatusDialog(kFigures);
+        QTimer::singleShot(100, [] { QCoreApplication::exit(7); });
+    });
+    EXPECT_EQ(QApplication::exec(), 7) << "closing the dialog ended the program";
+    EXPECT_FALSE(window.StatusDialogOpen());
+    app.ExitInstance();
+}
+
+}  // namespace
