@@ -37,6 +37,12 @@ def connect():
     ui.wait(lambda: ui.find("frame", TITLE) is None, "the window in the tray once connected", timeout=30)
 
 
+def close(dialog, caption):
+    ui.press(ui.wait(lambda: ui.child(dialog, "push button", "OK"), "OK of " + caption))
+    ui.wait(lambda: ui.find("dialog", caption) is None, caption + " to close")
+    time.sleep(0.5)
+
+
 def figures(dialog):
     return [t for t in ui.texts_of(dialog) if t]
 
@@ -53,14 +59,14 @@ def main():
     first = figures(status)
     ui.wait(lambda: figures(status) != first, "the figures to move", timeout=5)
     ui.shot("status-dialog")
-    ui.press(ui.wait(lambda: ui.child(status, "push button", "OK"), "OK of the status dialog"))
+    close(status, "ダイヤルアップ通信状態")
 
     # Hang up from the tray menu: question, disconnecting dialog, result dialog.
-    tray_menu_item(3)  # 切断
+    tray_menu_item(2)  # 切断 (取り外し is greyed while connected, and skipped)
     ui.answer_box("通信切断の確認", "はい")
     result = ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog", timeout=30)
     ui.shot("result-dialog")
-    ui.press(ui.child(result, "push button", "OK"))
+    close(result, "今回の利用状況")
     ui.wait(lambda: history_rows() == 1, "one history row")
 
     # A lost line: the message, then the result dialog; a second row.
@@ -69,7 +75,7 @@ def main():
     subprocess.run(["pkill", "-KILL", "-P", str(utility.pid), "-f", "vr31k-simlink"], check=True)
     ui.answer_box(TITLE)
     result = ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog after the lost line")
-    ui.press(ui.child(result, "push button", "OK"))
+    close(result, "今回の利用状況")
     ui.wait(lambda: history_rows() == 2, "the lost connection's row")
 
     # The session ends (SIGTERM) while connected: recorded once, hung up, a clean exit.
