@@ -3,9 +3,13 @@
 #include "app/CUtilityApp.h"
 #include "card/CardDetection.h"
 #include "common/StringIds.h"
+#include "dialup/CardContexts.h"
 #include "gui/CAboutDlg.h"
+#include "gui/CCfgDialupEntryPage.h"
+#include "gui/CCfgDialupSheet.h"
 #include "gui/CCfgUtilityDlg.h"
 #include "gui/CHelpCardInfoDlg.h"
+#include "gui/CSyncApnDlg.h"
 #include "gui/Pictures.h"
 #include "gui/PowerEvents.h"
 #include "gui/SimDialogs.h"
@@ -286,8 +290,10 @@ void UtilityWindow::keyPressEvent(QKeyEvent* event) {
 QWidget* UtilityWindow::DialogParent() { return m_shown ? this : nullptr; }
 
 MessageResult UtilityWindow::Show(const MessageBoxRequest& request) {
-    // A box with the window in the tray has no visible owner: it stands alone.
-    m_boxes.SetParent(DialogParent());
+    // A box belongs to the dialog it answers; with the window in the tray and no dialog
+    // up it has no visible owner and stands alone.
+    QWidget* modal = QApplication::activeModalWidget();
+    m_boxes.SetParent(modal != nullptr ? modal : DialogParent());
     return m_boxes.Show(request);
 }
 
@@ -501,14 +507,23 @@ bool UtilityWindow::RunUtilitySettings(UtilitySettings& settings) {
     return dialog.Run();
 }
 
-bool UtilityWindow::RunDialupSettings(EntryList& /*entries*/) {
-    NotYetAvailable(IDS_DIALUP_SHEET_CAPTION);
-    return false;
+bool UtilityWindow::RunDialupSettings(EntryList& entries) {
+    CRasChargeCtrl& charge = m_app.Charge();
+    CardContexts card(m_app.Card(), *this, m_app.PortName());
+    CCfgDialupSheet sheet(DialogParent());
+    // The entry page changes `entries` as it commits, OK or not.
+    CCfgDialupEntryPage entryPage(entries, charge, card, *this, charge.Plan().entryIndex);
+    const std::vector<std::unique_ptr<ISheetPage>> extra = MakeExtraDialupPages();
+    sheet.AddPage(&entryPage);
+    for (const auto& page : extra) sheet.AddPage(page.get());
+    connect(&entryPage, &CCfgDialupEntryPage::Committed, &sheet, &CCfgDialupSheet::ChangesCommitted);
+    return sheet.Run();
 }
 
-SyncDialogEnd UtilityWindow::RunSyncDialog(EntryList& /*cardView*/) {
-    NotYetAvailable(IDS_MENU_DIALUP_SETTINGS);
-    return SyncDialogEnd::Cancel;
+SyncDialogEnd UtilityWindow::RunSyncDialog(EntryList& cardView) {
+    CardContexts card(m_app.Card(), *this, m_app.PortName());
+    CSyncApnDlg dialog(cardView, m_app.Charge(), card, *this, DialogParent());
+    return dialog.Run();
 }
 
 bool UtilityWindow::RunHistory() {

@@ -14,6 +14,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -27,6 +28,7 @@ class QTimer;
 namespace vr31k {
 
 class CUtilityApp;
+class ISheetPage;
 class SimDialogs;
 class PowerEvents;
 
@@ -118,6 +120,8 @@ private:
     // Dialogs belong to the window while it is shown, and stand alone while it is in
     // the tray (a hidden owner would hide them).
     QWidget* DialogParent();
+    // The dial-up settings sheet's pages after the entry page (DialupSheetPages.cpp).
+    std::vector<std::unique_ptr<ISheetPage>> MakeExtraDialupPages();
     // A placeholder for the dialogs that come with the connection and usage views.
     void NotYetAvailable(int captionId);
 
