@@ -21,7 +21,8 @@ public:
 
     // Adds `page` as the next tab; the page must outlive the sheet's run.
     void AddPage(ISheetPage* page);
-    // Runs the sheet modally; true on OK, after every page applied its values.
+    // Runs the sheet modally, once; true on OK, after every page applied its values.
+    // The pages' widgets are given back when it ends.
     bool Run();
     // OK: the current page's last check, then every page applies.
     void accept() override;

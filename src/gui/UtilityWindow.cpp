@@ -290,10 +290,11 @@ void UtilityWindow::keyPressEvent(QKeyEvent* event) {
 QWidget* UtilityWindow::DialogParent() { return m_shown ? this : nullptr; }
 
 MessageResult UtilityWindow::Show(const MessageBoxRequest& request) {
-    // A box belongs to the dialog it answers; with the window in the tray and no dialog
-    // up it has no visible owner and stands alone.
-    QWidget* modal = QApplication::activeModalWidget();
-    m_boxes.SetParent(modal != nullptr ? modal : DialogParent());
+    // A box with the window in the tray has no visible owner: it stands alone.
+    m_boxes.SetParent(DialogParent());
+    // One asked for a dialog (the settings sheet's questions) belongs to that dialog,
+    // which goes before the window's boxes do: it is not kept as their owner.
+    if (QWidget* modal = QApplication::activeModalWidget()) return QtMessageBox(modal).Show(request);
     return m_boxes.Show(request);
 }
 
