@@ -254,4 +254,33 @@ inline constexpr int IDS_DLG_FIGURES_FREE_LEFT = 43029;
 inline constexpr int IDS_DLG_FIGURES_LIMIT_LEFT = 43030;
 inline constexpr int IDS_DLG_FIGURES_NOTE = 43031;
 
+// ---- Dial-up settings sheet, entry edit and synchronisation dialogs (from 43100).
+// the sheet and the entry page
+inline constexpr int IDS_BUTTON_CLOSE = 43100;
+inline constexpr int IDS_DLG_ENTRY_PAGE_TITLE = 43101;
+inline constexpr int IDS_DLG_ENTRY_CURRENT = 43102;
+inline constexpr int IDS_DLG_ENTRY_COLUMN_NUMBER = 43103;
+inline constexpr int IDS_DLG_ENTRY_COLUMN_APN = 43104;
+inline constexpr int IDS_DLG_ENTRY_RESET = 43105;
+inline constexpr int IDS_DLG_ENTRY_DELETE = 43106;
+inline constexpr int IDS_DLG_ENTRY_EDIT = 43107;
+inline constexpr int IDS_DLG_ENTRY_ADD = 43108;
+inline constexpr int IDS_DLG_ENTRY_LIST = 43109;
+// entry edit
+inline constexpr int IDS_DLG_ENTRY_MODIFY_CAPTION = 43110;
+inline constexpr int IDS_DLG_ENTRY_NAME = 43111;
+inline constexpr int IDS_DLG_ENTRY_USER = 43112;
+inline constexpr int IDS_DLG_ENTRY_PASSWORD = 43113;
+inline constexpr int IDS_DLG_ENTRY_DIAL = 43114;
+// synchronisation: the three ways
+inline constexpr int IDS_DLG_SYNC_CAPTION = 43120;
+inline constexpr int IDS_DLG_SYNC_EXPLANATION = 43121;
+inline constexpr int IDS_DLG_SYNC_TO_CARD = 43122;
+inline constexpr int IDS_DLG_SYNC_FROM_CARD = 43123;
+inline constexpr int IDS_DLG_SYNC_ICON = 43124;
+// synchronisation: the card's entries one by one
+inline constexpr int IDS_DLG_SYNC_LIST_CAPTION = 43130;
+inline constexpr int IDS_DLG_SYNC_LIST_CHANGE = 43131;
+inline constexpr int IDS_DLG_SYNC_LIST_EXPLANATION = 43132;
+
 }  // namespace vr31k::ids

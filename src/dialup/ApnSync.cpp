@@ -68,7 +68,7 @@ void SyncApnList::EditPreset(int k, std::string& user, std::string& password) {
 }
 
 void SyncApnList::Change(int k, const std::string& user, const std::string& password) {
-    if (!CanEdit(k)) return;
+    if (!CanChange(k)) return;
     m_rows[k].resolved = true;
     m_rows[k].user = user;
     m_rows[k].password = password;

@@ -48,10 +48,13 @@ public:
 
     const std::array<Row, kEntryCount>& Rows() const { return m_rows; }
     bool CanEdit(int k) const { return k >= 0 && k < kEntryCount && !m_rows[k].cardApn.empty(); }
+    // Row 0 once reset holds the factory entry, which the card does not have yet: an edit
+    // would open the card's old APN and be refused as a duplicate of the old entry.
+    bool CanChange(int k) const { return CanEdit(k) && !(k == 0 && m_rows[0].changed); }
     // What the edit dialog shows for row k: the row's own credentials once resolved,
     // else those of a program entry of that name.
     void EditPreset(int k, std::string& user, std::string& password);
-    // The edit dialog was accepted for row k.
+    // The edit dialog was accepted for row k (ignored where CanChange is false).
     void Change(int k, const std::string& user, const std::string& password);
     // Asks first; row 0 becomes the factory entry, any other row empty.
     bool Delete(int k);

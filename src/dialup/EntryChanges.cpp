@@ -100,18 +100,18 @@ bool EntryChanges::ApplyEdit(EntryList& list, int k, const EntryEdit& edit) {
     return true;
 }
 
-bool EntryChanges::CheckEditInput(const std::string& name, const std::string& user, const std::string& password,
-                                   const std::string& appliedName) {
+EditField EntryChanges::CheckEditFields(const std::string& name, const std::string& user, const std::string& password,
+                                        const std::string& appliedName) {
     // Bytes, as the phonebook, the dialler and the credential file hold them.
     const std::vector<std::string> limit{std::to_string(kMaxCredentialLength)};
     if (user.size() > kMaxCredentialLength) {
         m_ui.Tell(ids::IDS_ENTRY_CHECK_CAPTION, ids::IDS_ENTRY_USER_TOO_LONG_TEXT, MessageIcon::Error, limit);
-        return false;
+        return EditField::User;
     }
     if (password.size() > kMaxCredentialLength) {
         m_ui.Tell(ids::IDS_ENTRY_CHECK_CAPTION, ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, MessageIcon::Error,
                          limit);
-        return false;
+        return EditField::Password;
     }
     if (name.empty() || name != appliedName) {
         int textId = 0;
@@ -124,10 +124,10 @@ bool EntryChanges::CheckEditInput(const std::string& name, const std::string& us
         }
         if (textId != 0) {
             m_ui.Tell(ids::IDS_ENTRY_CHECK_CAPTION, textId, MessageIcon::Error, {});
-            return false;
+            return EditField::Name;
         }
     }
-    return true;
+    return EditField::None;
 }
 
 }  // namespace vr31k

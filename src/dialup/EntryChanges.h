@@ -8,6 +8,9 @@
 
 namespace vr31k {
 
+// The field of the edit dialog an input check refused.
+enum class EditField { None, Name, User, Password };
+
 // What the edit dialog hands back when accepted.
 struct EntryEdit {
     std::string name;
@@ -34,7 +37,12 @@ public:
     // password are limited in bytes of UTF-8. `appliedName` is the name the phonebook
     // holds for the position (empty for a new entry).
     bool CheckEditInput(const std::string& name, const std::string& user, const std::string& password,
-                        const std::string& appliedName);
+                        const std::string& appliedName) {
+        return CheckEditFields(name, user, password, appliedName) == EditField::None;
+    }
+    // The same checks, saying which field was refused so a dialog can put the focus there.
+    EditField CheckEditFields(const std::string& name, const std::string& user, const std::string& password,
+                              const std::string& appliedName);
 
     // The factory reset without a question: clear the card, empty the phonebook and the
     // table, then entry #1 = the factory entry on both sides. Also used by the

@@ -3,13 +3,17 @@
 #include "app/CUtilityApp.h"
 #include "card/CardDetection.h"
 #include "common/StringIds.h"
+#include "dialup/CardContexts.h"
 #include "gui/CAboutDlg.h"
 #include "gui/CCfgDialupStatusDlg.h"
+#include "gui/CCfgDialupEntryPage.h"
+#include "gui/CCfgDialupSheet.h"
 #include "gui/CCfgUtilityDlg.h"
 #include "gui/CDialupConnectingDlg.h"
 #include "gui/CDialupDisconnectingDlg.h"
 #include "gui/CDialupResultDlg.h"
 #include "gui/CHelpCardInfoDlg.h"
+#include "gui/CSyncApnDlg.h"
 #include "gui/Pictures.h"
 #include "gui/PowerEvents.h"
 #include "gui/SimDialogs.h"
@@ -313,6 +317,9 @@ QWidget* UtilityWindow::DialogParent() { return m_shown ? this : nullptr; }
 MessageResult UtilityWindow::Show(const MessageBoxRequest& request) {
     // A box with the window in the tray has no visible owner: it stands alone.
     m_boxes.SetParent(DialogParent());
+    // One asked for a dialog (the settings sheet's questions) belongs to that dialog,
+    // which goes before the window's boxes do: it is not kept as their owner.
+    if (QWidget* modal = QApplication::activeModalWidget()) return QtMessageBox(modal).Show(request);
     return m_boxes.Show(request);
 }
 
@@ -529,14 +536,23 @@ bool UtilityWindow::RunUtilitySettings(UtilitySettings& settings) {
     return dialog.Run();
 }
 
-bool UtilityWindow::RunDialupSettings(EntryList& /*entries*/) {
-    NotYetAvailable(IDS_DIALUP_SHEET_CAPTION);
-    return false;
+bool UtilityWindow::RunDialupSettings(EntryList& entries) {
+    CRasChargeCtrl& charge = m_app.Charge();
+    CardContexts card(m_app.Card(), *this, m_app.PortName());
+    CCfgDialupSheet sheet(DialogParent());
+    // The entry page changes `entries` as it commits, OK or not.
+    CCfgDialupEntryPage entryPage(entries, charge, card, *this, charge.Plan().entryIndex);
+    const std::vector<std::unique_ptr<ISheetPage>> extra = MakeExtraDialupPages();
+    sheet.AddPage(&entryPage);
+    for (const auto& page : extra) sheet.AddPage(page.get());
+    connect(&entryPage, &CCfgDialupEntryPage::Committed, &sheet, &CCfgDialupSheet::ChangesCommitted);
+    return sheet.Run();
 }
 
-SyncDialogEnd UtilityWindow::RunSyncDialog(EntryList& /*cardView*/) {
-    NotYetAvailable(IDS_MENU_DIALUP_SETTINGS);
-    return SyncDialogEnd::Cancel;
+SyncDialogEnd UtilityWindow::RunSyncDialog(EntryList& cardView) {
+    CardContexts card(m_app.Card(), *this, m_app.PortName());
+    CSyncApnDlg dialog(cardView, m_app.Charge(), card, *this, DialogParent());
+    return dialog.Run();
 }
 
 bool UtilityWindow::RunHistory() {

@@ -15,6 +15,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -32,6 +33,7 @@ class CCfgDialupStatusDlg;
 class CDialupConnectingDlg;
 class CDialupDisconnectingDlg;
 class CUtilityApp;
+class ISheetPage;
 class SimDialogs;
 class PowerEvents;
 
@@ -125,6 +127,8 @@ private:
     QWidget* DialogParent();
     // Gives one of the window's own dialogs the owner of the moment before it is shown.
     void Adopt(QDialog& dialog);
+    // The dial-up settings sheet's pages after the entry page (DialupSheetPages.cpp).
+    std::vector<std::unique_ptr<ISheetPage>> MakeExtraDialupPages();
     // A placeholder for the dialogs that come with the connection and usage views.
     void NotYetAvailable(int captionId);
 

@@ -134,6 +134,9 @@ TEST_F(ApnSyncTest, DeletedRowsAreUndefinedOnTheCardAndRowOneBecomesTheFactoryEn
     ASSERT_TRUE(list.Delete(0));
     EXPECT_EQ(ui.asked.back().caption, ids::IDS_ENTRY1_DELETE_CAPTION);
     EXPECT_EQ(list.Rows()[0].cardApn, kFactoryApn);
+    EXPECT_FALSE(list.CanChange(0)) << "the reset row 0 is not the card's entry to edit";
+    list.Change(0, "other", "other");
+    EXPECT_EQ(list.Rows()[0].user, kFactoryUser);
     ASSERT_TRUE(list.Delete(2));
     EXPECT_EQ(ui.asked.back().args, std::vector<std::string>{"Z"});
     EXPECT_FALSE(list.CanEdit(2));

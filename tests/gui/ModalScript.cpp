@@ -1,5 +1,6 @@
 #include "ModalScript.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -33,6 +34,21 @@ void ModalScript::RunNext() {
         // done(), not reject(): some dialogs refuse to be cancelled.
         m_dialog.done(QDialog::Rejected);
     }
+}
+
+void OnNextModal(std::function<void(QDialog&)> step) {
+    QTimer::singleShot(0, [step = std::move(step)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no modal dialog came up";
+            return;
+        }
+        step(*dialog);
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "a step left " << dialog->objectName().toStdString() << " open";
+            dialog->reject();
+        }
+    });
 }
 
 }  // namespace vr31k::test

@@ -28,4 +28,9 @@ private:
     std::deque<Step> m_steps;
 };
 
+// For a dialog a control opens inside the code under test: `step` runs on the next modal
+// dialog to come up (queued now, so call this just before the click that opens it).
+// Like a script step it must end the dialog; one left open fails and is closed.
+void OnNextModal(std::function<void(QDialog&)> step);
+
 }  // namespace vr31k::test
