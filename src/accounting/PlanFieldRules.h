@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vr31k {
 
@@ -25,7 +26,9 @@ struct PlanFieldCheck {
     bool ok = false;
     bool empty = false;   // an empty text: the value is unset
     double value = -1.0;  // the value when ok and not empty
-    int captionId = 0;    // the message when !ok
+    int captionId = 0;    // the message when !ok: its two ids, what was filled in, and
+    int textId = 0;       // the texts as shown
+    std::vector<std::string> args;
     std::string caption;
     std::string text;
 };
