@@ -51,7 +51,43 @@ CCfgDialupCountPage::CCfgDialupCountPage(DialupSettings& plan, IMessageBox& boxe
     m_type = MakeList(ChargeTypeItems(), IDS_PLAN_TYPE_LABEL, "chargeTypeList", this);
     typeLabel->setBuddy(m_type);
 
-    // The plan's prices and packet size: label, field, unit on each row.
+    QGroupBox* packetGroup = MakePacketGroup();
+    QGroupBox* noticeGroup = MakeNoticeGroup();
+
+    QLabel* dayLabel = MakeLabel(IDS_PLAN_CLOSING_DAY_LABEL, "closingDayLabel");
+    m_closingDay = MakeList(ClosingDayItems(), IDS_PLAN_CLOSING_DAY_LABEL, "closingDayList", this);
+    m_closingDay->setMaxVisibleItems(12);
+    dayLabel->setBuddy(m_closingDay);
+
+    QLabel* note = MakeLabel(IDS_PLAN_NOTE, "note");
+
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addWidget(typeLabel);
+    typeRow->addWidget(m_type);
+    typeRow->addStretch();
+    auto* dayRow = new QHBoxLayout;
+    dayRow->addWidget(dayLabel);
+    dayRow->addWidget(m_closingDay);
+    dayRow->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(typeRow);
+    layout->addWidget(packetGroup);
+    layout->addWidget(noticeGroup);
+    layout->addLayout(dayRow);
+    layout->addWidget(note);
+    layout->addStretch();
+
+    // The stored plan's texts; they are not the user's edits, so nothing checks them now.
+    const PlanEntry entry = EntryFromPlan(m_stored);
+    for (size_t i = 0; i < m_edits.size(); ++i) m_edits[i]->setText(QString::fromStdString(entry.texts[i]));
+    m_type->setCurrentIndex(IndexIn(m_type, entry.chargeType));
+    m_closingDay->setCurrentIndex(IndexIn(m_closingDay, entry.closingDay));
+    ApplyVisibility();
+    connect(m_type, &QComboBox::currentIndexChanged, this, &CCfgDialupCountPage::ApplyVisibility);
+}
+
+// The plan's prices and packet size: label, field and unit on each row.
+QGroupBox* CCfgDialupCountPage::MakePacketGroup() {
     auto* packetGroup = new QGroupBox(Text(IDS_PLAN_PACKET_GROUP), this);
     packetGroup->setObjectName(QStringLiteral("packetGroup"));
     packetGroup->setAccessibleName(packetGroup->title());
@@ -89,7 +125,11 @@ CCfgDialupCountPage::CCfgDialupCountPage(DialupSettings& plan, IMessageBox& boxe
     Edit(PlanField::PacketSize)->setAccessibleName(Text(IDS_PLAN_PACKET_SIZE_LABEL) + Text(IDS_PLAN_PACKET_SIZE_UNIT));
     packetGrid->setColumnStretch(3, 1);
     for (QWidget* control : packetGroup->findChildren<QWidget*>()) KeepPlace(control);
+    return packetGroup;
+}
 
+// The notice amount, and the percentage of it at which the notice fires.
+QGroupBox* CCfgDialupCountPage::MakeNoticeGroup() {
     auto* noticeGroup = new QGroupBox(Text(IDS_PLAN_NOTICE_GROUP), this);
     noticeGroup->setObjectName(QStringLiteral("noticeGroup"));
     noticeGroup->setAccessibleName(noticeGroup->title());
@@ -117,37 +157,7 @@ CCfgDialupCountPage::CCfgDialupCountPage(DialupSettings& plan, IMessageBox& boxe
     noticeGrid->setColumnStretch(3, 1);
     KeepPlace(noticeGroup);
     m_priceSizeNotice.push_back(noticeGroup);
-
-    QLabel* dayLabel = MakeLabel(IDS_PLAN_CLOSING_DAY_LABEL, "closingDayLabel");
-    m_closingDay = MakeList(ClosingDayItems(), IDS_PLAN_CLOSING_DAY_LABEL, "closingDayList", this);
-    m_closingDay->setMaxVisibleItems(12);
-    dayLabel->setBuddy(m_closingDay);
-
-    QLabel* note = MakeLabel(IDS_PLAN_NOTE, "note");
-
-    auto* typeRow = new QHBoxLayout;
-    typeRow->addWidget(typeLabel);
-    typeRow->addWidget(m_type);
-    typeRow->addStretch();
-    auto* dayRow = new QHBoxLayout;
-    dayRow->addWidget(dayLabel);
-    dayRow->addWidget(m_closingDay);
-    dayRow->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(typeRow);
-    layout->addWidget(packetGroup);
-    layout->addWidget(noticeGroup);
-    layout->addLayout(dayRow);
-    layout->addWidget(note);
-    layout->addStretch();
-
-    // The stored plan's texts; they are not the user's edits, so nothing checks them now.
-    const PlanEntry entry = EntryFromPlan(m_stored);
-    for (size_t i = 0; i < m_edits.size(); ++i) m_edits[i]->setText(QString::fromStdString(entry.texts[i]));
-    m_type->setCurrentIndex(IndexIn(m_type, entry.chargeType));
-    m_closingDay->setCurrentIndex(IndexIn(m_closingDay, entry.closingDay));
-    ApplyVisibility();
-    connect(m_type, &QComboBox::currentIndexChanged, this, &CCfgDialupCountPage::ApplyVisibility);
+    return noticeGroup;
 }
 
 QString CCfgDialupCountPage::Title() const { return Text(IDS_PLAN_PAGE_TITLE); }

@@ -34,6 +34,8 @@ public:
     PlanEntry Entry() const;
 
 private:
+    QGroupBox* MakePacketGroup();
+    QGroupBox* MakeNoticeGroup();
     QLineEdit* MakeField(PlanField field, int nameId, int chars);
     QLabel* MakeLabel(int textId, const char* objectName);
     void ApplyVisibility();

@@ -4,6 +4,7 @@
 #include "accounting/PlanChoices.h"
 #include "accounting/PlanFinalCheck.h"
 #include "common/StringIds.h"
+#include "support/SamplePlan.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
@@ -13,25 +14,10 @@
 
 using namespace vr31k;
 using namespace vr31k::ids;
+using vr31k::test::FreeAllowancePlan;
 using vr31k::test::ScriptedUi;
 
 namespace {
-
-// Metered with a free allowance of 1000 packets for 1000 yen, a notice at 2000 x 80 %.
-DialupSettings StoredPlan() {
-    DialupSettings plan;
-    plan.chargeType = kChargeMeteredFree;
-    plan.freePackets = 1000;
-    plan.freeCall1 = 1000;
-    plan.packetCharge2 = 0.21;
-    plan.maxCharge2 = -1;
-    plan.packetSize = 128;
-    plan.noticeCharge = 2000;
-    plan.noticeRatio = 80;
-    plan.chargeDay = 20;
-    plan.entryIndex = 3;
-    return plan;
-}
 
 using Edit = std::function<void(PlanEntry&)>;
 
@@ -103,7 +89,7 @@ std::vector<LeaveCase> LeaveCases() {
 TEST(PlanFinalCheck, BoxesInOrderWhenThePageIsLeft) {
     for (const LeaveCase& c : LeaveCases()) {
         SCOPED_TRACE(c.name);
-        const DialupSettings stored = StoredPlan();
+        const DialupSettings stored = FreeAllowancePlan();
         PlanEntry entry = EntryFromPlan(stored);
         c.edit(entry);
         const PlanFinalCheck check = CheckPlanOnLeave(entry, stored);
@@ -125,13 +111,13 @@ TEST(PlanFinalCheck, BoxesInOrderWhenThePageIsLeft) {
 }
 
 TEST(PlanFinalCheck, RefusalIcons) {
-    PlanEntry entry = EntryFromPlan(StoredPlan());
+    PlanEntry entry = EntryFromPlan(FreeAllowancePlan());
     entry.Text(PlanField::FreePackets) = "0";
-    EXPECT_EQ(CheckPlanOnLeave(entry, StoredPlan()).steps.at(0).box.icon, MessageIcon::Exclamation);
-    entry = EntryFromPlan(StoredPlan());
+    EXPECT_EQ(CheckPlanOnLeave(entry, FreeAllowancePlan()).steps.at(0).box.icon, MessageIcon::Exclamation);
+    entry = EntryFromPlan(FreeAllowancePlan());
     entry.chargeType = kChargeTwoStage;
     entry.Text(PlanField::MaxCharge2) = "500";
-    EXPECT_EQ(CheckPlanOnLeave(entry, StoredPlan()).steps.at(0).box.icon, MessageIcon::Error);
+    EXPECT_EQ(CheckPlanOnLeave(entry, FreeAllowancePlan()).steps.at(0).box.icon, MessageIcon::Error);
 }
 
 TEST(PlanFinalCheck, OnlyAConfirmedChangeBecomesTheStoredPlan) {
@@ -150,21 +136,21 @@ TEST(PlanFinalCheck, OnlyAConfirmedChangeBecomesTheStoredPlan) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DialupSettings stored = StoredPlan();
+        DialupSettings stored = FreeAllowancePlan();
         PlanEntry entry = EntryFromPlan(stored);
         c.edit(entry);
         ScriptedUi boxes;
         boxes.answers = c.answers;
         const PlanLeaveResult result = LeavePlanPage(entry, stored, boxes);
         EXPECT_EQ(result.leave, c.leaves);
-        EXPECT_EQ(stored == StoredPlan(), !c.stored);
-        EXPECT_EQ(stored == PlanFromEntry(entry, StoredPlan()), c.stored);
+        EXPECT_EQ(stored == FreeAllowancePlan(), !c.stored);
+        EXPECT_EQ(stored == PlanFromEntry(entry, FreeAllowancePlan()), c.stored);
         EXPECT_EQ(stored.entryIndex, 3) << "the page does not own the entry index";
     }
 }
 
 TEST(PlanFinalCheck, ConfirmedChangeIsNotAskedAgain) {
-    DialupSettings stored = StoredPlan();
+    DialupSettings stored = FreeAllowancePlan();
     PlanEntry entry = EntryFromPlan(stored);
     entry.closingDay = 0;
     ScriptedUi boxes;
@@ -174,7 +160,7 @@ TEST(PlanFinalCheck, ConfirmedChangeIsNotAskedAgain) {
 }
 
 TEST(PlanFinalCheck, TextsOfAPlanAndBack) {
-    DialupSettings plan = StoredPlan();
+    DialupSettings plan = FreeAllowancePlan();
     plan.packetCharge2 = 0.05;
     plan.maxCharge2 = -1;
     const PlanEntry entry = EntryFromPlan(plan);
@@ -229,9 +215,9 @@ TEST(PlanFinalCheck, TypingThenLeaving) {
         const auto [left, refusals] = TypeInto(c.field, c.typed);
         EXPECT_EQ(left, c.left);
         EXPECT_EQ(refusals, c.refusals);
-        PlanEntry entry = EntryFromPlan(StoredPlan());
+        PlanEntry entry = EntryFromPlan(FreeAllowancePlan());
         entry.Text(c.field) = left;
-        const PlanFinalCheck check = CheckPlanOnLeave(entry, StoredPlan());
+        const PlanFinalCheck check = CheckPlanOnLeave(entry, FreeAllowancePlan());
         const bool refused = !check.steps.empty() && check.steps[0].field == c.field;
         EXPECT_EQ(!refused, c.leaves);
     }

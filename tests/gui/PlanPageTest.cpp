@@ -5,6 +5,7 @@
 #include "gui/CCfgDialupCountPage.h"
 #include "gui/DialupSheetPages.h"
 #include "platform/linux/LinuxDialupService.h"
+#include "support/SamplePlan.h"
 #include "support/ScriptedUi.h"
 
 #include <QApplication>
@@ -19,25 +20,10 @@
 
 using namespace vr31k;
 using namespace vr31k::ids;
+using vr31k::test::FreeAllowancePlan;
 using vr31k::test::ScriptedUi;
 
 namespace {
-
-// Metered with a free allowance: 1000 packets for 1000 yen, 0.21 yen a packet after,
-// a notice at 2000 x 80 %, closing on the 20th.
-DialupSettings FreeAllowancePlan() {
-    DialupSettings plan;
-    plan.chargeType = kChargeMeteredFree;
-    plan.freePackets = 1000;
-    plan.freeCall1 = 1000;
-    plan.packetCharge2 = 0.21;
-    plan.packetSize = 128;
-    plan.noticeCharge = 2000;
-    plan.noticeRatio = 80;
-    plan.chargeDay = 20;
-    plan.entryIndex = 2;
-    return plan;
-}
 
 struct Harness {
     explicit Harness(DialupSettings start = FreeAllowancePlan()) : plan(start), page(plan, boxes) { page.show(); }
