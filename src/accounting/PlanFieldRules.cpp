@@ -96,6 +96,16 @@ PlanFieldCheck CheckPlanField(PlanField field, std::string_view text, bool live)
     return field == PlanField::PacketCharge2 ? CheckPrice(rule, text, live) : CheckInteger(rule, text, live);
 }
 
+MessageBoxRequest RefusalBox(const PlanFieldCheck& check, MessageIcon icon) {
+    MessageBoxRequest box;
+    box.captionId = check.captionId;
+    box.textId = check.textId;
+    box.text = check.text;
+    box.args = check.args;
+    box.icon = icon;
+    return box;
+}
+
 PlanFieldCheck CheckPlanCombination(const DialupSettings& plan) {
     const bool allEntered = plan.packetCharge2 > 0 && plan.freePackets >= 1 && plan.freeCall1 >= 1 &&
                             plan.maxCharge2 >= 1;

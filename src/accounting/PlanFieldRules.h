@@ -1,6 +1,7 @@
 #pragma once
 // The checks the charge plan page applies to its fields, shared by every face that
 // edits the plan. Integer fields take the digits 0-9 only, the price also one '.'.
+#include "common/MessageBox.h"
 #include "common/SettingsStore.h"
 
 #include <string>
@@ -36,6 +37,9 @@ struct PlanFieldCheck {
 // `live`: the check made while typing, where a value of 0 or less passes and the
 // notice ratio is tested against its maximum only.
 PlanFieldCheck CheckPlanField(PlanField field, std::string_view text, bool live = false);
+
+// The box that tells a refusal.
+MessageBoxRequest RefusalBox(const PlanFieldCheck& check, MessageIcon icon);
 
 // The combination a plan cannot be saved with: type 3 whose cap is below its
 // free-allowance fee. Returns ok with no message otherwise.

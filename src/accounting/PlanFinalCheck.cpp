@@ -56,13 +56,7 @@ PlanCheckStep Question(int captionId, int textId) {
 }
 
 PlanCheckStep Refusal(const PlanFieldCheck& check, MessageIcon icon, std::optional<PlanField> field) {
-    MessageBoxRequest box;
-    box.captionId = check.captionId;
-    box.textId = check.textId;
-    box.text = check.text;
-    box.args = check.args;
-    box.icon = icon;
-    return {PlanStepKind::Stop, std::move(box), field};
+    return {PlanStepKind::Stop, RefusalBox(check, icon), field};
 }
 
 bool Entered(int32_t value) { return value >= 0; }
@@ -128,7 +122,7 @@ DialupSettings PlanFromEntry(const PlanEntry& entry, const DialupSettings& store
 
 PlanFinalCheck CheckPlanOnLeave(const PlanEntry& entry, const DialupSettings& stored) {
     PlanFinalCheck result;
-    // 1. The field rules, in the page's order: the first refused field stops.
+    // The field rules, in the page's order: the first refused field stops.
     for (PlanField field : kFieldOrder) {
         const PlanFieldCheck check = CheckPlanField(field, entry.Text(field));
         if (!check.ok) {
@@ -139,7 +133,7 @@ PlanFinalCheck CheckPlanOnLeave(const PlanEntry& entry, const DialupSettings& st
     result.entered = PlanFromEntry(entry, stored);
     const DialupSettings& plan = result.entered;
 
-    // 2. A plan that cannot be saved, or one that counts nothing.
+    // A plan that cannot be saved, or one that counts nothing.
     if (const PlanFieldCheck combination = CheckPlanCombination(plan); !combination.ok) {
         result.steps.push_back(Refusal(combination, MessageIcon::Error, std::nullopt));
         return result;
@@ -148,13 +142,13 @@ PlanFinalCheck CheckPlanOnLeave(const PlanEntry& entry, const DialupSettings& st
         result.steps.push_back(Question(IDS_PLAN_INCOMPLETE_CAPTION, IDS_PLAN_INCOMPLETE_TEXT));
         return result;
     }
-    // 3. A notice that cannot fire. Once the user has accepted a plan with a flaw, the
+    // A notice that cannot fire. Once the user has accepted a plan with a flaw, the
     // change is not confirmed again.
     if (auto question = NoticeQuestion(plan)) {
         result.steps.push_back(std::move(*question));
         return result;
     }
-    // 5. The change itself.
+    // The change itself.
     if (plan != stored) {
         result.steps.push_back(Question(IDS_PLAN_CHANGE_CAPTION, IDS_PLAN_CHANGE_TEXT));
         result.confirmsChange = true;

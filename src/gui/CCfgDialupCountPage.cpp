@@ -192,13 +192,7 @@ void CCfgDialupCountPage::OnEdited(PlanField field) {
     const auto liveCheck = [&] { return CheckPlanField(field, edit->text().toStdString(), true); };
     const PlanFieldCheck check = liveCheck();
     if (check.ok) return;
-    MessageBoxRequest box;
-    box.captionId = check.captionId;
-    box.textId = check.textId;
-    box.text = check.text;
-    box.args = check.args;
-    box.icon = MessageIcon::Exclamation;
-    m_boxes.Show(box);
+    m_boxes.Show(RefusalBox(check, MessageIcon::Exclamation));
     // The character before the caret goes, as the user's own backspace would (it stays
     // undoable). A paste can leave more than one to refuse: they go too, after the one
     // message, down to a text that passes.
