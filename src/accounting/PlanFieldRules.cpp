@@ -21,36 +21,31 @@ constexpr PlanFieldRule kRules[] = {
     {PlanField::NoticeRatio, "NoticeRatio", 50, 100, true, "%"},
 };
 
-// The plan page's own texts; the string table has no ids for them.
-constexpr const char* kUnitRangeText = "%d%s から %d%s までの整数を入力してください。";
-constexpr const char* kPriceDigitsText = "設定値には、数字を入力してください。\n(負数も入力できません。)";
-constexpr const char* kPriceRangeText = "%1.3f から %5.0f までの数字を入力してください。";
-constexpr const char* kCombinationCaption = "パケット課金設定の確認";
-constexpr const char* kCombinationText =
-    "パケット定額料がパケット無料通信料未満に設定されています。\nパケット課金設定を確認してください。";
-
-PlanFieldCheck Refuse(int captionId, std::string text) {
+PlanFieldCheck Refuse(int captionId, int textId, std::vector<std::string> args = {}) {
     PlanFieldCheck check;
     check.captionId = captionId;
+    check.textId = textId;
     check.caption = std::string(LoadString(captionId));
-    check.text = std::move(text);
+    check.text = FormatString(textId, args);
+    check.args = std::move(args);
     return check;
 }
 
-std::string RangeText(const PlanFieldRule& rule) {
-    const int low = static_cast<int>(rule.minimum);
-    const int high = static_cast<int>(rule.maximum);
-    if (*rule.unit == '\0') return FormatString(ids::IDS_RANGE_TEXT, {std::to_string(low), std::to_string(high)});
-    char text[160];
-    std::snprintf(text, sizeof text, kUnitRangeText, low, rule.unit, high, rule.unit);
-    return text;
+PlanFieldCheck RefuseRange(const PlanFieldRule& rule) {
+    std::vector<std::string> args{std::to_string(static_cast<int>(rule.minimum))};
+    const bool withUnit = *rule.unit != '\0';
+    if (withUnit) args.emplace_back(rule.unit);
+    args.push_back(std::to_string(static_cast<int>(rule.maximum)));
+    if (withUnit) args.emplace_back(rule.unit);
+    return withUnit ? Refuse(ids::IDS_PLAN_UNIT_RANGE_CAPTION, ids::IDS_PLAN_UNIT_RANGE_TEXT, std::move(args))
+                    : Refuse(ids::IDS_RANGE_CAPTION, ids::IDS_RANGE_TEXT, std::move(args));
 }
 
 PlanFieldCheck CheckInteger(const PlanFieldRule& rule, std::string_view text, bool live) {
     long long value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') {
-            return Refuse(ids::IDS_DIGITS_ONLY_CAPTION, std::string(LoadString(ids::IDS_DIGITS_ONLY_TEXT)));
+            return Refuse(ids::IDS_DIGITS_ONLY_CAPTION, ids::IDS_DIGITS_ONLY_TEXT);
         }
         if (value <= 1000000000LL) value = value * 10 + (c - '0');  // saturates far above every maximum
     }
@@ -59,7 +54,7 @@ PlanFieldCheck CheckInteger(const PlanFieldRule& rule, std::string_view text, bo
     // While typing only the maximum counts (every minimum above 0 is reached by typing on).
     const bool inRange = live ? (value <= 0 || value <= rule.maximum)
                               : ((check.empty && rule.emptyAllowed) || (value >= rule.minimum && value <= rule.maximum));
-    if (!inRange) return Refuse(ids::IDS_RANGE_CAPTION, RangeText(rule));
+    if (!inRange) return RefuseRange(rule);
     check.ok = true;
     check.value = check.empty ? -1.0 : static_cast<double>(value);
     return check;
@@ -77,14 +72,15 @@ PlanFieldCheck CheckPrice(const PlanFieldRule& rule, std::string_view text, bool
         if (c == '.') ++points;
         if ((c < '0' || c > '9') && c != '.') points = 2;
     }
-    if (points > 1) return Refuse(ids::IDS_DIGITS_ONLY_CAPTION, kPriceDigitsText);
+    if (points > 1) return Refuse(ids::IDS_PLAN_PRICE_DIGITS_CAPTION, ids::IDS_PLAN_PRICE_DIGITS_TEXT);
     double value = 0.0;  // a lone point reads as 0
     std::from_chars(text.data(), text.data() + text.size(), value);
     const bool inRange = (live && value <= 0) || (value >= rule.minimum && value <= rule.maximum);
     if (!inRange) {
-        char message[160];
-        std::snprintf(message, sizeof message, kPriceRangeText, rule.minimum, rule.maximum);
-        return Refuse(ids::IDS_RANGE_CAPTION, message);
+        char low[32], high[32];
+        std::snprintf(low, sizeof low, "%1.3f", rule.minimum);
+        std::snprintf(high, sizeof high, "%5.0f", rule.maximum);
+        return Refuse(ids::IDS_PLAN_PRICE_RANGE_CAPTION, ids::IDS_PLAN_PRICE_RANGE_TEXT, {low, high});
     }
     check.ok = true;
     check.value = value;
@@ -100,14 +96,21 @@ PlanFieldCheck CheckPlanField(PlanField field, std::string_view text, bool live)
     return field == PlanField::PacketCharge2 ? CheckPrice(rule, text, live) : CheckInteger(rule, text, live);
 }
 
+MessageBoxRequest RefusalBox(const PlanFieldCheck& check, MessageIcon icon) {
+    MessageBoxRequest box;
+    box.captionId = check.captionId;
+    box.textId = check.textId;
+    box.text = check.text;
+    box.args = check.args;
+    box.icon = icon;
+    return box;
+}
+
 PlanFieldCheck CheckPlanCombination(const DialupSettings& plan) {
     const bool allEntered = plan.packetCharge2 > 0 && plan.freePackets >= 1 && plan.freeCall1 >= 1 &&
                             plan.maxCharge2 >= 1;
     if (plan.chargeType == kChargeTwoStage && allEntered && plan.maxCharge2 < plan.freeCall1) {
-        PlanFieldCheck check;
-        check.caption = kCombinationCaption;
-        check.text = kCombinationText;
-        return check;
+        return Refuse(ids::IDS_PLAN_CAP_BELOW_FREE_CAPTION, ids::IDS_PLAN_CAP_BELOW_FREE_TEXT);
     }
     PlanFieldCheck ok;
     ok.ok = true;

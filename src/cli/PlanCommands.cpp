@@ -1,4 +1,5 @@
 // vr31kctl plan show | set | charge, and vr31kctl usage
+#include "accounting/PeriodProjection.h"
 #include "accounting/PlanFieldRules.h"
 #include "cli/ChargeSession.h"
 #include "cli/ReadableValues.h"
@@ -37,7 +38,11 @@ constexpr std::string_view kUsageHelp =
     "\n"
     "The current billing period from the history: bytes of the finished connections,\n"
     "the estimated charge (-1 without a plan), and the bytes left of the free allowance,\n"
-    "before the cap and before the charge notice.\n";
+    "before the cap and before the charge notice.\n"
+    "Then where the period will end at its pace so far (the mean bytes per day elapsed,\n"
+    "at least one, times the days of the period): projected_bytes, projected_charge and\n"
+    "days_left (null when the period never ends, closing day 0), and a warning when the\n"
+    "projection reaches the notice amount or the cap the period has not reached yet.\n";
 
 Json DerivedJson(const DerivedPlan& d) {
     Json j = Json::MakeObject();
@@ -136,6 +141,21 @@ int RunPlan(CliContext& context, CliArgs& args) {
     throw UsageError("unknown plan command '" + sub + "'");
 }
 
+void SetProjection(Json& result, const PeriodProjection& projection) {
+    if (projection.available) {
+        result.Set("projected_bytes", projection.projectedBytes)
+            .Set("projected_charge", ChargeJson(projection.projectedCharge))
+            .Set("days_left", projection.daysLeft);
+    } else {
+        for (const char* key : {"projected_bytes", "projected_charge", "days_left"}) {
+            result.Set(key, Json::Shown(nullptr, "none: the period has no end"));
+        }
+    }
+    // People see the line only when there is one; the JSON always has the key.
+    if (projection.warningText.empty()) result.Set("warning", Json::JsonOnly(nullptr));
+    else result.Set("warning", projection.warningText);
+}
+
 int RunUsage(CliContext& context, CliArgs& args) {
     args.Finish();
     CChargeSession session(context);
@@ -150,6 +170,7 @@ int RunUsage(CliContext& context, CliArgs& args) {
         .Set("free_left", freeLeft)
         .Set("limit_left", limitLeft)
         .Set("notice_left", charge.Period().noticeLeft);
+    SetProjection(result, ProjectCurrentPeriod(charge, false));
     return context.Print(result);
 }
 

@@ -283,4 +283,54 @@ inline constexpr int IDS_DLG_SYNC_LIST_CAPTION = 43130;
 inline constexpr int IDS_DLG_SYNC_LIST_CHANGE = 43131;
 inline constexpr int IDS_DLG_SYNC_LIST_EXPLANATION = 43132;
 
+// charge plan page: controls
+inline constexpr int IDS_PLAN_PAGE_TITLE = 43500;
+inline constexpr int IDS_PLAN_TYPE_LABEL = 43501;
+inline constexpr int IDS_PLAN_TYPE_METERED = 43502;  // the five charge types, in list order
+inline constexpr int IDS_PLAN_TYPE_METERED_FREE = 43503;
+inline constexpr int IDS_PLAN_TYPE_METERED_CAP = 43504;
+inline constexpr int IDS_PLAN_TYPE_TWO_STAGE = 43505;
+inline constexpr int IDS_PLAN_TYPE_FLAT = 43506;
+inline constexpr int IDS_PLAN_PACKET_GROUP = 43510;
+inline constexpr int IDS_PLAN_PRICE_LABEL = 43511;
+inline constexpr int IDS_PLAN_PRICE_UNIT = 43512;
+inline constexpr int IDS_PLAN_FREE_PACKETS_LABEL = 43513;
+inline constexpr int IDS_PLAN_PACKETS_UNIT = 43514;
+inline constexpr int IDS_PLAN_FREE_FEE_LABEL = 43515;
+inline constexpr int IDS_PLAN_YEN_UNIT = 43516;
+inline constexpr int IDS_PLAN_CAP_LABEL = 43517;
+inline constexpr int IDS_PLAN_PACKET_SIZE_LABEL = 43518;
+inline constexpr int IDS_PLAN_PACKET_SIZE_UNIT = 43519;
+inline constexpr int IDS_PLAN_NOTICE_GROUP = 43520;
+inline constexpr int IDS_PLAN_NOTICE_LABEL = 43521;
+inline constexpr int IDS_PLAN_RATIO_LABEL = 43522;
+inline constexpr int IDS_PLAN_RATIO_UNIT = 43523;
+inline constexpr int IDS_PLAN_CLOSING_DAY_LABEL = 43524;
+inline constexpr int IDS_PLAN_CLOSING_NONE = 43525;
+inline constexpr int IDS_PLAN_CLOSING_DAY_FORMAT = 43526;
+inline constexpr int IDS_PLAN_CLOSING_MONTH_END = 43527;
+inline constexpr int IDS_PLAN_NOTE = 43528;
+// charge plan page: field checks and the questions when it is left
+inline constexpr int IDS_PLAN_UNIT_RANGE_CAPTION = 43540;
+inline constexpr int IDS_PLAN_UNIT_RANGE_TEXT = 43541;
+inline constexpr int IDS_PLAN_PRICE_DIGITS_CAPTION = 43542;
+inline constexpr int IDS_PLAN_PRICE_DIGITS_TEXT = 43543;
+inline constexpr int IDS_PLAN_PRICE_RANGE_CAPTION = 43544;
+inline constexpr int IDS_PLAN_PRICE_RANGE_TEXT = 43545;
+inline constexpr int IDS_PLAN_CAP_BELOW_FREE_CAPTION = 43546;
+inline constexpr int IDS_PLAN_CAP_BELOW_FREE_TEXT = 43547;
+inline constexpr int IDS_PLAN_INCOMPLETE_CAPTION = 43548;
+inline constexpr int IDS_PLAN_INCOMPLETE_TEXT = 43549;
+inline constexpr int IDS_PLAN_NOTICE_EMPTY_CAPTION = 43550;
+inline constexpr int IDS_PLAN_NOTICE_EMPTY_TEXT = 43551;
+inline constexpr int IDS_PLAN_NOTICE_NOT_ABOVE_FREE_CAPTION = 43552;
+inline constexpr int IDS_PLAN_NOTICE_NOT_ABOVE_FREE_TEXT = 43553;
+inline constexpr int IDS_PLAN_NOTICE_ABOVE_CAP_CAPTION = 43554;
+inline constexpr int IDS_PLAN_NOTICE_ABOVE_CAP_TEXT = 43555;
+inline constexpr int IDS_PLAN_CHANGE_CAPTION = 43556;
+inline constexpr int IDS_PLAN_CHANGE_TEXT = 43557;
+// where the billing period will end at its pace so far
+inline constexpr int IDS_PROJECTION_NOTICE_WARNING = 43580;
+inline constexpr int IDS_PROJECTION_CAP_WARNING = 43581;
+
 }  // namespace vr31k::ids

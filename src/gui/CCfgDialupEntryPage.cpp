@@ -68,7 +68,7 @@ CCfgDialupEntryPage::CCfgDialupEntryPage(EntryList& entries, IEntryBook& book, I
     Fill();
 }
 
-QString CCfgDialupEntryPage::Title() { return Text(IDS_DLG_ENTRY_PAGE_TITLE); }
+QString CCfgDialupEntryPage::Title() const { return Text(IDS_DLG_ENTRY_PAGE_TITLE); }
 
 void CCfgDialupEntryPage::Fill() {
     // A choice the user made in the combo box survives a refill while its entry exists.

@@ -22,7 +22,7 @@ public:
                         int entryIndex, QWidget* parent = nullptr);
 
     QWidget* Widget() override { return this; }
-    QString Title() override;
+    QString Title() const override;
     bool CanLeave() override { return true; }
     // The entry to dial: the first position holding the combo box's name, else entry #1.
     void Apply() override;

@@ -13,7 +13,7 @@ public:
     virtual ~ISheetPage() = default;
     virtual QWidget* Widget() = 0;
     // The tab's text.
-    virtual QString Title() = 0;
+    virtual QString Title() const = 0;
     // The last check before the page is left, by OK or by another tab: false keeps the
     // user on the page (the page has said why and put the focus where it belongs).
     virtual bool CanLeave() = 0;

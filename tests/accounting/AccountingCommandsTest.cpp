@@ -1,6 +1,7 @@
 // vr31kctl plan, usage and history, run in-process against a data folder.
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/CDbHistoryCtrl.h"
+#include "accounting/OleDate.h"
 #include "cli/CliCommand.h"
 #include "support/TempDir.h"
 
@@ -180,7 +181,39 @@ TEST_F(AccountingCommandsTest, UsageOfTheCurrentPeriod) {
     ASSERT_EQ(r.status, kExitOk);
     EXPECT_EQ(r.out, std::string("{\"period\": \"") + today + " - " + today +
                          "\", \"bytes\": 60000, \"charge\": 468, \"free_left\": 0, \"limit_left\": 0, "
-                         "\"notice_left\": 42400}\n");
+                         "\"notice_left\": 42400, \"projected_bytes\": null, \"projected_charge\": null, "
+                         "\"days_left\": null, \"warning\": null}\n");
+    const Outcome plain = Run(UsageCommands(), {}, false);
+    EXPECT_NE(plain.out.find("projected_bytes: none: the period has no end\n"), std::string::npos) << plain.out;
+    EXPECT_EQ(plain.out.find("warning"), std::string::npos) << plain.out;
+}
+
+TEST_F(AccountingCommandsTest, UsageProjectsTheRestOfThePeriod) {
+    // Month-end periods; 1 yen a packet, the notice at 800 yen (102,400 bytes).
+    Run(PlanCommands(), {"set", "--type", "0", "--price", "1", "--notice-charge", "1000", "--notice-ratio", "80"});
+    const time_t now = time(nullptr);
+    struct tm local {};
+    localtime_r(&now, &local);
+    char end[32];
+    strftime(end, sizeof end, "%Y/%m/%d %H:%M:%S", &local);
+    Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "50000",
+                            "--recv", "50000"});
+    const int days = DaysInMonth(local.tm_year + 1900, local.tm_mon + 1);
+    const Outcome r = Run(UsageCommands(), {});
+    ASSERT_EQ(r.status, kExitOk);
+    EXPECT_NE(r.out.find("\"days_left\": " + std::to_string(days - local.tm_mday)), std::string::npos) << r.out;
+    const auto at = r.out.find("\"projected_bytes\": ");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const long long projected = std::stoll(r.out.substr(at + 19));
+    // The mean of at least one day elapsed, over at most the whole month.
+    EXPECT_GE(projected, 100000);
+    EXPECT_LE(projected, 100000LL * days);
+    // 100,000 bytes have not reached the notice; the warning is there exactly when the
+    // projection does.
+    const bool warned = r.out.find("\"warning\": \"") != std::string::npos;
+    EXPECT_EQ(warned, projected >= 102400) << r.out;
+    const Outcome plain = Run(UsageCommands(), {}, false);
+    EXPECT_EQ(plain.out.find("warning: このままのペースでは") != std::string::npos, warned) << plain.out;
 }
 
 TEST_F(AccountingCommandsTest, UnreadableHistoryIsReportedAndKept) {

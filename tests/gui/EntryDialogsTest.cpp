@@ -253,7 +253,7 @@ class CountingPage : public QWidget, public ISheetPage {
 public:
     explicit CountingPage(QString title) : m_title(std::move(title)) {}
     QWidget* Widget() override { return this; }
-    QString Title() override { return m_title; }
+    QString Title() const override { return m_title; }
     bool CanLeave() override {
         ++checks;
         return canLeave;

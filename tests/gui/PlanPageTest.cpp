@@ -1,0 +1,297 @@
+// The charge plan page on screen: what it shows for a plan, which controls each type
+// shows, the check while typing, the check when the page is left, and what OK stores.
+#include "accounting/CRasChargeCtrl.h"
+#include "common/StringIds.h"
+#include "gui/CCfgDialupCountPage.h"
+#include "gui/DialupSheetPages.h"
+#include "platform/linux/LinuxDialupService.h"
+#include "support/SamplePlan.h"
+#include "support/ScriptedUi.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace vr31k;
+using namespace vr31k::ids;
+using vr31k::test::FreeAllowancePlan;
+using vr31k::test::ScriptedUi;
+
+namespace {
+
+struct Harness {
+    explicit Harness(DialupSettings start = FreeAllowancePlan()) : plan(start), page(plan, boxes) { page.show(); }
+    template <typename T>
+    T* Get(const char* name) {
+        T* child = page.findChild<T*>(QString::fromLatin1(name));
+        if (child == nullptr) ADD_FAILURE() << "no " << name;
+        return child;
+    }
+    QLineEdit* Edit(const char* name) { return Get<QLineEdit>(name); }
+    std::string Text(const char* name) { return Edit(name)->text().toStdString(); }
+    // The user's typing, at the caret.
+    void Type(const char* name, const char* keys) {
+        QLineEdit* edit = Edit(name);
+        edit->setFocus();
+        QTest::keyClicks(edit, QString::fromUtf8(keys));
+    }
+    // The page's texts replaced at once, as the user would by selecting and typing;
+    // for the final check, which reads whatever the fields hold.
+    void Put(const char* name, const char* text) { Edit(name)->setText(QString::fromUtf8(text)); }
+    void Choose(const char* list, int index) { Get<QComboBox>(list)->setCurrentIndex(index); }
+    std::vector<int> Captions() const {
+        std::vector<int> captions;
+        for (const auto& box : boxes.shown) captions.push_back(box.caption);
+        for (const auto& box : boxes.asked) captions.push_back(box.caption);
+        return captions;
+    }
+
+    DialupSettings plan;
+    ScriptedUi boxes;
+    CCfgDialupCountPage page;
+};
+
+TEST(PlanPage, ShowsTheStoredPlanWithoutCheckingIt) {
+    DialupSettings stored = FreeAllowancePlan();
+    stored.noticeRatio = 30;  // out of range, but the page's own text: no box until the user edits
+    stored.maxCharge2 = -1;
+    Harness h(stored);
+    EXPECT_EQ(h.page.Title().toStdString(), "料金プラン設定");
+    EXPECT_EQ(h.Text("priceEdit"), "0.21");
+    EXPECT_EQ(h.Text("freePacketsEdit"), "1000");
+    EXPECT_EQ(h.Text("capEdit"), "");
+    EXPECT_EQ(h.Text("ratioEdit"), "30");
+    EXPECT_EQ(h.Get<QComboBox>("chargeTypeList")->currentIndex(), kChargeMeteredFree);
+    const auto* days = h.Get<QComboBox>("closingDayList");
+    ASSERT_EQ(days->count(), 33);
+    EXPECT_EQ(days->currentIndex(), 20);
+    EXPECT_EQ(days->itemText(20).toStdString(), "20日");
+    EXPECT_EQ(h.Get<QLabel>("note")->text().toStdString(),
+              "※ご注意 : カウントされる通信料金などについては目安であり、\n"
+              "\u3000\u3000\u3000\u3000\u3000\u3000\u3000実際の請求額とは異なる場合があります。");
+    EXPECT_TRUE(h.boxes.shown.empty());
+
+    // A stored choice the lists do not hold selects nothing.
+    stored.chargeType = 7;
+    stored.chargeDay = 40;
+    Harness odd(stored);
+    EXPECT_EQ(odd.Get<QComboBox>("chargeTypeList")->currentIndex(), -1);
+    EXPECT_EQ(odd.Get<QComboBox>("closingDayList")->currentIndex(), -1);
+}
+
+TEST(PlanPage, EachTypeShowsItsControls) {
+    struct Case {
+        int type;
+        bool price, free, cap;
+    } cases[] = {
+        {kChargeMetered, true, false, false},   {kChargeMeteredFree, true, true, false},
+        {kChargeMeteredCap, true, false, true}, {kChargeTwoStage, true, true, true},
+        {kChargeFlat, false, false, true},
+    };
+    Harness h;
+    for (const Case& c : cases) {
+        h.Choose("chargeTypeList", c.type);
+        SCOPED_TRACE(c.type);
+        for (const char* name : {"priceLabel", "priceEdit", "priceUnit", "packetSizeEdit", "noticeGroup"}) {
+            EXPECT_EQ(h.Get<QWidget>(name)->isVisible(), c.price) << name;
+        }
+        for (const char* name : {"freePacketsLabel", "freePacketsEdit", "freeFeeEdit", "freeFeeUnit"}) {
+            EXPECT_EQ(h.Get<QWidget>(name)->isVisible(), c.free) << name;
+        }
+        for (const char* name : {"capLabel", "capEdit", "capUnit"}) {
+            EXPECT_EQ(h.Get<QWidget>(name)->isVisible(), c.cap) << name;
+        }
+    }
+    // Nothing chosen shows everything.
+    Harness none(DialupSettings{});
+    for (const char* name : {"priceEdit", "freeFeeEdit", "capEdit", "noticeGroup"}) {
+        EXPECT_TRUE(none.Get<QWidget>(name)->isVisible()) << name;
+    }
+}
+
+constexpr const char* kDigits = "設定値には、数字(0～9)を入力してください。\n(負数も入力できません。)";
+
+TEST(PlanPage, EachFieldIsCheckedWhileTyping) {
+    struct Case {
+        const char* field;
+        const char* typed;  // onto an emptied field
+        const char* left;
+        std::vector<int> boxes;
+        const char* lastText;
+    } cases[] = {
+        {"freePacketsEdit", "12a", "12", {IDS_DIGITS_ONLY_CAPTION}, kDigits},
+        {"freePacketsEdit", "123456789", "12345678", {IDS_RANGE_CAPTION}, "1 から 99999999 までの整数を入力してください。"},
+        {"freeFeeEdit", "0", "0", {}, ""},
+        {"freeFeeEdit", "1000000", "100000", {IDS_RANGE_CAPTION}, "1 から 999999 までの整数を入力してください。"},
+        {"priceEdit", "0.0005", "0.000", {IDS_PLAN_PRICE_RANGE_CAPTION}, "0.001 から 999999 までの数字を入力してください。"},
+        {"priceEdit", "1.2.3", "1.23", {IDS_PLAN_PRICE_DIGITS_CAPTION},
+         "設定値には、数字を入力してください。\n(負数も入力できません。)"},
+        {"priceEdit", ".", ".", {}, ""},
+        {"capEdit", "-5", "5", {IDS_DIGITS_ONLY_CAPTION}, kDigits},
+        {"packetSizeEdit", "1x28", "128", {IDS_DIGITS_ONLY_CAPTION}, kDigits},
+        {"noticeEdit", "9999999", "999999", {IDS_RANGE_CAPTION}, "1 から 999999 までの整数を入力してください。"},
+        {"ratioEdit", "30", "30", {}, ""},
+        {"ratioEdit", "101", "10", {IDS_PLAN_UNIT_RANGE_CAPTION}, "50% から 100% までの整数を入力してください。"},
+        {"ratioEdit", "ab", "", {IDS_DIGITS_ONLY_CAPTION, IDS_DIGITS_ONLY_CAPTION}, kDigits},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.typed);
+        Harness h;
+        h.Put(c.field, "");
+        h.Type(c.field, c.typed);
+        EXPECT_EQ(h.Text(c.field), c.left);
+        EXPECT_EQ(h.Captions(), c.boxes);
+        if (!h.boxes.shown.empty()) {
+            EXPECT_EQ(h.boxes.shown.back().shownText, c.lastText);
+            EXPECT_EQ(h.boxes.shown.back().icon, MessageIcon::Exclamation);
+        }
+        EXPECT_EQ(h.plan, FreeAllowancePlan()) << "typing stores nothing";
+    }
+}
+
+TEST(PlanPage, ARefusedCharacterGoesAndTheCaretStays) {
+    Harness h;
+    QLineEdit* size = h.Edit("packetSizeEdit");
+    size->setFocus();
+    size->setCursorPosition(1);  // 1|28
+    QTest::keyClicks(size, QStringLiteral("a"));
+    EXPECT_EQ(h.Text("packetSizeEdit"), "128");
+    EXPECT_EQ(size->cursorPosition(), 1);
+    EXPECT_EQ(h.boxes.shown.size(), 1u);
+
+    // A paste with several refused characters: one message, the text back to one that passes.
+    QLineEdit* notice = h.Edit("noticeEdit");
+    notice->setFocus();
+    notice->end(false);
+    notice->insert(QStringLiteral("5x7y"));
+    EXPECT_EQ(h.Text("noticeEdit"), "20005");
+    EXPECT_EQ(h.boxes.shown.size(), 2u);
+}
+
+TEST(PlanPage, LeavingChecksThePlan) {
+    struct Case {
+        const char* name;
+        std::function<void(Harness&)> edit;
+        std::deque<bool> answers;
+        std::vector<int> boxes;
+        bool leaves;
+        const char* focus;  // the field refused
+    } cases[] = {
+        {"unchanged", [](Harness&) {}, {}, {}, true, nullptr},
+        {"type 3 with the cap below the free fee cannot be saved",
+         [](Harness& h) {
+             h.Choose("chargeTypeList", kChargeTwoStage);
+             h.Put("capEdit", "1000");
+             h.Put("freeFeeEdit", "2000");
+         },
+         {}, {IDS_PLAN_CAP_BELOW_FREE_CAPTION}, false, nullptr},
+        {"empty packet size", [](Harness& h) { h.Put("packetSizeEdit", ""); }, {}, {IDS_RANGE_CAPTION}, false,
+         "packetSizeEdit"},
+        {"ratio 30 typed", [](Harness& h) { h.Put("ratioEdit", ""); h.Type("ratioEdit", "30"); }, {},
+         {IDS_PLAN_UNIT_RANGE_CAPTION}, false, "ratioEdit"},
+        {"price 0.000 typed from 0.0005", [](Harness& h) { h.Put("priceEdit", ""); h.Type("priceEdit", "0.0005"); },
+         {}, {IDS_PLAN_PRICE_RANGE_CAPTION, IDS_PLAN_PRICE_RANGE_CAPTION}, false, "priceEdit"},
+        {"type 1 notice at the free fee: Yes", [](Harness& h) { h.Put("noticeEdit", "1000"); }, {true},
+         {IDS_PLAN_NOTICE_NOT_ABOVE_FREE_CAPTION}, true, nullptr},
+        {"incomplete: No", [](Harness& h) { h.Put("freeFeeEdit", ""); }, {false}, {IDS_PLAN_INCOMPLETE_CAPTION},
+         false, nullptr},
+        {"changed closing day: No", [](Harness& h) { h.Choose("closingDayList", 32); }, {false},
+         {IDS_PLAN_CHANGE_CAPTION}, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        c.edit(h);
+        const size_t typingBoxes = h.boxes.shown.size();
+        h.boxes.answers = c.answers;
+        EXPECT_EQ(h.page.CanLeave(), c.leaves);
+        EXPECT_EQ(h.Captions(), c.boxes);
+        if (c.focus != nullptr) {
+            QLineEdit* edit = h.Edit(c.focus);
+            EXPECT_EQ(h.page.focusWidget(), edit);
+            EXPECT_EQ(edit->selectedText(), edit->text());
+            EXPECT_GT(h.boxes.shown.size(), typingBoxes);
+        }
+        EXPECT_EQ(h.plan, FreeAllowancePlan()) << "leaving the page stores nothing";
+    }
+}
+
+// Switching to another page and back: a confirmed change is asked once; a declined one
+// keeps the page and is asked again.
+TEST(PlanPage, SwitchingPages) {
+    Harness h;
+    h.Put("capEdit", "4980");
+    h.Choose("chargeTypeList", kChargeMeteredCap);
+    h.boxes.answers = {false};
+    EXPECT_FALSE(h.page.CanLeave());
+    h.boxes.answers = {true};
+    EXPECT_TRUE(h.page.CanLeave());
+    EXPECT_TRUE(h.page.CanLeave());
+    EXPECT_TRUE(h.page.CanLeave());
+    EXPECT_EQ(h.Captions(), (std::vector<int>{IDS_PLAN_CHANGE_CAPTION, IDS_PLAN_CHANGE_CAPTION}));
+}
+
+TEST(PlanPage, OkStoresEveryField) {
+    Harness h;
+    h.Choose("chargeTypeList", kChargeTwoStage);
+    h.Put("capEdit", "4980");
+    h.Put("priceEdit", "0.05");
+    h.Put("noticeEdit", "");
+    h.Choose("closingDayList", 0);
+    h.page.Apply();
+    DialupSettings expected = FreeAllowancePlan();
+    expected.chargeType = kChargeTwoStage;
+    expected.maxCharge2 = 4980;
+    expected.packetCharge2 = 0.05;
+    expected.noticeCharge = -1;
+    expected.chargeDay = 0;
+    EXPECT_EQ(h.plan, expected);
+}
+
+TEST(PlanPage, IsTheSecondPageOfTheDialupSheet) {
+    const auto service = CreateLinuxDialupService(LinuxDialupConfig{});
+    CRasChargeCtrl charge(*service);
+    ScriptedUi boxes;
+    QWidget sheet;
+    auto pages = MakeExtraDialupPages(charge, boxes, &sheet);
+    ASSERT_EQ(pages.size(), 1u);
+    ISheetPage& page = *pages[0];
+    EXPECT_EQ(page.Title().toStdString(), "料金プラン設定");
+    EXPECT_EQ(page.Widget()->parent(), &sheet);
+    page.Widget()->findChild<QLineEdit*>(QStringLiteral("capEdit"))->setText(QStringLiteral("300"));
+    ASSERT_TRUE(page.CanLeave());
+    page.Apply();
+    EXPECT_EQ(charge.Plan().maxCharge2, 300);
+    pages.clear();  // a page deleted before its sheet leaves it
+    EXPECT_TRUE(sheet.findChildren<CCfgDialupCountPage*>().isEmpty());
+}
+
+// Every control named for screen readers; with VR31K_SCREENSHOT_DIR set, the page's
+// picture is saved there.
+TEST(PlanPage, NamedAndDrawn) {
+    Harness h;
+    h.Choose("chargeTypeList", kChargeTwoStage);
+    h.Put("capEdit", "4980");
+    for (QWidget* control : h.page.findChildren<QWidget*>()) {
+        if (!qobject_cast<QLabel*>(control) && !qobject_cast<QLineEdit*>(control) &&
+            !qobject_cast<QGroupBox*>(control) && !qobject_cast<QComboBox*>(control)) {
+            continue;
+        }
+        const std::string what = std::string(control->metaObject()->className()) + " " +
+                                 control->objectName().toStdString();
+        EXPECT_FALSE(control->objectName().isEmpty()) << what;
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << what;
+    }
+    const QPixmap picture = h.page.grab();
+    EXPECT_FALSE(picture.isNull());
+    const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) picture.save(QDir(shots).filePath(QStringLiteral("CCfgDialupCountPage.png")));
+}
+
+}  // namespace
