@@ -4,6 +4,8 @@
 #include "card/CardDetection.h"
 #include "common/StringIds.h"
 #include "gui/CAboutDlg.h"
+#include "gui/CCfgHistoryListDlg.h"
+#include "gui/CCfgHistoryTotalSheet.h"
 #include "gui/CCfgUtilityDlg.h"
 #include "gui/CHelpCardInfoDlg.h"
 #include "gui/Pictures.h"
@@ -512,11 +514,14 @@ SyncDialogEnd UtilityWindow::RunSyncDialog(EntryList& /*cardView*/) {
 }
 
 bool UtilityWindow::RunHistory() {
-    NotYetAvailable(IDS_MENU_HISTORY);
-    return false;
+    CCfgHistoryListDlg dialog(m_app.Charge().History(), m_app.Settings(), m_boxes, DialogParent());
+    return dialog.Run();
 }
 
-void UtilityWindow::RunTotals() { NotYetAvailable(IDS_TOTALS_SHEET_CAPTION); }
+void UtilityWindow::RunTotals() {
+    CCfgHistoryTotalSheet sheet(m_app.Charge(), DialogParent());
+    sheet.Run();
+}
 
 void UtilityWindow::Post(std::function<void()> task) {
     QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);

@@ -92,20 +92,13 @@ int CodePageLength(std::string_view utf8) {
     return length;
 }
 
-int HistoryRank(int column, std::string_view a, std::string_view b) {
+int64_t HistoryRankKey(int column, std::string_view text) {
     if (column == kColEntry) return 0;
-    int c = CodePageLength(a) - CodePageLength(b);
-    if (IsByteColumn(column)) {
-        if (EndsWith(a, "kBytes") && EndsWith(b, " Bytes")) c = 1;
-        if (EndsWith(a, " Bytes") && EndsWith(b, "kBytes")) c = -1;
-    } else if (column == kColCharge) {
-        const bool dashA = a == kNoCharge;
-        const bool dashB = b == kNoCharge;
-        if (dashA && dashB) return 0;
-        if (dashA) return -1;
-        if (dashB) return 1;
-    }
-    return c < 0 ? -1 : c > 0 ? 1 : 0;
+    // Lengths stay far below this, so the unit outranks any length.
+    constexpr int64_t kKilobytes = int64_t{1} << 32;
+    if (IsByteColumn(column) && EndsWith(text, "kBytes")) return kKilobytes + CodePageLength(text);
+    if (column == kColCharge && text == kNoCharge) return -1;
+    return CodePageLength(text);
 }
 
 }  // namespace vr31k

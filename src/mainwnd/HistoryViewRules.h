@@ -49,17 +49,19 @@ HistoryCells HistoryRowCells(const HistoryRow& row);
 // ASCII, the yen sign and half-width katakana take one byte and other characters two.
 int CodePageLength(std::string_view utf8);
 
-// What decides between two cell texts before collation, for the ascending order:
-// negative, positive, or zero when collation decides (also for two "---" charges).
-int HistoryRank(int column, std::string_view a, std::string_view b);
+// What orders a cell text before collation, as one number per text: texts whose
+// numbers differ are ordered by them, ascending; equal numbers leave it to collation.
+// The entry column has none (0); the others count the text's length, byte counts
+// ranking every kilobyte count after every byte count, and "---" charges coming first.
+int64_t HistoryRankKey(int column, std::string_view text);
 
-// Orders two cell texts of `column` ascending: shorter numbers first (the entry column
-// excepted), byte counts before kilobyte counts, "---" charges first, then `collate`
+// Orders two cell texts of `column` ascending: by their rank keys, then by `collate`
 // (the locale's collation of the two texts, negative/zero/positive).
 template <typename Collate>
 int CompareHistoryCells(int column, std::string_view a, std::string_view b, Collate&& collate) {
-    const int rank = HistoryRank(column, a, b);
-    if (rank != 0) return rank;
+    const int64_t ka = HistoryRankKey(column, a);
+    const int64_t kb = HistoryRankKey(column, b);
+    if (ka != kb) return ka < kb ? -1 : 1;
     return collate(a, b);
 }
 
