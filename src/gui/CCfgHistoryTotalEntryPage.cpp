@@ -17,11 +17,7 @@ using namespace ids;
 CCfgHistoryTotalEntryPage::CCfgHistoryTotalEntryPage(const CDbHistoryCtrl& history, QWidget* parent)
     : QWidget(parent), m_history(history) {
     setObjectName(QStringLiteral("CCfgHistoryTotalEntryPage"));
-    m_entries = new QListWidget(this);
-    m_entries->setObjectName(QStringLiteral("entryList"));
-    m_entries->setAccessibleName(Text(IDS_TOTALS_ENTRY_LIST));
-    m_entries->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_entries->setFixedWidth(m_entries->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 - 0000/00/00")) + 40);
+    m_entries = MakeTotalsList(this, IDS_TOTALS_ENTRY_LIST, QStringLiteral("entryList"));
 
     auto* fields = new QGridLayout;
     m_duration = AddTotalsField(this, fields, 0, IDS_TOTALS_DURATION, QStringLiteral("durationValue"));

@@ -20,11 +20,7 @@ using namespace ids;
 CCfgHistoryTotalMonthPage::CCfgHistoryTotalMonthPage(ChargeAccounting& charge, QWidget* parent)
     : QWidget(parent), m_charge(charge) {
     setObjectName(QStringLiteral("CCfgHistoryTotalMonthPage"));
-    m_periods = new QListWidget(this);
-    m_periods->setObjectName(QStringLiteral("periodList"));
-    m_periods->setAccessibleName(Text(IDS_TOTALS_PERIOD_LIST));
-    m_periods->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_periods->setFixedWidth(m_periods->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 - 0000/00/00")) + 40);
+    m_periods = MakeTotalsList(this, IDS_TOTALS_PERIOD_LIST, QStringLiteral("periodList"));
 
     auto* fields = new QGridLayout;
     m_duration = AddTotalsField(this, fields, 0, IDS_TOTALS_DURATION, QStringLiteral("durationValue"));

@@ -4,8 +4,18 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QListWidget>
 
 namespace vr31k {
+
+QListWidget* MakeTotalsList(QWidget* page, int nameId, const QString& objectName) {
+    auto* list = new QListWidget(page);
+    list->setObjectName(objectName);
+    list->setAccessibleName(Text(nameId));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setFixedWidth(list->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 - 0000/00/00")) + 40);
+    return list;
+}
 
 QLabel* AddTotalsField(QWidget* page, QGridLayout* grid, int row, int textId, const QString& objectName) {
     auto* label = new QLabel(Text(textId), page);
