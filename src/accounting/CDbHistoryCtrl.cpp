@@ -562,6 +562,36 @@ int CDbHistoryCtrl::GetRangeTotals(const std::string& from, const std::string& t
     return kDbOk;
 }
 
+int CDbHistoryCtrl::GetDayTotals(const std::string& from, const std::string& to,
+                                  std::vector<DayTotals>& days) const {
+    days.clear();
+    double low = 0, high = 0;
+    if (!RangeBounds(from, to, low, high)) return kDbBadArgument;
+    if (!IsOpen()) return kDbNoRow;
+    Statement query;
+    query.stmt = Prepare("SELECT DAY, ROW_COUNT, DURATION_SUM, SEND_SUM, RECV_SUM FROM RAS_HISTORY_DAY "
+                         "WHERE DAY BETWEEN ?1 AND ?2 AND ROW_COUNT > 0 ORDER BY DAY");
+    if (query.stmt == nullptr) return kDbFailed;
+    sqlite3_bind_int64(query.stmt, 1, DayOf(low));
+    sqlite3_bind_int64(query.stmt, 2, DayOf(high));
+    int rc;
+    while ((rc = sqlite3_step(query.stmt)) == SQLITE_ROW) {
+        DayTotals day;
+        day.day = {static_cast<double>(sqlite3_column_int64(query.stmt, 0)), OleDate::Status::Valid};
+        day.rows = sqlite3_column_int64(query.stmt, 1);
+        day.duration = sqlite3_column_double(query.stmt, 2);
+        day.sent = sqlite3_column_int64(query.stmt, 3);
+        day.recv = sqlite3_column_int64(query.stmt, 4);
+        days.push_back(day);
+    }
+    if (rc != SQLITE_DONE) {
+        Fail("day totals");
+        days.clear();
+        return kDbFailed;
+    }
+    return kDbOk;
+}
+
 int CDbHistoryCtrl::DeleteRange(const std::string& from, const std::string& to) {
     double low = 0, high = 0;
     if (!RangeBounds(from, to, low, high)) return kDbBadArgument;

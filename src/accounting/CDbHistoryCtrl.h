@@ -54,6 +54,15 @@ struct RangeTotals {
     int64_t charge = 0;
 };
 
+// The sums of one day's rows (by end date).
+struct DayTotals {
+    OleDate day;  // the day at 00:00
+    int64_t rows = 0;
+    double duration = 0.0;
+    int64_t sent = 0;
+    int64_t recv = 0;
+};
+
 struct EntryTotals {
     double duration = 0.0;
     int64_t sent = 0;
@@ -98,6 +107,9 @@ public:
     int GetEndTimeRange(OleDate& oldest, OleDate& newest) const;
     // Rows whose end lies from `from` 00:00:00 to `to` 23:59:59 ("YYYY/MM/DD").
     int GetRangeTotals(const std::string& from, const std::string& to, RangeTotals& totals) const;
+    // The days of that range that hold rows, oldest first: at most one row per day, so
+    // the cost follows the range's length, not the history's.
+    int GetDayTotals(const std::string& from, const std::string& to, std::vector<DayTotals>& days) const;
     // Deletes the rows of that range, both ends included, in one transaction.
     int DeleteRange(const std::string& from, const std::string& to);
     // The billing periods from the newest row's back to the oldest row's, newest first.

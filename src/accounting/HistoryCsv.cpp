@@ -137,6 +137,15 @@ std::string FormatHistoryCsvLine(const HistoryRow& row) {
     return line;
 }
 
+int WriteHistoryCsv(const CDbHistoryCtrl& history, std::string& text) {
+    text = std::string(kHistoryCsvHeader) + "\n";
+    return history.ForEachRow([&text](const HistoryRow& row) {
+        text += FormatHistoryCsvLine(row);
+        text += '\n';
+        return true;
+    });
+}
+
 CsvImport ParseHistoryCsv(std::string_view text) {
     CsvImport result;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a spreadsheet's UTF-8 mark

@@ -18,6 +18,11 @@ int64_t DurationSeconds(double dayFraction);
 // One line (without its line break).
 std::string FormatHistoryCsvLine(const HistoryRow& row);
 
+// The whole history in table order, header first: what `vr31kctl history list --csv`
+// prints and the history list saves. Returns the history's code; `text` is complete
+// only on kDbOk.
+int WriteHistoryCsv(const CDbHistoryCtrl& history, std::string& text);
+
 struct CsvImport {
     std::vector<HistoryRow> rows;
     int errorLine = 0;  // 1-based; 0 when the whole text was read

@@ -54,12 +54,8 @@ int List(CliContext& context, CChargeSession& session, CliArgs& args) {
     if (csv && context.JsonOutput()) throw UsageError("--csv and --json exclude each other");
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     if (csv) {
-        std::string text = std::string(kHistoryCsvHeader) + "\n";
-        const int result = session.History().ForEachRow([&](const HistoryRow& row) {
-            text += FormatHistoryCsvLine(row);
-            text += '\n';
-            return true;
-        });
+        std::string text;
+        const int result = WriteHistoryCsv(session.History(), text);
         if (result != kDbOk) return session.FailHistory(result, "cannot read the history");
         context.Out() << text;
         context.Out().flush();

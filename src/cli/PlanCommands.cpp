@@ -2,6 +2,7 @@
 #include "accounting/PeriodProjection.h"
 #include "accounting/PlanFieldRules.h"
 #include "cli/ChargeSession.h"
+#include "cli/DailyUsageOutput.h"
 #include "cli/ReadableValues.h"
 #include "cli/SettingsJson.h"
 
@@ -35,6 +36,7 @@ constexpr std::string_view kPlanHelp =
 
 constexpr std::string_view kUsageHelp =
     "usage: vr31kctl [--json] [--data-dir DIR] usage\n"
+    "       vr31kctl [--json] [--data-dir DIR] usage --daily [--csv] [--period \"YYYY/MM/DD - YYYY/MM/DD\"]\n"
     "\n"
     "The current billing period from the history: bytes of the finished connections,\n"
     "the estimated charge (-1 without a plan), and the bytes left of the free allowance,\n"
@@ -42,7 +44,10 @@ constexpr std::string_view kUsageHelp =
     "Then where the period will end at its pace so far (the mean bytes per day elapsed,\n"
     "at least one, times the days of the period): projected_bytes, projected_charge and\n"
     "days_left (null when the period never ends, closing day 0), and a warning when the\n"
-    "projection reaches the notice amount or the cap the period has not reached yet.\n";
+    "projection reaches the notice amount or the cap the period has not reached yet.\n"
+    "--daily  the period (the current one, or --period) day by day: the bytes of the\n"
+    "         connections that ended that day and the period's estimated charge at its\n"
+    "         end; --csv prints a header line and one line per day.\n";
 
 Json DerivedJson(const DerivedPlan& d) {
     Json j = Json::MakeObject();
@@ -157,9 +162,15 @@ void SetProjection(Json& result, const PeriodProjection& projection) {
 }
 
 int RunUsage(CliContext& context, CliArgs& args) {
+    const bool daily = args.Flag("--daily");
+    const bool csv = args.Flag("--csv");
+    const auto period = args.Option("--period");
     args.Finish();
+    if ((csv || period) && !daily) throw UsageError("--csv and --period go with --daily");
+    if (csv && context.JsonOutput()) throw UsageError("--csv and --json exclude each other");
     CChargeSession session(context);
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
+    if (daily) return PrintDailyUsage(context, session, period, csv);
     const ChargeAccounting& charge = session.Charge();
     int64_t connection = 0, freeLeft = 0, limitLeft = 0;
     const int32_t yen = charge.ComputePeriodCharge(connection, freeLeft, limitLeft, false);

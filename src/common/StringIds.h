@@ -333,4 +333,49 @@ inline constexpr int IDS_PLAN_CHANGE_TEXT = 43557;
 inline constexpr int IDS_PROJECTION_NOTICE_WARNING = 43580;
 inline constexpr int IDS_PROJECTION_CAP_WARNING = 43581;
 
+// ---- The history views (numbered from 43300).
+// history list
+inline constexpr int IDS_HISTORY_LIST_CAPTION = 43300;
+inline constexpr int IDS_HISTORY_COL_ENTRY = 43301;
+inline constexpr int IDS_HISTORY_COL_START = 43302;
+inline constexpr int IDS_HISTORY_COL_END = 43303;
+inline constexpr int IDS_HISTORY_COL_DURATION = 43304;
+inline constexpr int IDS_HISTORY_COL_SENT = 43305;
+inline constexpr int IDS_HISTORY_COL_RECV = 43306;
+inline constexpr int IDS_HISTORY_COL_LEFT_FREE = 43307;
+inline constexpr int IDS_HISTORY_COL_LEFT_LIMIT = 43308;
+inline constexpr int IDS_HISTORY_COL_CHARGE = 43309;
+inline constexpr int IDS_HISTORY_CLEAR_BUTTON = 43310;
+inline constexpr int IDS_HISTORY_CLEAR_CAPTION = 43311;
+inline constexpr int IDS_HISTORY_CLEAR_TEXT = 43312;
+inline constexpr int IDS_HISTORY_NOTE = 43313;
+inline constexpr int IDS_HISTORY_SAVE_CSV = 43314;
+inline constexpr int IDS_HISTORY_CSV_FILTER = 43315;
+inline constexpr int IDS_HISTORY_CSV_FAILED_CAPTION = 43316;
+inline constexpr int IDS_HISTORY_CSV_FAILED_TEXT = 43317;
+inline constexpr int IDS_HISTORY_FILTER_LABEL = 43318;
+inline constexpr int IDS_HISTORY_CLEAR_FAILED_CAPTION = 43319;
+inline constexpr int IDS_HISTORY_CLEAR_FAILED_TEXT = 43320;
+// totals per period and per entry
+inline constexpr int IDS_TOTALS_MONTH_PAGE = 43330;
+inline constexpr int IDS_TOTALS_ENTRY_PAGE = 43331;
+inline constexpr int IDS_TOTALS_DURATION = 43332;
+inline constexpr int IDS_TOTALS_SENT = 43333;
+inline constexpr int IDS_TOTALS_RECV = 43334;
+inline constexpr int IDS_TOTALS_CHARGE = 43335;
+inline constexpr int IDS_TOTALS_FREE_LEFT = 43336;
+inline constexpr int IDS_TOTALS_LIMIT_LEFT = 43337;
+inline constexpr int IDS_TOTALS_PERIOD_LIST = 43338;
+inline constexpr int IDS_TOTALS_ENTRY_LIST = 43339;
+// the period's chart
+inline constexpr int IDS_CHART_NAME = 43340;
+inline constexpr int IDS_CHART_DAILY_BYTES = 43341;
+inline constexpr int IDS_CHART_CHARGE = 43342;
+inline constexpr int IDS_CHART_FREE_AMOUNT = 43343;
+inline constexpr int IDS_CHART_CAP = 43344;
+inline constexpr int IDS_CHART_NOTICE = 43345;
+inline constexpr int IDS_CHART_TODAY = 43346;
+inline constexpr int IDS_CHART_PROJECTION = 43347;
+inline constexpr int IDS_CHART_YEN = 43348;
+
 }  // namespace vr31k::ids

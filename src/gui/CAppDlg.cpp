@@ -21,7 +21,7 @@ CAppDlg::CAppDlg(int captionId, const QString& objectName, QWidget* parent) : QD
 
 void CAppDlg::showEvent(QShowEvent* event) {
     // Fixed like the templates they stand for; the subclass has set its layout by now.
-    if (layout() != nullptr) layout()->setSizeConstraint(QLayout::SetFixedSize);
+    if (m_fixedSize && layout() != nullptr) layout()->setSizeConstraint(QLayout::SetFixedSize);
     QDialog::showEvent(event);
     // A transient of a hidden main window would otherwise open behind other windows.
     // Once the window is mapped: some platforms ignore an activation before that.

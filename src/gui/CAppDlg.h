@@ -39,12 +39,15 @@ protected:
     // OK alone, for the dialogs that only show something.
     QDialogButtonBox* MakeOk() { return MakeButtons(false); }
     QPushButton* OkButton() const { return m_ok; }
+    // For the few windows the user may resize: no fixed size when shown.
+    void AllowResizing() { m_fixedSize = false; }
     static void Identify(QWidget* control, int nameId, const QString& objectName);
 
 private:
     QDialogButtonBox* MakeButtons(bool withCancel);
 
     QPushButton* m_ok = nullptr;
+    bool m_fixedSize = true;
 };
 
 // A label's text as the name of the control it labels: without the " :" it ends with.

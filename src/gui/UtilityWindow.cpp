@@ -1,5 +1,6 @@
 #include "gui/UtilityWindow.h"
 
+#include "accounting/PeriodProjection.h"
 #include "app/CUtilityApp.h"
 #include "card/CardDetection.h"
 #include "common/StringIds.h"
@@ -8,6 +9,9 @@
 #include "gui/CCfgDialupStatusDlg.h"
 #include "gui/CCfgDialupEntryPage.h"
 #include "gui/CCfgDialupSheet.h"
+#include "gui/CCfgHistoryListDlg.h"
+#include "gui/CCfgHistoryTotalMonthPage.h"
+#include "gui/CCfgHistoryTotalSheet.h"
 #include "gui/CCfgUtilityDlg.h"
 #include "gui/CDialupConnectingDlg.h"
 #include "gui/CDialupDisconnectingDlg.h"
@@ -556,11 +560,21 @@ SyncDialogEnd UtilityWindow::RunSyncDialog(EntryList& cardView) {
 }
 
 bool UtilityWindow::RunHistory() {
-    NotYetAvailable(IDS_MENU_HISTORY);
-    return false;
+    CCfgHistoryListDlg dialog(m_app.Charge().History(), m_app.Settings(), m_boxes, DialogParent());
+    return dialog.Run();
 }
 
-void UtilityWindow::RunTotals() { NotYetAvailable(IDS_TOTALS_SHEET_CAPTION); }
+void UtilityWindow::RunTotals() {
+    CRasChargeCtrl& charge = m_app.Charge();
+    CCfgHistoryTotalSheet sheet(charge, DialogParent());
+    // The current period's chart shows where its charge is heading.
+    sheet.MonthPage()->SetProjection([&charge](DailyUsage& usage) {
+        if (usage.period != charge.Period().period) return;
+        const PeriodProjection projection = ProjectCurrentPeriod(charge, false);
+        if (projection.available && projection.projectedCharge >= 0) usage.projectedCharge = projection.projectedCharge;
+    });
+    sheet.Run();
+}
 
 void UtilityWindow::Post(std::function<void()> task) {
     QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);

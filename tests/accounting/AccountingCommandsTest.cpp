@@ -216,6 +216,34 @@ TEST_F(AccountingCommandsTest, UsageProjectsTheRestOfThePeriod) {
     EXPECT_EQ(plain.out.find("warning: このままのペースでは") != std::string::npos, warned) << plain.out;
 }
 
+TEST_F(AccountingCommandsTest, UsageDayByDayAsJsonAndCsv) {
+    Run(PlanCommands(), {"set", "--type", "2", "--price", "1", "--cap", "30", "--closing-day", "20"});
+    for (const char* end : {"2008/05/18 10:00:00", "2008/05/20 23:59:59", "2008/05/21 00:00:00"}) {
+        Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "1280",
+                                "--recv", "0"});
+    }
+    const std::vector<std::string> lastDays = {"--daily", "--period", "2008/05/18 - 2008/05/20"};
+    Outcome r = Run(UsageCommands(), lastDays);
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"period\": \"2008/05/18 - 2008/05/20\", \"today\": null, \"free_amount\": null, \"cap\": 30, "
+              "\"notice_amount\": null, \"days\": ["
+              "{\"day\": \"2008/05/18\", \"bytes\": 1280, \"cumulative_bytes\": 1280, \"charge\": 10}, "
+              "{\"day\": \"2008/05/19\", \"bytes\": 0, \"cumulative_bytes\": 1280, \"charge\": 10}, "
+              "{\"day\": \"2008/05/20\", \"bytes\": 1280, \"cumulative_bytes\": 2560, \"charge\": 20}]}\n");
+
+    std::vector<std::string> csv = lastDays;
+    csv.push_back("--csv");
+    r = Run(UsageCommands(), csv, false);
+    EXPECT_EQ(r.out,
+              "day,bytes,cumulative_bytes,charge\n2008/05/18,1280,1280,10\n2008/05/19,0,1280,10\n"
+              "2008/05/20,1280,2560,20\n");
+
+    EXPECT_EQ(Run(UsageCommands(), {"--csv"}, false).status, kExitUsage);
+    EXPECT_EQ(Run(UsageCommands(), csv).status, kExitUsage) << "--csv with --json";
+    EXPECT_EQ(Run(UsageCommands(), {"--daily", "--period", "2008/05/20 - 2008/05/18"}).status, kExitUsage);
+}
+
 TEST_F(AccountingCommandsTest, UnreadableHistoryIsReportedAndKept) {
     WriteFile(dir.File("VR31KUTL.mdb"), std::string(4096, 'z'));
     const Outcome r = Run(HistoryCommands(), {"list"});

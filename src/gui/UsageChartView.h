@@ -1,0 +1,23 @@
+#pragma once
+// A billing period at a glance: each day's bytes as bars, the period's estimated charge
+// as a running line, the plan's free allowance, cap and notice amount as horizontal
+// lines, and today marked. Redrawn from a DailyUsage whenever the period changes.
+#include "accounting/DailyUsage.h"
+
+#include <QtCharts/QChartView>
+
+namespace vr31k {
+
+class UsageChartView : public QChartView {
+    Q_OBJECT
+public:
+    explicit UsageChartView(QWidget* parent = nullptr);
+    // Replaces the chart with `usage`; an empty usage leaves an empty chart.
+    void ShowUsage(const DailyUsage& usage);
+};
+
+// The days of a period of `days` days that get a label on the time axis: the first,
+// then every few days so that at most `maxLabels` appear.
+int LabelStep(int days, int maxLabels);
+
+}  // namespace vr31k

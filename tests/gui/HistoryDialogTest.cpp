@@ -1,0 +1,377 @@
+// The history list and the totals sheet over a history written into a temporary
+// database: the window state in GUI_CONFIG, sorting by header, clearing, the CSV
+// export and the filter, and the fields and chart of both totals pages.
+#include "ModalScript.h"
+#include "accounting/HistoryCsv.h"
+#include "common/StringIds.h"
+#include "gui/CCfgHistoryListDlg.h"
+#include "gui/CCfgHistoryTotalEntryPage.h"
+#include "gui/CCfgHistoryTotalMonthPage.h"
+#include "gui/CCfgHistoryTotalSheet.h"
+#include "gui/HistoryListModel.h"
+#include "gui/QtMessageBox.h"
+#include "gui/UsageChartView.h"
+#include "support/ScriptedUi.h"
+#include "support/TempDir.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QtCharts/QAbstractSeries>
+#include <QtCharts/QChart>
+#include <QtCharts/QLineSeries>
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace vr31k;
+using namespace vr31k::ids;
+using vr31k::test::ModalScript;
+using vr31k::test::ReadFile;
+using vr31k::test::ScriptedUi;
+using vr31k::test::TempDir;
+using vr31k::test::WriteFile;
+
+namespace {
+
+HistoryRow Row(const char* entry, const char* end, int64_t seconds, int64_t sent, int64_t recv,
+               std::optional<int32_t> charge) {
+    HistoryRow row;
+    row.entry = entry;
+    row.end = ParseOleDateTime(end).value();
+    row.start = OleMinusSeconds(row.end, seconds);
+    row.duration = static_cast<double>(seconds) / kSecondsPerDay;
+    row.sent = sent;
+    row.recv = recv;
+    row.leftFree = 0;
+    row.leftLimit = 0;
+    row.charge = charge;
+    return row;
+}
+
+// Three billing periods with closing day 20: two hold rows, the middle one none.
+std::vector<HistoryRow> SampleRows() {
+    return {
+        Row("b.example", "2008/03/10 10:00:00", 59, 1000, 5000, std::nullopt),
+        Row("A.example", "2008/05/02 10:00:00", 3725, 999, 2000000000, 1000),
+        Row("a.example", "2008/05/20 23:59:59", 90000, 2000000000, 128000, 1500),
+        Row("b.example", "2008/05/05 10:00:00", 1, 12345, 0, 1200),
+    };
+}
+
+struct History {
+    History() {
+        EXPECT_EQ(charge.History().OpenHistory(dir.File("VR31KUTL.mdb"), std::nullopt), kDbOk);
+        EXPECT_EQ(charge.History().InsertRows(SampleRows()), kDbOk);
+        charge.SetClock([] { return MakeOleDate(2008, 5, 10, 12, 0, 0); });
+        // Metered with a free allowance of 1,000 yen for 1,000 packets.
+        charge.Plan().chargeType = kChargeMeteredFree;
+        charge.Plan().packetCharge2 = 0.5;
+        charge.Plan().freePackets = 1000;
+        charge.Plan().freeCall1 = 1000;
+        charge.Plan().chargeDay = 20;
+        charge.DerivePlan();
+    }
+    void State(const std::string& lines) { WriteFile(dir.File("VR31KUTL.ini"), "[GUI_CONFIG]\n" + lines); }
+    int Rows() {
+        int rows = 0;
+        charge.History().ForEachRow([&rows](const HistoryRow&) { return ++rows, true; });
+        return rows;
+    }
+
+    TempDir dir;
+    ChargeAccounting charge;
+    SettingsStore settings{dir.File("VR31KUTL.ini")};
+    ScriptedUi boxes;
+};
+
+struct ListHarness : History {
+    template <typename T>
+    T* Get(CCfgHistoryListDlg& dialog, const char* name) {
+        T* child = dialog.findChild<T*>(QString::fromLatin1(name));
+        if (child == nullptr) ADD_FAILURE() << "no " << name;
+        return child;
+    }
+    static std::vector<std::string> Column(CCfgHistoryListDlg& dialog, int column) {
+        std::vector<std::string> texts;
+        for (int row = 0; row < dialog.Model().rowCount(); ++row) {
+            texts.emplace_back(dialog.Model().Cell(row, column));
+        }
+        return texts;
+    }
+};
+
+TEST(HistoryList, ColumnsReadAsTheWindowShowsThem) {
+    ListHarness h;
+    CCfgHistoryListDlg dialog(h.charge.History(), h.settings, h.boxes);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("通信履歴"));
+    EXPECT_EQ(dialog.minimumSize(), QSize(400, 300));
+    EXPECT_TRUE(dialog.isSizeGripEnabled());
+    const QStringList headers = {"接続先", "開始日時", "終了日時", "通信時間", "送信データ量", "受信データ量",
+                                 "ﾊﾟｹｯﾄ無料通信料 残量", "ﾊﾟｹｯﾄ定額料 残量", "概算金額"};
+    const int widths[] = {100, 126, 126, 98, 80, 80, 130, 105, 70};
+    QTreeView* list = h.Get<QTreeView>(dialog, "historyList");
+    for (int column = 0; column < 9; ++column) {
+        EXPECT_EQ(dialog.Model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(), headers[column]);
+        EXPECT_EQ(list->header()->sectionSize(column), widths[column]) << column;
+    }
+    // Unsorted: the table's order.
+    ASSERT_EQ(dialog.Model().rowCount(), 4);
+    const HistoryCells second = {"A.example",     "2008/05/02 08:57:55", "2008/05/02 10:00:00",
+                                 "1時間02分05秒", "999 Bytes",           "1,953,125 kBytes",
+                                 "0 Bytes",       "0 Bytes",             "\u00A5 1,000"};
+    for (int column = 0; column < 9; ++column) EXPECT_EQ(dialog.Model().Cell(1, column), second[static_cast<size_t>(column)]);
+    EXPECT_EQ(dialog.Model().Cell(0, kColCharge), "---");
+    EXPECT_EQ(dialog.Model().Cell(2, kColDuration), "25時間00分00秒");
+    EXPECT_FALSE(list->header()->isSortIndicatorShown());
+    EXPECT_NE(h.Get<QLabel>(dialog, "noteLabel")->text().indexOf(QStringLiteral("\n　　　　　　　実際の請求額")), -1);
+}
+
+TEST(HistoryList, HeaderClicksSortByTheListsRules) {
+    ListHarness h;
+    CCfgHistoryListDlg dialog(h.charge.History(), h.settings, h.boxes);
+    QHeaderView* header = h.Get<QTreeView>(dialog, "historyList")->header();
+    header->sectionClicked(kColSent);
+    EXPECT_EQ(ListHarness::Column(dialog, kColSent),
+              (std::vector<std::string>{"999 Bytes", "1,000 Bytes", "12,345 Bytes", "1,953,125 kBytes"}));
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), kColSent);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    header->sectionClicked(kColSent);  // the same column again: descending
+    EXPECT_EQ(ListHarness::Column(dialog, kColSent),
+              (std::vector<std::string>{"1,953,125 kBytes", "12,345 Bytes", "1,000 Bytes", "999 Bytes"}));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+
+    header->sectionClicked(kColCharge);  // another column: ascending, "---" first
+    EXPECT_EQ(dialog.SortColumn(), kColCharge);
+    EXPECT_TRUE(dialog.SortAscending());
+    EXPECT_EQ(ListHarness::Column(dialog, kColCharge),
+              (std::vector<std::string>{"---", "\u00A5 1,000", "\u00A5 1,200", "\u00A5 1,500"}));
+
+    // The Japanese collation: case is a lesser difference than the letter, lower case first.
+    header->sectionClicked(kColEntry);
+    EXPECT_EQ(ListHarness::Column(dialog, kColEntry),
+              (std::vector<std::string>{"a.example", "A.example", "b.example", "b.example"}));
+}
+
+TEST(HistoryList, OpensWithTheStoredStateAndWritesItBack) {
+    ListHarness h;
+    h.State("HistoryListCx=640\nHistoryListCy=480\nHistoryListMx=0\nHistoryListSortColumn=4\nHistoryListSortMode=0\n");
+    CCfgHistoryListDlg dialog(h.charge.History(), h.settings, h.boxes);
+    ModalScript script(dialog);
+    script.Then([&] {
+        EXPECT_EQ(dialog.size(), QSize(640, 480));
+        EXPECT_FALSE(dialog.isMaximized());
+        EXPECT_EQ(dialog.SortColumn(), kColSent);
+        EXPECT_FALSE(dialog.SortAscending());
+        EXPECT_EQ(dialog.Model().Cell(0, kColSent), "1,953,125 kBytes");
+        dialog.resize(700, 500);
+        h.Get<QTreeView>(dialog, "historyList")->header()->sectionClicked(kColEnd);
+        h.Get<QPushButton>(dialog, "okButton")->click();
+    });
+    EXPECT_FALSE(dialog.Run());
+    const HistoryListSettings written = h.settings.ReadHistoryList();
+    EXPECT_EQ(written, (HistoryListSettings{700, 500, 0, kColEnd, 1}));
+}
+
+TEST(HistoryList, AMaximisedWindowKeepsTheSizeItReturnsTo) {
+    ListHarness h;
+    h.State("HistoryListCx=640\nHistoryListCy=480\nHistoryListMx=1\nHistoryListSortColumn=12\nHistoryListSortMode=1\n");
+    CCfgHistoryListDlg dialog(h.charge.History(), h.settings, h.boxes);
+    EXPECT_EQ(dialog.SortColumn(), -1) << "a column the list does not have";
+    ModalScript script(dialog);
+    script.Then([&] {
+        EXPECT_TRUE(dialog.isMaximized());
+        dialog.reject();
+    });
+    dialog.Run();
+    EXPECT_EQ(h.settings.ReadHistoryList(), (HistoryListSettings{640, 480, 1, -1, 1}));
+}
+
+TEST(HistoryList, ClearingAsksFirstThenEmptiesTheHistory) {
+    ListHarness h;
+    CCfgHistoryListDlg dialog(h.charge.History(), h.settings, h.boxes);
+    h.boxes.answers = {false, true};
+    ModalScript script(dialog);
+    script.Then([&] {
+        QPushButton* clear = h.Get<QPushButton>(dialog, "clearButton");
+        clear->click();  // No
+        EXPECT_EQ(dialog.Model().rowCount(), 4);
+        EXPECT_FALSE(dialog.HistoryCleared());
+        clear->click();  // Yes
+        EXPECT_EQ(dialog.Model().rowCount(), 0);
+        dialog.accept();
+    });
+    EXPECT_TRUE(dialog.Run());
+    ASSERT_EQ(h.boxes.asked.size(), 2u);
+    EXPECT_EQ(h.boxes.asked[0].caption, IDS_HISTORY_CLEAR_CAPTION);
+    EXPECT_EQ(h.boxes.asked[0].text, IDS_HISTORY_CLEAR_TEXT);
+    EXPECT_EQ(h.boxes.asked[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(h.boxes.shown.empty());
+    EXPECT_EQ(h.Rows(), 0);
+    EXPECT_TRUE(h.charge.History().IsOpen()) << "compacted and still open";
+    // The current period's totals afterwards are 0.
+    h.charge.RecomputePeriod();
+    EXPECT_EQ(h.charge.Period().periodBytes, 0);
+}
+
+TEST(HistoryList, TheFilterShowsTheEntriesThatHoldTheText) {
+    ListHarness h;
+    CCfgHistoryListDlg dialog(h.charge.History(), h.settings, h.boxes);
+    QLineEdit* filter = h.Get<QLineEdit>(dialog, "filterEdit");
+    filter->setText(QStringLiteral("a.EX"));
+    EXPECT_EQ(ListHarness::Column(dialog, kColEntry), (std::vector<std::string>{"A.example", "a.example"}));
+    h.Get<QTreeView>(dialog, "historyList")->header()->sectionClicked(kColEntry);
+    EXPECT_EQ(ListHarness::Column(dialog, kColEntry), (std::vector<std::string>{"a.example", "A.example"}));
+    filter->clear();
+    EXPECT_EQ(dialog.Model().rowCount(), 4);
+    EXPECT_EQ(dialog.Model().TotalRows(), 4);
+}
+
+TEST(HistoryList, SavesTheSameCsvAsTheCommandLine) {
+    ListHarness h;
+    CCfgHistoryListDlg dialog(h.charge.History(), h.settings, h.boxes);
+    std::string expected;
+    ASSERT_EQ(WriteHistoryCsv(h.charge.History(), expected), kDbOk);
+    ASSERT_EQ(expected.rfind(kHistoryCsvHeader, 0), 0u);
+
+    QString path = QString::fromStdString(h.dir.File("saved.csv"));
+    dialog.SetPathChooser([&path] { return path; });
+    h.Get<QLineEdit>(dialog, "filterEdit")->setText(QStringLiteral("b."));  // the file holds every row
+    h.Get<QPushButton>(dialog, "saveCsvButton")->click();
+    EXPECT_EQ(ReadFile(h.dir.File("saved.csv")), expected);
+    EXPECT_TRUE(h.boxes.shown.empty());
+
+    path = QString::fromStdString(h.dir.File("no/such/folder/saved.csv"));
+    h.Get<QPushButton>(dialog, "saveCsvButton")->click();
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.boxes.shown[0].caption, IDS_HISTORY_CSV_FAILED_CAPTION);
+    EXPECT_NE(h.boxes.shown[0].shownText.find("no/such/folder"), std::string::npos) << h.boxes.shown[0].shownText;
+
+    path.clear();  // cancelled
+    h.Get<QPushButton>(dialog, "saveCsvButton")->click();
+    EXPECT_EQ(h.boxes.shown.size(), 1u);
+}
+
+std::map<std::string, QString> Fields(QWidget* page) {
+    std::map<std::string, QString> fields;
+    for (const char* name : {"durationValue", "sentValue", "recvValue", "chargeValue", "freeLeftValue",
+                             "limitLeftValue"}) {
+        if (auto* label = page->findChild<QLabel*>(QString::fromLatin1(name))) fields[name] = label->text();
+    }
+    return fields;
+}
+
+QStringList SeriesNames(QWidget* page) {
+    QStringList names;
+    for (QAbstractSeries* series : page->findChild<UsageChartView*>()->chart()->series()) {
+        if (series->type() == QAbstractSeries::SeriesTypeBar) names << QStringLiteral("bars");
+        else names << series->name();
+    }
+    return names;
+}
+
+TEST(HistoryTotals, PeriodsNewestFirstWithTheirTotalsChargeAndChart) {
+    History h;
+    CCfgHistoryTotalSheet sheet(h.charge);
+    EXPECT_EQ(sheet.windowTitle(), QStringLiteral("通信集計"));
+    ASSERT_EQ(sheet.Pages()->count(), 2);
+    EXPECT_EQ(sheet.Pages()->tabText(0), QStringLiteral("月別"));
+    EXPECT_EQ(sheet.Pages()->tabText(1), QStringLiteral("接続先別"));
+    EXPECT_EQ(sheet.findChild<QPushButton*>(QStringLiteral("cancelButton")), nullptr);
+
+    CCfgHistoryTotalMonthPage* page = sheet.MonthPage();
+    QListWidget* periods = page->Periods();
+    ASSERT_EQ(periods->count(), 3);
+    EXPECT_EQ(periods->item(0)->text(), QStringLiteral("2008/04/21 - 2008/05/20"));
+    EXPECT_EQ(periods->item(1)->text(), QStringLiteral("2008/03/21 - 2008/04/20"));
+    EXPECT_EQ(periods->item(2)->text(), QStringLiteral("2008/02/21 - 2008/03/20"));
+    EXPECT_EQ(periods->currentRow(), 0);
+    // 2,000,013,344 sent + 2,000,128,000 received: 1,000 yen, then (4,000,141,344 - 128,000) / 128 packets at 0.5 yen.
+    const std::map<std::string, QString> newest = {
+        {"durationValue", "26時間02分06秒"}, {"sentValue", "1,953,138 kBytes"}, {"recvValue", "1,953,250 kBytes"},
+        {"chargeValue", "\u00A5 15,626,052"}, {"freeLeftValue", "0 Bytes"},   {"limitLeftValue", "0 Bytes"},
+    };
+    EXPECT_EQ(Fields(page), newest);
+    EXPECT_EQ(page->Usage().days.size(), 30u);
+    EXPECT_EQ(page->Usage().todayIndex, 19);
+    EXPECT_EQ(SeriesNames(page), (QStringList{"bars", "概算料金(累計)", "無料通信料", "今日"}));
+    // The running charge stops at today: the days ahead have none yet.
+    const auto* line = qobject_cast<QLineSeries*>(page->findChild<UsageChartView*>()->chart()->series().at(1));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->count(), 20);
+
+    periods->setCurrentRow(1);  // no rows: the plan's charge for nothing
+    const std::map<std::string, QString> empty = {
+        {"durationValue", "0秒"},     {"sentValue", "0 Bytes"},           {"recvValue", "0 Bytes"},
+        {"chargeValue", "\u00A5 1,000"}, {"freeLeftValue", "128,000 Bytes"}, {"limitLeftValue", "0 Bytes"},
+    };
+    EXPECT_EQ(Fields(page), empty);
+    EXPECT_EQ(page->Usage().todayIndex, -1);
+    EXPECT_EQ(SeriesNames(page), (QStringList{"bars", "概算料金(累計)", "無料通信料"}));
+
+    EXPECT_EQ(qobject_cast<QLineSeries*>(page->findChild<UsageChartView*>()->chart()->series().at(1))->count(), 31);  // March 21 to April 20
+
+    periods->setCurrentRow(2);
+    EXPECT_EQ(Fields(page).at("durationValue"), QStringLiteral("59秒"));
+    EXPECT_EQ(Fields(page).at("sentValue"), QStringLiteral("1,000 Bytes"));
+}
+
+TEST(HistoryTotals, AnIncompletePlanShowsNoChargeAndTheProjectionHookDraws) {
+    History h;
+    h.charge.Plan().freeCall1 = -1;
+    h.charge.DerivePlan();
+    CCfgHistoryTotalMonthPage page(h.charge);
+    EXPECT_EQ(Fields(&page).at("chargeValue"), QStringLiteral("---"));
+    EXPECT_EQ(SeriesNames(&page), (QStringList{"bars", "今日"}));
+
+    h.charge.Plan().freeCall1 = 1000;
+    h.charge.DerivePlan();
+    page.SetProjection([](DailyUsage& usage) { usage.projectedCharge = 20000000; });
+    EXPECT_EQ(page.Usage().projectedCharge, 20000000);
+    EXPECT_TRUE(SeriesNames(&page).contains(QStringLiteral("予測")));
+}
+
+TEST(HistoryTotals, EntriesWithTheirTotals) {
+    History h;
+    CCfgHistoryTotalEntryPage page(h.charge.History());
+    QListWidget* entries = page.Entries();
+    QStringList names;
+    for (int i = 0; i < entries->count(); ++i) names << entries->item(i)->text();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"A.example", "a.example", "b.example"}));
+    for (int i = 0; i < entries->count(); ++i) {
+        if (entries->item(i)->text() != QStringLiteral("b.example")) continue;
+        entries->setCurrentRow(i);
+        EXPECT_EQ(Fields(&page), (std::map<std::string, QString>{
+                                     {"durationValue", "1分00秒"}, {"sentValue", "13,345 Bytes"}, {"recvValue", "5,000 Bytes"}}));
+    }
+}
+
+TEST(UsageChart, ATimeAxisLabelsAtMostEightDays) {
+    struct Case {
+        int days, step;
+    } const cases[] = {{0, 1}, {1, 1}, {8, 1}, {9, 2}, {31, 4}, {460, 58}};
+    for (const Case& c : cases) EXPECT_EQ(LabelStep(c.days, 8), c.step) << c.days;
+}
+
+TEST(HistoryTotals, AnEmptyHistoryLeavesEverythingEmpty) {
+    TempDir dir;
+    ChargeAccounting charge;
+    ASSERT_EQ(charge.History().OpenHistory(dir.File("h.db"), std::nullopt), kDbOk);
+    CCfgHistoryTotalSheet sheet(charge);
+    EXPECT_EQ(sheet.MonthPage()->Periods()->count(), 0);
+    EXPECT_EQ(sheet.EntryPage()->Entries()->count(), 0);
+    EXPECT_EQ(Fields(sheet.MonthPage()).at("durationValue"), QString());
+    EXPECT_TRUE(sheet.MonthPage()->findChild<UsageChartView*>()->chart()->series().isEmpty());
+    ModalScript script(sheet);
+    script.Then([&] { sheet.findChild<QPushButton*>(QStringLiteral("okButton"))->click(); });
+    sheet.Run();
+    EXPECT_EQ(script.StepsLeft(), 0);
+}
+
+}  // namespace
