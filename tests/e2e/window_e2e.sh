@@ -55,6 +55,8 @@ xdotool search --class trayer >/dev/null 2>&1 || { echo "FAIL: the tray host did
 "$bin/vr31k-cardsim" --link "$work/card" --control "$work/card-control" >"$work/sim.log" 2>&1 &
 for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
 export VR31K_BIN=$bin VR31K_SHOTS=$shots
+# On the X server, whatever the test command chose for the offscreen tests.
+export QT_QPA_PLATFORM=xcb
 if [ "$mode" = connect ]; then
   export VR31K_DIAL_LINK=simulated VR31K_SIMLINK=$bin/vr31k-simlink
   script=window_connect_e2e.py
