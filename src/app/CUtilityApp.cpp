@@ -4,7 +4,7 @@
 #include "app/GuestCheck.h"
 #include "common/StringIds.h"
 #include "card/CardDetection.h"
-#include "common/FileSystem.h"
+#include "common/DataFolderAccess.h"
 #include "platform/InstanceChannel.h"
 
 #include <cstdio>
@@ -51,13 +51,14 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
         return false;
     }
 
-    // The data folder and its files. A folder that cannot be created does not stop
-    // start-up: each file's owner reports its own failure later.
+    // The data folder and its files. A folder that cannot be made or used does not stop
+    // start-up: each file's owner reports its own failure later, and nothing is written
+    // where this user may not write.
     m_paths = MakeDataPaths(m_env.dataFolder);
     m_settings = SettingsStore(m_paths.settings);
-    if (EnsureSharedFolder(m_paths.folder) == FolderResult::Failed) {
-        std::fprintf(stderr, "vr31k-utility: cannot create the data folder %s\n", m_paths.folder.c_str());
-    }
+    const DataFolderCheck folder = PrepareDataFolder(m_paths.folder, true);
+    if (!folder.Usable()) std::fprintf(stderr, "vr31k-utility: %s\n", folder.message.c_str());
+    if (!folder.warning.empty()) std::fprintf(stderr, "vr31k-utility: %s\n", folder.warning.c_str());
 
     m_utility = m_settings.ReadUtility();
 

@@ -96,6 +96,7 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
             out << found->help;
             return kExitOk;
         }
+        if (!context.CheckDataFolder()) return kExitFailed;
         return found->run(context, args);
     } catch (const UsageError& e) {
         err << "vr31kctl " << command << ": " << e.what() << "\n\n" << found->help;

@@ -101,8 +101,9 @@ int WriteFileAtomically(const std::string& path, std::string_view data, mode_t m
 
 mode_t SharedFileMode(const std::string& folder) {
     struct stat st {};
-    if (stat(folder.c_str(), &st) != 0) return 0644;
-    return (st.st_mode & 0666) | S_IRUSR | S_IWUSR;
+    if (stat(folder.c_str(), &st) != 0) return S_IRUSR | S_IWUSR;
+    // Never more than the owner and the folder's group, even in a folder open to all.
+    return (st.st_mode & (S_IRGRP | S_IWGRP)) | S_IRUSR | S_IWUSR;
 }
 
 }  // namespace vr31k

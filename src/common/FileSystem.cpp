@@ -60,24 +60,13 @@ bool FolderExists(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-namespace {
-bool MakePath(const std::string& p) {
-    if (FolderExists(p)) return true;
-    const std::string parent = ParentFolder(p);
-    if (parent != p && !MakePath(parent)) return false;
-    return mkdir(p.c_str(), 0755) == 0 || errno == EEXIST;
-}
-}  // namespace
-
-FolderResult EnsureSharedFolder(const std::string& path) {
+bool MakeFolderPath(const std::string& path, mode_t mode) {
     std::string p = path;
     while (p.size() > 1 && p.back() == '/') p.pop_back();
-    if (FolderExists(p)) return FolderResult::Existed;
-    if (!MakePath(p)) return FolderResult::Failed;
-    // chmod, not mkdir's mode, because the umask would mask the group and other bits.
-    // Only the data folder itself is shared; its parents are ordinary folders.
-    chmod(p.c_str(), 0777);
-    return FolderResult::Created;
+    if (FolderExists(p)) return true;
+    const std::string parent = ParentFolder(p);
+    if (parent != p && !MakeFolderPath(parent, mode)) return false;
+    return mkdir(p.c_str(), mode) == 0 || (errno == EEXIST && FolderExists(p));
 }
 
 }  // namespace vr31k

@@ -22,10 +22,8 @@ bool FolderExists(const std::string& path);
 // device); the path itself when it cannot be resolved.
 std::string CanonicalPath(const std::string& path);
 
-enum class FolderResult { Existed, Created, Failed };
-// Creates `path` with its missing parents. A folder created here is opened to every
-// local user (read, write, enter: 0777 regardless of umask); an existing folder is
-// never touched.
-FolderResult EnsureSharedFolder(const std::string& path);
+// Creates `path` and its missing parents, each new one with `mode` (less the umask);
+// true when the folder exists afterwards.
+bool MakeFolderPath(const std::string& path, mode_t mode);
 
 }  // namespace vr31k

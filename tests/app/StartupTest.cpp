@@ -37,7 +37,8 @@ struct ScriptedUi : IAppUi {
 
 using StartupTest = vr31k::test::StartupFixture;
 
-TEST_F(StartupTest, FirstStartCreatesASharedDataFolderAndTheWindow) {
+// The folder named by VR31K_DATA_DIR is the user's own: made private, never shared.
+TEST_F(StartupTest, FirstStartCreatesAPrivateDataFolderAndTheWindow) {
     ScriptedUi ui;
     CUtilityApp app(Env());
     ASSERT_TRUE(app.InitInstance(ui));
@@ -45,7 +46,7 @@ TEST_F(StartupTest, FirstStartCreatesASharedDataFolderAndTheWindow) {
     EXPECT_TRUE(ui.boxes.messages.empty());
     struct stat st {};
     ASSERT_EQ(stat(dataFolder.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0777u);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
     EXPECT_EQ(app.Paths().settings, dataFolder + "/VR31KUTL.ini");
     EXPECT_EQ(app.Paths().history, dataFolder + "/VR31KUTL.mdb");
     EXPECT_EQ(app.Paths().phonebook, dataFolder + "/VR31KUTL.pbk");
