@@ -59,6 +59,9 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     const DataFolderCheck folder = PrepareDataFolder(m_paths.folder, true);
     if (!folder.Usable()) std::fprintf(stderr, "vr31k-utility: %s\n", folder.message.c_str());
     if (!folder.warning.empty()) std::fprintf(stderr, "vr31k-utility: %s\n", folder.warning.c_str());
+    if (const std::string problem = m_settings.ReadProblem(); !problem.empty()) {
+        std::fprintf(stderr, "vr31k-utility: %s\n", problem.c_str());
+    }
 
     m_utility = m_settings.ReadUtility();
 

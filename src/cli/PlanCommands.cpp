@@ -3,6 +3,7 @@
 #include "cli/ChargeSession.h"
 #include "cli/ReadableValues.h"
 #include "cli/SettingsJson.h"
+#include "common/FileSystem.h"
 
 #include <cstring>
 
@@ -105,7 +106,7 @@ int Set(CliContext& context, CliArgs& args) {
     const SettingsStore store = context.Settings();
     context.PrepareDataFolder();
     if (const int error = store.WriteDialup(plan); error != 0) {
-        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + std::strerror(error));
+        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + FileErrorText(error));
     }
     session.Charge().Plan() = plan;
     session.Charge().DerivePlan();

@@ -1,6 +1,7 @@
 // vr31kctl settings show | set-utility
 #include "common/UtilitySettingsRules.h"
 #include "cli/CliCommand.h"
+#include "common/FileSystem.h"
 #include "cli/SettingsJson.h"
 
 #include <cstring>
@@ -74,7 +75,7 @@ int SetUtility(CliContext& context, CliArgs& args) {
     }
     context.PrepareDataFolder();
     if (const int error = store.WriteUtility(s); error != 0) {
-        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + std::strerror(error));
+        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + FileErrorText(error));
     }
     Json result = Json::MakeObject();
     result.Set(kUtilitySection, UtilityJson(store.ReadUtility(), store.ReadPortName()));

@@ -1,7 +1,8 @@
 #pragma once
 // Whole-file replacement that a crash or a full disk can never leave half-written:
 // the new content goes to a temporary file in the same folder, is flushed to disk,
-// and only then renamed over the old file.
+// and only then renamed over the old file. A link at the file's name is replaced, never
+// followed.
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -28,8 +29,9 @@ public:
 private:
     void Discard();
     std::string m_path;
-    std::string m_tempPath;
+    std::string m_tempName;  // in the folder
     mode_t m_mode;
+    int m_dirFd = -1;
     int m_fd = -1;
     int m_errno = 0;
 };

@@ -18,6 +18,10 @@ inline constexpr mode_t kSharedFileMode = 0660;
 // A folder of the user's own (VR31K_DATA_DIR, --data-dir) made by the program.
 inline constexpr mode_t kPrivateFolderMode = 0700;
 
+// The files of the folder, and the side files the history's engine makes beside it.
+inline constexpr const char* kDataFileNames[] = {"VR31KUTL.ini", "VR31KUTL.mdb", "VR31KUTL.pbk", "VR31KUTL.dat"};
+inline constexpr const char* kHistorySideSuffixes[] = {"-journal", "-wal", "-shm"};
+
 struct DataPaths {
     std::string folder;        // always ends with '/'
     std::string settings;      // VR31KUTL.ini

@@ -102,6 +102,24 @@ DataFolderCheck Create(const std::string& folder) {
     return check;
 }
 
+// The first name of the folder's files that is not one plain file: a link or anything
+// else planted there. Every open refuses it; this says so before any work begins.
+std::string PlantedFile(const std::string& folder) {
+    for (const char* name : kDataFileNames) {
+        std::vector<std::string> names = {name};
+        if (std::string(name) == "VR31KUTL.mdb") {
+            for (const char* side : kHistorySideSuffixes) names.push_back(name + std::string(side));
+        }
+        for (const std::string& file : names) {
+            const std::string problem = UnsafeFileProblem(folder + "/" + file);
+            if (!problem.empty()) {
+                return file + " in the data folder " + folder + " cannot be used: " + problem + "; remove it";
+            }
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 DataFolderCheck PrepareDataFolder(const std::string& path, bool create) {
@@ -138,6 +156,7 @@ DataFolderCheck PrepareDataFolder(const std::string& path, bool create) {
         }
         return Failed("cannot use the data folder " + folder + ": " + std::strerror(EACCES));
     }
+    if (std::string planted = PlantedFile(folder); !planted.empty()) return Failed(std::move(planted));
     if ((st.st_mode & S_IWOTH) != 0) {
         check.warning = "the data folder " + folder + " is open to every local user; " +
                         (IsMachineDataFolder(folder)

@@ -32,11 +32,17 @@ enum class ModeRule { MakeWritable, Keep };
 
 int Update(const std::string& path, ModeRule rule, const std::function<void(IniFile&)>& edit) {
     const FileStatus status = StatFile(path);
+    if (status.link) return ELOOP;
+    if (status.exists && !status.regular) return kNotRegularFile;
     if (rule == ModeRule::Keep && status.exists && !status.writable) return EACCES;
     std::string text;
-    if (status.exists && !ReadWholeFile(path, kMaxSettingsBytes, text)) {
-        // Replacing a file we cannot read would lose whatever else it holds.
-        return EIO;
+    switch (ReadRegularFile(path, kMaxSettingsBytes, text)) {
+    case ReadResult::Ok:
+    case ReadResult::Missing: break;
+    // Replacing a file we cannot read would lose whatever else it holds.
+    case ReadResult::TooLarge: return EFBIG;
+    case ReadResult::NotRegular:
+    case ReadResult::Failed: return errno != 0 ? errno : EIO;
     }
     IniFile ini = IniFile::Parse(text);
     edit(ini);
@@ -49,6 +55,23 @@ int Update(const std::string& path, ModeRule rule, const std::function<void(IniF
 }  // namespace
 
 SettingsStore::SettingsStore(std::string path) : m_path(std::move(path)) {}
+
+std::string SettingsStore::ReadProblem() const {
+    std::string text;
+    switch (ReadRegularFile(m_path, kMaxSettingsBytes, text)) {
+    case ReadResult::Ok:
+    case ReadResult::Missing: return {};
+    case ReadResult::TooLarge:
+        return m_path + " is larger than " + std::to_string(kMaxSettingsBytes >> 20) +
+               " MiB and is not read; every setting has its default";
+    case ReadResult::NotRegular:
+    case ReadResult::Failed: {
+        const int error = errno;
+        return "cannot read " + m_path + " (" + FileErrorText(error) + "); every setting has its default";
+    }
+    }
+    return {};
+}
 
 UtilitySettings SettingsStore::ReadUtility() const {
     const IniFile ini = Load(m_path);

@@ -53,13 +53,17 @@ public:
     const std::string& Path() const { return m_path; }
 
     // Reading never creates the file; anything absent or unreadable reads as its default.
+    // Why the file present cannot be read (too large, a link, unreadable), for a note;
+    // empty when it reads, or is absent.
+    std::string ReadProblem() const;
     UtilitySettings ReadUtility() const;
     std::string ReadPortName() const;
     DialupSettings ReadDialup() const;
     HistoryListSettings ReadHistoryList() const;
 
     // Each write replaces the file atomically, keeps whatever else it holds, and
-    // returns 0 or an errno value. Callers of the program ignore failures, as the
+    // returns 0 or an errno value (ELOOP for a link at the name, EFBIG for a file too
+    // large to be ours: neither is replaced). Callers of the program ignore failures, as the
     // settings file has always been best effort.
     // The five user keys in order; the file is then left writable for every user
     // of the data folder (a read-only file becomes writable again).
