@@ -102,16 +102,19 @@ DataFolderCheck Create(const std::string& folder) {
     return check;
 }
 
-// The first name of the folder's files that is not one plain file: a link or anything
-// else planted there. Every open refuses it; this says so before any work begins.
+// The first of the folder's names where a link is planted, or where the history engine
+// (which opens by name) would meet anything but one plain file. Every open refuses these;
+// this says so before any work begins. Other non-files fail where they are used.
 std::string PlantedFile(const std::string& folder) {
     for (const char* name : kDataFileNames) {
+        const bool history = std::string(name) == "VR31KUTL.mdb";
         std::vector<std::string> names = {name};
-        if (std::string(name) == "VR31KUTL.mdb") {
+        if (history) {
             for (const char* side : kHistorySideSuffixes) names.push_back(name + std::string(side));
         }
         for (const std::string& file : names) {
-            const std::string problem = UnsafeFileProblem(folder + "/" + file);
+            const std::string path = folder + "/" + file;
+            const std::string problem = history ? UnsafeFileProblem(path) : StatFile(path).link ? FileErrorText(ELOOP) : "";
             if (!problem.empty()) {
                 return file + " in the data folder " + folder + " cannot be used: " + problem + "; remove it";
             }
