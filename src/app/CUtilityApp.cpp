@@ -5,9 +5,11 @@
 #include "common/StringIds.h"
 #include "card/CardDetection.h"
 #include "common/DataFolderAccess.h"
+#include "common/PortTrust.h"
 #include "platform/InstanceChannel.h"
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace vr31k {
 
@@ -92,14 +94,25 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     OpenHistory();
     Charge().RecomputePeriod();
 
-    // A port named in the environment or the settings is used as it is; otherwise the
-    // card is looked up (an absent card leaves the name empty; the main window reports it).
-    m_portName = m_env.port.empty() ? m_settings.ReadPortName() : m_env.port;
+    // A port named in the environment is used as it is, one named in the shared settings
+    // only when this user may trust it; otherwise the card is looked up (an absent card
+    // leaves the name empty; the main window reports it).
+    m_portName = m_env.port.empty() ? TrustedPortName() : m_env.port;
     if (m_portName.empty()) FindCardPort(m_portName, false, false, m_utility.solvaneMode != 0);
     // The dial-up service dials the card's tty; without it every dial fails with 633.
     m_services.UseCardPort(m_portName, m_utility.solvaneMode);
 
     return ui.CreateMainWindow(*this);
+}
+
+std::string CUtilityApp::TrustedPortName() const {
+    const std::string named = m_settings.ReadPortName();
+    if (named.empty()) return named;
+    const PortTrust trust = CheckPortName(named, getuid());
+    if (trust.Trusted()) return trust.device;
+    std::fprintf(stderr, "vr31k-utility: PortName %s of the settings is not used (%s); the card is looked up instead\n",
+                 named.c_str(), trust.reason.c_str());
+    return {};
 }
 
 void CUtilityApp::OpenHistory() {

@@ -69,6 +69,8 @@ public:
 
 private:
     void OpenHistory();
+    // PortName of the settings when CheckPortName trusts it for this user, else empty.
+    std::string TrustedPortName() const;
 
     StartupEnvironment m_env;
     InstanceLock m_lock;
