@@ -9,18 +9,16 @@
 #include "cli/CardTask.h"
 #include "cli/ChargeSession.h"
 #include "cli/ConnectionEvents.h"
+#include "cli/ConnectionStatus.h"
 #include "cli/ReadableValues.h"
 #include "dialup/ConnectionFigures.h"
 #include "dialup/EntryCheck.h"
-#include "common/AtomicFileWriter.h"
-#include "common/FileSystem.h"
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <ostream>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -54,8 +52,6 @@ constexpr auto kGoneWait = std::chrono::seconds(15);
 std::atomic<bool> g_stopRequested{false};
 extern "C" void OnStopSignal(int) { g_stopRequested = true; }
 
-std::string StatusPath(const CliContext& context) { return context.Paths().folder + "vr31kctl-connection.json"; }
-
 int ProgressTextId(uint32_t state) {
     switch (state) {
     case dialstate::kOpenPort: return ids::IDS_PROGRESS_OPEN_PORT;
@@ -71,11 +67,8 @@ int ProgressTextId(uint32_t state) {
 class ConnectRun {
 public:
     ConnectRun(CliContext& context, std::optional<std::string> name)
-        : m_context(context), m_name(std::move(name)), m_session(context) {}
-    ~ConnectRun() {
-        m_session.Charge().StopMonitor();
-        if (m_statusWritten) unlink(StatusPath(m_context).c_str());
-    }
+        : m_context(context), m_name(std::move(name)), m_session(context), m_status(context.Paths().folder) {}
+    ~ConnectRun() { m_session.Charge().StopMonitor(); }
 
     int Run();
 
@@ -99,7 +92,7 @@ private:
     std::string m_entry;
     std::string m_reason;  // why it stopped, when no message box says it
     bool m_connected = false;
-    bool m_statusWritten = false;
+    ConnectionStatus m_status;
 };
 
 int ConnectRun::Fail(const std::string& name) {
@@ -153,6 +146,8 @@ bool ConnectRun::Prepare() {
 }
 
 int ConnectRun::Run() {
+    // `status` and `disconnect` find this connect by the lock it holds from here on.
+    if (std::string why; !m_status.Hold(why)) return m_context.Fail(1, "no-status", why);
     if (const int status = m_session.OpenHistory(); status != kExitOk) return status;
     m_session.SetupEntries();
     if (!Prepare()) return Fail("not-dialled");
@@ -288,33 +283,12 @@ void ConnectRun::Tick() {
     WriteStatus(figures);
 }
 
-void ConnectRun::WriteStatus(const Json& figures) {
-    if (WriteFileAtomically(StatusPath(m_context), figures.Dump() + "\n" + figures.DumpText(), 0644) == 0) {
-        m_statusWritten = true;
-    }
-}
+void ConnectRun::WriteStatus(const Json& figures) { m_status.Write(figures.Dump() + "\n" + figures.DumpText()); }
 
-// The figures a running connect wrote (JSON on the first line, the same for people
-// after it), when its process is still there.
-bool ReadRunningStatus(CliContext& context, long& pid, std::string& json, std::string& text) {
-    std::string file;
-    if (!ReadWholeFile(StatusPath(context), 1 << 16, file)) return false;
-    const auto eol = file.find('\n');
-    json = file.substr(0, eol);
-    text = eol == std::string::npos ? std::string() : file.substr(eol + 1);
-    const auto at = json.find("\"pid\": ");
-    if (at == std::string::npos) return false;
-    pid = std::strtol(json.c_str() + at + 7, nullptr, 10);
-    if (pid <= 0) return false;
-    // The data folder is writable by every local user: believe the file only when the
-    // process it names is a vr31kctl of the file's owner, so that `disconnect` can
-    // never be made to signal another program.
-    const std::string proc = "/proc/" + std::to_string(pid);
-    struct stat fileStat {}, procStat {};
-    if (stat(StatusPath(context).c_str(), &fileStat) != 0 || stat(proc.c_str(), &procStat) != 0) return false;
-    if (fileStat.st_uid != procStat.st_uid) return false;
-    const std::string exe = CanonicalPath(proc + "/exe");
-    return exe.size() >= 9 && exe.compare(exe.size() - 9, 9, "/vr31kctl") == 0;
+// The figures a running connect of this user wrote (JSON on the first line, the same
+// for people after it), while it holds its lock.
+bool ReadRunningStatus(const ConnectionStatus& connection, long& pid, std::string& json, std::string& text) {
+    return connection.Running() && connection.Read(pid, json, text);
 }
 
 int RunConnect(CliContext& context, CliArgs& args) {
@@ -344,7 +318,8 @@ int RunStatus(CliContext& context, CliArgs& args) {
     args.Finish();
     long pid = 0;
     std::string json, text;
-    if (!ReadRunningStatus(context, pid, json, text)) {
+    const ConnectionStatus connection(context.Paths().folder);
+    if (!ReadRunningStatus(connection, pid, json, text)) {
         return context.Fail(RAS_ERR_NOT_CONNECTED, "not-connected", "no connection in progress");
     }
     context.Out() << (context.JsonOutput() ? json + "\n" : text);
@@ -355,17 +330,21 @@ int RunDisconnect(CliContext& context, CliArgs& args) {
     args.Finish();
     long pid = 0;
     std::string json, text;
-    if (!ReadRunningStatus(context, pid, json, text)) return context.Fail(RAS_ERR_NOT_CONNECTED, "not-connected", "no connection in progress");
+    const ConnectionStatus connection(context.Paths().folder);
+    if (!ReadRunningStatus(connection, pid, json, text)) {
+        return context.Fail(RAS_ERR_NOT_CONNECTED, "not-connected", "no connection in progress");
+    }
     if (kill(static_cast<pid_t>(pid), SIGTERM) != 0) {
         return context.Fail(errno, "not-allowed",
                             "cannot end the connection of process " + std::to_string(pid) + ": " + std::strerror(errno));
     }
-    // Wait until the connecting process has hung up and recorded the connection.
+    // Wait until the connecting process has hung up, recorded the connection and ended:
+    // its lock goes with it (also while its parent has not reaped it yet).
     const auto deadline = std::chrono::steady_clock::now() + kGoneWait + std::chrono::seconds(5);
-    while (kill(static_cast<pid_t>(pid), 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+    while (connection.Running() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(kPoll);
     }
-    const bool gone = kill(static_cast<pid_t>(pid), 0) != 0;
+    const bool gone = !connection.Running();
     Json result = Json::MakeObject();
     result.Set("ok", gone).Set("pid", pid);
     return gone ? context.Print(result) : context.PrintFailed(result);
