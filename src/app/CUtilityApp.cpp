@@ -49,6 +49,11 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
         ui.Tell(ids::IDS_MULTIUSER_CAPTION, ids::IDS_MULTIUSER_TEXT, MessageIcon::Warning);
         return false;
     case InstanceLockResult::TimedOut:
+        m_stopReason = "another start of the utility (" + m_lock.StartupHolder() + ") kept the start-up lock " +
+                       m_lock.StartupLockPath() + " for " + std::to_string(m_env.startupWait.count() / 1000) +
+                       " s; giving up";
+        std::fprintf(stderr, "vr31k-utility: %s\n", m_stopReason.c_str());
+        return false;
     case InstanceLockResult::Failed:
         return false;
     }

@@ -1,5 +1,6 @@
 // vr31kctl: the utility's work from a terminal, with the same logic the window uses.
 #include "common/DataFolder.h"
+#include "common/FolderLock.h"
 #include "cli/CliCommand.h"
 #include "cli/CliRunner.h"
 
@@ -97,7 +98,11 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
             return kExitOk;
         }
         if (!context.CheckDataFolder()) return kExitFailed;
-        return found->run(context, args);
+        FolderLock::ClearLastProblem();
+        const int status = found->run(context, args);
+        // A lock another program kept made some step give up: say which.
+        if (!FolderLock::LastProblem().empty()) err << "vr31kctl: " << FolderLock::LastProblem() << '\n';
+        return status;
     } catch (const UsageError& e) {
         err << "vr31kctl " << command << ": " << e.what() << "\n\n" << found->help;
         if (json) context.Fail(kExitUsage, "usage", e.what());

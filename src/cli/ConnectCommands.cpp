@@ -113,7 +113,10 @@ bool ConnectRun::Prepare() {
     m_session.Shared().UseCardPort(m_card.port, solvane);
     charge.EnsurePhonebook();
     EntryList names;
-    charge.ListEntries(names);
+    if (const int listed = charge.ListEntries(names); listed != 0) {
+        m_reason = "cannot read the phonebook " + m_context.Paths().phonebook + " (" + std::to_string(listed) + ")";
+        return false;
+    }
     const int index = charge.Plan().entryIndex;
     m_entry = m_name.value_or(index >= 0 && index < kEntryCount ? names[index] : std::string());
     if (m_entry.empty()) throw UsageError("no entry selected: name one, or `vr31kctl entries select`");

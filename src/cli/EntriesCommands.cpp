@@ -98,7 +98,10 @@ int List(CliContext& context, CliArgs& args) {
     args.Finish();
     EntriesTask task(context);
     EntryList names;
-    task.Book().ListEntries(names);
+    if (const int listed = task.Book().ListEntries(names); listed != 0) {
+        return context.Fail(listed, "phonebook-failed",
+                            "cannot read the phonebook " + context.Paths().phonebook + " (" + std::to_string(listed) + ")");
+    }
     Json entries = Json::MakeArray();
     for (int k = 0; k < kEntryCount; ++k) {
         std::string user, password, dial;

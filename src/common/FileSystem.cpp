@@ -52,6 +52,7 @@ int OpenRegularFile(const std::string& path, int flags, mode_t mode) {
 std::string FileErrorText(int error) {
     if (error == ELOOP) return "it is a symbolic link, which is never followed";
     if (error == kNotRegularFile) return "it is not a regular file";
+    if (error == ENOLCK) return "the data folder stayed locked by another program";
     return std::strerror(error);
 }
 

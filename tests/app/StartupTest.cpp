@@ -207,7 +207,9 @@ TEST_F(StartupTest, SecondStartWaitsForTheFirstToFinishStarting) {
     EXPECT_EQ(server.TakeMessages().size(), 1u);
 }
 
-TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSilent) {
+// A start-up lock kept too long (a hung start, or one squatting it) ends the wait with
+// a reason naming the lock and its holder, and a failing exit status, not silently.
+TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSaysWhy) {
     ScriptedUi firstUi;
     firstUi.readyAtOnce = false;
     CUtilityApp first(Env());
@@ -218,6 +220,12 @@ TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSilent) {
     CUtilityApp second(env);
     EXPECT_FALSE(second.InitInstance(secondUi));
     EXPECT_TRUE(secondUi.boxes.messages.empty());
+    EXPECT_EQ(second.ExitStatus(), 1);
+    EXPECT_NE(second.StopReason().find("(process " + std::to_string(getpid()) + " of user " +
+                                       std::to_string(getuid()) + ") kept the start-up lock " + lockDir.Path()),
+              std::string::npos)
+        << second.StopReason();
+    EXPECT_EQ(StartupEnvironment().startupWait, std::chrono::seconds(10)) << "a few seconds, not a minute";
 }
 
 // Many starts at once: exactly one becomes the instance, every other one waits for its

@@ -51,29 +51,41 @@ std::string InstanceLock::SocketPathFor(uid_t uid) const {
 
 std::string InstanceLock::OwnSocketPath() const { return SocketPathFor(getuid()); }
 
-bool InstanceLock::TryInstanceLock() {
-    if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) return false;
+namespace {
+// "pid uid" of the holder, written into a lock file it holds.
+void RecordHolder(int fd) {
     char text[64];
     const int n = std::snprintf(text, sizeof text, "%ld %ld\n", static_cast<long>(getpid()),
                                 static_cast<long>(getuid()));
-    if (ftruncate(m_fd, 0) == 0) {
-        [[maybe_unused]] const ssize_t w = pwrite(m_fd, text, static_cast<size_t>(n), 0);
+    if (ftruncate(fd, 0) == 0) {
+        [[maybe_unused]] const ssize_t w = pwrite(fd, text, static_cast<size_t>(n), 0);
     }
+}
+
+bool ReadHolder(int fd, long& pid, long& uid) {
+    char text[64] = {};
+    const ssize_t n = pread(fd, text, sizeof text - 1, 0);
+    return n > 0 && std::sscanf(text, "%ld %ld", &pid, &uid) == 2;
+}
+}  // namespace
+
+bool InstanceLock::TryInstanceLock() {
+    if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) return false;
+    RecordHolder(m_fd);
     return true;
 }
 
 InstanceLockResult InstanceLock::Holder() const {
-    char text[64] = {};
-    const ssize_t n = pread(m_fd, text, sizeof text - 1, 0);
     long pid = 0;
     long uid = -1;
-    if (n <= 0 || std::sscanf(text, "%ld %ld", &pid, &uid) != 2) return InstanceLockResult::RunningOtherUser;
+    if (!ReadHolder(m_fd, pid, uid)) return InstanceLockResult::RunningOtherUser;
     return uid == static_cast<long>(getuid()) ? InstanceLockResult::RunningSameUser
                                               : InstanceLockResult::RunningOtherUser;
 }
 
 InstanceLockResult InstanceLock::Acquire(std::chrono::milliseconds startupWait) {
     Close();
+    m_startupHolder.clear();
     m_startupFd = OpenLockFile(m_startupPath);
     m_fd = OpenLockFile(m_lockPath);
     if (m_startupFd < 0 || m_fd < 0) {
@@ -89,11 +101,16 @@ InstanceLockResult InstanceLock::Acquire(std::chrono::milliseconds startupWait) 
             return InstanceLockResult::Failed;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
+            long pid = 0, uid = -1;
+            m_startupHolder = ReadHolder(m_startupFd, pid, uid)
+                                  ? "process " + std::to_string(pid) + " of user " + std::to_string(uid)
+                                  : "an unknown process";
             Close();
             return InstanceLockResult::TimedOut;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    RecordHolder(m_startupFd);
     if (TryInstanceLock()) return InstanceLockResult::First;
     const InstanceLockResult holder = Holder();
     Close();
