@@ -7,6 +7,7 @@
 #include "common/DataFolder.h"
 #include "common/FileOps.h"
 #include "common/FileSystem.h"
+#include "common/FolderLock.h"
 
 // sqlite3_key() and sqlite3_rekey() are declared only for builds with the codec.
 #define SQLITE_HAS_CODEC 1
@@ -161,6 +162,14 @@ int CDbHistoryCtrl::OpenHistory(const std::string& path, std::optional<std::stri
     m_password = std::move(password);
     m_movedAside.clear();
     m_lastError.clear();
+    // Opening, judging and creating under the folder's lock: a file another program is
+    // still creating is never taken for an unreadable one, and two programs never both
+    // create it.
+    const FolderLock lock(ParentFolder(path));
+    if (lock.TimedOut()) {
+        m_lastError = lock.Problem();
+        return kDbNotOpen;
+    }
     if (std::string problem = EngineFilesProblem(path); !problem.empty()) {
         m_lastError = std::move(problem);
         return kDbNotOpen;

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +34,30 @@ std::string RandomSuffix(int attempt) {
     for (unsigned char b : bytes) suffix += kChars[(b + attempt++) % (sizeof kChars - 1)];
     return suffix;
 }
+// Temporary files of this file's earlier writers that were killed before their rename:
+// ".NAME.XXXXXX" that no living writer holds (each writer locks its own for its life).
+void RemoveStaleTemporaries(int dirFd, const std::string& base) {
+    const int scanFd = dup(dirFd);
+    DIR* dir = scanFd >= 0 ? fdopendir(scanFd) : nullptr;
+    if (dir == nullptr) {
+        if (scanFd >= 0) close(scanFd);
+        return;
+    }
+    const std::string prefix = "." + base + ".";
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            unlinkat(dirFd, name.c_str(), 0);
+        }
+        close(fd);
+    }
+    closedir(dir);
+}
+
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string path, mode_t mode)
@@ -59,6 +85,10 @@ bool AtomicFileWriter::Open() {
         Discard();
         return false;
     }
+    // Held until the file is renamed or removed: a later writer can tell a temporary
+    // file of a killed writer from one still being written.
+    flock(m_fd, LOCK_EX | LOCK_NB);
+    RemoveStaleTemporaries(m_dirFd, BaseOf(m_path));
     if (fchmod(m_fd, m_mode) != 0) {
         m_errno = errno;
         Discard();

@@ -2,7 +2,8 @@
 // Whole-file replacement that a crash or a full disk can never leave half-written:
 // the new content goes to a temporary file in the same folder, is flushed to disk,
 // and only then renamed over the old file. A link at the file's name is replaced, never
-// followed.
+// followed. Temporary files that earlier writers left when they were killed are removed
+// at the next write (a writer locks its own, so a living one's is never taken).
 #include <string>
 #include <string_view>
 #include <sys/types.h>

@@ -3,6 +3,7 @@
 #include "common/IniFile.h"
 #include "common/AtomicFileWriter.h"
 #include "common/FileSystem.h"
+#include "common/FolderLock.h"
 
 #include <cerrno>
 #include <functional>
@@ -30,7 +31,11 @@ int32_t ReadInt(const IniFile& ini, const char* section, const char* key, int32_
 
 enum class ModeRule { MakeWritable, Keep };
 
-int Update(const std::string& path, ModeRule rule, const std::function<void(IniFile&)>& edit) {
+// Read, change and replace the file under the folder's lock, held from the read to the
+// rename: a writer of other keys in between would otherwise be lost.
+int Update(const std::string& path, ModeRule rule, const std::function<bool(IniFile&)>& edit) {
+    const FolderLock lock(ParentFolder(path));
+    if (lock.TimedOut()) return kFolderLockTimedOut;
     const FileStatus status = StatFile(path);
     if (status.link) return ELOOP;
     if (status.exists && !status.regular) return kNotRegularFile;
@@ -45,11 +50,63 @@ int Update(const std::string& path, ModeRule rule, const std::function<void(IniF
     case ReadResult::Failed: return errno != 0 ? errno : EIO;
     }
     IniFile ini = IniFile::Parse(text);
-    edit(ini);
+    if (!edit(ini)) return 0;
     const std::string folder = ParentFolder(path);
     const mode_t mode =
         (rule == ModeRule::Keep && status.exists) ? status.mode : SharedFileMode(folder);
     return WriteFileAtomically(path, ini.Serialize(), mode);
+}
+
+UtilitySettings UtilityFrom(const IniFile& ini) {
+    UtilitySettings s;
+    s.autoStart = ReadInt(ini, kUtilitySection, "AutoStart", s.autoStart);
+    s.iconizedStart = ReadInt(ini, kUtilitySection, "IconizedStart", s.iconizedStart);
+    s.cardDtctRising = ReadInt(ini, kUtilitySection, "CardDtctRising", s.cardDtctRising);
+    s.antDispOneshot = ReadInt(ini, kUtilitySection, "AntDispOneshot", s.antDispOneshot);
+    s.antDispOneshotTime = ReadInt(ini, kUtilitySection, "AntDispOneshotTime", s.antDispOneshotTime);
+    s.solvaneMode = ReadInt(ini, kUtilitySection, "SolvaneMode", s.solvaneMode);
+    return s;
+}
+
+// The five user keys in order.
+void PutUtility(IniFile& ini, const UtilitySettings& s) {
+    const auto put = [&](const char* key, int32_t v) { ini.Set(kUtilitySection, key, std::to_string(v)); };
+    put("AutoStart", s.autoStart);
+    put("IconizedStart", s.iconizedStart);
+    put("CardDtctRising", s.cardDtctRising);
+    put("AntDispOneshot", s.antDispOneshot);
+    put("AntDispOneshotTime", s.antDispOneshotTime);
+}
+
+DialupSettings DialupFrom(const IniFile& ini) {
+    DialupSettings s;
+    s.chargeType = ReadInt(ini, kDialupSection, "ChargeType", s.chargeType);
+    s.freePackets = ReadInt(ini, kDialupSection, "FreePackets", s.freePackets);
+    s.freeCall1 = ReadInt(ini, kDialupSection, "FreeCall1", s.freeCall1);
+    const std::string price = ini.Get(kDialupSection, "PacketCharge2").value_or("-1.0");
+    s.packetCharge2 = ParseProfileDouble(price).value_or(s.packetCharge2);
+    s.maxCharge2 = ReadInt(ini, kDialupSection, "MaxCharge2", s.maxCharge2);
+    s.packetSize = ReadInt(ini, kDialupSection, "PacketSize", s.packetSize);
+    s.noticeCharge = ReadInt(ini, kDialupSection, "NoticeCharge", s.noticeCharge);
+    s.noticeRatio = ReadInt(ini, kDialupSection, "NoticeRatio", s.noticeRatio);
+    s.chargeDay = ReadInt(ini, kDialupSection, "ChargeDay", s.chargeDay);
+    s.entryIndex = ReadInt(ini, kDialupSection, "EntryIndex", s.entryIndex);
+    return s;
+}
+
+// All ten keys in order.
+void PutDialup(IniFile& ini, const DialupSettings& s) {
+    const auto put = [&](const char* key, int32_t v) { ini.Set(kDialupSection, key, std::to_string(v)); };
+    put("ChargeType", s.chargeType);
+    put("FreePackets", s.freePackets);
+    put("FreeCall1", s.freeCall1);
+    ini.Set(kDialupSection, "PacketCharge2", FormatProfileDouble(s.packetCharge2));
+    put("MaxCharge2", s.maxCharge2);
+    put("PacketSize", s.packetSize);
+    put("NoticeCharge", s.noticeCharge);
+    put("NoticeRatio", s.noticeRatio);
+    put("ChargeDay", s.chargeDay);
+    put("EntryIndex", s.entryIndex);
 }
 
 }  // namespace
@@ -73,37 +130,8 @@ std::string SettingsStore::ReadProblem() const {
     return {};
 }
 
-UtilitySettings SettingsStore::ReadUtility() const {
-    const IniFile ini = Load(m_path);
-    UtilitySettings s;
-    s.autoStart = ReadInt(ini, kUtilitySection, "AutoStart", s.autoStart);
-    s.iconizedStart = ReadInt(ini, kUtilitySection, "IconizedStart", s.iconizedStart);
-    s.cardDtctRising = ReadInt(ini, kUtilitySection, "CardDtctRising", s.cardDtctRising);
-    s.antDispOneshot = ReadInt(ini, kUtilitySection, "AntDispOneshot", s.antDispOneshot);
-    s.antDispOneshotTime = ReadInt(ini, kUtilitySection, "AntDispOneshotTime", s.antDispOneshotTime);
-    s.solvaneMode = ReadInt(ini, kUtilitySection, "SolvaneMode", s.solvaneMode);
-    return s;
-}
-
 std::string SettingsStore::ReadPortName() const {
     return Load(m_path).Get(kUtilitySection, "PortName").value_or(std::string());
-}
-
-DialupSettings SettingsStore::ReadDialup() const {
-    const IniFile ini = Load(m_path);
-    DialupSettings s;
-    s.chargeType = ReadInt(ini, kDialupSection, "ChargeType", s.chargeType);
-    s.freePackets = ReadInt(ini, kDialupSection, "FreePackets", s.freePackets);
-    s.freeCall1 = ReadInt(ini, kDialupSection, "FreeCall1", s.freeCall1);
-    const std::string price = ini.Get(kDialupSection, "PacketCharge2").value_or("-1.0");
-    s.packetCharge2 = ParseProfileDouble(price).value_or(s.packetCharge2);
-    s.maxCharge2 = ReadInt(ini, kDialupSection, "MaxCharge2", s.maxCharge2);
-    s.packetSize = ReadInt(ini, kDialupSection, "PacketSize", s.packetSize);
-    s.noticeCharge = ReadInt(ini, kDialupSection, "NoticeCharge", s.noticeCharge);
-    s.noticeRatio = ReadInt(ini, kDialupSection, "NoticeRatio", s.noticeRatio);
-    s.chargeDay = ReadInt(ini, kDialupSection, "ChargeDay", s.chargeDay);
-    s.entryIndex = ReadInt(ini, kDialupSection, "EntryIndex", s.entryIndex);
-    return s;
 }
 
 HistoryListSettings SettingsStore::ReadHistoryList() const {
@@ -117,30 +145,39 @@ HistoryListSettings SettingsStore::ReadHistoryList() const {
     return s;
 }
 
+UtilitySettings SettingsStore::ReadUtility() const { return UtilityFrom(Load(m_path)); }
+
+DialupSettings SettingsStore::ReadDialup() const { return DialupFrom(Load(m_path)); }
+
 int SettingsStore::WriteUtility(const UtilitySettings& s) const {
     return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
-        const auto put = [&](const char* key, int32_t v) { ini.Set(kUtilitySection, key, std::to_string(v)); };
-        put("AutoStart", s.autoStart);
-        put("IconizedStart", s.iconizedStart);
-        put("CardDtctRising", s.cardDtctRising);
-        put("AntDispOneshot", s.antDispOneshot);
-        put("AntDispOneshotTime", s.antDispOneshotTime);
+        PutUtility(ini, s);
+        return true;
     });
 }
 
 int SettingsStore::WriteDialup(const DialupSettings& s) const {
     return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
-        const auto put = [&](const char* key, int32_t v) { ini.Set(kDialupSection, key, std::to_string(v)); };
-        put("ChargeType", s.chargeType);
-        put("FreePackets", s.freePackets);
-        put("FreeCall1", s.freeCall1);
-        ini.Set(kDialupSection, "PacketCharge2", FormatProfileDouble(s.packetCharge2));
-        put("MaxCharge2", s.maxCharge2);
-        put("PacketSize", s.packetSize);
-        put("NoticeCharge", s.noticeCharge);
-        put("NoticeRatio", s.noticeRatio);
-        put("ChargeDay", s.chargeDay);
-        put("EntryIndex", s.entryIndex);
+        PutDialup(ini, s);
+        return true;
+    });
+}
+
+int SettingsStore::ChangeUtility(const std::function<bool(UtilitySettings&)>& change) const {
+    return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
+        UtilitySettings s = UtilityFrom(ini);
+        if (!change(s)) return false;
+        PutUtility(ini, s);
+        return true;
+    });
+}
+
+int SettingsStore::ChangeDialup(const std::function<bool(DialupSettings&)>& change) const {
+    return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
+        DialupSettings s = DialupFrom(ini);
+        if (!change(s)) return false;
+        PutDialup(ini, s);
+        return true;
     });
 }
 
@@ -154,6 +191,7 @@ int SettingsStore::WriteHistoryList(const HistoryListSettings& s, bool withSize)
         put("HistoryListMx", s.maximized);
         put("HistoryListSortColumn", s.sortColumn);
         put("HistoryListSortMode", s.sortMode);
+        return true;
     });
 }
 

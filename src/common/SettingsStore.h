@@ -3,6 +3,7 @@
 // keys, defaults and write orders. Values live with their owners; this class only reads
 // them at start-up and writes them back in whole sections.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vr31k {
@@ -73,6 +74,12 @@ public:
     // HistoryListCx/Cy only when `withSize`, then Mx, SortColumn, SortMode. The file's
     // mode is left alone; a file the user made read-only is not written.
     int WriteHistoryList(const HistoryListSettings& settings, bool withSize) const;
+    // A change of some keys of a section by a program that holds no copy of its own:
+    // the section as the file holds it now is handed to `change` under the folder's
+    // lock and written back (all its keys, as above) when `change` returns true, so a
+    // change made by another program in between is kept.
+    int ChangeUtility(const std::function<bool(UtilitySettings&)>& change) const;
+    int ChangeDialup(const std::function<bool(DialupSettings&)>& change) const;
 
 private:
     std::string m_path;
