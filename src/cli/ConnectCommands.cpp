@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <iterator>
 #include <ostream>
 #include <thread>
 #include <unistd.h>
@@ -34,8 +35,8 @@ constexpr std::string_view kConnectHelp =
     "connect     dials the entry NAME (default: the current entry) as the utility does:\n"
     "            card check, entry check against the card, signal level (0 refuses the\n"
     "            dial), then the dial with its progress. While connected it prints the\n"
-    "            connection's figures every second; Ctrl-C or `vr31kctl disconnect` hangs\n"
-    "            up. The connection is recorded in the history when it ends, also when\n"
+    "            connection's figures every second; Ctrl-C, `vr31kctl disconnect` or a\n"
+    "            closed terminal (SIGHUP) hangs up. The connection is recorded in the history when it ends, also when\n"
     "            the line is lost. With --json the figures go to stderr and the result is\n"
     "            one JSON object on stdout.\n"
     "disconnect  hangs up the connection a running `connect` holds, and waits for it\n"
@@ -50,6 +51,8 @@ constexpr auto kPoll = std::chrono::milliseconds(100);
 constexpr auto kGoneWait = std::chrono::seconds(15);
 
 std::atomic<bool> g_stopRequested{false};
+// Ctrl-C, `disconnect` and a closed terminal.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 extern "C" void OnStopSignal(int) { g_stopRequested = true; }
 
 int ProgressTextId(uint32_t state) {
@@ -298,20 +301,19 @@ int RunConnect(CliContext& context, CliArgs& args) {
     const auto name = args.Next();
     args.Finish();
     g_stopRequested = false;
-    // Ctrl-C and `disconnect` (SIGTERM) ask for the hang-up instead of ending the
-    // process; the previous handlers come back afterwards.
+    // Ctrl-C, `disconnect` (SIGTERM) and a closed terminal (SIGHUP) ask for the hang-up
+    // and the record instead of ending the process; the previous handlers come back
+    // afterwards.
     struct StopSignals {
         StopSignals() {
             struct sigaction action {};
             action.sa_handler = OnStopSignal;
-            sigaction(SIGINT, &action, &oldInt);
-            sigaction(SIGTERM, &action, &oldTerm);
+            for (size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &action, &old[i]);
         }
         ~StopSignals() {
-            sigaction(SIGINT, &oldInt, nullptr);
-            sigaction(SIGTERM, &oldTerm, nullptr);
+            for (size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &old[i], nullptr);
         }
-        struct sigaction oldInt {}, oldTerm {};
+        struct sigaction old[std::size(kStopSignals)] {};
     } signals;
     ConnectRun run(context, name);
     return run.Run();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 #include <unistd.h>
@@ -62,6 +63,38 @@ TEST_F(LinkedConnect, DisconnectSeesTheEndOfAConnectItsParentHasNotReaped) {
     EXPECT_EQ(WaitChild(connect, std::chrono::seconds(10)), 0) << ReadFile(data.File("connect.out"));
     EXPECT_EQ(HistoryRows(), 1u);
     EXPECT_EQ(Ctl({"status"}).status, 1);
+}
+
+// The terminal that ran connect is closed: the connection is hung up and recorded as
+// for Ctrl-C.
+TEST_F(LinkedConnect, AClosedTerminalHangsUpAndRecords) {
+    const pid_t connect = StartConnect();
+    ASSERT_TRUE(WaitConnected()) << ReadFile(data.File("connect.out"));
+    kill(connect, SIGHUP);
+    EXPECT_EQ(WaitChild(connect, std::chrono::seconds(20)), 0) << ReadFile(data.File("connect.out"));
+    EXPECT_EQ(HistoryRows(), 1u);
+    EXPECT_EQ(Ctl({"status"}).status, 1);
+}
+
+// connect killed outright: the simulated link it started does not outlive it.
+TEST_F(LinkedConnect, TheSimulatedLinkEndsWithItsController) {
+    const pid_t connect = StartConnect();
+    ASSERT_TRUE(WaitConnected()) << ReadFile(data.File("connect.out"));
+    std::vector<pid_t> links;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(connect) + "/task")) {
+        std::ifstream children(task.path() / "children");
+        for (pid_t pid; children >> pid;) links.push_back(pid);
+    }
+    ASSERT_EQ(links.size(), 1u) << "the link is connect's one child";
+    kill(connect, SIGKILL);
+    WaitChild(connect, std::chrono::seconds(5));
+    bool gone = false;
+    for (int i = 0; i < 300 && !gone; ++i) {
+        gone = !ProcessRunning(links[0]);
+        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(gone) << "the link " << links[0] << " outlived its controller";
+    if (!gone) kill(links[0], SIGKILL);
 }
 
 }  // namespace

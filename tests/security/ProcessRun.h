@@ -54,6 +54,9 @@ int RunInChild(RunAs user, const std::function<int()>& body);
 // The exit status of a child, waiting at most `timeout`; nullopt when it still runs.
 std::optional<int> WaitChild(pid_t pid, std::chrono::milliseconds timeout);
 
+// Whether `pid` runs (exists and is no zombie).
+bool ProcessRunning(pid_t pid);
+
 // The vr31kctl under test: VR31KCTL_UNDER_TEST names another build (to show a fault
 // in an earlier one), else this build's.
 inline std::string CtlPath() {
