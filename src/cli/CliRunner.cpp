@@ -71,6 +71,8 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
             else break;
         }
         if (i >= words.size()) throw UsageError("missing command");
+        // An empty name would put the files at the root of the file system.
+        if (dataDir && dataDir->empty()) throw UsageError("--data-dir needs a folder, not an empty name");
     } catch (const UsageError& e) {
         err << "vr31kctl: " << e.what() << "\n\n";
         PrintUsage(err);
