@@ -14,10 +14,10 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cstdio>
 
 namespace vr31k {
 

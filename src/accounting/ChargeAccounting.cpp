@@ -1,8 +1,7 @@
 #include "accounting/ChargeAccounting.h"
 
-#include "common/ByteCount.h"
-
 #include "accounting/BillingPeriod.h"
+#include "common/ByteCount.h"
 
 #include <vector>
 

@@ -25,9 +25,6 @@ std::string HistoryRowProblem(const HistoryRow& row, OleDate now) {
     if (row.sent < 0 || row.sent > kMaxHistoryBytes || row.recv < 0 || row.recv > kMaxHistoryBytes) {
         return "a byte count is beyond " + std::to_string(kMaxHistoryBytes);
     }
-    for (const auto& left : {row.leftFree, row.leftLimit}) {
-        if (left && (*left < 0 || *left > kMaxHistoryBytes)) return "a byte count is beyond " + std::to_string(kMaxHistoryBytes);
-    }
     if (!(row.duration >= 0) || std::llround(row.duration * kSecondsPerDay) > kMaxHistoryDurationSeconds) {
         return "the duration is beyond a century";
     }

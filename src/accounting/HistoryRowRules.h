@@ -22,7 +22,7 @@ inline constexpr double kMaxHistoryDaysAhead = 1.0;
 // characters), or empty.
 std::string HistoryEntryNameProblem(std::string_view name);
 // What is wrong with a row (its name, an end more than a day ahead of `now`, a start
-// after its end, counts beyond the limits above), or empty.
+// after its end, byte counts or a duration beyond the limits above), or empty.
 std::string HistoryRowProblem(const HistoryRow& row, OleDate now);
 
 }  // namespace vr31k

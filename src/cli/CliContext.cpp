@@ -15,7 +15,8 @@ bool CliContext::CheckDataFolder() {
     const DataFolderCheck check = vr31k::PrepareDataFolder(m_paths.folder, false);
     if (!check.warning.empty()) m_err << "vr31kctl: " << check.warning << '\n';
     if (check.Usable() || check.state == DataFolderState::Missing) {
-        if (const std::string problem = Settings().ReadProblem(); !problem.empty()) m_err << "vr31kctl: " << problem << '\n';
+        const std::string problem = Settings().ReadProblem();
+        if (!problem.empty()) m_err << "vr31kctl: " << problem << '\n';
         return true;
     }
     Fail(EACCES, check.state == DataFolderState::NotMember ? "not-in-group" : "data-folder", check.message);

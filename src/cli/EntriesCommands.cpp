@@ -99,8 +99,8 @@ int List(CliContext& context, CliArgs& args) {
     EntriesTask task(context);
     EntryList names;
     if (const int listed = task.Book().ListEntries(names); listed != 0) {
-        return context.Fail(listed, "phonebook-failed",
-                            "cannot read the phonebook " + context.Paths().phonebook + " (" + std::to_string(listed) + ")");
+        const std::string why = " (" + std::to_string(listed) + ")";
+        return context.Fail(listed, "phonebook-failed", "cannot read the phonebook " + context.Paths().phonebook + why);
     }
     Json entries = Json::MakeArray();
     for (int k = 0; k < kEntryCount; ++k) {

@@ -62,7 +62,9 @@ int SetUtility(CliContext& context, CliArgs& args) {
     // Only the keys given change; the others keep what the file holds when it is written.
     std::vector<std::pair<int32_t UtilitySettings::*, int32_t>> changes;
     const auto onOff = [&](std::string_view name, int32_t UtilitySettings::*field) {
-        if (auto v = args.Option(name)) changes.emplace_back(field, static_cast<int32_t>(CliArgs::ToInteger(*v, name, 0, 1)));
+        if (auto v = args.Option(name)) {
+            changes.emplace_back(field, static_cast<int32_t>(CliArgs::ToInteger(*v, name, 0, 1)));
+        }
     };
     onOff("--auto-start", &UtilitySettings::autoStart);
     onOff("--iconized-start", &UtilitySettings::iconizedStart);

@@ -81,7 +81,9 @@ DataFolderCheck CreateMachineFolder(const std::string& folder) {
     bool ok = fchown(fd, 0, group != nullptr ? group->gr_gid : 0) == 0 && fchmod(fd, kSharedFolderMode) == 0;
     const int error = errno;
     close(fd);
-    if (!ok) return Failed("cannot give the data folder " + folder + " to root:" + kDataGroup + ": " + std::strerror(error));
+    if (!ok) {
+        return Failed("cannot give the data folder " + folder + " to root:" + kDataGroup + ": " + std::strerror(error));
+    }
     DataFolderCheck check;
     check.state = DataFolderState::Created;
     return check;
@@ -91,7 +93,8 @@ DataFolderCheck Create(const std::string& folder) {
     if (IsMachineDataFolder(folder)) {
         if (geteuid() == 0) return CreateMachineFolder(folder);
         return Failed("the data folder " + folder +
-                      " is missing; the install step makes it (sudo packaging/install-datadir.sh, or scripts/setup.sh)");
+                      " is missing; the install step makes it (sudo packaging/install-datadir.sh, or "
+                      "scripts/setup.sh)");
     }
     const std::string parent = ParentFolder(folder);
     if (!MakeFolderPath(parent, 0755) || (mkdir(folder.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST)) {
@@ -114,7 +117,9 @@ std::string PlantedFile(const std::string& folder) {
         }
         for (const std::string& file : names) {
             const std::string path = folder + "/" + file;
-            const std::string problem = history ? UnsafeFileProblem(path) : StatFile(path).link ? FileErrorText(ELOOP) : "";
+            const std::string problem = history               ? UnsafeFileProblem(path)
+                                        : StatFile(path).link ? FileErrorText(ELOOP)
+                                                              : std::string();
             if (!problem.empty()) {
                 return file + " in the data folder " + folder + " cannot be used: " + problem + "; remove it";
             }

@@ -139,11 +139,7 @@ TEST(ParallelWriters, AHistoryMadeByManyCommandsAtOnceKeepsEveryRow) {
 TEST(LockWaits, AFolderLockAnotherUserKeepsIsReportedWithinSeconds) {
     VR31K_THROWAWAY_USER(other, kDataGroup);
     TempDir root;
-    chmod(root.Path().c_str(), 0755);
-    const std::string folder = root.File("shared");
-    mkdir(folder.c_str(), 0700);
-    chown(folder.c_str(), 0, getgrnam(kDataGroup)->gr_gid);
-    chmod(folder.c_str(), kSharedFolderMode);
+    const std::string folder = MakeSharedFolder(root.Path());
     const pid_t holder = StartProgram(other.get(), {"/usr/bin/flock", folder, "/bin/sleep", "60"});
     for (int i = 0; i < 100 && RunProgram(nullptr, {"/usr/bin/flock", "-n", folder, "true"}).status == 0; ++i) {
         usleep(20000);

@@ -28,11 +28,7 @@ TEST(ConnectionStatus, AnotherUsersPlantedStatusIsNeverBelieved) {
     VR31K_THROWAWAY_USER(attacker, kDataGroup);
     VR31K_THROWAWAY_USER(victim, kDataGroup);
     TempDir root;
-    chmod(root.Path().c_str(), 0755);
-    const std::string folder = root.File("shared");
-    mkdir(folder.c_str(), 0700);
-    chown(folder.c_str(), 0, getgrnam(kDataGroup)->gr_gid);
-    chmod(folder.c_str(), kSharedFolderMode);
+    const std::string folder = MakeSharedFolder(root.Path());
 
     // The decoy: a program of the attacker's called vr31kctl, holding a lock of theirs.
     const std::string tools = root.File("attacker");

@@ -30,20 +30,10 @@ size_t Entries(const std::string& folder) {
     return n - 2;
 }
 
-// A shared folder as the install step leaves it, below a folder everyone may enter.
-std::string SharedFolder(const TempDir& root) {
-    chmod(root.Path().c_str(), 0755);
-    const std::string folder = root.File("shared");
-    mkdir(folder.c_str(), 0700);
-    chown(folder.c_str(), 0, getgrnam(kDataGroup)->gr_gid);
-    chmod(folder.c_str(), kSharedFolderMode);
-    return folder;
-}
-
 TEST(DataFolderAccess, AUserOutsideTheGroupIsToldHowToJoinAndWritesNothing) {
     VR31K_THROWAWAY_USER(outsider);
     TempDir root;
-    const std::string folder = SharedFolder(root);
+    const std::string folder = MakeSharedFolder(root.Path());
     const std::vector<std::vector<std::string>> commands = {
         {"settings", "set-utility", "--auto-start", "0"},
         {"history", "record", "--entry", "e", "--end", "2026/01/02 03:04:05", "--duration-ms", "1", "--sent", "1",
@@ -66,7 +56,7 @@ TEST(DataFolderAccess, AUserOutsideTheGroupIsToldHowToJoinAndWritesNothing) {
 TEST(DataFolderAccess, MembersShareTheFilesThroughTheGroup) {
     VR31K_THROWAWAY_USER(member, kDataGroup);
     TempDir root;
-    const std::string folder = SharedFolder(root);
+    const std::string folder = MakeSharedFolder(root.Path());
     const RunResult r =
         RunProgram(member.get(), {CtlPath(), "--data-dir", folder, "settings", "set-utility", "--auto-start", "0"});
     ASSERT_EQ(r.status, 0) << r.err;

@@ -1,5 +1,7 @@
 #include "ProcessRun.h"
 
+#include "common/DataFolder.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <random>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -173,6 +176,16 @@ int RunInChild(RunAs user, const std::function<int()>& body) {
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string MakeSharedFolder(const std::string& parent, const std::string& name) {
+    chmod(parent.c_str(), 0755);
+    const std::string folder = parent + "/" + name;
+    mkdir(folder.c_str(), 0700);
+    const struct group* group = getgrnam(kDataGroup);
+    if (chown(folder.c_str(), 0, group != nullptr ? group->gr_gid : 0) != 0) return folder;
+    chmod(folder.c_str(), kSharedFolderMode);
+    return folder;
 }
 
 bool ProcessRunning(pid_t pid) {

@@ -54,6 +54,10 @@ int RunInChild(RunAs user, const std::function<int()>& body);
 // The exit status of a child, waiting at most `timeout`; nullopt when it still runs.
 std::optional<int> WaitChild(pid_t pid, std::chrono::milliseconds timeout);
 
+// A data folder as the install step leaves it (root and the card's group, 2770), named
+// `name` below `parent`, which is opened for every user to enter.
+std::string MakeSharedFolder(const std::string& parent, const std::string& name = "shared");
+
 // Whether `pid` runs (exists and is no zombie).
 bool ProcessRunning(pid_t pid);
 

@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
     }
     Job job;
     if (optionsPath.empty() || chatPath.empty() || !ReadJob(optionsPath, chatPath, job)) {
-        Log("vr31k-simlink: usage: vr31k-simlink --options FILE --chat FILE [--parent PID] (the dial-up service's files)");
+        Log("vr31k-simlink: usage: vr31k-simlink --options FILE --chat FILE [--parent PID] (the dial-up service's "
+            "files)");
         return 2;
     }
 
