@@ -4,8 +4,10 @@
 #include "accounting/HistoryKey.h"
 #include "accounting/SqlTransaction.h"
 #include "common/AtomicFileWriter.h"
+#include "common/DataFolder.h"
 #include "common/FileOps.h"
 #include "common/FileSystem.h"
+#include "common/FolderLock.h"
 
 // sqlite3_key() and sqlite3_rekey() are declared only for builds with the codec.
 #define SQLITE_HAS_CODEC 1
@@ -13,6 +15,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vr31k {
 
@@ -116,8 +121,19 @@ std::string StampNow() {
     return text;
 }
 
-// The files SQLite keeps beside a database while it changes it.
-constexpr const char* kSideFiles[] = {"-journal", "-wal", "-shm"};
+// The engine opens the database and its side files by name and would follow a link
+// planted at any of them: each must be absent or one plain file. The first problem, or
+// empty.
+std::string EngineFilesProblem(const std::string& path) {
+    std::vector<std::string> files = {path};
+    for (const char* side : kHistorySideSuffixes) files.push_back(path + side);
+    for (const std::string& file : files) {
+        if (const std::string problem = UnsafeFileProblem(file); !problem.empty()) {
+            return file + " cannot be used: " + problem + "; the history is not opened";
+        }
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -146,6 +162,18 @@ int CDbHistoryCtrl::OpenHistory(const std::string& path, std::optional<std::stri
     m_password = std::move(password);
     m_movedAside.clear();
     m_lastError.clear();
+    // Opening, judging and creating under the folder's lock: a file another program is
+    // still creating is never taken for an unreadable one, and two programs never both
+    // create it.
+    const FolderLock lock(ParentFolder(path));
+    if (lock.TimedOut()) {
+        m_lastError = lock.Problem();
+        return kDbNotOpen;
+    }
+    if (std::string problem = EngineFilesProblem(path); !problem.empty()) {
+        m_lastError = std::move(problem);
+        return kDbNotOpen;
+    }
     if (StatFile(path).exists) {
         switch (OpenExisting(path)) {
         case OpenOutcome::Open:
@@ -237,7 +265,16 @@ CDbHistoryCtrl::OpenOutcome CDbHistoryCtrl::OpenWithKey(const std::string& path,
 }
 
 int CDbHistoryCtrl::CreateNew(const std::string& path, const std::string& key) {
-    int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // The file is made here, new and with the folder's sharing mode, so the engine never
+    // creates it through a link; the engine gives its side files the database's mode.
+    const int fd = OpenRegularFile(path, O_RDWR | O_CREAT | O_EXCL, 0600);
+    if (fd < 0 || fchmod(fd, SharedFileMode(ParentFolder(path))) != 0) {
+        m_lastError = "create " + path + ": " + FileErrorText(errno);
+        if (fd >= 0) close(fd);
+        return kDbNotOpen;
+    }
+    close(fd);
+    int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc == SQLITE_OK) rc = ApplyKey(m_db, key);
     if (rc != SQLITE_OK) {
         Fail("create");
@@ -258,13 +295,6 @@ int CDbHistoryCtrl::CreateNew(const std::string& path, const std::string& key) {
             Fail("commit");
             return kDbCreateFailed;
         }
-    }
-    // Every local user of the data folder keeps the history. The engine gives later
-    // side files the database's mode; the first ones are already there.
-    const mode_t mode = SharedFileMode(ParentFolder(path));
-    SetFileMode(path, mode);
-    for (const char* side : kSideFiles) {
-        if (StatFile(path + side).exists) SetFileMode(path + side, mode);
     }
     return kDbOk;
 }
@@ -319,7 +349,7 @@ bool CDbHistoryCtrl::MoveAside(const std::string& path) {
     }
     m_movedAside = aside;
     // A journal left beside the old file belongs to it; the new file must not replay it.
-    for (const char* side : kSideFiles) {
+    for (const char* side : kHistorySideSuffixes) {
         if (!StatFile(path + side).exists) continue;
         if (RenameNoReplace(path + side, aside + side) != 0) {
             m_lastError = "cannot move " + path + side + " aside";
@@ -362,6 +392,10 @@ int CDbHistoryCtrl::CompactHistory(std::optional<std::string> path, std::optiona
         return kDbOk;
     }
     if (file.empty() || !StatFile(file).exists) return kDbCompactFailed;
+    if (std::string problem = EngineFilesProblem(file); !problem.empty()) {
+        m_lastError = std::move(problem);
+        return kDbCompactFailed;
+    }
     const std::optional<std::string>& phrase = password ? password : m_password;
     int rc = VacuumFile(file, KeyOf(phrase), m_lastError);
     // A file of an earlier build is compacted under its own key; its next open converts it.

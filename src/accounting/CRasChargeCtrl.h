@@ -3,14 +3,22 @@
 // controller (phonebook, dial, monitor, live statistics), the usage accounting with the
 // history database, and the entry credential table kept beside the phonebook. Every
 // operation that changes an entry changes the phonebook first, then the table, and
-// ends by saving the credential file.
+// ends by saving the credential file; it runs under the data folder's lock with the
+// table read afresh, so entry changes of two programs never undo each other. A change
+// cut off between the phonebook and the table leaves the old entry (an added entry the
+// table does not know is deleted at the next listing, a removed one is no longer
+// listed, new credentials count once the table has them), and a rename is finished by
+// the next listing: the phonebook's entry takes the slot its dial string names when
+// that slot's name is no longer in the phonebook.
 #include "accounting/ChargeAccounting.h"
 #include "accounting/EntryCredentialStore.h"
+#include "common/FolderLock.h"
 #include "dialup/CWRasCtrl.h"
 #include "dialup/EntryPorts.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vr31k {
 
@@ -26,6 +34,9 @@ public:
     // What Setup's load gave (0, 951 no file, 952 not a credential table), for reports.
     int SetupLoadResult() const { return m_setupLoadResult; }
     int LoadEntryStore() { return m_credentials.Load(); }
+    // LoadEntryStore, and a listing that takes the phonebook's entries back when the
+    // table could not be read.
+    int ReloadEntryStore();
     int SaveEntryStore() { return m_credentials.Save(); }
     EntryCredentialStore& Credentials() { return m_credentials; }
     const EntryCredentialStore& Credentials() const { return m_credentials; }
@@ -64,9 +75,17 @@ private:
     // The slot that names `name` (exact, first match), or -1.
     int SlotOf(const std::string& name) const;
     void FillSlot(int slot, const std::string& name, const std::string& user, const std::string& password);
+    // Takes the data folder's lock into `lock` and reads the table afresh; 622 when the
+    // lock stayed taken (FolderLock::LastProblem says so).
+    int BeginEntryChange(std::optional<FolderLock>& lock);
+    // The slot an entry's dial string "*99***N#" names, or -1.
+    int DialPosition(const std::string& name);
     // A phonebook entry taken back into the free slot its dial string names, with the
     // phonebook's credentials; the slot, or -1.
     int AdoptEntry(const std::string& name);
+    // The slot of a rename cut off after the phonebook: the one the entry's dial string
+    // names, whose table name is no longer in the phonebook; or -1.
+    int RenamedSlot(const std::string& name, const std::vector<std::string>& phonebook);
     void CopyLiveFigures();
 
     EntryCredentialStore m_credentials;

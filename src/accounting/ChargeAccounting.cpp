@@ -1,6 +1,7 @@
 #include "accounting/ChargeAccounting.h"
 
 #include "accounting/BillingPeriod.h"
+#include "common/ByteCount.h"
 
 #include <vector>
 
@@ -20,8 +21,8 @@ int32_t ChargeAccounting::ComputeCharge(int64_t totalBytes, int64_t freeLeft, in
 
 int32_t ChargeAccounting::ComputePeriodCharge(int64_t& connectionBytes, int64_t& freeLeft, int64_t& limitLeft,
                                                bool includeLive) const {
-    connectionBytes = m_live.sent + m_live.recv;
-    const int64_t total = m_period.periodBytes + (includeLive ? connectionBytes : 0);
+    connectionBytes = AddSaturating(m_live.sent, m_live.recv);
+    const int64_t total = AddSaturating(m_period.periodBytes, includeLive ? connectionBytes : 0);
     return ComputeChargeForBytes(total, freeLeft, limitLeft);
 }
 
@@ -46,7 +47,7 @@ void ChargeAccounting::RecomputePeriod() {
         m_history.GetRangeTotals(std::string(PeriodStart(periods.front())), std::string(PeriodEnd(periods.front())),
                                  totals);
     }
-    m_period.periodBytes = totals.sent + totals.recv;
+    m_period.periodBytes = AddSaturating(totals.sent, totals.recv);
     m_period.freeLeft = Remaining(m_derived.freeBytes, m_period.periodBytes);
     m_period.limitLeft = Remaining(m_derived.limitBytes, m_period.periodBytes);
     m_period.noticeLeft = Remaining(m_derived.noticeBytes, m_period.periodBytes);
@@ -68,7 +69,7 @@ int ChargeAccounting::RecordConnection(bool stampNow, HistoryRow* recorded) {
 
         int64_t connection = 0, freeLeft = 0, limitLeft = 0;
         const int32_t charge = ComputePeriodCharge(connection, freeLeft, limitLeft, true);
-        m_period.periodBytes += connection;
+        m_period.periodBytes = AddSaturating(m_period.periodBytes, connection);
         m_period.noticeLeft = Remaining(m_period.noticeLeft, connection);
         m_period.freeLeft = freeLeft;
         m_period.limitLeft = limitLeft;
@@ -93,7 +94,7 @@ void ChargeAccounting::PruneHistory() {
 }
 
 bool ChargeAccounting::CheckNotice() {
-    const int64_t connection = m_live.sent + m_live.recv;
+    const int64_t connection = AddSaturating(m_live.sent, m_live.recv);
     if (m_period.noticeLeft > 0 && connection >= m_period.noticeLeft) {
         m_period.noticeLeft = 0;
         return true;

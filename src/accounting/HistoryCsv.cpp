@@ -1,5 +1,8 @@
 #include "accounting/HistoryCsv.h"
 
+#include "accounting/HistoryRowRules.h"
+#include "common/Utf8.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -9,7 +12,6 @@ namespace vr31k {
 namespace {
 
 constexpr size_t kFieldCount = 9;
-constexpr size_t kMaxEntryBytes = 256;
 
 void AppendField(std::string& line, std::string_view text) {
     const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
@@ -84,10 +86,9 @@ bool ReadOptional(const std::string& text, int64_t max, std::optional<int64_t>& 
 }
 
 // Checks one row's fields; an empty result when they are fine, else what is wrong.
-std::string ReadRow(const std::vector<std::string>& f, HistoryRow& row) {
+std::string ReadRow(const std::vector<std::string>& f, OleDate now, HistoryRow& row) {
     constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
     if (f.size() != kFieldCount) return std::to_string(f.size()) + " fields, not 9";
-    if (f[0].empty() || f[0].size() > kMaxEntryBytes) return "the entry name must have 1 to 256 bytes";
     row.entry = f[0];
     const auto start = ParseOleDateTime(f[1]);
     const auto end = ParseOleDateTime(f[2]);
@@ -108,7 +109,8 @@ std::string ReadRow(const std::vector<std::string>& f, HistoryRow& row) {
         return "charge is not a yen amount: '" + f[8] + "'";
     }
     row.charge = charge ? std::optional<int32_t>(static_cast<int32_t>(*charge)) : std::nullopt;
-    return {};
+    // The rules a recorded row meets too.
+    return HistoryRowProblem(row, now);
 }
 
 }  // namespace
@@ -117,7 +119,7 @@ int64_t DurationSeconds(double dayFraction) { return std::llround(dayFraction * 
 
 std::string FormatHistoryCsvLine(const HistoryRow& row) {
     std::string line;
-    AppendField(line, row.entry);
+    AppendField(line, ToValidUtf8(row.entry));
     line += ',';
     line += FormatOleDateTime(row.start);
     line += ',';
@@ -146,7 +148,7 @@ int WriteHistoryCsv(const CDbHistoryCtrl& history, std::string& text) {
     });
 }
 
-CsvImport ParseHistoryCsv(std::string_view text) {
+CsvImport ParseHistoryCsv(std::string_view text, OleDate now) {
     CsvImport result;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a spreadsheet's UTF-8 mark
     std::vector<std::string> fields;
@@ -172,7 +174,7 @@ CsvImport ParseHistoryCsv(std::string_view text) {
         }
         if (!SplitLine(line, fields)) return fail("a quoted field is not closed properly");
         HistoryRow row;
-        if (std::string what = ReadRow(fields, row); !what.empty()) return fail(std::move(what));
+        if (std::string what = ReadRow(fields, now, row); !what.empty()) return fail(std::move(what));
         result.rows.push_back(std::move(row));
     }
     if (!headerSeen) {

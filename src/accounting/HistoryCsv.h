@@ -15,7 +15,8 @@ inline constexpr const char* kHistoryCsvHeader =
 // Whole seconds of a stored day-fraction duration.
 int64_t DurationSeconds(double dayFraction);
 
-// One line (without its line break).
+// One line (without its line break); a name that is not UTF-8 has U+FFFD for its bad
+// bytes.
 std::string FormatHistoryCsvLine(const HistoryRow& row);
 
 // The whole history in table order, header first: what `vr31kctl history list --csv`
@@ -30,7 +31,8 @@ struct CsvImport {
 };
 
 // Reads the export's form: the header, then rows; blank lines and CRLF are accepted.
-// The first malformed line stops the reading with its number and no rows.
-CsvImport ParseHistoryCsv(std::string_view text);
+// The first malformed line, or row the history does not take (HistoryRowProblem, with
+// `now` the clock), stops the reading with its number and no rows.
+CsvImport ParseHistoryCsv(std::string_view text, OleDate now = OleNow());
 
 }  // namespace vr31k

@@ -4,10 +4,12 @@
 #include "app/GuestCheck.h"
 #include "common/StringIds.h"
 #include "card/CardDetection.h"
-#include "common/FileSystem.h"
+#include "common/DataFolderAccess.h"
+#include "common/PortTrust.h"
 #include "platform/InstanceChannel.h"
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace vr31k {
 
@@ -47,16 +49,25 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
         ui.Tell(ids::IDS_MULTIUSER_CAPTION, ids::IDS_MULTIUSER_TEXT, MessageIcon::Warning);
         return false;
     case InstanceLockResult::TimedOut:
+        m_stopReason = "another start of the utility (" + m_lock.StartupHolder() + ") kept the start-up lock " +
+                       m_lock.StartupLockPath() + " for " + std::to_string(m_env.startupWait.count() / 1000) +
+                       " s; giving up";
+        std::fprintf(stderr, "vr31k-utility: %s\n", m_stopReason.c_str());
+        return false;
     case InstanceLockResult::Failed:
         return false;
     }
 
-    // The data folder and its files. A folder that cannot be created does not stop
-    // start-up: each file's owner reports its own failure later.
+    // The data folder and its files. A folder that cannot be made or used does not stop
+    // start-up: each file's owner reports its own failure later, and nothing is written
+    // where this user may not write.
     m_paths = MakeDataPaths(m_env.dataFolder);
     m_settings = SettingsStore(m_paths.settings);
-    if (EnsureSharedFolder(m_paths.folder) == FolderResult::Failed) {
-        std::fprintf(stderr, "vr31k-utility: cannot create the data folder %s\n", m_paths.folder.c_str());
+    const DataFolderCheck folder = PrepareDataFolder(m_paths.folder, true);
+    if (!folder.Usable()) std::fprintf(stderr, "vr31k-utility: %s\n", folder.message.c_str());
+    if (!folder.warning.empty()) std::fprintf(stderr, "vr31k-utility: %s\n", folder.warning.c_str());
+    if (const std::string problem = m_settings.ReadProblem(); !problem.empty()) {
+        std::fprintf(stderr, "vr31k-utility: %s\n", problem.c_str());
     }
 
     m_utility = m_settings.ReadUtility();
@@ -88,14 +99,25 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     OpenHistory();
     Charge().RecomputePeriod();
 
-    // A port named in the environment or the settings is used as it is; otherwise the
-    // card is looked up (an absent card leaves the name empty; the main window reports it).
-    m_portName = m_env.port.empty() ? m_settings.ReadPortName() : m_env.port;
+    // A port named in the environment is used as it is, one named in the shared settings
+    // only when this user may trust it; otherwise the card is looked up (an absent card
+    // leaves the name empty; the main window reports it).
+    m_portName = m_env.port.empty() ? TrustedPortName() : m_env.port;
     if (m_portName.empty()) FindCardPort(m_portName, false, false, m_utility.solvaneMode != 0);
     // The dial-up service dials the card's tty; without it every dial fails with 633.
     m_services.UseCardPort(m_portName, m_utility.solvaneMode);
 
     return ui.CreateMainWindow(*this);
+}
+
+std::string CUtilityApp::TrustedPortName() const {
+    const std::string named = m_settings.ReadPortName();
+    if (named.empty()) return named;
+    const PortTrust trust = CheckPortName(named, getuid());
+    if (trust.Trusted()) return trust.device;
+    std::fprintf(stderr, "vr31k-utility: PortName %s of the settings is not used (%s); the card is looked up instead\n",
+                 named.c_str(), trust.reason.c_str());
+    return {};
 }
 
 void CUtilityApp::OpenHistory() {

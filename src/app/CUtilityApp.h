@@ -26,7 +26,9 @@ struct StartupEnvironment {
     std::string port;  // VR31K_PORT: used instead of PortName when not empty
     UserIdentity user;
     OsVersionRecord os;
-    std::chrono::milliseconds startupWait{60000};
+    // How long a start waits for another start to finish: a start-up lock kept longer
+    // (a hung or hostile holder) ends this start with a message, not a silent wait.
+    std::chrono::milliseconds startupWait{10000};
 
     static StartupEnvironment FromProcess(int argc, char** argv);
 };
@@ -46,6 +48,10 @@ public:
 
     // The start-up sequence; false when this process must end (ExitInstance then).
     bool InitInstance(IAppUi& ui);
+    // Why start-up stopped when no box said it (a start-up lock kept too long); the
+    // process then ends with status 1, after a normal stop with 0.
+    const std::string& StopReason() const { return m_stopReason; }
+    int ExitStatus() const { return m_stopReason.empty() ? 0 : 1; }
     void ExitInstance();
     // The main window calls this at the end of its initialisation: a start waiting
     // for this instance may go on and ask it for its window.
@@ -69,8 +75,11 @@ public:
 
 private:
     void OpenHistory();
+    // PortName of the settings when CheckPortName trusts it for this user, else empty.
+    std::string TrustedPortName() const;
 
     StartupEnvironment m_env;
+    std::string m_stopReason;
     InstanceLock m_lock;
     bool m_lockHeld = false;
     DataPaths m_paths;

@@ -43,6 +43,11 @@ int CWKvCtrl::ReceiveCallback(void* context) {
 bool CWKvCtrl::EndsChunk(std::string_view pending) const { return HasFinalResult(pending, {}); }
 
 unsigned CWKvCtrl::OpenPort(const std::string& portName, bool flowControl) {
+    m_unanswered = false;  // a new task: the card gets its chance again
+    return Reopen(portName, flowControl);
+}
+
+unsigned CWKvCtrl::Reopen(const std::string& portName, bool flowControl) {
     m_lastPortName = portName;
     m_responseEvent.Reset();
     SetReceiveCallback(&CWKvCtrl::ReceiveCallback, this);
@@ -55,6 +60,7 @@ unsigned CWKvCtrl::OpenPort(const std::string& portName, bool flowControl) {
 }
 
 unsigned CWKvCtrl::ClosePort() {
+    m_unanswered = false;
     if (Close() != COMM_OK) return CARD_ERR_CLOSE;
     m_responseEvent.Reset();
     return CARD_OK;
@@ -65,7 +71,7 @@ unsigned CWKvCtrl::SendCommand(std::string_view command) {
     line.push_back('\r');
     int result = WriteString(line);
     if (result == COMM_ERR_OPEN && !m_lastPortName.empty()) {  // never opened: nothing to reopen
-        OpenPort(m_lastPortName, true);
+        Reopen(m_lastPortName, true);
         Pause(m_timings.reopenPauseMs);
         result = WriteString(line);
     }
@@ -113,6 +119,10 @@ void CWKvCtrl::DiscardReceived() {
 
 unsigned CWKvCtrl::Transact(std::string_view command, std::string& reply, int timeoutMs, int attempts) {
     reply.clear();
+    // A card that left one command unanswered through all its attempts has fallen
+    // silent or gone: the rest of the task fails at once instead of waiting out every
+    // command's attempts in turn.
+    if (m_unanswered) return CARD_ERR_TIMEOUT;
     unsigned result = CARD_ERR_TIMEOUT;
     for (int attempt = 1; attempt <= attempts && result != CARD_OK; ++attempt) {
         DiscardReceived();
@@ -122,9 +132,10 @@ unsigned CWKvCtrl::Transact(std::string_view command, std::string& reply, int ti
         if (result != CARD_OK) {
             Close();
             Pause(m_timings.reopenPauseMs);
-            OpenPort(m_lastPortName, true);
+            Reopen(m_lastPortName, true);
         }
     }
+    if (result == CARD_ERR_TIMEOUT) m_unanswered = true;
     return result;
 }
 

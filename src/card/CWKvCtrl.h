@@ -29,7 +29,9 @@ public:
     explicit CWKvCtrl(CardTimings timings = {}, std::unique_ptr<ISerialPort> port = MakeSerialPort());
     ~CWKvCtrl() override;
 
-    // Engine.
+    // Engine. One task runs from OpenPort to ClosePort: once a command of it has had no
+    // answer through all its attempts, its later commands fail at once (a silent or
+    // pulled card fails the task in one command's time, not in every command's).
     unsigned OpenPort(const std::string& portName, bool flowControl);
     unsigned ClosePort();
     unsigned SendCommand(std::string_view command);
@@ -68,6 +70,8 @@ protected:
 
 private:
     static int ReceiveCallback(void* context);
+    // OpenPort inside a task (between attempts): the task's state stays.
+    unsigned Reopen(const std::string& portName, bool flowControl);
     void DiscardReceived();
     unsigned InfoQuery(std::string_view command, std::string& line);
     unsigned QueryLine(std::string_view command, int attempts, std::string& line);
@@ -77,6 +81,7 @@ private:
     const CardTimings m_timings;
     AutoResetEvent m_responseEvent;
     std::string m_lastPortName;
+    bool m_unanswered = false;
 };
 
 }  // namespace vr31k

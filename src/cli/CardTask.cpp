@@ -1,6 +1,10 @@
 #include "cli/CardTask.h"
 
 #include "card/CardDetection.h"
+#include "common/PortTrust.h"
+
+#include <ostream>
+#include <unistd.h>
 
 namespace vr31k::cli {
 
@@ -8,8 +12,14 @@ int SolvaneMode(CliContext& context) { return context.Settings().ReadUtility().s
 
 std::string ResolvePort(CliContext& context) {
     if (context.PortOption() && !context.PortOption()->empty()) return *context.PortOption();
-    std::string port = context.Settings().ReadPortName();
-    if (!port.empty()) return port;
+    const std::string named = context.Settings().ReadPortName();
+    if (!named.empty()) {
+        const PortTrust trust = CheckPortName(named, getuid());
+        if (trust.Trusted()) return trust.device;
+        context.Err() << "vr31kctl: PortName " << named << " of the settings is not used (" << trust.reason
+                      << "); the card is looked up instead\n";
+    }
+    std::string port;
     FindCardPort(port, false, false, SolvaneMode(context) != 0);
     return port;
 }

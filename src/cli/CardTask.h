@@ -8,7 +8,8 @@
 namespace vr31k::cli {
 
 int SolvaneMode(CliContext& context);
-// --port, else PortName of the settings, else the card lookup (empty: no card).
+// --port, else PortName of the settings when this user may trust it (CheckPortName;
+// else a note on stderr), else the card lookup (empty: no card).
 std::string ResolvePort(CliContext& context);
 // Takes the card check's prompt answers (--pin, --puk/--new-pin) from the options.
 void TakeCodeOptions(CliArgs& args, CCliCardUi& ui);

@@ -16,7 +16,14 @@ void CChargeSession::SetupEntries() {
     }
 }
 
-int CChargeSession::WriteDialupSettings() { return m_context.Settings().WriteDialup(Charge().Plan()); }
+int CChargeSession::WriteDialupSettings() {
+    // Only the selection is this command's; the plan keys keep what the file holds now.
+    const int32_t index = Charge().Plan().entryIndex;
+    return m_context.Settings().ChangeDialup([&](DialupSettings& s) {
+        s.entryIndex = index;
+        return true;
+    });
+}
 
 int CChargeSession::OpenHistory() {
     const DataPaths& paths = m_context.Paths();

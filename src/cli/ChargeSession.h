@@ -15,8 +15,9 @@ public:
     // The dial-up set-up: phonebook and credential table of the data folder (created
     // when missing). A credential file that fails validation is reported on stderr.
     void SetupEntries();
-    // Writes DUP_CONFIG back from the controller, as the settings sheet does when it
-    // closes; 0 or an errno value.
+    // Writes the controller's entry selection (EntryIndex) into DUP_CONFIG, the section
+    // written whole as the settings sheet does, its other keys as the file holds them
+    // now; 0 or an errno value.
     int WriteDialupSettings();
 
     // Opens the history (creating the data folder and the file when missing) and

@@ -25,8 +25,11 @@ public:
                std::ostream& out, std::ostream& err);
 
     const DataPaths& Paths() const { return m_paths; }
+    // Whether this user may use the data folder (a missing one is fine until written);
+    // prints the error (false) or a warning about a folder open to every user.
+    bool CheckDataFolder();
     // Creates the data folder when missing, as the utility's start-up does (before a
-    // command writes into it).
+    // command writes into it); a folder that cannot be made is told on stderr.
     void PrepareDataFolder() const;
     SettingsStore Settings() const { return SettingsStore(m_paths.settings); }
     // --port, else VR31K_PORT (empty without either): the card commands add PortName and

@@ -1,7 +1,8 @@
 #include "common/StringTable.h"
 #include "cli/CliCommand.h"
-#include "common/FileSystem.h"
+#include "common/DataFolderAccess.h"
 
+#include <cerrno>
 #include <ostream>
 
 namespace vr31k::cli {
@@ -10,7 +11,22 @@ CliContext::CliContext(std::string dataFolder, std::optional<std::string> port, 
                        std::ostream& out, std::ostream& err)
     : m_paths(MakeDataPaths(std::move(dataFolder))), m_port(std::move(port)), m_json(json), m_out(out), m_err(err) {}
 
-void CliContext::PrepareDataFolder() const { EnsureSharedFolder(m_paths.folder); }
+bool CliContext::CheckDataFolder() {
+    const DataFolderCheck check = vr31k::PrepareDataFolder(m_paths.folder, false);
+    if (!check.warning.empty()) m_err << "vr31kctl: " << check.warning << '\n';
+    if (check.Usable() || check.state == DataFolderState::Missing) {
+        const std::string problem = Settings().ReadProblem();
+        if (!problem.empty()) m_err << "vr31kctl: " << problem << '\n';
+        return true;
+    }
+    Fail(EACCES, check.state == DataFolderState::NotMember ? "not-in-group" : "data-folder", check.message);
+    return false;
+}
+
+void CliContext::PrepareDataFolder() const {
+    const DataFolderCheck check = vr31k::PrepareDataFolder(m_paths.folder, true);
+    if (!check.Usable()) m_err << "vr31kctl: " << check.message << '\n';
+}
 
 int CliContext::Print(const Json& result) {
     if (m_json) m_out << result.Dump() << '\n';

@@ -1,5 +1,6 @@
 // vr31kctl: the utility's work from a terminal, with the same logic the window uses.
 #include "common/DataFolder.h"
+#include "common/FolderLock.h"
 #include "cli/CliCommand.h"
 #include "cli/CliRunner.h"
 
@@ -71,6 +72,8 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
             else break;
         }
         if (i >= words.size()) throw UsageError("missing command");
+        // An empty name would put the files at the root of the file system.
+        if (dataDir && dataDir->empty()) throw UsageError("--data-dir needs a folder, not an empty name");
     } catch (const UsageError& e) {
         err << "vr31kctl: " << e.what() << "\n\n";
         PrintUsage(err);
@@ -97,7 +100,12 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
             out << found->help;
             return kExitOk;
         }
-        return found->run(context, args);
+        if (!context.CheckDataFolder()) return kExitFailed;
+        FolderLock::ClearLastProblem();
+        const int status = found->run(context, args);
+        // A lock another program kept made some step give up: say which.
+        if (!FolderLock::LastProblem().empty()) err << "vr31kctl: " << FolderLock::LastProblem() << '\n';
+        return status;
     } catch (const UsageError& e) {
         err << "vr31kctl " << command << ": " << e.what() << "\n\n" << found->help;
         if (json) context.Fail(kExitUsage, "usage", e.what());

@@ -9,18 +9,17 @@
 #include "cli/CardTask.h"
 #include "cli/ChargeSession.h"
 #include "cli/ConnectionEvents.h"
+#include "cli/ConnectionStatus.h"
 #include "cli/ReadableValues.h"
 #include "dialup/ConnectionFigures.h"
 #include "dialup/EntryCheck.h"
-#include "common/AtomicFileWriter.h"
-#include "common/FileSystem.h"
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <iterator>
 #include <ostream>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -36,10 +35,10 @@ constexpr std::string_view kConnectHelp =
     "connect     dials the entry NAME (default: the current entry) as the utility does:\n"
     "            card check, entry check against the card, signal level (0 refuses the\n"
     "            dial), then the dial with its progress. While connected it prints the\n"
-    "            connection's figures every second; Ctrl-C or `vr31kctl disconnect` hangs\n"
-    "            up. The connection is recorded in the history when it ends, also when\n"
-    "            the line is lost. With --json the figures go to stderr and the result is\n"
-    "            one JSON object on stdout.\n"
+    "            connection's figures every second; Ctrl-C, `vr31kctl disconnect` or a\n"
+    "            closed terminal (SIGHUP) hangs up. The connection is recorded in the\n"
+    "            history when it ends, also when the line is lost. With --json the\n"
+    "            figures go to stderr and the result is one JSON object on stdout.\n"
     "disconnect  hangs up the connection a running `connect` holds, and waits for it\n"
     "status      the live figures of the connection a running `connect` holds\n"
     "\n"
@@ -52,9 +51,9 @@ constexpr auto kPoll = std::chrono::milliseconds(100);
 constexpr auto kGoneWait = std::chrono::seconds(15);
 
 std::atomic<bool> g_stopRequested{false};
+// Ctrl-C, `disconnect` and a closed terminal.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 extern "C" void OnStopSignal(int) { g_stopRequested = true; }
-
-std::string StatusPath(const CliContext& context) { return context.Paths().folder + "vr31kctl-connection.json"; }
 
 int ProgressTextId(uint32_t state) {
     switch (state) {
@@ -71,11 +70,8 @@ int ProgressTextId(uint32_t state) {
 class ConnectRun {
 public:
     ConnectRun(CliContext& context, std::optional<std::string> name)
-        : m_context(context), m_name(std::move(name)), m_session(context) {}
-    ~ConnectRun() {
-        m_session.Charge().StopMonitor();
-        if (m_statusWritten) unlink(StatusPath(m_context).c_str());
-    }
+        : m_context(context), m_name(std::move(name)), m_session(context), m_status(context.Paths().folder) {}
+    ~ConnectRun() { m_session.Charge().StopMonitor(); }
 
     int Run();
 
@@ -99,7 +95,7 @@ private:
     std::string m_entry;
     std::string m_reason;  // why it stopped, when no message box says it
     bool m_connected = false;
-    bool m_statusWritten = false;
+    ConnectionStatus m_status;
 };
 
 int ConnectRun::Fail(const std::string& name) {
@@ -120,7 +116,10 @@ bool ConnectRun::Prepare() {
     m_session.Shared().UseCardPort(m_card.port, solvane);
     charge.EnsurePhonebook();
     EntryList names;
-    charge.ListEntries(names);
+    if (const int listed = charge.ListEntries(names); listed != 0) {
+        m_reason = "cannot read the phonebook " + m_context.Paths().phonebook + " (" + std::to_string(listed) + ")";
+        return false;
+    }
     const int index = charge.Plan().entryIndex;
     m_entry = m_name.value_or(index >= 0 && index < kEntryCount ? names[index] : std::string());
     if (m_entry.empty()) throw UsageError("no entry selected: name one, or `vr31kctl entries select`");
@@ -153,6 +152,8 @@ bool ConnectRun::Prepare() {
 }
 
 int ConnectRun::Run() {
+    // `status` and `disconnect` find this connect by the lock it holds from here on.
+    if (std::string why; !m_status.Hold(why)) return m_context.Fail(1, "no-status", why);
     if (const int status = m_session.OpenHistory(); status != kExitOk) return status;
     m_session.SetupEntries();
     if (!Prepare()) return Fail("not-dialled");
@@ -288,53 +289,31 @@ void ConnectRun::Tick() {
     WriteStatus(figures);
 }
 
-void ConnectRun::WriteStatus(const Json& figures) {
-    if (WriteFileAtomically(StatusPath(m_context), figures.Dump() + "\n" + figures.DumpText(), 0644) == 0) {
-        m_statusWritten = true;
-    }
-}
+void ConnectRun::WriteStatus(const Json& figures) { m_status.Write(figures.Dump() + "\n" + figures.DumpText()); }
 
-// The figures a running connect wrote (JSON on the first line, the same for people
-// after it), when its process is still there.
-bool ReadRunningStatus(CliContext& context, long& pid, std::string& json, std::string& text) {
-    std::string file;
-    if (!ReadWholeFile(StatusPath(context), 1 << 16, file)) return false;
-    const auto eol = file.find('\n');
-    json = file.substr(0, eol);
-    text = eol == std::string::npos ? std::string() : file.substr(eol + 1);
-    const auto at = json.find("\"pid\": ");
-    if (at == std::string::npos) return false;
-    pid = std::strtol(json.c_str() + at + 7, nullptr, 10);
-    if (pid <= 0) return false;
-    // The data folder is writable by every local user: believe the file only when the
-    // process it names is a vr31kctl of the file's owner, so that `disconnect` can
-    // never be made to signal another program.
-    const std::string proc = "/proc/" + std::to_string(pid);
-    struct stat fileStat {}, procStat {};
-    if (stat(StatusPath(context).c_str(), &fileStat) != 0 || stat(proc.c_str(), &procStat) != 0) return false;
-    if (fileStat.st_uid != procStat.st_uid) return false;
-    const std::string exe = CanonicalPath(proc + "/exe");
-    return exe.size() >= 9 && exe.compare(exe.size() - 9, 9, "/vr31kctl") == 0;
+// The figures a running connect of this user wrote (JSON on the first line, the same
+// for people after it), while it holds its lock.
+bool ReadRunningStatus(const ConnectionStatus& connection, long& pid, std::string& json, std::string& text) {
+    return connection.Running() && connection.Read(pid, json, text);
 }
 
 int RunConnect(CliContext& context, CliArgs& args) {
     const auto name = args.Next();
     args.Finish();
     g_stopRequested = false;
-    // Ctrl-C and `disconnect` (SIGTERM) ask for the hang-up instead of ending the
-    // process; the previous handlers come back afterwards.
+    // Ctrl-C, `disconnect` (SIGTERM) and a closed terminal (SIGHUP) ask for the hang-up
+    // and the record instead of ending the process; the previous handlers come back
+    // afterwards.
     struct StopSignals {
         StopSignals() {
             struct sigaction action {};
             action.sa_handler = OnStopSignal;
-            sigaction(SIGINT, &action, &oldInt);
-            sigaction(SIGTERM, &action, &oldTerm);
+            for (size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &action, &old[i]);
         }
         ~StopSignals() {
-            sigaction(SIGINT, &oldInt, nullptr);
-            sigaction(SIGTERM, &oldTerm, nullptr);
+            for (size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &old[i], nullptr);
         }
-        struct sigaction oldInt {}, oldTerm {};
+        struct sigaction old[std::size(kStopSignals)] {};
     } signals;
     ConnectRun run(context, name);
     return run.Run();
@@ -344,7 +323,8 @@ int RunStatus(CliContext& context, CliArgs& args) {
     args.Finish();
     long pid = 0;
     std::string json, text;
-    if (!ReadRunningStatus(context, pid, json, text)) {
+    const ConnectionStatus connection(context.Paths().folder);
+    if (!ReadRunningStatus(connection, pid, json, text)) {
         return context.Fail(RAS_ERR_NOT_CONNECTED, "not-connected", "no connection in progress");
     }
     context.Out() << (context.JsonOutput() ? json + "\n" : text);
@@ -355,17 +335,21 @@ int RunDisconnect(CliContext& context, CliArgs& args) {
     args.Finish();
     long pid = 0;
     std::string json, text;
-    if (!ReadRunningStatus(context, pid, json, text)) return context.Fail(RAS_ERR_NOT_CONNECTED, "not-connected", "no connection in progress");
+    const ConnectionStatus connection(context.Paths().folder);
+    if (!ReadRunningStatus(connection, pid, json, text)) {
+        return context.Fail(RAS_ERR_NOT_CONNECTED, "not-connected", "no connection in progress");
+    }
     if (kill(static_cast<pid_t>(pid), SIGTERM) != 0) {
         return context.Fail(errno, "not-allowed",
                             "cannot end the connection of process " + std::to_string(pid) + ": " + std::strerror(errno));
     }
-    // Wait until the connecting process has hung up and recorded the connection.
+    // Wait until the connecting process has hung up, recorded the connection and ended:
+    // its lock goes with it (also while its parent has not reaped it yet).
     const auto deadline = std::chrono::steady_clock::now() + kGoneWait + std::chrono::seconds(5);
-    while (kill(static_cast<pid_t>(pid), 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+    while (connection.Running() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(kPoll);
     }
-    const bool gone = kill(static_cast<pid_t>(pid), 0) != 0;
+    const bool gone = !connection.Running();
     Json result = Json::MakeObject();
     result.Set("ok", gone).Set("pid", pid);
     return gone ? context.Print(result) : context.PrintFailed(result);

@@ -7,6 +7,7 @@
 #include "cli/CardTask.h"
 #include "cli/ChargeSession.h"
 #include "cli/ReadableValues.h"
+#include "common/FileSystem.h"
 #include "dialup/ApnSync.h"
 #include "dialup/CardContexts.h"
 #include "dialup/EntryCheck.h"
@@ -97,7 +98,10 @@ int List(CliContext& context, CliArgs& args) {
     args.Finish();
     EntriesTask task(context);
     EntryList names;
-    task.Book().ListEntries(names);
+    if (const int listed = task.Book().ListEntries(names); listed != 0) {
+        const std::string why = " (" + std::to_string(listed) + ")";
+        return context.Fail(listed, "phonebook-failed", "cannot read the phonebook " + context.Paths().phonebook + why);
+    }
     Json entries = Json::MakeArray();
     for (int k = 0; k < kEntryCount; ++k) {
         std::string user, password, dial;
@@ -166,7 +170,7 @@ int Select(CliContext& context, CliArgs& args) {
     if (names[k].empty()) throw UsageError("position " + std::to_string(k + 1) + " is empty");
     task.Book().SetEntryIndex(k);
     if (const int error = task.session.WriteDialupSettings(); error != 0) {
-        return context.Fail(error, "write-failed", "cannot write the settings file: " + std::string(std::strerror(error)));
+        return context.Fail(error, "write-failed", "cannot write the settings file: " + FileErrorText(error));
     }
     return task.Result(true);
 }

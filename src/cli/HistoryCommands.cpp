@@ -1,8 +1,10 @@
 // vr31kctl history list | periods | totals | record | import | clear
 #include "accounting/BillingPeriod.h"
 #include "accounting/HistoryCsv.h"
+#include "accounting/HistoryRowRules.h"
 #include "cli/ChargeSession.h"
 #include "cli/ReadableValues.h"
+#include "common/ByteCount.h"
 #include "common/FileSystem.h"
 
 #include <ostream>
@@ -98,7 +100,8 @@ int Totals(CliContext& context, CChargeSession& session, CliArgs& args) {
                                                           std::string(PeriodEnd(*period)), totals);
         if (code != kDbOk) return session.FailHistory(code, "cannot read the history");
         int64_t freeLeft = 0, limitLeft = 0;
-        const int32_t charge = session.Charge().ComputeChargeForBytes(totals.sent + totals.recv, freeLeft, limitLeft);
+        const int32_t charge = session.Charge().ComputeChargeForBytes(AddSaturating(totals.sent, totals.recv), freeLeft,
+                                                                             limitLeft);
         result.Set("duration_s", DurationSeconds(totals.duration))
             .Set("sent", totals.sent)
             .Set("recv", totals.recv)
@@ -125,18 +128,23 @@ int Record(CliContext& context, CChargeSession& session, CliArgs& args) {
     if (!entry || !end || !durationMs || !sent || !recv) {
         throw UsageError("record needs --entry, --end, --duration-ms, --sent and --recv");
     }
-    if (entry->empty()) throw UsageError("--entry needs a name");
     const auto endTime = ParseOleDateTime(*end);
     if (!endTime) throw UsageError("--end must read \"YYYY/MM/DD HH:MM:SS\" and be a real time, not '" + *end + "'");
-    // Bounds far beyond any connection that keep every sum of a period within 64 bits.
-    constexpr long long kMaxDurationMs = 100LL * 366 * 86400 * 1000;  // a century
-    constexpr long long kMaxBytes = 1LL << 50;                         // a pebibyte
+    const int64_t milliseconds = CliArgs::ToInteger(*durationMs, "--duration-ms", 0, kMaxHistoryDurationSeconds * 1000);
+    HistoryRow given;
+    given.entry = *entry;
+    given.end = *endTime;
+    given.duration = static_cast<double>(milliseconds) / 1000.0 / kSecondsPerDay;
+    given.sent = CliArgs::ToInteger(*sent, "--sent", 0, kMaxHistoryBytes);
+    given.recv = CliArgs::ToInteger(*recv, "--recv", 0, kMaxHistoryBytes);
+    // The rules an imported row meets too, so that every export imports again.
+    if (const std::string problem = HistoryRowProblem(given, OleNow()); !problem.empty()) throw UsageError(problem);
     LiveConnection& live = session.Charge().Live();
-    live.entryName = *entry;
-    live.endTime = *endTime;
-    live.durationMs = CliArgs::ToInteger(*durationMs, "--duration-ms", 0, kMaxDurationMs);
-    live.sent = CliArgs::ToInteger(*sent, "--sent", 0, kMaxBytes);
-    live.recv = CliArgs::ToInteger(*recv, "--recv", 0, kMaxBytes);
+    live.entryName = given.entry;
+    live.endTime = given.end;
+    live.durationMs = milliseconds;
+    live.sent = given.sent;
+    live.recv = given.recv;
 
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     HistoryRow row;

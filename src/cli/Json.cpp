@@ -1,5 +1,7 @@
 #include "cli/Json.h"
 
+#include "common/Utf8.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -42,7 +44,9 @@ const Json* Json::Find(std::string_view key) const {
     return nullptr;
 }
 
-std::string JsonQuote(std::string_view text) {
+std::string JsonQuote(std::string_view raw) {
+    // Names come from files anyone in the group may write: never emit broken UTF-8.
+    const std::string text = ToValidUtf8(raw);
     std::string out = "\"";
     for (char c : text) {
         const auto u = static_cast<unsigned char>(c);

@@ -5,8 +5,11 @@
 #include "cli/DailyUsageOutput.h"
 #include "cli/ReadableValues.h"
 #include "cli/SettingsJson.h"
+#include "common/FileSystem.h"
 
-#include <cstring>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace vr31k::cli {
 
@@ -74,7 +77,7 @@ int32_t ListChoice(const std::string& text, std::string_view what, int max) {
 
 int Set(CliContext& context, CliArgs& args) {
     CChargeSession session(context);
-    DialupSettings plan = session.Charge().Plan();
+    DialupSettings plan;
     const auto type = args.Option("--type");
     const auto closingDay = args.Option("--closing-day");
     struct FieldOption {
@@ -90,32 +93,48 @@ int Set(CliContext& context, CliArgs& args) {
     for (auto& f : fields) f.text = args.Option(f.option);
     args.Finish();
 
-    if (type) plan.chargeType = ListChoice(*type, "--type", 4);
+    const std::optional<int32_t> chargeType =
+        type ? std::optional<int32_t>(ListChoice(*type, "--type", 4)) : std::nullopt;
     // The closing day is a choice from a list that always has one selected.
-    if (closingDay) plan.chargeDay = static_cast<int32_t>(CliArgs::ToInteger(*closingDay, "--closing-day", 0, 32));
+    const std::optional<int32_t> chargeDay =
+        closingDay ? std::optional(static_cast<int32_t>(CliArgs::ToInteger(*closingDay, "--closing-day", 0, 32)))
+                   : std::nullopt;
     // In the page's order; the first refused value stops everything.
+    std::vector<std::pair<PlanField, double>> values;
     for (const auto& f : fields) {
         if (!f.text) continue;
         const PlanFieldCheck check = CheckPlanField(f.field, *f.text);
         if (!check.ok) return context.Fail(check.captionId, "invalid-value", check.text);
-        switch (f.field) {
-        case PlanField::FreePackets: plan.freePackets = static_cast<int32_t>(check.value); break;
-        case PlanField::FreeCall1: plan.freeCall1 = static_cast<int32_t>(check.value); break;
-        case PlanField::PacketCharge2: plan.packetCharge2 = check.value; break;
-        case PlanField::MaxCharge2: plan.maxCharge2 = static_cast<int32_t>(check.value); break;
-        case PlanField::PacketSize: plan.packetSize = static_cast<int32_t>(check.value); break;
-        case PlanField::NoticeCharge: plan.noticeCharge = static_cast<int32_t>(check.value); break;
-        case PlanField::NoticeRatio: plan.noticeRatio = static_cast<int32_t>(check.value); break;
-        }
-    }
-    if (const PlanFieldCheck combination = CheckPlanCombination(plan); !combination.ok) {
-        return context.Fail(0, "invalid-plan", combination.text);
+        values.emplace_back(f.field, check.value);
     }
 
+    // The values given change the plan the file holds when it is written (another
+    // program may have changed other keys since this one read it).
     const SettingsStore store = context.Settings();
     context.PrepareDataFolder();
-    if (const int error = store.WriteDialup(plan); error != 0) {
-        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + std::strerror(error));
+    PlanFieldCheck combination;
+    combination.ok = true;
+    const int error = store.ChangeDialup([&](DialupSettings& current) {
+        if (chargeType) current.chargeType = *chargeType;
+        if (chargeDay) current.chargeDay = *chargeDay;
+        for (const auto& [field, value] : values) {
+            switch (field) {
+            case PlanField::FreePackets: current.freePackets = static_cast<int32_t>(value); break;
+            case PlanField::FreeCall1: current.freeCall1 = static_cast<int32_t>(value); break;
+            case PlanField::PacketCharge2: current.packetCharge2 = value; break;
+            case PlanField::MaxCharge2: current.maxCharge2 = static_cast<int32_t>(value); break;
+            case PlanField::PacketSize: current.packetSize = static_cast<int32_t>(value); break;
+            case PlanField::NoticeCharge: current.noticeCharge = static_cast<int32_t>(value); break;
+            case PlanField::NoticeRatio: current.noticeRatio = static_cast<int32_t>(value); break;
+            }
+        }
+        combination = CheckPlanCombination(current);
+        plan = current;
+        return combination.ok;
+    });
+    if (!combination.ok) return context.Fail(0, "invalid-plan", combination.text);
+    if (error != 0) {
+        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + FileErrorText(error));
     }
     session.Charge().Plan() = plan;
     session.Charge().DerivePlan();

@@ -1,9 +1,11 @@
 // vr31kctl settings show | set-utility
 #include "common/UtilitySettingsRules.h"
 #include "cli/CliCommand.h"
+#include "common/FileSystem.h"
 #include "cli/SettingsJson.h"
 
-#include <cstring>
+#include <utility>
+#include <vector>
 
 namespace vr31k::cli {
 
@@ -57,24 +59,31 @@ int Show(CliContext& context, CliArgs& args) {
 
 int SetUtility(CliContext& context, CliArgs& args) {
     const SettingsStore store = context.Settings();
-    UtilitySettings s = store.ReadUtility();
-    const auto onOff = [&](std::string_view name, int32_t& field) {
-        if (auto v = args.Option(name)) field = static_cast<int32_t>(CliArgs::ToInteger(*v, name, 0, 1));
+    // Only the keys given change; the others keep what the file holds when it is written.
+    std::vector<std::pair<int32_t UtilitySettings::*, int32_t>> changes;
+    const auto onOff = [&](std::string_view name, int32_t UtilitySettings::*field) {
+        if (auto v = args.Option(name)) {
+            changes.emplace_back(field, static_cast<int32_t>(CliArgs::ToInteger(*v, name, 0, 1)));
+        }
     };
-    onOff("--auto-start", s.autoStart);
-    onOff("--iconized-start", s.iconizedStart);
-    onOff("--card-rising", s.cardDtctRising);
-    onOff("--oneshot", s.antDispOneshot);
+    onOff("--auto-start", &UtilitySettings::autoStart);
+    onOff("--iconized-start", &UtilitySettings::iconizedStart);
+    onOff("--card-rising", &UtilitySettings::cardDtctRising);
+    onOff("--oneshot", &UtilitySettings::antDispOneshot);
     const auto time = args.Option("--oneshot-time");
     args.Finish();
     if (time) {
         const FieldCheck check = CheckOneshotTime(*time);
         if (!check.ok) return context.Fail(check.textId, "invalid-value", check.text);
-        s.antDispOneshotTime = check.value;
+        changes.emplace_back(&UtilitySettings::antDispOneshotTime, check.value);
     }
     context.PrepareDataFolder();
-    if (const int error = store.WriteUtility(s); error != 0) {
-        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + std::strerror(error));
+    const int error = store.ChangeUtility([&](UtilitySettings& s) {
+        for (const auto& [field, value] : changes) s.*field = value;
+        return true;
+    });
+    if (error != 0) {
+        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + FileErrorText(error));
     }
     Json result = Json::MakeObject();
     result.Set(kUtilitySection, UtilityJson(store.ReadUtility(), store.ReadPortName()));

@@ -3,7 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +19,45 @@ std::string DirectoryOf(const std::string& path) {
     if (slash == 0) return "/";
     return path.substr(0, slash);
 }
+
+std::string BaseOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Six random letters and digits for a temporary name.
+std::string RandomSuffix(int attempt) {
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char bytes[6] = {};
+    [[maybe_unused]] const ssize_t n = getrandom(bytes, sizeof bytes, GRND_NONBLOCK);  // a name clash is retried
+    std::string suffix;
+    for (unsigned char b : bytes) suffix += kChars[(b + attempt++) % (sizeof kChars - 1)];
+    return suffix;
+}
+// Temporary files of this file's earlier writers that were killed before their rename:
+// ".NAME.XXXXXX" that no living writer holds (each writer locks its own for its life).
+void RemoveStaleTemporaries(int dirFd, const std::string& base) {
+    const int scanFd = dup(dirFd);
+    DIR* dir = scanFd >= 0 ? fdopendir(scanFd) : nullptr;
+    if (dir == nullptr) {
+        if (scanFd >= 0) close(scanFd);
+        return;
+    }
+    const std::string prefix = "." + base + ".";
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            unlinkat(dirFd, name.c_str(), 0);
+        }
+        close(fd);
+    }
+    closedir(dir);
+}
+
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string path, mode_t mode)
@@ -24,15 +66,29 @@ AtomicFileWriter::AtomicFileWriter(std::string path, mode_t mode)
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
 bool AtomicFileWriter::Open() {
-    const auto slash = m_path.find_last_of('/');
-    const std::string base = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
-    m_tempPath = DirectoryOf(m_path) + "/." + base + ".XXXXXX";
-    m_fd = mkostemp(m_tempPath.data(), O_CLOEXEC);
-    if (m_fd < 0) {
+    // Everything happens relative to the folder: the temporary file is made new
+    // (O_EXCL, never through a link), and the rename replaces whatever is at the name
+    // without following it.
+    m_dirFd = ::open(DirectoryOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_dirFd < 0) {
         m_errno = errno;
-        m_tempPath.clear();
         return false;
     }
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        m_tempName = "." + BaseOf(m_path) + "." + RandomSuffix(attempt);
+        m_fd = openat(m_dirFd, m_tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (m_fd < 0 && errno != EEXIST) break;
+    }
+    if (m_fd < 0) {
+        m_errno = errno;
+        m_tempName.clear();
+        Discard();
+        return false;
+    }
+    // Held until the file is renamed or removed: a later writer can tell a temporary
+    // file of a killed writer from one still being written.
+    flock(m_fd, LOCK_EX | LOCK_NB);
+    RemoveStaleTemporaries(m_dirFd, BaseOf(m_path));
     if (fchmod(m_fd, m_mode) != 0) {
         m_errno = errno;
         Discard();
@@ -65,32 +121,32 @@ bool AtomicFileWriter::Commit() {
         return false;
     }
     m_fd = -1;
-    if (rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
+    if (renameat(m_dirFd, m_tempName.c_str(), m_dirFd, BaseOf(m_path).c_str()) != 0) {
         m_errno = errno;
         Discard();
         return false;
     }
-    m_tempPath.clear();
+    m_tempName.clear();
     // The rename itself must reach the disk too.
-    const int dirFd = ::open(DirectoryOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
+    fsync(m_dirFd);
+    Discard();
     return true;
 }
 
 void AtomicFileWriter::AbandonForTest() {
     if (m_fd >= 0) close(m_fd);
     m_fd = -1;
-    m_tempPath.clear();
+    m_tempName.clear();
+    Discard();
 }
 
 void AtomicFileWriter::Discard() {
     if (m_fd >= 0) close(m_fd);
     m_fd = -1;
-    if (!m_tempPath.empty()) unlink(m_tempPath.c_str());
-    m_tempPath.clear();
+    if (!m_tempName.empty() && m_dirFd >= 0) unlinkat(m_dirFd, m_tempName.c_str(), 0);
+    m_tempName.clear();
+    if (m_dirFd >= 0) close(m_dirFd);
+    m_dirFd = -1;
 }
 
 int WriteFileAtomically(const std::string& path, std::string_view data, mode_t mode) {
@@ -101,8 +157,9 @@ int WriteFileAtomically(const std::string& path, std::string_view data, mode_t m
 
 mode_t SharedFileMode(const std::string& folder) {
     struct stat st {};
-    if (stat(folder.c_str(), &st) != 0) return 0644;
-    return (st.st_mode & 0666) | S_IRUSR | S_IWUSR;
+    if (stat(folder.c_str(), &st) != 0) return S_IRUSR | S_IWUSR;
+    // Never more than the owner and the folder's group, even in a folder open to all.
+    return (st.st_mode & (S_IRGRP | S_IWGRP)) | S_IRUSR | S_IWUSR;
 }
 
 }  // namespace vr31k

@@ -1,7 +1,9 @@
 #pragma once
 // Whole-file replacement that a crash or a full disk can never leave half-written:
 // the new content goes to a temporary file in the same folder, is flushed to disk,
-// and only then renamed over the old file.
+// and only then renamed over the old file. A link at the file's name is replaced, never
+// followed. Temporary files that earlier writers left when they were killed are removed
+// at the next write (a writer locks its own, so a living one's is never taken).
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -28,8 +30,9 @@ public:
 private:
     void Discard();
     std::string m_path;
-    std::string m_tempPath;
+    std::string m_tempName;  // in the folder
     mode_t m_mode;
+    int m_dirFd = -1;
     int m_fd = -1;
     int m_errno = 0;
 };
@@ -37,7 +40,9 @@ private:
 // Convenience: Open + Write + Commit. Returns 0 or an errno value.
 int WriteFileAtomically(const std::string& path, std::string_view data, mode_t mode);
 
-// The mode a shared data file gets in `folder`: the folder's read and write bits.
+// The mode a shared data file gets in `folder`: read and write for the owner, and for
+// the group when the folder gives its group both (0660 in the shared folder, 0600 in a
+// private one). Others never get any access.
 mode_t SharedFileMode(const std::string& folder);
 
 }  // namespace vr31k

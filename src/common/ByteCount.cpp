@@ -1,5 +1,7 @@
 #include "common/ByteCount.h"
 
+#include <limits>
+
 namespace vr31k {
 
 bool FormatByteCount(uint64_t count, bool withUnit, bool mayScale, std::string& out) {
@@ -19,6 +21,12 @@ std::string FormatByteCount(uint64_t count, bool withUnit, bool mayScale) {
     std::string out;
     FormatByteCount(count, withUnit, mayScale, out);
     return out;
+}
+
+int64_t AddSaturating(int64_t a, int64_t b) {
+    int64_t sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum)) return sum;
+    return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
 }
 
 }  // namespace vr31k

@@ -10,4 +10,8 @@ namespace vr31k {
 bool FormatByteCount(uint64_t count, bool withUnit, bool mayScale, std::string& out);
 std::string FormatByteCount(uint64_t count, bool withUnit, bool mayScale);
 
+// a + b held at the int64 range instead of wrapping: a sum of byte counts that would
+// not fit reads as the largest count (or the smallest), never as a negative one.
+int64_t AddSaturating(int64_t a, int64_t b);
+
 }  // namespace vr31k

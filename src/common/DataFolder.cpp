@@ -26,4 +26,10 @@ DataPaths MakeDataPaths(std::string folder) {
     return paths;
 }
 
+bool IsMachineDataFolder(const std::string& folder) {
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path + "/" == kMachineDataFolder;
+}
+
 }  // namespace vr31k

@@ -1,13 +1,23 @@
 #include "common/FileOps.h"
 
+#include "common/FileSystem.h"
+
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vr31k {
 
-bool SetFileMode(const std::string& path, mode_t mode) { return chmod(path.c_str(), mode) == 0; }
+bool SetFileMode(const std::string& path, mode_t mode) {
+    // Through the open file: a link planted at the name is refused, not followed.
+    const int fd = OpenRegularFile(path, O_RDONLY);
+    if (fd < 0) return false;
+    const bool ok = fchmod(fd, mode) == 0;
+    close(fd);
+    return ok;
+}
 
 int RenameNoReplace(const std::string& from, const std::string& to) {
     // link + unlink never replaces an existing name; renameat2's flag is not on every

@@ -6,7 +6,7 @@
 
 namespace vr31k {
 
-// chmod; false on failure.
+// fchmod on the regular file at `path` (a link there is not followed); false on failure.
 bool SetFileMode(const std::string& path, mode_t mode);
 // Renames `from` to `to` only when `to` does not exist yet. 0 or an errno value
 // (EEXIST when `to` is taken).

@@ -3,6 +3,7 @@
 #include "common/IniFile.h"
 #include "common/AtomicFileWriter.h"
 #include "common/FileSystem.h"
+#include "common/FolderLock.h"
 
 #include <cerrno>
 #include <functional>
@@ -30,28 +31,33 @@ int32_t ReadInt(const IniFile& ini, const char* section, const char* key, int32_
 
 enum class ModeRule { MakeWritable, Keep };
 
-int Update(const std::string& path, ModeRule rule, const std::function<void(IniFile&)>& edit) {
+// Read, change and replace the file under the folder's lock, held from the read to the
+// rename: a writer of other keys in between would otherwise be lost.
+int Update(const std::string& path, ModeRule rule, const std::function<bool(IniFile&)>& edit) {
+    const FolderLock lock(ParentFolder(path));
+    if (lock.TimedOut()) return kFolderLockTimedOut;
     const FileStatus status = StatFile(path);
+    if (status.link) return ELOOP;
+    if (status.exists && !status.regular) return kNotRegularFile;
     if (rule == ModeRule::Keep && status.exists && !status.writable) return EACCES;
     std::string text;
-    if (status.exists && !ReadWholeFile(path, kMaxSettingsBytes, text)) {
-        // Replacing a file we cannot read would lose whatever else it holds.
-        return EIO;
+    switch (ReadRegularFile(path, kMaxSettingsBytes, text)) {
+    case ReadResult::Ok:
+    case ReadResult::Missing: break;
+    // Replacing a file we cannot read would lose whatever else it holds.
+    case ReadResult::TooLarge: return EFBIG;
+    case ReadResult::NotRegular:
+    case ReadResult::Failed: return errno != 0 ? errno : EIO;
     }
     IniFile ini = IniFile::Parse(text);
-    edit(ini);
+    if (!edit(ini)) return 0;
     const std::string folder = ParentFolder(path);
     const mode_t mode =
         (rule == ModeRule::Keep && status.exists) ? status.mode : SharedFileMode(folder);
     return WriteFileAtomically(path, ini.Serialize(), mode);
 }
 
-}  // namespace
-
-SettingsStore::SettingsStore(std::string path) : m_path(std::move(path)) {}
-
-UtilitySettings SettingsStore::ReadUtility() const {
-    const IniFile ini = Load(m_path);
+UtilitySettings UtilityFrom(const IniFile& ini) {
     UtilitySettings s;
     s.autoStart = ReadInt(ini, kUtilitySection, "AutoStart", s.autoStart);
     s.iconizedStart = ReadInt(ini, kUtilitySection, "IconizedStart", s.iconizedStart);
@@ -62,12 +68,17 @@ UtilitySettings SettingsStore::ReadUtility() const {
     return s;
 }
 
-std::string SettingsStore::ReadPortName() const {
-    return Load(m_path).Get(kUtilitySection, "PortName").value_or(std::string());
+// The five user keys in order.
+void PutUtility(IniFile& ini, const UtilitySettings& s) {
+    const auto put = [&](const char* key, int32_t v) { ini.Set(kUtilitySection, key, std::to_string(v)); };
+    put("AutoStart", s.autoStart);
+    put("IconizedStart", s.iconizedStart);
+    put("CardDtctRising", s.cardDtctRising);
+    put("AntDispOneshot", s.antDispOneshot);
+    put("AntDispOneshotTime", s.antDispOneshotTime);
 }
 
-DialupSettings SettingsStore::ReadDialup() const {
-    const IniFile ini = Load(m_path);
+DialupSettings DialupFrom(const IniFile& ini) {
     DialupSettings s;
     s.chargeType = ReadInt(ini, kDialupSection, "ChargeType", s.chargeType);
     s.freePackets = ReadInt(ini, kDialupSection, "FreePackets", s.freePackets);
@@ -83,6 +94,46 @@ DialupSettings SettingsStore::ReadDialup() const {
     return s;
 }
 
+// All ten keys in order.
+void PutDialup(IniFile& ini, const DialupSettings& s) {
+    const auto put = [&](const char* key, int32_t v) { ini.Set(kDialupSection, key, std::to_string(v)); };
+    put("ChargeType", s.chargeType);
+    put("FreePackets", s.freePackets);
+    put("FreeCall1", s.freeCall1);
+    ini.Set(kDialupSection, "PacketCharge2", FormatProfileDouble(s.packetCharge2));
+    put("MaxCharge2", s.maxCharge2);
+    put("PacketSize", s.packetSize);
+    put("NoticeCharge", s.noticeCharge);
+    put("NoticeRatio", s.noticeRatio);
+    put("ChargeDay", s.chargeDay);
+    put("EntryIndex", s.entryIndex);
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(std::string path) : m_path(std::move(path)) {}
+
+std::string SettingsStore::ReadProblem() const {
+    std::string text;
+    switch (ReadRegularFile(m_path, kMaxSettingsBytes, text)) {
+    case ReadResult::Ok:
+    case ReadResult::Missing: return {};
+    case ReadResult::TooLarge:
+        return m_path + " is larger than " + std::to_string(kMaxSettingsBytes >> 20) +
+               " MiB and is not read; every setting has its default";
+    case ReadResult::NotRegular:
+    case ReadResult::Failed: {
+        const int error = errno;
+        return "cannot read " + m_path + " (" + FileErrorText(error) + "); every setting has its default";
+    }
+    }
+    return {};
+}
+
+std::string SettingsStore::ReadPortName() const {
+    return Load(m_path).Get(kUtilitySection, "PortName").value_or(std::string());
+}
+
 HistoryListSettings SettingsStore::ReadHistoryList() const {
     const IniFile ini = Load(m_path);
     HistoryListSettings s;
@@ -94,30 +145,39 @@ HistoryListSettings SettingsStore::ReadHistoryList() const {
     return s;
 }
 
+UtilitySettings SettingsStore::ReadUtility() const { return UtilityFrom(Load(m_path)); }
+
+DialupSettings SettingsStore::ReadDialup() const { return DialupFrom(Load(m_path)); }
+
 int SettingsStore::WriteUtility(const UtilitySettings& s) const {
     return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
-        const auto put = [&](const char* key, int32_t v) { ini.Set(kUtilitySection, key, std::to_string(v)); };
-        put("AutoStart", s.autoStart);
-        put("IconizedStart", s.iconizedStart);
-        put("CardDtctRising", s.cardDtctRising);
-        put("AntDispOneshot", s.antDispOneshot);
-        put("AntDispOneshotTime", s.antDispOneshotTime);
+        PutUtility(ini, s);
+        return true;
     });
 }
 
 int SettingsStore::WriteDialup(const DialupSettings& s) const {
     return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
-        const auto put = [&](const char* key, int32_t v) { ini.Set(kDialupSection, key, std::to_string(v)); };
-        put("ChargeType", s.chargeType);
-        put("FreePackets", s.freePackets);
-        put("FreeCall1", s.freeCall1);
-        ini.Set(kDialupSection, "PacketCharge2", FormatProfileDouble(s.packetCharge2));
-        put("MaxCharge2", s.maxCharge2);
-        put("PacketSize", s.packetSize);
-        put("NoticeCharge", s.noticeCharge);
-        put("NoticeRatio", s.noticeRatio);
-        put("ChargeDay", s.chargeDay);
-        put("EntryIndex", s.entryIndex);
+        PutDialup(ini, s);
+        return true;
+    });
+}
+
+int SettingsStore::ChangeUtility(const std::function<bool(UtilitySettings&)>& change) const {
+    return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
+        UtilitySettings s = UtilityFrom(ini);
+        if (!change(s)) return false;
+        PutUtility(ini, s);
+        return true;
+    });
+}
+
+int SettingsStore::ChangeDialup(const std::function<bool(DialupSettings&)>& change) const {
+    return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
+        DialupSettings s = DialupFrom(ini);
+        if (!change(s)) return false;
+        PutDialup(ini, s);
+        return true;
     });
 }
 
@@ -131,6 +191,7 @@ int SettingsStore::WriteHistoryList(const HistoryListSettings& s, bool withSize)
         put("HistoryListMx", s.maximized);
         put("HistoryListSortColumn", s.sortColumn);
         put("HistoryListSortMode", s.sortMode);
+        return true;
     });
 }
 

@@ -3,6 +3,7 @@
 // keys, defaults and write orders. Values live with their owners; this class only reads
 // them at start-up and writes them back in whole sections.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vr31k {
@@ -53,13 +54,17 @@ public:
     const std::string& Path() const { return m_path; }
 
     // Reading never creates the file; anything absent or unreadable reads as its default.
+    // Why the file present cannot be read (too large, a link, unreadable), for a note;
+    // empty when it reads, or is absent.
+    std::string ReadProblem() const;
     UtilitySettings ReadUtility() const;
     std::string ReadPortName() const;
     DialupSettings ReadDialup() const;
     HistoryListSettings ReadHistoryList() const;
 
     // Each write replaces the file atomically, keeps whatever else it holds, and
-    // returns 0 or an errno value. Callers of the program ignore failures, as the
+    // returns 0 or an errno value (ELOOP for a link at the name, EFBIG for a file too
+    // large to be ours: neither is replaced). Callers of the program ignore failures, as the
     // settings file has always been best effort.
     // The five user keys in order; the file is then left writable for every user
     // of the data folder (a read-only file becomes writable again).
@@ -69,6 +74,12 @@ public:
     // HistoryListCx/Cy only when `withSize`, then Mx, SortColumn, SortMode. The file's
     // mode is left alone; a file the user made read-only is not written.
     int WriteHistoryList(const HistoryListSettings& settings, bool withSize) const;
+    // A change of some keys of a section by a program that holds no copy of its own:
+    // the section as the file holds it now is handed to `change` under the folder's
+    // lock and written back (all its keys, as above) when `change` returns true, so a
+    // change made by another program in between is kept.
+    int ChangeUtility(const std::function<bool(UtilitySettings&)>& change) const;
+    int ChangeDialup(const std::function<bool(DialupSettings&)>& change) const;
 
 private:
     std::string m_path;

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     vr31k::QtAppUi ui;
     if (!app.InitInstance(ui)) {
         app.ExitInstance();
-        return 0;
+        return app.ExitStatus();
     }
     // Only the instance that runs on watches the system (a second start ends above).
     power = std::make_unique<vr31k::PowerEvents>();

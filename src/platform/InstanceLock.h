@@ -4,7 +4,8 @@
 //  - the instance lock, held by the running instance for its whole life; the holder
 //    writes "pid uid" into it so a second start can tell whose instance it is;
 //  - the start-up lock, held by a process from its start until its window exists (or
-//    it gives up), so a second start waits for the first one's window.
+//    it gives up), so a second start waits for the first one's window; the holder
+//    writes "pid uid" into it too, so a start that gives up can say who held it.
 // The kernel drops both when a holder dies: a crashed instance never blocks a start.
 #include <chrono>
 #include <string>
@@ -38,6 +39,9 @@ public:
     void Close();
 
     const std::string& LockPath() const { return m_lockPath; }
+    const std::string& StartupLockPath() const { return m_startupPath; }
+    // After TimedOut: who held the start-up lock ("process P of user U").
+    const std::string& StartupHolder() const { return m_startupHolder; }
     // The socket the running instance of `uid` listens on for restore requests.
     std::string SocketPathFor(uid_t uid) const;
     std::string OwnSocketPath() const;
@@ -48,6 +52,7 @@ private:
     std::string m_dir;
     std::string m_lockPath;
     std::string m_startupPath;
+    std::string m_startupHolder;
     int m_fd = -1;
     int m_startupFd = -1;
 };

@@ -105,6 +105,30 @@ void MakePassPhraseFile(const std::string& path, int rows) {
     ASSERT_EQ(ReadWithKey(path, RawHistoryKey(kPassPhrase)), SQLITE_NOTADB);
 }
 
+// The engine opens its files by name: a link planted at the database or at any side
+// file keeps the history closed, with the file named, and its target untouched.
+TEST(HistoryDbFiles, ALinkAtTheDatabaseOrASideFileKeepsTheHistoryClosed) {
+    for (const char* side : {"", "-wal", "-shm", "-journal"}) {
+        SCOPED_TRACE(side);
+        TempDir dir;
+        const std::string path = dir.File("VR31KUTL.mdb");
+        const std::string target = dir.File("root-only");
+        WriteFile(target, "secret");
+        chmod(target.c_str(), 0600);
+        ASSERT_EQ(symlink(target.c_str(), (path + side).c_str()), 0);
+        CDbHistoryCtrl db;
+        EXPECT_EQ(db.OpenHistory(path, kPassPhrase), kDbNotOpen);
+        EXPECT_NE(db.LastError().find("VR31KUTL.mdb" + std::string(side) + " cannot be used: it is a symbolic link"),
+                  std::string::npos)
+            << db.LastError();
+        EXPECT_EQ(ReadFile(target), "secret");
+        struct stat st {};
+        stat(target.c_str(), &st);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+        EXPECT_TRUE(db.MovedAsidePath().empty());
+    }
+}
+
 class HistoryDbTest : public ::testing::Test {
 protected:
     TempDir dir;

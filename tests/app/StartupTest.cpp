@@ -37,7 +37,8 @@ struct ScriptedUi : IAppUi {
 
 using StartupTest = vr31k::test::StartupFixture;
 
-TEST_F(StartupTest, FirstStartCreatesASharedDataFolderAndTheWindow) {
+// The folder named by VR31K_DATA_DIR is the user's own: made private, never shared.
+TEST_F(StartupTest, FirstStartCreatesAPrivateDataFolderAndTheWindow) {
     ScriptedUi ui;
     CUtilityApp app(Env());
     ASSERT_TRUE(app.InitInstance(ui));
@@ -45,7 +46,7 @@ TEST_F(StartupTest, FirstStartCreatesASharedDataFolderAndTheWindow) {
     EXPECT_TRUE(ui.boxes.messages.empty());
     struct stat st {};
     ASSERT_EQ(stat(dataFolder.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0777u);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
     EXPECT_EQ(app.Paths().settings, dataFolder + "/VR31KUTL.ini");
     EXPECT_EQ(app.Paths().history, dataFolder + "/VR31KUTL.mdb");
     EXPECT_EQ(app.Paths().phonebook, dataFolder + "/VR31KUTL.pbk");
@@ -55,14 +56,15 @@ TEST_F(StartupTest, FirstStartCreatesASharedDataFolderAndTheWindow) {
 
 TEST_F(StartupTest, ExistingFolderIsNotTouchedAndPortNameSkipsTheLookup) {
     mkdir(dataFolder.c_str(), 0750);
-    WriteFile(dataFolder + "/VR31KUTL.ini", "[UTL_CONFIG]\nPortName=/dev/ttyACM7\nIconizedStart=1\n");
+    // A character device of root's, as a card's tty is.
+    WriteFile(dataFolder + "/VR31KUTL.ini", "[UTL_CONFIG]\nPortName=/dev/null\nIconizedStart=1\n");
     ScriptedUi ui;
     CUtilityApp app(Env());
     ASSERT_TRUE(app.InitInstance(ui));
     struct stat st {};
     stat(dataFolder.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0750u);
-    EXPECT_EQ(app.PortName(), "/dev/ttyACM7");
+    EXPECT_EQ(app.PortName(), "/dev/null");
     EXPECT_EQ(app.Utility().iconizedStart, 1);
 }
 
@@ -205,7 +207,9 @@ TEST_F(StartupTest, SecondStartWaitsForTheFirstToFinishStarting) {
     EXPECT_EQ(server.TakeMessages().size(), 1u);
 }
 
-TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSilent) {
+// A start-up lock kept too long (a hung start, or one squatting it) ends the wait with
+// a reason naming the lock and its holder, and a failing exit status, not silently.
+TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSaysWhy) {
     ScriptedUi firstUi;
     firstUi.readyAtOnce = false;
     CUtilityApp first(Env());
@@ -216,6 +220,12 @@ TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSilent) {
     CUtilityApp second(env);
     EXPECT_FALSE(second.InitInstance(secondUi));
     EXPECT_TRUE(secondUi.boxes.messages.empty());
+    EXPECT_EQ(second.ExitStatus(), 1);
+    EXPECT_NE(second.StopReason().find("(process " + std::to_string(getpid()) + " of user " +
+                                       std::to_string(getuid()) + ") kept the start-up lock " + lockDir.Path()),
+              std::string::npos)
+        << second.StopReason();
+    EXPECT_EQ(StartupEnvironment().startupWait, std::chrono::seconds(10)) << "a few seconds, not a minute";
 }
 
 // Many starts at once: exactly one becomes the instance, every other one waits for its
@@ -284,9 +294,9 @@ std::string CardModemPort(CUtilityApp& app) {
 
 TEST_F(StartupTest, StartUpTellsTheDialupServiceWhichTtyIsTheCard) {
     // A port named in the settings (the card's tty, or a link to it) is the one pppd
-    // must dial on; without it the window's dial would fail with 633.
-    const std::string device = dataRoot.File("ttyCARD");
-    WriteFile(device, "");
+    // must dial on; without it the window's dial would fail with 633. The name is used
+    // as the device it leads to.
+    const std::string device = "/dev/null";
     const std::string link = dataRoot.File("card-link");
     ASSERT_EQ(symlink(device.c_str(), link.c_str()), 0);
     ASSERT_EQ(mkdir(dataFolder.c_str(), 0700), 0);
@@ -294,6 +304,6 @@ TEST_F(StartupTest, StartUpTellsTheDialupServiceWhichTtyIsTheCard) {
     ScriptedUi ui;
     CUtilityApp app(Env());
     ASSERT_TRUE(app.InitInstance(ui));
-    EXPECT_EQ(app.PortName(), link);
+    EXPECT_EQ(app.PortName(), device);
     EXPECT_EQ(CardModemPort(app), device);
 }

@@ -163,12 +163,35 @@ TEST_F(CardEngine, SilentCardTimesOutAfterThreeAttemptsWithReopening) {
     EXPECT_EQ(Count("ATI1"), 3);
     EXPECT_TRUE(kv.IsOpen());  // reopened between attempts
     card.SetFault(Fault::None);
-    EXPECT_EQ(kv.GetModel(text), CARD_OK);  // and usable again
+    ASSERT_EQ(kv.ClosePort(), CARD_OK);
+    ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
+    EXPECT_EQ(kv.GetModel(text), CARD_OK);  // and usable again in the next task
     EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_OFF);
     card.SetFault(Fault::Silent);
     card.ClearCommands();
     EXPECT_EQ(kv.GetPinLockState(), CARD_ERR_TRANSACT);
     EXPECT_EQ(Count("AT+CLCK=\"SC\",2"), 5);
+}
+
+// Once a command of a task went unanswered through all its attempts, the task's other
+// commands fail at once: a card that falls silent costs one command's attempts.
+TEST_F(CardEngine, ASilentCardFailsTheRestOfTheTaskAtOnce) {
+    Prepare();
+    card.SetFault(Fault::Silent);
+    std::string text;
+    EXPECT_EQ(kv.GetModel(text), CARD_ERR_TRANSACT);
+    card.ClearCommands();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(kv.GetManufacturer(text), CARD_ERR_TRANSACT);
+    PdpContextList contexts;
+    EXPECT_EQ(kv.GetPdpContexts(contexts), CARD_ERR_TRANSACT);
+    EXPECT_EQ(kv.GetSimState(), CARD_ERR_TRANSACT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+    EXPECT_TRUE(card.Commands().empty()) << "nothing more is sent in this task";
+    card.SetFault(Fault::None);
+    ASSERT_EQ(kv.ClosePort(), CARD_OK);
+    ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
+    EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
 }
 
 TEST_F(CardEngine, GarbageWithoutAFinalResultIsAResultError) {

@@ -60,8 +60,8 @@ TEST_F(ConnectCli, UnknownEntryAndNoConnection) {
     EXPECT_EQ(status, 1);
 }
 
-// The data folder is open to every local user: a status file naming a process that is
-// not a running connect must not make `disconnect` signal it (this very test process).
+// The data folder is shared: a status file planted there naming a process (this very
+// test process) is no connection; `disconnect` signals nothing.
 TEST_F(ConnectCli, DisconnectSignalsOnlyARunningConnect) {
     test::WriteFile(data.File("vr31kctl-connection.json"),
                     "{\"pid\": " + std::to_string(getpid()) + ", \"state\": \"connected\"}\n");

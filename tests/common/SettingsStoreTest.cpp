@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <clocale>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -218,6 +220,17 @@ TEST_F(SettingsStoreTest, InterruptedWritesLeaveTheOldFileIntact) {
     waitpid(crashing, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(ReadFile(path), original);
+    // The killed writer's temporary file goes at the next write.
+    const auto temporaries = [&] {
+        size_t n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
+            n += e.path().filename().string().rfind(".VR31KUTL.ini.", 0) == 0;
+        }
+        return n;
+    };
+    EXPECT_EQ(temporaries(), 1u);
+    ASSERT_EQ(store.WriteDialup(before), 0);
+    EXPECT_EQ(temporaries(), 0u);
 
     const pid_t full = fork();
     if (full == 0) {

@@ -5,13 +5,16 @@
 // this process may create one, logs in pppd's words, and moves traffic on demand:
 //   SIGUSR1                       one burst each way (VR31K_SIMLINK_BURST bytes, 64 KiB)
 //   VR31K_SIMLINK_TRAFFIC=N       N bytes per second each way while up
-// It ends like pppd: SIGTERM/SIGINT/SIGHUP (status 5), the modem hanging up (16).
+// It ends like pppd: SIGTERM/SIGINT/SIGHUP (status 5), the modem hanging up (16); and
+// with its controller (--parent PID): a link must not outlive the program that records
+// it unnoticed, so the end of the thread that started it sends SIGTERM here.
 #include "platform/linux/PppdCommand.h"
 #include "simlink/SerialDial.h"
 #include "simlink/TunDevice.h"
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -84,13 +87,16 @@ bool ReadJob(const std::string& optionsPath, const std::string& chatPath, Job& j
 
 int main(int argc, char** argv) {
     std::string optionsPath, chatPath;
+    long parent = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--options") == 0) optionsPath = argv[i + 1];
         if (std::strcmp(argv[i], "--chat") == 0) chatPath = argv[i + 1];
+        if (std::strcmp(argv[i], "--parent") == 0) parent = std::strtol(argv[i + 1], nullptr, 10);
     }
     Job job;
     if (optionsPath.empty() || chatPath.empty() || !ReadJob(optionsPath, chatPath, job)) {
-        Log("vr31k-simlink: usage: vr31k-simlink --options FILE --chat FILE (the dial-up service's files)");
+        Log("vr31k-simlink: usage: vr31k-simlink --options FILE --chat FILE [--parent PID] (the dial-up service's "
+            "files)");
         return 2;
     }
 
@@ -99,6 +105,14 @@ int main(int argc, char** argv) {
     for (int s : {SIGTERM, SIGINT, SIGHUP, SIGUSR1}) sigaddset(&signals, s);
     sigprocmask(SIG_BLOCK, &signals, nullptr);
     const int sigFd = signalfd(-1, &signals, SFD_CLOEXEC);
+    if (parent > 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // A controller that died before the line above is not noticed by it.
+        if (getppid() != parent) {
+            Log("vr31k-simlink: the controller " + std::to_string(parent) + " is gone");
+            return 5;
+        }
+    }
 
     const int port = sim::OpenModemPort(job.port);
     if (port < 0) {

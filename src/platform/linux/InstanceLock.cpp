@@ -25,9 +25,15 @@ namespace {
 int OpenLockFile(const std::string& path) {
     // 0666: every local user must be able to take the lock and record itself.
     const mode_t oldMask = umask(0);
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     umask(oldMask);
-    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    // Something else planted at the name (a pipe, a device) is no lock of ours.
+    struct stat st {};
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        close(fd);
+        fd = -1;
+    }
     return fd;
 }
 }  // namespace
@@ -45,29 +51,41 @@ std::string InstanceLock::SocketPathFor(uid_t uid) const {
 
 std::string InstanceLock::OwnSocketPath() const { return SocketPathFor(getuid()); }
 
-bool InstanceLock::TryInstanceLock() {
-    if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) return false;
+namespace {
+// "pid uid" of the holder, written into a lock file it holds.
+void RecordHolder(int fd) {
     char text[64];
     const int n = std::snprintf(text, sizeof text, "%ld %ld\n", static_cast<long>(getpid()),
                                 static_cast<long>(getuid()));
-    if (ftruncate(m_fd, 0) == 0) {
-        [[maybe_unused]] const ssize_t w = pwrite(m_fd, text, static_cast<size_t>(n), 0);
+    if (ftruncate(fd, 0) == 0) {
+        [[maybe_unused]] const ssize_t w = pwrite(fd, text, static_cast<size_t>(n), 0);
     }
+}
+
+bool ReadHolder(int fd, long& pid, long& uid) {
+    char text[64] = {};
+    const ssize_t n = pread(fd, text, sizeof text - 1, 0);
+    return n > 0 && std::sscanf(text, "%ld %ld", &pid, &uid) == 2;
+}
+}  // namespace
+
+bool InstanceLock::TryInstanceLock() {
+    if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) return false;
+    RecordHolder(m_fd);
     return true;
 }
 
 InstanceLockResult InstanceLock::Holder() const {
-    char text[64] = {};
-    const ssize_t n = pread(m_fd, text, sizeof text - 1, 0);
     long pid = 0;
     long uid = -1;
-    if (n <= 0 || std::sscanf(text, "%ld %ld", &pid, &uid) != 2) return InstanceLockResult::RunningOtherUser;
+    if (!ReadHolder(m_fd, pid, uid)) return InstanceLockResult::RunningOtherUser;
     return uid == static_cast<long>(getuid()) ? InstanceLockResult::RunningSameUser
                                               : InstanceLockResult::RunningOtherUser;
 }
 
 InstanceLockResult InstanceLock::Acquire(std::chrono::milliseconds startupWait) {
     Close();
+    m_startupHolder.clear();
     m_startupFd = OpenLockFile(m_startupPath);
     m_fd = OpenLockFile(m_lockPath);
     if (m_startupFd < 0 || m_fd < 0) {
@@ -83,11 +101,16 @@ InstanceLockResult InstanceLock::Acquire(std::chrono::milliseconds startupWait) 
             return InstanceLockResult::Failed;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
+            long pid = 0, uid = -1;
+            m_startupHolder = ReadHolder(m_startupFd, pid, uid)
+                                  ? "process " + std::to_string(pid) + " of user " + std::to_string(uid)
+                                  : "an unknown process";
             Close();
             return InstanceLockResult::TimedOut;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    RecordHolder(m_startupFd);
     if (TryInstanceLock()) return InstanceLockResult::First;
     const InstanceLockResult holder = Holder();
     Close();

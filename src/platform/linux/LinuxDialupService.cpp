@@ -169,7 +169,9 @@ public:
         const int built = BuildPppdLaunch(setup, job, privateDir, launch);
         if (built == 0) {
             if (m_config.link == DialLink::Simulated) {
-                launch.argv = {program, "--options", privateDir + "/options", "--chat", privateDir + "/chat"};
+                // It ends with this process (with the thread that dials, the controller's).
+                launch.argv = {program, "--options", privateDir + "/options", "--chat", privateDir + "/chat",
+                               "--parent", std::to_string(getpid())};
             }
             if (WriteFileAtomically(privateDir + "/options", launch.optionsText, 0600) != 0 ||
                 WriteFileAtomically(privateDir + "/chat", launch.chatText, 0600) != 0) {

@@ -4,10 +4,7 @@
 #include "common/FileSystem.h"
 #include "platform/linux/CredentialSeal.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/random.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -111,31 +108,29 @@ bool IsStorableValue(const std::string& value, size_t maxLength) {
     return value.size() <= maxLength && !HasControlOrEdgeBlank(value);
 }
 
-PhonebookFile::~PhonebookFile() {
-    if (m_lockFd >= 0) close(m_lockFd);  // releases the lock
-}
+PhonebookFile::~PhonebookFile() = default;
 
 int PhonebookFile::Load() {
-    if (m_lockFd < 0) {
-        m_lockFd = open(ParentFolder(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        // Without the folder there is nothing to lock; Save reports the failure.
-        if (m_lockFd >= 0) {
-            while (flock(m_lockFd, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    const FileStatus status = StatFile(m_path);
-    if (!status.exists) {
+    // Without the folder there is nothing to lock; Save reports the failure. A lock kept
+    // by another program is waited on only for a while (FolderLock::LastProblem says so).
+    if (!m_lock) m_lock.emplace(ParentFolder(m_path));
+    if (m_lock->TimedOut()) return dialerr::kCannotLoadPhonebook;
+    std::string text;
+    switch (ReadRegularFile(m_path, kMaxFileSize, text)) {
+    case ReadResult::Ok: break;
+    case ReadResult::Missing:
         m_ini = IniFile::Parse("");
         return dialerr::kCannotOpenPhonebook;
+    case ReadResult::TooLarge:
+    case ReadResult::NotRegular:
+    case ReadResult::Failed: return dialerr::kCannotLoadPhonebook;
     }
-    std::string text;
-    if (!ReadWholeFile(m_path, kMaxFileSize, text)) return dialerr::kCannotLoadPhonebook;
     m_ini = IniFile::Parse(text);
     return 0;
 }
 
 int PhonebookFile::Save() {
+    if (m_lock && m_lock->TimedOut()) return dialerr::kCannotWritePhonebook;
     const int error = WriteFileAtomically(m_path, m_ini.Serialize(), SharedFileMode(ParentFolder(m_path)));
     return error == 0 ? 0 : dialerr::kCannotWritePhonebook;
 }

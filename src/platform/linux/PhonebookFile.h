@@ -1,12 +1,14 @@
 #pragma once
 // The phonebook file: one INI section per entry, named after it, in the order the
 // entries were made. Each use reads the file afresh and writes it back whole and
-// atomically, under an exclusive lock on the folder (flock) held from Load to the
-// object's end, so two programs sharing it (the window and the command line) neither
-// see half a file nor lose each other's changes. Unknown keys and lines are kept.
+// atomically, under the data folder's lock (FolderLock) held from Load to the object's
+// end, so two programs sharing it (the window and the command line) neither see half a
+// file nor lose each other's changes. Unknown keys and lines are kept.
+#include "common/FolderLock.h"
 #include "common/IniFile.h"
 #include "platform/DialupService.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,8 @@ public:
     PhonebookFile(const PhonebookFile&) = delete;
     PhonebookFile& operator=(const PhonebookFile&) = delete;
 
-    // 0, 621 when the file does not exist, 622 when it cannot be read.
+    // 0, 621 when the file does not exist, 622 when it cannot be read (too large, not a
+    // regular file, or the folder's lock stayed taken).
     int Load();
     // 0 or 624.
     int Save();
@@ -38,7 +41,7 @@ public:
 private:
     std::string m_path;
     IniFile m_ini;
-    int m_lockFd = -1;
+    std::optional<FolderLock> m_lock;
 };
 
 // Whether the file can hold `name` as a section name: 1 to 256 characters, no control

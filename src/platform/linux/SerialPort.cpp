@@ -90,6 +90,9 @@ public:
         if (m_fd < 0) return true;
         const int fd = m_fd;
         m_fd = -1;
+        // Exclusive mode belongs to the tty, not to this descriptor: a port that outlives
+        // us (a pseudo-terminal) would refuse every later opener but root.
+        ioctl(fd, TIOCNXCL);
         return ::close(fd) == 0;
     }
 

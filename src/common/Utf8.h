@@ -1,0 +1,15 @@
+#pragma once
+// UTF-8 checks for text that reaches JSON, CSV or the history: names may come from
+// files written by anyone, and output must stay well-formed whatever they hold.
+#include <string>
+#include <string_view>
+
+namespace vr31k {
+
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates, or code points
+// above U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+// `text` with each byte that does not start a well-formed sequence replaced by U+FFFD.
+std::string ToValidUtf8(std::string_view text);
+
+}  // namespace vr31k

@@ -1,0 +1,161 @@
+// Commands run side by side on one data folder: read-modify-write under the folder's
+// lock, so every change that reports success is there; a history made by two commands at
+// once; and a folder lock another user keeps, which delays commands, never hangs them.
+#include "ProcessRun.h"
+#include "CardSimulator.h"
+#include "common/DataFolder.h"
+#include "common/SettingsStore.h"
+#include "dialup/EntryList.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace vr31k;
+using namespace vr31k::test;
+
+namespace {
+
+struct Parallel {
+    std::vector<pid_t> pids;
+    std::vector<std::string> outputs;
+    void Start(const std::vector<std::string>& argv, const std::string& out) {
+        pids.push_back(StartProgram(nullptr, argv, {}, out));
+        outputs.push_back(out);
+    }
+    // Every exit status, in the order started.
+    std::vector<int> Wait() {
+        std::vector<int> statuses;
+        for (pid_t pid : pids) statuses.push_back(WaitChild(pid, std::chrono::seconds(60)).value_or(-1));
+        return statuses;
+    }
+};
+
+std::vector<std::string> Ctl(const std::string& data, std::vector<std::string> words) {
+    words.insert(words.begin(), {CtlPath(), "--json", "--data-dir", data});
+    return words;
+}
+
+size_t FilesStartingWith(const std::string& folder, const std::string& prefix) {
+    size_t n = 0;
+    DIR* dir = opendir(folder.c_str());
+    while (const dirent* e = dir != nullptr ? readdir(dir) : nullptr) n += std::string(e->d_name).rfind(prefix, 0) == 0;
+    if (dir != nullptr) closedir(dir);
+    return n;
+}
+
+// Two settings commands changing different keys of one file, side by side.
+TEST(ParallelWriters, SettingsChangesOfDifferentKeysAllLand) {
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        TempDir data;
+        Parallel p;
+        p.Start(Ctl(data.Path(), {"settings", "set-utility", "--oneshot-time", "33"}), data.File("a"));
+        p.Start(Ctl(data.Path(), {"plan", "set", "--packet-size", "777"}), data.File("b"));
+        p.Start(Ctl(data.Path(), {"settings", "set-utility", "--auto-start", "0"}), data.File("c"));
+        p.Start(Ctl(data.Path(), {"plan", "set", "--closing-day", "15"}), data.File("d"));
+        EXPECT_EQ(p.Wait(), (std::vector<int>{0, 0, 0, 0}));
+        const SettingsStore store(data.File("VR31KUTL.ini"));
+        EXPECT_EQ(store.ReadUtility().antDispOneshotTime, 33);
+        EXPECT_EQ(store.ReadUtility().autoStart, 0);
+        EXPECT_EQ(store.ReadDialup().packetSize, 777);
+        EXPECT_EQ(store.ReadDialup().chargeDay, 15);
+    }
+}
+
+class ParallelEntries : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(card.Start(error)) << error;
+        ASSERT_EQ(RunProgram(nullptr, Entries({"add", "2", "apn.two", "--user", "u2"})).status, 0);
+    }
+    std::vector<std::string> Entries(std::vector<std::string> words) const {
+        words.insert(words.begin(), {CtlPath(), "--json", "--data-dir", data.Path(), "--port", card.PortPath(), "entries"});
+        return words;
+    }
+    std::string List() const { return RunProgram(nullptr, Entries({"list"})).out; }
+
+    TempDir data;
+    sim::CardSimulator card;
+};
+
+TEST_F(ParallelEntries, CredentialsOfDifferentPositionsBothLand) {
+    for (int round = 0; round < 2; ++round) {
+        const std::string a = "first" + std::to_string(round), b = "second" + std::to_string(round);
+        Parallel p;
+        p.Start(Entries({"credentials", "1", "--user", a}), data.File("a"));
+        p.Start(Entries({"credentials", "2", "--user", b}), data.File("b"));
+        EXPECT_EQ(p.Wait(), (std::vector<int>{0, 0})) << ReadFile(data.File("a")) << ReadFile(data.File("b"));
+        const std::string list = List();
+        EXPECT_NE(list.find("\"position\": 1, \"name\": \"" + std::string(kFactoryApn) + "\", \"user\": \"" + a),
+                  std::string::npos)
+            << list;
+        EXPECT_NE(list.find("\"position\": 2, \"name\": \"apn.two\", \"user\": \"" + b), std::string::npos) << list;
+    }
+}
+
+TEST_F(ParallelEntries, RenamesOfDifferentPositionsBothLandAndLaterChangesWork) {
+    Parallel p;
+    p.Start(Entries({"rename", "1", "apn.one.renamed"}), data.File("a"));
+    p.Start(Entries({"rename", "2", "apn.two.renamed"}), data.File("b"));
+    EXPECT_EQ(p.Wait(), (std::vector<int>{0, 0})) << ReadFile(data.File("a")) << ReadFile(data.File("b"));
+    std::string list = List();
+    EXPECT_NE(list.find("\"position\": 1, \"name\": \"apn.one.renamed\""), std::string::npos) << list;
+    EXPECT_NE(list.find("\"position\": 2, \"name\": \"apn.two.renamed\", \"user\": \"u2\""), std::string::npos) << list;
+    const RunResult r = RunProgram(nullptr, Entries({"add", "3", "apn.three"}));
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+}
+
+// Two commands in a folder without a history: one creates it, the other waits for it;
+// neither takes a file still being made for an unreadable one.
+TEST(ParallelWriters, AHistoryMadeByManyCommandsAtOnceKeepsEveryRow) {
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        TempDir data;
+        Parallel p;
+        constexpr int kWriters = 6;
+        for (int i = 0; i < kWriters; ++i) {
+            p.Start(Ctl(data.Path(), {"history", "record", "--entry", "e" + std::to_string(i), "--end",
+                                      "2026/01/02 03:04:05", "--duration-ms", "1000", "--sent", "1", "--recv", "1"}),
+                    data.File("out" + std::to_string(i)));
+        }
+        EXPECT_EQ(p.Wait(), std::vector<int>(kWriters, 0));
+        const std::string rows = RunProgram(nullptr, Ctl(data.Path(), {"history", "list"})).out;
+        for (int i = 0; i < kWriters; ++i) {
+            EXPECT_NE(rows.find("\"entry\": \"e" + std::to_string(i) + "\""), std::string::npos) << rows;
+        }
+        EXPECT_EQ(FilesStartingWith(data.Path(), "VR31KUTL.mdb.unreadable"), 0u);
+    }
+}
+
+// Another member of the group keeps the folder's lock: commands that need it give up
+// after a few seconds and say why, instead of waiting as long as the other wants.
+TEST(LockWaits, AFolderLockAnotherUserKeepsIsReportedWithinSeconds) {
+    VR31K_THROWAWAY_USER(other, kDataGroup);
+    TempDir root;
+    const std::string folder = MakeSharedFolder(root.Path());
+    const pid_t holder = StartProgram(other.get(), {"/usr/bin/flock", folder, "/bin/sleep", "60"});
+    for (int i = 0; i < 100 && RunProgram(nullptr, {"/usr/bin/flock", "-n", folder, "true"}).status == 0; ++i) {
+        usleep(20000);
+    }
+    for (const auto& words : std::vector<std::vector<std::string>>{
+             {"entries", "list"}, {"settings", "set-utility", "--auto-start", "0"}, {"history", "list"}}) {
+        const auto started = std::chrono::steady_clock::now();
+        std::vector<std::string> argv = {CtlPath(), "--data-dir", folder};
+        argv.insert(argv.end(), words.begin(), words.end());
+        const RunResult r = RunProgram(nullptr, argv, {}, std::chrono::seconds(30));
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15)) << words[0];
+        EXPECT_EQ(r.status, 1) << words[0] << r.out << r.err;
+        EXPECT_NE(r.err.find("stayed locked by another program"), std::string::npos) << words[0] << ": " << r.err;
+    }
+    kill(holder, SIGKILL);
+    WaitChild(holder, std::chrono::seconds(5));
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+// Who may use the data folder: the card's group shares it, everyone else is told how to
+// join and writes nothing; a folder of the user's own is made private.
+#include "ProcessRun.h"
+#include "common/DataFolder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vr31k;
+using namespace vr31k::test;
+
+namespace {
+
+struct stat Stat(const std::string& path) {
+    struct stat st {};
+    lstat(path.c_str(), &st);
+    return st;
+}
+
+size_t Entries(const std::string& folder) {
+    size_t n = 0;
+    DIR* dir = opendir(folder.c_str());
+    while (dir != nullptr && readdir(dir) != nullptr) ++n;
+    if (dir != nullptr) closedir(dir);
+    return n - 2;
+}
+
+TEST(DataFolderAccess, AUserOutsideTheGroupIsToldHowToJoinAndWritesNothing) {
+    VR31K_THROWAWAY_USER(outsider);
+    TempDir root;
+    const std::string folder = MakeSharedFolder(root.Path());
+    const std::vector<std::vector<std::string>> commands = {
+        {"settings", "set-utility", "--auto-start", "0"},
+        {"history", "record", "--entry", "e", "--end", "2026/01/02 03:04:05", "--duration-ms", "1", "--sent", "1",
+         "--recv", "1"},
+        {"plan", "set", "--packet-size", "256"},
+        {"entries", "list"},
+    };
+    for (const auto& words : commands) {
+        std::vector<std::string> argv = {CtlPath(), "--data-dir", folder};
+        argv.insert(argv.end(), words.begin(), words.end());
+        const RunResult r = RunProgram(outsider.get(), argv);
+        EXPECT_EQ(r.status, 1) << words[0] << r.err;
+        EXPECT_NE(r.err.find("shared by the group dialout, and you are not in it"), std::string::npos)
+            << words[0] << ": " << r.err;
+        EXPECT_NE(r.err.find("sudo adduser $USER dialout"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Entries(folder), 0u) << "nothing written";
+}
+
+TEST(DataFolderAccess, MembersShareTheFilesThroughTheGroup) {
+    VR31K_THROWAWAY_USER(member, kDataGroup);
+    TempDir root;
+    const std::string folder = MakeSharedFolder(root.Path());
+    const RunResult r =
+        RunProgram(member.get(), {CtlPath(), "--data-dir", folder, "settings", "set-utility", "--auto-start", "0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const struct stat st = Stat(folder + "/VR31KUTL.ini");
+    EXPECT_EQ(st.st_mode & 07777, kSharedFileMode);
+    EXPECT_EQ(st.st_gid, getgrnam(kDataGroup)->gr_gid);
+    EXPECT_EQ(Stat(folder).st_mode & 07777, kSharedFolderMode) << "the folder is never loosened";
+}
+
+TEST(DataFolderAccess, AFolderOfTheUsersOwnIsMadePrivate) {
+    TempDir root;
+    const std::string folder = root.File("mine/data");
+    const RunResult r = RunProgram(nullptr, {CtlPath(), "--data-dir", folder, "plan", "set", "--packet-size", "256"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Stat(folder).st_mode & 07777, kPrivateFolderMode);
+    EXPECT_EQ(Stat(folder + "/VR31KUTL.ini").st_mode & 07777, 0600u);
+}
+
+TEST(DataFolderAccess, AFolderOpenToEveryoneIsReportedAndKeepsItsMode) {
+    TempDir root;
+    const std::string folder = root.File("open");
+    mkdir(folder.c_str(), 0700);
+    chmod(folder.c_str(), 0777);
+    const RunResult r = RunProgram(nullptr, {CtlPath(), "--data-dir", folder, "plan", "set", "--packet-size", "256"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("is open to every local user"), std::string::npos) << r.err;
+    EXPECT_EQ(Stat(folder).st_mode & 07777, 0777u);
+    EXPECT_EQ(Stat(folder + "/VR31KUTL.ini").st_mode & 0007, 0u) << "no file is open to others";
+}
+
+}  // namespace

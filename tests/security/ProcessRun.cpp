@@ -1,0 +1,209 @@
+#include "ProcessRun.h"
+
+#include "common/DataFolder.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <grp.h>
+#include <poll.h>
+#include <pwd.h>
+#include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace vr31k::test {
+
+namespace {
+
+// Runs an administration command quietly; useradd and userdel retry while another test
+// holds the account database's lock.
+int Admin(const std::vector<std::string>& argv) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const RunResult r = RunProgram(nullptr, argv);
+        if (r.status != 10 && r.status != 1) return r.status;  // 10 (1 for userdel): the files are locked
+        if (r.err.find("lock") == std::string::npos) return r.status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return -1;
+}
+
+void BecomeUser(RunAs user) {
+    if (user == nullptr) return;
+    if (initgroups(user->Name().c_str(), user->Gid()) != 0 || setgid(user->Gid()) != 0 ||
+        setuid(user->Uid()) != 0) {
+        _exit(126);
+    }
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& words) {
+    std::vector<char*> out;
+    for (auto& w : words) out.push_back(w.data());
+    out.push_back(nullptr);
+    return out;
+}
+
+std::vector<std::string> Environment(RunAs user, const std::vector<std::string>& extra) {
+    std::vector<std::string> env = {"PATH=/usr/local/bin:/usr/bin:/bin", "LANG=C.UTF-8"};
+    env.push_back(user == nullptr ? "HOME=/root" : "HOME=/");
+    // The sanitizers of a test build must not stop a program at its own exit.
+    for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS", "TMPDIR"}) {
+        if (const char* value = std::getenv(keep)) env.push_back(std::string(keep) + "=" + value);
+    }
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+}  // namespace
+
+std::unique_ptr<ThrowawayUser> ThrowawayUser::Create(const std::vector<std::string>& groups, std::string& whyNot) {
+    if (geteuid() != 0) {
+        whyNot = "needs root to make a throw-away user (useradd) for the second user";
+        return nullptr;
+    }
+    if (access("/usr/sbin/useradd", X_OK) != 0) {
+        whyNot = "useradd is missing: no second user can be made";
+        return nullptr;
+    }
+    std::random_device random;
+    char name[32];
+    std::snprintf(name, sizeof name, "vr31kt%08x", static_cast<unsigned>(random()));
+    std::vector<std::string> argv = {"/usr/sbin/useradd", "-M", "-N", "-d", "/nonexistent", "-s", "/usr/sbin/nologin"};
+    if (!groups.empty()) {
+        std::string list;
+        for (const auto& g : groups) list += (list.empty() ? "" : ",") + g;
+        argv.insert(argv.end(), {"-G", list});
+    }
+    argv.push_back(name);
+    if (const int status = Admin(argv); status != 0) {
+        whyNot = "useradd failed (" + std::to_string(status) + ")";
+        return nullptr;
+    }
+    const struct passwd* pw = getpwnam(name);
+    if (pw == nullptr) {
+        whyNot = "the new user cannot be looked up";
+        return nullptr;
+    }
+    return std::unique_ptr<ThrowawayUser>(new ThrowawayUser(name, pw->pw_uid, pw->pw_gid));
+}
+
+ThrowawayUser::~ThrowawayUser() {
+    // Processes the tests left behind under this account go first.
+    RunProgram(nullptr, {"/usr/bin/pkill", "-KILL", "-u", std::to_string(m_uid)});
+    Admin({"/usr/sbin/userdel", m_name});
+}
+
+pid_t StartProgram(RunAs user, const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                   const std::string& outFile) {
+    std::vector<std::string> words = argv;
+    std::vector<std::string> environment = Environment(user, env);
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    const int out = outFile.empty() ? open("/dev/null", O_WRONLY) : open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    dup2(out, 1);
+    dup2(out, 2);
+    const int in = open("/dev/null", O_RDONLY);
+    dup2(in, 0);
+    BecomeUser(user);
+    execve(words[0].c_str(), Pointers(words).data(), Pointers(environment).data());
+    _exit(127);
+}
+
+RunResult RunProgram(RunAs user, const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                     std::chrono::milliseconds timeout) {
+    int outPipe[2], errPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return {};
+    std::vector<std::string> words = argv;
+    std::vector<std::string> environment = Environment(user, env);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        const int in = open("/dev/null", O_RDONLY);
+        dup2(in, 0);
+        BecomeUser(user);
+        execve(words[0].c_str(), Pointers(words).data(), Pointers(environment).data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    RunResult result;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int open = 2;
+    while (open > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (poll(fds, 2, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            char buffer[4096];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<size_t>(n));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    for (auto& fd : fds) {
+        if (fd.fd >= 0) close(fd.fd);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+int RunInChild(RunAs user, const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        BecomeUser(user);
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string MakeSharedFolder(const std::string& parent, const std::string& name) {
+    chmod(parent.c_str(), 0755);
+    const std::string folder = parent + "/" + name;
+    mkdir(folder.c_str(), 0700);
+    const struct group* group = getgrnam(kDataGroup);
+    if (chown(folder.c_str(), 0, group != nullptr ? group->gr_gid : 0) != 0) return folder;
+    chmod(folder.c_str(), kSharedFolderMode);
+    return folder;
+}
+
+bool ProcessRunning(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z' && text[close + 2] != 'X';
+}
+
+std::optional<int> WaitChild(pid_t pid, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        int status = 0;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (done < 0 || std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+}  // namespace vr31k::test
