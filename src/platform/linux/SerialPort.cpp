@@ -90,6 +90,9 @@ public:
         if (m_fd < 0) return true;
         const int fd = m_fd;
         m_fd = -1;
+        // A pseudo-terminal's exclusive mode outlives this close (the other side keeps
+        // the tty): give the port back, or the next program to open it finds it busy.
+        ioctl(fd, TIOCNXCL);
         return ::close(fd) == 0;
     }
 
