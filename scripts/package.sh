@@ -20,8 +20,13 @@ work=$out/work
 src=$work/vr31k-utility-$version
 rm -rf "$work"
 mkdir -p "$src"
-(cd "$root" && git ls-files -z --cached --others --exclude-standard) |
-  tar -C "$root" --null --files-from=- -cf - | tar -C "$src" -xf -
+if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  (cd "$root" && git ls-files -z --cached --others --exclude-standard) |
+    tar -C "$root" --null --ignore-failed-read --files-from=- -cf - 2>/dev/null | tar -C "$src" -xf -
+else
+  # An unpacked source tree: all of it but the builds.
+  tar -C "$root" --exclude=./build -cf - . | tar -C "$src" -xf -
+fi
 
 # A compiler cache, when there is one, makes a rebuild quick. debhelper gives the build
 # a HOME of its own, so the cache's folder is named.
