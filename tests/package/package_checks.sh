@@ -27,4 +27,12 @@ echo "== appstreamcli"
 # the screenshot's address is not fetched.
 appstreamcli validate --no-net --pedantic "$tree"/usr/share/metainfo/*.xml || status=1
 appstreamcli validate-tree --no-net "$tree" || status=1
+echo "== manual pages"
+# vr31kctl(1) describes every command group the program lists.
+man=$(zcat "$tree"/usr/share/man/man1/vr31kctl.1.gz)
+groups=$("$tree"/usr/bin/vr31kctl --help | sed -n '/^Commands:/,$p' | awk 'NR > 1 {print $1}')
+for group in $groups; do
+  grep -q -E "^\.(SS|TP|B) .*\b$group\b" <<<"$man" || { echo "vr31kctl(1) lacks the command $group"; status=1; }
+done
+echo "$(wc -w <<<"$groups") command groups of vr31kctl checked against vr31kctl(1)"
 exit $status
