@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite: the optimised build
-# and then the sanitizer build. The last line is ctest's summary of the sanitizer run.
+# Installs what is missing, builds, and runs the whole test suite: the optimised build,
+# the Debian packages (built, checked, installed in a throw-away Debian 12 root) and
+# then the sanitizer build. The last line is ctest's summary of the sanitizer run.
+# VR31K_PACKAGE_TESTS=0 leaves the packages out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -21,6 +23,18 @@ echo "== tests (release build) =="
 echo "== threaded parts: serial channel, card engine, dial-up monitor (ThreadSanitizer build) =="
 (cd "$root/build/tsan" && TSAN_OPTIONS=halt_on_error=1 \
   ctest --output-on-failure -j "$jobs" -R '^(CommChannel|CardEngine[A-Za-z]*|CardCheckFlow|NetnsLink|DialService|SerialDial)\.') || status=1
+if [ "${VR31K_PACKAGE_TESTS:-1}" != 0 ]; then
+  echo "== Debian packages: build, lintian, desktop-file-validate, appstreamcli =="
+  if changes=$("$root/scripts/package.sh" | tail -1) && "$root/tests/package/package_checks.sh" "$changes"; then
+    echo "== Debian packages: install, run, upgrade, purge in a Debian 12 root =="
+    package_status=0
+    "$root/tests/package/install_test.sh" "$(dirname "$changes")" || package_status=$?
+    # 77: this machine cannot make the root; the test said why.
+    [ $package_status = 0 ] || [ $package_status = 77 ] || status=1
+  else
+    status=1
+  fi
+fi
 echo "== tests (ASan + UBSan build) =="
 (cd "$root/build/asan" && ctest --output-on-failure -j "$jobs") || status=1
 exit $status

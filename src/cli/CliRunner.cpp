@@ -27,7 +27,7 @@ constexpr std::string_view kUsage =
     "usage: vr31kctl [--data-dir DIR] [--port PORT] [--json] COMMAND [ARGS...]\n"
     "       vr31kctl COMMAND --help\n"
     "\n"
-    "Options:\n"
+    "Options (before or after the command):\n"
     "  --data-dir DIR  the data folder (default: $VR31K_DATA_DIR, else /var/lib/vr31k-utility/)\n"
     "  --port PORT     the card's serial port (default: $VR31K_PORT, else PortName of the\n"
     "                  settings, else the card lookup)\n"
@@ -48,13 +48,29 @@ void PrintUsage(std::ostream& out) {
     }
 }
 
+// Global options written after the command word, as people often do
+// (vr31kctl card check --port P): no command has options of the same names.
+void TakeGlobalOptions(CliArgs& args, std::optional<std::string>& dataDir, std::optional<std::string>& port,
+                       bool& json) {
+    const auto take = [&](std::string_view name, std::optional<std::string>& value) {
+        auto found = args.Option(name);
+        if (!found) return;
+        if (value) throw UsageError(std::string(name) + " may be given only once");
+        value = std::move(found);
+    };
+    take("--data-dir", dataDir);
+    take("--port", port);
+    if (args.Flag("--json")) json = true;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    // Global options come before the command word.
+    // Global options come before the command word, or after it.
     std::optional<std::string> dataDir, port;
     bool json = false;
     size_t i = 0;
+    CliArgs args({});
     try {
         for (; i < words.size(); ++i) {
             const std::string& w = words[i];
@@ -72,6 +88,8 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
             else break;
         }
         if (i >= words.size()) throw UsageError("missing command");
+        args = CliArgs(std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(i) + 1, words.end()));
+        TakeGlobalOptions(args, dataDir, port, json);
         // An empty name would put the files at the root of the file system.
         if (dataDir && dataDir->empty()) throw UsageError("--data-dir needs a folder, not an empty name");
     } catch (const UsageError& e) {
@@ -94,7 +112,6 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
         if (json) context.Fail(kExitUsage, "usage", "unknown command '" + command + "'");
         return kExitUsage;
     }
-    CliArgs args(std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(i) + 1, words.end()));
     try {
         if (args.WantsHelp()) {
             out << found->help;

@@ -7,8 +7,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/ioctl.h>
 #include <thread>
+#include <unistd.h>
 
 namespace vr31k {
 namespace {
@@ -184,6 +187,21 @@ TEST(CommChannel, APortInUseFailsLikeABusyPort) {
     EXPECT_FALSE(second.IsOpen());
     first.Close();
     EXPECT_EQ(second.Open(pty.SlavePath(), true), COMM_OK);
+}
+
+// A pseudo-terminal keeps its exclusive mode past the channel's close (its tty lives on
+// with the other side): the next program to open it, unless root, would find it busy.
+TEST(CommChannel, ClosingGivesThePortBackToOtherPrograms) {
+    PtyPair pty;
+    CCountingChannel channel;
+    ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
+    channel.Close();
+    const int fd = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    int exclusive = -1;
+    EXPECT_EQ(ioctl(fd, TIOCGEXCL, &exclusive), 0);
+    close(fd);
+    EXPECT_EQ(exclusive, 0);
 }
 
 TEST(CommChannel, OpenOnAnOpenChannelReopens) {

@@ -125,6 +125,21 @@ TEST(CliConventions, UsageErrorsExitTwoWithOneJsonObject) {
     EXPECT_NE(groupHelp.out.find("set-utility"), std::string::npos);
 }
 
+TEST(CliConventions, GlobalOptionsMayFollowTheCommandWord) {
+    TempDir dir;
+    for (const auto& words : std::vector<std::vector<std::string>>{
+             {"settings", "show", "--json", "--data-dir", dir.Path()},
+             {"settings", "--json", "show", "--data-dir=" + dir.Path()},
+             {"--json", "settings", "show", "--data-dir", dir.Path()}}) {
+        const CtlResult r = Ctl(words);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.rfind("{\"UTL_CONFIG\": ", 0), 0u) << r.out;
+    }
+    const CtlResult twice = Ctl({"--json", "--port", "/dev/a", "card", "check", "--port", "/dev/b"});
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_NE(twice.out.find("--port may be given only once"), std::string::npos) << twice.out;
+}
+
 TEST(CliArgs, OptionsInAnyOrderThenPositionals) {
     CliArgs args({"--pin", "1234", "add", "--type=2", "--pin", "5678", "name", "--csv"});
     EXPECT_TRUE(args.Flag("--csv"));
