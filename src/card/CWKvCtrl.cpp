@@ -43,7 +43,7 @@ int CWKvCtrl::ReceiveCallback(void* context) {
 bool CWKvCtrl::EndsChunk(std::string_view pending) const { return HasFinalResult(pending, {}); }
 
 unsigned CWKvCtrl::OpenPort(const std::string& portName, bool flowControl) {
-    m_unanswered = false;  // a new task: the card gets its chance again
+    m_cardLost = false;  // a new task: the card gets its chance again
     return Reopen(portName, flowControl);
 }
 
@@ -60,7 +60,7 @@ unsigned CWKvCtrl::Reopen(const std::string& portName, bool flowControl) {
 }
 
 unsigned CWKvCtrl::ClosePort() {
-    m_unanswered = false;
+    m_cardLost = false;
     if (Close() != COMM_OK) return CARD_ERR_CLOSE;
     m_responseEvent.Reset();
     return CARD_OK;
@@ -119,23 +119,26 @@ void CWKvCtrl::DiscardReceived() {
 
 unsigned CWKvCtrl::Transact(std::string_view command, std::string& reply, int timeoutMs, int attempts) {
     reply.clear();
-    // A card that left one command unanswered through all its attempts has fallen
-    // silent or gone: the rest of the task fails at once instead of waiting out every
-    // command's attempts in turn.
-    if (m_unanswered) return CARD_ERR_TIMEOUT;
+    // A card that left one command unanswered through all its attempts, or could not be
+    // written to at all, has fallen silent or gone: the rest of the task fails at once
+    // instead of waiting out every command's attempts (and reopenings) in turn.
+    if (m_cardLost) return CARD_ERR_TIMEOUT;
     unsigned result = CARD_ERR_TIMEOUT;
     for (int attempt = 1; attempt <= attempts && result != CARD_OK; ++attempt) {
         DiscardReceived();
-        if (SendCommand(command) != CARD_OK) return CARD_ERR_SEND;
+        if (SendCommand(command) != CARD_OK) {
+            m_cardLost = true;
+            return CARD_ERR_SEND;
+        }
         result = CollectResponse(reply, timeoutMs, true, command);
         if (attempt == attempts) break;
         if (result != CARD_OK) {
             Close();
             Pause(m_timings.reopenPauseMs);
-            Reopen(m_lastPortName, true);
+            if (Reopen(m_lastPortName, true) != CARD_OK) break;  // the port is gone
         }
     }
-    if (result == CARD_ERR_TIMEOUT) m_unanswered = true;
+    if (result == CARD_ERR_TIMEOUT) m_cardLost = true;
     return result;
 }
 

@@ -30,8 +30,9 @@ public:
     ~CWKvCtrl() override;
 
     // Engine. One task runs from OpenPort to ClosePort: once a command of it has had no
-    // answer through all its attempts, its later commands fail at once (a silent or
-    // pulled card fails the task in one command's time, not in every command's).
+    // answer through all its attempts, or could not be sent, its later commands fail at
+    // once (a silent or pulled card fails the task in one command's time, not in every
+    // command's).
     unsigned OpenPort(const std::string& portName, bool flowControl);
     unsigned ClosePort();
     unsigned SendCommand(std::string_view command);
@@ -81,7 +82,7 @@ private:
     const CardTimings m_timings;
     AutoResetEvent m_responseEvent;
     std::string m_lastPortName;
-    bool m_unanswered = false;
+    bool m_cardLost = false;
 };
 
 }  // namespace vr31k
