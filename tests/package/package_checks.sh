@@ -27,6 +27,16 @@ echo "== appstreamcli"
 # the screenshot's address is not fetched.
 appstreamcli validate --no-net --pedantic "$tree"/usr/share/metainfo/*.xml || status=1
 appstreamcli validate-tree --no-net "$tree" || status=1
+# The description names the same USB devices as the udev rule.
+rule_ids=$(grep -o -E 'ATTR\{idVendor\}=="[0-9a-f]{4}", ATTR\{idProduct\}=="[0-9a-f]{4}"' \
+  "$tree"/usr/lib/udev/rules.d/70-vr31k-card.rules | sed -E 's/.*"(.{4})".*"(.{4})"/\1:\2/' | sort -u)
+info_ids=$(grep -o -E 'usb:v[0-9A-F]{4}p[0-9A-F]{4}' "$tree"/usr/share/metainfo/*.xml |
+  sed -E 's/usb:v(.{4})p(.{4})/\1:\2/' | tr 'A-F' 'a-f' | sort -u)
+if [ "$rule_ids" != "$info_ids" ]; then
+  echo "the AppStream modaliases ($info_ids) differ from the udev rule's devices ($rule_ids)"
+  status=1
+fi
+
 echo "== manual pages"
 # vr31kctl(1) describes every command group the program lists.
 man=$(zcat "$tree"/usr/share/man/man1/vr31kctl.1.gz)
