@@ -24,14 +24,14 @@ TEST(CardFaults, ASilentOrPulledCardFailsTheTaskWithinFifteenSeconds) {
         size_t after;  // command lines the card answers first
     } rows[] = {
         {"silent", [](auto& card) { card.SetFault(sim::Fault::Silent); }, {"card", "info"}, 6},
-        {"pulled", [](auto& card) { card.Unplug(); }, {"card", "contexts"}, 6},
+        {"pulled", [](auto& card) { card.Unplug(); }, {"card", "info"}, 6},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.fault) + " during " + row.command[1]);
         // Replies in bursts with pauses: the fault lands while the task is under way.
         sim::SimOptions options;
         options.fault = sim::Fault::Split;
-        options.burstPauseMs = 30;
+        options.burstPauseMs = 100;
         sim::CardSimulator card(options);
         std::string error;
         ASSERT_TRUE(card.Start(error)) << error;
