@@ -34,6 +34,7 @@ std::string RandomSuffix(int attempt) {
     for (unsigned char b : bytes) suffix += kChars[(b + attempt++) % (sizeof kChars - 1)];
     return suffix;
 }
+
 // Temporary files of this file's earlier writers that were killed before their rename:
 // ".NAME.XXXXXX" that no living writer holds (each writer locks its own for its life).
 void RemoveStaleTemporaries(int dirFd, const std::string& base) {
@@ -114,19 +115,16 @@ bool AtomicFileWriter::Write(std::string_view data) {
 
 bool AtomicFileWriter::Commit() {
     if (m_fd < 0) return false;
-    if (fsync(m_fd) != 0 || close(m_fd) != 0) {
-        m_errno = errno;
-        m_fd = -1;
-        Discard();
-        return false;
-    }
-    m_fd = -1;
-    if (renameat(m_dirFd, m_tempName.c_str(), m_dirFd, BaseOf(m_path).c_str()) != 0) {
+    // The file stays open (and locked) until it has its name: no other writer may take
+    // it for a killed writer's.
+    if (fsync(m_fd) != 0 || renameat(m_dirFd, m_tempName.c_str(), m_dirFd, BaseOf(m_path).c_str()) != 0) {
         m_errno = errno;
         Discard();
         return false;
     }
     m_tempName.clear();
+    close(m_fd);  // flushed already: the content is on the disk under its name
+    m_fd = -1;
     // The rename itself must reach the disk too.
     fsync(m_dirFd);
     Discard();

@@ -90,6 +90,16 @@ void CardSimulator::Stop() {
 
 void CardSimulator::Unplug() { Stop(); }
 
+void CardSimulator::SilentAfter(size_t commands) {
+    std::lock_guard lock(m_mutex);
+    m_silentAt = m_commands.size() + commands;
+}
+
+void CardSimulator::UnplugAfter(size_t commands) {
+    std::lock_guard lock(m_mutex);
+    m_unplugAt = m_commands.size() + commands;
+}
+
 void CardSimulator::Serve() {
     std::string line;
     char buffer[512];
@@ -111,6 +121,14 @@ void CardSimulator::Serve() {
             if (c == '\r') {
                 HandleLine(line);
                 line.clear();
+                if (UnplugDue()) {
+                    // Pulled: the line hangs up for the port's user, and nothing answers.
+                    for (int* fd : {&m_master, &m_slaveHold}) {
+                        close(*fd);
+                        *fd = -1;
+                    }
+                    return;
+                }
             } else if (c != '\n' && line.size() < kMaxLine) {
                 line.push_back(c);
             }
@@ -142,6 +160,11 @@ std::string CardSimulator::NextUnsolicited(bool dial) {
     return Frame(line);
 }
 
+bool CardSimulator::UnplugDue() {
+    std::lock_guard lock(m_mutex);
+    return m_unplugAt != 0 && m_commands.size() >= m_unplugAt;
+}
+
 void CardSimulator::HandleLine(const std::string& line) {
     CardReply answer;
     Fault fault = Fault::None;
@@ -150,6 +173,10 @@ void CardSimulator::HandleLine(const std::string& line) {
     {
         std::lock_guard lock(m_mutex);
         m_commands.push_back(line);
+        if (m_silentAt != 0 && m_commands.size() > m_silentAt) {
+            m_fault = Fault::Silent;
+            m_silentAt = 0;
+        }
         fault = m_fault;
         pause = m_burstPauseMs;
         if (fault != Fault::Silent) answer = m_model.Handle(line);

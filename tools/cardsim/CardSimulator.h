@@ -52,6 +52,10 @@ public:
     const std::string& PortPath() const { return m_portPath; }
     // Takes the card away: the port's user sees the line hang up.
     void Unplug();
+    // Faults that land at an exact point of a task: after `commands` more command lines
+    // have been answered, the card falls silent, or is pulled.
+    void SilentAfter(size_t commands);
+    void UnplugAfter(size_t commands);
 
     void SetSimState(SimState state);
     // Busy for `ms` (negative: for ever), then `after`.
@@ -80,6 +84,7 @@ public:
 
 private:
     void Serve();
+    bool UnplugDue();
     void HandleLine(const std::string& line);
     void Send(std::string_view bytes);
     void Pause(int ms) const;
@@ -91,6 +96,8 @@ private:
     int m_burstPauseMs;
     size_t m_nextUnsolicited = 0;
     std::vector<std::string> m_commands;
+    size_t m_silentAt = 0;  // command counts at which those faults land; 0: none
+    size_t m_unplugAt = 0;
 
     int m_master = -1;
     int m_slaveHold = -1;  // keeps the line up while no program has the port open
