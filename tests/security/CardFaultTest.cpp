@@ -1,6 +1,7 @@
 // A card that falls silent or is pulled in the middle of a task fails the task with the
-// communication error within seconds: after one command went unanswered through all its
-// attempts, the others are not tried in turn.
+// communication error at once: after one command went unanswered through all its
+// attempts, the others are not tried in turn. (Counted in commands, not seconds: the
+// machine's load must not decide the verdict; the time is for the benchmarks.)
 #include "ProcessRun.h"
 #include "CardSimulator.h"
 #include "support/TempDir.h"
@@ -14,7 +15,7 @@ using namespace vr31k::test;
 
 namespace {
 
-TEST(CardFaults, ASilentOrPulledCardFailsTheTaskWithinFifteenSeconds) {
+TEST(CardFaults, ASilentOrPulledCardFailsTheTaskAfterOneUnansweredCommand) {
     struct Row {
         const char* fault;
         std::function<void(sim::CardSimulator&, size_t)> after;
@@ -32,15 +33,15 @@ TEST(CardFaults, ASilentOrPulledCardFailsTheTaskWithinFifteenSeconds) {
         ASSERT_TRUE(card.Start(error)) << error;
         row.after(card, kCheckCommands);
         TempDir data;
-        const auto started = std::chrono::steady_clock::now();
         const RunResult r = RunProgram(
             nullptr, {CtlPath(), "--json", "--data-dir", data.Path(), "--port", card.PortPath(), "card", "info"}, {},
             std::chrono::seconds(90));
-        const auto took = std::chrono::steady_clock::now() - started;
         EXPECT_EQ(r.status, 1) << r.out << r.err;
         EXPECT_NE(r.out.find("195"), std::string::npos) << "the communication error: " << r.out;
-        EXPECT_LT(took, std::chrono::seconds(15)) << r.out;
         EXPECT_GE(card.Commands().size(), kCheckCommands) << "the check was answered";
+        // The first unanswered command with its attempts and passes (a silent card
+        // still hears them: at most 3 × 3), and none of the queries after it.
+        EXPECT_LE(card.Commands().size(), kCheckCommands + 9) << r.out;
     }
 }
 
