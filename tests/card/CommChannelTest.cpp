@@ -95,6 +95,14 @@ TEST(CommChannel, CallbackFindsItsChunkQueued) {
         pty.Send("\r\nOK\r\n");
         std::this_thread::sleep_for(10ms);
     }
+    // The reader may still be on its way to the last burst on a busy machine.
+    for (int wait = 0; wait < 200; ++wait) {
+        {
+            std::lock_guard lock(channel.mutex);
+            if (channel.taken.size() >= 30u) break;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
     channel.Close();
     std::lock_guard lock(channel.mutex);
     EXPECT_EQ(channel.taken.size(), 30u);
