@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -140,10 +142,20 @@ TEST(LockWaits, AFolderLockAnotherUserKeepsIsReportedWithinSeconds) {
     VR31K_THROWAWAY_USER(other, kDataGroup);
     TempDir root;
     const std::string folder = MakeSharedFolder(root.Path());
-    const pid_t holder = StartProgram(other.get(), {"/usr/bin/flock", folder, "/bin/sleep", "60"});
-    for (int i = 0; i < 100 && RunProgram(nullptr, {"/usr/bin/flock", "-n", folder, "true"}).status == 0; ++i) {
-        usleep(20000);
-    }
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = StartInChild(other.get(), [&] {
+        const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0 || flock(fd, LOCK_EX) != 0) return 1;
+        if (write(ready[1], "x", 1) != 1) return 1;
+        pause();  // holds the lock until killed
+        return 0;
+    });
+    close(ready[1]);
+    char c = 0;
+    const ssize_t got = read(ready[0], &c, 1);
+    close(ready[0]);
+    ASSERT_EQ(got, 1) << "the other user could not take the lock";
     for (const auto& words : std::vector<std::vector<std::string>>{
              {"entries", "list"}, {"settings", "set-utility", "--auto-start", "0"}, {"history", "list"}}) {
         const auto started = std::chrono::steady_clock::now();

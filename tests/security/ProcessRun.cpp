@@ -94,8 +94,7 @@ std::unique_ptr<ThrowawayUser> ThrowawayUser::Create(const std::vector<std::stri
 }
 
 ThrowawayUser::~ThrowawayUser() {
-    // Processes the tests left behind under this account go first.
-    RunProgram(nullptr, {"/usr/bin/pkill", "-KILL", "-u", std::to_string(m_uid)});
+    // The tests end the processes they started as this user, each by its pid.
     Admin({"/usr/sbin/userdel", m_name});
 }
 
@@ -167,12 +166,17 @@ RunResult RunProgram(RunAs user, const std::vector<std::string>& argv, const std
     return result;
 }
 
-int RunInChild(RunAs user, const std::function<int()>& body) {
+pid_t StartInChild(RunAs user, const std::function<int()>& body) {
     const pid_t pid = fork();
     if (pid == 0) {
         BecomeUser(user);
         _exit(body());
     }
+    return pid;
+}
+
+int RunInChild(RunAs user, const std::function<int()>& body) {
+    const pid_t pid = StartInChild(user, body);
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

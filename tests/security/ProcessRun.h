@@ -51,6 +51,8 @@ pid_t StartProgram(RunAs user, const std::vector<std::string>& argv, const std::
 // Runs `body` in a forked child under the user's credentials; its return value is the
 // child's exit status (128 + signal when it dies).
 int RunInChild(RunAs user, const std::function<int()>& body);
+// The same without waiting: the child's pid.
+pid_t StartInChild(RunAs user, const std::function<int()>& body);
 // The exit status of a child, waiting at most `timeout`; nullopt when it still runs.
 std::optional<int> WaitChild(pid_t pid, std::chrono::milliseconds timeout);
 
