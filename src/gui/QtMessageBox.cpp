@@ -56,16 +56,16 @@ MessageResult QtMessageBox::Show(const MessageBoxRequest& request) {
     box.setAccessibleName(Text(request.captionId));
     std::vector<std::pair<QAbstractButton*, MessageResult>> made;
     MessageResult escapeResult = MessageResult::Ok;
-    for (const ButtonSpec& spec : ButtonsOf(request.buttons)) {
-        QPushButton* button = box.addButton(Text(spec.labelId), spec.role);
-        button->setAccessibleName(Text(spec.labelId).remove(QStringLiteral("(&Y)")).remove(QStringLiteral("(&N)")));
-        made.emplace_back(button, spec.result);
-        if (spec.result == request.defaultButton) box.setDefaultButton(button);
+    for (const ButtonSpec& choice : ButtonsOf(request.buttons)) {
+        QPushButton* button = box.addButton(Text(choice.labelId), choice.role);
+        button->setAccessibleName(Text(choice.labelId).remove(QStringLiteral("(&Y)")).remove(QStringLiteral("(&N)")));
+        made.emplace_back(button, choice.result);
+        if (choice.result == request.defaultButton) box.setDefaultButton(button);
         // Closing the box answers Cancel where there is one, else No, else OK.
-        if (spec.result == MessageResult::Cancel ||
-            (spec.result == MessageResult::No && escapeResult != MessageResult::Cancel)) {
+        if (choice.result == MessageResult::Cancel ||
+            (choice.result == MessageResult::No && escapeResult != MessageResult::Cancel)) {
             box.setEscapeButton(button);
-            escapeResult = spec.result;
+            escapeResult = choice.result;
         }
     }
     if (made.size() == 1) box.setEscapeButton(made.front().first);

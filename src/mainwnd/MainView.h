@@ -62,7 +62,7 @@ public:
     virtual void SetTrayTip(const std::string& tip) = 0;
     // An information balloon; empty title and text clear it.
     virtual void ShowBalloon(const std::string& title, const std::string& text) = 0;
-    // Runs a command later, from the event loop (the spec's posted commands).
+    // Runs a command later, from the event loop (a posted command).
     virtual void PostCommand(int command) = 0;
     // Destroys the window: the event loop ends, and with it the program.
     virtual void DestroyWindow() = 0;
