@@ -122,11 +122,11 @@ void CardSimulator::Serve() {
                 HandleLine(line);
                 line.clear();
                 if (UnplugDue()) {
-                    // Pulled: the line hangs up for the port's user, and nothing answers.
-                    for (int* fd : {&m_master, &m_slaveHold}) {
-                        close(*fd);
-                        *fd = -1;
-                    }
+                    // Pulled: the line hangs up for the port's user, the device node
+                    // goes, and nothing answers. The held slave keeps the pty's number
+                    // taken until Stop(), so another pty cannot appear under this name.
+                    close(m_master);
+                    m_master = -1;
                     return;
                 }
             } else if (c != '\n' && line.size() < kMaxLine) {
