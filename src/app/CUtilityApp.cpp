@@ -53,6 +53,7 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
                        m_lock.StartupLockPath() + " for " + std::to_string(m_env.startupWait.count() / 1000) +
                        " s; giving up";
         std::fprintf(stderr, "vr31k-utility: %s\n", m_stopReason.c_str());
+        ui.Tell(ids::IDS_APP_TITLE, ids::IDS_STARTUP_LOCK_TIMEOUT_TEXT, MessageIcon::Error, {m_lock.StartupHolder()});
         return false;
     case InstanceLockResult::Failed:
         return false;
@@ -64,19 +65,17 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     m_paths = MakeDataPaths(m_env.dataFolder);
     m_settings = SettingsStore(m_paths.settings);
     const DataFolderCheck folder = PrepareDataFolder(m_paths.folder, true);
-    if (!folder.Usable()) std::fprintf(stderr, "vr31k-utility: %s\n", folder.message.c_str());
-    if (!folder.warning.empty()) std::fprintf(stderr, "vr31k-utility: %s\n", folder.warning.c_str());
-    if (const std::string problem = m_settings.ReadProblem(); !problem.empty()) {
-        std::fprintf(stderr, "vr31k-utility: %s\n", problem.c_str());
-    }
-
-    m_utility = m_settings.ReadUtility();
-
     CUtilityCommandLineInfo commandLine;
     commandLine.Parse(m_env.args);
     m_autoStartLaunch = commandLine.AutoStartLaunch();
+    // The log-in start runs for every user of the desktop: one who is not among the
+    // card's users did not ask for the utility and is not bothered with it.
+    if (m_autoStartLaunch && folder.state == DataFolderState::NotMember) {
+        std::fprintf(stderr, "vr31k-utility: %s; not started at log-in\n", folder.message.c_str());
+        return false;
+    }
+    m_utility = m_settings.ReadUtility();
     if (m_autoStartLaunch && m_utility.autoStart == 0) return false;
-
     if (IsGuestUser(m_env.user)) {
         ui.Tell(ids::IDS_GUEST_CAPTION, ids::IDS_GUEST_TEXT, MessageIcon::Error);
         return false;
@@ -86,23 +85,41 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
         return false;
     }
 
+    if (folder.state == DataFolderState::NotMember) {
+        if (folder.joinedLater) {
+            Warn(ui, folder.message, ids::IDS_FOLDER_JOINED_LATER_TEXT, {m_paths.folder, folder.group});
+        } else {
+            Warn(ui, folder.message, ids::IDS_FOLDER_NOT_MEMBER_TEXT,
+                 {m_paths.folder, folder.group, m_env.user.name.value_or("$USER"), folder.group});
+        }
+    } else if (!folder.Usable()) {
+        Warn(ui, folder.message, ids::IDS_FOLDER_FAILED_TEXT, {folder.message});
+    }
+    // The files of a folder that cannot be used fail as a consequence: one box says it.
+    m_folderTold = !folder.Usable();
+    if (!folder.warning.empty()) Warn(ui, folder.warning, ids::IDS_FOLDER_OPEN_TEXT, {m_paths.folder, folder.warning});
+    if (const std::string problem = m_settings.ReadProblem(); !problem.empty()) {
+        Warn(ui, problem, ids::IDS_SETTINGS_UNREADABLE_TEXT, {problem});
+    }
+
     // The charge controller: its plan, its credential table, the history and the
     // current billing period. A history that cannot be opened does not stop start-up;
     // the controller then skips the database work.
     m_services.LoadPlan(m_settings);
     if (!m_services.SetupEntries(m_paths, m_utility.solvaneMode != 0)) {
-        std::fprintf(stderr,
-                     "vr31k-utility: the entry credential file %s could not be read; the entries start without "
-                     "user names and passwords, and the file is kept until the next change of an entry\n",
-                     m_paths.credentials.c_str());
+        Warn(ui,
+             "the entry credential file " + m_paths.credentials +
+                 " could not be read; the entries start without user names and passwords, and the file is kept "
+                 "until the next change of an entry",
+             ids::IDS_CREDENTIALS_UNREADABLE_TEXT, {m_paths.credentials});
     }
-    OpenHistory();
+    OpenHistory(ui);
     Charge().RecomputePeriod();
 
     // A port named in the environment is used as it is, one named in the shared settings
     // only when this user may trust it; otherwise the card is looked up (an absent card
     // leaves the name empty; the main window reports it).
-    m_portName = m_env.port.empty() ? TrustedPortName() : m_env.port;
+    m_portName = m_env.port.empty() ? TrustedPortName(ui) : m_env.port;
     if (m_portName.empty()) FindCardPort(m_portName, false, false, m_utility.solvaneMode != 0);
     // The dial-up service dials the card's tty; without it every dial fails with 633.
     m_services.UseCardPort(m_portName, m_utility.solvaneMode);
@@ -110,27 +127,36 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     return ui.CreateMainWindow(*this);
 }
 
-std::string CUtilityApp::TrustedPortName() const {
+std::string CUtilityApp::TrustedPortName(IAppUi& ui) const {
     const std::string named = m_settings.ReadPortName();
     if (named.empty()) return named;
     const PortTrust trust = CheckPortName(named, getuid());
     if (trust.Trusted()) return trust.device;
-    std::fprintf(stderr, "vr31k-utility: PortName %s of the settings is not used (%s); the card is looked up instead\n",
-                 named.c_str(), trust.reason.c_str());
+    Warn(ui, "PortName " + named + " of the settings is not used (" + trust.reason + "); the card is looked up instead",
+         ids::IDS_PORTNAME_DISTRUSTED_TEXT, {named, trust.reason});
     return {};
 }
 
-void CUtilityApp::OpenHistory() {
+void CUtilityApp::OpenHistory(IAppUi& ui) {
     CDbHistoryCtrl& history = m_services.History();
     const int result = m_services.OpenHistory(m_paths);
     if (!history.MovedAsidePath().empty()) {
-        std::fprintf(stderr, "vr31k-utility: the history %s could not be read; it was kept as %s and a new history begun\n",
-                     m_paths.history.c_str(), history.MovedAsidePath().c_str());
+        Warn(ui,
+             "the history " + m_paths.history + " could not be read; it was kept as " + history.MovedAsidePath() +
+                 " and a new history begun",
+             ids::IDS_HISTORY_MOVED_ASIDE_TEXT, {m_paths.history, history.MovedAsidePath()});
     }
     if (result != kDbOk) {
-        std::fprintf(stderr, "vr31k-utility: cannot open the history %s (%d): %s\n", m_paths.history.c_str(), result,
-                     history.LastError().c_str());
+        Warn(ui, "cannot open the history " + m_paths.history + " (" + std::to_string(result) + "): " + history.LastError(),
+             ids::IDS_HISTORY_OPEN_FAILED_TEXT, {m_paths.history, std::to_string(result), history.LastError()});
     }
+}
+
+// The line goes to stderr for the terminal and the session's log; the box is for the
+// person who started the utility from the menu and sees neither.
+void CUtilityApp::Warn(IAppUi& ui, const std::string& line, int textId, const std::vector<std::string>& args) const {
+    std::fprintf(stderr, "vr31k-utility: %s\n", line.c_str());
+    if (!m_folderTold) ui.Tell(ids::IDS_APP_TITLE, textId, MessageIcon::Warning, args);
 }
 
 void CUtilityApp::MainWindowReady() {

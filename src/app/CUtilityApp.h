@@ -74,9 +74,11 @@ public:
     std::string InstanceSocketPath() const { return m_lock.OwnSocketPath(); }
 
 private:
-    void OpenHistory();
+    void OpenHistory(IAppUi& ui);
     // PortName of the settings when CheckPortName trusts it for this user, else empty.
-    std::string TrustedPortName() const;
+    std::string TrustedPortName(IAppUi& ui) const;
+    // A start-up problem that does not stop the start: on stderr and in a box.
+    void Warn(IAppUi& ui, const std::string& line, int textId, const std::vector<std::string>& args) const;
 
     StartupEnvironment m_env;
     std::string m_stopReason;
@@ -89,6 +91,7 @@ private:
     Services m_services;
     std::string m_portName;
     bool m_autoStartLaunch = false;
+    bool m_folderTold = false;  // a box said the data folder cannot be used
 };
 
 }  // namespace vr31k

@@ -151,7 +151,9 @@ DataFolderCheck PrepareDataFolder(const std::string& path, bool create) {
         const std::string group = GroupName(st.st_gid);
         if (groupMayUse && !ProcessHasGroup(st.st_gid)) {
             check.state = DataFolderState::NotMember;
-            if (UserListedInGroup(st.st_gid)) {
+            check.group = group;
+            check.joinedLater = UserListedInGroup(st.st_gid);
+            if (check.joinedLater) {
                 check.message = "the data folder " + folder + " is shared by the group " + group +
                                 ", which you joined after this session began: log out and in again (or run "
                                 "`newgrp " + group + "`)";

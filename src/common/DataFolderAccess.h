@@ -21,6 +21,9 @@ struct DataFolderCheck {
     std::string message;
     // A note that does not stop the work: a folder open to every local user.
     std::string warning;
+    // NotMember: the folder's group, and whether this user joined it after the session began.
+    std::string group;
+    bool joinedLater = false;
     bool Usable() const { return state == DataFolderState::Ready || state == DataFolderState::Created; }
 };
 

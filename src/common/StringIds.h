@@ -191,6 +191,17 @@ inline constexpr int IDS_HANGUP_FAILED_TEXT = 42023;
 inline constexpr int IDS_STATE_WORDS_FIRST = 42030;
 inline constexpr int IDS_SIGNAL_OUT_OF_SERVICE_WORDS = 42042;
 inline constexpr int IDS_SIGNAL_LEVEL_WORDS = 42043;
+// What start-up could not do, told in a box as well as on stderr.
+inline constexpr int IDS_FOLDER_NOT_MEMBER_TEXT = 42044;
+inline constexpr int IDS_FOLDER_JOINED_LATER_TEXT = 42045;
+inline constexpr int IDS_FOLDER_FAILED_TEXT = 42046;
+inline constexpr int IDS_FOLDER_OPEN_TEXT = 42047;
+inline constexpr int IDS_HISTORY_OPEN_FAILED_TEXT = 42048;
+inline constexpr int IDS_HISTORY_MOVED_ASIDE_TEXT = 42049;
+inline constexpr int IDS_PORTNAME_DISTRUSTED_TEXT = 42050;
+inline constexpr int IDS_STARTUP_LOCK_TIMEOUT_TEXT = 42051;
+inline constexpr int IDS_CREDENTIALS_UNREADABLE_TEXT = 42052;
+inline constexpr int IDS_SETTINGS_UNREADABLE_TEXT = 42053;
 
 // ---- Dialog captions and control labels (numbered from 42100).
 // PIN entry

@@ -3,12 +3,16 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace vr31k {
 
 namespace {
+
+// Which box is open, for the log and for tests driving the program from outside.
+Q_LOGGING_CATEGORY(lcMessageBox, "vr31k.messagebox", QtWarningMsg)
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
@@ -69,6 +73,7 @@ MessageResult QtMessageBox::Show(const MessageBoxRequest& request) {
         }
     }
     if (made.size() == 1) box.setEscapeButton(made.front().first);
+    qCInfo(lcMessageBox, "message box %d shown", request.textId);
     box.exec();
     for (const auto& [button, result] : made) {
         if (box.clickedButton() == button) return result;

@@ -18,9 +18,14 @@ int main(int argc, char** argv) {
     // history is closed and the instance lock released as on a normal exit.
     vr31k::SignalWatcher endSignals({SIGTERM, SIGHUP, SIGINT});
     std::unique_ptr<vr31k::PowerEvents> power;
-    QObject::connect(&endSignals, &vr31k::SignalWatcher::received, &application, [&power] {
+    // A signal may come while start-up still shows a box, before the event loop runs:
+    // exit() (unlike quit()) also ends the boxes' loops and keeps later ones from
+    // waiting, and the request is kept for the loop that has not begun.
+    bool endRequested = false;
+    QObject::connect(&endSignals, &vr31k::SignalWatcher::received, &application, [&power, &endRequested] {
+        endRequested = true;
         if (power) power->EndSession();
-        QCoreApplication::quit();
+        QCoreApplication::exit(0);
     });
 
     vr31k::CUtilityApp app(vr31k::StartupEnvironment::FromProcess(argc, argv));
@@ -32,7 +37,8 @@ int main(int argc, char** argv) {
     // Only the instance that runs on watches the system (a second start ends above).
     power = std::make_unique<vr31k::PowerEvents>();
     ui.MainWindow()->AttachPower(power.get());
-    const int status = application.exec();
+    if (endRequested) power->EndSession();
+    const int status = endRequested ? 0 : application.exec();
     app.ExitInstance();
     return status;
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,18 +23,7 @@ using vr31k::test::WriteFile;
 
 namespace {
 
-// The scripted user, with a main window that is made at once.
-struct ScriptedUi : IAppUi {
-    test::ScriptedUi boxes;
-    int windowsCreated = 0;
-    bool readyAtOnce = true;
-    MessageResult Show(const MessageBoxRequest& request) override { return boxes.Show(request); }
-    bool CreateMainWindow(CUtilityApp& app) override {
-        ++windowsCreated;
-        if (readyAtOnce) app.MainWindowReady();
-        return true;
-    }
-};
+using ScriptedUi = test::ScriptedAppUi;
 
 using StartupTest = vr31k::test::StartupFixture;
 
@@ -106,6 +96,51 @@ TEST_F(StartupTest, AutoStartSwitch) {
     CUtilityApp app(Env({"/AutoStart"}));
     EXPECT_TRUE(app.InitInstance(ui));
     EXPECT_TRUE(app.AutoStartLaunch());
+}
+
+// A start from the menu has no terminal: what start-up could not do is told in a box as
+// well, once (the files of a folder that cannot be used fail with it, unsaid), and the
+// start goes on.
+TEST_F(StartupTest, WhatStartUpCouldNotUseIsToldInOneBoxEach) {
+    struct Case {
+        const char* name;
+        std::function<void(const TempDir& root, std::string& folder)> arrange;
+        std::vector<int> texts;
+    } cases[] = {
+        {"a folder that cannot be made",
+         [](const TempDir& root, std::string& folder) {
+             WriteFile(root.File("file"), "x");
+             folder = root.File("file") + "/data";
+         },
+         {ids::IDS_FOLDER_FAILED_TEXT}},
+        {"a folder open to everyone",
+         [](const TempDir&, std::string& folder) {
+             mkdir(folder.c_str(), 0700);
+             chmod(folder.c_str(), 0777);
+         },
+         {ids::IDS_FOLDER_OPEN_TEXT}},
+        {"an unreadable history and a PortName of no device",
+         [](const TempDir&, std::string& folder) {
+             mkdir(folder.c_str(), 0700);
+             WriteFile(folder + "/VR31KUTL.mdb", std::string(4096, 'x'));
+             WriteFile(folder + "/VR31KUTL.ini", "[UTL_CONFIG]\nPortName=" + folder + "/VR31KUTL.mdb\n");
+         },
+         {ids::IDS_HISTORY_MOVED_ASIDE_TEXT, ids::IDS_PORTNAME_DISTRUSTED_TEXT}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir fresh;
+        dataFolder = fresh.File("data");
+        c.arrange(fresh, dataFolder);
+        ScriptedUi ui;
+        CUtilityApp app(Env());
+        EXPECT_TRUE(app.InitInstance(ui));
+        EXPECT_EQ(ui.windowsCreated, 1);
+        std::vector<int> texts;
+        for (const auto& box : ui.boxes.shown) texts.push_back(box.text);
+        EXPECT_EQ(texts, c.texts);
+        app.ExitInstance();
+    }
 }
 
 TEST_F(StartupTest, GuestsAndOldSystemsAreRefused) {
@@ -219,7 +254,8 @@ TEST_F(StartupTest, WaitForAStuckStartIsBoundedAndSaysWhy) {
     ScriptedUi secondUi;
     CUtilityApp second(env);
     EXPECT_FALSE(second.InitInstance(secondUi));
-    EXPECT_TRUE(secondUi.boxes.messages.empty());
+    ASSERT_EQ(secondUi.boxes.shown.size(), 1u) << "said in a box too, for a start from the menu";
+    EXPECT_EQ(secondUi.boxes.shown[0].text, ids::IDS_STARTUP_LOCK_TIMEOUT_TEXT);
     EXPECT_EQ(second.ExitStatus(), 1);
     EXPECT_NE(second.StopReason().find("(process " + std::to_string(getpid()) + " of user " +
                                        std::to_string(getuid()) + ") kept the start-up lock " + lockDir.Path()),

@@ -213,4 +213,17 @@ TEST(UtilityProgram, EndsItsSessionOnceOnShutdownAndSighup) {
     }
 }
 
+// An end signal while a start-up box is still open (before the event loop runs) ends
+// the program, instead of being lost to the loop that starts after the box.
+TEST(UtilityProgram, EndsOnASignalThatComesWhileAStartUpBoxIsOpen) {
+    const TempDir dir;
+    test::WriteFile(dir.File("file"), "not a folder");
+    QProcessEnvironment env;
+    env.insert("VR31K_DATA_DIR", QString::fromStdString(dir.File("file") + "/data"));
+    UtilityProcess utility(env);
+    utility.Start();
+    ASSERT_TRUE(utility.WaitSaid("message box 42046 shown")) << utility.Output().toStdString();
+    EXPECT_TRUE(utility.EndsCleanlyOn(SIGTERM)) << utility.Output().toStdString();
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // join and writes nothing; a folder of the user's own is made private.
 #include "ProcessRun.h"
 #include "common/DataFolder.h"
+#include "common/StringIds.h"
+#include "support/StartupFixture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +52,41 @@ TEST(DataFolderAccess, AUserOutsideTheGroupIsToldHowToJoinAndWritesNothing) {
             << words[0] << ": " << r.err;
         EXPECT_NE(r.err.find("sudo adduser $USER dialout"), std::string::npos) << r.err;
     }
+    EXPECT_EQ(Entries(folder), 0u) << "nothing written";
+}
+
+// The window tells the outsider in a box (a start from the menu shows no stderr); the
+// start at log-in, which the user did not ask for, stays quiet.
+TEST(DataFolderAccess, TheWindowTellsAnOutsiderInABoxAndTheLogInStartStaysQuiet) {
+    VR31K_THROWAWAY_USER(outsider);
+    TempDir root;
+    const std::string folder = MakeSharedFolder(root.Path());
+    const std::string locks = root.File("locks");
+    mkdir(locks.c_str(), 0700);
+    ASSERT_EQ(chown(locks.c_str(), outsider->Uid(), outsider->Gid()), 0);
+    const auto start = [&](std::vector<std::string> args) {
+        return RunInChild(outsider.get(), [&] {
+            StartupEnvironment env;
+            env.args = args;
+            env.lockDir = locks;
+            env.dataFolder = folder;
+            env.user = CurrentUserIdentity();
+            env.os = CurrentOsVersionRecord();
+            ScriptedAppUi ui;
+            CUtilityApp app(env);
+            const bool runs = app.InitInstance(ui);
+            if (args.empty()) {
+                // Runs on, after one box that names the group and the command to join it.
+                if (!runs || ui.boxes.shown.size() != 1) return 1;
+                const auto& box = ui.boxes.shown[0];
+                const std::vector<std::string> expected = {folder + "/", kDataGroup, outsider->Name(), kDataGroup};
+                return box.text == ids::IDS_FOLDER_NOT_MEMBER_TEXT && box.args == expected ? 0 : 2;
+            }
+            return !runs && ui.boxes.shown.empty() && ui.windowsCreated == 0 ? 0 : 3;
+        });
+    };
+    EXPECT_EQ(start({}), 0);
+    EXPECT_EQ(start({"/AutoStart"}), 0);
     EXPECT_EQ(Entries(folder), 0u) << "nothing written";
 }
 
