@@ -11,22 +11,12 @@ import subprocess
 import tempfile
 import time
 
+from real_window import cpu_sample as sample
+
 parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
 parser.add_argument("bin", nargs="?", default=os.path.join(os.path.dirname(__file__), "../../build/release/bin"))
 parser.add_argument("--seconds", type=float, default=60.0)
 args = parser.parse_args()
-
-
-def sample(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    ticks = int(fields[11]) + int(fields[12])  # utime + stime
-    switches = 0
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
-                switches += int(line.split()[1])
-    return ticks, switches
 
 
 with tempfile.TemporaryDirectory() as tmp:

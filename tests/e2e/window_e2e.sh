@@ -5,6 +5,8 @@
 # usage: window_e2e.sh [--connect] BIN_DIR [SCREENSHOT_DIR]
 #   --connect: the connection steps (window_connect_e2e.py), in a private network
 #   namespace with the simulated link.
+#   VR31K_E2E_DRIVER=FILE.py runs that script instead of the steps (the benchmarks
+#   that time the real window use the same desktop); it can import the drivers here.
 # Exit 77 (skip) when a piece of the desktop stand-in is missing.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -65,6 +67,6 @@ else
 fi
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work}
 status=0
-PYTHONPATH=$here /usr/bin/python3 "$here/$script" || status=$?
+PYTHONPATH=$here /usr/bin/python3 "${VR31K_E2E_DRIVER:-$here/$script}" || status=$?
 kill $(jobs -p) 2>/dev/null || true
 exit $status
