@@ -36,6 +36,7 @@ bool CliEventLoop::FireDueTimer() {
 
 bool CliEventLoop::RunUntil(const std::function<bool()>& done, Clock::time_point deadline) {
     while (!done()) {
+        if (Clock::now() >= deadline) return false;
         if (FireDueTimer()) continue;
         auto wake = std::min(deadline, Clock::now() + kLookAgain);
         for (const auto& [id, timer] : m_timers) wake = std::min(wake, timer.due);
@@ -47,11 +48,7 @@ bool CliEventLoop::RunUntil(const std::function<bool()>& done, Clock::time_point
                 m_tasks.pop_front();
             }
         }
-        if (task) {
-            task();
-        } else if (Clock::now() >= deadline) {
-            return done();
-        }
+        if (task) task();
     }
     return true;
 }

@@ -108,13 +108,16 @@ int ConnectRun::Outcome() {
 }
 
 void ConnectRun::Stay() {
-    while (!m_end) {
+    // The command below is the window's disconnect only while a connection is shown;
+    // in any other state it would dial again.
+    while (!m_end && IsConnectionState(m_window.State())) {
         // The window's disconnect command; a hang-up that failed may be asked again.
         if (TakeHangUp()) {
             m_window.OnCommand(kCmdConnect);
             continue;
         }
-        m_loop.RunUntil([&] { return m_end.has_value() || HangUpPending(); });
+        m_loop.RunUntil(
+            [&] { return m_end.has_value() || HangUpPending() || !IsConnectionState(m_window.State()); });
     }
 }
 

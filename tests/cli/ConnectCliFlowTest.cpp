@@ -51,6 +51,32 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit 
     return true;
 }
 
+// A child of the test, reaped as soon as it ends (a zombie would look alive to a
+// hang-up) and killed if the test ends first.
+class ReapedChild {
+public:
+    explicit ReapedChild(pid_t started)
+        : pid(started), m_reaper([this] {
+              m_status = test::WaitChild(pid, 120s).value_or(-1);
+              m_ended = true;
+          }) {}
+    ~ReapedChild() {
+        if (!m_ended) kill(pid, SIGKILL);
+        m_reaper.join();
+    }
+    std::optional<int> Wait(std::chrono::milliseconds limit) const {
+        if (!WaitFor([&] { return m_ended.load(); }, limit)) return std::nullopt;
+        return m_status.load();
+    }
+
+    const pid_t pid;
+
+private:
+    std::atomic<bool> m_ended{false};
+    std::atomic<int> m_status{-1};
+    std::thread m_reaper;
+};
+
 class ConnectCliFlow : public ::testing::Test {
 protected:
     void Begin() {
@@ -157,11 +183,11 @@ TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
     }
 
     // Through the command line: connect, one burst, disconnect.
-    const pid_t connect = StartConnect(cliFolder);
+    const ReapedChild connect(StartConnect(cliFolder));
     const std::string up = StatusWith(cliFolder, "\"state\": \"connected\"");
     ASSERT_NE(up.find("\"state\": \"connected\""), std::string::npos) << ReadFile(dir.File("connect.out"));
     std::vector<pid_t> links;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(connect) + "/task")) {
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(connect.pid) + "/task")) {
         std::ifstream children(task.path() / "children");
         for (pid_t pid; children >> pid;) links.push_back(pid);
     }
@@ -170,7 +196,7 @@ TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
     ASSERT_TRUE(WaitFor([&] { return Figure(Ctl(cliFolder, {"status"}).out, "recv") >= kBurst; }));
     const RunResult down = Ctl(cliFolder, {"disconnect"});
     EXPECT_EQ(down.status, 0) << down.out << down.err;
-    EXPECT_EQ(test::WaitChild(connect, 20s), 0);
+    EXPECT_EQ(connect.Wait(20s), 0);
     const std::string out = ReadFile(dir.File("connect.out"));
     EXPECT_NE(out.find("\"recorded\": true"), std::string::npos) << out;
 
@@ -195,22 +221,6 @@ TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
     }
 }
 
-// A dialler of our own starting, reaped as soon as it ends (a zombie would look alive
-// to the hang-up) and killed if the test ends first.
-struct LinkProcess {
-    explicit LinkProcess(pid_t started) : pid(started), reaper([this] {
-        test::WaitChild(pid, 120s);
-        ended = true;
-    }) {}
-    ~LinkProcess() {
-        if (!ended) kill(pid, SIGKILL);
-        reaper.join();
-    }
-    pid_t pid;
-    std::atomic<bool> ended{false};
-    std::thread reaper;
-};
-
 // A dialler started by hand over the card (the simulated link with no controller, its
 // pid file where pppd writes one): connect watches it, disconnect hangs it up, and it
 // is recorded under the dialler's name. The data folder does not exist before.
@@ -221,7 +231,7 @@ TEST_F(ConnectCliFlow, WatchesALinkNoProgramHoldsHangsItUpAndRecordsIt) {
     if (mount("tmpfs", "/run", "tmpfs", 0, "mode=0755") != 0) GTEST_SKIP() << "no private /run: " << std::strerror(errno);
     test::WriteFile(dir.File("options"), simulator.PortPath() + "\n");
     test::WriteFile(dir.File("chat"), "TIMEOUT 10 \"\" \"ATD*99***1#\" CONNECT \"\"\n");
-    const LinkProcess link(
+    const ReapedChild link(
         test::StartProgram(nullptr, {SIMLINK, "--options", dir.File("options"), "--chat", dir.File("chat")}, {},
                            dir.File("link.out")));
     std::string name;
@@ -235,13 +245,13 @@ TEST_F(ConnectCliFlow, WatchesALinkNoProgramHoldsHangsItUpAndRecordsIt) {
     test::WriteFile("/run/" + name + ".pid", std::to_string(link.pid) + "\n");
 
     const std::string folder = dir.File("new-folder");
-    const pid_t connect = StartConnect(folder);
+    const ReapedChild connect(StartConnect(folder));
     const std::string watched = StatusWith(folder, "\"outside\": true");
     EXPECT_NE(watched.find("\"entry\": \"" + name + "\""), std::string::npos) << watched << ReadFile(dir.File("connect.out"));
     const RunResult down = Ctl(folder, {"disconnect"});
     EXPECT_EQ(down.status, 0) << down.out << down.err;
-    EXPECT_EQ(test::WaitChild(connect, 20s), 0);
-    EXPECT_TRUE(WaitFor([&] { return link.ended.load(); }, 10s)) << "the dialler was ended";
+    EXPECT_EQ(connect.Wait(20s), 0);
+    EXPECT_TRUE(link.Wait(10s).has_value()) << "the dialler was ended";
 
     const std::string out = ReadFile(dir.File("connect.out"));
     EXPECT_NE(out.find("watching it as an outside connection"), std::string::npos) << out;
