@@ -19,6 +19,14 @@ constexpr auto kAdoptWait = std::chrono::seconds(5);
 
 bool IsConnectionState(int state) { return state == kCardDialing || state == kCardOutsideConnection; }
 
+// The live connection's time and bytes, as the result and the status show them.
+Json& SetTimeAndBytes(Json& json, const LiveConnection& live) {
+    return json.Set("duration", FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0))))
+        .Set("duration_s", live.durationMs / 1000)
+        .Set("sent", live.sent)
+        .Set("recv", live.recv);
+}
+
 // The status is found by the folder's resolved path, which a folder that does not
 // exist yet has not: `status` would look elsewhere once the folder is made.
 std::string MadeFolder(CliContext& context) {
@@ -31,7 +39,6 @@ ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, con
     : m_context(context),
       m_name(std::move(name)),
       m_hangUpRequests(hangUpRequests),
-      m_hangUpsTaken(hangUpRequests.load()),
       m_session(context),
       m_settings(context.Settings()),
       m_utility(m_settings.ReadUtility()),
@@ -130,13 +137,8 @@ int ConnectRun::Finish() {
     const bool recorded = *m_recorded == 0;
     const LiveConnection& live = charge.Live();
     Json result = Json::MakeObject();
-    result.Set("ok", !lineLost && recorded)
-        .Set("entry", m_entry)
-        .Set("line_lost", lineLost)
-        .Set("duration", FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0))))
-        .Set("duration_s", live.durationMs / 1000)
-        .Set("sent", live.sent)
-        .Set("recv", live.recv)
+    result.Set("ok", !lineLost && recorded).Set("entry", m_entry).Set("line_lost", lineLost);
+    SetTimeAndBytes(result, live)
         .Set("charge", m_row.charge ? ChargeJson(*m_row.charge) : Json(nullptr))
         .Set("recorded", recorded);
     if (m_end->outside) result.Set("outside", true);
@@ -192,13 +194,8 @@ Json ConnectRun::Figures(const char* state) {
     int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
     const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
     Json figures = Json::MakeObject();
-    figures.Set("pid", static_cast<long>(getpid()))
-        .Set("state", state)
-        .Set("entry", m_entry)
-        .Set("duration", FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0))))
-        .Set("duration_s", live.durationMs / 1000)
-        .Set("sent", live.sent)
-        .Set("recv", live.recv)
+    figures.Set("pid", static_cast<long>(getpid())).Set("state", state).Set("entry", m_entry);
+    SetTimeAndBytes(figures, live)
         .Set("volume", FormatConnectionVolume(static_cast<uint64_t>(std::max<int64_t>(live.sent, 0)),
                                               static_cast<uint64_t>(std::max<int64_t>(live.recv, 0))))
         .Set("charge", ChargeJson(yen))

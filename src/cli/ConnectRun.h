@@ -18,7 +18,8 @@ namespace vr31k::cli {
 
 class ConnectRun {
 public:
-    // `hangUpRequests` counts Ctrl-C, SIGTERM and SIGHUP; each new one is a hang-up request.
+    // `hangUpRequests` counts Ctrl-C, SIGTERM and SIGHUP from 0; each one is a hang-up
+    // request, also one that came while the command was still setting up.
     ConnectRun(CliContext& context, std::optional<std::string> name, const std::atomic<int>& hangUpRequests);
     ConnectRun(const ConnectRun&) = delete;
     ConnectRun& operator=(const ConnectRun&) = delete;
