@@ -71,6 +71,9 @@ public:
     int StopMonitor();
 
     int IsConnected();
+    // A connection over the card that is up now, whoever made it (the one the monitor
+    // adopts when it starts).
+    bool FindCardConnection(ConnectionInfo& out);
     int Dial(const std::string& entryName, const std::optional<std::string>& userName,
              const std::optional<std::string>& password, const std::optional<std::string>& dialString,
              DialNotifier progress);
@@ -123,7 +126,6 @@ private:
     static constexpr unsigned kWakeQuit = 2;
 
     void MonitorThread();
-    bool FindCardConnection(ConnectionInfo& out);
     void AdoptIfUp();
     void HandleLinkLoss();
     void ZeroTotals();  // m_mutex held

@@ -190,12 +190,13 @@ void ConnectionControl::OnNotice(int notice) {
     case 1:  // it is gone
         m_view.StopTimer(kTimerConnection);
         if (m_view.StatusDialogOpen()) m_view.CloseStatusDialog();
-        if (!m_sessionEnding) m_charge.RecordFinishedConnection(false);
+        if (!m_sessionEnding) Record(false);
         if (m_window.State() == kCardOutsideConnection) {
             m_window.SetState(m_stateBeforeOutside);
             m_view.SetConnectTexts(false);
             m_view.EnableConnectButton(true);
             m_window.UpdateControls();
+            ReportEnd(false, true);
         } else if (m_window.State() == kCardDialing && !m_userHangUp) {
             EndConnection(false, true, true, false);
         }
@@ -267,6 +268,17 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
     // Another dialler's connection has no result of ours to show.
     if (!quiet && !outside) m_view.RunResultDialog(ConnectionFiguresOf(m_charge, !lineLost));
     m_userHangUp = false;
+    ReportEnd(lineLost, outside);
+}
+
+void ConnectionControl::Record(bool stampNow) {
+    HistoryRow row;
+    const int result = m_charge.RecordFinishedConnection(stampNow, &row);
+    if (m_reports.recorded) m_reports.recorded(result, row);
+}
+
+void ConnectionControl::ReportEnd(bool lineLost, bool outside) {
+    if (m_reports.ended) m_reports.ended(lineLost, outside);
 }
 
 // --- the window's end
@@ -287,7 +299,7 @@ void ConnectionControl::SessionEnding() {
     if (!IsConnected() || m_window.State() != kCardDialing) return;
     m_view.ForceForeground();
     if (!m_sessionEnding) {
-        m_charge.RecordFinishedConnection(true);
+        Record(true);
         m_sessionEnding = true;
     }
     EndConnection(true, false, false, false);

@@ -6,6 +6,7 @@
 #include "mainwnd/CUtilityDlg.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vr31k {
@@ -14,6 +15,17 @@ namespace vr31k {
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive);
 // The progress text of a dial state (0: none).
 int DialProgressTextId(uint32_t state);
+
+// For a caller that drives the controller without a window (the command line): what
+// became of the connection, beyond what the view is shown. The window sets none.
+struct ConnectionReports {
+    // The connection was recorded: RecordFinishedConnection's result and the row.
+    std::function<void(int result, const HistoryRow& row)> recorded;
+    // A connection was hung up or went away and its dialogs have run: the end of a dial
+    // or a made connection (`lineLost` when the line went on its own), or the end of
+    // another dialler's connection (`outside`).
+    std::function<void(bool lineLost, bool outside)> ended;
+};
 
 class ConnectionControl final : public IConnectionControl {
 public:
@@ -37,6 +49,8 @@ public:
     void OnDialEvent(uint32_t state, int error);
     void OnNotice(int notice);
 
+    void SetReports(ConnectionReports reports) { m_reports = std::move(reports); }
+
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
     bool SessionEnded() const { return m_sessionEnding; }
 
@@ -45,6 +59,8 @@ private:
     void EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog);
     void Tick();
     void DialFailed(int textCaptionId, int code);
+    void Record(bool stampNow);
+    void ReportEnd(bool lineLost, bool outside);
 
     CUtilityDlg& m_window;
     IMainView& m_view;
@@ -54,6 +70,7 @@ private:
     // The user's hang-up is under way: the gone notice that follows is not a lost line.
     bool m_userHangUp = false;
     bool m_started = false;
+    ConnectionReports m_reports;
 };
 
 }  // namespace vr31k

@@ -1,0 +1,209 @@
+#include "cli/ConnectRun.h"
+
+#include "cli/CardTask.h"
+#include "cli/ReadableValues.h"
+#include "common/StringIds.h"
+#include "dialup/ConnectionFigures.h"
+
+#include <algorithm>
+#include <ostream>
+#include <unistd.h>
+
+namespace vr31k::cli {
+
+namespace {
+// After the end, how long the gone notice that records the connection may take.
+constexpr auto kGoneWait = std::chrono::seconds(15);
+// How long the monitor may take to report a connection found up at the start.
+constexpr auto kAdoptWait = std::chrono::seconds(5);
+
+bool IsConnectionState(int state) { return state == kCardDialing || state == kCardOutsideConnection; }
+
+// The live connection's time and bytes, as the result and the status show them.
+Json& SetTimeAndBytes(Json& json, const LiveConnection& live) {
+    return json.Set("duration", FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0))))
+        .Set("duration_s", live.durationMs / 1000)
+        .Set("sent", live.sent)
+        .Set("recv", live.recv);
+}
+
+// The status is found by the folder's resolved path, which a folder that does not
+// exist yet has not: `status` would look elsewhere once the folder is made.
+std::string MadeFolder(CliContext& context) {
+    context.PrepareDataFolder();
+    return context.Paths().folder;
+}
+}  // namespace
+
+ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, const std::atomic<int>& hangUpRequests)
+    : m_context(context),
+      m_name(std::move(name)),
+      m_hangUpRequests(hangUpRequests),
+      m_session(context),
+      m_settings(context.Settings()),
+      m_utility(m_settings.ReadUtility()),
+      m_port(ResolvePort(context)),
+      m_status(MadeFolder(context)),
+      m_view(m_loop, context.JsonOutput() ? nullptr : &context.Err(), Say(), m_name.value_or(std::string()),
+             CliMainView::Hooks{
+                 [this](int command) { m_window.OnCommand(command); },
+                 [this] { return TakeHangUp(); },
+                 [this] { WriteStatus(Figures("dialling")); },
+                 [this](const std::string& entry, const std::string& duration, const std::string& volume) {
+                     OnTick(entry, duration, volume);
+                 }}),
+      m_window(MainWindowParts(m_card, m_port, m_utility, m_session.Charge(), m_settings), m_view),
+      m_control(m_window) {
+    m_window.SetConnectionControl(&m_control);
+    m_loop.SetTimerHandler([this](int id) { m_window.OnTimer(id); });
+    m_control.SetReports({[this](int result, const HistoryRow& row) {
+                              m_recorded = result;
+                              m_row = row;
+                          },
+                          [this](bool lineLost, bool outside) { m_end = End{lineLost, outside}; }});
+}
+
+bool ConnectRun::TakeHangUp() {
+    if (!HangUpPending()) return false;
+    m_hangUpsTaken = m_hangUpRequests.load();
+    return true;
+}
+
+int ConnectRun::Run() {
+    if (std::string why; !m_status.Hold(why)) return m_context.Fail(1, "no-status", why);
+    if (const int status = m_session.OpenHistory(); status != kExitOk) return status;
+    m_session.SetupEntries();
+    CRasChargeCtrl& charge = m_session.Charge();
+    m_session.Shared().UseCardPort(m_port, m_utility.solvaneMode);
+    charge.EnsurePhonebook();
+    EntryList names;
+    if (const int listed = charge.ListEntries(names); listed != 0) {
+        m_reason = "cannot read the phonebook " + m_context.Paths().phonebook + " (" + std::to_string(listed) + ")";
+        return Fail("not-dialled");
+    }
+    if (m_port.empty()) {
+        m_reason = "no card found (give --port)";
+        return Fail("not-dialled");
+    }
+    m_control.Start();
+    if (ConnectionInfo link; charge.FindCardConnection(link)) return Watch(link);
+
+    const int index = charge.Plan().entryIndex;
+    m_entry = m_name.value_or(index >= 0 && index < kEntryCount ? names[index] : std::string());
+    if (m_entry.empty()) throw UsageError("no entry selected: name one, or `vr31kctl entries select`");
+    m_view.SetEntry(m_entry);
+    m_window.OnCommand(kCmdConnect);
+    // A cancelled dial is ended by the command it posted.
+    m_loop.RunPosted();
+    return Outcome();
+}
+
+int ConnectRun::Watch(const ConnectionInfo& link) {
+    m_entry = link.entryName;
+    Say() << "a connection over the card is up without a program that holds it (" << m_entry
+          << "): watching it as an outside connection; Ctrl-C or `vr31kctl disconnect` hangs it up\n";
+    m_loop.RunUntil([&] { return m_window.State() == kCardOutsideConnection || m_end.has_value(); },
+                    CliEventLoop::Clock::now() + kAdoptWait);
+    if (!m_end && m_window.State() != kCardOutsideConnection) m_reason = "the connection went before it was watched";
+    return Outcome();
+}
+
+int ConnectRun::Outcome() {
+    if (!m_end && IsConnectionState(m_window.State())) Stay();
+    if (m_end && m_wasUp) return Finish();
+    return NotDialled();
+}
+
+void ConnectRun::Stay() {
+    // The command below is the window's disconnect only while a connection is shown;
+    // in any other state it would dial again.
+    while (!m_end && IsConnectionState(m_window.State())) {
+        // The window's disconnect command; a hang-up that failed may be asked again.
+        if (TakeHangUp()) {
+            m_window.OnCommand(kCmdConnect);
+            continue;
+        }
+        m_loop.RunUntil(
+            [&] { return m_end.has_value() || HangUpPending() || !IsConnectionState(m_window.State()); });
+    }
+}
+
+int ConnectRun::Finish() {
+    CRasChargeCtrl& charge = m_session.Charge();
+    // After a hang-up the gone notice, which records the connection, may follow the end.
+    m_loop.RunUntil([&] { return m_recorded.has_value(); }, CliEventLoop::Clock::now() + kGoneWait);
+    if (!m_recorded) m_recorded = charge.RecordFinishedConnection(false, &m_row);
+    const bool lineLost = m_end->lineLost;
+    const bool recorded = *m_recorded == 0;
+    const LiveConnection& live = charge.Live();
+    Json result = Json::MakeObject();
+    result.Set("ok", !lineLost && recorded).Set("entry", m_entry).Set("line_lost", lineLost);
+    SetTimeAndBytes(result, live)
+        .Set("charge", m_row.charge ? ChargeJson(*m_row.charge) : Json(nullptr))
+        .Set("recorded", recorded);
+    if (m_end->outside) result.Set("outside", true);
+    SetMessages(result, m_view.Boxes());
+    if (!recorded) m_context.Err() << "vr31kctl: the connection could not be recorded (" << *m_recorded << ")\n";
+    return (!lineLost && recorded) ? m_context.Print(result) : m_context.PrintFailed(result);
+}
+
+int ConnectRun::NotDialled() {
+    if (m_view.DialCancelled()) {
+        m_reason = "dial cancelled";
+        return Fail("cancelled");
+    }
+    const auto& boxes = m_view.Boxes();
+    if (std::any_of(boxes.begin(), boxes.end(), [](const ShownBox& box) {
+            return box.captionId == ids::IDS_DIAL_FAILED_CAPTION || box.captionId == ids::IDS_DIAL_ABORTED_CAPTION;
+        })) {
+        const std::string detail = m_session.Charge().Service().LastErrorDetail();
+        if (!detail.empty()) Say() << detail << '\n';
+        return Fail("dial-failed");
+    }
+    const EntryList& names = m_window.EntryNames();
+    if (m_reason.empty() && boxes.empty() && std::find(names.begin(), names.end(), m_entry) == names.end()) {
+        m_reason = "no entry named " + m_entry + " (vr31kctl entries list)";
+    }
+    return Fail("not-dialled");
+}
+
+int ConnectRun::Fail(const std::string& name) {
+    Json result = Json::MakeObject();
+    result.Set("ok", false).Set("error", name);
+    SetMessages(result, m_view.Boxes());
+    // A box's text is already among the messages people read.
+    if (!m_reason.empty()) result.Set("message", m_reason);
+    else if (!m_view.LastText().empty()) result.Set("message", Json::JsonOnly(m_view.LastText()));
+    if (!m_context.JsonOutput() && !m_reason.empty()) m_context.Err() << "vr31kctl: " << m_reason << '\n';
+    return m_context.PrintFailed(result);
+}
+
+// The connection tick, after the window's own: the figures line and the status file.
+void ConnectRun::OnTick(const std::string& entry, const std::string& duration, const std::string& volume) {
+    // The tick that opens the end of a dial that never connected shows nothing.
+    if (m_session.Charge().IsConnected() == 0) return;
+    m_wasUp = true;
+    const Json figures = Figures("connected");
+    Say() << entry << "  " << duration << "  " << volume << "  charge " << figures.Find("charge_text")->Text() << '\n';
+    WriteStatus(figures);
+}
+
+Json ConnectRun::Figures(const char* state) {
+    CRasChargeCtrl& charge = m_session.Charge();
+    const LiveConnection& live = charge.Live();
+    int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
+    const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
+    Json figures = Json::MakeObject();
+    figures.Set("pid", static_cast<long>(getpid())).Set("state", state).Set("entry", m_entry);
+    SetTimeAndBytes(figures, live)
+        .Set("volume", FormatConnectionVolume(static_cast<uint64_t>(std::max<int64_t>(live.sent, 0)),
+                                              static_cast<uint64_t>(std::max<int64_t>(live.recv, 0))))
+        .Set("charge", ChargeJson(yen))
+        .Set("charge_text", FormatCharge(yen))
+        .Set("free_left", freeLeft)
+        .Set("limit_left", limitLeft);
+    if (m_window.State() == kCardOutsideConnection) figures.Set("outside", true);
+    return figures;
+}
+
+}  // namespace vr31k::cli

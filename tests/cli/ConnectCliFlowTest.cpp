@@ -1,0 +1,266 @@
+// `vr31kctl connect` runs on the main window's controller, on the simulated link in a
+// private network namespace: one scripted connection through the window and through
+// connect + disconnect leaves the same history row; a link left up by a dialler that
+// no program holds is watched as an outside connection, hung up and recorded.
+#include "CardSimulator.h"
+#include "../dialup/PrivateNetns.h"
+#include "../security/ProcessRun.h"
+#include "accounting/EntryCredentialStore.h"
+#include "mainwnd/ConnectionControl.h"
+#include "mainwnd/RecordingView.h"
+#include "platform/linux/LinuxDialupService.h"
+#include "support/SamplePlan.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sys/mount.h>
+#include <thread>
+
+namespace vr31k {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ReadFile;
+using test::RunResult;
+
+// One burst each way: small enough that the free allowance covers it, so the charge
+// is the plan's base fee whatever the kernel adds on its own (ICMP, IPv6).
+constexpr int64_t kBurst = 8192;
+
+std::vector<HistoryRow> Rows(const std::string& folder) {
+    CDbHistoryCtrl history;
+    std::vector<HistoryRow> rows;
+    if (history.OpenHistory(folder + "/VR31KUTL.mdb", std::string(kPassPhrase)) != kDbOk) return rows;
+    history.ForEachRow([&](const HistoryRow& row) { return rows.push_back(row), true; });
+    history.CloseHistory();
+    return rows;
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s) {
+    for (const auto end = std::chrono::steady_clock::now() + limit; !done();) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+// A child of the test, reaped as soon as it ends (a zombie would look alive to a
+// hang-up) and killed if the test ends first.
+class ReapedChild {
+public:
+    explicit ReapedChild(pid_t started)
+        : pid(started), m_reaper([this] {
+              m_status = test::WaitChild(pid, 120s).value_or(-1);
+              m_ended = true;
+          }) {}
+    ~ReapedChild() {
+        if (!m_ended) kill(pid, SIGKILL);
+        m_reaper.join();
+    }
+    std::optional<int> Wait(std::chrono::milliseconds limit) const {
+        if (!WaitFor([&] { return m_ended.load(); }, limit)) return std::nullopt;
+        return m_status.load();
+    }
+
+    const pid_t pid;
+
+private:
+    std::atomic<bool> m_ended{false};
+    std::atomic<int> m_status{-1};
+    std::thread m_reaper;
+};
+
+class ConnectCliFlow : public ::testing::Test {
+protected:
+    void Begin() {
+        std::string error;
+        ASSERT_TRUE(simulator.Start(error)) << error;
+        setenv("VR31K_SIMLINK_BURST", std::to_string(kBurst).c_str(), 1);
+    }
+    std::vector<std::string> Argv(const std::string& folder, const std::vector<std::string>& words) const {
+        std::vector<std::string> argv = {test::CtlPath(), "--json", "--data-dir", folder, "--port", simulator.PortPath()};
+        argv.insert(argv.end(), words.begin(), words.end());
+        return argv;
+    }
+    std::vector<std::string> Env() const {
+        return {"VR31K_DIAL_LINK=simulated", "VR31K_SIMLINK=" SIMLINK, "VR31K_SIMLINK_BURST=" + std::to_string(kBurst),
+                "XDG_RUNTIME_DIR=" + runtime.Path()};
+    }
+    RunResult Ctl(const std::string& folder, const std::vector<std::string>& words) const {
+        return test::RunProgram(nullptr, Argv(folder, words), Env());
+    }
+    pid_t StartConnect(const std::string& folder) const {
+        return test::StartProgram(nullptr, Argv(folder, {"connect"}), Env(), dir.File("connect.out"));
+    }
+    // The figures a running connect shows, once they hold `text`.
+    std::string StatusWith(const std::string& folder, const std::string& text) const {
+        std::string out;
+        WaitFor([&] { return (out = Ctl(folder, {"status"}).out).find(text) != std::string::npos; });
+        return out;
+    }
+    static int64_t Figure(const std::string& json, const std::string& key) {
+        const auto at = json.find("\"" + key + "\": ");
+        return at == std::string::npos ? -1 : std::stoll(json.substr(at + key.size() + 4));
+    }
+
+    test::TempDir dir;
+    test::TempDir runtime;
+    sim::CardSimulator simulator;
+};
+
+// The window's controller with the recording view, as the connection flow tests run it.
+struct Window {
+    Window(const std::string& folder, std::string cardPort) : port(std::move(cardPort)), settings(folder + "/VR31KUTL.ini") {
+        LinuxDialupConfig config;
+        config.link = DialLink::Simulated;
+        config.simulatedLinkPath = SIMLINK;
+        config.privateBase = folder;
+        service = CreateLinuxDialupService(config);
+        charge = std::make_unique<CRasChargeCtrl>(*service);
+        charge->Setup(folder + "/VR31KUTL.dat", folder + "/VR31KUTL.pbk", kCardModemName, false);
+        charge->History().OpenHistory(folder + "/VR31KUTL.mdb", std::string(kPassPhrase));
+        charge->SetCardPort(port);
+    }
+    void Open() {
+        window = std::make_unique<CUtilityDlg>(MainWindowParts(card, port, utility, *charge, settings), view);
+        connection = std::make_unique<ConnectionControl>(*window);
+        window->SetConnectionControl(connection.get());
+        window->OnInitDialog();
+    }
+    ~Window() {
+        connection.reset();
+        window.reset();
+    }
+    CWKvCtrl card{CardTimings{1000, 1000, 5, 20}};
+    std::string port;
+    UtilitySettings utility;
+    SettingsStore settings;
+    std::unique_ptr<IDialupService> service;
+    std::unique_ptr<CRasChargeCtrl> charge;
+    test::RecordingView view;
+    std::unique_ptr<CUtilityDlg> window;
+    std::unique_ptr<ConnectionControl> connection;
+};
+
+TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
+    VR31K_IN_PRIVATE_NETNS();
+    Begin();
+    DialupSettings plan = test::FreeAllowancePlan();
+    plan.entryIndex = 0;
+    const std::string windowFolder = dir.File("window"), cliFolder = dir.File("cli");
+    for (const auto& folder : {windowFolder, cliFolder}) {
+        std::filesystem::create_directory(folder);
+        SettingsStore(folder + "/VR31KUTL.ini").WriteDialup(plan);
+    }
+
+    // Through the window: connect from the tray, one burst, hang up.
+    {
+        Window w(windowFolder, simulator.PortPath());
+        w.charge->Plan() = plan;
+        w.charge->DerivePlan();
+        w.charge->RecomputePeriod();
+        w.Open();
+        w.window->OnCommand(kCmdTrayConnect);
+        ASSERT_TRUE(w.view.Pump([&] { return w.view.timers.count(kTimerConnection) == 1; }));
+        std::vector<ConnectionInfo> links;
+        w.service->EnumConnections(links);
+        ASSERT_EQ(links.size(), 1u);
+        kill(links[0].pid, SIGUSR1);
+        ASSERT_TRUE(WaitFor([&] {
+            w.window->OnTimer(kTimerConnection);
+            return w.charge->Live().recv >= kBurst;
+        }));
+        w.view.user.answers = {true};
+        w.window->OnCommand(kCmdTrayConnect);
+        ASSERT_TRUE(w.view.Pump([&] { return Rows(windowFolder).size() == 1; }));
+    }
+
+    // Through the command line: connect, one burst, disconnect.
+    const ReapedChild connect(StartConnect(cliFolder));
+    const std::string up = StatusWith(cliFolder, "\"state\": \"connected\"");
+    ASSERT_NE(up.find("\"state\": \"connected\""), std::string::npos) << ReadFile(dir.File("connect.out"));
+    std::vector<pid_t> links;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(connect.pid) + "/task")) {
+        std::ifstream children(task.path() / "children");
+        for (pid_t pid; children >> pid;) links.push_back(pid);
+    }
+    ASSERT_EQ(links.size(), 1u);
+    kill(links[0], SIGUSR1);
+    ASSERT_TRUE(WaitFor([&] { return Figure(Ctl(cliFolder, {"status"}).out, "recv") >= kBurst; }));
+    const RunResult down = Ctl(cliFolder, {"disconnect"});
+    EXPECT_EQ(down.status, 0) << down.out << down.err;
+    EXPECT_EQ(connect.Wait(20s), 0);
+    const std::string out = ReadFile(dir.File("connect.out"));
+    EXPECT_NE(out.find("\"recorded\": true"), std::string::npos) << out;
+
+    const auto windowRows = Rows(windowFolder), cliRows = Rows(cliFolder);
+    ASSERT_EQ(windowRows.size(), 1u);
+    ASSERT_EQ(cliRows.size(), 1u) << out;
+    const HistoryRow& w = windowRows[0];
+    const HistoryRow& c = cliRows[0];
+    EXPECT_EQ(c.entry, w.entry);
+    EXPECT_EQ(c.entry, kFactoryApn);
+    EXPECT_EQ(c.recv, w.recv) << "the bytes the link received are the burst's alone";
+    EXPECT_GE(c.recv, kBurst);
+    EXPECT_GE(c.sent, kBurst);
+    EXPECT_GE(w.sent, kBurst);
+    EXPECT_EQ(c.charge, w.charge);
+    EXPECT_EQ(c.charge, std::optional<int32_t>(1000)) << "the free allowance's fee";
+    EXPECT_EQ(c.leftFree.has_value(), w.leftFree.has_value());
+    EXPECT_EQ(c.leftLimit.has_value(), w.leftLimit.has_value());
+    for (const HistoryRow* row : {&w, &c}) {
+        EXPECT_TRUE(row->start.IsValid() && row->end.IsValid());
+        EXPECT_LE(row->start.value, row->end.value);
+    }
+}
+
+// A dialler started by hand over the card (the simulated link with no controller, its
+// pid file where pppd writes one): connect watches it, disconnect hangs it up, and it
+// is recorded under the dialler's name. The data folder does not exist before.
+TEST_F(ConnectCliFlow, WatchesALinkNoProgramHoldsHangsItUpAndRecordsIt) {
+    VR31K_IN_PRIVATE_NETNS();
+    Begin();
+    // pppd's pid files live in /run: the namespace gets a /run of its own.
+    if (mount("tmpfs", "/run", "tmpfs", 0, "mode=0755") != 0) GTEST_SKIP() << "no private /run: " << std::strerror(errno);
+    test::WriteFile(dir.File("options"), simulator.PortPath() + "\n");
+    test::WriteFile(dir.File("chat"), "TIMEOUT 10 \"\" \"ATD*99***1#\" CONNECT \"\"\n");
+    const ReapedChild link(
+        test::StartProgram(nullptr, {SIMLINK, "--options", dir.File("options"), "--chat", dir.File("chat")}, {},
+                           dir.File("link.out")));
+    std::string name;
+    ASSERT_TRUE(WaitFor([&] {
+        const std::string log = ReadFile(dir.File("link.out"));
+        const auto at = log.find("Using interface ");
+        if (at == std::string::npos || log.find("remote IP address") == std::string::npos) return false;
+        name = log.substr(at + 16, log.find('\n', at) - at - 16);
+        return true;
+    })) << ReadFile(dir.File("link.out"));
+    test::WriteFile("/run/" + name + ".pid", std::to_string(link.pid) + "\n");
+
+    const std::string folder = dir.File("new-folder");
+    const ReapedChild connect(StartConnect(folder));
+    const std::string watched = StatusWith(folder, "\"outside\": true");
+    EXPECT_NE(watched.find("\"entry\": \"" + name + "\""), std::string::npos) << watched << ReadFile(dir.File("connect.out"));
+    const RunResult down = Ctl(folder, {"disconnect"});
+    EXPECT_EQ(down.status, 0) << down.out << down.err;
+    EXPECT_EQ(connect.Wait(20s), 0);
+    EXPECT_TRUE(link.Wait(10s).has_value()) << "the dialler was ended";
+
+    const std::string out = ReadFile(dir.File("connect.out"));
+    EXPECT_NE(out.find("watching it as an outside connection"), std::string::npos) << out;
+    EXPECT_NE(out.find(name + "  00:00:0"), std::string::npos) << "its figures tick\n" << out;
+    EXPECT_NE(out.find("\"outside\": true"), std::string::npos) << out;
+    const auto rows = Rows(folder);
+    ASSERT_EQ(rows.size(), 1u) << out;
+    EXPECT_EQ(rows[0].entry, name);
+}
+
+}  // namespace
+}  // namespace vr31k
