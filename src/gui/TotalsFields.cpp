@@ -26,8 +26,9 @@ QLineEdit* MakeValueField(QWidget* parent, const QString& objectName, const QStr
     value->setReadOnly(true);
     value->setFrame(false);
     value->setFocusPolicy(Qt::ClickFocus);
+    // Whatever lies behind shows through: a tab page is lighter than a dialog.
     QPalette palette = value->palette();
-    palette.setColor(QPalette::Base, parent->palette().color(QPalette::Window));
+    palette.setColor(QPalette::Base, Qt::transparent);
     value->setPalette(palette);
     return value;
 }

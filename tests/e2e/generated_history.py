@@ -20,14 +20,17 @@ def rows(count, last, days, light_since, light_mean, seed=12):
     step = (last - first) / count
     for i in range(count):
         end = first + step * (i + 1)
-        seconds = rng.randint(1, 7200)
+        # Mostly minutes, now and then hours.
+        seconds = rng.randint(1, 10800) if rng.randrange(100) == 0 else rng.randint(1, 600)
+        sent_share = 10
         if end >= light_since:
             total = rng.randint(0, 2 * light_mean)
         elif rng.randrange(400) == 0:
             total = rng.randint(1_200_000_000, 2_100_000_000)
+            sent_share = rng.choice((10, 1))  # a download or an upload
         else:
             total = rng.randint(0, 4_000_000)
-        sent = total // 10
+        sent = total // sent_share if sent_share > 1 else total - total // 10
         charge = "" if rng.randrange(20) == 0 else str(rng.randrange(5000))
         yield (rng.choice(ENTRIES), end - datetime.timedelta(seconds=seconds), end, seconds, sent, total - sent,
                rng.randrange(700000), rng.randrange(4000000), charge)

@@ -54,7 +54,7 @@ def application():
     return None
 
 
-TABLES = ("table", "tree table")
+TABLES = ("table", "tree table", "tree")
 
 
 def walk(node):
