@@ -15,6 +15,7 @@ import subprocess
 import time
 
 import generated_history
+import pyatspi
 import window_e2e as ui
 
 TITLE = ui.TITLE
@@ -62,6 +63,17 @@ def cell(table, row, column):
     return node.name if node is not None else None
 
 
+def shot(name, *windows):
+    """A screenshot of just the windows shown (a message box with the window under it)."""
+    if not ui.SHOTS:
+        return
+    boxes = [w.queryComponent().getExtents(pyatspi.DESKTOP_COORDS) for w in windows]
+    left, top = min(b.x for b in boxes), min(b.y for b in boxes)
+    right, bottom = max(b.x + b.width for b in boxes), max(b.y + b.height for b in boxes)
+    subprocess.run(["import", "-window", "root", "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                    os.path.join(ui.SHOTS, name + ".png")], check=False)
+
+
 def text_of(node):
     return node.queryText().getText(0, -1)
 
@@ -101,7 +113,7 @@ def totals():
     if usage["warning"]:
         assert ui.child(sheet, "label", usage["warning"]) is not None, "the warning under the line"
     print("projection:", text_of(line), "/", line.description, flush=True)
-    ui.shot("totals-month")
+    shot("totals-month", sheet)
     ui.press(ui.child(sheet, "push button", "OK"))
     ui.wait(lambda: ui.find("dialog", "通信集計") is None, "the totals sheet to close")
 
@@ -122,14 +134,13 @@ def plan_page():
     ui.wait(lambda: kind.name == "２段階定額" and ui.find("text", "無料パケット量") is not None, "the type 3 fields")
     for name, value in (("無料パケット量", "20000"), ("パケット無料通信料", "2000"), ("パケット定額料", "1000")):
         type_into(field(sheet, name), value)
-    ui.shot("plan-before-refusal")
     ui.press(ui.child(sheet, "push button", "OK"))
     box = ui.wait(lambda: ui.find("dialog", "パケット課金設定の確認") or ui.find("alert", "パケット課金設定の確認"),
                   "the refusal")
     said = [n.name for n in ui.walk(box) if n.getRoleName() == "label"]
     assert any("パケット定額料がパケット無料通信料未満に設定されています。" in t for t in said), said
     time.sleep(0.3)
-    ui.shot("plan-refused")
+    shot("plan-refused", sheet, box)
     ui.answer_box("パケット課金設定の確認")
     assert ui.find("dialog", "ダイヤルアップ設定") is not None, "the sheet stays open"
     ui.press(ui.child(sheet, "push button", "キャンセル"))
@@ -160,7 +171,7 @@ def history_list(history):
         shown = [number(cell(table, row, SENT)) for row in range(5)]
         # The byte texts round kBytes down: compare as the list shows them.
         assert shown == [number(text) for text in want], (ascending, shown, want)
-    ui.shot("history-list")
+    shot("history-list", dialog)
 
     ui.press(ui.child(dialog, "push button", "履歴消去"))
     ui.answer_box("履歴データ消去", "はい")
