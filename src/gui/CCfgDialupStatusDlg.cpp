@@ -3,7 +3,7 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "gui/ConnectionFiguresPanel.h"
-#include "gui/ProjectionLabel.h"
+#include "gui/ProjectionLine.h"
 
 #include <QDialogButtonBox>
 #include <QLineEdit>

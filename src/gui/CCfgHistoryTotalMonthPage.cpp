@@ -3,7 +3,7 @@
 #include "accounting/BillingPeriod.h"
 #include "common/StringIds.h"
 #include "gui/CAppDlg.h"
-#include "gui/ProjectionLabel.h"
+#include "gui/ProjectionLine.h"
 #include "gui/TotalsFields.h"
 #include "gui/UsageChartView.h"
 #include "mainwnd/HistoryViewRules.h"

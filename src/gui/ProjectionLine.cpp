@@ -1,4 +1,4 @@
-#include "gui/ProjectionLabel.h"
+#include "gui/ProjectionLine.h"
 
 #include "common/StringIds.h"
 #include "gui/QtMessageBox.h"
