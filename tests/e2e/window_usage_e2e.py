@@ -6,7 +6,7 @@ line saying where the current period's charge is heading (the same figures as
 `vr31kctl usage`); the plan page refusing a two-stage plan whose cap lies below the
 free-allowance fee; the history list with every row, sorted by 送信データ量 both ways
 (the first rows read through the table's cells), then cleared after its question.
-Figures (seconds) are printed as "figure: NAME VALUE"; screenshots go to $VR31K_SHOTS.
+Figures are printed as "figure: NAME VALUE"; screenshots go to $VR31K_SHOTS.
 """
 import datetime
 import json
@@ -39,16 +39,17 @@ def prepare():
     started = time.monotonic()
     ui.ctl("history", "import", path)
     figure("import", time.monotonic() - started)
-    # A cap the month's pace heads past; the period closes at the month's end.
+    # A notice amount and a cap for the month's pace to head past (the line warns then);
+    # the period closes at the month's end.
     ui.ctl("plan", "set", "--type", "2", "--price", "0.05", "--packet-size", "128", "--cap", "9800",
            "--notice-charge", "5000", "--notice-ratio", "80", "--closing-day", "32")
     ui.ctl("settings", "set-utility", "--iconized-start", "0")
     return history
 
 
-def number(cell):
+def number(text):
     """The bytes a cell of a byte column stands for."""
-    value, unit = cell.rsplit(" ", 1)
+    value, unit = text.rsplit(" ", 1)
     return int(value.replace(",", "")) * (1024 if unit == "kBytes" else 1)
 
 
