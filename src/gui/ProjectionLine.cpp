@@ -29,11 +29,12 @@ void SetWarningLook(QWidget* widget, bool warning) {
     font.setBold(warning);
     widget->setFont(font);
     const QWidget* parent = widget->parentWidget();
-    const QColor normal = (parent != nullptr ? parent : widget)->palette().color(QPalette::WindowText);
-    const QColor color = warning ? QColor(0xC0, 0x00, 0x00) : normal;
+    const QPalette normal = (parent != nullptr ? parent : widget)->palette();
+    const QColor red(0xC0, 0x00, 0x00);
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);  // a label
-    palette.setColor(QPalette::Text, color);        // a field
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) {  // a label, a field
+        palette.setColor(role, warning ? red : normal.color(role));
+    }
     widget->setPalette(palette);
 }
 
