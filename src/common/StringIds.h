@@ -389,4 +389,10 @@ inline constexpr int IDS_CHART_TODAY = 43346;
 inline constexpr int IDS_CHART_PROJECTION = 43347;
 inline constexpr int IDS_CHART_YEN = 43348;
 
+// the period's projected charge in words (the totals' month page, the status dialog)
+inline constexpr int IDS_PROJECTION_LINE = 44200;
+inline constexpr int IDS_PROJECTION_LINE_LAST_DAY = 44201;
+inline constexpr int IDS_PROJECTION_LINE_NONE = 44202;
+inline constexpr int IDS_PROJECTION_NAME = 44203;
+
 }  // namespace vr31k::ids

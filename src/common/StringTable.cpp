@@ -463,6 +463,11 @@ constexpr StringEntry kStrings[] = {
     // where the billing period will end at its pace so far (one line each)
     {43580, "このままのペースでは、締日までに通信料通知の金額(%s円)に達する見込みです。"},
     {43581, "このままのペースでは、締日までにパケット定額料(%s円)に達する見込みです。"},
+    // the period's projected charge in words
+    {44200, "この期間の予想金額: 約 %s 円 (あと %d 日)"},
+    {44201, "この期間の予想金額: 約 %s 円 (本日締め)"},
+    {44202, "この期間の予想金額: ---"},
+    {44203, "予想金額"},
 };
 
 constexpr bool IdsStrictlyAscending() {

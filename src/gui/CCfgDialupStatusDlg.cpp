@@ -1,9 +1,12 @@
 #include "gui/CCfgDialupStatusDlg.h"
 
 #include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "gui/ConnectionFiguresPanel.h"
+#include "gui/ProjectionLine.h"
 
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -13,7 +16,17 @@ using namespace ids;
 
 CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
     : CAppDlg(IDS_DLG_STATUS_CAPTION, QStringLiteral("CCfgDialupStatusDlg"), parent),
-      m_panel(new ConnectionFiguresPanel(IDS_DLG_STATUS_GROUP, this)) {
+      m_panel(new ConnectionFiguresPanel(IDS_DLG_STATUS_GROUP, this)),
+      m_projection(MakeProjectionLine(this, QStringLiteral("projectionLine"))) {
+    // Room for a large charge in the warning look, so the fixed-size dialog keeps its
+    // width from tick to tick.
+    QFont bold = m_projection->font();
+    bold.setBold(true);
+    const std::string widest = FormatString(IDS_PROJECTION_LINE, {"99,999,999", "30"});
+    const QFontMetrics metrics(bold);
+    m_projection->setMinimumWidth(metrics.horizontalAdvance(QString::fromStdString(widest)) +
+                                  metrics.averageCharWidth() * 2);
+    m_panel->AddChargeLine(m_projection);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_panel);
     layout->addWidget(MakeOk());
@@ -25,7 +38,10 @@ void CCfgDialupStatusDlg::Run(const ConnectionFiguresText& figures) {
     exec();
 }
 
-void CCfgDialupStatusDlg::Refresh(const ConnectionFiguresText& figures) { m_panel->ShowFigures(figures); }
+void CCfgDialupStatusDlg::Refresh(const ConnectionFiguresText& figures) {
+    m_panel->ShowFigures(figures);
+    ShowProjection(m_projection, figures.projection);
+}
 
 void CCfgDialupStatusDlg::Close() {
     if (IsOpen()) reject();

@@ -1,9 +1,11 @@
 #pragma once
-// The status dialog: the figures of the connection in progress, refreshed by the window
-// on each connection tick and closed by it when the connection ends. The window keeps
-// one and shows it at most once at a time.
+// The status dialog: the figures of the connection in progress and where the period's
+// charge is heading, refreshed by the window on each connection tick and closed by it
+// when the connection ends. The window keeps one and shows it at most once at a time.
 #include "gui/CAppDlg.h"
 #include "mainwnd/MainView.h"
+
+class QLineEdit;
 
 namespace vr31k {
 
@@ -24,6 +26,7 @@ public:
 
 private:
     ConnectionFiguresPanel* m_panel;
+    QLineEdit* m_projection;
 };
 
 }  // namespace vr31k

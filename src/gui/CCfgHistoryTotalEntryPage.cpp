@@ -7,7 +7,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 
 namespace vr31k {

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-class QLabel;
+class QLineEdit;
 class QListWidget;
 
 namespace vr31k {
@@ -21,9 +21,9 @@ private:
 
     const CDbHistoryCtrl& m_history;
     QListWidget* m_entries;
-    QLabel* m_duration;
-    QLabel* m_sent;
-    QLabel* m_recv;
+    QLineEdit* m_duration;
+    QLineEdit* m_sent;
+    QLineEdit* m_recv;
 };
 
 }  // namespace vr31k

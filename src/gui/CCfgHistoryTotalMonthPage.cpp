@@ -3,6 +3,7 @@
 #include "accounting/BillingPeriod.h"
 #include "common/StringIds.h"
 #include "gui/CAppDlg.h"
+#include "gui/ProjectionLine.h"
 #include "gui/TotalsFields.h"
 #include "gui/UsageChartView.h"
 #include "mainwnd/HistoryViewRules.h"
@@ -10,6 +11,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -29,8 +31,18 @@ CCfgHistoryTotalMonthPage::CCfgHistoryTotalMonthPage(ChargeAccounting& charge, Q
     m_chargeValue = AddTotalsField(this, fields, 3, IDS_TOTALS_CHARGE, QStringLiteral("chargeValue"));
     m_freeLeft = AddTotalsField(this, fields, 4, IDS_TOTALS_FREE_LEFT, QStringLiteral("freeLeftValue"));
     m_limitLeft = AddTotalsField(this, fields, 5, IDS_TOTALS_LIMIT_LEFT, QStringLiteral("limitLeftValue"));
+    m_projectionLine = MakeProjectionLine(this, QStringLiteral("projectionLine"));
+    // The warning in words, under the line; a screen reader reads it as its name.
+    m_projectionWarning = new QLabel(this);
+    m_projectionWarning->setObjectName(QStringLiteral("projectionWarning"));
+    m_projectionWarning->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    SetWarningLook(m_projectionWarning, true);
+    fields->addWidget(m_projectionLine, 6, 0, 1, 2);
+    fields->addWidget(m_projectionWarning, 7, 0, 1, 2);
+    m_projectionLine->hide();
+    m_projectionWarning->hide();
     fields->setColumnStretch(1, 1);
-    fields->setRowStretch(6, 1);
+    fields->setRowStretch(8, 1);
 
     m_chart = new UsageChartView(this);
     m_chart->setMinimumWidth(560);
@@ -73,8 +85,20 @@ void CCfgHistoryTotalMonthPage::ShowPeriod(int row) {
         m_limitLeft->setText(QString::fromStdString(FormatHistoryBytes(limitLeft)));
     }
     if (BuildDailyUsage(m_charge, period, m_usage) != kDbOk) m_usage = DailyUsage{};
-    if (m_projection && !m_usage.days.empty()) m_projection(m_usage);
+    ShowProjection(period);
     m_chart->ShowUsage(m_usage);
+}
+
+void CCfgHistoryTotalMonthPage::ShowProjection(const std::string& period) {
+    const PeriodProjection projection = m_projection ? m_projection(period) : PeriodProjection{};
+    const ProjectionText text = FormatProjection(projection);
+    // Past periods and periods without an end have nowhere to head: no line at all.
+    m_projectionLine->setVisible(text.shown);
+    m_projectionWarning->setVisible(text.shown && text.warning);
+    if (!text.shown) return;
+    vr31k::ShowProjection(m_projectionLine, text);
+    m_projectionWarning->setText(QString::fromStdString(text.warningText));
+    if (!m_usage.days.empty()) m_usage.projectedCharge = projection.projectedCharge;
 }
 
 }  // namespace vr31k

@@ -1,14 +1,16 @@
 #pragma once
 // Totals per billing period: the periods that hold connections, newest first; the
-// selected period's totals with its charge under the current plan; and the period day
-// by day as a chart.
+// selected period's totals with its charge under the current plan; for the current
+// period, where its charge is heading; and the period day by day as a chart.
 #include "accounting/DailyUsage.h"
+#include "accounting/PeriodProjection.h"
 
 #include <QWidget>
 
 #include <functional>
 
 class QLabel;
+class QLineEdit;
 class QListWidget;
 
 namespace vr31k {
@@ -18,28 +20,33 @@ class UsageChartView;
 class CCfgHistoryTotalMonthPage : public QWidget {
     Q_OBJECT
 public:
-    // Fills in where the period is heading (DailyUsage::projectedCharge) before the
-    // chart is drawn; none by default.
-    using Projection = std::function<void(DailyUsage&)>;
+    // Where the period (as the list shows it) is heading: not available for any but
+    // the current one. None by default.
+    using Projection = std::function<PeriodProjection(const std::string& period)>;
 
     explicit CCfgHistoryTotalMonthPage(ChargeAccounting& charge, QWidget* parent = nullptr);
     void SetProjection(Projection projection);
     QListWidget* Periods() const { return m_periods; }
     const DailyUsage& Usage() const { return m_usage; }
+    QLineEdit* ProjectionLine() const { return m_projectionLine; }
+    QLabel* ProjectionWarningLine() const { return m_projectionWarning; }
 
 private:
     void ShowPeriod(int row);
+    void ShowProjection(const std::string& period);
 
     ChargeAccounting& m_charge;
     Projection m_projection;
     DailyUsage m_usage;
     QListWidget* m_periods;
-    QLabel* m_duration;
-    QLabel* m_sent;
-    QLabel* m_recv;
-    QLabel* m_chargeValue;
-    QLabel* m_freeLeft;
-    QLabel* m_limitLeft;
+    QLineEdit* m_duration;
+    QLineEdit* m_sent;
+    QLineEdit* m_recv;
+    QLineEdit* m_chargeValue;
+    QLineEdit* m_freeLeft;
+    QLineEdit* m_limitLeft;
+    QLineEdit* m_projectionLine;
+    QLabel* m_projectionWarning;
     UsageChartView* m_chart;
 };
 

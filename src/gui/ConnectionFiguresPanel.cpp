@@ -48,6 +48,7 @@ ConnectionFiguresPanel::ConnectionFiguresPanel(int connectionGroupId, QWidget* p
     QGroupBox* groups[] = {Group(connectionGroupId, "connectionGroup", this),
                            Group(IDS_DLG_FIGURES_CHARGE_GROUP, "chargeGroup", this)};
     QGridLayout* grids[] = {new QGridLayout(groups[0]), new QGridLayout(groups[1])};
+    m_chargeGrid = grids[1];
 
     // One label width for both groups, so the values line up in one column.
     int labelWidth = 0;
@@ -85,6 +86,11 @@ ConnectionFiguresPanel::ConnectionFiguresPanel(int connectionGroupId, QWidget* p
     layout->addWidget(groups[0]);
     layout->addWidget(groups[1]);
     layout->addWidget(note);
+}
+
+void ConnectionFiguresPanel::AddChargeLine(QWidget* line) {
+    line->setParent(m_chargeGrid->parentWidget());
+    m_chargeGrid->addWidget(line, m_chargeGrid->rowCount(), 0, 1, 2);
 }
 
 void ConnectionFiguresPanel::ShowFigures(const ConnectionFiguresText& figures) {

@@ -8,6 +8,7 @@
 
 #include <array>
 
+class QGridLayout;
 class QLineEdit;
 
 namespace vr31k {
@@ -19,9 +20,12 @@ public:
     ConnectionFiguresPanel(int connectionGroupId, QWidget* parent);
 
     void ShowFigures(const ConnectionFiguresText& figures);
+    // A line of the dialog's own under the figures of "料金", across both columns.
+    void AddChargeLine(QWidget* line);
 
 private:
     std::array<QLineEdit*, 6> m_values{};
+    QGridLayout* m_chargeGrid;
 };
 
 }  // namespace vr31k

@@ -4,7 +4,9 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 
 namespace vr31k {
 
@@ -17,13 +19,24 @@ QListWidget* MakeTotalsList(QWidget* page, int nameId, const QString& objectName
     return list;
 }
 
-QLabel* AddTotalsField(QWidget* page, QGridLayout* grid, int row, int textId, const QString& objectName) {
+QLineEdit* MakeValueField(QWidget* parent, const QString& objectName, const QString& accessibleName) {
+    auto* value = new QLineEdit(parent);
+    value->setObjectName(objectName);
+    value->setAccessibleName(accessibleName);
+    value->setReadOnly(true);
+    value->setFrame(false);
+    value->setFocusPolicy(Qt::ClickFocus);
+    // Whatever lies behind shows through: a tab page is lighter than a dialog.
+    QPalette palette = value->palette();
+    palette.setColor(QPalette::Base, Qt::transparent);
+    value->setPalette(palette);
+    return value;
+}
+
+QLineEdit* AddTotalsField(QWidget* page, QGridLayout* grid, int row, int textId, const QString& objectName) {
     auto* label = new QLabel(Text(textId), page);
     label->setObjectName(objectName + QStringLiteral("Label"));
-    auto* value = new QLabel(page);
-    value->setObjectName(objectName);
-    value->setAccessibleName(AccessibleNameOf(textId));
-    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QLineEdit* value = MakeValueField(page, objectName, AccessibleNameOf(textId));
     label->setBuddy(value);
     grid->addWidget(label, row, 0);
     grid->addWidget(value, row, 1);

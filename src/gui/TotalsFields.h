@@ -4,7 +4,7 @@
 #include <QString>
 
 class QGridLayout;
-class QLabel;
+class QLineEdit;
 class QListWidget;
 class QWidget;
 
@@ -14,7 +14,12 @@ namespace vr31k {
 // ("YYYY/MM/DD - YYYY/MM/DD"), named by `nameId`'s text.
 QListWidget* MakeTotalsList(QWidget* page, int nameId, const QString& objectName);
 
-// Adds the pair in `row` of `grid`; returns the value label (empty until filled).
-QLabel* AddTotalsField(QWidget* page, QGridLayout* grid, int row, int textId, const QString& objectName);
+// A value that reads like a label but, unlike a label named after its caption, lets
+// screen readers read the value too (and the user select and copy it): a read-only,
+// frameless field.
+QLineEdit* MakeValueField(QWidget* parent, const QString& objectName, const QString& accessibleName);
+
+// Adds the pair in `row` of `grid`; returns the value field (empty until filled).
+QLineEdit* AddTotalsField(QWidget* page, QGridLayout* grid, int row, int textId, const QString& objectName);
 
 }  // namespace vr31k

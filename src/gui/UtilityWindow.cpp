@@ -567,11 +567,9 @@ bool UtilityWindow::RunHistory() {
 void UtilityWindow::RunTotals() {
     CRasChargeCtrl& charge = m_app.Charge();
     CCfgHistoryTotalSheet sheet(charge, DialogParent());
-    // The current period's chart shows where its charge is heading.
-    sheet.MonthPage()->SetProjection([&charge](DailyUsage& usage) {
-        if (usage.period != charge.Period().period) return;
-        const PeriodProjection projection = ProjectCurrentPeriod(charge, false);
-        if (projection.available && projection.projectedCharge >= 0) usage.projectedCharge = projection.projectedCharge;
+    // Only the current period is heading anywhere.
+    sheet.MonthPage()->SetProjection([&charge](const std::string& period) {
+        return period == charge.Period().period ? ProjectCurrentPeriod(charge, false) : PeriodProjection{};
     });
     sheet.Run();
 }

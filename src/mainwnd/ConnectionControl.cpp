@@ -30,7 +30,8 @@ ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLi
             Bytes(live.recv),
             FormatCharge(yen),
             Bytes(freeLeft),
-            Bytes(limitLeft)};
+            Bytes(limitLeft),
+            FormatProjection(ProjectCurrentPeriod(charge, includeLive))};
 }
 
 int DialProgressTextId(uint32_t state) {

@@ -7,6 +7,7 @@
 #include "common/SettingsStore.h"
 #include "dialup/EntryCheck.h"
 #include "mainwnd/MainWindowRules.h"
+#include "mainwnd/ProjectionText.h"
 
 #include <functional>
 #include <optional>
@@ -15,7 +16,8 @@
 
 namespace vr31k {
 
-// The six figures of the status and result dialogs, as shown.
+// The six figures of the status and result dialogs, as shown, and where the period's
+// charge is heading (only the status dialog shows that).
 struct ConnectionFiguresText {
     std::string time;
     std::string sent;
@@ -23,6 +25,7 @@ struct ConnectionFiguresText {
     std::string charge;     // "---" without a plan
     std::string freeLeft;   // the free allowance left
     std::string limitLeft;  // the flat-rate allowance left
+    ProjectionText projection{};
     bool operator==(const ConnectionFiguresText&) const = default;
 };
 

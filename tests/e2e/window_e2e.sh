@@ -2,19 +2,20 @@
 # The real vr31k-utility on an X server (Xvfb) with a tray host (trayer), a session bus
 # and the accessibility bus, against the card simulator, driven through its
 # accessibility tree by window_e2e.py as a person would drive it.
-# usage: window_e2e.sh [--connect] BIN_DIR [SCREENSHOT_DIR]
+# usage: window_e2e.sh [--connect | --usage] BIN_DIR [SCREENSHOT_DIR]
 #   --connect: the connection steps (window_connect_e2e.py), in a private network
 #   namespace with the simulated link.
+#   --usage: the history, totals and plan views over a long history (window_usage_e2e.py).
 #   VR31K_E2E_DRIVER=FILE.py runs that script instead of the steps (the benchmarks
 #   that time the real window use the same desktop); it can import the drivers here.
 # Exit 77 (skip) when a piece of the desktop stand-in is missing.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 mode=window
-if [ "${1:-}" = --connect ]; then
-  mode=connect
-  shift
-fi
+case "${1:-}" in
+  --connect) mode=connect; shift ;;
+  --usage) mode=usage; shift ;;
+esac
 bin=$1
 shots=${2:-}
 if [ "$mode" = connect ] && [ -z "${VR31K_IN_NETNS_DONE:-}" ]; then
@@ -42,7 +43,7 @@ if [ -z "${VR31K_WINDOW_E2E_INNER:-}" ]; then
   export DISPLAY=":$(head -n1 "$work/display")"
   export VR31K_WINDOW_E2E_INNER=1 VR31K_E2E_WORK=$work
   status=0
-  dbus-run-session -- "$0" $([ "$mode" = connect ] && echo --connect) "$@" || status=$?
+  dbus-run-session -- "$0" $([ "$mode" != window ] && echo "--$mode") "$@" || status=$?
   exit $status
 fi
 
@@ -62,6 +63,8 @@ export QT_QPA_PLATFORM=xcb
 if [ "$mode" = connect ]; then
   export VR31K_DIAL_LINK=simulated VR31K_SIMLINK=$bin/vr31k-simlink
   script=window_connect_e2e.py
+elif [ "$mode" = usage ]; then
+  script=window_usage_e2e.py
 else
   script=window_e2e.py
 fi

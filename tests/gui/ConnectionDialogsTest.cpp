@@ -174,6 +174,37 @@ TEST(StatusDialog, RefreshesWhileOpenAndClosesFromOutside) {
     EXPECT_EQ(script.StepsLeft(), 0);
 }
 
+TEST(StatusDialog, TheProjectionLineFollowsTheTicksWithoutResizingTheDialog) {
+    CCfgDialupStatusDlg dialog;
+    ConnectionFiguresText calm = kFigures;
+    calm.projection = {"この期間の予想金額: 約 1,234 円 (あと 20 日)", true, false, ""};
+    ConnectionFiguresText heading = kFigures;
+    heading.projection = {"この期間の予想金額: 約 12,345,678 円 (あと 19 日)", true, true, "past the cap"};
+    ModalScript script(dialog);
+    script.Then([&] {
+        auto* line = dialog.findChild<QLineEdit*>(QStringLiteral("projectionLine"));
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->parentWidget()->objectName(), QStringLiteral("chargeGroup"));
+        EXPECT_EQ(line->accessibleName(), QStringLiteral("予想金額"));
+        EXPECT_EQ(line->text(), QString::fromStdString(calm.projection.text));
+        EXPECT_FALSE(line->font().bold());
+        const QSize size = dialog.size();
+        dialog.Refresh(heading);
+        EXPECT_EQ(line->text(), QString::fromStdString(heading.projection.text));
+        EXPECT_TRUE(line->font().bold());
+        EXPECT_EQ(line->accessibleDescription(), QStringLiteral("past the cap"));
+        EXPECT_GE(line->width(), line->fontMetrics().horizontalAdvance(line->text()));
+        QApplication::processEvents();
+        EXPECT_EQ(dialog.size(), size);
+        dialog.Refresh(calm);
+        EXPECT_FALSE(line->font().bold());
+        EXPECT_TRUE(line->accessibleDescription().isEmpty());
+        dialog.Close();
+    });
+    dialog.Run(calm);
+    EXPECT_EQ(script.StepsLeft(), 0);
+}
+
 // The window's side: the connection's logic ends each dialog from a posted event, which
 // runs inside the dialog's own loop.
 TEST(UtilityWindowDialogs, PostedEventsEndTheDialogsFromInsideTheirLoops) {

@@ -14,6 +14,7 @@
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -261,9 +262,22 @@ std::map<std::string, QString> Fields(QWidget* page) {
     std::map<std::string, QString> fields;
     for (const char* name : {"durationValue", "sentValue", "recvValue", "chargeValue", "freeLeftValue",
                              "limitLeftValue"}) {
-        if (auto* label = page->findChild<QLabel*>(QString::fromLatin1(name))) fields[name] = label->text();
+        if (auto* field = page->findChild<QLineEdit*>(QString::fromLatin1(name))) fields[name] = field->text();
     }
     return fields;
+}
+
+// Ten days left at 2008/05/10 of the period that ends on the 20th.
+PeriodProjection Heading(int32_t charge, ProjectionWarning warning) {
+    PeriodProjection projection;
+    projection.available = true;
+    projection.daysInPeriod = 30;
+    projection.daysLeft = 10;
+    projection.elapsedDays = 20;
+    projection.projectedCharge = charge;
+    projection.warning = warning;
+    if (warning != ProjectionWarning::None) projection.warningText = "heading past the cap";
+    return projection;
 }
 
 QStringList SeriesNames(QWidget* page) {
@@ -331,9 +345,55 @@ TEST(HistoryTotals, AnIncompletePlanShowsNoChargeAndTheProjectionHookDraws) {
 
     h.charge.Plan().freeCall1 = 1000;
     h.charge.DerivePlan();
-    page.SetProjection([](DailyUsage& usage) { usage.projectedCharge = 20000000; });
+    page.SetProjection([](const std::string& period) {
+        return period == "2008/04/21 - 2008/05/20" ? Heading(20000000, ProjectionWarning::None) : PeriodProjection{};
+    });
     EXPECT_EQ(page.Usage().projectedCharge, 20000000);
     EXPECT_TRUE(SeriesNames(&page).contains(QStringLiteral("予測")));
+}
+
+TEST(HistoryTotals, TheCurrentPeriodSaysWhereItsChargeIsHeading) {
+    History h;
+    CCfgHistoryTotalMonthPage page(h.charge);
+    EXPECT_TRUE(page.ProjectionLine()->isHidden());  // no projection given
+    page.SetProjection([](const std::string& period) {
+        return period == "2008/04/21 - 2008/05/20" ? Heading(4980, ProjectionWarning::Cap) : PeriodProjection{};
+    });
+    EXPECT_FALSE(page.ProjectionLine()->isHidden());
+    EXPECT_EQ(page.ProjectionLine()->text(), QStringLiteral("この期間の予想金額: 約 4,980 円 (あと 10 日)"));
+    EXPECT_TRUE(page.ProjectionLine()->font().bold());
+    EXPECT_EQ(page.ProjectionLine()->accessibleDescription(), QStringLiteral("heading past the cap"));
+    EXPECT_FALSE(page.ProjectionWarningLine()->isHidden());
+    EXPECT_EQ(page.ProjectionWarningLine()->text(), QStringLiteral("heading past the cap"));
+
+    page.Periods()->setCurrentRow(1);  // a past period: nowhere to head
+    EXPECT_TRUE(page.ProjectionLine()->isHidden());
+    EXPECT_TRUE(page.ProjectionWarningLine()->isHidden());
+    EXPECT_FALSE(page.Usage().projectedCharge.has_value());
+
+    page.Periods()->setCurrentRow(0);
+    EXPECT_FALSE(page.ProjectionLine()->isHidden());
+}
+
+TEST(HistoryTotals, ScreenReadersReadEveryValueNotOnlyItsName) {
+    History h;
+    CCfgHistoryTotalSheet sheet(h.charge);
+    sheet.MonthPage()->SetProjection([](const std::string&) { return Heading(1234, ProjectionWarning::None); });
+    std::vector<QLineEdit*> fields{sheet.MonthPage()->ProjectionLine()};
+    for (const char* name : {"durationValue", "sentValue", "recvValue", "chargeValue", "freeLeftValue", "limitLeftValue"}) {
+        fields.push_back(sheet.MonthPage()->findChild<QLineEdit*>(QString::fromLatin1(name)));
+    }
+    fields.push_back(sheet.EntryPage()->findChild<QLineEdit*>(QStringLiteral("durationValue")));
+    for (QLineEdit* field : fields) {
+        ASSERT_NE(field, nullptr);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(field);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << field->objectName().toStdString();
+        QAccessibleTextInterface* text = accessible->textInterface();
+        ASSERT_NE(text, nullptr) << field->objectName().toStdString();
+        EXPECT_EQ(text->text(0, text->characterCount()), field->text()) << field->objectName().toStdString();
+        EXPECT_FALSE(field->text().isEmpty()) << field->objectName().toStdString();
+    }
 }
 
 TEST(HistoryTotals, EntriesWithTheirTotals) {

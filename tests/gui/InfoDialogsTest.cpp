@@ -80,7 +80,8 @@ std::vector<Built> AllDialogs(UtilitySettings& settings, IMessageBox& boxes) {
     add("CHelpCardInfoDlg", std::make_unique<CHelpCardInfoDlg>("09012345678", "1.23.4567"), exec);
     add("CAboutDlg", std::make_unique<CAboutDlg>(), exec);
     const ConnectionFiguresText figures{"01:02:05",  "1,234,567 Bytes", "1,073,741,824 Bytes",
-                                        "\u00A5 1,234", "0 Bytes",         "1,048,576 kBytes"};
+                                        "\u00A5 1,234", "0 Bytes",         "1,048,576 kBytes",
+                                        {"この期間の予想金額: 約 5,738 円 (あと 24 日)", true, false, ""}};
     add("CDialupConnectingDlg", std::make_unique<CDialupConnectingDlg>(), [](CDialupConnectingDlg& d) { d.Run(); });
     add("CDialupDisconnectingDlg", std::make_unique<CDialupDisconnectingDlg>(),
         [](CDialupDisconnectingDlg& d) { d.Run(); });

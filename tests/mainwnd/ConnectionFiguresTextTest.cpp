@@ -1,9 +1,11 @@
 // The six figures of the status and result dialogs, from the live connection and the
 // plan: the byte counts with both flags, the charge text, and the live bytes left out
-// of the period when the line was lost.
+// of the period when the line was lost; the status dialog's projection with the live bytes.
 #include "accounting/CRasChargeCtrl.h"
+#include "accounting/EntryCredentialStore.h"
 #include "mainwnd/ConnectionControl.h"
 #include "platform/linux/LinuxDialupService.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +59,22 @@ TEST(ConnectionFiguresText, FormatsEveryFigureAsTheDialogsShowIt) {
         EXPECT_EQ(shown.freeLeft, c.shown.freeLeft) << c.what;
         EXPECT_EQ(shown.limitLeft, c.shown.limitLeft) << c.what;
     }
+}
+
+TEST(ConnectionFiguresText, TheProjectionCountsTheLiveBytesWhenTheyAreCounted) {
+    // Ten days of 31 gone with 1,280 live bytes: 3,968 bytes by the end, 31 packets at 1 yen.
+    test::TempDir dir;
+    std::unique_ptr<IDialupService> service = CreateLinuxDialupService({});
+    CRasChargeCtrl charge(*service);
+    ASSERT_EQ(charge.History().OpenHistory(dir.File("VR31KUTL.mdb"), kPassPhrase), kDbOk);
+    charge.SetClock([] { return MakeOleDate(2008, 5, 31, 0, 0, 0); });
+    charge.Plan() = Metered(0);
+    charge.Plan().chargeDay = 20;
+    charge.DerivePlan();
+    charge.RecomputePeriod();
+    charge.Live() = {1280, 0, 1000, "apn", OleDate::Null()};
+    EXPECT_EQ(ConnectionFiguresOf(charge, true).projection.text, "この期間の予想金額: 約 31 円 (あと 20 日)");
+    EXPECT_EQ(ConnectionFiguresOf(charge, false).projection.text, "この期間の予想金額: 約 1 円 (あと 20 日)");
 }
 
 }  // namespace
