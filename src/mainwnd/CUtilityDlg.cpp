@@ -406,8 +406,9 @@ void CUtilityDlg::OnCardPresence(bool present) {
     if (present && m_status.state == kCardNone) {
         CardArrived(false);
     } else if (!present && m_status.state != kCardNone) {
-        m_status.state = kCardNone;
-        UpdateControls();
+        // As the removal notice: a port left open here would make the next arrival's
+        // check pass without looking at the card, which then stays shown as absent.
+        CardGone();
     }
 }
 

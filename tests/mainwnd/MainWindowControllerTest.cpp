@@ -169,6 +169,33 @@ TEST_F(MainWindowController, RemovalStopsTheSignalDisplayAndAnArrivalBringsTheCa
     EXPECT_EQ(lookups, 1);
 }
 
+TEST_F(MainWindowController, CardGoneDuringTheSignalDisplayClosesThePortAndTheCardIsCheckedWhenBack) {
+    CUtilityDlg& w = Start();
+    struct Way {
+        const char* name;
+        std::function<void()> gone;
+        std::function<void()> back;
+    };
+    const std::vector<Way> ways = {
+        {"removal notice", [&] { w.OnDeviceNotice(CardNotice::Removed); },
+         [&] { w.OnDeviceNotice(CardNotice::Arrived); }},
+        {"outside message", [&] { w.OnCardPresence(false); }, [&] { w.OnCardPresence(true); }},
+    };
+    for (const Way& way : ways) {
+        w.OnCommand(kCmdSignalButton);
+        ASSERT_EQ(w.State(), kCardSignalDisplay) << way.name;
+        way.gone();
+        EXPECT_EQ(w.State(), kCardNone) << way.name;
+        EXPECT_FALSE(card.IsOpen()) << way.name;
+        EXPECT_TRUE(view.timers.empty()) << way.name;
+        EXPECT_FALSE(view.signalTexts.checked) << way.name;
+        way.back();
+        EXPECT_EQ(w.State(), kCardReady) << way.name;
+        EXPECT_FALSE(card.IsOpen()) << way.name;
+    }
+    EXPECT_TRUE(view.user.messages.empty());
+}
+
 TEST_F(MainWindowController, ArrivalDuringAPinDialogStartsNoSecondCheckAndStandbyIsRefused) {
     port.clear();
     CUtilityDlg& w = Start();
