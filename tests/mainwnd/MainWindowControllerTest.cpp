@@ -215,6 +215,27 @@ TEST_F(MainWindowController, ArrivalDuringAPinDialogStartsNoSecondCheckAndStandb
     EXPECT_EQ(view.sleepRefusal, 0) << "allowed again once the port is closed";
 }
 
+TEST_F(MainWindowController, CardPulledWhileItsPinIsAskedIsShownGoneAndFoundWhenBack) {
+    port.clear();
+    CUtilityDlg& w = Start();
+    simulator.SetSimState(SimState::PinRequired);
+    bool pulled = false;
+    view.duringPinDialog = [&] {
+        if (pulled) return;
+        pulled = true;
+        w.OnDeviceNotice(CardNotice::Removed);
+    };
+    w.OnDeviceNotice(CardNotice::Arrived);  // the prompt is cancelled: the card has gone
+    EXPECT_EQ(w.State(), kCardNone) << "not 'PIN entry cancelled' for a card that is not there";
+    EXPECT_EQ(view.picture, 153);
+    EXPECT_FALSE(card.IsOpen());
+
+    view.user.pins = {"1234"};
+    w.OnDeviceNotice(CardNotice::Arrived);
+    EXPECT_EQ(lookups, 2) << "the card's return is noticed";
+    EXPECT_EQ(w.State(), kCardReady);
+}
+
 TEST_F(MainWindowController, DialupSettingsRefuseStandbyAndWriteTheSettings) {
     CUtilityDlg& w = Start();
     w.OnCommand(kCmdDialupSettings);
