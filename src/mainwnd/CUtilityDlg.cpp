@@ -293,7 +293,7 @@ void CUtilityDlg::ToggleSignalDisplay() {
     if (m_status.state == kCardReady) {
         m_status.state = kCardSignalDisplay;
         m_view.StartTimer(kTimerSignal, kSignalIntervalMs);
-        if (OneshotMode()) m_view.StartTimer(kTimerOneshot, m_utility.antDispOneshotTime * 1000);
+        if (OneshotMode()) m_view.StartTimer(kTimerOneshot, OneshotIntervalMs(m_utility.antDispOneshotTime));
         ApplySignalTexts();
         RefreshPicture(true);
     } else if (m_status.state == kCardSignalDisplay) {
@@ -333,7 +333,7 @@ void CUtilityDlg::UtilitySettingsCommand() {
     ApplySignalTexts();
     if (m_status.state == kCardSignalDisplay) {
         if (OneshotMode()) {
-            m_view.StartTimer(kTimerOneshot, m_utility.antDispOneshotTime * 1000);
+            m_view.StartTimer(kTimerOneshot, OneshotIntervalMs(m_utility.antDispOneshotTime));
         } else {
             m_view.StopTimer(kTimerOneshot);
         }

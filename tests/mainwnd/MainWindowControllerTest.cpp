@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace vr31k {
 namespace {
 
@@ -118,6 +120,24 @@ TEST_F(MainWindowController, SignalDisplayRunsItsTimersAndReadsTheLevel) {
     w.OnCommand(kCmdTraySignal);
     EXPECT_EQ(w.State(), kCardSignalDisplay);
     EXPECT_EQ(view.trayIcon, 134);
+}
+
+TEST_F(MainWindowController, OneClickTimeFromTheFileAsReadButWithinTheTimersRange) {
+    // The file's value is used as read; one the dialog would refuse must still give a
+    // timer that runs (a negative time was a very long one, as an unsigned interval).
+    const struct {
+        int seconds;
+        int intervalMs;
+    } cases[] = {{10, 10000}, {60, 60000}, {5, 5000}, {0, 0}, {2147483, 2147483000},
+                 {2147484, INT_MAX}, {-5, INT_MAX}, {INT_MIN, INT_MAX}};
+    CUtilityDlg& w = Start();
+    for (const auto& c : cases) {
+        utility.antDispOneshotTime = c.seconds;
+        w.OnCommand(kCmdSignalButton);
+        ASSERT_EQ(w.State(), kCardSignalDisplay) << c.seconds;
+        EXPECT_EQ(view.timers[kTimerOneshot], c.intervalMs) << c.seconds;
+        w.OnCommand(kCmdSignalButton);
+    }
 }
 
 TEST_F(MainWindowController, FailingLevelReadInTheTraySwitchesTheDisplayOffThroughTheTrayItem) {
