@@ -11,6 +11,9 @@ namespace {
 template <typename Dialog>
 Dialog& Made(std::unique_ptr<Dialog>& slot, QWidget* owner) {
     if (!slot) slot = std::make_unique<Dialog>(owner);
+    // Disabling the owner (the main window goes to the tray so) disables its child
+    // windows too, and a prompt shown from the tray would take no input.
+    slot->setEnabled(true);
     return *slot;
 }
 }  // namespace

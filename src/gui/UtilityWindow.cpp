@@ -583,6 +583,9 @@ void UtilityWindow::Post(std::function<void()> task) {
 void UtilityWindow::Adopt(QDialog& dialog) {
     QWidget* owner = DialogParent();
     if (dialog.parentWidget() != owner) dialog.setParent(owner, dialog.windowFlags());
+    // Going to the tray disabled the window and its child windows with it; a new owner
+    // does not undo that.
+    dialog.setEnabled(true);
 }
 
 bool UtilityWindow::RunConnectingDialog() {

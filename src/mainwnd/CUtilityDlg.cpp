@@ -171,11 +171,21 @@ void CUtilityDlg::OnSessionEnding() {
 // --- card check and entry check
 
 bool CUtilityDlg::CheckCard() {
+    if (!m_checking) m_goneDuringCheck = false;
     CheckingScope checking(m_checking);
     CardCheckOptions options = m_parts.checkOptions;
     options.solvaneMode = m_utility.solvaneMode;
     CardCheck check(m_card, *m_ui, options);
-    const bool ok = check.Run(m_portName, m_status);
+    bool ok = check.Run(m_portName, m_status);
+    if (m_goneDuringCheck) {
+        // The card was pulled while the check waited for the user: whatever the check
+        // made of it afterwards, there is no card, and its return must be noticed.
+        ok = false;
+        m_status.state = kCardNone;
+        m_status.pinLockOn = false;
+        m_status.entriesInSync = true;
+        UpdateControls();
+    }
     UpdateSleepRefusal();
     return ok;
 }
@@ -283,7 +293,7 @@ void CUtilityDlg::ToggleSignalDisplay() {
     if (m_status.state == kCardReady) {
         m_status.state = kCardSignalDisplay;
         m_view.StartTimer(kTimerSignal, kSignalIntervalMs);
-        if (OneshotMode()) m_view.StartTimer(kTimerOneshot, m_utility.antDispOneshotTime * 1000);
+        if (OneshotMode()) m_view.StartTimer(kTimerOneshot, OneshotIntervalMs(m_utility.antDispOneshotTime));
         ApplySignalTexts();
         RefreshPicture(true);
     } else if (m_status.state == kCardSignalDisplay) {
@@ -323,7 +333,7 @@ void CUtilityDlg::UtilitySettingsCommand() {
     ApplySignalTexts();
     if (m_status.state == kCardSignalDisplay) {
         if (OneshotMode()) {
-            m_view.StartTimer(kTimerOneshot, m_utility.antDispOneshotTime * 1000);
+            m_view.StartTimer(kTimerOneshot, OneshotIntervalMs(m_utility.antDispOneshotTime));
         } else {
             m_view.StopTimer(kTimerOneshot);
         }
@@ -406,8 +416,9 @@ void CUtilityDlg::OnCardPresence(bool present) {
     if (present && m_status.state == kCardNone) {
         CardArrived(false);
     } else if (!present && m_status.state != kCardNone) {
-        m_status.state = kCardNone;
-        UpdateControls();
+        // As the removal notice: a port left open here would make the next arrival's
+        // check pass without looking at the card, which then stays shown as absent.
+        CardGone();
     }
 }
 
@@ -419,12 +430,15 @@ void CUtilityDlg::OnDeviceNotice(CardNotice notice) {
         } else {
             CardArrived(true);
         }
-    } else if (m_status.state != kCardNone) {
+    } else if (m_status.state != kCardNone || m_checking) {
+        // A check started from no card (an arrival) is still at state 0 while it asks
+        // for the PIN; the card leaving then must end it all the same.
         CardGone();
     }
 }
 
 void CUtilityDlg::CardGone() {
+    if (m_checking) m_goneDuringCheck = true;
     m_status.state = kCardNone;
     if (m_card.IsOpen()) ClosePort();
     m_status.pinLockOn = false;

@@ -148,6 +148,7 @@ private:
     bool m_suspended = false;
     bool m_arrivalPending = false;
     bool m_checking = false;  // a card check is running (its dialogs are open)
+    bool m_goneDuringCheck = false;  // the card went away while the running check waited
     bool m_levelErrorShown = false;
     int m_refusalShown = 0;
 };

@@ -4,6 +4,9 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace vr31k {
 
 ControlStates EnableRules(int state, bool entriesInSync, bool pinLockOn) {
@@ -30,6 +33,12 @@ ControlStates EnableRules(int state, bool entriesInSync, bool pinLockOn) {
     c.comboShown = ready && entriesInSync;
     c.refillCombo = connected;
     return c;
+}
+
+int OneshotIntervalMs(int seconds) {
+    constexpr int64_t kLongest = std::numeric_limits<int>::max();
+    const int64_t ms = int64_t{seconds} * 1000;
+    return static_cast<int>(ms < 0 ? kLongest : std::min(ms, kLongest));
 }
 
 int StatePictureId(int state, int signalLevel) {

@@ -44,6 +44,9 @@ enum TimerId : int {
 };
 inline constexpr int kSignalIntervalMs = 5000;
 inline constexpr int kConnectionTickMs = 1000;
+// Timer 2's interval for AntDispOneshotTime as read from the file: the seconds in
+// milliseconds, where a timer can take them; a negative time counts as the longest.
+int OneshotIntervalMs(int seconds);
 
 // What UpdateControls applies for a state.
 struct ControlStates {

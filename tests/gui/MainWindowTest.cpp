@@ -61,6 +61,44 @@ TEST(MainWindow, RestoreRequestBringsTheHiddenWindowBack) {
     app.ExitInstance();
 }
 
+TEST(MainWindow, ConnectionDialogsShownAgainFromTheTrayTakeInput) {
+    TempDir dir;
+    CUtilityApp app(TestEnv(dir));
+    QtAppUi ui;
+    ASSERT_TRUE(app.InitInstance(ui));
+    UtilityWindow* window = ui.MainWindow();
+    ASSERT_NE(window, nullptr);
+    struct Dialog {
+        const char* name;
+        std::function<void()> run;
+        std::function<void()> end;
+    };
+    const std::vector<Dialog> dialogs = {
+        {"connecting", [&] { window->RunConnectingDialog(); }, [&] { window->EndConnectingDialog(false); }},
+        {"disconnecting", [&] { window->RunDisconnectingDialog(); }, [&] { window->EndDisconnectingDialog(); }},
+        {"status", [&] { window->RunStatusDialog({}); }, [&] { window->CloseStatusDialog(); }},
+    };
+    // Each shown once from the shown window, then again after the window went to the
+    // tray, which hides and disables it.
+    for (const bool inTray : {false, true}) {
+        if (inTray) {
+            window->hide();
+            window->setEnabled(false);
+        }
+        for (const Dialog& dialog : dialogs) {
+            bool takesInput = false;
+            QTimer::singleShot(0, [&] {
+                if (!WaitFor([] { return QApplication::activeModalWidget() != nullptr; })) return;
+                takesInput = QApplication::activeModalWidget()->isEnabled();
+                dialog.end();
+            });
+            dialog.run();
+            EXPECT_TRUE(takesInput) << dialog.name << (inTray ? " from the tray" : "");
+        }
+    }
+    app.ExitInstance();
+}
+
 TEST(MainWindow, RefusalBoxShowsTheTableTexts) {
     QtAppUi ui;
     QString title, text;

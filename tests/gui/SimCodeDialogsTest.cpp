@@ -7,6 +7,7 @@
 #include "gui/CAuthPukDlg.h"
 #include "gui/CCfgPinAuthDlg.h"
 #include "gui/CCfgPinChangeDlg.h"
+#include "gui/SimDialogs.h"
 #include "support/ScriptedUi.h"
 
 #include <QApplication>
@@ -172,6 +173,32 @@ TEST(SimCodeDialogs, PinLockOkOnlyWhileTheChoiceDiffersAndTheChoiceSurvivesACanc
         ok->click();
     });
     EXPECT_EQ(dialog.Choose(false), std::optional<bool>(true));
+}
+
+TEST(SimCodeDialogs, PromptsOfTheWindowInTheTrayTakeInput) {
+    // In the tray the main window is hidden and disabled; a card arrival or the tray's
+    // signal display may still ask for the PIN there, after a prompt of the shown window.
+    QWidget mainWindow;
+    mainWindow.show();
+    test::ScriptedUi boxes;
+    SimDialogs dialogs(&mainWindow, boxes);
+    const auto enterPin = [](const char* pin) {
+        test::OnNextModal([pin](QDialog& dialog) {
+            EXPECT_TRUE(dialog.isEnabled()) << "the prompt takes no input";
+            Type(dialog, "pinEdit", pin);
+            Click(dialog, "okButton");
+        });
+    };
+    enterPin("1234");
+    EXPECT_EQ(dialogs.AskPin(3), std::optional<std::string>("1234"));
+    mainWindow.hide();
+    mainWindow.setEnabled(false);
+    enterPin("5678");
+    EXPECT_EQ(dialogs.AskPin(2), std::optional<std::string>("5678"));
+    mainWindow.setEnabled(true);
+    mainWindow.show();
+    enterPin("2468");
+    EXPECT_EQ(dialogs.AskPin(1), std::optional<std::string>("2468"));
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace vr31k {
 namespace {
 
@@ -120,6 +122,24 @@ TEST_F(MainWindowController, SignalDisplayRunsItsTimersAndReadsTheLevel) {
     EXPECT_EQ(view.trayIcon, 134);
 }
 
+TEST_F(MainWindowController, OneClickTimeFromTheFileAsReadButWithinTheTimersRange) {
+    // The file's value is used as read; one the dialog would refuse must still give a
+    // timer that runs (a negative time was a very long one, as an unsigned interval).
+    const struct {
+        int seconds;
+        int intervalMs;
+    } cases[] = {{10, 10000}, {60, 60000}, {5, 5000}, {0, 0}, {2147483, 2147483000},
+                 {2147484, INT_MAX}, {-5, INT_MAX}, {INT_MIN, INT_MAX}};
+    CUtilityDlg& w = Start();
+    for (const auto& c : cases) {
+        utility.antDispOneshotTime = c.seconds;
+        w.OnCommand(kCmdSignalButton);
+        ASSERT_EQ(w.State(), kCardSignalDisplay) << c.seconds;
+        EXPECT_EQ(view.timers[kTimerOneshot], c.intervalMs) << c.seconds;
+        w.OnCommand(kCmdSignalButton);
+    }
+}
+
 TEST_F(MainWindowController, FailingLevelReadInTheTraySwitchesTheDisplayOffThroughTheTrayItem) {
     CUtilityDlg& w = Start();
     w.OnCommand(kCmdTraySignal);
@@ -169,6 +189,33 @@ TEST_F(MainWindowController, RemovalStopsTheSignalDisplayAndAnArrivalBringsTheCa
     EXPECT_EQ(lookups, 1);
 }
 
+TEST_F(MainWindowController, CardGoneDuringTheSignalDisplayClosesThePortAndTheCardIsCheckedWhenBack) {
+    CUtilityDlg& w = Start();
+    struct Way {
+        const char* name;
+        std::function<void()> gone;
+        std::function<void()> back;
+    };
+    const std::vector<Way> ways = {
+        {"removal notice", [&] { w.OnDeviceNotice(CardNotice::Removed); },
+         [&] { w.OnDeviceNotice(CardNotice::Arrived); }},
+        {"outside message", [&] { w.OnCardPresence(false); }, [&] { w.OnCardPresence(true); }},
+    };
+    for (const Way& way : ways) {
+        w.OnCommand(kCmdSignalButton);
+        ASSERT_EQ(w.State(), kCardSignalDisplay) << way.name;
+        way.gone();
+        EXPECT_EQ(w.State(), kCardNone) << way.name;
+        EXPECT_FALSE(card.IsOpen()) << way.name;
+        EXPECT_TRUE(view.timers.empty()) << way.name;
+        EXPECT_FALSE(view.signalTexts.checked) << way.name;
+        way.back();
+        EXPECT_EQ(w.State(), kCardReady) << way.name;
+        EXPECT_FALSE(card.IsOpen()) << way.name;
+    }
+    EXPECT_TRUE(view.user.messages.empty());
+}
+
 TEST_F(MainWindowController, ArrivalDuringAPinDialogStartsNoSecondCheckAndStandbyIsRefused) {
     port.clear();
     CUtilityDlg& w = Start();
@@ -186,6 +233,27 @@ TEST_F(MainWindowController, ArrivalDuringAPinDialogStartsNoSecondCheckAndStandb
     EXPECT_EQ(refusalDuringPrompt, IDS_STANDBY_REFUSED_CARD_TEXT);
     EXPECT_EQ(w.State(), kCardReady);
     EXPECT_EQ(view.sleepRefusal, 0) << "allowed again once the port is closed";
+}
+
+TEST_F(MainWindowController, CardPulledWhileItsPinIsAskedIsShownGoneAndFoundWhenBack) {
+    port.clear();
+    CUtilityDlg& w = Start();
+    simulator.SetSimState(SimState::PinRequired);
+    bool pulled = false;
+    view.duringPinDialog = [&] {
+        if (pulled) return;
+        pulled = true;
+        w.OnDeviceNotice(CardNotice::Removed);
+    };
+    w.OnDeviceNotice(CardNotice::Arrived);  // the prompt is cancelled: the card has gone
+    EXPECT_EQ(w.State(), kCardNone) << "not 'PIN entry cancelled' for a card that is not there";
+    EXPECT_EQ(view.picture, 153);
+    EXPECT_FALSE(card.IsOpen());
+
+    view.user.pins = {"1234"};
+    w.OnDeviceNotice(CardNotice::Arrived);
+    EXPECT_EQ(lookups, 2) << "the card's return is noticed";
+    EXPECT_EQ(w.State(), kCardReady);
 }
 
 TEST_F(MainWindowController, DialupSettingsRefuseStandbyAndWriteTheSettings) {
