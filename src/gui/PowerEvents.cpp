@@ -76,6 +76,8 @@ void PowerEvents::SetSleepRefusal(const std::optional<QString>& reason) {
         m_block->Release();
 }
 
+// Once per session end: the shutdown, the session manager and the end signal may all
+// announce the same one.
 void PowerEvents::EndSession() {
     if (m_sessionEnded) return;
     m_sessionEnded = true;
@@ -99,7 +101,9 @@ void PowerEvents::OnPrepareForShutdown(bool starting) {
         EndSession();
         m_delay->Release();
     } else {
-        // The shutdown was called off: guard the next sleep again.
+        // The shutdown was called off: guard the next sleep again, and tell the next
+        // session end anew.
+        m_sessionEnded = false;
         m_delay->Take(kDelayWhy);
     }
 }

@@ -259,11 +259,8 @@ bool UtilityWindow::Initialize() {
     return true;
 }
 
-void UtilityWindow::SessionEnding() {
-    if (m_sessionEnded) return;
-    m_sessionEnded = true;
-    m_logic->OnSessionEnding();
-}
+// Each time: the connection side records and hangs up only what is still up.
+void UtilityWindow::SessionEnding() { m_logic->OnSessionEnding(); }
 
 // --- outside messages and card notices
 

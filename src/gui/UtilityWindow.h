@@ -168,7 +168,6 @@ private:
     int m_trayIconId = 0;
     bool m_shown = true;
     bool m_destroying = false;
-    bool m_sessionEnded = false;
     int m_sleepRefusal = 0;
 };
 

@@ -191,7 +191,10 @@ void ConnectionControl::OnNotice(int notice) {
     case 1:  // it is gone
         m_view.StopTimer(kTimerConnection);
         if (m_view.StatusDialogOpen()) m_view.CloseStatusDialog();
+        // The session end recorded this one already. Its end is over with it: a log-out
+        // that was cancelled leaves the utility running, and later connections count.
         if (!m_sessionEnding) Record(false);
+        m_sessionEnding = false;
         if (m_window.State() == kCardOutsideConnection) {
             m_window.SetState(m_stateBeforeOutside);
             m_view.SetConnectTexts(false);

@@ -52,7 +52,8 @@ public:
     void SetReports(ConnectionReports reports) { m_reports = std::move(reports); }
 
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
-    bool SessionEnded() const { return m_sessionEnding; }
+    // A session end recorded the connection and is hanging it up.
+    bool IsSessionEnding() const { return m_sessionEnding; }
 
 private:
     void StartDial(const std::string& entry);

@@ -145,11 +145,17 @@ TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
     const int before = Rows();
     Connect();
     window->OnSessionEnding();
+    EXPECT_TRUE(connection->IsSessionEnding());
     ASSERT_TRUE(view.Pump([&] { return view.timers.count(kTimerConnection) == 0; }));
     view.Pump([] { return false; }, 500ms);
     EXPECT_EQ(Rows(), before + 1);
     EXPECT_EQ(view.results.size(), 1u);
-    EXPECT_TRUE(connection->SessionEnded());
+
+    // The log-out was cancelled: the utility runs on, and the next connection counts.
+    Connect();
+    view.user.answers = {true};
+    window->OnCommand(kCmdTrayConnect);
+    ASSERT_TRUE(view.Pump([&] { return Rows() == before + 2; })) << "a connection after a cancelled log-out is recorded";
 }
 
 }  // namespace
