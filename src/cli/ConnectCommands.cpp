@@ -11,6 +11,7 @@
 #include "cli/ConnectionEvents.h"
 #include "cli/ConnectionStatus.h"
 #include "cli/ReadableValues.h"
+#include "cli/RunningUtility.h"
 #include "dialup/ConnectionFigures.h"
 #include "dialup/EntryCheck.h"
 
@@ -300,6 +301,7 @@ bool ReadRunningStatus(const ConnectionStatus& connection, long& pid, std::strin
 int RunConnect(CliContext& context, CliArgs& args) {
     const auto name = args.Next();
     args.Finish();
+    if (const auto asked = AskRunningUtility(context, {RemoteVerb::Connect, name.value_or("")})) return *asked;
     g_stopRequested = false;
     // Ctrl-C, `disconnect` (SIGTERM) and a closed terminal (SIGHUP) ask for the hang-up
     // and the record instead of ending the process; the previous handlers come back
@@ -321,6 +323,7 @@ int RunConnect(CliContext& context, CliArgs& args) {
 
 int RunStatus(CliContext& context, CliArgs& args) {
     args.Finish();
+    if (const auto asked = AskRunningUtility(context, {RemoteVerb::Status, {}})) return *asked;
     long pid = 0;
     std::string json, text;
     const ConnectionStatus connection(context.Paths().folder);
@@ -333,6 +336,7 @@ int RunStatus(CliContext& context, CliArgs& args) {
 
 int RunDisconnect(CliContext& context, CliArgs& args) {
     args.Finish();
+    if (const auto asked = AskRunningUtility(context, {RemoteVerb::Disconnect, {}})) return *asked;
     long pid = 0;
     std::string json, text;
     const ConnectionStatus connection(context.Paths().folder);

@@ -6,6 +6,7 @@
 #include "mainwnd/CUtilityDlg.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vr31k {
@@ -14,6 +15,28 @@ namespace vr31k {
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive);
 // The progress text of a dial state (0: none).
 int DialProgressTextId(uint32_t state);
+
+// How a connect or a hang-up asked for from outside the window ended.
+struct FlowOutcome {
+    bool ok = false;
+    std::string error;  // a short name when it failed: "dial-failed", "cancelled", ...
+    int code = 0;       // the dial-up service's code, where there is one
+    // The box the window shows about it right after telling (its text filled in).
+    std::optional<MessageBoxRequest> box;
+};
+
+// Who asked from outside (the instance socket's requests) learns here what the flow did.
+class IConnectionObserver {
+public:
+    virtual ~IConnectionObserver() = default;
+    // After each connection tick.
+    virtual void Ticked() = 0;
+    // The connection is gone (also a dial that ended without one).
+    virtual void ConnectionGone() = 0;
+    // Once for each ConnectEntry, once for each HangUpCommand.
+    virtual void ConnectEnded(const FlowOutcome& outcome) = 0;
+    virtual void HangUpEnded(const FlowOutcome& outcome) = 0;
+};
 
 class ConnectionControl final : public IConnectionControl {
 public:
@@ -37,11 +60,22 @@ public:
     void OnDialEvent(uint32_t state, int error);
     void OnNotice(int notice);
 
+    void SetObserver(IConnectionObserver* observer) { m_observer = observer; }
+    // The connect command for `entry` (empty: the selected one) with the user's yes
+    // already given: no connect question, the other boxes as usual.
+    void ConnectEntry(const std::string& entry);
+    // The user's hang-up without the question; while dialling, the connecting
+    // dialog's Cancel.
+    void HangUpCommand();
+
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
     bool SessionEnded() const { return m_sessionEnding; }
 
 private:
+    void Connect(std::string entry, bool ask);
     void StartDial(const std::string& entry);
+    void EndConnect(FlowOutcome outcome);
+    void EndHangUp(FlowOutcome outcome);
     void EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog);
     void Tick();
     void DialFailed(int textCaptionId, int code);
@@ -54,6 +88,10 @@ private:
     // The user's hang-up is under way: the gone notice that follows is not a lost line.
     bool m_userHangUp = false;
     bool m_started = false;
+    IConnectionObserver* m_observer = nullptr;
+    // A connect or hang-up asked from outside whose end the observer still waits for.
+    bool m_remoteConnect = false;
+    bool m_remoteHangUp = false;
 };
 
 }  // namespace vr31k

@@ -1,0 +1,105 @@
+#include "gui/RemoteClients.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+namespace vr31k {
+
+namespace {
+// Clients at once: the watchers and the waiting requests of one user's scripts.
+constexpr size_t kMaxClients = 16;
+// How long a client may take to send its line once connected.
+constexpr int kLineWaitMs = 2000;
+}  // namespace
+
+class RemoteClients::Client final : public IRemoteClient {
+public:
+    Client(RemoteClients& owner, int fd) : m_owner(owner), m_peer(std::make_unique<InstancePeer>(fd)), m_fd(fd) {}
+    ~Client() override { Close(); }
+
+    bool Send(const std::string& line) override { return m_peer != nullptr && m_peer->Send(line); }
+    void Finish() override { m_owner.Drop(m_fd, false); }
+
+    void Watch(QSocketNotifier* notifier) { m_notifier = notifier; }
+    InstancePeer* Peer() { return m_peer.get(); }
+    bool lineTaken = false;
+
+    void Close() {
+        // The notifier goes before its descriptor; later, as its own signal may be running.
+        if (m_notifier != nullptr) {
+            m_notifier->setEnabled(false);
+            m_notifier->deleteLater();
+            m_notifier = nullptr;
+        }
+        m_peer.reset();
+    }
+
+private:
+    RemoteClients& m_owner;
+    std::unique_ptr<InstancePeer> m_peer;
+    int m_fd;
+    QSocketNotifier* m_notifier = nullptr;
+};
+
+RemoteClients::RemoteClients(InstanceServer& server, RemoteControl& remote, MessageHandler onMessage, QObject* parent)
+    : QObject(parent), m_server(server), m_remote(remote), m_onMessage(std::move(onMessage)) {}
+
+RemoteClients::~RemoteClients() {
+    for (auto& [fd, client] : m_clients) {
+        m_remote.Forget(client.get());
+        client->Close();
+    }
+}
+
+void RemoteClients::AcceptWaiting() {
+    for (int fd = m_server.AcceptClient(); fd >= 0; fd = m_server.AcceptClient()) {
+        if (m_clients.size() >= kMaxClients) {
+            InstancePeer refused(fd);
+            RemoteReply busy;
+            busy.Set("reply", "error").Set("ok", false).Set("error", "busy").Set("message", "too many clients");
+            refused.Send(busy.Dump());
+            continue;
+        }
+        auto client = std::make_shared<Client>(*this, fd);
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        client->Watch(notifier);
+        m_clients[fd] = client;
+        const std::weak_ptr<Client> weak = client;
+        connect(notifier, &QSocketNotifier::activated, this, [this, weak] {
+            if (auto c = weak.lock()) OnReadable(c);
+        });
+        QTimer::singleShot(kLineWaitMs, this, [this, weak, fd] {
+            auto c = weak.lock();
+            if (c && !c->lineTaken && m_clients.count(fd) && m_clients[fd] == c) Drop(fd, true);
+        });
+    }
+}
+
+void RemoteClients::OnReadable(const std::shared_ptr<Client>& client) {
+    InstancePeer* peer = client->Peer();
+    if (peer == nullptr) return;
+    std::string line;
+    switch (peer->Read(line)) {
+    case InstancePeer::ReadResult::Waiting: return;
+    case InstancePeer::ReadResult::Closed: Drop(peer->Fd(), true); return;
+    case InstancePeer::ReadResult::Line: break;
+    }
+    client->lineTaken = true;
+    if (const std::optional<InstanceMessage> message = ParseInstanceMessage(line)) {
+        Drop(peer->Fd(), true);
+        m_onMessage(*message);
+        return;
+    }
+    m_remote.Handle(line, client);
+}
+
+void RemoteClients::Drop(int fd, bool tellRemote) {
+    const auto it = m_clients.find(fd);
+    if (it == m_clients.end()) return;
+    const std::shared_ptr<Client> client = it->second;
+    m_clients.erase(it);
+    if (tellRemote) m_remote.Forget(client.get());
+    client->Close();
+}
+
+}  // namespace vr31k
