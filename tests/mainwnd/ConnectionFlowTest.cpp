@@ -210,6 +210,59 @@ private:
     std::thread m_watcher;
 };
 
+// A client as the window's glue holds it, keeping what it is sent.
+struct RecordingClient final : IRemoteClient {
+    std::vector<RemoteReply> replies;
+    bool finished = false;
+    bool Send(const std::string& line) override {
+        const auto reply = RemoteReply::Parse(line);
+        EXPECT_TRUE(reply) << line;
+        if (reply) replies.push_back(*reply);
+        return !finished;
+    }
+    void Finish() override { finished = true; }
+};
+
+// No dial here, so no namespace: what each request answers while nothing is connected.
+TEST_F(ConnectionFlow, RequestsWithoutAConnection) {
+    Begin();
+    RemoteControl remote(*window, *connection, dir.Path());
+    struct Case {
+        const char* line;
+        const char* reply;
+        const char* error;
+        int box;  // the caption of the box told with the reply (0: none)
+    };
+    const Case cases[] = {
+        {"dial", "error", "bad-request", 0},
+        {"status now", "error", "bad-request", 0},
+        {"status", "status", "not-connected", 0},
+        {"watch", "watch", "not-connected", 0},
+        {"disconnect", "disconnect", "not-connected", 0},
+        {"connect nowhere.example", "connect", "no-entry", 0},
+        {"connect", "connect", "out-of-service", IDS_OUT_OF_SERVICE_CAPTION},  // with signal 0, below
+    };
+    for (const Case& c : cases) {
+        if (c.box == IDS_OUT_OF_SERVICE_CAPTION) simulator.SetSignal(0);
+        auto client = std::make_shared<RecordingClient>();
+        remote.Handle(c.line, client);
+        view.Pump([&] { return client->finished; }, 10s);
+        EXPECT_TRUE(client->finished) << c.line;
+        ASSERT_EQ(client->replies.size(), 1u) << c.line;
+        const RemoteReply& reply = client->replies[0];
+        EXPECT_EQ(reply.Text("reply"), c.reply) << c.line;
+        EXPECT_FALSE(reply.Flag("ok")) << c.line;
+        EXPECT_EQ(reply.Text("error"), c.error) << c.line;
+        if (c.box != 0) {
+            const auto* boxes = std::get_if<std::vector<int64_t>>(reply.Find("messages"));
+            ASSERT_NE(boxes, nullptr) << c.line;
+            EXPECT_EQ(*boxes, std::vector<int64_t>{c.box}) << c.line;
+        }
+    }
+    EXPECT_EQ(view.user.messages.back(), IDS_OUT_OF_SERVICE_CAPTION) << "the window tells it as usual";
+    EXPECT_EQ(window->State(), kCardReady);
+}
+
 // vr31kctl connect, status and disconnect while the window runs: the window dials and
 // hangs up (its connecting, disconnecting and result dialogs as usual, no questions),
 // the command prints what the window answered.
@@ -219,17 +272,21 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     setenv("VR31K_LOCK_DIR", dir.Path().c_str(), 1);
     RemoteControl remote(*window, *connection, dir.Path());
     SocketGlue glue(view, remote, InstanceLock(dir.Path()).OwnSocketPath());
-    const auto ctl = [&](std::vector<std::string> words) {
+    // vr31kctl in a thread of its own, while this one is the window's thread.
+    const auto start = [&](std::vector<std::string> words) {
         words.insert(words.begin(), {"--json", "--data-dir", dir.Path()});
-        auto run = std::async(std::launch::async, [words] {
+        return std::async(std::launch::async, [words] {
             std::ostringstream out, err;
             const int status = cli::RunCli(words, out, err);
             return std::make_pair(status, out.str() + err.str());
         });
+    };
+    const auto finish = [&](std::future<std::pair<int, std::string>> run) {
         const auto ready = [&] { return run.wait_for(0s) == std::future_status::ready; };
         for (int i = 0; i < 600 && !ready(); ++i) view.Pump(ready, 100ms);
         return run.get();
     };
+    const auto ctl = [&](std::vector<std::string> words) { return finish(start(std::move(words))); };
     const auto asked = [&](int caption) {
         return std::any_of(view.user.asked.begin(), view.user.asked.end(),
                            [&](const auto& box) { return box.caption == caption; });
@@ -254,8 +311,16 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("already-connected"), std::string::npos) << out;
 
+    // A watch follows the connection until it ends.
+    auto watch = start({"watch"});
+    view.Pump([] { return false; }, 1500ms);  // its first line, and a tick
     std::tie(status, out) = ctl({"disconnect"});
     EXPECT_EQ(status, 0) << out;
+    const auto [watchStatus, watchOut] = finish(std::move(watch));
+    EXPECT_EQ(watchStatus, 0) << watchOut;
+    EXPECT_GE(std::count(watchOut.begin(), watchOut.end(), '\n'), 3) << watchOut;
+    EXPECT_NE(watchOut.find("\"end\": true"), std::string::npos) << watchOut;
+
     EXPECT_NE(out.find("\"duration_s\""), std::string::npos) << out;
     EXPECT_FALSE(asked(IDS_DISCONNECT_CONFIRM_CAPTION));
     EXPECT_EQ(view.disconnectingDialogs, 1);
