@@ -21,6 +21,11 @@ public:
     void Finish() override { m_owner.Drop(m_fd, false); }
 
     void Watch(QSocketNotifier* notifier) { m_notifier = notifier; }
+    // After its request a client may close its sending side and still read the replies:
+    // nothing more to read, it stays until a reply cannot be sent.
+    void StopReading() {
+        if (m_notifier != nullptr) m_notifier->setEnabled(false);
+    }
     InstancePeer* Peer() { return m_peer.get(); }
     bool lineTaken = false;
 
@@ -81,7 +86,13 @@ void RemoteClients::OnReadable(const std::shared_ptr<Client>& client) {
     std::string line;
     switch (peer->Read(line)) {
     case InstancePeer::ReadResult::Waiting: return;
-    case InstancePeer::ReadResult::Closed: Drop(peer->Fd(), true); return;
+    case InstancePeer::ReadResult::Closed:
+        if (client->lineTaken) {
+            client->StopReading();
+        } else {
+            Drop(peer->Fd(), true);
+        }
+        return;
     case InstancePeer::ReadResult::Line: break;
     }
     client->lineTaken = true;

@@ -138,7 +138,7 @@ private:
     QtMessageBox m_boxes;
     std::unique_ptr<CUtilityDlg> m_logic;
     std::unique_ptr<ConnectionControl> m_connection;
-    std::unique_ptr<RemoteControl> m_remote;  // vr31kctl's requests; after the connection it watches
+    std::unique_ptr<RemoteControl> m_remote;  // vr31kctl's requests; goes before the connection it watches
     std::unique_ptr<SimDialogs> m_simDialogs;
     // The connection's dialogs, made once and reused for every connection.
     std::unique_ptr<CDialupConnectingDlg> m_connectingDlg;

@@ -83,8 +83,14 @@ void ConnectionControl::ConnectEntry(const std::string& entry) {
         EndConnect({false, "already-connected", 0, std::nullopt});
         return;
     }
+    // A request arrives inside whatever modal dialog runs: not into a connect command
+    // that is still checking the card, nor beside the settings being edited.
+    if (m_inConnect || m_window.SettingsBusy()) {
+        EndConnect({false, "busy", 0, std::nullopt});
+        return;
+    }
     Connect(entry.empty() ? m_view.SelectedEntry() : entry, false);
-    // The card check or the entry check refused, and said why in its own boxes.
+    // Every way out above tells; this covers a state changed under the check's dialogs.
     EndConnect({false, "not-dialled", 0, std::nullopt});
 }
 
@@ -119,6 +125,11 @@ void ConnectionControl::EndHangUp(FlowOutcome outcome) {
 }
 
 void ConnectionControl::Connect(std::string entry, bool ask) {
+    m_inConnect = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{m_inConnect};
     const int solvane = m_window.Utility().solvaneMode;
     if (solvane == 0 && !entry.empty()) m_charge.AdaptEntry(entry, -1, std::nullopt, nullptr);
     if (!m_window.CheckCard()) {

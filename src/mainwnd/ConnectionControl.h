@@ -92,6 +92,7 @@ private:
     // A connect or hang-up asked from outside whose end the observer still waits for.
     bool m_remoteConnect = false;
     bool m_remoteHangUp = false;
+    bool m_inConnect = false;  // a connect command runs (its dialogs are open)
 };
 
 }  // namespace vr31k

@@ -1,6 +1,6 @@
 #include "mainwnd/RemoteProtocol.h"
 
-#include <cstdio>
+#include "common/JsonString.h"
 
 namespace vr31k {
 
@@ -23,27 +23,7 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-void Quote(std::string_view text, std::string& out) {
-    out += '"';
-    for (const char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-}
+void Quote(std::string_view text, std::string& out) { out += QuoteJsonString(text); }
 
 void AppendUtf8(uint32_t code, std::string& out) {
     if (code < 0x80) {

@@ -66,8 +66,9 @@ public:
     int Fd() const { return m_fd; }
     enum class ReadResult { Waiting, Line, Closed };
     // Takes what has arrived. Line once, with the first line (without its end);
-    // afterwards further input is read and dropped. Closed at the end of the stream, on
-    // an error, or when the first line is longer than kInstanceLineMax.
+    // afterwards further input is read and dropped. Closed at the end of the stream (the
+    // client may still read replies after closing its sending side), on an error, or
+    // when the first line is longer than kInstanceLineMax.
     ReadResult Read(std::string& line);
     // One line (the end of line is added); false when the client is gone or does not
     // take what it is sent (its buffer is full): the caller drops it.

@@ -124,8 +124,8 @@ int InstanceServer::AcceptClient() {
     for (;;) {
         const int client = accept4(m_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client < 0) return -1;
-        // The socket's mode already keeps others out; the peer's credentials say so for
-        // certain (a socket file can be reached through a descriptor passed along).
+        // The socket's mode keeps other users out; the peer's credentials make sure of
+        // it whatever the folder and the umask of the moment allowed.
         ucred peer {};
         socklen_t size = sizeof peer;
         if (getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == geteuid()) return client;
