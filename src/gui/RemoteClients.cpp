@@ -5,13 +5,6 @@
 
 namespace vr31k {
 
-namespace {
-// Clients at once: the watchers and the waiting requests of one user's scripts.
-constexpr size_t kMaxClients = 16;
-// How long a client may take to send its line once connected.
-constexpr int kLineWaitMs = 2000;
-}  // namespace
-
 class RemoteClients::Client final : public IRemoteClient {
 public:
     Client(RemoteClients& owner, int fd) : m_owner(owner), m_peer(std::make_unique<InstancePeer>(fd)), m_fd(fd) {}
@@ -46,8 +39,9 @@ private:
     QSocketNotifier* m_notifier = nullptr;
 };
 
-RemoteClients::RemoteClients(InstanceServer& server, RemoteControl& remote, MessageHandler onMessage, QObject* parent)
-    : QObject(parent), m_server(server), m_remote(remote), m_onMessage(std::move(onMessage)) {}
+RemoteClients::RemoteClients(InstanceServer& server, IRemoteRequests& remote, MessageHandler onMessage, QObject* parent,
+                             int lineWaitMs)
+    : QObject(parent), m_server(server), m_remote(remote), m_onMessage(std::move(onMessage)), m_lineWaitMs(lineWaitMs) {}
 
 RemoteClients::~RemoteClients() {
     for (auto& [fd, client] : m_clients) {
@@ -73,7 +67,7 @@ void RemoteClients::AcceptWaiting() {
         connect(notifier, &QSocketNotifier::activated, this, [this, weak] {
             if (auto c = weak.lock()) OnReadable(c);
         });
-        QTimer::singleShot(kLineWaitMs, this, [this, weak, fd] {
+        QTimer::singleShot(m_lineWaitMs, this, [this, weak, fd] {
             auto c = weak.lock();
             if (c && !c->lineTaken && m_clients.count(fd) && m_clients[fd] == c) Drop(fd, true);
         });
@@ -97,7 +91,7 @@ void RemoteClients::OnReadable(const std::shared_ptr<Client>& client) {
     }
     client->lineTaken = true;
     if (const std::optional<InstanceMessage> message = ParseInstanceMessage(line)) {
-        Drop(peer->Fd(), true);
+        Drop(peer->Fd(), false);  // the requests' side never saw it
         m_onMessage(*message);
         return;
     }

@@ -18,7 +18,11 @@ namespace vr31k {
 class RemoteClients : public QObject {
 public:
     using MessageHandler = std::function<void(const InstanceMessage&)>;
-    RemoteClients(InstanceServer& server, RemoteControl& remote, MessageHandler onMessage, QObject* parent);
+    // Clients at once: the watchers and the waiting requests of one user's scripts.
+    static constexpr size_t kMaxClients = 16;
+    // `lineWaitMs`: how long a client may take to send its line once connected.
+    RemoteClients(InstanceServer& server, IRemoteRequests& remote, MessageHandler onMessage, QObject* parent,
+                  int lineWaitMs = 2000);
     ~RemoteClients() override;
 
     // The listening socket is readable: clients are waiting.
@@ -32,8 +36,9 @@ private:
     void Drop(int fd, bool tellRemote);
 
     InstanceServer& m_server;
-    RemoteControl& m_remote;
+    IRemoteRequests& m_remote;
     MessageHandler m_onMessage;
+    int m_lineWaitMs;
     std::map<int, std::shared_ptr<Client>> m_clients;  // by descriptor
 };
 

@@ -24,17 +24,26 @@ public:
     virtual void Finish() = 0;
 };
 
-class RemoteControl final : public IConnectionObserver {
+// Where the socket's glue hands the requests.
+class IRemoteRequests {
+public:
+    virtual ~IRemoteRequests() = default;
+    // A client's request line.
+    virtual void Handle(std::string_view line, const std::shared_ptr<IRemoteClient>& client) = 0;
+    // The client has closed: nothing more goes to it.
+    virtual void Forget(const IRemoteClient* client) = 0;
+};
+
+class RemoteControl final : public IConnectionObserver, public IRemoteRequests {
 public:
     RemoteControl(CUtilityDlg& window, ConnectionControl& connection, std::string dataFolder);
     ~RemoteControl() override;
     RemoteControl(const RemoteControl&) = delete;
     RemoteControl& operator=(const RemoteControl&) = delete;
 
-    // A client's request line.
-    void Handle(std::string_view line, const std::shared_ptr<IRemoteClient>& client);
-    // The client has closed: nothing more goes to it (a connect it asked for goes on).
-    void Forget(const IRemoteClient* client);
+    void Handle(std::string_view line, const std::shared_ptr<IRemoteClient>& client) override;
+    // A connect the client asked for goes on without it.
+    void Forget(const IRemoteClient* client) override;
     // A box the window is about to show: told with the reply of a pending connect.
     void NoteBox(const MessageBoxRequest& request);
     // The figures of the connection of the moment, as `status` answers them.
