@@ -86,9 +86,9 @@ def main():
     connected = json.loads(ui.ctl("--json", "connect"))
     assert connected["state"] == "connected" and connected["source"] == "utility", connected
     ui.wait(lambda: ui.find("frame", TITLE) is None, "the window in the tray after vr31kctl connect")
-    time.sleep(1.5)
-    status = json.loads(ui.ctl("--json", "status"))
-    assert status["source"] == "utility" and status["duration_s"] >= 1, status
+    status = lambda: json.loads(ui.ctl("--json", "status"))
+    assert status()["source"] == "utility"
+    ui.wait(lambda: status()["duration_s"] >= 1, "the window's figures to move in vr31kctl status", timeout=5)
     ended = json.loads(ui.ctl("--json", "disconnect"))
     assert ended["ok"], ended
     result = ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog after vr31kctl disconnect")
