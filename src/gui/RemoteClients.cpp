@@ -11,7 +11,8 @@ public:
     ~Client() override { Close(); }
 
     bool Send(const std::string& line) override { return m_peer != nullptr && m_peer->Send(line); }
-    void Finish() override { m_owner.Drop(m_fd, false); }
+    void Finish() override { m_owner.Finished(*this); }
+    int Fd() const { return m_fd; }
 
     void Watch(QSocketNotifier* notifier) { m_notifier = notifier; }
     // After its request a client may close its sending side and still read the replies:
@@ -96,6 +97,16 @@ void RemoteClients::OnReadable(const std::shared_ptr<Client>& client) {
         return;
     }
     m_remote.Handle(line, client);
+}
+
+void RemoteClients::Finished(Client& client) {
+    // Its descriptor may be a newer client's by now, if this one was dropped before.
+    const auto it = m_clients.find(client.Fd());
+    if (it != m_clients.end() && it->second.get() == &client) {
+        Drop(client.Fd(), false);
+    } else {
+        client.Close();
+    }
 }
 
 void RemoteClients::Drop(int fd, bool tellRemote) {

@@ -32,6 +32,7 @@ public:
 private:
     class Client;
     void OnReadable(const std::shared_ptr<Client>& client);
+    void Finished(Client& client);
     // Closes a client; `tellRemote` unless the remote side itself finished with it.
     void Drop(int fd, bool tellRemote);
 
