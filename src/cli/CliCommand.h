@@ -73,6 +73,7 @@ const CommandGroup& EntriesCommands();
 const CommandGroup& ConnectCommands();
 const CommandGroup& DisconnectCommands();
 const CommandGroup& StatusCommands();
+const CommandGroup& WatchCommands();
 const CommandGroup& NotifyCommands();
 
 }  // namespace vr31k::cli

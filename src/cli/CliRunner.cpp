@@ -17,6 +17,7 @@ const CommandGroup& (*const kGroups[])() = {
     ConnectCommands,
     DisconnectCommands,
     StatusCommands,
+    WatchCommands,
     NotifyCommands,
     PlanCommands,
     UsageCommands,

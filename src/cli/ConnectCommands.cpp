@@ -5,6 +5,7 @@
 // is lost; the connection is recorded in the history either way.
 #include "cli/ConnectRun.h"
 #include "cli/ConnectionStatus.h"
+#include "cli/RunningUtility.h"
 
 #include <atomic>
 #include <cerrno>
@@ -35,7 +36,12 @@ constexpr std::string_view kConnectHelp =
     "            (a dialler left behind, or one started by hand) is watched instead of\n"
     "            dialling beside it: hung up and recorded the same way.\n"
     "disconnect  hangs up the connection a running `connect` holds, and waits for it\n"
-    "status      the live figures of the connection a running `connect` holds\n"
+    "status      the live figures of the connection a running `connect` holds, or of a\n"
+    "            link left up over the card (shown as an outside connection)\n"
+    "\n"
+    "When the utility runs in this session on the same data folder, the three commands ask\n"
+    "it instead (its window shows the connection, whichever started it); the socket and\n"
+    "its requests are described in docs/interface.md.\n"
     "\n"
     "Dialling needs pppd and the rights described in docs/dialup.md; on machines without\n"
     "kernel PPP, VR31K_DIAL_LINK=simulated selects the simulated link.\n";
@@ -58,6 +64,7 @@ bool ReadRunningStatus(const ConnectionStatus& connection, long& pid, std::strin
 int RunConnect(CliContext& context, CliArgs& args) {
     const auto name = args.Next();
     args.Finish();
+    if (const auto asked = AskRunningUtility(context, {RemoteVerb::Connect, name.value_or("")})) return *asked;
     g_hangUpRequests = 0;
     // Ctrl-C, `disconnect` (SIGTERM) and a closed terminal (SIGHUP) ask for the hang-up
     // and the record instead of ending the process; the previous handlers come back
@@ -79,6 +86,7 @@ int RunConnect(CliContext& context, CliArgs& args) {
 
 int RunStatus(CliContext& context, CliArgs& args) {
     args.Finish();
+    if (const auto asked = AskRunningUtility(context, {RemoteVerb::Status, {}})) return *asked;
     long pid = 0;
     std::string json, text;
     const ConnectionStatus connection(context.Paths().folder);
@@ -91,6 +99,7 @@ int RunStatus(CliContext& context, CliArgs& args) {
 
 int RunDisconnect(CliContext& context, CliArgs& args) {
     args.Finish();
+    if (const auto asked = AskRunningUtility(context, {RemoteVerb::Disconnect, {}})) return *asked;
     long pid = 0;
     std::string json, text;
     const ConnectionStatus connection(context.Paths().folder);

@@ -1,6 +1,6 @@
 #include "cli/Json.h"
 
-#include "common/Utf8.h"
+#include "common/JsonString.h"
 
 #include <charconv>
 #include <cmath>
@@ -44,31 +44,8 @@ const Json* Json::Find(std::string_view key) const {
     return nullptr;
 }
 
-std::string JsonQuote(std::string_view raw) {
-    // Names come from files anyone in the group may write: never emit broken UTF-8.
-    const std::string text = ToValidUtf8(raw);
-    std::string out = "\"";
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (u < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
-                out += buffer;
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-    return out;
-}
+// Names come from files anyone in the group may write: never emit broken UTF-8.
+std::string JsonQuote(std::string_view raw) { return QuoteJsonString(raw); }
 
 namespace {
 std::string NumberText(double v) {

@@ -20,6 +20,7 @@
 #include "gui/CSyncApnDlg.h"
 #include "gui/Pictures.h"
 #include "gui/PowerEvents.h"
+#include "gui/RemoteClients.h"
 #include "gui/SimDialogs.h"
 
 #include <algorithm>
@@ -108,9 +109,14 @@ UtilityWindow::UtilityWindow(CUtilityApp& app, QWidget* parent)
     m_logic = std::make_unique<CUtilityDlg>(std::move(parts), *this);
     m_connection = std::make_unique<ConnectionControl>(*m_logic);
     m_logic->SetConnectionControl(m_connection.get());
+    m_remote = std::make_unique<RemoteControl>(*m_logic, *m_connection, app.Paths().folder);
 }
 
-UtilityWindow::~UtilityWindow() { HideTrayIcon(); }
+UtilityWindow::~UtilityWindow() {
+    // Its clients refer to the remote control, which goes before the window's children.
+    delete m_remoteClients;
+    HideTrayIcon();
+}
 
 void UtilityWindow::BuildControls() {
     auto* central = new QWidget(this);
@@ -237,8 +243,10 @@ void UtilityWindow::BuildTray() {
 bool UtilityWindow::Initialize() {
     const std::string socketPath = m_app.InstanceSocketPath();
     if (m_server.Listen(socketPath)) {
+        m_remoteClients = new RemoteClients(m_server, *m_remote,
+                                            [this](const InstanceMessage& message) { OnInstanceMessage(message); }, this);
         m_serverNotifier = new QSocketNotifier(m_server.Fd(), QSocketNotifier::Read, this);
-        connect(m_serverNotifier, &QSocketNotifier::activated, this, &UtilityWindow::OnInstanceMessages);
+        connect(m_serverNotifier, &QSocketNotifier::activated, m_remoteClients, &RemoteClients::AcceptWaiting);
     } else {
         qCWarning(lcMainWindow, "cannot listen on %s: a second start cannot reach this window", socketPath.c_str());
     }
@@ -264,15 +272,13 @@ void UtilityWindow::SessionEnding() { m_logic->OnSessionEnding(); }
 
 // --- outside messages and card notices
 
-void UtilityWindow::OnInstanceMessages() {
-    for (const InstanceMessage& message : m_server.TakeMessages()) {
-        if (message.message == kMsgTrayNotify && message.wParam == 1) {
-            if (message.lParam == kMouseLeftButtonUp) qCInfo(lcMainWindow, "restore requested");
-            m_logic->OnTrayNotify(message.lParam);
-            if (message.lParam == kMouseLeftButtonUp) emit Restored();
-        } else if (message.message == kMsgCardPresence) {
-            m_logic->OnCardPresence(message.wParam != 0);
-        }
+void UtilityWindow::OnInstanceMessage(const InstanceMessage& message) {
+    if (message.message == kMsgTrayNotify && message.wParam == 1) {
+        if (message.lParam == kMouseLeftButtonUp) qCInfo(lcMainWindow, "restore requested");
+        m_logic->OnTrayNotify(message.lParam);
+        if (message.lParam == kMouseLeftButtonUp) emit Restored();
+    } else if (message.message == kMsgCardPresence) {
+        m_logic->OnCardPresence(message.wParam != 0);
     }
 }
 
@@ -316,6 +322,7 @@ void UtilityWindow::keyPressEvent(QKeyEvent* event) {
 QWidget* UtilityWindow::DialogParent() { return m_shown ? this : nullptr; }
 
 MessageResult UtilityWindow::Show(const MessageBoxRequest& request) {
+    m_remote->NoteBox(request);
     // A box with the window in the tray has no visible owner: it stands alone.
     m_boxes.SetParent(DialogParent());
     // One asked for a dialog (the settings sheet's questions) belongs to that dialog,

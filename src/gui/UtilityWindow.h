@@ -7,6 +7,7 @@
 #include "gui/QtMessageBox.h"
 #include "mainwnd/CUtilityDlg.h"
 #include "mainwnd/ConnectionControl.h"
+#include "mainwnd/RemoteControl.h"
 #include "platform/InstanceChannel.h"
 
 #include <QMainWindow>
@@ -36,6 +37,7 @@ class CUtilityApp;
 class ISheetPage;
 class SimDialogs;
 class PowerEvents;
+class RemoteClients;
 
 class UtilityWindow : public QMainWindow, public IMainView {
     Q_OBJECT
@@ -117,7 +119,7 @@ private:
     void BuildMenus();
     void BuildTray();
     QAction* AddCommand(QMenu* menu, int command, int textId);
-    void OnInstanceMessages();
+    void OnInstanceMessage(const InstanceMessage& message);
     void OnCardNotices();
     void TryTrayAgain();
     void ShowTrayIcon();
@@ -136,6 +138,7 @@ private:
     QtMessageBox m_boxes;
     std::unique_ptr<CUtilityDlg> m_logic;
     std::unique_ptr<ConnectionControl> m_connection;
+    std::unique_ptr<RemoteControl> m_remote;  // vr31kctl's requests; goes before the connection it watches
     std::unique_ptr<SimDialogs> m_simDialogs;
     // The connection's dialogs, made once and reused for every connection.
     std::unique_ptr<CDialupConnectingDlg> m_connectingDlg;
@@ -144,6 +147,7 @@ private:
     InstanceServer m_server;
     std::unique_ptr<CardMonitor> m_cardMonitor;
     QSocketNotifier* m_serverNotifier = nullptr;
+    RemoteClients* m_remoteClients = nullptr;
     QSocketNotifier* m_cardNotifier = nullptr;
     PowerEvents* m_power = nullptr;
 

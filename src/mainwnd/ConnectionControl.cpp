@@ -74,16 +74,73 @@ void ConnectionControl::ConnectCommand() {
         if (now == kCardDialing || now == kCardOutsideConnection) EndConnection(!connected, false, true, true);
         return;
     }
+    Connect(m_view.SelectedEntry(), true);
+}
 
-    const std::string entry = m_view.SelectedEntry();
+void ConnectionControl::ConnectEntry(const std::string& entry) {
+    m_remoteConnect = true;
+    const int state = m_window.State();
+    if (IsConnected() || state == kCardDialing || state == kCardOutsideConnection) {
+        EndConnect({false, "already-connected", 0, std::nullopt});
+        return;
+    }
+    // A request arrives inside whatever modal dialog runs: not into a connect command
+    // that is still checking the card, nor beside the settings being edited.
+    if (m_inConnect || m_window.SettingsBusy()) {
+        EndConnect({false, "busy", 0, std::nullopt});
+        return;
+    }
+    Connect(entry.empty() ? m_view.SelectedEntry() : entry, false);
+    // Every way out above tells; this covers a state changed under the check's dialogs.
+    EndConnect({false, "not-dialled", 0, std::nullopt});
+}
+
+void ConnectionControl::HangUpCommand() {
+    m_remoteHangUp = true;
+    if (m_view.DisconnectingDialogOpen()) {
+        EndHangUp({false, "busy", 0, std::nullopt});
+        return;
+    }
+    const bool connected = IsConnected();
+    const int state = m_window.State();
+    if (!connected && state == kCardDialing && m_view.ConnectingDialogOpen()) {
+        // As the dialog's Cancel: the dial then ends through the command.
+        m_view.EndConnectingDialog(false);
+        EndHangUp({true, "", 0, std::nullopt});
+        return;
+    }
+    if (state == kCardDialing || state == kCardOutsideConnection) EndConnection(!connected, false, true, true);
+    EndHangUp({false, "not-connected", RAS_ERR_NOT_CONNECTED, std::nullopt});
+}
+
+void ConnectionControl::EndConnect(FlowOutcome outcome) {
+    if (!m_remoteConnect) return;
+    m_remoteConnect = false;
+    if (m_observer != nullptr) m_observer->ConnectEnded(outcome);
+}
+
+void ConnectionControl::EndHangUp(FlowOutcome outcome) {
+    if (!m_remoteHangUp) return;
+    m_remoteHangUp = false;
+    if (m_observer != nullptr) m_observer->HangUpEnded(outcome);
+}
+
+void ConnectionControl::Connect(std::string entry, bool ask) {
+    m_inConnect = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{m_inConnect};
     const int solvane = m_window.Utility().solvaneMode;
     if (solvane == 0 && !entry.empty()) m_charge.AdaptEntry(entry, -1, std::nullopt, nullptr);
     if (!m_window.CheckCard()) {
         m_window.ClosePort();
+        EndConnect({false, "card-check", 0, std::nullopt});
         return;
     }
     const int entries = m_window.CheckEntries();
     if (entries == kEntriesRefused) {
+        EndConnect({false, "entries-refused", 0, std::nullopt});
         m_window.Status().entriesInSync = false;
         m_window.UpdateControls();
         m_window.ClosePortUnlessSignalDisplay();
@@ -98,21 +155,25 @@ void ConnectionControl::ConnectCommand() {
     const ComboFill combo = FillEntryCombo(m_window.EntryNames(), m_charge.Plan().entryIndex);
     if (entry.empty() || std::find(combo.items.begin(), combo.items.end(), entry) == combo.items.end()) {
         m_window.ClosePortUnlessSignalDisplay();
+        EndConnect({false, "no-entry", 0, std::nullopt});
         return;
     }
     int level = -1;
     if (m_window.Card().GetAntennaLevel(level) != CARD_OK) {
+        EndConnect({false, "comm-error", 0, MakeMessage(IDS_COMM_ERROR_CAPTION, IDS_COMM_ERROR_TEXT, MessageIcon::Error)});
         ShowCommError(m_view);
         m_window.ClosePort();
         return;
     }
     m_window.ClosePortUnlessSignalDisplay();
     if (solvane != 0 || level > 0) {
-        if (m_view.Ask(IDS_CONNECT_CONFIRM_CAPTION, IDS_CONNECT_CONFIRM_TEXT, {entry}, MessageResult::Yes)) {
+        if (!ask || m_view.Ask(IDS_CONNECT_CONFIRM_CAPTION, IDS_CONNECT_CONFIRM_TEXT, {entry}, MessageResult::Yes)) {
             const int now = m_window.State();
             if (now != kCardDialing && now != kCardOutsideConnection) StartDial(entry);
         }
     } else {
+        EndConnect({false, "out-of-service", 0,
+                    MakeMessage(IDS_OUT_OF_SERVICE_CAPTION, IDS_OUT_OF_SERVICE_TEXT, MessageIcon::Error)});
         m_view.Tell(IDS_OUT_OF_SERVICE_CAPTION, IDS_OUT_OF_SERVICE_TEXT, MessageIcon::Error);
         m_window.ClosePortUnlessSignalDisplay();
     }
@@ -144,7 +205,9 @@ void ConnectionControl::StartDial(const std::string& entry) {
         m_view.SetTrayIcon(StateTrayIconId(kCardDialing, -1));
         m_view.ShowBalloon(std::string(LoadString(IDS_BALLOON_CONNECTED_TITLE)),
                            std::string(LoadString(IDS_BALLOON_CONNECTED_ENTRY)) + entry);
+        EndConnect({true, "", 0, std::nullopt});
     } else if (m_window.State() == kCardDialing) {
+        EndConnect({false, "cancelled", 0, std::nullopt});
         // The user cancelled: end the dial through the command (not yet connected, so no
         // question and no result dialog). The menu command, which acts in the tray too.
         m_view.PostCommand(kCmdConnect);
@@ -152,7 +215,10 @@ void ConnectionControl::StartDial(const std::string& entry) {
 }
 
 void ConnectionControl::DialFailed(int captionId, int code) {
-    m_view.Tell(captionId, captionId + 1, MessageIcon::Exclamation, {std::to_string(code)});
+    const MessageBoxRequest box =
+        MakeMessage(captionId, captionId + 1, MessageIcon::Exclamation, {std::to_string(code)});
+    EndConnect({false, "dial-failed", code, box});
+    m_view.Show(box);
 }
 
 // --- events
@@ -205,6 +271,7 @@ void ConnectionControl::OnNotice(int notice) {
             EndConnection(false, true, true, false);
         }
         if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
+        if (m_observer != nullptr) m_observer->ConnectionGone();
         break;
     case 2:  // the hang-up through the monitor finished
         if (m_view.DisconnectingDialogOpen()) m_view.EndDisconnectingDialog();
@@ -229,6 +296,7 @@ void ConnectionControl::Tick() {
     }
     if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(ConnectionTrayTip(live.entryName, duration, volume));
     if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(ConnectionFiguresOf(m_charge, true));
+    if (m_observer != nullptr) m_observer->Ticked();
 }
 
 void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog) {
@@ -250,8 +318,10 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
         // The link is still up: say so, and keep showing it.
         m_userHangUp = false;
         m_view.EnableConnectButton(true);
-        m_view.Tell(IDS_HANGUP_FAILED_CAPTION, IDS_HANGUP_FAILED_TEXT, MessageIcon::Exclamation,
-                    {std::to_string(hangUp)});
+        const MessageBoxRequest box = MakeMessage(IDS_HANGUP_FAILED_CAPTION, IDS_HANGUP_FAILED_TEXT,
+                                                  MessageIcon::Exclamation, {std::to_string(hangUp)});
+        EndHangUp({false, "hangup-failed", hangUp, box});
+        m_view.Show(box);
         return;
     }
     m_charge.StampEndTime();
@@ -265,6 +335,7 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
     m_view.EnableConnectButton(true);
     m_view.ShowBalloon({}, {});
     m_window.UpdateControls();
+    EndHangUp({true, "", 0, std::nullopt});
     if (lineLost) {
         m_view.ForceForeground();
         m_view.Tell(IDS_APP_TITLE, IDS_LINE_LOST_TEXT, MessageIcon::Exclamation);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vr31k {
@@ -25,6 +26,28 @@ struct ConnectionReports {
     // or a made connection (`lineLost` when the line went on its own), or the end of
     // another dialler's connection (`outside`).
     std::function<void(bool lineLost, bool outside)> ended;
+};
+
+// How a connect or a hang-up asked for from outside the window ended.
+struct FlowOutcome {
+    bool ok = false;
+    std::string error;  // a short name when it failed: "dial-failed", "cancelled", ...
+    int code = 0;       // the dial-up service's code, where there is one
+    // The box the window shows about it right after telling (its text filled in).
+    std::optional<MessageBoxRequest> box;
+};
+
+// Who asked from outside (the instance socket's requests) learns here what the flow did.
+class IConnectionObserver {
+public:
+    virtual ~IConnectionObserver() = default;
+    // After each connection tick.
+    virtual void Ticked() = 0;
+    // The connection is gone (also a dial that ended without one).
+    virtual void ConnectionGone() = 0;
+    // Once for each ConnectEntry, once for each HangUpCommand.
+    virtual void ConnectEnded(const FlowOutcome& outcome) = 0;
+    virtual void HangUpEnded(const FlowOutcome& outcome) = 0;
 };
 
 class ConnectionControl final : public IConnectionControl {
@@ -50,13 +73,23 @@ public:
     void OnNotice(int notice);
 
     void SetReports(ConnectionReports reports) { m_reports = std::move(reports); }
+    void SetObserver(IConnectionObserver* observer) { m_observer = observer; }
+    // The connect command for `entry` (empty: the selected one) with the user's yes
+    // already given: no connect question, the other boxes as usual.
+    void ConnectEntry(const std::string& entry);
+    // The user's hang-up without the question; while dialling, the connecting
+    // dialog's Cancel.
+    void HangUpCommand();
 
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
     // A session end recorded the connection and is hanging it up.
     bool IsSessionEnding() const { return m_sessionEnding; }
 
 private:
+    void Connect(std::string entry, bool ask);
     void StartDial(const std::string& entry);
+    void EndConnect(FlowOutcome outcome);
+    void EndHangUp(FlowOutcome outcome);
     void EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog);
     void Tick();
     void DialFailed(int textCaptionId, int code);
@@ -72,6 +105,11 @@ private:
     bool m_userHangUp = false;
     bool m_started = false;
     ConnectionReports m_reports;
+    IConnectionObserver* m_observer = nullptr;
+    // A connect or hang-up asked from outside whose end the observer still waits for.
+    bool m_remoteConnect = false;
+    bool m_remoteHangUp = false;
+    bool m_inConnect = false;  // a connect command runs (its dialogs are open)
 };
 
 }  // namespace vr31k

@@ -4,7 +4,8 @@ Run by window_e2e.sh --connect inside a private network namespace. Steps: connec
 the window's button (question, connecting dialog, to the tray), the status dialog from
 the tray menu with its figures moving, hang up from the tray menu (question,
 disconnecting and result dialogs), one history row; a lost line (message, result
-dialog, a second row); SIGTERM while connected records the connection once.
+dialog, a second row); vr31kctl connect, status and disconnect asking the window (its
+result dialog, a third row); SIGTERM while connected records the connection once.
 """
 import json
 import os
@@ -78,14 +79,30 @@ def main():
     close(result, "今回の利用状況")
     ui.wait(lambda: history_rows() == 2, "the lost connection's row")
 
+    # vr31kctl asks the running window: it dials (no question) and goes to the tray;
+    # status shows the window's connection; disconnect hangs up with the window's result.
+    tray_menu_item(0)
+    ui.wait(lambda: ui.find("frame", TITLE), "the window")
+    connected = json.loads(ui.ctl("--json", "connect"))
+    assert connected["state"] == "connected" and connected["source"] == "utility", connected
+    ui.wait(lambda: ui.find("frame", TITLE) is None, "the window in the tray after vr31kctl connect")
+    status = lambda: json.loads(ui.ctl("--json", "status"))
+    assert status()["source"] == "utility"
+    ui.wait(lambda: status()["duration_s"] >= 1, "the window's figures to move in vr31kctl status", timeout=5)
+    ended = json.loads(ui.ctl("--json", "disconnect"))
+    assert ended["ok"], ended
+    result = ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog after vr31kctl disconnect")
+    close(result, "今回の利用状況")
+    ui.wait(lambda: history_rows() == 3, "the row of the connection vr31kctl asked for")
+
     # The session ends (SIGTERM) while connected: recorded once, hung up, a clean exit.
     tray_menu_item(0)
     connect()
     utility.send_signal(signal.SIGTERM)
     assert utility.wait(timeout=20) == 0
-    ui.wait(lambda: history_rows() == 3, "the row of the connection the session end recorded")
+    ui.wait(lambda: history_rows() == 4, "the row of the connection the session end recorded")
     time.sleep(1.0)
-    assert history_rows() == 3, "recorded once"
+    assert history_rows() == 4, "recorded once"
     print("connections end to end: all steps passed")
 
 

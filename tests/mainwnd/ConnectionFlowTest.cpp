@@ -7,14 +7,23 @@
 #include "accounting/CRasChargeCtrl.h"
 #include "accounting/EntryCredentialStore.h"
 #include "common/StringIds.h"
+#include "cli/CliRunner.h"
 #include "mainwnd/ConnectionControl.h"
+#include "mainwnd/RemoteControl.h"
+#include "platform/InstanceChannel.h"
+#include "platform/InstanceLock.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "../dialup/PrivateNetns.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <future>
+#include <poll.h>
+#include <sstream>
+#include <thread>
 
 namespace vr31k {
 namespace {
@@ -156,6 +165,175 @@ TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
     view.user.answers = {true};
     window->OnCommand(kCmdTrayConnect);
     ASSERT_TRUE(view.Pump([&] { return Rows() == before + 2; })) << "a connection after a cancelled log-out is recorded";
+}
+
+
+// The window's socket glue without the toolkit: a thread watches the listening socket
+// and posts the accepting to the window's thread, as the Qt window's notifier does.
+class SocketGlue {
+public:
+    SocketGlue(test::RecordingView& view, RemoteControl& remote, const std::string& path)
+        : m_view(view), m_remote(remote) {
+        EXPECT_TRUE(m_server.Listen(path));
+        m_watcher = std::thread([this] { Watch(); });
+    }
+    ~SocketGlue() {
+        m_stop = true;
+        m_watcher.join();
+    }
+
+private:
+    struct Client final : IRemoteClient {
+        std::unique_ptr<InstancePeer> peer;
+        bool Send(const std::string& line) override { return peer != nullptr && peer->Send(line); }
+        void Finish() override { peer.reset(); }
+    };
+    void Watch() {
+        while (!m_stop) {
+            pollfd pfd{m_server.Fd(), POLLIN, 0};
+            if (poll(&pfd, 1, 50) > 0 && !m_pending.exchange(true)) m_view.Post([this] { Serve(); });
+        }
+    }
+    void Serve() {
+        for (int fd = m_server.AcceptClient(); fd >= 0; fd = m_server.AcceptClient()) {
+            auto client = std::make_shared<Client>();
+            client->peer = std::make_unique<InstancePeer>(fd);
+            std::string line;
+            auto read = InstancePeer::ReadResult::Waiting;
+            for (int i = 0; i < 200 && read == InstancePeer::ReadResult::Waiting; ++i) {
+                read = client->peer->Read(line);
+                if (read == InstancePeer::ReadResult::Waiting) std::this_thread::sleep_for(10ms);
+            }
+            if (read == InstancePeer::ReadResult::Line) m_remote.Handle(line, client);
+        }
+        m_pending = false;
+    }
+    test::RecordingView& m_view;
+    RemoteControl& m_remote;
+    InstanceServer m_server;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_pending{false};
+    std::thread m_watcher;
+};
+
+// A client as the window's glue holds it, keeping what it is sent.
+struct RecordingClient final : IRemoteClient {
+    std::vector<RemoteReply> replies;
+    bool finished = false;
+    bool Send(const std::string& line) override {
+        const auto reply = RemoteReply::Parse(line);
+        EXPECT_TRUE(reply) << line;
+        if (reply) replies.push_back(*reply);
+        return !finished;
+    }
+    void Finish() override { finished = true; }
+};
+
+// No dial here, so no namespace: what each request answers while nothing is connected.
+TEST_F(ConnectionFlow, RequestsWithoutAConnection) {
+    Begin();
+    RemoteControl remote(*window, *connection, dir.Path());
+    struct Case {
+        const char* line;
+        const char* reply;
+        const char* error;
+        int box;  // the caption of the box told with the reply (0: none)
+    };
+    const Case cases[] = {
+        {"dial", "error", "bad-request", 0},
+        {"status now", "error", "bad-request", 0},
+        {"status", "status", "not-connected", 0},
+        {"watch", "watch", "not-connected", 0},
+        {"disconnect", "disconnect", "not-connected", 0},
+        {"connect nowhere.example", "connect", "no-entry", 0},
+        {"connect", "connect", "out-of-service", IDS_OUT_OF_SERVICE_CAPTION},  // with signal 0, below
+    };
+    for (const Case& c : cases) {
+        if (c.box == IDS_OUT_OF_SERVICE_CAPTION) simulator.SetSignal(0);
+        auto client = std::make_shared<RecordingClient>();
+        remote.Handle(c.line, client);
+        view.Pump([&] { return client->finished; }, 10s);
+        EXPECT_TRUE(client->finished) << c.line;
+        ASSERT_EQ(client->replies.size(), 1u) << c.line;
+        const RemoteReply& reply = client->replies[0];
+        EXPECT_EQ(reply.Text("reply"), c.reply) << c.line;
+        EXPECT_FALSE(reply.Flag("ok")) << c.line;
+        EXPECT_EQ(reply.Text("error"), c.error) << c.line;
+        if (c.box != 0) {
+            const auto* boxes = std::get_if<std::vector<int64_t>>(reply.Find("messages"));
+            ASSERT_NE(boxes, nullptr) << c.line;
+            EXPECT_EQ(*boxes, std::vector<int64_t>{c.box}) << c.line;
+        }
+    }
+    EXPECT_EQ(view.user.messages.back(), IDS_OUT_OF_SERVICE_CAPTION) << "the window tells it as usual";
+    EXPECT_EQ(window->State(), kCardReady);
+}
+
+// vr31kctl connect, status and disconnect while the window runs: the window dials and
+// hangs up (its connecting, disconnecting and result dialogs as usual, no questions),
+// the command prints what the window answered.
+TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
+    VR31K_IN_PRIVATE_NETNS();
+    Begin();
+    setenv("VR31K_LOCK_DIR", dir.Path().c_str(), 1);
+    RemoteControl remote(*window, *connection, dir.Path());
+    SocketGlue glue(view, remote, InstanceLock(dir.Path()).OwnSocketPath());
+    // vr31kctl in a thread of its own, while this one is the window's thread.
+    const auto start = [&](std::vector<std::string> words) {
+        words.insert(words.begin(), {"--json", "--data-dir", dir.Path()});
+        return std::async(std::launch::async, [words] {
+            std::ostringstream out, err;
+            const int status = cli::RunCli(words, out, err);
+            return std::make_pair(status, out.str() + err.str());
+        });
+    };
+    const auto finish = [&](std::future<std::pair<int, std::string>> run) {
+        const auto ready = [&] { return run.wait_for(0s) == std::future_status::ready; };
+        for (int i = 0; i < 600 && !ready(); ++i) view.Pump(ready, 100ms);
+        return run.get();
+    };
+    const auto ctl = [&](std::vector<std::string> words) { return finish(start(std::move(words))); };
+    const auto asked = [&](int caption) {
+        return std::any_of(view.user.asked.begin(), view.user.asked.end(),
+                           [&](const auto& box) { return box.caption == caption; });
+    };
+
+    auto [status, out] = ctl({"status"});
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("\"code\": 908"), std::string::npos) << out;
+
+    std::tie(status, out) = ctl({"connect"});
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("\"state\": \"connected\""), std::string::npos) << out;
+    EXPECT_EQ(window->State(), kCardDialing);
+    EXPECT_FALSE(asked(IDS_CONNECT_CONFIRM_CAPTION)) << "the command is the user's yes";
+    ASSERT_TRUE(view.Pump([&] { return view.timers.count(kTimerConnection) == 1; }));
+
+    std::tie(status, out) = ctl({"status"});
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("\"source\": \"utility\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"entry\": \"" + std::string(kFactoryApn) + "\""), std::string::npos) << out;
+    std::tie(status, out) = ctl({"connect"});
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("already-connected"), std::string::npos) << out;
+
+    // A watch follows the connection until it ends.
+    auto watch = start({"watch"});
+    view.Pump([] { return false; }, 1500ms);  // its first line, and a tick
+    std::tie(status, out) = ctl({"disconnect"});
+    EXPECT_EQ(status, 0) << out;
+    const auto [watchStatus, watchOut] = finish(std::move(watch));
+    EXPECT_EQ(watchStatus, 0) << watchOut;
+    EXPECT_GE(std::count(watchOut.begin(), watchOut.end(), '\n'), 3) << watchOut;
+    EXPECT_NE(watchOut.find("\"end\": true"), std::string::npos) << watchOut;
+
+    EXPECT_NE(out.find("\"duration_s\""), std::string::npos) << out;
+    EXPECT_FALSE(asked(IDS_DISCONNECT_CONFIRM_CAPTION));
+    EXPECT_EQ(view.disconnectingDialogs, 1);
+    ASSERT_TRUE(view.Pump([&] { return Rows() == 1; }));
+    EXPECT_EQ(view.results.size(), 1u) << "the window shows its result as usual";
+    EXPECT_EQ(window->State(), kCardReady);
+    unsetenv("VR31K_LOCK_DIR");
 }
 
 }  // namespace

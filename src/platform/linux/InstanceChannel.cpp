@@ -119,6 +119,20 @@ std::vector<InstanceMessage> InstanceServer::TakeMessages() {
     return messages;
 }
 
+int InstanceServer::AcceptClient() {
+    if (m_fd < 0) return -1;
+    for (;;) {
+        const int client = accept4(m_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (client < 0) return -1;
+        // The socket's mode keeps other users out; the peer's credentials make sure of
+        // it whatever the folder and the umask of the moment allowed.
+        ucred peer {};
+        socklen_t size = sizeof peer;
+        if (getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == geteuid()) return client;
+        close(client);
+    }
+}
+
 void InstanceServer::Close() {
     if (m_fd >= 0) close(m_fd);
     m_fd = -1;

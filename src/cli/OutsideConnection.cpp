@@ -1,0 +1,51 @@
+#include "cli/OutsideConnection.h"
+
+#include "app/Services.h"
+#include "cli/CardTask.h"
+#include "dialup/CWRasCtrl.h"
+#include "dialup/ConnectionFigures.h"
+
+#include <strings.h>
+
+namespace vr31k::cli {
+
+std::optional<Json> OutsideConnectionFigures(IDialupService& service) {
+    std::vector<ConnectionInfo> links;
+    if (service.EnumConnections(links) != 0) return std::nullopt;
+    for (const ConnectionInfo& link : links) {
+        // Links the service can tie to the card's tty carry the card modem's name.
+        const std::string_view card = kCardModemName;
+        if (link.state != dialstate::kConnected ||
+            strncasecmp(link.deviceName.c_str(), card.data(), card.size()) != 0) {
+            continue;
+        }
+        Json figures = Json::MakeObject();
+        figures.Set("state", "outside")
+            .Set("interface", link.interfaceName)
+            .Set("port", link.port)
+            .Set("pid", link.pid > 0 ? Json(link.pid) : Json(nullptr));
+        if (!link.entryName.empty()) figures.Set("entry", link.entryName);
+        ConnectionStats stats;
+        if (service.GetConnectionStatistics(link.handle, stats) == 0) {
+            figures.Set("duration", FormatConnectionTime(stats.durationMs))
+                .Set("duration_s", static_cast<unsigned long long>(stats.durationMs / 1000))
+                .Set("sent", static_cast<unsigned long long>(stats.bytesSent))
+                .Set("recv", static_cast<unsigned long long>(stats.bytesReceived))
+                .Set("volume", FormatConnectionVolume(stats.bytesSent, stats.bytesReceived));
+        }
+        figures.Set("hint", "vr31kctl connect adopts this connection and records it in the history when it ends");
+        return figures;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ReportOutsideConnection(CliContext& context) {
+    const std::string port = ResolvePort(context);
+    if (port.empty()) return std::nullopt;
+    Services services;
+    services.UseCardPort(port, SolvaneMode(context));
+    if (const std::optional<Json> figures = OutsideConnectionFigures(services.Dialup())) return context.Print(*figures);
+    return std::nullopt;
+}
+
+}  // namespace vr31k::cli

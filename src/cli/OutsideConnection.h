@@ -1,0 +1,19 @@
+#pragma once
+// status when neither the utility nor a `vr31kctl connect` holds the connection, but a
+// ppp link is up over the card (a pppd left behind by a killed connect, another
+// dialler): it is shown as an outside connection instead of "no connection".
+#include "cli/CliCommand.h"
+#include "platform/DialupService.h"
+
+#include <optional>
+
+namespace vr31k::cli {
+
+// The first link up over the card among the service's connections, as status shows
+// it; nothing when there is none. The service must know the card's tty already.
+std::optional<Json> OutsideConnectionFigures(IDialupService& service);
+
+// The exit status when such a link was found and printed; nothing when there is none.
+std::optional<int> ReportOutsideConnection(CliContext& context);
+
+}  // namespace vr31k::cli
