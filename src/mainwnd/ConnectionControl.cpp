@@ -180,6 +180,7 @@ void ConnectionControl::Connect(std::string entry, bool ask) {
 }
 
 void ConnectionControl::StartDial(const std::string& entry) {
+    m_recorded = false;
     m_window.SignalDisplayOff();
     m_window.SetState(kCardDialing);
     m_window.UpdateControls();
@@ -245,6 +246,7 @@ void ConnectionControl::OnDialEvent(uint32_t state, int error) {
 void ConnectionControl::OnNotice(int notice) {
     switch (notice) {
     case 0:  // a connection over the card appeared
+        m_recorded = false;
         if (m_window.State() != kCardDialing) {
             m_stateBeforeOutside = m_window.State();
             m_window.SetState(kCardOutsideConnection);
@@ -295,7 +297,7 @@ void ConnectionControl::Tick() {
         m_view.Tell(IDS_CHARGE_NOTICE_CAPTION, IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
     }
     if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(ConnectionTrayTip(live.entryName, duration, volume));
-    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(ConnectionFiguresOf(m_charge, true));
+    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(LiveFigures());
     if (m_observer != nullptr) m_observer->Ticked();
 }
 
@@ -341,7 +343,9 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
         m_view.Tell(IDS_APP_TITLE, IDS_LINE_LOST_TEXT, MessageIcon::Exclamation);
     }
     // Another dialler's connection has no result of ours to show.
-    if (!quiet && !outside) m_view.RunResultDialog(ConnectionFiguresOf(m_charge, !lineLost));
+    // A lost line was recorded before it ended here; a hang-up's gone notice may have
+    // been recorded inside the disconnecting dialog: the bytes are counted once.
+    if (!quiet && !outside) m_view.RunResultDialog(LiveFigures());
     m_userHangUp = false;
     ReportEnd(lineLost, outside);
 }
@@ -349,6 +353,7 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
 void ConnectionControl::Record(bool stampNow) {
     HistoryRow row;
     const int result = m_charge.RecordFinishedConnection(stampNow, &row);
+    m_recorded = m_recorded || result != kRecordNotStamped;
     if (m_reports.recorded) m_reports.recorded(result, row);
 }
 
@@ -382,7 +387,7 @@ void ConnectionControl::SessionEnding() {
 
 void ConnectionControl::OpenStatusDialog() {
     if (m_view.StatusDialogOpen()) return;
-    m_view.RunStatusDialog(ConnectionFiguresOf(m_charge, true));
+    m_view.RunStatusDialog(LiveFigures());
 }
 
 }  // namespace vr31k

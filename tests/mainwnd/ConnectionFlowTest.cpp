@@ -7,6 +7,7 @@
 #include "accounting/CRasChargeCtrl.h"
 #include "accounting/EntryCredentialStore.h"
 #include "common/StringIds.h"
+#include "dialup/ConnectionFigures.h"
 #include "cli/CliRunner.h"
 #include "mainwnd/ConnectionControl.h"
 #include "mainwnd/RemoteControl.h"
@@ -14,6 +15,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "../dialup/PrivateNetns.h"
+#include "support/SamplePlan.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -90,7 +92,21 @@ protected:
 TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     VR31K_IN_PRIVATE_NETNS();
     Begin();
+    // A yen a packet of 16 bytes after the first: every byte the connection moved
+    // shows in the charge, and counting it twice would too.
+    charge->Plan() = test::FreeAllowancePlan();
+    charge->Plan().freePackets = 1;
+    charge->Plan().freeCall1 = 1;
+    charge->Plan().packetCharge2 = 1.0;
+    charge->Plan().packetSize = 16;
+    charge->Plan().noticeCharge = 1000000;
+    charge->DerivePlan();
+    charge->RecomputePeriod();
     Connect();
+    std::vector<ConnectionInfo> links;
+    service->EnumConnections(links);
+    ASSERT_FALSE(links.empty());
+    kill(links[0].pid, SIGUSR1);  // a burst of traffic each way
     EXPECT_FALSE(view.shown) << "a made connection sends the window to the tray";
     EXPECT_EQ(view.trayIcon, 140);
     EXPECT_TRUE(view.disconnectTexts);
@@ -115,6 +131,14 @@ TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     EXPECT_FALSE(view.disconnectTexts);
     EXPECT_EQ(view.timers.count(kTimerConnection), 0u);
     EXPECT_EQ(Rows(), 1);
+    // The result and what is asked after it count the connection's bytes once, whether
+    // its row was written before the result dialog or after.
+    std::optional<int32_t> rowCharge;
+    charge->History().ForEachRow([&](const HistoryRow& row) { return rowCharge = row.charge, true; });
+    ASSERT_TRUE(rowCharge.has_value());
+    EXPECT_GT(*rowCharge, 0);
+    EXPECT_EQ(view.results.back().charge, FormatCharge(*rowCharge));
+    EXPECT_EQ(connection->LiveFigures().charge, FormatCharge(*rowCharge));
 }
 
 TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
