@@ -42,8 +42,11 @@ public:
     const std::string& StartupLockPath() const { return m_startupPath; }
     // After TimedOut: who held the start-up lock ("process P of user U").
     const std::string& StartupHolder() const { return m_startupHolder; }
-    // The socket the running instance of `uid` listens on for restore requests.
+    // The socket the running instance of `uid` listens on for restore requests, in this
+    // lock folder.
     std::string SocketPathFor(uid_t uid) const;
+    // Where this user's instance listens: in the user's runtime folder unless the lock
+    // folder is the user's own.
     std::string OwnSocketPath() const;
 
 private:

@@ -3,6 +3,7 @@
 #include "common/StringIds.h"
 #include "app/CUtilityApp.h"
 #include "platform/InstanceChannel.h"
+#include "platform/InstanceLock.h"
 #include "support/ScriptedUi.h"
 #include "support/StartupFixture.h"
 #include "support/TempDir.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 #include <sys/stat.h>
@@ -300,6 +302,22 @@ TEST_F(StartupTest, SimultaneousStartsYieldOneInstance) {
     const char same = static_cast<char>('0' + static_cast<int>(InstanceLockResult::RunningSameUser));
     EXPECT_EQ(std::count(codes.begin(), codes.end(), first), 1) << codes;
     EXPECT_EQ(std::count(codes.begin(), codes.end(), same), kStarts - 1) << codes;
+}
+
+// The socket is the user's own state: in a shared lock folder (sticky, open to all) any
+// user could take its name first, so it goes to the user's runtime folder instead.
+TEST(InstanceLockSocket, LivesInTheRuntimeFolderUnlessTheLockFolderIsTheUsersOwn) {
+    TempDir own;  // 0700, this user's
+    TempDir shared;
+    chmod(shared.Path().c_str(), 01777);
+    TempDir runtime;
+    const char* previous = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = previous != nullptr ? previous : "";
+    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    EXPECT_EQ(InstanceLock(own.Path()).OwnSocketPath(), InstanceLock(own.Path()).SocketPathFor(getuid()));
+    EXPECT_EQ(InstanceLock(shared.Path()).OwnSocketPath(), runtime.Path() + "/vr31k-utility.sock");
+    if (previous != nullptr) setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(InstanceMessage, ParsesOnlyWellFormedLines) {

@@ -1,5 +1,7 @@
 #include "platform/InstanceLock.h"
 
+#include "common/RuntimeFolder.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +51,20 @@ std::string InstanceLock::SocketPathFor(uid_t uid) const {
     return m_dir + "/vr31k-utility-" + std::to_string(uid) + ".sock";
 }
 
-std::string InstanceLock::OwnSocketPath() const { return SocketPathFor(getuid()); }
+// The socket is this user's own state: beside the locks when their folder is the user's
+// own and closed to others (a private set-up, the tests), else in the user's runtime
+// folder, where no other user can squat its name; the shared lock folder only when
+// there is no runtime folder to trust (the peer's uid is checked on both ends anyway).
+std::string InstanceLock::OwnSocketPath() const {
+    struct stat st {};
+    const bool ownFolder = lstat(m_dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+                           (st.st_mode & 077) == 0;
+    if (!ownFolder) {
+        const RuntimeFolder runtime = UserRuntimeFolder();
+        if (!runtime.path.empty()) return runtime.path + "/vr31k-utility.sock";
+    }
+    return SocketPathFor(getuid());
+}
 
 namespace {
 // "pid uid" of the holder, written into a lock file it holds.
