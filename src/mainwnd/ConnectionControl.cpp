@@ -248,6 +248,9 @@ void ConnectionControl::OnNotice(int notice) {
     case 0:  // a connection over the card appeared
         m_recorded = false;
         if (m_window.State() != kCardDialing) {
+            // The card's port belongs to the other dialler now: the signal display's
+            // port and timers go, and the window comes back to a ready card after.
+            m_window.SignalDisplayOff();
             m_stateBeforeOutside = m_window.State();
             m_window.SetState(kCardOutsideConnection);
             m_window.UpdateControls();

@@ -7,6 +7,7 @@
 #include "accounting/CRasChargeCtrl.h"
 #include "common/StringIds.h"
 #include "mainwnd/CUtilityDlg.h"
+#include "mainwnd/ConnectionControl.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "support/TempDir.h"
 
@@ -120,6 +121,23 @@ TEST_F(MainWindowController, SignalDisplayRunsItsTimersAndReadsTheLevel) {
     w.OnCommand(kCmdTraySignal);
     EXPECT_EQ(w.State(), kCardSignalDisplay);
     EXPECT_EQ(view.trayIcon, 134);
+}
+
+// Another dialler's connection over the card while the signal display runs: the display
+// gives the port up and stops its timers, and the window comes back to a ready card.
+TEST_F(MainWindowController, AnOutsideConnectionEndsTheSignalDisplay) {
+    CUtilityDlg& w = Start();
+    ConnectionControl connection(w);
+    w.SetConnectionControl(&connection);
+    w.OnCommand(kCmdSignalButton);
+    ASSERT_EQ(w.State(), kCardSignalDisplay);
+    connection.OnNotice(0);
+    EXPECT_EQ(w.State(), kCardOutsideConnection);
+    EXPECT_FALSE(card.IsOpen());
+    EXPECT_EQ(view.timers, (std::map<int, int>{{kTimerConnection, kConnectionTickMs}}));
+    connection.OnNotice(1);
+    EXPECT_EQ(w.State(), kCardReady);
+    EXPECT_TRUE(view.timers.empty());
 }
 
 TEST_F(MainWindowController, OneClickTimeFromTheFileAsReadButWithinTheTimersRange) {
