@@ -9,6 +9,8 @@ namespace vr31k::test {
 
 ModalScript::ModalScript(QDialog& dialog) : m_dialog(dialog) { dialog.installEventFilter(this); }
 
+ModalScript::~ModalScript() { EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " scripted step(s) never ran"; }
+
 ModalScript& ModalScript::Then(Step step) {
     m_steps.push_back(std::move(step));
     return *this;

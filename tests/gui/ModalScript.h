@@ -2,7 +2,8 @@
 // Drives a modal dialog from inside its own loop: each time the dialog is shown, the
 // next step runs (set texts, click buttons, look at it). A step must end the dialog;
 // one that leaves it open, or a showing without a step, fails the test and closes the
-// dialog, so a test can never hang on a modal loop.
+// dialog, so a test can never hang on a modal loop; a step left when the script goes
+// fails it too.
 #include <QDialog>
 #include <QObject>
 
@@ -15,6 +16,8 @@ class ModalScript : public QObject {
 public:
     using Step = std::function<void()>;
     explicit ModalScript(QDialog& dialog);
+    // A step whose dialog never came up is a failure too: its checks never ran.
+    ~ModalScript() override;
     ModalScript& Then(Step step);
     int StepsLeft() const { return static_cast<int>(m_steps.size()); }
 

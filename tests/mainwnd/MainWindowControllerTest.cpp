@@ -153,7 +153,8 @@ TEST_F(MainWindowController, OneClickTimeFromTheFileAsReadButWithinTheTimersRang
         utility.antDispOneshotTime = c.seconds;
         w.OnCommand(kCmdSignalButton);
         ASSERT_EQ(w.State(), kCardSignalDisplay) << c.seconds;
-        EXPECT_EQ(view.timers[kTimerOneshot], c.intervalMs) << c.seconds;
+        ASSERT_EQ(view.timers.count(kTimerOneshot), 1u) << c.seconds;
+        EXPECT_EQ(view.timers.at(kTimerOneshot), c.intervalMs) << c.seconds;
         w.OnCommand(kCmdSignalButton);
     }
 }

@@ -31,6 +31,15 @@ std::optional<int> RunOrKill(const std::vector<std::string>& argv, std::chrono::
     return status == 128 + SIGKILL ? std::nullopt : status;
 }
 
+// The kill delays reach up to twice what one command takes here uncut, so on any
+// machine, loaded or not, some commands are cut and some finish.
+std::uniform_int_distribution<int> DelaysFor(const std::vector<std::string>& argv) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunOrKill(argv, std::chrono::seconds(60)), 0);
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    return std::uniform_int_distribution<int>(0, static_cast<int>(2 * took.count()));
+}
+
 size_t Leftovers(const std::string& folder, const std::string& prefix) {
     size_t n = 0;
     for (const auto& e : std::filesystem::directory_iterator(folder)) n += e.path().filename().string().rfind(prefix, 0) == 0;
@@ -44,12 +53,14 @@ TEST(KillLoop, SettingsAndHistoryKeepEveryReportedChange) {
         return words;
     };
     std::mt19937 random(12345);
-    std::uniform_int_distribution<int> delayUs(0, 40000);
+    std::uniform_int_distribution<int> delayUs = DelaysFor(ctl({"history", "record", "--entry", "uncut", "--end",
+                                                               "2026/01/02 03:04:05", "--duration-ms", "1000",
+                                                               "--sent", "10", "--recv", "20"}));
     // Per key: the values of the commands started since its last reported success
     // (that one included): the file must hold one of them.
     std::vector<int> oneshot = {10}, packet = {128};
-    std::vector<std::string> recorded;
-    int runs = 0;
+    std::vector<std::string> recorded = {"uncut"};
+    int runs = 0, killed = 0;
     const auto end = std::chrono::steady_clock::now() + kLoop;
     for (int n = 0; std::chrono::steady_clock::now() < end; ++n) {
         const std::chrono::microseconds delay(delayUs(random));
@@ -79,8 +90,11 @@ TEST(KillLoop, SettingsAndHistoryKeepEveryReportedChange) {
         }
         }
         EXPECT_TRUE(!status || *status == 0) << "run " << n << " failed with " << *status;
+        killed += !status;
         ++runs;
     }
+    EXPECT_GT(killed, 0) << "no command was cut";
+    EXPECT_GT(recorded.size(), 1u) << "no history command ran to its end";
     const SettingsStore store(data.File("VR31KUTL.ini"));
     EXPECT_EQ(store.ReadProblem(), "");
     const int oneshotNow = store.ReadUtility().antDispOneshotTime;
@@ -108,8 +122,8 @@ TEST(KillLoop, ARenameKilledAnywhereLeavesTheOldOrTheNewEntryWithItsCredentials)
     };
     ASSERT_EQ(RunProgram(nullptr, entries({"add", "2", "apn.a", "--user", "keep-me"})).status, 0);
     std::mt19937 random(54321);
-    std::uniform_int_distribution<int> delayUs(0, 60000);
-    std::string name = "apn.a";
+    std::uniform_int_distribution<int> delayUs = DelaysFor(entries({"rename", "2", "apn.b"}));
+    std::string name = "apn.b";
     int killed = 0, runs = 0;
     const auto end = std::chrono::steady_clock::now() + kLoop;
     while (std::chrono::steady_clock::now() < end) {
@@ -131,6 +145,8 @@ TEST(KillLoop, ARenameKilledAnywhereLeavesTheOldOrTheNewEntryWithItsCredentials)
         // synchronisation brings it back, as the utility would offer.
         RunProgram(nullptr, entries({"sync", "to-card"}));
     }
+    EXPECT_GT(killed, 0) << "no rename was cut";
+    EXPECT_LT(killed, runs) << "no rename ran to its end";
     std::cout << runs << " renames, " << killed << " killed\n";
 }
 
