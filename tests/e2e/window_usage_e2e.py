@@ -129,9 +129,13 @@ def plan_page():
     kind = ui.wait(lambda: next((n for n in ui.walk(sheet) if n.getRoleName() == "combo box" and ui.showing(n)
                                  and ui.child(n, "list item", "２段階定額") is not None), None),
                    "the charge type list")
-    # Keys on the closed list move its selection, as they do for a person.
+    # Keys on the closed list move its selection, as they do for a person: a click opens
+    # its popup (waited for, it may come up late), Escape closes it with the list focused.
     ui.click(kind)
-    subprocess.run(["xdotool", "key", "Escape", "Home", "Down", "Down", "Down"], check=True)
+    ui.wait(lambda: kind.getState().contains(pyatspi.STATE_EXPANDED), "the charge type list to open")
+    subprocess.run(["xdotool", "key", "Escape"], check=True)
+    ui.wait(lambda: not kind.getState().contains(pyatspi.STATE_EXPANDED), "the charge type list to close")
+    subprocess.run(["xdotool", "key", "Home", "Down", "Down", "Down"], check=True)
     ui.wait(lambda: kind.name == "２段階定額" and ui.find("text", "無料パケット量") is not None, "the type 3 fields")
     for name, value in (("無料パケット量", "20000"), ("パケット無料通信料", "2000"), ("パケット定額料", "1000")):
         type_into(field(sheet, name), value)
