@@ -22,8 +22,12 @@ int32_t ChargeAccounting::ComputeCharge(int64_t totalBytes, int64_t freeLeft, in
 int32_t ChargeAccounting::ComputePeriodCharge(int64_t& connectionBytes, int64_t& freeLeft, int64_t& limitLeft,
                                                bool includeLive) const {
     connectionBytes = AddSaturating(m_live.sent, m_live.recv);
-    const int64_t total = AddSaturating(m_period.periodBytes, includeLive ? connectionBytes : 0);
+    const int64_t total = AddSaturating(m_period.periodBytes, includeLive ? UncountedLiveBytes() : 0);
     return ComputeChargeForBytes(total, freeLeft, limitLeft);
+}
+
+int64_t ChargeAccounting::UncountedLiveBytes() const {
+    return m_liveCounted ? 0 : AddSaturating(m_live.sent, m_live.recv);
 }
 
 int32_t ChargeAccounting::ComputeChargeForBytes(int64_t totalBytes, int64_t& freeLeft, int64_t& limitLeft) const {
@@ -67,12 +71,15 @@ int ChargeAccounting::RecordConnection(bool stampNow, HistoryRow* recorded) {
         row.sent = m_live.sent;
         row.recv = m_live.recv;
 
-        int64_t connection = 0, freeLeft = 0, limitLeft = 0;
-        const int32_t charge = ComputePeriodCharge(connection, freeLeft, limitLeft, true);
+        // This connection's bytes on top of the period's, counted or not before.
+        const int64_t connection = AddSaturating(m_live.sent, m_live.recv);
+        int64_t freeLeft = 0, limitLeft = 0;
+        const int32_t charge = ComputeChargeForBytes(AddSaturating(m_period.periodBytes, connection), freeLeft, limitLeft);
         m_period.periodBytes = AddSaturating(m_period.periodBytes, connection);
         m_period.noticeLeft = Remaining(m_period.noticeLeft, connection);
         m_period.freeLeft = freeLeft;
         m_period.limitLeft = limitLeft;
+        m_liveCounted = true;
 
         row.leftFree = freeLeft;
         row.leftLimit = limitLeft;

@@ -66,7 +66,12 @@ public:
     void DerivePlan();
     // Estimated charge of a period total, or -1 when no plan applies.
     int32_t ComputeCharge(int64_t totalBytes, int64_t freeLeft, int64_t limitLeft) const;
-    // The period's charge with (or without) the live connection's bytes.
+    // A new connection's figures begin: they are not in the period's totals yet.
+    void BeginConnection() { m_liveCounted = false; }
+    // The live connection's bytes that the period's totals do not hold yet (none once
+    // its row is recorded).
+    int64_t UncountedLiveBytes() const;
+    // The period's charge with (or without) the live connection's bytes not yet counted.
     int32_t ComputePeriodCharge(int64_t& connectionBytes, int64_t& freeLeft, int64_t& limitLeft,
                                 bool includeLive) const;
     int32_t ComputeChargeForBytes(int64_t totalBytes, int64_t& freeLeft, int64_t& limitLeft) const;
@@ -89,6 +94,7 @@ private:
     DerivedPlan m_derived;
     PeriodState m_period;
     LiveConnection m_live;
+    bool m_liveCounted = false;  // RecordConnection added the live bytes to the period
     CDbHistoryCtrl m_history;
     Clock m_clock;
 };

@@ -60,7 +60,7 @@ PeriodProjection ProjectPeriod(std::string_view period, OleDate now, int64_t per
 
 PeriodProjection ProjectCurrentPeriod(const ChargeAccounting& charge, bool includeLive) {
     int64_t bytes = charge.Period().periodBytes;
-    if (includeLive) bytes += charge.Live().sent + charge.Live().recv;
+    if (includeLive) bytes += charge.UncountedLiveBytes();
     return ProjectPeriod(charge.Period().period, charge.Now(), bytes, charge.Plan(), charge.Derived());
 }
 

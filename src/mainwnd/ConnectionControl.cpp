@@ -180,7 +180,7 @@ void ConnectionControl::Connect(std::string entry, bool ask) {
 }
 
 void ConnectionControl::StartDial(const std::string& entry) {
-    m_recorded = false;
+    m_charge.BeginConnection();
     m_window.SignalDisplayOff();
     m_window.SetState(kCardDialing);
     m_window.UpdateControls();
@@ -246,7 +246,7 @@ void ConnectionControl::OnDialEvent(uint32_t state, int error) {
 void ConnectionControl::OnNotice(int notice) {
     switch (notice) {
     case 0:  // a connection over the card appeared
-        m_recorded = false;
+        m_charge.BeginConnection();
         if (m_window.State() != kCardDialing) {
             // The card's port belongs to the other dialler now: the signal display's
             // port and timers go, and the window comes back to a ready card after.
@@ -300,7 +300,7 @@ void ConnectionControl::Tick() {
         m_view.Tell(IDS_CHARGE_NOTICE_CAPTION, IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
     }
     if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(ConnectionTrayTip(live.entryName, duration, volume));
-    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(LiveFigures());
+    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(ConnectionFiguresOf(m_charge, true));
     if (m_observer != nullptr) m_observer->Ticked();
 }
 
@@ -345,10 +345,10 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
         m_view.ForceForeground();
         m_view.Tell(IDS_APP_TITLE, IDS_LINE_LOST_TEXT, MessageIcon::Exclamation);
     }
-    // Another dialler's connection has no result of ours to show.
-    // A lost line was recorded before it ended here; a hang-up's gone notice may have
-    // been recorded inside the disconnecting dialog: the bytes are counted once.
-    if (!quiet && !outside) m_view.RunResultDialog(LiveFigures());
+    // Another dialler's connection has no result of ours to show. Its bytes count once,
+    // whether its row was written before (a lost line, a gone notice handled inside the
+    // disconnecting dialog) or not.
+    if (!quiet && !outside) m_view.RunResultDialog(ConnectionFiguresOf(m_charge, true));
     m_userHangUp = false;
     ReportEnd(lineLost, outside);
 }
@@ -356,7 +356,6 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
 void ConnectionControl::Record(bool stampNow) {
     HistoryRow row;
     const int result = m_charge.RecordFinishedConnection(stampNow, &row);
-    m_recorded = m_recorded || result != kRecordNotStamped;
     if (m_reports.recorded) m_reports.recorded(result, row);
 }
 
@@ -390,7 +389,7 @@ void ConnectionControl::SessionEnding() {
 
 void ConnectionControl::OpenStatusDialog() {
     if (m_view.StatusDialogOpen()) return;
-    m_view.RunStatusDialog(LiveFigures());
+    m_view.RunStatusDialog(ConnectionFiguresOf(m_charge, true));
 }
 
 }  // namespace vr31k

@@ -82,10 +82,6 @@ public:
     void HangUpCommand();
 
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
-    // The figures of the connection that is up or has just ended: its bytes are added
-    // to the period's only until its history row counted them.
-    ConnectionFiguresText LiveFigures() { return ConnectionFiguresOf(m_charge, !m_recorded); }
-    bool Recorded() const { return m_recorded; }
     // A session end recorded the connection and is hanging it up.
     bool IsSessionEnding() const { return m_sessionEnding; }
 
@@ -107,8 +103,6 @@ private:
     bool m_sessionEnding = false;
     // The user's hang-up is under way: the gone notice that follows is not a lost line.
     bool m_userHangUp = false;
-    // The connection's row is written: the period's totals hold its bytes now.
-    bool m_recorded = false;
     bool m_started = false;
     ConnectionReports m_reports;
     IConnectionObserver* m_observer = nullptr;

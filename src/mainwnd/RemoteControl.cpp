@@ -177,10 +177,10 @@ void RemoteControl::HangUpEnded(const FlowOutcome& outcome) {
     m_hangUpPending = false;
     RemoteReply reply;
     if (outcome.ok) {
-        const ConnectionFiguresText figures = m_connection.LiveFigures();
+        const ConnectionFiguresText figures = ConnectionFiguresOf(m_charge, true);
         const LiveConnection& live = m_charge.Live();
         int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
-        const int32_t yen = m_charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, !m_connection.Recorded());
+        const int32_t yen = m_charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
         reply.Set("reply", "disconnect")
             .Set("ok", true)
             .Set("pid", static_cast<int64_t>(getpid()))

@@ -127,6 +127,13 @@ TEST_F(ChargeAccountingTest, RecordedRowCarriesChargeAndRemainders) {
     EXPECT_EQ(charge.Period().periodBytes, 129280);
     EXPECT_EQ(charge.Period().limitLeft, 640000 - 129280);
     EXPECT_FALSE(charge.Live().endTime.IsValid()) << "the end time is cleared";
+    // Recorded, the live bytes are in the period's totals: figures shown afterwards (the
+    // result dialog) count them once, until the next connection begins.
+    int64_t bytes = 0, freeLeft = 0, limitLeft = 0;
+    EXPECT_EQ(charge.ComputePeriodCharge(bytes, freeLeft, limitLeft, true), 1005);
+    EXPECT_EQ(limitLeft, 640000 - 129280);
+    charge.BeginConnection();
+    EXPECT_EQ(charge.UncountedLiveBytes(), 129280);
 
     // Not stamped: nothing is written.
     EXPECT_EQ(charge.RecordConnection(false), kRecordNotStamped);

@@ -149,6 +149,7 @@ TEST_F(CurrentPeriodProjection, FinishedConnectionsAndTheLiveOne) {
     charge.RecomputePeriod();
     ASSERT_EQ(charge.Period().period, kPeriod);
     EXPECT_EQ(ProjectCurrentPeriod(charge, false).projectedBytes, 124000);
+    charge.BeginConnection();  // the next connection, not yet in the totals
     charge.Live() = LiveConnection{5000, 5000, 1000, "apn", OleDate::Null()};
     EXPECT_EQ(ProjectCurrentPeriod(charge, true).projectedBytes, 155000);
     EXPECT_EQ(ProjectCurrentPeriod(charge, true).warning, ProjectionWarning::Notice);

@@ -138,7 +138,7 @@ TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     ASSERT_TRUE(rowCharge.has_value());
     EXPECT_GT(*rowCharge, 0);
     EXPECT_EQ(view.results.back().charge, FormatCharge(*rowCharge));
-    EXPECT_EQ(connection->LiveFigures().charge, FormatCharge(*rowCharge));
+    EXPECT_EQ(ConnectionFiguresOf(*charge, true).charge, FormatCharge(*rowCharge));
 }
 
 TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
