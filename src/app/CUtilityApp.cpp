@@ -99,7 +99,7 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     m_folderTold = !folder.Usable();
     if (!folder.warning.empty()) Warn(ui, folder.warning, ids::IDS_FOLDER_OPEN_TEXT, {m_paths.folder, folder.warning});
     if (const std::string problem = m_settings.ReadProblem(); !problem.empty()) {
-        Warn(ui, problem, ids::IDS_SETTINGS_UNREADABLE_TEXT, {problem});
+        WarnAboutFile(ui, problem, ids::IDS_SETTINGS_UNREADABLE_TEXT, {problem});
     }
 
     // The charge controller: its plan, its credential table, the history and the
@@ -107,7 +107,7 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     // the controller then skips the database work.
     m_services.LoadPlan(m_settings);
     if (!m_services.SetupEntries(m_paths, m_utility.solvaneMode != 0)) {
-        Warn(ui,
+        WarnAboutFile(ui,
              "the entry credential file " + m_paths.credentials +
                  " could not be read; the entries start without user names and passwords, and the file is kept "
                  "until the next change of an entry",
@@ -141,13 +141,13 @@ void CUtilityApp::OpenHistory(IAppUi& ui) {
     CDbHistoryCtrl& history = m_services.History();
     const int result = m_services.OpenHistory(m_paths);
     if (!history.MovedAsidePath().empty()) {
-        Warn(ui,
+        WarnAboutFile(ui,
              "the history " + m_paths.history + " could not be read; it was kept as " + history.MovedAsidePath() +
                  " and a new history begun",
              ids::IDS_HISTORY_MOVED_ASIDE_TEXT, {m_paths.history, history.MovedAsidePath()});
     }
     if (result != kDbOk) {
-        Warn(ui, "cannot open the history " + m_paths.history + " (" + std::to_string(result) + "): " + history.LastError(),
+        WarnAboutFile(ui, "cannot open the history " + m_paths.history + " (" + std::to_string(result) + "): " + history.LastError(),
              ids::IDS_HISTORY_OPEN_FAILED_TEXT, {m_paths.history, std::to_string(result), history.LastError()});
     }
 }
@@ -156,7 +156,13 @@ void CUtilityApp::OpenHistory(IAppUi& ui) {
 // person who started the utility from the menu and sees neither.
 void CUtilityApp::Warn(IAppUi& ui, const std::string& line, int textId, const std::vector<std::string>& args) const {
     std::fprintf(stderr, "vr31k-utility: %s\n", line.c_str());
-    if (!m_folderTold) ui.Tell(ids::IDS_APP_TITLE, textId, MessageIcon::Warning, args);
+    ui.Tell(ids::IDS_APP_TITLE, textId, MessageIcon::Warning, args);
+}
+
+void CUtilityApp::WarnAboutFile(IAppUi& ui, const std::string& line, int textId,
+                                const std::vector<std::string>& args) const {
+    if (m_folderTold) std::fprintf(stderr, "vr31k-utility: %s\n", line.c_str());
+    else Warn(ui, line, textId, args);
 }
 
 void CUtilityApp::MainWindowReady() {

@@ -79,6 +79,8 @@ private:
     std::string TrustedPortName(IAppUi& ui) const;
     // A start-up problem that does not stop the start: on stderr and in a box.
     void Warn(IAppUi& ui, const std::string& line, int textId, const std::vector<std::string>& args) const;
+    // A file of the data folder: its box only when none said the folder cannot be used.
+    void WarnAboutFile(IAppUi& ui, const std::string& line, int textId, const std::vector<std::string>& args) const;
 
     StartupEnvironment m_env;
     std::string m_stopReason;

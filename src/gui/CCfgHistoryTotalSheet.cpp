@@ -16,6 +16,7 @@ CCfgHistoryTotalSheet::CCfgHistoryTotalSheet(ChargeAccounting& charge, QWidget* 
     : CAppDlg(IDS_TOTALS_SHEET_CAPTION, QStringLiteral("CCfgHistoryTotalSheet"), parent) {
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("pages"));
+    m_pages->setAccessibleName(Text(IDS_TOTALS_SHEET_CAPTION));
     m_month = new CCfgHistoryTotalMonthPage(charge, m_pages);
     m_entry = new CCfgHistoryTotalEntryPage(charge.History(), m_pages);
     m_pages->addTab(m_month, Text(IDS_TOTALS_MONTH_PAGE));

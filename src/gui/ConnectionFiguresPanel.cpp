@@ -94,7 +94,11 @@ void ConnectionFiguresPanel::AddChargeLine(QWidget* line) {
 }
 
 void ConnectionFiguresPanel::ShowFigures(const ConnectionFiguresText& figures) {
-    for (size_t i = 0; i < kRows.size(); ++i) m_values[i]->setText(QString::fromStdString(figures.*kRows[i].text));
+    // Refreshed every second: a field whose text stays keeps the user's selection.
+    for (size_t i = 0; i < kRows.size(); ++i) {
+        const QString text = QString::fromStdString(figures.*kRows[i].text);
+        if (m_values[i]->text() != text) m_values[i]->setText(text);
+    }
 }
 
 }  // namespace vr31k

@@ -5,6 +5,7 @@
 #include "gui/TotalsFields.h"
 
 #include <QFont>
+#include <QVariant>
 #include <QLineEdit>
 #include <QPalette>
 
@@ -25,6 +26,10 @@ void ShowProjection(QLineEdit* line, const ProjectionText& projection) {
 }
 
 void SetWarningLook(QWidget* widget, bool warning) {
+    // Called on every tick: a font or palette change makes the dialog lay itself out again.
+    const QVariant shown = widget->property("warningLook");
+    if (shown.isValid() && shown.toBool() == warning) return;
+    widget->setProperty("warningLook", warning);
     QFont font = widget->font();
     font.setBold(warning);
     widget->setFont(font);

@@ -62,18 +62,10 @@ std::optional<InstanceMessage> ParseInstanceMessage(std::string_view line) {
     return InstanceMessage{static_cast<uint32_t>(msg), static_cast<uint64_t>(w), static_cast<int64_t>(l)};
 }
 
+// Through the request client, so a one-way message too goes only to this user's instance.
 bool SendInstanceMessage(const std::string& socketPath, const InstanceMessage& message) {
-    sockaddr_un addr {};
-    if (!MakeAddress(socketPath, addr)) return false;
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
-    if (ok) {
-        const std::string text = FormatInstanceMessage(message);
-        ok = send(fd, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
-    }
-    close(fd);
-    return ok;
+    InstanceClient client;
+    return client.Connect(socketPath) && client.Send(FormatInstanceMessage(message));
 }
 
 InstanceServer::~InstanceServer() { Close(); }

@@ -77,8 +77,8 @@ bool InstanceClient::Connect(const std::string& socketPath) {
         Close();
         return false;
     }
-    // The socket lives in a folder every user may write to: ask only our own user's
-    // instance, never a socket someone else put under our name.
+    // The socket may lie in a folder other users can write to (a shared lock folder): ask
+    // only our own user's instance, never a socket someone else put under our name.
     ucred peer {};
     socklen_t size = sizeof peer;
     if (getsockopt(m_fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != geteuid()) {
