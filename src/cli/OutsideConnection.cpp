@@ -5,20 +5,14 @@
 #include "dialup/CWRasCtrl.h"
 #include "dialup/ConnectionFigures.h"
 
-#include <strings.h>
-
 namespace vr31k::cli {
 
-std::optional<Json> OutsideConnectionFigures(IDialupService& service) {
+std::optional<Json> OutsideConnectionFigures(IDialupService& service, int acceptAnyDevice) {
     std::vector<ConnectionInfo> links;
     if (service.EnumConnections(links) != 0) return std::nullopt;
-    for (const ConnectionInfo& link : links) {
-        // Links the service can tie to the card's tty carry the card modem's name.
-        const std::string_view card = kCardModemName;
-        if (link.state != dialstate::kConnected ||
-            strncasecmp(link.deviceName.c_str(), card.data(), card.size()) != 0) {
-            continue;
-        }
+    // The link connect would adopt, by the same rule.
+    if (const ConnectionInfo* found = CWRasCtrl::CardConnectionOf(links, acceptAnyDevice)) {
+        const ConnectionInfo& link = *found;
         Json figures = Json::MakeObject();
         figures.Set("state", "outside")
             .Set("interface", link.interfaceName)
@@ -43,8 +37,11 @@ std::optional<int> ReportOutsideConnection(CliContext& context) {
     const std::string port = ResolvePort(context);
     if (port.empty()) return std::nullopt;
     Services services;
-    services.UseCardPort(port, SolvaneMode(context));
-    if (const std::optional<Json> figures = OutsideConnectionFigures(services.Dialup())) return context.Print(*figures);
+    const int solvane = SolvaneMode(context);
+    services.UseCardPort(port, solvane);
+    if (const std::optional<Json> figures = OutsideConnectionFigures(services.Dialup(), solvane)) {
+        return context.Print(*figures);
+    }
     return std::nullopt;
 }
 

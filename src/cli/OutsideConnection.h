@@ -9,9 +9,10 @@
 
 namespace vr31k::cli {
 
-// The first link up over the card among the service's connections, as status shows
-// it; nothing when there is none. The service must know the card's tty already.
-std::optional<Json> OutsideConnectionFigures(IDialupService& service);
+// The first link up over the card among the service's connections (over any device
+// with `acceptAnyDevice`, as connect adopts it), as status shows it; nothing when there
+// is none. The service must know the card's tty already.
+std::optional<Json> OutsideConnectionFigures(IDialupService& service, int acceptAnyDevice);
 
 // The exit status when such a link was found and printed; nothing when there is none.
 std::optional<int> ReportOutsideConnection(CliContext& context);

@@ -99,16 +99,22 @@ void CWRasCtrl::ZeroTotals() {
     m_lastBytesSent = m_lastBytesReceived = m_lastDuration = 0;
 }
 
+const ConnectionInfo* CWRasCtrl::CardConnectionOf(const std::vector<ConnectionInfo>& connections,
+                                                  int acceptAnyDevice) {
+    for (const ConnectionInfo& c : connections) {
+        if (c.state != dialstate::kConnected) continue;
+        if (acceptAnyDevice == 0 && !StartsWithNoCase(c.deviceName, kCardModemName)) continue;
+        return &c;
+    }
+    return nullptr;
+}
+
 bool CWRasCtrl::FindCardConnection(ConnectionInfo& out) {
     std::vector<ConnectionInfo> connections;
     m_service.EnumConnections(connections);
-    for (const ConnectionInfo& c : connections) {
-        if (c.state != dialstate::kConnected) continue;
-        if (m_acceptAnyDevice == 0 && !StartsWithNoCase(c.deviceName, kCardModemName)) continue;
-        out = c;
-        return true;
-    }
-    return false;
+    const ConnectionInfo* found = CardConnectionOf(connections, m_acceptAnyDevice);
+    if (found != nullptr) out = *found;
+    return found != nullptr;
 }
 
 void CWRasCtrl::AdoptIfUp() {

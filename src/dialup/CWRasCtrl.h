@@ -74,6 +74,10 @@ public:
     // A connection over the card that is up now, whoever made it (the one the monitor
     // adopts when it starts).
     bool FindCardConnection(ConnectionInfo& out);
+    // The first link of `connections` that is up over the card (over any device with
+    // `acceptAnyDevice`): the rule FindCardConnection applies.
+    static const ConnectionInfo* CardConnectionOf(const std::vector<ConnectionInfo>& connections,
+                                                  int acceptAnyDevice);
     int Dial(const std::string& entryName, const std::optional<std::string>& userName,
              const std::optional<std::string>& password, const std::optional<std::string>& dialString,
              DialNotifier progress);

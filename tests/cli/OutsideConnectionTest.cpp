@@ -67,12 +67,16 @@ TEST(OutsideConnection, OnlyALinkUpOverTheCardCounts) {
     const auto inner = CreateLinuxDialupService(LinuxDialupConfig{});
     for (const Case& c : cases) {
         ListedLinks service(*inner, c.links, c.counters);
-        const std::optional<cli::Json> figures = cli::OutsideConnectionFigures(service);
+        const std::optional<cli::Json> figures = cli::OutsideConnectionFigures(service, 0);
         ASSERT_EQ(figures.has_value(), c.json.has_value()) << c.what;
         if (figures) {
             EXPECT_EQ(figures->Dump(), *c.json) << c.what;
         }
     }
+    // With the any-device setting, as connect then adopts it, another modem's link counts.
+    ListedLinks other(*inner, {Link("Other Modem", dialstate::kConnected)}, false);
+    EXPECT_FALSE(cli::OutsideConnectionFigures(other, 0).has_value());
+    EXPECT_TRUE(cli::OutsideConnectionFigures(other, 1).has_value());
 }
 
 }  // namespace
