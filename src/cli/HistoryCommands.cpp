@@ -7,7 +7,9 @@
 #include "common/ByteCount.h"
 #include "common/FileSystem.h"
 
+#include <optional>
 #include <ostream>
+#include <type_traits>
 
 namespace vr31k::cli {
 
@@ -34,20 +36,84 @@ constexpr std::string_view kHelp =
     "import   adds the rows of a CSV file in the list's form; one bad line rejects the file.\n"
     "clear    removes every connection and compacts the file.\n";
 
-// Durations and empty values as the list shows them.
+// A row's fields in the list's order, durations and empty values as the list shows
+// them: `field` takes each key with its text or number (none: null).
+template <typename Field>
+void RowFields(const HistoryRow& row, Field&& field) {
+    const auto number = [](const auto& value) {
+        return value ? std::optional<int64_t>(static_cast<int64_t>(*value)) : std::nullopt;
+    };
+    field("entry", row.entry);
+    field("start", FormatOleDateTime(row.start));
+    field("end", FormatOleDateTime(row.end));
+    field("duration_s", std::optional<int64_t>(DurationSeconds(row.duration)));
+    field("sent", std::optional<int64_t>(row.sent));
+    field("recv", std::optional<int64_t>(row.recv));
+    field("left_free", number(row.leftFree));
+    field("left_limit", number(row.leftLimit));
+    field("charge", number(row.charge));
+}
+
 Json RowJson(const HistoryRow& row) {
-    const auto optional = [](const auto& value) { return value ? Json(static_cast<int64_t>(*value)) : Json(); };
     Json j = Json::MakeObject();
-    j.Set("entry", row.entry)
-        .Set("start", FormatOleDateTime(row.start))
-        .Set("end", FormatOleDateTime(row.end))
-        .Set("duration_s", DurationSeconds(row.duration))
-        .Set("sent", row.sent)
-        .Set("recv", row.recv)
-        .Set("left_free", optional(row.leftFree))
-        .Set("left_limit", optional(row.leftLimit))
-        .Set("charge", optional(row.charge));
+    RowFields(row, [&j](const char* key, const auto& value) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) j.Set(key, value);
+        else j.Set(key, value ? Json(*value) : Json());
+    });
     return j;
+}
+
+// What RowJson(row).Dump() gives, written straight into `out`: the long list's rows
+// are not built as values first.
+void AppendRowJson(std::string& out, const HistoryRow& row) {
+    char separator = '{';
+    RowFields(row, [&](const char* key, const auto& value) {
+        out += separator;
+        if (separator == ',') out += ' ';
+        separator = ',';
+        out += '"';
+        out += key;
+        out += "\": ";
+        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) out += JsonQuote(value);
+        else out += value ? std::to_string(*value) : "null";
+    });
+    out += '}';
+}
+
+// Rows go out as they are read, a buffer at a time, so a long history costs no memory.
+// The output is that of the whole list printed at once. A failure before the first
+// buffer went out prints only the error; a later one ends the partial line first.
+int StreamRows(CliContext& context, CChargeSession& session) {
+    constexpr size_t kFlushBytes = 64 * 1024;
+    const bool json = context.JsonOutput();
+    std::string buffer = json ? "{\"rows\": [" : "rows:\n";
+    bool any = false;
+    bool flushed = false;
+    const auto flush = [&] {
+        context.Out().write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        buffer.clear();
+        flushed = true;
+    };
+    const int result = session.History().ForEachRow([&](const HistoryRow& row) {
+        if (json) {
+            if (any) buffer += ", ";
+            AppendRowJson(buffer, row);
+        } else {
+            buffer += "  -\n" + RowJson(row).DumpText(2);
+        }
+        any = true;
+        if (buffer.size() >= kFlushBytes) flush();
+        return true;
+    });
+    if (result != kDbOk) {
+        if (flushed) context.Out() << '\n';
+        return session.FailHistory(result, "cannot read the history");
+    }
+    if (!any && !json) buffer = "rows: none\n";
+    if (json) buffer += "]}\n";
+    flush();
+    context.Out().flush();
+    return kExitOk;
 }
 
 int List(CliContext& context, CChargeSession& session, CliArgs& args) {
@@ -63,13 +129,7 @@ int List(CliContext& context, CChargeSession& session, CliArgs& args) {
         context.Out().flush();
         return kExitOk;
     }
-    Json rows = Json::MakeArray();
-    const int result = session.History().ForEachRow([&](const HistoryRow& row) {
-        rows.Push(RowJson(row));
-        return true;
-    });
-    if (result != kDbOk) return session.FailHistory(result, "cannot read the history");
-    return context.Print(Json::MakeObject().Set("rows", std::move(rows)));
+    return StreamRows(context, session);
 }
 
 int Periods(CliContext& context, CChargeSession& session, CliArgs& args) {

@@ -147,9 +147,9 @@ void Json::DumpTextTo(std::string& out, int indent) const {
     }
 }
 
-std::string Json::DumpText() const {
+std::string Json::DumpText(int indent) const {
     std::string out;
-    DumpTextTo(out, 0);
+    DumpTextTo(out, indent);
     return out;
 }
 

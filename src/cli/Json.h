@@ -50,8 +50,9 @@ public:
     std::string Text() const;
     // Compact JSON text on one line.
     std::string Dump() const;
-    // The same content for people: "key: value" lines, nested values indented.
-    std::string DumpText() const;
+    // The same content for people: "key: value" lines, nested values indented; the
+    // whole `indent` steps in, as it reads nested that deep.
+    std::string DumpText(int indent = 0) const;
 
 private:
     void DumpTo(std::string& out) const;

@@ -135,6 +135,17 @@ TEST_F(AccountingCommandsTest, ImportIsWholeOrNothingAndClearEmpties) {
     r = Run(HistoryCommands(), {"list", "--csv"}, false);
     EXPECT_NE(r.out.find("\"a,b\",2008/05/20 08:57:55,2008/05/20 10:00:00,3725,1000,280,,,\n"), std::string::npos)
         << r.out;
+    // The list is printed row by row: the same text as the whole list printed at once.
+    EXPECT_EQ(Run(HistoryCommands(), {"list"}).out,
+              "{\"rows\": [{\"entry\": \"a,b\", \"start\": \"2008/05/20 08:57:55\", \"end\": \"2008/05/20 10:00:00\", "
+              "\"duration_s\": 3725, \"sent\": 1000, \"recv\": 280, \"left_free\": null, \"left_limit\": null, "
+              "\"charge\": null}, {\"entry\": \"plain\", \"start\": \"2008/05/21 00:00:00\", \"end\": \"2008/05/21 "
+              "00:00:10\", \"duration_s\": 10, \"sent\": 1, \"recv\": 2, \"left_free\": 3, \"left_limit\": 4, \"charge\": "
+              "5}]}\n");
+    EXPECT_NE(Run(HistoryCommands(), {"list"}, false)
+                  .out.find("rows:\n  -\n    entry: a,b\n    start: 2008/05/20 08:57:55\n    end: 2008/05/20 "
+                            "10:00:00\n    duration_s: 3725\n    sent: 1000\n    recv: 280\n    left_free: -\n"),
+              std::string::npos);
 
     struct Bad {
         std::string line;
@@ -161,8 +172,23 @@ TEST_F(AccountingCommandsTest, ImportIsWholeOrNothingAndClearEmpties) {
     r = Run(HistoryCommands(), {"list"});
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '{') - 1, 2) << "nothing half-imported: " << r.out;
 
+    // Longer than one buffer of output: every row once, in order, in either form.
+    std::string many = "entry,start,end,duration_s,sent,recv,left_free,left_limit,charge\n";
+    for (int i = 0; i < 1500; ++i) many += "n" + std::to_string(i) + ",2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,,,\n";
+    WriteFile(dir.File("many.csv"), many);
+    ASSERT_EQ(Run(HistoryCommands(), {"import", dir.File("many.csv")}).status, kExitOk);
+    for (const bool json : {true, false}) {
+        const std::string listed = Run(HistoryCommands(), {"list"}, json).out;
+        const std::string last = json ? "{\"entry\": \"n1499\", " : "    entry: n1499\n";
+        EXPECT_EQ(listed.rfind(last), listed.find(last)) << json;
+        EXPECT_TRUE(listed.ends_with(json ? "\"charge\": null}]}\n" : "    charge: -\n")) << json;
+        EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), json ? 1 : 1 + 1502 * 10) << json;
+        EXPECT_EQ(listed.find(json ? "}{" : "\n\n"), std::string::npos) << json;
+    }
+
     EXPECT_EQ(Run(HistoryCommands(), {"clear"}).out, "{\"cleared\": true}\n");
     EXPECT_EQ(Run(HistoryCommands(), {"list"}).out, "{\"rows\": []}\n");
+    EXPECT_EQ(Run(HistoryCommands(), {"list"}, false).out, "rows: none\n");
     EXPECT_EQ(Run(HistoryCommands(), {"periods"}).out, "{\"periods\": []}\n");
 }
 
