@@ -19,14 +19,11 @@ stop_simulator() {
   rm -rf "$sim_dir"
 }
 
-# A card counts when the lookup finds one, or when VR31K_PORT or the settings' PortName
-# names a port that is there.
+# A card counts when VR31K_PORT names one, or when vr31kctl finds the port the utility
+# would open: the settings' PortName where this user may trust it, else the lookup's.
 card_present() {
   [ -n "${VR31K_PORT:-}" ] && return 0
-  "$bin/vr31kctl" card find >/dev/null 2>&1 && return 0
-  local port
-  port=$("$bin/vr31kctl" settings show 2>/dev/null | sed -n 's/^  PortName: //p')
-  [ -n "$port" ] && [ -c "$port" ]
+  "$bin/vr31kctl" card port >/dev/null 2>&1
 }
 
 if ! card_present; then

@@ -1,4 +1,4 @@
-// vr31kctl card find | check | info | pin-lock | change-pin | signal | contexts | eject
+// vr31kctl card find | port | check | info | pin-lock | change-pin | signal | contexts | eject
 // Each command opens the card's port for its one task and closes it afterwards.
 #include "common/StringIds.h"
 #include "common/StringTable.h"
@@ -18,6 +18,9 @@ constexpr std::string_view kHelp =
     "usage: vr31kctl [--json] [--port PORT] card COMMAND [OPTIONS]\n"
     "\n"
     "find                       looks the card up among the system's devices\n"
+    "port                       the port the other commands would open, chosen as below\n"
+    "                           (a PortName this user may not trust is passed over), without\n"
+    "                           opening it; exit status 1 when there is none\n"
     "check [--pin PIN]... [--puk PUK --new-pin PIN]...\n"
     "                           the utility's card check: opens the port, checks the card\n"
     "                           and settles the SIM's PIN or PUK; each PIN prompt takes the\n"
@@ -48,6 +51,14 @@ int Find(CliContext& context, CliArgs& args) {
         .Set("code", code)
         .Set("port", port);
     return found ? context.Print(result) : context.PrintFailed(result);
+}
+
+int Port(CliContext& context, CliArgs& args) {
+    args.Finish();
+    const std::string port = ResolvePort(context);
+    Json result = Json::MakeObject();
+    result.Set("port", port);
+    return port.empty() ? context.PrintFailed(result) : context.Print(result);
 }
 
 Json CheckJson(const CardTask& task, bool ok) {
@@ -173,8 +184,9 @@ int Eject(CliContext& context, CliArgs& args) {
 }
 
 int Run(CliContext& context, CliArgs& args) {
-    const std::string sub = args.Require("card command (find, check, info, pin-lock, change-pin, signal, contexts, eject)");
+    const std::string sub = args.Require("card command (find, port, check, info, pin-lock, change-pin, signal, contexts, eject)");
     if (sub == "find") return Find(context, args);
+    if (sub == "port") return Port(context, args);
     if (sub == "check") return Check(context, args);
     if (sub == "info") return Info(context, args);
     if (sub == "pin-lock") return PinLock(context, args);

@@ -25,12 +25,17 @@ cat >"$t/build/release/bin/vr31k-utility" <<UTILITY
 { echo "port=\$VR31K_PORT"; echo "data=\$VR31K_DATA_DIR"; "$bin/vr31kctl" --json card info; } >"$t/utility.out" 2>&1
 UTILITY
 chmod +x "$t"/scripts/*.sh "$t/build/release/bin/vr31k-utility"
-settings=$(printf '[UTL_CONFIG]\r\nAutoStart=0\r\n[DUP_CONFIG]\r\nChargeType=0\r\n')
+# A PortName the utility refuses: a device reached through a folder anyone may change.
+mkdir -m 0777 "$t/open"
+ln -s /dev/null "$t/open/null"
+crlf=$'\r\n'
 
 failures=0
 fail() { problems+="  $*"$'\n'; }
-# name | environment | expected in the output | data folder the utility should get
-while IFS='|' read -r name environment says data; do
+# name | environment | expected in the output | data folder the utility should get |
+# the settings' PortName
+while IFS='|' read -r name environment says data port; do
+  settings=$(printf '[UTL_CONFIG]\r\nAutoStart=0\r\n%s[DUP_CONFIG]\r\nChargeType=0\r\n' "${port:+PortName=$port$crlf}")
   rm -rf "$t/user" && mkdir "$t/user"
   printf '%s' "$settings" >"$t/user/VR31KUTL.ini"
   rm -f "$t/utility.out"
@@ -59,6 +64,7 @@ no display, the user's folder|VR31K_DATA_DIR=$t/user|model: VR31K|
 no display, the demo folder|PATH=$PATH|Data folder: $t/build/demo-data|
 a display, the user's folder|DISPLAY=:77 VR31K_DATA_DIR=$t/user|Ctrl-C here (or kill|$t/user
 xvfb-run's display, the demo folder|DISPLAY=:99 XAUTHORITY=/tmp/xvfb-run.Ab12Cd/Xauthority|its window cannot be seen|$t/build/demo-data
+a PortName the utility refuses, the user's folder|DISPLAY=:77 VR31K_DATA_DIR=$t/user|No card found|$t/user|$t/open/null
 CASES
 ls "$t" | grep -q '^vr31k-cardsim' && { echo "FAIL: the simulator's folder was left behind"; failures=$((failures + 1)); }
 exit $((failures > 0))
