@@ -9,7 +9,8 @@ namespace vr31k {
 
 using namespace ids;
 
-CAuthPinDlg::CAuthPinDlg(QWidget* parent) : CCodeEntryDlg(IDS_DLG_PIN_CAPTION, QStringLiteral("CAuthPinDlg"), parent) {
+CAuthPinDlg::CAuthPinDlg(IMessageBox& boxes, QWidget* parent)
+    : CCodeEntryDlg(IDS_DLG_PIN_CAPTION, QStringLiteral("CAuthPinDlg"), boxes, parent) {
     QVBoxLayout* layout =
         LayOutPrompt(IDS_DLG_PIN_PROMPT, IDS_DLG_PIN_ATTEMPTS, IDS_DLG_PIN_FIELD, QStringLiteral("pinEdit"));
     layout->addWidget(MakeOkCancel());

@@ -4,13 +4,15 @@
 
 namespace vr31k {
 
+class IMessageBox;
+
 class CAuthPinDlg : public CCodeEntryDlg {
     Q_OBJECT
 public:
-    explicit CAuthPinDlg(QWidget* parent = nullptr);
+    explicit CAuthPinDlg(IMessageBox& boxes, QWidget* parent = nullptr);
 
     // Shows the attempts left and an empty field; the text typed, or nothing on Cancel.
-    // The caller checks the input and asks again after a refusal.
+    // Only a well-formed code comes back; the card's refusal is the caller's to tell.
     std::optional<std::string> Ask(int attemptsLeft);
 };
 

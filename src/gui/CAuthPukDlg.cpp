@@ -11,7 +11,8 @@ namespace vr31k {
 
 using namespace ids;
 
-CAuthPukDlg::CAuthPukDlg(QWidget* parent) : CCodeEntryDlg(IDS_DLG_PUK_CAPTION, QStringLiteral("CAuthPukDlg"), parent) {
+CAuthPukDlg::CAuthPukDlg(IMessageBox& boxes, QWidget* parent)
+    : CCodeEntryDlg(IDS_DLG_PUK_CAPTION, QStringLiteral("CAuthPukDlg"), boxes, parent) {
     QVBoxLayout* layout =
         LayOutPrompt(IDS_DLG_PUK_PROMPT, IDS_DLG_PUK_ATTEMPTS, IDS_DLG_PUK_FIELD, QStringLiteral("pukEdit"));
     QLabel* newPinLabel = MakeLabel(IDS_DLG_PUK_NEW_PIN, QStringLiteral("newPinLabel"));

@@ -5,13 +5,15 @@
 
 namespace vr31k {
 
+class IMessageBox;
+
 class CAuthPukDlg : public CCodeEntryDlg {
     Q_OBJECT
 public:
-    explicit CAuthPukDlg(QWidget* parent = nullptr);
+    explicit CAuthPukDlg(IMessageBox& boxes, QWidget* parent = nullptr);
 
     // Shows the PUK attempts left and three empty fields; the texts typed, or nothing on
-    // Cancel. The caller checks the input and asks again after a refusal.
+    // Cancel. Only well-formed codes come back; the card's refusal is the caller's to tell.
     std::optional<PukEntry> Ask(int attemptsLeft);
 };
 

@@ -12,8 +12,8 @@ namespace vr31k {
 
 using namespace ids;
 
-CCfgPinChangeDlg::CCfgPinChangeDlg(QWidget* parent)
-    : CCodeEntryDlg(IDS_DLG_PIN_CHANGE_CAPTION, QStringLiteral("CCfgPinChangeDlg"), parent) {
+CCfgPinChangeDlg::CCfgPinChangeDlg(IMessageBox& boxes, QWidget* parent)
+    : CCodeEntryDlg(IDS_DLG_PIN_CHANGE_CAPTION, QStringLiteral("CCfgPinChangeDlg"), boxes, parent) {
     auto* form = new QFormLayout;
     form->addRow(MakeLabel(IDS_DLG_PIN_CHANGE_ATTEMPTS, QStringLiteral("attemptsLabel")), AttemptsValue());
     const struct {

@@ -112,22 +112,22 @@ void CCfgUtilityDlg::OnOneshotClicked() {
 }
 
 void CCfgUtilityDlg::accept() {
-    // The time matters only in one-click mode: a bad time stored under the continuous
-    // mode sits in a disabled field the user cannot correct, so it is kept as it is.
-    if (m_oneshot->isChecked()) {
-        const FieldCheck check = CheckOneshotTime(m_timeEdit->text().toStdString());
-        if (!check.ok) {
-            std::vector<std::string> args;
-            if (check.textId == IDS_RANGE_TEXT) {
-                args = {std::to_string(kOneshotTimeMin), std::to_string(kOneshotTimeMax)};
-            }
-            m_boxes.Tell(check.captionId, check.textId, MessageIcon::Exclamation, args);
-            m_timeEdit->setFocus();
-            m_timeEdit->selectAll();
-            return;
-        }
-        m_copy.antDispOneshotTime = check.value;
+    // Checked whichever mode is chosen.
+    const FieldCheck check = CheckOneshotTime(m_timeEdit->text().toStdString());
+    if (!check.ok) {
+        std::vector<std::string> args;
+        if (check.textId == IDS_RANGE_TEXT) args = {std::to_string(kOneshotTimeMin), std::to_string(kOneshotTimeMax)};
+        m_boxes.Tell(check.captionId, check.textId, MessageIcon::Exclamation, args);
+        // Under the continuous mode the field is disabled; a bad time read from the file
+        // would otherwise be one the user cannot put right. Choosing a mode disables it again.
+        m_timerLabel->setEnabled(true);
+        m_timeEdit->setEnabled(true);
+        m_secondsLabel->setEnabled(true);
+        m_timeEdit->setFocus();
+        m_timeEdit->selectAll();
+        return;
     }
+    m_copy.antDispOneshotTime = check.value;
     m_settings.autoStart = m_copy.autoStart;
     m_settings.iconizedStart = m_copy.iconizedStart;
     m_settings.cardDtctRising = m_copy.cardDtctRising;

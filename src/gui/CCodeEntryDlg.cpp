@@ -1,5 +1,7 @@
 #include "gui/CCodeEntryDlg.h"
 
+#include "card/SimCodeRules.h"
+#include "common/MessageBox.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 
@@ -13,8 +15,8 @@ QString AttemptsText(int attemptsLeft) {
     return QString::fromStdString(FormatString(ids::IDS_ATTEMPTS_FORMAT, {std::to_string(attemptsLeft)}));
 }
 
-CCodeEntryDlg::CCodeEntryDlg(int captionId, const QString& objectName, QWidget* parent)
-    : CAppDlg(captionId, objectName, parent), m_attempts(new QLabel(this)) {
+CCodeEntryDlg::CCodeEntryDlg(int captionId, const QString& objectName, IMessageBox& boxes, QWidget* parent)
+    : CAppDlg(captionId, objectName, parent), m_boxes(boxes), m_attempts(new QLabel(this)) {
     m_attempts->setObjectName(QStringLiteral("attemptsValue"));
 }
 
@@ -54,6 +56,19 @@ std::optional<std::vector<std::string>> CCodeEntryDlg::Run(int attemptsLeft) {
     }
     if (!ok) return std::nullopt;
     return codes;
+}
+
+void CCodeEntryDlg::accept() {
+    std::vector<std::string> codes;
+    for (const QLineEdit* field : m_fields) codes.push_back(field->text().toStdString());
+    const int refusal = codes.size() == 1 ? CheckPinEntry(codes[0]) : CheckCodesWithNewPin(codes[0], codes[1], codes[2]);
+    if (refusal == 0) {
+        CAppDlg::accept();
+        return;
+    }
+    m_boxes.Tell(refusal, refusal + 1, MessageIcon::Error);
+    for (QLineEdit* field : m_fields) field->clear();
+    m_fields.front()->setFocus();
 }
 
 }  // namespace vr31k

@@ -1,8 +1,10 @@
 #pragma once
-// A SIM code dialog: an attempts count and masked fields. The card logic asks again
-// with the same object after it refused an input, so every run starts with the new
-// count, empty fields and the focus in the first field; the codes are wiped from the
-// fields as soon as the run ends.
+// A SIM code dialog: an attempts count and masked fields. OK lets through only codes of
+// 4 to 8 digits (and a new PIN equal to its confirmation): otherwise it tells why,
+// empties every field and stays open with the focus in the first. The card logic asks
+// again with the same object after the card refused a code, so every run starts with
+// the new count, empty fields and the focus in the first field; the codes are wiped
+// from the fields as soon as the run ends.
 #include "gui/CAppDlg.h"
 
 #include <optional>
@@ -13,10 +15,12 @@ class QVBoxLayout;
 
 namespace vr31k {
 
+class IMessageBox;
+
 class CCodeEntryDlg : public CAppDlg {
     Q_OBJECT
 protected:
-    CCodeEntryDlg(int captionId, const QString& objectName, QWidget* parent);
+    CCodeEntryDlg(int captionId, const QString& objectName, IMessageBox& boxes, QWidget* parent);
 
     // The label that shows the count, filled by each run.
     QLabel* AttemptsValue() const { return m_attempts; }
@@ -28,7 +32,10 @@ protected:
     // Runs the dialog modally; the fields' texts on OK, nothing on Cancel.
     std::optional<std::vector<std::string>> Run(int attemptsLeft);
 
+    void accept() override;
+
 private:
+    IMessageBox& m_boxes;
     QLabel* m_attempts;
     std::vector<QLineEdit*> m_fields;
 };

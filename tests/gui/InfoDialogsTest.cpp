@@ -72,10 +72,10 @@ std::vector<Built> AllDialogs(UtilitySettings& settings, IMessageBox& boxes) {
         all.push_back({file, std::move(dialog), [shown, run] { run(*shown); }});
     };
     const auto exec = [](QDialog& d) { d.exec(); };
-    add("CAuthPinDlg", std::make_unique<CAuthPinDlg>(), [](CAuthPinDlg& d) { d.Ask(3); });
-    add("CAuthPukDlg", std::make_unique<CAuthPukDlg>(), [](CAuthPukDlg& d) { d.Ask(10); });
+    add("CAuthPinDlg", std::make_unique<CAuthPinDlg>(boxes), [](CAuthPinDlg& d) { d.Ask(3); });
+    add("CAuthPukDlg", std::make_unique<CAuthPukDlg>(boxes), [](CAuthPukDlg& d) { d.Ask(10); });
     add("CCfgPinAuthDlg", std::make_unique<CCfgPinAuthDlg>(), [](CCfgPinAuthDlg& d) { d.Choose(true); });
-    add("CCfgPinChangeDlg", std::make_unique<CCfgPinChangeDlg>(), [](CCfgPinChangeDlg& d) { d.Ask(3); });
+    add("CCfgPinChangeDlg", std::make_unique<CCfgPinChangeDlg>(boxes), [](CCfgPinChangeDlg& d) { d.Ask(3); });
     add("CCfgUtilityDlg", std::make_unique<CCfgUtilityDlg>(settings, boxes), exec);
     add("CHelpCardInfoDlg", std::make_unique<CHelpCardInfoDlg>("09012345678", "1.23.4567"), exec);
     add("CAboutDlg", std::make_unique<CAboutDlg>(), exec);

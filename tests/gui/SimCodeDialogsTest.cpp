@@ -41,35 +41,50 @@ QString Attempts(QWidget& dialog) { return Child<QLabel>(dialog, "attemptsValue"
 // by the scripted user.
 class DialogCardUi : public test::ScriptedUi {
 public:
-    CAuthPinDlg pinDialog;
-    CAuthPukDlg pukDialog;
+    CAuthPinDlg pinDialog{*this};
+    CAuthPukDlg pukDialog{*this};
     std::optional<std::string> AskPin(int attemptsLeft) override { return pinDialog.Ask(attemptsLeft); }
     std::optional<PukEntry> AskPuk(int attemptsLeft) override { return pukDialog.Ask(attemptsLeft); }
 };
 
-TEST(SimCodeDialogs, RefusedPinAsksAgainWithTheFieldEmptied) {
+// OK with the texts typed into the fields (in order): a refusal leaves the dialog open,
+// told by `refusal`, with every field empty and the focus in the first.
+void OkRefused(QDialog& dialog, test::ScriptedUi& ui, const std::vector<const char*>& fields,
+               const std::vector<const char*>& texts, int refusal) {
+    const size_t before = ui.messages.size();
+    for (size_t i = 0; i < fields.size(); ++i) Type(dialog, fields[i], texts[i]);
+    Click(dialog, "okButton");
+    EXPECT_TRUE(dialog.isVisible()) << "a refused code closed the dialog";
+    EXPECT_EQ(ui.messages, [&] {
+        std::vector<int> told(ui.messages.begin(), ui.messages.begin() + static_cast<long>(before));
+        told.push_back(refusal);
+        return told;
+    }());
+    for (const char* field : fields) {
+        EXPECT_TRUE(Field(dialog, field).isEmpty()) << field;
+        EXPECT_EQ(Child<QLineEdit>(dialog, field)->echoMode(), QLineEdit::Password) << field;
+    }
+    EXPECT_EQ(dialog.focusWidget(), Child(dialog, fields.front()));
+}
+
+TEST(SimCodeDialogs, RefusedPinKeepsTheDialogWithTheFieldEmptied) {
     QWidget hiddenMainWindow;  // the card check runs while the window sits in the tray
     DialogCardUi ui;
     ui.pinDialog.setParent(&hiddenMainWindow, ui.pinDialog.windowFlags());
     ModalScript script(ui.pinDialog);
-    script
-        .Then([&] {
-            EXPECT_EQ(Attempts(ui.pinDialog).toStdString(), "3 回");
-            QApplication::processEvents();
-            EXPECT_EQ(QApplication::activeWindow(), &ui.pinDialog) << "not brought to the front";
-            EXPECT_EQ(Child<QLineEdit>(ui.pinDialog, "pinEdit")->echoMode(), QLineEdit::Password);
-            Type(ui.pinDialog, "pinEdit", "12a4");
-            Click(ui.pinDialog, "okButton");
-        })
-        .Then([&] {
-            EXPECT_TRUE(Field(ui.pinDialog, "pinEdit").isEmpty());
-            EXPECT_EQ(ui.pinDialog.focusWidget(), Child(ui.pinDialog, "pinEdit"));
-            EXPECT_EQ(Attempts(ui.pinDialog).toStdString(), "3 回");
-            Type(ui.pinDialog, "pinEdit", "12345678");
-            Click(ui.pinDialog, "okButton");
-        });
+    script.Then([&] {
+        EXPECT_EQ(Attempts(ui.pinDialog).toStdString(), "3 回");
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), &ui.pinDialog) << "not brought to the front";
+        for (const char* bad : {"12a4", "123", "123456789", ""}) {
+            OkRefused(ui.pinDialog, ui, {"pinEdit"}, {bad}, IDS_PIN_FORMAT_CAPTION);
+        }
+        EXPECT_EQ(Attempts(ui.pinDialog).toStdString(), "3 回");
+        Type(ui.pinDialog, "pinEdit", "12345678");
+        Click(ui.pinDialog, "okButton");
+    });
     EXPECT_EQ(PromptPin(ui, 3), std::optional<std::string>("12345678"));
-    EXPECT_EQ(ui.messages, std::vector<int>{IDS_PIN_FORMAT_CAPTION});
+    EXPECT_EQ(ui.messages, std::vector<int>(4, IDS_PIN_FORMAT_CAPTION));
     EXPECT_EQ(script.StepsLeft(), 0);
     EXPECT_TRUE(Field(ui.pinDialog, "pinEdit").isEmpty()) << "the PIN stays in the closed dialog";
 
@@ -81,60 +96,51 @@ TEST(SimCodeDialogs, RefusedPinAsksAgainWithTheFieldEmptied) {
     EXPECT_EQ(PromptPin(ui, 1), std::nullopt);
 }
 
-TEST(SimCodeDialogs, PukMismatchEmptiesAllThreeFieldsIncludingThePuk) {
+TEST(SimCodeDialogs, PukMismatchOrBadFormatEmptiesAllThreeFieldsIncludingThePuk) {
     DialogCardUi ui;
     ModalScript script(ui.pukDialog);
-    script
-        .Then([&] {
-            EXPECT_EQ(Attempts(ui.pukDialog).toStdString(), "10 回");
-            Type(ui.pukDialog, "pukEdit", "12345678");
-            Type(ui.pukDialog, "newPinEdit", "1111");
-            Type(ui.pukDialog, "confirmPinEdit", "1112");
-            Click(ui.pukDialog, "okButton");
-        })
-        .Then([&] {
-            for (const char* field : {"pukEdit", "newPinEdit", "confirmPinEdit"}) {
-                EXPECT_TRUE(Field(ui.pukDialog, field).isEmpty()) << field;
-                EXPECT_EQ(Child<QLineEdit>(ui.pukDialog, field)->echoMode(), QLineEdit::Password) << field;
-            }
-            EXPECT_EQ(ui.pukDialog.focusWidget(), Child(ui.pukDialog, "pukEdit"));
-            Type(ui.pukDialog, "pukEdit", "87654321");
-            Type(ui.pukDialog, "newPinEdit", "2222");
-            Type(ui.pukDialog, "confirmPinEdit", "2222");
-            Click(ui.pukDialog, "okButton");
-        });
+    const std::vector<const char*> fields{"pukEdit", "newPinEdit", "confirmPinEdit"};
+    script.Then([&] {
+        EXPECT_EQ(Attempts(ui.pukDialog).toStdString(), "10 回");
+        OkRefused(ui.pukDialog, ui, fields, {"12345678", "1111", "1112"}, IDS_PIN_CONFIRM_MISMATCH_CAPTION);
+        OkRefused(ui.pukDialog, ui, fields, {"1234567890", "1111", "1111"}, IDS_PIN_FORMAT_CAPTION);
+        Type(ui.pukDialog, "pukEdit", "87654321");
+        Type(ui.pukDialog, "newPinEdit", "2222");
+        Type(ui.pukDialog, "confirmPinEdit", "2222");
+        Click(ui.pukDialog, "okButton");
+    });
     const std::optional<PukEntry> entry = PromptPuk(ui, 10);
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->puk, "87654321");
     EXPECT_EQ(entry->newPin, "2222");
     EXPECT_EQ(entry->confirmPin, "2222");
-    EXPECT_EQ(ui.messages, std::vector<int>{IDS_PIN_CONFIRM_MISMATCH_CAPTION});
+    EXPECT_EQ(ui.messages, (std::vector<int>{IDS_PIN_CONFIRM_MISMATCH_CAPTION, IDS_PIN_FORMAT_CAPTION}));
 }
 
-TEST(SimCodeDialogs, PinChangeShownAgainWithTheNewCountAndEmptyFields) {
-    CCfgPinChangeDlg dialog;
+TEST(SimCodeDialogs, PinChangeRefusesInPlaceAndIsShownAgainWithTheNewCount) {
+    test::ScriptedUi ui;
+    CCfgPinChangeDlg dialog(ui);
     ModalScript script(dialog);
+    const std::vector<const char*> fields{"currentPinEdit", "newPinEdit", "confirmPinEdit"};
     script
         .Then([&] {
             EXPECT_EQ(Attempts(dialog).toStdString(), "3 回");
+            OkRefused(dialog, ui, fields, {"0000", "1234", "1235"}, IDS_PIN_CONFIRM_MISMATCH_CAPTION);
             Type(dialog, "currentPinEdit", "0000");
             Type(dialog, "newPinEdit", "1234");
-            Type(dialog, "confirmPinEdit", "1235");
+            Type(dialog, "confirmPinEdit", "1234");
             Click(dialog, "okButton");
         })
-        .Then([&] {
+        .Then([&] {  // the card refused the current PIN
             EXPECT_EQ(Attempts(dialog).toStdString(), "2 回");
-            for (const char* field : {"currentPinEdit", "newPinEdit", "confirmPinEdit"}) {
-                EXPECT_TRUE(Field(dialog, field).isEmpty()) << field;
-                EXPECT_EQ(Child<QLineEdit>(dialog, field)->echoMode(), QLineEdit::Password) << field;
-            }
+            for (const char* field : fields) EXPECT_TRUE(Field(dialog, field).isEmpty()) << field;
             Click(dialog, "cancelButton");
         });
     const std::optional<PinChangeEntry> entry = dialog.Ask(3);
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->currentPin, "0000");
     EXPECT_EQ(entry->newPin, "1234");
-    EXPECT_EQ(entry->confirmPin, "1235");  // checking it is the caller's
+    EXPECT_EQ(entry->confirmPin, "1234");
     EXPECT_EQ(dialog.Ask(2), std::nullopt);
 }
 

@@ -55,34 +55,44 @@ struct TimeCase {
 
 class DisplayTime : public ::testing::TestWithParam<TimeCase> {};
 
-TEST_P(DisplayTime, OkChecksTheTextBeforeAnythingIsCopied) {
+// In either mode: under the continuous one the field is disabled, and a time it holds
+// (from the file) that OK refuses is opened to the user's correction.
+TEST_P(DisplayTime, OkChecksTheTextBeforeAnythingIsCopiedInEitherMode) {
     const TimeCase& c = GetParam();
-    Harness h;
-    h.script.Then([&] {
-        h.Time()->setText(QString::fromUtf8(c.text));
-        h.Click("autoStartCheck");  // a change that must not reach the block on a refusal
-        h.Click("okButton");
-        if (c.refusal == 0) return;
-        EXPECT_TRUE(h.dialog.isVisible()) << "a refused time closed the dialog";
-        EXPECT_EQ(h.dialog.focusWidget(), h.Time());
-        EXPECT_EQ(h.Time()->selectedText(), h.Time()->text());
-        h.Click("cancelButton");
-    });
-    const bool ok = h.dialog.Run();
-    EXPECT_EQ(ok, c.refusal == 0);
-    EXPECT_EQ(h.settings.antDispOneshotTime, c.stored);
-    if (c.refusal == 0) {
-        EXPECT_TRUE(h.boxes.shown.empty());
-        return;
-    }
-    EXPECT_EQ(h.settings, OneshotSettings());
-    ASSERT_EQ(h.boxes.shown.size(), 1u);
-    const ScriptedUi::Box& box = h.boxes.shown[0];
-    EXPECT_EQ(box.caption, c.refusal);
-    EXPECT_EQ(box.text, c.refusal + 1);
-    EXPECT_EQ(box.icon, MessageIcon::Exclamation);
-    if (c.refusal == IDS_RANGE_CAPTION) {
-        EXPECT_EQ(box.shownText, "10 から 60 までの整数を入力してください。");
+    for (const int mode : {1, 0}) {
+        SCOPED_TRACE(mode == 1 ? "one-click" : "continuous");
+        UtilitySettings start = OneshotSettings();
+        start.antDispOneshot = mode;
+        Harness h(start);
+        h.script.Then([&] {
+            EXPECT_EQ(h.Time()->isEnabled(), mode == 1);
+            h.Time()->setText(QString::fromUtf8(c.text));
+            h.Click("autoStartCheck");  // a change that must not reach the block on a refusal
+            h.Click("okButton");
+            if (c.refusal == 0) return;
+            EXPECT_TRUE(h.dialog.isVisible()) << "a refused time closed the dialog";
+            EXPECT_TRUE(h.Time()->isEnabled());
+            EXPECT_EQ(h.dialog.focusWidget(), h.Time());
+            EXPECT_EQ(h.Time()->selectedText(), h.Time()->text());
+            h.Click("cancelButton");
+        });
+        const bool ok = h.dialog.Run();
+        EXPECT_EQ(ok, c.refusal == 0);
+        EXPECT_EQ(h.settings.antDispOneshotTime, c.stored);
+        EXPECT_EQ(h.settings.antDispOneshot, mode);
+        if (c.refusal == 0) {
+            EXPECT_TRUE(h.boxes.shown.empty());
+            continue;
+        }
+        EXPECT_EQ(h.settings, start);
+        ASSERT_EQ(h.boxes.shown.size(), 1u);
+        const ScriptedUi::Box& box = h.boxes.shown[0];
+        EXPECT_EQ(box.caption, c.refusal);
+        EXPECT_EQ(box.text, c.refusal + 1);
+        EXPECT_EQ(box.icon, MessageIcon::Exclamation);
+        if (c.refusal == IDS_RANGE_CAPTION) {
+            EXPECT_EQ(box.shownText, "10 から 60 までの整数を入力してください。");
+        }
     }
 }
 
@@ -168,18 +178,6 @@ TEST(UtilitySettingsDialog, OkCopiesTheFiveValuesAndLeavesTheRestAlone) {
     });
     EXPECT_TRUE(h.dialog.Run());
     EXPECT_EQ(h.settings, (UtilitySettings{1, 1, 0, 1, 12, 1}));
-}
-
-TEST(UtilitySettingsDialog, AStoredBadTimeDoesNotBlockOkInContinuousMode) {
-    // The field is disabled then, so the user could not correct it.
-    Harness h(UtilitySettings{1, 0, 1, 0, 5, 0});
-    h.script.Then([&] {
-        EXPECT_FALSE(h.Time()->isEnabled());
-        h.Click("okButton");
-    });
-    EXPECT_TRUE(h.dialog.Run());
-    EXPECT_EQ(h.settings.antDispOneshotTime, 5);
-    EXPECT_TRUE(h.boxes.messages.empty());
 }
 
 }  // namespace
