@@ -1,6 +1,7 @@
 #include "gui/CCfgHistoryListDlg.h"
 
 #include "accounting/HistoryCsv.h"
+#include "accounting/HistoryRowRules.h"
 #include "common/AtomicFileWriter.h"
 #include "common/StringIds.h"
 #include "gui/HistoryListModel.h"
@@ -13,10 +14,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleOptionHeader>
+#include <QStyleOptionViewItem>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace vr31k {
 
@@ -30,6 +35,67 @@ constexpr int kMinHeight = 300;
 constexpr int kInitialWidth = 760;
 constexpr int kInitialHeight = 420;
 constexpr mode_t kCsvMode = 0644;
+
+// The longest texts a column's cells can show: the largest byte counts and duration a
+// row may hold, the largest charge, both forms of a date. An entry name may be of any
+// length: its column keeps its width, for the user to widen.
+std::vector<std::string> WidestCells(int column) {
+    switch (column) {
+    case kColStart:
+    case kColEnd:
+        return {FormatHistoryDateTime(MakeOleDate(2000, 12, 28, 23, 59, 59)), FormatHistoryDateTime(OleDate::Invalid())};
+    case kColDuration:
+        return {FormatHistoryDuration(static_cast<double>(kMaxHistoryDurationSeconds) / kSecondsPerDay)};
+    case kColSent:
+    case kColRecv:
+    case kColLeftFree:
+    case kColLeftLimit:
+        return {FormatHistoryBytes(kMaxHistoryBytes), FormatHistoryBytes(int64_t{1} << 30)};
+    case kColCharge:
+        return {FormatHistoryCharge(std::numeric_limits<int32_t>::max()), FormatHistoryCharge(std::nullopt)};
+    default:
+        return {};
+    }
+}
+
+// The text with each digit as the font's widest, so that any figure of its length fits.
+QString AtWidestDigits(const std::string& text, const QFontMetrics& metrics) {
+    QChar widest = QLatin1Char('0');
+    for (char digit = '1'; digit <= '9'; ++digit) {
+        if (metrics.horizontalAdvance(QLatin1Char(digit)) > metrics.horizontalAdvance(widest)) widest = QLatin1Char(digit);
+    }
+    QString wide = QString::fromStdString(text);
+    for (QChar& c : wide) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) c = widest;
+    }
+    return wide;
+}
+
+// A column is never narrower than its header with the sort arrow (shown or not) and its
+// widest possible cell in the list's font, nor than its classic width. Set once, so
+// widths the user changes are kept while the window is open.
+void FitColumns(QTreeView& list) {
+    QHeaderView& header = *list.header();
+    for (int column = 0; column < kHistoryColumnCount; ++column) {
+        QStyleOptionHeader title;
+        title.initFrom(&header);
+        title.orientation = Qt::Horizontal;
+        title.section = column;
+        title.text = list.model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        title.sortIndicator = QStyleOptionHeader::SortDown;
+        int width = std::max(kHistoryColumnWidths[static_cast<size_t>(column)],
+                             header.style()->sizeFromContents(QStyle::CT_HeaderSection, &title, QSize(), &header).width());
+        for (const std::string& text : WidestCells(column)) {
+            QStyleOptionViewItem cell;
+            cell.initFrom(&list);
+            cell.font = list.font();
+            cell.features = QStyleOptionViewItem::HasDisplay;
+            cell.text = AtWidestDigits(text, cell.fontMetrics);
+            width = std::max(width, list.style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), &list).width());
+        }
+        header.resizeSection(column, width);
+    }
+}
 
 }  // namespace
 
@@ -68,9 +134,7 @@ CCfgHistoryListDlg::CCfgHistoryListDlg(CDbHistoryCtrl& history, const SettingsSt
     header->setSectionsClickable(true);
     header->setSectionsMovable(false);
     header->setSortIndicatorShown(false);
-    for (int column = 0; column < kHistoryColumnCount; ++column) {
-        header->resizeSection(column, kHistoryColumnWidths[static_cast<size_t>(column)]);
-    }
+    FitColumns(*m_list);
 
     auto* note = MakeLabel(IDS_HISTORY_NOTE, QStringLiteral("noteLabel"));
     auto* clear = MakeControl<QPushButton>(IDS_HISTORY_CLEAR_BUTTON, QStringLiteral("clearButton"));
