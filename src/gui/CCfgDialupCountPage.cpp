@@ -86,7 +86,9 @@ CCfgDialupCountPage::CCfgDialupCountPage(DialupSettings& plan, IMessageBox& boxe
     connect(m_type, &QComboBox::currentIndexChanged, this, &CCfgDialupCountPage::ApplyVisibility);
 }
 
-// The plan's prices and packet size: label, field and unit on each row.
+// The plan's prices and packet size: label, field and unit on each row. A field reads as
+// its row does: the label as its name, then the value, then the unit as its description
+// ("※1パケット =", 128, "バイトで計算").
 QGroupBox* CCfgDialupCountPage::MakePacketGroup() {
     auto* packetGroup = new QGroupBox(Text(IDS_PLAN_PACKET_GROUP), this);
     packetGroup->setObjectName(QStringLiteral("packetGroup"));
@@ -114,6 +116,7 @@ QGroupBox* CCfgDialupCountPage::MakePacketGroup() {
         QLineEdit* edit = MakeField(row.field, row.labelId, kFieldChars);
         edit->setObjectName(QString::fromStdString(name + "Edit"));
         QLabel* unit = MakeLabel(row.unitId, (name + "Unit").c_str());
+        edit->setAccessibleDescription(unit->text());
         label->setBuddy(edit);
         packetGrid->addWidget(label, line, 0, Qt::AlignRight);
         packetGrid->addWidget(edit, line, 1);
@@ -121,8 +124,6 @@ QGroupBox* CCfgDialupCountPage::MakePacketGroup() {
         row.shownBy->insert(row.shownBy->end(), {label, edit, unit});
         ++line;
     }
-    // "※1パケット = [128] バイトで計算" reads as one sentence.
-    Edit(PlanField::PacketSize)->setAccessibleName(Text(IDS_PLAN_PACKET_SIZE_LABEL) + Text(IDS_PLAN_PACKET_SIZE_UNIT));
     packetGrid->setColumnStretch(3, 1);
     for (QWidget* control : packetGroup->findChildren<QWidget*>()) KeepPlace(control);
     return packetGroup;
@@ -138,12 +139,13 @@ QGroupBox* CCfgDialupCountPage::MakeNoticeGroup() {
     notice->setObjectName(QStringLiteral("noticeEdit"));
     noticeLabel->setBuddy(notice);
     QLabel* noticeUnit = MakeLabel(IDS_PLAN_YEN_UNIT, "noticeUnit");
+    notice->setAccessibleDescription(noticeUnit->text());
     QLabel* ratioLabel = MakeLabel(IDS_PLAN_RATIO_LABEL, "ratioLabel");
     QLineEdit* ratio = MakeField(PlanField::NoticeRatio, IDS_PLAN_RATIO_LABEL, 4);
     ratio->setObjectName(QStringLiteral("ratioEdit"));
-    ratio->setAccessibleName(Text(IDS_PLAN_RATIO_LABEL) + Text(IDS_PLAN_RATIO_UNIT));
     ratioLabel->setBuddy(ratio);
     QLabel* ratioUnit = MakeLabel(IDS_PLAN_RATIO_UNIT, "ratioUnit");
+    ratio->setAccessibleDescription(ratioUnit->text());  // "設定値の", 80, "％ に達したら警告する"
     auto* noticeGrid = new QGridLayout(noticeGroup);
     noticeGrid->addWidget(noticeLabel, 0, 0, Qt::AlignRight);
     noticeGrid->addWidget(notice, 0, 1);

@@ -6,6 +6,7 @@
 #include "common/StringIds.h"
 #include "dialup/CardContexts.h"
 #include "gui/CAboutDlg.h"
+#include "gui/CAppDlg.h"
 #include "gui/CCfgDialupStatusDlg.h"
 #include "gui/CCfgDialupEntryPage.h"
 #include "gui/CCfgDialupSheet.h"
@@ -22,6 +23,7 @@
 #include "gui/PowerEvents.h"
 #include "gui/RemoteClients.h"
 #include "gui/SimDialogs.h"
+#include "gui/TotalsFields.h"
 
 #include <algorithm>
 
@@ -35,6 +37,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
@@ -133,12 +136,10 @@ void UtilityWindow::BuildControls() {
         l->setObjectName(QLatin1String(name));
         return l;
     };
+    // Read-only fields: a screen reader reads the figure under the caption's name.
     const auto value = [&](int nameTextId, const char* name) {
-        auto* v = new QLabel(central);
-        v->setObjectName(QLatin1String(name));
-        v->setAccessibleName(Text(nameTextId).remove(QStringLiteral(" :")));
+        QLineEdit* v = MakeValueField(central, QLatin1String(name), AccessibleNameOf(nameTextId));
         v->setMinimumWidth(160);
-        v->setTextInteractionFlags(Qt::TextSelectableByMouse);
         return v;
     };
     m_entryLabel = label(IDS_LABEL_ENTRY, "label1039");

@@ -22,6 +22,7 @@ class QAction;
 class QComboBox;
 class QDialog;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSocketNotifier;
@@ -153,12 +154,12 @@ private:
 
     QLabel* m_picture = nullptr;
     QLabel* m_entryLabel = nullptr;
-    QLabel* m_entryValue = nullptr;
+    QLineEdit* m_entryValue = nullptr;
     QComboBox* m_entryCombo = nullptr;
     QLabel* m_timeLabel = nullptr;
-    QLabel* m_timeValue = nullptr;
+    QLineEdit* m_timeValue = nullptr;
     QLabel* m_volumeLabel = nullptr;
-    QLabel* m_volumeValue = nullptr;
+    QLineEdit* m_volumeValue = nullptr;
     QPushButton* m_connectButton = nullptr;
     QPushButton* m_removeButton = nullptr;
     QPushButton* m_signalButton = nullptr;

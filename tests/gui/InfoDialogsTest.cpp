@@ -1,5 +1,6 @@
 // The read-only dialogs, and what every dialog offers screen readers.
 #include "ModalScript.h"
+#include "Spoken.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "gui/CAboutDlg.h"
@@ -115,6 +116,16 @@ TEST(AllDialogs, EveryControlIsNamedForScreenReaders) {
                                          control->objectName().toStdString();
                 EXPECT_FALSE(control->objectName().isEmpty()) << what;
                 EXPECT_FALSE(control->accessibleName().isEmpty()) << what;
+                // What a sighted user reads there, a screen reader reads too.
+                const test::Spoken spoken = test::SpokenOf(control);
+                if (const auto* label = qobject_cast<QLabel*>(control); label && control->isVisible()) {
+                    QString shown = label->text().remove(QLatin1Char('&'));
+                    if (shown.endsWith(QStringLiteral(" :"))) shown.chop(2);
+                    EXPECT_NE((spoken.name + "\n" + spoken.description).find(shown.toStdString()), std::string::npos) << what << spoken;
+                }
+                if (const auto* field = qobject_cast<QLineEdit*>(control); field && field->echoMode() == QLineEdit::Normal) {
+                    EXPECT_EQ(spoken.value, field->text().toStdString()) << what;
+                }
             }
             const QPixmap picture = dialog.grab();
             EXPECT_FALSE(picture.isNull());

@@ -1,5 +1,6 @@
 // The desktop face of start-up: the real window receives a second start's restore
 // request, and the real program, started twice, keeps one instance.
+#include "Spoken.h"
 #include "gui/QtAppUi.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
@@ -59,6 +60,31 @@ TEST(MainWindow, RestoreRequestBringsTheHiddenWindowBack) {
     EXPECT_EQ(restored, 1);
     EXPECT_TRUE(window->isVisible());
     app.ExitInstance();
+}
+
+// A screen reader reads the figures a sighted user reads, each under its caption.
+TEST(MainWindow, ScreenReadersReadTheValuesNotOnlyTheirCaptions) {
+    TempDir dir;
+    CUtilityApp app(TestEnv(dir));
+    QtAppUi ui;
+    ASSERT_TRUE(app.InitInstance(ui));
+    UtilityWindow* window = ui.MainWindow();
+    ASSERT_NE(window, nullptr);
+    window->SetConnectionValues("apn.example", "01:02:05", "1,234 kBytes");
+    const struct {
+        const char* value;
+        const char* label;
+        test::Spoken spoken;
+    } rows[] = {
+        {"value1040", "label1039", {"接続先", "apn.example", ""}},
+        {"value1042", "label1041", {"接続時間", "01:02:05", ""}},
+        {"value1044", "label1043", {"送受信データ量", "1,234 kBytes", ""}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(test::SpokenOf(window->findChild<QWidget*>(QLatin1String(row.value))), row.spoken) << row.value;
+        const test::Spoken caption{std::string(row.spoken.name) + " :", "", ""};
+        EXPECT_EQ(test::SpokenOf(window->findChild<QWidget*>(QLatin1String(row.label))), caption) << row.label;
+    }
 }
 
 TEST(MainWindow, ConnectionDialogsShownAgainFromTheTrayTakeInput) {

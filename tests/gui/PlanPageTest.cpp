@@ -5,6 +5,7 @@
 #include "gui/CCfgDialupCountPage.h"
 #include "gui/DialupSheetPages.h"
 #include "platform/linux/LinuxDialupService.h"
+#include "Spoken.h"
 #include "support/SamplePlan.h"
 #include "support/ScriptedUi.h"
 
@@ -270,6 +271,28 @@ TEST(PlanPage, IsTheSecondPageOfTheDialupSheet) {
     EXPECT_EQ(charge.Plan().maxCharge2, 300);
     pages.clear();  // a page deleted before its sheet leaves it
     EXPECT_TRUE(sheet.findChildren<CCfgDialupCountPage*>().isEmpty());
+}
+
+// Each field reads as its row does: the label, the figure, the unit, never glued.
+TEST(PlanPage, ScreenReadersReadEachFieldAsItsRow) {
+    Harness h;
+    h.Choose("chargeTypeList", kChargeTwoStage);
+    h.Put("capEdit", "4980");
+    h.Put("packetSizeEdit", "128");
+    h.Put("ratioEdit", "80");
+    const struct {
+        const char* field;
+        test::Spoken spoken;
+    } rows[] = {
+        {"priceEdit", {"パケット単位料金", h.Text("priceEdit"), "円／パケット"}},
+        {"freePacketsEdit", {"無料パケット量", h.Text("freePacketsEdit"), "パケット"}},
+        {"freeFeeEdit", {"パケット無料通信料", h.Text("freeFeeEdit"), "円"}},
+        {"capEdit", {"パケット定額料", "4980", "円"}},
+        {"packetSizeEdit", {"※1パケット =", "128", "バイトで計算"}},
+        {"noticeEdit", {"通知金額", h.Text("noticeEdit"), "円"}},
+        {"ratioEdit", {"設定値の", "80", "％ に達したら警告する"}},
+    };
+    for (const auto& row : rows) EXPECT_EQ(test::SpokenOf(h.Edit(row.field)), row.spoken) << row.field;
 }
 
 // Every control named for screen readers; with VR31K_SCREENSHOT_DIR set, the page's
