@@ -41,13 +41,23 @@ StartupEnvironment TestEnv(const TempDir& dir) {
     return env;
 }
 
-TEST(MainWindow, RestoreRequestBringsTheHiddenWindowBack) {
+// The program's window, started as the program starts it.
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.InitInstance(ui));
+        window = ui.MainWindow();
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override { app.ExitInstance(); }
+
     TempDir dir;
-    CUtilityApp app(TestEnv(dir));
+    CUtilityApp app{TestEnv(dir)};
     QtAppUi ui;
-    ASSERT_TRUE(app.InitInstance(ui));
-    UtilityWindow* window = ui.MainWindow();
-    ASSERT_NE(window, nullptr);
+    UtilityWindow* window = nullptr;
+};
+
+TEST_F(MainWindow, RestoreRequestBringsTheHiddenWindowBack) {
     EXPECT_TRUE(window->isVisible());
     window->hide();
 
@@ -59,17 +69,10 @@ TEST(MainWindow, RestoreRequestBringsTheHiddenWindowBack) {
     ASSERT_TRUE(WaitFor([&] { return restored > 0; }));
     EXPECT_EQ(restored, 1);
     EXPECT_TRUE(window->isVisible());
-    app.ExitInstance();
 }
 
 // A screen reader reads the figures a sighted user reads, each under its caption.
-TEST(MainWindow, ScreenReadersReadTheValuesNotOnlyTheirCaptions) {
-    TempDir dir;
-    CUtilityApp app(TestEnv(dir));
-    QtAppUi ui;
-    ASSERT_TRUE(app.InitInstance(ui));
-    UtilityWindow* window = ui.MainWindow();
-    ASSERT_NE(window, nullptr);
+TEST_F(MainWindow, ScreenReadersReadTheValuesNotOnlyTheirCaptions) {
     window->SetConnectionValues("apn.example", "01:02:05", "1,234 kBytes");
     const struct {
         const char* value;
@@ -87,13 +90,7 @@ TEST(MainWindow, ScreenReadersReadTheValuesNotOnlyTheirCaptions) {
     }
 }
 
-TEST(MainWindow, ConnectionDialogsShownAgainFromTheTrayTakeInput) {
-    TempDir dir;
-    CUtilityApp app(TestEnv(dir));
-    QtAppUi ui;
-    ASSERT_TRUE(app.InitInstance(ui));
-    UtilityWindow* window = ui.MainWindow();
-    ASSERT_NE(window, nullptr);
+TEST_F(MainWindow, ConnectionDialogsShownAgainFromTheTrayTakeInput) {
     struct Dialog {
         const char* name;
         std::function<void()> run;
@@ -122,10 +119,9 @@ TEST(MainWindow, ConnectionDialogsShownAgainFromTheTrayTakeInput) {
             EXPECT_TRUE(takesInput) << dialog.name << (inTray ? " from the tray" : "");
         }
     }
-    app.ExitInstance();
 }
 
-TEST(MainWindow, RefusalBoxShowsTheTableTexts) {
+TEST(MainWindowBoxes, RefusalBoxShowsTheTableTexts) {
     QtAppUi ui;
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;

@@ -273,8 +273,10 @@ TEST(PlanPage, IsTheSecondPageOfTheDialupSheet) {
     EXPECT_TRUE(sheet.findChildren<CCfgDialupCountPage*>().isEmpty());
 }
 
-// Each field reads as its row does: the label, the figure, the unit, never glued.
-TEST(PlanPage, ScreenReadersReadEachFieldAsItsRow) {
+// Every control named for screen readers, and each field read as its row reads: the
+// label, the figure, the unit, never glued. With VR31K_SCREENSHOT_DIR set, the page's
+// picture is saved there.
+TEST(PlanPage, NamedReadAsItsRowsAndDrawn) {
     Harness h;
     h.Choose("chargeTypeList", kChargeTwoStage);
     h.Put("capEdit", "4980");
@@ -293,14 +295,6 @@ TEST(PlanPage, ScreenReadersReadEachFieldAsItsRow) {
         {"ratioEdit", {"設定値の", "80", "％ に達したら警告する"}},
     };
     for (const auto& row : rows) EXPECT_EQ(test::SpokenOf(h.Edit(row.field)), row.spoken) << row.field;
-}
-
-// Every control named for screen readers; with VR31K_SCREENSHOT_DIR set, the page's
-// picture is saved there.
-TEST(PlanPage, NamedAndDrawn) {
-    Harness h;
-    h.Choose("chargeTypeList", kChargeTwoStage);
-    h.Put("capEdit", "4980");
     for (QWidget* control : h.page.findChildren<QWidget*>()) {
         if (!qobject_cast<QLabel*>(control) && !qobject_cast<QLineEdit*>(control) &&
             !qobject_cast<QGroupBox*>(control) && !qobject_cast<QComboBox*>(control)) {

@@ -16,7 +16,7 @@ struct Spoken {
 };
 
 inline Spoken SpokenOf(QWidget* control) {
-    QAccessibleInterface* accessible = control != nullptr ? QAccessible::queryAccessibleInterface(control) : nullptr;
+    QAccessibleInterface* accessible = control ? QAccessible::queryAccessibleInterface(control) : nullptr;
     if (accessible == nullptr) return {"(no control)", {}, {}};
     QString value = accessible->text(QAccessible::Value);
     if (QAccessibleTextInterface* text = accessible->textInterface()) value = text->text(0, text->characterCount());
