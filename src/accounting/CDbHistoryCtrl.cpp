@@ -522,6 +522,22 @@ int CDbHistoryCtrl::GetEntryNames(std::vector<std::string>& names) const {
     return kDbOk;
 }
 
+bool CDbHistoryCtrl::HasRow(const HistoryRow& row) const {
+    if (!IsOpen() || !row.end.IsValid()) return false;
+    Statement query;
+    query.stmt = Prepare(
+        "SELECT count(*) FROM RAS_HISTORY WHERE ENTRY = ?1 AND abs(TIME_END - ?2) < ?5 AND abs(TIME_DURATION - ?3) < ?5 "
+        "AND DATA_SEND = ?4 AND DATA_RECV = ?6");
+    if (query.stmt == nullptr) return false;
+    sqlite3_bind_text(query.stmt, 1, row.entry.data(), static_cast<int>(row.entry.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_double(query.stmt, 2, row.end.value);
+    sqlite3_bind_double(query.stmt, 3, row.duration);
+    sqlite3_bind_int64(query.stmt, 4, row.sent);
+    sqlite3_bind_double(query.stmt, 5, 0.5 / kSecondsPerDay);  // within half a second
+    sqlite3_bind_int64(query.stmt, 6, row.recv);
+    return sqlite3_step(query.stmt) == SQLITE_ROW && sqlite3_column_int64(query.stmt, 0) > 0;
+}
+
 int CDbHistoryCtrl::GetEntryTotals(const std::string& entry, EntryTotals& totals) const {
     if (entry.empty()) return kDbBadArgument;
     if (!IsOpen()) return kDbNoRow;

@@ -102,6 +102,9 @@ public:
     int InsertHistory(const HistoryRow& row);
     // All rows or none, in one transaction.
     int InsertRows(const std::vector<HistoryRow>& rows);
+    // Whether a row of the same entry, end second, duration and byte counts is there
+    // (an import that was cut off after writing it).
+    bool HasRow(const HistoryRow& row) const;
     int GetEntryNames(std::vector<std::string>& names) const;
     int GetEntryTotals(const std::string& entry, EntryTotals& totals) const;
     int GetEndTimeRange(OleDate& oldest, OleDate& newest) const;

@@ -1,6 +1,7 @@
 #include "accounting/ChargeAccounting.h"
 
 #include "accounting/BillingPeriod.h"
+#include "accounting/HistoryRowRules.h"
 #include "common/ByteCount.h"
 
 #include <vector>
@@ -57,38 +58,64 @@ void ChargeAccounting::RecomputePeriod() {
     m_period.noticeLeft = Remaining(m_derived.noticeBytes, m_period.periodBytes);
 }
 
+HistoryRow ChargeAccounting::MakeRow(const std::string& entry, OleDate end, int64_t seconds, int64_t sent,
+                                     int64_t recv, int64_t periodBytesBefore, int64_t& freeLeft,
+                                     int64_t& limitLeft) const {
+    HistoryRow row;
+    row.entry = entry;
+    row.end = end;
+    // The start is the wall clock `seconds` earlier, whatever clock change lies between.
+    row.start = OleMinusSeconds(end, seconds);
+    row.duration = static_cast<double>(seconds) / kSecondsPerDay;
+    row.sent = sent;
+    row.recv = recv;
+    // This connection's bytes on top of the period's.
+    const int32_t charge =
+        ComputeChargeForBytes(AddSaturating(periodBytesBefore, AddSaturating(sent, recv)), freeLeft, limitLeft);
+    row.leftFree = freeLeft;
+    row.leftLimit = limitLeft;
+    if (charge >= 0) row.charge = charge;
+    return row;
+}
+
 int ChargeAccounting::RecordConnection(bool stampNow, HistoryRow* recorded) {
     if (stampNow) m_live.endTime = Now();
     int result = kRecordNotStamped;
     if (m_live.endTime.IsValid()) {
-        const int64_t seconds = m_live.durationMs / 1000;
-        HistoryRow row;
-        row.entry = m_live.entryName;
-        row.end = m_live.endTime;
-        // The start is the wall clock `seconds` earlier, whatever clock change lies between.
-        row.start = OleMinusSeconds(m_live.endTime, seconds);
-        row.duration = static_cast<double>(seconds) / kSecondsPerDay;
-        row.sent = m_live.sent;
-        row.recv = m_live.recv;
-
-        // This connection's bytes on top of the period's, counted or not before.
-        const int64_t connection = AddSaturating(m_live.sent, m_live.recv);
         int64_t freeLeft = 0, limitLeft = 0;
-        const int32_t charge = ComputeChargeForBytes(AddSaturating(m_period.periodBytes, connection), freeLeft, limitLeft);
+        const HistoryRow row = MakeRow(m_live.entryName, m_live.endTime, m_live.durationMs / 1000, m_live.sent,
+                                       m_live.recv, m_period.periodBytes, freeLeft, limitLeft);
+        // Counted or not before, the connection's bytes are the period's now.
+        const int64_t connection = AddSaturating(m_live.sent, m_live.recv);
         m_period.periodBytes = AddSaturating(m_period.periodBytes, connection);
         m_period.noticeLeft = Remaining(m_period.noticeLeft, connection);
         m_period.freeLeft = freeLeft;
         m_period.limitLeft = limitLeft;
         m_liveCounted = true;
-
-        row.leftFree = freeLeft;
-        row.leftLimit = limitLeft;
-        if (charge >= 0) row.charge = charge;
         result = m_history.InsertHistory(row);
         if (recorded != nullptr) *recorded = row;
     }
     m_live.endTime = OleDate::Null();
     PruneHistory();
+    return result;
+}
+
+int ChargeAccounting::RecordEndedConnection(const std::string& entry, OleDate end, int64_t seconds, int64_t sent,
+                                            int64_t recv, std::string& problem, HistoryRow* recorded) {
+    std::vector<std::string> periods;
+    BuildPeriodList(periods, m_plan.chargeDay, end, end, nullptr);
+    RangeTotals before;
+    if (!periods.empty()) {
+        m_history.GetRangeTotals(std::string(PeriodStart(periods.front())), std::string(PeriodEnd(periods.front())),
+                                 before);
+    }
+    int64_t freeLeft = 0, limitLeft = 0;
+    const HistoryRow row =
+        MakeRow(entry, end, seconds, sent, recv, AddSaturating(before.sent, before.recv), freeLeft, limitLeft);
+    problem = HistoryRowProblem(row, Now());
+    if (!problem.empty()) return kDbBadArgument;
+    const int result = m_history.InsertHistory(row);
+    if (recorded != nullptr) *recorded = row;
     return result;
 }
 

@@ -86,9 +86,19 @@ public:
     int RecordConnection(bool stampNow, HistoryRow* recorded = nullptr);
     // True once per period: when the live connection reaches the notice amount.
     bool CheckNotice();
+    // Records a connection that ended without this program watching it (a spooled
+    // record): its charge counts the history's rows of its own billing period, so a
+    // record imported late is charged as if recorded when it ended. The history's code;
+    // kDbBadArgument, with `problem` said, for figures the history does not take.
+    int RecordEndedConnection(const std::string& entry, OleDate end, int64_t seconds, int64_t sent, int64_t recv,
+                              std::string& problem, HistoryRow* recorded = nullptr);
 
 private:
     void PruneHistory();
+    // The row of a connection whose period held `periodBytesBefore` before it; the
+    // period's figures after it in `freeLeft` and `limitLeft`.
+    HistoryRow MakeRow(const std::string& entry, OleDate end, int64_t seconds, int64_t sent, int64_t recv,
+                       int64_t periodBytesBefore, int64_t& freeLeft, int64_t& limitLeft) const;
 
     DialupSettings m_plan;
     DerivedPlan m_derived;

@@ -146,6 +146,10 @@ void CUtilityApp::OpenHistory(IAppUi& ui) {
                  " and a new history begun",
              ids::IDS_HISTORY_MOVED_ASIDE_TEXT, {m_paths.history, history.MovedAsidePath()});
     }
+    for (const std::string& aside : m_services.SpoolImported().keptAside) {
+        std::fprintf(stderr, "vr31k-utility: a usage record of the spool was not imported and was kept as %s\n",
+                     aside.c_str());
+    }
     if (result != kDbOk) {
         WarnAboutFile(ui, "cannot open the history " + m_paths.history + " (" + std::to_string(result) + "): " + history.LastError(),
              ids::IDS_HISTORY_OPEN_FAILED_TEXT, {m_paths.history, std::to_string(result), history.LastError()});

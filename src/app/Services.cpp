@@ -27,7 +27,10 @@ bool Services::SetupEntries(const DataPaths& paths, bool solvaneMode) {
 }
 
 int Services::OpenHistory(const DataPaths& paths) {
-    return History().OpenHistory(paths.history, std::string(kPassPhrase));
+    const int result = History().OpenHistory(paths.history, std::string(kPassPhrase));
+    // Links that ended while no utility watched them count from the first open on.
+    m_spoolImport = result == kDbOk ? ImportUsageSpool(paths.folder, *m_charge) : SpoolImport{};
+    return result;
 }
 
 int Services::UseCardPort(const std::string& port, int solvaneMode) {

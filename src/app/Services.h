@@ -3,6 +3,7 @@
 // service (pppd, or the simulated link), and over it the dial-up and charge controller
 // with its plan, its entry files and the history database.
 #include "accounting/CRasChargeCtrl.h"
+#include "accounting/UsageSpool.h"
 #include "common/DataFolder.h"
 #include "common/SettingsStore.h"
 
@@ -33,12 +34,15 @@ public:
     // Opens (or creates) the history; a kDb* code. History().MovedAsidePath() names a
     // file that could not be read and was kept aside.
     int OpenHistory(const DataPaths& paths);
+    // What the last OpenHistory imported from the spool of links that ended unrecorded.
+    const SpoolImport& SpoolImported() const { return m_spoolImport; }
     // Tells the dial-up service which tty is the card and looks the card's modem up.
     int UseCardPort(const std::string& port, int solvaneMode);
 
 private:
     std::unique_ptr<IDialupService> m_dialup;  // before m_charge, which works through it
     std::unique_ptr<CRasChargeCtrl> m_charge;
+    SpoolImport m_spoolImport;
 };
 
 }  // namespace vr31k

@@ -34,6 +34,9 @@ int CChargeSession::OpenHistory() {
                         << History().MovedAsidePath() << " and a new history begun\n";
     }
     if (result != kDbOk) return FailHistory(result, "cannot open the history " + paths.history);
+    for (const std::string& aside : m_services.SpoolImported().keptAside) {
+        m_context.Err() << "vr31kctl: a usage record of the spool was not imported and was kept as " << aside << "\n";
+    }
     Charge().RecomputePeriod();
     return kExitOk;
 }

@@ -14,6 +14,10 @@
 
 namespace vr31k {
 
+// pppd's `ipparam` on the links the utility dials: pppd's ip-down hook leaves those to
+// the utility's own recording, so no link is counted twice.
+inline constexpr const char* kOwnLinkParam = "vr31k-utility-dial";
+
 namespace dialerr {
 inline constexpr int kAccessDenied = 5;            // no right to run the dialler or open the port
 inline constexpr int kInvalidHandle = 6;           // the connection is gone

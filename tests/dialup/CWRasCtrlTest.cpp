@@ -178,6 +178,9 @@ TEST(CounterDelta, IncreaseRule) {
         {0, 0xFFFFFFFFu, 32, 1},
         {100, 4294967000u, 64, 100},  // a 64-bit counter never wraps: it started again
         {5000000000ull, 4000000000ull, 64, 1000000000ull},
+        // A 32-bit interface made anew under its name: a new segment, never a 4 GiB spike.
+        {1000, 50000000u, 32, 1000},
+        {1000, 0xFFFFFFFFu - (256u << 20), 32, 1000},
     };
     for (const Case& c : cases) EXPECT_EQ(CounterIncrease(c.current, c.last, c.bits), c.expected) << c.current;
 }

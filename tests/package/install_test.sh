@@ -185,10 +185,22 @@ as_user vr31kctl plan set --type 0 --price 0.05 --packet-size 128 >/dev/null
 as_user vr31kctl history record --entry mobile.korvane.ne.jp --end "2026/12/01 10:00:00" \
   --duration-ms 60000 --sent 1000 --recv 2000 >/dev/null
 ls $data/VR31KUTL.ini $data/VR31KUTL.mdb >/dev/null
+
+step "a link dialled with pppd call vr31k-utility while no utility runs: counted once"
+# pppd runs /etc/ppp/ip-down as root with the link's figures in its environment.
+env CALL_FILE=vr31k-utility CONNECT_TIME=120 BYTES_SENT=4096 BYTES_RCVD=8192 \
+  /etc/ppp/ip-down ppp0 /dev/ttyACM0 115200 10.64.0.1 10.64.0.2 ""
+ls $data/spool/*.rec >/dev/null 2>&1 || fail "the ip-down hook left no record in $data/spool"
+[ "$(stat -c '%U:%G %a' $data/spool)" = "root:dialout 2770" ] || fail "$data/spool is $(stat -c '%U:%G %a' $data/spool)"
+env CALL_FILE=vr31k-utility CONNECT_TIME=1 BYTES_SENT=1 BYTES_RCVD=1 \
+  /etc/ppp/ip-down ppp0 /dev/ttyACM0 115200 10.64.0.1 10.64.0.2 vr31k-utility-dial
+[ "$(as_user vr31kctl --json history list | grep -c '"sent": 4096')" = 1 ] || fail "the link is not in the history once"
+[ "$(as_user vr31kctl --json history list | grep -c '"sent": 1,')" = 0 ] || fail "the utility's own link was counted"
+[ -z "$(ls -A $data/spool)" ] || fail "records are left after the import: $(ls -A $data/spool)"
 for f in $data/*; do
   [ "$(stat -c %G "$f")" = dialout ] || fail "$f belongs to the group $(stat -c %G "$f")"
 done
-(cd $data && sha256sum *) >/var/tmp/data.sums
+(cd $data && sha256sum VR31KUTL.*) >/var/tmp/data.sums
 echo "# changed here" >>/etc/ppp/peers/vr31k-utility
 
 step "upgrading to a newer build"

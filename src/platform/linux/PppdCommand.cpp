@@ -130,6 +130,7 @@ int BuildPppdLaunch(const PppdSetup& setup, const DialJob& job, const std::strin
     o += "nodetach\n";
     o += "debug\n";
     o += "noipdefault\n";
+    o += std::string("ipparam ") + kOwnLinkParam + "\n";
     o += "connect " + QuotePppdWord(setup.chatPath + " -v -s -f " + chatPath) + "\n";
     o += "user " + QuotePppdWord(job.userName) + "\n";
     o += "passwordfd " + std::to_string(kPasswordFd) + "\n";

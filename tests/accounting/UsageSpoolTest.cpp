@@ -1,0 +1,198 @@
+// Links that ended with no utility watching: pppd's ip-down hook leaves a record in the
+// spool, and the next history open imports each record once, with its charge.
+#include "accounting/ChargeAccounting.h"
+#include "accounting/EntryCredentialStore.h"
+#include "accounting/UsageSpool.h"
+#include "cli/LinkRecord.h"
+#include "platform/DialupService.h"
+#include "support/TempDir.h"
+#include "TimeZone.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+using namespace vr31k;
+using vr31k::test::ReadFile;
+using vr31k::test::TempDir;
+using vr31k::test::WriteFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+// 2008/05/20 12:00:00 local: the tests' "now"; records end an hour earlier.
+constexpr long long kEnd = 1211284800 - 3600;
+
+class UsageSpoolTest : public ::testing::Test {
+protected:
+    test::ScopedTimeZone utc{"UTC"};
+    TempDir dir;
+    TempDir sys;
+    ChargeAccounting charge;
+
+    void SetUp() override {
+        charge.SetClock([] { return OleFromTime(1211284800); });
+        charge.Plan().chargeType = kChargeMetered;
+        charge.Plan().packetCharge2 = 1;  // 1 yen a 128-byte packet
+        charge.DerivePlan();
+        ASSERT_EQ(charge.History().OpenHistory(dir.File("VR31KUTL.mdb"), kPassPhrase), kDbOk);
+    }
+    int Hook(std::map<std::string, std::string> env, std::vector<std::string> args = {"ppp0", "/dev/ttyACM0"},
+             long long end = kEnd) {
+        cli::LinkEndInput in{dir.Path(), std::move(args), nullptr, sys.Path(), end};
+        in.env = [env = std::move(env)](const char* name) {
+            const auto it = env.find(name);
+            return it == env.end() ? static_cast<const char*>(nullptr) : it->second.c_str();
+        };
+        std::ostringstream err;
+        return cli::RecordEndedLink(in, err);
+    }
+    std::vector<HistoryRow> Rows() {
+        std::vector<HistoryRow> rows;
+        charge.History().ForEachRow([&](const HistoryRow& r) { rows.push_back(r); return true; });
+        return rows;
+    }
+    std::vector<std::string> Spool() {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.File(kSpoolFolderName))) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // A card's tty as sysfs shows it: the tty's device is interface 00 of the USB device.
+    void CardTty(const std::string& tty, const char* vendor, const char* product) {
+        const std::string usb = sys.File("devices/usb1/1-1");
+        fs::create_directories(usb + "/1-1:1.0");
+        fs::create_directories(sys.File("class/tty/" + tty));
+        WriteFile(usb + "/idVendor", std::string(vendor) + "\n");
+        WriteFile(usb + "/idProduct", std::string(product) + "\n");
+        WriteFile(usb + "/1-1:1.0/bInterfaceNumber", "00\n");
+        fs::create_symlink(usb + "/1-1:1.0", sys.File("class/tty/" + tty + "/device"));
+    }
+};
+
+std::map<std::string, std::string> Figures(std::map<std::string, std::string> more = {}) {
+    more.insert({{"CONNECT_TIME", "3600"}, {"BYTES_SENT", "1280"}, {"BYTES_RCVD", "2560"}});
+    return more;
+}
+
+TEST_F(UsageSpoolTest, TheHookRecordsTheCardsLinksTheUtilityLeftToIt) {
+    CardTty("ttyUSB2", "1d4c", "0a21");
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> env;
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {"pppd call vr31k-utility", Figures({{"CALL_FILE", "vr31k-utility"}}), {"ppp0", "/dev/ttyACM0"}, 0},
+        {"another dialler on the card's tty", Figures({{"LINKNAME", "mobile"}}), {"ppp1", "/dev/ttyUSB2"}, 0},
+        {"the utility's own dial", Figures({{"CALL_FILE", "vr31k-utility"}}),
+         {"ppp0", "/dev/ttyACM0", "115200", "10.0.0.1", "10.0.0.2", kOwnLinkParam}, 1},
+        {"a link over another modem", Figures({{"CALL_FILE", "isp"}}), {"ppp0", "/dev/ttyS0"}, 1},
+        {"no byte counts", {{"CALL_FILE", "vr31k-utility"}, {"CONNECT_TIME", "5"}}, {"ppp0", "/dev/ttyACM0"}, 2},
+        {"counts that are not numbers", Figures({{"CALL_FILE", "vr31k-utility"}, {"BYTES_SENT", "-1"}}),
+         {"ppp0", "/dev/ttyACM0"}, 2},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Hook(c.env, c.args), c.status) << c.what;
+    ASSERT_EQ(Spool().size(), 2u);
+
+    const SpoolImport imported = ImportUsageSpool(dir.Path(), charge);
+    EXPECT_EQ(imported.failure, 0) << charge.History().LastError();
+    EXPECT_EQ(imported.imported, 2);
+    EXPECT_TRUE(imported.keptAside.empty());
+    EXPECT_TRUE(Spool().empty()) << "an imported record is gone";
+    const std::vector<HistoryRow> rows = Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    std::vector<std::string> entries{rows[0].entry, rows[1].entry};
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"mobile", "vr31k-utility"}));
+    for (const HistoryRow& row : rows) {
+        EXPECT_EQ(FormatOleDateTime(row.end), "2008/05/20 11:00:00");
+        EXPECT_EQ(FormatOleDateTime(row.start), "2008/05/20 10:00:00");
+        EXPECT_EQ(row.sent + row.recv, 3840);
+    }
+    // Charged one after the other, like connections recorded as they end: a row holds
+    // the period's charge up to it.
+    EXPECT_EQ(std::max(rows[0].charge.value_or(-1), rows[1].charge.value_or(-1)), 60);
+    EXPECT_EQ(std::min(rows[0].charge.value_or(-1), rows[1].charge.value_or(-1)), 30);
+    EXPECT_EQ(charge.Period().periodBytes, 7680) << "the period's totals hold them";
+}
+
+TEST_F(UsageSpoolTest, EachRecordCountsOnceAndStrangersAreKeptAside) {
+    ASSERT_EQ(Hook(Figures({{"CALL_FILE", "vr31k-utility"}})), 0);
+    const std::string name = Spool().at(0);
+    const std::string record = ReadFile(dir.File(std::string(kSpoolFolderName) + "/" + name));
+    EXPECT_EQ(ImportUsageSpool(dir.Path(), charge).imported, 1);
+    // An import cut off after its row was written leaves the record: it is not counted again.
+    WriteFile(dir.File(std::string(kSpoolFolderName) + "/" + name), record);
+    const SpoolImport again = ImportUsageSpool(dir.Path(), charge);
+    EXPECT_EQ(again.imported, 0);
+    EXPECT_EQ(again.alreadyIn, 1);
+    EXPECT_EQ(Rows().size(), 1u);
+
+    const std::string valid = record;
+    const auto with = [&](const std::string& from, const std::string& to) {
+        std::string text = valid;
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const std::string strangers[] = {
+        "",
+        "hello\n",
+        valid.substr(0, valid.size() - 1),           // the last line cut off
+        with("vr31k-usage 1", "vr31k-usage 2"),      // a format of another version
+        with("sent=", "sent=99999999999999999999"),  // beyond any connection
+        with("source=pppd", "source=me"),
+        with("recv=", "color=blue\nrecv="),
+        with("recv=", "sent=1\nrecv="),  // a field twice
+        with("entry=vr31k-utility", "entry="),
+        valid + std::string(kMaxUsageRecordBytes, '#'),
+    };
+    for (size_t i = 0; i < std::size(strangers); ++i) {
+        WriteFile(dir.File(std::string(kSpoolFolderName) + "/x" + std::to_string(i) + ".rec"), strangers[i]);
+    }
+    fs::create_symlink("/etc/passwd", dir.File(std::string(kSpoolFolderName) + "/link.rec"));
+    const SpoolImport aside = ImportUsageSpool(dir.Path(), charge);
+    EXPECT_EQ(aside.imported, 0);
+    EXPECT_EQ(aside.keptAside.size(), std::size(strangers) + 1);
+    EXPECT_EQ(Rows().size(), 1u);
+    for (size_t i = 0; i < std::size(strangers); ++i) {
+        EXPECT_EQ(ReadFile(dir.File(std::string(kSpoolFolderName) + "/x" + std::to_string(i) + ".rec.bad")),
+                  strangers[i])
+            << "kept byte for byte: " << i;
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.File(std::string(kSpoolFolderName) + "/link.rec.bad")));
+    EXPECT_EQ(ImportUsageSpool(dir.Path(), charge).keptAside.size(), 0u) << "told once";
+}
+
+TEST_F(UsageSpoolTest, ALateRecordIsChargedInItsOwnPeriod) {
+    charge.Plan().chargeType = kChargeMeteredFree;
+    charge.Plan().freePackets = 20;
+    charge.Plan().freeCall1 = 100;
+    charge.Plan().chargeDay = 15;
+    charge.DerivePlan();
+    // The period before this one (04/16 - 05/15) had used its free packets.
+    charge.Live() = LiveConnection{2560, 0, 1000, "apn", *ParseOleDateTime("2008/05/10 10:00:00")};
+    charge.RecordConnection(false);
+    charge.RecomputePeriod();
+    const int64_t nowBefore = charge.Period().periodBytes;
+
+    ASSERT_EQ(Hook(Figures({{"CALL_FILE", "vr31k-utility"}}), {"ppp0", "/dev/ttyACM0"}, kEnd - 6 * 86400), 0);
+    ASSERT_EQ(ImportUsageSpool(dir.Path(), charge).imported, 1);
+    int64_t freeLeft = 0, limitLeft = 0;
+    const int32_t expected = charge.ComputeChargeForBytes(2560 + 3840, freeLeft, limitLeft);
+    EXPECT_EQ(Rows().back().charge.value_or(-1), expected);
+    EXPECT_EQ(charge.Period().periodBytes, nowBefore) << "this period is not charged for it";
+}
+
+TEST_F(UsageSpoolTest, ALinkInPlaceOfTheSpoolIsNeverFollowed) {
+    TempDir elsewhere;
+    fs::create_directory_symlink(elsewhere.Path(), dir.File(kSpoolFolderName));
+    EXPECT_EQ(Hook(Figures({{"CALL_FILE", "vr31k-utility"}})), 2);
+    EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
+    WriteFile(elsewhere.File("planted.rec"), "vr31k-usage 1\n");
+    EXPECT_EQ(ImportUsageSpool(dir.Path(), charge).keptAside.size(), 0u);
+    EXPECT_TRUE(fs::exists(elsewhere.File("planted.rec")));
+}
+
+}  // namespace
