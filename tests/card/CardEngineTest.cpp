@@ -199,13 +199,15 @@ TEST(CardEngineBounds, FloodingOrOverBudgetCardsFailLikeSilentOnes) {
     struct Row {
         const char* name;
         Fault fault;
-        int budgetMs;
+        CardTimings timings;
         const char* command;
         unsigned (*run)(CWKvCtrl&);
         int maxSent;
     } rows[] = {
-        {"flooding", Fault::Flood, 60000, "ATI1", [](CWKvCtrl& kv) { std::string t; return kv.GetModel(t); }, 3},
-        {"silent at the lock query, budget for one and a half attempts", Fault::Silent, 450, "AT+CLCK=\"SC\",2",
+        // The product's time-outs: a flood must end the attempt by its size, long before.
+        {"flooding", Fault::Flood, CardTimings{}, "ATI1", [](CWKvCtrl& kv) { std::string t; return kv.GetModel(t); }, 3},
+        {"silent at the lock query, budget for one and a half attempts", Fault::Silent, CardTimings{300, 300, 5, 20, 450},
+         "AT+CLCK=\"SC\",2",
          [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, 2},
     };
     for (const Row& row : rows) {
@@ -213,7 +215,7 @@ TEST(CardEngineBounds, FloodingOrOverBudgetCardsFailLikeSilentOnes) {
         CardSimulator card;
         std::string error, text;
         ASSERT_TRUE(card.Start(error)) << error;
-        CWKvCtrl kv{CardTimings{300, 300, 5, 20, row.budgetMs}};
+        CWKvCtrl kv{row.timings};
         ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
         ASSERT_EQ(kv.Initialize(), CARD_OK);
         card.SetFault(row.fault);
