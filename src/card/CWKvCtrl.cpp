@@ -151,9 +151,8 @@ unsigned CWKvCtrl::Transact(std::string_view command, std::string& reply, int ti
         Pause(m_timings.reopenPauseMs);
         // The second open's pause comes out of the budget too.
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(budgetEnd - Clock::now()).count();
-        if (Reopen(m_lastPortName, true, static_cast<int>(std::clamp<long long>(left, 0, m_timings.openRetryDelayMs))) !=
-            CARD_OK)
-            break;  // the port is gone
+        const int retryDelayMs = static_cast<int>(std::clamp<long long>(left, 0, m_timings.openRetryDelayMs));
+        if (Reopen(m_lastPortName, true, retryDelayMs) != CARD_OK) break;  // the port is gone
     }
     m_idleSince = Clock::now();
     m_charged += m_idleSince - entered;

@@ -205,10 +205,10 @@ TEST(CardEngineBounds, FloodingOrOverBudgetCardsFailLikeSilentOnes) {
         int maxSent;
     } rows[] = {
         // The product's time-outs: a flood must end the attempt by its size, long before.
-        {"flooding", Fault::Flood, CardTimings{}, "ATI1", [](CWKvCtrl& kv) { std::string t; return kv.GetModel(t); }, 3},
-        {"silent at the lock query, budget for one and a half attempts", Fault::Silent, CardTimings{300, 300, 5, 20, 450},
-         "AT+CLCK=\"SC\",2",
-         [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, 2},
+        {"flooding", Fault::Flood, CardTimings{}, "ATI1",
+         [](CWKvCtrl& kv) { std::string t; return kv.GetModel(t); }, 3},
+        {"silent at the lock query, budget for one and a half attempts", Fault::Silent,
+         CardTimings{300, 300, 5, 20, 450}, "AT+CLCK=\"SC\",2", [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, 2},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

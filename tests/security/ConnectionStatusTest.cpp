@@ -102,7 +102,9 @@ TEST(ConnectionStatus, ARuntimeFolderAnotherUserMadeFirstIsNeverUsed) {
             unsetenv("XDG_RUNTIME_DIR");
             setenv("HOME", home.c_str(), 1);
             const RuntimeFolder first = UserRuntimeFolder(), again = UserRuntimeFolder();
-            if (!row.folderExpected) return first.path.empty() && first.reason.find("XDG_RUNTIME_DIR") != std::string::npos ? 0 : 1;
+            if (!row.folderExpected) {
+                return first.path.empty() && first.reason.find("XDG_RUNTIME_DIR") != std::string::npos ? 0 : 1;
+            }
             struct stat st {};
             if (first.path.empty() || first.path == squatted || again.path != first.path) return 2;
             if (lstat(first.path.c_str(), &st) != 0 || st.st_uid != getuid() || (st.st_mode & 0777) != 0700) return 3;
