@@ -31,28 +31,7 @@ if [ "$have" != "$want" ]; then
   [ "$own" = 1 ] && chown "root:$group" "$dir"
   chmod 2770 "$dir"
 fi
-# The files: regular, 0660, in the group. Each is opened without following a link and
-# changed through its descriptor, so nothing planted in the folder redirects a change
-# made as root; links and other non-files are reported, never followed (the utility
-# refuses them too).
+# The files: regular, 0660, in the group, never changed through a link.
 gid=-1
 [ "$own" = 1 ] && gid=$(getent group "$group" | cut -d: -f3)
-perl -e '
-  use strict;
-  use Fcntl qw(O_RDONLY O_NOFOLLOW O_NONBLOCK S_ISREG);
-  my ($me, $dir, $gid, $check) = @ARGV;
-  opendir(my $d, $dir) or die "$me: cannot read $dir: $!\n";
-  for my $name (sort readdir $d) {
-    next if $name eq "." || $name eq "..";
-    my $f = "$dir/$name";
-    my $fh;
-    my @st = sysopen($fh, $f, O_RDONLY | O_NOFOLLOW | O_NONBLOCK) ? stat($fh) : ();
-    if (!@st || !S_ISREG($st[2]) || $st[3] != 1) {
-      print STDERR "$me: $f is not a plain file (a link, a folder or a device); the utility refuses it: remove it\n";
-      next;
-    }
-    next if ($st[2] & 07777) == 0660 && ($gid < 0 || $st[5] == $gid);
-    if ($check) { printf "%s: %s is %04o, not 0660 in the group\n", $me, $f, $st[2] & 07777; exit 1; }
-    (($gid < 0 || chown(-1, $gid, $fh)) && chmod(0660, $fh)) or die "$me: cannot change $f: $!\n";
-  }
-' "$(basename "$0")" "$dir" "$gid" "$check"
+perl "$here/datadir-files.pl" "$(basename "$0")" "$dir" "$gid" "$check"

@@ -23,11 +23,11 @@ CWCommCtrl::CWCommCtrl(int openRetryDelayMs, std::unique_ptr<ISerialPort> port)
 
 CWCommCtrl::~CWCommCtrl() { Close(); }
 
-int CWCommCtrl::Open(const std::string& portName, bool applyLineSettings) {
+int CWCommCtrl::Open(const std::string& portName, bool applyLineSettings, int retryDelayMs) {
     m_portPath = DevicePath(portName);
     if (TryOpen(applyLineSettings) == COMM_OK) return COMM_OK;
     Close();
-    std::this_thread::sleep_for(std::chrono::milliseconds(m_openRetryDelayMs));
+    std::this_thread::sleep_for(std::chrono::milliseconds(retryDelayMs < 0 ? m_openRetryDelayMs : retryDelayMs));
     const int second = TryOpen(applyLineSettings);
     if (second != COMM_OK) Close();
     return second;
@@ -144,7 +144,7 @@ void CWCommCtrl::HandOver(std::string& incoming) {
     const size_t size = incoming.size();
     {
         std::lock_guard lock(m_receiveMutex);
-        m_receiveQueue.Push(std::move(incoming));
+        if (m_receiveQueue.Bytes() + size <= kMaxQueued) m_receiveQueue.Push(std::move(incoming));
     }
     incoming.clear();
     OnReceived(size);

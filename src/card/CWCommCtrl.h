@@ -39,6 +39,10 @@ public:
 
     static constexpr int kOpenRetryDelayMs = 5000;
     static constexpr size_t kMaxChunk = 32768;
+    // Received bytes waiting for the caller beyond this are dropped: a card that sends
+    // without end while nobody reads must not fill the memory. It is several times the
+    // longest reply the card controller accepts, so that a reply is never cut here first.
+    static constexpr size_t kMaxQueued = 8 * kMaxChunk;
     static constexpr uint32_t kOpenReadIntervalMs = 5;
 
     // `openRetryDelayMs`: the pause before Open's second try (tests shorten it).
@@ -49,8 +53,9 @@ public:
     CWCommCtrl& operator=(const CWCommCtrl&) = delete;
 
     // Opens a port name ("ttyACM0", taken below /dev) or a path, and starts the reader.
-    // On failure: closes, waits, tries once more. COMM_OK, COMM_ERR_OPEN, COMM_ERR_CONFIG.
-    int Open(const std::string& portName, bool applyLineSettings);
+    // On failure: closes, waits (`retryDelayMs`, below 0: the constructor's pause), tries
+    // once more. COMM_OK, COMM_ERR_OPEN, COMM_ERR_CONFIG.
+    int Open(const std::string& portName, bool applyLineSettings, int retryDelayMs = -1);
     // Stops the reader, discards both queues, drops DTR, closes. Idempotent.
     int Close();
     // Queues a copy of the bytes for the reader to send. COMM_ERR_OPEN when closed.

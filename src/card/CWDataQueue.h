@@ -15,9 +15,12 @@ public:
     // Drops every chunk. Returns 1.
     int Clear();
     bool IsEmpty() const { return m_chunks.empty(); }
+    // The bytes of all chunks held.
+    size_t Bytes() const { return m_bytes; }
 
 private:
     std::deque<std::string> m_chunks;
+    size_t m_bytes = 0;
 };
 
 }  // namespace vr31k

@@ -9,8 +9,6 @@
 namespace vr31k {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 bool AllDigits(std::string_view code) {
@@ -44,14 +42,16 @@ bool CWKvCtrl::EndsChunk(std::string_view pending) const { return HasFinalResult
 
 unsigned CWKvCtrl::OpenPort(const std::string& portName, bool flowControl) {
     m_cardLost = false;  // a new task: the card gets its chance again
+    m_charged = {};
+    m_idleSince = Clock::now();
     return Reopen(portName, flowControl);
 }
 
-unsigned CWKvCtrl::Reopen(const std::string& portName, bool flowControl) {
+unsigned CWKvCtrl::Reopen(const std::string& portName, bool flowControl, int retryDelayMs) {
     m_lastPortName = portName;
     m_responseEvent.Reset();
     SetReceiveCallback(&CWKvCtrl::ReceiveCallback, this);
-    if (Open(portName, flowControl) != COMM_OK) return CARD_ERR_OPEN;
+    if (Open(portName, flowControl, retryDelayMs) != COMM_OK) return CARD_ERR_OPEN;
     if (flowControl && SetFlowControl(1) != COMM_OK) return CARD_ERR_PORT_SETUP;
     CommTimeouts timeouts;
     timeouts.readInterval = 1;
@@ -79,7 +79,10 @@ unsigned CWKvCtrl::SendCommand(std::string_view command) {
 }
 
 unsigned CWKvCtrl::CollectResponse(std::string& reply, int timeoutMs, bool clear, std::string_view command) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    return CollectUntil(reply, Clock::now() + std::chrono::milliseconds(timeoutMs), clear, command);
+}
+
+unsigned CWKvCtrl::CollectUntil(std::string& reply, Clock::time_point deadline, bool clear, std::string_view command) {
     if (clear) reply.clear();
     const size_t start = reply.size();
     const std::string echo = command.empty() ? std::string() : std::string(command) + '\r';
@@ -87,9 +90,13 @@ unsigned CWKvCtrl::CollectResponse(std::string& reply, int timeoutMs, bool clear
     std::string chunk;
     // A card may send the echo, the information line and the final result in separate
     // bursts, with unsolicited lines anywhere: keep collecting until a final result line
-    // is there.
-    while (m_responseEvent.WaitUntil(deadline)) {
+    // is there. A card that keeps sending keeps the event set: the deadline still holds.
+    while (Clock::now() < deadline && m_responseEvent.WaitUntil(deadline)) {
         while (ReadString(chunk) == COMM_OK) reply += chunk;
+        if (reply.size() - start > kMaxReply) {
+            reply.resize(start);
+            return CARD_ERR_TIMEOUT;
+        }
         if (!echoSettled) {
             std::string received = reply.substr(start);
             const EchoCut cut = CutEcho(received, echo);
@@ -101,7 +108,11 @@ unsigned CWKvCtrl::CollectResponse(std::string& reply, int timeoutMs, bool clear
     }
     // Time-out: what arrived (a reply without a final line) is left to the parser;
     // unsolicited lines alone are no reply.
-    while (ReadString(chunk) == COMM_OK) reply += chunk;
+    while (ReadString(chunk) == COMM_OK && reply.size() - start <= kMaxReply) reply += chunk;
+    if (reply.size() - start > kMaxReply) {
+        reply.resize(start);
+        return CARD_ERR_TIMEOUT;
+    }
     if (!echoSettled) {
         std::string received = reply.substr(start);
         if (CutEcho(received, echo) == EchoCut::Partial) received.clear();
@@ -123,22 +134,29 @@ unsigned CWKvCtrl::Transact(std::string_view command, std::string& reply, int ti
     // written to at all, has fallen silent or gone: the rest of the task fails at once
     // instead of waiting out every command's attempts (and reopenings) in turn.
     if (m_cardLost) return CARD_ERR_TIMEOUT;
+    const Clock::time_point entered = Clock::now();
+    m_charged = std::max(Clock::duration::zero(), m_charged - (entered - m_idleSince));
+    const Clock::time_point budgetEnd = entered + std::chrono::milliseconds(m_timings.taskBudgetMs) - m_charged;
     unsigned result = CARD_ERR_TIMEOUT;
-    for (int attempt = 1; attempt <= attempts && result != CARD_OK; ++attempt) {
+    for (int attempt = 1; attempt <= attempts && result != CARD_OK && Clock::now() < budgetEnd; ++attempt) {
         DiscardReceived();
         if (SendCommand(command) != CARD_OK) {
-            m_cardLost = true;
-            return CARD_ERR_SEND;
+            result = CARD_ERR_SEND;
+            break;
         }
-        result = CollectResponse(reply, timeoutMs, true, command);
-        if (attempt == attempts) break;
-        if (result != CARD_OK) {
-            Close();
-            Pause(m_timings.reopenPauseMs);
-            if (Reopen(m_lastPortName, true) != CARD_OK) break;  // the port is gone
-        }
+        result = CollectUntil(reply, std::min(Clock::now() + std::chrono::milliseconds(timeoutMs), budgetEnd), true,
+                              command);
+        if (attempt == attempts || result == CARD_OK || Clock::now() >= budgetEnd) break;
+        Close();
+        Pause(m_timings.reopenPauseMs);
+        // The second open's pause comes out of the budget too.
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(budgetEnd - Clock::now()).count();
+        const int retryDelayMs = static_cast<int>(std::clamp<long long>(left, 0, m_timings.openRetryDelayMs));
+        if (Reopen(m_lastPortName, true, retryDelayMs) != CARD_OK) break;  // the port is gone
     }
-    if (result == CARD_ERR_TIMEOUT) m_cardLost = true;
+    m_idleSince = Clock::now();
+    m_charged += m_idleSince - entered;
+    if (result == CARD_ERR_TIMEOUT || result == CARD_ERR_SEND) m_cardLost = true;
     return result;
 }
 

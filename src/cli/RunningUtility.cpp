@@ -112,7 +112,15 @@ int RunWatch(CliContext& context, CliArgs& args) {
         }
         context.Out().flush();
         std::string line;
-        if (client.ReadLine(line, kWatchWait) != InstanceClient::ReadResult::Line) break;
+        const InstanceClient::ReadResult read = client.ReadLine(line, kWatchWait);
+        if (read == InstanceClient::ReadResult::Closed) {
+            // The utility ended (on a signal, say) before it could send the end line:
+            // the watch ends with it, as it would have told.
+            RemoteReply end;
+            end.Set("reply", "watch").Set("ok", true).Set("state", "none").Set("end", true);
+            return PrintReply(context, end);
+        }
+        if (read != InstanceClient::ReadResult::Line) break;
         reply = RemoteReply::Parse(line);
     }
     return context.Fail(1, "no-reply", "the utility stopped answering");

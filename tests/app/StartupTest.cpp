@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 
@@ -318,6 +319,34 @@ TEST(InstanceLockSocket, LivesInTheRuntimeFolderUnlessTheLockFolderIsTheUsersOwn
     EXPECT_EQ(InstanceLock(shared.Path()).OwnSocketPath(), runtime.Path() + "/vr31k-utility.sock");
     if (previous != nullptr) setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
     else unsetenv("XDG_RUNTIME_DIR");
+}
+
+// The start-up lock is open to every user, so its holder record may be stale or forged:
+// the message names only the process the kernel says holds the lock.
+TEST(InstanceLockHolder, TheStartupHolderNamedIsTheOneHoldingTheLock) {
+    TempDir dir;
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        InstanceLock lock(dir.Path());
+        const bool held = lock.Acquire(std::chrono::milliseconds(0)) == InstanceLockResult::First;
+        WriteFile(lock.StartupLockPath(), "1 12345\n");  // forged: init, of another user
+        [[maybe_unused]] const ssize_t w = write(ready[1], held ? "1" : "0", 1);
+        pause();
+        _exit(0);
+    }
+    char held = 0;
+    ASSERT_EQ(read(ready[0], &held, 1), 1);
+    EXPECT_EQ(held, '1');
+    InstanceLock probe(dir.Path());
+    EXPECT_EQ(probe.Acquire(std::chrono::milliseconds(50)), InstanceLockResult::TimedOut);
+    EXPECT_EQ(probe.StartupHolder(),
+              "process " + std::to_string(holder) + " of user " + std::to_string(getuid()));
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
 }
 
 TEST(InstanceMessage, ParsesOnlyWellFormedLines) {

@@ -192,6 +192,48 @@ TEST_F(CardEngine, ASilentCardFailsTheRestOfTheTaskAtOnce) {
     EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
 }
 
+// A card that sends without end, or stays silent longer than the task's budget allows,
+// fails like a silent one: the attempts left are cut short (counted, not timed), the
+// rest of the task fails at once, and the next task finds the card afresh.
+TEST(CardEngineBounds, FloodingOrOverBudgetCardsFailLikeSilentOnes) {
+    struct Row {
+        const char* name;
+        Fault fault;
+        CardTimings timings;
+        const char* command;
+        unsigned (*run)(CWKvCtrl&);
+        int maxSent;
+    } rows[] = {
+        // The product's time-outs: a flood must end the attempt by its size, long before.
+        {"flooding", Fault::Flood, CardTimings{}, "ATI1",
+         [](CWKvCtrl& kv) { std::string t; return kv.GetModel(t); }, 3},
+        {"silent at the lock query, budget for one and a half attempts", Fault::Silent,
+         CardTimings{300, 300, 5, 20, 450}, "AT+CLCK=\"SC\",2", [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CardSimulator card;
+        std::string error, text;
+        ASSERT_TRUE(card.Start(error)) << error;
+        CWKvCtrl kv{row.timings};
+        ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
+        ASSERT_EQ(kv.Initialize(), CARD_OK);
+        card.SetFault(row.fault);
+        card.ClearCommands();
+        EXPECT_EQ(row.run(kv), CARD_ERR_TRANSACT);
+        const auto sent = card.Commands();
+        EXPECT_GE(sent.size(), 1u);
+        EXPECT_LE(std::count(sent.begin(), sent.end(), row.command), row.maxSent);
+        card.ClearCommands();
+        EXPECT_EQ(kv.GetSimState(), CARD_ERR_TRANSACT);
+        EXPECT_TRUE(card.Commands().empty());
+        card.SetFault(Fault::None);
+        ASSERT_EQ(kv.ClosePort(), CARD_OK);
+        ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
+        EXPECT_EQ(kv.GetModel(text), CARD_OK);
+    }
+}
+
 TEST_F(CardEngine, GarbageWithoutAFinalResultIsAResultError) {
     Prepare();
     card.SetFault(Fault::Garbage);
@@ -373,6 +415,20 @@ TEST(CardEngineReplies, Table) {
         ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK) << row.name;
         EXPECT_EQ(row.run(kv), row.expected) << row.name;
         kv.ClosePort();
+    }
+}
+
+// The budget is for a stretch of commands: time the caller spends elsewhere between
+// them (a periodic reading's pause) is given back, so a card answering each reading
+// slowly is never cut, however long the readings go on.
+TEST(CardEngineReplies, PausesBetweenCommandsGiveTheBudgetBack) {
+    ScriptedCard scripted({"\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, 100);
+    CWKvCtrl kv(CardTimings{1000, 1000, 5, 20, 450});
+    ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK);
+    for (int reading = 0; reading < 6; ++reading) {
+        std::string text;
+        EXPECT_EQ(kv.GetModel(text), CARD_OK) << "reading " << reading;
+        std::this_thread::sleep_for(300ms);
     }
 }
 

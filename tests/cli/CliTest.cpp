@@ -4,12 +4,16 @@
 #include "cli/CliArgs.h"
 #include "cli/CliRunner.h"
 #include "cli/Json.h"
+#include "platform/InstanceChannel.h"
+#include "platform/InstanceLock.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <poll.h>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 using namespace vr31k;
@@ -179,6 +183,50 @@ TEST(Json, PeopleReadMeaningsAndIndentedLinesWhereJsonKeepsNumbers) {
         .Set("none", Json::MakeArray());
     EXPECT_EQ(j.Dump(), "{\"state\": 8, \"boxes\": [118], \"texts\": [\"only in JSON\"], \"none\": []}");
     EXPECT_EQ(j.DumpText(), "state: ready (8)\nboxes:\n  - [caption] line one\n\n    line two\nnone: none\n");
+}
+
+// A watch ends with its end line however the utility ends: after sending it, or on a
+// signal, closing the watch's connection without it. Only a utility that stops
+// answering while it still holds the connection is told as such.
+TEST(WatchCommand, EndsWithItsEndLineWhenTheUtilityEnds) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> lines;  // sent on the watch's connection, then it is closed
+    } rows[] = {
+        {"end line", {R"({"reply": "watch", "ok": true, "entry": "e", "duration": "00:00:01"})",
+                      R"({"reply": "watch", "ok": true, "state": "none", "end": true})"}},
+        {"ended on a signal", {R"({"reply": "watch", "ok": true, "entry": "e", "duration": "00:00:01"})"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        setenv(kLockDirVariable, dir.Path().c_str(), 1);
+        InstanceServer server;
+        ASSERT_TRUE(server.Listen(InstanceLock(dir.Path()).OwnSocketPath()));
+        // The utility: answers the status question, then serves the watch and ends.
+        std::thread utility([&] {
+            for (const bool watch : {false, true}) {
+                pollfd pfd{server.Fd(), POLLIN, 0};
+                if (poll(&pfd, 1, 5000) <= 0) return;
+                InstancePeer peer(server.AcceptClient());
+                std::string request;
+                for (int i = 0; i < 500 && peer.Read(request) == InstancePeer::ReadResult::Waiting; ++i) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                }
+                if (!watch) {
+                    peer.Send(R"({"reply": "status", "ok": true, "state": "connected", "data_folder": ")" + dir.Path() +
+                              "\"}");
+                }
+                for (size_t i = 0; watch && i < row.lines.size(); ++i) peer.Send(row.lines[i]);
+            }
+        });
+        const CtlResult r = Ctl({"--json", "--data-dir", dir.Path(), "watch"});
+        utility.join();
+        unsetenv(kLockDirVariable);
+        EXPECT_EQ(r.status, 0) << r.out << r.err;
+        EXPECT_NE(r.out.find("\"end\": true"), std::string::npos) << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;
+    }
 }
 
 }  // namespace

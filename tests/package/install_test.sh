@@ -138,9 +138,18 @@ mkdir -m 0700 /tmp/xdg-carduser
 chown carduser: /tmp/xdg-carduser
 listing >/var/tmp/before
 
+# An older data folder open to all, with links to a root-only file planted in it.
+mkdir -m 0777 $data
+install -m 0600 /dev/null /etc/vr31k-root-only
+ln /etc/vr31k-root-only $data/VR31KUTL.dat
+ln -s /etc/vr31k-root-only $data/VR31KUTL.mdb
+
 step "installing the packages"
 apt-get install -y -qq --no-install-recommends /var/tmp/debs/*.deb >/dev/null
 [ "$(stat -c '%U:%G %a' $data)" = "root:dialout 2770" ] || fail "$data is $(stat -c '%U:%G %a' $data)"
+[ "$(stat -c '%U:%G %a' /etc/vr31k-root-only)" = "root:root 600" ] ||
+  fail "a file linked into $data became $(stat -c '%U:%G %a' /etc/vr31k-root-only)"
+rm /etc/vr31k-root-only $data/VR31KUTL.dat $data/VR31KUTL.mdb
 for f in /etc/ppp/peers/vr31k-utility /etc/xdg/autostart/vr31k-utility.desktop; do
   dpkg-query -W -f='${Conffiles}\n' vr31k-utility | grep -q " $f " || fail "$f is no conffile"
 done

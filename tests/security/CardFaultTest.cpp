@@ -1,4 +1,4 @@
-// A card that falls silent or is pulled in the middle of a task fails the task with the
+// A card that falls silent, floods or is pulled in the middle of a task fails the task with the
 // communication error at once: after one command went unanswered through all its
 // attempts, the others are not tried in turn. (Counted in commands, not seconds: the
 // machine's load must not decide the verdict; the time is for the benchmarks.)
@@ -15,12 +15,13 @@ using namespace vr31k::test;
 
 namespace {
 
-TEST(CardFaults, ASilentOrPulledCardFailsTheTaskAfterOneUnansweredCommand) {
+TEST(CardFaults, ASilentFloodingOrPulledCardFailsTheTaskAfterOneUnansweredCommand) {
     struct Row {
         const char* fault;
         std::function<void(sim::CardSimulator&, size_t)> after;
     } rows[] = {
-        {"silent", [](auto& card, size_t n) { card.SilentAfter(n); }},
+        {"silent", [](auto& card, size_t n) { card.FaultAfter(n, sim::Fault::Silent); }},
+        {"flooding", [](auto& card, size_t n) { card.FaultAfter(n, sim::Fault::Flood); }},
         {"pulled", [](auto& card, size_t n) { card.UnplugAfter(n); }},
     };
     // The card check's six commands are answered; the fault meets the first of the

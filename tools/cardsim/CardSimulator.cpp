@@ -31,7 +31,8 @@ bool ParseFault(std::string_view text, Fault& fault) {
                                                                 {"echo", Fault::EchoFirst},
                                                                 {"split", Fault::Split},
                                                                 {"garbage", Fault::Garbage},
-                                                                {"unsolicited", Fault::Unsolicited}};
+                                                                {"unsolicited", Fault::Unsolicited},
+                                                                {"flood", Fault::Flood}};
     for (const auto& [name, value] : kNames) {
         if (text == name) {
             fault = value;
@@ -90,9 +91,10 @@ void CardSimulator::Stop() {
 
 void CardSimulator::Unplug() { Stop(); }
 
-void CardSimulator::SilentAfter(size_t commands) {
+void CardSimulator::FaultAfter(size_t commands, Fault fault) {
     std::lock_guard lock(m_mutex);
-    m_silentAt = m_commands.size() + commands;
+    m_faultAt = m_commands.size() + commands;
+    m_faultLater = fault;
 }
 
 void CardSimulator::UnplugAfter(size_t commands) {
@@ -103,13 +105,20 @@ void CardSimulator::UnplugAfter(size_t commands) {
 void CardSimulator::Serve() {
     std::string line;
     char buffer[512];
+    // Lines of no reply, sent whenever the line takes them while a flood lasts.
+    std::string flood;
+    while (flood.size() < 4096) flood += "\r\n+CPIN: READY ~~~~ 0123456789 flood";
     for (;;) {
-        pollfd fds[2] = {{m_master, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
+        const bool flooding = Flooding();
+        pollfd fds[2] = {{m_master, static_cast<short>(POLLIN | (flooding ? POLLOUT : 0)), 0}, {m_stopFd, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR) continue;
             return;
         }
         if (fds[1].revents != 0) return;
+        if (flooding && (fds[0].revents & POLLOUT)) {
+            [[maybe_unused]] const ssize_t w = write(m_master, flood.data(), flood.size());
+        }
         if ((fds[0].revents & POLLIN) == 0) {
             if (fds[0].revents & (POLLHUP | POLLERR)) usleep(1000);
             continue;
@@ -150,6 +159,11 @@ void CardSimulator::Send(std::string_view bytes) {
     }
 }
 
+bool CardSimulator::Flooding() {
+    std::lock_guard lock(m_mutex);
+    return m_flooding && m_fault == Fault::Flood;
+}
+
 void CardSimulator::Pause(int ms) const { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 std::string CardSimulator::NextUnsolicited(bool dial) {
@@ -173,12 +187,13 @@ void CardSimulator::HandleLine(const std::string& line) {
     {
         std::lock_guard lock(m_mutex);
         m_commands.push_back(line);
-        if (m_silentAt != 0 && m_commands.size() > m_silentAt) {
-            m_fault = Fault::Silent;
-            m_silentAt = 0;
+        if (m_faultAt != 0 && m_commands.size() > m_faultAt) {
+            m_fault = m_faultLater;
+            m_faultAt = 0;
         }
         fault = m_fault;
         pause = m_burstPauseMs;
+        if (fault == Fault::Flood) m_flooding = true;
         if (fault != Fault::Silent) answer = m_model.Handle(line);
         if (fault == Fault::Unsolicited && !answer.reply.empty()) {
             // Before, between and after the reply's lines; nothing after a CONNECT,
@@ -217,6 +232,7 @@ void CardSimulator::HandleLine(const std::string& line) {
             }
             return;
         }
+        case Fault::Flood: Send(answer.echo); return;  // the flood follows from Serve
         case Fault::Garbage:
             Send(answer.echo);
             Send("\r\n\x01#@!~ GARB\x7f\r\n^BOOT:1234,0,0\r\n+C");

@@ -26,6 +26,7 @@ enum class Fault {
     Garbage,      // junk lines and no final result
     Unsolicited,  // unsolicited result codes in a burst of their own before the reply,
                   // then before, inside and after it
+    Flood,        // the echo, then lines without a final result, without end
 };
 
 struct SimOptions : CardSettings {
@@ -53,8 +54,8 @@ public:
     // Takes the card away: the port's user sees the line hang up.
     void Unplug();
     // Faults that land at an exact point of a task: after `commands` more command lines
-    // have been answered, the card falls silent, or is pulled.
-    void SilentAfter(size_t commands);
+    // have been answered, the card takes `fault`, or is pulled.
+    void FaultAfter(size_t commands, Fault fault);
     void UnplugAfter(size_t commands);
 
     void SetSimState(SimState state);
@@ -87,6 +88,7 @@ private:
     bool UnplugDue();
     void HandleLine(const std::string& line);
     void Send(std::string_view bytes);
+    bool Flooding();
     void Pause(int ms) const;
     std::string NextUnsolicited(bool dial);  // under m_mutex
 
@@ -96,8 +98,10 @@ private:
     int m_burstPauseMs;
     size_t m_nextUnsolicited = 0;
     std::vector<std::string> m_commands;
-    size_t m_silentAt = 0;  // command counts at which those faults land; 0: none
+    size_t m_faultAt = 0;  // command counts at which those faults land; 0: none
+    Fault m_faultLater = Fault::None;
     size_t m_unplugAt = 0;
+    bool m_flooding = false;  // the server's own: a flood has begun
 
     int m_master = -1;
     int m_slaveHold = -1;  // keeps the line up while no program has the port open

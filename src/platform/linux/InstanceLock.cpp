@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <thread>
 #include <unistd.h>
 
@@ -67,7 +69,7 @@ std::string InstanceLock::OwnSocketPath() const {
 }
 
 namespace {
-// "pid uid" of the holder, written into a lock file it holds.
+// "pid uid" of the holder, written into a lock file it holds, for people to read.
 void RecordHolder(int fd) {
     char text[64];
     const int n = std::snprintf(text, sizeof text, "%ld %ld\n", static_cast<long>(getpid()),
@@ -81,6 +83,37 @@ bool ReadHolder(int fd, long& pid, long& uid) {
     char text[64] = {};
     const ssize_t n = pread(fd, text, sizeof text - 1, 0);
     return n > 0 && std::sscanf(text, "%ld %ld", &pid, &uid) == 2;
+}
+
+// The process holding an flock on the open file `fd`, as the kernel tells it in
+// /proc/locks, with the owner of its /proc entry: the lock files are open to every
+// user, so what is written in them proves nothing.
+bool VerifiedHolder(int fd, long& pid, long& uid) {
+    struct stat file {};
+    FILE* locks = std::fopen("/proc/locks", "re");
+    if (fstat(fd, &file) != 0 || locks == nullptr) {
+        if (locks != nullptr) std::fclose(locks);
+        return false;
+    }
+    char line[256];
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, locks) != nullptr) {
+        char kind[16] = {}, arrow[4] = {};
+        unsigned major = 0, minor = 0;
+        unsigned long long inode = 0;
+        long holder = 0;
+        // "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF"; a waiter's line has "->".
+        if (std::sscanf(line, "%*d: %3s", arrow) == 1 && std::string_view(arrow) == "->") continue;
+        if (std::sscanf(line, "%*d: %15s %*s %*s %ld %x:%x:%llu", kind, &holder, &major, &minor, &inode) != 5) continue;
+        found = std::string_view(kind) == "FLOCK" && major == ::major(file.st_dev) && minor == ::minor(file.st_dev) &&
+                inode == file.st_ino;
+        if (found) pid = holder;
+    }
+    std::fclose(locks);
+    struct stat proc {};
+    if (!found || stat(("/proc/" + std::to_string(pid)).c_str(), &proc) != 0) return false;
+    uid = static_cast<long>(proc.st_uid);
+    return true;
 }
 }  // namespace
 
@@ -117,7 +150,7 @@ InstanceLockResult InstanceLock::Acquire(std::chrono::milliseconds startupWait) 
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             long pid = 0, uid = -1;
-            m_startupHolder = ReadHolder(m_startupFd, pid, uid)
+            m_startupHolder = VerifiedHolder(m_startupFd, pid, uid)
                                   ? "process " + std::to_string(pid) + " of user " + std::to_string(uid)
                                   : "an unknown process";
             Close();
