@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
 
 namespace vr31k {
 
@@ -123,11 +124,15 @@ std::string IniFile::Serialize() const {
 
 std::vector<std::string> IniFile::Sections() const {
     std::vector<std::string> names;
+    // Seen names folded to lower case: one look-up per header keeps a large file linear.
+    std::unordered_set<std::string> seen;
     for (const Line& line : m_lines) {
         if (!line.isHeader) continue;
-        bool known = false;
-        for (const std::string& name : names) known = known || EqualsNoCase(name, line.section);
-        if (!known) names.push_back(line.section);
+        std::string folded = line.section;
+        for (char& c : folded) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (seen.insert(std::move(folded)).second) names.push_back(line.section);
     }
     return names;
 }
