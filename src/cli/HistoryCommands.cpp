@@ -41,7 +41,7 @@ Json RowJson(const HistoryRow& row) {
     j.Set("entry", row.entry)
         .Set("start", FormatOleDateTime(row.start))
         .Set("end", FormatOleDateTime(row.end))
-        .Set("duration_s", DurationSeconds(row.duration))
+        .Set("duration_s", DurationJson(row.duration))
         .Set("sent", row.sent)
         .Set("recv", row.recv)
         .Set("left_free", optional(row.leftFree))
@@ -102,7 +102,7 @@ int Totals(CliContext& context, CChargeSession& session, CliArgs& args) {
         int64_t freeLeft = 0, limitLeft = 0;
         const int32_t charge = session.Charge().ComputeChargeForBytes(AddSaturating(totals.sent, totals.recv), freeLeft,
                                                                              limitLeft);
-        result.Set("duration_s", DurationSeconds(totals.duration))
+        result.Set("duration_s", DurationJson(totals.duration))
             .Set("sent", totals.sent)
             .Set("recv", totals.recv)
             .Set("charge", ChargeJson(charge))
@@ -113,7 +113,7 @@ int Totals(CliContext& context, CChargeSession& session, CliArgs& args) {
         const int code = session.History().GetEntryTotals(*entry, totals);
         if (code == kDbBadArgument) throw UsageError("--entry needs a name");
         if (code != kDbOk) return session.FailHistory(code, "cannot read the history");
-        result.Set("duration_s", DurationSeconds(totals.duration)).Set("sent", totals.sent).Set("recv", totals.recv);
+        result.Set("duration_s", DurationJson(totals.duration)).Set("sent", totals.sent).Set("recv", totals.recv);
     }
     return context.Print(result);
 }
