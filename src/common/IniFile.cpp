@@ -1,5 +1,6 @@
 #include "common/IniFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -37,6 +38,7 @@ std::string_view SkipBlanks(std::string_view s) {
 
 IniFile IniFile::Parse(std::string_view text) {
     IniFile ini;
+    ini.m_lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::string current;
     while (!text.empty()) {
         const size_t eol = text.find('\n');
@@ -135,6 +137,11 @@ std::vector<std::string> IniFile::Sections() const {
         if (seen.insert(std::move(folded)).second) names.push_back(line.section);
     }
     return names;
+}
+
+bool IniFile::HasSection(std::string_view section) const {
+    return std::any_of(m_lines.begin(), m_lines.end(),
+                       [&](const Line& line) { return line.isHeader && EqualsNoCase(line.section, section); });
 }
 
 bool IniFile::RemoveSection(std::string_view section) {
