@@ -4,7 +4,6 @@
 #include "common/Utf8.h"
 
 #include <charconv>
-#include <cstdio>
 #include <cmath>
 #include <limits>
 
@@ -126,8 +125,8 @@ std::optional<int64_t> DurationSeconds(double dayFraction) {
 std::string DurationSecondsText(double dayFraction) {
     if (const auto seconds = DurationSeconds(dayFraction)) return std::to_string(*seconds);
     char text[32];
-    std::snprintf(text, sizeof text, "%.6g", dayFraction * kSecondsPerDay);
-    return text;
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, dayFraction * kSecondsPerDay);
+    return std::string(text, ec == std::errc() ? end : text);
 }
 
 std::string FormatHistoryCsvLine(const HistoryRow& row) {

@@ -65,7 +65,9 @@ TEST_F(StartupAccountingTest, GarbageFilesAreKeptAndStartUpGoesOn) {
     ASSERT_TRUE(app.InitInstance(ui));
     EXPECT_EQ(app.Charge().SetupLoadResult(), kCredentialInvalid);
     EXPECT_TRUE(app.Charge().Credentials().SlotEmpty(0));
-    EXPECT_EQ(vr31k::test::ReadFile(dataFolder + "/VR31KUTL.dat"), garbage) << "kept until the next change";
+    const std::string keptAside = app.Charge().CredentialsKeptAside();
+    EXPECT_NE(keptAside, dataFolder + "/VR31KUTL.dat");
+    EXPECT_EQ(vr31k::test::ReadFile(keptAside), garbage) << "kept aside before anything replaces it";
     EXPECT_TRUE(app.Charge().History().IsOpen()) << "a new history";
     const std::string aside = app.Charge().History().MovedAsidePath();
     ASSERT_FALSE(aside.empty());

