@@ -111,16 +111,6 @@ int VacuumFile(const std::string& file, const std::string& key, std::string& err
     return rc;
 }
 
-// "YYYYMMDD-HHMMSS" of now, for the name of a file moved aside.
-std::string StampNow() {
-    DateParts p;
-    if (!SplitOleDate(OleNow(), p)) return "unknown";
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", p.year, p.month, p.day, p.hour, p.minute,
-                  p.second);
-    return text;
-}
-
 // The engine opens the database and its side files by name and would follow a link
 // planted at any of them: each must be absent or one plain file. The first problem, or
 // empty.
@@ -337,13 +327,8 @@ bool CDbHistoryCtrl::EnsureDayTotals() {
 }
 
 bool CDbHistoryCtrl::MoveAside(const std::string& path) {
-    const std::string stamp = path + ".unreadable-" + StampNow();
-    std::string aside = stamp;
-    int error = EEXIST;
-    for (int n = 2; n < 100 && (error = RenameNoReplace(path, aside)) == EEXIST; ++n) {
-        aside = stamp + "-" + std::to_string(n);
-    }
-    if (error != 0) {
+    std::string aside;
+    if (const int error = MoveUnreadableAside(path, aside); error != 0) {
         m_lastError = "cannot move the unreadable file " + path + " aside: " + std::to_string(error);
         return false;
     }
@@ -421,8 +406,7 @@ int CDbHistoryCtrl::ForEachRow(const std::function<bool(const HistoryRow&)>& vis
         row.recv = sqlite3_column_int64(query.stmt, 5);
         row.leftFree = ColumnOptional(query.stmt, 6);
         row.leftLimit = ColumnOptional(query.stmt, 7);
-        const auto charge = ColumnOptional(query.stmt, 8);
-        row.charge = charge ? std::optional<int32_t>(static_cast<int32_t>(*charge)) : std::nullopt;
+        row.charge = ColumnOptional(query.stmt, 8);
         if (!visit(row)) return kDbOk;
     }
     if (rc != SQLITE_DONE) {

@@ -42,7 +42,7 @@ struct HistoryRow {
     int64_t recv = 0;
     std::optional<int64_t> leftFree;   // empty when negative
     std::optional<int64_t> leftLimit;
-    std::optional<int32_t> charge;     // empty when no plan applied
+    std::optional<int64_t> charge;     // empty when no plan applied; as stored
 };
 
 struct RangeTotals {

@@ -1,6 +1,8 @@
 #include "accounting/CRasChargeCtrl.h"
 
+#include "common/FileOps.h"
 #include "common/FileSystem.h"
+#include "common/StringIds.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,24 +17,57 @@ int CRasChargeCtrl::Setup(const std::string& credentialPath, const std::string& 
     m_anyDevice = anyDevice;
     const int result = CWRasCtrl::Setup(phonebookPath, modemName, anyDevice ? 1 : 0);
     m_credentials.SetPath(credentialPath);
-    m_setupLoadResult = ReloadEntryStore();
+    std::optional<FolderLock> lock;
+    if (BeginEntryChange(lock) != 0) ReloadEntryStore(false);
+    m_setupLoadResult = m_lastLoadResult;
     return result;
 }
 
-int CRasChargeCtrl::ReloadEntryStore() {
-    const int loaded = LoadEntryStore();
+int CRasChargeCtrl::ReloadEntryStore(bool locked) {
+    const int loaded = m_lastLoadResult = LoadEntryStore();
+    m_damagedInPlace = false;
+    if (loaded == kCredentialInvalid) {
+        // The damaged file is the only copy of whatever it still holds: it goes aside
+        // before a table rebuilt from the phonebook is written in its place, and stays
+        // where it is, unwritten, while that cannot be done under the folder's lock.
+        std::string aside;
+        if (locked && MoveUnreadableAside(m_credentials.Path(), aside) == 0) {
+            m_keptAside = aside;
+        } else {
+            m_damagedInPlace = StatFile(m_credentials.Path()).exists;
+        }
+    }
     // A phonebook without a readable table (the credential file lost or damaged): its
-    // entries would all look unknown and be deleted, and with them the last copy of
-    // their credentials. The next listing takes them back into the table instead.
+    // entries are taken back into the table at the next listing, with the phonebook's
+    // credentials.
     m_recoverFromPhonebook = loaded != kCredentialOk && StatFile(PhonebookPath()).exists;
     return loaded;
+}
+
+CRasChargeCtrl::FileNote CRasChargeCtrl::SetupNote() const {
+    const std::string& path = m_credentials.Path();
+    if (m_setupLoadResult != kCredentialInvalid) return {};
+    if (!m_keptAside.empty()) {
+        return {"the entry credential file " + path + " is damaged; it was kept as " + m_keptAside +
+                    " and the entries are taken back from the phonebook, with the user names and passwords it holds",
+                ids::IDS_CREDENTIALS_UNREADABLE_TEXT, {path, m_keptAside}};
+    }
+    return {"the entry credential file " + path +
+                " is damaged and could not be moved aside; it is left as it is, and no entry can be changed until it "
+                "is moved away",
+            ids::IDS_CREDENTIALS_STUCK_TEXT, {path}};
+}
+
+int CRasChargeCtrl::SaveEntryStore() {
+    if (m_damagedInPlace) return kCredentialNoFile;
+    return m_credentials.Save();
 }
 
 int CRasChargeCtrl::BeginEntryChange(std::optional<FolderLock>& lock) {
     if (m_credentials.Path().empty()) return 0;
     lock.emplace(ParentFolder(m_credentials.Path()));
     if (lock->TimedOut()) return dialerr::kCannotLoadPhonebook;
-    ReloadEntryStore();
+    ReloadEntryStore(true);
     return 0;
 }
 
@@ -75,24 +110,34 @@ int CRasChargeCtrl::ListEntries(EntryList& out) {
     const bool recover = m_recoverFromPhonebook;
     m_recoverFromPhonebook = false;
     bool changed = false;
+    std::vector<std::string> unknown;
     for (const std::string& name : names) {
         int slot = SlotOf(name);
-        if (slot < 0 && recover) {
-            slot = AdoptEntry(name);
-            changed = changed || slot >= 0;
-        }
         if (slot < 0 && (slot = RenamedSlot(name, names)) >= 0) {
             // A rename that ended between the phonebook and the table: the slot, with
             // its credentials, takes the new name.
             m_credentials.SetField(static_cast<size_t>(slot), CredentialField::EntryName, name);
             changed = true;
         }
+        if (slot < 0 && (slot = AdoptEntry(name, DialPosition(name))) >= 0) changed = true;
         if (slot < 0) {
-            // The phonebook never keeps entries the table does not know.
-            DeleteEntry(name);
+            unknown.push_back(name);
             continue;
         }
         out[slot] = name;
+    }
+    // The table is rebuilt from the phonebook, never the other way round: an entry it
+    // does not know (an add cut off before the table, a table lost or damaged) is never
+    // deleted for that. Without a position of its own, a lost table gives it the first
+    // free one; a table that reads keeps its other slots as they are.
+    for (const std::string& name : unknown) {
+        int slot = -1;
+        for (size_t k = 0; recover && slot < 0 && k < kCredentialSlots; ++k) {
+            if (m_credentials.SlotEmpty(k)) slot = AdoptEntry(name, static_cast<int>(k));
+        }
+        if (slot < 0) continue;
+        out[slot] = name;
+        changed = true;
     }
     if (changed) SaveEntryStore();
     return 0;
@@ -118,8 +163,7 @@ int CRasChargeCtrl::RenamedSlot(const std::string& name, const std::vector<std::
     return slot;
 }
 
-int CRasChargeCtrl::AdoptEntry(const std::string& name) {
-    const int slot = DialPosition(name);
+int CRasChargeCtrl::AdoptEntry(const std::string& name, int slot) {
     if (slot < 0 || !m_credentials.SlotEmpty(static_cast<size_t>(slot))) return -1;
     std::string user, password, dial;
     GetEntryCredentials(name, user, password, dial);

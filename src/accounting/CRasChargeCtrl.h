@@ -6,7 +6,7 @@
 // ends by saving the credential file; it runs under the data folder's lock with the
 // table read afresh, so entry changes of two programs never undo each other. A change
 // cut off between the phonebook and the table leaves the old entry (an added entry the
-// table does not know is deleted at the next listing, a removed one is no longer
+// table does not know is taken into it at the next listing, a removed one is no longer
 // listed, new credentials count once the table has them), and a rename is finished by
 // the next listing: the phonebook's entry takes the slot its dial string names when
 // that slot's name is no longer in the phonebook.
@@ -33,11 +33,25 @@ public:
               bool anyDevice);
     // What Setup's load gave (0, 951 no file, 952 not a credential table), for reports.
     int SetupLoadResult() const { return m_setupLoadResult; }
+    // Where a damaged credential file was moved to (empty while none was): beside it,
+    // under a name of its own, before anything was written in its place.
+    const std::string& CredentialsKeptAside() const { return m_keptAside; }
+    // What start-up tells about the file Setup read, on stderr (`line`) and in a box
+    // (`textId` with `args`): nothing (textId 0), a damaged file kept aside, or one that
+    // could not be moved aside and is left unwritten.
+    struct FileNote {
+        std::string line;
+        int textId = 0;
+        std::vector<std::string> args;
+    };
+    FileNote SetupNote() const;
     int LoadEntryStore() { return m_credentials.Load(); }
     // LoadEntryStore, and a listing that takes the phonebook's entries back when the
-    // table could not be read.
-    int ReloadEntryStore();
-    int SaveEntryStore() { return m_credentials.Save(); }
+    // table could not be read. `locked`: under the folder's lock, where a damaged file
+    // is moved aside; elsewhere it is only left unwritten.
+    int ReloadEntryStore(bool locked);
+    // 951 without writing while a damaged file could not be moved aside.
+    int SaveEntryStore();
     EntryCredentialStore& Credentials() { return m_credentials; }
     const EntryCredentialStore& Credentials() const { return m_credentials; }
     const std::string& ModemName() const { return m_modemName; }
@@ -80,9 +94,9 @@ private:
     int BeginEntryChange(std::optional<FolderLock>& lock);
     // The slot an entry's dial string "*99***N#" names, or -1.
     int DialPosition(const std::string& name);
-    // A phonebook entry taken back into the free slot its dial string names, with the
-    // phonebook's credentials; the slot, or -1.
-    int AdoptEntry(const std::string& name);
+    // A phonebook entry taken into `slot` when that slot is free, with the phonebook's
+    // credentials; the slot, or -1.
+    int AdoptEntry(const std::string& name, int slot);
     // The slot of a rename cut off after the phonebook: the one the entry's dial string
     // names, whose table name is no longer in the phonebook; or -1.
     int RenamedSlot(const std::string& name, const std::vector<std::string>& phonebook);
@@ -92,7 +106,10 @@ private:
     std::string m_modemName;
     bool m_anyDevice = false;
     int m_setupLoadResult = kCredentialNoFile;
+    int m_lastLoadResult = kCredentialNoFile;
     bool m_recoverFromPhonebook = false;
+    bool m_damagedInPlace = false;
+    std::string m_keptAside;
 };
 
 }  // namespace vr31k

@@ -49,13 +49,21 @@ EntryCredentialStore::EntryCredentialStore() = default;
 
 int EntryCredentialStore::Load() {
     if (m_path.empty()) return kCredentialNoFile;
-    // Only the first 7,710 bytes count; a file far larger than that is not ours.
-    constexpr size_t kMaxReadBytes = size_t{1} << 20;
+    // Every save writes the whole table: a file of any other size was cut short or
+    // written by something else, and half a table read as whole would lose the rest.
     std::string bytes;
-    if (!ReadWholeFile(m_path, kMaxReadBytes, bytes)) return kCredentialNoFile;
-    const size_t count = std::min(bytes.size(), kCredentialFileBytes);
-    std::copy_n(bytes.begin(), count, m_block.begin());
-    CryptCredentialBlock(m_block.data(), count);
+    switch (ReadRegularFile(m_path, kCredentialFileBytes, bytes)) {
+    case ReadResult::Ok: break;
+    case ReadResult::TooLarge: bytes.clear(); break;
+    case ReadResult::Missing:
+    case ReadResult::NotRegular:
+    case ReadResult::Failed: return kCredentialNoFile;
+    }
+    m_block.fill(0);
+    if (bytes.size() != kCredentialFileBytes) return kCredentialInvalid;
+    std::copy_n(bytes.begin(), kCredentialFileBytes, m_block.begin());
+    std::fill(bytes.begin(), bytes.end(), '\0');
+    CryptCredentialBlock(m_block.data(), m_block.size());
     if (EveryFieldTerminated(m_block)) return kCredentialOk;
     m_block.fill(0);
     return kCredentialInvalid;

@@ -34,8 +34,8 @@ public:
     const std::string& Path() const { return m_path; }
 
     // Reads and decrypts the file into the table. A missing file leaves the table as it
-    // was (951); content that fails validation empties the table (952). A short file
-    // replaces only the bytes it has.
+    // was (951); a file of another size than 7,710 bytes, or content that fails
+    // validation, empties the table (952).
     int Load();
     // Encrypts the table into a new file beside the old one and renames it over it,
     // so a crash or a full disk leaves the old file whole (951 when that fails).

@@ -108,14 +108,26 @@ std::string ReadRow(const std::vector<std::string>& f, OleDate now, HistoryRow& 
     if (!ReadOptional(f[8], std::numeric_limits<int32_t>::max(), charge)) {
         return "charge is not a yen amount: '" + f[8] + "'";
     }
-    row.charge = charge ? std::optional<int32_t>(static_cast<int32_t>(*charge)) : std::nullopt;
+    row.charge = charge;
     // The rules a recorded row meets too.
     return HistoryRowProblem(row, now);
 }
 
 }  // namespace
 
-int64_t DurationSeconds(double dayFraction) { return std::llround(dayFraction * kSecondsPerDay); }
+std::optional<int64_t> DurationSeconds(double dayFraction) {
+    const double seconds = std::round(dayFraction * kSecondsPerDay);
+    constexpr double kTwoToThe63 = 9223372036854775808.0;
+    if (!(seconds >= -kTwoToThe63 && seconds < kTwoToThe63)) return std::nullopt;
+    return static_cast<int64_t>(seconds);
+}
+
+std::string DurationSecondsText(double dayFraction) {
+    if (const auto seconds = DurationSeconds(dayFraction)) return std::to_string(*seconds);
+    char text[32];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, dayFraction * kSecondsPerDay);
+    return std::string(text, ec == std::errc() ? end : text);
+}
 
 std::string FormatHistoryCsvLine(const HistoryRow& row) {
     std::string line;
@@ -125,7 +137,7 @@ std::string FormatHistoryCsvLine(const HistoryRow& row) {
     line += ',';
     line += FormatOleDateTime(row.end);
     line += ',';
-    line += std::to_string(DurationSeconds(row.duration));
+    line += DurationSecondsText(row.duration);
     line += ',';
     line += std::to_string(row.sent);
     line += ',';
@@ -135,7 +147,7 @@ std::string FormatHistoryCsvLine(const HistoryRow& row) {
     line += ',';
     AppendNumber(line, row.leftLimit);
     line += ',';
-    AppendNumber(line, row.charge ? std::optional<int64_t>(*row.charge) : std::nullopt);
+    AppendNumber(line, row.charge);
     return line;
 }
 

@@ -3,6 +3,7 @@
 // form a spreadsheet opens as it is and the import reads back.
 #include "accounting/CDbHistoryCtrl.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,8 +13,12 @@ namespace vr31k {
 inline constexpr const char* kHistoryCsvHeader =
     "entry,start,end,duration_s,sent,recv,left_free,left_limit,charge";
 
-// Whole seconds of a stored day-fraction duration.
-int64_t DurationSeconds(double dayFraction);
+// Whole seconds of a stored day-fraction duration; nullopt when they do not fit in 64
+// bits (a row no rule lets in, from a damaged or foreign history).
+std::optional<int64_t> DurationSeconds(double dayFraction);
+// The same as text: the whole seconds, else the seconds as a real ("1.0368e+19", "inf"),
+// which the import refuses.
+std::string DurationSecondsText(double dayFraction);
 
 // One line (without its line break); a name that is not UTF-8 has U+FFFD for its bad
 // bytes.

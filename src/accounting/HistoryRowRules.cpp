@@ -25,8 +25,13 @@ std::string HistoryRowProblem(const HistoryRow& row, OleDate now) {
     if (row.sent < 0 || row.sent > kMaxHistoryBytes || row.recv < 0 || row.recv > kMaxHistoryBytes) {
         return "a byte count is beyond " + std::to_string(kMaxHistoryBytes);
     }
-    if (!(row.duration >= 0) || std::llround(row.duration * kSecondsPerDay) > kMaxHistoryDurationSeconds) {
+    // Compared as reals: a duration beyond 64 bits of seconds must not wrap into range.
+    if (!(row.duration >= 0) ||
+        !(std::round(row.duration * kSecondsPerDay) <= static_cast<double>(kMaxHistoryDurationSeconds))) {
         return "the duration is beyond a century";
+    }
+    if (row.charge && (*row.charge < 0 || *row.charge > kMaxHistoryCharge)) {
+        return "the charge is beyond 0 to " + std::to_string(kMaxHistoryCharge) + " yen";
     }
     return {};
 }

@@ -15,6 +15,8 @@ inline constexpr size_t kMaxHistoryEntryBytes = 256;
 // Per connection, far beyond any: a pebibyte each way and a century.
 inline constexpr int64_t kMaxHistoryBytes = int64_t{1} << 50;
 inline constexpr int64_t kMaxHistoryDurationSeconds = int64_t{100} * 366 * 86400;
+// The most a charge can be: the accounting computes charges in 32 bits.
+inline constexpr int64_t kMaxHistoryCharge = INT32_MAX;
 // How far ahead of the clock an end may lie (clocks of two machines, time zones).
 inline constexpr double kMaxHistoryDaysAhead = 1.0;
 
@@ -22,7 +24,7 @@ inline constexpr double kMaxHistoryDaysAhead = 1.0;
 // characters), or empty.
 std::string HistoryEntryNameProblem(std::string_view name);
 // What is wrong with a row (its name, an end more than a day ahead of `now`, a start
-// after its end, byte counts or a duration beyond the limits above), or empty.
+// after its end, byte counts, a duration or a charge beyond the limits above), or empty.
 std::string HistoryRowProblem(const HistoryRow& row, OleDate now);
 
 }  // namespace vr31k

@@ -106,13 +106,8 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     // current billing period. A history that cannot be opened does not stop start-up;
     // the controller then skips the database work.
     m_services.LoadPlan(m_settings);
-    if (!m_services.SetupEntries(m_paths, m_utility.solvaneMode != 0)) {
-        WarnAboutFile(ui,
-             "the entry credential file " + m_paths.credentials +
-                 " could not be read; the entries start without user names and passwords, and the file is kept "
-                 "until the next change of an entry",
-             ids::IDS_CREDENTIALS_UNREADABLE_TEXT, {m_paths.credentials});
-    }
+    m_services.SetupEntries(m_paths, m_utility.solvaneMode != 0);
+    if (const auto note = Charge().SetupNote(); note.textId != 0) WarnAboutFile(ui, note.line, note.textId, note.args);
     OpenHistory(ui);
     Charge().RecomputePeriod();
 

@@ -28,8 +28,8 @@ public:
     // DUP_CONFIG and the plan derived from it.
     void LoadPlan(const SettingsStore& settings);
     // The phonebook and credential table of the data folder (created when missing).
-    // False when the credential file failed validation: the entries then have no user
-    // names and passwords until the next change.
+    // False when the credential file failed validation (Charge().SetupNote() tells
+    // what became of it).
     bool SetupEntries(const DataPaths& paths, bool solvaneMode);
     // Opens (or creates) the history; a kDb* code. History().MovedAsidePath() names a
     // file that could not be read and was kept aside.

@@ -10,10 +10,8 @@ void CChargeSession::SetupEntries() {
     const DataPaths& paths = m_context.Paths();
     m_context.PrepareDataFolder();
     const int solvane = m_context.Settings().ReadUtility().solvaneMode;
-    if (!m_services.SetupEntries(paths, solvane != 0)) {
-        m_context.Err() << "vr31kctl: the entry credential file " << paths.credentials
-                        << " could not be read; the entries have no user names and passwords until the next change\n";
-    }
+    m_services.SetupEntries(paths, solvane != 0);
+    if (const auto note = Charge().SetupNote(); note.textId != 0) m_context.Err() << "vr31kctl: " << note.line << "\n";
 }
 
 int CChargeSession::WriteDialupSettings() {

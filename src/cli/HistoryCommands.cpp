@@ -37,18 +37,17 @@ constexpr std::string_view kHelp =
     "clear    removes every connection and compacts the file.\n";
 
 // A row's fields in the list's order, durations and empty values as the list shows
-// them: `field` takes each key with its text or number (none: null).
+// them: `field` takes each key with its text, or its number as a JSON value (null when
+// empty; a duration beyond 64 bits of seconds as a real, as stored).
 template <typename Field>
 void RowFields(const HistoryRow& row, Field&& field) {
-    const auto number = [](const auto& value) {
-        return value ? std::optional<int64_t>(static_cast<int64_t>(*value)) : std::nullopt;
-    };
+    const auto number = [](const auto& value) { return value ? Json(static_cast<int64_t>(*value)) : Json(); };
     field("entry", row.entry);
     field("start", FormatOleDateTime(row.start));
     field("end", FormatOleDateTime(row.end));
-    field("duration_s", std::optional<int64_t>(DurationSeconds(row.duration)));
-    field("sent", std::optional<int64_t>(row.sent));
-    field("recv", std::optional<int64_t>(row.recv));
+    field("duration_s", DurationJson(row.duration));
+    field("sent", Json(row.sent));
+    field("recv", Json(row.recv));
     field("left_free", number(row.leftFree));
     field("left_limit", number(row.leftLimit));
     field("charge", number(row.charge));
@@ -56,10 +55,7 @@ void RowFields(const HistoryRow& row, Field&& field) {
 
 Json RowJson(const HistoryRow& row) {
     Json j = Json::MakeObject();
-    RowFields(row, [&j](const char* key, const auto& value) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) j.Set(key, value);
-        else j.Set(key, value ? Json(*value) : Json());
-    });
+    RowFields(row, [&j](const char* key, const auto& value) { j.Set(key, value); });
     return j;
 }
 
@@ -75,7 +71,7 @@ void AppendRowJson(std::string& out, const HistoryRow& row) {
         out += key;
         out += "\": ";
         if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) out += JsonQuote(value);
-        else out += value ? std::to_string(*value) : "null";
+        else out += value.Dump();
     });
     out += '}';
 }
@@ -162,7 +158,7 @@ int Totals(CliContext& context, CChargeSession& session, CliArgs& args) {
         int64_t freeLeft = 0, limitLeft = 0;
         const int32_t charge = session.Charge().ComputeChargeForBytes(AddSaturating(totals.sent, totals.recv), freeLeft,
                                                                              limitLeft);
-        result.Set("duration_s", DurationSeconds(totals.duration))
+        result.Set("duration_s", DurationJson(totals.duration))
             .Set("sent", totals.sent)
             .Set("recv", totals.recv)
             .Set("charge", ChargeJson(charge))
@@ -173,7 +169,7 @@ int Totals(CliContext& context, CChargeSession& session, CliArgs& args) {
         const int code = session.History().GetEntryTotals(*entry, totals);
         if (code == kDbBadArgument) throw UsageError("--entry needs a name");
         if (code != kDbOk) return session.FailHistory(code, "cannot read the history");
-        result.Set("duration_s", DurationSeconds(totals.duration)).Set("sent", totals.sent).Set("recv", totals.recv);
+        result.Set("duration_s", DurationJson(totals.duration)).Set("sent", totals.sent).Set("recv", totals.recv);
     }
     return context.Print(result);
 }

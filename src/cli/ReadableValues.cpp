@@ -1,5 +1,7 @@
 #include "cli/ReadableValues.h"
 
+#include "accounting/HistoryCsv.h"
+
 #include "common/StringTable.h"
 
 #include <iterator>
@@ -60,5 +62,10 @@ Json ClosingDayJson(int32_t day) {
 }
 
 Json ChargeJson(int64_t yen) { return yen < 0 ? Json::Shown(yen, "no plan") : Json(yen); }
+
+Json DurationJson(double dayFraction) {
+    if (const auto seconds = DurationSeconds(dayFraction)) return Json(*seconds);
+    return Json(dayFraction * kSecondsPerDay);
+}
 
 }  // namespace vr31k::cli

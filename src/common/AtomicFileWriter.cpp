@@ -156,8 +156,10 @@ int WriteFileAtomically(const std::string& path, std::string_view data, mode_t m
 mode_t SharedFileMode(const std::string& folder) {
     struct stat st {};
     if (stat(folder.c_str(), &st) != 0) return S_IRUSR | S_IWUSR;
-    // Never more than the owner and the folder's group, even in a folder open to all.
-    return (st.st_mode & (S_IRGRP | S_IWGRP)) | S_IRUSR | S_IWUSR;
+    // The group shares a file only where it may also replace it (read and write on the
+    // folder); never anyone else, even in a folder open to all.
+    const mode_t groupShares = S_IRGRP | S_IWGRP;
+    return ((st.st_mode & groupShares) == groupShares ? groupShares : 0) | S_IRUSR | S_IWUSR;
 }
 
 }  // namespace vr31k

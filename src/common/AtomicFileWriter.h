@@ -41,8 +41,8 @@ private:
 int WriteFileAtomically(const std::string& path, std::string_view data, mode_t mode);
 
 // The mode a shared data file gets in `folder`: read and write for the owner, and for
-// the group when the folder gives its group both (0660 in the shared folder, 0600 in a
-// private one). Others never get any access.
+// the group only when the folder gives its group both (0660 in the shared folder, 0600
+// in a private one, 0750 and 0755 included). Others never get any access.
 mode_t SharedFileMode(const std::string& folder);
 
 }  // namespace vr31k

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <cstdio>
+#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +36,21 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
         return error;
     }
     return 0;
+}
+
+int MoveUnreadableAside(const std::string& path, std::string& aside) {
+    const time_t now = time(nullptr);
+    struct tm local {};
+    char stamp[32] = "unknown";
+    if (localtime_r(&now, &local) != nullptr) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = path + ".unreadable-" + stamp;
+    int error = EEXIST;
+    for (int n = 1; n < 100 && error == EEXIST; ++n) {
+        aside = n == 1 ? base : base + "-" + std::to_string(n);
+        error = RenameNoReplace(path, aside);
+    }
+    if (error != 0) aside.clear();
+    return error;
 }
 
 }  // namespace vr31k

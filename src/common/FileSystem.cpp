@@ -53,6 +53,7 @@ std::string FileErrorText(int error) {
     if (error == ELOOP) return "it is a symbolic link, which is never followed";
     if (error == kNotRegularFile) return "it is not a regular file";
     if (error == ENOLCK) return "the data folder stayed locked by another program";
+    if (error == EFBIG) return "it is, or the change would make it, too large to be read back; it is kept as it is";
     return std::strerror(error);
 }
 

@@ -1,8 +1,10 @@
 #include "common/IniFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
 
 namespace vr31k {
 
@@ -36,6 +38,7 @@ std::string_view SkipBlanks(std::string_view s) {
 
 IniFile IniFile::Parse(std::string_view text) {
     IniFile ini;
+    ini.m_lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::string current;
     while (!text.empty()) {
         const size_t eol = text.find('\n');
@@ -123,13 +126,22 @@ std::string IniFile::Serialize() const {
 
 std::vector<std::string> IniFile::Sections() const {
     std::vector<std::string> names;
+    // Seen names folded to lower case: one look-up per header keeps a large file linear.
+    std::unordered_set<std::string> seen;
     for (const Line& line : m_lines) {
         if (!line.isHeader) continue;
-        bool known = false;
-        for (const std::string& name : names) known = known || EqualsNoCase(name, line.section);
-        if (!known) names.push_back(line.section);
+        std::string folded = line.section;
+        for (char& c : folded) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (seen.insert(std::move(folded)).second) names.push_back(line.section);
     }
     return names;
+}
+
+bool IniFile::HasSection(std::string_view section) const {
+    return std::any_of(m_lines.begin(), m_lines.end(),
+                       [&](const Line& line) { return line.isHeader && EqualsNoCase(line.section, section); });
 }
 
 bool IniFile::RemoveSection(std::string_view section) {

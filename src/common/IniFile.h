@@ -24,6 +24,7 @@ public:
 
     // Section names as written, in file order, each once.
     std::vector<std::string> Sections() const;
+    bool HasSection(std::string_view section) const;
     // Drops the section's header and every line up to the next header; false when absent.
     bool RemoveSection(std::string_view section);
     // Rewrites the section's header (keys and other lines stay); false when absent.

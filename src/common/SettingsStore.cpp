@@ -54,7 +54,10 @@ int Update(const std::string& path, ModeRule rule, const std::function<bool(IniF
     const std::string folder = ParentFolder(path);
     const mode_t mode =
         (rule == ModeRule::Keep && status.exists) ? status.mode : SharedFileMode(folder);
-    return WriteFileAtomically(path, ini.Serialize(), mode);
+    // A file the next read would refuse loses every setting: keep the one there is.
+    const std::string written = ini.Serialize();
+    if (written.size() > kMaxSettingsBytes) return EFBIG;
+    return WriteFileAtomically(path, written, mode);
 }
 
 UtilitySettings UtilityFrom(const IniFile& ini) {

@@ -64,7 +64,7 @@ public:
 
     // Each write replaces the file atomically, keeps whatever else it holds, and
     // returns 0 or an errno value (ELOOP for a link at the name, EFBIG for a file too
-    // large to be ours: neither is replaced). Callers of the program ignore failures, as the
+    // large to be ours, or one the change would make so: neither is replaced). Callers of the program ignore failures, as the
     // settings file has always been best effort.
     // The five user keys in order; the file is then left writable for every user
     // of the data folder (a read-only file becomes writable again).

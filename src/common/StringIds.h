@@ -202,6 +202,7 @@ inline constexpr int IDS_PORTNAME_DISTRUSTED_TEXT = 42050;
 inline constexpr int IDS_STARTUP_LOCK_TIMEOUT_TEXT = 42051;
 inline constexpr int IDS_CREDENTIALS_UNREADABLE_TEXT = 42052;
 inline constexpr int IDS_SETTINGS_UNREADABLE_TEXT = 42053;
+inline constexpr int IDS_CREDENTIALS_STUCK_TEXT = 42054;
 
 // ---- Dialog captions and control labels (numbered from 42100).
 // PIN entry

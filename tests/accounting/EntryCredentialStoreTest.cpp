@@ -1,5 +1,5 @@
-// The entry credential file: the cipher, the round trip, validation, short, missing and
-// garbage files, and a save killed half-way.
+// The entry credential file: the cipher, the round trip, validation, missing, garbage
+// and wrong-sized files, and a save killed half-way.
 #include "accounting/EntryCredentialStore.h"
 #include "support/TempDir.h"
 
@@ -129,19 +129,22 @@ TEST(EntryCredentialStore, GarbageOtherKeyMissingAndShortFiles) {
     WriteFile(path, other);
     EXPECT_EQ(store.Load(), kCredentialInvalid);
 
-    // A short file replaces the bytes it has; the rest of the table stays.
+    // Every save writes the whole table: a file of any other size is damaged, however
+    // valid its bytes look, and leaves nothing of the table in memory.
     Fill(store, "");
     const auto full = store.Table();
-    std::string head(full.begin(), full.begin() + 771);
-    head.replace(0, 8, "short\0\0\0", 8);
-    WriteFile(path, Encrypted(head));
+    const std::string whole = Encrypted(std::string(full.begin(), full.end()));
+    for (const std::string& damaged : {std::string(), whole.substr(0, 771), whole.substr(0, kCredentialFileBytes - 1),
+                                       whole + '\0', whole + std::string(2 << 20, '\0')}) {
+        WriteFile(path, damaged);
+        Fill(store, "mem");
+        EXPECT_EQ(store.Load(), kCredentialInvalid) << damaged.size() << " bytes";
+        EXPECT_EQ(store.Table(), EntryCredentialStore::Block{}) << damaged.size() << " bytes";
+        EXPECT_EQ(ReadFile(path), damaged) << "a load never writes";
+    }
+    WriteFile(path, whole);
     ASSERT_EQ(store.Load(), kCredentialOk);
-    EXPECT_EQ(store.Field(0, CredentialField::EntryName), "short");
-    EXPECT_EQ(store.Field(3, CredentialField::UserName), "user3");
-
-    // An empty file checks the table as it stands.
-    WriteFile(path, "");
-    EXPECT_EQ(store.Load(), kCredentialOk);
+    EXPECT_EQ(store.Table(), full);
 }
 
 TEST(EntryCredentialStore, KilledSaveLeavesTheOldFileWhole) {

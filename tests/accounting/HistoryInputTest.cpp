@@ -3,13 +3,16 @@
 // be summed, names that are not UTF-8 in rows of earlier builds.
 #include "accounting/CDbHistoryCtrl.h"
 #include "accounting/EntryCredentialStore.h"
+#include "accounting/HistoryRowRules.h"
 #include "cli/CliRunner.h"
 #include "common/Utf8.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <ctime>
+#include <optional>
 #include <sstream>
 
 using namespace vr31k;
@@ -93,6 +96,50 @@ TEST(HistoryInput, EveryRecordedRowImportsAgain) {
     EXPECT_EQ(imported.status, 0) << imported.out;
     EXPECT_EQ(imported.out, "{\"imported\": 3}\n");
     EXPECT_EQ(Ctl(other.Path(), {"history", "list", "--csv"}).out, exported.out) << "the round trip changes nothing";
+}
+
+// Rows no rule lets in, planted in a history: listed as stored (never a wrapped value),
+// refused by the rules a recorded row meets, and their export refused by the import.
+TEST(HistoryInput, StoredValuesBeyondTheRulesPrintAsStoredAndImportNoMore) {
+    const struct {
+        double durationDays;
+        std::optional<int64_t> charge;
+        const char* json;       // in the list's row
+        const char* csv;        // the export's duration and charge
+        const char* refusal;    // by the import of the export
+    } cases[] = {
+        {1e308, std::nullopt, "\"duration_s\": null, ", ",inf,", "duration_s is not a whole number"},
+        {1.2e14, INT64_MAX, "\"duration_s\": 1.0368e+19, ", ",1.0368e+19,", "duration_s is not a whole number"},
+        {1.0, INT64_MAX, "\"charge\": 9223372036854775807}", ",9223372036854775807", "charge is not a yen amount"},
+        {1.0, int64_t{INT32_MAX} + 1, "\"charge\": 2147483648}", ",2147483648", "charge is not a yen amount"},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::to_string(c.durationDays) + " days, " + std::to_string(c.charge.value_or(-1));
+        TempDir dir;
+        HistoryRow row;
+        row.entry = "absurd";
+        row.start = ParseOleDateTime(LocalTime(-60)).value();
+        row.end = ParseOleDateTime(LocalTime(-50)).value();
+        row.duration = c.durationDays;
+        row.charge = c.charge;
+        EXPECT_NE(HistoryRowProblem(row, OleNow()), "") << what << ": a recorded row is refused";
+        {
+            CDbHistoryCtrl db;
+            ASSERT_EQ(db.OpenHistory(dir.File("VR31KUTL.mdb"), std::string(kPassPhrase)), kDbOk);
+            ASSERT_EQ(db.InsertRows({row}), kDbOk);
+        }
+        const Outcome listed = Ctl(dir.Path(), {"--json", "history", "list"});
+        ASSERT_EQ(listed.status, 0) << what << listed.err;
+        EXPECT_NE(listed.out.find(c.json), std::string::npos) << what << listed.out;
+        const Outcome exported = Ctl(dir.Path(), {"history", "list", "--csv"});
+        ASSERT_EQ(exported.status, 0) << what << exported.err;
+        EXPECT_NE(exported.out.find(c.csv), std::string::npos) << what << exported.out;
+        TempDir other;
+        WriteFile(other.File("export.csv"), exported.out);
+        const Outcome imported = Ctl(other.Path(), {"--json", "history", "import", other.File("export.csv")});
+        EXPECT_EQ(imported.status, 1) << what;
+        EXPECT_NE(imported.out.find(std::string("line 2: ") + c.refusal), std::string::npos) << what << imported.out;
+    }
 }
 
 // Rows an earlier build let in: a name that is not UTF-8, byte counts of 2^63 - 1.

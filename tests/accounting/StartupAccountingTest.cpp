@@ -2,10 +2,13 @@
 // (or not, without stopping start-up), the current period, and the history closed at exit.
 #include "accounting/EntryCredentialStore.h"
 #include "app/CUtilityApp.h"
+#include "common/StringIds.h"
 #include "support/StartupFixture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,7 +21,11 @@ namespace {
 
 struct QuietUi : IAppUi {
     int windowsCreated = 0;
-    MessageResult Show(const MessageBoxRequest&) override { return MessageResult::Ok; }
+    std::vector<MessageBoxRequest> shown;
+    MessageResult Show(const MessageBoxRequest& request) override {
+        shown.push_back(request);
+        return MessageResult::Ok;
+    }
     bool CreateMainWindow(CUtilityApp& app) override {
         ++windowsCreated;
         app.MainWindowReady();
@@ -65,7 +72,13 @@ TEST_F(StartupAccountingTest, GarbageFilesAreKeptAndStartUpGoesOn) {
     ASSERT_TRUE(app.InitInstance(ui));
     EXPECT_EQ(app.Charge().SetupLoadResult(), kCredentialInvalid);
     EXPECT_TRUE(app.Charge().Credentials().SlotEmpty(0));
-    EXPECT_EQ(vr31k::test::ReadFile(dataFolder + "/VR31KUTL.dat"), garbage) << "kept until the next change";
+    const std::string keptAside = app.Charge().CredentialsKeptAside();
+    EXPECT_NE(keptAside, dataFolder + "/VR31KUTL.dat");
+    EXPECT_EQ(vr31k::test::ReadFile(keptAside), garbage) << "kept aside before anything replaces it";
+    const std::vector<std::string> told = {dataFolder + "/VR31KUTL.dat", keptAside};
+    EXPECT_TRUE(std::any_of(ui.shown.begin(), ui.shown.end(), [&](const MessageBoxRequest& box) {
+        return box.textId == ids::IDS_CREDENTIALS_UNREADABLE_TEXT && box.args == told;
+    })) << "the window says where it went";
     EXPECT_TRUE(app.Charge().History().IsOpen()) << "a new history";
     const std::string aside = app.Charge().History().MovedAsidePath();
     ASSERT_FALSE(aside.empty());

@@ -2,6 +2,7 @@
 // card's contexts, the phonebook and the credential table together, and a difference
 // between program and card stops changes until it is synchronised.
 #include "CardSimulator.h"
+#include "accounting/EntryCredentialStore.h"
 #include "common/SettingsStore.h"
 #include "common/StringIds.h"
 #include "cli/CliRunner.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -19,6 +21,7 @@ namespace {
 struct CtlResult {
     int status;
     std::string out;
+    std::string err;
 };
 
 class EntriesCli : public ::testing::Test {
@@ -31,7 +34,7 @@ protected:
         words.insert(words.begin(), {"--json", "--data-dir", data.Path(), "--port", card.PortPath(), "entries"});
         std::ostringstream out, err;
         const int status = cli::RunCli(words, out, err);
-        return {status, out.str()};
+        return {status, out.str(), err.str()};
     }
     std::vector<std::string> CardContexts() {
         std::vector<std::string> list;
@@ -176,6 +179,45 @@ TEST_F(EntriesCli, ACardThatFailsTheCheckChangesNothing) {
     EXPECT_NE(r.out.find(std::to_string(ids::IDS_SIM_NOT_INSERTED_CAPTION)), std::string::npos) << r.out;
     card.SetSimState(sim::SimState::Ready);
     EXPECT_EQ(card.Context(2), "");
+}
+
+// A listing over a damaged credential file (cut short, emptied, grown, garbage) keeps
+// every entry: the file is moved aside byte for byte, stderr names where, and the table
+// is rebuilt from the phonebook, with its credentials when it has them.
+TEST_F(EntriesCli, ADamagedCredentialFileCostsNoEntry) {
+    ASSERT_EQ(Ctl({"add", "2", "apn2.example", "--user", "bob", "--password", "pw"}).status, 0);
+    ASSERT_EQ(Ctl({"add", "3", "apn3.example", "--user", "eve", "--password", "pw"}).status, 0);
+    const std::string dat = data.File("VR31KUTL.dat");
+    const std::string pbk = data.File("VR31KUTL.pbk");
+    const std::string good = test::ReadFile(dat);
+    const struct {
+        std::string damaged;
+        bool bookCredentials;  // the phonebook keeps its Credentials= lines
+    } cases[] = {{"", true}, {good.substr(0, 771), true}, {good + '\0', true}, {good.substr(100), false}};
+    for (const auto& c : cases) {
+        const std::string what = std::to_string(c.damaged.size()) + (c.bookCredentials ? " bytes" : " bytes, bare");
+        if (!c.bookCredentials) {
+            std::istringstream book(test::ReadFile(pbk));
+            std::string line, kept;
+            while (std::getline(book, line)) {
+                if (line.rfind("Credentials=", 0) != 0) kept += line + "\n";
+            }
+            test::WriteFile(pbk, kept);
+        }
+        test::WriteFile(dat, c.damaged);
+        const CtlResult r = Ctl({"list"});
+        ASSERT_EQ(r.status, 0) << what << r.err;
+        for (const char* name : {kFactoryApn, "apn2.example", "apn3.example"}) {
+            EXPECT_NE(r.out.find(Has(name)), std::string::npos) << what << ": " << name << r.out;
+        }
+        EXPECT_EQ(r.out.find("\"user\": \"bob\"") != std::string::npos, c.bookCredentials) << what << r.out;
+        const size_t named = r.err.find("kept as " + dat + ".unreadable-");
+        ASSERT_NE(named, std::string::npos) << what << r.err;
+        const std::string aside = r.err.substr(named + 8, r.err.find(' ', named + 8) - named - 8);
+        EXPECT_EQ(test::ReadFile(aside), c.damaged) << what;
+        EXPECT_EQ(test::ReadFile(dat).size(), kCredentialFileBytes) << what;
+        std::remove(aside.c_str());
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include <cerrno>
 #include <clocale>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -252,13 +253,29 @@ TEST_F(SettingsStoreTest, InterruptedWritesLeaveTheOldFileIntact) {
 
 namespace {
 
-TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
-    // Larger than any settings file: reads as defaults, and a write must not drop it.
-    const std::string huge = "[OTHER]\nData=" + std::string(2 << 20, 'x') + "\n";
-    WriteFile(path, huge);
-    EXPECT_EQ(store.ReadUtility(), UtilitySettings{});
-    EXPECT_NE(store.WriteUtility(UtilitySettings{}), 0);
-    EXPECT_EQ(ReadFile(path).size(), huge.size());
+// A file larger than any settings file reads as defaults; one just under the read
+// limit reads, but a write that would take it past the limit would lose every setting
+// at the next read. Neither is written over, by any of the writes.
+TEST_F(SettingsStoreTest, AFileTooLargeOrMadeSoIsNeverReplaced) {
+    const auto padded = [](size_t total) {
+        std::string text = "[UTL_CONFIG]\nAntDispOneshotTime=33\n[OTHER]\nData=";
+        text += std::string(total - text.size() - 1, 'x');
+        return text + "\n";
+    };
+    const struct {
+        std::string text;
+        int32_t oneshotTime;  // as read
+    } cases[] = {{padded(2 << 20), UtilitySettings{}.antDispOneshotTime}, {padded(1 << 20), 33}};
+    for (const auto& c : cases) {
+        WriteFile(path, c.text);
+        EXPECT_EQ(store.ReadUtility().antDispOneshotTime, c.oneshotTime) << c.text.size();
+        const int writes[] = {store.WriteUtility(UtilitySettings{}), store.WriteDialup(DialupSettings{}),
+                              store.WriteHistoryList(HistoryListSettings{}, true),
+                              store.ChangeUtility([](UtilitySettings& u) { return ++u.antDispOneshotTime; })};
+        for (const int result : writes) EXPECT_EQ(result, EFBIG) << c.text.size();
+        EXPECT_TRUE(ReadFile(path) == c.text) << c.text.size() << " bytes: the file was replaced";
+        EXPECT_EQ(store.ReadUtility().antDispOneshotTime, c.oneshotTime) << c.text.size();
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "MonitorNotices.h"
 #include "ScriptedLinks.h"
 #include "accounting/CRasChargeCtrl.h"
+#include "common/StringIds.h"
 #include "dialup/EntryChanges.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "support/TempDir.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 
 namespace vr31k {
 namespace {
@@ -78,15 +80,21 @@ TEST_F(RasChargeCtrlTest, AddRenameCredentialsRemoveAndResetReachTheFile) {
     EXPECT_TRUE(ctrl.Credentials().SlotEmpty(1));
 }
 
-TEST_F(RasChargeCtrlTest, ListingDropsPhonebookEntriesNoSlotNames) {
+// A listing takes what the table lacks from the phonebook, never the other way round:
+// an entry no slot names goes to the free slot its dial string names, and one it cannot
+// place stays in the phonebook, unlisted.
+TEST_F(RasChargeCtrlTest, ListingNeverDeletesEntriesTheTableLacks) {
     ctrl.AddEntry(2, "known", "u", "p", "*99***3#");
-    ASSERT_EQ(ctrl.CreateEntry("stranger", std::string("u"), std::string("p"), std::string("*99***1#"), nullptr), 0);
+    ASSERT_EQ(ctrl.CreateEntry("stranger", std::string("su"), std::string("sp"), std::string("*99***1#"), nullptr), 0);
+    ASSERT_EQ(ctrl.CreateEntry("clash", std::string("u"), std::string("p"), std::string("*99***3#"), nullptr), 0);
     EntryList list;
     ASSERT_EQ(ctrl.ListEntries(list), 0);
     EntryList expected{};
+    expected[0] = "stranger";
     expected[2] = "known";
     EXPECT_EQ(list, expected);
-    EXPECT_EQ(Phonebook(), std::vector<std::string>{"known"});
+    EXPECT_EQ(Slot(ctrl, 0, CredentialField::UserName), "su");
+    EXPECT_EQ(Phonebook(), (std::vector<std::string>{"known", "stranger", "clash"}));
 }
 
 TEST_F(RasChargeCtrlTest, DialUsesTheSlotsCredentials) {
@@ -145,29 +153,53 @@ TEST_F(RasChargeCtrlTest, EntryChangesOverTheRealController) {
 namespace vr31k {
 namespace {
 
-// A lost or damaged credential file does not cost the phonebook's entries: the first
-// listing takes them back at the positions their dial strings name.
-TEST_F(RasChargeCtrlTest, EntriesSurviveALostCredentialFile) {
+// A lost or damaged credential file does not cost the phonebook's entries: a damaged
+// one is moved aside, byte for byte, before anything is written, and the first listing
+// takes every entry back, at the position its dial string names or else the first free
+// one, with the credentials the phonebook holds.
+TEST_F(RasChargeCtrlTest, EntriesSurviveALostOrDamagedCredentialFile) {
     ctrl.AddEntry(0, "first.example", "u1", "p1", "*99***1#");
     ctrl.AddEntry(4, "fifth.example", "u5", "p5", "*99***5#");
     ASSERT_EQ(ctrl.CreateEntry("odd", std::string("u"), std::string("p"), std::string("*99#"), nullptr), 0);
-    test::WriteFile(dat, std::string(kCredentialFileBytes, static_cast<char>(0xAB)));  // damaged
-    CRasChargeCtrl restarted(service);
-    restarted.Setup(dat, pbk, kCardModemName, false);
-    ASSERT_EQ(restarted.SetupLoadResult(), kCredentialInvalid);
-    EntryList list;
-    restarted.ListEntries(list);
-    EntryList expected{};
-    expected[0] = "first.example";
-    expected[4] = "fifth.example";
-    EXPECT_EQ(list, expected);
-    EXPECT_EQ(Slot(restarted, 4, CredentialField::Password), "p5");
-    EXPECT_EQ(Phonebook(), (std::vector<std::string>{"first.example", "fifth.example"}))
-        << "an entry whose dial string names no position is still dropped";
+    const std::string good = test::ReadFile(dat);
+    const struct {
+        const char* what;
+        std::optional<std::string> file;  // nullopt: no file
+        int loaded;
+    } cases[] = {
+        {"missing", std::nullopt, kCredentialNoFile},
+        {"empty", "", kCredentialInvalid},
+        {"short", good.substr(0, 1000), kCredentialInvalid},
+        {"long", good + "x", kCredentialInvalid},
+        {"garbage", std::string(kCredentialFileBytes, static_cast<char>(0xAB)), kCredentialInvalid},
+    };
+    for (const auto& c : cases) {
+        if (c.file) test::WriteFile(dat, *c.file);
+        else std::remove(dat.c_str());
+        CRasChargeCtrl restarted(service);
+        restarted.Setup(dat, pbk, kCardModemName, false);
+        ASSERT_EQ(restarted.SetupLoadResult(), c.loaded) << c.what;
+        const std::string aside = restarted.CredentialsKeptAside();
+        EXPECT_EQ(restarted.SetupNote().textId, c.file ? ids::IDS_CREDENTIALS_UNREADABLE_TEXT : 0) << c.what;
+        if (c.file) {
+            EXPECT_EQ(test::ReadFile(aside), *c.file) << c.what;
+            EXPECT_EQ(restarted.SetupNote().args, (std::vector<std::string>{dat, aside})) << c.what;
+            std::remove(aside.c_str());
+        }
+        EntryList list;
+        restarted.ListEntries(list);
+        EntryList expected{};
+        expected[0] = "first.example";
+        expected[1] = "odd";
+        expected[4] = "fifth.example";
+        EXPECT_EQ(list, expected) << c.what;
+        EXPECT_EQ(Slot(restarted, 4, CredentialField::Password), "p5") << c.what;
+        EXPECT_EQ(Phonebook(), (std::vector<std::string>{"first.example", "fifth.example", "odd"})) << c.what;
 
-    CRasChargeCtrl again(service);
-    again.Setup(dat, pbk, kCardModemName, false);
-    EXPECT_EQ(again.SetupLoadResult(), kCredentialOk) << "the table was written back whole";
+        CRasChargeCtrl again(service);
+        again.Setup(dat, pbk, kCardModemName, false);
+        EXPECT_EQ(again.SetupLoadResult(), kCredentialOk) << c.what << ": the table was written back whole";
+    }
 }
 
 }  // namespace

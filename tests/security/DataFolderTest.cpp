@@ -103,13 +103,44 @@ TEST(DataFolderAccess, MembersShareTheFilesThroughTheGroup) {
     EXPECT_EQ(Stat(folder).st_mode & 07777, kSharedFolderMode) << "the folder is never loosened";
 }
 
-TEST(DataFolderAccess, AFolderOfTheUsersOwnIsMadePrivate) {
-    TempDir root;
-    const std::string folder = root.File("mine/data");
-    const RunResult r = RunProgram(nullptr, {CtlPath(), "--data-dir", folder, "plan", "set", "--packet-size", "256"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Stat(folder).st_mode & 07777, kPrivateFolderMode);
-    EXPECT_EQ(Stat(folder + "/VR31KUTL.ini").st_mode & 07777, 0600u);
+// A folder of the user's own: made private when missing; its files, the history and
+// the rebuilt credential file included, shared with the group only where the folder
+// gives its group read and write.
+TEST(DataFolderAccess, AFolderOfTheUsersOwnKeepsItsFilesPrivate) {
+    const struct {
+        mode_t folderMode;  // 0: the folder is missing and made
+        mode_t fileMode;
+    } cases[] = {{0, 0600}, {0700, 0600}, {0750, 0600}, {0755, 0600}, {0770, 0660}, {0775, 0660}};
+    for (const auto& c : cases) {
+        TempDir root;
+        const std::string folder = root.File("mine/data");
+        if (c.folderMode != 0) {
+            mkdir(root.File("mine").c_str(), 0700);
+            mkdir(folder.c_str(), 0700);
+            chmod(folder.c_str(), c.folderMode);
+            // A phonebook without its credential file: the listing writes the table back.
+            WriteFile(folder + "/VR31KUTL.pbk", "[apn.example]\nPhoneNumber=*99***1#\n");
+        }
+        const std::vector<std::vector<std::string>> commands = {
+            {"plan", "set", "--packet-size", "256"},
+            {"history", "record", "--entry", "e", "--end", "2026/01/02 03:04:05", "--duration-ms", "1", "--sent",
+             "1", "--recv", "1"},
+            {"entries", "list"},
+        };
+        for (const auto& words : commands) {
+            std::vector<std::string> argv = {CtlPath(), "--data-dir", folder};
+            argv.insert(argv.end(), words.begin(), words.end());
+            const RunResult r = RunProgram(nullptr, argv);
+            ASSERT_EQ(r.status, 0) << words[0] << ": " << r.err;
+        }
+        EXPECT_EQ(Stat(folder).st_mode & 07777, c.folderMode != 0 ? c.folderMode : kPrivateFolderMode);
+        std::vector<std::string> files = {"VR31KUTL.ini", "VR31KUTL.mdb"};
+        if (c.folderMode != 0) files.push_back("VR31KUTL.dat");
+        for (const std::string& file : files) {
+            EXPECT_EQ(Stat(folder + "/" + file).st_mode & 07777, c.fileMode)
+                << file << " in a folder of mode " << std::oct << c.folderMode;
+        }
+    }
 }
 
 TEST(DataFolderAccess, AFolderOpenToEveryoneIsReportedAndKeepsItsMode) {

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <algorithm>
 #include <ctime>
 
@@ -135,12 +134,7 @@ int PhonebookFile::Save() {
     return error == 0 ? 0 : dialerr::kCannotWritePhonebook;
 }
 
-bool PhonebookFile::Has(const std::string& name) const {
-    for (const std::string& entry : Entries()) {
-        if (strcasecmp(entry.c_str(), name.c_str()) == 0) return true;
-    }
-    return false;
-}
+bool PhonebookFile::Has(const std::string& name) const { return m_ini.HasSection(name); }
 
 int PhonebookFile::Read(const std::string& name, EntryProperties& out) const {
     if (!Has(name)) return dialerr::kEntryNotFound;
