@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 namespace vr31k {
 
@@ -269,13 +270,54 @@ void CRasChargeCtrl::CopyLiveFigures() {
 
 int CRasChargeCtrl::UpdateStatistics() {
     const int result = SampleStatistics();
-    if (result == 0) CopyLiveFigures();
+    if (result != 0) return result;
+    CopyLiveFigures();
+    if (!m_spoolFolder.empty()) {
+        const UsageRecord figures = LiveFigures(static_cast<int64_t>(std::time(nullptr)));
+        // A link that outlived the program that watched it is counted whole from here:
+        // the records its earlier keepers left go.
+        if (!m_liveClaimed) ClaimLiveRecords(m_spoolFolder, figures, m_spoolSystem);
+        m_liveClaimed = true;
+        m_liveRecord.Update(figures, figures.end);
+    }
     return result;
+}
+
+void CRasChargeCtrl::KeepLiveRecord(const std::string& dataFolder, int ownerPid, uint64_t ownerStart,
+                                    SpoolSystem system) {
+    m_spoolFolder = dataFolder;
+    m_spoolSystem = std::move(system);
+    m_liveRecord.Configure(dataFolder, ownerPid, ownerStart);
+}
+
+UsageRecord CRasChargeCtrl::LiveFigures(int64_t end) const {
+    const ConnectionInfo link = FoundConnection();
+    UsageRecord figures;
+    figures.entry = Live().entryName.empty() ? link.interfaceName : Live().entryName;
+    figures.interfaceName = link.interfaceName;
+    figures.tty = link.port;
+    figures.end = end;
+    figures.durationSeconds = Live().durationMs / 1000;
+    figures.sent = Live().sent;
+    figures.recv = Live().recv;
+    if (m_spoolSystem.identifyLink) m_spoolSystem.identifyLink(figures);
+    return figures;
 }
 
 int CRasChargeCtrl::RecordFinishedConnection(bool stampNow, HistoryRow* recorded) {
     CopyLiveFigures();
-    const int result = RecordConnection(stampNow, recorded);
+    if (stampNow) Live().endTime = Now();
+    // The live record takes the row's own figures first: a kill after the row is
+    // written leaves a record the import finds in the history already.
+    const std::optional<time_t> end = Live().endTime.IsValid() ? OleToTime(Live().endTime) : std::nullopt;
+    const bool kept = end && m_liveRecord.Finish(LiveFigures(static_cast<int64_t>(*end)));
+    const int result = RecordConnection(false, recorded);
+    if (result == kDbOk || result == kRecordNotStamped) {
+        m_liveRecord.Drop();
+    } else if (kept) {
+        m_liveRecord.Keep();  // the row could not be written: the import takes it later
+    }
+    m_liveClaimed = false;
     // The accounting's copy of the end time is null now; the monitor's must be too, or
     // the next tick copies it back and an adopted connection, which no Dial precedes,
     // ends when the one before it did.

@@ -12,6 +12,7 @@
 // that slot's name is no longer in the phonebook.
 #include "accounting/ChargeAccounting.h"
 #include "accounting/EntryCredentialStore.h"
+#include "accounting/UsageSpool.h"
 #include "common/FolderLock.h"
 #include "dialup/CWRasCtrl.h"
 #include "dialup/EntryPorts.h"
@@ -84,6 +85,10 @@ public:
     // (the user hung up), else the end the monitor stamped at line loss. Leaves the end
     // time null on both sides.
     int RecordFinishedConnection(bool stampNow, HistoryRow* recorded = nullptr);
+    // Keeps the live connection's figures in the spool of `dataFolder` on every tick,
+    // so a kill or a power cut loses at most one save's worth (UsageSpool.h).
+    void KeepLiveRecord(const std::string& dataFolder, int ownerPid, uint64_t ownerStart, SpoolSystem system);
+    const LiveUsageRecord& LiveRecord() const { return m_liveRecord; }
 
 private:
     // The slot that names `name` (exact, first match), or -1.
@@ -101,6 +106,8 @@ private:
     // names, whose table name is no longer in the phonebook; or -1.
     int RenamedSlot(const std::string& name, const std::vector<std::string>& phonebook);
     void CopyLiveFigures();
+    // The live connection as a spool record ending at `end` (Unix seconds).
+    UsageRecord LiveFigures(int64_t end) const;
 
     EntryCredentialStore m_credentials;
     std::string m_modemName;
@@ -108,6 +115,10 @@ private:
     int m_setupLoadResult = kCredentialNoFile;
     int m_lastLoadResult = kCredentialNoFile;
     bool m_recoverFromPhonebook = false;
+    LiveUsageRecord m_liveRecord;
+    SpoolSystem m_spoolSystem;
+    std::string m_spoolFolder;
+    bool m_liveClaimed = false;  // this connection's link was claimed from dead keepers
     bool m_damagedInPlace = false;
     std::string m_keptAside;
 };

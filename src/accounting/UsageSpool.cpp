@@ -1,6 +1,8 @@
 #include "accounting/UsageSpool.h"
 
 #include "accounting/HistoryRowRules.h"
+#include "common/AtomicFileWriter.h"
+#include "common/ByteCount.h"
 #include "common/FolderLock.h"
 
 #include <algorithm>
@@ -9,7 +11,11 @@
 #include <cstdio>
 #include <ctime>
 #include <dirent.h>
+#include <condition_variable>
 #include <fcntl.h>
+#include <limits>
+#include <mutex>
+#include <thread>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +26,8 @@ namespace {
 
 constexpr std::string_view kHeader = "vr31k-usage 1";
 constexpr std::string_view kRecordSuffix = ".rec";
+constexpr const char* kLiveSource = "live";
+constexpr int64_t kMaxPid = 4194304;  // the kernel's highest pid_max
 // Temporary files of writers killed before their rename are removed after a day.
 constexpr time_t kStaleTemporarySeconds = 86400;
 
@@ -114,6 +122,10 @@ std::string FormatUsageRecord(const UsageRecord& r) {
     text += "\nsource=" + r.source + "\nentry=" + r.entry + "\ninterface=" + r.interfaceName + "\ntty=" + r.tty +
             "\nend=" + std::to_string(r.end) + "\nduration=" + std::to_string(r.durationSeconds) +
             "\nsent=" + std::to_string(r.sent) + "\nrecv=" + std::to_string(r.recv) + "\n";
+    if (r.source == kLiveSource) {
+        text += "owner=" + std::to_string(r.ownerPid) + "\nowner_start=" + std::to_string(r.ownerStart) +
+                "\nboot=" + r.boot + "\nifindex=" + std::to_string(r.interfaceIndex) + "\n";
+    }
     return text;
 }
 
@@ -125,21 +137,27 @@ std::optional<UsageRecord> ParseUsageRecord(std::string_view text, std::string& 
     text.remove_prefix(kHeader.size() + 1);
     UsageRecord record;
     // Each key's field, and whether it was given.
+    int64_t ownerPid = 0, ownerStart = 0;
     struct Key {
         std::string_view name;
         std::string* text;
         int64_t* number;
         int64_t max;
+        bool live;  // only in, and required in, a live record
         bool seen;
     } keys[] = {
-        {"source", &record.source, nullptr, 0, false},
-        {"entry", &record.entry, nullptr, 0, false},
-        {"interface", &record.interfaceName, nullptr, 0, false},
-        {"tty", &record.tty, nullptr, 0, false},
-        {"end", nullptr, &record.end, int64_t{253402300799}, false},  // 9999-12-31
-        {"duration", nullptr, &record.durationSeconds, kMaxHistoryDurationSeconds, false},
-        {"sent", nullptr, &record.sent, kMaxHistoryBytes, false},
-        {"recv", nullptr, &record.recv, kMaxHistoryBytes, false},
+        {"source", &record.source, nullptr, 0, false, false},
+        {"entry", &record.entry, nullptr, 0, false, false},
+        {"interface", &record.interfaceName, nullptr, 0, false, false},
+        {"tty", &record.tty, nullptr, 0, false, false},
+        {"end", nullptr, &record.end, int64_t{253402300799}, false, false},  // 9999-12-31
+        {"duration", nullptr, &record.durationSeconds, kMaxHistoryDurationSeconds, false, false},
+        {"sent", nullptr, &record.sent, kMaxHistoryBytes, false, false},
+        {"recv", nullptr, &record.recv, kMaxHistoryBytes, false, false},
+        {"owner", nullptr, &ownerPid, kMaxPid, true, false},
+        {"owner_start", nullptr, &ownerStart, std::numeric_limits<int64_t>::max(), true, false},
+        {"boot", &record.boot, nullptr, 0, true, false},
+        {"ifindex", nullptr, &record.interfaceIndex, std::numeric_limits<int32_t>::max(), true, false},
     };
     while (!text.empty()) {
         const size_t eol = text.find('\n');
@@ -169,18 +187,21 @@ std::optional<UsageRecord> ParseUsageRecord(std::string_view text, std::string& 
             *key->text = std::string(value);
         }
     }
+    const bool live = record.source == kLiveSource;
     for (const Key& k : keys) {
-        if (!k.seen) {
-            problem = "no " + std::string(k.name);
+        if (k.seen != (!k.live || live)) {
+            problem = (k.seen ? "a field of a live record in another: " : "no ") + std::string(k.name);
             return std::nullopt;
         }
     }
-    if (record.source != "pppd") {
+    record.ownerPid = static_cast<int>(ownerPid);
+    record.ownerStart = static_cast<uint64_t>(ownerStart);
+    if (record.source != "pppd" && !live) {
         problem = "source \"" + record.source.substr(0, 40) + "\" is not known";
     } else if (const std::string why = HistoryEntryNameProblem(record.entry); !why.empty()) {
         problem = "entry: " + why;
     } else if ((!record.interfaceName.empty() && !PlainText(record.interfaceName)) ||
-               (!record.tty.empty() && !PlainText(record.tty))) {
+               (!record.tty.empty() && !PlainText(record.tty)) || (!record.boot.empty() && !PlainText(record.boot))) {
         problem = "the interface or tty holds characters no device name has";
     } else {
         return record;
@@ -200,35 +221,65 @@ int OpenSpoolFolder(const std::string& dataFolder, bool create, mode_t mode) {
     return openat(folder.fd, kSpoolFolderName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
-int WriteUsageRecord(int spoolFd, const UsageRecord& record, mode_t mode) {
-    const std::string text = FormatUsageRecord(record);
+namespace {
+
+// `text` in a new temporary file of the spool, flushed to disk; its name, or empty with
+// `error` set.
+std::string WriteTemporary(int spoolFd, const std::string& text, mode_t mode, int& error) {
     std::string temporary;
     Fd file;
     for (int attempt = 0; attempt < 20 && file.fd < 0; ++attempt) {
         temporary = RandomName(".rec-", "");
         file.fd = openat(spoolFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (file.fd < 0 && errno != EEXIST) return errno;
+        if (file.fd < 0 && errno != EEXIST) break;
     }
-    if (file.fd < 0) return EEXIST;
-    int error = 0;
+    error = 0;
+    if (file.fd < 0) {
+        error = errno != 0 ? errno : EEXIST;
+        return {};
+    }
     if (write(file.fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
         error = errno != 0 ? errno : EIO;
     } else if (fchmod(file.fd, mode) != 0 || fsync(file.fd) != 0) {
         error = errno;
     }
-    for (int attempt = 0; error == 0 && attempt < 20; ++attempt) {
+    if (error == 0) return temporary;
+    unlinkat(spoolFd, temporary.c_str(), 0);
+    return {};
+}
+
+}  // namespace
+
+int WriteUsageRecord(int spoolFd, const UsageRecord& record, mode_t mode) {
+    int error = 0;
+    const std::string temporary = WriteTemporary(spoolFd, FormatUsageRecord(record), mode, error);
+    for (int attempt = 0; !temporary.empty() && attempt < 20; ++attempt) {
         const std::string name = RandomName("pppd-" + std::to_string(record.end) + "-", kRecordSuffix);
         if (renameat2(spoolFd, temporary.c_str(), spoolFd, name.c_str(), RENAME_NOREPLACE) == 0) {
             fsync(spoolFd);
             return 0;
         }
         if (errno != EEXIST) error = errno;
+        if (error != 0) break;
     }
-    unlinkat(spoolFd, temporary.c_str(), 0);
+    if (!temporary.empty()) unlinkat(spoolFd, temporary.c_str(), 0);
     return error != 0 ? error : EEXIST;
 }
 
-SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& accounting) {
+namespace {
+
+bool KeeperRunning(const UsageRecord& record, const SpoolSystem& system) {
+    return system.ownerRunning && system.ownerRunning(record);
+}
+
+bool SameLink(const UsageRecord& a, const UsageRecord& b) {
+    return a.boot == b.boot && a.interfaceName == b.interfaceName && a.interfaceIndex == b.interfaceIndex;
+}
+
+}  // namespace
+
+SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& accounting,
+                             const SpoolSystem& system) {
     SpoolImport result;
     Fd spool{OpenSpoolFolder(dataFolder, false, 0)};
     if (spool.fd < 0 || !accounting.History().IsOpen()) return result;  // nothing dialled outside yet
@@ -244,6 +295,10 @@ SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& ac
         if (name[0] == '.' || !EndsWith(name, kRecordSuffix)) continue;
         std::string problem;
         std::optional<UsageRecord> record = ReadRecord(spool.fd, name, problem);
+        if (record && record->source == kLiveSource &&
+            (KeeperRunning(*record, system) || (system.linkUp && system.linkUp(*record)))) {
+            continue;  // its keeper records it, or whoever adopts the link
+        }
         if (record) {
             HistoryRow probe;
             probe.entry = record->entry;
@@ -276,6 +331,180 @@ SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& ac
     if (result.imported > 0 || result.alreadyIn > 0) fsync(spool.fd);
     if (result.imported > 0) accounting.RecomputePeriod();
     return result;
+}
+
+int ClaimLiveRecords(const std::string& dataFolder, const UsageRecord& link, const SpoolSystem& system) {
+    Fd spool{OpenSpoolFolder(dataFolder, false, 0)};
+    if (spool.fd < 0) return 0;
+    int claimed = 0;
+    for (const std::string& name : SpoolNames(spool.fd)) {
+        if (name.rfind("live-", 0) != 0 || !EndsWith(name, kRecordSuffix)) continue;
+        std::string problem;
+        const std::optional<UsageRecord> record = ReadRecord(spool.fd, name, problem);
+        if (record && record->source == kLiveSource && SameLink(*record, link) && !KeeperRunning(*record, system) &&
+            unlinkat(spool.fd, name.c_str(), 0) == 0) {
+            ++claimed;
+        }
+    }
+    if (claimed > 0) fsync(spool.fd);
+    return claimed;
+}
+
+namespace {
+constexpr int64_t kSaveEverySeconds = 30;
+constexpr int64_t kSaveEveryBytes = int64_t{1} << 20;
+constexpr int64_t kSaveAtMostEverySeconds = 1;
+}  // namespace
+
+// Shared between the owner's thread and the saving thread, all under `mutex`; `file`
+// orders the writes of the two threads, and `generation` lets the saving thread drop a
+// save that Finish or Drop overtook.
+struct LiveUsageRecord::State {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::mutex file;
+    std::string folder;
+    int ownerPid = 0;
+    uint64_t ownerStart = 0;
+    std::string name;  // the current connection's record; empty between connections
+    uint64_t sequence = 0;
+    uint64_t generation = 0;
+    std::optional<UsageRecord> pending;
+    int64_t lastSaveTime = 0;
+    int64_t lastSaveBytes = 0;
+    uint64_t saves = 0;
+    bool stop = false;
+    std::thread saver;
+
+    // Under `file`: replaces the record `name` with `record`.
+    bool Write(const std::string& recordName, const UsageRecord& record) {
+        const mode_t mode = SharedFileMode(folder);
+        Fd spool{OpenSpoolFolder(folder, true, (mode & S_IRWXG) != 0 ? 02770 : 0700)};
+        if (spool.fd < 0) return false;
+        int error = 0;
+        const std::string temporary = WriteTemporary(spool.fd, FormatUsageRecord(record), mode, error);
+        if (temporary.empty()) return false;
+        if (renameat(spool.fd, temporary.c_str(), spool.fd, recordName.c_str()) != 0) {
+            unlinkat(spool.fd, temporary.c_str(), 0);
+            return false;
+        }
+        fsync(spool.fd);
+        std::lock_guard lock(mutex);
+        ++saves;
+        return true;
+    }
+
+    void Run() {
+        std::unique_lock lock(mutex);
+        while (true) {
+            wake.wait(lock, [this] { return stop || pending.has_value(); });
+            if (stop) return;
+            const UsageRecord record = *pending;
+            pending.reset();
+            const uint64_t taken = generation;
+            const std::string recordName = name;
+            lock.unlock();
+            {
+                std::lock_guard fileLock(file);
+                bool current;
+                {
+                    std::lock_guard again(mutex);
+                    current = taken == generation;
+                }
+                if (current) Write(recordName, record);
+            }
+            lock.lock();
+        }
+    }
+};
+
+LiveUsageRecord::LiveUsageRecord() : m_state(std::make_unique<State>()) {}
+
+LiveUsageRecord::~LiveUsageRecord() {
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->stop = true;
+    }
+    m_state->wake.notify_all();
+    if (m_state->saver.joinable()) m_state->saver.join();
+}
+
+void LiveUsageRecord::Configure(std::string dataFolder, int ownerPid, uint64_t ownerStart) {
+    std::lock_guard lock(m_state->mutex);
+    m_state->folder = std::move(dataFolder);
+    m_state->ownerPid = ownerPid;
+    m_state->ownerStart = ownerStart;
+    if (!m_state->saver.joinable()) m_state->saver = std::thread([state = m_state.get()] { state->Run(); });
+}
+
+void LiveUsageRecord::Update(const UsageRecord& figures, int64_t now) {
+    State& s = *m_state;
+    std::lock_guard lock(s.mutex);
+    if (s.folder.empty()) return;
+    const int64_t bytes = AddSaturating(figures.sent, figures.recv);
+    if (s.name.empty()) {
+        s.name = "live-" + std::to_string(s.ownerPid) + "-" + std::to_string(++s.sequence) + "-" +
+                 std::to_string(s.ownerStart) + std::string(kRecordSuffix);
+        s.lastSaveTime = std::numeric_limits<int64_t>::min() / 2;
+        s.lastSaveBytes = 0;
+    }
+    const int64_t since = now - s.lastSaveTime;
+    // A clock set back counts as a due save, never as a long wait.
+    const bool due = since >= kSaveEverySeconds || since < 0 || bytes - s.lastSaveBytes >= kSaveEveryBytes;
+    if (!due || (since >= 0 && since < kSaveAtMostEverySeconds)) return;
+    UsageRecord record = figures;
+    record.source = kLiveSource;
+    record.ownerPid = s.ownerPid;
+    record.ownerStart = s.ownerStart;
+    s.pending = std::move(record);
+    s.lastSaveTime = now;
+    s.lastSaveBytes = bytes;
+    s.wake.notify_one();
+}
+
+bool LiveUsageRecord::Finish(const UsageRecord& figures) {
+    State& s = *m_state;
+    std::string recordName;
+    UsageRecord record = figures;
+    {
+        std::lock_guard lock(s.mutex);
+        if (s.folder.empty() || s.name.empty()) return false;
+        s.pending.reset();
+        ++s.generation;
+        recordName = s.name;
+        record.source = kLiveSource;
+        record.ownerPid = s.ownerPid;
+        record.ownerStart = s.ownerStart;
+    }
+    std::lock_guard fileLock(s.file);
+    return s.Write(recordName, record);
+}
+
+void LiveUsageRecord::Drop() {
+    State& s = *m_state;
+    std::string recordName;
+    {
+        std::lock_guard lock(s.mutex);
+        s.pending.reset();
+        ++s.generation;
+        recordName.swap(s.name);
+    }
+    if (recordName.empty()) return;
+    std::lock_guard fileLock(s.file);
+    Fd spool{OpenSpoolFolder(s.folder, false, 0)};
+    if (spool.fd >= 0 && unlinkat(spool.fd, recordName.c_str(), 0) == 0) fsync(spool.fd);
+}
+
+void LiveUsageRecord::Keep() {
+    std::lock_guard lock(m_state->mutex);
+    m_state->pending.reset();
+    ++m_state->generation;
+    m_state->name.clear();
+}
+
+uint64_t LiveUsageRecord::Saves() const {
+    std::lock_guard lock(m_state->mutex);
+    return m_state->saves;
 }
 
 }  // namespace vr31k

@@ -1,13 +1,18 @@
 #pragma once
-// Connections that ended where no running utility recorded them: pppd's ip-down hook
+// Connections that ended where no running utility recorded them. pppd's ip-down hook
 // leaves a small record in the data folder's spool for each link over the card that
-// the utility did not dial (`pppd call vr31k-utility`, another dialler), and the next
-// program that opens the history imports each record once, as a row with the charge it
-// has under the plan. Records are text files of "key=value" lines under a version line;
-// anything else in the spool is kept aside and reported, never imported.
+// the utility did not dial (`pppd call vr31k-utility`, another dialler); and a program
+// watching a connection keeps a "live" record of its figures there while it lasts, so a
+// kill, a crash or a power cut loses at most the bytes since the last save. The next
+// program that opens the history imports each record once (a live one only when the
+// program that kept it is gone), as a row with the charge it has under the plan.
+// Records are text files of "key=value" lines under a version line; anything else in
+// the spool is kept aside and reported, never imported.
 #include "accounting/ChargeAccounting.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,7 +26,7 @@ inline constexpr const char* kSpoolFolderName = "spool";
 inline constexpr size_t kMaxUsageRecordBytes = 4096;
 
 struct UsageRecord {
-    std::string source = "pppd";  // who saw the link end
+    std::string source = "pppd";  // who saw the link end: "pppd", or "live" (kept while up)
     std::string entry;            // the history's entry name: the peer, or the interface
     std::string interfaceName;
     std::string tty;
@@ -29,6 +34,23 @@ struct UsageRecord {
     int64_t durationSeconds = 0;
     int64_t sent = 0;
     int64_t recv = 0;
+    // "live" records only: who keeps it (pid and its start in clock ticks since boot),
+    // and which link it is (the boot, the interface's index): a link that outlived its
+    // keeper is counted by the program that adopts it, from the interface's counters.
+    int ownerPid = 0;
+    uint64_t ownerStart = 0;
+    std::string boot;
+    int64_t interfaceIndex = 0;
+};
+
+// What the import and the live record ask of the system.
+struct SpoolSystem {
+    // Whether the program that keeps a live record (its boot, pid and start) runs.
+    std::function<bool(const UsageRecord& record)> ownerRunning;
+    // Whether the link of `record` (its boot, interface and index) is up now.
+    std::function<bool(const UsageRecord& record)> linkUp;
+    // Fills in the boot and the interface's index of a link by its interface name.
+    std::function<void(UsageRecord& record)> identifyLink;
 };
 
 std::string FormatUsageRecord(const UsageRecord& record);
@@ -51,8 +73,48 @@ struct SpoolImport {
 
 // Imports every record of the spool of `dataFolder` into the history of `accounting`
 // (open), under the folder's lock; a record is removed only once its row is written,
-// and a row already in the history is not written again. Malformed records are
-// renamed "<name>.bad". The period's totals are reloaded when anything was imported.
-SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& accounting);
+// and a row already in the history is not written again. A live record whose keeper
+// runs, or whose link is still up, waits. Malformed records are renamed "<name>.bad".
+// The period's totals are reloaded when anything was imported.
+SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& accounting,
+                             const SpoolSystem& system = {});
+// Removes the live records of `link` whose keepers are gone: the program that adopted
+// the link counts it whole from the interface's counters. How many it removed.
+int ClaimLiveRecords(const std::string& dataFolder, const UsageRecord& link, const SpoolSystem& system);
+
+// The live record of the connection this program watches: saved at most once a second,
+// at least every 30 s and after every MiB moved, by a thread of its own (a save
+// flushes to disk, which must not hold up the connection tick). At the connection's
+// end Finish saves the row's own figures before the row is written and Drop removes
+// the record after, so a kill between the two leaves a record the import finds already
+// in the history.
+class LiveUsageRecord {
+public:
+    LiveUsageRecord();
+    ~LiveUsageRecord();
+    LiveUsageRecord(const LiveUsageRecord&) = delete;
+    LiveUsageRecord& operator=(const LiveUsageRecord&) = delete;
+
+    // The data folder whose spool holds the record and this program's identity; until
+    // then nothing is saved.
+    void Configure(std::string dataFolder, int ownerPid, uint64_t ownerStart);
+    // A connection's figures on each tick (`now` in Unix seconds); starts a record for
+    // a new connection.
+    void Update(const UsageRecord& figures, int64_t now);
+    // Saves `figures` now, on the caller's thread; true when they are on disk.
+    bool Finish(const UsageRecord& figures);
+    // The connection is recorded: its live record goes.
+    void Drop();
+    // The connection could not be recorded: its record stays for the import once this
+    // program is gone, and the next connection gets a record of its own.
+    void Keep();
+    // Saves written so far (benchmarks, tests).
+    uint64_t Saves() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
 
 }  // namespace vr31k

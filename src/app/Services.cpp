@@ -1,8 +1,11 @@
 #include "app/Services.h"
 
 #include "accounting/EntryCredentialStore.h"
+#include "app/SpoolSystem.h"
 #include "common/FileSystem.h"
 #include "platform/linux/LinuxDialupService.h"
+
+#include <unistd.h>
 
 namespace vr31k {
 
@@ -28,8 +31,15 @@ bool Services::SetupEntries(const DataPaths& paths, bool solvaneMode) {
 
 int Services::OpenHistory(const DataPaths& paths) {
     const int result = History().OpenHistory(paths.history, std::string(kPassPhrase));
-    // Links that ended while no utility watched them count from the first open on.
-    m_spoolImport = result == kDbOk ? ImportUsageSpool(paths.folder, *m_charge) : SpoolImport{};
+    if (result != kDbOk) {
+        m_spoolImport = {};
+        return result;
+    }
+    // Links that ended while no utility watched them count from the first open on, and
+    // the connections this program watches are kept in the spool while they last.
+    const SpoolSystem system = LinuxSpoolSystem();
+    m_spoolImport = ImportUsageSpool(paths.folder, *m_charge, system);
+    m_charge->KeepLiveRecord(paths.folder, getpid(), ProcessStartTicks(getpid()), system);
     return result;
 }
 

@@ -5,7 +5,6 @@
 #include "common/AtomicFileWriter.h"
 #include "common/FileSystem.h"
 #include "platform/DialupService.h"
-#include "platform/linux/PppdCommand.h"
 
 #include <cstring>
 #include <optional>
@@ -65,7 +64,7 @@ int RecordEndedLink(const LinkEndInput& in, std::ostream& err) {
     // The utility records the links it dials itself.
     if (Arg(in, 5) == kOwnLinkParam) return 1;
     const std::string peer = Env(in, "CALL_FILE");
-    if (peer != PppdSetup{}.peerName && !IsCardTty(in.sysRoot, tty)) return 1;
+    if (peer != kPppdPeerName && !IsCardTty(in.sysRoot, tty)) return 1;
 
     const auto seconds = Count(Env(in, "CONNECT_TIME"));
     const auto sent = Count(Env(in, "BYTES_SENT"));

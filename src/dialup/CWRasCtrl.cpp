@@ -294,6 +294,11 @@ int CWRasCtrl::SampleStatistics() {
     return 0;
 }
 
+ConnectionInfo CWRasCtrl::FoundConnection() const {
+    std::lock_guard lock(m_mutex);
+    return m_foundConnection;
+}
+
 void CWRasCtrl::StampEndTime() {
     std::lock_guard lock(m_mutex);
     StampEndTimeLocked();

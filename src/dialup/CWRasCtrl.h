@@ -121,6 +121,8 @@ public:
     uint64_t DurationMs() const;
     RasEndTime EndTime() const;
     bool Connected() const;
+    // The connection the monitor found (its interface and port), or none.
+    ConnectionInfo FoundConnection() const;
     const std::string& PhonebookPath() const { return m_phonebookPath ? *m_phonebookPath : m_empty; }
     const std::string& DeviceName() const { return m_deviceName ? *m_deviceName : m_empty; }
     IDialupService& Service() { return m_service; }

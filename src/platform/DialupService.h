@@ -17,6 +17,8 @@ namespace vr31k {
 // pppd's `ipparam` on the links the utility dials: pppd's ip-down hook leaves those to
 // the utility's own recording, so no link is counted twice.
 inline constexpr const char* kOwnLinkParam = "vr31k-utility-dial";
+// The pppd peer (/etc/ppp/peers/<name>) every dial of the utility calls.
+inline constexpr const char* kPppdPeerName = "vr31k-utility";
 
 namespace dialerr {
 inline constexpr int kAccessDenied = 5;            // no right to run the dialler or open the port

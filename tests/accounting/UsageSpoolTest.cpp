@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <thread>
 
 using namespace vr31k;
 using vr31k::test::ReadFile;
@@ -193,6 +194,111 @@ TEST_F(UsageSpoolTest, ALinkInPlaceOfTheSpoolIsNeverFollowed) {
     WriteFile(elsewhere.File("planted.rec"), "vr31k-usage 1\n");
     EXPECT_EQ(ImportUsageSpool(dir.Path(), charge).keptAside.size(), 0u);
     EXPECT_TRUE(fs::exists(elsewhere.File("planted.rec")));
+}
+
+}  // namespace
+
+namespace {
+
+// A live record kept by a program that the test says runs or not.
+class LiveRecordTest : public UsageSpoolTest {
+protected:
+    bool keeperRunning = true;
+    bool linkUp = false;
+    SpoolSystem system{[this](const UsageRecord&) { return keeperRunning; },
+                       [this](const UsageRecord&) { return linkUp; }, nullptr};
+    LiveUsageRecord live;
+
+    void SetUp() override {
+        UsageSpoolTest::SetUp();
+        live.Configure(dir.Path(), 4242, 777);
+    }
+    static UsageRecord Figures(int64_t end, int64_t bytes) {
+        UsageRecord r;
+        r.entry = "apn";
+        r.interfaceName = "ppp0";
+        r.boot = "b00t";
+        r.interfaceIndex = 7;
+        r.end = end;
+        r.durationSeconds = end - kEnd;
+        r.sent = bytes;
+        r.recv = bytes;
+        return r;
+    }
+    // The saving thread's count once it has caught up with `expected` (bounded wait).
+    uint64_t SavesReaching(uint64_t expected) {
+        for (int i = 0; i < 500 && live.Saves() < expected; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return live.Saves();
+    }
+};
+
+TEST_F(LiveRecordTest, SavedEveryHalfMinuteOrMiBAtMostOnceASecond) {
+    struct Step {
+        int64_t at;        // seconds after the start
+        int64_t bytes;     // each way
+        bool saved;
+    } steps[] = {
+        {0, 10, true},                  // the first figures at once
+        {0, 2 << 20, false},            // a MiB within the same second waits
+        {1, 2 << 20, true},             // ... and goes a second later
+        {20, (2 << 20) + 100, false},   // neither due
+        {31, (2 << 20) + 200, true},    // half a minute
+        {32, (3 << 20), true},          // a MiB more
+        {5, (3 << 20) + 1, true},       // a clock set back saves, never waits
+    };
+    uint64_t saves = 0;
+    for (const Step& step : steps) {
+        live.Update(Figures(kEnd + step.at, step.bytes), kEnd + step.at);
+        if (step.saved) ++saves;
+        EXPECT_EQ(SavesReaching(saves), saves) << "at " << step.at;
+    }
+}
+
+TEST_F(LiveRecordTest, ImportedOnceWhenItsKeeperIsGoneAndTheLinkToo) {
+    live.Update(Figures(kEnd + 60, 5000), kEnd + 60);
+    ASSERT_EQ(SavesReaching(1), 1u);
+    struct Case {
+        bool running, up;
+        int imported;
+    } cases[] = {{true, false, 0}, {false, true, 0}, {false, false, 1}, {false, false, 0}};
+    for (const Case& c : cases) {
+        keeperRunning = c.running;
+        linkUp = c.up;
+        EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, system).imported, c.imported) << c.running << c.up;
+    }
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Rows()[0].sent, 5000);
+    EXPECT_EQ(Rows()[0].duration * 86400, 60);
+}
+
+TEST_F(LiveRecordTest, AKillBetweenTheRowAndTheRecordsRemovalCountsOnce) {
+    live.Update(Figures(kEnd + 10, 100), kEnd + 10);
+    // The end: the record takes the row's figures, the row is written, and the program
+    // is killed before the record goes.
+    const UsageRecord final = Figures(kEnd + 90, 8000);
+    ASSERT_TRUE(live.Finish(final));
+    charge.Live() = LiveConnection{8000, 8000, 90000, "apn", OleFromTime(kEnd + 90)};
+    ASSERT_EQ(charge.RecordConnection(false), kDbOk);
+    keeperRunning = false;
+    const SpoolImport imported = ImportUsageSpool(dir.Path(), charge, system);
+    EXPECT_EQ(imported.imported, 0);
+    EXPECT_EQ(imported.alreadyIn, 1);
+    EXPECT_EQ(Rows().size(), 1u);
+    EXPECT_TRUE(Spool().empty());
+}
+
+TEST_F(LiveRecordTest, ALinkAdoptedFromADeadKeeperIsClaimedOnlyWhenItIsTheSameLink) {
+    live.Update(Figures(kEnd + 10, 100), kEnd + 10);
+    ASSERT_EQ(SavesReaching(1), 1u);
+    UsageRecord other = Figures(kEnd, 0);
+    other.interfaceIndex = 8;  // ppp0 made anew: another link
+    EXPECT_EQ(ClaimLiveRecords(dir.Path(), other, system), 0);
+    keeperRunning = false;
+    EXPECT_EQ(ClaimLiveRecords(dir.Path(), other, system), 0);
+    EXPECT_EQ(ClaimLiveRecords(dir.Path(), Figures(kEnd, 0), system), 1);
+    EXPECT_TRUE(Spool().empty());
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // options file (user name, tty, chat call) and the chat script. The password goes
 // through a pipe read by the passwordfd plugin. Nothing here passes through a shell
 // except chat's command line, which holds only fixed paths we have checked.
+#include "platform/DialupService.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +14,7 @@ namespace vr31k {
 struct PppdSetup {
     std::string pppdPath = "/usr/sbin/pppd";
     std::string chatPath = "/usr/sbin/chat";
-    std::string peerName = "vr31k-utility";  // /etc/ppp/peers/<peerName>
+    std::string peerName = kPppdPeerName;  // /etc/ppp/peers/<peerName>
     int chatAnswerTimeoutSeconds = 60;
 };
 
