@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vr31k {
 
@@ -23,6 +24,11 @@ std::optional<OleDate> ReachDay(int64_t left, double perDay, double now, double 
     const double at = now + static_cast<double>(left) / perDay;
     if (at >= end) return std::nullopt;
     return OleDate{std::floor(at), OleDate::Status::Valid};
+}
+
+// A rate in whole bytes, held at the largest count rather than wrapped.
+int64_t WholeBytes(double perDay) {
+    return perDay >= 9.2e18 ? std::numeric_limits<int64_t>::max() : std::llround(perDay);
 }
 
 int MarkName(PaceMark mark) {
@@ -60,12 +66,12 @@ PeriodPace PacePeriod(std::string_view period, OleDate now, int64_t periodBytes,
     const double today = std::floor(now.value);
     const double end = today + days.daysLeft + 1;  // the midnight after the last day
     const double mean = static_cast<double>(std::max<int64_t>(0, periodBytes)) / days.elapsedDays;
-    pace.meanPerDay = std::llround(mean);
+    pace.meanPerDay = WholeBytes(mean);
     double week = 0;
     if (lastWeekBytes) {
         // Today counts for the part of it gone by.
         week = static_cast<double>(std::max<int64_t>(0, *lastWeekBytes)) / (now.value - (today - (kWeekDays - 1)));
-        pace.weekPerDay = std::llround(week);
+        pace.weekPerDay = WholeBytes(week);
     }
 
     const bool capped = derived.type == kChargeMeteredCap || derived.type == kChargeTwoStage;

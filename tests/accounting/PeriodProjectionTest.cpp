@@ -245,6 +245,11 @@ TEST(PeriodPace, BudgetsAndDaysOnConstructedPeriods) {
         EXPECT_EQ(Describe(pace), c.targets);
         EXPECT_EQ(FormatPace(pace), c.line);
     }
+    // A history at the largest count (rows of earlier builds): the paces saturate.
+    const DialupSettings plan = MeteredWithNotice();
+    const PeriodPace huge = PacePeriod(kPeriod, At("2008/05/21 12:00:00"), INT64_MAX, INT64_MAX, plan, DerivePlan(plan));
+    EXPECT_EQ(huge.meanPerDay, INT64_MAX);
+    EXPECT_GT(huge.weekPerDay.value_or(0), INT64_MAX / 7);
     // The closing day decides: February's period ends on its 29th.
     std::vector<std::string> february;
     BuildPeriodList(february, 30, At("2008/02/10 00:00:00"), At("2008/02/10 00:00:00"));
