@@ -100,6 +100,13 @@ int SetLimit(CliContext& context, CliArgs& args) {
     return PrintLimit(context, limit, session.Charge());
 }
 
+std::optional<int> RefuseAtLimit(CliContext& context, const ChargeAccounting& charge, bool overLimit) {
+    const auto refusal = LimitRefusal(charge, context.Settings().ReadLimit(), overLimit);
+    if (!refusal) return std::nullopt;
+    context.Fail(ids::IDS_LIMIT_REFUSED_CAPTION, "limit-reached", *refusal);
+    return kExitLimitReached;
+}
+
 void SetPace(Json& result, const PeriodPace& pace) {
     if (!pace.available) {
         for (const char* key : {"mean_per_day", "week_per_day"}) {

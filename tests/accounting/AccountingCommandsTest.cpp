@@ -2,7 +2,9 @@
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/CDbHistoryCtrl.h"
 #include "accounting/OleDate.h"
+#include "cli/ChargeSession.h"
 #include "cli/CliCommand.h"
+#include "cli/PlanLimit.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -297,7 +299,26 @@ TEST_F(AccountingCommandsTest, OwnLimitIsCheckedStoredAndShownWithThePace) {
     EXPECT_NE(plain.out.find("pace_line: 利用上限まで 1日あたり "), std::string::npos) << plain.out;
     EXPECT_EQ(plain.out.find("at_bytes"), std::string::npos) << "the figures are the JSON's: " << plain.out;
 
+    // What `connect` asks before it dials: nothing below the limit, the refusal at it.
+    const auto refuse = [&](bool overLimit) {
+        std::ostringstream out, err;
+        CliContext context(dir.Path(), std::nullopt, true, out, err);
+        CChargeSession session(context);
+        EXPECT_EQ(session.OpenHistory(), kExitOk);
+        const std::optional<int> status = RefuseAtLimit(context, session.Charge(), overLimit);
+        return std::make_pair(status, out.str());
+    };
+    EXPECT_EQ(refuse(false).first, std::nullopt);
+    Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "12400",
+                            "--recv", "0"});
+    EXPECT_EQ(refuse(false),
+              std::make_pair(std::optional<int>(kExitLimitReached),
+                             std::string("{\"error\": {\"code\": 43606, \"name\": \"limit-reached\", \"message\": "
+                                         "\"この期間の通信量が利用上限(100 kBytes)に達しているため、接続しません。\"}}\n")));
+    EXPECT_EQ(refuse(true).first, std::nullopt) << "told to go past it";
+
     Run(PlanCommands(), {"set-limit", "--off"});
+    EXPECT_EQ(refuse(false).first, std::nullopt);
     EXPECT_EQ(Run(UsageCommands(), {}).out.find("\"limit\""), std::string::npos) << "no limit object when off";
 }
 
