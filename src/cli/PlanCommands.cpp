@@ -1,9 +1,9 @@
-// vr31kctl plan show | set | charge, and vr31kctl usage
+// vr31kctl plan show | set | charge | limit | set-limit, and vr31kctl usage
 #include "accounting/PeriodProjection.h"
-#include "cli/PlanLimit.h"
 #include "accounting/PlanFieldRules.h"
 #include "cli/ChargeSession.h"
 #include "cli/DailyUsageOutput.h"
+#include "cli/PlanLimit.h"
 #include "cli/ReadableValues.h"
 #include "cli/SettingsJson.h"
 #include "common/FileSystem.h"
