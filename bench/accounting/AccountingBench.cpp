@@ -4,9 +4,13 @@
 // the list under 1 s. The history files are built once per run under $TMPDIR.
 // Opening the history, which every start and every `vr31kctl usage` does: with the raw
 // key against the pass phrase that earlier builds stretched at every open.
+// The pace, the user's limit and the burst watch as a connection tick would run them
+// (the tick's whole main-thread budget is 2 ms).
 #include "accounting/ChargeAccounting.h"
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/HistoryKey.h"
+#include "accounting/PeriodPace.h"
+#include "accounting/UsageLimit.h"
 #include "cli/CliCommand.h"
 
 #include <benchmark/benchmark.h>
@@ -104,6 +108,28 @@ void BM_RecomputePeriod(benchmark::State& state) {
     }
 }
 
+// The seven days' rows read afresh, the limit checked, the line formatted, the burst
+// window moved on by one second.
+void BM_PaceAndLimitTick(benchmark::State& state) {
+    Controller c(DataFolderWith(state.range(0)));
+    c.charge.RecomputePeriod();
+    c.charge.BeginConnection();
+    LimitSettings limit;
+    limit.kind = kLimitBytes;
+    limit.bytes = int64_t{4} << 30;
+    limit.burstBytes = int64_t{100} << 20;
+    BurstWatch burst;
+    int64_t n = 0;
+    for (auto _ : state) {
+        c.charge.Live() = LiveConnection{1000 * n, 20000 * n, 1000 * n, "apn.example.jp", OleDate::Null()};
+        const LimitStatus status = CheckCurrentLimit(c.charge, limit);
+        const PeriodPace pace = PaceCurrentPeriod(c.charge, true, status.limitBytes);
+        benchmark::DoNotOptimize(FormatPace(pace));
+        benchmark::DoNotOptimize(burst.Tick(static_cast<double>(n), kNow, 21000 * n, limit.burstBytes));
+        ++n;
+    }
+}
+
 void BM_HistoryList(benchmark::State& state) {
     const std::string folder = DataFolderWith(state.range(0));
     const bool csv = state.range(1) != 0;
@@ -174,6 +200,7 @@ BENCHMARK(BM_OpenHistoryWithThePassPhrase)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreateHistory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecordConnection)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecomputePeriod)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaceAndLimitTick)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HistoryList)->Args({100000, 0})->Args({100000, 1})->ArgNames({"rows", "csv"})->Unit(benchmark::kMillisecond);
 
 }  // namespace

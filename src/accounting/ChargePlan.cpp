@@ -61,13 +61,14 @@ DerivedPlan DerivePlan(const DialupSettings& s) {
         plan.limitBytes = BytesForYen(static_cast<double>(plan.cap) - plan.freeAmount, s, plan.freeBytes);
     }
 
-    const int64_t noticeAmount = static_cast<int64_t>(s.noticeCharge) * s.noticeRatio / 100;
-    const bool noNotice = plan.type == kChargeNone || plan.type == kChargeFlat || noticeAmount <= plan.freeAmount ||
-                          (plan.cap > 0 && noticeAmount > plan.cap);
-    if (!noNotice) {
-        plan.noticeBytes = BytesForYen(static_cast<double>(noticeAmount) - plan.freeAmount, s, plan.freeBytes);
-    }
+    plan.noticeBytes = BytesForCharge(s, plan, static_cast<int64_t>(s.noticeCharge) * s.noticeRatio / 100);
     return plan;
+}
+
+int64_t BytesForCharge(const DialupSettings& s, const DerivedPlan& plan, int64_t yen) {
+    const bool never = plan.type == kChargeNone || plan.type == kChargeFlat || yen <= plan.freeAmount ||
+                       (plan.cap > 0 && yen > plan.cap);
+    return never ? 0 : BytesForYen(static_cast<double>(yen) - plan.freeAmount, s, plan.freeBytes);
 }
 
 int32_t ComputeCharge(const DialupSettings& s, const DerivedPlan& plan, int64_t total, int64_t freeLeft,

@@ -33,6 +33,11 @@ inline constexpr double kRoundUpBytes = 0.9999;
 // (nothing can be divided by it).
 DerivedPlan DerivePlan(const DialupSettings& settings);
 
+// The period total at which the charge reaches `yen`, by the notice's rule; 0 when the
+// charge never reaches it by use: no plan, a flat rate, an amount the free fee already
+// covers, or one above the cap.
+int64_t BytesForCharge(const DialupSettings& settings, const DerivedPlan& plan, int64_t yen);
+
 // The estimated charge for a period total, or -1 when no plan applies. A metered charge
 // is never below 1 yen.
 int32_t ComputeCharge(const DialupSettings& settings, const DerivedPlan& plan, int64_t totalBytes,

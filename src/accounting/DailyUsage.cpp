@@ -3,6 +3,7 @@
 #include "accounting/BillingPeriod.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace vr31k {
 
@@ -67,6 +68,14 @@ ByteUnit ByteUnitFor(int64_t maxBytes) {
         unit = {divisor, kNames[i]};
     }
     return unit;
+}
+
+std::string FormatShortBytes(int64_t bytes) {
+    const ByteUnit unit = ByteUnitFor(bytes);
+    const double value = static_cast<double>(bytes) / unit.divisor;
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f %s", unit.divisor > 1 && value < 100 ? 1 : 0, value, unit.name);
+    return text;
 }
 
 }  // namespace vr31k

@@ -43,5 +43,7 @@ struct ByteUnit {
     const char* name = "Bytes";
 };
 ByteUnit ByteUnitFor(int64_t maxBytes);
+// A byte count short enough for a line, in that unit: "3.2 MBytes", "640 kBytes".
+std::string FormatShortBytes(int64_t bytes);
 
 }  // namespace vr31k

@@ -1,6 +1,6 @@
 #pragma once
 // Conventions every vr31kctl command follows:
-//  - exit status 0 success, 1 the operation failed, 2 usage error;
+//  - exit status 0 success, 1 the operation failed, 2 usage error (3: see ExitStatus);
 //  - with --json exactly one JSON object on stdout; a failure prints
 //    {"error": {"code": N, "name": "...", "message": "..."}}, the message being the
 //    text the desktop program would show, where there is one;
@@ -17,7 +17,8 @@
 
 namespace vr31k::cli {
 
-enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+// kExitLimitReached: `connect` did not dial, the period having reached the user's limit.
+enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitLimitReached = 3 };
 
 class CliContext {
 public:

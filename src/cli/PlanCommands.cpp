@@ -1,8 +1,9 @@
-// vr31kctl plan show | set | charge, and vr31kctl usage
+// vr31kctl plan show | set | charge | limit | set-limit, and vr31kctl usage
 #include "accounting/PeriodProjection.h"
 #include "accounting/PlanFieldRules.h"
 #include "cli/ChargeSession.h"
 #include "cli/DailyUsageOutput.h"
+#include "cli/PlanLimit.h"
 #include "cli/ReadableValues.h"
 #include "cli/SettingsJson.h"
 #include "common/FileSystem.h"
@@ -21,6 +22,9 @@ constexpr std::string_view kPlanHelp =
     "            [--free-fee N] [--cap N] [--packet-size N] [--notice-charge N] [--notice-ratio N]\n"
     "            [--closing-day N]\n"
     "       vr31kctl [--json] [--data-dir DIR] plan charge BYTES\n"
+    "       vr31kctl [--json] [--data-dir DIR] plan limit\n"
+    "       vr31kctl [--json] [--data-dir DIR] plan set-limit [--off | --charge N | --bytes SIZE]\n"
+    "            [--warn-ratio N] [--burst SIZE]\n"
     "\n"
     "show    the price plan (DUP_CONFIG) and what the utility derives from it.\n"
     "set     changes the plan and writes DUP_CONFIG; an empty value unsets a field.\n"
@@ -35,7 +39,19 @@ constexpr std::string_view kPlanHelp =
     "        --notice-ratio   percent of it at which the notice fires (50 to 100)\n"
     "        --closing-day    0 no reset, 1-31 that day of the month, 32 the month's end\n"
     "charge  the estimated charge for a billing period of BYTES under the plan\n"
-    "        (-1 when the plan is incomplete).\n";
+    "        (-1 when the plan is incomplete).\n"
+    "limit   your own limit on a period's use (VR31K_LIMIT; off unless set) and where it\n"
+    "        lies in bytes under the plan.\n"
+    "set-limit  changes it; nothing is written when a value is refused.\n"
+    "        --off            no limit (the amounts are kept)\n"
+    "        --charge         yen of the period's estimated charge (1 to 999999); refused\n"
+    "                         when the plan's charge never reaches it by use\n"
+    "        --bytes          bytes of the period (1k to 1024T; k, M, G, T are powers of 1024)\n"
+    "        --warn-ratio     percent of the limit at which it warns (1 to 99; 0 no warning)\n"
+    "        --burst          warn when a connection moves more than SIZE within ten\n"
+    "                         minutes (0 off)\n"
+    "        Reaching the limit hangs the connection up; `connect` then refuses to dial\n"
+    "        (exit status 3) unless told to go past it.\n";
 
 constexpr std::string_view kUsageHelp =
     "usage: vr31kctl [--json] [--data-dir DIR] usage\n"
@@ -50,7 +66,12 @@ constexpr std::string_view kUsageHelp =
     "projection reaches the notice amount or the cap the period has not reached yet.\n"
     "--daily  the period (the current one, or --period) day by day: the bytes of the\n"
     "         connections that ended that day and the period's estimated charge at its\n"
-    "         end; --csv prints a header line and one line per day.\n";
+    "         end; --csv prints a header line and one line per day.\n"
+    "The pace: mean_per_day (the period's bytes per day elapsed) and week_per_day (the\n"
+    "last seven days'), and for each amount the plan has (free allowance, notice, cap)\n"
+    "and your own limit: the bytes left, per_day (shared among today and the days after\n"
+    "it) and the day it would be reached at each pace (null: not in this period); the\n"
+    "pace_line sums it up. With the limit on, \"limit\" tells where the period stands.\n";
 
 Json DerivedJson(const DerivedPlan& d) {
     Json j = Json::MakeObject();
@@ -154,7 +175,7 @@ int Charge(CliContext& context, CliArgs& args) {
 }
 
 int RunPlan(CliContext& context, CliArgs& args) {
-    const std::string sub = args.Require("plan command (show, set or charge)");
+    const std::string sub = args.Require("plan command (show, set, charge, limit or set-limit)");
     if (sub == "show") {
         args.Finish();
         CChargeSession session(context);
@@ -162,6 +183,8 @@ int RunPlan(CliContext& context, CliArgs& args) {
     }
     if (sub == "set") return Set(context, args);
     if (sub == "charge") return Charge(context, args);
+    if (sub == "limit") return ShowLimit(context, args);
+    if (sub == "set-limit") return SetLimit(context, args);
     throw UsageError("unknown plan command '" + sub + "'");
 }
 
@@ -201,6 +224,10 @@ int RunUsage(CliContext& context, CliArgs& args) {
         .Set("limit_left", limitLeft)
         .Set("notice_left", charge.Period().noticeLeft);
     SetProjection(result, ProjectCurrentPeriod(charge, false));
+    const LimitSettings limit = context.Settings().ReadLimit();
+    const LimitStatus status = CheckCurrentLimit(charge, limit);
+    SetPace(result, PaceCurrentPeriod(charge, false, status.limitBytes));
+    SetLimitStatus(result, limit, status);
     return context.Print(result);
 }
 

@@ -17,7 +17,8 @@ constexpr std::string_view kHelp =
     "            [--iconized-start 0|1] [--card-rising 0|1] [--oneshot 0|1] [--oneshot-time N]\n"
     "\n"
     "show         prints the three sections of VR31KUTL.ini as the utility reads them,\n"
-    "             defaults filled in for absent or unreadable values.\n"
+    "             defaults filled in for absent or unreadable values, and VR31K_LIMIT\n"
+    "             (see `vr31kctl plan set-limit`) once the file holds it.\n"
     "set-utility  changes the utility's own settings (UTL_CONFIG) and writes the section.\n"
     "             --auto-start     start the utility when the desktop session starts\n"
     "             --iconized-start start hidden in the tray\n"
@@ -54,6 +55,8 @@ int Show(CliContext& context, CliArgs& args) {
     result.Set(kUtilitySection, UtilityJson(store.ReadUtility(), store.ReadPortName()))
         .Set(kDialupSection, DialupSettingsJson(store.ReadDialup()))
         .Set(kGuiSection, GuiJson(store.ReadHistoryList()));
+    // The limit's own section only once it was set: a file without it shows as before.
+    if (store.HasLimitSection()) result.Set(kLimitSection, LimitSettingsJson(store.ReadLimit()));
     return context.Print(result);
 }
 

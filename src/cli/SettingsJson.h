@@ -6,5 +6,6 @@
 namespace vr31k::cli {
 
 Json DialupSettingsJson(const DialupSettings& settings);
+Json LimitSettingsJson(const LimitSettings& settings);
 
 }  // namespace vr31k::cli

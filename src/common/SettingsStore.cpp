@@ -5,10 +5,13 @@
 #include "common/FileSystem.h"
 #include "common/FolderLock.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <strings.h>
 
 namespace vr31k {
 
@@ -194,6 +197,55 @@ int SettingsStore::WriteHistoryList(const HistoryListSettings& s, bool withSize)
         put("HistoryListMx", s.maximized);
         put("HistoryListSortColumn", s.sortColumn);
         put("HistoryListSortMode", s.sortMode);
+        return true;
+    });
+}
+
+namespace {
+
+// A 64-bit count as the profile functions read a number: blanks, an optional sign,
+// digits; anything else after them ignored, nothing readable is the default.
+int64_t ReadInt64(const IniFile& ini, const char* key, int64_t fallback) {
+    const auto text = ini.Get(kLimitSection, key);
+    if (!text) return fallback;
+    const char* begin = text->c_str();
+    while (*begin == ' ' || *begin == '\t') ++begin;
+    if (*begin == '+') ++begin;
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(begin, text->c_str() + text->size(), value);
+    return error == std::errc() && end != begin ? value : fallback;
+}
+
+LimitSettings LimitFrom(const IniFile& ini) {
+    LimitSettings s;
+    s.kind = ReadInt(ini, kLimitSection, "LimitKind", s.kind);
+    s.charge = ReadInt(ini, kLimitSection, "LimitCharge", s.charge);
+    s.bytes = ReadInt64(ini, "LimitBytes", s.bytes);
+    s.warnRatio = ReadInt(ini, kLimitSection, "LimitWarnRatio", s.warnRatio);
+    s.burstBytes = ReadInt64(ini, "BurstBytes", s.burstBytes);
+    return s;
+}
+
+}  // namespace
+
+LimitSettings SettingsStore::ReadLimit() const { return LimitFrom(Load(m_path)); }
+
+bool SettingsStore::HasLimitSection() const {
+    const auto sections = Load(m_path).Sections();
+    return std::any_of(sections.begin(), sections.end(),
+                       [](const std::string& name) { return strcasecmp(name.c_str(), kLimitSection) == 0; });
+}
+
+int SettingsStore::ChangeLimit(const std::function<bool(LimitSettings&)>& change) const {
+    return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
+        LimitSettings s = LimitFrom(ini);
+        if (!change(s)) return false;
+        const auto put = [&](const char* key, int64_t v) { ini.Set(kLimitSection, key, std::to_string(v)); };
+        put("LimitKind", s.kind);
+        put("LimitCharge", s.charge);
+        put("LimitBytes", s.bytes);
+        put("LimitWarnRatio", s.warnRatio);
+        put("BurstBytes", s.burstBytes);
         return true;
     });
 }

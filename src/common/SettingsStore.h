@@ -2,6 +2,8 @@
 // The settings file "VR31KUTL.ini": the single definition of its three sections, their
 // keys, defaults and write orders. Values live with their owners; this class only reads
 // them at start-up and writes them back in whole sections.
+#include "common/LimitSettings.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -80,6 +82,12 @@ public:
     // change made by another program in between is kept.
     int ChangeUtility(const std::function<bool(UtilitySettings&)>& change) const;
     int ChangeDialup(const std::function<bool(DialupSettings&)>& change) const;
+
+    // VR31K_LIMIT: read like the others; changed like ChangeDialup (all its keys written).
+    LimitSettings ReadLimit() const;
+    int ChangeLimit(const std::function<bool(LimitSettings&)>& change) const;
+    // Whether the file holds the section (the limit was ever set).
+    bool HasLimitSection() const;
 
 private:
     std::string m_path;

@@ -344,6 +344,33 @@ inline constexpr int IDS_PLAN_CHANGE_TEXT = 43557;
 // where the billing period will end at its pace so far
 inline constexpr int IDS_PROJECTION_NOTICE_WARNING = 43580;
 inline constexpr int IDS_PROJECTION_CAP_WARNING = 43581;
+// how much the period may still use per day, and when it would reach each amount
+inline constexpr int IDS_PACE_LINE = 43590;
+inline constexpr int IDS_PACE_LINE_NOT_THIS_PERIOD = 43591;
+inline constexpr int IDS_PACE_LINE_REACHED = 43592;
+inline constexpr int IDS_PACE_LINE_MEAN = 43593;
+inline constexpr int IDS_PACE_LINE_MEAN_LAST_DAY = 43594;
+inline constexpr int IDS_PACE_DAY_RANGE = 43595;
+inline constexpr int IDS_PACE_FREE_ALLOWANCE = 43596;
+inline constexpr int IDS_PACE_NOTICE = 43597;
+inline constexpr int IDS_PACE_CAP = 43598;
+inline constexpr int IDS_PACE_LIMIT = 43599;
+// the user's own limit on the period's use, and the warning for a sudden burst
+inline constexpr int IDS_LIMIT_WARNING_CAPTION = 43600;
+inline constexpr int IDS_LIMIT_WARNING_TEXT = 43601;
+inline constexpr int IDS_LIMIT_REACHED_CAPTION = 43602;
+inline constexpr int IDS_LIMIT_REACHED_TEXT = 43603;
+inline constexpr int IDS_LIMIT_CONNECT_CAPTION = 43604;
+inline constexpr int IDS_LIMIT_CONNECT_TEXT = 43605;
+inline constexpr int IDS_LIMIT_REFUSED_CAPTION = 43606;
+inline constexpr int IDS_LIMIT_REFUSED_TEXT = 43607;
+inline constexpr int IDS_BURST_CAPTION = 43608;
+inline constexpr int IDS_BURST_TEXT = 43609;
+inline constexpr int IDS_LIMIT_CHARGE_AMOUNT = 43610;
+inline constexpr int IDS_LIMIT_RANGE_CAPTION = 43611;
+inline constexpr int IDS_LIMIT_RANGE_TEXT = 43612;
+inline constexpr int IDS_LIMIT_NOT_APPLICABLE_CAPTION = 43613;
+inline constexpr int IDS_LIMIT_NOT_APPLICABLE_TEXT = 43614;
 
 // ---- The history views (numbered from 43300).
 // history list

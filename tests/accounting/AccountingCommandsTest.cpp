@@ -2,7 +2,9 @@
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/CDbHistoryCtrl.h"
 #include "accounting/OleDate.h"
+#include "cli/ChargeSession.h"
 #include "cli/CliCommand.h"
+#include "cli/PlanLimit.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -204,7 +206,8 @@ TEST_F(AccountingCommandsTest, UsageOfTheCurrentPeriod) {
     EXPECT_EQ(r.out, std::string("{\"period\": \"") + today + " - " + today +
                          "\", \"bytes\": 60000, \"charge\": 468, \"free_left\": 0, \"limit_left\": 0, "
                          "\"notice_left\": 42400, \"projected_bytes\": null, \"projected_charge\": null, "
-                         "\"days_left\": null, \"warning\": null}\n");
+                         "\"days_left\": null, \"warning\": null, \"mean_per_day\": null, \"week_per_day\": null, "
+                         "\"pace\": [], \"pace_line\": null}\n");
     const Outcome plain = Run(UsageCommands(), {}, false);
     EXPECT_NE(plain.out.find("projected_bytes: none: the period has no end\n"), std::string::npos) << plain.out;
     EXPECT_EQ(plain.out.find("warning"), std::string::npos) << plain.out;
@@ -236,6 +239,87 @@ TEST_F(AccountingCommandsTest, UsageProjectsTheRestOfThePeriod) {
     EXPECT_EQ(warned, projected >= 102400) << r.out;
     const Outcome plain = Run(UsageCommands(), {}, false);
     EXPECT_EQ(plain.out.find("warning: このままのペースでは") != std::string::npos, warned) << plain.out;
+}
+
+TEST_F(AccountingCommandsTest, OwnLimitIsCheckedStoredAndShownWithThePace) {
+    WriteFile(dir.File("VR31KUTL.ini"), "[VR31K_LIMIT]\r\nLimitBytes=zz\r\nFuture=1\r\n");
+    Outcome r = Run(PlanCommands(), {"limit"});
+    EXPECT_NE(r.out.find("{\"VR31K_LIMIT\": {\"LimitKind\": 0, \"LimitCharge\": -1, \"LimitBytes\": -1, "
+                         "\"LimitWarnRatio\": 80, \"BurstBytes\": 0}"),
+              std::string::npos)
+        << "unreadable values read as their defaults: " << r.out;
+    const std::string before = Ini();
+    struct Refusal {
+        std::vector<std::string> words;
+        int status;
+        const char* message;
+    } refusals[] = {
+        {{"set-limit", "--bytes", "1000"}, kExitFailed, "1k から 1024T までの値を入力してください。"},
+        {{"set-limit", "--burst", "5x"}, kExitFailed, "0 から 1024T までの値を入力してください。"},
+        {{"set-limit", "--warn-ratio", "100", "--bytes", "1M"}, kExitFailed, "0 から 99 までの値を入力してください。"},
+        {{"set-limit", "--charge", "3000"}, kExitFailed, "通信料金が利用上限の金額に達することはありません。"},
+        {{"set-limit", "--charge", "3000", "--bytes", "1M"}, kExitUsage, "exclude each other"},
+    };
+    for (const Refusal& refusal : refusals) {
+        r = Run(PlanCommands(), refusal.words);
+        EXPECT_EQ(r.status, refusal.status) << refusal.message;
+        EXPECT_NE((r.out + r.err).find(refusal.message), std::string::npos) << r.out << r.err;
+        EXPECT_EQ(Ini(), before) << "nothing changes: " << refusal.message;
+    }
+
+    Run(PlanCommands(), {"set", "--type", "0", "--price", "1"});
+    r = Run(PlanCommands(), {"set-limit", "--bytes", "100k", "--burst", "50M"});
+    ASSERT_EQ(r.status, kExitOk) << r.out << r.err;
+    EXPECT_NE(r.out.find("\"derived\": {\"limit_bytes\": 102400, \"warn_bytes\": 81920, \"problem\": null, "
+                         "\"amount\": \"100 kBytes\"}"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(Ini().find("Future=1"), std::string::npos) << "a key of a later version is kept";
+    EXPECT_NE(Ini().find("LimitKind=2"), std::string::npos);
+    EXPECT_NE(Ini().find("BurstBytes=52428800"), std::string::npos);
+    EXPECT_EQ(Run(PlanCommands(), {"set-limit", "--charge", "3000"}).status, kExitOk) << "under a metered plan";
+    r = Run(PlanCommands(), {"set-limit", "--bytes", "100k"}, false);
+    EXPECT_NE(r.out.find("  LimitKind: the period's bytes (2)\n  LimitCharge: 3000\n"), std::string::npos) << r.out;
+
+    const time_t now = time(nullptr);
+    struct tm local {};
+    localtime_r(&now, &local);
+    char end[32];
+    strftime(end, sizeof end, "%Y/%m/%d %H:%M:%S", &local);
+    Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "90000",
+                            "--recv", "0"});
+    r = Run(UsageCommands(), {});
+    EXPECT_NE(r.out.find("\"limit\": {\"amount\": \"100 kBytes\", \"state\": \"warning\", \"limit_bytes\": "
+                         "102400, \"warn_bytes\": 81920, \"bytes_left\": 12400}"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("{\"mark\": \"limit\", \"at_bytes\": 102400, \"bytes_left\": 12400, "), std::string::npos)
+        << r.out;
+    const Outcome plain = Run(UsageCommands(), {}, false);
+    EXPECT_NE(plain.out.find("pace_line: 利用上限まで 1日あたり "), std::string::npos) << plain.out;
+    EXPECT_EQ(plain.out.find("at_bytes"), std::string::npos) << "the figures are the JSON's: " << plain.out;
+
+    // What `connect` asks before it dials: nothing below the limit, the refusal at it.
+    const auto refuse = [&](bool overLimit) {
+        std::ostringstream out, err;
+        CliContext context(dir.Path(), std::nullopt, true, out, err);
+        CChargeSession session(context);
+        EXPECT_EQ(session.OpenHistory(), kExitOk);
+        const std::optional<int> status = RefuseAtLimit(context, session.Charge(), overLimit);
+        return std::make_pair(status, out.str());
+    };
+    EXPECT_EQ(refuse(false).first, std::nullopt);
+    Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "12400",
+                            "--recv", "0"});
+    EXPECT_EQ(refuse(false),
+              std::make_pair(std::optional<int>(kExitLimitReached),
+                             std::string("{\"error\": {\"code\": 43606, \"name\": \"limit-reached\", \"message\": "
+                                         "\"この期間の通信量が利用上限(100 kBytes)に達しているため、接続しません。\"}}\n")));
+    EXPECT_EQ(refuse(true).first, std::nullopt) << "told to go past it";
+
+    Run(PlanCommands(), {"set-limit", "--off"});
+    EXPECT_EQ(refuse(false).first, std::nullopt);
+    EXPECT_EQ(Run(UsageCommands(), {}).out.find("\"limit\""), std::string::npos) << "no limit object when off";
 }
 
 TEST_F(AccountingCommandsTest, UsageDayByDayAsJsonAndCsv) {

@@ -1,6 +1,9 @@
 // Where the billing period will end at its pace so far: the projection over a period's
-// days, its warning, and the charge controller's current period from a real history.
+// days, its warning, the daily budgets and the days each amount would be reached, and
+// the charge controller's current period from a real history.
 #include "accounting/PeriodProjection.h"
+#include "accounting/BillingPeriod.h"
+#include "accounting/PeriodPace.h"
 #include "accounting/EntryCredentialStore.h"
 #include "support/TempDir.h"
 
@@ -156,3 +159,128 @@ TEST_F(CurrentPeriodProjection, FinishedConnectionsAndTheLiveOne) {
 }
 
 }  // namespace
+
+// ---- How much the period may still use per day, and when it reaches each amount.
+
+// A free allowance of 128,000 bytes, the notice at 2000 yen (384,000 bytes), the cap at
+// 3000 yen (640,000 bytes).
+DialupSettings TwoStageWithNotice() {
+    DialupSettings plan;
+    plan.chargeType = kChargeTwoStage;
+    plan.freePackets = 1000;
+    plan.freeCall1 = 1000;
+    plan.packetCharge2 = 0.5;
+    plan.maxCharge2 = 3000;
+    plan.noticeCharge = 2000;
+    plan.noticeRatio = 100;
+    plan.chargeDay = 20;
+    return plan;
+}
+
+DialupSettings WithType(DialupSettings plan, int32_t type, int32_t closingDay = 20) {
+    plan.chargeType = type;
+    plan.chargeDay = closingDay;
+    if (type == kChargeFlat) plan.maxCharge2 = 5000;
+    if (type == kChargeMetered) plan.noticeCharge = plan.noticeRatio = -1;
+    return plan;
+}
+
+// "F 64000/2064 5/22 5/28": the mark, bytes left / per day, the day by the mean and by
+// the last seven days ("-" for none).
+std::string Describe(const PeriodPace& pace) {
+    std::string out;
+    for (const PaceTarget& t : pace.targets) {
+        const auto day = [](const std::optional<OleDate>& d) { return d ? FormatPaceDay(*d) : std::string("-"); };
+        if (!out.empty()) out += "; ";
+        out += std::string(1, "FNCL"[static_cast<int>(t.mark)]) + " " + std::to_string(t.bytesLeft) + "/" +
+               std::to_string(t.perDay) + " " + day(t.byMean) + " " + day(t.byWeek);
+    }
+    return out;
+}
+
+TEST(PeriodPace, BudgetsAndDaysOnConstructedPeriods) {
+    struct Case {
+        const char* name;
+        DialupSettings plan;
+        const char* now;
+        int64_t bytes;
+        std::optional<int64_t> week;
+        int64_t limit;
+        int daysLeft;
+        const char* targets;
+        const char* line;
+    } cases[] = {
+        {"first day: its hours count as one day", TwoStageWithNotice(), "2008/05/21 12:00:00", 64000, 60000, 0, 30,
+         "F 64000/2064 5/22 5/28; N 320000/10322 5/26 -; C 576000/18580 5/30 -",
+         "無料通信分まで 1日あたり 2.0 kBytes (このペースでは 5/22～5/28 頃に到達)"},
+        {"last day: today alone is left", Capped(false), "2008/06/20 12:00:00", 3000000, 700000, 0, 0,
+         "C 35429/35429 6/20 6/20", "パケット定額料まで 1日あたり 34.6 kBytes (このペースでは 6/20 頃に到達)"},
+        {"no traffic yet: never at this pace", MeteredWithNotice(), "2008/06/01 00:00:00", 0, 0, 0, 19,
+         "N 102400/5120 - -", "通信料通知まで 1日あたり 5.0 kBytes (このペースでは締日までに到達しません)"},
+        {"closing day 30 in February", WithType(MeteredWithNotice(), kChargeMetered, 30), "2008/02/10 00:00:00",
+         51200, 24576, 102400, 19, "L 51200/2560 2/20 2/22",
+         "利用上限まで 1日あたり 2.5 kBytes (このペースでは 2/20～2/22 頃に到達)"},
+        {"only a cap; the recent pace stays below it", Capped(false), "2008/05/31 00:00:00", 1000000, 350000, 0, 20,
+         "C 2035429/96925 6/20 -", "パケット定額料まで 1日あたり 94.7 kBytes (このペースでは 6/20 頃に到達)"},
+        {"type 0 without a notice: the mean only", WithType(MeteredWithNotice(), kChargeMetered),
+         "2008/05/31 00:00:00", 1000000, 700000, 0, 20, "", "1日平均 97.7 kBytes (あと 20 日)"},
+        {"flat rate on its last day: the mean only", WithType(Capped(false), kChargeFlat), "2008/06/20 00:00:00",
+         1000000, std::nullopt, 0, 0, "", "1日平均 32.6 kBytes (本日締め)"},
+        {"all the plan's amounts passed, the own limit next", TwoStageWithNotice(), "2008/05/31 00:00:00", 700000,
+         std::nullopt, 1000000, 20, "F 0/0 - -; N 0/0 - -; C 0/0 - -; L 300000/14285 6/4 -",
+         "利用上限まで 1日あたり 14.0 kBytes (このペースでは 6/4 頃に到達)"},
+        {"everything passed", TwoStageWithNotice(), "2008/05/31 00:00:00", 700000, 0, 0, 20,
+         "F 0/0 - -; N 0/0 - -; C 0/0 - -", "パケット定額料に到達しています"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> periods;
+        BuildPeriodList(periods, c.plan.chargeDay, At(c.now), At(c.now));
+        ASSERT_EQ(periods.size(), 1u);
+        const PeriodPace pace =
+            PacePeriod(periods[0], At(c.now), c.bytes, c.week, c.plan, DerivePlan(c.plan), c.limit);
+        ASSERT_TRUE(pace.available);
+        EXPECT_EQ(pace.daysLeft, c.daysLeft);
+        EXPECT_EQ(pace.weekPerDay.has_value(), c.week.has_value());
+        EXPECT_EQ(Describe(pace), c.targets);
+        EXPECT_EQ(FormatPace(pace), c.line);
+    }
+    // A history at the largest count (rows of earlier builds): the paces saturate.
+    const DialupSettings plan = MeteredWithNotice();
+    const PeriodPace huge = PacePeriod(kPeriod, At("2008/05/21 12:00:00"), INT64_MAX, INT64_MAX, plan, DerivePlan(plan));
+    EXPECT_EQ(huge.meanPerDay, INT64_MAX);
+    EXPECT_GT(huge.weekPerDay.value_or(0), INT64_MAX / 7);
+    // The closing day decides: February's period ends on its 29th.
+    std::vector<std::string> february;
+    BuildPeriodList(february, 30, At("2008/02/10 00:00:00"), At("2008/02/10 00:00:00"));
+    EXPECT_EQ(february.at(0), "2008/01/31 - 2008/02/29");
+}
+
+TEST(PeriodPace, NothingWithoutAPeriodEnd) {
+    DialupSettings noReset = MeteredWithNotice();
+    noReset.chargeDay = 0;
+    const PeriodPace pace =
+        PacePeriod("2008/05/31 - 2008/05/31", At("2008/05/31 12:00:00"), 5000, 5000, noReset, DerivePlan(noReset));
+    EXPECT_FALSE(pace.available);
+    EXPECT_TRUE(pace.targets.empty());
+    EXPECT_EQ(FormatPace(pace), "");
+}
+
+TEST_F(CurrentPeriodProjection, PaceFromTheHistorysDaysAndTheLiveConnection) {
+    Record("2008/05/19 10:00:00", 99999, 0);  // the period before
+    Record("2008/05/22 10:00:00", 10000, 0);  // in the period, not in the last seven days
+    Record("2008/05/25 10:00:00", 10000, 10000);
+    Record("2008/05/30 10:00:00", 20000, 0);
+    charge.RecomputePeriod();
+    PeriodPace pace = PaceCurrentPeriod(charge, false);
+    EXPECT_EQ(pace.meanPerDay, 5000);
+    EXPECT_EQ(pace.weekPerDay, 6667);
+    EXPECT_EQ(Describe(pace), "N 52400/2495 6/10 6/7");
+    charge.BeginConnection();
+    charge.Live() = LiveConnection{5000, 5000, 1000, "apn", OleDate::Null()};
+    pace = PaceCurrentPeriod(charge, true, 70000);
+    EXPECT_EQ(pace.meanPerDay, 6000);
+    EXPECT_EQ(pace.weekPerDay, 50000 / 6);
+    EXPECT_EQ(Describe(pace), "N 42400/2019 6/7 6/5; L 10000/476 6/1 6/1");
+}
+
