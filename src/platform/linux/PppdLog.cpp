@@ -47,7 +47,7 @@ constexpr ErrorLine kErrorLines[] = {
      "another dialler holds the card's port (its lock file): end it, or run vr31kctl doctor to see which"},
     {true, "Failed to open ", dialerr::kPortNotAvailable,
      "pppd could not open the card's port: run vr31kctl doctor to see who holds it or what right is missing"},
-    {true, "Can't open options file ", dialerr::kFileNotOpened,
+    {false, "Can't open options file ", dialerr::kFileNotOpened,
      "pppd's peer file is missing: run scripts/setup.sh (it installs /etc/ppp/peers/vr31k-utility)"},
     {false, "unrecognized option", dialerr::kFileNotOpened,
      "pppd does not take an option of the dial: reinstall the peer file with scripts/setup.sh"},
