@@ -30,7 +30,11 @@ bool CheckDataFolder(Context& c, const std::string& folder) {
     if (!MayUse(c.in.user, st, 07)) {
         const std::string group = GroupNameOf(st.st_gid);
         const Membership membership = MembershipOf(c.in.user, group);
-        c.Add("data-folder", CheckStatus::Failed, owner + "; you may not use it", JoinGroupFix(c.in.user, group, membership));
+        // In the group already: the folder's mode is what keeps this user out.
+        c.Add("data-folder", CheckStatus::Failed, owner + "; you may not use it",
+              membership != Membership::InSession ? JoinGroupFix(c.in.user, group, membership)
+              : c.in.machineFolder                ? kInstallDataDir
+                                                  : "");
         return false;
     }
     if ((st.st_mode & S_IRWXO) != 0) {

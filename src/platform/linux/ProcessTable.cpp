@@ -27,22 +27,33 @@ std::vector<int> Pids(const std::string& procRoot) {
     return pids;
 }
 
-// 1 the process has `path` open, 0 not, -1 its descriptors cannot be read.
-int Holds(const std::string& fdDir, const std::string& path) {
+// The pseudo-terminal a master descriptor serves (fdinfo's "tty-index:"), -1 when none.
+long MasterIndex(const std::string& processDir, const char* fd) {
+    std::string info;
+    if (!ReadWholeFile(processDir + "/fdinfo/" + fd, 4096, info)) return -1;
+    const size_t at = info.find("tty-index:");
+    return at == std::string::npos ? -1 : std::strtol(info.c_str() + at + 10, nullptr, 10);
+}
+
+// 1 the process has `path` open, 0 not (or it serves the pseudo-terminal `path` from
+// its master side: the line's other end, not a rival), -1 its descriptors cannot be read.
+int Holds(const std::string& processDir, const std::string& path) {
+    const std::string fdDir = processDir + "/fd";
     DIR* dir = opendir(fdDir.c_str());
     if (dir == nullptr) return -1;
-    int holds = 0;
+    const std::string pts = "/dev/pts/";
+    const long ptsIndex = path.rfind(pts, 0) == 0 ? std::strtol(path.c_str() + pts.size(), nullptr, 10) : -1;
+    bool holds = false, serves = false;
     while (const dirent* entry = readdir(dir)) {
         char target[PATH_MAX];
         const ssize_t n = readlink((fdDir + "/" + entry->d_name).c_str(), target, sizeof target - 1);
         if (n <= 0) continue;
-        if (std::string_view(target, static_cast<size_t>(n)) == path) {
-            holds = 1;
-            break;
-        }
+        const std::string_view link(target, static_cast<size_t>(n));
+        if (link == path) holds = true;
+        if (ptsIndex >= 0 && link.ends_with("ptmx") && MasterIndex(processDir, entry->d_name) == ptsIndex) serves = true;
     }
     closedir(dir);
-    return holds;
+    return holds && !serves ? 1 : 0;
 }
 
 }  // namespace
@@ -65,7 +76,7 @@ ProcessScan ProcessesHoldingFile(const std::string& procRoot, const std::string&
     ProcessScan scan;
     for (int pid : Pids(procRoot)) {
         if (pid == self) continue;
-        const int holds = Holds(procRoot + "/" + std::to_string(pid) + "/fd", path);
+        const int holds = Holds(procRoot + "/" + std::to_string(pid), path);
         if (holds < 0) scan.complete = false;
         if (holds <= 0) continue;
         if (auto entry = ProcessOf(procRoot, pid)) scan.found.push_back(std::move(*entry));

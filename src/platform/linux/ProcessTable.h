@@ -21,7 +21,8 @@ struct ProcessScan {
 };
 
 // The processes with a descriptor on `path` (compared with the links' text, so the
-// path should be the device's own name, links resolved), `self` left out.
+// path should be the device's own name, links resolved), `self` left out, and so is
+// the server of a pseudo-terminal (it holds the master side too).
 ProcessScan ProcessesHoldingFile(const std::string& procRoot, const std::string& path, int self);
 std::vector<ProcessEntry> ProcessesNamed(const std::string& procRoot, std::string_view name);
 std::optional<ProcessEntry> ProcessOf(const std::string& procRoot, int pid);
