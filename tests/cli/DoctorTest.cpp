@@ -12,6 +12,7 @@
 #include <grp.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -221,17 +222,18 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
     }
 }
 
-// The card simulator's pty held open by another program: vr31kctl doctor names it and
-// leaves the SIM unasked; free again, the doctor reads the SIM's state and sends no code.
+// The card simulator's pty held open and locked by another program: vr31kctl doctor
+// and the failed card check name it, and the doctor leaves the SIM unasked; free again,
+// the doctor reads the SIM's state and sends no code.
 TEST(DoctorCli, NamesTheProcessHoldingTheCardAndNeverSendsACode) {
     sim::CardSimulator card;
     std::string error;
     ASSERT_TRUE(card.Start(error)) << error;
     card.SetSimState(sim::SimState::PinRequired);
     test::TempDir data;
-    const auto doctor = [&] {
+    const auto ctl = [&](const std::string& words) {
         const std::string command = std::string(VR31KCTL_PATH) + " --json --data-dir " + data.Path() + " --port " +
-                                    card.PortPath() + " doctor 2>/dev/null";
+                                    card.PortPath() + " " + words + " 2>/dev/null";
         std::string out;
         FILE* pipe = popen(command.c_str(), "r");
         char buffer[4096];
@@ -239,25 +241,39 @@ TEST(DoctorCli, NamesTheProcessHoldingTheCardAndNeverSendsACode) {
         pclose(pipe);
         return out;
     };
+    const auto doctor = [&] { return ctl("doctor"); };
 
+    // The holder locks the port as a dialler does, so the card check cannot open it either.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     const pid_t holder = fork();
     if (holder == 0) {
         const int fd = open(card.PortPath().c_str(), O_RDWR | O_NOCTTY);
-        if (fd >= 0) execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
+        if (fd < 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) _exit(127);
+        close(ready[0]);
+        if (write(ready[1], "x", 1) != 1) _exit(127);
+        execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
         _exit(127);
     }
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    // The child names itself sleep once exec has run.
     std::string held;
     for (int i = 0; i < 100 && held.find("sleep (pid") == std::string::npos; ++i) {
         held = doctor();
         if (held.find("sleep (pid") == std::string::npos) usleep(20000);
     }
-    kill(holder, SIGKILL);
-    waitpid(holder, nullptr, 0);
-    EXPECT_NE(held.find("\"check\": \"tty-holders\", \"status\": \"failed\", \"message\": \"" + card.PortPath() +
-                        " is held open by sleep (pid " + std::to_string(holder)),
+    const std::string heldBy = card.PortPath() + " is held open by sleep (pid " + std::to_string(holder);
+    EXPECT_NE(held.find("\"check\": \"tty-holders\", \"status\": \"failed\", \"message\": \"" + heldBy),
               std::string::npos)
         << held;
     EXPECT_NE(held.find("\"check\": \"sim\", \"status\": \"unknown\""), std::string::npos) << held;
+    const std::string check = ctl("card check");
+    EXPECT_NE(check.find("\"held_by\": \"" + heldBy), std::string::npos) << check;
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
 
     const std::string free = doctor();
     EXPECT_NE(free.find("\"check\": \"sim\", \"status\": \"warning\", \"message\": \"the SIM waits for its PIN (3 "

@@ -3,6 +3,7 @@
 #include "platform/linux/ProcessTable.h"
 
 #include <grp.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -69,6 +70,17 @@ std::vector<CheckResult> RunDoctor(const DoctorInput& input) {
         check(context);
     }
     return std::move(context.results);
+}
+
+std::string PortHoldersSentence(const std::string& port) {
+    DoctorInput input;
+    input.self = getpid();
+    doctor::Context context{input, {}, port, std::nullopt, false};
+    doctor::CheckHolders(context);
+    for (const CheckResult& r : context.results) {
+        if (r.status == CheckStatus::Failed) return r.message;
+    }
+    return {};
 }
 
 }  // namespace vr31k

@@ -71,6 +71,11 @@ struct DoctorInput {
 
 std::vector<CheckResult> RunDoctor(const DoctorInput& input);
 
+// Who keeps the card's port from being opened, in one sentence ("/dev/ttyACM0 is held
+// open by minicom (pid 4321, user alice)"), from the processes and the lock folder;
+// "" when nobody is seen.
+std::string PortHoldersSentence(const std::string& port);
+
 // The input for this process on this machine, with the real SIM query over `port`.
 DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string> port, bool chipset);
 
