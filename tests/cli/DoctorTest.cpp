@@ -102,7 +102,7 @@ struct FakeSystem {
 
     test::TempDir root;
     DoctorInput in;
-    SimReport sim{true, SIM_READY, -1};
+    SimReport sim{true, true, SIM_READY, -1};
     std::string port, ttyGroup, dataGroup, udevFile;
     int master = -1, slave = -1;
 };
@@ -185,19 +185,29 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
         {"the shared folder", {}, "data-folder", Status::Ok, "belongs to", ""},
         {"a folder closed to its group", [](FakeSystem& s) { chmod(s.in.dataFolder.c_str(), 0700); }, "data-folder",
          Status::Failed, "you may not use it", ""},
-        {"the data folder missing", [](FakeSystem& s) { s.in.dataFolder = s.root.File("none"); }, "history",
-         Status::Unknown, "cannot be used", ""},
+        {"the machine's folder missing",
+         [](FakeSystem& s) {
+             s.in.dataFolder = s.root.File("none");
+             s.in.machineFolder = true;
+         },
+         "data-folder", Status::Failed, "is missing", "install-datadir.sh"},
+        {"a folder of one's own not made yet", [](FakeSystem& s) { s.in.dataFolder = s.root.File("none"); },
+         "data-folder", Status::Ok, "made at first use", ""},
+        {"nothing to read in a missing folder", [](FakeSystem& s) { s.in.dataFolder = s.root.File("none"); },
+         "history", Status::Unknown, "not there yet", ""},
         {"the history a link",
          [](FakeSystem& s) { fs::create_symlink("/etc/passwd", s.in.dataFolder + "/VR31KUTL.mdb"); }, "history",
          Status::Failed, "symbolic link", "install-datadir.sh"},
         {"settings readable", [](FakeSystem& s) { test::WriteFile(s.in.dataFolder + "/VR31KUTL.ini", "[a]\n"); },
          "settings", Status::Ok, "can be read", ""},
-        {"the SIM wants its PIN", [](FakeSystem& s) { s.sim = {true, SIM_PIN_REQUIRED, 2}; }, "sim",
+        {"the SIM wants its PIN", [](FakeSystem& s) { s.sim = {true, true, SIM_PIN_REQUIRED, 2}; }, "sim",
          Status::Warning, "waits for its PIN (2 attempts left)", "card check --pin"},
-        {"the SIM wants its PUK", [](FakeSystem& s) { s.sim = {true, SIM_PUK_REQUIRED, 10}; }, "sim",
+        {"the SIM wants its PUK", [](FakeSystem& s) { s.sim = {true, true, SIM_PUK_REQUIRED, 10}; }, "sim",
          Status::Failed, "PUK (10 attempts left)", "--puk PUK --new-pin"},
-        {"a silent card", [](FakeSystem& s) { s.sim = {false, 0, -1}; }, "sim", Status::Failed, "did not answer",
-         "take the card out"},
+        {"a silent card", [](FakeSystem& s) { s.sim = {true, false, 0, -1}; }, "sim", Status::Failed,
+         "did not answer", "take the card out"},
+        {"a port locked by someone unseen", [](FakeSystem& s) { s.sim = {false, false, 0, -1}; }, "sim",
+         Status::Unknown, "could not be opened", "sudo vr31kctl doctor"},
         {"the SIM not asked while another holds the port",
          [](FakeSystem& s) { s.Process(4321, "minicom", 0, s.port); }, "sim", Status::Unknown, "not free", ""},
         {"no runtime folder",

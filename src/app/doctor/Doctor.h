@@ -47,7 +47,8 @@ struct DoctorUser {
 
 // The SIM as the card answers the query commands (never a code).
 struct SimReport {
-    bool answered = false;  // the port opened and the card answered
+    bool opened = false;    // the port could be opened
+    bool answered = false;  // and the card answered
     unsigned state = 0;     // SIM_READY, SIM_PIN_REQUIRED, ...
     int attemptsLeft = -1;  // for a PIN or PUK wanted; -1 unknown
 };

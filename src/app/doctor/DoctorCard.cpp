@@ -47,7 +47,8 @@ void CheckTty(Context& c) {
     } else {
         c.tty = st;
         const std::string group = GroupNameOf(st.st_gid);
-        if (group == kDataGroup || st.st_uid == c.in.user.uid) {
+        // A port named by the user (a simulator, another tty) is taken as it is.
+        if (group == kDataGroup || st.st_uid == c.in.user.uid || c.in.port) {
             c.Add("tty", CheckStatus::Ok, c.port + " belongs to " + OwnerText(st));
         } else {
             c.Add("tty", CheckStatus::Warning,
@@ -171,7 +172,10 @@ void CheckSim(Context& c) {
     const SimReport sim = c.in.querySim(c.port);
     const std::string left =
         sim.attemptsLeft >= 0 ? " (" + std::to_string(sim.attemptsLeft) + " attempts left)" : std::string();
-    if (!sim.answered) {
+    if (!sim.opened) {
+        c.Add("sim", CheckStatus::Unknown, "the SIM was not asked: " + c.port + " could not be opened (held or locked)",
+              "sudo vr31kctl doctor shows who holds it");
+    } else if (!sim.answered) {
         c.Add("sim", CheckStatus::Failed, "the card did not answer on " + c.port,
               "take the card out and put it in again");
     } else if (sim.state == SIM_READY) {

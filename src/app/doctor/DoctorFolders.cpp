@@ -13,12 +13,17 @@ namespace {
 constexpr const char* kInstallDataDir = "sudo packaging/install-datadir.sh (or scripts/setup.sh)";
 constexpr unsigned long long kMiB = 1024 * 1024;
 
-// False when the folder cannot be used at all (the file checks then say nothing more).
+// False when the folder cannot be used or is not there (the file checks then say
+// nothing more).
 bool CheckDataFolder(Context& c, const std::string& folder) {
     struct stat st {};
     if (lstat(folder.c_str(), &st) != 0) {
-        c.Add("data-folder", CheckStatus::Failed, "the data folder " + folder + " is missing",
-              c.in.machineFolder ? kInstallDataDir : "");
+        // Only root makes the machine's folder; a folder of the user's own is made at first use.
+        if (c.in.machineFolder) {
+            c.Add("data-folder", CheckStatus::Failed, "the data folder " + folder + " is missing", kInstallDataDir);
+        } else {
+            c.Add("data-folder", CheckStatus::Ok, "the data folder " + folder + " is made at first use (mode 0700)");
+        }
         return false;
     }
     if (!S_ISDIR(st.st_mode)) {
@@ -86,7 +91,7 @@ void CheckFolders(Context& c) {
         CheckSpace(c, folder);
     } else {
         for (const char* id : {"history", "settings", "disk-space"}) {
-            c.Add(id, CheckStatus::Unknown, "the data folder cannot be used");
+            c.Add(id, CheckStatus::Unknown, "the data folder cannot be used or is not there yet");
         }
     }
     if (c.in.runtimeFolder.empty()) {

@@ -36,7 +36,8 @@ std::vector<std::string> SessionGroups() {
 SimReport QuerySim(const std::string& port) {
     SimReport report;
     CWKvCtrl card;
-    if (card.OpenPort(port, true) == CARD_OK && card.Initialize() == CARD_OK && card.SetErrorReporting(1) == CARD_OK) {
+    report.opened = card.OpenPort(port, true) == CARD_OK;
+    if (report.opened && card.Initialize() == CARD_OK && card.SetErrorReporting(1) == CARD_OK) {
         report.state = card.GetSimState();
         report.answered = report.state != CARD_ERR_TRANSACT;
         int attempts = -1;
