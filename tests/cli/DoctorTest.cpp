@@ -46,7 +46,8 @@ struct FakeSystem {
         for (const char* dir : {"proc", "lock", "ppp/peers", "ppp/ip-down.d", "dev", "udev", "run", "data"}) {
             fs::create_directories(root.File(dir));
         }
-        for (const std::string& program : {in.roots.pppd, root.File("ppp/ip-down.d/vr31k-utility"), root.File("record")}) {
+        for (const std::string& program :
+             {in.roots.pppd, root.File("ppp/ip-down.d/vr31k-utility"), root.File("record")}) {
             test::WriteFile(program, "#!/bin/sh\n");
             chmod(program.c_str(), 0755);
         }

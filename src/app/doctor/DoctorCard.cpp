@@ -105,8 +105,8 @@ void CheckLock(Context& c) {
             return;
         case TtyLock::Kind::Live: {
             const auto holder = ProcessOf(c.in.roots.proc, lock.pid);
-            c.Add("tty-lock", CheckStatus::Failed,
-                  lock.path + " locks " + c.port + " for " + (holder ? Described(*holder) : "pid " + std::to_string(lock.pid)),
+            const std::string who = holder ? Described(*holder) : "pid " + std::to_string(lock.pid);
+            c.Add("tty-lock", CheckStatus::Failed, lock.path + " locks " + c.port + " for " + who,
                   "end that dialler (kill " + std::to_string(lock.pid) + ")");
             c.portFree = false;
             return;

@@ -74,7 +74,9 @@ void CheckSpace(Context& c, const std::string& folder) {
     }
     const unsigned long long free = static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize;
     const std::string text = std::to_string(free / kMiB) + " MiB free on the data folder's file system";
-    if (free < kMiB) c.Add("disk-space", CheckStatus::Failed, text + ": nothing more can be recorded", "free some space");
+    if (free < kMiB) {
+        c.Add("disk-space", CheckStatus::Failed, text + ": nothing more can be recorded", "free some space");
+    }
     else if (free < 64 * kMiB) c.Add("disk-space", CheckStatus::Warning, text, "free some space");
     else c.Add("disk-space", CheckStatus::Ok, text);
 }

@@ -34,7 +34,8 @@ void CheckSession(Context& c) {
         socket = c.in.runtimeDir + "/bus";
     }
     if (c.in.sessionBusAddress && socket.empty()) {
-        c.Add("session-bus", CheckStatus::Unknown, "the session bus is at " + *c.in.sessionBusAddress + ", not looked at");
+        c.Add("session-bus", CheckStatus::Unknown,
+              "the session bus is at " + *c.in.sessionBusAddress + ", not looked at");
     } else if (!socket.empty() && IsSocket(socket)) {
         c.Add("session-bus", CheckStatus::Ok, "the session bus is at " + socket);
     } else {

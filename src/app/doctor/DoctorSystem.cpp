@@ -7,7 +7,6 @@
 #include "common/DataFolder.h"
 #include "common/RuntimeFolder.h"
 #include "platform/UserAccount.h"
-#include "platform/linux/ProcessTable.h"
 
 #include <grp.h>
 #include <unistd.h>
@@ -27,7 +26,9 @@ std::vector<std::string> SessionGroups() {
     for (gid_t gid : gids) {
         struct group gr {};
         struct group* found = nullptr;
-        if (getgrgid_r(gid, &gr, buffer, sizeof buffer, &found) == 0 && found != nullptr) names.emplace_back(gr.gr_name);
+        if (getgrgid_r(gid, &gr, buffer, sizeof buffer, &found) == 0 && found != nullptr) {
+            names.emplace_back(gr.gr_name);
+        }
     }
     return names;
 }

@@ -176,8 +176,10 @@ std::string PppdExitCause(int exitStatus) {
         case 15: return "the network stopped answering echo requests (pppd status 15): check the signal";
         case 16: return "the card hung up (pppd status 16): check the signal, or whether the card was taken out";
         case 17: return "the line loops back (pppd status 17): the card is echoing; take it out and put it in again";
-        case 18: return "the card's init script failed (pppd status 18): check that the card answers (vr31kctl card check)";
-        case 19: return "the network refused the entry's user name or password (pppd status 19): correct them in the entry";
+        case 18: return "the card's init script failed (pppd status 18): check that the card answers "
+                        "(vr31kctl card check)";
+        case 19: return "the network refused the entry's user name or password (pppd status 19): correct them in "
+                        "the entry";
         default: return "pppd ended with status " + std::to_string(exitStatus) + ": see pppd(8)";
     }
 }

@@ -50,7 +50,9 @@ int Holds(const std::string& processDir, const std::string& path) {
         if (n <= 0) continue;
         const std::string_view link(target, static_cast<size_t>(n));
         if (link == path) holds = true;
-        if (ptsIndex >= 0 && link.ends_with("ptmx") && MasterIndex(processDir, entry->d_name) == ptsIndex) serves = true;
+        if (ptsIndex >= 0 && link.ends_with("ptmx") && MasterIndex(processDir, entry->d_name) == ptsIndex) {
+            serves = true;
+        }
     }
     closedir(dir);
     return holds && !serves ? 1 : 0;
