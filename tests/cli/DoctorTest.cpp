@@ -1,9 +1,11 @@
 // The doctor's checks against systems built in a folder (a /proc tree, lock files,
 // pppd's files, udev's database, a data folder), with the user's groups and the SIM's
-// answers given; then vr31kctl doctor against the simulated card.
+// answers given; a real user who joins the tty's group during a session; and vr31kctl
+// doctor against the simulated card.
 #include "CardSimulator.h"
 #include "app/doctor/Doctor.h"
 #include "card/CardResults.h"
+#include "../security/ProcessRun.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -293,6 +295,38 @@ TEST(DoctorCli, NamesTheProcessHoldingTheCardAndNeverSendsACode) {
         << free;
     for (const std::string& line : card.Commands()) EXPECT_EQ(line.find("CPIN="), std::string::npos) << line;
     EXPECT_EQ(card.PinAttempts(), sim::CardSimulator::kMaxPinAttempts);
+}
+
+// A real user outside the tty's group is told to join it; once added to the group
+// database, a process of the session that began before is told to log in again.
+TEST(DoctorUser, AGroupJoinedAfterTheSessionBeganMeansLogInAgain) {
+    VR31K_THROWAWAY_USER(user);
+    const struct group* dialout = getgrnam("dialout");
+    ASSERT_NE(dialout, nullptr);
+    FakeSystem system;
+    ASSERT_EQ(chown(system.port.c_str(), 0, dialout->gr_gid), 0);
+    const auto accessFix = [&] {
+        for (const CheckResult& r : RunDoctor(SystemDoctorInput(system.in.dataFolder, system.port, false))) {
+            if (r.id == "tty-access") return r.fix;
+        }
+        return std::string();
+    };
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    const pid_t sessionBefore = test::StartInChild(user.get(), [&] {
+        char byte = 0;
+        if (read(go[0], &byte, 1) != 1) return 2;
+        return accessFix() == "log out and in again (or run newgrp dialout)" ? 0 : 1;
+    });
+    close(go[0]);
+    EXPECT_EQ(test::RunInChild(user.get(), [&] {
+                  return accessFix() == "sudo adduser " + user->Name() + " dialout, then log out and in again" ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(test::RunProgram(nullptr, {"/usr/sbin/usermod", "-aG", "dialout", user->Name()}).status, 0);
+    EXPECT_EQ(write(go[1], "x", 1), 1);
+    close(go[1]);
+    EXPECT_EQ(test::WaitChild(sessionBefore, std::chrono::seconds(30)), std::optional<int>(0));
 }
 
 }  // namespace
