@@ -61,11 +61,16 @@ int Port(CliContext& context, CliArgs& args) {
     return port.empty() ? context.PrintFailed(result) : context.Print(result);
 }
 
-Json CheckJson(const CardTask& task, bool ok) {
+Json CheckJson(CliContext& context, const CardTask& task, bool ok) {
     Json result = Json::MakeObject();
     result.Set("ok", ok).Set("card_state", CardStateJson(task.status.state)).Set("pin_lock", task.status.pinLockOn);
     SetMessages(result, task.ui.Boxes());
     result.Set("port", task.port);
+    // The box says the port is busy; this says who keeps it.
+    if (const std::string holder = ok ? std::string() : task.BusyPortCause(); !holder.empty()) {
+        result.Set("held_by", holder);
+        if (!context.JsonOutput()) context.Err() << "vr31kctl: " << holder << '\n';
+    }
     return result;
 }
 
@@ -74,7 +79,7 @@ int Check(CliContext& context, CliArgs& args) {
     TakeCodeOptions(args, task.ui);
     args.Finish();
     const bool ok = task.Check();
-    return ok ? context.Print(CheckJson(task, ok)) : context.PrintFailed(CheckJson(task, ok));
+    return ok ? context.Print(CheckJson(context, task, ok)) : context.PrintFailed(CheckJson(context, task, ok));
 }
 
 int Info(CliContext& context, CliArgs& args) {
@@ -91,7 +96,7 @@ int Info(CliContext& context, CliArgs& args) {
         ShowCommError(task.ui);
         ok = false;
     }
-    Json result = CheckJson(task, ok);
+    Json result = CheckJson(context, task, ok);
     if (ok) {
         result.Set("manufacturer", task.check.Manufacturer())
             .Set("model", task.check.Model())

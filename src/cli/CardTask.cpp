@@ -1,7 +1,9 @@
 #include "cli/CardTask.h"
 
+#include "app/doctor/Doctor.h"
 #include "card/CardDetection.h"
 #include "common/PortTrust.h"
+#include "common/StringIds.h"
 
 #include <ostream>
 #include <unistd.h>
@@ -36,6 +38,12 @@ CardTask::CardTask(CliContext& context)
     : ui(context.JsonOutput() ? nullptr : &context.Err()),
       port(ResolvePort(context)),
       check(card, ui, CardCheckOptions{SolvaneMode(context)}) {}
+
+std::string CardTask::BusyPortCause() const {
+    const auto& boxes = ui.Boxes();
+    if (boxes.empty() || boxes.back().captionId != ids::IDS_PORT_OPEN_ERROR_CAPTION) return {};
+    return PortHoldersSentence(port);
+}
 
 int CardTask::FailCheck(CliContext& context) {
     const int caption = ui.Boxes().empty() ? 0 : ui.Boxes().back().captionId;

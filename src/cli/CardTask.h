@@ -23,6 +23,8 @@ struct CardTask {
 
     // The main window's card check; with no port known it is "no card".
     bool Check() { return !port.empty() && check.Run(port, status); }
+    // Who holds the port, when the check failed because it could not be opened; "" else.
+    std::string BusyPortCause() const;
     // The failure of a command that needs nothing but the check.
     int FailCheck(CliContext& context);
 

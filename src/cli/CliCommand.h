@@ -62,6 +62,8 @@ struct CommandGroup {
     std::string_view summary;  // one line for the general help
     std::string_view help;     // the group's full help text
     int (*run)(CliContext& context, CliArgs& args);
+    // False for a command that must run even when the data folder cannot be used.
+    bool needsDataFolder = true;
 };
 
 // One accessor per group, listed in CliMain.cpp.
@@ -76,5 +78,6 @@ const CommandGroup& DisconnectCommands();
 const CommandGroup& StatusCommands();
 const CommandGroup& WatchCommands();
 const CommandGroup& NotifyCommands();
+const CommandGroup& DoctorCommands();
 
 }  // namespace vr31k::cli

@@ -22,6 +22,7 @@ const CommandGroup& (*const kGroups[])() = {
     PlanCommands,
     UsageCommands,
     HistoryCommands,
+    DoctorCommands,
 };
 
 constexpr std::string_view kUsage =
@@ -118,7 +119,7 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
             out << found->help;
             return kExitOk;
         }
-        if (!context.CheckDataFolder()) return kExitFailed;
+        if (found->needsDataFolder && !context.CheckDataFolder()) return kExitFailed;
         FolderLock::ClearLastProblem();
         const int status = found->run(context, args);
         // A lock another program kept made some step give up: say which.

@@ -103,17 +103,21 @@ TEST(DialService, ProgressAndFailuresFromTheDiallersLog) {
         const char* transcript;
         int exitStatus;
         std::vector<std::pair<uint32_t, int>> notices;
+        const char* cause;  // a part of LastErrorDetail() once the dial has failed
     };
     using namespace dialstate;
     const std::vector<Case> cases = {
         {"connect-chap.log", 0,
          {{kOpenPort, 0}, {kConnectDevice, 0}, {kDeviceConnected, 0}, {kAuthenticate, 0}, {kAuthenticated, 0},
-          {kConnected, 0}}},
-        {"no-carrier.log", 8, {{kOpenPort, 0}, {kConnectDevice, 0}, {kConnectDevice, dialerr::kNoAnswer}}},
+          {kConnected, 0}},
+         ""},
+        {"no-carrier.log", 8, {{kOpenPort, 0}, {kConnectDevice, 0}, {kConnectDevice, dialerr::kNoAnswer}},
+         "NO CARRIER"},
         {"pap-rejected.log", 19,
          {{kOpenPort, 0}, {kConnectDevice, 0}, {kDeviceConnected, 0}, {kAuthenticate, 0},
-          {kAuthenticate, dialerr::kAuthenticationFailure}}},
-        {"no-kernel-ppp.log", 4, {{kOpenPort, 0}, {kOpenPort, dialerr::kDeviceDoesNotExist}}},
+          {kAuthenticate, dialerr::kAuthenticationFailure}},
+         "user name or password (PAP)"},
+        {"no-kernel-ppp.log", 4, {{kOpenPort, 0}, {kOpenPort, dialerr::kDeviceDoesNotExist}}, "ppp_generic"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.transcript);
@@ -124,6 +128,9 @@ TEST(DialService, ProgressAndFailuresFromTheDiallersLog) {
         ASSERT_EQ(h.service->Dial(h.pbk, {"apn.example", "", "kv", "kv"}, notices.Notifier(), handle), 0);
         ASSERT_TRUE(WaitGone(*h.service, handle));
         EXPECT_EQ(notices.All(), c.notices);
+        const std::string cause = h.service->LastErrorDetail();
+        if (*c.cause == '\0') EXPECT_EQ(cause, "");
+        else EXPECT_NE(cause.find(c.cause), std::string::npos) << cause;
     }
 }
 

@@ -1,10 +1,12 @@
 // Dial states and error numbers from recorded pppd logs (transcripts/).
+#include "dialup/DialFailureCause.h"
 #include "platform/DialupService.h"
 #include "platform/linux/PppdLog.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 namespace vr31k {
@@ -17,24 +19,27 @@ struct Transcript {
     std::vector<uint32_t> states;
     int error;
     const char* interfaceName;
+    const char* cause;  // a part of the sentence that names the cause
 };
 
 using namespace dialstate;
 
 const std::vector<Transcript> kTranscripts = {
-    {"connect-pap.log", 0, false, {kConnectDevice, kDeviceConnected, kAuthenticate, kAuthenticated, kConnected}, 0, "ppp0"},
-    {"connect-chap.log", 0, false, {kConnectDevice, kDeviceConnected, kAuthenticate, kAuthenticated, kConnected}, 0, "ppp1"},
-    {"no-carrier.log", 8, false, {kConnectDevice}, dialerr::kNoAnswer, ""},
-    {"modem-error.log", 8, false, {kConnectDevice}, dialerr::kFromDevice, ""},
-    {"answer-timeout.log", 8, false, {}, dialerr::kNoAnswer, ""},
-    {"pap-rejected.log", 19, false, {kConnectDevice, kDeviceConnected, kAuthenticate}, dialerr::kAuthenticationFailure, "ppp0"},
-    {"port-locked.log", 6, false, {}, dialerr::kPortNotAvailable, ""},
-    {"port-permission.log", 7, false, {}, dialerr::kPortNotAvailable, ""},
-    {"no-kernel-ppp.log", 4, false, {}, dialerr::kDeviceDoesNotExist, ""},
-    {"peers-missing.log", 2, false, {}, dialerr::kFileNotOpened, ""},
-    {"lcp-timeout.log", 10, false, {kConnectDevice, kDeviceConnected}, dialerr::kPppTimeout, "ppp0"},
-    {"peer-terminated.log", 16, false, {kConnectDevice, kDeviceConnected}, dialerr::kDisconnection, "ppp0"},
-    {"hangup-by-us.log", 5, true, {kConnectDevice, kDeviceConnected}, dialerr::kUserDisconnection, "ppp0"},
+    {"connect-pap.log", 0, false, {kConnectDevice, kDeviceConnected, kAuthenticate, kAuthenticated, kConnected}, 0, "ppp0", ""},
+    {"connect-chap.log", 0, false, {kConnectDevice, kDeviceConnected, kAuthenticate, kAuthenticated, kConnected}, 0, "ppp1", ""},
+    {"no-carrier.log", 8, false, {kConnectDevice}, dialerr::kNoAnswer, "", "NO CARRIER"},
+    {"modem-error.log", 8, false, {kConnectDevice}, dialerr::kFromDevice, "", "refused the dial (ERROR)"},
+    {"answer-timeout.log", 8, false, {}, dialerr::kNoAnswer, "", "did not answer the dial in time"},
+    {"pap-rejected.log", 19, false, {kConnectDevice, kDeviceConnected, kAuthenticate}, dialerr::kAuthenticationFailure, "ppp0", "(PAP)"},
+    {"port-locked.log", 6, false, {}, dialerr::kPortNotAvailable, "", "lock file"},
+    {"port-permission.log", 7, false, {}, dialerr::kPortNotAvailable, "", "could not open the card's port"},
+    {"no-kernel-ppp.log", 4, false, {}, dialerr::kDeviceDoesNotExist, "", "modprobe ppp_generic"},
+    {"peers-missing.log", 2, false, {}, dialerr::kFileNotOpened, "", "/etc/ppp/peers/vr31k-utility"},
+    {"lcp-timeout.log", 10, false, {kConnectDevice, kDeviceConnected}, dialerr::kPppTimeout, "ppp0", "never answered PPP"},
+    {"peer-terminated.log", 16, false, {kConnectDevice, kDeviceConnected}, dialerr::kDisconnection, "ppp0", "closed the link"},
+    {"cme-refused.log", 8, false, {kConnectDevice}, dialerr::kFromDevice, "",
+     "(the card said: +CME ERROR: requested service option not subscribed)"},
+    {"hangup-by-us.log", 5, true, {kConnectDevice, kDeviceConnected}, dialerr::kUserDisconnection, "ppp0", "cancelled"},
 };
 
 TEST(PppdLog, TranscriptsGiveTheirStatesAndErrors) {
@@ -55,6 +60,9 @@ TEST(PppdLog, TranscriptsGiveTheirStatesAndErrors) {
         EXPECT_EQ(states, t.states);
         EXPECT_EQ(reader.Finish(t.exitStatus, t.endedByUs), t.error);
         EXPECT_EQ(interfaceName, t.interfaceName);
+        const std::string cause = reader.Cause(t.exitStatus, t.endedByUs);
+        if (*t.cause == '\0') EXPECT_EQ(cause, "");
+        else EXPECT_NE(cause.find(t.cause), std::string::npos) << cause;
     }
 }
 
@@ -69,6 +77,33 @@ TEST(PppdLog, ExitStatusDecidesWhenNoLineDid) {
         reader.Feed("Serial connection established.");
         EXPECT_EQ(reader.Finish(status, false), error) << status;
     }
+}
+
+// Every exit status of pppd(8) has its own sentence, naming the status, when no line
+// of the log named the cause.
+TEST(PppdLog, EveryExitStatusHasItsOwnCause) {
+    std::set<std::string> seen;
+    for (int status = 1; status <= 21; ++status) {
+        PppdLogReader reader;
+        reader.Feed("Serial connection established.");
+        const std::string cause = reader.Cause(status, false);
+        EXPECT_NE(cause.find("status " + std::to_string(status)), std::string::npos) << cause;
+        EXPECT_TRUE(seen.insert(cause).second) << cause;
+    }
+    EXPECT_EQ(PppdLogReader().Cause(4, true), "the dial was cancelled") << "our own hang-up is no fault";
+}
+
+// The words of the service win; without them each error a dial can end with still names
+// its cause, and a number nobody knows is shown as it is.
+TEST(PppdLog, DialFailureCauseNamesEveryDialError) {
+    using namespace dialerr;
+    for (int code : {kAccessDenied, kDeviceDoesNotExist, kPortDisconnected, kDisconnection, kPortNotAvailable,
+                     kUnknown, kFromDevice, kFileNotOpened, kLineBusy, kNoAnswer, kNoDialtone,
+                     kAuthenticationFailure, kPppTimeout, kPppNoProtocols}) {
+        EXPECT_EQ(DialFailureCause(code, "").find("dial-up error"), std::string::npos) << code;
+    }
+    EXPECT_EQ(DialFailureCause(kNoAnswer, "pppd said so"), "pppd said so");
+    EXPECT_EQ(DialFailureCause(4242, ""), "dial-up error 4242");
 }
 
 TEST(PppdLog, LinesAfterTheLinkIsUpChangeNothing) {

@@ -210,6 +210,7 @@ public:
             }
         }
         out = static_cast<ConnHandle>(dial->Pid());
+        m_lastDialPid = dial->Pid();
         m_dials[dial->Pid()] = std::move(dial);
         return 0;
     }
@@ -327,7 +328,13 @@ public:
         return std::make_unique<WatchHandle>(std::move(watch));
     }
 
-    std::string LastErrorDetail() const override { return t_lastDetail; }
+    // A dial that started and then failed tells why through its log.
+    std::string LastErrorDetail() const override {
+        if (!t_lastDetail.empty()) return t_lastDetail;
+        std::lock_guard lock(m_mutex);
+        const auto it = m_dials.find(m_lastDialPid);
+        return it == m_dials.end() ? std::string() : it->second->Get().cause;
+    }
 
 private:
     static int Fail(int code, std::string detail) {
@@ -446,6 +453,7 @@ private:
 
     LinuxDialupConfig m_config;
     mutable std::mutex m_mutex;  // guards the members below
+    int m_lastDialPid = -1;
     std::map<int, std::shared_ptr<PppDial>> m_dials;
     std::vector<DialDevice> m_registered;
     std::vector<std::weak_ptr<LinkWatch>> m_watches;

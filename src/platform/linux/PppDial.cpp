@@ -219,6 +219,7 @@ void PppDial::Run(int logFd) {
         wasConnected = m_snapshot.connected;
         lastState = m_snapshot.state;
         error = m_log.Finish(exitStatus, m_endedByUs);
+        m_snapshot.cause = m_log.Cause(exitStatus, m_endedByUs);
     }
     RemovePrivateFiles();
     // The failure notice goes out before the dial counts as finished, so whoever sees

@@ -33,6 +33,7 @@ public:
         bool connected = false;
         bool finished = false;
         int error = 0;  // the dial's failure, once finished without coming up
+        std::string cause;  // why, in words, set before the failure is told
         std::string interfaceName;
         std::chrono::steady_clock::time_point upSince{};
     };

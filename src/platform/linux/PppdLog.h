@@ -21,6 +21,10 @@ public:
     // error number. `endedByUs`: we sent the signal that ended it.
     int Finish(int exitStatus, bool endedByUs) const;
 
+    // One sentence on why the dial failed and what to do, with what the card said about
+    // its refusal; empty when the link came up.
+    std::string Cause(int exitStatus, bool endedByUs) const;
+
     uint32_t State() const { return m_state; }
     bool Connected() const { return m_connected; }
     // The error a line named, 0 when none yet (the first one wins).
@@ -28,14 +32,18 @@ public:
 
 private:
     std::optional<uint32_t> Advance(uint32_t state);
-    void NoteError(int error);
+    void NoteError(int error, std::string_view cause);
 
     uint32_t m_state = 0;
     bool m_connected = false;
     int m_error = 0;
+    std::string_view m_cause;  // of the line that named the error
+    std::string m_cardReason;
 };
 
 // pppd's exit status (its manual's list) as an error number.
 int ErrorFromPppdExit(int exitStatus);
+// pppd's exit status as a sentence with what to do about it.
+std::string PppdExitCause(int exitStatus);
 
 }  // namespace vr31k

@@ -1,0 +1,86 @@
+#include "app/doctor/DoctorChecks.h"
+
+#include "platform/linux/ProcessTable.h"
+
+#include <grp.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vr31k {
+
+namespace doctor {
+
+void Context::Add(std::string id, CheckStatus status, std::string message, std::string fix) {
+    results.push_back({std::move(id), status, std::move(message), std::move(fix)});
+}
+
+Membership MembershipOf(const DoctorUser& user, const std::string& group) {
+    const auto has = [&](const std::vector<std::string>& groups) {
+        return std::find(groups.begin(), groups.end(), group) != groups.end();
+    };
+    if (has(user.sessionGroups)) return Membership::InSession;
+    return has(user.databaseGroups) ? Membership::AfterLogin : Membership::Outside;
+}
+
+std::string JoinGroupFix(const DoctorUser& user, const std::string& group, Membership membership) {
+    if (membership == Membership::AfterLogin) return "log out and in again (or run newgrp " + group + ")";
+    return "sudo adduser " + user.name + " " + group + ", then log out and in again";
+}
+
+std::string GroupNameOf(gid_t gid) {
+    char buffer[65536];
+    struct group gr {};
+    struct group* found = nullptr;
+    if (getgrgid_r(gid, &gr, buffer, sizeof buffer, &found) == 0 && found != nullptr) return gr.gr_name;
+    return std::to_string(gid);
+}
+
+std::string OwnerText(const struct stat& st) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return UserNameOf(st.st_uid) + ":" + GroupNameOf(st.st_gid) + " " + mode;
+}
+
+bool MayUse(const DoctorUser& user, const struct stat& st, unsigned bits) {
+    if (user.uid == 0) return true;
+    const unsigned mode = st.st_mode & 0777;
+    if (st.st_uid == user.uid) return ((mode >> 6) & bits) == bits;
+    if (MembershipOf(user, GroupNameOf(st.st_gid)) == Membership::InSession) return ((mode >> 3) & bits) == bits;
+    return (mode & bits) == bits;
+}
+
+}  // namespace doctor
+
+const char* CheckStatusName(CheckStatus status) {
+    switch (status) {
+        case CheckStatus::Ok: return "ok";
+        case CheckStatus::Warning: return "warning";
+        case CheckStatus::Failed: return "failed";
+        case CheckStatus::Unknown: break;
+    }
+    return "unknown";
+}
+
+std::vector<CheckResult> RunDoctor(const DoctorInput& input) {
+    doctor::Context context{input, {}, {}, std::nullopt, false};
+    for (auto check : {doctor::CheckCard, doctor::CheckHolders, doctor::CheckSim, doctor::CheckPpp,
+                       doctor::CheckFolders, doctor::CheckSession}) {
+        check(context);
+    }
+    return std::move(context.results);
+}
+
+std::string PortHoldersSentence(const std::string& port) {
+    DoctorInput input;
+    input.self = getpid();
+    doctor::Context context{input, {}, port, std::nullopt, false};
+    doctor::CheckHolders(context);
+    for (const CheckResult& r : context.results) {
+        if (r.status == CheckStatus::Failed) return r.message;
+    }
+    return {};
+}
+
+}  // namespace vr31k

@@ -1,0 +1,83 @@
+#pragma once
+// One look at everything a connection needs: the card and its tty, who holds the tty,
+// pppd and its files, the SIM, the data and runtime folders, the session's buses. Each
+// check says ok, warning, failed or unknown in one sentence, with the command that fixes
+// it where there is one. Every place on the system a check reads is in `DoctorRoots`,
+// and the user's groups and the SIM's answers come in as values, so tests can build the
+// whole system.
+#include "platform/DeviceTree.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace vr31k {
+
+enum class CheckStatus { Ok, Warning, Failed, Unknown };
+const char* CheckStatusName(CheckStatus status);  // "ok", "warning", "failed", "unknown"
+
+struct CheckResult {
+    std::string id;  // stable: "tty-access", "pppd-peer", ...
+    CheckStatus status = CheckStatus::Unknown;
+    std::string message;
+    std::string fix;  // a command or step; empty when there is none
+};
+
+struct DoctorRoots {
+    std::string proc = "/proc";
+    std::string lockDir = "/run/lock";
+    std::string etcPpp = "/etc/ppp";
+    std::string dev = "/dev";
+    std::string udevData = "/run/udev/data";
+    std::string run = "/run";  // logind's seats, the system bus socket
+    std::string pppd = "/usr/sbin/pppd";
+    std::vector<std::string> recorders = {"/usr/libexec/vr31k-utility/vr31k-link-record",
+                                          "/usr/local/libexec/vr31k-utility/vr31k-link-record"};
+};
+
+struct DoctorUser {
+    uid_t uid = 0;
+    std::string name;
+    std::vector<std::string> sessionGroups;   // what this process carries
+    std::vector<std::string> databaseGroups;  // what a new login would carry
+};
+
+// The SIM as the card answers the query commands (never a code).
+struct SimReport {
+    bool opened = false;    // the port could be opened
+    bool answered = false;  // and the card answered
+    unsigned state = 0;     // SIM_READY, SIM_PIN_REQUIRED, ...
+    int attemptsLeft = -1;  // for a PIN or PUK wanted; -1 unknown
+};
+
+struct DoctorInput {
+    DoctorRoots roots;
+    DoctorUser user;
+    int self = 0;                           // this process, never counted as a holder
+    std::optional<std::string> port;        // given (--port, VR31K_PORT): no lookup
+    std::shared_ptr<IDeviceTree> tree;      // the lookup otherwise
+    bool chipset = false;                   // SolvaneMode
+    std::string dataFolder;
+    bool machineFolder = true;              // the per-machine folder (root:dialout 2770)
+    std::string peerFileText;               // this version's /etc/ppp/peers/vr31k-utility
+    std::function<SimReport(const std::string& port)> querySim;  // null: not asked
+    std::optional<std::string> sessionBusAddress;  // DBUS_SESSION_BUS_ADDRESS
+    std::string runtimeDir;                 // XDG_RUNTIME_DIR
+    std::string runtimeFolder, runtimeProblem;  // the runtime folder found, or why none
+    bool desktop = false;                   // DISPLAY or WAYLAND_DISPLAY set
+};
+
+std::vector<CheckResult> RunDoctor(const DoctorInput& input);
+
+// Who keeps the card's port from being opened, in one sentence ("/dev/ttyACM0 is held
+// open by minicom (pid 4321, user alice)"), from the processes and the lock folder;
+// "" when nobody is seen.
+std::string PortHoldersSentence(const std::string& port);
+
+// The input for this process on this machine, with the real SIM query over `port`.
+DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string> port, bool chipset);
+
+}  // namespace vr31k

@@ -1,0 +1,85 @@
+// The doctor's input from this process and this machine.
+#include "app/doctor/Doctor.h"
+
+#include "app/doctor/PeerFileText.h"
+#include "card/CWKvCtrl.h"
+#include "card/CardResults.h"
+#include "common/DataFolder.h"
+#include "common/RuntimeFolder.h"
+#include "platform/UserAccount.h"
+
+#include <grp.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace vr31k {
+
+namespace {
+
+std::vector<std::string> SessionGroups() {
+    std::vector<gid_t> gids(static_cast<size_t>(std::max(getgroups(0, nullptr), 0)));
+    gids.resize(static_cast<size_t>(std::max(getgroups(static_cast<int>(gids.size()), gids.data()), 0)));
+    gids.push_back(getegid());
+    std::vector<std::string> names;
+    char buffer[65536];
+    for (gid_t gid : gids) {
+        struct group gr {};
+        struct group* found = nullptr;
+        if (getgrgid_r(gid, &gr, buffer, sizeof buffer, &found) == 0 && found != nullptr) {
+            names.emplace_back(gr.gr_name);
+        }
+    }
+    return names;
+}
+
+// Only the query commands: the SIM's state and the attempts left. No code is ever sent.
+SimReport QuerySim(const std::string& port) {
+    SimReport report;
+    CWKvCtrl card;
+    report.opened = card.OpenPort(port, true) == CARD_OK;
+    if (report.opened && card.Initialize() == CARD_OK && card.SetErrorReporting(1) == CARD_OK) {
+        report.state = card.GetSimState();
+        report.answered = report.state != CARD_ERR_TRANSACT;
+        int attempts = -1;
+        if ((report.state == SIM_PIN_REQUIRED || report.state == SIM_PUK_REQUIRED) &&
+            card.GetRemainingAttempts(attempts) == CARD_OK) {
+            report.attemptsLeft = attempts;
+        }
+    }
+    card.ClosePort();
+    return report;
+}
+
+std::optional<std::string> Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+}  // namespace
+
+DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string> port, bool chipset) {
+    DoctorInput input;
+    input.user.uid = geteuid();
+    const UserIdentity identity = CurrentUserIdentity();
+    input.user.name = identity.name.value_or(std::to_string(input.user.uid));
+    input.user.sessionGroups = SessionGroups();
+    input.user.databaseGroups = identity.groups.value_or(input.user.sessionGroups);
+    input.self = getpid();
+    input.port = std::move(port);
+    if (!input.port) input.tree = MakeDeviceTree();
+    input.chipset = chipset;
+    input.machineFolder = IsMachineDataFolder(dataFolder);
+    input.dataFolder = std::move(dataFolder);
+    input.peerFileText = kPeerFileText;
+    input.querySim = QuerySim;
+    input.sessionBusAddress = Environment("DBUS_SESSION_BUS_ADDRESS");
+    input.runtimeDir = Environment("XDG_RUNTIME_DIR").value_or("");
+    const RuntimeFolder runtime = UserRuntimeFolder();
+    input.runtimeFolder = runtime.path;
+    input.runtimeProblem = runtime.reason;
+    input.desktop = Environment("DISPLAY") || Environment("WAYLAND_DISPLAY");
+    return input;
+}
+
+}  // namespace vr31k

@@ -1,0 +1,67 @@
+// vr31kctl doctor: every check a connection needs, with what fixes each.
+#include "app/doctor/Doctor.h"
+#include "cli/CardTask.h"
+#include "cli/CliCommand.h"
+
+#include <iomanip>
+
+namespace vr31k::cli {
+
+namespace {
+
+constexpr std::string_view kHelp =
+    "usage: vr31kctl [--json] [--port PORT] doctor\n"
+    "\n"
+    "Checks everything a connection needs and says, for each check, ok, warning, failed\n"
+    "or unknown, in one sentence, with the command that fixes it where there is one:\n"
+    "the card (by its USB ids) and its tty, the tty's group and mode, whether you may\n"
+    "open it (a group joined after logging in is named), who holds the tty (processes,\n"
+    "pppd's lock file, ModemManager), pppd with its peer file, the group dip, the kernel's\n"
+    "PPP and the ip-down hook, the SIM (its state and attempts left; no code is ever\n"
+    "sent), the data folder with the history, the settings and the room left, your\n"
+    "runtime folder, logind, the session bus and the tray.\n"
+    "The card is --port, else $VR31K_PORT, else the USB lookup.\n"
+    "Exit status 1 when a check failed.\n";
+
+Json ChecksJson(const std::vector<CheckResult>& results, bool& failed) {
+    Json checks = Json::MakeArray();
+    failed = false;
+    for (const CheckResult& r : results) {
+        failed = failed || r.status == CheckStatus::Failed;
+        checks.Push(Json::MakeObject()
+                        .Set("check", r.id)
+                        .Set("status", CheckStatusName(r.status))
+                        .Set("message", r.message)
+                        .Set("fix", r.fix.empty() ? Json(nullptr) : Json(r.fix)));
+    }
+    return checks;
+}
+
+int Run(CliContext& context, CliArgs& args) {
+    args.Finish();
+    const auto results =
+        RunDoctor(SystemDoctorInput(context.Paths().folder, context.PortOption(), SolvaneMode(context) != 0));
+    bool failed = false;
+    Json checks = ChecksJson(results, failed);
+    if (context.JsonOutput()) {
+        Json result = Json::MakeObject();
+        result.Set("ok", !failed).Set("checks", std::move(checks));
+        return failed ? context.PrintFailed(result) : context.Print(result);
+    }
+    for (const CheckResult& r : results) {
+        context.Out() << std::left << std::setw(8) << CheckStatusName(r.status) << std::setw(15) << r.id << r.message
+                      << '\n';
+        if (!r.fix.empty()) context.Out() << std::string(23, ' ') << "fix: " << r.fix << '\n';
+    }
+    return failed ? kExitFailed : kExitOk;
+}
+
+}  // namespace
+
+const CommandGroup& DoctorCommands() {
+    static const CommandGroup group{"doctor", "checks everything a connection needs and names what to fix", kHelp, Run,
+                                    false};
+    return group;
+}
+
+}  // namespace vr31k::cli

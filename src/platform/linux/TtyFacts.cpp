@@ -1,0 +1,42 @@
+#include "platform/linux/TtyFacts.h"
+
+#include "common/FileSystem.h"
+
+#include <sys/sysmacros.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace vr31k {
+
+TtyLock ReadTtyLock(const std::string& lockDir, const std::string& port, const std::string& procRoot) {
+    TtyLock lock;
+    lock.path = lockDir + "/LCK.." + port.substr(port.rfind('/') + 1);
+    std::string text;
+    const ReadResult read = ReadRegularFile(lock.path, 64, text);
+    if (read == ReadResult::Missing) return lock;
+    // pppd writes the pid as text, some diallers as a binary int; both are read.
+    lock.pid = std::atoi(text.c_str());
+    if (lock.pid <= 0 && text.size() == sizeof(int)) std::memcpy(&lock.pid, text.data(), sizeof(int));
+    if (read != ReadResult::Ok || lock.pid <= 0) {
+        lock.kind = TtyLock::Kind::Unreadable;
+        return lock;
+    }
+    lock.kind = FolderExists(procRoot + "/" + std::to_string(lock.pid)) ? TtyLock::Kind::Live : TtyLock::Kind::Stale;
+    return lock;
+}
+
+std::optional<std::string> UdevProperty(const std::string& udevDataDir, dev_t rdev, std::string_view key) {
+    std::string text;
+    const std::string file = udevDataDir + "/c" + std::to_string(major(rdev)) + ":" + std::to_string(minor(rdev));
+    if (!ReadWholeFile(file, 1 << 16, text)) return std::nullopt;
+    std::istringstream lines(text);
+    const std::string wanted = "E:" + std::string(key) + "=";
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind(wanted, 0) == 0) return line.substr(wanted.size());
+    }
+    return std::nullopt;
+}
+
+}  // namespace vr31k

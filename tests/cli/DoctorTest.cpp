@@ -1,0 +1,333 @@
+// The doctor's checks against systems built in a folder (a /proc tree, lock files,
+// pppd's files, udev's database, a data folder), with the user's groups and the SIM's
+// answers given; a real user who joins the tty's group during a session; and vr31kctl
+// doctor against the simulated card.
+#include "CardSimulator.h"
+#include "app/doctor/Doctor.h"
+#include "card/CardResults.h"
+#include "../security/ProcessRun.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+namespace vr31k {
+namespace {
+
+namespace fs = std::filesystem;
+using Status = CheckStatus;
+
+// A healthy machine: a card tty that only the server of its line holds, pppd with this
+// version's peer file, the hook and its recorder, a data folder shared with a group, a
+// user (not root) in every group it needs.
+struct FakeSystem {
+    FakeSystem() {
+        if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+            ADD_FAILURE() << "no pseudo-terminal";
+            return;
+        }
+        port = ttyname(slave);
+        chmod(port.c_str(), 0660);
+        struct stat st {};
+        stat(port.c_str(), &st);
+        in.roots = {root.File("proc"), root.File("lock"), root.File("ppp"), root.File("dev"), root.File("udev"),
+                    root.File("run"), root.File("pppd"), {root.File("record")}};
+        for (const char* dir : {"proc", "lock", "ppp/peers", "ppp/ip-down.d", "dev", "udev", "run", "data"}) {
+            fs::create_directories(root.File(dir));
+        }
+        for (const std::string& program :
+             {in.roots.pppd, root.File("ppp/ip-down.d/vr31k-utility"), root.File("record")}) {
+            test::WriteFile(program, "#!/bin/sh\n");
+            chmod(program.c_str(), 0755);
+        }
+        in.peerFileText = "noauth\nlock\n";
+        test::WriteFile(root.File("ppp/peers/vr31k-utility"), in.peerFileText);
+        udevFile = root.File("udev/c" + std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev)));
+        test::WriteFile(udevFile, "E:ID_MM_DEVICE_IGNORE=1\n");
+        in.port = port;
+        in.dataFolder = root.File("data");
+        chmod(in.dataFolder.c_str(), 0770);
+        in.machineFolder = false;
+        struct stat folder {};
+        stat(in.dataFolder.c_str(), &folder);
+        ttyGroup = GroupOf(st.st_gid);
+        dataGroup = GroupOf(folder.st_gid);
+        SetGroups({"users", "@tty", "dip", "@data"}, {"users", "@tty", "dip", "@data"});
+        in.runtimeFolder = root.File("run");
+        in.querySim = [this](const std::string&) { return sim; };
+    }
+    ~FakeSystem() {
+        close(slave);
+        close(master);
+    }
+
+    static std::string GroupOf(gid_t gid) {
+        const struct group* g = getgrgid(gid);
+        return g != nullptr ? g->gr_name : std::to_string(gid);
+    }
+    // The user alice (not root) with these groups; "@tty" and "@data" stand for the
+    // groups of the tty and of the data folder.
+    void SetGroups(std::vector<std::string> session, std::vector<std::string> database) {
+        for (auto* groups : {&session, &database}) {
+            for (std::string& g : *groups) g = g == "@tty" ? ttyGroup : g == "@data" ? dataGroup : g;
+        }
+        in.user = {4242, "alice", session, database};
+    }
+    // A process in the fake /proc, holding `fdTarget` when given.
+    void Process(int pid, const std::string& name, long uid, const std::string& fdTarget = {}) {
+        const std::string dir = root.File("proc/" + std::to_string(pid));
+        fs::create_directories(dir + "/fd");
+        test::WriteFile(dir + "/comm", name + "\n");
+        test::WriteFile(dir + "/status", "Name:\t" + name + "\nUid:\t" + std::to_string(uid) + "\t0\t0\t0\n");
+        if (!fdTarget.empty()) fs::create_symlink(fdTarget, dir + "/fd/3");
+    }
+    std::string LockFile() const { return root.File("lock/LCK.." + port.substr(port.rfind('/') + 1)); }
+    CheckResult Run(const std::string& id) const {
+        for (CheckResult& r : RunDoctor(in)) {
+            if (r.id == id) return r;
+        }
+        ADD_FAILURE() << "no check " << id;
+        return {};
+    }
+
+    test::TempDir root;
+    DoctorInput in;
+    SimReport sim{true, true, SIM_READY, -1};
+    std::string port, ttyGroup, dataGroup, udevFile;
+    int master = -1, slave = -1;
+};
+
+struct Case {
+    const char* what;
+    std::function<void(FakeSystem&)> change;
+    const char* check;
+    Status status;
+    const char* message;  // a part of the sentence
+    const char* fix;      // a part of the fix ("" none)
+};
+
+TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
+    const auto groups = [](std::vector<std::string> session, std::vector<std::string> database) {
+        return [=](FakeSystem& s) { s.SetGroups(session, database); };
+    };
+    const std::vector<Case> cases = {
+        {"healthy tty", {}, "tty-access", Status::Ok, "you may open", ""},
+        {"nobody holds it", {}, "tty-holders", Status::Ok, "no other process holds", ""},
+        {"no lock", {}, "tty-lock", Status::Ok, "no dialler has locked", ""},
+        {"another process holds the tty",
+         [](FakeSystem& s) { s.Process(4321, "minicom", 0, s.port); }, "tty-holders", Status::Failed,
+         "held open by minicom (pid 4321, user root)", "kill 4321"},
+        {"the line's server is no rival",
+         [](FakeSystem& s) {
+             s.Process(4321, "cardsim", 0, s.port);
+             fs::create_symlink("/dev/ptmx", s.root.File("proc/4321/fd/4"));
+             fs::create_directories(s.root.File("proc/4321/fdinfo"));
+             test::WriteFile(s.root.File("proc/4321/fdinfo/4"),
+                             "pos:\t0\ntty-index:\t" + s.port.substr(s.port.rfind('/') + 1) + "\n");
+         },
+         "tty-holders", Status::Ok, "no other process holds", ""},
+        {"a live dialler's lock",
+         [](FakeSystem& s) {
+             s.Process(3317, "pppd", 0);
+             test::WriteFile(s.LockFile(), "      3317\n");
+         },
+         "tty-lock", Status::Failed, "for pppd (pid 3317, user root)", "kill 3317"},
+        {"a stale lock", [](FakeSystem& s) { test::WriteFile(s.LockFile(), "      3317\n"); }, "tty-lock",
+         Status::Warning, "left from pid 3317, which has ended", "sudo rm "},
+        {"a lock that is a link", [](FakeSystem& s) { fs::create_symlink("/etc/passwd", s.LockFile()); },
+         "tty-lock", Status::Warning, "cannot be read", "sudo rm "},
+        {"ModemManager that ignores the card", [](FakeSystem& s) { s.Process(900, "ModemManager", 0); },
+         "modemmanager", Status::Ok, "leaves the card alone", ""},
+        {"ModemManager without the udev flag",
+         [](FakeSystem& s) {
+             s.Process(900, "ModemManager", 0);
+             test::WriteFile(s.udevFile, "E:ID_VENDOR_ID=1d4c\n");
+         },
+         "modemmanager", Status::Warning, "has not reached", "install-udev-rules.sh"},
+        {"outside the tty's group", groups({"users", "dip"}, {"users", "dip"}), "tty-access", Status::Failed,
+         "you are not in the group", "sudo adduser alice "},
+        {"joined the tty's group after logging in", groups({"users", "dip"}, {"users", "dip", "@tty"}), "tty-access",
+         Status::Failed, "after this session began", "log out and in again (or run newgrp "},
+        {"in dip", {}, "dip", Status::Ok, "you are in the group dip", ""},
+        {"outside dip", groups({"users", "@tty"}, {"users", "@tty"}), "dip", Status::Failed, "not in the group dip",
+         "sudo adduser alice dip"},
+        {"joined dip after logging in", groups({"users", "@tty"}, {"users", "@tty", "dip"}), "dip", Status::Failed,
+         "after this session began", "newgrp dip"},
+        {"the peer file missing", [](FakeSystem& s) { fs::remove(s.root.File("ppp/peers/vr31k-utility")); },
+         "pppd-peer", Status::Failed, "is missing", "scripts/setup.sh"},
+        {"an older peer file", [](FakeSystem& s) { test::WriteFile(s.root.File("ppp/peers/vr31k-utility"), "x\n"); },
+         "pppd-peer", Status::Warning, "not this version's", "scripts/setup.sh"},
+        {"the peer file current", {}, "pppd-peer", Status::Ok, "is this version's", ""},
+        {"pppd missing", [](FakeSystem& s) { fs::remove(s.in.roots.pppd); }, "pppd", Status::Failed,
+         "not installed", "apt-get install ppp"},
+        {"no kernel PPP", {}, "kernel-ppp", Status::Failed, "the kernel has no PPP", "modprobe ppp_generic"},
+        {"the hook and its recorder", {}, "ip-down-hook", Status::Ok, "are in place", ""},
+        {"the hook without its recorder", [](FakeSystem& s) { fs::remove(s.root.File("record")); }, "ip-down-hook",
+         Status::Warning, "no recorder", "scripts/setup.sh"},
+        {"a folder open to everyone", [](FakeSystem& s) { chmod(s.in.dataFolder.c_str(), 0777); }, "data-folder",
+         Status::Failed, "open to every local user", "install-datadir.sh"},
+        {"the machine folder not closed to its group",
+         [](FakeSystem& s) {
+             s.in.machineFolder = true;
+             chmod(s.in.dataFolder.c_str(), 02770);
+         },
+         "data-folder", Status::Warning, "not root:dialout 2770", "install-datadir.sh"},
+        {"the shared folder", {}, "data-folder", Status::Ok, "belongs to", ""},
+        {"a folder closed to its group", [](FakeSystem& s) { chmod(s.in.dataFolder.c_str(), 0700); }, "data-folder",
+         Status::Failed, "you may not use it", ""},
+        {"the machine's folder missing",
+         [](FakeSystem& s) {
+             s.in.dataFolder = s.root.File("none");
+             s.in.machineFolder = true;
+         },
+         "data-folder", Status::Failed, "is missing", "install-datadir.sh"},
+        {"a folder of one's own not made yet", [](FakeSystem& s) { s.in.dataFolder = s.root.File("none"); },
+         "data-folder", Status::Ok, "made at first use", ""},
+        {"nothing to read in a missing folder", [](FakeSystem& s) { s.in.dataFolder = s.root.File("none"); },
+         "history", Status::Unknown, "not there yet", ""},
+        {"the history a link",
+         [](FakeSystem& s) { fs::create_symlink("/etc/passwd", s.in.dataFolder + "/VR31KUTL.mdb"); }, "history",
+         Status::Failed, "symbolic link", "install-datadir.sh"},
+        {"settings readable", [](FakeSystem& s) { test::WriteFile(s.in.dataFolder + "/VR31KUTL.ini", "[a]\n"); },
+         "settings", Status::Ok, "can be read", ""},
+        {"the SIM wants its PIN", [](FakeSystem& s) { s.sim = {true, true, SIM_PIN_REQUIRED, 2}; }, "sim",
+         Status::Warning, "waits for its PIN (2 attempts left)", "card check --pin"},
+        {"the SIM wants its PUK", [](FakeSystem& s) { s.sim = {true, true, SIM_PUK_REQUIRED, 10}; }, "sim",
+         Status::Failed, "PUK (10 attempts left)", "--puk PUK --new-pin"},
+        {"a silent card", [](FakeSystem& s) { s.sim = {true, false, 0, -1}; }, "sim", Status::Failed,
+         "did not answer", "take the card out"},
+        {"a port locked by someone unseen", [](FakeSystem& s) { s.sim = {false, false, 0, -1}; }, "sim",
+         Status::Unknown, "could not be opened", "sudo vr31kctl doctor"},
+        {"the SIM not asked while another holds the port",
+         [](FakeSystem& s) { s.Process(4321, "minicom", 0, s.port); }, "sim", Status::Unknown, "not free", ""},
+        {"no runtime folder",
+         [](FakeSystem& s) {
+             s.in.runtimeFolder.clear();
+             s.in.runtimeProblem = "the home folder is open to others";
+         },
+         "runtime-folder", Status::Failed, "the home folder is open to others", "XDG_RUNTIME_DIR"},
+        {"no system bus", {}, "logind", Status::Warning, "no system bus", ""},
+        {"a tray cannot be seen", [](FakeSystem& s) { s.in.desktop = true; }, "tray", Status::Unknown,
+         "cannot be seen from here", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeSystem system;
+        if (c.change) c.change(system);
+        const CheckResult r = system.Run(c.check);
+        EXPECT_STREQ(CheckStatusName(r.status), CheckStatusName(c.status)) << r.message;
+        EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
+        if (*c.fix == '\0') EXPECT_EQ(r.fix, "");
+        else EXPECT_NE(r.fix.find(c.fix), std::string::npos) << r.fix;
+    }
+}
+
+// The card simulator's pty held open and locked by another program: vr31kctl doctor
+// and the failed card check name it, and the doctor leaves the SIM unasked; free again,
+// the doctor reads the SIM's state and sends no code.
+TEST(DoctorCli, NamesTheProcessHoldingTheCardAndNeverSendsACode) {
+    sim::CardSimulator card;
+    std::string error;
+    ASSERT_TRUE(card.Start(error)) << error;
+    card.SetSimState(sim::SimState::PinRequired);
+    test::TempDir data;
+    const auto ctl = [&](const std::string& words) {
+        const std::string command = std::string(VR31KCTL_PATH) + " --json --data-dir " + data.Path() + " --port " +
+                                    card.PortPath() + " " + words + " 2>/dev/null";
+        std::string out;
+        FILE* pipe = popen(command.c_str(), "r");
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+        pclose(pipe);
+        return out;
+    };
+    const auto doctor = [&] { return ctl("doctor"); };
+
+    // The holder locks the port as a dialler does, so the card check cannot open it either.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        const int fd = open(card.PortPath().c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) _exit(127);
+        close(ready[0]);
+        if (write(ready[1], "x", 1) != 1) _exit(127);
+        execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    // The child names itself sleep once exec has run.
+    std::string held;
+    for (int i = 0; i < 100 && held.find("sleep (pid") == std::string::npos; ++i) {
+        held = doctor();
+        if (held.find("sleep (pid") == std::string::npos) usleep(20000);
+    }
+    const std::string heldBy = card.PortPath() + " is held open by sleep (pid " + std::to_string(holder);
+    EXPECT_NE(held.find("\"check\": \"tty-holders\", \"status\": \"failed\", \"message\": \"" + heldBy),
+              std::string::npos)
+        << held;
+    EXPECT_NE(held.find("\"check\": \"sim\", \"status\": \"unknown\""), std::string::npos) << held;
+    const std::string check = ctl("card check");
+    EXPECT_NE(check.find("\"held_by\": \"" + heldBy), std::string::npos) << check;
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+
+    const std::string free = doctor();
+    EXPECT_NE(free.find("\"check\": \"sim\", \"status\": \"warning\", \"message\": \"the SIM waits for its PIN (3 "
+                        "attempts left)\""),
+              std::string::npos)
+        << free;
+    for (const std::string& line : card.Commands()) EXPECT_EQ(line.find("CPIN="), std::string::npos) << line;
+    EXPECT_EQ(card.PinAttempts(), sim::CardSimulator::kMaxPinAttempts);
+}
+
+// A real user outside the tty's group is told to join it; once added to the group
+// database, a process of the session that began before is told to log in again.
+TEST(DoctorUser, AGroupJoinedAfterTheSessionBeganMeansLogInAgain) {
+    VR31K_THROWAWAY_USER(user);
+    const struct group* dialout = getgrnam("dialout");
+    ASSERT_NE(dialout, nullptr);
+    FakeSystem system;
+    ASSERT_EQ(chown(system.port.c_str(), 0, dialout->gr_gid), 0);
+    const auto accessFix = [&] {
+        for (const CheckResult& r : RunDoctor(SystemDoctorInput(system.in.dataFolder, system.port, false))) {
+            if (r.id == "tty-access") return r.fix;
+        }
+        return std::string();
+    };
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    const pid_t sessionBefore = test::StartInChild(user.get(), [&] {
+        char byte = 0;
+        if (read(go[0], &byte, 1) != 1) return 2;
+        return accessFix() == "log out and in again (or run newgrp dialout)" ? 0 : 1;
+    });
+    close(go[0]);
+    EXPECT_EQ(test::RunInChild(user.get(), [&] {
+                  return accessFix() == "sudo adduser " + user->Name() + " dialout, then log out and in again" ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(test::RunProgram(nullptr, {"/usr/sbin/usermod", "-aG", "dialout", user->Name()}).status, 0);
+    EXPECT_EQ(write(go[1], "x", 1), 1);
+    close(go[1]);
+    EXPECT_EQ(test::WaitChild(sessionBefore, std::chrono::seconds(30)), std::optional<int>(0));
+}
+
+}  // namespace
+}  // namespace vr31k
