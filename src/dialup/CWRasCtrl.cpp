@@ -117,7 +117,7 @@ bool CWRasCtrl::FindCardConnection(ConnectionInfo& out) {
     return found != nullptr;
 }
 
-void CWRasCtrl::AdoptIfUp() {
+void CWRasCtrl::AdoptIfUp(bool afterLoss) {
     ConnectionInfo found;
     if (!FindCardConnection(found)) return;
     {
@@ -127,6 +127,9 @@ void CWRasCtrl::AdoptIfUp() {
         ZeroTotals();
         m_connected = 1;
         m_entryName = found.entryName;
+        // A new connection has no end yet: whatever end was stamped before (a dial that
+        // was cancelled or failed, a lost line already recorded) belongs to another one.
+        if (!afterLoss) m_endTime.status = RasEndTime::Null;
     }
     Notify(RAS_NOTIFY_CONNECTED);
 }
@@ -171,13 +174,14 @@ void CWRasCtrl::MonitorThread() {
                 std::lock_guard lock(m_mutex);
                 connected = m_connected != 0;
             }
+            const bool wasConnected = connected;
             if (connected) HandleLinkLoss();
             // A connection may have come up in the same batch of changes.
             {
                 std::lock_guard lock(m_mutex);
                 connected = m_connected != 0;
             }
-            if (!connected) AdoptIfUp();
+            if (!connected) AdoptIfUp(wasConnected);
         }
         if ((woke.wakeBits & kWakeHangUp) != 0) {
             ConnHandle active;

@@ -329,7 +329,9 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
         m_view.Show(box);
         return;
     }
-    m_charge.StampEndTime();
+    // The end of a link still up is now; a link the monitor saw go was stamped then,
+    // and a dial that never connected has nothing to record.
+    if (m_charge.Connected()) m_charge.StampEndTime();
     if (m_window.State() == kCardDialing) {
         m_window.SetState(kCardReady);
     } else if (m_window.State() == kCardOutsideConnection) {
