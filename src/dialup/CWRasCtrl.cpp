@@ -258,11 +258,13 @@ int CWRasCtrl::HangUp(bool throughMonitor, bool /*wait*/) {
         std::lock_guard lock(m_mutex);
         active = m_activeConnection;
     }
-    if (active == 0) return 0;
+    // Through the monitor even with nothing to hang up: its notice is what ends the
+    // caller's wait.
     if (throughMonitor && m_watch) {
         m_watch->Wake(kWakeHangUp);
         return 0;
     }
+    if (active == 0) return 0;
     // The service's hang-up always waits, within its bounds, for the link to go.
     const int result = m_service.HangUp(active);
     if (result == 0) {

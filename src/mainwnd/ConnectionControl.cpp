@@ -60,18 +60,21 @@ void ConnectionControl::Start() {
 
 bool ConnectionControl::IsConnected() { return m_charge.IsConnected() != 0; }
 
+bool ConnectionControl::Engaged() const {
+    const int state = m_window.State();
+    return m_dialling || state == kCardDialing || state == kCardOutsideConnection;
+}
+
 // --- connect / disconnect
 
 void ConnectionControl::ConnectCommand() {
     const bool connected = IsConnected();
-    const int state = m_window.State();
-    if (connected || state == kCardDialing || state == kCardOutsideConnection) {
+    if (connected || Engaged()) {
         if (connected && !m_view.Ask(IDS_DISCONNECT_CONFIRM_CAPTION, IDS_DISCONNECT_CONFIRM_TEXT, {},
                                      MessageResult::No)) {
             return;
         }
-        const int now = m_window.State();
-        if (now == kCardDialing || now == kCardOutsideConnection) EndConnection(!connected, false, true, true);
+        if (Engaged()) EndConnection(!connected, false, true, true);
         return;
     }
     Connect(m_view.SelectedEntry(), true);
@@ -79,8 +82,7 @@ void ConnectionControl::ConnectCommand() {
 
 void ConnectionControl::ConnectEntry(const std::string& entry) {
     m_remoteConnect = true;
-    const int state = m_window.State();
-    if (IsConnected() || state == kCardDialing || state == kCardOutsideConnection) {
+    if (IsConnected() || Engaged()) {
         EndConnect({false, "already-connected", 0, std::nullopt});
         return;
     }
@@ -102,14 +104,13 @@ void ConnectionControl::HangUpCommand() {
         return;
     }
     const bool connected = IsConnected();
-    const int state = m_window.State();
-    if (!connected && state == kCardDialing && m_view.ConnectingDialogOpen()) {
+    if (!connected && m_dialling && m_view.ConnectingDialogOpen()) {
         // As the dialog's Cancel: the dial then ends through the command.
         m_view.EndConnectingDialog(false);
         EndHangUp({true, "", 0, std::nullopt});
         return;
     }
-    if (state == kCardDialing || state == kCardOutsideConnection) EndConnection(!connected, false, true, true);
+    if (Engaged()) EndConnection(!connected, false, true, true);
     EndHangUp({false, "not-connected", RAS_ERR_NOT_CONNECTED, std::nullopt});
 }
 
@@ -168,8 +169,7 @@ void ConnectionControl::Connect(std::string entry, bool ask) {
     m_window.ClosePortUnlessSignalDisplay();
     if (solvane != 0 || level > 0) {
         if (!ask || m_view.Ask(IDS_CONNECT_CONFIRM_CAPTION, IDS_CONNECT_CONFIRM_TEXT, {entry}, MessageResult::Yes)) {
-            const int now = m_window.State();
-            if (now != kCardDialing && now != kCardOutsideConnection) StartDial(entry);
+            if (!Engaged()) StartDial(entry);
         }
     } else {
         EndConnect({false, "out-of-service", 0,
@@ -180,6 +180,7 @@ void ConnectionControl::Connect(std::string entry, bool ask) {
 }
 
 void ConnectionControl::StartDial(const std::string& entry) {
+    m_dialling = true;
     m_charge.BeginConnection();
     m_window.SignalDisplayOff();
     m_window.SetState(kCardDialing);
@@ -195,7 +196,6 @@ void ConnectionControl::StartDial(const std::string& entry) {
         EndConnection(true, false, true, false);
         m_window.SetState(kCardFailed);
         m_window.UpdateControls();
-        if (m_view.ConnectingDialogOpen()) m_view.EndConnectingDialog(false);
         DialFailed(IDS_DIAL_FAILED_CAPTION, started);
         return;
     }
@@ -207,7 +207,7 @@ void ConnectionControl::StartDial(const std::string& entry) {
         m_view.ShowBalloon(std::string(LoadString(IDS_BALLOON_CONNECTED_TITLE)),
                            std::string(LoadString(IDS_BALLOON_CONNECTED_ENTRY)) + entry);
         EndConnect({true, "", 0, std::nullopt});
-    } else if (m_window.State() == kCardDialing) {
+    } else if (m_dialling) {
         EndConnect({false, "cancelled", 0, std::nullopt});
         // The user cancelled: end the dial through the command (not yet connected, so no
         // question and no result dialog). The menu command, which acts in the tray too.
@@ -226,28 +226,25 @@ void ConnectionControl::DialFailed(int captionId, int code) {
 
 void ConnectionControl::OnDialEvent(uint32_t state, int error) {
     // Progress of a dial that has already ended (a late event after a cancel) changes
-    // nothing: the state belongs to whatever followed it.
-    if (m_window.State() != kCardDialing) return;
+    // nothing: the state belongs to whatever followed it. The window's state is no
+    // guide: a card pulled meanwhile has set it to no card, and the dial must still end.
+    if (!m_dialling) return;
     if (error <= 0) {
         const int text = DialProgressTextId(state);
         if (text != 0 && m_view.ConnectingDialogOpen()) m_view.SetConnectingText(text);
         if (state == dialstate::kConnected && m_view.ConnectingDialogOpen()) m_view.EndConnectingDialog(true);
         return;
     }
+    const bool dialogOpen = m_view.ConnectingDialogOpen();
     EndConnection(true, false, true, false);
-    if (m_view.ConnectingDialogOpen()) {
-        m_view.EndConnectingDialog(false);
-        DialFailed(IDS_DIAL_FAILED_CAPTION, error);
-    } else {
-        DialFailed(IDS_DIAL_ABORTED_CAPTION, error);
-    }
+    DialFailed(dialogOpen ? IDS_DIAL_FAILED_CAPTION : IDS_DIAL_ABORTED_CAPTION, error);
 }
 
 void ConnectionControl::OnNotice(int notice) {
     switch (notice) {
     case 0:  // a connection over the card appeared
         m_charge.BeginConnection();
-        if (m_window.State() != kCardDialing) {
+        if (!m_dialling && m_window.State() != kCardDialing) {
             // The card's port belongs to the other dialler now: the signal display's
             // port and timers go, and the window comes back to a ready card after.
             m_window.SignalDisplayOff();
@@ -272,7 +269,7 @@ void ConnectionControl::OnNotice(int notice) {
             m_view.EnableConnectButton(true);
             m_window.UpdateControls();
             ReportEnd(false, true);
-        } else if (m_window.State() == kCardDialing && !m_userHangUp) {
+        } else if (m_dialling && !m_userHangUp) {
             EndConnection(false, true, true, false);
         }
         if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
@@ -332,6 +329,9 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
     // The end of a link still up is now; a link the monitor saw go was stamped then,
     // and a dial that never connected has nothing to record.
     if (m_charge.Connected()) m_charge.StampEndTime();
+    // Whatever ended the dial (an error, the tray's 切断, a card pulled), its dialog goes.
+    m_dialling = false;
+    if (m_view.ConnectingDialogOpen()) m_view.EndConnectingDialog(false);
     if (m_window.State() == kCardDialing) {
         m_window.SetState(kCardReady);
     } else if (m_window.State() == kCardOutsideConnection) {
@@ -351,6 +351,8 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
     // whether its row was written before (a lost line, a gone notice handled inside the
     // disconnecting dialog) or not.
     if (!quiet && !outside) m_view.RunResultDialog(ConnectionFiguresOf(m_charge, true));
+    // The end's tick above set the connected tip.
+    if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
     m_userHangUp = false;
     ReportEnd(lineLost, outside);
 }
@@ -370,7 +372,8 @@ void ConnectionControl::ReportEnd(bool lineLost, bool outside) {
 bool ConnectionControl::MayClose() {
     if (IsConnected() && m_window.State() == kCardDialing) {
         if (!m_view.Ask(IDS_EXIT_CONFIRM_CAPTION, IDS_EXIT_CONFIRM_TEXT, {}, MessageResult::No)) return false;
-        EndConnection(false, false, true, true);
+        // The line may have gone, and its end been handled, while the question was open.
+        if (IsConnected() && m_window.State() == kCardDialing) EndConnection(false, false, true, true);
     }
     if (m_started) {
         m_charge.StopMonitor();

@@ -95,6 +95,8 @@ private:
     void DialFailed(int textCaptionId, int code);
     void Record(bool stampNow);
     void ReportEnd(bool lineLost, bool outside);
+    // A dial, a connection or another dialler's connection is under way.
+    bool Engaged() const;
 
     CUtilityDlg& m_window;
     IMainView& m_view;
@@ -103,6 +105,8 @@ private:
     bool m_sessionEnding = false;
     // The user's hang-up is under way: the gone notice that follows is not a lost line.
     bool m_userHangUp = false;
+    // The window's own dial, or the connection it made, until its end is handled.
+    bool m_dialling = false;
     bool m_started = false;
     ConnectionReports m_reports;
     IConnectionObserver* m_observer = nullptr;

@@ -191,6 +191,111 @@ TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
     ASSERT_TRUE(view.Pump([&] { return Rows() == before + 2; })) << "a connection after a cancelled log-out is recorded";
 }
 
+// Every way a dial ends while its connecting dialog is up closes the dialog, and the
+// window then shows the card as it is, with 接続 on the button; in the tray the tip no
+// longer says 通信中. An error after the dialog is gone is told as an abort.
+TEST_F(ConnectionFlow, EveryEndOfADialClosesItsDialogs) {
+    VR31K_IN_PRIVATE_NETNS();
+    Begin();
+    enum class End { CardPulledThenError, DiallerError, TrayDisconnect, Cancel, ErrorWhenConnected };
+    struct Case {
+        const char* name;
+        End end;
+        int state;  // the window's state after
+        int box;    // the caption of the box told (0: none)
+    };
+    const Case cases[] = {
+        {"card pulled, then the dialler's error", End::CardPulledThenError, kCardNone, IDS_DIAL_FAILED_CAPTION},
+        {"the dialler's error", End::DiallerError, kCardReady, IDS_DIAL_FAILED_CAPTION},
+        {"切断 in the tray menu", End::TrayDisconnect, kCardReady, 0},
+        {"キャンセル", End::Cancel, kCardReady, 0},
+        {"an error once connected", End::ErrorWhenConnected, kCardReady, IDS_DIAL_ABORTED_CAPTION},
+    };
+    const auto dialError = [&] { view.Post([&] { connection->OnDialEvent(dialstate::kOpenPort, 651); }); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.Pump([] { return false; }, 300ms);  // the last case's leftovers
+        if (window->State() == kCardNone) window->OnCardPresence(true);
+        ASSERT_EQ(window->State(), kCardReady);
+        const size_t boxes = view.user.shown.size();
+        view.shown = false;
+        view.cancelConnecting = c.end == End::Cancel;
+        view.whileConnecting = [&] {
+            if (c.end == End::CardPulledThenError) window->OnDeviceNotice(CardNotice::Removed);
+            if (c.end == End::CardPulledThenError || c.end == End::DiallerError) dialError();
+            if (c.end == End::TrayDisconnect) window->OnCommand(kCmdTrayConnect);
+        };
+        if (c.end == End::ErrorWhenConnected) {
+            view.whileConnecting = nullptr;
+            Connect();
+            dialError();
+            view.Pump([&] { return window->State() != kCardDialing; }, 5s);
+        } else {
+            window->OnCommand(kCmdTrayConnect);
+        }
+        view.cancelConnecting = false;
+        // The menu command a Cancel posts ends the dial.
+        if (!view.posted.empty() && view.posted.back() == kCmdConnect) {
+            view.posted.pop_back();
+            window->OnCommand(kCmdConnect);
+        }
+        EXPECT_EQ(view.modalTimeouts, 0) << "a dialog stayed open";
+        EXPECT_FALSE(view.ConnectingDialogOpen());
+        EXPECT_EQ(window->State(), c.state);
+        EXPECT_FALSE(view.disconnectTexts) << "接続 on the button";
+        EXPECT_EQ(view.trayTip.find("通信中"), std::string::npos) << view.trayTip;
+        EXPECT_EQ(view.user.shown.size() > boxes ? view.user.shown.back().caption : 0, c.box);
+        ASSERT_TRUE(view.Pump([&] { return !connection->IsConnected(); }, 10s));
+        view.shown = true;
+    }
+    EXPECT_EQ(view.results.size(), 0u) << "no dial here made a connection the user ended";
+}
+
+// 終了 while connected asks first; はい hangs up, records once and ends the program,
+// also when the line was lost while the question was open.
+TEST_F(ConnectionFlow, ExitWhileConnected) {
+    VR31K_IN_PRIVATE_NETNS();
+    Begin();
+    struct Case {
+        const char* name;
+        bool answer;
+        bool lineLostDuringQuestion;
+    };
+    const Case cases[] = {{"いいえ keeps it", false, false}, {"はい", true, false}, {"はい after a lost line", true, true}};
+    int rows = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.modalLimit = 5s;
+        if (!connection->IsConnected()) Connect();
+        view.user.answers = {c.answer};
+        view.whileBox = [&](const MessageBoxRequest& box) {
+            if (box.captionId != IDS_EXIT_CONFIRM_CAPTION || !c.lineLostDuringQuestion) return;
+            std::vector<ConnectionInfo> links;
+            service->EnumConnections(links);
+            ASSERT_FALSE(links.empty());
+            const size_t results = view.results.size();
+            kill(links[0].pid, SIGKILL);
+            ASSERT_TRUE(view.Pump([&] { return view.results.size() == results + 1; }));
+        };
+        window->OnCommand(kCmdExit);
+        EXPECT_EQ(view.user.asked.back().caption, IDS_EXIT_CONFIRM_CAPTION);
+        EXPECT_EQ(view.destroyed, c.answer);
+        EXPECT_EQ(view.modalTimeouts, 0) << "the disconnecting dialog never ended";
+        if (c.answer) ++rows;
+        view.Pump([] { return false; }, 300ms);
+        EXPECT_EQ(Rows(), rows) << "recorded once";
+        EXPECT_EQ(connection->IsConnected(), !c.answer);
+        if (c.answer && !c.lineLostDuringQuestion) {
+            // The program goes on for the next case as a new start would.
+            view.destroyed = false;
+            connection->Start();
+        }
+    }
+    view.whileBox = nullptr;
+    EXPECT_EQ(view.results.size(), 2u) << "the hang-up's result and the lost line's";
+    EXPECT_EQ(Count(IDS_APP_TITLE), 1) << "the lost line told once";
+}
+
 
 // The window's socket glue without the toolkit: a thread watches the listening socket
 // and posts the accepting to the window's thread, as the Qt window's notifier does.
@@ -337,6 +442,7 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     std::tie(status, out) = ctl({"connect"});
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("\"state\": \"connected\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"entry\": \"" + std::string(kFactoryApn) + "\""), std::string::npos) << out;
     EXPECT_EQ(window->State(), kCardDialing);
     EXPECT_FALSE(asked(IDS_CONNECT_CONFIRM_CAPTION)) << "the command is the user's yes";
     ASSERT_TRUE(view.Pump([&] { return view.timers.count(kTimerConnection) == 1; }));
