@@ -35,6 +35,14 @@ std::string MadeFolder(CliContext& context) {
 }
 }  // namespace
 
+namespace {
+SessionOptions SessionIn(CliContext& context) {
+    SessionOptions options;
+    options.dataFolder = context.Paths().folder;
+    return options;
+}
+}  // namespace
+
 ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, const std::atomic<int>& hangUpRequests)
     : m_context(context),
       m_name(std::move(name)),
@@ -42,7 +50,6 @@ ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, con
       m_session(context),
       m_settings(context.Settings()),
       m_utility(m_settings.ReadUtility()),
-      m_port(ResolvePort(context)),
       m_status(MadeFolder(context)),
       m_view(m_loop, context.JsonOutput() ? nullptr : &context.Err(), Say(), m_name.value_or(std::string()),
              CliMainView::Hooks{
@@ -52,16 +59,20 @@ ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, con
                  [this](const std::string& entry, const std::string& duration, const std::string& volume) {
                      OnTick(entry, duration, volume);
                  }}),
-      m_window(MainWindowParts(m_card, m_port, m_utility, m_session.Charge(), m_settings), m_view),
-      m_control(m_window) {
-    m_window.SetConnectionControl(&m_control);
+      m_windowSession(m_session.Shared(), m_card, m_settings, m_utility, ResolvePort(context), m_view,
+                      SessionIn(context)),
+      m_window(m_windowSession.Window()),
+      m_control(m_windowSession.Connection()) {
     m_loop.SetTimerHandler([this](int id) { m_window.OnTimer(id); });
-    m_control.SetReports({[this](int result, const HistoryRow& row) {
-                              m_recorded = result;
-                              m_row = row;
-                          },
-                          [this](bool lineLost, bool outside) { m_end = End{lineLost, outside}; }});
+    m_windowSession.SetObserver(this);
 }
+
+void ConnectRun::Recorded(int result, const HistoryRow& row) {
+    m_recorded = result;
+    m_row = row;
+}
+
+void ConnectRun::Ended(bool lineLost, bool outside) { m_end = End{lineLost, outside}; }
 
 bool ConnectRun::TakeHangUp() {
     if (!HangUpPending()) return false;
@@ -74,14 +85,14 @@ int ConnectRun::Run() {
     if (const int status = m_session.OpenHistory(); status != kExitOk) return status;
     m_session.SetupEntries();
     CRasChargeCtrl& charge = m_session.Charge();
-    m_session.Shared().UseCardPort(m_port, m_utility.solvaneMode);
+    m_session.Shared().UseCardPort(m_windowSession.Port(), m_utility.solvaneMode);
     charge.EnsurePhonebook();
     EntryList names;
     if (const int listed = charge.ListEntries(names); listed != 0) {
         m_reason = "cannot read the phonebook " + m_context.Paths().phonebook + " (" + std::to_string(listed) + ")";
         return Fail("not-dialled");
     }
-    if (m_port.empty()) {
+    if (m_windowSession.Port().empty()) {
         m_reason = "no card found (give --port)";
         return Fail("not-dialled");
     }

@@ -360,11 +360,11 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
 void ConnectionControl::Record(bool stampNow) {
     HistoryRow row;
     const int result = m_charge.RecordFinishedConnection(stampNow, &row);
-    if (m_reports.recorded) m_reports.recorded(result, row);
+    if (m_observer != nullptr) m_observer->Recorded(result, row);
 }
 
 void ConnectionControl::ReportEnd(bool lineLost, bool outside) {
-    if (m_reports.ended) m_reports.ended(lineLost, outside);
+    if (m_observer != nullptr) m_observer->Ended(lineLost, outside);
 }
 
 // --- the window's end

@@ -6,7 +6,6 @@
 #include "mainwnd/CUtilityDlg.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,17 +16,6 @@ ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLi
 // The progress text of a dial state (0: none).
 int DialProgressTextId(uint32_t state);
 
-// For a caller that drives the controller without a window (the command line): what
-// became of the connection, beyond what the view is shown. The window sets none.
-struct ConnectionReports {
-    // The connection was recorded: RecordFinishedConnection's result and the row.
-    std::function<void(int result, const HistoryRow& row)> recorded;
-    // A connection was hung up or went away and its dialogs have run: the end of a dial
-    // or a made connection (`lineLost` when the line went on its own), or the end of
-    // another dialler's connection (`outside`).
-    std::function<void(bool lineLost, bool outside)> ended;
-};
-
 // How a connect or a hang-up asked for from outside the window ended.
 struct FlowOutcome {
     bool ok = false;
@@ -37,17 +25,24 @@ struct FlowOutcome {
     std::optional<MessageBoxRequest> box;
 };
 
-// Who asked from outside (the instance socket's requests) learns here what the flow did.
+// What became of the connection beyond what the view is shown: for the instance
+// socket's requests and for a face without a window (the command line).
 class IConnectionObserver {
 public:
     virtual ~IConnectionObserver() = default;
     // After each connection tick.
-    virtual void Ticked() = 0;
+    virtual void Ticked() {}
     // The connection is gone (also a dial that ended without one).
-    virtual void ConnectionGone() = 0;
+    virtual void ConnectionGone() {}
     // Once for each ConnectEntry, once for each HangUpCommand.
-    virtual void ConnectEnded(const FlowOutcome& outcome) = 0;
-    virtual void HangUpEnded(const FlowOutcome& outcome) = 0;
+    virtual void ConnectEnded(const FlowOutcome& /*outcome*/) {}
+    virtual void HangUpEnded(const FlowOutcome& /*outcome*/) {}
+    // The connection was recorded: RecordFinishedConnection's result and the row.
+    virtual void Recorded(int /*result*/, const HistoryRow& /*row*/) {}
+    // A connection was hung up or went away and its dialogs have run: the end of a dial
+    // or a made connection (`lineLost` when the line went on its own), or the end of
+    // another dialler's connection (`outside`).
+    virtual void Ended(bool /*lineLost*/, bool /*outside*/) {}
 };
 
 class ConnectionControl final : public IConnectionControl {
@@ -72,7 +67,6 @@ public:
     void OnDialEvent(uint32_t state, int error);
     void OnNotice(int notice);
 
-    void SetReports(ConnectionReports reports) { m_reports = std::move(reports); }
     void SetObserver(IConnectionObserver* observer) { m_observer = observer; }
     // The connect command for `entry` (empty: the selected one) with the user's yes
     // already given: no connect question, the other boxes as usual.
@@ -108,7 +102,6 @@ private:
     // The window's own dial, or the connection it made, until its end is handled.
     bool m_dialling = false;
     bool m_started = false;
-    ConnectionReports m_reports;
     IConnectionObserver* m_observer = nullptr;
     // A connect or hang-up asked from outside whose end the observer still waits for.
     bool m_remoteConnect = false;

@@ -32,11 +32,9 @@ void SetBoxes(RemoteReply& reply, const std::vector<MessageBoxRequest>& boxes) {
 }  // namespace
 
 RemoteControl::RemoteControl(CUtilityDlg& window, ConnectionControl& connection, std::string dataFolder)
-    : m_window(window), m_connection(connection), m_charge(window.Charge()), m_dataFolder(std::move(dataFolder)) {
-    m_connection.SetObserver(this);
-}
+    : m_window(window), m_connection(connection), m_charge(window.Charge()), m_dataFolder(std::move(dataFolder)) {}
 
-RemoteControl::~RemoteControl() { m_connection.SetObserver(nullptr); }
+RemoteControl::~RemoteControl() = default;
 
 const char* RemoteControl::StateName() {
     switch (m_window.State()) {

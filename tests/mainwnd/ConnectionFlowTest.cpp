@@ -2,20 +2,15 @@
 // private network namespace: connect, tick, hang up with the result dialog and one
 // history row; a lost line; Cancel while dialling; level 0; the session's end recorded
 // once. The disconnecting-dialog race and the outside connection are covered on the way.
-#include "CardSimulator.h"
-#include "RecordingView.h"
-#include "accounting/CRasChargeCtrl.h"
 #include "accounting/EntryCredentialStore.h"
 #include "common/StringIds.h"
 #include "dialup/ConnectionFigures.h"
 #include "cli/CliRunner.h"
-#include "mainwnd/ConnectionControl.h"
-#include "mainwnd/RemoteControl.h"
 #include "platform/InstanceChannel.h"
 #include "platform/InstanceLock.h"
-#include "platform/linux/LinuxDialupService.h"
 #include "../dialup/PrivateNetns.h"
 #include "support/SamplePlan.h"
+#include "support/SimulatedSession.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -38,55 +33,26 @@ protected:
     // Everything is made inside the namespace (the test body runs there).
     void Begin() {
         std::string error;
-        ASSERT_TRUE(simulator.Start(error)) << error;
-        port = simulator.PortPath();
-        LinuxDialupConfig config;
-        config.link = DialLink::Simulated;
-        config.simulatedLinkPath = SIMLINK;
-        config.privateBase = dir.Path();
-        config.runDir = dir.Path();
-        service = CreateLinuxDialupService(config);
-        charge = std::make_unique<CRasChargeCtrl>(*service);
-        ASSERT_EQ(charge->Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), kCardModemName, false), 0);
-        ASSERT_EQ(charge->History().OpenHistory(dir.File("VR31KUTL.mdb"), std::string(kPassPhrase)), kDbOk);
-        charge->RecomputePeriod();
-        charge->SetCardPort(port);
-        MainWindowParts parts(card, port, utility, *charge, settings);
-        window = std::make_unique<CUtilityDlg>(std::move(parts), view);
-        connection = std::make_unique<ConnectionControl>(*window);
-        window->SetConnectionControl(connection.get());
-        window->OnInitDialog();
+        ASSERT_TRUE(s.Prepare(error)) << error;
+        s.Start();
+        charge = &s.Charge();
+        service = &s.Dialup();
+        window = &s.Window();
+        connection = &s.Connection();
         ASSERT_EQ(window->State(), kCardReady);
     }
-    void TearDown() override {
-        connection.reset();
-        window.reset();
-        charge.reset();
-    }
-    int Rows() {
-        int rows = 0;
-        charge->History().ForEachRow([&](const HistoryRow&) { return ++rows, true; });
-        return rows;
-    }
-    // Connects from the tray menu and waits for the connection's first tick.
-    void Connect() {
-        window->OnCommand(kCmdTrayConnect);
-        ASSERT_EQ(window->State(), kCardDialing) << "connecting dialog ended without the link";
-        ASSERT_TRUE(view.Pump([&] { return view.timers.count(kTimerConnection) == 1; }));
-    }
+    int Rows() { return s.Rows(); }
+    void Connect() { ASSERT_TRUE(s.Connect()) << "connecting dialog ended without the link"; }
     int Count(int caption) { return static_cast<int>(std::count(view.user.messages.begin(), view.user.messages.end(), caption)); }
 
     test::TempDir dir;
-    sim::CardSimulator simulator;
-    CWKvCtrl card{CardTimings{1000, 1000, 5, 20}};
-    std::string port;
-    UtilitySettings utility;
-    SettingsStore settings{dir.File("VR31KUTL.ini")};
-    std::unique_ptr<IDialupService> service;
-    std::unique_ptr<CRasChargeCtrl> charge;
-    test::RecordingView view;
-    std::unique_ptr<CUtilityDlg> window;
-    std::unique_ptr<ConnectionControl> connection;
+    test::SimulatedSession s{dir.Path(), SIMLINK};
+    sim::CardSimulator& simulator = s.simulator;
+    test::RecordingView& view = s.view;
+    CRasChargeCtrl* charge = nullptr;
+    IDialupService* service = nullptr;
+    CUtilityDlg* window = nullptr;
+    ConnectionControl* connection = nullptr;
 };
 
 TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
@@ -365,7 +331,7 @@ struct RecordingClient final : IRemoteClient {
 // No dial here, so no namespace: what each request answers while nothing is connected.
 TEST_F(ConnectionFlow, RequestsWithoutAConnection) {
     Begin();
-    RemoteControl remote(*window, *connection, dir.Path());
+    RemoteControl& remote = s.session->Remote();
     struct Case {
         const char* line;
         const char* reply;
@@ -413,7 +379,7 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
         explicit LockDirVariable(const std::string& path) { setenv("VR31K_LOCK_DIR", path.c_str(), 1); }
         ~LockDirVariable() { unsetenv("VR31K_LOCK_DIR"); }
     } lockDirVariable(dir.Path());
-    RemoteControl remote(*window, *connection, dir.Path());
+    RemoteControl& remote = s.session->Remote();
     SocketGlue glue(view, remote, InstanceLock(dir.Path()).OwnSocketPath());
     // vr31kctl in a thread of its own, while this one is the window's thread.
     const auto start = [&](std::vector<std::string> words) {

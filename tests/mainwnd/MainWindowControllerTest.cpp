@@ -3,12 +3,12 @@
 // suspend, and the mends (no nested check on a second arrival, timers stopped on removal,
 // a failing level read in the tray).
 #include "CardSimulator.h"
-#include "RecordingView.h"
 #include "accounting/CRasChargeCtrl.h"
 #include "common/StringIds.h"
 #include "mainwnd/CUtilityDlg.h"
 #include "mainwnd/ConnectionControl.h"
 #include "platform/linux/LinuxDialupService.h"
+#include "support/SimulatedSession.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,42 +21,39 @@ namespace {
 using namespace ids;
 using sim::SimState;
 
-class MainWindowController : public ::testing::Test {
+class MainWindowController : public ::testing::Test, public IWindowHost {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(simulator.Start(error)) << error;
-        ASSERT_EQ(charge.Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), kCardModemName, false), 0);
-        port = simulator.PortPath();
+        ASSERT_TRUE(s.Prepare(error, false)) << error;
     }
-    MainWindowParts Parts() {
-        MainWindowParts parts(card, port, utility, charge, settings);
-        parts.findCardPort = [this](std::string& found) {
-            ++lookups;
-            found = simulator.PortPath();
-            return true;
-        };
-        parts.ejectCard = [this] { return ejectAnswer; };
-        parts.windowReady = [this] { ++ready; };
-        parts.checkOptions.simBusyLimitMs = 500;
-        return parts;
+    bool FindCardPort(std::string& found) override {
+        ++lookups;
+        found = simulator.PortPath();
+        return true;
     }
+    bool EjectCard() override { return ejectAnswer; }
+    void UseCardPort(const std::string&) override {}
+    void WindowReady() override { ++ready; }
     CUtilityDlg& Start() {
-        window = std::make_unique<CUtilityDlg>(Parts(), view);
-        window->OnInitDialog();
+        SessionOptions options;
+        options.host = this;
+        options.checkOptions.simBusyLimitMs = 500;
+        s.Start(options);
+        window = &s.Window();
         return *window;
     }
 
     test::TempDir dir;
-    sim::CardSimulator simulator;
-    CWKvCtrl card{CardTimings{300, 300, 5, 20}};
-    std::string port;
-    UtilitySettings utility;
-    std::unique_ptr<IDialupService> service = CreateLinuxDialupService({});
-    CRasChargeCtrl charge{*service};
-    SettingsStore settings{dir.File("VR31KUTL.ini")};
-    test::RecordingView view;
-    std::unique_ptr<CUtilityDlg> window;
+    test::SimulatedSession s{dir.Path(), {}, CardTimings{300, 300, 5, 20}};
+    sim::CardSimulator& simulator = s.simulator;
+    CWKvCtrl& card = s.card;
+    std::optional<std::string>& port = s.port;
+    UtilitySettings& utility = s.utility;
+    CRasChargeCtrl& charge = s.Charge();
+    SettingsStore& settings = s.settings;
+    test::RecordingView& view = s.view;
+    CUtilityDlg* window = nullptr;
     int lookups = 0;
     int ready = 0;
     bool ejectAnswer = true;
@@ -88,7 +85,7 @@ TEST_F(MainWindowController, IconizedStartGoesToTheTrayWithTheStateIcon) {
 }
 
 TEST_F(MainWindowController, NoPortMeansNoCardAndNoCheck) {
-    port.clear();
+    port = std::string();
     CUtilityDlg& w = Start();
     EXPECT_EQ(w.State(), kCardNone);
     EXPECT_FALSE(view.controls.remove);
@@ -236,7 +233,7 @@ TEST_F(MainWindowController, CardGoneDuringTheSignalDisplayClosesThePortAndTheCa
 }
 
 TEST_F(MainWindowController, ArrivalDuringAPinDialogStartsNoSecondCheckAndStandbyIsRefused) {
-    port.clear();
+    port = std::string();
     CUtilityDlg& w = Start();
     simulator.SetSimState(SimState::PinRequired);
     int refusalDuringPrompt = -1;
@@ -255,7 +252,7 @@ TEST_F(MainWindowController, ArrivalDuringAPinDialogStartsNoSecondCheckAndStandb
 }
 
 TEST_F(MainWindowController, CardPulledWhileItsPinIsAskedIsShownGoneAndFoundWhenBack) {
-    port.clear();
+    port = std::string();
     CUtilityDlg& w = Start();
     simulator.SetSimState(SimState::PinRequired);
     bool pulled = false;
@@ -315,7 +312,7 @@ TEST_F(MainWindowController, UtilitySettingsApplyTheModeAndAreWritten) {
 }
 
 TEST_F(MainWindowController, CardInsertedWhileSuspendingIsHandledOnceAtResume) {
-    port.clear();
+    port = std::string();
     CUtilityDlg& w = Start();
     w.OnSuspend();
     w.OnDeviceNotice(CardNotice::Arrived);
