@@ -20,13 +20,6 @@ constexpr auto kAdoptWait = std::chrono::seconds(5);
 bool IsConnectionState(int state) { return state == kCardDialing || state == kCardOutsideConnection; }
 
 // The live connection's time and bytes, as the result and the status show them.
-Json& SetTimeAndBytes(Json& json, const LiveConnection& live) {
-    return json.Set("duration", FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0))))
-        .Set("duration_s", live.durationMs / 1000)
-        .Set("sent", live.sent)
-        .Set("recv", live.recv);
-}
-
 // The status is found by the folder's resolved path, which a folder that does not
 // exist yet has not: `status` would look elsewhere once the folder is made.
 std::string MadeFolder(CliContext& context) {
@@ -146,10 +139,12 @@ int ConnectRun::Finish() {
     if (!m_recorded) m_recorded = charge.RecordFinishedConnection(false, &m_row);
     const bool lineLost = m_end->lineLost;
     const bool recorded = *m_recorded == 0;
-    const LiveConnection& live = charge.Live();
+    // The row's own charge, not the period's.
+    ConnectionSnapshot snapshot = SnapshotOf(charge);
+    snapshot.charge.reset();
     Json result = Json::MakeObject();
     result.Set("ok", !lineLost && recorded).Set("entry", m_entry).Set("line_lost", lineLost);
-    SetTimeAndBytes(result, live)
+    SetFigures(result, snapshot)
         .Set("charge", m_row.charge ? ChargeJson(*m_row.charge) : Json(nullptr))
         .Set("recorded", recorded);
     if (m_end->outside) result.Set("outside", true);
@@ -200,19 +195,9 @@ void ConnectRun::OnTick(const std::string& entry, const std::string& duration, c
 }
 
 Json ConnectRun::Figures(const char* state) {
-    CRasChargeCtrl& charge = m_session.Charge();
-    const LiveConnection& live = charge.Live();
-    int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
-    const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
     Json figures = Json::MakeObject();
     figures.Set("pid", static_cast<long>(getpid())).Set("state", state).Set("entry", m_entry);
-    SetTimeAndBytes(figures, live)
-        .Set("volume", FormatConnectionVolume(static_cast<uint64_t>(std::max<int64_t>(live.sent, 0)),
-                                              static_cast<uint64_t>(std::max<int64_t>(live.recv, 0))))
-        .Set("charge", ChargeJson(yen))
-        .Set("charge_text", FormatCharge(yen))
-        .Set("free_left", freeLeft)
-        .Set("limit_left", limitLeft);
+    SetFigures(figures, SnapshotOf(m_session.Charge()));
     if (m_window.State() == kCardOutsideConnection) figures.Set("outside", true);
     return figures;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Numbers in vr31kctl's results that people cannot read by themselves: the JSON keeps
 // the number, the plain output shows what it means.
+#include "accounting/ConnectionSnapshot.h"
 #include "cli/CliCardUi.h"
 #include "cli/Json.h"
 
@@ -21,5 +22,7 @@ Json ChargeTypeJson(int32_t type);
 Json ClosingDayJson(int32_t day);
 // An estimated charge in yen; negative when no plan applies.
 Json ChargeJson(int64_t yen);
+// A connection's figures (WriteSnapshot's fields) into `json`.
+Json& SetFigures(Json& json, const ConnectionSnapshot& snapshot);
 
 }  // namespace vr31k::cli

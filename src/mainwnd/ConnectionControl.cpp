@@ -18,20 +18,23 @@ namespace {
 // Between closing the card's command port and the dial opening the card's data port.
 constexpr auto kPortSettle = std::chrono::milliseconds(100);
 
-std::string Bytes(int64_t count) { return FormatByteCount(static_cast<uint64_t>(std::max<int64_t>(count, 0)), true, true); }
+std::string Bytes(uint64_t count) { return FormatByteCount(count, true, true); }
+// An allowance left: Remaining() never goes below 0.
+std::string Allowance(int64_t left) { return Bytes(static_cast<uint64_t>(left)); }
 }  // namespace
 
+ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot, const ProjectionText& projection) {
+    return {FormatConnectionTime(snapshot.durationMs),
+            Bytes(snapshot.sent),
+            Bytes(snapshot.recv),
+            FormatCharge(snapshot.charge.value_or(-1)),
+            Allowance(snapshot.freeLeft),
+            Allowance(snapshot.limitLeft),
+            projection};
+}
+
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive) {
-    const LiveConnection& live = charge.Live();
-    int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
-    const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, includeLive);
-    return {FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0))),
-            Bytes(live.sent),
-            Bytes(live.recv),
-            FormatCharge(yen),
-            Bytes(freeLeft),
-            Bytes(limitLeft),
-            FormatProjection(ProjectCurrentPeriod(charge, includeLive))};
+    return FiguresText(SnapshotOf(charge, includeLive), FormatProjection(ProjectCurrentPeriod(charge, includeLive)));
 }
 
 int DialProgressTextId(uint32_t state) {
@@ -287,16 +290,15 @@ void ConnectionControl::OnNotice(int notice) {
 void ConnectionControl::Tick() {
     if (m_charge.IsPeriodOver()) m_charge.RecomputePeriod();
     m_charge.UpdateStatistics();
-    const LiveConnection& live = m_charge.Live();
-    const std::string duration = FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0)));
-    const std::string volume = FormatConnectionVolume(static_cast<uint64_t>(std::max<int64_t>(live.sent, 0)),
-                                                      static_cast<uint64_t>(std::max<int64_t>(live.recv, 0)));
-    m_view.SetConnectionValues(live.entryName, duration, volume);
+    const ConnectionSnapshot live = SnapshotOf(m_charge);
+    const std::string duration = FormatConnectionTime(live.durationMs);
+    const std::string volume = FormatConnectionVolume(live.sent, live.recv);
+    m_view.SetConnectionValues(live.entry, duration, volume);
     if (m_charge.CheckNotice()) {
         m_view.ForceForeground();
         m_view.Tell(IDS_CHARGE_NOTICE_CAPTION, IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
     }
-    if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(ConnectionTrayTip(live.entryName, duration, volume));
+    if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume));
     if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(ConnectionFiguresOf(m_charge, true));
     if (m_observer != nullptr) m_observer->Ticked();
 }

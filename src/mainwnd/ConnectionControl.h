@@ -3,6 +3,7 @@
 // command, the dial and its progress, the monitor's notices, the one-second tick,
 // ending a connection, closing the window and the session's end. Runs on the window's
 // thread; the monitor thread and the dial reach it only through IMainView::Post.
+#include "accounting/ConnectionSnapshot.h"
 #include "mainwnd/CUtilityDlg.h"
 
 #include <cstdint>
@@ -11,7 +12,9 @@
 
 namespace vr31k {
 
-// The figures of the status and result dialogs for the live connection.
+// The figures of the status and result dialogs: a snapshot in words.
+ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot, const ProjectionText& projection);
+// The same for the live connection.
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive);
 // The progress text of a dial state (0: none).
 int DialProgressTextId(uint32_t state);
