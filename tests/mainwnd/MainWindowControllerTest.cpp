@@ -187,6 +187,40 @@ TEST_F(MainWindowController, PinCommandsAndCardInformation) {
     EXPECT_EQ(view.cardInfos[0].second, "VR31K-1.02.004");
 }
 
+// The last PIN attempt fails while the signal display is on: the SIM wants its PUK, the
+// display and its timers stop, and the port is given up.
+TEST_F(MainWindowController, PukOutcomeWhileTheSignalDisplayIsOn) {
+    CUtilityDlg& w = Start();
+    w.OnCommand(kCmdSignalButton);
+    ASSERT_EQ(w.State(), kCardSignalDisplay);
+    simulator.SetAttempts(1, 10);
+    view.user.wantedLock = true;
+    view.user.pins = {"9999"};
+    w.OnCommand(kCmdPinLock);
+    EXPECT_EQ(view.user.messages.back(), IDS_PIN_BLOCKED_CAPTION);
+    EXPECT_EQ(w.State(), kCardPukNeeded);
+    EXPECT_TRUE(view.timers.empty());
+    EXPECT_FALSE(view.signalTexts.checked);
+    EXPECT_FALSE(card.IsOpen());
+}
+
+// A port open at suspend (a card task under way) is closed for the sleep and opened
+// again, with the card checked, at resume.
+TEST_F(MainWindowController, PortOpenAtSuspendIsReopenedAtResume) {
+    CUtilityDlg& w = Start();
+    ASSERT_TRUE(w.CheckCard());
+    ASSERT_TRUE(card.IsOpen());
+    w.OnSuspend();
+    EXPECT_FALSE(card.IsOpen());
+    EXPECT_TRUE(w.Status().reopenOnResume);
+    simulator.ClearCommands();
+    w.OnResume();
+    EXPECT_TRUE(card.IsOpen()) << "opened again";
+    EXPECT_FALSE(simulator.Commands().empty()) << "and the card checked";
+    EXPECT_EQ(w.State(), kCardReady);
+    EXPECT_FALSE(w.Suspended());
+}
+
 TEST_F(MainWindowController, RemovalStopsTheSignalDisplayAndAnArrivalBringsTheCardBack) {
     CUtilityDlg& w = Start();
     w.OnCommand(kCmdSignalButton);
