@@ -3,8 +3,8 @@
 // connect + disconnect leaves the same history row; a link left up by a dialler that
 // no program holds is watched as an outside connection, hung up and recorded.
 #include "CardSimulator.h"
-#include "../dialup/PrivateNetns.h"
-#include "../security/ProcessRun.h"
+#include "support/PrivateNetns.h"
+#include "support/ProcessRun.h"
 #include "accounting/EntryCredentialStore.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "support/SamplePlan.h"

@@ -1,6 +1,6 @@
 // The charge controller's entry operations keep phonebook, credential table and
 // credential file in step, over the real phonebook service.
-#include "EntryFakes.h"
+#include "support/EntryFakes.h"
 #include "ForwardingService.h"
 #include "MonitorNotices.h"
 #include "ScriptedLinks.h"

@@ -8,7 +8,7 @@
 #include "cli/CliRunner.h"
 #include "platform/InstanceChannel.h"
 #include "platform/InstanceLock.h"
-#include "../dialup/PrivateNetns.h"
+#include "support/PrivateNetns.h"
 #include "support/SamplePlan.h"
 #include "support/SimulatedSession.h"
 #include "support/TempDir.h"

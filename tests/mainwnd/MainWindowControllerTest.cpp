@@ -124,8 +124,7 @@ TEST_F(MainWindowController, SignalDisplayRunsItsTimersAndReadsTheLevel) {
 // gives the port up and stops its timers, and the window comes back to a ready card.
 TEST_F(MainWindowController, AnOutsideConnectionEndsTheSignalDisplay) {
     CUtilityDlg& w = Start();
-    ConnectionControl connection(w);
-    w.SetConnectionControl(&connection);
+    ConnectionControl& connection = s.Connection();
     w.OnCommand(kCmdSignalButton);
     ASSERT_EQ(w.State(), kCardSignalDisplay);
     connection.OnNotice(0);
