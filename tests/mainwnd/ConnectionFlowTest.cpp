@@ -157,6 +157,48 @@ TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
     ASSERT_TRUE(view.Pump([&] { return Rows() == before + 2; })) << "a connection after a cancelled log-out is recorded";
 }
 
+// The charge notice: not at the end of a connection that never reached it (its bytes
+// are recorded before the end's tick), and once in the connection that does.
+TEST_F(ConnectionFlow, ChargeNoticeComesOnceAndNeverFromRecordedBytes) {
+    VR31K_IN_PRIVATE_NETNS();
+    Begin();
+    const auto burst = [&] {
+        std::vector<ConnectionInfo> links;
+        service->EnumConnections(links);
+        ASSERT_FALSE(links.empty());
+        const int64_t before = charge->Live().recv;
+        kill(links[0].pid, SIGUSR1);
+        for (int i = 0; i < 100 && charge->Live().recv < before + 4096; ++i) {
+            view.Pump([] { return false; }, 50ms);
+            window->OnTimer(kTimerConnection);
+        }
+        ASSERT_GE(charge->Live().recv, before + 4096);
+    };
+    Connect();
+    burst();
+    // A notice at one and a half times what this connection moved: a yen per 16 bytes.
+    const int64_t moved = charge->Live().sent + charge->Live().recv;
+    charge->Plan() = DialupSettings{};
+    charge->Plan().chargeType = kChargeMetered;
+    charge->Plan().packetCharge2 = 1.0;
+    charge->Plan().packetSize = 16;
+    charge->Plan().noticeRatio = 100;
+    charge->Plan().noticeCharge = static_cast<int32_t>(moved * 3 / 2 / 16);
+    charge->DerivePlan();
+    charge->RecomputePeriod();
+    std::vector<ConnectionInfo> links;
+    service->EnumConnections(links);
+    ASSERT_FALSE(links.empty());
+    kill(links[0].pid, SIGKILL);
+    ASSERT_TRUE(view.Pump([&] { return view.results.size() == 1; }));
+    EXPECT_EQ(Count(IDS_CHARGE_NOTICE_CAPTION), 0) << "the lost connection's recorded bytes are no new usage";
+
+    Connect();
+    burst();
+    window->OnTimer(kTimerConnection);
+    EXPECT_EQ(Count(IDS_CHARGE_NOTICE_CAPTION), 1) << "the notice the period still owes";
+}
+
 // Every way a dial ends while its connecting dialog is up closes the dialog, and the
 // window then shows the card as it is, with 接続 on the button; in the tray the tip no
 // longer says 通信中. An error after the dialog is gone is told as an abort.
