@@ -183,9 +183,12 @@ TEST_F(RasChargeCtrlTest, EachAdoptedConnectionIsRecordedWithItsOwnEnd) {
     struct Case {
         const char* before;
         bool outsideBefore;  // else: an end stamped with no row (a dial that ended)
+        bool stampedAgain;   // the recorded connection's end stamped once more after
         double gap, tolerance;  // seconds from the first end to the second's
     };
-    for (const Case c : {Case{"an outside connection", true, 3.0, 0.01}, Case{"a dial that ended", false, 63.0, 1.0}}) {
+    for (const Case c : {Case{"an outside connection", true, false, 3.0, 0.01},
+                         Case{"a lost line recorded, then stamped", true, true, 3.0, 0.01},
+                         Case{"a dial that ended", false, false, 63.0, 1.0}}) {
         SCOPED_TRACE(c.before);
         test::CScriptedLinks links(*real);
         CRasChargeCtrl charge(links);
@@ -208,6 +211,7 @@ TEST_F(RasChargeCtrlTest, EachAdoptedConnectionIsRecordedWithItsOwnEnd) {
         HistoryRow first, second;
         if (c.outsideBefore) {
             connection(101, 60, first);
+            if (c.stampedAgain) charge.StampEndTime();
         } else {
             charge.StampEndTime();
             first.end = OleNow();

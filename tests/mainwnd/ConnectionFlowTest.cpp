@@ -1,7 +1,7 @@
 // The window's connection flow against the card simulator and the simulated link, in a
 // private network namespace: connect, tick, hang up with the result dialog and one
-// history row; a lost line; Cancel while dialling; level 0; the session's end recorded
-// once. The disconnecting-dialog race and the outside connection are covered on the way.
+// history row; a lost line; every end of a dial; level 0; the charge notice; exit while
+// connected; the session's end recorded once. The disconnecting-dialog race and the outside connection are covered on the way.
 #include "accounting/EntryCredentialStore.h"
 #include "common/StringIds.h"
 #include "dialup/ConnectionFigures.h"
@@ -107,7 +107,7 @@ TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     EXPECT_EQ(ConnectionFiguresOf(*charge, true).charge, FormatCharge(*rowCharge));
 }
 
-TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
+TEST_F(ConnectionFlow, LostLineLevelZeroAndSessionEnd) {
     VR31K_IN_PRIVATE_NETNS();
     Begin();
     // The line is lost: message 201/203, then the result dialog; one row.
@@ -121,16 +121,6 @@ TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
     EXPECT_EQ(Count(IDS_APP_TITLE), 1);
     EXPECT_EQ(window->State(), kCardReady);
     EXPECT_EQ(Rows(), 1);
-
-    // Cancel while dialling: quiet, no question, no result dialog.
-    view.cancelConnecting = true;
-    window->OnCommand(kCmdConnect);
-    EXPECT_EQ(view.posted.back(), kCmdConnect);
-    window->OnCommand(kCmdConnect);  // the posted command ends the dial
-    view.cancelConnecting = false;
-    EXPECT_EQ(window->State(), kCardReady);
-    EXPECT_EQ(view.results.size(), 1u);
-    EXPECT_EQ(view.disconnectingDialogs, 0);
 
     // Level 0 refuses the dial.
     simulator.SetSignal(0);
@@ -242,8 +232,10 @@ TEST_F(ConnectionFlow, EveryEndOfADialClosesItsDialogs) {
             window->OnCommand(kCmdTrayConnect);
         }
         view.cancelConnecting = false;
-        // The menu command a Cancel posts ends the dial.
-        if (!view.posted.empty() && view.posted.back() == kCmdConnect) {
+        // A Cancel posts the menu command, which ends the dial: quietly, no question.
+        const bool posted = !view.posted.empty() && view.posted.back() == kCmdConnect;
+        EXPECT_EQ(posted, c.end == End::Cancel);
+        if (posted) {
             view.posted.pop_back();
             window->OnCommand(kCmdConnect);
         }
@@ -257,6 +249,9 @@ TEST_F(ConnectionFlow, EveryEndOfADialClosesItsDialogs) {
         view.shown = true;
     }
     EXPECT_EQ(view.results.size(), 0u) << "no dial here made a connection the user ended";
+    EXPECT_EQ(view.disconnectingDialogs, 0);
+    EXPECT_TRUE(view.user.asked.empty() || view.user.asked.back().caption == IDS_CONNECT_CONFIRM_CAPTION)
+        << "no question about ending a dial";
 }
 
 // 終了 while connected asks first; はい hangs up, records once and ends the program,
