@@ -4,13 +4,9 @@
 // and the simulated link in a private network namespace (the program runs itself again
 // there), with 10,000 rows of history in the current billing period. Target: <= 2 ms.
 //   build/release/bin/connection_tick_bench --benchmark_repetitions=11 --benchmark_report_aggregates_only=true
-#include "CardSimulator.h"
 #include "GeneratedHistory.h"
-#include "accounting/CRasChargeCtrl.h"
-#include "mainwnd/ConnectionControl.h"
-#include "mainwnd/RecordingView.h"
-#include "platform/linux/LinuxDialupService.h"
 #include "support/SamplePlan.h"
+#include "support/SimulatedSession.h"
 #include "support/TempDir.h"
 
 #include <benchmark/benchmark.h>
@@ -33,79 +29,47 @@ constexpr int64_t kPeriodRows = 10000;
 class ConnectedWindow {
 public:
     bool Begin(std::string& error) {
-        if (!m_simulator.Start(error)) return false;
-        m_port = m_simulator.PortPath();
-        LinuxDialupConfig config;
-        config.link = DialLink::Simulated;
-        config.simulatedLinkPath = SIMLINK;
-        config.privateBase = m_dir.Path();
-        config.runDir = m_dir.Path();
-        m_service = CreateLinuxDialupService(config);
-        m_charge = std::make_unique<CRasChargeCtrl>(*m_service);
-        if (m_charge->Setup(m_dir.File("VR31KUTL.dat"), m_dir.File("VR31KUTL.pbk"), kCardModemName, false) != 0 ||
-            m_charge->History().OpenHistory(m_dir.File("VR31KUTL.mdb"), std::string(kPassPhrase)) != kDbOk) {
-            error = "the charge controller did not set up";
-            return false;
-        }
+        if (!m_session.Prepare(error)) return false;
+        CRasChargeCtrl& charge = m_session.Charge();
         // A fixed "now" inside a period (closing on the 20th) that already holds the rows.
         const OleDate now = MakeOleDate(2026, 7, 10, 12, 0, 0);
-        m_charge->SetClock([now] { return now; });
-        m_charge->Plan() = test::FreeAllowancePlan();
-        m_charge->Plan().entryIndex = 0;
-        m_charge->DerivePlan();
+        charge.SetClock([now] { return now; });
+        charge.Plan() = test::FreeAllowancePlan();
+        charge.Plan().entryIndex = 0;
+        charge.DerivePlan();
         bench::HistoryShape shape;
         shape.rows = kPeriodRows;
         shape.days = 19;
         shape.last = OleMinusSeconds(now, 3600);
         shape.meanBytes = 20000;  // small connections: the charge notice is still ahead
         shape.largeEvery = 0;
-        if (!bench::GenerateHistory(m_charge->History(), shape)) {
+        if (!bench::GenerateHistory(charge.History(), shape)) {
             error = "the history refused the generated rows";
             return false;
         }
-        m_charge->RecomputePeriod();
-        m_charge->SetCardPort(m_port);
-        m_window = std::make_unique<CUtilityDlg>(MainWindowParts(m_card, m_port, m_utility, *m_charge, m_settings),
-                                                 m_view);
-        m_connection = std::make_unique<ConnectionControl>(*m_window);
-        m_window->SetConnectionControl(m_connection.get());
-        m_window->OnInitDialog();
-        if (m_window->State() != kCardReady) {
+        charge.RecomputePeriod();
+        m_session.Start();
+        if (m_session.Window().State() != kCardReady) {
             error = "the simulated card is not ready";
             return false;
         }
-        m_window->OnCommand(kCmdTrayConnect);
-        if (m_window->State() != kCardDialing ||
-            !m_view.Pump([&] { return m_view.timers.count(kTimerConnection) == 1; })) {
+        if (!m_session.Connect()) {
             error = "the simulated link did not connect";
             return false;
         }
         return true;
     }
-    ~ConnectedWindow() {
-        if (m_charge) m_charge->HangUp(false, true);
-        m_connection.reset();
-        m_window.reset();
-    }
+    ~ConnectedWindow() { m_session.Charge().HangUp(false, true); }
 
-    void Tick() { m_window->OnTimer(kTimerConnection); }
-    void OpenStatusDialog() { m_window->OnCommand(kCmdTrayDialupStatus); }
-    void CloseStatusDialog() { m_view.CloseStatusDialog(); }
-    CRasChargeCtrl& Charge() { return *m_charge; }
-    const test::RecordingView& View() const { return m_view; }
+    void Tick() { m_session.Window().OnTimer(kTimerConnection); }
+    void OpenStatusDialog() { m_session.Window().OnCommand(kCmdTrayDialupStatus); }
+    void CloseStatusDialog() { m_session.view.CloseStatusDialog(); }
+    CRasChargeCtrl& Charge() { return m_session.Charge(); }
+    const test::RecordingView& View() const { return m_session.view; }
 
 private:
     test::TempDir m_dir;
-    sim::CardSimulator m_simulator;
-    CWKvCtrl m_card{CardTimings{1000, 1000, 5, 20}};
-    std::string m_port;
-    UtilitySettings m_utility;
-    SettingsStore m_settings{m_dir.File("VR31KUTL.ini")};
-    std::unique_ptr<IDialupService> m_service;
-    std::unique_ptr<CRasChargeCtrl> m_charge;
-    test::RecordingView m_view;
-    std::unique_ptr<CUtilityDlg> m_window;
-    std::unique_ptr<ConnectionControl> m_connection;
+    test::SimulatedSession m_session{m_dir.Path(), SIMLINK};
 };
 
 ConnectedWindow* g_window = nullptr;

@@ -1,11 +1,7 @@
 // The window logic's main-thread time for one signal-display tick (timer 1): the level
 // read from the simulated card and the picture chosen. Target: <= 5 ms.
 //   build/release/bin/window_bench --benchmark_repetitions=21 --benchmark_report_aggregates_only=true
-#include "CardSimulator.h"
-#include "accounting/CRasChargeCtrl.h"
-#include "mainwnd/CUtilityDlg.h"
-#include "mainwnd/RecordingView.h"
-#include "platform/linux/LinuxDialupService.h"
+#include "support/SimulatedSession.h"
 #include "support/TempDir.h"
 
 #include <benchmark/benchmark.h>
@@ -15,31 +11,23 @@ namespace {
 using namespace vr31k;
 
 void BM_SignalDisplayTick(benchmark::State& state) {
-    sim::CardSimulator card;
+    test::TempDir dir;
+    test::SimulatedSession session(dir.Path());
     std::string error;
-    if (!card.Start(error)) {
+    if (!session.Prepare(error, false)) {
         state.SkipWithError(error.c_str());
         return;
     }
-    test::TempDir dir;
-    CWKvCtrl kv;
-    std::string port = card.PortPath();
-    UtilitySettings utility;
-    utility.antDispOneshot = 0;  // continuous: the display stays on
-    std::unique_ptr<IDialupService> service = CreateLinuxDialupService({});
-    CRasChargeCtrl charge(*service);
-    charge.Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), kCardModemName, false);
-    SettingsStore settings(dir.File("VR31KUTL.ini"));
-    test::RecordingView view;
-    CUtilityDlg window(MainWindowParts(kv, port, utility, charge, settings), view);
-    window.OnInitDialog();
+    session.utility.antDispOneshot = 0;  // continuous: the display stays on
+    session.Start();
+    CUtilityDlg& window = session.Window();
     window.OnCommand(kCmdSignalButton);
     if (window.State() != 9) {
         state.SkipWithError("the signal display did not come on");
         return;
     }
     for (auto _ : state) window.OnTimer(kTimerSignal);
-    benchmark::DoNotOptimize(view.picture);
+    benchmark::DoNotOptimize(session.view.picture);
 }
 BENCHMARK(BM_SignalDisplayTick)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

@@ -92,7 +92,11 @@ int CRasChargeCtrl::DialEntry(const std::string& name, const std::optional<std::
         user = m_credentials.Field(slot, CredentialField::UserName);
         secret = m_credentials.Field(slot, CredentialField::Password);
     }
-    return Dial(name, user, secret, dialString, std::move(progress));
+    const int result = Dial(name, user, secret, dialString, std::move(progress));
+    // The live figures name the dialled entry from the start: what is asked before the
+    // first tick (a connect's reply) reads them.
+    if (result == 0) CopyLiveFigures();
+    return result;
 }
 
 int CRasChargeCtrl::EnsurePhonebook() {

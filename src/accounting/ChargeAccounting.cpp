@@ -128,8 +128,10 @@ void ChargeAccounting::PruneHistory() {
 }
 
 bool ChargeAccounting::CheckNotice() {
-    const int64_t connection = AddSaturating(m_live.sent, m_live.recv);
-    if (m_period.noticeLeft > 0 && connection >= m_period.noticeLeft) {
+    // Bytes a recorded row holds already took their share of noticeLeft; the tick that
+    // follows a connection's end must not count them again.
+    const int64_t connection = UncountedLiveBytes();
+    if (m_period.noticeLeft > 0 && connection > 0 && connection >= m_period.noticeLeft) {
         m_period.noticeLeft = 0;
         return true;
     }

@@ -84,7 +84,8 @@ public:
     // kRecordNotStamped, or the history's code when the row could not be written;
     // `recorded`, when given, receives the row.
     int RecordConnection(bool stampNow, HistoryRow* recorded = nullptr);
-    // True once per period: when the live connection reaches the notice amount.
+    // True once per period: when the live connection's bytes not yet recorded reach
+    // the notice amount.
     bool CheckNotice();
     // Records a connection that ended without this program watching it (a spooled
     // record): its charge counts the history's rows of its own billing period, so a

@@ -1,11 +1,10 @@
 #include "app/CUtilityApp.h"
 
+#include "app/CardPort.h"
 #include "app/CUtilityCommandLineInfo.h"
 #include "app/GuestCheck.h"
 #include "common/StringIds.h"
-#include "card/CardDetection.h"
 #include "common/DataFolderAccess.h"
-#include "common/PortTrust.h"
 #include "platform/InstanceChannel.h"
 
 #include <cstdio>
@@ -114,22 +113,17 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     // A port named in the environment is used as it is, one named in the shared settings
     // only when this user may trust it; otherwise the card is looked up (an absent card
     // leaves the name empty; the main window reports it).
-    m_portName = m_env.port.empty() ? TrustedPortName(ui) : m_env.port;
-    if (m_portName.empty()) FindCardPort(m_portName, false, false, m_utility.solvaneMode != 0);
+    const CardPortChoice port = ResolveCardPort(m_env.port, m_settings, m_utility.solvaneMode != 0);
+    if (!port.distrusted.empty()) {
+        Warn(ui, "PortName " + port.distrusted + " of the settings is not used (" + port.reason +
+                     "); the card is looked up instead",
+             ids::IDS_PORTNAME_DISTRUSTED_TEXT, {port.distrusted, port.reason});
+    }
+    m_portName = port.port;
     // The dial-up service dials the card's tty; without it every dial fails with 633.
     m_services.UseCardPort(m_portName, m_utility.solvaneMode);
 
     return ui.CreateMainWindow(*this);
-}
-
-std::string CUtilityApp::TrustedPortName(IAppUi& ui) const {
-    const std::string named = m_settings.ReadPortName();
-    if (named.empty()) return named;
-    const PortTrust trust = CheckPortName(named, getuid());
-    if (trust.Trusted()) return trust.device;
-    Warn(ui, "PortName " + named + " of the settings is not used (" + trust.reason + "); the card is looked up instead",
-         ids::IDS_PORTNAME_DISTRUSTED_TEXT, {named, trust.reason});
-    return {};
 }
 
 void CUtilityApp::OpenHistory(IAppUi& ui) {

@@ -61,8 +61,6 @@ public:
     const SettingsStore& Settings() const { return m_settings; }
     UtilitySettings& Utility() { return m_utility; }
     const std::string& PortName() const { return m_portName; }
-    // The main window replaces it when the card comes back on another tty.
-    std::string& PortNameRef() { return m_portName; }
     void SetPortName(std::string port) { m_portName = std::move(port); }
     bool AutoStartLaunch() const { return m_autoStartLaunch; }
     // The charge and dial-up controller, with the history database inside it.
@@ -75,8 +73,6 @@ public:
 
 private:
     void OpenHistory(IAppUi& ui);
-    // PortName of the settings when CheckPortName trusts it for this user, else empty.
-    std::string TrustedPortName(IAppUi& ui) const;
     // A start-up problem that does not stop the start: on stderr and in a box.
     void Warn(IAppUi& ui, const std::string& line, int textId, const std::vector<std::string>& args) const;
     // A file of the data folder: its box only when none said the folder cannot be used.

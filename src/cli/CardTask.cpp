@@ -1,29 +1,23 @@
 #include "cli/CardTask.h"
 
+#include "app/CardPort.h"
 #include "app/doctor/Doctor.h"
-#include "card/CardDetection.h"
-#include "common/PortTrust.h"
 #include "common/StringIds.h"
 
 #include <ostream>
-#include <unistd.h>
 
 namespace vr31k::cli {
 
 int SolvaneMode(CliContext& context) { return context.Settings().ReadUtility().solvaneMode; }
 
 std::string ResolvePort(CliContext& context) {
-    if (context.PortOption() && !context.PortOption()->empty()) return *context.PortOption();
-    const std::string named = context.Settings().ReadPortName();
-    if (!named.empty()) {
-        const PortTrust trust = CheckPortName(named, getuid());
-        if (trust.Trusted()) return trust.device;
-        context.Err() << "vr31kctl: PortName " << named << " of the settings is not used (" << trust.reason
-                      << "); the card is looked up instead\n";
+    const CardPortChoice choice =
+        ResolveCardPort(context.PortOption().value_or(std::string()), context.Settings(), SolvaneMode(context) != 0);
+    if (!choice.distrusted.empty()) {
+        context.Err() << "vr31kctl: PortName " << choice.distrusted << " of the settings is not used ("
+                      << choice.reason << "); the card is looked up instead\n";
     }
-    std::string port;
-    FindCardPort(port, false, false, SolvaneMode(context) != 0);
-    return port;
+    return choice.port;
 }
 
 void TakeCodeOptions(CliArgs& args, CCliCardUi& ui) {

@@ -20,18 +20,19 @@ constexpr auto kAdoptWait = std::chrono::seconds(5);
 bool IsConnectionState(int state) { return state == kCardDialing || state == kCardOutsideConnection; }
 
 // The live connection's time and bytes, as the result and the status show them.
-Json& SetTimeAndBytes(Json& json, const LiveConnection& live) {
-    return json.Set("duration", FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0))))
-        .Set("duration_s", live.durationMs / 1000)
-        .Set("sent", live.sent)
-        .Set("recv", live.recv);
-}
-
 // The status is found by the folder's resolved path, which a folder that does not
 // exist yet has not: `status` would look elsewhere once the folder is made.
 std::string MadeFolder(CliContext& context) {
     context.PrepareDataFolder();
     return context.Paths().folder;
+}
+}  // namespace
+
+namespace {
+SessionOptions SessionIn(CliContext& context) {
+    SessionOptions options;
+    options.dataFolder = context.Paths().folder;
+    return options;
 }
 }  // namespace
 
@@ -42,7 +43,6 @@ ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, con
       m_session(context),
       m_settings(context.Settings()),
       m_utility(m_settings.ReadUtility()),
-      m_port(ResolvePort(context)),
       m_status(MadeFolder(context)),
       m_view(m_loop, context.JsonOutput() ? nullptr : &context.Err(), Say(), m_name.value_or(std::string()),
              CliMainView::Hooks{
@@ -52,16 +52,20 @@ ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, con
                  [this](const std::string& entry, const std::string& duration, const std::string& volume) {
                      OnTick(entry, duration, volume);
                  }}),
-      m_window(MainWindowParts(m_card, m_port, m_utility, m_session.Charge(), m_settings), m_view),
-      m_control(m_window) {
-    m_window.SetConnectionControl(&m_control);
+      m_windowSession(m_session.Shared(), m_card, m_settings, m_utility, ResolvePort(context), m_view,
+                      SessionIn(context)),
+      m_window(m_windowSession.Window()),
+      m_control(m_windowSession.Connection()) {
     m_loop.SetTimerHandler([this](int id) { m_window.OnTimer(id); });
-    m_control.SetReports({[this](int result, const HistoryRow& row) {
-                              m_recorded = result;
-                              m_row = row;
-                          },
-                          [this](bool lineLost, bool outside) { m_end = End{lineLost, outside}; }});
+    m_windowSession.SetObserver(this);
 }
+
+void ConnectRun::Recorded(int result, const HistoryRow& row) {
+    m_recorded = result;
+    m_row = row;
+}
+
+void ConnectRun::Ended(bool lineLost, bool outside) { m_end = End{lineLost, outside}; }
 
 bool ConnectRun::TakeHangUp() {
     if (!HangUpPending()) return false;
@@ -74,14 +78,14 @@ int ConnectRun::Run() {
     if (const int status = m_session.OpenHistory(); status != kExitOk) return status;
     m_session.SetupEntries();
     CRasChargeCtrl& charge = m_session.Charge();
-    m_session.Shared().UseCardPort(m_port, m_utility.solvaneMode);
+    m_session.Shared().UseCardPort(m_windowSession.Port(), m_utility.solvaneMode);
     charge.EnsurePhonebook();
     EntryList names;
     if (const int listed = charge.ListEntries(names); listed != 0) {
         m_reason = "cannot read the phonebook " + m_context.Paths().phonebook + " (" + std::to_string(listed) + ")";
         return Fail("not-dialled");
     }
-    if (m_port.empty()) {
+    if (m_windowSession.Port().empty()) {
         m_reason = "no card found (give --port)";
         return Fail("not-dialled");
     }
@@ -135,10 +139,12 @@ int ConnectRun::Finish() {
     if (!m_recorded) m_recorded = charge.RecordFinishedConnection(false, &m_row);
     const bool lineLost = m_end->lineLost;
     const bool recorded = *m_recorded == 0;
-    const LiveConnection& live = charge.Live();
+    // The row's own charge, not the period's.
+    ConnectionSnapshot snapshot = SnapshotOf(charge);
+    snapshot.charge.reset();
     Json result = Json::MakeObject();
     result.Set("ok", !lineLost && recorded).Set("entry", m_entry).Set("line_lost", lineLost);
-    SetTimeAndBytes(result, live)
+    SetFigures(result, snapshot)
         .Set("charge", m_row.charge ? ChargeJson(*m_row.charge) : Json(nullptr))
         .Set("recorded", recorded);
     if (m_end->outside) result.Set("outside", true);
@@ -189,19 +195,9 @@ void ConnectRun::OnTick(const std::string& entry, const std::string& duration, c
 }
 
 Json ConnectRun::Figures(const char* state) {
-    CRasChargeCtrl& charge = m_session.Charge();
-    const LiveConnection& live = charge.Live();
-    int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
-    const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
     Json figures = Json::MakeObject();
     figures.Set("pid", static_cast<long>(getpid())).Set("state", state).Set("entry", m_entry);
-    SetTimeAndBytes(figures, live)
-        .Set("volume", FormatConnectionVolume(static_cast<uint64_t>(std::max<int64_t>(live.sent, 0)),
-                                              static_cast<uint64_t>(std::max<int64_t>(live.recv, 0))))
-        .Set("charge", ChargeJson(yen))
-        .Set("charge_text", FormatCharge(yen))
-        .Set("free_left", freeLeft)
-        .Set("limit_left", limitLeft);
+    SetFigures(figures, SnapshotOf(m_session.Charge()));
     if (m_window.State() == kCardOutsideConnection) figures.Set("outside", true);
     return figures;
 }

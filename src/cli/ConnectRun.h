@@ -8,7 +8,7 @@
 #include "cli/CliEventLoop.h"
 #include "cli/CliMainView.h"
 #include "cli/ConnectionStatus.h"
-#include "mainwnd/ConnectionControl.h"
+#include "app/WindowSession.h"
 
 #include <atomic>
 #include <optional>
@@ -16,7 +16,7 @@
 
 namespace vr31k::cli {
 
-class ConnectRun {
+class ConnectRun final : private IConnectionObserver {
 public:
     // `hangUpRequests` counts Ctrl-C, SIGTERM and SIGHUP from 0; each one is a hang-up
     // request, also one that came while the command was still setting up.
@@ -27,6 +27,9 @@ public:
     int Run();
 
 private:
+    void Recorded(int result, const HistoryRow& row) override;
+    void Ended(bool lineLost, bool outside) override;
+
     struct End {
         bool lineLost = false;
         bool outside = false;
@@ -56,12 +59,12 @@ private:
     SettingsStore m_settings;
     UtilitySettings m_utility;
     CWKvCtrl m_card;
-    std::string m_port;
     ConnectionStatus m_status;  // `status` and `disconnect` find this connect by its lock
     CliEventLoop m_loop;
     CliMainView m_view;
-    CUtilityDlg m_window;
-    ConnectionControl m_control;  // first to go: stops the monitor before the rest
+    WindowSession m_windowSession;  // first to go: stops the monitor before the rest
+    CUtilityDlg& m_window;
+    ConnectionControl& m_control;
 
     std::string m_entry;
     std::string m_reason;  // why it stopped, when no message box says it

@@ -3,7 +3,7 @@
 #include "app/Services.h"
 #include "cli/CardTask.h"
 #include "dialup/CWRasCtrl.h"
-#include "dialup/ConnectionFigures.h"
+#include "cli/ReadableValues.h"
 
 namespace vr31k::cli {
 
@@ -20,13 +20,7 @@ std::optional<Json> OutsideConnectionFigures(IDialupService& service, int accept
             .Set("pid", link.pid > 0 ? Json(link.pid) : Json(nullptr));
         if (!link.entryName.empty()) figures.Set("entry", link.entryName);
         ConnectionStats stats;
-        if (service.GetConnectionStatistics(link.handle, stats) == 0) {
-            figures.Set("duration", FormatConnectionTime(stats.durationMs))
-                .Set("duration_s", static_cast<unsigned long long>(stats.durationMs / 1000))
-                .Set("sent", static_cast<unsigned long long>(stats.bytesSent))
-                .Set("recv", static_cast<unsigned long long>(stats.bytesReceived))
-                .Set("volume", FormatConnectionVolume(stats.bytesSent, stats.bytesReceived));
-        }
+        if (service.GetConnectionStatistics(link.handle, stats) == 0) SetFigures(figures, SnapshotOf(link.entryName, stats));
         figures.Set("hint", "vr31kctl connect adopts this connection and records it in the history when it ends");
         return figures;
     }

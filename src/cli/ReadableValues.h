@@ -1,6 +1,7 @@
 #pragma once
 // Numbers in vr31kctl's results that people cannot read by themselves: the JSON keeps
 // the number, the plain output shows what it means.
+#include "accounting/ConnectionSnapshot.h"
 #include "cli/CliCardUi.h"
 #include "cli/Json.h"
 
@@ -24,5 +25,7 @@ Json ChargeJson(int64_t yen);
 // A stored duration in seconds: whole seconds, or a real where they do not fit in 64
 // bits (null when not finite), never a wrapped value.
 Json DurationJson(double dayFraction);
+// A connection's figures (WriteSnapshot's fields) into `json`.
+Json& SetFigures(Json& json, const ConnectionSnapshot& snapshot);
 
 }  // namespace vr31k::cli

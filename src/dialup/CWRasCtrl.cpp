@@ -117,7 +117,7 @@ bool CWRasCtrl::FindCardConnection(ConnectionInfo& out) {
     return found != nullptr;
 }
 
-void CWRasCtrl::AdoptIfUp() {
+void CWRasCtrl::AdoptIfUp(bool afterLoss) {
     ConnectionInfo found;
     if (!FindCardConnection(found)) return;
     {
@@ -127,6 +127,9 @@ void CWRasCtrl::AdoptIfUp() {
         ZeroTotals();
         m_connected = 1;
         m_entryName = found.entryName;
+        // A new connection has no end yet: whatever end was stamped before (a dial that
+        // was cancelled or failed, a lost line already recorded) belongs to another one.
+        if (!afterLoss) m_endTime.status = RasEndTime::Null;
     }
     Notify(RAS_NOTIFY_CONNECTED);
 }
@@ -171,13 +174,14 @@ void CWRasCtrl::MonitorThread() {
                 std::lock_guard lock(m_mutex);
                 connected = m_connected != 0;
             }
+            const bool wasConnected = connected;
             if (connected) HandleLinkLoss();
             // A connection may have come up in the same batch of changes.
             {
                 std::lock_guard lock(m_mutex);
                 connected = m_connected != 0;
             }
-            if (!connected) AdoptIfUp();
+            if (!connected) AdoptIfUp(wasConnected);
         }
         if ((woke.wakeBits & kWakeHangUp) != 0) {
             ConnHandle active;
@@ -254,11 +258,13 @@ int CWRasCtrl::HangUp(bool throughMonitor, bool /*wait*/) {
         std::lock_guard lock(m_mutex);
         active = m_activeConnection;
     }
-    if (active == 0) return 0;
+    // Through the monitor even with nothing to hang up: its notice is what ends the
+    // caller's wait.
     if (throughMonitor && m_watch) {
         m_watch->Wake(kWakeHangUp);
         return 0;
     }
+    if (active == 0) return 0;
     // The service's hang-up always waits, within its bounds, for the link to go.
     const int result = m_service.HangUp(active);
     if (result == 0) {

@@ -132,7 +132,8 @@ private:
     static constexpr unsigned kWakeQuit = 2;
 
     void MonitorThread();
-    void AdoptIfUp();
+    // `afterLoss`: the link lost in the same batch of changes still needs its end.
+    void AdoptIfUp(bool afterLoss = false);
     void HandleLinkLoss();
     void ZeroTotals();  // m_mutex held
     void StampEndTimeLocked();  // m_mutex held

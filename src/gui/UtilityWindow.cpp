@@ -2,7 +2,6 @@
 
 #include "accounting/PeriodProjection.h"
 #include "app/CUtilityApp.h"
-#include "card/CardDetection.h"
 #include "common/StringIds.h"
 #include "dialup/CardContexts.h"
 #include "gui/CAboutDlg.h"
@@ -96,23 +95,11 @@ UtilityWindow::UtilityWindow(CUtilityApp& app, QWidget* parent)
     BuildTray();
     for (int id : {kTimerSignal, kTimerOneshot, kTimerConnection}) {
         auto* timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this, id] { m_logic->OnTimer(id); });
+        connect(timer, &QTimer::timeout, this, [this, id] { m_session->Window().OnTimer(id); });
         m_timers[id] = timer;
     }
 
-    MainWindowParts parts(app.Card(), app.PortNameRef(), app.Utility(), app.Charge(), app.Settings());
-    parts.autoStartLaunch = app.AutoStartLaunch();
-    const bool chipset = app.Utility().solvaneMode != 0;
-    parts.findCardPort = [chipset](std::string& port) {
-        return FindCardPort(port, false, false, chipset) == CARD_FOUND && !port.empty();
-    };
-    parts.ejectCard = [chipset] { return EjectCard(chipset) == 1; };
-    parts.useCardPort = [&app](const std::string& port) { app.Shared().UseCardPort(port, app.Utility().solvaneMode); };
-    parts.windowReady = [&app] { app.MainWindowReady(); };
-    m_logic = std::make_unique<CUtilityDlg>(std::move(parts), *this);
-    m_connection = std::make_unique<ConnectionControl>(*m_logic);
-    m_logic->SetConnectionControl(m_connection.get());
-    m_remote = std::make_unique<RemoteControl>(*m_logic, *m_connection, app.Paths().folder);
+    m_session = std::make_unique<WindowSession>(app, *this);
 }
 
 UtilityWindow::~UtilityWindow() {
@@ -167,7 +154,7 @@ void UtilityWindow::BuildControls() {
         b->setObjectName(QLatin1String(name));
         b->setAccessibleName(ButtonName(textId));
         b->setAutoDefault(false);  // Enter never presses a button of the window
-        connect(b, &QPushButton::clicked, this, [this, command] { m_logic->OnCommand(command); }, Qt::QueuedConnection);
+        connect(b, &QPushButton::clicked, this, [this, command] { m_session->Window().OnCommand(command); }, Qt::QueuedConnection);
         return b;
     };
     auto* buttons = new QHBoxLayout();
@@ -187,7 +174,7 @@ QAction* UtilityWindow::AddCommand(QMenu* menu, int command, int textId) {
     action->setObjectName(QStringLiteral("command%1").arg(command));
     // Queued: a command's dialogs run in their own loop, after the click (or the
     // assistive tool's action) that asked for it has been answered.
-    connect(action, &QAction::triggered, this, [this, command] { m_logic->OnCommand(command); }, Qt::QueuedConnection);
+    connect(action, &QAction::triggered, this, [this, command] { m_session->Window().OnCommand(command); }, Qt::QueuedConnection);
     m_actions[command] = action;
     return action;
 }
@@ -231,7 +218,7 @@ void UtilityWindow::BuildTray() {
     m_tray = new QSystemTrayIcon(this);
     m_tray->setContextMenu(m_trayMenu);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger) m_logic->OnTrayNotify(0x202);
+        if (reason == QSystemTrayIcon::Trigger) m_session->Window().OnTrayNotify(0x202);
         // An embedded (XEmbed) tray icon reports the right click but may leave the menu
         // to us; a status-notifier host shows it itself.
         if (reason == QSystemTrayIcon::Context && !m_trayMenu->isVisible()) m_trayMenu->popup(QCursor::pos());
@@ -244,7 +231,7 @@ void UtilityWindow::BuildTray() {
 bool UtilityWindow::Initialize() {
     const std::string socketPath = m_app.InstanceSocketPath();
     if (m_server.Listen(socketPath)) {
-        m_remoteClients = new RemoteClients(m_server, *m_remote,
+        m_remoteClients = new RemoteClients(m_server, m_session->Remote(),
                                             [this](const InstanceMessage& message) { OnInstanceMessage(message); }, this);
         m_serverNotifier = new QSocketNotifier(m_server.Fd(), QSocketNotifier::Read, this);
         connect(m_serverNotifier, &QSocketNotifier::activated, m_remoteClients, &RemoteClients::AcceptWaiting);
@@ -263,28 +250,28 @@ bool UtilityWindow::Initialize() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    m_logic->OnInitDialog();
+    m_session->Start();
     qCInfo(lcMainWindow, "main window ready");
     return true;
 }
 
 // Each time: the connection side records and hangs up only what is still up.
-void UtilityWindow::SessionEnding() { m_logic->OnSessionEnding(); }
+void UtilityWindow::SessionEnding() { m_session->Window().OnSessionEnding(); }
 
 // --- outside messages and card notices
 
 void UtilityWindow::OnInstanceMessage(const InstanceMessage& message) {
     if (message.message == kMsgTrayNotify && message.wParam == 1) {
         if (message.lParam == kMouseLeftButtonUp) qCInfo(lcMainWindow, "restore requested");
-        m_logic->OnTrayNotify(message.lParam);
+        m_session->Window().OnTrayNotify(message.lParam);
         if (message.lParam == kMouseLeftButtonUp) emit Restored();
     } else if (message.message == kMsgCardPresence) {
-        m_logic->OnCardPresence(message.wParam != 0);
+        m_session->Window().OnCardPresence(message.wParam != 0);
     }
 }
 
 void UtilityWindow::OnCardNotices() {
-    while (const std::optional<CardNotice> notice = m_cardMonitor->Next()) m_logic->OnDeviceNotice(*notice);
+    while (const std::optional<CardNotice> notice = m_cardMonitor->Next()) m_session->Window().OnDeviceNotice(*notice);
 }
 
 // --- window events
@@ -295,7 +282,7 @@ void UtilityWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();  // the logic decides (a connection may ask first)
-    m_logic->OnClose();
+    m_session->Window().OnClose();
 }
 
 void UtilityWindow::changeEvent(QEvent* event) {
@@ -304,7 +291,7 @@ void UtilityWindow::changeEvent(QEvent* event) {
         // Minimising puts the window in the tray (where there is one).
         QTimer::singleShot(0, this, [this] {
             if (!(windowState() & Qt::WindowMinimized)) return;
-            m_logic->OnMinimise();
+            m_session->Window().OnMinimise();
         });
     }
 }
@@ -323,7 +310,7 @@ void UtilityWindow::keyPressEvent(QKeyEvent* event) {
 QWidget* UtilityWindow::DialogParent() { return m_shown ? this : nullptr; }
 
 MessageResult UtilityWindow::Show(const MessageBoxRequest& request) {
-    m_remote->NoteBox(request);
+    m_session->Remote().NoteBox(request);
     // A box with the window in the tray has no visible owner: it stands alone.
     m_boxes.SetParent(DialogParent());
     // One asked for a dialog (the settings sheet's questions) belongs to that dialog,
@@ -460,14 +447,14 @@ void UtilityWindow::TryTrayAgain() {
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         m_trayRetry->stop();
         ToTray(false);
-        m_logic->RefreshPicture(false);
+        m_session->Window().RefreshPicture(false);
         return;
     }
     if (++m_trayRetries >= kTrayAttempts) {
         m_trayRetry->stop();
         qCWarning(lcMainWindow, "no system tray after %d attempts: showing the window", kTrayAttempts);
         FromTray(false);
-        m_logic->RefreshPicture(false);
+        m_session->Window().RefreshPicture(false);
     }
 }
 
@@ -479,7 +466,7 @@ void UtilityWindow::FromTray(bool /*animate*/) {
     showNormal();
     raise();
     activateWindow();
-    m_logic->RefreshPicture(false);
+    m_session->Window().RefreshPicture(false);
 }
 
 void UtilityWindow::ShowTrayIcon() {
@@ -513,7 +500,7 @@ void UtilityWindow::ShowBalloon(const std::string& title, const std::string& tex
 }
 
 void UtilityWindow::PostCommand(int command) {
-    QMetaObject::invokeMethod(this, [this, command] { m_logic->OnCommand(command); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, command] { m_session->Window().OnCommand(command); }, Qt::QueuedConnection);
 }
 
 void UtilityWindow::DestroyWindow() {
@@ -532,8 +519,8 @@ void UtilityWindow::SetSleepRefusal(int reasonTextId) {
 
 void UtilityWindow::AttachPower(PowerEvents* power) {
     m_power = power;
-    connect(power, &PowerEvents::aboutToSleep, this, [this] { m_logic->OnSuspend(); });
-    connect(power, &PowerEvents::resumed, this, [this] { m_logic->OnResume(); });
+    connect(power, &PowerEvents::aboutToSleep, this, [this] { m_session->Window().OnSuspend(); });
+    connect(power, &PowerEvents::resumed, this, [this] { m_session->Window().OnResume(); });
     connect(power, &PowerEvents::sessionEnding, this, &UtilityWindow::SessionEnding);
     SetSleepRefusal(m_sleepRefusal);
 }
@@ -547,7 +534,7 @@ bool UtilityWindow::RunUtilitySettings(UtilitySettings& settings) {
 
 bool UtilityWindow::RunDialupSettings(EntryList& entries) {
     CRasChargeCtrl& charge = m_app.Charge();
-    CardContexts card(m_app.Card(), *this, m_app.PortName());
+    CardContexts card(m_app.Card(), *this, m_session->Port());
     CCfgDialupSheet sheet(DialogParent());
     // The entry page changes `entries` as it commits, OK or not.
     CCfgDialupEntryPage entryPage(entries, charge, card, *this, charge.Plan().entryIndex);
@@ -559,7 +546,7 @@ bool UtilityWindow::RunDialupSettings(EntryList& entries) {
 }
 
 SyncDialogEnd UtilityWindow::RunSyncDialog(EntryList& cardView) {
-    CardContexts card(m_app.Card(), *this, m_app.PortName());
+    CardContexts card(m_app.Card(), *this, m_session->Port());
     CSyncApnDlg dialog(cardView, m_app.Charge(), card, *this, DialogParent());
     return dialog.Run();
 }

@@ -5,9 +5,7 @@
 // messages sent to the running instance from outside (a second start's restore request,
 // the card present/gone message).
 #include "gui/QtMessageBox.h"
-#include "mainwnd/CUtilityDlg.h"
-#include "mainwnd/ConnectionControl.h"
-#include "mainwnd/RemoteControl.h"
+#include "app/WindowSession.h"
 #include "platform/InstanceChannel.h"
 
 #include <QMainWindow>
@@ -49,7 +47,7 @@ public:
     // Builds the window, starts listening for outside messages and card notices, and
     // runs the logic's initialisation (which shows the window or puts it in the tray).
     bool Initialize();
-    CUtilityDlg& Logic() { return *m_logic; }
+    CUtilityDlg& Logic() { return m_session->Window(); }
     // Sleep, resume and the session's end from logind and the signals.
     void AttachPower(PowerEvents* power);
     // Log-off, shutdown or a termination signal: the logic records and hangs up.
@@ -137,9 +135,7 @@ private:
 
     CUtilityApp& m_app;
     QtMessageBox m_boxes;
-    std::unique_ptr<CUtilityDlg> m_logic;
-    std::unique_ptr<ConnectionControl> m_connection;
-    std::unique_ptr<RemoteControl> m_remote;  // vr31kctl's requests; goes before the connection it watches
+    std::unique_ptr<WindowSession> m_session;  // the window's logic, its connection and vr31kctl's requests
     std::unique_ptr<SimDialogs> m_simDialogs;
     // The connection's dialogs, made once and reused for every connection.
     std::unique_ptr<CDialupConnectingDlg> m_connectingDlg;

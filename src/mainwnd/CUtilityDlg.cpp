@@ -79,7 +79,7 @@ void CUtilityDlg::OnInitDialog() {
     m_charge.EnsurePhonebook();
     m_charge.ListEntries(m_entryNames);
     RefillEntries();
-    if (m_parts.useCardPort) m_parts.useCardPort(m_portName);
+    m_parts.host.UseCardPort(m_portName);
     if (m_portName.empty()) {
         m_status.state = kCardNone;
         m_status.pinLockOn = false;
@@ -96,7 +96,7 @@ void CUtilityDlg::OnInitDialog() {
     if (!iconized) m_view.FromTray(false);
     if (m_connection != nullptr) m_connection->Start();
     UpdateSleepRefusal();
-    if (m_parts.windowReady) m_parts.windowReady();
+    m_parts.host.WindowReady();
 }
 
 void CUtilityDlg::OnCommand(int command) {
@@ -211,7 +211,7 @@ int CUtilityDlg::CheckEntries() {
 bool CUtilityDlg::CardArrived(bool lookUp) {
     if (lookUp) {
         std::string port;
-        if (m_parts.findCardPort) m_parts.findCardPort(port);
+        m_parts.host.FindCardPort(port);
         m_portName = port;
     }
     if (m_portName.empty()) return false;
@@ -222,7 +222,7 @@ bool CUtilityDlg::CardArrived(bool lookUp) {
         UpdateControls();
         ClosePort();
         RefillEntries();
-        if (m_parts.useCardPort) m_parts.useCardPort(m_portName);
+        m_parts.host.UseCardPort(m_portName);
     } else {
         ClosePort();
     }
@@ -314,7 +314,7 @@ void CUtilityDlg::SignalDisplayOff() {
 void CUtilityDlg::RemoveCommand() {
     SignalDisplayOff();
     ClosePort();
-    const bool ok = m_parts.ejectCard && m_parts.ejectCard();
+    const bool ok = m_parts.host.EjectCard();
     if (ok) {
         m_view.Tell(IDS_CARD_REMOVED_CAPTION, IDS_CARD_REMOVED_TEXT, MessageIcon::Information);
     } else {

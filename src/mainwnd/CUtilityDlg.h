@@ -13,32 +13,40 @@
 #include "dialup/EntryList.h"
 #include "mainwnd/MainView.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 
 namespace vr31k {
 
-// What the window works with; the application object owns all of it.
+// What the window asks of the session that owns it: the card's port as the system
+// shows it, the card's release, the dial-up service's device, and the start's end.
+class IWindowHost {
+public:
+    virtual ~IWindowHost() = default;
+    // The card's port as the device tree shows it now (false: no card).
+    virtual bool FindCardPort(std::string& port) = 0;
+    // Asks the system to release the card; true when it may be pulled out.
+    virtual bool EjectCard() = 0;
+    // The dial-up service's card device (SolvaneMode): after a port change.
+    virtual void UseCardPort(const std::string& port) = 0;
+    // The window exists: a waiting second start may go on.
+    virtual void WindowReady() = 0;
+};
+
+// What the window works with; the session that owns the window owns all of it.
 struct MainWindowParts {
     MainWindowParts(CWKvCtrl& cardCtrl, std::string& port, UtilitySettings& utilitySettings, CRasChargeCtrl& chargeCtrl,
-                    const SettingsStore& store)
-        : card(cardCtrl), portName(port), utility(utilitySettings), charge(chargeCtrl), settings(store) {}
+                    const SettingsStore& store, IWindowHost& windowHost)
+        : card(cardCtrl), portName(port), utility(utilitySettings), charge(chargeCtrl), settings(store),
+          host(windowHost) {}
 
     CWKvCtrl& card;
     std::string& portName;
     UtilitySettings& utility;
     CRasChargeCtrl& charge;
     const SettingsStore& settings;
+    IWindowHost& host;
     bool autoStartLaunch = false;
-    // The card's port as the device tree shows it now (false: no card).
-    std::function<bool(std::string& port)> findCardPort;
-    // Asks the system to release the card; true when it may be pulled out.
-    std::function<bool()> ejectCard;
-    // The dial-up service's card device (SolvaneMode): after a port change.
-    std::function<void(const std::string& port)> useCardPort;
-    // Called once the window exists: a waiting second start may go on.
-    std::function<void()> windowReady;
     // Card timings (tests shorten them).
     CardCheckOptions checkOptions;
 };

@@ -18,20 +18,23 @@ namespace {
 // Between closing the card's command port and the dial opening the card's data port.
 constexpr auto kPortSettle = std::chrono::milliseconds(100);
 
-std::string Bytes(int64_t count) { return FormatByteCount(static_cast<uint64_t>(std::max<int64_t>(count, 0)), true, true); }
+std::string Bytes(uint64_t count) { return FormatByteCount(count, true, true); }
+// An allowance left: Remaining() never goes below 0.
+std::string Allowance(int64_t left) { return Bytes(static_cast<uint64_t>(left)); }
 }  // namespace
 
+ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot, const ProjectionText& projection) {
+    return {FormatConnectionTime(snapshot.durationMs),
+            Bytes(snapshot.sent),
+            Bytes(snapshot.recv),
+            FormatCharge(snapshot.charge.value_or(-1)),
+            Allowance(snapshot.freeLeft),
+            Allowance(snapshot.limitLeft),
+            projection};
+}
+
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive) {
-    const LiveConnection& live = charge.Live();
-    int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
-    const int32_t yen = charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, includeLive);
-    return {FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0))),
-            Bytes(live.sent),
-            Bytes(live.recv),
-            FormatCharge(yen),
-            Bytes(freeLeft),
-            Bytes(limitLeft),
-            FormatProjection(ProjectCurrentPeriod(charge, includeLive))};
+    return FiguresText(SnapshotOf(charge, includeLive), FormatProjection(ProjectCurrentPeriod(charge, includeLive)));
 }
 
 int DialProgressTextId(uint32_t state) {
@@ -60,18 +63,21 @@ void ConnectionControl::Start() {
 
 bool ConnectionControl::IsConnected() { return m_charge.IsConnected() != 0; }
 
+bool ConnectionControl::Engaged() const {
+    const int state = m_window.State();
+    return m_dialling || state == kCardDialing || state == kCardOutsideConnection;
+}
+
 // --- connect / disconnect
 
 void ConnectionControl::ConnectCommand() {
     const bool connected = IsConnected();
-    const int state = m_window.State();
-    if (connected || state == kCardDialing || state == kCardOutsideConnection) {
+    if (connected || Engaged()) {
         if (connected && !m_view.Ask(IDS_DISCONNECT_CONFIRM_CAPTION, IDS_DISCONNECT_CONFIRM_TEXT, {},
                                      MessageResult::No)) {
             return;
         }
-        const int now = m_window.State();
-        if (now == kCardDialing || now == kCardOutsideConnection) EndConnection(!connected, false, true, true);
+        if (Engaged()) EndConnection(!connected, false, true, true);
         return;
     }
     Connect(m_view.SelectedEntry(), true);
@@ -79,8 +85,7 @@ void ConnectionControl::ConnectCommand() {
 
 void ConnectionControl::ConnectEntry(const std::string& entry) {
     m_remoteConnect = true;
-    const int state = m_window.State();
-    if (IsConnected() || state == kCardDialing || state == kCardOutsideConnection) {
+    if (IsConnected() || Engaged()) {
         EndConnect({false, "already-connected", 0, std::nullopt});
         return;
     }
@@ -102,14 +107,13 @@ void ConnectionControl::HangUpCommand() {
         return;
     }
     const bool connected = IsConnected();
-    const int state = m_window.State();
-    if (!connected && state == kCardDialing && m_view.ConnectingDialogOpen()) {
+    if (!connected && m_dialling && m_view.ConnectingDialogOpen()) {
         // As the dialog's Cancel: the dial then ends through the command.
         m_view.EndConnectingDialog(false);
         EndHangUp({true, "", 0, std::nullopt});
         return;
     }
-    if (state == kCardDialing || state == kCardOutsideConnection) EndConnection(!connected, false, true, true);
+    if (Engaged()) EndConnection(!connected, false, true, true);
     EndHangUp({false, "not-connected", RAS_ERR_NOT_CONNECTED, std::nullopt});
 }
 
@@ -168,8 +172,7 @@ void ConnectionControl::Connect(std::string entry, bool ask) {
     m_window.ClosePortUnlessSignalDisplay();
     if (solvane != 0 || level > 0) {
         if (!ask || m_view.Ask(IDS_CONNECT_CONFIRM_CAPTION, IDS_CONNECT_CONFIRM_TEXT, {entry}, MessageResult::Yes)) {
-            const int now = m_window.State();
-            if (now != kCardDialing && now != kCardOutsideConnection) StartDial(entry);
+            if (!Engaged()) StartDial(entry);
         }
     } else {
         EndConnect({false, "out-of-service", 0,
@@ -180,6 +183,7 @@ void ConnectionControl::Connect(std::string entry, bool ask) {
 }
 
 void ConnectionControl::StartDial(const std::string& entry) {
+    m_dialling = true;
     m_charge.BeginConnection();
     m_window.SignalDisplayOff();
     m_window.SetState(kCardDialing);
@@ -195,7 +199,6 @@ void ConnectionControl::StartDial(const std::string& entry) {
         EndConnection(true, false, true, false);
         m_window.SetState(kCardFailed);
         m_window.UpdateControls();
-        if (m_view.ConnectingDialogOpen()) m_view.EndConnectingDialog(false);
         DialFailed(IDS_DIAL_FAILED_CAPTION, started);
         return;
     }
@@ -207,7 +210,7 @@ void ConnectionControl::StartDial(const std::string& entry) {
         m_view.ShowBalloon(std::string(LoadString(IDS_BALLOON_CONNECTED_TITLE)),
                            std::string(LoadString(IDS_BALLOON_CONNECTED_ENTRY)) + entry);
         EndConnect({true, "", 0, std::nullopt});
-    } else if (m_window.State() == kCardDialing) {
+    } else if (m_dialling) {
         EndConnect({false, "cancelled", 0, std::nullopt});
         // The user cancelled: end the dial through the command (not yet connected, so no
         // question and no result dialog). The menu command, which acts in the tray too.
@@ -226,28 +229,25 @@ void ConnectionControl::DialFailed(int captionId, int code) {
 
 void ConnectionControl::OnDialEvent(uint32_t state, int error) {
     // Progress of a dial that has already ended (a late event after a cancel) changes
-    // nothing: the state belongs to whatever followed it.
-    if (m_window.State() != kCardDialing) return;
+    // nothing: the state belongs to whatever followed it. The window's state is no
+    // guide: a card pulled meanwhile has set it to no card, and the dial must still end.
+    if (!m_dialling) return;
     if (error <= 0) {
         const int text = DialProgressTextId(state);
         if (text != 0 && m_view.ConnectingDialogOpen()) m_view.SetConnectingText(text);
         if (state == dialstate::kConnected && m_view.ConnectingDialogOpen()) m_view.EndConnectingDialog(true);
         return;
     }
+    const bool dialogOpen = m_view.ConnectingDialogOpen();
     EndConnection(true, false, true, false);
-    if (m_view.ConnectingDialogOpen()) {
-        m_view.EndConnectingDialog(false);
-        DialFailed(IDS_DIAL_FAILED_CAPTION, error);
-    } else {
-        DialFailed(IDS_DIAL_ABORTED_CAPTION, error);
-    }
+    DialFailed(dialogOpen ? IDS_DIAL_FAILED_CAPTION : IDS_DIAL_ABORTED_CAPTION, error);
 }
 
 void ConnectionControl::OnNotice(int notice) {
     switch (notice) {
     case 0:  // a connection over the card appeared
         m_charge.BeginConnection();
-        if (m_window.State() != kCardDialing) {
+        if (!m_dialling && m_window.State() != kCardDialing) {
             // The card's port belongs to the other dialler now: the signal display's
             // port and timers go, and the window comes back to a ready card after.
             m_window.SignalDisplayOff();
@@ -272,7 +272,7 @@ void ConnectionControl::OnNotice(int notice) {
             m_view.EnableConnectButton(true);
             m_window.UpdateControls();
             ReportEnd(false, true);
-        } else if (m_window.State() == kCardDialing && !m_userHangUp) {
+        } else if (m_dialling && !m_userHangUp) {
             EndConnection(false, true, true, false);
         }
         if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
@@ -290,16 +290,15 @@ void ConnectionControl::OnNotice(int notice) {
 void ConnectionControl::Tick() {
     if (m_charge.IsPeriodOver()) m_charge.RecomputePeriod();
     m_charge.UpdateStatistics();
-    const LiveConnection& live = m_charge.Live();
-    const std::string duration = FormatConnectionTime(static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0)));
-    const std::string volume = FormatConnectionVolume(static_cast<uint64_t>(std::max<int64_t>(live.sent, 0)),
-                                                      static_cast<uint64_t>(std::max<int64_t>(live.recv, 0)));
-    m_view.SetConnectionValues(live.entryName, duration, volume);
+    const ConnectionSnapshot live = SnapshotOf(m_charge);
+    const std::string duration = FormatConnectionTime(live.durationMs);
+    const std::string volume = FormatConnectionVolume(live.sent, live.recv);
+    m_view.SetConnectionValues(live.entry, duration, volume);
     if (m_charge.CheckNotice()) {
         m_view.ForceForeground();
         m_view.Tell(IDS_CHARGE_NOTICE_CAPTION, IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
     }
-    if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(ConnectionTrayTip(live.entryName, duration, volume));
+    if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume));
     if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(ConnectionFiguresOf(m_charge, true));
     if (m_observer != nullptr) m_observer->Ticked();
 }
@@ -329,7 +328,12 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
         m_view.Show(box);
         return;
     }
-    m_charge.StampEndTime();
+    // The end of a link still up is now; a link the monitor saw go was stamped then,
+    // and a dial that never connected has nothing to record.
+    if (m_charge.Connected()) m_charge.StampEndTime();
+    // Whatever ended the dial (an error, the tray's 切断, a card pulled), its dialog goes.
+    m_dialling = false;
+    if (m_view.ConnectingDialogOpen()) m_view.EndConnectingDialog(false);
     if (m_window.State() == kCardDialing) {
         m_window.SetState(kCardReady);
     } else if (m_window.State() == kCardOutsideConnection) {
@@ -349,6 +353,8 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
     // whether its row was written before (a lost line, a gone notice handled inside the
     // disconnecting dialog) or not.
     if (!quiet && !outside) m_view.RunResultDialog(ConnectionFiguresOf(m_charge, true));
+    // The end's tick above set the connected tip.
+    if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
     m_userHangUp = false;
     ReportEnd(lineLost, outside);
 }
@@ -356,11 +362,11 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
 void ConnectionControl::Record(bool stampNow) {
     HistoryRow row;
     const int result = m_charge.RecordFinishedConnection(stampNow, &row);
-    if (m_reports.recorded) m_reports.recorded(result, row);
+    if (m_observer != nullptr) m_observer->Recorded(result, row);
 }
 
 void ConnectionControl::ReportEnd(bool lineLost, bool outside) {
-    if (m_reports.ended) m_reports.ended(lineLost, outside);
+    if (m_observer != nullptr) m_observer->Ended(lineLost, outside);
 }
 
 // --- the window's end
@@ -368,7 +374,8 @@ void ConnectionControl::ReportEnd(bool lineLost, bool outside) {
 bool ConnectionControl::MayClose() {
     if (IsConnected() && m_window.State() == kCardDialing) {
         if (!m_view.Ask(IDS_EXIT_CONFIRM_CAPTION, IDS_EXIT_CONFIRM_TEXT, {}, MessageResult::No)) return false;
-        EndConnection(false, false, true, true);
+        // The line may have gone, and its end been handled, while the question was open.
+        if (IsConnected() && m_window.State() == kCardDialing) EndConnection(false, false, true, true);
     }
     if (m_started) {
         m_charge.StopMonitor();

@@ -3,30 +3,21 @@
 // command, the dial and its progress, the monitor's notices, the one-second tick,
 // ending a connection, closing the window and the session's end. Runs on the window's
 // thread; the monitor thread and the dial reach it only through IMainView::Post.
+#include "accounting/ConnectionSnapshot.h"
 #include "mainwnd/CUtilityDlg.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
 namespace vr31k {
 
-// The figures of the status and result dialogs for the live connection.
+// The figures of the status and result dialogs: a snapshot in words.
+ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot, const ProjectionText& projection);
+// The same for the live connection.
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive);
 // The progress text of a dial state (0: none).
 int DialProgressTextId(uint32_t state);
-
-// For a caller that drives the controller without a window (the command line): what
-// became of the connection, beyond what the view is shown. The window sets none.
-struct ConnectionReports {
-    // The connection was recorded: RecordFinishedConnection's result and the row.
-    std::function<void(int result, const HistoryRow& row)> recorded;
-    // A connection was hung up or went away and its dialogs have run: the end of a dial
-    // or a made connection (`lineLost` when the line went on its own), or the end of
-    // another dialler's connection (`outside`).
-    std::function<void(bool lineLost, bool outside)> ended;
-};
 
 // How a connect or a hang-up asked for from outside the window ended.
 struct FlowOutcome {
@@ -37,17 +28,24 @@ struct FlowOutcome {
     std::optional<MessageBoxRequest> box;
 };
 
-// Who asked from outside (the instance socket's requests) learns here what the flow did.
+// What became of the connection beyond what the view is shown: for the instance
+// socket's requests and for a face without a window (the command line).
 class IConnectionObserver {
 public:
     virtual ~IConnectionObserver() = default;
     // After each connection tick.
-    virtual void Ticked() = 0;
+    virtual void Ticked() {}
     // The connection is gone (also a dial that ended without one).
-    virtual void ConnectionGone() = 0;
+    virtual void ConnectionGone() {}
     // Once for each ConnectEntry, once for each HangUpCommand.
-    virtual void ConnectEnded(const FlowOutcome& outcome) = 0;
-    virtual void HangUpEnded(const FlowOutcome& outcome) = 0;
+    virtual void ConnectEnded(const FlowOutcome& /*outcome*/) {}
+    virtual void HangUpEnded(const FlowOutcome& /*outcome*/) {}
+    // The connection was recorded: RecordFinishedConnection's result and the row.
+    virtual void Recorded(int /*result*/, const HistoryRow& /*row*/) {}
+    // A connection was hung up or went away and its dialogs have run: the end of a dial
+    // or a made connection (`lineLost` when the line went on its own), or the end of
+    // another dialler's connection (`outside`).
+    virtual void Ended(bool /*lineLost*/, bool /*outside*/) {}
 };
 
 class ConnectionControl final : public IConnectionControl {
@@ -72,7 +70,6 @@ public:
     void OnDialEvent(uint32_t state, int error);
     void OnNotice(int notice);
 
-    void SetReports(ConnectionReports reports) { m_reports = std::move(reports); }
     void SetObserver(IConnectionObserver* observer) { m_observer = observer; }
     // The connect command for `entry` (empty: the selected one) with the user's yes
     // already given: no connect question, the other boxes as usual.
@@ -95,6 +92,8 @@ private:
     void DialFailed(int textCaptionId, int code);
     void Record(bool stampNow);
     void ReportEnd(bool lineLost, bool outside);
+    // A dial, a connection or another dialler's connection is under way.
+    bool Engaged() const;
 
     CUtilityDlg& m_window;
     IMainView& m_view;
@@ -103,8 +102,9 @@ private:
     bool m_sessionEnding = false;
     // The user's hang-up is under way: the gone notice that follows is not a lost line.
     bool m_userHangUp = false;
+    // The window's own dial, or the connection it made, until its end is handled.
+    bool m_dialling = false;
     bool m_started = false;
-    ConnectionReports m_reports;
     IConnectionObserver* m_observer = nullptr;
     // A connect or hang-up asked from outside whose end the observer still waits for.
     bool m_remoteConnect = false;

@@ -29,14 +29,30 @@ void SetBoxes(RemoteReply& reply, const std::vector<MessageBoxRequest>& boxes) {
     reply.Set("messages", RemoteReply::Value(std::move(ids))).Set("message_texts", RemoteReply::Value(std::move(texts)));
 }
 
+// A snapshot's fields in a reply.
+class ReplyFields final : public ISnapshotFields {
+public:
+    explicit ReplyFields(RemoteReply& reply) : m_reply(reply) {}
+    void Text(const char* key, const std::string& value) override { m_reply.Set(key, value); }
+    void Number(const char* key, int64_t value) override { m_reply.Set(key, value); }
+    void Count(const char* key, uint64_t value) override { m_reply.Set(key, static_cast<int64_t>(value)); }
+    void Charge(const char* key, int32_t yen) override { m_reply.Set(key, static_cast<int64_t>(yen)); }
+
+private:
+    RemoteReply& m_reply;
+};
+
+void SetFigures(RemoteReply& reply, const ConnectionSnapshot& snapshot) {
+    ReplyFields fields(reply);
+    WriteSnapshot(snapshot, fields);
+}
+
 }  // namespace
 
 RemoteControl::RemoteControl(CUtilityDlg& window, ConnectionControl& connection, std::string dataFolder)
-    : m_window(window), m_connection(connection), m_charge(window.Charge()), m_dataFolder(std::move(dataFolder)) {
-    m_connection.SetObserver(this);
-}
+    : m_window(window), m_connection(connection), m_charge(window.Charge()), m_dataFolder(std::move(dataFolder)) {}
 
-RemoteControl::~RemoteControl() { m_connection.SetObserver(nullptr); }
+RemoteControl::~RemoteControl() = default;
 
 const char* RemoteControl::StateName() {
     switch (m_window.State()) {
@@ -52,28 +68,15 @@ RemoteReply RemoteControl::Status(const char* replyName) {
         return ErrorReply(replyName, "not-connected", RAS_ERR_NOT_CONNECTED, "no connection in progress")
             .Set("data_folder", m_dataFolder);
     }
-    const LiveConnection& live = m_charge.Live();
-    int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
-    const int32_t yen = m_charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
-    const auto duration = static_cast<uint64_t>(std::max<int64_t>(live.durationMs, 0));
+    const ConnectionSnapshot snapshot = SnapshotOf(m_charge);
     RemoteReply reply;
     reply.Set("reply", replyName)
         .Set("ok", true)
         .Set("pid", static_cast<int64_t>(getpid()))
         .Set("state", state)
-        .Set("entry", live.entryName)
-        .Set("duration", FormatConnectionTime(duration))
-        .Set("duration_s", static_cast<int64_t>(duration / 1000))
-        .Set("sent", live.sent)
-        .Set("recv", live.recv)
-        .Set("volume", FormatConnectionVolume(static_cast<uint64_t>(std::max<int64_t>(live.sent, 0)),
-                                              static_cast<uint64_t>(std::max<int64_t>(live.recv, 0))))
-        .Set("charge", static_cast<int64_t>(yen))
-        .Set("charge_text", FormatCharge(yen))
-        .Set("free_left", freeLeft)
-        .Set("limit_left", limitLeft)
-        .Set("source", "utility")
-        .Set("data_folder", m_dataFolder);
+        .Set("entry", snapshot.entry);
+    SetFigures(reply, snapshot);
+    reply.Set("source", "utility").Set("data_folder", m_dataFolder);
     return reply;
 }
 
@@ -177,20 +180,12 @@ void RemoteControl::HangUpEnded(const FlowOutcome& outcome) {
     m_hangUpPending = false;
     RemoteReply reply;
     if (outcome.ok) {
-        const ConnectionFiguresText figures = ConnectionFiguresOf(m_charge, true);
-        const LiveConnection& live = m_charge.Live();
-        int64_t connectionBytes = 0, freeLeft = 0, limitLeft = 0;
-        const int32_t yen = m_charge.ComputePeriodCharge(connectionBytes, freeLeft, limitLeft, true);
+        const ConnectionSnapshot snapshot = SnapshotOf(m_charge);
         reply.Set("reply", "disconnect")
             .Set("ok", true)
             .Set("pid", static_cast<int64_t>(getpid()))
-            .Set("entry", live.entryName)
-            .Set("duration", figures.time)
-            .Set("duration_s", static_cast<int64_t>(std::max<int64_t>(live.durationMs, 0) / 1000))
-            .Set("sent", live.sent)
-            .Set("recv", live.recv)
-            .Set("charge", static_cast<int64_t>(yen))
-            .Set("charge_text", figures.charge);
+            .Set("entry", snapshot.entry);
+        SetFigures(reply, snapshot);
     } else {
         reply = ErrorReply("disconnect", outcome.error, outcome.code,
                            outcome.error == "not-connected" ? "no connection in progress" : "");

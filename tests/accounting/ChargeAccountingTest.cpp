@@ -87,6 +87,7 @@ TEST_F(ChargeAccountingTest, NoticeFiresOncePerPeriod) {
     charge.RecomputePeriod();
     EXPECT_EQ(charge.Period().noticeLeft, 42400);
 
+    charge.BeginConnection();
     charge.Live() = LiveConnection{};
     charge.Live().sent = 42399;
     EXPECT_FALSE(charge.CheckNotice());
@@ -101,9 +102,26 @@ TEST_F(ChargeAccountingTest, NoticeFiresOncePerPeriod) {
     ASSERT_EQ(charge.Period().noticeLeft, 42400);
     Record("2008/05/20 11:00:00", 1000, 40000, 0);
     EXPECT_EQ(charge.Period().noticeLeft, 2400);
+    charge.BeginConnection();
     charge.Live() = LiveConnection{};
     charge.Live().recv = 2400;
     EXPECT_TRUE(charge.CheckNotice());
+}
+
+// The tick at a connection's end comes after its row is written: its bytes are in the
+// totals then and must not reach the notice a second time, nor use it up.
+TEST_F(ChargeAccountingTest, NoticeCountsOnlyBytesNotYetRecorded) {
+    Metered(1.0, 1000, 80);
+    charge.RecomputePeriod();
+    charge.BeginConnection();
+    charge.Live() = LiveConnection{30000, 30000, 1000, "apn", At("2008/05/20 11:00:00")};
+    EXPECT_FALSE(charge.CheckNotice());
+    charge.RecordConnection(false);
+    EXPECT_FALSE(charge.CheckNotice()) << "the recorded 60,000 bytes are no new usage";
+    EXPECT_EQ(charge.Period().noticeLeft, 42400);
+    charge.BeginConnection();
+    charge.Live() = LiveConnection{42400, 0, 1000, "apn", OleDate::Null()};
+    EXPECT_TRUE(charge.CheckNotice()) << "the genuine notice still comes";
 }
 
 TEST_F(ChargeAccountingTest, RecordedRowCarriesChargeAndRemainders) {

@@ -3,13 +3,12 @@
 // connect + disconnect leaves the same history row; a link left up by a dialler that
 // no program holds is watched as an outside connection, hung up and recorded.
 #include "CardSimulator.h"
-#include "../dialup/PrivateNetns.h"
-#include "../security/ProcessRun.h"
+#include "support/PrivateNetns.h"
+#include "support/ProcessRun.h"
 #include "accounting/EntryCredentialStore.h"
-#include "mainwnd/ConnectionControl.h"
-#include "mainwnd/RecordingView.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "support/SamplePlan.h"
+#include "support/SimulatedSession.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -115,40 +114,6 @@ protected:
     sim::CardSimulator simulator;
 };
 
-// The window's controller with the recording view, as the connection flow tests run it.
-struct Window {
-    Window(const std::string& folder, std::string cardPort) : port(std::move(cardPort)), settings(folder + "/VR31KUTL.ini") {
-        LinuxDialupConfig config;
-        config.link = DialLink::Simulated;
-        config.simulatedLinkPath = SIMLINK;
-        config.privateBase = folder;
-        service = CreateLinuxDialupService(config);
-        charge = std::make_unique<CRasChargeCtrl>(*service);
-        charge->Setup(folder + "/VR31KUTL.dat", folder + "/VR31KUTL.pbk", kCardModemName, false);
-        charge->History().OpenHistory(folder + "/VR31KUTL.mdb", std::string(kPassPhrase));
-        charge->SetCardPort(port);
-    }
-    void Open() {
-        window = std::make_unique<CUtilityDlg>(MainWindowParts(card, port, utility, *charge, settings), view);
-        connection = std::make_unique<ConnectionControl>(*window);
-        window->SetConnectionControl(connection.get());
-        window->OnInitDialog();
-    }
-    ~Window() {
-        connection.reset();
-        window.reset();
-    }
-    CWKvCtrl card{CardTimings{1000, 1000, 5, 20}};
-    std::string port;
-    UtilitySettings utility;
-    SettingsStore settings;
-    std::unique_ptr<IDialupService> service;
-    std::unique_ptr<CRasChargeCtrl> charge;
-    test::RecordingView view;
-    std::unique_ptr<CUtilityDlg> window;
-    std::unique_ptr<ConnectionControl> connection;
-};
-
 TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
     VR31K_IN_PRIVATE_NETNS();
     Begin();
@@ -162,23 +127,24 @@ TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
 
     // Through the window: connect from the tray, one burst, hang up.
     {
-        Window w(windowFolder, simulator.PortPath());
-        w.charge->Plan() = plan;
-        w.charge->DerivePlan();
-        w.charge->RecomputePeriod();
-        w.Open();
-        w.window->OnCommand(kCmdTrayConnect);
-        ASSERT_TRUE(w.view.Pump([&] { return w.view.timers.count(kTimerConnection) == 1; }));
+        test::SimulatedSession w(windowFolder, SIMLINK);
+        std::string error;
+        ASSERT_TRUE(w.Prepare(error)) << error;
+        w.Charge().Plan() = plan;
+        w.Charge().DerivePlan();
+        w.Charge().RecomputePeriod();
+        w.Start();
+        ASSERT_TRUE(w.Connect());
         std::vector<ConnectionInfo> links;
-        w.service->EnumConnections(links);
+        w.Dialup().EnumConnections(links);
         ASSERT_EQ(links.size(), 1u);
         kill(links[0].pid, SIGUSR1);
         ASSERT_TRUE(WaitFor([&] {
-            w.window->OnTimer(kTimerConnection);
-            return w.charge->Live().recv >= kBurst;
+            w.Window().OnTimer(kTimerConnection);
+            return w.Charge().Live().recv >= kBurst;
         }));
         w.view.user.answers = {true};
-        w.window->OnCommand(kCmdTrayConnect);
+        w.Window().OnCommand(kCmdTrayConnect);
         ASSERT_TRUE(w.view.Pump([&] { return Rows(windowFolder).size() == 1; }));
     }
 

@@ -1,5 +1,5 @@
 // The synchronisation check and its three ways against in-memory card and phonebook.
-#include "EntryFakes.h"
+#include "support/EntryFakes.h"
 #include "common/StringIds.h"
 #include "dialup/ApnSync.h"
 

@@ -1,6 +1,6 @@
 // Entry changes keep card, phonebook and credential table in step; the card is written
 // first and a failed write stops the change where it is.
-#include "EntryFakes.h"
+#include "support/EntryFakes.h"
 #include "common/StringIds.h"
 #include "dialup/EntryChanges.h"
 

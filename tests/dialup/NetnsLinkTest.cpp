@@ -3,7 +3,7 @@
 // hang-up bounds.
 #include "DialHarness.h"
 #include "MonitorNotices.h"
-#include "PrivateNetns.h"
+#include "support/PrivateNetns.h"
 #include "dialup/CWRasCtrl.h"
 #include "simlink/TunDevice.h"
 

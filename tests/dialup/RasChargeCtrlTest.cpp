@@ -1,6 +1,6 @@
 // The charge controller's entry operations keep phonebook, credential table and
 // credential file in step, over the real phonebook service.
-#include "EntryFakes.h"
+#include "support/EntryFakes.h"
 #include "ForwardingService.h"
 #include "MonitorNotices.h"
 #include "ScriptedLinks.h"
@@ -208,38 +208,55 @@ TEST_F(RasChargeCtrlTest, EntriesSurviveALostOrDamagedCredentialFile) {
 namespace vr31k {
 namespace {
 
-// Two connections of another dialler, one after the other: each is recorded with the
-// end the monitor stamped at its own line loss, not with the end of the one before.
+// A connection of another dialler is recorded with the end the monitor stamped at its
+// own line loss, whatever ended before it: another outside connection, or one of the
+// window's own whose end was stamped and never recorded (a cancelled or failed dial).
 TEST_F(RasChargeCtrlTest, EachAdoptedConnectionIsRecordedWithItsOwnEnd) {
-    test::CScriptedLinks links(*real);
-    CRasChargeCtrl charge(links);
-    charge.Setup(dat, pbk, kCardModemName, false);
-    std::atomic<std::time_t> now{std::time(nullptr)};
-    charge.SetWallClock([&] { return now.load(); });
-    test::CNotices notices;
-    charge.StartMonitor(notices.Callback());
-
-    // A connection comes up, is sampled, and drops `seconds` later; the window records it.
-    const auto connection = [&](ConnHandle handle, int seconds, HistoryRow& row) {
-        links.Up(handle, "ppp0");
-        ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_CONNECTED));
-        ASSERT_EQ(charge.UpdateStatistics(), 0);
-        now += seconds;
-        links.Down(handle);
-        ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_DISCONNECTED));
-        charge.RecordFinishedConnection(false, &row);
+    struct Case {
+        const char* before;
+        bool outsideBefore;  // else: an end stamped with no row (a dial that ended)
+        bool stampedAgain;   // the recorded connection's end stamped once more after
+        double gap, tolerance;  // seconds from the first end to the second's
     };
-    HistoryRow first, second;
-    connection(101, 60, first);
-    now += 1;
-    connection(102, 2, second);
-    charge.StopMonitor();
+    for (const Case c : {Case{"an outside connection", true, false, 3.0, 0.01},
+                         Case{"a lost line recorded, then stamped", true, true, 3.0, 0.01},
+                         Case{"a dial that ended", false, false, 63.0, 1.0}}) {
+        SCOPED_TRACE(c.before);
+        test::CScriptedLinks links(*real);
+        CRasChargeCtrl charge(links);
+        charge.Setup(dat, pbk, kCardModemName, false);
+        std::atomic<std::time_t> now{std::time(nullptr)};
+        charge.SetWallClock([&] { return now.load(); });
+        test::CNotices notices;
+        charge.StartMonitor(notices.Callback());
 
-    ASSERT_TRUE(first.end.IsValid());
-    ASSERT_TRUE(second.end.IsValid());
-    EXPECT_NEAR((second.end.value - first.end.value) * kSecondsPerDay, 3.0, 0.01)
-        << "the second connection ended 3 s after the first";
-    EXPECT_GT(second.start.value, first.end.value);
+        // A connection comes up, is sampled, and drops `seconds` later; the window records it.
+        const auto connection = [&](ConnHandle handle, int seconds, HistoryRow& row) {
+            links.Up(handle, "ppp0");
+            ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_CONNECTED));
+            ASSERT_EQ(charge.UpdateStatistics(), 0);
+            now += seconds;
+            links.Down(handle);
+            ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_DISCONNECTED));
+            charge.RecordFinishedConnection(false, &row);
+        };
+        HistoryRow first, second;
+        if (c.outsideBefore) {
+            connection(101, 60, first);
+            if (c.stampedAgain) charge.StampEndTime();
+        } else {
+            charge.StampEndTime();
+            first.end = OleNow();
+            now += 60;
+        }
+        now += 1;
+        connection(102, 2, second);
+        charge.StopMonitor();
+
+        ASSERT_TRUE(second.end.IsValid());
+        EXPECT_NEAR((second.end.value - first.end.value) * kSecondsPerDay, c.gap, c.tolerance);
+        EXPECT_GT(second.start.value, first.end.value);
+    }
 }
 
 }  // namespace

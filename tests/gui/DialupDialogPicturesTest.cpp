@@ -1,7 +1,7 @@
 // The dial-up settings dialogs on screen: every control named for screen readers, and,
 // with VR31K_SCREENSHOT_DIR set, their pictures saved there.
 #include "ModalScript.h"
-#include "dialup/EntryFakes.h"
+#include "support/EntryFakes.h"
 #include "gui/CCfgDialupEntryModifyDlg.h"
 #include "gui/CCfgDialupEntryPage.h"
 #include "gui/CCfgDialupSheet.h"

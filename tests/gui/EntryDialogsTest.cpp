@@ -3,7 +3,7 @@
 // goes, and the sheet's tab veto and Cancel turning into Close.
 #include "ModalScript.h"
 #include "common/StringIds.h"
-#include "dialup/EntryFakes.h"
+#include "support/EntryFakes.h"
 #include "gui/CCfgDialupEntryModifyDlg.h"
 #include "gui/CCfgDialupEntryPage.h"
 #include "gui/CCfgDialupSheet.h"

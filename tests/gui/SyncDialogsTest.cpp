@@ -3,7 +3,7 @@
 // follow the rows, and the reset row 0 cannot be changed.
 #include "ModalScript.h"
 #include "common/StringIds.h"
-#include "dialup/EntryFakes.h"
+#include "support/EntryFakes.h"
 #include "gui/CSyncApnDlg.h"
 
 #include <QLineEdit>

@@ -17,7 +17,7 @@ BELOW = {
     "dialup": ["card", "platform", "common"],
     "accounting": ["dialup", "card", "platform", "common"],
     "mainwnd": ["accounting", "dialup", "card", "platform", "common"],
-    "app": ["accounting", "dialup", "card", "platform/linux", "platform", "common"],
+    "app": ["mainwnd", "accounting", "dialup", "card", "platform/linux", "platform", "common"],
     "gui": ["app", "mainwnd", "accounting", "dialup", "card", "platform", "common"],
     "cli": ["app", "mainwnd", "accounting", "dialup", "card", "platform", "common"],
 }

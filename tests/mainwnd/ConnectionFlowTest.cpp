@@ -1,21 +1,16 @@
 // The window's connection flow against the card simulator and the simulated link, in a
 // private network namespace: connect, tick, hang up with the result dialog and one
-// history row; a lost line; Cancel while dialling; level 0; the session's end recorded
-// once. The disconnecting-dialog race and the outside connection are covered on the way.
-#include "CardSimulator.h"
-#include "RecordingView.h"
-#include "accounting/CRasChargeCtrl.h"
+// history row; a lost line; every end of a dial; level 0; the charge notice; exit while
+// connected; the session's end recorded once. The disconnecting-dialog race and the outside connection are covered on the way.
 #include "accounting/EntryCredentialStore.h"
 #include "common/StringIds.h"
 #include "dialup/ConnectionFigures.h"
 #include "cli/CliRunner.h"
-#include "mainwnd/ConnectionControl.h"
-#include "mainwnd/RemoteControl.h"
 #include "platform/InstanceChannel.h"
 #include "platform/InstanceLock.h"
-#include "platform/linux/LinuxDialupService.h"
-#include "../dialup/PrivateNetns.h"
+#include "support/PrivateNetns.h"
 #include "support/SamplePlan.h"
+#include "support/SimulatedSession.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -38,55 +33,26 @@ protected:
     // Everything is made inside the namespace (the test body runs there).
     void Begin() {
         std::string error;
-        ASSERT_TRUE(simulator.Start(error)) << error;
-        port = simulator.PortPath();
-        LinuxDialupConfig config;
-        config.link = DialLink::Simulated;
-        config.simulatedLinkPath = SIMLINK;
-        config.privateBase = dir.Path();
-        config.runDir = dir.Path();
-        service = CreateLinuxDialupService(config);
-        charge = std::make_unique<CRasChargeCtrl>(*service);
-        ASSERT_EQ(charge->Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), kCardModemName, false), 0);
-        ASSERT_EQ(charge->History().OpenHistory(dir.File("VR31KUTL.mdb"), std::string(kPassPhrase)), kDbOk);
-        charge->RecomputePeriod();
-        charge->SetCardPort(port);
-        MainWindowParts parts(card, port, utility, *charge, settings);
-        window = std::make_unique<CUtilityDlg>(std::move(parts), view);
-        connection = std::make_unique<ConnectionControl>(*window);
-        window->SetConnectionControl(connection.get());
-        window->OnInitDialog();
+        ASSERT_TRUE(s.Prepare(error)) << error;
+        s.Start();
+        charge = &s.Charge();
+        service = &s.Dialup();
+        window = &s.Window();
+        connection = &s.Connection();
         ASSERT_EQ(window->State(), kCardReady);
     }
-    void TearDown() override {
-        connection.reset();
-        window.reset();
-        charge.reset();
-    }
-    int Rows() {
-        int rows = 0;
-        charge->History().ForEachRow([&](const HistoryRow&) { return ++rows, true; });
-        return rows;
-    }
-    // Connects from the tray menu and waits for the connection's first tick.
-    void Connect() {
-        window->OnCommand(kCmdTrayConnect);
-        ASSERT_EQ(window->State(), kCardDialing) << "connecting dialog ended without the link";
-        ASSERT_TRUE(view.Pump([&] { return view.timers.count(kTimerConnection) == 1; }));
-    }
+    int Rows() { return s.Rows(); }
+    void Connect() { ASSERT_TRUE(s.Connect()) << "connecting dialog ended without the link"; }
     int Count(int caption) { return static_cast<int>(std::count(view.user.messages.begin(), view.user.messages.end(), caption)); }
 
     test::TempDir dir;
-    sim::CardSimulator simulator;
-    CWKvCtrl card{CardTimings{1000, 1000, 5, 20}};
-    std::string port;
-    UtilitySettings utility;
-    SettingsStore settings{dir.File("VR31KUTL.ini")};
-    std::unique_ptr<IDialupService> service;
-    std::unique_ptr<CRasChargeCtrl> charge;
-    test::RecordingView view;
-    std::unique_ptr<CUtilityDlg> window;
-    std::unique_ptr<ConnectionControl> connection;
+    test::SimulatedSession s{dir.Path(), SIMLINK};
+    sim::CardSimulator& simulator = s.simulator;
+    test::RecordingView& view = s.view;
+    CRasChargeCtrl* charge = nullptr;
+    IDialupService* service = nullptr;
+    CUtilityDlg* window = nullptr;
+    ConnectionControl* connection = nullptr;
 };
 
 TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
@@ -141,7 +107,7 @@ TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     EXPECT_EQ(ConnectionFiguresOf(*charge, true).charge, FormatCharge(*rowCharge));
 }
 
-TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
+TEST_F(ConnectionFlow, LostLineLevelZeroAndSessionEnd) {
     VR31K_IN_PRIVATE_NETNS();
     Begin();
     // The line is lost: message 201/203, then the result dialog; one row.
@@ -155,16 +121,6 @@ TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
     EXPECT_EQ(Count(IDS_APP_TITLE), 1);
     EXPECT_EQ(window->State(), kCardReady);
     EXPECT_EQ(Rows(), 1);
-
-    // Cancel while dialling: quiet, no question, no result dialog.
-    view.cancelConnecting = true;
-    window->OnCommand(kCmdConnect);
-    EXPECT_EQ(view.posted.back(), kCmdConnect);
-    window->OnCommand(kCmdConnect);  // the posted command ends the dial
-    view.cancelConnecting = false;
-    EXPECT_EQ(window->State(), kCardReady);
-    EXPECT_EQ(view.results.size(), 1u);
-    EXPECT_EQ(view.disconnectingDialogs, 0);
 
     // Level 0 refuses the dial.
     simulator.SetSignal(0);
@@ -189,6 +145,158 @@ TEST_F(ConnectionFlow, LostLineCancelledDialLevelZeroAndSessionEnd) {
     view.user.answers = {true};
     window->OnCommand(kCmdTrayConnect);
     ASSERT_TRUE(view.Pump([&] { return Rows() == before + 2; })) << "a connection after a cancelled log-out is recorded";
+}
+
+// The charge notice: not at the end of a connection that never reached it (its bytes
+// are recorded before the end's tick), and once in the connection that does.
+TEST_F(ConnectionFlow, ChargeNoticeComesOnceAndNeverFromRecordedBytes) {
+    VR31K_IN_PRIVATE_NETNS();
+    Begin();
+    const auto burst = [&] {
+        std::vector<ConnectionInfo> links;
+        service->EnumConnections(links);
+        ASSERT_FALSE(links.empty());
+        const int64_t before = charge->Live().recv;
+        kill(links[0].pid, SIGUSR1);
+        for (int i = 0; i < 100 && charge->Live().recv < before + 4096; ++i) {
+            view.Pump([] { return false; }, 50ms);
+            window->OnTimer(kTimerConnection);
+        }
+        ASSERT_GE(charge->Live().recv, before + 4096);
+    };
+    Connect();
+    burst();
+    // A notice at one and a half times what this connection moved: a yen per 16 bytes.
+    const int64_t moved = charge->Live().sent + charge->Live().recv;
+    charge->Plan() = DialupSettings{};
+    charge->Plan().chargeType = kChargeMetered;
+    charge->Plan().packetCharge2 = 1.0;
+    charge->Plan().packetSize = 16;
+    charge->Plan().noticeRatio = 100;
+    charge->Plan().noticeCharge = static_cast<int32_t>(moved * 3 / 2 / 16);
+    charge->DerivePlan();
+    charge->RecomputePeriod();
+    std::vector<ConnectionInfo> links;
+    service->EnumConnections(links);
+    ASSERT_FALSE(links.empty());
+    kill(links[0].pid, SIGKILL);
+    ASSERT_TRUE(view.Pump([&] { return view.results.size() == 1; }));
+    EXPECT_EQ(Count(IDS_CHARGE_NOTICE_CAPTION), 0) << "the lost connection's recorded bytes are no new usage";
+
+    Connect();
+    burst();
+    window->OnTimer(kTimerConnection);
+    EXPECT_EQ(Count(IDS_CHARGE_NOTICE_CAPTION), 1) << "the notice the period still owes";
+}
+
+// Every way a dial ends while its connecting dialog is up closes the dialog, and the
+// window then shows the card as it is, with 接続 on the button; in the tray the tip no
+// longer says 通信中. An error after the dialog is gone is told as an abort.
+TEST_F(ConnectionFlow, EveryEndOfADialClosesItsDialogs) {
+    VR31K_IN_PRIVATE_NETNS();
+    Begin();
+    enum class End { CardPulledThenError, DiallerError, TrayDisconnect, Cancel, ErrorWhenConnected };
+    struct Case {
+        const char* name;
+        End end;
+        int state;  // the window's state after
+        int box;    // the caption of the box told (0: none)
+    };
+    const Case cases[] = {
+        {"card pulled, then the dialler's error", End::CardPulledThenError, kCardNone, IDS_DIAL_FAILED_CAPTION},
+        {"the dialler's error", End::DiallerError, kCardReady, IDS_DIAL_FAILED_CAPTION},
+        {"切断 in the tray menu", End::TrayDisconnect, kCardReady, 0},
+        {"キャンセル", End::Cancel, kCardReady, 0},
+        {"an error once connected", End::ErrorWhenConnected, kCardReady, IDS_DIAL_ABORTED_CAPTION},
+    };
+    const auto dialError = [&] { view.Post([&] { connection->OnDialEvent(dialstate::kOpenPort, 651); }); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.Pump([] { return false; }, 300ms);  // the last case's leftovers
+        if (window->State() == kCardNone) window->OnCardPresence(true);
+        ASSERT_EQ(window->State(), kCardReady);
+        const size_t boxes = view.user.shown.size();
+        view.shown = false;
+        view.cancelConnecting = c.end == End::Cancel;
+        view.whileConnecting = [&] {
+            if (c.end == End::CardPulledThenError) window->OnDeviceNotice(CardNotice::Removed);
+            if (c.end == End::CardPulledThenError || c.end == End::DiallerError) dialError();
+            if (c.end == End::TrayDisconnect) window->OnCommand(kCmdTrayConnect);
+        };
+        if (c.end == End::ErrorWhenConnected) {
+            view.whileConnecting = nullptr;
+            Connect();
+            dialError();
+            view.Pump([&] { return window->State() != kCardDialing; }, 5s);
+        } else {
+            window->OnCommand(kCmdTrayConnect);
+        }
+        view.cancelConnecting = false;
+        // A Cancel posts the menu command, which ends the dial: quietly, no question.
+        const bool posted = !view.posted.empty() && view.posted.back() == kCmdConnect;
+        EXPECT_EQ(posted, c.end == End::Cancel);
+        if (posted) {
+            view.posted.pop_back();
+            window->OnCommand(kCmdConnect);
+        }
+        EXPECT_EQ(view.modalTimeouts, 0) << "a dialog stayed open";
+        EXPECT_FALSE(view.ConnectingDialogOpen());
+        EXPECT_EQ(window->State(), c.state);
+        EXPECT_FALSE(view.disconnectTexts) << "接続 on the button";
+        EXPECT_EQ(view.trayTip.find("通信中"), std::string::npos) << view.trayTip;
+        EXPECT_EQ(view.user.shown.size() > boxes ? view.user.shown.back().caption : 0, c.box);
+        ASSERT_TRUE(view.Pump([&] { return !connection->IsConnected(); }, 10s));
+        view.shown = true;
+    }
+    EXPECT_EQ(view.results.size(), 0u) << "no dial here made a connection the user ended";
+    EXPECT_EQ(view.disconnectingDialogs, 0);
+    EXPECT_TRUE(view.user.asked.empty() || view.user.asked.back().caption == IDS_CONNECT_CONFIRM_CAPTION)
+        << "no question about ending a dial";
+}
+
+// 終了 while connected asks first; はい hangs up, records once and ends the program,
+// also when the line was lost while the question was open.
+TEST_F(ConnectionFlow, ExitWhileConnected) {
+    VR31K_IN_PRIVATE_NETNS();
+    Begin();
+    struct Case {
+        const char* name;
+        bool answer;
+        bool lineLostDuringQuestion;
+    };
+    const Case cases[] = {{"いいえ keeps it", false, false}, {"はい", true, false}, {"はい after a lost line", true, true}};
+    int rows = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.modalLimit = 5s;
+        if (!connection->IsConnected()) Connect();
+        view.user.answers = {c.answer};
+        view.whileBox = [&](const MessageBoxRequest& box) {
+            if (box.captionId != IDS_EXIT_CONFIRM_CAPTION || !c.lineLostDuringQuestion) return;
+            std::vector<ConnectionInfo> links;
+            service->EnumConnections(links);
+            ASSERT_FALSE(links.empty());
+            const size_t results = view.results.size();
+            kill(links[0].pid, SIGKILL);
+            ASSERT_TRUE(view.Pump([&] { return view.results.size() == results + 1; }));
+        };
+        window->OnCommand(kCmdExit);
+        EXPECT_EQ(view.user.asked.back().caption, IDS_EXIT_CONFIRM_CAPTION);
+        EXPECT_EQ(view.destroyed, c.answer);
+        EXPECT_EQ(view.modalTimeouts, 0) << "the disconnecting dialog never ended";
+        if (c.answer) ++rows;
+        view.Pump([] { return false; }, 300ms);
+        EXPECT_EQ(Rows(), rows) << "recorded once";
+        EXPECT_EQ(connection->IsConnected(), !c.answer);
+        if (c.answer && !c.lineLostDuringQuestion) {
+            // The program goes on for the next case as a new start would.
+            view.destroyed = false;
+            connection->Start();
+        }
+    }
+    view.whileBox = nullptr;
+    EXPECT_EQ(view.results.size(), 2u) << "the hang-up's result and the lost line's";
+    EXPECT_EQ(Count(IDS_APP_TITLE), 1) << "the lost line told once";
 }
 
 
@@ -260,7 +368,7 @@ struct RecordingClient final : IRemoteClient {
 // No dial here, so no namespace: what each request answers while nothing is connected.
 TEST_F(ConnectionFlow, RequestsWithoutAConnection) {
     Begin();
-    RemoteControl remote(*window, *connection, dir.Path());
+    RemoteControl& remote = s.session->Remote();
     struct Case {
         const char* line;
         const char* reply;
@@ -308,7 +416,7 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
         explicit LockDirVariable(const std::string& path) { setenv("VR31K_LOCK_DIR", path.c_str(), 1); }
         ~LockDirVariable() { unsetenv("VR31K_LOCK_DIR"); }
     } lockDirVariable(dir.Path());
-    RemoteControl remote(*window, *connection, dir.Path());
+    RemoteControl& remote = s.session->Remote();
     SocketGlue glue(view, remote, InstanceLock(dir.Path()).OwnSocketPath());
     // vr31kctl in a thread of its own, while this one is the window's thread.
     const auto start = [&](std::vector<std::string> words) {
@@ -337,6 +445,7 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     std::tie(status, out) = ctl({"connect"});
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("\"state\": \"connected\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"entry\": \"" + std::string(kFactoryApn) + "\""), std::string::npos) << out;
     EXPECT_EQ(window->State(), kCardDialing);
     EXPECT_FALSE(asked(IDS_CONNECT_CONFIRM_CAPTION)) << "the command is the user's yes";
     ASSERT_TRUE(view.Pump([&] { return view.timers.count(kTimerConnection) == 1; }));

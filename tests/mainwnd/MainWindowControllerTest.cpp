@@ -3,12 +3,12 @@
 // suspend, and the mends (no nested check on a second arrival, timers stopped on removal,
 // a failing level read in the tray).
 #include "CardSimulator.h"
-#include "RecordingView.h"
 #include "accounting/CRasChargeCtrl.h"
 #include "common/StringIds.h"
 #include "mainwnd/CUtilityDlg.h"
 #include "mainwnd/ConnectionControl.h"
 #include "platform/linux/LinuxDialupService.h"
+#include "support/SimulatedSession.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,42 +21,39 @@ namespace {
 using namespace ids;
 using sim::SimState;
 
-class MainWindowController : public ::testing::Test {
+class MainWindowController : public ::testing::Test, public IWindowHost {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(simulator.Start(error)) << error;
-        ASSERT_EQ(charge.Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), kCardModemName, false), 0);
-        port = simulator.PortPath();
+        ASSERT_TRUE(s.Prepare(error, false)) << error;
     }
-    MainWindowParts Parts() {
-        MainWindowParts parts(card, port, utility, charge, settings);
-        parts.findCardPort = [this](std::string& found) {
-            ++lookups;
-            found = simulator.PortPath();
-            return true;
-        };
-        parts.ejectCard = [this] { return ejectAnswer; };
-        parts.windowReady = [this] { ++ready; };
-        parts.checkOptions.simBusyLimitMs = 500;
-        return parts;
+    bool FindCardPort(std::string& found) override {
+        ++lookups;
+        found = simulator.PortPath();
+        return true;
     }
+    bool EjectCard() override { return ejectAnswer; }
+    void UseCardPort(const std::string&) override {}
+    void WindowReady() override { ++ready; }
     CUtilityDlg& Start() {
-        window = std::make_unique<CUtilityDlg>(Parts(), view);
-        window->OnInitDialog();
+        SessionOptions options;
+        options.host = this;
+        options.checkOptions.simBusyLimitMs = 500;
+        s.Start(options);
+        window = &s.Window();
         return *window;
     }
 
     test::TempDir dir;
-    sim::CardSimulator simulator;
-    CWKvCtrl card{CardTimings{300, 300, 5, 20}};
-    std::string port;
-    UtilitySettings utility;
-    std::unique_ptr<IDialupService> service = CreateLinuxDialupService({});
-    CRasChargeCtrl charge{*service};
-    SettingsStore settings{dir.File("VR31KUTL.ini")};
-    test::RecordingView view;
-    std::unique_ptr<CUtilityDlg> window;
+    test::SimulatedSession s{dir.Path(), {}, CardTimings{300, 300, 5, 20}};
+    sim::CardSimulator& simulator = s.simulator;
+    CWKvCtrl& card = s.card;
+    std::optional<std::string>& port = s.port;
+    UtilitySettings& utility = s.utility;
+    CRasChargeCtrl& charge = s.Charge();
+    SettingsStore& settings = s.settings;
+    test::RecordingView& view = s.view;
+    CUtilityDlg* window = nullptr;
     int lookups = 0;
     int ready = 0;
     bool ejectAnswer = true;
@@ -88,7 +85,7 @@ TEST_F(MainWindowController, IconizedStartGoesToTheTrayWithTheStateIcon) {
 }
 
 TEST_F(MainWindowController, NoPortMeansNoCardAndNoCheck) {
-    port.clear();
+    port = std::string();
     CUtilityDlg& w = Start();
     EXPECT_EQ(w.State(), kCardNone);
     EXPECT_FALSE(view.controls.remove);
@@ -127,8 +124,7 @@ TEST_F(MainWindowController, SignalDisplayRunsItsTimersAndReadsTheLevel) {
 // gives the port up and stops its timers, and the window comes back to a ready card.
 TEST_F(MainWindowController, AnOutsideConnectionEndsTheSignalDisplay) {
     CUtilityDlg& w = Start();
-    ConnectionControl connection(w);
-    w.SetConnectionControl(&connection);
+    ConnectionControl& connection = s.Connection();
     w.OnCommand(kCmdSignalButton);
     ASSERT_EQ(w.State(), kCardSignalDisplay);
     connection.OnNotice(0);
@@ -190,6 +186,40 @@ TEST_F(MainWindowController, PinCommandsAndCardInformation) {
     EXPECT_EQ(view.cardInfos[0].second, "VR31K-1.02.004");
 }
 
+// The last PIN attempt fails while the signal display is on: the SIM wants its PUK, the
+// display and its timers stop, and the port is given up.
+TEST_F(MainWindowController, PukOutcomeWhileTheSignalDisplayIsOn) {
+    CUtilityDlg& w = Start();
+    w.OnCommand(kCmdSignalButton);
+    ASSERT_EQ(w.State(), kCardSignalDisplay);
+    simulator.SetAttempts(1, 10);
+    view.user.wantedLock = true;
+    view.user.pins = {"9999"};
+    w.OnCommand(kCmdPinLock);
+    EXPECT_EQ(view.user.messages.back(), IDS_PIN_BLOCKED_CAPTION);
+    EXPECT_EQ(w.State(), kCardPukNeeded);
+    EXPECT_TRUE(view.timers.empty());
+    EXPECT_FALSE(view.signalTexts.checked);
+    EXPECT_FALSE(card.IsOpen());
+}
+
+// A port open at suspend (a card task under way) is closed for the sleep and opened
+// again, with the card checked, at resume.
+TEST_F(MainWindowController, PortOpenAtSuspendIsReopenedAtResume) {
+    CUtilityDlg& w = Start();
+    ASSERT_TRUE(w.CheckCard());
+    ASSERT_TRUE(card.IsOpen());
+    w.OnSuspend();
+    EXPECT_FALSE(card.IsOpen());
+    EXPECT_TRUE(w.Status().reopenOnResume);
+    simulator.ClearCommands();
+    w.OnResume();
+    EXPECT_TRUE(card.IsOpen()) << "opened again";
+    EXPECT_FALSE(simulator.Commands().empty()) << "and the card checked";
+    EXPECT_EQ(w.State(), kCardReady);
+    EXPECT_FALSE(w.Suspended());
+}
+
 TEST_F(MainWindowController, RemovalStopsTheSignalDisplayAndAnArrivalBringsTheCardBack) {
     CUtilityDlg& w = Start();
     w.OnCommand(kCmdSignalButton);
@@ -236,7 +266,7 @@ TEST_F(MainWindowController, CardGoneDuringTheSignalDisplayClosesThePortAndTheCa
 }
 
 TEST_F(MainWindowController, ArrivalDuringAPinDialogStartsNoSecondCheckAndStandbyIsRefused) {
-    port.clear();
+    port = std::string();
     CUtilityDlg& w = Start();
     simulator.SetSimState(SimState::PinRequired);
     int refusalDuringPrompt = -1;
@@ -255,7 +285,7 @@ TEST_F(MainWindowController, ArrivalDuringAPinDialogStartsNoSecondCheckAndStandb
 }
 
 TEST_F(MainWindowController, CardPulledWhileItsPinIsAskedIsShownGoneAndFoundWhenBack) {
-    port.clear();
+    port = std::string();
     CUtilityDlg& w = Start();
     simulator.SetSimState(SimState::PinRequired);
     bool pulled = false;
@@ -315,7 +345,7 @@ TEST_F(MainWindowController, UtilitySettingsApplyTheModeAndAreWritten) {
 }
 
 TEST_F(MainWindowController, CardInsertedWhileSuspendingIsHandledOnceAtResume) {
-    port.clear();
+    port = std::string();
     CUtilityDlg& w = Start();
     w.OnSuspend();
     w.OnDeviceNotice(CardNotice::Arrived);

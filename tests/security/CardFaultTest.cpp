@@ -2,7 +2,7 @@
 // communication error at once: after one command went unanswered through all its
 // attempts, the others are not tried in turn. (Counted in commands, not seconds: the
 // machine's load must not decide the verdict; the time is for the benchmarks.)
-#include "ProcessRun.h"
+#include "support/ProcessRun.h"
 #include "CardSimulator.h"
 #include "support/TempDir.h"
 

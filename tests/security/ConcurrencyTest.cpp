@@ -1,7 +1,7 @@
 // Commands run side by side on one data folder: read-modify-write under the folder's
 // lock, so every change that reports success is there; a history made by two commands at
 // once; and a folder lock another user keeps, which delays commands, never hangs them.
-#include "ProcessRun.h"
+#include "support/ProcessRun.h"
 #include "CardSimulator.h"
 #include "common/DataFolder.h"
 #include "common/SettingsStore.h"

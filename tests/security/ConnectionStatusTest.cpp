@@ -2,7 +2,7 @@
 // status planted by another user (in the shared folder, or in a folder made to look
 // like the victim's runtime folder) naming a decoy process called vr31kctl is never
 // believed, and the decoy is never signalled.
-#include "ProcessRun.h"
+#include "support/ProcessRun.h"
 #include "common/DataFolder.h"
 #include "common/RuntimeFolder.h"
 #include "support/TempDir.h"

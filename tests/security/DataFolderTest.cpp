@@ -1,6 +1,6 @@
 // Who may use the data folder: the card's group shares it, everyone else is told how to
 // join and writes nothing; a folder of the user's own is made private.
-#include "ProcessRun.h"
+#include "support/ProcessRun.h"
 #include "common/DataFolder.h"
 #include "common/StringIds.h"
 #include "support/StartupFixture.h"

@@ -1,7 +1,7 @@
 // `vr31kctl connect` interrupted as people and programs interrupt it, on the simulated
 // link (run inside a private network namespace, so its TUN interface stays there):
 // a parent that reaps it only later, a closed terminal, a kill.
-#include "ProcessRun.h"
+#include "support/ProcessRun.h"
 #include "CardSimulator.h"
 #include "support/TempDir.h"
 

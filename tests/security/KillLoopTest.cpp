@@ -1,7 +1,7 @@
 // Commands killed with SIGKILL at random points, in loops of a few seconds each: every
 // change a command reported is there afterwards, every file reads, and an entry change
 // leaves the old or the new entry with its credentials, never neither.
-#include "ProcessRun.h"
+#include "support/ProcessRun.h"
 #include "CardSimulator.h"
 #include "common/SettingsStore.h"
 #include "support/TempDir.h"

@@ -2,7 +2,7 @@
 // four files and the history engine's side files) is never followed: whatever it points
 // at (nothing, a root-only file, another user's file) stays as it was, and every command
 // fails saying which file is wrong.
-#include "ProcessRun.h"
+#include "support/ProcessRun.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

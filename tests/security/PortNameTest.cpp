@@ -1,7 +1,7 @@
 // PortName in the shared settings is written by any member of the card's group: it is
 // used only when it leads to a character device of root's or of the running user, through
 // links and folders no one else can change.
-#include "ProcessRun.h"
+#include "support/ProcessRun.h"
 #include "common/PortTrust.h"
 #include "support/TempDir.h"
 #include "CardSimulator.h"

@@ -1,4 +1,4 @@
-#include "PrivateNetns.h"
+#include "support/PrivateNetns.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

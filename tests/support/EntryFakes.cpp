@@ -1,4 +1,4 @@
-#include "EntryFakes.h"
+#include "support/EntryFakes.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ProcessRun.h"
+#include "support/ProcessRun.h"
 
 #include "common/DataFolder.h"
 

@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vr31k::test {
@@ -43,7 +44,12 @@ public:
     std::vector<std::pair<std::string, std::string>> cardInfos;
     std::function<void()> duringPinDialog;
 
-    MessageResult Show(const MessageBoxRequest& request) override { return user.Show(request); }
+    // Runs while a box is up, before the scripted user answers it.
+    std::function<void(const MessageBoxRequest&)> whileBox;
+    MessageResult Show(const MessageBoxRequest& request) override {
+        if (whileBox) whileBox(request);
+        return user.Show(request);
+    }
     void ForceForeground() override { user.ForceForeground(); }
     void StateChanged() override {}
     std::optional<std::string> AskPin(int attempts) override {
@@ -116,8 +122,10 @@ public:
     int statusRefreshes = 0;
     int disconnectingDialogs = 0;
     bool cancelConnecting = false;  // the user presses Cancel once the dialog is up
+    std::function<void()> whileConnecting;  // once, at the next connecting dialog
     std::function<void()> whileDisconnecting;
     std::chrono::milliseconds modalLimit{20000};
+    int modalTimeouts = 0;  // modal dialogs nothing ended
 
     void Post(std::function<void()> task) override {
         std::lock_guard lock(m_mutex);
@@ -143,7 +151,8 @@ public:
         m_connecting = true;
         m_connectingEnd.reset();
         if (cancelConnecting) m_connectingEnd = false;
-        Pump([&] { return m_connectingEnd.has_value(); }, modalLimit);
+        if (whileConnecting) std::exchange(whileConnecting, nullptr)();  // once
+        if (!Pump([&] { return m_connectingEnd.has_value(); }, modalLimit)) ++modalTimeouts;
         m_connecting = false;
         return m_connectingEnd.value_or(false);
     }
@@ -156,7 +165,7 @@ public:
         ++disconnectingDialogs;
         m_disconnecting = true;
         if (whileDisconnecting) whileDisconnecting();
-        Pump([&] { return !m_disconnecting; }, modalLimit);
+        if (!Pump([&] { return !m_disconnecting; }, modalLimit)) ++modalTimeouts;
         m_disconnecting = false;
     }
     bool DisconnectingDialogOpen() const override { return m_disconnecting; }

@@ -1,0 +1,67 @@
+#include "support/SimulatedSession.h"
+
+#include "platform/linux/LinuxDialupService.h"
+
+namespace vr31k::test {
+
+namespace {
+
+std::unique_ptr<IDialupService> DialupFor(const std::string& folder, const std::string& simLink) {
+    if (simLink.empty()) return CreateLinuxDialupService({});
+    LinuxDialupConfig config;
+    config.link = DialLink::Simulated;
+    config.simulatedLinkPath = simLink;
+    config.privateBase = folder;
+    config.runDir = folder;
+    return CreateLinuxDialupService(config);
+}
+
+}  // namespace
+
+SimulatedSession::SimulatedSession(std::string dataFolder, std::string simLink, CardTimings timings)
+    : folder(std::move(dataFolder)),
+      card(timings),
+      settings(folder + "/VR31KUTL.ini"),
+      services(std::make_unique<Services>(DialupFor(folder, simLink))) {}
+
+SimulatedSession::~SimulatedSession() {
+    session.reset();  // the monitor stops before the services go
+}
+
+bool SimulatedSession::Prepare(std::string& error, bool withHistory) {
+    if (!simulator.Start(error)) return false;
+    if (Charge().Setup(folder + "/VR31KUTL.dat", folder + "/VR31KUTL.pbk", kCardModemName, false) != 0) {
+        error = "the entries did not set up";
+        return false;
+    }
+    if (withHistory) {
+        if (Charge().History().OpenHistory(folder + "/VR31KUTL.mdb", std::string(kPassPhrase)) != kDbOk) {
+            error = "the history did not open";
+            return false;
+        }
+        Charge().RecomputePeriod();
+    }
+    return true;
+}
+
+void SimulatedSession::Start(SessionOptions options) {
+    const std::string cardPort = port.value_or(simulator.PortPath());
+    Charge().SetCardPort(cardPort);
+    if (options.dataFolder.empty()) options.dataFolder = folder;
+    session = std::make_unique<WindowSession>(*services, card, settings, utility, cardPort, view, options);
+    session->Start();
+}
+
+int SimulatedSession::Rows() {
+    int rows = 0;
+    Charge().History().ForEachRow([&](const HistoryRow&) { return ++rows, true; });
+    return rows;
+}
+
+bool SimulatedSession::Connect() {
+    Window().OnCommand(kCmdTrayConnect);
+    return Window().State() == kCardDialing &&
+           view.Pump([&] { return view.timers.count(kTimerConnection) == 1; });
+}
+
+}  // namespace vr31k::test
