@@ -5,7 +5,7 @@
 #include "CardSimulator.h"
 #include "app/doctor/Doctor.h"
 #include "card/CardResults.h"
-#include "../security/ProcessRun.h"
+#include "support/ProcessRun.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
