@@ -333,6 +333,21 @@ SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& ac
     return result;
 }
 
+std::vector<UsageRecord> RunningLiveRecords(const std::string& dataFolder, const SpoolSystem& system) {
+    std::vector<UsageRecord> running;
+    Fd spool{OpenSpoolFolder(dataFolder, false, 0)};
+    if (spool.fd < 0) return running;
+    for (const std::string& name : SpoolNames(spool.fd)) {
+        if (name.rfind("live-", 0) != 0 || !EndsWith(name, kRecordSuffix)) continue;
+        std::string problem;
+        std::optional<UsageRecord> record = ReadRecord(spool.fd, name, problem);
+        if (record && record->source == kLiveSource && KeeperRunning(*record, system)) {
+            running.push_back(std::move(*record));
+        }
+    }
+    return running;
+}
+
 int ClaimLiveRecords(const std::string& dataFolder, const UsageRecord& link, const SpoolSystem& system) {
     Fd spool{OpenSpoolFolder(dataFolder, false, 0)};
     if (spool.fd < 0) return 0;

@@ -78,6 +78,9 @@ struct SpoolImport {
 // The period's totals are reloaded when anything was imported.
 SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& accounting,
                              const SpoolSystem& system = {});
+// The live records whose keepers run: the connections being watched now, with the
+// figures and time (`end`) of their last save.
+std::vector<UsageRecord> RunningLiveRecords(const std::string& dataFolder, const SpoolSystem& system);
 // Removes the live records of `link` whose keepers are gone: the program that adopted
 // the link counts it whole from the interface's counters. How many it removed.
 int ClaimLiveRecords(const std::string& dataFolder, const UsageRecord& link, const SpoolSystem& system);

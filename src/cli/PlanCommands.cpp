@@ -1,6 +1,8 @@
 // vr31kctl plan show | set | charge | limit | set-limit, and vr31kctl usage
 #include "accounting/PeriodProjection.h"
 #include "accounting/PlanFieldRules.h"
+#include "accounting/UsageSpool.h"
+#include "app/SpoolSystem.h"
 #include "cli/ChargeSession.h"
 #include "cli/DailyUsageOutput.h"
 #include "cli/PlanLimit.h"
@@ -228,6 +230,19 @@ int RunUsage(CliContext& context, CliArgs& args) {
     const LimitStatus status = CheckCurrentLimit(charge, limit);
     SetPace(result, PaceCurrentPeriod(charge, false, status.limitBytes));
     SetLimitStatus(result, limit, status);
+    // The connections watched now, as their keepers last saved them: what a kill or a
+    // power cut would leave counted.
+    Json running = Json::MakeArray();
+    for (const UsageRecord& live : RunningLiveRecords(context.Paths().folder, LinuxSpoolSystem())) {
+        Json one = Json::MakeObject();
+        one.Set("entry", live.entry)
+            .Set("sent", live.sent)
+            .Set("recv", live.recv)
+            .Set("duration_s", live.durationSeconds)
+            .Set("saved", FormatOleDateTime(OleFromTime(static_cast<time_t>(live.end))));
+        running.Push(std::move(one));
+    }
+    result.Set("running", std::move(running));
     return context.Print(result);
 }
 

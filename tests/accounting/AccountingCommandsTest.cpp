@@ -2,12 +2,16 @@
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/CDbHistoryCtrl.h"
 #include "accounting/OleDate.h"
+#include "accounting/UsageSpool.h"
+#include "app/SpoolSystem.h"
 #include "cli/ChargeSession.h"
 #include "cli/CliCommand.h"
 #include "cli/PlanLimit.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <sstream>
 
@@ -201,13 +205,26 @@ TEST_F(AccountingCommandsTest, UsageOfTheCurrentPeriod) {
     strftime(today, sizeof today, "%Y/%m/%d", &local);
     Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "30000",
                             "--recv", "30000"});
+    // A connection this process watches, as its live record last saved it.
+    LiveUsageRecord live;
+    live.Configure(dir.Path(), getpid(), ProcessStartTicks(getpid()));
+    UsageRecord figures;
+    figures.entry = "apn";
+    figures.end = now;
+    figures.durationSeconds = 7;
+    figures.sent = 5;
+    figures.recv = 6;
+    LinuxSpoolSystem().identifyLink(figures);
+    live.Update(figures, now);
+    ASSERT_TRUE(live.Finish(figures));
     const Outcome r = Run(UsageCommands(), {});
     ASSERT_EQ(r.status, kExitOk);
     EXPECT_EQ(r.out, std::string("{\"period\": \"") + today + " - " + today +
                          "\", \"bytes\": 60000, \"charge\": 468, \"free_left\": 0, \"limit_left\": 0, "
                          "\"notice_left\": 42400, \"projected_bytes\": null, \"projected_charge\": null, "
                          "\"days_left\": null, \"warning\": null, \"mean_per_day\": null, \"week_per_day\": null, "
-                         "\"pace\": [], \"pace_line\": null}\n");
+                         "\"pace\": [], \"pace_line\": null, \"running\": [{\"entry\": \"apn\", \"sent\": 5, "
+                         "\"recv\": 6, \"duration_s\": 7, \"saved\": \"" + end + "\"}]}\n");
     const Outcome plain = Run(UsageCommands(), {}, false);
     EXPECT_NE(plain.out.find("projected_bytes: none: the period has no end\n"), std::string::npos) << plain.out;
     EXPECT_EQ(plain.out.find("warning"), std::string::npos) << plain.out;
