@@ -1,6 +1,7 @@
 #include "app/SpoolSystem.h"
 
 #include "common/FileSystem.h"
+#include "platform/linux/DiallerProcess.h"
 
 #include <cstdlib>
 
@@ -23,16 +24,6 @@ int64_t InterfaceIndex(const std::string& sysNetRoot, const std::string& name) {
 }
 
 }  // namespace
-
-uint64_t ProcessStartTicks(int pid, const std::string& procRoot) {
-    std::string stat;
-    if (pid <= 0 || !ReadWholeFile(procRoot + "/" + std::to_string(pid) + "/stat", 4096, stat)) return 0;
-    // The command name in parentheses may hold spaces and parentheses: fields count
-    // from the last ')'; the start time is field 22, the 20th after it.
-    size_t at = stat.rfind(')');
-    for (int field = 0; at != std::string::npos && field < 20; ++field) at = stat.find(' ', at + 1);
-    return at == std::string::npos ? 0 : std::strtoull(stat.c_str() + at + 1, nullptr, 10);
-}
 
 SpoolSystem LinuxSpoolSystem(const std::string& procRoot, const std::string& sysNetRoot) {
     std::string boot;

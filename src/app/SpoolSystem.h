@@ -3,14 +3,13 @@
 // by its pid and its start in clock ticks since boot (a pid is reused, the pair is
 // not), a link by the boot it belongs to and its interface's index.
 #include "accounting/UsageSpool.h"
+#include "platform/linux/DiallerProcess.h"
 
 #include <cstdint>
 #include <string>
 
 namespace vr31k {
 
-// The process's start in clock ticks since boot (/proc/PID/stat), or 0 when it is gone.
-uint64_t ProcessStartTicks(int pid, const std::string& procRoot = "/proc");
 // The spool's questions answered from /proc and the interfaces under `sysNetRoot`.
 SpoolSystem LinuxSpoolSystem(const std::string& procRoot = "/proc", const std::string& sysNetRoot = "/sys/class/net");
 

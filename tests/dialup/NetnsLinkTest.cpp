@@ -8,6 +8,8 @@
 #include "simlink/TunDevice.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -73,6 +75,8 @@ TEST(NetnsLink, ServiceSeesOutsideLinksCountsTrafficAndLosesThem) {
     OutsideWorld w;
     auto watch = w.service->Watch();
     CHolder card("/dev/ttyCARD");
+    // The dialler had been up a while when its link is found: the link is as old as it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     auto tun = w.Link("ppp0", card.Pid());
     EXPECT_TRUE(watch->Wait(10000).linksChanged);
 
@@ -88,6 +92,7 @@ TEST(NetnsLink, ServiceSeesOutsideLinksCountsTrafficAndLosesThem) {
 
     ConnectionStats before, after;
     ASSERT_EQ(w.service->GetConnectionStatistics(c.handle, before), 0);
+    EXPECT_GE(before.durationMs, 1000u) << "counted from the dialler's start, not from when it was seen";
     tun->Receive(20000);
     tun->Send(10000);
     ASSERT_EQ(w.service->GetConnectionStatistics(c.handle, after), 0);

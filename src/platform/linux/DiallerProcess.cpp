@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace vr31k {
 
@@ -111,6 +112,26 @@ std::vector<DialDevice> ListSerialModems(const std::string& ttySysRoot) {
     closedir(dir);
     std::sort(found.begin(), found.end(), [](const DialDevice& a, const DialDevice& b) { return a.port < b.port; });
     return found;
+}
+
+uint64_t ProcessStartTicks(int pid, const std::string& procRoot) {
+    std::string stat;
+    if (pid <= 0 || !ReadWholeFile(procRoot + "/" + std::to_string(pid) + "/stat", 4096, stat)) return 0;
+    // The command name in parentheses may hold spaces and parentheses: fields count
+    // from the last ')'; the start time is field 22, the 20th after it.
+    size_t at = stat.rfind(')');
+    for (int field = 0; at != std::string::npos && field < 20; ++field) at = stat.find(' ', at + 1);
+    return at == std::string::npos ? 0 : std::strtoull(stat.c_str() + at + 1, nullptr, 10);
+}
+
+std::chrono::milliseconds ProcessAge(int pid) {
+    const uint64_t ticks = ProcessStartTicks(pid);
+    const long perSecond = sysconf(_SC_CLK_TCK);
+    timespec now {};
+    if (ticks == 0 || perSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0) return {};
+    const int64_t nowMs = int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
+    const int64_t startMs = static_cast<int64_t>(ticks * 1000 / static_cast<uint64_t>(perSecond));
+    return std::chrono::milliseconds(nowMs > startMs ? nowMs - startMs : 0);
 }
 
 }  // namespace vr31k

@@ -431,7 +431,10 @@ private:
         std::lock_guard lock(m_mutex);
         m_outside.clear();
         for (const ConnectionInfo& c : result) {
-            m_firstSeen.try_emplace(c.interfaceName, Clock::now());
+            // A link found up began when its dialler did, not when we noticed it.
+            if (!m_firstSeen.contains(c.interfaceName)) {
+                m_firstSeen.emplace(c.interfaceName, Clock::now() - (c.pid > 0 ? ProcessAge(c.pid) : Clock::duration{}));
+            }
             m_outside[c.handle] = c.interfaceName;
         }
         std::erase_if(m_firstSeen, [&](const auto& item) {
