@@ -11,16 +11,6 @@ namespace vr31k {
 
 namespace {
 
-constexpr PlanFieldRule kRules[] = {
-    {PlanField::FreePackets, "FreePackets", 1, 99999999, true, ""},
-    {PlanField::FreeCall1, "FreeCall1", 1, 999999, true, ""},
-    {PlanField::PacketCharge2, "PacketCharge2", 0.001, 999999, true, ""},
-    {PlanField::MaxCharge2, "MaxCharge2", 1, 999999, true, ""},
-    {PlanField::PacketSize, "PacketSize", 1, 999999, false, ""},
-    {PlanField::NoticeCharge, "NoticeCharge", 1, 999999, true, ""},
-    {PlanField::NoticeRatio, "NoticeRatio", 50, 100, true, "%"},
-};
-
 PlanFieldCheck Refuse(int captionId, int textId, std::vector<std::string> args = {}) {
     PlanFieldCheck check;
     check.captionId = captionId;
@@ -88,8 +78,6 @@ PlanFieldCheck CheckPrice(const PlanFieldRule& rule, std::string_view text, bool
 }
 
 }  // namespace
-
-const PlanFieldRule& RuleOf(PlanField field) { return kRules[static_cast<int>(field)]; }
 
 PlanFieldCheck CheckPlanField(PlanField field, std::string_view text, bool live) {
     const PlanFieldRule& rule = RuleOf(field);

@@ -2,6 +2,7 @@
 // The checks the charge plan page applies to its fields, shared by every face that
 // edits the plan. Integer fields take the digits 0-9 only, the price also one '.'.
 #include "common/MessageBox.h"
+#include "common/PlanFields.h"
 #include "common/SettingsStore.h"
 
 #include <string>
@@ -9,19 +10,6 @@
 #include <vector>
 
 namespace vr31k {
-
-enum class PlanField { FreePackets, FreeCall1, PacketCharge2, MaxCharge2, PacketSize, NoticeCharge, NoticeRatio };
-
-struct PlanFieldRule {
-    PlanField field;
-    const char* key;      // the DUP_CONFIG key
-    double minimum;
-    double maximum;
-    bool emptyAllowed;    // at the final check
-    const char* unit;     // shown in the range message; empty for none
-};
-
-const PlanFieldRule& RuleOf(PlanField field);
 
 struct PlanFieldCheck {
     bool ok = false;

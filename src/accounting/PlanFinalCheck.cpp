@@ -12,10 +12,6 @@ namespace {
 
 using namespace ids;
 
-constexpr PlanField kFieldOrder[] = {PlanField::FreePackets,  PlanField::FreeCall1,    PlanField::PacketCharge2,
-                                     PlanField::MaxCharge2,   PlanField::PacketSize,   PlanField::NoticeCharge,
-                                     PlanField::NoticeRatio};
-
 std::string IntegerText(int32_t value) { return value < 0 ? std::string() : std::to_string(value); }
 
 std::string PriceText(double value) {
@@ -32,20 +28,6 @@ T ValueOf(const std::string& text, T kept) {
     T value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size() ? value : kept;
-}
-
-// The integer a field edits; null for the price, which is a double.
-int32_t DialupSettings::*IntegerMember(PlanField field) {
-    switch (field) {
-    case PlanField::FreePackets: return &DialupSettings::freePackets;
-    case PlanField::FreeCall1: return &DialupSettings::freeCall1;
-    case PlanField::MaxCharge2: return &DialupSettings::maxCharge2;
-    case PlanField::PacketSize: return &DialupSettings::packetSize;
-    case PlanField::NoticeCharge: return &DialupSettings::noticeCharge;
-    case PlanField::NoticeRatio: return &DialupSettings::noticeRatio;
-    case PlanField::PacketCharge2: break;
-    }
-    return nullptr;
 }
 
 PlanCheckStep Question(int captionId, int textId) {
@@ -99,8 +81,9 @@ PlanEntry EntryFromPlan(const DialupSettings& plan) {
     PlanEntry entry;
     entry.chargeType = plan.chargeType;
     entry.closingDay = plan.chargeDay;
-    for (PlanField field : kFieldOrder) {
-        const auto member = IntegerMember(field);
+    for (const PlanFieldRule& rule : kPlanFields) {
+        const PlanField field = rule.field;
+        const auto member = rule.integer;
         entry.Text(field) = member != nullptr ? IntegerText(plan.*member) : PriceText(plan.packetCharge2);
     }
     return entry;
@@ -110,8 +93,9 @@ DialupSettings PlanFromEntry(const PlanEntry& entry, const DialupSettings& store
     DialupSettings plan = stored;
     plan.chargeType = entry.chargeType;
     if (entry.closingDay >= 0) plan.chargeDay = entry.closingDay;
-    for (PlanField field : kFieldOrder) {
-        if (const auto member = IntegerMember(field)) {
+    for (const PlanFieldRule& rule : kPlanFields) {
+        const PlanField field = rule.field;
+        if (const auto member = rule.integer) {
             plan.*member = ValueOf(entry.Text(field), stored.*member);
         } else {
             plan.packetCharge2 = ValueOf(entry.Text(field), stored.packetCharge2);
@@ -123,7 +107,8 @@ DialupSettings PlanFromEntry(const PlanEntry& entry, const DialupSettings& store
 PlanFinalCheck CheckPlanOnLeave(const PlanEntry& entry, const DialupSettings& stored) {
     PlanFinalCheck result;
     // The field rules, in the page's order: the first refused field stops.
-    for (PlanField field : kFieldOrder) {
+    for (const PlanFieldRule& rule : kPlanFields) {
+        const PlanField field = rule.field;
         const PlanFieldCheck check = CheckPlanField(field, entry.Text(field));
         if (!check.ok) {
             result.steps.push_back(Refusal(check, MessageIcon::Exclamation, field));

@@ -103,17 +103,8 @@ int Set(CliContext& context, CliArgs& args) {
     DialupSettings plan;
     const auto type = args.Option("--type");
     const auto closingDay = args.Option("--closing-day");
-    struct FieldOption {
-        const char* option;
-        PlanField field;
-        std::optional<std::string> text;
-    } fields[] = {
-        {"--free-packets", PlanField::FreePackets, {}}, {"--free-fee", PlanField::FreeCall1, {}},
-        {"--price", PlanField::PacketCharge2, {}},      {"--cap", PlanField::MaxCharge2, {}},
-        {"--packet-size", PlanField::PacketSize, {}},   {"--notice-charge", PlanField::NoticeCharge, {}},
-        {"--notice-ratio", PlanField::NoticeRatio, {}},
-    };
-    for (auto& f : fields) f.text = args.Option(f.option);
+    std::vector<std::pair<PlanField, std::optional<std::string>>> texts;
+    for (const PlanFieldRule& rule : kPlanFields) texts.emplace_back(rule.field, args.Option(rule.option));
     args.Finish();
 
     const std::optional<int32_t> chargeType =
@@ -124,11 +115,11 @@ int Set(CliContext& context, CliArgs& args) {
                    : std::nullopt;
     // In the page's order; the first refused value stops everything.
     std::vector<std::pair<PlanField, double>> values;
-    for (const auto& f : fields) {
-        if (!f.text) continue;
-        const PlanFieldCheck check = CheckPlanField(f.field, *f.text);
+    for (const auto& [field, text] : texts) {
+        if (!text) continue;
+        const PlanFieldCheck check = CheckPlanField(field, *text);
         if (!check.ok) return context.Fail(check.captionId, "invalid-value", check.text);
-        values.emplace_back(f.field, check.value);
+        values.emplace_back(field, check.value);
     }
 
     // The values given change the plan the file holds when it is written (another
@@ -140,17 +131,7 @@ int Set(CliContext& context, CliArgs& args) {
     const int error = store.ChangeDialup([&](DialupSettings& current) {
         if (chargeType) current.chargeType = *chargeType;
         if (chargeDay) current.chargeDay = *chargeDay;
-        for (const auto& [field, value] : values) {
-            switch (field) {
-            case PlanField::FreePackets: current.freePackets = static_cast<int32_t>(value); break;
-            case PlanField::FreeCall1: current.freeCall1 = static_cast<int32_t>(value); break;
-            case PlanField::PacketCharge2: current.packetCharge2 = value; break;
-            case PlanField::MaxCharge2: current.maxCharge2 = static_cast<int32_t>(value); break;
-            case PlanField::PacketSize: current.packetSize = static_cast<int32_t>(value); break;
-            case PlanField::NoticeCharge: current.noticeCharge = static_cast<int32_t>(value); break;
-            case PlanField::NoticeRatio: current.noticeRatio = static_cast<int32_t>(value); break;
-            }
-        }
+        for (const auto& [field, value] : values) SetPlanFieldValue(current, field, value);
         combination = CheckPlanCombination(current);
         plan = current;
         return combination.ok;

@@ -1,5 +1,7 @@
 #include "common/SettingsStore.h"
 
+#include "common/PlanFields.h"
+
 #include "common/IniFile.h"
 #include "common/AtomicFileWriter.h"
 #include "common/FileSystem.h"
@@ -87,14 +89,14 @@ void PutUtility(IniFile& ini, const UtilitySettings& s) {
 DialupSettings DialupFrom(const IniFile& ini) {
     DialupSettings s;
     s.chargeType = ReadInt(ini, kDialupSection, "ChargeType", s.chargeType);
-    s.freePackets = ReadInt(ini, kDialupSection, "FreePackets", s.freePackets);
-    s.freeCall1 = ReadInt(ini, kDialupSection, "FreeCall1", s.freeCall1);
-    const std::string price = ini.Get(kDialupSection, "PacketCharge2").value_or("-1.0");
-    s.packetCharge2 = ParseProfileDouble(price).value_or(s.packetCharge2);
-    s.maxCharge2 = ReadInt(ini, kDialupSection, "MaxCharge2", s.maxCharge2);
-    s.packetSize = ReadInt(ini, kDialupSection, "PacketSize", s.packetSize);
-    s.noticeCharge = ReadInt(ini, kDialupSection, "NoticeCharge", s.noticeCharge);
-    s.noticeRatio = ReadInt(ini, kDialupSection, "NoticeRatio", s.noticeRatio);
+    for (const PlanFieldRule& rule : kPlanFields) {
+        if (rule.integer != nullptr) {
+            s.*rule.integer = ReadInt(ini, kDialupSection, rule.key, s.*rule.integer);
+        } else {
+            const std::string price = ini.Get(kDialupSection, rule.key).value_or("-1.0");
+            s.packetCharge2 = ParseProfileDouble(price).value_or(s.packetCharge2);
+        }
+    }
     s.chargeDay = ReadInt(ini, kDialupSection, "ChargeDay", s.chargeDay);
     s.entryIndex = ReadInt(ini, kDialupSection, "EntryIndex", s.entryIndex);
     return s;
@@ -104,13 +106,10 @@ DialupSettings DialupFrom(const IniFile& ini) {
 void PutDialup(IniFile& ini, const DialupSettings& s) {
     const auto put = [&](const char* key, int32_t v) { ini.Set(kDialupSection, key, std::to_string(v)); };
     put("ChargeType", s.chargeType);
-    put("FreePackets", s.freePackets);
-    put("FreeCall1", s.freeCall1);
-    ini.Set(kDialupSection, "PacketCharge2", FormatProfileDouble(s.packetCharge2));
-    put("MaxCharge2", s.maxCharge2);
-    put("PacketSize", s.packetSize);
-    put("NoticeCharge", s.noticeCharge);
-    put("NoticeRatio", s.noticeRatio);
+    for (const PlanFieldRule& rule : kPlanFields) {
+        if (rule.integer != nullptr) put(rule.key, s.*rule.integer);
+        else ini.Set(kDialupSection, rule.key, FormatProfileDouble(s.packetCharge2));
+    }
     put("ChargeDay", s.chargeDay);
     put("EntryIndex", s.entryIndex);
 }

@@ -98,23 +98,19 @@ QGroupBox* CCfgDialupCountPage::MakePacketGroup() {
         PlanField field;
         int labelId;
         int unitId;
-        const char* name;
         std::vector<QWidget*>* shownBy;
     } rows[] = {
-        {PlanField::PacketCharge2, IDS_PLAN_PRICE_LABEL, IDS_PLAN_PRICE_UNIT, "price", &m_priceSizeNotice},
-        {PlanField::FreePackets, IDS_PLAN_FREE_PACKETS_LABEL, IDS_PLAN_PACKETS_UNIT, "freePackets",
-         &m_freeAllowance},
-        {PlanField::FreeCall1, IDS_PLAN_FREE_FEE_LABEL, IDS_PLAN_YEN_UNIT, "freeFee", &m_freeAllowance},
-        {PlanField::MaxCharge2, IDS_PLAN_CAP_LABEL, IDS_PLAN_YEN_UNIT, "cap", &m_cap},
-        {PlanField::PacketSize, IDS_PLAN_PACKET_SIZE_LABEL, IDS_PLAN_PACKET_SIZE_UNIT, "packetSize",
-         &m_priceSizeNotice},
+        {PlanField::PacketCharge2, IDS_PLAN_PRICE_LABEL, IDS_PLAN_PRICE_UNIT, &m_priceSizeNotice},
+        {PlanField::FreePackets, IDS_PLAN_FREE_PACKETS_LABEL, IDS_PLAN_PACKETS_UNIT, &m_freeAllowance},
+        {PlanField::FreeCall1, IDS_PLAN_FREE_FEE_LABEL, IDS_PLAN_YEN_UNIT, &m_freeAllowance},
+        {PlanField::MaxCharge2, IDS_PLAN_CAP_LABEL, IDS_PLAN_YEN_UNIT, &m_cap},
+        {PlanField::PacketSize, IDS_PLAN_PACKET_SIZE_LABEL, IDS_PLAN_PACKET_SIZE_UNIT, &m_priceSizeNotice},
     };
     int line = 0;
     for (const Row& row : rows) {
-        const std::string name(row.name);
+        const std::string name(RuleOf(row.field).control);
         QLabel* label = MakeLabel(row.labelId, (name + "Label").c_str());
         QLineEdit* edit = MakeField(row.field, row.labelId, kFieldChars);
-        edit->setObjectName(QString::fromStdString(name + "Edit"));
         QLabel* unit = MakeLabel(row.unitId, (name + "Unit").c_str());
         edit->setAccessibleDescription(unit->text());
         label->setBuddy(edit);
@@ -136,13 +132,11 @@ QGroupBox* CCfgDialupCountPage::MakeNoticeGroup() {
     noticeGroup->setAccessibleName(noticeGroup->title());
     QLabel* noticeLabel = MakeLabel(IDS_PLAN_NOTICE_LABEL, "noticeLabel");
     QLineEdit* notice = MakeField(PlanField::NoticeCharge, IDS_PLAN_NOTICE_LABEL, kFieldChars);
-    notice->setObjectName(QStringLiteral("noticeEdit"));
     noticeLabel->setBuddy(notice);
     QLabel* noticeUnit = MakeLabel(IDS_PLAN_YEN_UNIT, "noticeUnit");
     notice->setAccessibleDescription(noticeUnit->text());
     QLabel* ratioLabel = MakeLabel(IDS_PLAN_RATIO_LABEL, "ratioLabel");
     QLineEdit* ratio = MakeField(PlanField::NoticeRatio, IDS_PLAN_RATIO_LABEL, 4);
-    ratio->setObjectName(QStringLiteral("ratioEdit"));
     ratioLabel->setBuddy(ratio);
     QLabel* ratioUnit = MakeLabel(IDS_PLAN_RATIO_UNIT, "ratioUnit");
     ratio->setAccessibleDescription(ratioUnit->text());  // "設定値の", 80, "％ に達したら警告する"
@@ -173,6 +167,7 @@ QLabel* CCfgDialupCountPage::MakeLabel(int textId, const char* objectName) {
 
 QLineEdit* CCfgDialupCountPage::MakeField(PlanField field, int nameId, int chars) {
     auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::fromLatin1(RuleOf(field).control) + QStringLiteral("Edit"));
     edit->setAccessibleName(AccessibleNameOf(nameId));
     edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (chars + 2));
     // textEdited: the user's typing, pasting and dropping; never the page's own texts.
