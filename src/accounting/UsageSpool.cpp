@@ -454,14 +454,26 @@ void LiveUsageRecord::Configure(std::string dataFolder, int ownerPid, uint64_t o
 
 void LiveUsageRecord::Update(const UsageRecord& figures, int64_t now) {
     State& s = *m_state;
-    std::lock_guard lock(s.mutex);
+    std::unique_lock lock(s.mutex);
     if (s.folder.empty()) return;
     const int64_t bytes = AddSaturating(figures.sent, figures.recv);
     if (s.name.empty()) {
+        // A connection's first figures are on disk before its first tick ends: a kill
+        // right after it came up still finds it counted.
         s.name = "live-" + std::to_string(s.ownerPid) + "-" + std::to_string(++s.sequence) + "-" +
                  std::to_string(s.ownerStart) + std::string(kRecordSuffix);
-        s.lastSaveTime = std::numeric_limits<int64_t>::min() / 2;
-        s.lastSaveBytes = 0;
+        s.lastSaveTime = now;
+        s.lastSaveBytes = bytes;
+        UsageRecord record = figures;
+        record.source = kLiveSource;
+        record.ownerPid = s.ownerPid;
+        record.ownerStart = s.ownerStart;
+        const std::string recordName = s.name;
+        ++s.generation;  // nothing older is pending, and nothing may overtake this save
+        lock.unlock();
+        std::lock_guard fileLock(s.file);
+        s.Write(recordName, record);
+        return;
     }
     const int64_t since = now - s.lastSaveTime;
     // A clock set back counts as a due save, never as a long wait.
