@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace vr31k {
@@ -50,10 +51,8 @@ CHelpDiagnosisDlg::CHelpDiagnosisDlg(Checks checks, QWidget* parent)
     m_list->setHeaderLabels({Text(IDS_DIAGNOSIS_COL_CHECK), Text(IDS_DIAGNOSIS_COL_STATUS),
                              Text(IDS_DIAGNOSIS_COL_MESSAGE), Text(IDS_DIAGNOSIS_COL_FIX)});
     m_list->header()->setStretchLastSection(true);
-    m_list->setColumnWidth(0, 110);
-    m_list->setColumnWidth(1, 70);
     m_list->setColumnWidth(2, 430);
-    m_list->setMinimumSize(900, 380);
+    m_list->setMinimumSize(1000, 380);
 
     auto* buttons = new QDialogButtonBox(this);
     buttons->setObjectName(QStringLiteral("buttons"));
@@ -94,6 +93,11 @@ void CHelpDiagnosisDlg::ShowResults(const std::vector<CheckResult>& results) {
         row->setIcon(1, style()->standardIcon(IconOf(r.status)));
         for (int column = 2; column < 4; ++column) row->setToolTip(column, row->text(column));
     }
+    // Sentences as wide as they are, within reason; a longer one is cut short with its
+    // whole text in the tooltip, the copy and what a screen reader reads.
+    for (int column = 0; column < 3; ++column) m_list->resizeColumnToContents(column);
+    m_list->setColumnWidth(1, m_list->columnWidth(1) + 12);
+    m_list->setColumnWidth(2, std::min(m_list->columnWidth(2), 640));
     const QString summary =
         QString::fromStdString(FormatString(IDS_DIAGNOSIS_SUMMARY, {std::to_string(failed), std::to_string(warnings)}));
     m_summary->setText(summary);
