@@ -1,6 +1,7 @@
 #include "app/WindowSession.h"
 
 #include "app/CUtilityApp.h"
+#include "app/doctor/Doctor.h"
 #include "card/CardDetection.h"
 
 namespace vr31k {
@@ -64,6 +65,9 @@ void WindowSession::WindowReady() {
     if (&m_host != this) m_host.WindowReady();
     if (m_app != nullptr) m_app->MainWindowReady();
 }
+
+// Read from the machine whoever looks the card up: it is a fact of the port, not of the lookup.
+std::string WindowSession::PortHolders(const std::string& port) { return PortHoldersSentence(port); }
 
 void WindowSession::Ticked() {
     m_remote.Ticked();

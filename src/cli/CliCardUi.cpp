@@ -9,6 +9,7 @@ namespace vr31k::cli {
 MessageResult CCliCardUi::Show(const MessageBoxRequest& request) {
     std::string text = request.text.empty() ? std::string(LoadString(request.textId)) : request.text;
     if (m_tell != nullptr) *m_tell << "[" << LoadString(request.captionId) << "] " << text << '\n';
+    if (m_tell != nullptr && !request.cause.empty()) *m_tell << request.cause << '\n';
     m_boxes.push_back({request.captionId, std::move(text)});
     switch (request.buttons) {
     case MessageButtons::YesNo:

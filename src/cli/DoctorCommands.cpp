@@ -3,8 +3,6 @@
 #include "cli/CardTask.h"
 #include "cli/CliCommand.h"
 
-#include <iomanip>
-
 namespace vr31k::cli {
 
 namespace {
@@ -48,11 +46,7 @@ int Run(CliContext& context, CliArgs& args) {
         result.Set("ok", !failed).Set("checks", std::move(checks));
         return failed ? context.PrintFailed(result) : context.Print(result);
     }
-    for (const CheckResult& r : results) {
-        context.Out() << std::left << std::setw(8) << CheckStatusName(r.status) << std::setw(15) << r.id << r.message
-                      << '\n';
-        if (!r.fix.empty()) context.Out() << std::string(23, ' ') << "fix: " << r.fix << '\n';
-    }
+    context.Out() << DoctorText(results);
     return failed ? kExitFailed : kExitOk;
 }
 

@@ -20,6 +20,10 @@ struct MessageBoxRequest {
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     MessageResult defaultButton = MessageResult::Ok;
+    // Beneath the table's text, when known: a line naming why it happened, and a button
+    // that opens the connection diagnosis (the box's own buttons answer as before).
+    std::string cause;
+    bool offersDiagnosis = false;
 };
 
 class IMessageBox {

@@ -247,6 +247,23 @@ inline constexpr int IDS_DLG_CARD_INFO_VERSION = 42152;
 inline constexpr int IDS_DLG_ABOUT_CAPTION = 42160;
 inline constexpr int IDS_DLG_ABOUT_RIGHTS = 42161;
 inline constexpr int IDS_DLG_ABOUT_ICON = 42162;
+// connection diagnosis: the help item, its dialog, and the port-open box's cause line and button
+inline constexpr int IDS_MENU_DIAGNOSIS = 42170;
+inline constexpr int IDS_DLG_DIAGNOSIS_CAPTION = 42171;
+inline constexpr int IDS_DIAGNOSIS_LIST = 42172;
+inline constexpr int IDS_DIAGNOSIS_COL_CHECK = 42173;
+inline constexpr int IDS_DIAGNOSIS_COL_STATUS = 42174;
+inline constexpr int IDS_DIAGNOSIS_COL_MESSAGE = 42175;
+inline constexpr int IDS_DIAGNOSIS_COL_FIX = 42176;
+inline constexpr int IDS_DIAGNOSIS_OK = 42177;  // the four results in CheckStatus order
+inline constexpr int IDS_DIAGNOSIS_WARNING = 42178;
+inline constexpr int IDS_DIAGNOSIS_FAILED = 42179;
+inline constexpr int IDS_DIAGNOSIS_UNKNOWN = 42180;
+inline constexpr int IDS_DIAGNOSIS_RUNNING = 42181;
+inline constexpr int IDS_DIAGNOSIS_SUMMARY = 42182;
+inline constexpr int IDS_DIAGNOSIS_COPY = 42183;
+inline constexpr int IDS_DIAGNOSIS_BOX_BUTTON = 42184;
+inline constexpr int IDS_PORT_CAUSE_LINE = 42185;
 // connection dialogs: connecting, disconnecting, result and status
 inline constexpr int IDS_DLG_CONNECTING_CAPTION = 43000;
 inline constexpr int IDS_DLG_CONNECTING_TEXT = 43001;

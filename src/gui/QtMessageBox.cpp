@@ -32,6 +32,11 @@ struct ButtonSpec {
     QMessageBox::ButtonRole role;
 };
 
+std::function<void()>& DiagnosisOpener() {
+    static std::function<void()> open;
+    return open;
+}
+
 std::vector<ButtonSpec> ButtonsOf(MessageButtons buttons) {
     using R = MessageResult;
     const ButtonSpec ok{R::Ok, ids::IDS_BUTTON_OK, QMessageBox::AcceptRole};
@@ -54,8 +59,11 @@ QString Text(int id) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
+void QtMessageBox::SetDiagnosisOpener(std::function<void()> open) { DiagnosisOpener() = std::move(open); }
+
 MessageResult QtMessageBox::Show(const MessageBoxRequest& request) {
-    const QString text = request.text.empty() ? Text(request.textId) : QString::fromStdString(request.text);
+    QString text = request.text.empty() ? Text(request.textId) : QString::fromStdString(request.text);
+    if (!request.cause.empty()) text += QStringLiteral("\n\n") + QString::fromStdString(request.cause);
     QMessageBox box(ToQtIcon(request.icon), Text(request.captionId), text, QMessageBox::NoButton, m_parent);
     box.setAccessibleName(Text(request.captionId));
     std::vector<std::pair<QAbstractButton*, MessageResult>> made;
@@ -73,8 +81,19 @@ MessageResult QtMessageBox::Show(const MessageBoxRequest& request) {
         }
     }
     if (made.size() == 1) box.setEscapeButton(made.front().first);
+    QPushButton* diagnosis = nullptr;
+    if (request.offersDiagnosis && DiagnosisOpener()) {
+        diagnosis = box.addButton(Text(ids::IDS_DIAGNOSIS_BOX_BUTTON), QMessageBox::ActionRole);
+        diagnosis->setObjectName(QStringLiteral("diagnosisButton"));
+        diagnosis->setAccessibleName(Text(ids::IDS_DIAGNOSIS_BOX_BUTTON).remove(QStringLiteral("(&D)")));
+    }
     qCInfo(lcMessageBox, "message box %d shown", request.textId);
     box.exec();
+    // The diagnosis button answers as closing the box does, then opens the diagnosis.
+    if (diagnosis != nullptr && box.clickedButton() == diagnosis) {
+        DiagnosisOpener()();
+        return escapeResult;
+    }
     for (const auto& [button, result] : made) {
         if (box.clickedButton() == button) return result;
     }

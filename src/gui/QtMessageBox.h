@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace vr31k {
@@ -17,6 +19,9 @@ public:
     explicit QtMessageBox(QWidget* parent = nullptr) : m_parent(parent) {}
     void SetParent(QWidget* parent) { m_parent = parent; }
     MessageResult Show(const MessageBoxRequest& request) override;
+    // Where a box's diagnosis button leads, for every box of the program; none: a box
+    // that offers the diagnosis shows no such button.
+    static void SetDiagnosisOpener(std::function<void()> open);
 
 private:
     QWidget* m_parent;

@@ -17,6 +17,7 @@
 #include "gui/CDialupDisconnectingDlg.h"
 #include "gui/CDialupResultDlg.h"
 #include "gui/CHelpCardInfoDlg.h"
+#include "gui/CHelpDiagnosisDlg.h"
 #include "gui/CSyncApnDlg.h"
 #include "gui/Pictures.h"
 #include "gui/PowerEvents.h"
@@ -100,9 +101,13 @@ UtilityWindow::UtilityWindow(CUtilityApp& app, QWidget* parent)
     }
 
     m_session = std::make_unique<WindowSession>(app, *this);
+    // After the box that offered it has closed and its card work has ended.
+    QtMessageBox::SetDiagnosisOpener(
+        [this] { QMetaObject::invokeMethod(this, &UtilityWindow::OpenDiagnosis, Qt::QueuedConnection); });
 }
 
 UtilityWindow::~UtilityWindow() {
+    QtMessageBox::SetDiagnosisOpener({});
     // Its clients refer to the remote control, which goes before the window's children.
     delete m_remoteClients;
     HideTrayIcon();
@@ -197,6 +202,9 @@ void UtilityWindow::BuildMenus() {
     AddCommand(settings, kCmdTotals, IDS_MENU_TOTALS);
     QMenu* help = menuBar()->addMenu(Text(IDS_MENU_HELP_TOP));
     AddCommand(help, kCmdCardInfo, IDS_MENU_CARD_INFO);
+    QAction* diagnosis = help->addAction(Text(IDS_MENU_DIAGNOSIS));
+    diagnosis->setObjectName(QStringLiteral("diagnosisItem"));
+    connect(diagnosis, &QAction::triggered, this, &UtilityWindow::OpenDiagnosis, Qt::QueuedConnection);
     help->addSeparator();
     AddCommand(help, kCmdHelp, IDS_MENU_HELP);
     AddCommand(help, kCmdAbout, IDS_MENU_ABOUT);
@@ -629,6 +637,30 @@ void UtilityWindow::OpenHelp() {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
         qCWarning(lcMainWindow, "cannot open the manual %s", qPrintable(manual));
     }
+}
+
+void UtilityWindow::OpenDiagnosis() {
+    if (m_diagnosis) {
+        m_diagnosis->raise();
+        m_diagnosis->activateWindow();
+        return;
+    }
+    // Taken now: the checks run on their own thread and read nothing of the window.
+    const std::string folder = m_app.Paths().folder;
+    const std::string port = m_session->Port();
+    const bool chipset = m_app.Utility().solvaneMode != 0;
+    // The window's own open port is not asked again: the SIM query would find it locked.
+    const bool portOpenHere = m_app.Card().IsOpen();
+    CHelpDiagnosisDlg dialog(
+        [=] {
+            DoctorInput input =
+                SystemDoctorInput(folder, port.empty() ? std::nullopt : std::optional<std::string>(port), chipset);
+            input.portOpenHere = portOpenHere;
+            return RunDoctor(input);
+        },
+        DialogParent());
+    m_diagnosis = &dialog;
+    dialog.exec();
 }
 
 void UtilityWindow::NotYetAvailable(int captionId) {

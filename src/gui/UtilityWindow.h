@@ -30,6 +30,7 @@ class QTimer;
 namespace vr31k {
 
 class CCfgDialupStatusDlg;
+class CHelpDiagnosisDlg;
 class CDialupConnectingDlg;
 class CDialupDisconnectingDlg;
 class CUtilityApp;
@@ -132,6 +133,8 @@ private:
     std::vector<std::unique_ptr<ISheetPage>> MakeExtraDialupPages();
     // A placeholder for the dialogs that come with the connection and usage views.
     void NotYetAvailable(int captionId);
+    // The connection diagnosis, from the help menu or a box's button; one at a time.
+    void OpenDiagnosis();
 
     CUtilityApp& m_app;
     QtMessageBox m_boxes;
@@ -170,6 +173,7 @@ private:
     bool m_shown = true;
     bool m_destroying = false;
     int m_sleepRefusal = 0;
+    QPointer<CHelpDiagnosisDlg> m_diagnosis;
 };
 
 }  // namespace vr31k

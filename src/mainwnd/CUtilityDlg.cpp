@@ -3,6 +3,7 @@
 #include "card/CardResults.h"
 #include "card/PinSettings.h"
 #include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "dialup/EntryCheck.h"
 
 namespace vr31k {
@@ -17,7 +18,14 @@ public:
     explicit CardUiGate(CUtilityDlg& owner) : m_owner(owner), m_view(owner.m_view) {}
     MessageResult Show(const MessageBoxRequest& request) override {
         m_owner.UpdateSleepRefusal();
-        return m_view.Show(request);
+        if (request.captionId != IDS_PORT_OPEN_ERROR_CAPTION) return m_view.Show(request);
+        // The table's box as it is, with why the port would not open and the way to
+        // the diagnosis beneath it.
+        MessageBoxRequest told = request;
+        const std::string holders = m_owner.m_parts.host.PortHolders(m_owner.m_portName);
+        if (!holders.empty()) told.cause = FormatString(IDS_PORT_CAUSE_LINE, {holders});
+        told.offersDiagnosis = true;
+        return m_view.Show(told);
     }
     void ForceForeground() override { m_view.ForceForeground(); }
     void StateChanged() override { m_owner.UpdateControls(); }

@@ -5,18 +5,15 @@
 #include "CardSimulator.h"
 #include "app/doctor/Doctor.h"
 #include "card/CardResults.h"
+#include "support/FakeDoctorSystem.h"
 #include "support/ProcessRun.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <grp.h>
-#include <pty.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,90 +26,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using Status = CheckStatus;
-
-// A healthy machine: a card tty that only the server of its line holds, pppd with this
-// version's peer file, the hook and its recorder, a data folder shared with a group, a
-// user (not root) in every group it needs.
-struct FakeSystem {
-    FakeSystem() {
-        if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
-            ADD_FAILURE() << "no pseudo-terminal";
-            return;
-        }
-        port = ttyname(slave);
-        chmod(port.c_str(), 0660);
-        struct stat st {};
-        stat(port.c_str(), &st);
-        in.roots = {root.File("proc"), root.File("lock"), root.File("ppp"), root.File("dev"), root.File("udev"),
-                    root.File("run"), root.File("pppd"), {root.File("record")}};
-        for (const char* dir : {"proc", "lock", "ppp/peers", "ppp/ip-down.d", "dev", "udev", "run", "data"}) {
-            fs::create_directories(root.File(dir));
-        }
-        for (const std::string& program :
-             {in.roots.pppd, root.File("ppp/ip-down.d/vr31k-utility"), root.File("record")}) {
-            test::WriteFile(program, "#!/bin/sh\n");
-            chmod(program.c_str(), 0755);
-        }
-        in.peerFileText = "noauth\nlock\n";
-        test::WriteFile(root.File("ppp/peers/vr31k-utility"), in.peerFileText);
-        udevFile = root.File("udev/c" + std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev)));
-        test::WriteFile(udevFile, "E:ID_MM_DEVICE_IGNORE=1\n");
-        in.port = port;
-        in.dataFolder = root.File("data");
-        chmod(in.dataFolder.c_str(), 0770);
-        in.machineFolder = false;
-        struct stat folder {};
-        stat(in.dataFolder.c_str(), &folder);
-        ttyGroup = GroupOf(st.st_gid);
-        dataGroup = GroupOf(folder.st_gid);
-        SetGroups({"users", "@tty", "dip", "@data"}, {"users", "@tty", "dip", "@data"});
-        in.runtimeFolder = root.File("run");
-        in.querySim = [this](const std::string&) { return sim; };
-    }
-    ~FakeSystem() {
-        close(slave);
-        close(master);
-    }
-
-    static std::string GroupOf(gid_t gid) {
-        const struct group* g = getgrgid(gid);
-        return g != nullptr ? g->gr_name : std::to_string(gid);
-    }
-    // The user alice (not root) with these groups; "@tty" and "@data" stand for the
-    // groups of the tty and of the data folder.
-    void SetGroups(std::vector<std::string> session, std::vector<std::string> database) {
-        for (auto* groups : {&session, &database}) {
-            for (std::string& g : *groups) g = g == "@tty" ? ttyGroup : g == "@data" ? dataGroup : g;
-        }
-        in.user = {4242, "alice", session, database};
-    }
-    // A process in the fake /proc, holding `fdTarget` when given.
-    void Process(int pid, const std::string& name, long uid, const std::string& fdTarget = {}) {
-        const std::string dir = root.File("proc/" + std::to_string(pid));
-        fs::create_directories(dir + "/fd");
-        test::WriteFile(dir + "/comm", name + "\n");
-        test::WriteFile(dir + "/status", "Name:\t" + name + "\nUid:\t" + std::to_string(uid) + "\t0\t0\t0\n");
-        if (!fdTarget.empty()) fs::create_symlink(fdTarget, dir + "/fd/3");
-    }
-    std::string LockFile() const { return root.File("lock/LCK.." + port.substr(port.rfind('/') + 1)); }
-    CheckResult Run(const std::string& id) const {
-        for (CheckResult& r : RunDoctor(in)) {
-            if (r.id == id) return r;
-        }
-        ADD_FAILURE() << "no check " << id;
-        return {};
-    }
-
-    test::TempDir root;
-    DoctorInput in;
-    SimReport sim{true, true, SIM_READY, -1};
-    std::string port, ttyGroup, dataGroup, udevFile;
-    int master = -1, slave = -1;
-};
+using test::FakeDoctorSystem;
 
 struct Case {
     const char* what;
-    std::function<void(FakeSystem&)> change;
+    std::function<void(FakeDoctorSystem&)> change;
     const char* check;
     Status status;
     const char* message;  // a part of the sentence
@@ -121,17 +39,17 @@ struct Case {
 
 TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
     const auto groups = [](std::vector<std::string> session, std::vector<std::string> database) {
-        return [=](FakeSystem& s) { s.SetGroups(session, database); };
+        return [=](FakeDoctorSystem& s) { s.SetGroups(session, database); };
     };
     const std::vector<Case> cases = {
         {"healthy tty", {}, "tty-access", Status::Ok, "you may open", ""},
         {"nobody holds it", {}, "tty-holders", Status::Ok, "no other process holds", ""},
         {"no lock", {}, "tty-lock", Status::Ok, "no dialler has locked", ""},
         {"another process holds the tty",
-         [](FakeSystem& s) { s.Process(4321, "minicom", 0, s.port); }, "tty-holders", Status::Failed,
+         [](FakeDoctorSystem& s) { s.Process(4321, "minicom", 0, s.port); }, "tty-holders", Status::Failed,
          "held open by minicom (pid 4321, user root)", "kill 4321"},
         {"the line's server is no rival",
-         [](FakeSystem& s) {
+         [](FakeDoctorSystem& s) {
              s.Process(4321, "cardsim", 0, s.port);
              fs::create_symlink("/dev/ptmx", s.root.File("proc/4321/fd/4"));
              fs::create_directories(s.root.File("proc/4321/fdinfo"));
@@ -140,19 +58,19 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
          },
          "tty-holders", Status::Ok, "no other process holds", ""},
         {"a live dialler's lock",
-         [](FakeSystem& s) {
+         [](FakeDoctorSystem& s) {
              s.Process(3317, "pppd", 0);
              test::WriteFile(s.LockFile(), "      3317\n");
          },
          "tty-lock", Status::Failed, "for pppd (pid 3317, user root)", "kill 3317"},
-        {"a stale lock", [](FakeSystem& s) { test::WriteFile(s.LockFile(), "      3317\n"); }, "tty-lock",
+        {"a stale lock", [](FakeDoctorSystem& s) { test::WriteFile(s.LockFile(), "      3317\n"); }, "tty-lock",
          Status::Warning, "left from pid 3317, which has ended", "sudo rm "},
-        {"a lock that is a link", [](FakeSystem& s) { fs::create_symlink("/etc/passwd", s.LockFile()); },
+        {"a lock that is a link", [](FakeDoctorSystem& s) { fs::create_symlink("/etc/passwd", s.LockFile()); },
          "tty-lock", Status::Warning, "cannot be read", "sudo rm "},
-        {"ModemManager that ignores the card", [](FakeSystem& s) { s.Process(900, "ModemManager", 0); },
+        {"ModemManager that ignores the card", [](FakeDoctorSystem& s) { s.Process(900, "ModemManager", 0); },
          "modemmanager", Status::Ok, "leaves the card alone", ""},
         {"ModemManager without the udev flag",
-         [](FakeSystem& s) {
+         [](FakeDoctorSystem& s) {
              s.Process(900, "ModemManager", 0);
              test::WriteFile(s.udevFile, "E:ID_VENDOR_ID=1d4c\n");
          },
@@ -166,66 +84,68 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
          "sudo adduser alice dip"},
         {"joined dip after logging in", groups({"users", "@tty"}, {"users", "@tty", "dip"}), "dip", Status::Failed,
          "after this session began", "newgrp dip"},
-        {"the peer file missing", [](FakeSystem& s) { fs::remove(s.root.File("ppp/peers/vr31k-utility")); },
+        {"the peer file missing", [](FakeDoctorSystem& s) { fs::remove(s.root.File("ppp/peers/vr31k-utility")); },
          "pppd-peer", Status::Failed, "is missing", "scripts/setup.sh"},
-        {"an older peer file", [](FakeSystem& s) { test::WriteFile(s.root.File("ppp/peers/vr31k-utility"), "x\n"); },
+        {"an older peer file", [](FakeDoctorSystem& s) { test::WriteFile(s.root.File("ppp/peers/vr31k-utility"), "x\n"); },
          "pppd-peer", Status::Warning, "not this version's", "scripts/setup.sh"},
         {"the peer file current", {}, "pppd-peer", Status::Ok, "is this version's", ""},
-        {"pppd missing", [](FakeSystem& s) { fs::remove(s.in.roots.pppd); }, "pppd", Status::Failed,
+        {"pppd missing", [](FakeDoctorSystem& s) { fs::remove(s.in.roots.pppd); }, "pppd", Status::Failed,
          "not installed", "apt-get install ppp"},
         {"no kernel PPP", {}, "kernel-ppp", Status::Failed, "the kernel has no PPP", "modprobe ppp_generic"},
         {"the hook and its recorder", {}, "ip-down-hook", Status::Ok, "are in place", ""},
-        {"the hook without its recorder", [](FakeSystem& s) { fs::remove(s.root.File("record")); }, "ip-down-hook",
+        {"the hook without its recorder", [](FakeDoctorSystem& s) { fs::remove(s.root.File("record")); }, "ip-down-hook",
          Status::Warning, "no recorder", "scripts/setup.sh"},
-        {"a folder open to everyone", [](FakeSystem& s) { chmod(s.in.dataFolder.c_str(), 0777); }, "data-folder",
+        {"a folder open to everyone", [](FakeDoctorSystem& s) { chmod(s.in.dataFolder.c_str(), 0777); }, "data-folder",
          Status::Failed, "open to every local user", "install-datadir.sh"},
         {"the machine folder not closed to its group",
-         [](FakeSystem& s) {
+         [](FakeDoctorSystem& s) {
              s.in.machineFolder = true;
              chmod(s.in.dataFolder.c_str(), 02770);
          },
          "data-folder", Status::Warning, "not root:dialout 2770", "install-datadir.sh"},
         {"the shared folder", {}, "data-folder", Status::Ok, "belongs to", ""},
-        {"a folder closed to its group", [](FakeSystem& s) { chmod(s.in.dataFolder.c_str(), 0700); }, "data-folder",
+        {"a folder closed to its group", [](FakeDoctorSystem& s) { chmod(s.in.dataFolder.c_str(), 0700); }, "data-folder",
          Status::Failed, "you may not use it", ""},
         {"the machine's folder missing",
-         [](FakeSystem& s) {
+         [](FakeDoctorSystem& s) {
              s.in.dataFolder = s.root.File("none");
              s.in.machineFolder = true;
          },
          "data-folder", Status::Failed, "is missing", "install-datadir.sh"},
-        {"a folder of one's own not made yet", [](FakeSystem& s) { s.in.dataFolder = s.root.File("none"); },
+        {"a folder of one's own not made yet", [](FakeDoctorSystem& s) { s.in.dataFolder = s.root.File("none"); },
          "data-folder", Status::Ok, "made at first use", ""},
-        {"nothing to read in a missing folder", [](FakeSystem& s) { s.in.dataFolder = s.root.File("none"); },
+        {"nothing to read in a missing folder", [](FakeDoctorSystem& s) { s.in.dataFolder = s.root.File("none"); },
          "history", Status::Unknown, "not there yet", ""},
         {"the history a link",
-         [](FakeSystem& s) { fs::create_symlink("/etc/passwd", s.in.dataFolder + "/VR31KUTL.mdb"); }, "history",
+         [](FakeDoctorSystem& s) { fs::create_symlink("/etc/passwd", s.in.dataFolder + "/VR31KUTL.mdb"); }, "history",
          Status::Failed, "symbolic link", "install-datadir.sh"},
-        {"settings readable", [](FakeSystem& s) { test::WriteFile(s.in.dataFolder + "/VR31KUTL.ini", "[a]\n"); },
+        {"settings readable", [](FakeDoctorSystem& s) { test::WriteFile(s.in.dataFolder + "/VR31KUTL.ini", "[a]\n"); },
          "settings", Status::Ok, "can be read", ""},
-        {"the SIM wants its PIN", [](FakeSystem& s) { s.sim = {true, true, SIM_PIN_REQUIRED, 2}; }, "sim",
+        {"the SIM wants its PIN", [](FakeDoctorSystem& s) { s.sim = {true, true, SIM_PIN_REQUIRED, 2}; }, "sim",
          Status::Warning, "waits for its PIN (2 attempts left)", "card check --pin"},
-        {"the SIM wants its PUK", [](FakeSystem& s) { s.sim = {true, true, SIM_PUK_REQUIRED, 10}; }, "sim",
+        {"the SIM wants its PUK", [](FakeDoctorSystem& s) { s.sim = {true, true, SIM_PUK_REQUIRED, 10}; }, "sim",
          Status::Failed, "PUK (10 attempts left)", "--puk PUK --new-pin"},
-        {"a silent card", [](FakeSystem& s) { s.sim = {true, false, 0, -1}; }, "sim", Status::Failed,
+        {"a silent card", [](FakeDoctorSystem& s) { s.sim = {true, false, 0, -1}; }, "sim", Status::Failed,
          "did not answer", "take the card out"},
-        {"a port locked by someone unseen", [](FakeSystem& s) { s.sim = {false, false, 0, -1}; }, "sim",
+        {"a port locked by someone unseen", [](FakeDoctorSystem& s) { s.sim = {false, false, 0, -1}; }, "sim",
          Status::Unknown, "could not be opened", "sudo vr31kctl doctor"},
+        {"the SIM not asked again while this program has the port open",
+         [](FakeDoctorSystem& s) { s.in.portOpenHere = true; }, "sim", Status::Unknown, "this program has", ""},
         {"the SIM not asked while another holds the port",
-         [](FakeSystem& s) { s.Process(4321, "minicom", 0, s.port); }, "sim", Status::Unknown, "not free", ""},
+         [](FakeDoctorSystem& s) { s.Process(4321, "minicom", 0, s.port); }, "sim", Status::Unknown, "not free", ""},
         {"no runtime folder",
-         [](FakeSystem& s) {
+         [](FakeDoctorSystem& s) {
              s.in.runtimeFolder.clear();
              s.in.runtimeProblem = "the home folder is open to others";
          },
          "runtime-folder", Status::Failed, "the home folder is open to others", "XDG_RUNTIME_DIR"},
         {"no system bus", {}, "logind", Status::Warning, "no system bus", ""},
-        {"a tray cannot be seen", [](FakeSystem& s) { s.in.desktop = true; }, "tray", Status::Unknown,
+        {"a tray cannot be seen", [](FakeDoctorSystem& s) { s.in.desktop = true; }, "tray", Status::Unknown,
          "cannot be seen from here", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeSystem system;
+        FakeDoctorSystem system;
         if (c.change) c.change(system);
         const CheckResult r = system.Run(c.check);
         EXPECT_STREQ(CheckStatusName(r.status), CheckStatusName(c.status)) << r.message;
@@ -257,27 +177,9 @@ TEST(DoctorCli, NamesTheProcessHoldingTheCardAndNeverSendsACode) {
     const auto doctor = [&] { return ctl("doctor"); };
 
     // The holder locks the port as a dialler does, so the card check cannot open it either.
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = fork();
-    if (holder == 0) {
-        const int fd = open(card.PortPath().c_str(), O_RDWR | O_NOCTTY);
-        if (fd < 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) _exit(127);
-        close(ready[0]);
-        if (write(ready[1], "x", 1) != 1) _exit(127);
-        execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(ready[1]);
-    char byte = 0;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1);
-    close(ready[0]);
-    // The child names itself sleep once exec has run.
-    std::string held;
-    for (int i = 0; i < 100 && held.find("sleep (pid") == std::string::npos; ++i) {
-        held = doctor();
-        if (held.find("sleep (pid") == std::string::npos) usleep(20000);
-    }
+    const pid_t holder = test::StartPortHolder(card.PortPath());
+    ASSERT_GT(holder, 0);
+    const std::string held = doctor();
     const std::string heldBy = card.PortPath() + " is held open by sleep (pid " + std::to_string(holder);
     EXPECT_NE(held.find("\"check\": \"tty-holders\", \"status\": \"failed\", \"message\": \"" + heldBy),
               std::string::npos)
@@ -303,7 +205,7 @@ TEST(DoctorUser, AGroupJoinedAfterTheSessionBeganMeansLogInAgain) {
     VR31K_THROWAWAY_USER(user);
     const struct group* dialout = getgrnam("dialout");
     ASSERT_NE(dialout, nullptr);
-    FakeSystem system;
+    FakeDoctorSystem system;
     ASSERT_EQ(chown(system.port.c_str(), 0, dialout->gr_gid), 0);
     const auto accessFix = [&] {
         for (const CheckResult& r : RunDoctor(SystemDoctorInput(system.in.dataFolder, system.port, false))) {

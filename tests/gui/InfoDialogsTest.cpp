@@ -14,6 +14,7 @@
 #include "gui/CDialupDisconnectingDlg.h"
 #include "gui/CDialupResultDlg.h"
 #include "gui/CHelpCardInfoDlg.h"
+#include "gui/CHelpDiagnosisDlg.h"
 #include "support/ScriptedUi.h"
 
 #include <QAbstractButton>
@@ -80,6 +81,9 @@ std::vector<Built> AllDialogs(UtilitySettings& settings, IMessageBox& boxes) {
     add("CCfgUtilityDlg", std::make_unique<CCfgUtilityDlg>(settings, boxes), exec);
     add("CHelpCardInfoDlg", std::make_unique<CHelpCardInfoDlg>("09012345678", "1.23.4567"), exec);
     add("CAboutDlg", std::make_unique<CAboutDlg>(), exec);
+    add("CHelpDiagnosisDlg", std::make_unique<CHelpDiagnosisDlg>([] {
+            return std::vector<CheckResult>{{"tty-holders", CheckStatus::Failed, "held", "kill 1"}};
+        }), exec);
     const ConnectionFiguresText figures{"01:02:05",  "1,234,567 Bytes", "1,073,741,824 Bytes",
                                         "\u00A5 1,234", "0 Bytes",         "1,048,576 kBytes",
                                         {"この期間の予想金額: 約 5,738 円 (あと 24 日)", true, false, ""}};

@@ -8,12 +8,15 @@
 #include "mainwnd/CUtilityDlg.h"
 #include "mainwnd/ConnectionControl.h"
 #include "platform/linux/LinuxDialupService.h"
+#include "support/ProcessRun.h"
 #include "support/SimulatedSession.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <csignal>
+#include <sys/wait.h>
 
 namespace vr31k {
 namespace {
@@ -71,6 +74,39 @@ TEST_F(MainWindowController, StartWithAReadyCardShowsItReadyAndReleasesTheStartU
     EXPECT_TRUE(view.shown);
     EXPECT_EQ(ready, 1);
     EXPECT_TRUE(view.user.messages.empty());
+}
+
+// A port that will not open: the table's box as it is, with who holds the port named
+// beneath when someone does, and the diagnosis offered either way.
+TEST(MainWindowPortBox, APortThatWillNotOpenIsExplainedAndTheDiagnosisOffered) {
+    const struct {
+        bool held;         // another program holds the simulator's port; else no such port
+        const char* cause;  // a part of the line beneath ("" none)
+    } cases[] = {{true, " is held open by sleep (pid "}, {false, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.held ? "held" : "missing");
+        test::TempDir folder;
+        test::SimulatedSession session{folder.Path(), {}, CardTimings{300, 300, 5, 20}};
+        std::string error;
+        ASSERT_TRUE(session.Prepare(error, false)) << error;
+        const pid_t holder = c.held ? test::StartPortHolder(session.simulator.PortPath()) : 0;
+        ASSERT_GE(holder, 0);
+        if (!c.held) session.port = folder.File("ttyNone");
+        session.Start();
+        if (c.held) {
+            kill(holder, SIGKILL);
+            waitpid(holder, nullptr, 0);
+        }
+        ASSERT_EQ(session.view.user.shown.size(), 1u);
+        const test::ScriptedUi::Box& box = session.view.user.shown.front();
+        EXPECT_EQ(box.caption, IDS_PORT_OPEN_ERROR_CAPTION);
+        EXPECT_EQ(box.text, IDS_PORT_OPEN_ERROR_TEXT);
+        EXPECT_TRUE(box.offersDiagnosis);
+        const std::string cause =
+            *c.cause ? "原因: " + session.simulator.PortPath() + c.cause + std::to_string(holder) : "";
+        EXPECT_EQ(box.cause.substr(0, cause.size()), cause);
+        EXPECT_EQ(box.cause.empty(), cause.empty()) << box.cause;
+    }
 }
 
 TEST_F(MainWindowController, IconizedStartGoesToTheTrayWithTheStateIcon) {

@@ -1,6 +1,7 @@
 #include "support/ProcessRun.h"
 
 #include "common/DataFolder.h"
+#include "support/TempDir.h"
 
 #include <cerrno>
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -190,6 +192,31 @@ std::string MakeSharedFolder(const std::string& parent, const std::string& name)
     if (chown(folder.c_str(), 0, group != nullptr ? group->gr_gid : 0) != 0) return folder;
     chmod(folder.c_str(), kSharedFolderMode);
     return folder;
+}
+
+pid_t StartPortHolder(const std::string& port) {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    const pid_t holder = fork();
+    if (holder == 0) {
+        close(ready[0]);
+        const int fd = open(port.c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) _exit(127);
+        if (write(ready[1], "x", 1) != 1) _exit(127);
+        execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    char byte = 0;
+    const bool took = read(ready[0], &byte, 1) == 1;
+    close(ready[0]);
+    if (!took) {
+        waitpid(holder, nullptr, 0);
+        return -1;
+    }
+    // The child names itself sleep once exec has run.
+    for (int i = 0; i < 250 && ReadFile("/proc/" + std::to_string(holder) + "/comm") != "sleep\n"; ++i) usleep(20000);
+    return holder;
 }
 
 bool ProcessRunning(pid_t pid) {

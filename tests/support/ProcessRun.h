@@ -60,6 +60,10 @@ std::optional<int> WaitChild(pid_t pid, std::chrono::milliseconds timeout);
 // `name` below `parent`, which is opened for every user to enter.
 std::string MakeSharedFolder(const std::string& parent, const std::string& name = "shared");
 
+// A child that holds `port` open and locked as a dialler does, named "sleep" by the time
+// this returns (end it with SIGKILL and reap it); -1 when it could not take the port.
+pid_t StartPortHolder(const std::string& port);
+
 // Whether `pid` runs (exists and is no zombie).
 bool ProcessRunning(pid_t pid);
 

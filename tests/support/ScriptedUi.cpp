@@ -21,7 +21,8 @@ std::optional<T> TakeOnce(std::optional<T>& slot) {
 }  // namespace
 
 MessageResult ScriptedUi::Show(const MessageBoxRequest& request) {
-    const Box box{request.captionId, request.textId, request.args, request.text, request.icon};
+    const Box box{request.captionId, request.textId, request.args, request.text, request.icon, request.cause,
+                  request.offersDiagnosis};
     messages.push_back(request.captionId);
     if (request.captionId == ids::IDS_WRITE_ERROR_CAPTION) ++writeErrors;
     if (request.buttons == MessageButtons::YesNo || request.buttons == MessageButtons::YesNoCancel) {

@@ -19,6 +19,8 @@ public:
         std::vector<std::string> args;
         std::string shownText;
         MessageIcon icon = MessageIcon::None;
+        std::string cause;
+        bool offersDiagnosis = false;
     };
     // Answers to Yes/No questions, in order; empty: Yes.
     std::deque<bool> answers;

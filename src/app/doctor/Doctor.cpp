@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iomanip>
+#include <sstream>
 
 namespace vr31k {
 
@@ -70,6 +72,15 @@ std::vector<CheckResult> RunDoctor(const DoctorInput& input) {
         check(context);
     }
     return std::move(context.results);
+}
+
+std::string DoctorText(const std::vector<CheckResult>& results) {
+    std::ostringstream out;
+    for (const CheckResult& r : results) {
+        out << std::left << std::setw(8) << CheckStatusName(r.status) << std::setw(15) << r.id << r.message << '\n';
+        if (!r.fix.empty()) out << std::string(23, ' ') << "fix: " << r.fix << '\n';
+    }
+    return out.str();
 }
 
 std::string PortHoldersSentence(const std::string& port) {

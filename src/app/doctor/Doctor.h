@@ -68,9 +68,13 @@ struct DoctorInput {
     std::string runtimeDir;                 // XDG_RUNTIME_DIR
     std::string runtimeFolder, runtimeProblem;  // the runtime folder found, or why none
     bool desktop = false;                   // DISPLAY or WAYLAND_DISPLAY set
+    bool portOpenHere = false;              // this program has the port open: the SIM is not asked again
 };
 
 std::vector<CheckResult> RunDoctor(const DoctorInput& input);
+
+// The plain report, one check a line ("failed  tty-holders    ..."), its fix beneath.
+std::string DoctorText(const std::vector<CheckResult>& results);
 
 // Who keeps the card's port from being opened, in one sentence ("/dev/ttyACM0 is held
 // open by minicom (pid 4321, user alice)"), from the processes and the lock folder;

@@ -164,6 +164,11 @@ void CheckHolders(Context& c) {
 }
 
 void CheckSim(Context& c) {
+    if (c.in.portOpenHere && !c.port.empty()) {
+        c.Add("sim", CheckStatus::Unknown,
+              "the SIM was not asked again: this program has " + c.port + " open and checked the SIM when it opened it");
+        return;
+    }
     if (!c.portFree || !c.in.querySim) {
         c.Add("sim", CheckStatus::Unknown,
               c.port.empty() ? kNoCard : "the SIM was not asked: the card's port is not free to open");

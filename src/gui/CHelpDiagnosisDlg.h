@@ -1,0 +1,41 @@
+#pragma once
+// The connection diagnosis: every check `vr31kctl doctor` makes, each with its result,
+// its sentence and its fix, in a list a screen reader reads cell by cell, and the plain
+// report to copy. The checks run on a thread of their own (the SIM query holds the
+// card's port for a few seconds); the dialog may close before they end.
+#include "app/doctor/Doctor.h"
+#include "gui/CAppDlg.h"
+
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace vr31k {
+
+class CHelpDiagnosisDlg : public CAppDlg {
+    Q_OBJECT
+public:
+    using Checks = std::function<std::vector<CheckResult>()>;
+    // `checks` runs once, off this thread, as soon as the dialog is made.
+    explicit CHelpDiagnosisDlg(Checks checks, QWidget* parent = nullptr);
+
+    // The result's word as shown ("失敗").
+    static QString StatusText(CheckStatus status);
+
+signals:
+    // The checks have ended and their rows are shown.
+    void ChecksShown();
+
+private:
+    void ShowResults(const std::vector<CheckResult>& results);
+
+    QLabel* m_summary = nullptr;
+    QTreeWidget* m_list = nullptr;
+    QPushButton* m_copy = nullptr;
+    std::vector<CheckResult> m_results;
+};
+
+}  // namespace vr31k
