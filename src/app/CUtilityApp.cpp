@@ -4,7 +4,7 @@
 #include "app/CUtilityCommandLineInfo.h"
 #include "app/GuestCheck.h"
 #include "common/StringIds.h"
-#include "common/DataFolderAccess.h"
+#include "platform/DataFolderAccess.h"
 #include "platform/InstanceChannel.h"
 
 #include <cstdio>

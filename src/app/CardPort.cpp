@@ -1,7 +1,7 @@
 #include "app/CardPort.h"
 
 #include "card/CardDetection.h"
-#include "common/PortTrust.h"
+#include "platform/PortTrust.h"
 
 #include <unistd.h>
 

@@ -1,6 +1,6 @@
 #include "common/StringTable.h"
 #include "cli/CliCommand.h"
-#include "common/DataFolderAccess.h"
+#include "platform/DataFolderAccess.h"
 
 #include <cerrno>
 #include <ostream>

@@ -2,7 +2,7 @@
 
 #include "common/AtomicFileWriter.h"
 #include "common/FileSystem.h"
-#include "common/RuntimeFolder.h"
+#include "platform/RuntimeFolder.h"
 
 #include <cerrno>
 #include <cstdio>

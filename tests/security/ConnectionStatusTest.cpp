@@ -4,7 +4,7 @@
 // believed, and the decoy is never signalled.
 #include "support/ProcessRun.h"
 #include "common/DataFolder.h"
-#include "common/RuntimeFolder.h"
+#include "platform/RuntimeFolder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

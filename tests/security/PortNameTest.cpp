@@ -2,7 +2,7 @@
 // used only when it leads to a character device of root's or of the running user, through
 // links and folders no one else can change.
 #include "support/ProcessRun.h"
-#include "common/PortTrust.h"
+#include "platform/PortTrust.h"
 #include "support/TempDir.h"
 #include "CardSimulator.h"
 

@@ -5,7 +5,7 @@
 #include "card/CWKvCtrl.h"
 #include "card/CardResults.h"
 #include "common/DataFolder.h"
-#include "common/RuntimeFolder.h"
+#include "platform/RuntimeFolder.h"
 #include "platform/UserAccount.h"
 
 #include <grp.h>

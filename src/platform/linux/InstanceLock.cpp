@@ -1,6 +1,6 @@
 #include "platform/InstanceLock.h"
 
-#include "common/RuntimeFolder.h"
+#include "platform/RuntimeFolder.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "common/DataFolderAccess.h"
+#include "platform/DataFolderAccess.h"
 
 #include "common/DataFolder.h"
 #include "common/FileSystem.h"

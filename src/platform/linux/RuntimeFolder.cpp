@@ -1,4 +1,4 @@
-#include "common/RuntimeFolder.h"
+#include "platform/RuntimeFolder.h"
 
 #include "common/AtomicFileWriter.h"
 #include "common/FileSystem.h"

@@ -1,4 +1,4 @@
-#include "common/PortTrust.h"
+#include "platform/PortTrust.h"
 
 #include <cerrno>
 #include <climits>
