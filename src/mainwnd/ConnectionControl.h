@@ -4,6 +4,7 @@
 // ending a connection, closing the window and the session's end. Runs on the window's
 // thread; the monitor thread and the dial reach it only through IMainView::Post.
 #include "accounting/ConnectionSnapshot.h"
+#include "accounting/UsageLimit.h"
 #include "mainwnd/CUtilityDlg.h"
 
 #include <cstdint>
@@ -78,6 +79,12 @@ public:
     // dialog's Cancel.
     void HangUpCommand();
 
+    // What a yes to the question before a dial at the user's limit allows past it.
+    static constexpr int64_t kConnectAnywayBytes = int64_t{100} << 20;
+    // Bytes the next connection may run past the user's limit, as if the question
+    // before its dial had been answered yes (the command line's --over-limit).
+    void AllowOverLimit(int64_t bytes) { m_overBytes = bytes; }
+
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
     // A session end recorded the connection and is hanging it up.
     bool IsSessionEnding() const { return m_sessionEnding; }
@@ -89,6 +96,10 @@ private:
     void EndHangUp(FlowOutcome outcome);
     void EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog);
     void Tick();
+    // The user's limit and the burst warning, after a tick: may hang up.
+    void WatchLimit();
+    // At the user's limit: true when the dial may go on (asked when `ask`).
+    bool MayDialAtLimit(bool ask);
     void DialFailed(int textCaptionId, int code);
     void Record(bool stampNow);
     void ReportEnd(bool lineLost, bool outside);
@@ -110,6 +121,14 @@ private:
     bool m_remoteConnect = false;
     bool m_remoteHangUp = false;
     bool m_inConnect = false;  // a connect command runs (its dialogs are open)
+    bool m_ending = false;     // EndConnection runs (its tick must not end it again)
+
+    // The user's own limit, read when a dial or a connection begins.
+    LimitSettings m_limit;
+    int64_t m_overBytes = 0;       // allowed past the limit for this connection
+    bool m_limitHungUp = false;    // this connection was ended at the limit
+    double m_limitWarnedFor = -1;  // the end of the period whose warning was given
+    BurstWatch m_burst;
 };
 
 }  // namespace vr31k
