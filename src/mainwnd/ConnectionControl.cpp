@@ -234,6 +234,7 @@ void ConnectionControl::StartDial(const std::string& entry) {
 void ConnectionControl::DialFailed(int captionId, int code) {
     const MessageBoxRequest box =
         MakeMessage(captionId, captionId + 1, MessageIcon::Exclamation, {std::to_string(code)});
+    if (m_observer != nullptr) m_observer->DialFailed(code);
     EndConnect({false, "dial-failed", code, box});
     m_view.Show(box);
 }

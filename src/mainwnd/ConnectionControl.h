@@ -41,6 +41,8 @@ public:
     // Once for each ConnectEntry, once for each HangUpCommand.
     virtual void ConnectEnded(const FlowOutcome& /*outcome*/) {}
     virtual void HangUpEnded(const FlowOutcome& /*outcome*/) {}
+    // A dial failed with the dial-up service's `code`.
+    virtual void DialFailed(int /*code*/) {}
     // The connection was recorded: RecordFinishedConnection's result and the row.
     virtual void Recorded(int /*result*/, const HistoryRow& /*row*/) {}
     // A connection was hung up or went away and its dialogs have run: the end of a dial
