@@ -205,7 +205,9 @@ void ConnectRun::OnTick(const std::string& entry, const std::string& duration, c
 Json ConnectRun::Figures(const char* state) {
     Json figures = Json::MakeObject();
     figures.Set("pid", static_cast<long>(getpid())).Set("state", state).Set("entry", m_entry);
-    SetFigures(figures, SnapshotOf(m_session.Charge()));
+    ConnectionSnapshot snapshot = SnapshotOf(m_session.Charge());
+    snapshot.pace = m_control.PaceLine();
+    SetFigures(figures, snapshot);
     if (m_window.State() == kCardOutsideConnection) figures.Set("outside", true);
     return figures;
 }

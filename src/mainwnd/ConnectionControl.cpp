@@ -4,6 +4,7 @@
 #include "common/ByteCount.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "accounting/PeriodPace.h"
 #include "dialup/ConnectionFigures.h"
 
 #include <algorithm>
@@ -46,7 +47,8 @@ ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot, const Proj
             FormatCharge(snapshot.charge.value_or(-1)),
             Allowance(snapshot.freeLeft),
             Allowance(snapshot.limitLeft),
-            projection};
+            projection,
+            snapshot.pace};
 }
 
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive) {
@@ -265,6 +267,7 @@ void ConnectionControl::OnNotice(int notice) {
         if (!m_dialling) m_overBytes = 0;
         m_limit = m_window.SettingsFile().ReadLimit();
         m_limitHungUp = false;
+        m_paceAt.reset();
         if (!m_dialling && m_window.State() != kCardDialing) {
             // The card's port belongs to the other dialler now: the signal display's
             // port and timers go, and the window comes back to a ready card after.
@@ -316,8 +319,13 @@ void ConnectionControl::Tick() {
         m_view.ForceForeground();
         m_view.Tell(IDS_CHARGE_NOTICE_CAPTION, IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
     }
-    if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume));
-    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(ConnectionFiguresOf(m_charge, true));
+    if (m_view.IsMinimisedOrHidden()) {
+        // The spec's tip stays as it is unless the user's limit is on.
+        if (m_limit.kind != kLimitOff) PaceLine();
+        const std::string pace = m_limit.kind != kLimitOff ? m_paceShort : std::string();
+        m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume, pace));
+    }
+    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(StatusFigures());
     if (m_observer != nullptr) m_observer->Ticked();
     if (!m_ending) WatchLimit();
 }
@@ -472,7 +480,26 @@ void ConnectionControl::SessionEnding() {
 
 void ConnectionControl::OpenStatusDialog() {
     if (m_view.StatusDialogOpen()) return;
-    m_view.RunStatusDialog(ConnectionFiguresOf(m_charge, true));
+    m_view.RunStatusDialog(StatusFigures());
+}
+
+ConnectionFiguresText ConnectionControl::StatusFigures() {
+    ConnectionSnapshot snapshot = SnapshotOf(m_charge);
+    snapshot.pace = PaceLine();
+    return FiguresText(snapshot, FormatProjection(ProjectCurrentPeriod(m_charge, true)));
+}
+
+const std::string& ConnectionControl::PaceLine() {
+    constexpr auto kPaceAge = std::chrono::minutes(1);
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_paceAt || now - *m_paceAt >= kPaceAge || !m_charge.Connected()) {
+        const int64_t limitBytes = CheckCurrentLimit(m_charge, m_limit).limitBytes;
+        const PeriodPace pace = PaceCurrentPeriod(m_charge, true, limitBytes);
+        m_pace = FormatPace(pace);
+        m_paceShort = FormatPaceShort(pace);
+        m_paceAt = now;
+    }
+    return m_pace;
 }
 
 }  // namespace vr31k

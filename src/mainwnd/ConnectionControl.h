@@ -7,6 +7,7 @@
 #include "accounting/UsageLimit.h"
 #include "mainwnd/CUtilityDlg.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,7 +16,7 @@ namespace vr31k {
 
 // The figures of the status and result dialogs: a snapshot in words.
 ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot, const ProjectionText& projection);
-// The same for the live connection.
+// The same for the live connection (no pace: the status dialog adds it).
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive);
 // The progress text of a dial state (0: none).
 int DialProgressTextId(uint32_t state);
@@ -87,6 +88,10 @@ public:
     // before its dial had been answered yes (the command line's --over-limit).
     void AllowOverLimit(int64_t bytes) { m_overBytes = bytes; }
 
+    // The period's pace in one line, with the live connection: read from the history at
+    // most once a minute while connected (the days it counts change slowly).
+    const std::string& PaceLine();
+
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
     // A session end recorded the connection and is hanging it up.
     bool IsSessionEnding() const { return m_sessionEnding; }
@@ -98,6 +103,8 @@ private:
     void EndHangUp(FlowOutcome outcome);
     void EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog);
     void Tick();
+    // The status dialog's figures, with the pace.
+    ConnectionFiguresText StatusFigures();
     // The user's limit and the burst warning, after a tick: may hang up.
     void WatchLimit();
     // At the user's limit: true when the dial may go on (asked when `ask`).
@@ -131,6 +138,9 @@ private:
     bool m_limitHungUp = false;    // this connection was ended at the limit
     double m_limitWarnedFor = -1;  // the end of the period whose warning was given
     BurstWatch m_burst;
+    std::string m_pace;
+    std::string m_paceShort;  // the tray tip's
+    std::optional<std::chrono::steady_clock::time_point> m_paceAt;  // unset: read it afresh
 };
 
 }  // namespace vr31k
