@@ -138,7 +138,7 @@ std::string FormatPaceShort(const PeriodPace& pace) {
     if (!pace.available) return {};
     const Nearest n = NearestTargets(pace);
     if (n.next != nullptr) {
-        return FormatString(IDS_PACE_SHORT, {LoadString(MarkName(n.next->mark)), FormatShortBytes(n.next->perDay)});
+        return FormatString(IDS_PACE_SHORT, {FormatShortBytes(n.next->perDay)});
     }
     if (n.passed != nullptr) return FormatString(IDS_PACE_LINE_REACHED, {LoadString(MarkName(n.passed->mark))});
     return FormatString(IDS_PACE_SHORT_MEAN, {FormatShortBytes(pace.meanPerDay)});

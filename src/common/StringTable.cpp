@@ -466,7 +466,7 @@ constexpr StringEntry kStrings[] = {
     {43580, "このままのペースでは、締日までに通信料通知の金額(%s円)に達する見込みです。"},
     {43581, "このままのペースでは、締日までにパケット定額料(%s円)に達する見込みです。"},
     // how much the period may still use per day, and when it would reach each amount
-    {43587, "%sまで 1日 %s"},
+    {43587, "1日あと %s"},
     {43588, "1日平均 %s"},
     {43589, "利用ペース"},
     {43590, "%sまで 1日あたり %s (このペースでは %s 頃に到達)"},

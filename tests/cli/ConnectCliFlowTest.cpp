@@ -214,9 +214,10 @@ TEST_F(ConnectCliFlow, ConnectStopsAtTheLimitAndRefusesUnlessAllowedPastIt) {
         return true;
     }), 0);
     // Bursts into the running connect's link until it ends (it must, at the limit).
+    std::string shown;  // what `status` said while connected
     const auto runToTheEnd = [&](const std::vector<std::string>& more) {
         const ReapedChild connect(StartConnect(folder, more));
-        StatusWith(folder, "\"state\": \"connected\"");
+        shown = StatusWith(folder, "\"state\": \"connected\"");
         std::optional<int> status;
         for (int i = 0; i < 20 && !(status = connect.Wait(300ms)); ++i) {
             for (const pid_t link : Links(connect.pid)) kill(link, SIGUSR1);
@@ -225,6 +226,7 @@ TEST_F(ConnectCliFlow, ConnectStopsAtTheLimitAndRefusesUnlessAllowedPastIt) {
     };
     const auto [first, out] = runToTheEnd({});
     EXPECT_EQ(first, 0) << out;
+    EXPECT_NE(shown.find("\"pace_line\": "), std::string::npos) << shown;
     EXPECT_NE(out.find(std::to_string(ids::IDS_LIMIT_REACHED_CAPTION)), std::string::npos) << "its box" << out;
     ASSERT_EQ(Rows(folder).size(), 1u);
 

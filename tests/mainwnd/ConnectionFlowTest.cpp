@@ -262,6 +262,11 @@ TEST_F(ConnectionFlow, TheUsersLimitWarnsOnceAndHangsUpWithinTheTick) {
             EXPECT_GE(peak, c.bytes) << "the allowance let the link run past the limit";
         }
         if (!c.hungUp) {
+            // The pace: in the status dialog always, in the tip only with the limit on.
+            w.Window().OnCommand(kCmdTrayDialupStatus);
+            w.Window().OnTimer(kTimerConnection);
+            EXPECT_FALSE(w.view.statusFigures.pace.empty());
+            EXPECT_EQ(w.view.trayTip.find("1日") != std::string::npos, c.kind != kLimitOff) << w.view.trayTip;
             w.view.user.answers = {true};
             w.Window().OnCommand(kCmdTrayConnect);
             ASSERT_TRUE(w.view.Pump([&] { return w.Rows() == 1; }));

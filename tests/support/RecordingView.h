@@ -177,7 +177,11 @@ public:
     void RunResultDialog(const ConnectionFiguresText& figures) override { results.push_back(figures); }
     void RunStatusDialog(const ConnectionFiguresText&) override { m_status = true; }
     bool StatusDialogOpen() const override { return m_status; }
-    void RefreshStatusDialog(const ConnectionFiguresText&) override { ++statusRefreshes; }
+    ConnectionFiguresText statusFigures;  // the status dialog's last
+    void RefreshStatusDialog(const ConnectionFiguresText& figures) override {
+        ++statusRefreshes;
+        statusFigures = figures;
+    }
     void CloseStatusDialog() override { m_status = false; }
 
 private:
