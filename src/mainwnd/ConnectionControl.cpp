@@ -4,7 +4,6 @@
 #include "common/ByteCount.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
-#include "accounting/PeriodPace.h"
 #include "dialup/ConnectionFigures.h"
 
 #include <algorithm>
@@ -265,9 +264,8 @@ void ConnectionControl::OnNotice(int notice) {
         m_charge.BeginConnection();
         // Another dialler's connection meets the limit too, with nothing allowed past it.
         if (!m_dialling) m_overBytes = 0;
-        m_limit = m_window.SettingsFile().ReadLimit();
+        LimitChanged();
         m_limitHungUp = false;
-        m_paceAt.reset();
         if (!m_dialling && m_window.State() != kCardDialing) {
             // The card's port belongs to the other dialler now: the signal display's
             // port and timers go, and the window comes back to a ready card after.
@@ -321,8 +319,7 @@ void ConnectionControl::Tick() {
     }
     if (m_view.IsMinimisedOrHidden()) {
         // The spec's tip stays as it is unless the user's limit is on.
-        if (m_limit.kind != kLimitOff) PaceLine();
-        const std::string pace = m_limit.kind != kLimitOff ? m_paceShort : std::string();
+        const std::string pace = m_limit.kind != kLimitOff ? FormatPaceShort(CurrentPace()) : std::string();
         m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume, pace));
     }
     if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(StatusFigures());
@@ -361,6 +358,8 @@ void ConnectionControl::WatchLimit() {
         m_view.Show(MakeText(IDS_LIMIT_WARNING_CAPTION, LimitWarningText(m_limit), MessageIcon::Exclamation));
     }
 }
+
+void ConnectionControl::LimitChanged() { m_limit = m_window.SettingsFile().ReadLimit(); }
 
 bool ConnectionControl::MayDialAtLimit(bool ask) {
     m_limit = m_window.SettingsFile().ReadLimit();
@@ -489,17 +488,8 @@ ConnectionFiguresText ConnectionControl::StatusFigures() {
     return FiguresText(snapshot, FormatProjection(ProjectCurrentPeriod(m_charge, true)));
 }
 
-const std::string& ConnectionControl::PaceLine() {
-    constexpr auto kPaceAge = std::chrono::minutes(1);
-    const auto now = std::chrono::steady_clock::now();
-    if (!m_paceAt || now - *m_paceAt >= kPaceAge || !m_charge.Connected()) {
-        const int64_t limitBytes = CheckCurrentLimit(m_charge, m_limit).limitBytes;
-        const PeriodPace pace = PaceCurrentPeriod(m_charge, true, limitBytes);
-        m_pace = FormatPace(pace);
-        m_paceShort = FormatPaceShort(pace);
-        m_paceAt = now;
-    }
-    return m_pace;
+PeriodPace ConnectionControl::CurrentPace() const {
+    return PaceCurrentPeriod(m_charge, true, CheckCurrentLimit(m_charge, m_limit).limitBytes);
 }
 
 }  // namespace vr31k

@@ -4,10 +4,10 @@
 // ending a connection, closing the window and the session's end. Runs on the window's
 // thread; the monitor thread and the dial reach it only through IMainView::Post.
 #include "accounting/ConnectionSnapshot.h"
+#include "accounting/PeriodPace.h"
 #include "accounting/UsageLimit.h"
 #include "mainwnd/CUtilityDlg.h"
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -87,10 +87,11 @@ public:
     // Bytes the next connection may run past the user's limit, as if the question
     // before its dial had been answered yes (the command line's --over-limit).
     void AllowOverLimit(int64_t bytes) { m_overBytes = bytes; }
+    // The user's limit was changed: the connection in progress keeps to the new one.
+    void LimitChanged();
 
-    // The period's pace in one line, with the live connection: read from the history at
-    // most once a minute while connected (the days it counts change slowly).
-    const std::string& PaceLine();
+    // The period's pace in one line, with the live connection and the user's limit.
+    std::string PaceLine() const { return FormatPace(CurrentPace()); }
 
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
     // A session end recorded the connection and is hanging it up.
@@ -103,6 +104,7 @@ private:
     void EndHangUp(FlowOutcome outcome);
     void EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog);
     void Tick();
+    PeriodPace CurrentPace() const;
     // The status dialog's figures, with the pace.
     ConnectionFiguresText StatusFigures();
     // The user's limit and the burst warning, after a tick: may hang up.
@@ -138,9 +140,6 @@ private:
     bool m_limitHungUp = false;    // this connection was ended at the limit
     double m_limitWarnedFor = -1;  // the end of the period whose warning was given
     BurstWatch m_burst;
-    std::string m_pace;
-    std::string m_paceShort;  // the tray tip's
-    std::optional<std::chrono::steady_clock::time_point> m_paceAt;  // unset: read it afresh
 };
 
 }  // namespace vr31k
