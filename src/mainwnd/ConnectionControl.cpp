@@ -317,12 +317,15 @@ void ConnectionControl::Tick() {
         m_view.ForceForeground();
         m_view.Tell(IDS_CHARGE_NOTICE_CAPTION, IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
     }
+    // The pace reads the history: once a tick, for whichever shows it.
+    std::optional<PeriodPace> pace;
+    const auto paceNow = [&]() -> const PeriodPace& { return pace ? *pace : pace.emplace(CurrentPace()); };
     if (m_view.IsMinimisedOrHidden()) {
-        // The spec's tip stays as it is unless the user's limit is on.
-        const std::string pace = m_limit.kind != kLimitOff ? FormatPaceShort(CurrentPace()) : std::string();
-        m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume, pace));
+        // The tip keeps its usual lines unless the user's limit is on.
+        const std::string paceText = m_limit.kind != kLimitOff ? FormatPaceShort(paceNow()) : std::string();
+        m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume, paceText));
     }
-    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(StatusFigures());
+    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(StatusFigures(paceNow()));
     if (m_observer != nullptr) m_observer->Ticked();
     if (!m_ending) WatchLimit();
 }
@@ -479,12 +482,12 @@ void ConnectionControl::SessionEnding() {
 
 void ConnectionControl::OpenStatusDialog() {
     if (m_view.StatusDialogOpen()) return;
-    m_view.RunStatusDialog(StatusFigures());
+    m_view.RunStatusDialog(StatusFigures(CurrentPace()));
 }
 
-ConnectionFiguresText ConnectionControl::StatusFigures() {
+ConnectionFiguresText ConnectionControl::StatusFigures(const PeriodPace& pace) {
     ConnectionSnapshot snapshot = SnapshotOf(m_charge);
-    snapshot.pace = PaceLine();
+    snapshot.pace = FormatPace(pace);
     return FiguresText(snapshot, FormatProjection(ProjectCurrentPeriod(m_charge, true)));
 }
 

@@ -106,7 +106,7 @@ private:
     void Tick();
     PeriodPace CurrentPace() const;
     // The status dialog's figures, with the pace.
-    ConnectionFiguresText StatusFigures();
+    ConnectionFiguresText StatusFigures(const PeriodPace& pace);
     // The user's limit and the burst warning, after a tick: may hang up.
     void WatchLimit();
     // At the user's limit: true when the dial may go on (asked when `ask`).
