@@ -43,7 +43,8 @@ public:
 };
 
 // duration, duration_s, sent, recv, volume, and with a charge charge, charge_text,
-// free_left, limit_left, and pace_line where the pace is set. The entry is the caller's: some outputs name none.
+// free_left, limit_left, and pace_line where the pace is set. The entry is the
+// caller's: some outputs name none.
 void WriteSnapshot(const ConnectionSnapshot& snapshot, ISnapshotFields& fields);
 
 }  // namespace vr31k

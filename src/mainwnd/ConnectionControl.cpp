@@ -365,11 +365,10 @@ void ConnectionControl::WatchLimit() {
 void ConnectionControl::LimitChanged() { m_limit = m_window.SettingsFile().ReadLimit(); }
 
 bool ConnectionControl::MayDialAtLimit(bool ask) {
-    m_limit = m_window.SettingsFile().ReadLimit();
+    LimitChanged();
     if (CheckCurrentLimit(m_charge, m_limit, m_overBytes).state != LimitState::Reached) return true;
     const std::optional<std::string> refusal = LimitRefusal(m_charge, m_limit, false);
     if (!ask) {
-        m_window.ClosePortUnlessSignalDisplay();
         EndConnect({false, "limit-reached", 0,
                     MakeText(IDS_LIMIT_REFUSED_CAPTION, refusal.value_or(""), MessageIcon::Exclamation)});
         return false;
