@@ -5,6 +5,7 @@
 // there), with 10,000 rows of history in the current billing period. Target: <= 2 ms.
 //   build/release/bin/connection_tick_bench --benchmark_repetitions=11 --benchmark_report_aggregates_only=true
 #include "GeneratedHistory.h"
+#include "accounting/PeriodPace.h"
 #include "support/SamplePlan.h"
 #include "support/SimulatedSession.h"
 #include "support/TempDir.h"
@@ -62,6 +63,21 @@ public:
     ~ConnectedWindow() { m_session.Charge().HangUp(false, true); }
 
     void Tick() { m_session.Window().OnTimer(kTimerConnection); }
+    // The user's limit on (far away: it never ends the connection) with the burst
+    // warning, or off again.
+    bool SetLimit(bool on) {
+        const int written = m_session.settings.ChangeLimit([on](LimitSettings& limit) {
+            limit = LimitSettings{};
+            if (on) {
+                limit.kind = kLimitBytes;
+                limit.bytes = int64_t{1} << 50;
+                limit.burstBytes = int64_t{1} << 40;
+            }
+            return true;
+        });
+        m_session.Connection().LimitChanged();
+        return written == 0;
+    }
     void OpenStatusDialog() { m_session.Window().OnCommand(kCmdTrayDialupStatus); }
     void CloseStatusDialog() { m_session.view.CloseStatusDialog(); }
     CRasChargeCtrl& Charge() { return m_session.Charge(); }
@@ -91,6 +107,32 @@ void BM_ConnectionTickWithStatusDialog(benchmark::State& state) {
     g_window->CloseStatusDialog();
 }
 BENCHMARK(BM_ConnectionTickWithStatusDialog)->Unit(benchmark::kMicrosecond);
+
+// Both again with the user's limit and the burst warning on: the limit's check each
+// tick, the pace in the tray tip and the status dialog (BM_PaceRead: the pace's own
+// read of the history).
+void BM_ConnectionTickLimitOn(benchmark::State& state) {
+    if (!g_window->SetLimit(true)) state.SkipWithError("the limit could not be written");
+    g_window->CloseStatusDialog();
+    for (auto _ : state) g_window->Tick();
+    if (g_window->View().trayTip.find("1日") == std::string::npos) state.SkipWithError("the tip shows no pace");
+    g_window->SetLimit(false);
+}
+BENCHMARK(BM_ConnectionTickLimitOn)->Unit(benchmark::kMicrosecond);
+
+void BM_ConnectionTickLimitOnWithStatusDialog(benchmark::State& state) {
+    if (!g_window->SetLimit(true)) state.SkipWithError("the limit could not be written");
+    g_window->OpenStatusDialog();
+    for (auto _ : state) g_window->Tick();
+    g_window->CloseStatusDialog();
+    g_window->SetLimit(false);
+}
+BENCHMARK(BM_ConnectionTickLimitOnWithStatusDialog)->Unit(benchmark::kMicrosecond);
+
+void BM_PaceRead(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(PaceCurrentPeriod(g_window->Charge(), true, 0));
+}
+BENCHMARK(BM_PaceRead)->Unit(benchmark::kMicrosecond);
 
 // What the tick adds once a period is over: the new period's totals read from the
 // history (here the worst case, a period holding all the rows).

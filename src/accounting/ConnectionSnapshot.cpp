@@ -42,6 +42,7 @@ void WriteSnapshot(const ConnectionSnapshot& snapshot, ISnapshotFields& fields) 
     fields.Text("charge_text", FormatCharge(*snapshot.charge));
     fields.Number("free_left", snapshot.freeLeft);
     fields.Number("limit_left", snapshot.limitLeft);
+    if (!snapshot.pace.empty()) fields.Text("pace_line", snapshot.pace);
 }
 
 }  // namespace vr31k

@@ -21,6 +21,8 @@ struct ConnectionSnapshot {
     std::optional<int32_t> charge;
     int64_t freeLeft = 0;
     int64_t limitLeft = 0;
+    // The period's pace in one line (FormatPace); set by the callers that show it.
+    std::string pace;
 };
 
 // The live connection with the period around it (`includeLive`: its bytes that no row
@@ -41,7 +43,8 @@ public:
 };
 
 // duration, duration_s, sent, recv, volume, and with a charge charge, charge_text,
-// free_left, limit_left. The entry is the caller's: some outputs name none.
+// free_left, limit_left, and pace_line where the pace is set. The entry is the
+// caller's: some outputs name none.
 void WriteSnapshot(const ConnectionSnapshot& snapshot, ISnapshotFields& fields);
 
 }  // namespace vr31k

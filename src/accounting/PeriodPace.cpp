@@ -115,17 +115,38 @@ PeriodPace PaceCurrentPeriod(const ChargeAccounting& charge, bool includeLive, i
                       charge.Plan(), charge.Derived(), limitBytes);
 }
 
-std::string FormatPace(const PeriodPace& pace) {
-    if (!pace.available) return {};
+namespace {
+// The nearest amount not reached yet, and the largest one reached.
+struct Nearest {
     const PaceTarget* next = nullptr;
     const PaceTarget* passed = nullptr;
+};
+Nearest NearestTargets(const PeriodPace& pace) {
+    Nearest n;
     for (const PaceTarget& target : pace.targets) {
         if (target.Reached()) {
-            if (passed == nullptr || target.atBytes > passed->atBytes) passed = &target;
-        } else if (next == nullptr || target.bytesLeft < next->bytesLeft) {
-            next = &target;
+            if (n.passed == nullptr || target.atBytes > n.passed->atBytes) n.passed = &target;
+        } else if (n.next == nullptr || target.bytesLeft < n.next->bytesLeft) {
+            n.next = &target;
         }
     }
+    return n;
+}
+}  // namespace
+
+std::string FormatPaceShort(const PeriodPace& pace) {
+    if (!pace.available) return {};
+    const Nearest n = NearestTargets(pace);
+    if (n.next != nullptr) {
+        return FormatString(IDS_PACE_SHORT, {FormatShortBytes(n.next->perDay)});
+    }
+    if (n.passed != nullptr) return FormatString(IDS_PACE_LINE_REACHED, {LoadString(MarkName(n.passed->mark))});
+    return FormatString(IDS_PACE_SHORT_MEAN, {FormatShortBytes(pace.meanPerDay)});
+}
+
+std::string FormatPace(const PeriodPace& pace) {
+    if (!pace.available) return {};
+    const auto [next, passed] = NearestTargets(pace);
     if (next != nullptr) {
         const std::string name(LoadString(MarkName(next->mark)));
         const std::string perDay = FormatShortBytes(next->perDay);

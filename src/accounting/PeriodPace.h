@@ -58,6 +58,8 @@ PeriodPace PaceCurrentPeriod(const ChargeAccounting& charge, bool includeLive, i
 // and its day (a range when the two paces differ), or the daily mean when the plan
 // names no amount. Empty when the period has no end.
 std::string FormatPace(const PeriodPace& pace);
+// The same for a tray tip: the daily budget before the nearest amount, unnamed.
+std::string FormatPaceShort(const PeriodPace& pace);
 // A day as the line shows it ("6/12").
 std::string FormatPaceDay(OleDate day);
 

@@ -3,9 +3,11 @@
 // check, the entry check, the signal level, the dial with its progress, then the
 // one-second tick until the user ends it (Ctrl-C, or `vr31kctl disconnect`) or the line
 // is lost; the connection is recorded in the history either way.
+#include "accounting/UsageLimit.h"
 #include "cli/ConnectRun.h"
 #include "cli/ConnectionStatus.h"
 #include "cli/RunningUtility.h"
+#include "common/StringIds.h"
 
 #include <atomic>
 #include <cerrno>
@@ -21,7 +23,7 @@ namespace vr31k::cli {
 namespace {
 
 constexpr std::string_view kConnectHelp =
-    "usage: vr31kctl [--json] [--data-dir DIR] [--port PORT] connect [NAME]\n"
+    "usage: vr31kctl [--json] [--data-dir DIR] [--port PORT] connect [--over-limit SIZE] [NAME]\n"
     "       vr31kctl [--json] [--data-dir DIR] disconnect\n"
     "       vr31kctl [--json] [--data-dir DIR] status\n"
     "\n"
@@ -35,6 +37,10 @@ constexpr std::string_view kConnectHelp =
     "            A connection over the card that is already up and held by no program\n"
     "            (a dialler left behind, or one started by hand) is watched instead of\n"
     "            dialling beside it: hung up and recorded the same way.\n"
+    "            While the period has reached the limit of `vr31kctl plan set-limit`,\n"
+    "            connect refuses (exit status 3) unless --over-limit SIZE (bytes, or with\n"
+    "            k, M, G or T) lets this connection run that much past the limit, where\n"
+    "            it is hung up as at the limit.\n"
     "disconnect  hangs up the connection a running `connect` holds, and waits for it\n"
     "status      the live figures of the connection a running `connect` holds, or of a\n"
     "            link left up over the card (shown as an outside connection)\n"
@@ -62,8 +68,15 @@ bool ReadRunningStatus(const ConnectionStatus& connection, long& pid, std::strin
 }
 
 int RunConnect(CliContext& context, CliArgs& args) {
+    const auto overText = args.Option("--over-limit");
     const auto name = args.Next();
     args.Finish();
+    std::optional<int64_t> overLimit;
+    if (overText) {
+        const LimitFieldCheck size = CheckLimitBytes(*overText);
+        if (!size.ok) return context.Fail(ids::IDS_LIMIT_RANGE_CAPTION, "invalid-value", "--over-limit: " + size.text);
+        overLimit = size.value;
+    }
     if (const auto asked = AskRunningUtility(context, {RemoteVerb::Connect, name.value_or("")})) return *asked;
     g_hangUpRequests = 0;
     // Ctrl-C, `disconnect` (SIGTERM) and a closed terminal (SIGHUP) ask for the hang-up
@@ -80,7 +93,7 @@ int RunConnect(CliContext& context, CliArgs& args) {
         }
         struct sigaction old[std::size(kStopSignals)] {};
     } signals;
-    ConnectRun run(context, name, g_hangUpRequests);
+    ConnectRun run(context, name, overLimit, g_hangUpRequests);
     return run.Run();
 }
 

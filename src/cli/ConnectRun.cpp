@@ -1,9 +1,11 @@
 #include "cli/ConnectRun.h"
 
 #include "cli/CardTask.h"
+#include "cli/PlanLimit.h"
 #include "cli/ReadableValues.h"
 #include "common/StringIds.h"
 #include "dialup/ConnectionFigures.h"
+#include "dialup/DialFailureCause.h"
 
 #include <algorithm>
 #include <ostream>
@@ -36,9 +38,11 @@ SessionOptions SessionIn(CliContext& context) {
 }
 }  // namespace
 
-ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, const std::atomic<int>& hangUpRequests)
+ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, std::optional<int64_t> overLimit,
+                       const std::atomic<int>& hangUpRequests)
     : m_context(context),
       m_name(std::move(name)),
+      m_overLimit(overLimit),
       m_hangUpRequests(hangUpRequests),
       m_session(context),
       m_settings(context.Settings()),
@@ -78,6 +82,11 @@ int ConnectRun::Run() {
     if (const int status = m_session.OpenHistory(); status != kExitOk) return status;
     m_session.SetupEntries();
     CRasChargeCtrl& charge = m_session.Charge();
+    // An allowance the period is already past is no allowance.
+    const bool allowed =
+        m_overLimit && CheckCurrentLimit(charge, m_settings.ReadLimit(), *m_overLimit).state != LimitState::Reached;
+    if (const auto refused = RefuseAtLimit(m_context, charge, allowed)) return *refused;
+    if (m_overLimit) m_control.AllowOverLimit(*m_overLimit);
     m_session.Shared().UseCardPort(m_windowSession.Port(), m_utility.solvaneMode);
     charge.EnsurePhonebook();
     EntryList names;
@@ -162,8 +171,7 @@ int ConnectRun::NotDialled() {
     if (std::any_of(boxes.begin(), boxes.end(), [](const ShownBox& box) {
             return box.captionId == ids::IDS_DIAL_FAILED_CAPTION || box.captionId == ids::IDS_DIAL_ABORTED_CAPTION;
         })) {
-        const std::string detail = m_session.Charge().Service().LastErrorDetail();
-        if (!detail.empty()) Say() << detail << '\n';
+        Say() << DialFailureCause(m_dialCode, m_session.Charge().Service().LastErrorDetail()) << '\n';
         return Fail("dial-failed");
     }
     const EntryList& names = m_window.EntryNames();
@@ -197,7 +205,9 @@ void ConnectRun::OnTick(const std::string& entry, const std::string& duration, c
 Json ConnectRun::Figures(const char* state) {
     Json figures = Json::MakeObject();
     figures.Set("pid", static_cast<long>(getpid())).Set("state", state).Set("entry", m_entry);
-    SetFigures(figures, SnapshotOf(m_session.Charge()));
+    ConnectionSnapshot snapshot = SnapshotOf(m_session.Charge());
+    snapshot.pace = m_control.PaceLine();
+    SetFigures(figures, snapshot);
     if (m_window.State() == kCardOutsideConnection) figures.Set("outside", true);
     return figures;
 }

@@ -20,7 +20,10 @@ class ConnectRun final : private IConnectionObserver {
 public:
     // `hangUpRequests` counts Ctrl-C, SIGTERM and SIGHUP from 0; each one is a hang-up
     // request, also one that came while the command was still setting up.
-    ConnectRun(CliContext& context, std::optional<std::string> name, const std::atomic<int>& hangUpRequests);
+    // `overLimit`: the bytes the connection may run past the user's limit; without it
+    // nothing is dialled while the period has reached the limit.
+    ConnectRun(CliContext& context, std::optional<std::string> name, std::optional<int64_t> overLimit,
+               const std::atomic<int>& hangUpRequests);
     ConnectRun(const ConnectRun&) = delete;
     ConnectRun& operator=(const ConnectRun&) = delete;
 
@@ -28,6 +31,7 @@ public:
 
 private:
     void Recorded(int result, const HistoryRow& row) override;
+    void DialFailed(int code) override { m_dialCode = code; }
     void Ended(bool lineLost, bool outside) override;
 
     struct End {
@@ -53,6 +57,7 @@ private:
 
     CliContext& m_context;
     std::optional<std::string> m_name;
+    std::optional<int64_t> m_overLimit;
     const std::atomic<int>& m_hangUpRequests;
     int m_hangUpsTaken = 0;
     CChargeSession m_session;
@@ -72,6 +77,7 @@ private:
     std::optional<End> m_end;
     std::optional<int> m_recorded;
     HistoryRow m_row;
+    int m_dialCode = 0;  // the dial-up service's code of a failed dial
 };
 
 }  // namespace vr31k::cli

@@ -73,7 +73,8 @@ int PrintReply(CliContext& context, const RemoteReply& reply) {
     if (reply.Text("error") == "not-connected") {
         return context.Fail(RAS_ERR_NOT_CONNECTED, "not-connected", "no connection in progress");
     }
-    return context.PrintFailed(ToJson(reply));
+    const int failed = context.PrintFailed(ToJson(reply));
+    return reply.Text("error") == "limit-reached" ? kExitLimitReached : failed;
 }
 
 // One request on its own connection; the first reply line.

@@ -362,6 +362,9 @@ inline constexpr int IDS_PLAN_CHANGE_TEXT = 43557;
 inline constexpr int IDS_PROJECTION_NOTICE_WARNING = 43580;
 inline constexpr int IDS_PROJECTION_CAP_WARNING = 43581;
 // how much the period may still use per day, and when it would reach each amount
+inline constexpr int IDS_PACE_SHORT = 43587;
+inline constexpr int IDS_PACE_SHORT_MEAN = 43588;
+inline constexpr int IDS_PACE_NAME = 43589;
 inline constexpr int IDS_PACE_LINE = 43590;
 inline constexpr int IDS_PACE_LINE_NOT_THIS_PERIOD = 43591;
 inline constexpr int IDS_PACE_LINE_REACHED = 43592;

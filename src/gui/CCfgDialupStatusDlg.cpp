@@ -4,6 +4,8 @@
 #include "common/StringTable.h"
 #include "gui/ConnectionFiguresPanel.h"
 #include "gui/ProjectionLine.h"
+#include "gui/QtMessageBox.h"
+#include "gui/TotalsFields.h"
 
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -17,7 +19,8 @@ using namespace ids;
 CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
     : CAppDlg(IDS_DLG_STATUS_CAPTION, QStringLiteral("CCfgDialupStatusDlg"), parent),
       m_panel(new ConnectionFiguresPanel(IDS_DLG_STATUS_GROUP, this)),
-      m_projection(MakeProjectionLine(this, QStringLiteral("projectionLine"))) {
+      m_projection(MakeProjectionLine(this, QStringLiteral("projectionLine"))),
+      m_pace(MakeValueField(this, QStringLiteral("paceLine"), Text(IDS_PACE_NAME))) {
     // Room for a large charge in the warning look, so the fixed-size dialog keeps its
     // width from tick to tick.
     QFont bold = m_projection->font();
@@ -27,6 +30,7 @@ CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
     m_projection->setMinimumWidth(metrics.horizontalAdvance(QString::fromStdString(widest)) +
                                   metrics.averageCharWidth() * 2);
     m_panel->AddChargeLine(m_projection);
+    m_panel->AddChargeLine(m_pace);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_panel);
     layout->addWidget(MakeOk());
@@ -41,6 +45,10 @@ void CCfgDialupStatusDlg::Run(const ConnectionFiguresText& figures) {
 void CCfgDialupStatusDlg::Refresh(const ConnectionFiguresText& figures) {
     m_panel->ShowFigures(figures);
     ShowProjection(m_projection, figures.projection);
+    const QString pace = QString::fromStdString(figures.pace);
+    // Unchanged on most ticks: leave a selection the user is making alone.
+    if (m_pace->text() != pace) m_pace->setText(pace);
+    m_pace->setVisible(!pace.isEmpty());
 }
 
 void CCfgDialupStatusDlg::Close() {

@@ -1,7 +1,7 @@
 #pragma once
-// The status dialog: the figures of the connection in progress and where the period's
-// charge is heading, refreshed by the window on each connection tick and closed by it
-// when the connection ends. The window keeps one and shows it at most once at a time.
+// The status dialog: the figures of the connection in progress, where the period's
+// charge is heading and its pace, refreshed by the window on each connection tick and
+// closed by it when the connection ends. The window keeps one and shows it at most once at a time.
 #include "gui/CAppDlg.h"
 #include "mainwnd/MainView.h"
 
@@ -27,6 +27,7 @@ public:
 private:
     ConnectionFiguresPanel* m_panel;
     QLineEdit* m_projection;
+    QLineEdit* m_pace;  // the period's pace; hidden while the period has no end
 };
 
 }  // namespace vr31k

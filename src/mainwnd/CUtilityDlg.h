@@ -125,6 +125,7 @@ public:
     CRasChargeCtrl& Charge() { return m_charge; }
     CWKvCtrl& Card() { return m_card; }
     const UtilitySettings& Utility() const { return m_utility; }
+    const SettingsStore& SettingsFile() const { return m_parts.settings; }
 
 private:
     class CardUiGate;

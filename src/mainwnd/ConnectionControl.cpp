@@ -19,6 +19,22 @@ namespace {
 constexpr auto kPortSettle = std::chrono::milliseconds(100);
 
 std::string Bytes(uint64_t count) { return FormatByteCount(count, true, true); }
+// Sets a flag for a scope.
+struct Flagged {
+    explicit Flagged(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~Flagged() { m_flag = false; }
+    Flagged(const Flagged&) = delete;
+    Flagged& operator=(const Flagged&) = delete;
+    bool& m_flag;
+};
+// A box whose text is made already (filled in by the accounting's formatters).
+MessageBoxRequest MakeText(int captionId, std::string text, MessageIcon icon) {
+    MessageBoxRequest request;
+    request.captionId = captionId;
+    request.text = std::move(text);
+    request.icon = icon;
+    return request;
+}
 // An allowance left: Remaining() never goes below 0.
 std::string Allowance(int64_t left) { return Bytes(static_cast<uint64_t>(left)); }
 }  // namespace
@@ -30,7 +46,8 @@ ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot, const Proj
             FormatCharge(snapshot.charge.value_or(-1)),
             Allowance(snapshot.freeLeft),
             Allowance(snapshot.limitLeft),
-            projection};
+            projection,
+            snapshot.pace};
 }
 
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive) {
@@ -130,11 +147,7 @@ void ConnectionControl::EndHangUp(FlowOutcome outcome) {
 }
 
 void ConnectionControl::Connect(std::string entry, bool ask) {
-    m_inConnect = true;
-    struct Leave {
-        bool& flag;
-        ~Leave() { flag = false; }
-    } leave{m_inConnect};
+    const Flagged connecting{m_inConnect};
     const int solvane = m_window.Utility().solvaneMode;
     if (solvane == 0 && !entry.empty()) m_charge.AdaptEntry(entry, -1, std::nullopt, nullptr);
     if (!m_window.CheckCard()) {
@@ -170,6 +183,7 @@ void ConnectionControl::Connect(std::string entry, bool ask) {
         return;
     }
     m_window.ClosePortUnlessSignalDisplay();
+    if (!MayDialAtLimit(ask)) return;
     if (solvane != 0 || level > 0) {
         if (!ask || m_view.Ask(IDS_CONNECT_CONFIRM_CAPTION, IDS_CONNECT_CONFIRM_TEXT, {entry}, MessageResult::Yes)) {
             if (!Engaged()) StartDial(entry);
@@ -221,6 +235,7 @@ void ConnectionControl::StartDial(const std::string& entry) {
 void ConnectionControl::DialFailed(int captionId, int code) {
     const MessageBoxRequest box =
         MakeMessage(captionId, captionId + 1, MessageIcon::Exclamation, {std::to_string(code)});
+    if (m_observer != nullptr) m_observer->DialFailed(code);
     EndConnect({false, "dial-failed", code, box});
     m_view.Show(box);
 }
@@ -247,6 +262,10 @@ void ConnectionControl::OnNotice(int notice) {
     switch (notice) {
     case 0:  // a connection over the card appeared
         m_charge.BeginConnection();
+        // Another dialler's connection meets the limit too, with nothing allowed past it.
+        if (!m_dialling) m_overBytes = 0;
+        LimitChanged();
+        m_limitHungUp = false;
         if (!m_dialling && m_window.State() != kCardDialing) {
             // The card's port belongs to the other dialler now: the signal display's
             // port and timers go, and the window comes back to a ready card after.
@@ -298,14 +317,79 @@ void ConnectionControl::Tick() {
         m_view.ForceForeground();
         m_view.Tell(IDS_CHARGE_NOTICE_CAPTION, IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
     }
-    if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume));
-    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(ConnectionFiguresOf(m_charge, true));
+    // The pace reads the history: once a tick, for whichever shows it.
+    std::optional<PeriodPace> pace;
+    const auto paceNow = [&]() -> const PeriodPace& { return pace ? *pace : pace.emplace(CurrentPace()); };
+    if (m_view.IsMinimisedOrHidden()) {
+        // The tip keeps its usual lines unless the user's limit is on.
+        const std::string paceText = m_limit.kind != kLimitOff ? FormatPaceShort(paceNow()) : std::string();
+        m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume, paceText));
+    }
+    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(StatusFigures(paceNow()));
     if (m_observer != nullptr) m_observer->Ticked();
+    if (!m_ending) WatchLimit();
+}
+
+void ConnectionControl::WatchLimit() {
+    if (m_limit.kind == kLimitOff || m_limitHungUp || !m_charge.Connected()) return;
+    if (m_limit.burstBytes > 0) {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+        const LiveConnection& live = m_charge.Live();
+        if (m_burst.Tick(seconds, m_charge.Now(), AddSaturating(live.sent, live.recv), m_limit.burstBytes)) {
+            m_view.ShowBalloon(std::string(LoadString(IDS_BURST_CAPTION)), BurstWarningText(m_limit.burstBytes));
+        }
+    }
+    const LimitStatus status = CheckCurrentLimit(m_charge, m_limit, m_overBytes);
+    if (status.state == LimitState::Reached) {
+        // Ended as the user's own hang-up ends it, without the question: the gone notice
+        // records it, once.
+        m_limitHungUp = true;
+        EndConnection(false, false, true, true);
+        m_view.ForceForeground();
+        m_view.Show(MakeText(IDS_LIMIT_REACHED_CAPTION, LimitReachedText(m_limit), MessageIcon::Exclamation));
+        return;
+    }
+    // As the notice: once in a period, and only for a crossing this connection made.
+    const double periodEnd = m_charge.Period().periodEnd.value;
+    if (status.state == LimitState::Warning && m_limitWarnedFor != periodEnd &&
+        m_charge.Period().periodBytes < status.warnBytes) {
+        m_limitWarnedFor = periodEnd;
+        const std::string caption(LoadString(IDS_LIMIT_WARNING_CAPTION));
+        m_view.ShowBalloon(caption, LimitWarningText(m_limit));
+        m_view.ForceForeground();
+        m_view.Show(MakeText(IDS_LIMIT_WARNING_CAPTION, LimitWarningText(m_limit), MessageIcon::Exclamation));
+    }
+}
+
+void ConnectionControl::LimitChanged() { m_limit = m_window.SettingsFile().ReadLimit(); }
+
+bool ConnectionControl::MayDialAtLimit(bool ask) {
+    LimitChanged();
+    if (CheckCurrentLimit(m_charge, m_limit, m_overBytes).state != LimitState::Reached) return true;
+    const std::optional<std::string> refusal = LimitRefusal(m_charge, m_limit, false);
+    if (!ask) {
+        EndConnect({false, "limit-reached", 0,
+                    MakeText(IDS_LIMIT_REFUSED_CAPTION, refusal.value_or(""), MessageIcon::Exclamation)});
+        return false;
+    }
+    MessageBoxRequest question = MakeText(IDS_LIMIT_CONNECT_CAPTION,
+                                          LimitConnectAnywayText(m_limit, kConnectAnywayBytes), MessageIcon::Question);
+    question.buttons = MessageButtons::YesNo;
+    question.defaultButton = MessageResult::No;
+    if (m_view.Show(question) != MessageResult::Yes) return false;
+    // The allowance runs from where the period is now, however far past the limit.
+    const LimitStatus at = CheckCurrentLimit(m_charge, m_limit);
+    const int64_t total = AddSaturating(m_charge.Period().periodBytes, m_charge.UncountedLiveBytes());
+    m_overBytes = AddSaturating(kConnectAnywayBytes, std::max<int64_t>(0, total - at.limitBytes));
+    return true;
 }
 
 void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog) {
     const bool outside = m_window.State() == kCardOutsideConnection;
     m_view.EnableConnectButton(false);
+    // Its own tick, and any in the disconnecting dialog's loop, leave the limit alone.
+    const Flagged ending{m_ending};
     Tick();
     int hangUp = 0;
     if (!quiet && wait && withDialog) {
@@ -356,6 +440,7 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
     // The end's tick above set the connected tip.
     if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
     m_userHangUp = false;
+    m_overBytes = 0;
     ReportEnd(lineLost, outside);
 }
 
@@ -396,7 +481,17 @@ void ConnectionControl::SessionEnding() {
 
 void ConnectionControl::OpenStatusDialog() {
     if (m_view.StatusDialogOpen()) return;
-    m_view.RunStatusDialog(ConnectionFiguresOf(m_charge, true));
+    m_view.RunStatusDialog(StatusFigures(CurrentPace()));
+}
+
+ConnectionFiguresText ConnectionControl::StatusFigures(const PeriodPace& pace) {
+    ConnectionSnapshot snapshot = SnapshotOf(m_charge);
+    snapshot.pace = FormatPace(pace);
+    return FiguresText(snapshot, FormatProjection(ProjectCurrentPeriod(m_charge, true)));
+}
+
+PeriodPace ConnectionControl::CurrentPace() const {
+    return PaceCurrentPeriod(m_charge, true, CheckCurrentLimit(m_charge, m_limit).limitBytes);
 }
 
 }  // namespace vr31k

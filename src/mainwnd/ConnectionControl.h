@@ -4,6 +4,8 @@
 // ending a connection, closing the window and the session's end. Runs on the window's
 // thread; the monitor thread and the dial reach it only through IMainView::Post.
 #include "accounting/ConnectionSnapshot.h"
+#include "accounting/PeriodPace.h"
+#include "accounting/UsageLimit.h"
 #include "mainwnd/CUtilityDlg.h"
 
 #include <cstdint>
@@ -14,7 +16,7 @@ namespace vr31k {
 
 // The figures of the status and result dialogs: a snapshot in words.
 ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot, const ProjectionText& projection);
-// The same for the live connection.
+// The same for the live connection (no pace: the status dialog adds it).
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive);
 // The progress text of a dial state (0: none).
 int DialProgressTextId(uint32_t state);
@@ -40,6 +42,8 @@ public:
     // Once for each ConnectEntry, once for each HangUpCommand.
     virtual void ConnectEnded(const FlowOutcome& /*outcome*/) {}
     virtual void HangUpEnded(const FlowOutcome& /*outcome*/) {}
+    // A dial failed with the dial-up service's `code`.
+    virtual void DialFailed(int /*code*/) {}
     // The connection was recorded: RecordFinishedConnection's result and the row.
     virtual void Recorded(int /*result*/, const HistoryRow& /*row*/) {}
     // A connection was hung up or went away and its dialogs have run: the end of a dial
@@ -78,6 +82,17 @@ public:
     // dialog's Cancel.
     void HangUpCommand();
 
+    // What a yes to the question before a dial at the user's limit allows past it.
+    static constexpr int64_t kConnectAnywayBytes = int64_t{100} << 20;
+    // Bytes the next connection may run past the user's limit, as if the question
+    // before its dial had been answered yes (the command line's --over-limit).
+    void AllowOverLimit(int64_t bytes) { m_overBytes = bytes; }
+    // The user's limit was changed: the connection in progress keeps to the new one.
+    void LimitChanged();
+
+    // The period's pace in one line, with the live connection and the user's limit.
+    std::string PaceLine() const { return FormatPace(CurrentPace()); }
+
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
     // A session end recorded the connection and is hanging it up.
     bool IsSessionEnding() const { return m_sessionEnding; }
@@ -89,6 +104,13 @@ private:
     void EndHangUp(FlowOutcome outcome);
     void EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog);
     void Tick();
+    PeriodPace CurrentPace() const;
+    // The status dialog's figures, with the pace.
+    ConnectionFiguresText StatusFigures(const PeriodPace& pace);
+    // The user's limit and the burst warning, after a tick: may hang up.
+    void WatchLimit();
+    // At the user's limit: true when the dial may go on (asked when `ask`).
+    bool MayDialAtLimit(bool ask);
     void DialFailed(int textCaptionId, int code);
     void Record(bool stampNow);
     void ReportEnd(bool lineLost, bool outside);
@@ -110,6 +132,14 @@ private:
     bool m_remoteConnect = false;
     bool m_remoteHangUp = false;
     bool m_inConnect = false;  // a connect command runs (its dialogs are open)
+    bool m_ending = false;     // EndConnection runs (its tick must not end it again)
+
+    // The user's own limit, read when a dial or a connection begins.
+    LimitSettings m_limit;
+    int64_t m_overBytes = 0;       // allowed past the limit for this connection
+    bool m_limitHungUp = false;    // this connection was ended at the limit
+    double m_limitWarnedFor = -1;  // the end of the period whose warning was given
+    BurstWatch m_burst;
 };
 
 }  // namespace vr31k

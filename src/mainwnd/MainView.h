@@ -26,6 +26,7 @@ struct ConnectionFiguresText {
     std::string freeLeft;   // the free allowance left
     std::string limitLeft;  // the flat-rate allowance left
     ProjectionText projection{};
+    std::string pace{};  // the period's pace in one line; empty when the period has no end
     bool operator==(const ConnectionFiguresText&) const = default;
 };
 

@@ -131,9 +131,11 @@ std::string Utf8Prefix(const std::string& text, std::size_t bytes) {
 }  // namespace
 
 std::string ConnectionTrayTip(const std::string& entry, const std::string& duration, const std::string& volume,
-                              std::size_t maxBytes) {
+                              const std::string& pace, std::size_t maxBytes) {
     const std::string head = std::string(LoadString(ids::IDS_APP_TITLE)) + "\n通信中: ";
-    const std::string tail = "\n接続時間: " + duration + "\nデータ量: " + volume;
+    std::string tail = "\n接続時間: " + duration + "\nデータ量: " + volume;
+    // The pace goes only with room for at least a character of the entry beside it.
+    if (!pace.empty() && head.size() + tail.size() + pace.size() + 8 < maxBytes) tail += "\n" + pace;
     const std::size_t room = maxBytes - 1;  // the terminator
     if (head.size() + entry.size() + tail.size() <= room) return head + entry + tail;
     static const std::string kEllipsis = "…";

@@ -93,10 +93,11 @@ struct ComboFill {
 };
 ComboFill FillEntryCombo(const EntryList& names, int index);
 
-// The tray tip while connected: title, entry, duration, volume. The tip holds
-// `maxBytes` bytes (including a terminator); a long entry name is shortened with "…"
-// (never cut inside a character), the figures never.
+// The tray tip while connected: title, entry, duration, volume, and a line of the
+// period's pace when one is given. The tip holds `maxBytes` bytes (including a
+// terminator); a long entry name is shortened with "…" (never cut inside a character),
+// the figures never; a pace that leaves no room for them is left out.
 std::string ConnectionTrayTip(const std::string& entry, const std::string& duration, const std::string& volume,
-                              std::size_t maxBytes = 128);
+                              const std::string& pace = {}, std::size_t maxBytes = 128);
 
 }  // namespace vr31k

@@ -68,7 +68,8 @@ RemoteReply RemoteControl::Status(const char* replyName) {
         return ErrorReply(replyName, "not-connected", RAS_ERR_NOT_CONNECTED, "no connection in progress")
             .Set("data_folder", m_dataFolder);
     }
-    const ConnectionSnapshot snapshot = SnapshotOf(m_charge);
+    ConnectionSnapshot snapshot = SnapshotOf(m_charge);
+    snapshot.pace = m_connection.PaceLine();
     RemoteReply reply;
     reply.Set("reply", replyName)
         .Set("ok", true)

@@ -7,6 +7,8 @@
 #include "support/ProcessRun.h"
 #include "accounting/EntryCredentialStore.h"
 #include "platform/linux/LinuxDialupService.h"
+#include "cli/CliCommand.h"
+#include "common/StringIds.h"
 #include "support/SamplePlan.h"
 #include "support/SimulatedSession.h"
 #include "support/TempDir.h"
@@ -95,8 +97,19 @@ protected:
     RunResult Ctl(const std::string& folder, const std::vector<std::string>& words) const {
         return test::RunProgram(nullptr, Argv(folder, words), Env());
     }
-    pid_t StartConnect(const std::string& folder) const {
-        return test::StartProgram(nullptr, Argv(folder, {"connect"}), Env(), dir.File("connect.out"));
+    pid_t StartConnect(const std::string& folder, const std::vector<std::string>& more = {}) const {
+        std::vector<std::string> words = {"connect"};
+        words.insert(words.end(), more.begin(), more.end());
+        return test::StartProgram(nullptr, Argv(folder, words), Env(), dir.File("connect.out"));
+    }
+    // The link a running connect dialled: the simulated dialler, its child.
+    static std::vector<pid_t> Links(pid_t connect) {
+        std::vector<pid_t> links;
+        for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(connect) + "/task")) {
+            std::ifstream children(task.path() / "children");
+            for (pid_t pid; children >> pid;) links.push_back(pid);
+        }
+        return links;
     }
     // The figures a running connect shows, once they hold `text`.
     std::string StatusWith(const std::string& folder, const std::string& text) const {
@@ -152,11 +165,7 @@ TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
     const ReapedChild connect(StartConnect(cliFolder));
     const std::string up = StatusWith(cliFolder, "\"state\": \"connected\"");
     ASSERT_NE(up.find("\"state\": \"connected\""), std::string::npos) << ReadFile(dir.File("connect.out"));
-    std::vector<pid_t> links;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(connect.pid) + "/task")) {
-        std::ifstream children(task.path() / "children");
-        for (pid_t pid; children >> pid;) links.push_back(pid);
-    }
+    const std::vector<pid_t> links = Links(connect.pid);
     ASSERT_EQ(links.size(), 1u);
     kill(links[0], SIGUSR1);
     ASSERT_TRUE(WaitFor([&] { return Figure(Ctl(cliFolder, {"status"}).out, "recv") >= kBurst; }));
@@ -185,6 +194,62 @@ TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
         EXPECT_TRUE(row->start.IsValid() && row->end.IsValid());
         EXPECT_LE(row->start.value, row->end.value);
     }
+}
+
+// The user's limit on the command line: a connect is hung up at it and recorded; the
+// next one refuses with exit status 3 and dials nothing; --over-limit takes a size
+// (a bad one is refused before anything is dialled) and moves the hang-up past it.
+TEST_F(ConnectCliFlow, ConnectStopsAtTheLimitAndRefusesUnlessAllowedPastIt) {
+    VR31K_IN_PRIVATE_NETNS();
+    Begin();
+    const std::string folder = dir.File("limit");
+    std::filesystem::create_directory(folder);
+    DialupSettings plan = test::FreeAllowancePlan();
+    plan.entryIndex = 0;
+    const SettingsStore store(folder + "/VR31KUTL.ini");
+    store.WriteDialup(plan);
+    ASSERT_EQ(store.ChangeLimit([](LimitSettings& limit) {
+        limit.kind = kLimitBytes;
+        limit.bytes = 3 * kBurst;
+        return true;
+    }), 0);
+    // Bursts into the running connect's link until it ends (it must, at the limit).
+    std::string shown;  // what `status` said while connected
+    const auto runToTheEnd = [&](const std::vector<std::string>& more) {
+        const ReapedChild connect(StartConnect(folder, more));
+        shown = StatusWith(folder, "\"state\": \"connected\"");
+        std::optional<int> status;
+        for (int i = 0; i < 20 && !(status = connect.Wait(300ms)); ++i) {
+            for (const pid_t link : Links(connect.pid)) kill(link, SIGUSR1);
+        }
+        return std::make_pair(status, ReadFile(dir.File("connect.out")));
+    };
+    const auto [first, out] = runToTheEnd({});
+    EXPECT_EQ(first, 0) << out;
+    EXPECT_NE(shown.find("\"pace_line\": "), std::string::npos) << shown;
+    EXPECT_NE(out.find(std::to_string(ids::IDS_LIMIT_REACHED_CAPTION)), std::string::npos) << "its box" << out;
+    ASSERT_EQ(Rows(folder).size(), 1u);
+
+    const struct {
+        std::vector<std::string> words;
+        int status;
+        const char* error;
+    } refused[] = {
+        {{"connect"}, cli::kExitLimitReached, "\"limit-reached\""},
+        {{"connect", "--over-limit", "12x"}, cli::kExitFailed, "\"invalid-value\""},
+    };
+    for (const auto& r : refused) {
+        const RunResult run = Ctl(folder, r.words);
+        EXPECT_EQ(run.status, r.status) << run.out << run.err;
+        EXPECT_NE(run.out.find(r.error), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(Rows(folder).size(), 1u) << "nothing was dialled";
+
+    const auto [allowed, outPast] = runToTheEnd({"--over-limit", std::to_string(4 * kBurst)});
+    EXPECT_EQ(allowed, 0) << outPast;
+    const auto rows = Rows(folder);
+    ASSERT_EQ(rows.size(), 2u) << outPast;
+    EXPECT_GE(rows[1].sent + rows[1].recv, 2 * kBurst) << "it ran past the limit";
 }
 
 // A dialler started by hand over the card (the simulated link with no controller, its

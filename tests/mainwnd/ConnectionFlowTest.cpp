@@ -4,6 +4,7 @@
 // connected; the session's end recorded once. The disconnecting-dialog race and the outside connection are covered on the way.
 #include "accounting/EntryCredentialStore.h"
 #include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "dialup/ConnectionFigures.h"
 #include "cli/CliRunner.h"
 #include "platform/InstanceChannel.h"
@@ -17,6 +18,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <filesystem>
 #include <future>
 #include <poll.h>
 #include <sstream>
@@ -187,6 +189,107 @@ TEST_F(ConnectionFlow, ChargeNoticeComesOnceAndNeverFromRecordedBytes) {
     burst();
     window->OnTimer(kTimerConnection);
     EXPECT_EQ(Count(IDS_CHARGE_NOTICE_CAPTION), 1) << "the notice the period still owes";
+}
+
+// The user's own limit on the connection tick, each case in a session of its own: off
+// nothing happens; the warning share warns once (a balloon and a box); at the limit the
+// tick that sees it hangs up, one row is recorded and a box says why; bytes allowed past
+// the limit move the hang-up. Every tick that leaves the link up saw it below the end.
+// After the hang-up a new dial asks first: no dials nothing, yes dials with room to run.
+TEST_F(ConnectionFlow, TheUsersLimitWarnsOnceAndHangsUpWithinTheTick) {
+    VR31K_IN_PRIVATE_NETNS();
+    constexpr int64_t kKiB = 1024;
+    struct Case {
+        const char* name;
+        int32_t kind;
+        int64_t bytes;
+        int32_t warnRatio;
+        int64_t over;    // allowed past the limit before the dial
+        int bursts;      // at most; a hang-up ends them
+        int warnings;    // boxes (and balloons) of the warning share
+        bool hungUp;
+    } cases[] = {
+        {"off", kLimitOff, -1, 80, 0, 2, 0, false},
+        {"warning", kLimitBytes, 10 * 1024 * kKiB, 1, 0, 2, 1, false},
+        {"reached", kLimitBytes, 200 * kKiB, 50, 0, 6, 1, true},
+        {"allowance", kLimitBytes, 64 * kKiB, 0, 256 * kKiB, 12, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = dir.File(c.name);
+        std::filesystem::create_directory(folder);
+        test::SimulatedSession w(folder, SIMLINK);
+        std::string error;
+        ASSERT_TRUE(w.Prepare(error)) << error;
+        ASSERT_EQ(w.settings.ChangeLimit([&](LimitSettings& limit) {
+            limit.kind = c.kind;
+            limit.bytes = c.bytes;
+            limit.warnRatio = c.warnRatio;
+            return true;
+        }), 0);
+        w.Start();
+        if (c.over > 0) w.Connection().AllowOverLimit(c.over);
+        ASSERT_TRUE(w.Connect());
+        const int64_t end = c.kind == kLimitOff ? INT64_MAX : c.bytes + c.over;
+        int64_t peak = 0;  // the most a tick saw while the link stayed up
+        for (int i = 0; i < c.bursts && w.Window().State() == kCardDialing; ++i) {
+            std::vector<ConnectionInfo> links;
+            w.Dialup().EnumConnections(links);
+            ASSERT_FALSE(links.empty());
+            const int64_t before = w.Charge().Live().recv;
+            kill(links[0].pid, SIGUSR1);
+            for (int t = 0; t < 100 && w.Window().State() == kCardDialing && w.Charge().Live().recv < before + 65536; ++t) {
+                w.view.Pump([] { return false; }, 50ms);
+                w.Window().OnTimer(kTimerConnection);
+                if (w.Window().State() != kCardDialing) break;
+                const int64_t seen = w.Charge().Period().periodBytes + w.Charge().UncountedLiveBytes();
+                EXPECT_LT(seen, end) << "a tick saw the limit and left the link up";
+                peak = std::max(peak, seen);
+            }
+        }
+        if (c.hungUp) {
+            ASSERT_TRUE(w.view.Pump([&] { return w.Rows() == 1; }));
+        }
+        const auto count = [&](int caption) {
+            return std::count(w.view.user.messages.begin(), w.view.user.messages.end(), caption);
+        };
+        const std::string warning(LoadString(IDS_LIMIT_WARNING_CAPTION));
+        EXPECT_EQ(count(IDS_LIMIT_WARNING_CAPTION), c.warnings);
+        EXPECT_EQ(std::count(w.view.balloons.begin(), w.view.balloons.end(), warning), c.warnings);
+        EXPECT_EQ(count(IDS_LIMIT_REACHED_CAPTION), c.hungUp ? 1 : 0);
+        EXPECT_EQ(w.Window().State(), c.hungUp ? kCardReady : kCardDialing);
+        if (c.over > 0) {
+            EXPECT_GE(peak, c.bytes) << "the allowance let the link run past the limit";
+        }
+        if (!c.hungUp) {
+            // The pace: in the status dialog always, in the tip only with the limit on.
+            w.Window().OnCommand(kCmdTrayDialupStatus);
+            w.Window().OnTimer(kTimerConnection);
+            EXPECT_FALSE(w.view.statusFigures.pace.empty());
+            EXPECT_EQ(w.view.trayTip.find("1日") != std::string::npos, c.kind != kLimitOff) << w.view.trayTip;
+            w.view.user.answers = {true};
+            w.Window().OnCommand(kCmdTrayConnect);
+            ASSERT_TRUE(w.view.Pump([&] { return w.Rows() == 1; }));
+            continue;
+        }
+        w.view.Pump([] { return false; }, 500ms);
+        EXPECT_EQ(w.Rows(), 1) << "the hang-up at the limit is recorded once";
+        EXPECT_EQ(w.view.results.size(), 1u);
+        if (std::string(c.name) != "reached") continue;
+
+        // A new dial at the limit asks first.
+        w.view.user.answers = {false};
+        w.Window().OnCommand(kCmdConnect);
+        EXPECT_EQ(w.view.user.asked.back().caption, IDS_LIMIT_CONNECT_CAPTION);
+        EXPECT_EQ(w.Window().State(), kCardReady) << "no does not dial";
+        w.view.user.answers = {true, true};
+        ASSERT_TRUE(w.Connect()) << "yes dials";
+        w.Window().OnTimer(kTimerConnection);
+        EXPECT_EQ(w.Window().State(), kCardDialing) << "with room past the limit";
+        w.view.user.answers = {true};
+        w.Window().OnCommand(kCmdTrayConnect);
+        ASSERT_TRUE(w.view.Pump([&] { return w.Rows() == 2; }));
+    }
 }
 
 // Every way a dial ends while its connecting dialog is up closes the dialog, and the

@@ -115,6 +115,12 @@ TEST(MainWindowRules, TrayTipShortensTheEntryNameNeverTheFigures) {
     const size_t dots = cut.find("…");
     ASSERT_NE(dots, std::string::npos);
     EXPECT_EQ((dots - cut.find("通信中: ") - std::string("通信中: ").size()) % 3, 0u);
+    // A pace line goes last while the figures and a little of the entry keep their room.
+    const std::string paced = ConnectionTrayTip(longName, "01:02:05", "1,234 kBytes", "1日あと 12 MB");
+    EXPECT_LE(paced.size(), 127u);
+    EXPECT_NE(paced.find("…\n接続時間: 01:02:05\nデータ量: 1,234 kBytes\n1日あと 12 MB"), std::string::npos) << paced;
+    EXPECT_EQ(ConnectionTrayTip("apn", "01:02:05", "1,234 kBytes", std::string(60, 'z')).find('z'), std::string::npos)
+        << "a pace with no room is left out";
 }
 
 }  // namespace

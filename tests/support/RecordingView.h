@@ -89,7 +89,11 @@ public:
     void RaiseToTop() override {}
     void SetTrayIcon(int id) override { trayIcon = id; }
     void SetTrayTip(const std::string& tip) override { trayTip = tip; }
-    void ShowBalloon(const std::string&, const std::string&) override {}
+    // The titles of the balloons shown (the empty one that takes a balloon down is none).
+    std::vector<std::string> balloons;
+    void ShowBalloon(const std::string& title, const std::string&) override {
+        if (!title.empty()) balloons.push_back(title);
+    }
     void PostCommand(int command) override { posted.push_back(command); }
     void DestroyWindow() override { destroyed = true; }
     void SetSleepRefusal(int reason) override {
@@ -173,7 +177,11 @@ public:
     void RunResultDialog(const ConnectionFiguresText& figures) override { results.push_back(figures); }
     void RunStatusDialog(const ConnectionFiguresText&) override { m_status = true; }
     bool StatusDialogOpen() const override { return m_status; }
-    void RefreshStatusDialog(const ConnectionFiguresText&) override { ++statusRefreshes; }
+    ConnectionFiguresText statusFigures;  // the status dialog's last
+    void RefreshStatusDialog(const ConnectionFiguresText& figures) override {
+        ++statusRefreshes;
+        statusFigures = figures;
+    }
     void CloseStatusDialog() override { m_status = false; }
 
 private:
