@@ -388,6 +388,7 @@ struct LiveUsageRecord::State {
     int64_t lastSaveTime = 0;
     int64_t lastSaveBytes = 0;
     uint64_t saves = 0;
+    int64_t lastWritten = 0;
     bool stop = false;
     std::thread saver;
 
@@ -406,6 +407,7 @@ struct LiveUsageRecord::State {
         fsync(spool.fd);
         std::lock_guard lock(mutex);
         ++saves;
+        lastWritten = record.end;
         return true;
     }
 
@@ -527,6 +529,11 @@ void LiveUsageRecord::Keep() {
     m_state->pending.reset();
     ++m_state->generation;
     m_state->name.clear();
+}
+
+int64_t LiveUsageRecord::LastSaved() const {
+    std::lock_guard lock(m_state->mutex);
+    return m_state->name.empty() ? 0 : m_state->lastWritten;
 }
 
 uint64_t LiveUsageRecord::Saves() const {

@@ -113,6 +113,8 @@ public:
     void Keep();
     // Saves written so far (benchmarks, tests).
     uint64_t Saves() const;
+    // When the figures on disk were seen (Unix seconds); 0 before the first save.
+    int64_t LastSaved() const;
 
 private:
     struct State;

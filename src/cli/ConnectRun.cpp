@@ -208,6 +208,9 @@ Json ConnectRun::Figures(const char* state) {
     ConnectionSnapshot snapshot = SnapshotOf(m_session.Charge());
     snapshot.pace = m_control.PaceLine();
     SetFigures(figures, snapshot);
+    if (const int64_t saved = m_session.Charge().LiveRecord().LastSaved(); saved > 0) {
+        figures.Set("saved", FormatOleDateTime(OleFromTime(static_cast<time_t>(saved))));
+    }
     if (m_window.State() == kCardOutsideConnection) figures.Set("outside", true);
     return figures;
 }

@@ -77,6 +77,10 @@ RemoteReply RemoteControl::Status(const char* replyName) {
         .Set("state", state)
         .Set("entry", snapshot.entry);
     SetFigures(reply, snapshot);
+    // What a kill or a power cut would leave counted: the figures saved at this time.
+    if (const int64_t saved = m_charge.LiveRecord().LastSaved(); saved > 0) {
+        reply.Set("saved", FormatOleDateTime(OleFromTime(static_cast<time_t>(saved))));
+    }
     reply.Set("source", "utility").Set("data_folder", m_dataFolder);
     return reply;
 }

@@ -165,6 +165,7 @@ TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
     const ReapedChild connect(StartConnect(cliFolder));
     const std::string up = StatusWith(cliFolder, "\"state\": \"connected\"");
     ASSERT_NE(up.find("\"state\": \"connected\""), std::string::npos) << ReadFile(dir.File("connect.out"));
+    EXPECT_NE(up.find("\"saved\": \""), std::string::npos) << "the running connection is on disk: " << up;
     const std::vector<pid_t> links = Links(connect.pid);
     ASSERT_EQ(links.size(), 1u);
     kill(links[0], SIGUSR1);

@@ -556,6 +556,7 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     std::tie(status, out) = ctl({"status"});
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("\"source\": \"utility\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"saved\": \""), std::string::npos) << "the running connection is on disk: " << out;
     EXPECT_NE(out.find("\"entry\": \"" + std::string(kFactoryApn) + "\""), std::string::npos) << out;
     std::tie(status, out) = ctl({"connect"});
     EXPECT_EQ(status, 1);

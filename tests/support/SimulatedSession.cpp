@@ -35,7 +35,8 @@ bool SimulatedSession::Prepare(std::string& error, bool withHistory) {
         return false;
     }
     if (withHistory) {
-        if (Charge().History().OpenHistory(folder + "/VR31KUTL.mdb", std::string(kPassPhrase)) != kDbOk) {
+        // As the application opens it: the spool imported, the live record kept.
+        if (services->OpenHistory(MakeDataPaths(folder)) != kDbOk) {
             error = "the history did not open";
             return false;
         }
