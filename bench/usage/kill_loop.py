@@ -28,6 +28,7 @@ parser.add_argument("--bindir", default=bindir)
 parser.add_argument("--traffic", type=int, default=200_000, help="bytes per second each way")
 parser.add_argument("--max-up", type=float, default=4.0, help="longest a run stays up before its kill (s)")
 parser.add_argument("--seed", type=int, default=1)
+parser.add_argument("--budget", type=float, default=1800, help="no new run starts after this many seconds")
 args = parser.parse_args()
 random.seed(args.seed)
 
@@ -72,7 +73,11 @@ no_link = 0
 outlived = 0
 truths = []
 started = time.monotonic()
+runs = 0
 for run in range(args.runs):
+    if time.monotonic() - started > args.budget:
+        break
+    runs += 1
     said = os.path.join(work, "connect.err")
     with open(said, "w") as err:
         connect = subprocess.Popen(base + ["connect"], env=env, stdout=subprocess.DEVNULL, stderr=err)
@@ -108,7 +113,7 @@ sim.wait()
 recorded = [row["sent"] + row["recv"] for row in rows]
 lost = [t - r for t, r in zip(truths, recorded)]
 
-print(f"runs {args.runs} in {elapsed:.0f} s; connections made {made}, never up {no_link}, "
+print(f"runs {runs} of {args.runs} in {elapsed:.0f} s; connections made {made}, never up {no_link}, "
       f"links that outlived their controller {outlived}")
 print(f"rows recorded {len(rows)} (lost {max(made - len(rows), 0)}, counted twice {max(len(rows) - made, 0)})")
 print(f"bytes moved {sum(truths):,}; recorded {sum(recorded):,}")
