@@ -124,7 +124,8 @@ std::string FormatUsageRecord(const UsageRecord& r) {
             "\nsent=" + std::to_string(r.sent) + "\nrecv=" + std::to_string(r.recv) + "\n";
     if (r.source == kLiveSource) {
         text += "owner=" + std::to_string(r.ownerPid) + "\nowner_start=" + std::to_string(r.ownerStart) +
-                "\nboot=" + r.boot + "\nifindex=" + std::to_string(r.interfaceIndex) + "\n";
+                "\nboot=" + r.boot + "\nifindex=" + std::to_string(r.interfaceIndex) +
+                "\nfinal=" + (r.final ? "1" : "0") + "\n";
     }
     return text;
 }
@@ -137,7 +138,7 @@ std::optional<UsageRecord> ParseUsageRecord(std::string_view text, std::string& 
     text.remove_prefix(kHeader.size() + 1);
     UsageRecord record;
     // Each key's field, and whether it was given.
-    int64_t ownerPid = 0, ownerStart = 0;
+    int64_t ownerPid = 0, ownerStart = 0, final = 0;
     struct Key {
         std::string_view name;
         std::string* text;
@@ -158,6 +159,7 @@ std::optional<UsageRecord> ParseUsageRecord(std::string_view text, std::string& 
         {"owner_start", nullptr, &ownerStart, std::numeric_limits<int64_t>::max(), true, false},
         {"boot", &record.boot, nullptr, 0, true, false},
         {"ifindex", nullptr, &record.interfaceIndex, std::numeric_limits<int32_t>::max(), true, false},
+        {"final", nullptr, &final, 1, true, false},
     };
     while (!text.empty()) {
         const size_t eol = text.find('\n');
@@ -196,6 +198,7 @@ std::optional<UsageRecord> ParseUsageRecord(std::string_view text, std::string& 
     }
     record.ownerPid = static_cast<int>(ownerPid);
     record.ownerStart = static_cast<uint64_t>(ownerStart);
+    record.final = final != 0;
     if (record.source != "pppd" && !live) {
         problem = "source \"" + record.source.substr(0, 40) + "\" is not known";
     } else if (const std::string why = HistoryEntryNameProblem(record.entry); !why.empty()) {
@@ -306,7 +309,9 @@ SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& ac
             probe.duration = static_cast<double>(record->durationSeconds) / kSecondsPerDay;
             probe.sent = record->sent;
             probe.recv = record->recv;
-            if (accounting.History().HasRow(probe)) {
+            // Periodic figures are never in the history: two short connections in one
+            // second with the same bytes are two rows.
+            if ((record->source != kLiveSource || record->final) && accounting.History().HasRow(probe)) {
                 ++result.alreadyIn;
                 unlinkat(spool.fd, name.c_str(), 0);
                 continue;
@@ -502,6 +507,7 @@ bool LiveUsageRecord::Finish(const UsageRecord& figures) {
         ++s.generation;
         recordName = s.name;
         record.source = kLiveSource;
+        record.final = true;
         record.ownerPid = s.ownerPid;
         record.ownerStart = s.ownerStart;
     }

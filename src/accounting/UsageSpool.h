@@ -41,6 +41,9 @@ struct UsageRecord {
     uint64_t ownerStart = 0;
     std::string boot;
     int64_t interfaceIndex = 0;
+    // A live record holding the row's own figures (its keeper was writing the row): only
+    // such a record can be in the history already.
+    bool final = false;
 };
 
 // What the import and the live record ask of the system.

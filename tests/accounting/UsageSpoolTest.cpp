@@ -289,6 +289,17 @@ TEST_F(LiveRecordTest, AKillBetweenTheRowAndTheRecordsRemovalCountsOnce) {
     EXPECT_TRUE(Spool().empty());
 }
 
+TEST_F(LiveRecordTest, TwoShortConnectionsAlikeInOneSecondAreTwoRows) {
+    // Each killed on its first tick: the same second, the same first bytes.
+    LiveUsageRecord other;
+    other.Configure(dir.Path(), 4243, 778);
+    live.Update(Figures(kEnd + 1, 48), kEnd + 1);
+    other.Update(Figures(kEnd + 1, 48), kEnd + 1);
+    keeperRunning = false;
+    EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, system).imported, 2);
+    EXPECT_EQ(Rows().size(), 2u);
+}
+
 TEST_F(LiveRecordTest, ALinkAdoptedFromADeadKeeperIsClaimedOnlyWhenItIsTheSameLink) {
     live.Update(Figures(kEnd + 10, 100), kEnd + 10);
     ASSERT_EQ(SavesReaching(1), 1u);
