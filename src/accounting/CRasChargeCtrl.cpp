@@ -276,7 +276,8 @@ int CRasChargeCtrl::UpdateStatistics() {
     const int result = SampleStatistics();
     if (result != 0) return result;
     CopyLiveFigures();
-    if (!m_spoolFolder.empty()) {
+    // The ticks of a hang-up that follows the row start no record of their own.
+    if (!m_spoolFolder.empty() && !LiveRecorded()) {
         const UsageRecord figures = LiveFigures(static_cast<int64_t>(std::time(nullptr)));
         // A link that outlived the program that watched it is counted whole from here:
         // the records its earlier keepers left go.

@@ -71,6 +71,8 @@ public:
     // The live connection's bytes that the period's totals do not hold yet (none once
     // its row is recorded).
     int64_t UncountedLiveBytes() const;
+    // The live connection's row is written (until the next connection begins).
+    bool LiveRecorded() const { return m_liveCounted; }
     // The period's charge with (or without) the live connection's bytes not yet counted.
     int32_t ComputePeriodCharge(int64_t& connectionBytes, int64_t& freeLeft, int64_t& limitLeft,
                                 bool includeLive) const;
