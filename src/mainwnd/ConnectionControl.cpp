@@ -331,7 +331,8 @@ void ConnectionControl::Tick() {
 }
 
 void ConnectionControl::WatchLimit() {
-    if (m_limit.kind == kLimitOff || m_limitHungUp || !m_charge.Connected()) return;
+    if (m_limitHungUp || !m_charge.Connected()) return;
+    // The burst warning is a setting of its own: it warns with the limit off too.
     if (m_limit.burstBytes > 0) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -340,6 +341,7 @@ void ConnectionControl::WatchLimit() {
             m_view.ShowBalloon(std::string(LoadString(IDS_BURST_CAPTION)), BurstWarningText(m_limit.burstBytes));
         }
     }
+    if (m_limit.kind == kLimitOff) return;
     const LimitStatus status = CheckCurrentLimit(m_charge, m_limit, m_overBytes);
     if (status.state == LimitState::Reached) {
         // Ended as the user's own hang-up ends it, without the question: the gone notice

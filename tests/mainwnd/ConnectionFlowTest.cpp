@@ -195,6 +195,7 @@ TEST_F(ConnectionFlow, ChargeNoticeComesOnceAndNeverFromRecordedBytes) {
 // nothing happens; the warning share warns once (a balloon and a box); at the limit the
 // tick that sees it hangs up, one row is recorded and a box says why; bytes allowed past
 // the limit move the hang-up. Every tick that leaves the link up saw it below the end.
+// The burst warning, a setting of its own, warns once with the limit off.
 // After the hang-up a new dial asks first: no dials nothing, yes dials with room to run.
 TEST_F(ConnectionFlow, TheUsersLimitWarnsOnceAndHangsUpWithinTheTick) {
     VR31K_IN_PRIVATE_NETNS();
@@ -208,8 +209,10 @@ TEST_F(ConnectionFlow, TheUsersLimitWarnsOnceAndHangsUpWithinTheTick) {
         int bursts;      // at most; a hang-up ends them
         int warnings;    // boxes (and balloons) of the warning share
         bool hungUp;
+        int64_t burst = 0;  // the burst warning's size, 0 off
     } cases[] = {
         {"off", kLimitOff, -1, 80, 0, 2, 0, false},
+        {"burst", kLimitOff, -1, 80, 0, 2, 0, false, 100 * kKiB},
         {"warning", kLimitBytes, 10 * 1024 * kKiB, 1, 0, 2, 1, false},
         {"reached", kLimitBytes, 200 * kKiB, 50, 0, 6, 1, true},
         {"allowance", kLimitBytes, 64 * kKiB, 0, 256 * kKiB, 12, 0, true},
@@ -225,6 +228,7 @@ TEST_F(ConnectionFlow, TheUsersLimitWarnsOnceAndHangsUpWithinTheTick) {
             limit.kind = c.kind;
             limit.bytes = c.bytes;
             limit.warnRatio = c.warnRatio;
+            limit.burstBytes = c.burst;
             return true;
         }), 0);
         w.Start();
@@ -256,6 +260,8 @@ TEST_F(ConnectionFlow, TheUsersLimitWarnsOnceAndHangsUpWithinTheTick) {
         const std::string warning(LoadString(IDS_LIMIT_WARNING_CAPTION));
         EXPECT_EQ(count(IDS_LIMIT_WARNING_CAPTION), c.warnings);
         EXPECT_EQ(std::count(w.view.balloons.begin(), w.view.balloons.end(), warning), c.warnings);
+        const std::string burst(LoadString(IDS_BURST_CAPTION));
+        EXPECT_EQ(std::count(w.view.balloons.begin(), w.view.balloons.end(), burst), c.burst > 0 ? 1 : 0);
         EXPECT_EQ(count(IDS_LIMIT_REACHED_CAPTION), c.hungUp ? 1 : 0);
         EXPECT_EQ(w.Window().State(), c.hungUp ? kCardReady : kCardDialing);
         if (c.over > 0) {
