@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace vr31k {
 
@@ -347,9 +348,8 @@ void ConnectionControl::WatchLimit() {
         // Ended as the user's own hang-up ends it, without the question: the gone notice
         // records it, once.
         m_limitHungUp = true;
+        m_endReason = MakeText(IDS_LIMIT_REACHED_CAPTION, LimitReachedText(m_limit), MessageIcon::Exclamation);
         EndConnection(false, false, true, true);
-        m_view.ForceForeground();
-        m_view.Show(MakeText(IDS_LIMIT_REACHED_CAPTION, LimitReachedText(m_limit), MessageIcon::Exclamation));
         return;
     }
     // As the notice: once in a period, and only for a crossing this connection made.
@@ -407,6 +407,7 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
     if (hangUp != 0 && IsConnected()) {
         // The link is still up: say so, and keep showing it.
         m_userHangUp = false;
+        m_endReason.reset();
         m_view.EnableConnectButton(true);
         const MessageBoxRequest box = MakeMessage(IDS_HANGUP_FAILED_CAPTION, IDS_HANGUP_FAILED_TEXT,
                                                   MessageIcon::Exclamation, {std::to_string(hangUp)});
@@ -434,6 +435,10 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
     if (lineLost) {
         m_view.ForceForeground();
         m_view.Tell(IDS_APP_TITLE, IDS_LINE_LOST_TEXT, MessageIcon::Exclamation);
+    } else if (m_endReason) {
+        const MessageBoxRequest reason = *std::exchange(m_endReason, std::nullopt);
+        m_view.ForceForeground();
+        m_view.Show(reason);
     }
     // Another dialler's connection has no result of ours to show. Its bytes count once,
     // whether its row was written before (a lost line, a gone notice handled inside the

@@ -138,6 +138,8 @@ private:
     LimitSettings m_limit;
     int64_t m_overBytes = 0;       // allowed past the limit for this connection
     bool m_limitHungUp = false;    // this connection was ended at the limit
+    // Why the connection was ended, told where a lost line is: before its result.
+    std::optional<MessageBoxRequest> m_endReason;
     double m_limitWarnedFor = -1;  // the end of the period whose warning was given
     BurstWatch m_burst;
 };

@@ -5,7 +5,10 @@ the window's button (question, connecting dialog, to the tray), the status dialo
 the tray menu with its figures moving, hang up from the tray menu (question,
 disconnecting and result dialogs), one history row; a lost line (message, result
 dialog, a second row); vr31kctl connect, status and disconnect asking the window (its
-result dialog, a third row); SIGTERM while connected records the connection once.
+result dialog, a third row); the user's limit: the warning share warns once, the limit
+hangs up with one row and a box saying why, a new dial from the window asks first and
+vr31kctl connect through the window is refused; SIGTERM while connected records the
+connection once.
 """
 import json
 import os
@@ -42,6 +45,10 @@ def close(dialog, caption):
     ui.press(ui.wait(lambda: ui.child(dialog, "push button", "OK"), "OK of " + caption))
     ui.wait(lambda: ui.find("dialog", caption) is None, caption + " to close")
     time.sleep(0.5)
+
+
+def box(caption):
+    return ui.wait(lambda: ui.find("alert", caption) or ui.find("dialog", caption), "the box " + caption)
 
 
 def figures(dialog):
@@ -95,14 +102,47 @@ def main():
     close(result, "今回の利用状況")
     ui.wait(lambda: history_rows() == 3, "the row of the connection vr31kctl asked for")
 
-    # The session ends (SIGTERM) while connected: recorded once, hung up, a clean exit.
+    # The user's limit, 200 KiB past what the period has used, warning at about half of
+    # that: each burst of the link moves 64 KiB each way.
     tray_menu_item(0)
+    ui.wait(lambda: ui.find("frame", TITLE), "the window")
+    used = json.loads(ui.ctl("--json", "usage"))["bytes"]
+    limit = used + 200 * 1024
+    ui.ctl("plan", "set-limit", "--bytes", str(limit), "--warn-ratio", str(-(-(used + 100 * 1024) * 100 // limit)))
+    connect()
+    burst = lambda: subprocess.run(["pkill", "-USR1", "-P", str(utility.pid), "-f", "vr31k-simlink"], check=True)
+    burst()
+    assert any("利用上限" in t for t in ui.texts_of(box("利用上限の事前通知"))), "the warning share's box"
+    ui.shot("limit-warning")
+    ui.answer_box("利用上限の事前通知")
+    burst()
+    assert any("切断しました" in t for t in ui.texts_of(box("利用上限による切断"))), "the hang-up's box"
+    ui.shot("limit-reached")
+    ui.answer_box("利用上限による切断")
+    result = ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog after the limit's box")
+    close(result, "今回の利用状況")
+    ui.wait(lambda: history_rows() == 4, "the row of the connection the limit ended")
+    row = json.loads(ui.ctl("--json", "history", "list"))["rows"][-1]
+    assert row["sent"] + row["recv"] < 2 * 200 * 1024, row
+    # A new dial asks first; no dials nothing. vr31kctl connect through the window is refused.
+    tray_menu_item(0)
+    ui.press_named("push button", "接続")
+    ui.shot("limit-question")
+    ui.answer_box("利用上限の確認", "いいえ")
+    refused = subprocess.run([os.path.join(ui.BIN, "vr31kctl"), "--json", "connect"], env=ui.ENV,
+                             capture_output=True, text=True)
+    assert refused.returncode == 3 and "limit-reached" in refused.stdout, (refused.returncode, refused.stdout)
+    time.sleep(1.0)
+    assert history_rows() == 4 and ui.find("frame", TITLE), "nothing was dialled"
+    ui.ctl("plan", "set-limit", "--off")
+
+    # The session ends (SIGTERM) while connected: recorded once, hung up, a clean exit.
     connect()
     utility.send_signal(signal.SIGTERM)
     assert utility.wait(timeout=20) == 0
-    ui.wait(lambda: history_rows() == 4, "the row of the connection the session end recorded")
+    ui.wait(lambda: history_rows() == 5, "the row of the connection the session end recorded")
     time.sleep(1.0)
-    assert history_rows() == 4, "recorded once"
+    assert history_rows() == 5, "recorded once"
     print("connections end to end: all steps passed")
 
 
