@@ -3,7 +3,8 @@
 Run by window_e2e.sh, which provides the X server, the tray host, the session and
 accessibility buses and the card simulator. Steps: a start in the tray, its menu and a
 left click back; the signal display following the card's level; card information; the card
-pulled and back with a SIM that refuses a wrong PIN; the utility settings refusing 5 and
+pulled and back with a SIM that refuses a wrong PIN; another program holding the port,
+named in the card check's box and in the diagnosis it opens; the utility settings refusing 5 and
 accepting 60; the version dialog; the exit command.
 Screenshots go to $VR31K_SHOTS when it is set.
 """
@@ -143,6 +144,16 @@ def picture():
     return node.name if node is not None else ""
 
 
+# Opens the port named by its argument and locks it as a dialler does, then sleeps.
+HOLD_PORT = """
+import fcntl, os, sys
+fd = os.open(sys.argv[1], os.O_RDWR | os.O_NOCTTY)
+fcntl.flock(fd, fcntl.LOCK_EX | fcntl.LOCK_NB)
+os.set_inheritable(fd, True)
+os.execvp("sleep", ["sleep", "60"])
+"""
+
+
 def main():
     ctl("plan", "set", "--type", "0", "--price", "0.05", "--packet-size", "128")
     ctl("settings", "set-utility", "--iconized-start", "1", "--oneshot", "0")
@@ -205,6 +216,32 @@ def main():
         if refused:
             answer_box("PINコード不一致")
     wait(lambda: find("combo box", "mobile.korvane.ne.jp"), "the card ready after the PIN")
+
+    # Another program holds the card's port: the card check's box names it and offers
+    # the diagnosis, whose list names it too.
+    holder = subprocess.Popen(["/usr/bin/python3", "-c", HOLD_PORT, ENV["VR31K_PORT"]])
+    wait(lambda: open(f"/proc/{holder.pid}/comm").read() == "sleep\n", "the port's holder")
+    ctl("notify", "card-gone")
+    wait(lambda: find("combo box", "mobile.korvane.ne.jp") is None, "no card")
+    ctl("notify", "card-present")
+    box = wait(lambda: find("alert", "通信ポートオープンエラー") or find("dialog", "通信ポートオープンエラー"),
+               "the port-open box")
+    names = lambda t: "sleep" in t and str(holder.pid) in t
+    assert any(names(t) for t in texts_of(box)), texts_of(box)
+    shot("port-held-box")
+    press(wait(lambda: child(box, "push button", "接続の診断"), "the box's diagnosis button"))
+    diagnosis = wait(lambda: find("dialog", "接続の診断"), "the diagnosis dialog")
+    table = next(n for n in walk(diagnosis) if n.getRoleName() in TABLES).queryTable()
+    cells = lambda: [table.getAccessibleAt(r, c).name for r in range(table.nRows) for c in range(table.nColumns)]
+    wait(lambda: any(names(t) for t in cells()), "the holder in the diagnosis")
+    shot("diagnosis-dialog")
+    holder.kill()
+    holder.wait()
+    press(child(diagnosis, "push button", "閉じる"))
+    wait(lambda: find("dialog", "接続の診断") is None, "the diagnosis dialog to close")
+    ctl("notify", "card-gone")
+    ctl("notify", "card-present")
+    wait(lambda: find("combo box", "mobile.korvane.ne.jp"), "the card ready once the port is free")
 
     # Utility settings: the display time 5 is refused, 60 accepted and written.
     press_named("menu item", "ユーティリティ設定")
