@@ -148,6 +148,27 @@ TEST_F(ModemManagerInhibit, VrctlCardCheckHoldsTheCardOnlyWhileItUsesThePort) {
     EXPECT_EQ(InhibitCalls(), (Calls{{kUid, true}, {kUid, false}}));
 }
 
+// The doctor's look: the card's modem, and polkit's answer for ModemManager's control action.
+TEST_F(ModemManagerInhibit, TheDoctorSeesTheModemAndPolkitsAnswer) {
+    EXPECT_FALSE(LookAtModemManager(card.PortPath()).onBus);
+    StartModemManager("", CardPortName());
+    const auto permission = [&] {
+        const ModemManagerView view = LookAtModemManager(card.PortPath());
+        EXPECT_TRUE(view.onBus);
+        EXPECT_EQ(view.uid, kUid);
+        return view.permission;
+    };
+    EXPECT_EQ(permission(), InhibitPermission::Unknown);  // no polkit on the bus
+    ASSERT_TRUE(bus.StartMock({"--template", "polkitd"}, "org.freedesktop.PolicyKit1")) << bus.Error();
+    EXPECT_EQ(permission(), InhibitPermission::Refused);
+    ASSERT_GE(sd_bus_call_method(bus.Bus(), "org.freedesktop.PolicyKit1", "/org/freedesktop/PolicyKit1/Authority",
+                                 kMock, "SetAllowed", nullptr, nullptr, "as", 1,
+                                 "org.freedesktop.ModemManager1.Control"),
+              0);
+    EXPECT_EQ(permission(), InhibitPermission::Allowed);
+    EXPECT_EQ(LookAtModemManager("/dev/ttyUSB9").uid, "");
+}
+
 TEST(ModemManagerModems, TheCardIsTheModemWithItsTtyOrItsUsbDevice) {
     const std::vector<ModemObject> modems = {{"/sys/usb1/1-1", {"cdc-wdm0", "ttyUSB0"}},
                                              {"/sys/usb1/1-2", {"ttyACM0", "ttyACM1"}}};
