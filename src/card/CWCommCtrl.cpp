@@ -18,15 +18,18 @@ std::string DevicePath(const std::string& portName) {
 
 }  // namespace
 
-CWCommCtrl::CWCommCtrl(int openRetryDelayMs, std::unique_ptr<ISerialPort> port)
-    : m_openRetryDelayMs(openRetryDelayMs), m_port(std::move(port)) {}
+CWCommCtrl::CWCommCtrl(int openRetryDelayMs, std::unique_ptr<ISerialPort> port,
+                       std::unique_ptr<IDeviceInhibit> inhibit)
+    : m_openRetryDelayMs(openRetryDelayMs), m_port(std::move(port)), m_inhibit(std::move(inhibit)) {}
 
 CWCommCtrl::~CWCommCtrl() { Close(); }
 
 int CWCommCtrl::Open(const std::string& portName, bool applyLineSettings, int retryDelayMs) {
     m_portPath = DevicePath(portName);
+    // Before the open: ModemManager closes the tty when it lets go of the device.
+    if (m_inhibit) m_inhibit->Hold(m_portPath);
     if (TryOpen(applyLineSettings) == COMM_OK) return COMM_OK;
-    Close();
+    CloseLine();
     std::this_thread::sleep_for(std::chrono::milliseconds(retryDelayMs < 0 ? m_openRetryDelayMs : retryDelayMs));
     const int second = TryOpen(applyLineSettings);
     if (second != COMM_OK) Close();
@@ -49,13 +52,19 @@ int CWCommCtrl::TryOpen(bool applyLineSettings) {
     try {
         m_reader = std::thread(&CWCommCtrl::ReaderLoop, this);
     } catch (const std::system_error&) {
-        Close();
+        CloseLine();
         return COMM_ERR_CONFIG;
     }
     return COMM_OK;
 }
 
 int CWCommCtrl::Close() {
+    const int result = CloseLine();
+    if (m_inhibit) m_inhibit->Release();
+    return result;
+}
+
+int CWCommCtrl::CloseLine() {
     int result = COMM_OK;
     // The reader's only blocking call waits on the wake-up too, so it always ends:
     // joining here guarantees it never outlives what it uses.

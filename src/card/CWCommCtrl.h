@@ -8,6 +8,7 @@
 // the call). Callbacks run on the reader thread, after the chunk is queued and with
 // no lock held; they must only signal.
 #include "card/CWDataQueue.h"
+#include "platform/DeviceInhibit.h"
 #include "platform/SerialPort.h"
 
 #include <atomic>
@@ -46,17 +47,22 @@ public:
     static constexpr uint32_t kOpenReadIntervalMs = 5;
 
     // `openRetryDelayMs`: the pause before Open's second try (tests shorten it).
+    // `inhibit` keeps the system's modem manager off the device while the port is open
+    // (null: nobody is asked).
     explicit CWCommCtrl(int openRetryDelayMs = kOpenRetryDelayMs,
-                        std::unique_ptr<ISerialPort> port = MakeSerialPort());
+                        std::unique_ptr<ISerialPort> port = MakeSerialPort(),
+                        std::unique_ptr<IDeviceInhibit> inhibit = MakeDeviceInhibit());
     virtual ~CWCommCtrl();
     CWCommCtrl(const CWCommCtrl&) = delete;
     CWCommCtrl& operator=(const CWCommCtrl&) = delete;
 
     // Opens a port name ("ttyACM0", taken below /dev) or a path, and starts the reader.
-    // On failure: closes, waits (`retryDelayMs`, below 0: the constructor's pause), tries
-    // once more. COMM_OK, COMM_ERR_OPEN, COMM_ERR_CONFIG.
+    // The modem manager is asked to let go of the device first; whatever it answers, the
+    // open goes on. On failure: closes, waits (`retryDelayMs`, below 0: the constructor's
+    // pause), tries once more. COMM_OK, COMM_ERR_OPEN, COMM_ERR_CONFIG.
     int Open(const std::string& portName, bool applyLineSettings, int retryDelayMs = -1);
-    // Stops the reader, discards both queues, drops DTR, closes. Idempotent.
+    // Stops the reader, discards both queues, drops DTR, closes, and gives the device
+    // back to the modem manager. Idempotent.
     int Close();
     // Queues a copy of the bytes for the reader to send. COMM_ERR_OPEN when closed.
     int Write(std::string_view bytes);
@@ -73,6 +79,9 @@ public:
     const std::string& PortPath() const { return m_portPath; }
 
 protected:
+    // Close for an Open of the same port that follows at once: the modem manager is not
+    // given the device in between.
+    int CloseLine();
     // Raised by the reader thread.
     virtual int OnReceived(size_t byteCount);
     virtual int OnSendComplete();
@@ -89,6 +98,7 @@ private:
 
     const int m_openRetryDelayMs;
     std::unique_ptr<ISerialPort> m_port;
+    std::unique_ptr<IDeviceInhibit> m_inhibit;
     std::string m_portPath;
     std::thread m_reader;
     std::atomic<bool> m_stop{false};

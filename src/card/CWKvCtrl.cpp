@@ -23,8 +23,8 @@ bool SafeInQuotes(std::string_view text) {
 
 }  // namespace
 
-CWKvCtrl::CWKvCtrl(CardTimings timings, std::unique_ptr<ISerialPort> port)
-    : CWCommCtrl(timings.openRetryDelayMs, std::move(port)), m_timings(timings) {}
+CWKvCtrl::CWKvCtrl(CardTimings timings, std::unique_ptr<ISerialPort> port, std::unique_ptr<IDeviceInhibit> inhibit)
+    : CWCommCtrl(timings.openRetryDelayMs, std::move(port), std::move(inhibit)), m_timings(timings) {}
 
 // The reader signals m_responseEvent, a member of this class: stop it before the
 // member goes away.
@@ -147,7 +147,7 @@ unsigned CWKvCtrl::Transact(std::string_view command, std::string& reply, int ti
         result = CollectUntil(reply, std::min(Clock::now() + std::chrono::milliseconds(timeoutMs), budgetEnd), true,
                               command);
         if (attempt == attempts || result == CARD_OK || Clock::now() >= budgetEnd) break;
-        Close();
+        CloseLine();
         Pause(m_timings.reopenPauseMs);
         // The second open's pause comes out of the budget too.
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(budgetEnd - Clock::now()).count();

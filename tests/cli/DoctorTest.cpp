@@ -41,6 +41,12 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
     const auto groups = [](std::vector<std::string> session, std::vector<std::string> database) {
         return [=](FakeDoctorSystem& s) { s.SetGroups(session, database); };
     };
+    const auto modem = [](InhibitPermission permission) {
+        return [=](FakeDoctorSystem& s) {
+            s.Process(900, "ModemManager", 0);
+            s.in.modemManager = [=](const std::string&) { return ModemManagerView{true, "/sys/usb1/1-2", permission, {}}; };
+        };
+    };
     const std::vector<Case> cases = {
         {"healthy tty", {}, "tty-access", Status::Ok, "you may open", ""},
         {"nobody holds it", {}, "tty-holders", Status::Ok, "no other process holds", ""},
@@ -75,6 +81,18 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
              test::WriteFile(s.udevFile, "E:ID_VENDOR_ID=1d4c\n");
          },
          "modemmanager", Status::Warning, "has not reached", "install-udev-rules.sh"},
+        {"ModemManager holding the card in spite of the flag", modem(InhibitPermission::Unknown), "modemmanager",
+         Status::Warning, "as a modem (/sys/usb1/1-2); the utility asks it to let go", "install-udev-rules.sh"},
+        {"ModemManager that polkit keeps from letting go", modem(InhibitPermission::Refused), "modemmanager",
+         Status::Failed, "would refuse to let go", "install-udev-rules.sh"},
+        {"ModemManager that wants a password", modem(InhibitPermission::NeedsPassword), "modemmanager",
+         Status::Failed, "wants a password", "install-udev-rules.sh"},
+        {"ModemManager on the bus with other modems",
+         [](FakeDoctorSystem& s) {
+             s.Process(900, "ModemManager", 0);
+             s.in.modemManager = [](const std::string&) { return ModemManagerView{true, "", {}, {}}; };
+         },
+         "modemmanager", Status::Ok, "leaves the card alone", ""},
         {"outside the tty's group", groups({"users", "dip"}, {"users", "dip"}), "tty-access", Status::Failed,
          "you are not in the group", "sudo adduser alice "},
         {"joined the tty's group after logging in", groups({"users", "dip"}, {"users", "dip", "@tty"}), "tty-access",

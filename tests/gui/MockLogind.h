@@ -1,11 +1,10 @@
 #pragma once
-// A throw-away system bus (dbus-daemon with a system-type configuration in a temporary
-// folder) with python3-dbusmock's logind template on it. Tests drive the notices
-// through the mock and read the inhibitor locks back from it.
-#include "support/TempDir.h"
+// A throw-away system bus (test::PrivateSystemBus) with python3-dbusmock's logind
+// template on it. Tests drive the notices through the mock and read the inhibitor locks
+// back from it.
+#include "support/PrivateSystemBus.h"
 
 #include <QDBusConnection>
-#include <QProcess>
 #include <QString>
 
 #include <string>
@@ -29,9 +28,9 @@ public:
     MockLogind& operator=(const MockLogind&) = delete;
 
     // Why the test cannot run here (tools missing); empty when all is well.
-    const std::string& SkipReason() const { return m_skip; }
+    const std::string& SkipReason() const { return m_bus.SkipReason(); }
     // What went wrong starting the bus or the mock; empty when all is well.
-    const std::string& Error() const { return m_error; }
+    const std::string& Error() const { return m_bus.Error(); }
 
     QString Address() const { return m_address; }
     // A fresh connection of this process to the bus (closed with this object).
@@ -49,14 +48,10 @@ public:
 private:
     bool Emit(const QString& name, bool starting);
 
-    TempDir m_dir;
-    QProcess m_daemon;
-    QProcess m_mock;
+    PrivateSystemBus m_bus;
     QString m_address;
     QString m_driver;  // connection name the mock is driven through
     std::vector<QString> m_connections;
-    std::string m_skip;
-    std::string m_error;
 };
 
 }  // namespace vr31k::test

@@ -5,6 +5,7 @@
 // it where there is one. Every place on the system a check reads is in `DoctorRoots`,
 // and the user's groups and the SIM's answers come in as values, so tests can build the
 // whole system.
+#include "platform/DeviceInhibit.h"
 #include "platform/DeviceTree.h"
 
 #include <functional>
@@ -64,6 +65,7 @@ struct DoctorInput {
     bool machineFolder = true;              // the per-machine folder (root:dialout 2770)
     std::string peerFileText;               // this version's /etc/ppp/peers/vr31k-utility
     std::function<SimReport(const std::string& port)> querySim;  // null: not asked
+    std::function<ModemManagerView(const std::string& port)> modemManager;  // over the bus; null: not asked
     std::optional<std::string> sessionBusAddress;  // DBUS_SESSION_BUS_ADDRESS
     std::string runtimeDir;                 // XDG_RUNTIME_DIR
     std::string runtimeFolder, runtimeProblem;  // the runtime folder found, or why none

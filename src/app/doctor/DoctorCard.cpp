@@ -13,6 +13,7 @@ namespace vr31k::doctor {
 namespace {
 
 constexpr const char* kNoCard = "without the card's tty this cannot be checked";
+constexpr const char* kRuleFix = "sudo packaging/install-udev-rules.sh (or scripts/setup.sh), then put the card in again";
 
 void FindPort(Context& c) {
     if (c.in.port) {
@@ -135,13 +136,28 @@ void CheckModemManager(Context& c) {
         c.Add("modemmanager", CheckStatus::Unknown, runs + "; " + kNoCard);
         return;
     }
+    // Its modem list has the last word: the card may have come before the udev rule.
+    const ModemManagerView bus = c.in.modemManager ? c.in.modemManager(c.port) : ModemManagerView{};
+    if (!bus.uid.empty()) {
+        std::string held = runs + " and has the card as a modem (" + bus.uid + ")";
+        CheckStatus status = CheckStatus::Failed;
+        if (bus.permission == InhibitPermission::Refused) {
+            held += "; it would refuse to let go of the card while the utility uses the port";
+        } else if (bus.permission == InhibitPermission::NeedsPassword) {
+            held += "; it wants a password before it lets go of the card, which the utility cannot give";
+        } else {
+            status = CheckStatus::Warning;
+            held += "; the utility asks it to let go of the card while it uses the port";
+        }
+        c.Add("modemmanager", status, held, kRuleFix);
+        return;
+    }
     const auto ignore = UdevProperty(c.in.roots.udevData, c.tty->st_rdev, "ID_MM_DEVICE_IGNORE");
     if (ignore && *ignore == "1") {
         c.Add("modemmanager", CheckStatus::Ok, runs + " and leaves the card alone (ID_MM_DEVICE_IGNORE)");
     } else {
         c.Add("modemmanager", CheckStatus::Warning,
-              runs + " and may open the card: the udev rule's ID_MM_DEVICE_IGNORE has not reached " + c.port,
-              "sudo packaging/install-udev-rules.sh (or scripts/setup.sh), then put the card in again");
+              runs + " and may open the card: the udev rule's ID_MM_DEVICE_IGNORE has not reached " + c.port, kRuleFix);
     }
 }
 

@@ -73,6 +73,7 @@ DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string>
     input.dataFolder = std::move(dataFolder);
     input.peerFileText = kPeerFileText;
     input.querySim = QuerySim;
+    input.modemManager = LookAtModemManager;
     input.sessionBusAddress = Environment("DBUS_SESSION_BUS_ADDRESS");
     input.runtimeDir = Environment("XDG_RUNTIME_DIR").value_or("");
     const RuntimeFolder runtime = UserRuntimeFolder();

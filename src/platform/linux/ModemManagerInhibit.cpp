@@ -1,0 +1,284 @@
+// ModemManager's device inhibition over the system bus (sd-bus). An inhibition lasts
+// while the connection that asked for it is open: ModemManager drops it by itself when
+// that connection goes, so a crash never leaves the card inhibited.
+#include "platform/DeviceInhibit.h"
+#include "platform/linux/ModemManagerBus.h"
+
+#include <libudev.h>
+#include <sys/stat.h>
+#include <systemd/sd-bus.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+namespace vr31k {
+namespace {
+
+// A hung bus or daemon must not hold the port's open up for long.
+constexpr uint64_t kCallTimeoutUs = 2'000'000;
+constexpr const char* kService = "org.freedesktop.ModemManager1";
+constexpr const char* kManagerPath = "/org/freedesktop/ModemManager1";
+constexpr const char* kModemInterface = "org.freedesktop.ModemManager1.Modem";
+// The authorization ModemManager checks before InhibitDevice.
+constexpr const char* kControlAction = "org.freedesktop.ModemManager1.Control";
+
+struct BusFree {
+    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
+    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
+};
+using Bus = std::unique_ptr<sd_bus, BusFree>;
+using Message = std::unique_ptr<sd_bus_message, BusFree>;
+
+struct BusError {
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    ~BusError() { sd_bus_error_free(&error); }
+    std::string Text(int r) const {
+        if (sd_bus_error_is_set(&error)) return std::string(error.name) + ": " + (error.message ? error.message : "");
+        return std::strerror(-r);
+    }
+    bool NoOwner() const {
+        return sd_bus_error_has_names(&error, SD_BUS_ERROR_SERVICE_UNKNOWN, SD_BUS_ERROR_NAME_HAS_NO_OWNER);
+    }
+};
+
+Bus OpenSystemBus() {
+    sd_bus* bus = nullptr;
+    if (sd_bus_open_system(&bus) < 0) return {};
+    sd_bus_set_method_call_timeout(bus, kCallTimeoutUs);
+    return Bus(bus);
+}
+
+// A call that never has the bus start a service that is not running.
+template <class Append>
+int Call(sd_bus* bus, const char* service, const char* path, const char* interface, const char* member,
+         Append append, BusError& error, Message& reply) {
+    sd_bus_message* raw = nullptr;
+    int r = sd_bus_message_new_method_call(bus, &raw, service, path, interface, member);
+    if (r < 0) return r;
+    const Message call(raw);
+    if ((r = sd_bus_message_set_auto_start(raw, 0)) < 0 || (r = append(raw)) < 0) return r;
+    sd_bus_message* answer = nullptr;
+    r = sd_bus_call(bus, raw, kCallTimeoutUs, &error.error, &answer);
+    reply.reset(answer);
+    return r;
+}
+
+int NoArguments(sd_bus_message*) { return 0; }
+
+// One modem's Modem interface properties: a{sv}.
+int ReadModem(sd_bus_message* m, ModemObject& modem) {
+    int r = sd_bus_message_enter_container(m, 'a', "{sv}");
+    while (r >= 0 && (r = sd_bus_message_enter_container(m, 'e', "sv")) > 0) {
+        const char* name = nullptr;
+        if ((r = sd_bus_message_read(m, "s", &name)) < 0) break;
+        if (std::strcmp(name, "Device") == 0) {
+            const char* device = nullptr;
+            if ((r = sd_bus_message_read(m, "v", "s", &device)) < 0) break;
+            modem.device = device;
+        } else if (std::strcmp(name, "Ports") == 0) {
+            if ((r = sd_bus_message_enter_container(m, 'v', "a(su)")) < 0 ||
+                (r = sd_bus_message_enter_container(m, 'a', "(su)")) < 0) {
+                break;
+            }
+            const char* port = nullptr;
+            uint32_t type = 0;
+            while ((r = sd_bus_message_read(m, "(su)", &port, &type)) > 0) modem.ports.emplace_back(port);
+            if (r < 0 || (r = sd_bus_message_exit_container(m)) < 0 || (r = sd_bus_message_exit_container(m)) < 0) break;
+        } else if ((r = sd_bus_message_skip(m, "v")) < 0) {
+            break;
+        }
+        r = sd_bus_message_exit_container(m);
+    }
+    return r < 0 ? r : sd_bus_message_exit_container(m);
+}
+
+// GetManagedObjects' a{oa{sa{sv}}}: the objects that carry the Modem interface.
+int ReadModems(sd_bus_message* m, std::vector<ModemObject>& modems) {
+    int r = sd_bus_message_enter_container(m, 'a', "{oa{sa{sv}}}");
+    while (r >= 0 && (r = sd_bus_message_enter_container(m, 'e', "oa{sa{sv}}")) > 0) {
+        const char* path = nullptr;
+        if ((r = sd_bus_message_read(m, "o", &path)) < 0 ||
+            (r = sd_bus_message_enter_container(m, 'a', "{sa{sv}}")) < 0) {
+            break;
+        }
+        while ((r = sd_bus_message_enter_container(m, 'e', "sa{sv}")) > 0) {
+            const char* interface = nullptr;
+            if ((r = sd_bus_message_read(m, "s", &interface)) < 0) break;
+            if (std::strcmp(interface, kModemInterface) == 0) {
+                r = ReadModem(m, modems.emplace_back());
+            } else {
+                r = sd_bus_message_skip(m, "a{sv}");
+            }
+            if (r < 0 || (r = sd_bus_message_exit_container(m)) < 0) break;
+        }
+        if (r < 0 || (r = sd_bus_message_exit_container(m)) < 0 || (r = sd_bus_message_exit_container(m)) < 0) break;
+    }
+    return r < 0 ? r : sd_bus_message_exit_container(m);
+}
+
+// The sysfs path of the USB device the tty belongs to; empty when it is none's.
+std::string UsbDeviceOf(const std::string& devicePath) {
+    struct stat st {};
+    if (stat(devicePath.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return {};
+    udev* context = udev_new();
+    if (context == nullptr) return {};
+    std::string path;
+    if (udev_device* tty = udev_device_new_from_devnum(context, 'c', st.st_rdev)) {
+        if (udev_device* usb = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_device")) {
+            path = udev_device_get_syspath(usb);
+        }
+        udev_device_unref(tty);
+    }
+    udev_unref(context);
+    return path;
+}
+
+// ModemManager's modem for the tty, looked up over `bus`: its uid, or why there is none.
+InhibitOutcome FindModem(sd_bus* bus, const std::string& devicePath) {
+    InhibitOutcome found;
+    BusError error;
+    Message reply;
+    const int r = Call(bus, kService, kManagerPath, "org.freedesktop.DBus.ObjectManager", "GetManagedObjects",
+                       NoArguments, error, reply);
+    if (r < 0) {
+        const bool unreachable = r == -ENOENT || r == -ECONNREFUSED || r == -ENOTCONN || r == -ECONNRESET;
+        found.state = error.NoOwner() ? InhibitState::NoModemManager
+                      : unreachable   ? InhibitState::NoBus
+                                      : InhibitState::Refused;
+        found.reason = error.Text(r);
+        return found;
+    }
+    std::vector<ModemObject> modems;
+    if (const int read = ReadModems(reply.get(), modems); read < 0) {
+        found.state = InhibitState::Refused;
+        found.reason = "ModemManager's modem list could not be read: " + std::string(std::strerror(-read));
+        return found;
+    }
+    // Found: the state stays NotAsked until the device is asked for.
+    found.uid = CardModemUid(modems, PortNameOf(devicePath), UsbDeviceOf(devicePath));
+    if (found.uid.empty()) found.state = InhibitState::NotItsModem;
+    return found;
+}
+
+int InhibitDevice(sd_bus* bus, const std::string& uid, bool inhibit, std::string& reason) {
+    BusError error;
+    Message reply;
+    const int r = Call(
+        bus, kService, kManagerPath, kService, "InhibitDevice",
+        [&](sd_bus_message* m) { return sd_bus_message_append(m, "sb", uid.c_str(), inhibit ? 1 : 0); }, error,
+        reply);
+    if (r < 0) reason = error.Text(r);
+    return r;
+}
+
+class ModemManagerInhibit final : public IDeviceInhibit {
+public:
+    ~ModemManagerInhibit() override { Release(); }
+
+    InhibitOutcome Hold(const std::string& devicePath) override {
+        if (m_bus && devicePath == m_path) return m_last;
+        Release();
+        m_path = devicePath;
+        Bus bus = OpenSystemBus();
+        if (!bus) {
+            m_last = {InhibitState::NoBus, {}, "no system bus"};
+            return m_last;
+        }
+        m_last = FindModem(bus.get(), devicePath);
+        if (m_last.state == InhibitState::NotAsked) {
+            if (InhibitDevice(bus.get(), m_last.uid, true, m_last.reason) >= 0) {
+                m_last.state = InhibitState::Inhibited;
+                m_bus = std::move(bus);  // the inhibition lives as long as this connection
+            } else {
+                m_last.state = InhibitState::Refused;
+            }
+        }
+        if (m_last.state == InhibitState::Refused) Tell();
+        return m_last;
+    }
+
+    void Release() override {
+        if (!m_bus) return;
+        // A failure here changes nothing: closing the connection ends the inhibition too.
+        std::string ignored;
+        InhibitDevice(m_bus.get(), m_last.uid, false, ignored);
+        m_bus.reset();
+    }
+
+    const InhibitOutcome& Last() const override { return m_last; }
+
+private:
+    // Once per reason: the port is opened again and again while the window runs.
+    void Tell() {
+        const std::string line = "ModemManager did not let go of " + m_path +
+                                 (m_last.uid.empty() ? "" : " (" + m_last.uid + ")") + ": " + m_last.reason;
+        if (m_told.insert(line).second) std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
+    }
+
+    Bus m_bus;
+    std::string m_path;
+    InhibitOutcome m_last;
+    std::set<std::string> m_told;
+};
+
+InhibitPermission AskPolkit(sd_bus* bus, std::string& reason) {
+    const char* self = nullptr;
+    if (sd_bus_get_unique_name(bus, &self) < 0) return InhibitPermission::Unknown;
+    BusError error;
+    Message reply;
+    const int r = Call(
+        bus, "org.freedesktop.PolicyKit1", "/org/freedesktop/PolicyKit1/Authority",
+        "org.freedesktop.PolicyKit1.Authority", "CheckAuthorization",
+        [&](sd_bus_message* m) {
+            return sd_bus_message_append(m, "(sa{sv})sa{ss}us", "system-bus-name", 1, "name", "s", self,
+                                         kControlAction, 0, 0u, "");
+        },
+        error, reply);
+    int allowed = 0, challenge = 0;
+    if (r < 0 || sd_bus_message_enter_container(reply.get(), 'r', "bba{ss}") < 0 ||
+        sd_bus_message_read(reply.get(), "bb", &allowed, &challenge) < 0) {
+        if (r < 0 && !error.NoOwner()) reason = error.Text(r);
+        return InhibitPermission::Unknown;
+    }
+    return allowed ? InhibitPermission::Allowed
+           : challenge ? InhibitPermission::NeedsPassword
+                       : InhibitPermission::Refused;
+}
+
+}  // namespace
+
+std::string PortNameOf(const std::string& devicePath) {
+    const std::string dev = "/dev/";
+    return devicePath.rfind(dev, 0) == 0 ? devicePath.substr(dev.size()) : devicePath;
+}
+
+std::string CardModemUid(const std::vector<ModemObject>& modems, const std::string& portName,
+                         const std::string& usbDevice) {
+    for (const ModemObject& modem : modems) {
+        if (modem.device.empty()) continue;
+        if (!usbDevice.empty() && modem.device == usbDevice) return modem.device;
+        for (const std::string& port : modem.ports) {
+            if (port == portName) return modem.device;
+        }
+    }
+    return {};
+}
+
+std::unique_ptr<IDeviceInhibit> MakeDeviceInhibit() { return std::make_unique<ModemManagerInhibit>(); }
+
+ModemManagerView LookAtModemManager(const std::string& devicePath) {
+    ModemManagerView view;
+    const Bus bus = OpenSystemBus();
+    if (!bus) return view;
+    const InhibitOutcome modem = FindModem(bus.get(), devicePath);
+    view.onBus = modem.state != InhibitState::NoBus && modem.state != InhibitState::NoModemManager;
+    if (modem.state == InhibitState::Refused) view.reason = modem.reason;
+    if (modem.uid.empty()) return view;
+    view.uid = modem.uid;
+    view.permission = AskPolkit(bus.get(), view.reason);
+    return view;
+}
+
+}  // namespace vr31k
