@@ -8,6 +8,9 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
+#include <memory>
+#include <string>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -15,6 +18,38 @@
 namespace vr31k::test {
 
 inline constexpr const char* kCardModem = "KORVANE VR31K Modem";
+
+// What the dials asked of ModemManager, in order ("hold PORT", "release"); shared with
+// the reader threads that release.
+class CInhibitLog {
+public:
+    std::function<std::unique_ptr<IDeviceInhibit>()> Maker() {
+        return [this] { return std::make_unique<Recorder>(*this); };
+    }
+    std::vector<std::string> Events() {
+        std::lock_guard lock(m_mutex);
+        return m_events;
+    }
+
+private:
+    struct Recorder : IDeviceInhibit {
+        explicit Recorder(CInhibitLog& to) : log(to) {}
+        InhibitOutcome Hold(const std::string& path) override {
+            log.Add("hold " + path);
+            return last;
+        }
+        void Release() override { log.Add("release"); }
+        const InhibitOutcome& Last() const override { return last; }
+        CInhibitLog& log;
+        InhibitOutcome last;
+    };
+    void Add(std::string event) {
+        std::lock_guard lock(m_mutex);
+        m_events.push_back(std::move(event));
+    }
+    std::mutex m_mutex;
+    std::vector<std::string> m_events;
+};
 
 class CDialNotices {
 public:
@@ -59,6 +94,7 @@ struct DialHarness {
         config.hangUpTermWaitMs = 500;
         config.hangUpKillWaitMs = 1000;
         config.hangUpLinkWaitMs = 500;
+        config.makeInhibit = inhibits.Maker();
         Configure(config);
         service = CreateLinuxDialupService(config);
         service->RegisterDevice({"modem", kCardModem, modem.Port()});
@@ -71,6 +107,7 @@ struct DialHarness {
     virtual ~DialHarness() = default;
     virtual void Configure(LinuxDialupConfig&) {}
 
+    CInhibitLog inhibits;
     TempDir dir;
     CFakeModem modem;
     std::string pbk = dir.File("VR31KUTL.pbk");

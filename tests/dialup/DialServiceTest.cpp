@@ -1,5 +1,6 @@
 // Dialling through a real child process standing in for pppd: what it receives, the
-// notices its log produces, setup failures, and a bounded hang-up.
+// notices its log produces, setup failures, and a bounded hang-up; ModemManager kept
+// off the card for as long as the dialler may have its tty.
 #include "DialHarness.h"
 #include "platform/linux/PppdCommand.h"
 
@@ -128,6 +129,7 @@ TEST(DialService, ProgressAndFailuresFromTheDiallersLog) {
         ASSERT_EQ(h.service->Dial(h.pbk, {"apn.example", "", "kv", "kv"}, notices.Notifier(), handle), 0);
         ASSERT_TRUE(WaitGone(*h.service, handle));
         EXPECT_EQ(notices.All(), c.notices);
+        EXPECT_EQ(h.inhibits.Events(), (std::vector<std::string>{"hold " + h.modem.Port(), "release"}));
         const std::string cause = h.service->LastErrorDetail();
         if (*c.cause == '\0') EXPECT_EQ(cause, "");
         else EXPECT_NE(cause.find(c.cause), std::string::npos) << cause;
@@ -175,6 +177,7 @@ TEST(DialService, HangUpEndsTheDiallerWithinItsBound) {
         int error = 0;
         ASSERT_EQ(h.service->GetConnectStatus(handle, state, error), 0);
         EXPECT_EQ(state, dialstate::kConnected);
+        EXPECT_EQ(h.inhibits.Events(), std::vector<std::string>{"hold " + h.modem.Port()}) << "held while up";
 
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(h.service->HangUp(handle), 0);
@@ -183,6 +186,7 @@ TEST(DialService, HangUpEndsTheDiallerWithinItsBound) {
         std::vector<ConnectionInfo> connections;
         h.service->EnumConnections(connections);
         EXPECT_TRUE(connections.empty());
+        EXPECT_EQ(h.inhibits.Events(), (std::vector<std::string>{"hold " + h.modem.Port(), "release"}));
     }
 }
 

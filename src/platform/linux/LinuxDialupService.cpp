@@ -193,6 +193,10 @@ public:
         dialLaunch.deviceType = entry.deviceType.empty() ? "modem" : entry.deviceType;
         dialLaunch.deviceName = entry.deviceName;
         dialLaunch.port = port;
+        if (m_config.makeInhibit) {
+            dialLaunch.inhibit = m_config.makeInhibit();
+            dialLaunch.inhibit->Hold(port);
+        }
         std::unique_ptr<PppDial> dial;
         const int started = PppDial::Start(std::move(dialLaunch), std::move(notifier), [this] { NoteChange(); }, dial);
         if (started != 0) return Fail(started, "cannot start " + program);

@@ -1,8 +1,10 @@
 #pragma once
 // The dial-up service over pppd (or, when chosen explicitly, the simulated link).
+#include "platform/DeviceInhibit.h"
 #include "platform/DialupService.h"
 #include "platform/linux/PppdCommand.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,6 +25,8 @@ struct LinuxDialupConfig {
     int hangUpTermWaitMs = 3000;                // SIGTERM, then SIGKILL
     int hangUpKillWaitMs = 2000;
     int hangUpLinkWaitMs = 2000;                // then the interface must be gone
+    // Keeps ModemManager off the card while a dial has its tty; none: nothing is asked.
+    std::function<std::unique_ptr<IDeviceInhibit>()> makeInhibit = MakeDeviceInhibit;
 };
 
 // The environment's choice: VR31K_DIAL_LINK=simulated selects the simulated link

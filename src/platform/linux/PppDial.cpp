@@ -210,6 +210,7 @@ void PppDial::Run(int logFd) {
     int status = 0;
     while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
+    if (m_launch.inhibit) m_launch.inhibit->Release();
     const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 5;
     int error;
     bool wasConnected;

@@ -2,6 +2,7 @@
 // One running dial: the dialler process (pppd, or the simulated link), the thread that
 // reads its log, and what that log has told so far. The reader thread writes the
 // state under m_mutex; callers read snapshots under the same lock.
+#include "platform/DeviceInhibit.h"
 #include "platform/DialupService.h"
 #include "platform/linux/PppdLog.h"
 
@@ -27,6 +28,9 @@ public:
         std::string deviceType;
         std::string deviceName;
         std::string port;
+        // Held for as long as the dialler may have the tty; the reader gives it back
+        // once the dialler is gone.
+        std::unique_ptr<IDeviceInhibit> inhibit;
     };
     struct Snapshot {
         uint32_t state = 0;
