@@ -67,7 +67,7 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
         }
         return std::string("(no row)");
     };
-    EXPECT_EQ(spokenRow("tty-holders").rfind("失敗 " + system.port + " is held open by minicom (pid 4321", 0), 0u);
+    EXPECT_EQ(spokenRow("tty-holders").rfind("失敗 " + system.port + " を minicom (pid 4321", 0), 0u);
     EXPECT_EQ(spokenRow("pppd-peer").rfind("注意 ", 0), 0u);
     EXPECT_EQ(spokenRow("tty-access").rfind("正常 ", 0), 0u);
     EXPECT_EQ(test::SpokenOf(summary).name,
@@ -97,7 +97,7 @@ TEST(DiagnosisBox, TheCauseIsReadBeneathTheTextAndTheButtonOpensTheDiagnosis) {
         int opened = 0;
         QtMessageBox::SetDiagnosisOpener(c.opener ? std::function<void()>([&] { ++opened; }) : nullptr);
         MessageBoxRequest request = MakeMessage(IDS_PORT_OPEN_ERROR_CAPTION, IDS_PORT_OPEN_ERROR_TEXT, MessageIcon::Error);
-        request.cause = "原因: /dev/ttyACM0 is held open by minicom (pid 4321, user alice)";
+        request.cause = "原因: /dev/ttyACM0 を minicom (pid 4321、ユーザ alice) が開いています。";
         request.offersDiagnosis = c.offers;
         test::OnNextModal([&](QDialog& box) {
             auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
