@@ -67,7 +67,7 @@ void WindowSession::WindowReady() {
 }
 
 // Read from the machine whoever looks the card up: it is a fact of the port, not of the lookup.
-std::string WindowSession::PortHolders(const std::string& port) { return PortHoldersSentence(port); }
+std::string WindowSession::PortTrouble(const std::string& port) { return PortTroubleSentence(port); }
 
 void WindowSession::Ticked() {
     m_remote.Ticked();

@@ -50,7 +50,7 @@ private:
     bool EjectCard() override;
     void UseCardPort(const std::string& port) override;
     void WindowReady() override;
-    std::string PortHolders(const std::string& port) override;
+    std::string PortTrouble(const std::string& port) override;
 
     void Ticked() override;
     void ConnectionGone() override;

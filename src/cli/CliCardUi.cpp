@@ -10,7 +10,7 @@ MessageResult CCliCardUi::Show(const MessageBoxRequest& request) {
     std::string text = request.text.empty() ? std::string(LoadString(request.textId)) : request.text;
     if (m_tell != nullptr) *m_tell << "[" << LoadString(request.captionId) << "] " << text << '\n';
     if (m_tell != nullptr && !request.cause.empty()) *m_tell << request.cause << '\n';
-    m_boxes.push_back({request.captionId, std::move(text)});
+    m_boxes.push_back({request.captionId, std::move(text), request.cause});
     switch (request.buttons) {
     case MessageButtons::YesNo:
     case MessageButtons::YesNoCancel: return MessageResult::Yes;

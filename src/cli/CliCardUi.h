@@ -15,6 +15,7 @@ namespace vr31k::cli {
 struct ShownBox {
     int captionId;
     std::string text;  // with its numbers and names in place
+    std::string cause;  // the line beneath it, "" none
 };
 
 class CCliCardUi final : public ICardUi {

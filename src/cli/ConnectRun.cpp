@@ -5,7 +5,6 @@
 #include "cli/ReadableValues.h"
 #include "common/StringIds.h"
 #include "dialup/ConnectionFigures.h"
-#include "dialup/DialFailureCause.h"
 
 #include <algorithm>
 #include <ostream>
@@ -168,10 +167,12 @@ int ConnectRun::NotDialled() {
         return Fail("cancelled");
     }
     const auto& boxes = m_view.Boxes();
-    if (std::any_of(boxes.begin(), boxes.end(), [](const ShownBox& box) {
-            return box.captionId == ids::IDS_DIAL_FAILED_CAPTION || box.captionId == ids::IDS_DIAL_ABORTED_CAPTION;
-        })) {
-        Say() << DialFailureCause(m_dialCode, m_session.Charge().Service().LastErrorDetail()) << '\n';
+    const auto dialBox = std::find_if(boxes.begin(), boxes.end(), [](const ShownBox& box) {
+        return box.captionId == ids::IDS_DIAL_FAILED_CAPTION || box.captionId == ids::IDS_DIAL_ABORTED_CAPTION;
+    });
+    if (dialBox != boxes.end()) {
+        // Without --json its cause line was told with the box on stderr.
+        if (m_context.JsonOutput()) m_context.Err() << dialBox->cause << '\n';
         return Fail("dial-failed");
     }
     const EntryList& names = m_window.EntryNames();

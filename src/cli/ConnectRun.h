@@ -31,7 +31,6 @@ public:
 
 private:
     void Recorded(int result, const HistoryRow& row) override;
-    void DialFailed(int code) override { m_dialCode = code; }
     void Ended(bool lineLost, bool outside) override;
 
     struct End {
@@ -77,7 +76,6 @@ private:
     std::optional<End> m_end;
     std::optional<int> m_recorded;
     HistoryRow m_row;
-    int m_dialCode = 0;  // the dial-up service's code of a failed dial
 };
 
 }  // namespace vr31k::cli

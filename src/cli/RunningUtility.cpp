@@ -44,10 +44,10 @@ Json ToJson(const RemoteReply& reply) {
             const auto* ids = std::get_if<std::vector<int64_t>>(&value);
             const auto* texts = std::get_if<std::vector<std::string>>(&value);
             for (size_t i = 0; ids != nullptr && i < ids->size(); ++i) {
-                if (boxes.size() <= i) boxes.push_back({static_cast<int>((*ids)[i]), {}});
+                if (boxes.size() <= i) boxes.push_back({static_cast<int>((*ids)[i]), {}, {}});
             }
             for (size_t i = 0; texts != nullptr && i < texts->size(); ++i) {
-                if (boxes.size() <= i) boxes.push_back({0, {}});
+                if (boxes.size() <= i) boxes.push_back({0, {}, {}});
                 boxes[i].text = (*texts)[i];
             }
             continue;

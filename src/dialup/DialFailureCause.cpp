@@ -1,51 +1,63 @@
 #include "dialup/DialFailureCause.h"
 
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "platform/DialupService.h"
 
 namespace vr31k {
+
+using namespace ids;
 
 namespace {
 
 struct CodeCause {
     int code;
-    std::string_view cause;
+    int textId;
+    bool diagnosable;  // a check of the diagnosis looks at what causes it
 };
 
 constexpr CodeCause kCauses[] = {
-    {dialerr::kAccessDenied,
-     "you may not run pppd or open the card's port: join the groups dip and dialout (sudo adduser $USER dip; "
-     "sudo adduser $USER dialout), then log in again"},
-    {dialerr::kInvalidName, "the entry's name cannot be dialled: rename the entry"},
-    {dialerr::kEntryNotFound, "the entry is not in the phonebook: run vr31kctl entries sync"},
-    {dialerr::kDeviceDoesNotExist, "the kernel has no PPP support: run sudo modprobe ppp_generic"},
-    {dialerr::kPortDisconnected, "the card hung up: check the signal, or whether the card was taken out"},
-    {dialerr::kDisconnection, "the network closed the link: check the entry's APN, user name and password"},
-    {dialerr::kUserDisconnection, "the dial was cancelled"},
-    {dialerr::kInvalidSize, "the entry's user name, password or dial string is too long for pppd"},
-    {dialerr::kPortNotAvailable,
-     "the card's port is missing, locked or held by another program: run vr31kctl doctor to see which"},
-    {dialerr::kUnknown, "pppd failed for a reason it did not name: see the system log (journalctl -t pppd)"},
-    {dialerr::kRequestTimeout, "the link did not go down in time: try the hang-up again"},
-    {dialerr::kFromDevice,
-     "the card refused the dial: check that the entry's packet context is on the card (vr31kctl entries sync) "
-     "and that the SIM is ready (vr31kctl card check)"},
-    {dialerr::kFileNotOpened, "pppd or its peer file is not installed: run scripts/setup.sh"},
-    {dialerr::kLineBusy, "the network answered busy: try again in a minute"},
-    {dialerr::kNoAnswer, "the card got no data connection: check the signal and the entry's APN"},
-    {dialerr::kNoDialtone, "the card is not registered on the network: check the signal and the SIM"},
-    {dialerr::kAuthenticationFailure, "the network refused the entry's user name or password: correct them"},
-    {dialerr::kPppTimeout, "the network never answered PPP after the dial: check the APN and try again"},
-    {dialerr::kPppNoProtocols, "the network gave no IP address: check the entry's APN"},
+    {dialerr::kAccessDenied, IDS_DIAL_CAUSE_ACCESS_DENIED, true},
+    {dialerr::kInvalidName, IDS_DIAL_CAUSE_INVALID_NAME, false},
+    {dialerr::kEntryNotFound, IDS_DIAL_CAUSE_ENTRY_NOT_FOUND, false},
+    {dialerr::kDeviceDoesNotExist, IDS_DIAL_CAUSE_NO_KERNEL_PPP, true},
+    {dialerr::kPortDisconnected, IDS_DIAL_CAUSE_PORT_DISCONNECTED, false},
+    {dialerr::kDisconnection, IDS_DIAL_CAUSE_DISCONNECTION, false},
+    {dialerr::kUserDisconnection, IDS_DIAL_CAUSE_CANCELLED, false},
+    {dialerr::kInvalidSize, IDS_DIAL_CAUSE_TOO_LONG, false},
+    {dialerr::kPortNotAvailable, IDS_DIAL_CAUSE_PORT_NOT_AVAILABLE, true},
+    {dialerr::kUnknown, IDS_DIAL_CAUSE_UNNAMED, false},
+    {dialerr::kRequestTimeout, IDS_DIAL_CAUSE_HANGUP_TIMEOUT, false},
+    {dialerr::kFromDevice, IDS_DIAL_CAUSE_CARD_REFUSED, true},
+    {dialerr::kFileNotOpened, IDS_DIAL_CAUSE_NOT_INSTALLED, true},
+    {dialerr::kLineBusy, IDS_DIAL_CAUSE_BUSY, false},
+    {dialerr::kNoAnswer, IDS_DIAL_CAUSE_NO_ANSWER, false},
+    {dialerr::kNoDialtone, IDS_DIAL_CAUSE_NOT_REGISTERED, true},
+    {dialerr::kAuthenticationFailure, IDS_DIAL_CAUSE_AUTHENTICATION, false},
+    {dialerr::kPppTimeout, IDS_DIAL_CAUSE_PPP_TIMEOUT, false},
+    {dialerr::kPppNoProtocols, IDS_DIAL_CAUSE_NO_ADDRESS, false},
 };
+
+const CodeCause* Find(int code) {
+    for (const CodeCause& c : kCauses) {
+        if (c.code == code) return &c;
+    }
+    return nullptr;
+}
 
 }  // namespace
 
 std::string DialFailureCause(int code, std::string_view detail) {
-    if (!detail.empty()) return std::string(detail);
-    for (const CodeCause& c : kCauses) {
-        if (c.code == code) return std::string(c.cause);
-    }
-    return "dial-up error " + std::to_string(code);
+    const CodeCause* known = Find(code);
+    std::string cause = known != nullptr ? std::string(LoadString(known->textId))
+                                         : FormatString(IDS_DIAL_CAUSE_UNKNOWN_CODE, {std::to_string(code)});
+    if (!detail.empty()) cause += "\n" + FormatString(IDS_DIAL_CAUSE_DETAIL, {detail});
+    return cause;
+}
+
+bool DiagnosisNamesDialFailure(int code) {
+    const CodeCause* known = Find(code);
+    return known != nullptr && known->diagnosable;
 }
 
 }  // namespace vr31k

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -22,6 +23,26 @@ namespace vr31k {
 using namespace ids;
 
 namespace {
+
+// Rows as high as their sentences wrapped to the column's width (the view asks for a
+// row's height without telling the delegate the width).
+class WrappingDelegate final : public QStyledItemDelegate {
+    static constexpr int kTextSlack = 8;
+
+public:
+    explicit WrappingDelegate(QTreeWidget* list) : QStyledItemDelegate(list), m_list(list) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem wrapped = option;
+        // Less the margins the style paints the text within.
+        const int width = m_list->columnWidth(index.column()) - kTextSlack;
+        wrapped.rect = QRect(0, 0, std::max(width, 1), std::max(option.rect.height(), 1));
+        wrapped.features |= QStyleOptionViewItem::WrapText;
+        return QStyledItemDelegate::sizeHint(wrapped, index);
+    }
+
+private:
+    QTreeWidget* m_list;
+};
 
 QStyle::StandardPixmap IconOf(CheckStatus status) {
     switch (status) {
@@ -47,12 +68,13 @@ CHelpDiagnosisDlg::CHelpDiagnosisDlg(Checks checks, QWidget* parent)
     Identify(m_list, IDS_DIAGNOSIS_LIST, QStringLiteral("checkList"));
     m_list->setRootIsDecorated(false);
     m_list->setWordWrap(true);
+    m_list->setItemDelegate(new WrappingDelegate(m_list));
     m_list->setAlternatingRowColors(true);
     m_list->setHeaderLabels({Text(IDS_DIAGNOSIS_COL_CHECK), Text(IDS_DIAGNOSIS_COL_STATUS),
                              Text(IDS_DIAGNOSIS_COL_MESSAGE), Text(IDS_DIAGNOSIS_COL_FIX)});
     m_list->header()->setStretchLastSection(true);
     m_list->setColumnWidth(2, 430);
-    m_list->setMinimumSize(1000, 380);
+    m_list->setMinimumSize(1000, 480);
 
     auto* buttons = new QDialogButtonBox(this);
     buttons->setObjectName(QStringLiteral("buttons"));
@@ -93,11 +115,12 @@ void CHelpDiagnosisDlg::ShowResults(const std::vector<CheckResult>& results) {
         row->setIcon(1, style()->standardIcon(IconOf(r.status)));
         for (int column = 2; column < 4; ++column) row->setToolTip(column, row->text(column));
     }
-    // Sentences as wide as they are, within reason; a longer one is cut short with its
-    // whole text in the tooltip, the copy and what a screen reader reads.
+    // Sentences as wide as they are, within reason; a longer one wraps onto the lines it
+    // needs, its whole text also in the tooltip, the copy and what a screen reader reads.
     for (int column = 0; column < 3; ++column) m_list->resizeColumnToContents(column);
     m_list->setColumnWidth(1, m_list->columnWidth(1) + 12);
-    m_list->setColumnWidth(2, std::min(m_list->columnWidth(2), 640));
+    m_list->setColumnWidth(2, std::min(m_list->columnWidth(2), 560));
+    m_list->doItemsLayout();  // the rows' heights for the widths just set
     const QString summary =
         QString::fromStdString(FormatString(IDS_DIAGNOSIS_SUMMARY, {std::to_string(failed), std::to_string(warnings)}));
     m_summary->setText(summary);

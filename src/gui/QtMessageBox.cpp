@@ -3,6 +3,7 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
@@ -66,6 +67,13 @@ MessageResult QtMessageBox::Show(const MessageBoxRequest& request) {
     if (!request.cause.empty()) text += QStringLiteral("\n\n") + QString::fromStdString(request.cause);
     QMessageBox box(ToQtIcon(request.icon), Text(request.captionId), text, QMessageBox::NoButton, m_parent);
     box.setAccessibleName(Text(request.captionId));
+    if (!request.cause.empty()) {
+        // A cause is a sentence or two with commands in it: a wider box keeps them whole
+        // on fewer lines.
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString(40, QChar(0x3042))));
+        }
+    }
     std::vector<std::pair<QAbstractButton*, MessageResult>> made;
     MessageResult escapeResult = MessageResult::Ok;
     for (const ButtonSpec& choice : ButtonsOf(request.buttons)) {

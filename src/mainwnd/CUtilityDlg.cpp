@@ -18,13 +18,15 @@ public:
     explicit CardUiGate(CUtilityDlg& owner) : m_owner(owner), m_view(owner.m_view) {}
     MessageResult Show(const MessageBoxRequest& request) override {
         m_owner.UpdateSleepRefusal();
-        if (request.captionId != IDS_PORT_OPEN_ERROR_CAPTION) return m_view.Show(request);
-        // The table's box as it is, with why the port would not open and the way to
-        // the diagnosis beneath it.
+        const bool notOpened = request.captionId == IDS_PORT_OPEN_ERROR_CAPTION;
+        if (!notOpened && request.captionId != IDS_COMM_ERROR_CAPTION) return m_view.Show(request);
+        // The table's box as it is, with why the port would not open or the card did not
+        // answer as the diagnosis's checks of the port see it, and the way to the whole
+        // diagnosis beneath it: always for a port that would not open, else when they see why.
         MessageBoxRequest told = request;
-        const std::string holders = m_owner.m_parts.host.PortHolders(m_owner.m_portName);
-        if (!holders.empty()) told.cause = FormatString(IDS_PORT_CAUSE_LINE, {holders});
-        told.offersDiagnosis = true;
+        const std::string trouble = m_owner.m_parts.host.PortTrouble(m_owner.m_portName);
+        if (!trouble.empty()) told.cause = FormatString(IDS_PORT_CAUSE_LINE, {trouble});
+        told.offersDiagnosis = notOpened || !trouble.empty();
         return m_view.Show(told);
     }
     void ForceForeground() override { m_view.ForceForeground(); }

@@ -31,8 +31,8 @@ public:
     virtual void UseCardPort(const std::string& port) = 0;
     // The window exists: a waiting second start may go on.
     virtual void WindowReady() = 0;
-    // Who keeps `port` from being opened, in one sentence; "" when nobody is seen.
-    virtual std::string PortHolders(const std::string& /*port*/) { return {}; }
+    // Why `port` cannot be opened or does not answer, in one sentence; "" when nothing is seen.
+    virtual std::string PortTrouble(const std::string& /*port*/) { return {}; }
 };
 
 // What the window works with; the session that owns the window owns all of it.

@@ -5,6 +5,7 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "dialup/ConnectionFigures.h"
+#include "dialup/DialFailureCause.h"
 
 #include <algorithm>
 #include <chrono>
@@ -234,8 +235,11 @@ void ConnectionControl::StartDial(const std::string& entry) {
 }
 
 void ConnectionControl::DialFailed(int captionId, int code) {
-    const MessageBoxRequest box =
-        MakeMessage(captionId, captionId + 1, MessageIcon::Exclamation, {std::to_string(code)});
+    // The table's box as it is, with why beneath it and, where a check can tell which
+    // part of the system is missing or held, the way to the diagnosis.
+    MessageBoxRequest box = MakeMessage(captionId, captionId + 1, MessageIcon::Exclamation, {std::to_string(code)});
+    box.cause = FormatString(IDS_PORT_CAUSE_LINE, {DialFailureCause(code, m_charge.Service().LastErrorDetail())});
+    box.offersDiagnosis = DiagnosisNamesDialFailure(code);
     if (m_observer != nullptr) m_observer->DialFailed(code);
     EndConnect({false, "dial-failed", code, box});
     m_view.Show(box);

@@ -5,6 +5,8 @@
 #include "CardSimulator.h"
 #include "app/doctor/Doctor.h"
 #include "card/CardResults.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "support/FakeDoctorSystem.h"
 #include "support/ProcessRun.h"
 #include "support/TempDir.h"
@@ -48,12 +50,12 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
         };
     };
     const std::vector<Case> cases = {
-        {"healthy tty", {}, "tty-access", Status::Ok, "you may open", ""},
-        {"nobody holds it", {}, "tty-holders", Status::Ok, "no other process holds", ""},
-        {"no lock", {}, "tty-lock", Status::Ok, "no dialler has locked", ""},
+        {"healthy tty", {}, "tty-access", Status::Ok, "を開くことができます", ""},
+        {"nobody holds it", {}, "tty-holders", Status::Ok, "を開いているほかのプロセスはありません", ""},
+        {"no lock", {}, "tty-lock", Status::Ok, "をロックしているダイヤラはありません", ""},
         {"another process holds the tty",
          [](FakeDoctorSystem& s) { s.Process(4321, "minicom", 0, s.port); }, "tty-holders", Status::Failed,
-         "held open by minicom (pid 4321, user root)", "kill 4321"},
+         "を minicom (pid 4321、ユーザ root) が開いています", "kill 4321"},
         {"the line's server is no rival",
          [](FakeDoctorSystem& s) {
              s.Process(4321, "cardsim", 0, s.port);
@@ -62,104 +64,104 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
              test::WriteFile(s.root.File("proc/4321/fdinfo/4"),
                              "pos:\t0\ntty-index:\t" + s.port.substr(s.port.rfind('/') + 1) + "\n");
          },
-         "tty-holders", Status::Ok, "no other process holds", ""},
+         "tty-holders", Status::Ok, "を開いているほかのプロセスはありません", ""},
         {"a live dialler's lock",
          [](FakeDoctorSystem& s) {
              s.Process(3317, "pppd", 0);
              test::WriteFile(s.LockFile(), "      3317\n");
          },
-         "tty-lock", Status::Failed, "for pppd (pid 3317, user root)", "kill 3317"},
+         "tty-lock", Status::Failed, "は pppd (pid 3317、ユーザ root) にロックされています", "kill 3317"},
         {"a stale lock", [](FakeDoctorSystem& s) { test::WriteFile(s.LockFile(), "      3317\n"); }, "tty-lock",
-         Status::Warning, "left from pid 3317, which has ended", "sudo rm "},
+         Status::Warning, "は終了した pid 3317 が残したもの", "sudo rm "},
         {"a lock that is a link", [](FakeDoctorSystem& s) { fs::create_symlink("/etc/passwd", s.LockFile()); },
-         "tty-lock", Status::Warning, "cannot be read", "sudo rm "},
+         "tty-lock", Status::Warning, "を読み取れません", "sudo rm "},
         {"ModemManager that ignores the card", [](FakeDoctorSystem& s) { s.Process(900, "ModemManager", 0); },
-         "modemmanager", Status::Ok, "leaves the card alone", ""},
+         "modemmanager", Status::Ok, "ModemManager (pid 900) が動作していますが、データ端末は使いません", ""},
         {"ModemManager without the udev flag",
          [](FakeDoctorSystem& s) {
              s.Process(900, "ModemManager", 0);
              test::WriteFile(s.udevFile, "E:ID_VENDOR_ID=1d4c\n");
          },
-         "modemmanager", Status::Warning, "has not reached", "install-udev-rules.sh"},
+         "modemmanager", Status::Warning, "に設定されていないため", "install-udev-rules.sh"},
         {"ModemManager holding the card in spite of the flag", modem(InhibitPermission::Unknown), "modemmanager",
-         Status::Warning, "as a modem (/sys/usb1/1-2); the utility asks it to let go", "install-udev-rules.sh"},
+         Status::Warning, "モデム (/sys/usb1/1-2) として認識していますが、ユーティリティが", "install-udev-rules.sh"},
         {"ModemManager that polkit keeps from letting go", modem(InhibitPermission::Refused), "modemmanager",
-         Status::Failed, "would refuse to let go", "install-udev-rules.sh"},
+         Status::Failed, "手放すことを拒否します", "install-udev-rules.sh"},
         {"ModemManager that wants a password", modem(InhibitPermission::NeedsPassword), "modemmanager",
-         Status::Failed, "wants a password", "install-udev-rules.sh"},
+         Status::Failed, "パスワードを求めます", "install-udev-rules.sh"},
         {"ModemManager on the bus with other modems",
          [](FakeDoctorSystem& s) {
              s.Process(900, "ModemManager", 0);
              s.in.modemManager = [](const std::string&) { return ModemManagerView{true, "", {}, {}}; };
          },
-         "modemmanager", Status::Ok, "leaves the card alone", ""},
+         "modemmanager", Status::Ok, "データ端末は使いません", ""},
         {"outside the tty's group", groups({"users", "dip"}, {"users", "dip"}), "tty-access", Status::Failed,
-         "you are not in the group", "sudo adduser alice "},
+         "を開けるグループ", "sudo adduser alice "},
         {"joined the tty's group after logging in", groups({"users", "dip"}, {"users", "dip", "@tty"}), "tty-access",
-         Status::Failed, "after this session began", "log out and in again (or run newgrp "},
-        {"in dip", {}, "dip", Status::Ok, "you are in the group dip", ""},
-        {"outside dip", groups({"users", "@tty"}, {"users", "@tty"}), "dip", Status::Failed, "not in the group dip",
-         "sudo adduser alice dip"},
+         Status::Failed, "このセッションが始まった後で参加しています", "(または newgrp "},
+        {"in dip", {}, "dip", Status::Ok, "グループ dip に参加しています", ""},
+        {"outside dip", groups({"users", "@tty"}, {"users", "@tty"}), "dip", Status::Failed,
+         "グループ dip に参加していません", "sudo adduser alice dip"},
         {"joined dip after logging in", groups({"users", "@tty"}, {"users", "@tty", "dip"}), "dip", Status::Failed,
-         "after this session began", "newgrp dip"},
+         "グループ dip に、このセッションが始まった後で", "newgrp dip"},
         {"the peer file missing", [](FakeDoctorSystem& s) { fs::remove(s.root.File("ppp/peers/vr31k-utility")); },
-         "pppd-peer", Status::Failed, "is missing", "scripts/setup.sh"},
+         "pppd-peer", Status::Failed, "がありません。pppd はすべてのダイヤルを拒否します", "scripts/setup.sh"},
         {"an older peer file", [](FakeDoctorSystem& s) { test::WriteFile(s.root.File("ppp/peers/vr31k-utility"), "x\n"); },
-         "pppd-peer", Status::Warning, "not this version's", "scripts/setup.sh"},
-        {"the peer file current", {}, "pppd-peer", Status::Ok, "is this version's", ""},
+         "pppd-peer", Status::Warning, "このバージョンのものではありません", "scripts/setup.sh"},
+        {"the peer file current", {}, "pppd-peer", Status::Ok, "はこのバージョンのものです", ""},
         {"pppd missing", [](FakeDoctorSystem& s) { fs::remove(s.in.roots.pppd); }, "pppd", Status::Failed,
-         "not installed", "apt-get install ppp"},
-        {"no kernel PPP", {}, "kernel-ppp", Status::Failed, "the kernel has no PPP", "modprobe ppp_generic"},
-        {"the hook and its recorder", {}, "ip-down-hook", Status::Ok, "are in place", ""},
+         "pppd がインストールされていません", "apt-get install ppp"},
+        {"no kernel PPP", {}, "kernel-ppp", Status::Failed, "/dev/ppp がありません。カーネルに PPP", "modprobe ppp_generic"},
+        {"the hook and its recorder", {}, "ip-down-hook", Status::Ok, "と、それが実行する記録プログラム", ""},
         {"the hook without its recorder", [](FakeDoctorSystem& s) { fs::remove(s.root.File("record")); }, "ip-down-hook",
-         Status::Warning, "no recorder", "scripts/setup.sh"},
+         Status::Warning, "記録プログラムがありません", "scripts/setup.sh"},
         {"a folder open to everyone", [](FakeDoctorSystem& s) { chmod(s.in.dataFolder.c_str(), 0777); }, "data-folder",
-         Status::Failed, "open to every local user", "install-datadir.sh"},
+         Status::Failed, "ローカルのすべてのユーザに開かれています", "install-datadir.sh"},
         {"the machine folder not closed to its group",
          [](FakeDoctorSystem& s) {
              s.in.machineFolder = true;
              chmod(s.in.dataFolder.c_str(), 02770);
          },
-         "data-folder", Status::Warning, "not root:dialout 2770", "install-datadir.sh"},
-        {"the shared folder", {}, "data-folder", Status::Ok, "belongs to", ""},
+         "data-folder", Status::Warning, "root:dialout 2770 ではありません", "install-datadir.sh"},
+        {"the shared folder", {}, "data-folder", Status::Ok, "の所有者とモードは", ""},
         {"a folder closed to its group", [](FakeDoctorSystem& s) { chmod(s.in.dataFolder.c_str(), 0700); }, "data-folder",
-         Status::Failed, "you may not use it", ""},
+         Status::Failed, "あなたはこのフォルダを使用できません", ""},
         {"the machine's folder missing",
          [](FakeDoctorSystem& s) {
              s.in.dataFolder = s.root.File("none");
              s.in.machineFolder = true;
          },
-         "data-folder", Status::Failed, "is missing", "install-datadir.sh"},
+         "data-folder", Status::Failed, "/none がありません", "install-datadir.sh"},
         {"a folder of one's own not made yet", [](FakeDoctorSystem& s) { s.in.dataFolder = s.root.File("none"); },
-         "data-folder", Status::Ok, "made at first use", ""},
+         "data-folder", Status::Ok, "最初に使うときに作成されます", ""},
         {"nothing to read in a missing folder", [](FakeDoctorSystem& s) { s.in.dataFolder = s.root.File("none"); },
-         "history", Status::Unknown, "not there yet", ""},
+         "history", Status::Unknown, "まだありません", ""},
         {"the history a link",
          [](FakeDoctorSystem& s) { fs::create_symlink("/etc/passwd", s.in.dataFolder + "/VR31KUTL.mdb"); }, "history",
          Status::Failed, "symbolic link", "install-datadir.sh"},
         {"settings readable", [](FakeDoctorSystem& s) { test::WriteFile(s.in.dataFolder + "/VR31KUTL.ini", "[a]\n"); },
-         "settings", Status::Ok, "can be read", ""},
+         "settings", Status::Ok, "VR31KUTL.ini を読み取れます", ""},
         {"the SIM wants its PIN", [](FakeDoctorSystem& s) { s.sim = {true, true, SIM_PIN_REQUIRED, 2}; }, "sim",
-         Status::Warning, "waits for its PIN (2 attempts left)", "card check --pin"},
+         Status::Warning, "PIN の入力を待っています (残り 2 回)", "card check --pin"},
         {"the SIM wants its PUK", [](FakeDoctorSystem& s) { s.sim = {true, true, SIM_PUK_REQUIRED, 10}; }, "sim",
-         Status::Failed, "PUK (10 attempts left)", "--puk PUK --new-pin"},
+         Status::Failed, "PUK の入力を待っています (残り 10 回)", "--puk PUK --new-pin"},
         {"a silent card", [](FakeDoctorSystem& s) { s.sim = {true, false, 0, -1}; }, "sim", Status::Failed,
-         "did not answer", "take the card out"},
+         "応答しません", "データ端末を抜いて"},
         {"a port locked by someone unseen", [](FakeDoctorSystem& s) { s.sim = {false, false, 0, -1}; }, "sim",
-         Status::Unknown, "could not be opened", "sudo vr31kctl doctor"},
+         Status::Unknown, "を開けなかったため", "sudo vr31kctl doctor"},
         {"the SIM not asked again while this program has the port open",
-         [](FakeDoctorSystem& s) { s.in.portOpenHere = true; }, "sim", Status::Unknown, "this program has", ""},
+         [](FakeDoctorSystem& s) { s.in.portOpenHere = true; }, "sim", Status::Unknown, "このプログラムが", ""},
         {"the SIM not asked while another holds the port",
-         [](FakeDoctorSystem& s) { s.Process(4321, "minicom", 0, s.port); }, "sim", Status::Unknown, "not free", ""},
+         [](FakeDoctorSystem& s) { s.Process(4321, "minicom", 0, s.port); }, "sim", Status::Unknown, "開ける状態ではない", ""},
         {"no runtime folder",
          [](FakeDoctorSystem& s) {
              s.in.runtimeFolder.clear();
              s.in.runtimeProblem = "the home folder is open to others";
          },
          "runtime-folder", Status::Failed, "the home folder is open to others", "XDG_RUNTIME_DIR"},
-        {"no system bus", {}, "logind", Status::Warning, "no system bus", ""},
+        {"no system bus", {}, "logind", Status::Warning, "system_bus_socket) がありません", ""},
         {"a tray cannot be seen", [](FakeDoctorSystem& s) { s.in.desktop = true; }, "tray", Status::Unknown,
-         "cannot be seen from here", ""},
+         "ここからは確認できません", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -198,7 +200,7 @@ TEST(DoctorCli, NamesTheProcessHoldingTheCardAndNeverSendsACode) {
     const pid_t holder = test::StartPortHolder(card.PortPath());
     ASSERT_GT(holder, 0);
     const std::string held = doctor();
-    const std::string heldBy = card.PortPath() + " is held open by sleep (pid " + std::to_string(holder);
+    const std::string heldBy = card.PortPath() + " を sleep (pid " + std::to_string(holder);
     EXPECT_NE(held.find("\"check\": \"tty-holders\", \"status\": \"failed\", \"message\": \"" + heldBy),
               std::string::npos)
         << held;
@@ -209,8 +211,7 @@ TEST(DoctorCli, NamesTheProcessHoldingTheCardAndNeverSendsACode) {
     waitpid(holder, nullptr, 0);
 
     const std::string free = doctor();
-    EXPECT_NE(free.find("\"check\": \"sim\", \"status\": \"warning\", \"message\": \"the SIM waits for its PIN (3 "
-                        "attempts left)\""),
+    EXPECT_NE(free.find("\"check\": \"sim\", \"status\": \"warning\", \"message\": \"SIM が PIN の入力を待っています (残り 3 回)。\""),
               std::string::npos)
         << free;
     for (const std::string& line : card.Commands()) EXPECT_EQ(line.find("CPIN="), std::string::npos) << line;
@@ -236,11 +237,11 @@ TEST(DoctorUser, AGroupJoinedAfterTheSessionBeganMeansLogInAgain) {
     const pid_t sessionBefore = test::StartInChild(user.get(), [&] {
         char byte = 0;
         if (read(go[0], &byte, 1) != 1) return 2;
-        return accessFix() == "log out and in again (or run newgrp dialout)" ? 0 : 1;
+        return accessFix() == FormatString(ids::IDS_DOCTOR_FIX_LOGIN_AGAIN, {"dialout"}) ? 0 : 1;
     });
     close(go[0]);
     EXPECT_EQ(test::RunInChild(user.get(), [&] {
-                  return accessFix() == "sudo adduser " + user->Name() + " dialout, then log out and in again" ? 0 : 1;
+                  return accessFix() == FormatString(ids::IDS_DOCTOR_FIX_JOIN_GROUP, {user->Name(), "dialout"}) ? 0 : 1;
               }),
               0);
     EXPECT_EQ(test::RunProgram(nullptr, {"/usr/sbin/usermod", "-aG", "dialout", user->Name()}).status, 0);

@@ -93,17 +93,34 @@ TEST(PppdLog, EveryExitStatusHasItsOwnCause) {
     EXPECT_EQ(PppdLogReader().Cause(4, true), "the dial was cancelled") << "our own hang-up is no fault";
 }
 
-// The words of the service win; without them each error a dial can end with still names
-// its cause, and a number nobody knows is shown as it is.
+// Each error a dial can end with names its cause in a sentence of its own, the service's
+// words following as they came; a number nobody knows is shown as it is. The diagnosis is
+// offered only where a check looks at the cause.
 TEST(PppdLog, DialFailureCauseNamesEveryDialError) {
     using namespace dialerr;
-    for (int code : {kAccessDenied, kDeviceDoesNotExist, kPortDisconnected, kDisconnection, kPortNotAvailable,
-                     kUnknown, kFromDevice, kFileNotOpened, kLineBusy, kNoAnswer, kNoDialtone,
-                     kAuthenticationFailure, kPppTimeout, kPppNoProtocols}) {
-        EXPECT_EQ(DialFailureCause(code, "").find("dial-up error"), std::string::npos) << code;
+    const struct {
+        int code;
+        const char* part;  // of the sentence
+        bool diagnosable;
+    } cases[] = {
+        {kAccessDenied, "sudo adduser $USER dip", true}, {kDeviceDoesNotExist, "sudo modprobe ppp_generic", true},
+        {kPortDisconnected, "回線を切断", false},         {kDisconnection, "APN", false},
+        {kPortNotAvailable, "vr31kctl doctor", true},     {kUnknown, "journalctl -t pppd", false},
+        {kFromDevice, "vr31kctl entries sync", true},     {kFileNotOpened, "scripts/setup.sh", true},
+        {kLineBusy, "混み合って", false},                 {kNoAnswer, "APN", false},
+        {kNoDialtone, "SIM", true},                       {kAuthenticationFailure, "パスワード", false},
+        {kPppTimeout, "PPP", false},                      {kPppNoProtocols, "IP アドレス", false},
+        {kEntryNotFound, "vr31kctl entries sync", false}, {4242, "4242", false},
+    };
+    std::set<std::string> seen;
+    for (const auto& c : cases) {
+        const std::string cause = DialFailureCause(c.code, "");
+        EXPECT_NE(cause.find(c.part), std::string::npos) << cause;
+        EXPECT_TRUE(seen.insert(cause).second) << "a sentence of its own: " << cause;
+        EXPECT_EQ(DiagnosisNamesDialFailure(c.code), c.diagnosable) << c.code;
     }
-    EXPECT_EQ(DialFailureCause(kNoAnswer, "pppd said so"), "pppd said so");
-    EXPECT_EQ(DialFailureCause(4242, ""), "dial-up error 4242");
+    const std::string said = "the card refused the dial (ERROR) (the card said: +CME ERROR: no network service)";
+    EXPECT_EQ(DialFailureCause(kFromDevice, said), DialFailureCause(kFromDevice, "") + "\n詳細: " + said);
 }
 
 TEST(PppdLog, LinesAfterTheLinkIsUpChangeNothing) {

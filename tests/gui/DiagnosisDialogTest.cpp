@@ -4,6 +4,8 @@
 #include "Spoken.h"
 #include "WaitFor.h"
 #include "common/StringIds.h"
+#include "common/StringTable.h"
+#include "dialup/DialFailureCause.h"
 #include "gui/CHelpDiagnosisDlg.h"
 #include "support/FakeDoctorSystem.h"
 
@@ -67,7 +69,7 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
         }
         return std::string("(no row)");
     };
-    EXPECT_EQ(spokenRow("tty-holders").rfind("失敗 " + system.port + " is held open by minicom (pid 4321", 0), 0u);
+    EXPECT_EQ(spokenRow("tty-holders").rfind("失敗 " + system.port + " を minicom (pid 4321", 0), 0u);
     EXPECT_EQ(spokenRow("pppd-peer").rfind("注意 ", 0), 0u);
     EXPECT_EQ(spokenRow("tty-access").rfind("正常 ", 0), 0u);
     EXPECT_EQ(test::SpokenOf(summary).name,
@@ -96,18 +98,25 @@ TEST(DiagnosisBox, TheCauseIsReadBeneathTheTextAndTheButtonOpensTheDiagnosis) {
         SCOPED_TRACE(::testing::Message() << c.offers << c.opener);
         int opened = 0;
         QtMessageBox::SetDiagnosisOpener(c.opener ? std::function<void()>([&] { ++opened; }) : nullptr);
-        MessageBoxRequest request = MakeMessage(IDS_PORT_OPEN_ERROR_CAPTION, IDS_PORT_OPEN_ERROR_TEXT, MessageIcon::Error);
-        request.cause = "原因: /dev/ttyACM0 is held open by minicom (pid 4321, user alice)";
+        // A refused dial's box as the window shows it, with pppd's words and the card's beside the cause.
+        MessageBoxRequest request =
+            MakeMessage(IDS_DIAL_FAILED_CAPTION, IDS_DIAL_FAILED_TEXT, MessageIcon::Exclamation, {"651"});
+        request.cause = FormatString(
+            IDS_PORT_CAUSE_LINE,
+            {DialFailureCause(651, "the card refused the dial (ERROR) (the card said: +CME ERROR: SIM PIN required)")});
         request.offersDiagnosis = c.offers;
         test::OnNextModal([&](QDialog& box) {
             auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
             ASSERT_NE(label, nullptr);
             const test::Spoken spoken = test::SpokenOf(label);
-            EXPECT_EQ(spoken.name + spoken.value, Text(IDS_PORT_OPEN_ERROR_TEXT).toStdString() + "\n\n" + request.cause);
+            EXPECT_EQ(spoken.name + spoken.value, request.text + "\n\n" + request.cause);
             auto* button = box.findChild<QPushButton*>(QStringLiteral("diagnosisButton"));
             EXPECT_EQ(button != nullptr, c.offers && c.opener);
             if (button != nullptr) {
                 EXPECT_EQ(test::SpokenOf(button).name, "接続の診断");
+            }
+            if (const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR"); !shots.isEmpty() && c.offers && c.opener) {
+                box.grab().save(QDir(shots).filePath(QStringLiteral("DialFailedBox.png")));
             }
             if (c.click && button != nullptr) {
                 button->click();

@@ -6,6 +6,7 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "dialup/ConnectionFigures.h"
+#include "dialup/DialFailureCause.h"
 #include "cli/CliRunner.h"
 #include "platform/InstanceChannel.h"
 #include "platform/InstanceLock.h"
@@ -310,17 +311,23 @@ TEST_F(ConnectionFlow, EveryEndOfADialClosesItsDialogs) {
         End end;
         int state;  // the window's state after
         int box;    // the caption of the box told (0: none)
+        int code;   // the dialler's error
+        const char* cause;  // a part of the box's cause line ("" no box)
+        bool diagnosis;     // the box offers the diagnosis
     };
     const Case cases[] = {
-        {"card pulled, then the dialler's error", End::CardPulledThenError, kCardNone, IDS_DIAL_FAILED_CAPTION},
-        {"the dialler's error", End::DiallerError, kCardReady, IDS_DIAL_FAILED_CAPTION},
-        {"切断 in the tray menu", End::TrayDisconnect, kCardReady, 0},
-        {"キャンセル", End::Cancel, kCardReady, 0},
-        {"an error once connected", End::ErrorWhenConnected, kCardReady, IDS_DIAL_ABORTED_CAPTION},
+        {"card pulled, then the dialler's error", End::CardPulledThenError, kCardNone, IDS_DIAL_FAILED_CAPTION,
+         dialerr::kFromDevice, "(vr31kctl card check)", true},
+        {"the dialler's error", End::DiallerError, kCardReady, IDS_DIAL_FAILED_CAPTION,
+         dialerr::kAuthenticationFailure, "ユーザ名またはパスワード", false},
+        {"切断 in the tray menu", End::TrayDisconnect, kCardReady, 0, 0, "", false},
+        {"キャンセル", End::Cancel, kCardReady, 0, 0, "", false},
+        {"an error once connected", End::ErrorWhenConnected, kCardReady, IDS_DIAL_ABORTED_CAPTION,
+         dialerr::kPortDisconnected, "データ端末が回線を切断しました", false},
     };
-    const auto dialError = [&] { view.Post([&] { connection->OnDialEvent(dialstate::kOpenPort, 651); }); };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        const auto dialError = [&] { view.Post([&] { connection->OnDialEvent(dialstate::kOpenPort, c.code); }); };
         view.Pump([] { return false; }, 300ms);  // the last case's leftovers
         if (window->State() == kCardNone) window->OnCardPresence(true);
         ASSERT_EQ(window->State(), kCardReady);
@@ -354,6 +361,14 @@ TEST_F(ConnectionFlow, EveryEndOfADialClosesItsDialogs) {
         EXPECT_FALSE(view.disconnectTexts) << "接続 on the button";
         EXPECT_EQ(view.trayTip.find("通信中"), std::string::npos) << view.trayTip;
         EXPECT_EQ(view.user.shown.size() > boxes ? view.user.shown.back().caption : 0, c.box);
+        if (c.box != 0) {
+            // The number as the table says it, the cause beneath in the same words as vr31kctl connect.
+            const test::ScriptedUi::Box& box = view.user.shown.back();
+            EXPECT_EQ(box.shownText, FormatString(c.box + 1, {std::to_string(c.code)}));
+            EXPECT_EQ(box.cause.rfind("原因: " + DialFailureCause(c.code, ""), 0), 0u) << box.cause;
+            EXPECT_NE(box.cause.find(c.cause), std::string::npos) << box.cause;
+            EXPECT_EQ(box.offersDiagnosis, c.diagnosis);
+        }
         ASSERT_TRUE(view.Pump([&] { return !connection->IsConnected(); }, 10s));
         view.shown = true;
     }

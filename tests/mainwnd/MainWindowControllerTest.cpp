@@ -76,34 +76,47 @@ TEST_F(MainWindowController, StartWithAReadyCardShowsItReadyAndReleasesTheStartU
     EXPECT_TRUE(view.user.messages.empty());
 }
 
-// A port that will not open: the table's box as it is, with who holds the port named
-// beneath when someone does, and the diagnosis offered either way.
-TEST(MainWindowPortBox, APortThatWillNotOpenIsExplainedAndTheDiagnosisOffered) {
+// A port that will not open or a card that does not answer: the table's box as it is,
+// with why beneath it when the checks of the port see it (who holds it, that it is not
+// there), and the diagnosis offered for a port that will not open and wherever a cause is seen.
+TEST(MainWindowPortBox, APortThatWillNotOpenOrACardThatWillNotAnswerIsExplained) {
+    enum class Port { HeldLocked, HeldOpen, Missing, Free };
     const struct {
-        bool held;         // another program holds the simulator's port; else no such port
-        const char* cause;  // a part of the line beneath ("" none)
-    } cases[] = {{true, " is held open by sleep (pid "}, {false, ""}};
+        const char* name;
+        Port port;
+        bool silent;        // the card answers nothing
+        int caption;        // of the box told
+        const char* cause;  // the line beneath after 原因: and the port ("" none); the holder's pid follows
+        bool diagnosis;
+    } cases[] = {
+        {"held and locked", Port::HeldLocked, false, IDS_PORT_OPEN_ERROR_CAPTION, " を sleep (pid ", true},
+        {"no such port", Port::Missing, false, IDS_PORT_OPEN_ERROR_CAPTION, " がありません。", true},
+        {"silent while another holds it", Port::HeldOpen, true, IDS_COMM_ERROR_CAPTION, " を sleep (pid ", true},
+        {"silent, nobody else", Port::Free, true, IDS_COMM_ERROR_CAPTION, "", false},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.held ? "held" : "missing");
+        SCOPED_TRACE(c.name);
         test::TempDir folder;
         test::SimulatedSession session{folder.Path(), {}, CardTimings{300, 300, 5, 20}};
         std::string error;
         ASSERT_TRUE(session.Prepare(error, false)) << error;
-        const pid_t holder = c.held ? test::StartPortHolder(session.simulator.PortPath()) : 0;
+        const bool held = c.port == Port::HeldLocked || c.port == Port::HeldOpen;
+        const pid_t holder = held ? test::StartPortHolder(session.simulator.PortPath(), c.port == Port::HeldLocked) : 0;
         ASSERT_GE(holder, 0);
-        if (!c.held) session.port = folder.File("ttyNone");
+        if (c.port == Port::Missing) session.port = folder.File("ttyNone");
+        if (c.silent) session.simulator.SetFault(sim::Fault::Silent);
         session.Start();
-        if (c.held) {
+        if (held) {
             kill(holder, SIGKILL);
             waitpid(holder, nullptr, 0);
         }
         ASSERT_EQ(session.view.user.shown.size(), 1u);
         const test::ScriptedUi::Box& box = session.view.user.shown.front();
-        EXPECT_EQ(box.caption, IDS_PORT_OPEN_ERROR_CAPTION);
-        EXPECT_EQ(box.text, IDS_PORT_OPEN_ERROR_TEXT);
-        EXPECT_TRUE(box.offersDiagnosis);
-        const std::string cause =
-            *c.cause ? "原因: " + session.simulator.PortPath() + c.cause + std::to_string(holder) : "";
+        EXPECT_EQ(box.caption, c.caption);
+        EXPECT_EQ(box.text, c.caption + 1);
+        EXPECT_EQ(box.offersDiagnosis, c.diagnosis);
+        const std::string port = session.port.value_or(session.simulator.PortPath());
+        const std::string cause = *c.cause ? "原因: " + port + c.cause + (held ? std::to_string(holder) : "") : "";
         EXPECT_EQ(box.cause.substr(0, cause.size()), cause);
         EXPECT_EQ(box.cause.empty(), cause.empty()) << box.cause;
     }

@@ -62,7 +62,7 @@ std::string MakeSharedFolder(const std::string& parent, const std::string& name 
 
 // A child that holds `port` open and locked as a dialler does, named "sleep" by the time
 // this returns (end it with SIGKILL and reap it); -1 when it could not take the port.
-pid_t StartPortHolder(const std::string& port);
+pid_t StartPortHolder(const std::string& port, bool lock = true);
 
 // Whether `pid` runs (exists and is no zombie).
 bool ProcessRunning(pid_t pid);

@@ -1,5 +1,7 @@
 #include "app/doctor/DoctorChecks.h"
 
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "platform/linux/ProcessTable.h"
 
 #include <grp.h>
@@ -27,8 +29,8 @@ Membership MembershipOf(const DoctorUser& user, const std::string& group) {
 }
 
 std::string JoinGroupFix(const DoctorUser& user, const std::string& group, Membership membership) {
-    if (membership == Membership::AfterLogin) return "log out and in again (or run newgrp " + group + ")";
-    return "sudo adduser " + user.name + " " + group + ", then log out and in again";
+    if (membership == Membership::AfterLogin) return FormatString(ids::IDS_DOCTOR_FIX_LOGIN_AGAIN, {group});
+    return FormatString(ids::IDS_DOCTOR_FIX_JOIN_GROUP, {user.name, group});
 }
 
 std::string GroupNameOf(gid_t gid) {
@@ -78,7 +80,8 @@ std::string DoctorText(const std::vector<CheckResult>& results) {
     std::ostringstream out;
     for (const CheckResult& r : results) {
         out << std::left << std::setw(8) << CheckStatusName(r.status) << std::setw(15) << r.id << r.message << '\n';
-        if (!r.fix.empty()) out << std::string(23, ' ') << "fix: " << r.fix << '\n';
+        if (r.fix.empty()) continue;
+        out << std::string(23, ' ') << LoadString(ids::IDS_DIAGNOSIS_COL_FIX) << ": " << r.fix << '\n';
     }
     return out.str();
 }
@@ -90,6 +93,24 @@ std::string PortHoldersSentence(const std::string& port) {
     doctor::CheckHolders(context);
     for (const CheckResult& r : context.results) {
         if (r.status == CheckStatus::Failed) return r.message;
+    }
+    return {};
+}
+
+std::string PortTroubleSentence(const std::string& port) {
+    DoctorInput input;
+    input.user = CurrentDoctorUser();
+    input.self = getpid();
+    input.port = port;
+    doctor::Context context{input, {}, {}, std::nullopt, false};
+    doctor::CheckCard(context);
+    doctor::CheckHolders(context);
+    for (const CheckResult& r : context.results) {
+        if (r.status == CheckStatus::Failed) return r.message;
+    }
+    // The port opened, yet ModemManager may talk to the card too: then it does not answer us.
+    for (const CheckResult& r : context.results) {
+        if (r.id == "modemmanager" && r.status == CheckStatus::Warning) return r.message;
     }
     return {};
 }

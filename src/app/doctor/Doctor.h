@@ -83,6 +83,14 @@ std::string DoctorText(const std::vector<CheckResult>& results);
 // "" when nobody is seen.
 std::string PortHoldersSentence(const std::string& port);
 
+// Why the card's port cannot be opened or does not answer, in one sentence, from the
+// checks of the port alone (it is there, this user may open it, who holds or locks it,
+// ModemManager); "" when they see nothing.
+std::string PortTroubleSentence(const std::string& port);
+
+// This process's user with the groups of the session and of the group database.
+DoctorUser CurrentDoctorUser();
+
 // The input for this process on this machine, with the real SIM query over `port`.
 DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string> port, bool chipset);
 

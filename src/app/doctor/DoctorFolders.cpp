@@ -3,14 +3,18 @@
 
 #include "common/DataFolder.h"
 #include "common/FileSystem.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 
 #include <sys/statvfs.h>
 
 namespace vr31k::doctor {
 
+using namespace ids;
+
 namespace {
 
-constexpr const char* kInstallDataDir = "sudo packaging/install-datadir.sh (or scripts/setup.sh)";
+std::string InstallDataDir() { return std::string(LoadString(IDS_DOCTOR_FIX_INSTALL_DATADIR)); }
 constexpr unsigned long long kMiB = 1024 * 1024;
 
 // False when the folder cannot be used or is not there (the file checks then say
@@ -20,65 +24,68 @@ bool CheckDataFolder(Context& c, const std::string& folder) {
     if (lstat(folder.c_str(), &st) != 0) {
         // Only root makes the machine's folder; a folder of the user's own is made at first use.
         if (c.in.machineFolder) {
-            c.Add("data-folder", CheckStatus::Failed, "the data folder " + folder + " is missing", kInstallDataDir);
+            c.Add("data-folder", CheckStatus::Failed, FormatString(IDS_DOCTOR_FOLDER_MISSING, {folder}),
+                  InstallDataDir());
         } else {
-            c.Add("data-folder", CheckStatus::Ok, "the data folder " + folder + " is made at first use (mode 0700)");
+            c.Add("data-folder", CheckStatus::Ok, FormatString(IDS_DOCTOR_FOLDER_FIRST_USE, {folder}));
         }
         return false;
     }
     if (!S_ISDIR(st.st_mode)) {
         c.Add("data-folder", CheckStatus::Failed,
-              folder + (S_ISLNK(st.st_mode) ? " is a symbolic link, which is never followed" : " is not a folder"));
+              FormatString(S_ISLNK(st.st_mode) ? IDS_DOCTOR_FOLDER_LINK : IDS_DOCTOR_FOLDER_NOT_FOLDER, {folder}));
         return false;
     }
-    const std::string owner = folder + " belongs to " + OwnerText(st);
+    const std::string owner = OwnerText(st);
     if (!MayUse(c.in.user, st, 07)) {
         const std::string group = GroupNameOf(st.st_gid);
         const Membership membership = MembershipOf(c.in.user, group);
         // In the group already: the folder's mode is what keeps this user out.
-        c.Add("data-folder", CheckStatus::Failed, owner + "; you may not use it",
+        c.Add("data-folder", CheckStatus::Failed, FormatString(IDS_DOCTOR_FOLDER_NO_USE, {folder, owner}),
               membership != Membership::InSession ? JoinGroupFix(c.in.user, group, membership)
-              : c.in.machineFolder                ? kInstallDataDir
+              : c.in.machineFolder                ? InstallDataDir()
                                                   : "");
         return false;
     }
     if ((st.st_mode & S_IRWXO) != 0) {
-        c.Add("data-folder", CheckStatus::Failed, owner + ": open to every local user", kInstallDataDir);
+        c.Add("data-folder", CheckStatus::Failed, FormatString(IDS_DOCTOR_FOLDER_OPEN, {folder, owner}),
+              InstallDataDir());
     } else if (c.in.machineFolder && (st.st_uid != 0 || GroupNameOf(st.st_gid) != kDataGroup ||
                                       (st.st_mode & 07777) != kSharedFolderMode)) {
-        c.Add("data-folder", CheckStatus::Warning, owner + ", not root:dialout 2770", kInstallDataDir);
+        c.Add("data-folder", CheckStatus::Warning, FormatString(IDS_DOCTOR_FOLDER_NOT_SHARED, {folder, owner}),
+              InstallDataDir());
     } else {
-        c.Add("data-folder", CheckStatus::Ok, owner);
+        c.Add("data-folder", CheckStatus::Ok, FormatString(IDS_DOCTOR_OWNER, {folder, owner}));
     }
     return true;
 }
 
-void CheckFile(Context& c, const std::string& id, const std::string& what, const std::string& path) {
+void CheckFile(Context& c, const std::string& id, int whatId, const std::string& path) {
+    const std::string_view what = LoadString(whatId);
     std::string ignored;
     const ReadResult read = ReadRegularFile(path, 1, ignored);
     if (read == ReadResult::Missing) {
-        c.Add(id, CheckStatus::Ok, "no " + what + " yet (" + path + "); it is made when first written");
+        c.Add(id, CheckStatus::Ok, FormatString(IDS_DOCTOR_FILE_NOT_YET, {what, path}));
     } else if (read == ReadResult::Ok || read == ReadResult::TooLarge) {
-        c.Add(id, CheckStatus::Ok, "the " + what + " " + path + " can be read");
+        c.Add(id, CheckStatus::Ok, FormatString(IDS_DOCTOR_FILE_OK, {what, path}));
     } else {
-        c.Add(id, CheckStatus::Failed, "the " + what + " " + path + " cannot be read: " + FileErrorText(errno),
-              kInstallDataDir);
+        c.Add(id, CheckStatus::Failed, FormatString(IDS_DOCTOR_FILE_UNREADABLE, {what, path, FileErrorText(errno)}),
+              InstallDataDir());
     }
 }
 
 void CheckSpace(Context& c, const std::string& folder) {
     struct statvfs fs {};
     if (statvfs(folder.c_str(), &fs) != 0) {
-        c.Add("disk-space", CheckStatus::Unknown, "the room left on " + folder + "'s file system cannot be read");
+        c.Add("disk-space", CheckStatus::Unknown, FormatString(IDS_DOCTOR_SPACE_UNKNOWN, {folder}));
         return;
     }
     const unsigned long long free = static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize;
-    const std::string text = std::to_string(free / kMiB) + " MiB free on the data folder's file system";
-    if (free < kMiB) {
-        c.Add("disk-space", CheckStatus::Failed, text + ": nothing more can be recorded", "free some space");
-    }
-    else if (free < 64 * kMiB) c.Add("disk-space", CheckStatus::Warning, text, "free some space");
-    else c.Add("disk-space", CheckStatus::Ok, text);
+    const std::string mib = std::to_string(free / kMiB);
+    const std::string fix = FormatString(IDS_DOCTOR_FIX_FREE_SPACE, {});
+    if (free < kMiB) c.Add("disk-space", CheckStatus::Failed, FormatString(IDS_DOCTOR_SPACE_FULL, {mib}), fix);
+    else if (free < 64 * kMiB) c.Add("disk-space", CheckStatus::Warning, FormatString(IDS_DOCTOR_SPACE, {mib}), fix);
+    else c.Add("disk-space", CheckStatus::Ok, FormatString(IDS_DOCTOR_SPACE, {mib}));
 }
 
 }  // namespace
@@ -88,19 +95,19 @@ void CheckFolders(Context& c) {
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     const DataPaths paths = MakeDataPaths(folder);
     if (CheckDataFolder(c, folder)) {
-        CheckFile(c, "history", "history", paths.history);
-        CheckFile(c, "settings", "settings file", paths.settings);
+        CheckFile(c, "history", IDS_DOCTOR_WHAT_HISTORY, paths.history);
+        CheckFile(c, "settings", IDS_DOCTOR_WHAT_SETTINGS, paths.settings);
         CheckSpace(c, folder);
     } else {
         for (const char* id : {"history", "settings", "disk-space"}) {
-            c.Add(id, CheckStatus::Unknown, "the data folder cannot be used or is not there yet");
+            c.Add(id, CheckStatus::Unknown, FormatString(IDS_DOCTOR_FOLDER_UNUSABLE, {}));
         }
     }
     if (c.in.runtimeFolder.empty()) {
-        c.Add("runtime-folder", CheckStatus::Failed, "you have no runtime folder: " + c.in.runtimeProblem,
-              "log in through the desktop, or set XDG_RUNTIME_DIR to a folder of your own, mode 0700");
+        c.Add("runtime-folder", CheckStatus::Failed, FormatString(IDS_DOCTOR_RUNTIME_MISSING, {c.in.runtimeProblem}),
+              FormatString(IDS_DOCTOR_FIX_RUNTIME, {}));
     } else {
-        c.Add("runtime-folder", CheckStatus::Ok, "your runtime folder is " + c.in.runtimeFolder);
+        c.Add("runtime-folder", CheckStatus::Ok, FormatString(IDS_DOCTOR_RUNTIME_OK, {c.in.runtimeFolder}));
     }
 }
 

@@ -2,14 +2,18 @@
 #include "app/doctor/DoctorChecks.h"
 
 #include "common/FileSystem.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 
 #include <unistd.h>
 
 namespace vr31k::doctor {
 
+using namespace ids;
+
 namespace {
 
-constexpr const char* kSetup = "scripts/setup.sh (or reinstall the vr31k-utility package)";
+std::string Setup() { return std::string(LoadString(IDS_DOCTOR_FIX_SETUP)); }
 
 bool Executable(const std::string& path) {
     struct stat st {};
@@ -17,8 +21,11 @@ bool Executable(const std::string& path) {
 }
 
 void CheckPppd(Context& c) {
-    if (Executable(c.in.roots.pppd)) c.Add("pppd", CheckStatus::Ok, "pppd is installed (" + c.in.roots.pppd + ")");
-    else c.Add("pppd", CheckStatus::Failed, "pppd is not installed", "sudo apt-get install ppp");
+    if (Executable(c.in.roots.pppd)) {
+        c.Add("pppd", CheckStatus::Ok, FormatString(IDS_DOCTOR_PPPD_OK, {c.in.roots.pppd}));
+    } else {
+        c.Add("pppd", CheckStatus::Failed, FormatString(IDS_DOCTOR_PPPD_MISSING, {}), "sudo apt-get install ppp");
+    }
 }
 
 void CheckPeerFile(Context& c) {
@@ -26,29 +33,29 @@ void CheckPeerFile(Context& c) {
     std::string text;
     const ReadResult read = ReadRegularFile(path, 1 << 16, text);
     if (read == ReadResult::Missing) {
-        c.Add("pppd-peer", CheckStatus::Failed, path + " is missing; pppd will refuse every dial", kSetup);
+        c.Add("pppd-peer", CheckStatus::Failed, FormatString(IDS_DOCTOR_PEER_MISSING, {path}), Setup());
     } else if (read != ReadResult::Ok) {
-        c.Add("pppd-peer", CheckStatus::Failed, path + " cannot be read: " + FileErrorText(errno), kSetup);
+        c.Add("pppd-peer", CheckStatus::Failed, FormatString(IDS_DOCTOR_PEER_UNREADABLE, {path, FileErrorText(errno)}),
+              Setup());
     } else if (text != c.in.peerFileText) {
-        c.Add("pppd-peer", CheckStatus::Warning, path + " is not this version's; dials may fail or miss options",
-              kSetup);
+        c.Add("pppd-peer", CheckStatus::Warning, FormatString(IDS_DOCTOR_PEER_OLD, {path}), Setup());
     } else {
-        c.Add("pppd-peer", CheckStatus::Ok, path + " is this version's");
+        c.Add("pppd-peer", CheckStatus::Ok, FormatString(IDS_DOCTOR_PEER_OK, {path}));
     }
 }
 
 void CheckDip(Context& c) {
     if (c.in.user.uid == 0) {
-        c.Add("dip", CheckStatus::Ok, "root may run pppd");
+        c.Add("dip", CheckStatus::Ok, FormatString(IDS_DOCTOR_DIP_ROOT, {}));
         return;
     }
     const Membership membership = MembershipOf(c.in.user, "dip");
     if (membership == Membership::InSession) {
-        c.Add("dip", CheckStatus::Ok, "you are in the group dip, which may run pppd");
+        c.Add("dip", CheckStatus::Ok, FormatString(IDS_DOCTOR_DIP_OK, {}));
     } else {
         c.Add("dip", CheckStatus::Failed,
-              membership == Membership::AfterLogin ? "you joined the group dip after this session began"
-                                                   : "you are not in the group dip; only its members may run pppd",
+              FormatString(
+                  membership == Membership::AfterLogin ? IDS_DOCTOR_DIP_JOINED_LATER : IDS_DOCTOR_DIP_NOT_MEMBER, {}),
               JoinGroupFix(c.in.user, "dip", membership));
     }
 }
@@ -57,9 +64,9 @@ void CheckKernelPpp(Context& c) {
     struct stat st {};
     const std::string path = c.in.roots.dev + "/ppp";
     if (stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode)) {
-        c.Add("kernel-ppp", CheckStatus::Ok, "the kernel's PPP device " + path + " is there");
+        c.Add("kernel-ppp", CheckStatus::Ok, FormatString(IDS_DOCTOR_KERNEL_PPP_OK, {path}));
     } else {
-        c.Add("kernel-ppp", CheckStatus::Failed, path + " is missing: the kernel has no PPP",
+        c.Add("kernel-ppp", CheckStatus::Failed, FormatString(IDS_DOCTOR_KERNEL_PPP_MISSING, {path}),
               "sudo modprobe ppp_generic");
     }
 }
@@ -67,18 +74,16 @@ void CheckKernelPpp(Context& c) {
 void CheckHook(Context& c) {
     const std::string hook = c.in.roots.etcPpp + "/ip-down.d/vr31k-utility";
     if (!Executable(hook)) {
-        c.Add("ip-down-hook", CheckStatus::Warning,
-              hook + " is missing: links over the card that no utility watches are not counted", kSetup);
+        c.Add("ip-down-hook", CheckStatus::Warning, FormatString(IDS_DOCTOR_HOOK_MISSING, {hook}), Setup());
         return;
     }
     for (const std::string& recorder : c.in.roots.recorders) {
         if (Executable(recorder)) {
-            c.Add("ip-down-hook", CheckStatus::Ok, hook + " and its recorder " + recorder + " are in place");
+            c.Add("ip-down-hook", CheckStatus::Ok, FormatString(IDS_DOCTOR_HOOK_OK, {hook, recorder}));
             return;
         }
     }
-    c.Add("ip-down-hook", CheckStatus::Warning,
-          hook + " is there but no recorder it runs is: links no utility watches are not counted", kSetup);
+    c.Add("ip-down-hook", CheckStatus::Warning, FormatString(IDS_DOCTOR_HOOK_NO_RECORDER, {hook}), Setup());
 }
 
 }  // namespace

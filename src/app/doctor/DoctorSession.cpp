@@ -3,8 +3,12 @@
 #include "app/doctor/DoctorChecks.h"
 
 #include "common/FileSystem.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 
 namespace vr31k::doctor {
+
+using namespace ids;
 
 namespace {
 
@@ -18,12 +22,11 @@ bool IsSocket(const std::string& path) {
 void CheckSession(Context& c) {
     const std::string systemBus = c.in.roots.run + "/dbus/system_bus_socket";
     if (!IsSocket(systemBus)) {
-        c.Add("logind", CheckStatus::Warning,
-              "there is no system bus (" + systemBus + "): the utility runs without sleep and log-out handling");
+        c.Add("logind", CheckStatus::Warning, FormatString(IDS_DOCTOR_NO_SYSTEM_BUS, {systemBus}));
     } else if (!FolderExists(c.in.roots.run + "/systemd/seats")) {
-        c.Add("logind", CheckStatus::Warning, "logind is not running: the utility runs without sleep handling");
+        c.Add("logind", CheckStatus::Warning, FormatString(IDS_DOCTOR_NO_LOGIND, {}));
     } else {
-        c.Add("logind", CheckStatus::Ok, "logind runs and the system bus is there");
+        c.Add("logind", CheckStatus::Ok, FormatString(IDS_DOCTOR_LOGIND_OK, {}));
     }
 
     const std::string prefix = "unix:path=";
@@ -34,20 +37,18 @@ void CheckSession(Context& c) {
         socket = c.in.runtimeDir + "/bus";
     }
     if (c.in.sessionBusAddress && socket.empty()) {
-        c.Add("session-bus", CheckStatus::Unknown,
-              "the session bus is at " + *c.in.sessionBusAddress + ", not looked at");
+        c.Add("session-bus", CheckStatus::Unknown, FormatString(IDS_DOCTOR_BUS_NOT_LOOKED, {*c.in.sessionBusAddress}));
     } else if (!socket.empty() && IsSocket(socket)) {
-        c.Add("session-bus", CheckStatus::Ok, "the session bus is at " + socket);
+        c.Add("session-bus", CheckStatus::Ok, FormatString(IDS_DOCTOR_BUS_OK, {socket}));
     } else {
         c.Add("session-bus", CheckStatus::Warning,
-              "this session has no session bus" + (socket.empty() ? std::string() : " (" + socket + ")"));
+              socket.empty() ? FormatString(IDS_DOCTOR_NO_BUS, {}) : FormatString(IDS_DOCTOR_NO_BUS_AT, {socket}));
     }
 
     if (!c.in.desktop) {
-        c.Add("tray", CheckStatus::Warning, "this session has no desktop (neither DISPLAY nor WAYLAND_DISPLAY)");
+        c.Add("tray", CheckStatus::Warning, FormatString(IDS_DOCTOR_NO_DESKTOP, {}));
     } else {
-        c.Add("tray", CheckStatus::Unknown,
-              "whether the desktop offers a tray cannot be seen from here; without one the window stays shown");
+        c.Add("tray", CheckStatus::Unknown, FormatString(IDS_DOCTOR_TRAY_UNKNOWN, {}));
     }
 }
 

@@ -58,13 +58,19 @@ std::optional<std::string> Environment(const char* name) {
 
 }  // namespace
 
+DoctorUser CurrentDoctorUser() {
+    DoctorUser user;
+    user.uid = geteuid();
+    const UserIdentity identity = CurrentUserIdentity();
+    user.name = identity.name.value_or(std::to_string(user.uid));
+    user.sessionGroups = SessionGroups();
+    user.databaseGroups = identity.groups.value_or(user.sessionGroups);
+    return user;
+}
+
 DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string> port, bool chipset) {
     DoctorInput input;
-    input.user.uid = geteuid();
-    const UserIdentity identity = CurrentUserIdentity();
-    input.user.name = identity.name.value_or(std::to_string(input.user.uid));
-    input.user.sessionGroups = SessionGroups();
-    input.user.databaseGroups = identity.groups.value_or(input.user.sessionGroups);
+    input.user = CurrentDoctorUser();
     input.self = getpid();
     input.port = std::move(port);
     if (!input.port) input.tree = MakeDeviceTree();
