@@ -69,6 +69,11 @@ void CCfgHistoryTotalMonthPage::SetProjection(Projection projection) {
     ShowPeriod(m_periods->currentRow());
 }
 
+void CCfgHistoryTotalMonthPage::SetPace(Pace pace) {
+    m_pace = std::move(pace);
+    ShowPeriod(m_periods->currentRow());
+}
+
 void CCfgHistoryTotalMonthPage::ShowPeriod(int row) {
     if (row < 0 || row >= m_periods->count()) return;
     const std::string period = m_periods->item(row)->text().toStdString();
@@ -86,6 +91,7 @@ void CCfgHistoryTotalMonthPage::ShowPeriod(int row) {
     }
     if (BuildDailyUsage(m_charge, period, m_usage) != kDbOk) m_usage = DailyUsage{};
     ShowProjection(period);
+    if (m_pace && !m_usage.days.empty()) m_usage.paceTargets = m_pace(period).targets;
     m_chart->ShowUsage(m_usage);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // Totals per billing period: the periods that hold connections, newest first; the
 // selected period's totals with its charge under the current plan; for the current
-// period, where its charge is heading; and the period day by day as a chart.
+// period, where its charge is heading; and the period day by day as a chart, with the
+// days the current period would reach its amounts marked.
 #include "accounting/DailyUsage.h"
+#include "accounting/PeriodPace.h"
 #include "accounting/PeriodProjection.h"
 
 #include <QWidget>
@@ -24,8 +26,12 @@ public:
     // the current one. None by default.
     using Projection = std::function<PeriodProjection(const std::string& period)>;
 
+    // The period's pace (the days its amounts would be reached), likewise.
+    using Pace = std::function<PeriodPace(const std::string& period)>;
+
     explicit CCfgHistoryTotalMonthPage(ChargeAccounting& charge, QWidget* parent = nullptr);
     void SetProjection(Projection projection);
+    void SetPace(Pace pace);
     QListWidget* Periods() const { return m_periods; }
     const DailyUsage& Usage() const { return m_usage; }
     QLineEdit* ProjectionLine() const { return m_projectionLine; }
@@ -37,6 +43,7 @@ private:
 
     ChargeAccounting& m_charge;
     Projection m_projection;
+    Pace m_pace;
     DailyUsage m_usage;
     QListWidget* m_periods;
     QLineEdit* m_duration;

@@ -1,7 +1,8 @@
 #pragma once
 // A billing period at a glance: each day's bytes as bars, the period's estimated charge
 // as a running line, the plan's free allowance, cap and notice amount as horizontal
-// lines, and today marked. Redrawn from a DailyUsage whenever the period changes.
+// lines, today marked, and bands over the days the period would reach the notice, the
+// cap or the user's limit at its pace. Redrawn from a DailyUsage whenever the period changes.
 #include "accounting/DailyUsage.h"
 
 #include <QtCharts/QChartView>
