@@ -165,7 +165,7 @@ std::optional<LimitSettings> CCfgDialupLimitPage::Entered() {
     for (int i = 0; i < kFieldCount; ++i) {
         if (!Applies(i)) continue;  // kept as stored
         QLineEdit* edit = m_fields[i].edit;
-        const LimitFieldCheck check = m_fields[i].check(edit->text().trimmed().toStdString());
+        const LimitFieldCheck check = m_fields[i].check(edit->text().toStdString());
         if (!check.ok) {
             Refuse(IDS_LIMIT_RANGE_CAPTION, check.text, edit);
             return std::nullopt;

@@ -332,7 +332,7 @@ TEST(LimitPage, OkChecksAndStoresWhatTheUserChanged) {
     } cases[] = {
         {"left off: nothing written", "", nullptr, {}, {}, {}, nullptr, nullptr, std::nullopt},
         {"a charge with its warnings", "", "chargeRadio",
-         {{"chargeEdit", "3000"}, {"warnRatioEdit", "50"}, {"burstEdit", " 100M "}}, {}, {}, nullptr, nullptr,
+         {{"chargeEdit", "3000"}, {"warnRatioEdit", "50"}, {"burstEdit", "100M"}}, {}, {}, nullptr, nullptr,
          LimitSettings{kLimitCharge, 3000, -1, 50, int64_t{100} << 20}},
         {"a byte total, no warning", "", "bytesRadio", {{"bytesEdit", "1.5G"}, {"warnRatioEdit", "0"}}, {}, {}, nullptr,
          nullptr, LimitSettings{kLimitBytes, -1, int64_t{3} << 29, 0, 0}},
