@@ -9,6 +9,7 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -79,12 +80,16 @@ CCfgDialupLimitPage::CCfgDialupLimitPage(SettingsStore settings, std::function<D
         QLabel* unit = MakeLabel(row.unitId, (name + "Unit").c_str(), warnGroup);
         label->setBuddy(edit);
         m_fields[row.field] = {edit, row.check, {label, edit, unit}};
+        // The unit follows its field however narrow: the fields differ in width.
+        auto* valueRow = new QHBoxLayout;
+        valueRow->addWidget(edit);
+        valueRow->addWidget(unit);
+        valueRow->addStretch();
         warnGrid->addWidget(label, line, 0, Qt::AlignRight);
-        warnGrid->addWidget(edit, line, 1, Qt::AlignLeft);
-        warnGrid->addWidget(unit, line, 2);
+        warnGrid->addLayout(valueRow, line, 1);
         ++line;
     }
-    warnGrid->setColumnStretch(3, 1);
+    warnGrid->setColumnStretch(1, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(kindGroup);

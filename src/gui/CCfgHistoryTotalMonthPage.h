@@ -36,10 +36,13 @@ public:
     const DailyUsage& Usage() const { return m_usage; }
     QLineEdit* ProjectionLine() const { return m_projectionLine; }
     QLabel* ProjectionWarningLine() const { return m_projectionWarning; }
+    // The days the chart's bands stand for, in words; hidden without a band.
+    QLabel* ReachLine() const { return m_reach; }
 
 private:
     void ShowPeriod(int row);
     void ShowProjection(const std::string& period);
+    void ShowReaches();
 
     ChargeAccounting& m_charge;
     Projection m_projection;
@@ -55,6 +58,7 @@ private:
     QLineEdit* m_projectionLine;
     QLabel* m_projectionWarning;
     UsageChartView* m_chart;
+    QLabel* m_reach;
 };
 
 }  // namespace vr31k

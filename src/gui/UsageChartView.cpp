@@ -9,6 +9,7 @@
 #include <QtCharts/QBarSet>
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
@@ -116,6 +117,7 @@ void UsageChartView::ShowUsage(const DailyUsage& usage) {
         delete axis;
     }
     setAccessibleDescription(QString());
+    m_reaches.clear();
     const int days = static_cast<int>(usage.days.size());
     if (days == 0) return;
 
@@ -199,7 +201,8 @@ void UsageChartView::ShowUsage(const DailyUsage& usage) {
         addLine(projection, yenAxis);
     }
     // The days the notice, the cap or the user's limit would be reached at the pace so
-    // far; the legend names each, and a screen reader reads them as the chart's description.
+    // far, said in sentences (Reaches) rather than in the legend, which elides long names;
+    // a screen reader reads them as the chart's description.
     QStringList reaches;
     for (const PaceTarget& target : usage.paceTargets) {
         if (target.mark == PaceMark::FreeAllowance) continue;
@@ -210,7 +213,10 @@ void UsageChartView::ShowUsage(const DailyUsage& usage) {
         QAreaSeries* band = ReachBand(*span, bytesAxis->max(), target.mark);
         band->setName(QString::fromStdString(FormatString(IDS_CHART_REACH, {name, when})));
         addLine(band, bytesAxis);
-        reaches << QString::fromStdString(FormatString(IDS_CHART_REACH_DESCRIPTION, {name, when}));
+        for (QLegendMarker* marker : c->legend()->markers(band)) marker->setVisible(false);
+        m_reaches.push_back(
+            {MarkColor(target.mark), QString::fromStdString(FormatString(IDS_CHART_REACH_DESCRIPTION, {name, when}))});
+        reaches << m_reaches.back().text;
     }
     setAccessibleDescription(reaches.join(QLatin1Char('\n')));
     if (usage.todayIndex >= 0) {

@@ -18,6 +18,7 @@
 #include "Spoken.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -476,6 +477,7 @@ TEST(HistoryTotals, TheChartMarksTheDaysAnAmountWouldBeReached) {
         if (*c.legend == '\0') {
             EXPECT_TRUE(bands.empty());
             EXPECT_EQ(test::SpokenOf(chart).description, "");
+            EXPECT_TRUE(page.ReachLine()->isHidden());
             continue;
         }
         ASSERT_EQ(bands.size(), 1u);
@@ -489,6 +491,12 @@ TEST(HistoryTotals, TheChartMarksTheDaysAnAmountWouldBeReached) {
         EXPECT_NE(said.find(std::string(c.legend).substr(std::string(c.legend).rfind(' ') + 1) + " 頃に到達"),
                   std::string::npos)
             << said;
+        EXPECT_FALSE(page.ReachLine()->isHidden());
+        EXPECT_EQ(test::SpokenOf(page.ReachLine()).name, said) << "the line under the chart says it too";
+        // With VR31K_SCREENSHOT_DIR set, the page's picture is saved there.
+        const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
+        page.resize(760, 560);
+        if (!shots.isEmpty()) page.grab().save(QDir(shots).filePath(QStringLiteral("TotalsChart%1.png").arg(c.first)));
     }
 }
 
