@@ -4,6 +4,7 @@
 // plan's amounts to draw beside it. Read from the history's per-day sums, so a period
 // costs a few dozen rows whatever the history holds.
 #include "accounting/ChargeAccounting.h"
+#include "accounting/PeriodPace.h"
 
 #include <cstdint>
 #include <optional>
@@ -30,6 +31,9 @@ struct DailyUsage {
     // The estimated charge at the period's end, for the views that show where the
     // period is heading; left empty here.
     std::optional<int32_t> projectedCharge;
+    // The amounts the period would reach at its pace, with their days; likewise left
+    // empty here.
+    std::vector<PaceTarget> paceTargets;
 };
 
 // The days of `period` ("YYYY/MM/DD - YYYY/MM/DD"). kDbBadArgument for a malformed

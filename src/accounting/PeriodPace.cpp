@@ -31,28 +31,6 @@ int64_t WholeBytes(double perDay) {
     return perDay >= 9.2e18 ? std::numeric_limits<int64_t>::max() : std::llround(perDay);
 }
 
-int MarkName(PaceMark mark) {
-    switch (mark) {
-    case PaceMark::FreeAllowance: return IDS_PACE_FREE_ALLOWANCE;
-    case PaceMark::Notice: return IDS_PACE_NOTICE;
-    case PaceMark::Cap: return IDS_PACE_CAP;
-    case PaceMark::Limit: return IDS_PACE_LIMIT;
-    }
-    return IDS_PACE_NOTICE;
-}
-
-std::string DaysText(const PaceTarget& target) {
-    if (!target.byMean || !target.byWeek) {
-        const auto& one = target.byMean ? target.byMean : target.byWeek;
-        return FormatPaceDay(*one);
-    }
-    const double early = std::min(target.byMean->value, target.byWeek->value);
-    const double late = std::max(target.byMean->value, target.byWeek->value);
-    const std::string first = FormatPaceDay({early, OleDate::Status::Valid});
-    if (early == late) return first;
-    return FormatString(IDS_PACE_DAY_RANGE, {first, FormatPaceDay({late, OleDate::Status::Valid})});
-}
-
 }  // namespace
 
 PeriodPace PacePeriod(std::string_view period, OleDate now, int64_t periodBytes,
@@ -140,7 +118,7 @@ std::string FormatPaceShort(const PeriodPace& pace) {
     if (n.next != nullptr) {
         return FormatString(IDS_PACE_SHORT, {FormatShortBytes(n.next->perDay)});
     }
-    if (n.passed != nullptr) return FormatString(IDS_PACE_LINE_REACHED, {LoadString(MarkName(n.passed->mark))});
+    if (n.passed != nullptr) return FormatString(IDS_PACE_LINE_REACHED, {PaceMarkName(n.passed->mark)});
     return FormatString(IDS_PACE_SHORT_MEAN, {FormatShortBytes(pace.meanPerDay)});
 }
 
@@ -148,12 +126,12 @@ std::string FormatPace(const PeriodPace& pace) {
     if (!pace.available) return {};
     const auto [next, passed] = NearestTargets(pace);
     if (next != nullptr) {
-        const std::string name(LoadString(MarkName(next->mark)));
+        const std::string name = PaceMarkName(next->mark);
         const std::string perDay = FormatShortBytes(next->perDay);
         if (!next->byMean && !next->byWeek) return FormatString(IDS_PACE_LINE_NOT_THIS_PERIOD, {name, perDay});
-        return FormatString(IDS_PACE_LINE, {name, perDay, DaysText(*next)});
+        return FormatString(IDS_PACE_LINE, {name, perDay, FormatPaceDays(*next)});
     }
-    if (passed != nullptr) return FormatString(IDS_PACE_LINE_REACHED, {LoadString(MarkName(passed->mark))});
+    if (passed != nullptr) return FormatString(IDS_PACE_LINE_REACHED, {PaceMarkName(passed->mark)});
     const std::string mean = FormatShortBytes(pace.meanPerDay);
     return pace.daysLeft > 0 ? FormatString(IDS_PACE_LINE_MEAN, {mean, std::to_string(pace.daysLeft)})
                              : FormatString(IDS_PACE_LINE_MEAN_LAST_DAY, {mean});
@@ -163,6 +141,29 @@ std::string FormatPaceDay(OleDate day) {
     DateParts parts;
     if (!SplitOleDate(day, parts)) return {};
     return std::to_string(parts.month) + "/" + std::to_string(parts.day);
+}
+
+std::string PaceMarkName(PaceMark mark) {
+    int id = IDS_PACE_NOTICE;
+    switch (mark) {
+    case PaceMark::FreeAllowance: id = IDS_PACE_FREE_ALLOWANCE; break;
+    case PaceMark::Notice: id = IDS_PACE_NOTICE; break;
+    case PaceMark::Cap: id = IDS_PACE_CAP; break;
+    case PaceMark::Limit: id = IDS_PACE_LIMIT; break;
+    }
+    return std::string(LoadString(id));
+}
+
+std::string FormatPaceDays(const PaceTarget& target) {
+    if (!target.byMean || !target.byWeek) {
+        const auto& one = target.byMean ? target.byMean : target.byWeek;
+        return one ? FormatPaceDay(*one) : std::string();
+    }
+    const double early = std::min(target.byMean->value, target.byWeek->value);
+    const double late = std::max(target.byMean->value, target.byWeek->value);
+    const std::string first = FormatPaceDay({early, OleDate::Status::Valid});
+    if (early == late) return first;
+    return FormatString(IDS_PACE_DAY_RANGE, {first, FormatPaceDay({late, OleDate::Status::Valid})});
 }
 
 }  // namespace vr31k

@@ -62,5 +62,9 @@ std::string FormatPace(const PeriodPace& pace);
 std::string FormatPaceShort(const PeriodPace& pace);
 // A day as the line shows it ("6/12").
 std::string FormatPaceDay(OleDate day);
+// The amount's name ("通信料通知"), and the day or days a target would be reached at
+// the two paces ("6/12", "6/12～6/15"); empty when neither pace reaches it.
+std::string PaceMarkName(PaceMark mark);
+std::string FormatPaceDays(const PaceTarget& target);
 
 }  // namespace vr31k

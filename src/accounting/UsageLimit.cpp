@@ -136,6 +136,16 @@ LimitFieldCheck CheckBurstBytes(std::string_view text) {
 
 LimitFieldCheck CheckWarnRatio(std::string_view text) { return InRange(ParseWhole(text), 1, 99, true, "1", "99"); }
 
+std::string LimitSizeText(int64_t bytes) {
+    if (bytes < 0) return {};
+    static constexpr std::string_view kUnits = "TGMk";
+    for (size_t i = 0; i < kUnits.size(); ++i) {
+        const int shift = 10 * static_cast<int>(kUnits.size() - i);
+        if (bytes > 0 && bytes % (int64_t{1} << shift) == 0) return std::to_string(bytes >> shift) + kUnits[i];
+    }
+    return std::to_string(bytes);
+}
+
 std::string LimitProblem(const LimitSettings& limit, const DialupSettings& plan, const DerivedPlan& derived) {
     if (limit.kind != kLimitCharge || LimitAt(limit, plan, derived) > 0) return {};
     return std::string(LoadString(IDS_LIMIT_NOT_APPLICABLE_TEXT));

@@ -57,6 +57,9 @@ LimitFieldCheck CheckLimitCharge(std::string_view text);
 LimitFieldCheck CheckLimitBytes(std::string_view text);  // 1 kByte and up
 LimitFieldCheck CheckBurstBytes(std::string_view text);  // 0 (off) or 1 kByte and up
 LimitFieldCheck CheckWarnRatio(std::string_view text);   // 0 (none) or 1 to 99 percent
+// A size as those checks read it back: the largest unit that holds it whole ("2G"),
+// else whole bytes; empty for a size not set (negative).
+std::string LimitSizeText(int64_t bytes);
 // Why the limit as set cannot apply under the plan, empty when it can.
 std::string LimitProblem(const LimitSettings& limit, const DialupSettings& plan, const DerivedPlan& derived);
 

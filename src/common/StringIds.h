@@ -391,6 +391,24 @@ inline constexpr int IDS_LIMIT_RANGE_CAPTION = 43611;
 inline constexpr int IDS_LIMIT_RANGE_TEXT = 43612;
 inline constexpr int IDS_LIMIT_NOT_APPLICABLE_CAPTION = 43613;
 inline constexpr int IDS_LIMIT_NOT_APPLICABLE_TEXT = 43614;
+// the limit's page of the dial-up settings sheet, and the chart's marks of the day an
+// amount would be reached
+inline constexpr int IDS_LIMIT_PAGE_TITLE = 43620;
+inline constexpr int IDS_LIMIT_KIND_GROUP = 43621;
+inline constexpr int IDS_LIMIT_KIND_OFF = 43622;
+inline constexpr int IDS_LIMIT_KIND_CHARGE = 43623;
+inline constexpr int IDS_LIMIT_KIND_BYTES = 43624;
+inline constexpr int IDS_LIMIT_BYTES_UNIT = 43625;
+inline constexpr int IDS_LIMIT_WARN_GROUP = 43626;
+inline constexpr int IDS_LIMIT_WARN_LABEL = 43627;
+inline constexpr int IDS_LIMIT_WARN_UNIT = 43628;
+inline constexpr int IDS_LIMIT_BURST_LABEL = 43629;
+inline constexpr int IDS_LIMIT_BURST_UNIT = 43630;
+inline constexpr int IDS_LIMIT_NOTE = 43631;
+inline constexpr int IDS_LIMIT_SAVE_FAILED_CAPTION = 43632;
+inline constexpr int IDS_LIMIT_SAVE_FAILED_TEXT = 43633;
+inline constexpr int IDS_CHART_REACH = 43640;
+inline constexpr int IDS_CHART_REACH_DESCRIPTION = 43641;
 
 // why a dial failed, beside its error number: one sentence each, then the service's own words
 inline constexpr int IDS_DIAL_CAUSE_ACCESS_DENIED = 43720;

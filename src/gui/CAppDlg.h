@@ -19,6 +19,9 @@ class CAppDlg : public QDialog {
     Q_OBJECT
 public:
     CAppDlg(int captionId, const QString& objectName, QWidget* parent);
+    // Names a control for screen readers (`nameId`'s text) and for test tools; also for
+    // the sheets' pages, which are widgets of their own.
+    static void Identify(QWidget* control, int nameId, const QString& objectName);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -41,7 +44,6 @@ protected:
     QPushButton* OkButton() const { return m_ok; }
     // For the few windows the user may resize: no fixed size when shown.
     void AllowResizing() { m_fixedSize = false; }
-    static void Identify(QWidget* control, int nameId, const QString& objectName);
 
 private:
     QDialogButtonBox* MakeButtons(bool withCancel);

@@ -66,6 +66,22 @@ void CCfgDialupSheet::OnCurrentChanged(int index) {
 void CCfgDialupSheet::accept() {
     const int current = m_tabs->currentIndex();
     if (PagesIntact() && current >= 0 && !m_pages[current].page->CanLeave()) return;
+    if (PagesIntact()) {
+        // Each page is shown while it commits, so a message and the focus land on it; no
+        // paint happens in between unless a page speaks, so nothing flickers.
+        m_switching = true;
+        for (size_t i = 0; i < m_pages.size(); ++i) {
+            m_tabs->setCurrentIndex(static_cast<int>(i));
+            m_current = static_cast<int>(i);
+            if (!m_pages[i].page->Commit()) {
+                m_switching = false;
+                return;
+            }
+        }
+        m_tabs->setCurrentIndex(current);
+        m_current = current;
+        m_switching = false;
+    }
     for (Shown& shown : m_pages) {
         if (shown.widget) shown.page->Apply();
     }

@@ -46,6 +46,10 @@ CCfgHistoryTotalMonthPage::CCfgHistoryTotalMonthPage(ChargeAccounting& charge, Q
 
     m_chart = new UsageChartView(this);
     m_chart->setMinimumWidth(560);
+    m_reach = new QLabel(this);
+    m_reach->setObjectName(QStringLiteral("reachLine"));
+    m_reach->setTextFormat(Qt::RichText);
+    m_reach->hide();
     auto* note = new QLabel(Text(IDS_HISTORY_NOTE), this);
     note->setObjectName(QStringLiteral("noteLabel"));
 
@@ -55,6 +59,7 @@ CCfgHistoryTotalMonthPage::CCfgHistoryTotalMonthPage(ChargeAccounting& charge, Q
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_chart, 1);
+    layout->addWidget(m_reach);
     layout->addWidget(note);
 
     std::vector<std::string> periods;
@@ -66,6 +71,11 @@ CCfgHistoryTotalMonthPage::CCfgHistoryTotalMonthPage(ChargeAccounting& charge, Q
 
 void CCfgHistoryTotalMonthPage::SetProjection(Projection projection) {
     m_projection = std::move(projection);
+    ShowPeriod(m_periods->currentRow());
+}
+
+void CCfgHistoryTotalMonthPage::SetPace(Pace pace) {
+    m_pace = std::move(pace);
     ShowPeriod(m_periods->currentRow());
 }
 
@@ -86,7 +96,22 @@ void CCfgHistoryTotalMonthPage::ShowPeriod(int row) {
     }
     if (BuildDailyUsage(m_charge, period, m_usage) != kDbOk) m_usage = DailyUsage{};
     ShowProjection(period);
+    if (m_pace && !m_usage.days.empty()) m_usage.paceTargets = m_pace(period).targets;
     m_chart->ShowUsage(m_usage);
+    ShowReaches();
+}
+
+// One line a band, led by a square of the band's colour; read as plain sentences.
+void CCfgHistoryTotalMonthPage::ShowReaches() {
+    QStringList lines, plain;
+    for (const UsageChartView::Reach& reach : m_chart->Reaches()) {
+        lines << QStringLiteral("<span style=\"color:%1\">\u25A0</span> %2")
+                     .arg(reach.color.name(), reach.text.toHtmlEscaped());
+        plain << reach.text;
+    }
+    m_reach->setText(lines.join(QStringLiteral("<br>")));
+    m_reach->setAccessibleName(plain.join(QLatin1Char('\n')));
+    m_reach->setVisible(!lines.isEmpty());
 }
 
 void CCfgHistoryTotalMonthPage::ShowProjection(const std::string& period) {

@@ -1,6 +1,7 @@
 #pragma once
 // The pages the dial-up settings sheet shows after its entry page.
 #include "common/MessageBox.h"
+#include "common/SettingsStore.h"
 #include "gui/SheetPage.h"
 
 #include <memory>
@@ -12,10 +13,11 @@ namespace vr31k {
 
 class CRasChargeCtrl;
 
-// The charge plan page, editing `charge`'s plan on Apply. Each page is a widget made
-// with `parent`; deleting a page first takes it off its parent, so keep the list where
-// it goes before `parent` does (a member of the sheet).
-std::vector<std::unique_ptr<ISheetPage>> MakeExtraDialupPages(CRasChargeCtrl& charge, IMessageBox& boxes,
-                                                              QWidget* parent);
+// The charge plan page, editing `charge`'s plan on Apply, then the user's limit page,
+// which writes the limit to `settings` on OK. Each page is a widget made with `parent`;
+// deleting a page first takes it off its parent, so keep the list where it goes before
+// `parent` does (a member of the sheet).
+std::vector<std::unique_ptr<ISheetPage>> MakeExtraDialupPages(CRasChargeCtrl& charge, const SettingsStore& settings,
+                                                              IMessageBox& boxes, QWidget* parent);
 
 }  // namespace vr31k

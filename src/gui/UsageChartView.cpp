@@ -1,16 +1,23 @@
 #include "gui/UsageChartView.h"
 
 #include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "gui/QtMessageBox.h"
 
+#include <QtCharts/QAreaSeries>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace vr31k {
 
@@ -45,6 +52,46 @@ QLineSeries* Level(int textId, int32_t yen, int days, const QPen& pen) {
     return series;
 }
 
+// The days (as indexes of the period's) from the earlier to the later of the two paces'
+// days; none when neither pace reaches it within the period.
+std::optional<std::pair<int, int>> ReachSpan(const DailyUsage& usage, const PaceTarget& target) {
+    std::vector<double> at;
+    for (const auto& day : {target.byMean, target.byWeek}) {
+        if (day) at.push_back(std::floor(day->value) - std::floor(usage.days.front().day.value));
+    }
+    if (at.empty()) return std::nullopt;
+    const auto [first, last] = std::minmax_element(at.begin(), at.end());
+    const int days = static_cast<int>(usage.days.size());
+    if (*first >= days || *last < 0) return std::nullopt;
+    return std::pair{std::max(0, static_cast<int>(*first)), std::min(days - 1, static_cast<int>(*last))};
+}
+
+QColor MarkColor(PaceMark mark) {
+    switch (mark) {
+    case PaceMark::Cap: return {0x55, 0x55, 0x55};
+    case PaceMark::Limit: return {0x80, 0x30, 0xa0};
+    default: return {0xd0, 0x70, 0x00};  // the notice's line
+    }
+}
+
+// A band over the days the amount would be reached, as high as the byte axis.
+QAreaSeries* ReachBand(std::pair<int, int> span, double top, PaceMark mark) {
+    auto* upper = new QLineSeries;
+    auto* lower = new QLineSeries;
+    for (const double x : {span.first - 0.45, span.second + 0.45}) {
+        upper->append(x, top);
+        lower->append(x, 0);
+    }
+    auto* band = new QAreaSeries(upper, lower);
+    upper->setParent(band);
+    lower->setParent(band);
+    QColor fill = MarkColor(mark);
+    band->setPen(LinePen(fill, Qt::SolidLine, 1));
+    fill.setAlpha(60);
+    band->setBrush(fill);
+    return band;
+}
+
 }  // namespace
 
 int LabelStep(int days, int maxLabels) {
@@ -69,6 +116,8 @@ void UsageChartView::ShowUsage(const DailyUsage& usage) {
         c->removeAxis(axis);
         delete axis;
     }
+    setAccessibleDescription(QString());
+    m_reaches.clear();
     const int days = static_cast<int>(usage.days.size());
     if (days == 0) return;
 
@@ -117,7 +166,7 @@ void UsageChartView::ShowUsage(const DailyUsage& usage) {
     barSeries->attachAxis(time);
     barSeries->attachAxis(bytesAxis);
 
-    const auto addLine = [&](QLineSeries* series, QValueAxis* axis) {
+    const auto addLine = [&](QAbstractSeries* series, QValueAxis* axis) {
         c->addSeries(series);
         series->attachAxis(time);
         series->attachAxis(axis);
@@ -151,6 +200,25 @@ void UsageChartView::ShowUsage(const DailyUsage& usage) {
         projection->append(days - 1, *usage.projectedCharge);
         addLine(projection, yenAxis);
     }
+    // The days the notice, the cap or the user's limit would be reached at the pace so
+    // far, said in sentences (Reaches) rather than in the legend, which elides long names;
+    // a screen reader reads them as the chart's description.
+    QStringList reaches;
+    for (const PaceTarget& target : usage.paceTargets) {
+        if (target.mark == PaceMark::FreeAllowance) continue;
+        const std::optional<std::pair<int, int>> span = ReachSpan(usage, target);
+        if (!span) continue;
+        const std::string name = PaceMarkName(target.mark);
+        const std::string when = FormatPaceDays(target);
+        QAreaSeries* band = ReachBand(*span, bytesAxis->max(), target.mark);
+        band->setName(QString::fromStdString(FormatString(IDS_CHART_REACH, {name, when})));
+        addLine(band, bytesAxis);
+        for (QLegendMarker* marker : c->legend()->markers(band)) marker->setVisible(false);
+        m_reaches.push_back(
+            {MarkColor(target.mark), QString::fromStdString(FormatString(IDS_CHART_REACH_DESCRIPTION, {name, when}))});
+        reaches << m_reaches.back().text;
+    }
+    setAccessibleDescription(reaches.join(QLatin1Char('\n')));
     if (usage.todayIndex >= 0) {
         auto* today = new QLineSeries;
         today->setName(Text(IDS_CHART_TODAY));

@@ -1,6 +1,8 @@
 #include "gui/UtilityWindow.h"
 
+#include "accounting/PeriodPace.h"
 #include "accounting/PeriodProjection.h"
+#include "accounting/UsageLimit.h"
 #include "app/CUtilityApp.h"
 #include "common/StringIds.h"
 #include "dialup/CardContexts.h"
@@ -570,6 +572,10 @@ void UtilityWindow::RunTotals() {
     // Only the current period is heading anywhere.
     sheet.MonthPage()->SetProjection([&charge](const std::string& period) {
         return period == charge.Period().period ? ProjectCurrentPeriod(charge, false) : PeriodProjection{};
+    });
+    const int64_t limitBytes = CheckCurrentLimit(charge, m_app.Settings().ReadLimit()).limitBytes;
+    sheet.MonthPage()->SetPace([&charge, limitBytes](const std::string& period) {
+        return period == charge.Period().period ? PaceCurrentPeriod(charge, false, limitBytes) : PeriodPace{};
     });
     sheet.Run();
 }

@@ -112,6 +112,15 @@ TEST(UsageLimit, ValuesTheUserMaySet) {
     }
     EXPECT_EQ(CheckLimitBytes("1").text, "1k から 1024T までの値を入力してください。");
     EXPECT_EQ(CheckBurstBytes("1").text, "0 から 1024T までの値を入力してください。");
+    // A stored size shows as a text the check reads back as the same size.
+    const std::pair<int64_t, const char*> sizes[] = {
+        {0, "0"}, {1024, "1k"}, {1536, "1536"}, {3LL << 29, "1536M"}, {2LL << 30, "2G"}, {kMaxLimitBytes, "1024T"}, {-1, ""}};
+    for (const auto& [size, text] : sizes) {
+        EXPECT_EQ(LimitSizeText(size), text);
+        if (size >= 0) {
+            EXPECT_EQ(CheckBurstBytes(text).value, size) << text;
+        }
+    }
 }
 
 TEST(UsageLimit, TextsNameTheLimit) {

@@ -4,6 +4,7 @@
 #include "ModalScript.h"
 #include "accounting/HistoryCsv.h"
 #include "accounting/HistoryRowRules.h"
+#include "accounting/PeriodPace.h"
 #include "common/StringIds.h"
 #include "gui/CCfgHistoryListDlg.h"
 #include "gui/CCfgHistoryTotalEntryPage.h"
@@ -14,8 +15,10 @@
 #include "gui/UsageChartView.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "Spoken.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +27,7 @@
 #include <QTabWidget>
 #include <QTreeView>
 #include <QtCharts/QAbstractSeries>
+#include <QtCharts/QAreaSeries>
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
 #include <gtest/gtest.h>
@@ -67,9 +71,9 @@ std::vector<HistoryRow> SampleRows() {
 }
 
 struct History {
-    History() {
+    explicit History(const std::vector<HistoryRow>& rows = SampleRows()) {
         EXPECT_EQ(charge.History().OpenHistory(dir.File("VR31KUTL.mdb"), std::nullopt), kDbOk);
-        EXPECT_EQ(charge.History().InsertRows(SampleRows()), kDbOk);
+        EXPECT_EQ(charge.History().InsertRows(rows), kDbOk);
         charge.SetClock([] { return MakeOleDate(2008, 5, 10, 12, 0, 0); });
         // Metered with a free allowance of 1,000 yen for 1,000 packets.
         charge.Plan().chargeType = kChargeMeteredFree;
@@ -423,6 +427,76 @@ TEST(HistoryTotals, ScreenReadersReadEveryValueNotOnlyItsName) {
         ASSERT_NE(text, nullptr) << field->objectName().toStdString();
         EXPECT_EQ(text->text(0, text->characterCount()), field->text()) << field->objectName().toStdString();
         EXPECT_FALSE(field->text().isEmpty()) << field->objectName().toStdString();
+    }
+}
+
+// The current period's days at which the notice, the cap or the user's limit would be
+// reached at its pace, as bands on the chart named in its legend and read as its
+// description; none for what the plan lacks, what is reached already or lies past the end.
+TEST(HistoryTotals, TheChartMarksTheDaysAnAmountWouldBeReached) {
+    // 19,500,000 bytes by 2008/05/10 12:00, 19.5 days into the period: 1,000,000 a day on
+    // the mean, and 2,000,000 a day over the last 6.5 days (13,000,000).
+    const std::vector<HistoryRow> rows = {Row("a", "2008/04/25 10:00:00", 60, 6500000, 0, 0),
+                                          Row("a", "2008/05/05 10:00:00", 60, 6500000, 0, 0),
+                                          Row("a", "2008/05/09 10:00:00", 60, 0, 6500000, 0)};
+    const auto metered = [](DialupSettings& plan, int32_t cap) {
+        plan = DialupSettings{};
+        plan.chargeType = cap > 0 ? kChargeMeteredCap : kChargeMetered;
+        plan.packetCharge2 = 1;
+        plan.maxCharge2 = cap;
+        plan.chargeDay = 20;
+    };
+    const struct Case {
+        const char* name;
+        int32_t cap;         // yen; 1 yen a 128-byte packet
+        int64_t limitBytes;  // the user's limit; 0 off
+        const char* legend;  // empty: no band
+        int first, last;     // the band's days, 0 = 4/21
+    } cases[] = {
+        {"the limit: 5/13 at the week's pace, 5/15 at the mean", 0, 24500000, "利用上限の到達予想 5/13～5/15", 22, 24},
+        {"the cap, 24,320,000 bytes", 190000, 0, "パケット定額料の到達予想 5/12～5/15", 21, 24},
+        {"no amount", 0, 0, "", 0, 0},
+        {"reached already", 0, 10000000, "", 0, 0},
+        {"past the period's end", 0, 119500000, "", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        History h(rows);
+        metered(h.charge.Plan(), c.cap);
+        h.charge.DerivePlan();
+        h.charge.RecomputePeriod();
+        CCfgHistoryTotalMonthPage page(h.charge);
+        page.SetPace([&](const std::string& period) {
+            return period == h.charge.Period().period ? PaceCurrentPeriod(h.charge, false, c.limitBytes) : PeriodPace{};
+        });
+        auto* chart = page.findChild<UsageChartView*>();
+        std::vector<QAreaSeries*> bands;
+        for (QAbstractSeries* series : chart->chart()->series()) {
+            if (auto* band = qobject_cast<QAreaSeries*>(series)) bands.push_back(band);
+        }
+        if (*c.legend == '\0') {
+            EXPECT_TRUE(bands.empty());
+            EXPECT_EQ(test::SpokenOf(chart).description, "");
+            EXPECT_TRUE(page.ReachLine()->isHidden());
+            continue;
+        }
+        ASSERT_EQ(bands.size(), 1u);
+        EXPECT_EQ(bands[0]->name().toStdString(), c.legend);
+        const QList<QPointF> edge = bands[0]->upperSeries()->points();
+        ASSERT_EQ(edge.size(), 2);
+        EXPECT_EQ(std::lround(edge[0].x() + 0.45), c.first);
+        EXPECT_EQ(std::lround(edge[1].x() - 0.45), c.last);
+        const std::string said = test::SpokenOf(chart).description;
+        EXPECT_EQ(said.rfind("このままのペースでは、", 0), 0u) << said;
+        EXPECT_NE(said.find(std::string(c.legend).substr(std::string(c.legend).rfind(' ') + 1) + " 頃に到達"),
+                  std::string::npos)
+            << said;
+        EXPECT_FALSE(page.ReachLine()->isHidden());
+        EXPECT_EQ(test::SpokenOf(page.ReachLine()).name, said) << "the line under the chart says it too";
+        // With VR31K_SCREENSHOT_DIR set, the page's picture is saved there.
+        const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
+        page.resize(760, 560);
+        if (!shots.isEmpty()) page.grab().save(QDir(shots).filePath(QStringLiteral("TotalsChart%1.png").arg(c.first)));
     }
 }
 

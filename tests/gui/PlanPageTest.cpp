@@ -3,11 +3,14 @@
 #include "accounting/CRasChargeCtrl.h"
 #include "common/StringIds.h"
 #include "gui/CCfgDialupCountPage.h"
+#include "gui/CCfgDialupLimitPage.h"
+#include "gui/CCfgDialupSheet.h"
 #include "gui/DialupSheetPages.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "Spoken.h"
 #include "support/SamplePlan.h"
 #include "support/ScriptedUi.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,13 +19,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace vr31k;
 using namespace vr31k::ids;
 using vr31k::test::FreeAllowancePlan;
 using vr31k::test::ScriptedUi;
+using vr31k::test::TempDir;
+using vr31k::test::WriteFile;
 
 namespace {
 
@@ -259,11 +267,13 @@ TEST(PlanPage, IsTheSecondPageOfTheDialupSheet) {
     const auto service = CreateLinuxDialupService(LinuxDialupConfig{});
     CRasChargeCtrl charge(*service);
     ScriptedUi boxes;
+    TempDir dir;
     QWidget sheet;
-    auto pages = MakeExtraDialupPages(charge, boxes, &sheet);
-    ASSERT_EQ(pages.size(), 1u);
+    auto pages = MakeExtraDialupPages(charge, SettingsStore(dir.File("VR31KUTL.ini")), boxes, &sheet);
+    ASSERT_EQ(pages.size(), 2u);
     ISheetPage& page = *pages[0];
     EXPECT_EQ(page.Title().toStdString(), "料金プラン設定");
+    EXPECT_EQ(pages[1]->Title().toStdString(), "利用上限設定");
     EXPECT_EQ(page.Widget()->parent(), &sheet);
     page.Widget()->findChild<QLineEdit*>(QStringLiteral("capEdit"))->setText(QStringLiteral("300"));
     ASSERT_TRUE(page.CanLeave());
@@ -271,6 +281,119 @@ TEST(PlanPage, IsTheSecondPageOfTheDialupSheet) {
     EXPECT_EQ(charge.Plan().maxCharge2, 300);
     pages.clear();  // a page deleted before its sheet leaves it
     EXPECT_TRUE(sheet.findChildren<CCfgDialupCountPage*>().isEmpty());
+    EXPECT_TRUE(sheet.findChildren<CCfgDialupLimitPage*>().isEmpty());
+}
+
+// The plan and limit pages in the dial-up sheet as the window makes them, over a
+// settings file that may hold a limit already.
+struct SheetHarness {
+    explicit SheetHarness(const std::string& ini) {
+        if (!ini.empty()) WriteFile(settings.Path(), ini);
+        charge.Plan() = FreeAllowancePlan();
+        charge.DerivePlan();
+        pages = MakeExtraDialupPages(charge, settings, boxes, nullptr);
+        for (const auto& page : pages) sheet.AddPage(page.get());
+        sheet.show();
+        sheet.Tabs()->setCurrentIndex(1);
+    }
+    QWidget* Limit() { return pages[1]->Widget(); }
+    template <typename T = QLineEdit>
+    T* Get(const char* name) {
+        T* child = sheet.findChild<T*>(QString::fromLatin1(name));
+        if (child == nullptr) ADD_FAILURE() << "no " << name;
+        return child;
+    }
+
+    TempDir dir;
+    SettingsStore settings{dir.File("VR31KUTL.ini")};
+    std::unique_ptr<IDialupService> service = CreateLinuxDialupService(LinuxDialupConfig{});
+    CRasChargeCtrl charge{*service};
+    ScriptedUi boxes;
+    std::vector<std::unique_ptr<ISheetPage>> pages;
+    CCfgDialupSheet sheet;
+};
+
+constexpr const char* kStoredLimit =
+    "[VR31K_LIMIT]\nLimitKind=1\nLimitCharge=3000\nLimitBytes=2147483648\nLimitWarnRatio=50\nBurstBytes=1048576\n";
+
+// What the user does on the limit page, what OK then says and stores, and where the
+// focus goes when it refuses: the same checks and texts as vr31kctl plan set-limit.
+TEST(LimitPage, OkChecksAndStoresWhatTheUserChanged) {
+    struct Case {
+        const char* name;
+        const char* ini;
+        const char* kind;  // the choice clicked, or nullptr
+        std::vector<std::pair<const char*, const char*>> texts;
+        std::function<void(SheetHarness&)> more;
+        std::vector<int> boxes;  // every box's caption, in order
+        const char* refused;     // the box's text, when OK is refused
+        const char* focus;
+        std::optional<LimitSettings> stored;  // none: the file has no limit section
+    } cases[] = {
+        {"left off: nothing written", "", nullptr, {}, {}, {}, nullptr, nullptr, std::nullopt},
+        {"a charge with its warnings", "", "chargeRadio",
+         {{"chargeEdit", "3000"}, {"warnRatioEdit", "50"}, {"burstEdit", "100M"}}, {}, {}, nullptr, nullptr,
+         LimitSettings{kLimitCharge, 3000, -1, 50, int64_t{100} << 20}},
+        {"a byte total, no warning", "", "bytesRadio", {{"bytesEdit", "1.5G"}, {"warnRatioEdit", "0"}}, {}, {}, nullptr,
+         nullptr, LimitSettings{kLimitBytes, -1, int64_t{3} << 29, 0, 0}},
+        {"off keeps the rest as stored", kStoredLimit, "offRadio", {{"chargeEdit", "x"}}, {}, {}, nullptr, nullptr,
+         LimitSettings{kLimitOff, 3000, int64_t{2} << 30, 50, 1048576}},
+        {"bytes below 1k", "", "bytesRadio", {{"bytesEdit", "1000"}}, {}, {IDS_LIMIT_RANGE_CAPTION},
+         "1k から 1024T までの値を入力してください。", "bytesEdit", std::nullopt},
+        {"a charge in words", "", "chargeRadio", {{"chargeEdit", "3千"}}, {}, {IDS_LIMIT_RANGE_CAPTION},
+         "1 から 999999 までの値を入力してください。", "chargeEdit", std::nullopt},
+        {"a warning at 100 %", kStoredLimit, nullptr, {{"warnRatioEdit", "100"}}, {}, {IDS_LIMIT_RANGE_CAPTION},
+         "0 から 99 までの値を入力してください。", "warnRatioEdit", LimitSettings{kLimitCharge, 3000, int64_t{2} << 30, 50, 1048576}},
+        {"a burst of a fraction of a byte", "", "bytesRadio", {{"bytesEdit", "2G"}, {"burstEdit", "0.5"}}, {},
+         {IDS_LIMIT_RANGE_CAPTION}, "0 から 1024T までの値を入力してください。", "burstEdit", std::nullopt},
+        {"a charge under a flat rate, OK on this page", "", "chargeRadio", {{"chargeEdit", "3000"}},
+         [](SheetHarness& h) { h.Get<QComboBox>("chargeTypeList")->setCurrentIndex(kChargeFlat); },
+         {IDS_LIMIT_NOT_APPLICABLE_CAPTION}, "現在の料金プランでは", "chargeRadio", std::nullopt},
+        {"the stored charge after the plan went flat, OK on the plan page", kStoredLimit, nullptr, {},
+         [](SheetHarness& h) {
+             h.sheet.Tabs()->setCurrentIndex(0);
+             h.Get<QComboBox>("chargeTypeList")->setCurrentIndex(kChargeFlat);
+             h.Get("capEdit")->setText(QStringLiteral("4980"));
+         },
+         {IDS_PLAN_CHANGE_CAPTION, IDS_LIMIT_NOT_APPLICABLE_CAPTION}, "現在の料金プランでは", "chargeRadio",
+         LimitSettings{kLimitCharge, 3000, int64_t{2} << 30, 50, 1048576}},
+        {"another program's change meanwhile is kept", "[VR31K_LIMIT]\nLimitKind=2\nLimitBytes=2147483648\n", nullptr,
+         {{"warnRatioEdit", "60"}},
+         [](SheetHarness& h) {
+             h.settings.ChangeLimit([](LimitSettings& l) { return l.burstBytes = 4096, true; });
+         },
+         {}, nullptr, nullptr, LimitSettings{kLimitBytes, -1, int64_t{2} << 30, 60, 4096}},
+        {"a settings file that is a link is not written", "", "bytesRadio", {{"bytesEdit", "2G"}},
+         [](SheetHarness& h) {
+             ASSERT_EQ(symlink("elsewhere.ini", h.settings.Path().c_str()), 0);
+         },
+         {IDS_LIMIT_SAVE_FAILED_CAPTION}, "利用上限の設定を保存できませんでした。\n\n", nullptr, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SheetHarness h(c.ini);
+        if (c.kind != nullptr) h.Get<QRadioButton>(c.kind)->click();
+        for (const auto& [field, text] : c.texts) h.Get(field)->setText(QString::fromUtf8(text));
+        if (c.more) c.more(h);
+        h.sheet.accept();
+        EXPECT_EQ(h.boxes.messages, c.boxes);
+        EXPECT_EQ(h.sheet.result() == QDialog::Accepted, c.refused == nullptr);
+        if (c.refused != nullptr) {
+            ASSERT_FALSE(h.boxes.shown.empty());
+            EXPECT_EQ(h.boxes.shown.back().shownText.rfind(c.refused, 0), 0u) << h.boxes.shown.back().shownText;
+            EXPECT_EQ(h.sheet.Tabs()->currentIndex(), 1) << "the limit page is shown";
+            if (c.focus != nullptr) {
+                EXPECT_EQ(h.sheet.focusWidget(), h.Get<QWidget>(c.focus));
+            }
+            for (const auto& [field, text] : c.texts) {
+                EXPECT_EQ(h.Get(field)->text().toStdString(), text) << "nothing typed is lost";
+            }
+        }
+        EXPECT_EQ(h.settings.HasLimitSection(), c.stored.has_value());
+        if (c.stored) {
+            EXPECT_EQ(h.settings.ReadLimit(), *c.stored);
+        }
+    }
 }
 
 // Every control named for screen readers, and each field read as its row reads: the
@@ -309,6 +432,48 @@ TEST(PlanPage, NamedReadAsItsRowsAndDrawn) {
     EXPECT_FALSE(picture.isNull());
     const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
     if (!shots.isEmpty()) picture.save(QDir(shots).filePath(QStringLiteral("CCfgDialupCountPage.png")));
+}
+
+// Each kind enables the fields that apply to it; every control is named, and each field
+// reads as its row does. With VR31K_SCREENSHOT_DIR set, the page's picture is saved there.
+TEST(LimitPage, EachKindEnablesItsFieldsReadAsTheirRowsAndDrawn) {
+    SheetHarness h(kStoredLimit);
+    EXPECT_TRUE(h.Get<QRadioButton>("chargeRadio")->isChecked());
+    const struct {
+        const char* field;
+        test::Spoken spoken;
+    } rows[] = {
+        {"chargeEdit", {"金額で設定する", "3000", "円"}},
+        {"bytesEdit", {"通信量で設定する", "2G", "バイト (k・M・G・T 単位も可、例: 2G)"}},
+        {"warnRatioEdit", {"利用上限の", "50", "％ に達したら警告する (0: 警告しない)"}},
+        {"burstEdit", {"10分間の通信量が", "1M", "バイトを超えたら警告する (0: 警告しない)"}},
+        {"offRadio", {"設定しない", "", ""}},
+    };
+    for (const auto& row : rows) EXPECT_EQ(test::SpokenOf(h.Get<QWidget>(row.field)), row.spoken) << row.field;
+    const struct {
+        const char* radio;
+        bool charge, bytes, warnings;
+    } kinds[] = {{"offRadio", false, false, false}, {"bytesRadio", false, true, true}, {"chargeRadio", true, false, true}};
+    for (const auto& k : kinds) {
+        h.Get<QRadioButton>(k.radio)->click();
+        for (const char* name : {"chargeEdit", "chargeUnit"}) EXPECT_EQ(h.Get<QWidget>(name)->isEnabled(), k.charge);
+        for (const char* name : {"bytesEdit", "bytesUnit"}) EXPECT_EQ(h.Get<QWidget>(name)->isEnabled(), k.bytes);
+        for (const char* name : {"warnRatioLabel", "warnRatioEdit", "burstEdit", "burstUnit"}) {
+            EXPECT_EQ(h.Get<QWidget>(name)->isEnabled(), k.warnings) << k.radio << " " << name;
+        }
+    }
+    for (QWidget* control : h.Limit()->findChildren<QWidget*>()) {
+        if (!qobject_cast<QLabel*>(control) && !qobject_cast<QLineEdit*>(control) &&
+            !qobject_cast<QGroupBox*>(control) && !qobject_cast<QRadioButton*>(control)) {
+            continue;
+        }
+        EXPECT_FALSE(control->objectName().isEmpty()) << control->metaObject()->className();
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+    }
+    const QPixmap picture = h.sheet.grab();
+    EXPECT_FALSE(picture.isNull());
+    const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) picture.save(QDir(shots).filePath(QStringLiteral("CCfgDialupLimitPage.png")));
 }
 
 }  // namespace
