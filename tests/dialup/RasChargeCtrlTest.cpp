@@ -220,7 +220,7 @@ TEST_F(RasChargeCtrlTest, EachAdoptedConnectionIsRecordedWithItsOwnEnd) {
     };
     for (const Case c : {Case{"an outside connection", true, false, 3.0, 0.01},
                          Case{"a lost line recorded, then stamped", true, true, 3.0, 0.01},
-                         Case{"a dial that ended", false, false, 63.0, 1.0}}) {
+                         Case{"a dial that ended", false, false, 63.0, 0.01}}) {
         SCOPED_TRACE(c.before);
         test::CScriptedLinks links(*real);
         CRasChargeCtrl charge(links);
@@ -246,7 +246,7 @@ TEST_F(RasChargeCtrlTest, EachAdoptedConnectionIsRecordedWithItsOwnEnd) {
             if (c.stampedAgain) charge.StampEndTime();
         } else {
             charge.StampEndTime();
-            first.end = OleNow();
+            first.end = OleFromTime(now.load());  // the end's clock, not the machine's
             now += 60;
         }
         now += 1;
