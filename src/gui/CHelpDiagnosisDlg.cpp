@@ -10,7 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
-#include <QStyledItemDelegate>
+#include <QFontMetrics>
 #include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -24,25 +24,9 @@ using namespace ids;
 
 namespace {
 
-// Rows as high as their sentences wrapped to the column's width (the view asks for a
-// row's height without telling the delegate the width).
-class WrappingDelegate final : public QStyledItemDelegate {
-    static constexpr int kTextSlack = 8;
-
-public:
-    explicit WrappingDelegate(QTreeWidget* list) : QStyledItemDelegate(list), m_list(list) {}
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QStyleOptionViewItem wrapped = option;
-        // Less the margins the style paints the text within.
-        const int width = m_list->columnWidth(index.column()) - kTextSlack;
-        wrapped.rect = QRect(0, 0, std::max(width, 1), std::max(option.rect.height(), 1));
-        wrapped.features |= QStyleOptionViewItem::WrapText;
-        return QStyledItemDelegate::sizeHint(wrapped, index);
-    }
-
-private:
-    QTreeWidget* m_list;
-};
+// More than the style's margins around a cell's text: a sentence that only just fits
+// is given its next line rather than painted cut short.
+constexpr int kTextSlack = 16;
 
 QStyle::StandardPixmap IconOf(CheckStatus status) {
     switch (status) {
@@ -68,7 +52,6 @@ CHelpDiagnosisDlg::CHelpDiagnosisDlg(Checks checks, QWidget* parent)
     Identify(m_list, IDS_DIAGNOSIS_LIST, QStringLiteral("checkList"));
     m_list->setRootIsDecorated(false);
     m_list->setWordWrap(true);
-    m_list->setItemDelegate(new WrappingDelegate(m_list));
     m_list->setAlternatingRowColors(true);
     m_list->setHeaderLabels({Text(IDS_DIAGNOSIS_COL_CHECK), Text(IDS_DIAGNOSIS_COL_STATUS),
                              Text(IDS_DIAGNOSIS_COL_MESSAGE), Text(IDS_DIAGNOSIS_COL_FIX)});
@@ -120,7 +103,20 @@ void CHelpDiagnosisDlg::ShowResults(const std::vector<CheckResult>& results) {
     for (int column = 0; column < 3; ++column) m_list->resizeColumnToContents(column);
     m_list->setColumnWidth(1, m_list->columnWidth(1) + 12);
     m_list->setColumnWidth(2, std::min(m_list->columnWidth(2), 560));
-    m_list->doItemsLayout();  // the rows' heights for the widths just set
+    // Each row as high as its sentences wrapped at these widths (the view would measure
+    // them at the widths it had before).
+    const QFontMetrics metrics(m_list->font());
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = m_list->topLevelItem(i);
+        int height = metrics.height();
+        for (int column = 2; column < 4; ++column) {
+            const QRect room(0, 0, std::max(m_list->columnWidth(column) - kTextSlack, 40), 1 << 20);
+            height = std::max(height, metrics.boundingRect(room, Qt::TextWordWrap | Qt::TextWrapAnywhere,
+                                                           row->text(column)).height());
+        }
+        row->setSizeHint(2, QSize(m_list->columnWidth(2), height + kTextSlack / 2));
+    }
+    m_list->doItemsLayout();
     const QString summary =
         QString::fromStdString(FormatString(IDS_DIAGNOSIS_SUMMARY, {std::to_string(failed), std::to_string(warnings)}));
     m_summary->setText(summary);
