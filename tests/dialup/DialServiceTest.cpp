@@ -105,6 +105,7 @@ TEST(DialService, ProgressAndFailuresFromTheDiallersLog) {
         int exitStatus;
         std::vector<std::pair<uint32_t, int>> notices;
         const char* cause;  // a part of LastErrorDetail() once the dial has failed
+        const char* errorReport = "";  // the card's answer to AT+CEER after the dial
     };
     using namespace dialstate;
     const std::vector<Case> cases = {
@@ -114,6 +115,8 @@ TEST(DialService, ProgressAndFailuresFromTheDiallersLog) {
          ""},
         {"no-carrier.log", 8, {{kOpenPort, 0}, {kConnectDevice, 0}, {kConnectDevice, dialerr::kNoAnswer}},
          "NO CARRIER"},
+        {"no-carrier.log", 8, {{kOpenPort, 0}, {kConnectDevice, 0}, {kConnectDevice, dialerr::kNoAnswer}},
+         "(the card said: +CEER: Missing or unknown APN)", "Missing or unknown APN"},
         {"pap-rejected.log", 19,
          {{kOpenPort, 0}, {kConnectDevice, 0}, {kDeviceConnected, 0}, {kAuthenticate, 0},
           {kAuthenticate, dialerr::kAuthenticationFailure}},
@@ -122,7 +125,7 @@ TEST(DialService, ProgressAndFailuresFromTheDiallersLog) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.transcript);
-        test::DialHarness h;
+        test::DialHarness h(DialLink::Pppd, "CONNECT", c.errorReport);
         UseTranscript(c.transcript, c.exitStatus);
         test::CDialNotices notices;
         ConnHandle handle = 0;

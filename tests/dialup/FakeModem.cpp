@@ -15,8 +15,8 @@ namespace {
 std::mutex g_receivedMutex;
 }
 
-CFakeModem::CFakeModem(std::string dialReply, bool hangUpAfterDial)
-    : m_reply(std::move(dialReply)), m_hangUpAfterDial(hangUpAfterDial) {
+CFakeModem::CFakeModem(std::string dialReply, bool hangUpAfterDial, std::string errorReport)
+    : m_reply(std::move(dialReply)), m_errorReport(std::move(errorReport)), m_hangUpAfterDial(hangUpAfterDial) {
     m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) return;
     m_port = ptsname(m_master);
@@ -77,6 +77,8 @@ void CFakeModem::Run() {
             std::string answer;
             if (line.rfind("ATD", 0) == 0) {
                 answer = m_reply.empty() ? "" : "\r\n" + m_reply + "\r\n";
+            } else if (line == "AT+CEER" && !m_errorReport.empty()) {
+                answer = "\r\n+CEER: " + m_errorReport + "\r\n\r\nOK\r\n";
             } else if (line.rfind("AT", 0) == 0) {
                 answer = "\r\nOK\r\n";
             }

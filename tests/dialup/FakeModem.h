@@ -10,7 +10,8 @@ class CFakeModem {
 public:
     // `dialReply`: what the modem answers to ATD ("CONNECT", "NO CARRIER", ...; empty:
     // nothing). `hangUpAfterDial`: close the master right after answering.
-    explicit CFakeModem(std::string dialReply, bool hangUpAfterDial = false);
+    // `errorReport`: the text of its answer to AT+CEER (empty: it answers OK alone).
+    explicit CFakeModem(std::string dialReply, bool hangUpAfterDial = false, std::string errorReport = {});
     ~CFakeModem();
     CFakeModem(const CFakeModem&) = delete;
     CFakeModem& operator=(const CFakeModem&) = delete;
@@ -28,6 +29,7 @@ private:
     int m_stopFd = -1;
     std::string m_port;
     std::string m_reply;
+    std::string m_errorReport;
     bool m_hangUpAfterDial;
     std::atomic<bool> m_stop{false};
     std::string m_received;

@@ -1,6 +1,7 @@
 // Dial states and error numbers from recorded pppd logs (transcripts/).
 #include "dialup/DialFailureCause.h"
 #include "platform/DialupService.h"
+#include "platform/linux/CardErrorReport.h"
 #include "platform/linux/PppdLog.h"
 #include "support/TempDir.h"
 
@@ -91,6 +92,25 @@ TEST(PppdLog, EveryExitStatusHasItsOwnCause) {
         EXPECT_TRUE(seen.insert(cause).second) << cause;
     }
     EXPECT_EQ(PppdLogReader().Cause(4, true), "the dial was cancelled") << "our own hang-up is no fault";
+}
+
+// The card's answer to AT+CEER after a refused dial: its reason, printable, or nothing.
+TEST(PppdLog, TheCardsErrorReportIsItsReasonOrNothing) {
+    const std::pair<std::string, std::string> replies[] = {
+        {"\r\n+CEER: Missing or unknown APN\r\n\r\nOK\r\n", "+CEER: Missing or unknown APN"},
+        {"AT+CEER\r\r\n+CEER:   SIM not ready  \r\nOK\r\n", "+CEER: SIM not ready"},
+        {"\r\n+CEER: \r\n\r\nOK\r\n", ""},
+        {"\r\nOK\r\n", ""},
+        {"\r\nERROR\r\n", ""},
+        {std::string("+CEER: a\x1b[2J\0b", 14), "+CEER: a?[2J?b"},
+    };
+    for (const auto& [reply, reason] : replies) EXPECT_EQ(ErrorReportIn(reply), reason) << reply;
+    PppdLogReader asked;
+    EXPECT_TRUE(asked.WantsCardReason(8, false));
+    EXPECT_FALSE(asked.WantsCardReason(8, true)) << "our own hang-up";
+    EXPECT_FALSE(asked.WantsCardReason(19, false)) << "the card let the dial through";
+    asked.Feed("NO CARRIER +CME ERROR: no network service");
+    EXPECT_FALSE(asked.WantsCardReason(8, false)) << "it said why already";
 }
 
 // Each error a dial can end with names its cause in a sentence of its own, the service's

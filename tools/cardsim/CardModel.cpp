@@ -241,11 +241,18 @@ std::string CardModel::AnswerOne(std::string_view cmd, Clock::time_point now) {
     if (upper.starts_with("+CGDCONT=")) return SetContextCommand(cmd.substr(9));
     if (upper.starts_with("D*99***") && upper.ends_with("#")) {
         int id = 0;
-        if (!ParseSettingNumber(std::string_view(upper).substr(7, upper.size() - 8), id) || id < 1 || id > kContexts) {
+        if (!ParseSettingNumber(std::string_view(upper).substr(7, upper.size() - 8), id) || id < 1 || id > kContexts ||
+            m_contexts[static_cast<size_t>(id - 1)].empty()) {
+            m_lastDialFailure = "Missing or unknown APN";
             return "\r\nNO CARRIER\r\n";
         }
-        return ready && !m_contexts[static_cast<size_t>(id - 1)].empty() ? "\r\nCONNECT\r\n" : "\r\nNO CARRIER\r\n";
+        if (!ready) {
+            m_lastDialFailure = "SIM not ready";
+            return "\r\nNO CARRIER\r\n";
+        }
+        return "\r\nCONNECT\r\n";
     }
+    if (upper == "+CEER") return "\r\n+CEER: " + m_lastDialFailure + "\r\n" + kOk;
     return kError;
 }
 

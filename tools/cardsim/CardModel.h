@@ -88,6 +88,7 @@ private:
     std::array<std::string, kContexts> m_contexts;
     bool m_echo = true;
     int m_cmee = 0;
+    std::string m_lastDialFailure = "No cause information available";  // AT+CEER's answer
     Clock::time_point m_busyUntil{};
     bool m_busyForever = false;
     SimState m_afterBusy = SimState::Ready;

@@ -1,5 +1,7 @@
 #include "platform/linux/PppDial.h"
 
+#include "platform/linux/CardErrorReport.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/syscall.h>
@@ -210,13 +212,21 @@ void PppDial::Run(int logFd) {
     int status = 0;
     while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (m_launch.inhibit) m_launch.inhibit->Release();
     const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 5;
+    bool askCard;
+    {
+        std::lock_guard lock(m_mutex);
+        askCard = m_log.WantsCardReason(exitStatus, m_endedByUs);
+    }
+    // The dialler has let go of the port; ModemManager is still kept off it.
+    const std::string cardReason = askCard ? AskCardWhyItRefused(m_launch.port) : std::string();
+    if (m_launch.inhibit) m_launch.inhibit->Release();
     int error;
     bool wasConnected;
     uint32_t lastState;
     {
         std::lock_guard lock(m_mutex);
+        if (!cardReason.empty()) m_log.NoteCardReason(cardReason);
         wasConnected = m_snapshot.connected;
         lastState = m_snapshot.state;
         error = m_log.Finish(exitStatus, m_endedByUs);

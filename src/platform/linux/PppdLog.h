@@ -25,6 +25,16 @@ public:
     // its refusal; empty when the link came up.
     std::string Cause(int exitStatus, bool endedByUs) const;
 
+    // True when the card refused the dial (the connect script failed: pppd status 8)
+    // without saying why in chat's transcript: then it is worth asking it (AT+CEER).
+    bool WantsCardReason(int exitStatus, bool endedByUs) const {
+        return !m_connected && !endedByUs && exitStatus == 8 && m_cardReason.empty();
+    }
+    // What the card said when asked after the dial; the transcript's own words win.
+    void NoteCardReason(std::string reason) {
+        if (m_cardReason.empty()) m_cardReason = std::move(reason);
+    }
+
     uint32_t State() const { return m_state; }
     bool Connected() const { return m_connected; }
     // The error a line named, 0 when none yet (the first one wins).
