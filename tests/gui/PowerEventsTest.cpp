@@ -59,7 +59,8 @@ protected:
         START_MOCK(mock);
         power.emplace(bus);
         ASSERT_TRUE(power->IsAvailable());
-        ASSERT_TRUE(WaitFor([&] { return HoldsDelay(mock); }));
+        // Held on both sides: logind lists it, and its reply has reached us.
+        ASSERT_TRUE(WaitFor([&] { return HoldsDelay(mock) && power->HoldsSleepDelay(); }));
     }
 
     MockLogind mock;
