@@ -532,6 +532,8 @@ inline constexpr int IDS_DOCTOR_TRAY_UNKNOWN = 43845;
 inline constexpr int IDS_DOCTOR_MM_HAS_CARD_ASKS = 43846;  // ModemManager has the card as its modem
 inline constexpr int IDS_DOCTOR_MM_HAS_CARD_REFUSES = 43847;
 inline constexpr int IDS_DOCTOR_MM_HAS_CARD_PASSWORD = 43848;
+inline constexpr int IDS_DOCTOR_TRAY_OK = 43849;  // the window sees the desktop's tray
+inline constexpr int IDS_DOCTOR_NO_TRAY = 43850;
 
 // ---- The history views (numbered from 43300).
 // history list

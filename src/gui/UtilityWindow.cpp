@@ -657,11 +657,13 @@ void UtilityWindow::OpenDiagnosis() {
     const bool chipset = m_app.Utility().solvaneMode != 0;
     // The window's own open port is not asked again: the SIM query would find it locked.
     const bool portOpenHere = m_app.Card().IsOpen();
+    const bool trayHost = QSystemTrayIcon::isSystemTrayAvailable();
     CHelpDiagnosisDlg dialog(
         [=] {
             DoctorInput input =
                 SystemDoctorInput(folder, port.empty() ? std::nullopt : std::optional<std::string>(port), chipset);
             input.portOpenHere = portOpenHere;
+            input.trayHost = trayHost;
             return RunDoctor(input);
         },
         DialogParent());

@@ -162,6 +162,10 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
         {"no system bus", {}, "logind", Status::Warning, "system_bus_socket) がありません", ""},
         {"a tray cannot be seen", [](FakeDoctorSystem& s) { s.in.desktop = true; }, "tray", Status::Unknown,
          "ここからは確認できません", ""},
+        {"the window sees a tray", [](FakeDoctorSystem& s) { s.in.desktop = true; s.in.trayHost = true; }, "tray",
+         Status::Ok, "トレイがあります", ""},
+        {"the window sees none", [](FakeDoctorSystem& s) { s.in.desktop = true; s.in.trayHost = false; }, "tray",
+         Status::Warning, "表示されたまま", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

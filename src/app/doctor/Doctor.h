@@ -70,6 +70,7 @@ struct DoctorInput {
     std::string runtimeDir;                 // XDG_RUNTIME_DIR
     std::string runtimeFolder, runtimeProblem;  // the runtime folder found, or why none
     bool desktop = false;                   // DISPLAY or WAYLAND_DISPLAY set
+    std::optional<bool> trayHost;           // whether the desktop offers a tray, where the window can tell
     bool portOpenHere = false;              // this program has the port open: the SIM is not asked again
 };
 

@@ -47,6 +47,9 @@ void CheckSession(Context& c) {
 
     if (!c.in.desktop) {
         c.Add("tray", CheckStatus::Warning, FormatString(IDS_DOCTOR_NO_DESKTOP, {}));
+    } else if (c.in.trayHost) {
+        c.Add("tray", *c.in.trayHost ? CheckStatus::Ok : CheckStatus::Warning,
+              FormatString(*c.in.trayHost ? IDS_DOCTOR_TRAY_OK : IDS_DOCTOR_NO_TRAY, {}));
     } else {
         c.Add("tray", CheckStatus::Unknown, FormatString(IDS_DOCTOR_TRAY_UNKNOWN, {}));
     }
