@@ -1,4 +1,6 @@
 #include "common/StringTable.h"
+
+#include "card/CardState.h"
 #include "common/StringIds.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +33,10 @@ std::vector<std::pair<std::string, int>> NamedIds() {
     std::vector<std::pair<std::string, int>> ids;
     for (auto it = std::sregex_iterator(text.begin(), text.end(), kId); it != std::sregex_iterator(); ++it) {
         ids.emplace_back((*it)[1].str(), std::stoi((*it)[2].str()));
+    }
+    // The state picture's words are named by their first: one for each card state.
+    for (int state = kCardFailed; state <= kCardOutsideConnection; ++state) {
+        ids.emplace_back("IDS_STATE_WORDS_FIRST + " + std::to_string(state), IDS_STATE_WORDS_FIRST + state);
     }
     return ids;
 }
