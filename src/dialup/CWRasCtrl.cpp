@@ -128,8 +128,11 @@ void CWRasCtrl::AdoptIfUp(bool afterLoss) {
         m_connected = 1;
         m_entryName = found.entryName;
         // A new connection has no end yet: whatever end was stamped before (a dial that
-        // was cancelled or failed, a lost line already recorded) belongs to another one.
-        if (!afterLoss) m_endTime.status = RasEndTime::Null;
+        // was cancelled or failed, a lost line already recorded and stamped again)
+        // belongs to another one. Only the end of the loss in this same wake stays, for
+        // the lost connection's row.
+        if (!afterLoss || !m_endOfTheLoss) m_endTime.status = RasEndTime::Null;
+        m_endOfTheLoss = false;
     }
     Notify(RAS_NOTIFY_CONNECTED);
 }
@@ -160,6 +163,7 @@ void CWRasCtrl::HandleLinkLoss() {
         std::lock_guard lock(m_mutex);
         m_connected = 0;
         if (m_endTime.status != RasEndTime::Valid) StampEndTimeLocked();
+        m_endOfTheLoss = true;
     }
     Notify(RAS_NOTIFY_DISCONNECTED);
 }
@@ -238,6 +242,7 @@ int CWRasCtrl::Dial(const std::string& entryName, const std::optional<std::strin
         m_activeConnection = 0;
         ZeroTotals();
         m_endTime.status = RasEndTime::Null;
+        m_endOfTheLoss = false;
         m_connected = 0;
     }
     ConnHandle handle = 0;
@@ -308,11 +313,13 @@ ConnectionInfo CWRasCtrl::FoundConnection() const {
 void CWRasCtrl::StampEndTime() {
     std::lock_guard lock(m_mutex);
     StampEndTimeLocked();
+    m_endOfTheLoss = false;
 }
 
 void CWRasCtrl::ClearEndTime() {
     std::lock_guard lock(m_mutex);
     m_endTime.status = RasEndTime::Null;
+    m_endOfTheLoss = false;
 }
 
 void CWRasCtrl::StampEndTimeLocked() {

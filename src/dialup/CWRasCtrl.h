@@ -163,6 +163,9 @@ private:
     uint64_t m_bytesReceived = 0;
     uint64_t m_durationMs = 0;
     RasEndTime m_endTime;
+    // The end stamped (or kept) by the monitor for the link it just saw go, not yet
+    // recorded: the one stamp a connection adopted in the same wake must not clear.
+    bool m_endOfTheLoss = false;
     int m_connected = 0;
     int m_lastMonitorHangUp = 0;
 };

@@ -28,6 +28,11 @@ public:
         m_shared->changed = true;
         m_shared->cv.notify_all();
     }
+    bool IsUp(ConnHandle handle) {
+        std::lock_guard lock(m_shared->mutex);
+        return std::any_of(m_shared->links.begin(), m_shared->links.end(),
+                           [&](const ConnectionInfo& c) { return c.handle == handle; });
+    }
     // The line drops.
     void Down(ConnHandle handle) {
         std::lock_guard lock(m_shared->mutex);
