@@ -127,6 +127,7 @@ def main():
     # A new dial asks first; no dials nothing. vr31kctl connect through the window is refused.
     tray_menu_item(0)
     ui.press_named("push button", "接続")
+    box("利用上限の確認")
     ui.shot("limit-question")
     ui.answer_box("利用上限の確認", "いいえ")
     refused = subprocess.run([os.path.join(ui.BIN, "vr31kctl"), "--json", "connect"], env=ui.ENV,
