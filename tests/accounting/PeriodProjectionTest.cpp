@@ -5,6 +5,7 @@
 #include "accounting/BillingPeriod.h"
 #include "accounting/PeriodPace.h"
 #include "accounting/EntryCredentialStore.h"
+#include "support/SamplePlan.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,29 +19,17 @@ OleDate At(const char* text) { return ParseOleDateTime(text).value(); }
 constexpr const char* kPeriod = "2008/05/21 - 2008/06/20";  // 31 days
 
 // 1 yen a packet of 128 bytes; the notice at 1000 x 80 % = 800 yen = 102,400 bytes.
-DialupSettings MeteredWithNotice() {
-    DialupSettings plan;
-    plan.chargeType = kChargeMetered;
-    plan.packetCharge2 = 1.0;
-    plan.noticeCharge = 1000;
-    plan.noticeRatio = 80;
-    plan.chargeDay = 20;
-    return plan;
-}
+DialupSettings MeteredWithNotice() { return test::MakePlan({.notice = 1000, .noticeRatio = 80}); }
 
 // Capped at 4980 yen (3,035,429 bytes); a notice at 4000 yen (2,438,096 bytes) when asked.
 DialupSettings Capped(bool withNotice) {
-    DialupSettings plan;
-    plan.chargeType = kChargeMeteredCap;
-    plan.packetCharge2 = 0.21;
-    plan.maxCharge2 = 4980;
-    plan.noticeCharge = withNotice ? 4000 : -1;
-    plan.noticeRatio = withNotice ? 100 : -1;
-    plan.chargeDay = 20;
-    return plan;
+    return test::MakePlan({.type = kChargeMeteredCap, .price = 0.21, .cap = 4980, .notice = withNotice ? 4000 : -1,
+                           .noticeRatio = withNotice ? 100 : -1});
 }
 
 TEST(PeriodProjection, AtThePaceSoFar) {
+    constexpr const char* kNoticeText = "このままのペースでは、締日までに通信料通知の金額(800円)に達する見込みです。";
+    constexpr const char* kCapText = "このままのペースでは、締日までにパケット定額料(4,980円)に達する見込みです。";
     struct Case {
         const char* name;
         DialupSettings plan;
@@ -50,6 +39,7 @@ TEST(PeriodProjection, AtThePaceSoFar) {
         int64_t projected;
         int32_t charge;
         ProjectionWarning warning;
+        const char* warningText = "";
     } cases[] = {
         {"no traffic yet", MeteredWithNotice(), "2008/06/01 12:00:00", 0, 19, 0, 1, ProjectionWarning::None},
         {"first second", MeteredWithNotice(), "2008/05/21 00:00:00", 0, 30, 0, 1, ProjectionWarning::None},
@@ -57,13 +47,16 @@ TEST(PeriodProjection, AtThePaceSoFar) {
          ProjectionWarning::None},
         {"last day", MeteredWithNotice(), "2008/06/20 12:00:00", 3050000, 0, 3100000, 24218, ProjectionWarning::None},
         {"crosses the notice", MeteredWithNotice(), "2008/05/31 00:00:00", 40000, 20, 124000, 968,
-         ProjectionWarning::Notice},
+         ProjectionWarning::Notice, kNoticeText},
         {"notice already reached: no warning", MeteredWithNotice(), "2008/05/31 00:00:00", 110000, 20, 341000, 2664,
          ProjectionWarning::None},
-        {"crosses the cap", Capped(false), "2008/05/31 00:00:00", 1000000, 20, 3100000, 4980, ProjectionWarning::Cap},
+        {"crosses the cap", Capped(false), "2008/05/31 00:00:00", 1000000, 20, 3100000, 4980, ProjectionWarning::Cap,
+         kCapText},
         {"crosses notice and cap: the cap is told", Capped(true), "2008/05/31 00:00:00", 1000000, 20, 3100000, 4980,
-         ProjectionWarning::Cap},
+         ProjectionWarning::Cap, kCapText},
         {"below both", Capped(true), "2008/06/10 00:00:00", 1000000, 10, 1550000, 2542, ProjectionWarning::None},
+        {"no price: bytes only", test::MakePlan({.price = -1.0, .notice = 1000, .noticeRatio = 80}),
+         "2008/05/31 00:00:00", 40000, 20, 124000, -1, ProjectionWarning::None},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -75,17 +68,8 @@ TEST(PeriodProjection, AtThePaceSoFar) {
         EXPECT_EQ(p.projectedBytes, c.projected);
         EXPECT_EQ(p.projectedCharge, c.charge);
         EXPECT_EQ(p.warning, c.warning);
-        EXPECT_EQ(p.warningText.empty(), c.warning == ProjectionWarning::None);
+        EXPECT_EQ(p.warningText, c.warningText);
     }
-}
-
-TEST(PeriodProjection, WarningTexts) {
-    const DialupSettings notice = MeteredWithNotice();
-    EXPECT_EQ(ProjectPeriod(kPeriod, At("2008/05/31 00:00:00"), 40000, notice, DerivePlan(notice)).warningText,
-              "このままのペースでは、締日までに通信料通知の金額(800円)に達する見込みです。");
-    const DialupSettings cap = Capped(false);
-    EXPECT_EQ(ProjectPeriod(kPeriod, At("2008/05/31 00:00:00"), 1000000, cap, DerivePlan(cap)).warningText,
-              "このままのペースでは、締日までにパケット定額料(4,980円)に達する見込みです。");
 }
 
 TEST(PeriodProjection, NoProjectionWithoutAPeriodHoldingNow) {
@@ -108,15 +92,6 @@ TEST(PeriodProjection, NoProjectionWithoutAPeriodHoldingNow) {
         EXPECT_FALSE(p.available) << c.name;
         EXPECT_TRUE(p.warningText.empty()) << c.name;
     }
-}
-
-TEST(PeriodProjection, NoPlanProjectsBytesOnly) {
-    DialupSettings plan = MeteredWithNotice();
-    plan.packetCharge2 = -1.0;
-    const PeriodProjection p = ProjectPeriod(kPeriod, At("2008/05/31 00:00:00"), 40000, plan, DerivePlan(plan));
-    EXPECT_EQ(p.projectedBytes, 124000);
-    EXPECT_EQ(p.projectedCharge, -1);
-    EXPECT_EQ(p.warning, ProjectionWarning::None);
 }
 
 class CurrentPeriodProjection : public ::testing::Test {
@@ -165,16 +140,8 @@ TEST_F(CurrentPeriodProjection, FinishedConnectionsAndTheLiveOne) {
 // A free allowance of 128,000 bytes, the notice at 2000 yen (384,000 bytes), the cap at
 // 3000 yen (640,000 bytes).
 DialupSettings TwoStageWithNotice() {
-    DialupSettings plan;
-    plan.chargeType = kChargeTwoStage;
-    plan.freePackets = 1000;
-    plan.freeCall1 = 1000;
-    plan.packetCharge2 = 0.5;
-    plan.maxCharge2 = 3000;
-    plan.noticeCharge = 2000;
-    plan.noticeRatio = 100;
-    plan.chargeDay = 20;
-    return plan;
+    return test::MakePlan({.type = kChargeTwoStage, .price = 0.5, .freePackets = 1000, .freeFee = 1000, .cap = 3000,
+                           .notice = 2000, .noticeRatio = 100});
 }
 
 DialupSettings WithType(DialupSettings plan, int32_t type, int32_t closingDay = 20) {

@@ -3,6 +3,7 @@
 // warning for a sudden burst.
 #include "accounting/UsageLimit.h"
 #include "accounting/EntryCredentialStore.h"
+#include "support/SamplePlan.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,14 +17,7 @@ namespace {
 // 1 yen a packet of 128 bytes: 1000 yen is 128,000 bytes. With `freeFee`, a free
 // allowance of 1000 packets (128,000 bytes) for that fee.
 DialupSettings Plan(int32_t type, int32_t freeFee = -1, int32_t cap = -1) {
-    DialupSettings plan;
-    plan.chargeType = type;
-    plan.packetCharge2 = 1.0;
-    plan.freePackets = 1000;
-    plan.freeCall1 = freeFee;
-    plan.maxCharge2 = cap;
-    plan.chargeDay = 20;
-    return plan;
+    return test::MakePlan({.type = type, .freePackets = 1000, .freeFee = freeFee, .cap = cap});
 }
 
 LimitSettings Limit(int32_t kind, int64_t amount, int32_t warnRatio = 80) {

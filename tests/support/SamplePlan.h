@@ -5,20 +5,34 @@
 
 namespace vr31k::test {
 
+// A price plan from its fields, the rest as a fresh settings file has them; closing on
+// the 20th unless told: MakePlan({.type = kChargeMeteredCap, .price = 0.21, .cap = 4980}).
+struct PlanSpec {
+    int32_t type = kChargeMetered;
+    double price = 1.0;  // yen a packet of 128 bytes
+    int32_t freePackets = -1, freeFee = -1, cap = -1;
+    int32_t notice = -1, noticeRatio = -1;
+    int32_t closingDay = 20;
+};
+inline DialupSettings MakePlan(const PlanSpec& spec) {
+    DialupSettings plan;
+    plan.chargeType = spec.type;
+    plan.packetCharge2 = spec.price;
+    plan.freePackets = spec.freePackets;
+    plan.freeCall1 = spec.freeFee;
+    plan.maxCharge2 = spec.cap;
+    plan.noticeCharge = spec.notice;
+    plan.noticeRatio = spec.noticeRatio;
+    plan.chargeDay = spec.closingDay;
+    return plan;
+}
+
 // Metered with a free allowance: 1000 packets for 1000 yen, 0.21 yen a packet after,
 // packets of 128 bytes, a notice at 2000 x 80 % (above the free fee), closing on the
 // 20th; entry 3 selected, which the page must leave alone.
 inline DialupSettings FreeAllowancePlan() {
-    DialupSettings plan;
-    plan.chargeType = kChargeMeteredFree;
-    plan.freePackets = 1000;
-    plan.freeCall1 = 1000;
-    plan.packetCharge2 = 0.21;
-    plan.maxCharge2 = -1;
-    plan.packetSize = 128;
-    plan.noticeCharge = 2000;
-    plan.noticeRatio = 80;
-    plan.chargeDay = 20;
+    DialupSettings plan = MakePlan({.type = kChargeMeteredFree, .price = 0.21, .freePackets = 1000, .freeFee = 1000,
+                                    .notice = 2000, .noticeRatio = 80});
     plan.entryIndex = 3;
     return plan;
 }
