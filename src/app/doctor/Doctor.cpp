@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <iomanip>
 #include <sstream>
+#include <string_view>
 
 namespace vr31k {
 
@@ -86,18 +88,11 @@ std::string DoctorText(const std::vector<CheckResult>& results) {
     return out.str();
 }
 
-std::string PortHoldersSentence(const std::string& port) {
-    DoctorInput input;
-    input.self = getpid();
-    doctor::Context context{input, {}, port, std::nullopt, false};
-    doctor::CheckHolders(context);
-    for (const CheckResult& r : context.results) {
-        if (r.status == CheckStatus::Failed) return r.message;
-    }
-    return {};
-}
+namespace {
 
-std::string PortTroubleSentence(const std::string& port) {
+// The doctor's checks of one port: whether it is there and may be opened, who holds it,
+// and ModemManager.
+std::vector<CheckResult> PortChecks(const std::string& port) {
     DoctorInput input;
     input.user = CurrentDoctorUser();
     input.self = getpid();
@@ -105,11 +100,28 @@ std::string PortTroubleSentence(const std::string& port) {
     doctor::Context context{input, {}, {}, std::nullopt, false};
     doctor::CheckCard(context);
     doctor::CheckHolders(context);
-    for (const CheckResult& r : context.results) {
-        if (r.status == CheckStatus::Failed) return r.message;
+    return context.results;
+}
+
+std::string FirstFailed(const std::vector<CheckResult>& results, std::initializer_list<std::string_view> ids) {
+    for (const CheckResult& r : results) {
+        const bool wanted = ids.size() == 0 || std::find(ids.begin(), ids.end(), r.id) != ids.end();
+        if (wanted && r.status == CheckStatus::Failed) return r.message;
     }
+    return {};
+}
+
+}  // namespace
+
+std::string PortHoldersSentence(const std::string& port) {
+    return FirstFailed(PortChecks(port), {"tty-holders", "tty-lock"});
+}
+
+std::string PortTroubleSentence(const std::string& port) {
+    const std::vector<CheckResult> results = PortChecks(port);
+    if (std::string failed = FirstFailed(results, {}); !failed.empty()) return failed;
     // The port opened, yet ModemManager may talk to the card too: then it does not answer us.
-    for (const CheckResult& r : context.results) {
+    for (const CheckResult& r : results) {
         if (r.id == "modemmanager" && r.status == CheckStatus::Warning) return r.message;
     }
     return {};
