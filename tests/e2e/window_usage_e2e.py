@@ -114,6 +114,13 @@ def totals():
     if usage["warning"]:
         assert ui.child(sheet, "label", usage["warning"]) is not None, "the warning under the line"
     print("projection:", text_of(line), "/", line.description, flush=True)
+    # The chart marks the days the notice would be reached at each pace, and says so; no
+    # mark when it is reached already or lies after the period (the day of the month decides).
+    notice = next(t for t in usage["pace"] if t["mark"] == "notice")
+    chart = ui.wait(lambda: ui.child(sheet, "filler", "期間中の利用状況"), "the chart")
+    days = {f"{int(d[5:7])}/{int(d[8:10])}" for d in (notice["day_by_mean"], notice["day_by_week"]) if d}
+    marked = "通信料通知に" in chart.description and all(d in chart.description for d in days)
+    assert marked == bool(days), (chart.description, notice)
     shot("totals-month", sheet)
     ui.press(ui.child(sheet, "push button", "OK"))
     ui.wait(lambda: ui.find("dialog", "通信集計") is None, "the totals sheet to close")
