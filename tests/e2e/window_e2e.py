@@ -64,10 +64,14 @@ def walk(node):
     if node is None:
         return
     yield node
-    if node.getRoleName() in TABLES:
+    try:
+        if node.getRoleName() in TABLES:
+            return
+        children = [node.getChildAtIndex(i) for i in range(node.childCount)]
+    except Exception:  # it went away while we looked (a box that just closed)
         return
-    for i in range(node.childCount):
-        yield from walk(node.getChildAtIndex(i))
+    for child in children:
+        yield from walk(child)
 
 
 def showing(node):
