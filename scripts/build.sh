@@ -14,6 +14,12 @@ case "$name" in
   *) echo "build.sh: unknown configuration '$name'" >&2; exit 2 ;;
 esac
 dir="$root/build/$name"
+# A compiler cache, when there is one, makes a rebuild of unchanged files quick; paths are
+# taken relative to the checkout so that other checkouts of the project share its hits.
+if command -v ccache >/dev/null; then
+  flags+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+fi
 if [ ! -f "$dir/build.ninja" ]; then
   cmake -S "$root" -B "$dir" -G Ninja -DVR31K_WERROR=ON "${flags[@]}" >/dev/null
 fi
