@@ -146,18 +146,21 @@ void CDbHistoryCtrl::Fail(const char* what) const {
     m_lastError = std::string(what) + ": " + (m_db != nullptr ? sqlite3_errmsg(m_db) : "no database");
 }
 
-int CDbHistoryCtrl::OpenHistory(const std::string& path, std::optional<std::string> password) {
+int CDbHistoryCtrl::OpenHistory(const std::string& path, std::optional<std::string> password,
+                                std::chrono::milliseconds lockWait) {
     CloseHistory();
     m_path = path;
     m_password = std::move(password);
     m_movedAside.clear();
     m_lastError.clear();
+    m_lockBusy = false;
     // Opening, judging and creating under the folder's lock: a file another program is
     // still creating is never taken for an unreadable one, and two programs never both
     // create it.
-    const FolderLock lock(ParentFolder(path));
+    const FolderLock lock(ParentFolder(path), lockWait);
     if (lock.TimedOut()) {
         m_lastError = lock.Problem();
+        m_lockBusy = true;
         return kDbNotOpen;
     }
     if (std::string problem = EngineFilesProblem(path); !problem.empty()) {

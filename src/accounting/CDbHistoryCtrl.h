@@ -9,7 +9,9 @@
 // totals or deletes is made of whole days, so the period totals come from at most a
 // few hundred day rows: their cost does not grow with the history.
 #include "accounting/OleDate.h"
+#include "common/FolderLock.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -82,12 +84,17 @@ public:
     // database, damaged) is never deleted: it is moved aside to
     // "<path>.unreadable-YYYYMMDD-HHMMSS" (see MovedAsidePath) and a new database takes
     // its place. A file that is busy or not accessible is left alone and the database
-    // stays closed (kDbNotOpen). No password: a file without encryption.
-    int OpenHistory(const std::string& path, std::optional<std::string> password);
+    // stays closed (kDbNotOpen), as it does when the folder's lock stays taken for
+    // `lockWait` (LockBusy). No password: a file without encryption.
+    int OpenHistory(const std::string& path, std::optional<std::string> password,
+                    std::chrono::milliseconds lockWait = FolderLock::kDefaultWait);
     void CloseHistory();
     bool IsOpen() const { return m_db != nullptr; }
     // Where the last OpenHistory put an unreadable file; empty when it did not.
     const std::string& MovedAsidePath() const { return m_movedAside; }
+    // The last OpenHistory failed only because another program held the folder's lock:
+    // trying again later may open it.
+    bool LockBusy() const { return m_lockBusy; }
     // The engine's message for the last failure (for reports).
     const std::string& LastError() const { return m_lastError; }
 
@@ -140,6 +147,7 @@ private:
     std::string m_path;
     std::optional<std::string> m_password;
     std::string m_movedAside;
+    bool m_lockBusy = false;
     mutable std::string m_lastError;
     // Statements kept prepared for the calls made on every connection.
     mutable sqlite3_stmt* m_insert = nullptr;

@@ -281,7 +281,7 @@ int CRasChargeCtrl::UpdateStatistics() {
         const UsageRecord figures = LiveFigures(static_cast<int64_t>(std::time(nullptr)));
         // A link that outlived the program that watched it is counted whole from here:
         // the records its earlier keepers left go.
-        if (!m_liveClaimed) ClaimLiveRecords(m_spoolFolder, figures, m_spoolSystem);
+        if (!m_liveClaimed) ClaimLiveRecords(m_spoolFolder, figures);
         m_liveClaimed = true;
         m_liveRecord.Update(figures, figures.end);
     }
@@ -317,10 +317,12 @@ int CRasChargeCtrl::RecordFinishedConnection(bool stampNow, HistoryRow* recorded
     const std::optional<time_t> end = Live().endTime.IsValid() ? OleToTime(Live().endTime) : std::nullopt;
     const bool kept = end && m_liveRecord.Finish(LiveFigures(static_cast<int64_t>(*end)));
     const int result = RecordConnection(false, recorded);
+    m_lastKept = false;
     if (result == kDbOk || result == kRecordNotStamped) {
         m_liveRecord.Drop();
     } else if (kept) {
         m_liveRecord.Keep();  // the row could not be written: the import takes it later
+        m_lastKept = true;
     }
     m_liveClaimed = false;
     // The accounting's copy of the end time is null now; the monitor's must be too, or

@@ -85,6 +85,9 @@ public:
     // (the user hung up), else the end the monitor stamped at line loss. Leaves the end
     // time null on both sides.
     int RecordFinishedConnection(bool stampNow, HistoryRow* recorded = nullptr);
+    // The last connection RecordFinishedConnection could not write is kept in the spool
+    // for the next import: counted all the same.
+    bool LastKeptForImport() const { return m_lastKept; }
     // Keeps the live connection's figures in the spool of `dataFolder` on every tick,
     // so a kill or a power cut loses at most one save's worth (UsageSpool.h).
     void KeepLiveRecord(const std::string& dataFolder, int ownerPid, uint64_t ownerStart, SpoolSystem system);
@@ -118,7 +121,8 @@ private:
     LiveUsageRecord m_liveRecord;
     SpoolSystem m_spoolSystem;
     std::string m_spoolFolder;
-    bool m_liveClaimed = false;  // this connection's link was claimed from dead keepers
+    bool m_liveClaimed = false;
+    bool m_lastKept = false;  // this connection's link was claimed from dead keepers
     bool m_damagedInPlace = false;
     std::string m_keptAside;
 };

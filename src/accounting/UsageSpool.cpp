@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <condition_variable>
@@ -16,6 +17,7 @@
 #include <limits>
 #include <mutex>
 #include <thread>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,6 +115,49 @@ void RemoveStaleTemporaries(int spoolFd, const std::vector<std::string>& names) 
             unlinkat(spoolFd, name.c_str(), 0);
         }
     }
+}
+
+// A live record's keeper holds an flock on a lock file of its own in the spool for as
+// long as it runs: whether a keeper runs is proved by that lock, which every member can
+// try, never inferred from /proc (a /proc mounted with hidepid hides other users'
+// processes, and a pid named in a record proves nothing).
+std::string KeeperLockName(int ownerPid, uint64_t ownerStart) {
+    return "keeper-" + std::to_string(ownerPid) + "-" + std::to_string(ownerStart) + ".lock";
+}
+
+bool KeeperHolds(int spoolFd, const UsageRecord& record) {
+    if (record.ownerPid <= 0) return false;  // a record its keeper let go
+    Fd lock{openat(spoolFd, KeeperLockName(record.ownerPid, record.ownerStart).c_str(),
+                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
+    struct stat st {};
+    if (lock.fd < 0 || fstat(lock.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return flock(lock.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+}
+
+// Lock files whose keepers are gone (killed, or ended without a record left); taken
+// before removal, so a keeper's own lock is never removed.
+void RemoveDeadKeeperLocks(int spoolFd, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        if (name.rfind("keeper-", 0) != 0 || !EndsWith(name, ".lock")) continue;
+        Fd lock{openat(spoolFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
+        struct stat st {};
+        if (lock.fd >= 0 && fstat(lock.fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            flock(lock.fd, LOCK_EX | LOCK_NB) == 0) {
+            unlinkat(spoolFd, name.c_str(), 0);
+        }
+    }
+}
+
+// A name for a record kept aside that no earlier one has: "<name>.bad", else with a
+// random part, so that a name taken never leaves a bad record in the spool.
+bool KeepAside(int spoolFd, const std::string& name, std::string& aside) {
+    aside = name + ".bad";
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (renameat2(spoolFd, name.c_str(), spoolFd, aside.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno != EEXIST) return false;
+        aside = RandomName(name + ".", ".bad");
+    }
+    return false;
 }
 
 }  // namespace
@@ -271,74 +316,111 @@ int WriteUsageRecord(int spoolFd, const UsageRecord& record, mode_t mode) {
 
 namespace {
 
-bool KeeperRunning(const UsageRecord& record, const SpoolSystem& system) {
-    return system.ownerRunning && system.ownerRunning(record);
-}
-
 bool SameLink(const UsageRecord& a, const UsageRecord& b) {
     return a.boot == b.boot && a.interfaceName == b.interfaceName && a.interfaceIndex == b.interfaceIndex;
 }
 
 }  // namespace
 
+namespace {
+
+// What one import outcome does to a record.
+enum class RecordFate { Waits, Imported, AlreadyIn, KeptAside, Stays };
+
+RecordFate ImportRecord(int spoolFd, const std::string& name, ChargeAccounting& accounting,
+                        const SpoolSystem& system, SpoolImport& result) {
+    std::string problem;
+    std::optional<UsageRecord> record = ReadRecord(spoolFd, name, problem);
+    if (record && record->source == kLiveSource &&
+        (KeeperHolds(spoolFd, *record) || (system.linkUp && system.linkUp(*record)))) {
+        return RecordFate::Waits;  // its keeper records it, or whoever adopts the link
+    }
+    if (record) {
+        HistoryRow probe;
+        probe.entry = record->entry;
+        probe.end = OleFromTime(static_cast<time_t>(record->end));
+        probe.duration = static_cast<double>(record->durationSeconds) / kSecondsPerDay;
+        probe.sent = record->sent;
+        probe.recv = record->recv;
+        // Periodic figures are never in the history: two short connections in one
+        // second with the same bytes are two rows.
+        if ((record->source != kLiveSource || record->final) && accounting.History().HasRow(probe)) {
+            unlinkat(spoolFd, name.c_str(), 0);
+            return RecordFate::AlreadyIn;
+        }
+        const int written = accounting.RecordEndedConnection(probe.entry, probe.end, record->durationSeconds,
+                                                             record->sent, record->recv, problem);
+        if (written == kDbOk) {
+            unlinkat(spoolFd, name.c_str(), 0);
+            return RecordFate::Imported;
+        }
+        if (written != kDbBadArgument) {
+            result.failure = written;  // the record stays for the next open
+            return RecordFate::Stays;
+        }
+    }
+    std::string aside;
+    if (KeepAside(spoolFd, name, aside)) {
+        result.keptAside.push_back(aside + ": " + problem);
+    } else {
+        result.keptAside.push_back(name + " (could not be renamed: " + std::strerror(errno) + "): " + problem);
+    }
+    return RecordFate::KeptAside;
+}
+
+}  // namespace
+
 SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& accounting,
-                             const SpoolSystem& system) {
+                             const SpoolSystem& system, const SpoolImportLimits& limits) {
     SpoolImport result;
     Fd spool{OpenSpoolFolder(dataFolder, false, 0)};
     if (spool.fd < 0 || !accounting.History().IsOpen()) return result;  // nothing dialled outside yet
-    const std::vector<std::string> names = SpoolNames(spool.fd);
-    if (std::none_of(names.begin(), names.end(), [](const std::string& n) { return EndsWith(n, kRecordSuffix); })) {
-        return result;
-    }
-    // Two programs opening the history at once import each record once between them.
-    const FolderLock lock(dataFolder);
-    if (lock.TimedOut()) return result;  // the next open imports them
-    RemoveStaleTemporaries(spool.fd, names);
-    for (const std::string& name : SpoolNames(spool.fd)) {
-        if (name[0] == '.' || !EndsWith(name, kRecordSuffix)) continue;
-        std::string problem;
-        std::optional<UsageRecord> record = ReadRecord(spool.fd, name, problem);
-        if (record && record->source == kLiveSource &&
-            (KeeperRunning(*record, system) || (system.linkUp && system.linkUp(*record)))) {
-            continue;  // its keeper records it, or whoever adopts the link
+    std::vector<std::string> names = SpoolNames(spool.fd);
+    std::erase_if(names, [](const std::string& n) { return n[0] == '.' || !EndsWith(n, kRecordSuffix); });
+    if (names.empty()) return result;
+    // Two programs opening the history at once import each record once between them. The
+    // folder's lock is held for one bounded batch at a time, so a long spool never keeps
+    // the other programs of the folder waiting out their lock's time-out.
+    bool changed = false;
+    size_t next = 0;
+    int handled = 0;
+    while (next < names.size() && result.failure == 0) {
+        if (handled >= limits.perOpen) {
+            result.left = static_cast<int>(names.size() - next);
+            break;
         }
-        if (record) {
-            HistoryRow probe;
-            probe.entry = record->entry;
-            probe.end = OleFromTime(static_cast<time_t>(record->end));
-            probe.duration = static_cast<double>(record->durationSeconds) / kSecondsPerDay;
-            probe.sent = record->sent;
-            probe.recv = record->recv;
-            // Periodic figures are never in the history: two short connections in one
-            // second with the same bytes are two rows.
-            if ((record->source != kLiveSource || record->final) && accounting.History().HasRow(probe)) {
-                ++result.alreadyIn;
-                unlinkat(spool.fd, name.c_str(), 0);
-                continue;
-            }
-            const int written = accounting.RecordEndedConnection(probe.entry, probe.end, record->durationSeconds,
-                                                                 record->sent, record->recv, problem);
-            if (written == kDbOk) {
-                ++result.imported;
-                unlinkat(spool.fd, name.c_str(), 0);
-                continue;
-            }
-            if (written != kDbBadArgument) {
-                result.failure = written;  // the record stays for the next open
-                break;
-            }
+        if (next > 0) std::this_thread::sleep_for(limits.pause);  // a waiter's turn
+        const FolderLock lock(dataFolder);
+        if (lock.TimedOut()) {  // the next open imports them
+            result.left = static_cast<int>(names.size() - next);
+            break;
         }
-        const std::string aside = name + ".bad";
-        if (renameat2(spool.fd, name.c_str(), spool.fd, aside.c_str(), RENAME_NOREPLACE) == 0) {
-            result.keptAside.push_back(aside + ": " + problem);
+        if (next == 0) {
+            const std::vector<std::string> all = SpoolNames(spool.fd);
+            RemoveStaleTemporaries(spool.fd, all);
+            RemoveDeadKeeperLocks(spool.fd, all);
+        }
+        const auto batchEnd = std::chrono::steady_clock::now() + limits.batchTime;
+        for (int inBatch = 0; next < names.size() && inBatch < limits.batch && handled < limits.perOpen &&
+                              std::chrono::steady_clock::now() < batchEnd;
+             ++next, ++inBatch) {
+            // Another importer may have taken it since the listing.
+            struct stat st {};
+            if (fstatat(spool.fd, names[next].c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            const RecordFate fate = ImportRecord(spool.fd, names[next], accounting, system, result);
+            if (fate == RecordFate::Stays) break;
+            if (fate != RecordFate::Waits) ++handled;
+            if (fate == RecordFate::Imported) ++result.imported;
+            if (fate == RecordFate::AlreadyIn) ++result.alreadyIn;
+            changed = changed || fate == RecordFate::Imported || fate == RecordFate::AlreadyIn;
         }
     }
-    if (result.imported > 0 || result.alreadyIn > 0) fsync(spool.fd);
+    if (changed) fsync(spool.fd);
     if (result.imported > 0) accounting.RecomputePeriod();
     return result;
 }
 
-std::vector<UsageRecord> RunningLiveRecords(const std::string& dataFolder, const SpoolSystem& system) {
+std::vector<UsageRecord> RunningLiveRecords(const std::string& dataFolder) {
     std::vector<UsageRecord> running;
     Fd spool{OpenSpoolFolder(dataFolder, false, 0)};
     if (spool.fd < 0) return running;
@@ -346,14 +428,14 @@ std::vector<UsageRecord> RunningLiveRecords(const std::string& dataFolder, const
         if (name.rfind("live-", 0) != 0 || !EndsWith(name, kRecordSuffix)) continue;
         std::string problem;
         std::optional<UsageRecord> record = ReadRecord(spool.fd, name, problem);
-        if (record && record->source == kLiveSource && KeeperRunning(*record, system)) {
+        if (record && record->source == kLiveSource && KeeperHolds(spool.fd, *record)) {
             running.push_back(std::move(*record));
         }
     }
     return running;
 }
 
-int ClaimLiveRecords(const std::string& dataFolder, const UsageRecord& link, const SpoolSystem& system) {
+int ClaimLiveRecords(const std::string& dataFolder, const UsageRecord& link) {
     Fd spool{OpenSpoolFolder(dataFolder, false, 0)};
     if (spool.fd < 0) return 0;
     int claimed = 0;
@@ -361,7 +443,7 @@ int ClaimLiveRecords(const std::string& dataFolder, const UsageRecord& link, con
         if (name.rfind("live-", 0) != 0 || !EndsWith(name, kRecordSuffix)) continue;
         std::string problem;
         const std::optional<UsageRecord> record = ReadRecord(spool.fd, name, problem);
-        if (record && record->source == kLiveSource && SameLink(*record, link) && !KeeperRunning(*record, system) &&
+        if (record && record->source == kLiveSource && SameLink(*record, link) && !KeeperHolds(spool.fd, *record) &&
             unlinkat(spool.fd, name.c_str(), 0) == 0) {
             ++claimed;
         }
@@ -394,14 +476,51 @@ struct LiveUsageRecord::State {
     int64_t lastSaveBytes = 0;
     uint64_t saves = 0;
     int64_t lastWritten = 0;
+    std::optional<UsageRecord> finished;  // the row's own figures, saved by Finish
     bool stop = false;
     std::thread saver;
+    // Under `file`: the keeper's lock (see KeeperHolds), taken at the first save.
+    int keeperFd = -1;
+
+    ~State() {
+        if (keeperFd < 0) return;
+        // Gone with this program: whatever records it leaves are a dead keeper's now.
+        if (Fd spool{OpenSpoolFolder(folder, false, 0)}; spool.fd >= 0) {
+            unlinkat(spool.fd, KeeperLockName(ownerPid, ownerStart).c_str(), 0);
+        }
+        close(keeperFd);
+    }
+
+    // Under `file`: holds the keeper's lock file in the spool, taking it anew when it was
+    // removed or replaced meanwhile (an importer removes lock files nobody holds).
+    void HoldKeeperLock(int spoolFd, mode_t mode) {
+        const std::string lockName = KeeperLockName(ownerPid, ownerStart);
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            struct stat held {}, named {};
+            if (keeperFd >= 0 && fstat(keeperFd, &held) == 0 &&
+                fstatat(spoolFd, lockName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+                return;
+            }
+            if (keeperFd >= 0) close(keeperFd);
+            keeperFd = openat(spoolFd, lockName.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+            if (keeperFd < 0) return;
+            struct stat st {};
+            if (fstat(keeperFd, &st) != 0 || !S_ISREG(st.st_mode) || flock(keeperFd, LOCK_EX | LOCK_NB) != 0) {
+                close(keeperFd);
+                keeperFd = -1;
+                return;
+            }
+            fchmod(keeperFd, mode);
+        }
+    }
 
     // Under `file`: replaces the record `name` with `record`.
     bool Write(const std::string& recordName, const UsageRecord& record) {
         const mode_t mode = SharedFileMode(folder);
         Fd spool{OpenSpoolFolder(folder, true, (mode & S_IRWXG) != 0 ? 02770 : 0700)};
         if (spool.fd < 0) return false;
+        if (record.ownerPid != 0) HoldKeeperLock(spool.fd, mode);
         int error = 0;
         const std::string temporary = WriteTemporary(spool.fd, FormatUsageRecord(record), mode, error);
         if (temporary.empty()) return false;
@@ -510,6 +629,7 @@ bool LiveUsageRecord::Finish(const UsageRecord& figures) {
         record.final = true;
         record.ownerPid = s.ownerPid;
         record.ownerStart = s.ownerStart;
+        s.finished = record;
     }
     std::lock_guard fileLock(s.file);
     return s.Write(recordName, record);
@@ -523,6 +643,7 @@ void LiveUsageRecord::Drop() {
         s.pending.reset();
         ++s.generation;
         recordName.swap(s.name);
+        s.finished.reset();
     }
     if (recordName.empty()) return;
     std::lock_guard fileLock(s.file);
@@ -531,10 +652,23 @@ void LiveUsageRecord::Drop() {
 }
 
 void LiveUsageRecord::Keep() {
-    std::lock_guard lock(m_state->mutex);
-    m_state->pending.reset();
-    ++m_state->generation;
-    m_state->name.clear();
+    State& s = *m_state;
+    std::string recordName;
+    std::optional<UsageRecord> finished;
+    {
+        std::lock_guard lock(s.mutex);
+        s.pending.reset();
+        ++s.generation;
+        recordName.swap(s.name);
+        finished.swap(s.finished);
+    }
+    if (recordName.empty() || !finished) return;
+    // Let go of it: a record without a keeper is imported by the next open, this
+    // program's own included (its history may open later).
+    finished->ownerPid = 0;
+    finished->ownerStart = 0;
+    std::lock_guard fileLock(s.file);
+    s.Write(recordName, *finished);
 }
 
 int64_t LiveUsageRecord::LastSaved() const {

@@ -10,6 +10,7 @@
 // the spool is kept aside and reported, never imported.
 #include "accounting/ChargeAccounting.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,8 +35,9 @@ struct UsageRecord {
     int64_t durationSeconds = 0;
     int64_t sent = 0;
     int64_t recv = 0;
-    // "live" records only: who keeps it (pid and its start in clock ticks since boot),
-    // and which link it is (the boot, the interface's index): a link that outlived its
+    // "live" records only: who keeps it (pid and its start in clock ticks since boot; a
+    // keeper that runs holds the spool's "keeper-<pid>-<start>.lock", and 0 is a record
+    // its keeper let go), and which link it is (the boot, the interface's index): a link that outlived its
     // keeper is counted by the program that adopts it, from the interface's counters.
     int ownerPid = 0;
     uint64_t ownerStart = 0;
@@ -46,10 +48,9 @@ struct UsageRecord {
     bool final = false;
 };
 
-// What the import and the live record ask of the system.
+// What the import and the live record ask of the system. Whether a live record's keeper
+// runs is not among them: its lock in the spool proves it.
 struct SpoolSystem {
-    // Whether the program that keeps a live record (its boot, pid and start) runs.
-    std::function<bool(const UsageRecord& record)> ownerRunning;
     // Whether the link of `record` (its boot, interface and index) is up now.
     std::function<bool(const UsageRecord& record)> linkUp;
     // Fills in the boot and the interface's index of a link by its interface name.
@@ -72,21 +73,32 @@ struct SpoolImport {
     int alreadyIn = 0;    // records whose row an interrupted import had written
     std::vector<std::string> keptAside;  // "<name>.bad" files, with why
     int failure = 0;      // the history's code when a row could not be written
+    int left = 0;         // records left for the next open (the cap, or the lock taken)
 };
 
-// Imports every record of the spool of `dataFolder` into the history of `accounting`
+// How much one import takes on: the folder's lock is held for a batch at a time (at
+// most `batch` records and `batchTime`), with a pause between batches for the other
+// programs waiting on it; one open imports at most `perOpen` records.
+struct SpoolImportLimits {
+    int batch = 200;
+    std::chrono::milliseconds batchTime{250};
+    std::chrono::milliseconds pause{30};
+    int perOpen = 1000;
+};
+
+// Imports the records of the spool of `dataFolder` into the history of `accounting`
 // (open), under the folder's lock; a record is removed only once its row is written,
 // and a row already in the history is not written again. A live record whose keeper
-// runs, or whose link is still up, waits. Malformed records are renamed "<name>.bad".
-// The period's totals are reloaded when anything was imported.
+// runs, or whose link is still up, waits. Malformed records are renamed "<name>.bad"
+// (or another free name). The period's totals are reloaded when anything was imported.
 SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& accounting,
-                             const SpoolSystem& system = {});
+                             const SpoolSystem& system = {}, const SpoolImportLimits& limits = {});
 // The live records whose keepers run: the connections being watched now, with the
 // figures and time (`end`) of their last save.
-std::vector<UsageRecord> RunningLiveRecords(const std::string& dataFolder, const SpoolSystem& system);
+std::vector<UsageRecord> RunningLiveRecords(const std::string& dataFolder);
 // Removes the live records of `link` whose keepers are gone: the program that adopted
 // the link counts it whole from the interface's counters. How many it removed.
-int ClaimLiveRecords(const std::string& dataFolder, const UsageRecord& link, const SpoolSystem& system);
+int ClaimLiveRecords(const std::string& dataFolder, const UsageRecord& link);
 
 // The live record of the connection this program watches: saved at most once a second,
 // at least every 30 s and after every MiB moved, by a thread of its own (a save
@@ -111,8 +123,8 @@ public:
     bool Finish(const UsageRecord& figures);
     // The connection is recorded: its live record goes.
     void Drop();
-    // The connection could not be recorded: its record stays for the import once this
-    // program is gone, and the next connection gets a record of its own.
+    // The connection could not be recorded: its record stays, let go for the next import
+    // (this program's own too), and the next connection gets a record of its own.
     void Keep();
     // Saves written so far (benchmarks, tests).
     uint64_t Saves() const;

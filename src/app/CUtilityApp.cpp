@@ -135,14 +135,49 @@ void CUtilityApp::OpenHistory(IAppUi& ui) {
                  " and a new history begun",
              ids::IDS_HISTORY_MOVED_ASIDE_TEXT, {m_paths.history, history.MovedAsidePath()});
     }
-    for (const std::string& aside : m_services.SpoolImported().keptAside) {
-        std::fprintf(stderr, "vr31k-utility: a usage record of the spool was not imported and was kept as %s\n",
-                     aside.c_str());
-    }
-    if (result != kDbOk) {
+    TellSpoolImport();
+    if (result != kDbOk && history.LockBusy()) {
+        // Nothing the user can do about it: the window starts and opens the history as
+        // soon as the other program lets go.
+        m_historyPending = true;
+        std::fprintf(stderr, "vr31k-utility: %s; the history is opened once it is free\n", history.LastError().c_str());
+    } else if (result != kDbOk) {
         WarnAboutFile(ui, "cannot open the history " + m_paths.history + " (" + std::to_string(result) + "): " + history.LastError(),
              ids::IDS_HISTORY_OPEN_FAILED_TEXT, {m_paths.history, std::to_string(result), history.LastError()});
     }
+}
+
+void CUtilityApp::TellSpoolImport() const {
+    const SpoolImport& imported = m_services.SpoolImported();
+    for (const std::string& aside : imported.keptAside) {
+        std::fprintf(stderr, "vr31k-utility: a usage record of the spool was not imported and was kept as %s\n",
+                     aside.c_str());
+    }
+    if (imported.left > 0) {
+        std::fprintf(stderr, "vr31k-utility: %d usage records of the spool are left for the next open\n",
+                     imported.left);
+    }
+}
+
+bool CUtilityApp::RetryHistoryOpen() {
+    if (!m_historyPending) return false;
+    constexpr std::chrono::milliseconds kRetryWait{100};  // on the window's thread
+    const int result = m_services.OpenHistory(m_paths, kRetryWait);
+    CDbHistoryCtrl& history = m_services.History();
+    if (result != kDbOk && history.LockBusy()) return false;
+    m_historyPending = false;
+    if (!history.MovedAsidePath().empty()) {
+        std::fprintf(stderr, "vr31k-utility: the history %s could not be read; it was kept as %s and a new history begun\n",
+                     m_paths.history.c_str(), history.MovedAsidePath().c_str());
+    }
+    TellSpoolImport();
+    if (result != kDbOk) {
+        std::fprintf(stderr, "vr31k-utility: cannot open the history %s (%d): %s\n", m_paths.history.c_str(), result,
+                     history.LastError().c_str());
+        return false;
+    }
+    Charge().RecomputePeriod();
+    return true;
 }
 
 // The line goes to stderr for the terminal and the session's log; the box is for the

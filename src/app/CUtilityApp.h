@@ -70,9 +70,17 @@ public:
     CWKvCtrl& Card() { return m_card; }
     // Where this instance listens for messages from outside.
     std::string InstanceSocketPath() const { return m_lock.OwnSocketPath(); }
+    // The history waits for the folder's lock, which another program kept through the
+    // start; connections are counted in the spool meanwhile.
+    bool HistoryPending() const { return m_historyPending; }
+    // Tries the pending history again without waiting long; true when it opened now
+    // (the spool imported, the period's totals read).
+    bool RetryHistoryOpen();
 
 private:
     void OpenHistory(IAppUi& ui);
+    // What the open of the history left to tell on stderr: files kept aside, records left.
+    void TellSpoolImport() const;
     // A start-up problem that does not stop the start: on stderr and in a box.
     void Warn(IAppUi& ui, const std::string& line, int textId, const std::vector<std::string>& args) const;
     // A file of the data folder: its box only when none said the folder cannot be used.
@@ -90,6 +98,7 @@ private:
     std::string m_portName;
     bool m_autoStartLaunch = false;
     bool m_folderTold = false;  // a box said the data folder cannot be used
+    bool m_historyPending = false;
 };
 
 }  // namespace vr31k

@@ -3,6 +3,7 @@
 #include "accounting/EntryCredentialStore.h"
 #include "app/SpoolSystem.h"
 #include "common/FileSystem.h"
+#include "platform/linux/DiallerProcess.h"
 #include "platform/linux/LinuxDialupService.h"
 
 #include <unistd.h>
@@ -29,17 +30,18 @@ bool Services::SetupEntries(const DataPaths& paths, bool solvaneMode) {
     return m_charge->SetupLoadResult() != kCredentialInvalid;
 }
 
-int Services::OpenHistory(const DataPaths& paths) {
-    const int result = History().OpenHistory(paths.history, std::string(kPassPhrase));
-    if (result != kDbOk) {
-        m_spoolImport = {};
-        return result;
-    }
-    // Links that ended while no utility watched them count from the first open on, and
-    // the connections this program watches are kept in the spool while they last.
+int Services::OpenHistory(const DataPaths& paths, std::chrono::milliseconds lockWait) {
     const SpoolSystem system = LinuxSpoolSystem();
-    m_spoolImport = ImportUsageSpool(paths.folder, *m_charge, system);
-    m_charge->KeepLiveRecord(paths.folder, getpid(), ProcessStartTicks(getpid()), system);
+    // The connections this program watches are kept in the spool while they last, whether
+    // the history opens or not: a busy or broken history never leaves one uncounted.
+    if (!m_liveKept) {
+        m_charge->KeepLiveRecord(paths.folder, getpid(), ProcessStartTicks(getpid()), system);
+        m_liveKept = true;
+    }
+    m_spoolImport = {};
+    const int result = History().OpenHistory(paths.history, std::string(kPassPhrase), lockWait);
+    // Links that ended while no utility watched them count from the first open on.
+    if (result == kDbOk) m_spoolImport = ImportUsageSpool(paths.folder, *m_charge, system);
     return result;
 }
 

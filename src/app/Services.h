@@ -7,6 +7,7 @@
 #include "common/DataFolder.h"
 #include "common/SettingsStore.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -31,9 +32,12 @@ public:
     // False when the credential file failed validation (Charge().SetupNote() tells
     // what became of it).
     bool SetupEntries(const DataPaths& paths, bool solvaneMode);
-    // Opens (or creates) the history; a kDb* code. History().MovedAsidePath() names a
-    // file that could not be read and was kept aside.
-    int OpenHistory(const DataPaths& paths);
+    // Opens (or creates) the history, waiting at most `lockWait` for the folder's lock,
+    // and imports the spool; a kDb* code. History().MovedAsidePath() names a file that
+    // could not be read and was kept aside, History().LockBusy() a lock that stayed taken.
+    // The live record of this program's connections is kept from the first call on,
+    // whatever its result.
+    int OpenHistory(const DataPaths& paths, std::chrono::milliseconds lockWait = FolderLock::kDefaultWait);
     // What the last OpenHistory imported from the spool of links that ended unrecorded.
     const SpoolImport& SpoolImported() const { return m_spoolImport; }
     // Tells the dial-up service which tty is the card and looks the card's modem up.
@@ -43,6 +47,7 @@ private:
     std::unique_ptr<IDialupService> m_dialup;  // before m_charge, which works through it
     std::unique_ptr<CRasChargeCtrl> m_charge;
     SpoolImport m_spoolImport;
+    bool m_liveKept = false;
 };
 
 }  // namespace vr31k

@@ -1,7 +1,6 @@
 #include "app/SpoolSystem.h"
 
 #include "common/FileSystem.h"
-#include "platform/linux/DiallerProcess.h"
 
 #include <cstdlib>
 
@@ -30,10 +29,6 @@ SpoolSystem LinuxSpoolSystem(const std::string& procRoot, const std::string& sys
     ReadWholeFile(procRoot + "/sys/kernel/random/boot_id", 64, boot);
     boot = Trimmed(boot);
     SpoolSystem system;
-    system.ownerRunning = [procRoot, boot](const UsageRecord& record) {
-        return record.boot == boot && record.ownerStart != 0 &&
-               ProcessStartTicks(record.ownerPid, procRoot) == record.ownerStart;
-    };
     system.linkUp = [sysNetRoot, boot](const UsageRecord& record) {
         return record.boot == boot && record.interfaceIndex != 0 &&
                InterfaceIndex(sysNetRoot, record.interfaceName) == record.interfaceIndex;

@@ -1,9 +1,7 @@
 #pragma once
-// Who keeps a spool's live record, and which link it is, as Linux tells it: a process
-// by its pid and its start in clock ticks since boot (a pid is reused, the pair is
-// not), a link by the boot it belongs to and its interface's index.
+// Which link a spool's live record is, as Linux tells it: the boot it belongs to and its
+// interface's index (an interface name is reused, the pair is not).
 #include "accounting/UsageSpool.h"
-#include "platform/linux/DiallerProcess.h"
 
 #include <cstdint>
 #include <string>

@@ -90,6 +90,7 @@ void WindowSession::HangUpEnded(const FlowOutcome& outcome) {
 }
 
 void WindowSession::Recorded(int result, const HistoryRow& row) {
+    m_remote.Recorded(result, row);
     if (m_face != nullptr) m_face->Recorded(result, row);
 }
 

@@ -35,6 +35,9 @@ int CChargeSession::OpenHistory() {
     for (const std::string& aside : m_services.SpoolImported().keptAside) {
         m_context.Err() << "vr31kctl: a usage record of the spool was not imported and was kept as " << aside << "\n";
     }
+    if (const int left = m_services.SpoolImported().left; left > 0) {
+        m_context.Err() << "vr31kctl: " << left << " usage records of the spool are left for the next open\n";
+    }
     Charge().RecomputePeriod();
     return kExitOk;
 }

@@ -2,7 +2,6 @@
 #include "accounting/PeriodProjection.h"
 #include "accounting/PlanFieldRules.h"
 #include "accounting/UsageSpool.h"
-#include "app/SpoolSystem.h"
 #include "cli/ChargeSession.h"
 #include "cli/DailyUsageOutput.h"
 #include "cli/PlanLimit.h"
@@ -214,7 +213,7 @@ int RunUsage(CliContext& context, CliArgs& args) {
     // The connections watched now, as their keepers last saved them: what a kill or a
     // power cut would leave counted.
     Json running = Json::MakeArray();
-    for (const UsageRecord& live : RunningLiveRecords(context.Paths().folder, LinuxSpoolSystem())) {
+    for (const UsageRecord& live : RunningLiveRecords(context.Paths().folder)) {
         Json one = Json::MakeObject();
         one.Set("entry", live.entry)
             .Set("sent", live.sent)

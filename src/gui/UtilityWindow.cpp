@@ -71,6 +71,7 @@ QString ButtonName(int id) {
 
 constexpr int kTrayAttempts = 3;
 constexpr int kTrayRetryMs = 1000;
+constexpr int kHistoryRetryMs = 2000;
 
 }  // namespace
 
@@ -103,6 +104,16 @@ UtilityWindow::UtilityWindow(CUtilityApp& app, QWidget* parent)
     }
 
     m_session = std::make_unique<WindowSession>(app, *this);
+    // A history another program kept locked through the start is opened once it is free;
+    // the connections meanwhile are kept in the spool, and imported then.
+    if (m_app.HistoryPending()) {
+        auto* retry = new QTimer(this);
+        connect(retry, &QTimer::timeout, this, [this, retry] {
+            m_app.RetryHistoryOpen();
+            if (!m_app.HistoryPending()) retry->deleteLater();
+        });
+        retry->start(kHistoryRetryMs);
+    }
     // After the box that offered it has closed and its card work has ended.
     QtMessageBox::SetDiagnosisOpener(
         [this] { QMetaObject::invokeMethod(this, &UtilityWindow::OpenDiagnosis, Qt::QueuedConnection); });

@@ -133,6 +133,7 @@ void RemoteControl::Handle(std::string_view line, const std::shared_ptr<IRemoteC
         }
         m_hangUpPending = true;
         m_hangUpClient = asking;
+        m_recorded.reset();
         m_window.View().Post([this] { m_connection.HangUpCommand(); });
         break;
     }
@@ -142,6 +143,10 @@ void RemoteControl::Forget(const IRemoteClient* client) {
     if (m_connectClient.get() == client) m_connectClient.reset();
     if (m_hangUpClient.get() == client) m_hangUpClient.reset();
     std::erase_if(m_watchers, [client](const auto& w) { return w.get() == client; });
+}
+
+void RemoteControl::Recorded(int result, const HistoryRow&) {
+    if (m_hangUpPending) m_recorded = result;
 }
 
 void RemoteControl::NoteBox(const MessageBoxRequest& request) {
@@ -184,7 +189,12 @@ void RemoteControl::HangUpEnded(const FlowOutcome& outcome) {
     if (!m_hangUpPending) return;
     m_hangUpPending = false;
     RemoteReply reply;
-    if (outcome.ok) {
+    // A connection neither in the history nor kept for its import is not counted: no
+    // charge is told for it.
+    if (outcome.ok && m_recorded && *m_recorded != kDbOk && *m_recorded != kRecordNotStamped &&
+        !m_charge.LastKeptForImport()) {
+        reply = ErrorReply("disconnect", "not-recorded", *m_recorded, "the connection could not be recorded");
+    } else if (outcome.ok) {
         const ConnectionSnapshot snapshot = SnapshotOf(m_charge);
         reply.Set("reply", "disconnect")
             .Set("ok", true)

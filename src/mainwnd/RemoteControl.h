@@ -8,6 +8,7 @@
 #include "mainwnd/RemoteProtocol.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,7 @@ public:
     void ConnectionGone() override;
     void ConnectEnded(const FlowOutcome& outcome) override;
     void HangUpEnded(const FlowOutcome& outcome) override;
+    void Recorded(int result, const HistoryRow& row) override;
 
 private:
     const char* StateName();
@@ -65,6 +67,7 @@ private:
     std::string m_dataFolder;
     bool m_connectPending = false;
     bool m_hangUpPending = false;
+    std::optional<int> m_recorded;  // what became of the row of the hang-up asked for
     std::shared_ptr<IRemoteClient> m_connectClient;  // null once it has closed
     std::shared_ptr<IRemoteClient> m_hangUpClient;
     std::vector<MessageBoxRequest> m_boxes;  // shown while the connect was pending

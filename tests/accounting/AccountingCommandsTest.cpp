@@ -4,6 +4,7 @@
 #include "accounting/OleDate.h"
 #include "accounting/UsageSpool.h"
 #include "app/SpoolSystem.h"
+#include "platform/linux/DiallerProcess.h"
 #include "cli/ChargeSession.h"
 #include "cli/CliCommand.h"
 #include "cli/PlanLimit.h"

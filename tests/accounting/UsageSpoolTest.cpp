@@ -3,6 +3,9 @@
 #include "accounting/ChargeAccounting.h"
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/UsageSpool.h"
+#include "app/SpoolSystem.h"
+#include "platform/linux/DiallerProcess.h"
+#include "common/FolderLock.h"
 #include "cli/LinkRecord.h"
 #include "platform/DialupService.h"
 #include "support/TempDir.h"
@@ -11,7 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -200,18 +205,16 @@ TEST_F(UsageSpoolTest, ALinkInPlaceOfTheSpoolIsNeverFollowed) {
 
 namespace {
 
-// A live record kept by a program that the test says runs or not.
+// A live record kept by this test as its keeper; the keeper "dies" when it is reset.
 class LiveRecordTest : public UsageSpoolTest {
 protected:
-    bool keeperRunning = true;
     bool linkUp = false;
-    SpoolSystem system{[this](const UsageRecord&) { return keeperRunning; },
-                       [this](const UsageRecord&) { return linkUp; }, nullptr};
-    LiveUsageRecord live;
+    SpoolSystem system{[this](const UsageRecord&) { return linkUp; }, nullptr};
+    std::optional<LiveUsageRecord> live;
 
     void SetUp() override {
         UsageSpoolTest::SetUp();
-        live.Configure(dir.Path(), 4242, 777);
+        live.emplace().Configure(dir.Path(), 4242, 777);
     }
     static UsageRecord Figures(int64_t end, int64_t bytes) {
         UsageRecord r;
@@ -227,10 +230,10 @@ protected:
     }
     // The saving thread's count once it has caught up with `expected` (bounded wait).
     uint64_t SavesReaching(uint64_t expected) {
-        for (int i = 0; i < 500 && live.Saves() < expected; ++i) {
+        for (int i = 0; i < 500 && live->Saves() < expected; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        return live.Saves();
+        return live->Saves();
     }
 };
 
@@ -250,21 +253,27 @@ TEST_F(LiveRecordTest, SavedEveryHalfMinuteOrMiBAtMostOnceASecond) {
     };
     uint64_t saves = 0;
     for (const Step& step : steps) {
-        live.Update(Figures(kEnd + step.at, step.bytes), kEnd + step.at);
+        live->Update(Figures(kEnd + step.at, step.bytes), kEnd + step.at);
         if (step.saved) ++saves;
         EXPECT_EQ(SavesReaching(saves), saves) << "at " << step.at;
     }
 }
 
 TEST_F(LiveRecordTest, ImportedOnceWhenItsKeeperIsGoneAndTheLinkToo) {
-    live.Update(Figures(kEnd + 60, 5000), kEnd + 60);
+    live->Update(Figures(kEnd + 60, 5000), kEnd + 60);
     ASSERT_EQ(SavesReaching(1), 1u);
+    // Whoever looks, through a /proc that hides the keeper (hidepid) or not, sees the
+    // keeper's lock.
+    TempDir hiddenProc;
+    const SpoolSystem blind = LinuxSpoolSystem(hiddenProc.Path(), sys.Path());
+    EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, blind).imported, 0);
+    EXPECT_EQ(RunningLiveRecords(dir.Path()).size(), 1u);
     struct Case {
         bool running, up;
         int imported;
     } cases[] = {{true, false, 0}, {false, true, 0}, {false, false, 1}, {false, false, 0}};
     for (const Case& c : cases) {
-        keeperRunning = c.running;
+        if (!c.running) live.reset();
         linkUp = c.up;
         EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, system).imported, c.imported) << c.running << c.up;
     }
@@ -274,14 +283,14 @@ TEST_F(LiveRecordTest, ImportedOnceWhenItsKeeperIsGoneAndTheLinkToo) {
 }
 
 TEST_F(LiveRecordTest, AKillBetweenTheRowAndTheRecordsRemovalCountsOnce) {
-    live.Update(Figures(kEnd + 10, 100), kEnd + 10);
+    live->Update(Figures(kEnd + 10, 100), kEnd + 10);
     // The end: the record takes the row's figures, the row is written, and the program
     // is killed before the record goes.
     const UsageRecord final = Figures(kEnd + 90, 8000);
-    ASSERT_TRUE(live.Finish(final));
+    ASSERT_TRUE(live->Finish(final));
     charge.Live() = LiveConnection{8000, 8000, 90000, "apn", OleFromTime(kEnd + 90)};
     ASSERT_EQ(charge.RecordConnection(false), kDbOk);
-    keeperRunning = false;
+    live.reset();
     const SpoolImport imported = ImportUsageSpool(dir.Path(), charge, system);
     EXPECT_EQ(imported.imported, 0);
     EXPECT_EQ(imported.alreadyIn, 1);
@@ -291,25 +300,84 @@ TEST_F(LiveRecordTest, AKillBetweenTheRowAndTheRecordsRemovalCountsOnce) {
 
 TEST_F(LiveRecordTest, TwoShortConnectionsAlikeInOneSecondAreTwoRows) {
     // Each killed on its first tick: the same second, the same first bytes.
-    LiveUsageRecord other;
-    other.Configure(dir.Path(), 4243, 778);
-    live.Update(Figures(kEnd + 1, 48), kEnd + 1);
-    other.Update(Figures(kEnd + 1, 48), kEnd + 1);
-    keeperRunning = false;
+    {
+        LiveUsageRecord other;
+        other.Configure(dir.Path(), 4243, 778);
+        live->Update(Figures(kEnd + 1, 48), kEnd + 1);
+        other.Update(Figures(kEnd + 1, 48), kEnd + 1);
+        live.reset();
+    }
     EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, system).imported, 2);
     EXPECT_EQ(Rows().size(), 2u);
 }
 
 TEST_F(LiveRecordTest, ALinkAdoptedFromADeadKeeperIsClaimedOnlyWhenItIsTheSameLink) {
-    live.Update(Figures(kEnd + 10, 100), kEnd + 10);
+    live->Update(Figures(kEnd + 10, 100), kEnd + 10);
     ASSERT_EQ(SavesReaching(1), 1u);
     UsageRecord other = Figures(kEnd, 0);
     other.interfaceIndex = 8;  // ppp0 made anew: another link
-    EXPECT_EQ(ClaimLiveRecords(dir.Path(), other, system), 0);
-    keeperRunning = false;
-    EXPECT_EQ(ClaimLiveRecords(dir.Path(), other, system), 0);
-    EXPECT_EQ(ClaimLiveRecords(dir.Path(), Figures(kEnd, 0), system), 1);
+    EXPECT_EQ(ClaimLiveRecords(dir.Path(), other), 0);
+    live.reset();
+    EXPECT_EQ(ClaimLiveRecords(dir.Path(), other), 0);
+    EXPECT_EQ(ClaimLiveRecords(dir.Path(), Figures(kEnd, 0)), 1);
     EXPECT_TRUE(Spool().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LiveRecordTest, ARecordIsItsKeepersOnlyWhileItsKeeperHoldsItsLock) {
+    // Forged in the name of a process that runs (pid 1, its real start), with no lock
+    // held for it: a dead keeper's, whatever /proc says.
+    UsageRecord forged = Figures(kEnd + 30, 700);
+    forged.source = "live";
+    forged.ownerPid = 1;
+    forged.ownerStart = ProcessStartTicks(1);
+    fs::create_directories(dir.File(kSpoolFolderName));
+    WriteFile(dir.File(std::string(kSpoolFolderName) + "/live-1-1-1.rec"), FormatUsageRecord(forged));
+    EXPECT_TRUE(RunningLiveRecords(dir.Path()).empty());
+    EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, LinuxSpoolSystem()).imported, 1);
+    // A connection its running keeper could not record is let go: the keeper's own
+    // late history open imports it.
+    live->Update(Figures(kEnd + 10, 100), kEnd + 10);
+    ASSERT_TRUE(live->Finish(Figures(kEnd + 20, 900)));
+    live->Keep();
+    EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, system).imported, 1);
+    ASSERT_EQ(Rows().size(), 2u);
+    EXPECT_EQ(Rows()[1].sent, 900);
+}
+
+TEST_F(UsageSpoolTest, ALargeSpoolIsImportedInBatchesThatLetOthersIn) {
+    constexpr int kRecords = 24;
+    for (int i = 0; i < kRecords; ++i) {
+        ASSERT_EQ(Hook(Figures({{"CALL_FILE", "vr31k-utility"}, {"BYTES_SENT", std::to_string(100 + i)}})), 0);
+    }
+    // A bad record whose ".bad" name is taken already still leaves the spool, told once.
+    WriteFile(dir.File(std::string(kSpoolFolderName) + "/x.rec"), "hello\n");
+    WriteFile(dir.File(std::string(kSpoolFolderName) + "/x.rec.bad"), "an earlier one\n");
+    const SpoolImportLimits limits{1, std::chrono::milliseconds(250), std::chrono::milliseconds(40), 20};
+    auto first = std::async(std::launch::async, [&] { return ImportUsageSpool(dir.Path(), charge, {}, limits); });
+    // Between two batches another program of the folder gets its turn.
+    for (int i = 0; i < 200 && Spool().size() == static_cast<size_t>(kRecords + 2); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    {
+        const FolderLock other(dir.Path(), std::chrono::milliseconds(1000));
+        EXPECT_TRUE(other.Held());
+        EXPECT_NE(first.wait_for(std::chrono::seconds(0)), std::future_status::ready) << "taken between batches";
+    }
+    const SpoolImport imported = first.get();
+    EXPECT_EQ(imported.imported, 20);
+    EXPECT_EQ(imported.left, kRecords + 1 - 20) << "the rest waits for the next open";
+    const SpoolImport rest = ImportUsageSpool(dir.Path(), charge, {}, limits);
+    EXPECT_EQ(rest.imported, kRecords - 20);
+    EXPECT_EQ(rest.left, 0);
+    EXPECT_EQ(rest.keptAside.size(), 1u);
+    EXPECT_TRUE(ImportUsageSpool(dir.Path(), charge, {}, limits).keptAside.empty()) << "told once";
+    EXPECT_EQ(Rows().size(), static_cast<size_t>(kRecords));
+    EXPECT_EQ(ReadFile(dir.File(std::string(kSpoolFolderName) + "/x.rec.bad")), "an earlier one\n");
+    EXPECT_FALSE(fs::exists(dir.File(std::string(kSpoolFolderName) + "/x.rec")));
 }
 
 }  // namespace

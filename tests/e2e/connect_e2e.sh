@@ -18,6 +18,11 @@ cleanup() {
 }
 trap cleanup EXIT
 data=$work/data
+# The data folder shared with a group, as the card's users share it: a member of the
+# group reads the usage while root's connection runs (below).
+chmod 711 "$work"
+mkdir -m 2770 "$data"
+chgrp nogroup "$data"
 ctl() { "$bin/vr31kctl" --json --data-dir "$data" --port "$work/card" "$@"; }
 field() { python3 -c "import json,sys; print(json.load(sys.stdin)$1)"; }
 
@@ -44,8 +49,25 @@ wait_connected
 # One 64 KiB burst each way; only our own link (other tests may run one at the same time).
 pkill -USR1 -P "$connect_pid" -f vr31k-simlink
 sleep 2.2                             # two ticks see the traffic
+# A member whose /proc hides other users' processes (hidepid) imports the spool again and
+# again while root's connection runs and ends: it cannot see root's process, and must
+# still leave the connection to it (one row below).
+member_usage() {
+  unshare -m --propagation private sh -c 'mount -t proc -o hidepid=invisible proc /proc && exec "$@"' sh \
+    setpriv --reuid=nobody --regid=nogroup --clear-groups "$bin/vr31kctl" --json --data-dir "$data" usage
+}
+member_loop=""
+if [ "$(id -u)" = 0 ] && [ "$(stat -c %u /proc/self)" = 0 ]; then
+  member_usage >"$work/member.json" 2>"$work/member.err" || { echo "FAIL: the member's usage"; cat "$work/member.err"; exit 1; }
+  [ "$(field '["running"].__len__()' <"$work/member.json")" = 1 ] || { echo "FAIL: the member does not see the connection run"; cat "$work/member.json"; exit 1; }
+  (while [ ! -e "$work/member.stop" ]; do member_usage >/dev/null 2>&1 || true; done) &
+  member_loop=$!
+else
+  echo "note: not root: the member's look through a hidepid /proc is left out"
+fi
 ctl disconnect >/dev/null
 wait "$connect_pid"
+if [ -n "$member_loop" ]; then sleep 1; touch "$work/member.stop"; wait "$member_loop"; fi
 
 result=$(cat "$work/connect.json")
 [ "$(echo "$result" | field '["ok"]')" = True ] || { echo "FAIL: connect result $result"; cat "$work/connect.err"; exit 1; }

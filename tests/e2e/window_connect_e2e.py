@@ -8,7 +8,8 @@ dialog, a second row); vr31kctl connect, status and disconnect asking the window
 result dialog, a third row); the user's limit: the warning share warns once, the limit
 hangs up with one row and a box saying why, a new dial from the window asks first and
 vr31kctl connect through the window is refused; SIGTERM while connected records the
-connection once.
+connection once; the data folder's lock held through a start leaves the connection
+counted all the same.
 """
 import json
 import os
@@ -144,6 +145,30 @@ def main():
     ui.wait(lambda: history_rows() == 5, "the row of the connection the session end recorded")
     time.sleep(1.0)
     assert history_rows() == 5, "recorded once"
+
+    # Another program keeps the data folder's lock through the window's start (a long
+    # import, a member's flock): the history's open gives up, with no box, and is tried
+    # again once the lock is free; the connections after that are recorded.
+    holder = subprocess.Popen(["flock", ui.DATA, "sleep", "12"])
+    time.sleep(0.3)
+    utility = ui.start()
+    ui.wait(lambda: ui.find("frame", TITLE), "the window after the lock", timeout=60)
+    holder.wait()
+    assert ui.find("alert", TITLE) is None, "no box about the busy history"
+    for rows in (6, 7):
+        connected = json.loads(ui.ctl("--json", "connect"))
+        assert connected["state"] == "connected", connected
+        burst()
+        time.sleep(2.2)
+        ended = json.loads(ui.ctl("--json", "disconnect"))
+        assert ended["ok"] and ended["recv"] >= 65536, ended
+        close(ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog"), "今回の利用状況")
+        ui.wait(lambda: history_rows() == rows, "the connection's row", timeout=15)
+        tray_menu_item(0)
+        ui.wait(lambda: ui.find("frame", TITLE), "the window")
+    utility.send_signal(signal.SIGTERM)
+    assert utility.wait(timeout=20) == 0
+    assert history_rows() == 7, "each recorded once"
     print("connections end to end: all steps passed")
 
 
