@@ -7,6 +7,7 @@
 #include "mainwnd/ConnectionControl.h"
 #include "mainwnd/RemoteProtocol.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,8 @@ public:
     RemoteControl& operator=(const RemoteControl&) = delete;
 
     void Handle(std::string_view line, const std::shared_ptr<IRemoteClient>& client) override;
+    // Where a `changed` notice goes, on the window's thread (by default the window).
+    void OnChanged(std::function<void(DataChanges)> reload) { m_reload = std::move(reload); }
     // A connect the client asked for goes on without it.
     void Forget(const IRemoteClient* client) override;
     // A box the window is about to show: told with the reply of a pending connect.
@@ -69,6 +72,7 @@ private:
     std::shared_ptr<IRemoteClient> m_hangUpClient;
     std::vector<MessageBoxRequest> m_boxes;  // shown while the connect was pending
     std::vector<std::shared_ptr<IRemoteClient>> m_watchers;
+    std::function<void(DataChanges)> m_reload;
 };
 
 }  // namespace vr31k

@@ -7,8 +7,9 @@ disconnecting and result dialogs), one history row; a lost line (message, result
 dialog, a second row); vr31kctl connect, status and disconnect asking the window (its
 result dialog, a third row); the user's limit: the warning share warns once, the limit
 hangs up with one row and a box saying why, a new dial from the window asks first and
-vr31kctl connect through the window is refused; SIGTERM while connected records the
-connection once.
+vr31kctl connect through the window is refused; what vr31kctl changes while the window
+is connected (an entry renamed, a notice amount and a limit behind the bytes moved)
+reaches the window within 2 s; SIGTERM while connected records the connection once.
 """
 import json
 import os
@@ -137,13 +138,33 @@ def main():
     assert history_rows() == 4 and ui.find("frame", TITLE), "nothing was dialled"
     ui.ctl("plan", "set-limit", "--off")
 
+    # vr31kctl changes the data folder while the window is connected: each change is
+    # seen by the window within 2 s. 0.05 yen a 128-byte packet: 2560 bytes a yen.
+    connect()
+    used = json.loads(ui.ctl("--json", "usage"))["bytes"]
+    burst()
+    ui.wait(lambda: json.loads(ui.ctl("--json", "status"))["recv"] >= 64 * 1024, "the burst", timeout=5)
+    ui.ctl("entries", "rename", "1", "renamed.example")
+    ui.wait(lambda: ui.find("combo box", "renamed.example", visible=False), "the renamed entry", timeout=2)
+    for caption, words in (("パケット通信料通知(事前通知)", ["plan", "set", "--notice-ratio", "100", "--notice-charge",
+                                                          str((used + 32 * 1024) // 2560 + 1)]),
+                           ("利用上限による切断", ["plan", "set-limit", "--bytes", str(used + 32 * 1024)])):
+        ui.ctl(*words)
+        ui.wait(lambda: ui.find("alert", caption) or ui.find("dialog", caption), caption, timeout=2)
+        ui.shot("from-vr31kctl-" + words[1])
+        ui.answer_box(caption)
+    close(ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog"), "今回の利用状況")
+    ui.wait(lambda: history_rows() == 5, "the row of the connection the limit ended")
+    ui.ctl("plan", "set-limit", "--off")
+
     # The session ends (SIGTERM) while connected: recorded once, hung up, a clean exit.
+    tray_menu_item(0)
     connect()
     utility.send_signal(signal.SIGTERM)
     assert utility.wait(timeout=20) == 0
-    ui.wait(lambda: history_rows() == 5, "the row of the connection the session end recorded")
+    ui.wait(lambda: history_rows() == 6, "the row of the connection the session end recorded")
     time.sleep(1.0)
-    assert history_rows() == 5, "recorded once"
+    assert history_rows() == 6, "recorded once"
     print("connections end to end: all steps passed")
 
 
