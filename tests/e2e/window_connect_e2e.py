@@ -8,8 +8,8 @@ dialog, a second row); vr31kctl connect, status and disconnect asking the window
 result dialog, a third row); the user's limit: the warning share warns once, the limit
 hangs up with one row and a box saying why, a new dial from the window asks first and
 vr31kctl connect through the window is refused; what vr31kctl changes while the window
-is connected (an entry renamed, a notice amount and a limit behind the bytes moved)
-reaches the window within 2 s; SIGTERM while connected records the connection once.
+runs (an entry renamed; while connected, a notice amount and a limit behind the bytes
+moved) reaches the window within 2 s; SIGTERM while connected records the connection once.
 """
 import json
 import os
@@ -138,14 +138,16 @@ def main():
     assert history_rows() == 4 and ui.find("frame", TITLE), "nothing was dialled"
     ui.ctl("plan", "set-limit", "--off")
 
-    # vr31kctl changes the data folder while the window is connected: each change is
-    # seen by the window within 2 s. 0.05 yen a 128-byte packet: 2560 bytes a yen.
+    # What vr31kctl changes is seen by the window within 2 s: an entry renamed (the card
+    # is free between connections), then, while connected, a notice amount and a limit
+    # behind the bytes moved. 0.05 yen a 128-byte packet: 2560 bytes a yen.
+    ui.ctl("entries", "rename", "1", "renamed.example")
+    ui.wait(lambda: ui.find("combo box", "renamed.example"), "the renamed entry", timeout=2)
+    ui.shot("renamed-by-vr31kctl")
     connect()
     used = json.loads(ui.ctl("--json", "usage"))["bytes"]
     burst()
     ui.wait(lambda: json.loads(ui.ctl("--json", "status"))["recv"] >= 64 * 1024, "the burst", timeout=5)
-    ui.ctl("entries", "rename", "1", "renamed.example")
-    ui.wait(lambda: ui.find("combo box", "renamed.example", visible=False), "the renamed entry", timeout=2)
     for caption, words in (("パケット通信料通知(事前通知)", ["plan", "set", "--notice-ratio", "100", "--notice-charge",
                                                           str((used + 32 * 1024) // 2560 + 1)]),
                            ("利用上限による切断", ["plan", "set-limit", "--bytes", str(used + 32 * 1024)])):
