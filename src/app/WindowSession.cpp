@@ -71,15 +71,17 @@ void WindowSession::Start() {
 }
 
 void WindowSession::DataChanged(DataChanges changes) {
-    if ((changes & kChangedPort) != 0 && m_options.portFromSettings) {
-        std::string setting = m_settings.ReadPortName();
-        if (setting != m_portNameSetting) {
-            m_portNameSetting = std::move(setting);
-            const CardPortChoice choice = ResolveCardPort({}, m_settings, m_utility.solvaneMode != 0);
-            m_window.OnPortChanged(choice.port);
-        }
-    }
+    if ((changes & kChangedPort) != 0) FollowPortName();
     m_window.OnDataChanged(changes);
+}
+
+void WindowSession::FollowPortName() {
+    if (!m_options.portFromSettings) return;
+    std::string setting = m_settings.ReadPortName();
+    if (setting == m_portNameSetting) return;
+    const CardPortChoice choice = ResolveCardPort({}, m_settings, m_utility.solvaneMode != 0);
+    // Taken once nothing holds the card; a connection's end asks again.
+    if (m_window.OnPortChanged(choice.port)) m_portNameSetting = std::move(setting);
 }
 
 
@@ -132,6 +134,7 @@ void WindowSession::Recorded(int result, const HistoryRow& row) {
 
 void WindowSession::Ended(bool lineLost, bool outside) {
     if (m_face != nullptr) m_face->Ended(lineLost, outside);
+    FollowPortName();
 }
 
 }  // namespace vr31k

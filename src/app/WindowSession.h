@@ -70,12 +70,14 @@ private:
     void HangUpEnded(const FlowOutcome& outcome) override;
     void Recorded(int result, const HistoryRow& row) override;
     void Ended(bool lineLost, bool outside) override;
+    // A PortName changed in the settings, when this run's port came from them.
+    void FollowPortName();
 
     Services& m_services;
     const SettingsStore& m_settings;
     UtilitySettings& m_utility;
     SessionOptions m_options;
-    std::string m_portNameSetting;  // PortName as last read
+    std::string m_portNameSetting;  // PortName as last taken
     CUtilityApp* m_app = nullptr;
     IWindowHost& m_host;
     IConnectionObserver* m_face = nullptr;

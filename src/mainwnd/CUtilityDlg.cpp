@@ -443,19 +443,17 @@ void CUtilityDlg::ReloadEntries() {
     RefillEntries();
 }
 
-void CUtilityDlg::OnPortChanged(const std::string& port) {
+bool CUtilityDlg::OnPortChanged(const std::string& port) {
     const int state = m_status.state;
-    if (port == m_portName || m_checking || m_settingsBusy || state == kCardDialing ||
-        state == kCardOutsideConnection) {
-        return;
-    }
+    if (port == m_portName) return true;
+    if (m_checking || m_settingsBusy || state == kCardDialing || state == kCardOutsideConnection) return false;
     SignalDisplayOff();
     ClosePort();
     m_portName = port;
     m_parts.host.UseCardPort(m_portName);
     if (m_portName.empty()) {
         CardGone();
-        return;
+        return true;
     }
     if (CheckCard()) {
         m_status.entriesInSync = CheckEntries() != kEntriesRefused;
@@ -463,6 +461,7 @@ void CUtilityDlg::OnPortChanged(const std::string& port) {
     }
     ClosePort();
     UpdateControls();
+    return true;
 }
 
 void CUtilityDlg::PinCommand(bool change) {

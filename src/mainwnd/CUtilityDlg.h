@@ -107,8 +107,8 @@ public:
     // the user has open keeps what the user edits; entries wait for it to close.
     void OnDataChanged(DataChanges changes);
     // PortName of the settings now names `port`: used at once unless a connection, a
-    // check or the settings hold the card (then it waits for the card's next arrival).
-    void OnPortChanged(const std::string& port);
+    // check or the settings hold the card (false: not taken, to be told again later).
+    bool OnPortChanged(const std::string& port);
 
     // --- the card side, shared with the connection side
     bool CheckCard();

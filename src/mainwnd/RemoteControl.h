@@ -1,6 +1,7 @@
 #pragma once
 // The utility's side of the requests that come over its instance socket (vr31kctl
-// connect, disconnect, status and watch while the utility runs), without the toolkit.
+// connect, disconnect, status and watch while the utility runs, and the `changed`
+// notice of every vr31kctl command that changed the data folder), without the toolkit.
 // Connect and disconnect run the window's own flow, so the window shows the connection
 // whoever started it; their replies come when the flow has ended. Runs on the window's
 // thread.
