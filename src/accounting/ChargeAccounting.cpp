@@ -58,6 +58,11 @@ void ChargeAccounting::RecomputePeriod() {
     m_period.noticeLeft = Remaining(m_derived.noticeBytes, m_period.periodBytes);
 }
 
+void ChargeAccounting::RereadPeriod() {
+    RecomputePeriod();
+    if (m_period.period == m_noticedPeriod && m_derived.noticeBytes == m_noticedBytes) m_period.noticeLeft = 0;
+}
+
 HistoryRow ChargeAccounting::MakeRow(const std::string& entry, OleDate end, int64_t seconds, int64_t sent,
                                      int64_t recv, int64_t periodBytesBefore, int64_t& freeLeft,
                                      int64_t& limitLeft) const {
@@ -133,6 +138,8 @@ bool ChargeAccounting::CheckNotice() {
     const int64_t connection = UncountedLiveBytes();
     if (m_period.noticeLeft > 0 && connection > 0 && connection >= m_period.noticeLeft) {
         m_period.noticeLeft = 0;
+        m_noticedPeriod = m_period.period;
+        m_noticedBytes = m_derived.noticeBytes;
         return true;
     }
     return false;

@@ -81,6 +81,9 @@ public:
     // Finds the period holding now and reloads its totals from the history. With the
     // history closed the totals count as 0.
     void RecomputePeriod();
+    // The same when the history or the plan changed under a running program: a notice
+    // already given in this period for the same amount is not given again.
+    void RereadPeriod();
     // Records the connection in `Live()` when its end time is stamped (now, when
     // `stampNow`), then prunes the history to the newest fifteen periods. Returns 0,
     // kRecordNotStamped, or the history's code when the row could not be written;
@@ -108,6 +111,9 @@ private:
     PeriodState m_period;
     LiveConnection m_live;
     bool m_liveCounted = false;  // RecordConnection added the live bytes to the period
+    // The period and the amount of the last notice given.
+    std::string m_noticedPeriod;
+    int64_t m_noticedBytes = -1;
     CDbHistoryCtrl m_history;
     Clock m_clock;
 };

@@ -63,6 +63,8 @@ public:
     const std::string& PortName() const { return m_portName; }
     void SetPortName(std::string port) { m_portName = std::move(port); }
     bool AutoStartLaunch() const { return m_autoStartLaunch; }
+    // The port was given for this run (VR31K_PORT): PortName of the settings is not used.
+    bool PortGiven() const { return !m_env.port.empty(); }
     // The charge and dial-up controller, with the history database inside it.
     CRasChargeCtrl& Charge() { return m_services.Charge(); }
     Services& Shared() { return m_services; }

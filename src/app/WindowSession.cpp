@@ -1,8 +1,10 @@
 #include "app/WindowSession.h"
 
 #include "app/CUtilityApp.h"
+#include "app/CardPort.h"
 #include "app/doctor/Doctor.h"
 #include "card/CardDetection.h"
+#include "common/DataFolder.h"
 
 namespace vr31k {
 
@@ -20,6 +22,8 @@ SessionOptions AppOptions(CUtilityApp& app) {
     SessionOptions options;
     options.dataFolder = app.Paths().folder;
     options.autoStartLaunch = app.AutoStartLaunch();
+    options.watchFolder = true;
+    options.portFromSettings = !app.PortGiven();
     return options;
 }
 
@@ -33,7 +37,10 @@ WindowSession::WindowSession(CUtilityApp& app, IMainView& view)
 WindowSession::WindowSession(Services& services, CWKvCtrl& card, const SettingsStore& settings,
                              UtilitySettings& utility, std::string port, IMainView& view, SessionOptions options)
     : m_services(services),
+      m_settings(settings),
       m_utility(utility),
+      m_options(options),
+      m_portNameSetting(settings.ReadPortName()),
       m_host(options.host != nullptr ? *options.host : static_cast<IWindowHost&>(*this)),
       m_port(std::move(port)),
       m_window(PartsOf(card, m_port, utility, services, settings, *this, options), view),
@@ -41,9 +48,41 @@ WindowSession::WindowSession(Services& services, CWKvCtrl& card, const SettingsS
       m_remote(m_window, m_connection, options.dataFolder) {
     m_window.SetConnectionControl(&m_connection);
     m_connection.SetObserver(this);
+    m_remote.OnChanged([this](DataChanges changes) { DataChanged(changes); });
 }
 
-WindowSession::~WindowSession() { m_connection.SetObserver(nullptr); }
+WindowSession::~WindowSession() {
+    if (m_watch) m_watch->Stop();
+    m_connection.SetObserver(nullptr);
+}
+
+void WindowSession::Start() {
+    m_window.OnInitDialog();
+    if (!m_options.watchFolder) return;
+    std::vector<std::string> names(std::begin(kDataFileNames), std::end(kDataFileNames));
+    for (const char* suffix : kHistorySideSuffixes) names.push_back(std::string(kDataFileNames[1]) + suffix);
+    IMainView& view = m_window.View();
+    m_watch = WatchFolder(m_options.dataFolder, std::move(names), m_options.watchDebounce,
+                          [this, &view](const std::set<std::string>& changed) {
+                              DataChanges changes = 0;
+                              for (const std::string& name : changed) changes |= DataChangesOfFile(name);
+                              view.Post([this, changes] { DataChanged(changes); });
+                          });
+}
+
+void WindowSession::DataChanged(DataChanges changes) {
+    if ((changes & kChangedPort) != 0) FollowPortName();
+    m_window.OnDataChanged(changes);
+}
+
+void WindowSession::FollowPortName() {
+    if (!m_options.portFromSettings) return;
+    std::string setting = m_settings.ReadPortName();
+    if (setting == m_portNameSetting) return;
+    const CardPortChoice choice = ResolveCardPort({}, m_settings, m_utility.solvaneMode != 0);
+    // Taken once nothing holds the card; a connection's end asks again.
+    if (m_window.OnPortChanged(choice.port)) m_portNameSetting = std::move(setting);
+}
 
 
 bool WindowSession::FindCardPort(std::string& port) {
@@ -96,6 +135,7 @@ void WindowSession::Recorded(int result, const HistoryRow& row) {
 
 void WindowSession::Ended(bool lineLost, bool outside) {
     if (m_face != nullptr) m_face->Ended(lineLost, outside);
+    FollowPortName();
 }
 
 }  // namespace vr31k

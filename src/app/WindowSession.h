@@ -7,7 +7,10 @@
 #include "mainwnd/CUtilityDlg.h"
 #include "mainwnd/ConnectionControl.h"
 #include "mainwnd/RemoteControl.h"
+#include "platform/FolderWatch.h"
 
+#include <chrono>
+#include <memory>
 #include <string>
 
 namespace vr31k {
@@ -20,6 +23,12 @@ struct SessionOptions {
     CardCheckOptions checkOptions;
     // A card lookup of the caller's (tests); null: the machine's device tree.
     IWindowHost* host = nullptr;
+    // Watch the data folder for what other programs change in it (the desktop window).
+    bool watchFolder = false;
+    std::chrono::milliseconds watchDebounce{200};
+    // The port came from PortName or the card lookup, not from this run's own port: a
+    // PortName changed later is followed.
+    bool portFromSettings = false;
 };
 
 class WindowSession final : private IWindowHost, private IConnectionObserver {
@@ -32,8 +41,11 @@ public:
     WindowSession(const WindowSession&) = delete;
     WindowSession& operator=(const WindowSession&) = delete;
 
-    // The window's initialisation.
-    void Start() { m_window.OnInitDialog(); }
+    // The window's initialisation, then the folder's watch.
+    void Start();
+    // What another face or program changed in the data folder (from the folder's watch
+    // or the socket's `changed` notice): the window reads it again. On the window's thread.
+    void DataChanged(DataChanges changes);
     CUtilityDlg& Window() { return m_window; }
     ConnectionControl& Connection() { return m_connection; }
     RemoteControl& Remote() { return m_remote; }
@@ -58,9 +70,14 @@ private:
     void HangUpEnded(const FlowOutcome& outcome) override;
     void Recorded(int result, const HistoryRow& row) override;
     void Ended(bool lineLost, bool outside) override;
+    // A PortName changed in the settings, when this run's port came from them.
+    void FollowPortName();
 
     Services& m_services;
+    const SettingsStore& m_settings;
     UtilitySettings& m_utility;
+    SessionOptions m_options;
+    std::string m_portNameSetting;  // PortName as last taken
     CUtilityApp* m_app = nullptr;
     IWindowHost& m_host;
     IConnectionObserver* m_face = nullptr;
@@ -68,6 +85,8 @@ private:
     CUtilityDlg m_window;
     ConnectionControl m_connection;  // stops the monitor before the window goes
     RemoteControl m_remote;          // goes before the connection it watches
+    // Its thread only posts to the view; stopped first, before anything it reaches.
+    std::unique_ptr<IFolderWatch> m_watch;
 };
 
 }  // namespace vr31k

@@ -3,6 +3,7 @@
 #include "common/FolderLock.h"
 #include "cli/CliCommand.h"
 #include "cli/CliRunner.h"
+#include "cli/FolderChanges.h"
 
 #include <ostream>
 
@@ -121,7 +122,10 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
         }
         if (found->needsDataFolder && !context.CheckDataFolder()) return kExitFailed;
         FolderLock::ClearLastProblem();
+        const FolderChanges changes(context.Paths());
         const int status = found->run(context, args);
+        // Whatever the command wrote (a failed one may have written part of it).
+        TellRunningUtility(changes.Since());
         // A lock another program kept made some step give up: say which.
         if (!FolderLock::LastProblem().empty()) err << "vr31kctl: " << FolderLock::LastProblem() << '\n';
         return status;

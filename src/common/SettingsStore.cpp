@@ -186,6 +186,35 @@ int SettingsStore::ChangeDialup(const std::function<bool(DialupSettings&)>& chan
     });
 }
 
+namespace {
+
+template <typename Section, typename... Fields>
+void PutEdits(const Section& opened, const Section& edited, Section& current, Fields... fields) {
+    ((current.*fields = opened.*fields != edited.*fields ? edited.*fields : current.*fields), ...);
+}
+
+}  // namespace
+
+int SettingsStore::ChangeEdited(const UtilitySettings& opened, UtilitySettings& edited) const {
+    using U = UtilitySettings;
+    return ChangeUtility([&](U& current) {
+        PutEdits(opened, edited, current, &U::autoStart, &U::iconizedStart, &U::cardDtctRising, &U::antDispOneshot,
+                 &U::antDispOneshotTime);
+        edited = current;
+        return true;
+    });
+}
+
+int SettingsStore::ChangeEdited(const DialupSettings& opened, DialupSettings& edited) const {
+    using D = DialupSettings;
+    return ChangeDialup([&](D& current) {
+        PutEdits(opened, edited, current, &D::chargeType, &D::freePackets, &D::freeCall1, &D::packetCharge2,
+                 &D::maxCharge2, &D::packetSize, &D::noticeCharge, &D::noticeRatio, &D::chargeDay, &D::entryIndex);
+        edited = current;
+        return true;
+    });
+}
+
 int SettingsStore::WriteHistoryList(const HistoryListSettings& s, bool withSize) const {
     return Update(m_path, ModeRule::Keep, [&](IniFile& ini) {
         const auto put = [&](const char* key, int32_t v) { ini.Set(kGuiSection, key, std::to_string(v)); };

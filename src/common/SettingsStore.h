@@ -82,6 +82,11 @@ public:
     // change made by another program in between is kept.
     int ChangeUtility(const std::function<bool(UtilitySettings&)>& change) const;
     int ChangeDialup(const std::function<bool(DialupSettings&)>& change) const;
+    // A dialog's OK: only the keys the user changed from `opened` to `edited` are put
+    // over what the file holds now, so a change another face made meanwhile is kept.
+    // `edited` then holds the section as written.
+    int ChangeEdited(const UtilitySettings& opened, UtilitySettings& edited) const;
+    int ChangeEdited(const DialupSettings& opened, DialupSettings& edited) const;
 
     // VR31K_LIMIT: read like the others; changed like ChangeDialup (all its keys written).
     LimitSettings ReadLimit() const;

@@ -6,6 +6,8 @@
 #include "common/StringTable.h"
 #include "dialup/EntryCheck.h"
 
+#include <utility>
+
 namespace vr31k {
 
 using namespace ids;
@@ -287,7 +289,14 @@ void CUtilityDlg::ApplySignalTexts() { m_view.SetSignalTexts(SignalTexts(Oneshot
 
 void CUtilityDlg::RefillEntries() { m_view.FillEntries(FillEntryCombo(m_entryNames, m_charge.Plan().entryIndex)); }
 
-void CUtilityDlg::WriteDialupSettings() { m_parts.settings.WriteDialup(m_charge.Plan()); }
+void CUtilityDlg::WriteDialupSettings() {
+    // Only the selection is the window's to keep here; the plan keys stay as the file holds them.
+    const int32_t index = m_charge.Plan().entryIndex;
+    m_parts.settings.ChangeDialup([index](DialupSettings& stored) {
+        stored.entryIndex = index;
+        return true;
+    });
+}
 
 void CUtilityDlg::ClosePortUnlessSignalDisplay() {
     if (m_status.state != kCardSignalDisplay) ClosePort();
@@ -333,13 +342,21 @@ void CUtilityDlg::RemoveCommand() {
 }
 
 void CUtilityDlg::UtilitySettingsCommand() {
-    UtilitySettings copy = m_utility;
-    if (!m_view.RunUtilitySettings(copy)) return;
-    m_utility.autoStart = copy.autoStart;
-    m_utility.iconizedStart = copy.iconizedStart;
-    m_utility.cardDtctRising = copy.cardDtctRising;
-    m_utility.antDispOneshot = copy.antDispOneshot;
-    m_utility.antDispOneshotTime = copy.antDispOneshotTime;
+    const UtilitySettings opened = m_utility;
+    UtilitySettings edited = opened;
+    if (!m_view.RunUtilitySettings(edited)) return;
+    // Another face may have changed some keys while the dialog was open: the user's
+    // edits go over the file as it is now, and the window takes the result.
+    m_parts.settings.ChangeEdited(opened, edited);
+    ApplyUtility(edited);
+}
+
+void CUtilityDlg::ApplyUtility(const UtilitySettings& settings) {
+    m_utility.autoStart = settings.autoStart;
+    m_utility.iconizedStart = settings.iconizedStart;
+    m_utility.cardDtctRising = settings.cardDtctRising;
+    m_utility.antDispOneshot = settings.antDispOneshot;
+    m_utility.antDispOneshotTime = settings.antDispOneshotTime;
     ApplySignalTexts();
     if (m_status.state == kCardSignalDisplay) {
         if (OneshotMode()) {
@@ -348,7 +365,6 @@ void CUtilityDlg::UtilitySettingsCommand() {
             m_view.StopTimer(kTimerOneshot);
         }
     }
-    m_parts.settings.WriteUtility(m_utility);
     UpdateControls();
 }
 
@@ -368,14 +384,84 @@ void CUtilityDlg::DialupSettingsCommand() {
     ClosePortUnlessSignalDisplay();
     m_settingsBusy = true;
     UpdateSleepRefusal();
-    if (m_view.RunDialupSettings(m_entryNames)) {
-        m_charge.DerivePlan();
-        m_charge.RecomputePeriod();
-    }
+    const DialupSettings opened = m_charge.Plan();
+    const bool ok = m_view.RunDialupSettings(m_entryNames);
     m_settingsBusy = false;
     UpdateSleepRefusal();
-    WriteDialupSettings();
+    // Only what the sheet changed is written; what another face changed meanwhile stays.
+    DialupSettings edited = m_charge.Plan();
+    m_parts.settings.ChangeEdited(opened, edited);
+    m_charge.Plan() = edited;
+    if (ok || edited != opened) {
+        m_charge.DerivePlan();
+        m_charge.RereadPeriod();
+    }
+    if (m_connection != nullptr) m_connection->DataChanged(kChangedPlan | kChangedLimit);
+    if (std::exchange(m_entriesStale, false)) {
+        ReloadEntries();
+    } else {
+        RefillEntries();
+    }
+}
+
+// --- changes made outside
+
+void CUtilityDlg::OnDataChanged(DataChanges changes) {
+    if ((changes & kChangedUtility) != 0) {
+        UtilitySettings stored = m_parts.settings.ReadUtility();
+        stored.solvaneMode = m_utility.solvaneMode;  // read at start only
+        if (stored != m_utility) ApplyUtility(stored);
+    }
+    if ((changes & kChangedPlan) != 0) {
+        const DialupSettings stored = m_parts.settings.ReadDialup();
+        if (stored != m_charge.Plan()) {
+            m_charge.Plan() = stored;
+            m_charge.DerivePlan();
+            if (!m_settingsBusy) RefillEntries();
+        } else {
+            changes &= ~kChangedPlan;
+        }
+    }
+    // The period's totals, the notice allowance left and the charge follow the plan and
+    // the history.
+    if ((changes & (kChangedPlan | kChangedHistory)) != 0) m_charge.RereadPeriod();
+    if ((changes & kChangedEntries) != 0) {
+        // The open sheet edits the list the window holds: it is read again after.
+        if (m_settingsBusy) {
+            m_entriesStale = true;
+        } else {
+            ReloadEntries();
+        }
+    }
+    if (m_connection != nullptr) m_connection->DataChanged(changes);
+}
+
+void CUtilityDlg::ReloadEntries() {
+    EntryList names;
+    if (m_charge.ListEntries(names) != 0 || names == m_entryNames) return;
+    m_entryNames = names;
     RefillEntries();
+}
+
+bool CUtilityDlg::OnPortChanged(const std::string& port) {
+    const int state = m_status.state;
+    if (port == m_portName) return true;
+    if (m_checking || m_settingsBusy || state == kCardDialing || state == kCardOutsideConnection) return false;
+    SignalDisplayOff();
+    ClosePort();
+    m_portName = port;
+    m_parts.host.UseCardPort(m_portName);
+    if (m_portName.empty()) {
+        CardGone();
+        return true;
+    }
+    if (CheckCard()) {
+        m_status.entriesInSync = CheckEntries() != kEntriesRefused;
+        RefillEntries();
+    }
+    ClosePort();
+    UpdateControls();
+    return true;
 }
 
 void CUtilityDlg::PinCommand(bool change) {

@@ -11,6 +11,7 @@
 #include "card/CardState.h"
 #include "common/SettingsStore.h"
 #include "dialup/EntryList.h"
+#include "mainwnd/DataChanges.h"
 #include "mainwnd/MainView.h"
 
 #include <memory>
@@ -68,6 +69,9 @@ public:
     virtual void OnTimer() = 0;
     virtual void OpenStatusDialog() = 0;
     virtual bool IsConnected() = 0;
+    // The folder's data changed outside (the window has read it again): the user's
+    // limit is read again, the figures shown refreshed.
+    virtual void DataChanged(DataChanges changes) = 0;
 };
 
 class CUtilityDlg {
@@ -97,6 +101,14 @@ public:
     void OnSuspend();
     void OnResume();
     void OnSessionEnding();
+    // Another face or program changed what `changes` names in the data folder: it is
+    // read again and whatever differs applied, as if chosen here, without writing it
+    // back. A connection in progress keeps to it from its next tick. A settings dialog
+    // the user has open keeps what the user edits; entries wait for it to close.
+    void OnDataChanged(DataChanges changes);
+    // PortName of the settings now names `port`: used at once unless a connection, a
+    // check or the settings hold the card (false: not taken, to be told again later).
+    bool OnPortChanged(const std::string& port);
 
     // --- the card side, shared with the connection side
     bool CheckCard();
@@ -108,7 +120,7 @@ public:
     void ClosePortUnlessSignalDisplay();
     void SignalDisplayOff();
     void RefillEntries();
-    // DUP_CONFIG, from the charge controller's plan and current entry.
+    // The current entry's index into DUP_CONFIG (the other keys as the file holds them).
     void WriteDialupSettings();
     // The standby refusal's text id for the current moment (0: standby allowed).
     int SleepRefusalReason() const;
@@ -134,6 +146,8 @@ private:
     void ToggleSignalDisplay();
     void RemoveCommand();
     void UtilitySettingsCommand();
+    void ApplyUtility(const UtilitySettings& settings);
+    void ReloadEntries();
     void DialupSettingsCommand();
     void PinCommand(bool change);
     void CardInfoCommand();
@@ -156,6 +170,7 @@ private:
     int m_signalLevel = -1;
     EntryList m_entryNames;
     bool m_settingsBusy = false;
+    bool m_entriesStale = false;  // changed outside while the settings were open
     bool m_suspended = false;
     bool m_arrivalPending = false;
     bool m_checking = false;  // a card check is running (its dialogs are open)

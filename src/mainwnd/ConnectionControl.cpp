@@ -370,6 +370,13 @@ void ConnectionControl::WatchLimit() {
 
 void ConnectionControl::LimitChanged() { m_limit = m_window.SettingsFile().ReadLimit(); }
 
+void ConnectionControl::DataChanged(DataChanges changes) {
+    if ((changes & kChangedLimit) != 0) LimitChanged();
+    if ((changes & (kChangedPlan | kChangedLimit | kChangedHistory)) != 0 && m_view.StatusDialogOpen()) {
+        m_view.RefreshStatusDialog(StatusFigures(CurrentPace()));
+    }
+}
+
 bool ConnectionControl::MayDialAtLimit(bool ask) {
     LimitChanged();
     if (CheckCurrentLimit(m_charge, m_limit, m_overBytes).state != LimitState::Reached) return true;

@@ -68,6 +68,7 @@ public:
     void OnTimer() override { Tick(); }
     void OpenStatusDialog() override;
     bool IsConnected() override;
+    void DataChanged(DataChanges changes) override;
 
     // The dial's progress (state, error code), and the monitor's notices: 0 a connection
     // appeared, 1 it is gone, 2 a hang-up through the monitor finished.

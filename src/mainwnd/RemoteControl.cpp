@@ -136,6 +136,20 @@ void RemoteControl::Handle(std::string_view line, const std::shared_ptr<IRemoteC
         m_recorded.reset();
         m_window.View().Post([this] { m_connection.HangUpCommand(); });
         break;
+    case RemoteVerb::Changed: {
+        // Told at once: what is read again may ask the user (a card on a new port).
+        m_window.View().Post([this, changes = request->changes] {
+            if (m_reload) {
+                m_reload(changes);
+            } else {
+                m_window.OnDataChanged(changes);
+            }
+        });
+        RemoteReply reply;
+        reply.Set("reply", "changed").Set("ok", true).Set("changes", FormatDataChanges(request->changes));
+        Answer(asking, reply);
+        break;
+    }
     }
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 // The utility's side of the requests that come over its instance socket (vr31kctl
-// connect, disconnect, status and watch while the utility runs), without the toolkit.
+// connect, disconnect, status and watch while the utility runs, and the `changed`
+// notice of every vr31kctl command that changed the data folder), without the toolkit.
 // Connect and disconnect run the window's own flow, so the window shows the connection
 // whoever started it; their replies come when the flow has ended. Runs on the window's
 // thread.
 #include "mainwnd/ConnectionControl.h"
 #include "mainwnd/RemoteProtocol.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +45,8 @@ public:
     RemoteControl& operator=(const RemoteControl&) = delete;
 
     void Handle(std::string_view line, const std::shared_ptr<IRemoteClient>& client) override;
+    // Where a `changed` notice goes, on the window's thread (by default the window).
+    void OnChanged(std::function<void(DataChanges)> reload) { m_reload = std::move(reload); }
     // A connect the client asked for goes on without it.
     void Forget(const IRemoteClient* client) override;
     // A box the window is about to show: told with the reply of a pending connect.
@@ -72,6 +76,7 @@ private:
     std::shared_ptr<IRemoteClient> m_hangUpClient;
     std::vector<MessageBoxRequest> m_boxes;  // shown while the connect was pending
     std::vector<std::shared_ptr<IRemoteClient>> m_watchers;
+    std::function<void(DataChanges)> m_reload;
 };
 
 }  // namespace vr31k

@@ -15,6 +15,7 @@ constexpr VerbName kVerbs[] = {
     {RemoteVerb::Connect, "connect"},
     {RemoteVerb::Disconnect, "disconnect"},
     {RemoteVerb::Watch, "watch"},
+    {RemoteVerb::Changed, "changed"},
 };
 
 std::string_view Trim(std::string_view text) {
@@ -200,6 +201,14 @@ std::optional<RemoteRequest> ParseRemoteRequest(std::string_view line, std::stri
     const std::string_view rest = space == std::string_view::npos ? std::string_view() : Trim(line.substr(space));
     for (const VerbName& v : kVerbs) {
         if (word != v.name) continue;
+        if (v.verb == RemoteVerb::Changed) {
+            const std::optional<DataChanges> changes = ParseDataChanges(rest);
+            if (!changes) {
+                error = "'changed' takes what changed: plan, limit, utility, entries, history or port";
+                return std::nullopt;
+            }
+            return RemoteRequest{v.verb, {}, *changes};
+        }
         if (v.verb != RemoteVerb::Connect && !rest.empty()) {
             error = "'" + std::string(word) + "' takes no argument";
             return std::nullopt;
@@ -221,6 +230,7 @@ std::string FormatRemoteRequest(const RemoteRequest& request) {
         if (v.verb != request.verb) continue;
         std::string line(v.name);
         if (request.verb == RemoteVerb::Connect && !request.entry.empty()) line += " " + request.entry;
+        if (request.verb == RemoteVerb::Changed) line += " " + FormatDataChanges(request.changes);
         return line;
     }
     return {};

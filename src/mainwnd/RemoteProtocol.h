@@ -1,7 +1,10 @@
 #pragma once
 // Requests to the running utility over its instance socket, and its replies. A client
 // sends one request line: "status", "connect [NAME]", "disconnect" or "watch"; the
-// utility answers with JSON objects, one per line (docs/interface.md).
+// utility answers with JSON objects, one per line (docs/interface.md). "changed WHAT"
+// tells it that another face changed the data folder.
+#include "mainwnd/DataChanges.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,11 +15,12 @@
 
 namespace vr31k {
 
-enum class RemoteVerb { Status, Connect, Disconnect, Watch };
+enum class RemoteVerb { Status, Connect, Disconnect, Watch, Changed };
 
 struct RemoteRequest {
     RemoteVerb verb = RemoteVerb::Status;
     std::string entry;  // connect: the entry to dial; empty for the one selected
+    DataChanges changes = 0;  // changed: what was changed
     bool operator==(const RemoteRequest&) const = default;
 };
 

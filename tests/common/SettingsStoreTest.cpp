@@ -176,6 +176,18 @@ TEST_F(SettingsStoreTest, WritesKeepUnknownKeysSectionsAndComments) {
     EXPECT_EQ(store.ReadPortName(), "/dev/ttyUSB0");
 }
 
+// A dialog's OK over a file another face changed while it was open: both changes stay.
+TEST_F(SettingsStoreTest, ADialogWritesOnlyWhatTheUserChanged) {
+    const DialupSettings opened;
+    DialupSettings edited = opened;
+    edited.noticeCharge = 500;
+    ASSERT_EQ(store.ChangeDialup([](DialupSettings& s) { return s.chargeDay = 10, true; }), 0);
+    ASSERT_EQ(store.ChangeEdited(opened, edited), 0);
+    EXPECT_EQ(store.ReadDialup().noticeCharge, 500);
+    EXPECT_EQ(store.ReadDialup().chargeDay, 10);
+    EXPECT_EQ(edited, store.ReadDialup());
+}
+
 TEST_F(SettingsStoreTest, UtilityAndDialupWritesLeaveTheFileWritable) {
     ASSERT_EQ(store.WriteUtility(UtilitySettings{}), 0);
     const mode_t shared = SharedFileMode(dir.Path());

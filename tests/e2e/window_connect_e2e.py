@@ -7,9 +7,10 @@ disconnecting and result dialogs), one history row; a lost line (message, result
 dialog, a second row); vr31kctl connect, status and disconnect asking the window (its
 result dialog, a third row); the user's limit: the warning share warns once, the limit
 hangs up with one row and a box saying why, a new dial from the window asks first and
-vr31kctl connect through the window is refused; SIGTERM while connected records the
-connection once; the data folder's lock held through a start leaves the connection
-counted all the same.
+vr31kctl connect through the window is refused; what vr31kctl changes while the window
+runs (an entry renamed; while connected, a notice amount and a limit behind the bytes
+moved) reaches the window within 2 s; SIGTERM while connected records the connection once;
+the data folder's lock held through a start leaves the connections counted all the same.
 """
 import json
 import os
@@ -138,13 +139,35 @@ def main():
     assert history_rows() == 4 and ui.find("frame", TITLE), "nothing was dialled"
     ui.ctl("plan", "set-limit", "--off")
 
+    # What vr31kctl changes is seen by the window within 2 s: an entry renamed (the card
+    # is free between connections), then, while connected, a notice amount and a limit
+    # behind the bytes moved. 0.05 yen a 128-byte packet: 2560 bytes a yen.
+    ui.ctl("entries", "rename", "1", "renamed.example")
+    ui.wait(lambda: ui.find("combo box", "renamed.example"), "the renamed entry", timeout=2)
+    ui.shot("renamed-by-vr31kctl")
+    connect()
+    used = json.loads(ui.ctl("--json", "usage"))["bytes"]
+    burst()
+    ui.wait(lambda: json.loads(ui.ctl("--json", "status"))["recv"] >= 64 * 1024, "the burst", timeout=5)
+    for caption, words in (("パケット通信料通知(事前通知)", ["plan", "set", "--notice-ratio", "100", "--notice-charge",
+                                                          str((used + 32 * 1024) // 2560 + 1)]),
+                           ("利用上限による切断", ["plan", "set-limit", "--bytes", str(used + 32 * 1024)])):
+        ui.ctl(*words)
+        ui.wait(lambda: ui.find("alert", caption) or ui.find("dialog", caption), caption, timeout=2)
+        ui.shot("from-vr31kctl-" + words[1])
+        ui.answer_box(caption)
+    close(ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog"), "今回の利用状況")
+    ui.wait(lambda: history_rows() == 5, "the row of the connection the limit ended")
+    ui.ctl("plan", "set-limit", "--off")
+
     # The session ends (SIGTERM) while connected: recorded once, hung up, a clean exit.
+    tray_menu_item(0)
     connect()
     utility.send_signal(signal.SIGTERM)
     assert utility.wait(timeout=20) == 0
-    ui.wait(lambda: history_rows() == 5, "the row of the connection the session end recorded")
+    ui.wait(lambda: history_rows() == 6, "the row of the connection the session end recorded")
     time.sleep(1.0)
-    assert history_rows() == 5, "recorded once"
+    assert history_rows() == 6, "recorded once"
 
     # Another program keeps the data folder's lock through the window's start (a long
     # import, a member's flock): the history's open gives up, with no box, and is tried
@@ -155,7 +178,7 @@ def main():
     ui.wait(lambda: ui.find("frame", TITLE), "the window after the lock", timeout=60)
     holder.wait()
     assert ui.find("alert", TITLE) is None, "no box about the busy history"
-    for rows in (6, 7):
+    for rows in (7, 8):
         connected = json.loads(ui.ctl("--json", "connect"))
         assert connected["state"] == "connected", connected
         burst()
@@ -168,7 +191,7 @@ def main():
         ui.wait(lambda: ui.find("frame", TITLE), "the window")
     utility.send_signal(signal.SIGTERM)
     assert utility.wait(timeout=20) == 0
-    assert history_rows() == 7, "each recorded once"
+    assert history_rows() == 8, "each recorded once"
     print("connections end to end: all steps passed")
 
 

@@ -476,6 +476,28 @@ private:
     std::thread m_watcher;
 };
 
+// vr31kctl finds the window's socket here; gone with the test, also when it fails.
+struct LockDirVariable {
+    explicit LockDirVariable(const std::string& path) { setenv("VR31K_LOCK_DIR", path.c_str(), 1); }
+    ~LockDirVariable() { unsetenv("VR31K_LOCK_DIR"); }
+};
+
+// vr31kctl over `folder` in a thread of its own, while this one is the window's thread.
+using CtlRun = std::future<std::pair<int, std::string>>;
+CtlRun StartCtl(const std::string& folder, std::vector<std::string> words) {
+    words.insert(words.begin(), {"--json", "--data-dir", folder});
+    return std::async(std::launch::async, [words] {
+        std::ostringstream out, err;
+        const int status = cli::RunCli(words, out, err);
+        return std::make_pair(status, out.str() + err.str());
+    });
+}
+std::pair<int, std::string> FinishCtl(test::RecordingView& view, CtlRun run) {
+    const auto ready = [&] { return run.wait_for(0s) == std::future_status::ready; };
+    for (int i = 0; i < 600 && !ready(); ++i) view.Pump(ready, 100ms);
+    return run.get();
+}
+
 // A client as the window's glue holds it, keeping what it is sent.
 struct RecordingClient final : IRemoteClient {
     std::vector<RemoteReply> replies;
@@ -535,27 +557,11 @@ TEST_F(ConnectionFlow, RequestsWithoutAConnection) {
 TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     VR31K_IN_PRIVATE_NETNS();
     Begin();
-    // vr31kctl finds the window's socket here; gone with the test, also when it fails.
-    struct LockDirVariable {
-        explicit LockDirVariable(const std::string& path) { setenv("VR31K_LOCK_DIR", path.c_str(), 1); }
-        ~LockDirVariable() { unsetenv("VR31K_LOCK_DIR"); }
-    } lockDirVariable(dir.Path());
+    LockDirVariable lockDirVariable(dir.Path());
     RemoteControl& remote = s.session->Remote();
     SocketGlue glue(view, remote, InstanceLock(dir.Path()).OwnSocketPath());
-    // vr31kctl in a thread of its own, while this one is the window's thread.
-    const auto start = [&](std::vector<std::string> words) {
-        words.insert(words.begin(), {"--json", "--data-dir", dir.Path()});
-        return std::async(std::launch::async, [words] {
-            std::ostringstream out, err;
-            const int status = cli::RunCli(words, out, err);
-            return std::make_pair(status, out.str() + err.str());
-        });
-    };
-    const auto finish = [&](std::future<std::pair<int, std::string>> run) {
-        const auto ready = [&] { return run.wait_for(0s) == std::future_status::ready; };
-        for (int i = 0; i < 600 && !ready(); ++i) view.Pump(ready, 100ms);
-        return run.get();
-    };
+    const auto start = [&](std::vector<std::string> words) { return StartCtl(dir.Path(), std::move(words)); };
+    const auto finish = [&](CtlRun run) { return FinishCtl(view, std::move(run)); };
     const auto ctl = [&](std::vector<std::string> words) { return finish(start(std::move(words))); };
     const auto asked = [&](int caption) {
         return std::any_of(view.user.asked.begin(), view.user.asked.end(),
@@ -602,6 +608,67 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     ASSERT_TRUE(view.Pump([&] { return Rows() == 1; }));
     EXPECT_EQ(view.results.size(), 1u) << "the window shows its result as usual";
     EXPECT_EQ(window->State(), kCardReady);
+}
+
+// What vr31kctl changes while the window runs reaches it: while connected, a limit
+// behind the bytes moved hangs up at the next tick and a notice amount behind them
+// brings the notice; a renamed entry (the card is free only between connections)
+// shows in the entry box.
+TEST_F(ConnectionFlow, VrctlChangesReachTheRunningWindow) {
+    VR31K_IN_PRIVATE_NETNS();
+    struct Case {
+        const char* name;
+        std::vector<std::string> words;
+        int caption;   // the box the next tick shows
+        int state;     // the window's after it
+    } cases[] = {
+        {"limit", {"plan", "set-limit", "--bytes", "4k"}, IDS_LIMIT_REACHED_CAPTION, kCardReady},
+        {"notice", {"plan", "set", "--type", "0", "--price", "1", "--packet-size", "16", "--notice-charge", "1",
+                    "--notice-ratio", "100"}, IDS_CHARGE_NOTICE_CAPTION, kCardDialing},
+        {"entries", {"entries", "rename", "1", "renamed.example"}, 0, kCardReady},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = dir.File(c.name);
+        std::filesystem::create_directory(folder);
+        test::SimulatedSession w(folder, SIMLINK);
+        std::string error;
+        ASSERT_TRUE(w.Prepare(error)) << error;
+        w.Start();
+        LockDirVariable lockDirVariable(folder);
+        SocketGlue glue(w.view, w.session->Remote(), InstanceLock(folder).OwnSocketPath());
+        const bool connected = c.caption != 0;
+        if (connected) {
+            ASSERT_TRUE(w.Connect());
+            std::vector<ConnectionInfo> links;
+            w.Dialup().EnumConnections(links);
+            ASSERT_FALSE(links.empty());
+            kill(links[0].pid, SIGUSR1);
+            for (int i = 0; i < 100 && w.Charge().Live().recv < 8192; ++i) {
+                w.view.Pump([] { return false; }, 50ms);
+                w.Charge().UpdateStatistics();
+            }
+        }
+        std::vector<std::string> words = c.words;
+        words.insert(words.begin(), {"--port", w.simulator.PortPath()});
+        const auto [status, out] = FinishCtl(w.view, StartCtl(folder, words));
+        ASSERT_EQ(status, 0) << out;
+        w.view.Pump([] { return false; }, 100ms);
+        if (connected) w.Window().OnTimer(kTimerConnection);
+        const auto& shown = w.view.user.messages;
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), c.caption), connected ? 1 : 0);
+        EXPECT_EQ(w.Window().State(), c.state);
+        if (!connected) {
+            const auto& items = w.view.entries.items;
+            EXPECT_NE(std::find(items.begin(), items.end(), "renamed.example"), items.end());
+            continue;
+        }
+        if (c.state == kCardDialing) {
+            w.view.user.answers = {true};
+            w.Window().OnCommand(kCmdTrayConnect);
+        }
+        EXPECT_TRUE(w.view.Pump([&] { return w.Rows() == 1; }));
+    }
 }
 
 }  // namespace
