@@ -1,5 +1,7 @@
 #include "accounting/CRasChargeCtrl.h"
 
+#include "accounting/SpoolImport.h"
+
 #include "common/FileOps.h"
 #include "common/FileSystem.h"
 #include "common/StringIds.h"
@@ -289,9 +291,9 @@ int CRasChargeCtrl::UpdateStatistics() {
 }
 
 void CRasChargeCtrl::KeepLiveRecord(const std::string& dataFolder, int ownerPid, uint64_t ownerStart,
-                                    SpoolSystem system) {
+                                    LinkIdentifier identify) {
     m_spoolFolder = dataFolder;
-    m_spoolSystem = std::move(system);
+    m_identifyLink = std::move(identify);
     m_liveRecord.Configure(dataFolder, ownerPid, ownerStart);
 }
 
@@ -305,7 +307,11 @@ UsageRecord CRasChargeCtrl::LiveFigures(int64_t end) const {
     figures.durationSeconds = Live().durationMs / 1000;
     figures.sent = Live().sent;
     figures.recv = Live().recv;
-    if (m_spoolSystem.identifyLink) m_spoolSystem.identifyLink(figures);
+    if (m_identifyLink) {
+        const LinkIdentity identity = m_identifyLink(figures.interfaceName);
+        figures.boot = identity.boot;
+        figures.interfaceIndex = identity.index;
+    }
     return figures;
 }
 

@@ -12,7 +12,9 @@
 // that slot's name is no longer in the phonebook.
 #include "accounting/ChargeAccounting.h"
 #include "accounting/EntryCredentialStore.h"
-#include "accounting/UsageSpool.h"
+#include "accounting/LiveUsageRecord.h"
+#include "accounting/UsageRecord.h"
+#include "platform/LinkIdentity.h"
 #include "common/FolderLock.h"
 #include "dialup/CWRasCtrl.h"
 #include "dialup/EntryPorts.h"
@@ -89,8 +91,9 @@ public:
     // for the next import: counted all the same.
     bool LastKeptForImport() const { return m_lastKept; }
     // Keeps the live connection's figures in the spool of `dataFolder` on every tick,
-    // so a kill or a power cut loses at most one save's worth (UsageSpool.h).
-    void KeepLiveRecord(const std::string& dataFolder, int ownerPid, uint64_t ownerStart, SpoolSystem system);
+    // so a kill or a power cut loses at most one save's worth (LiveUsageRecord.h); a
+    // link is told apart from another of the same name by `identify`.
+    void KeepLiveRecord(const std::string& dataFolder, int ownerPid, uint64_t ownerStart, LinkIdentifier identify);
     const LiveUsageRecord& LiveRecord() const { return m_liveRecord; }
 
 private:
@@ -119,7 +122,7 @@ private:
     int m_lastLoadResult = kCredentialNoFile;
     bool m_recoverFromPhonebook = false;
     LiveUsageRecord m_liveRecord;
-    SpoolSystem m_spoolSystem;
+    LinkIdentifier m_identifyLink;
     std::string m_spoolFolder;
     bool m_liveClaimed = false;
     bool m_lastKept = false;  // this connection's link was claimed from dead keepers

@@ -1,9 +1,9 @@
 #include "app/Services.h"
 
 #include "accounting/EntryCredentialStore.h"
-#include "app/SpoolSystem.h"
 #include "common/FileSystem.h"
 #include "platform/linux/DiallerProcess.h"
+#include "platform/linux/LinkIdentity.h"
 #include "platform/linux/LinuxDialupService.h"
 
 #include <unistd.h>
@@ -31,17 +31,17 @@ bool Services::SetupEntries(const DataPaths& paths, bool solvaneMode) {
 }
 
 int Services::OpenHistory(const DataPaths& paths, std::chrono::milliseconds lockWait) {
-    const SpoolSystem system = LinuxSpoolSystem();
+    const LinkIdentifier identify = LinuxLinkIdentifier();
     // The connections this program watches are kept in the spool while they last, whether
     // the history opens or not: a busy or broken history never leaves one uncounted.
     if (!m_liveKept) {
-        m_charge->KeepLiveRecord(paths.folder, getpid(), ProcessStartTicks(getpid()), system);
+        m_charge->KeepLiveRecord(paths.folder, getpid(), ProcessStartTicks(getpid()), identify);
         m_liveKept = true;
     }
     m_spoolImport = {};
     const int result = History().OpenHistory(paths.history, std::string(kPassPhrase), lockWait);
     // Links that ended while no utility watched them count from the first open on.
-    if (result == kDbOk) m_spoolImport = ImportUsageSpool(paths.folder, *m_charge, system);
+    if (result == kDbOk) m_spoolImport = ImportUsageSpool(paths.folder, *m_charge, identify);
     return result;
 }
 

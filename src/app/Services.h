@@ -3,7 +3,7 @@
 // service (pppd, or the simulated link), and over it the dial-up and charge controller
 // with its plan, its entry files and the history database.
 #include "accounting/CRasChargeCtrl.h"
-#include "accounting/UsageSpool.h"
+#include "accounting/SpoolImport.h"
 #include "common/DataFolder.h"
 #include "common/SettingsStore.h"
 

@@ -1,7 +1,7 @@
 // vr31kctl plan show | set | charge | limit | set-limit, and vr31kctl usage
 #include "accounting/PeriodProjection.h"
 #include "accounting/PlanFieldRules.h"
-#include "accounting/UsageSpool.h"
+#include "accounting/SpoolImport.h"
 #include "cli/ChargeSession.h"
 #include "cli/DailyUsageOutput.h"
 #include "cli/PlanLimit.h"

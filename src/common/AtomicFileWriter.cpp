@@ -25,13 +25,14 @@ std::string BaseOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+constexpr char kNameChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
 // Six random letters and digits for a temporary name.
 std::string RandomSuffix(int attempt) {
-    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     unsigned char bytes[6] = {};
     [[maybe_unused]] const ssize_t n = getrandom(bytes, sizeof bytes, GRND_NONBLOCK);  // a name clash is retried
     std::string suffix;
-    for (unsigned char b : bytes) suffix += kChars[(b + attempt++) % (sizeof kChars - 1)];
+    for (unsigned char b : bytes) suffix += kNameChars[(b + attempt++) % (sizeof kNameChars - 1)];
     return suffix;
 }
 
@@ -44,6 +45,7 @@ void RemoveStaleTemporaries(int dirFd, const std::string& base) {
         if (scanFd >= 0) close(scanFd);
         return;
     }
+    rewinddir(dir);  // a duplicate shares the offset an earlier listing left at the end
     const std::string prefix = "." + base + ".";
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
@@ -62,7 +64,14 @@ void RemoveStaleTemporaries(int dirFd, const std::string& base) {
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string path, mode_t mode)
-    : m_path(std::move(path)), m_mode(mode) {}
+    : m_path(std::move(path)), m_tempBase(BaseOf(m_path)), m_mode(mode) {}
+
+AtomicFileWriter::AtomicFileWriter(int dirFd, std::string name, mode_t mode, Overwrite overwrite, std::string tempBase)
+    : m_path(std::move(name)),
+      m_tempBase(tempBase.empty() ? m_path : std::move(tempBase)),
+      m_mode(mode),
+      m_overwrite(overwrite),
+      m_parentFd(dirFd) {}
 
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
@@ -70,13 +79,14 @@ bool AtomicFileWriter::Open() {
     // Everything happens relative to the folder: the temporary file is made new
     // (O_EXCL, never through a link), and the rename replaces whatever is at the name
     // without following it.
-    m_dirFd = ::open(DirectoryOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_dirFd = m_parentFd >= 0 ? fcntl(m_parentFd, F_DUPFD_CLOEXEC, 0)
+                              : ::open(DirectoryOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_dirFd < 0) {
         m_errno = errno;
         return false;
     }
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_tempName = "." + BaseOf(m_path) + "." + RandomSuffix(attempt);
+        m_tempName = "." + m_tempBase + "." + RandomSuffix(attempt);
         m_fd = openat(m_dirFd, m_tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (m_fd < 0 && errno != EEXIST) break;
     }
@@ -89,7 +99,7 @@ bool AtomicFileWriter::Open() {
     // Held until the file is renamed or removed: a later writer can tell a temporary
     // file of a killed writer from one still being written.
     flock(m_fd, LOCK_EX | LOCK_NB);
-    RemoveStaleTemporaries(m_dirFd, BaseOf(m_path));
+    RemoveStaleTemporaries(m_dirFd, m_tempBase);
     if (fchmod(m_fd, m_mode) != 0) {
         m_errno = errno;
         Discard();
@@ -117,7 +127,8 @@ bool AtomicFileWriter::Commit() {
     if (m_fd < 0) return false;
     // The file stays open (and locked) until it has its name: no other writer may take
     // it for a killed writer's.
-    if (fsync(m_fd) != 0 || renameat(m_dirFd, m_tempName.c_str(), m_dirFd, BaseOf(m_path).c_str()) != 0) {
+    const unsigned flags = m_overwrite == Overwrite::Never ? RENAME_NOREPLACE : 0;
+    if (fsync(m_fd) != 0 || renameat2(m_dirFd, m_tempName.c_str(), m_dirFd, BaseOf(m_path).c_str(), flags) != 0) {
         m_errno = errno;
         Discard();
         return false;
@@ -151,6 +162,20 @@ int WriteFileAtomically(const std::string& path, std::string_view data, mode_t m
     AtomicFileWriter writer(path, mode);
     if (writer.Open() && writer.Write(data) && writer.Commit()) return 0;
     return writer.Error() != 0 ? writer.Error() : EIO;
+}
+
+int WriteFileAt(int dirFd, const std::string& name, std::string_view data, mode_t mode, Overwrite overwrite,
+                const std::string& tempBase) {
+    AtomicFileWriter writer(dirFd, name, mode, overwrite, tempBase);
+    if (writer.Open() && writer.Write(data) && writer.Commit()) return 0;
+    return writer.Error() != 0 ? writer.Error() : EIO;
+}
+
+std::string RandomNamePart(size_t length) {
+    std::string part;
+    while (part.size() < length) part += RandomSuffix(static_cast<int>(part.size()));
+    part.resize(length);
+    return part;
 }
 
 mode_t SharedFileMode(const std::string& folder) {

@@ -2,8 +2,7 @@
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/CDbHistoryCtrl.h"
 #include "accounting/OleDate.h"
-#include "accounting/UsageSpool.h"
-#include "app/SpoolSystem.h"
+#include "accounting/LiveUsageRecord.h"
 #include "platform/linux/DiallerProcess.h"
 #include "cli/ChargeSession.h"
 #include "cli/CliCommand.h"
@@ -215,7 +214,6 @@ TEST_F(AccountingCommandsTest, UsageOfTheCurrentPeriod) {
     figures.durationSeconds = 7;
     figures.sent = 5;
     figures.recv = 6;
-    LinuxSpoolSystem().identifyLink(figures);
     live.Update(figures, now);
     ASSERT_TRUE(live.Finish(figures));
     const Outcome r = Run(UsageCommands(), {});

@@ -2,8 +2,10 @@
 // spool, and the next history open imports each record once, with its charge.
 #include "accounting/ChargeAccounting.h"
 #include "accounting/EntryCredentialStore.h"
+#include "accounting/LiveUsageRecord.h"
+#include "accounting/SpoolImport.h"
 #include "accounting/UsageSpool.h"
-#include "app/SpoolSystem.h"
+#include "platform/linux/LinkIdentity.h"
 #include "platform/linux/DiallerProcess.h"
 #include "common/FolderLock.h"
 #include "cli/LinkRecord.h"
@@ -209,7 +211,8 @@ namespace {
 class LiveRecordTest : public UsageSpoolTest {
 protected:
     bool linkUp = false;
-    SpoolSystem system{[this](const UsageRecord&) { return linkUp; }, nullptr};
+    // The link of Figures() while it is up.
+    LinkIdentifier system = [this](const std::string&) { return LinkIdentity{"b00t", linkUp ? 7 : 0}; };
     std::optional<LiveUsageRecord> live;
 
     void SetUp() override {
@@ -265,7 +268,7 @@ TEST_F(LiveRecordTest, ImportedOnceWhenItsKeeperIsGoneAndTheLinkToo) {
     // Whoever looks, through a /proc that hides the keeper (hidepid) or not, sees the
     // keeper's lock.
     TempDir hiddenProc;
-    const SpoolSystem blind = LinuxSpoolSystem(hiddenProc.Path(), sys.Path());
+    const LinkIdentifier blind = LinuxLinkIdentifier(hiddenProc.Path(), sys.Path());
     EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, blind).imported, 0);
     EXPECT_EQ(RunningLiveRecords(dir.Path()).size(), 1u);
     struct Case {
@@ -337,7 +340,7 @@ TEST_F(LiveRecordTest, ARecordIsItsKeepersOnlyWhileItsKeeperHoldsItsLock) {
     fs::create_directories(dir.File(kSpoolFolderName));
     WriteFile(dir.File(std::string(kSpoolFolderName) + "/live-1-1-1.rec"), FormatUsageRecord(forged));
     EXPECT_TRUE(RunningLiveRecords(dir.Path()).empty());
-    EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, LinuxSpoolSystem()).imported, 1);
+    EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, LinuxLinkIdentifier()).imported, 1);
     // A connection its running keeper could not record is let go: the keeper's own
     // late history open imports it.
     live->Update(Figures(kEnd + 10, 100), kEnd + 10);

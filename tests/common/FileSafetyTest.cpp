@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,6 +72,23 @@ TEST(FileSafety, AWriteReplacesALinkAndLeavesItsTargetAlone) {
     EXPECT_EQ(ReadFile(name), "[entry]\n");
     EXPECT_EQ(ReadFile(target), "root only\n");
     EXPECT_EQ(ModeOf(target), 0600u);
+}
+
+TEST(FileSafety, AFolderRelativeWriteNeverOverwritesWhenToldAndClearsAKilledWritersTemporary) {
+    TempDir dir;
+    const int folder = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    WriteFile(dir.File("taken.rec"), "first\n");
+    EXPECT_EQ(WriteFileAt(folder, "taken.rec", "second\n", 0600, Overwrite::Never, "rec"), EEXIST);
+    EXPECT_EQ(ReadFile(dir.File("taken.rec")), "first\n");
+    AtomicFileWriter killed(folder, "other.rec", 0600, Overwrite::Never, "rec");
+    ASSERT_TRUE(killed.Open() && killed.Write("half"));
+    killed.AbandonForTest();
+    EXPECT_EQ(WriteFileAt(folder, "taken.rec", "third\n", 0600, Overwrite::Replace, "rec"), 0);
+    EXPECT_EQ(ReadFile(dir.File("taken.rec")), "third\n");
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) names.push_back(e.path().filename());
+    EXPECT_EQ(names, std::vector<std::string>{"taken.rec"}) << "the killed writer's temporary is gone";
+    close(folder);
 }
 
 TEST(FileSafety, ALargeFileIsToldApartFromAMissingOne) {

@@ -53,6 +53,12 @@ bool LinkExists(const std::string& sysNetRoot, const std::string& name) {
     return !name.empty() && FolderExists(sysNetRoot + "/" + name);
 }
 
+int64_t InterfaceIndex(const std::string& sysNetRoot, const std::string& name) {
+    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") return 0;
+    const auto index = ReadNumber(sysNetRoot + "/" + name + "/ifindex");
+    return index && *index <= static_cast<uint64_t>(INT32_MAX) ? static_cast<int64_t>(*index) : 0;
+}
+
 std::optional<LinkCounters> ReadLinkCounters(const std::string& sysNetRoot, const std::string& name) {
     const std::string base = sysNetRoot + "/" + name + "/statistics/";
     const auto tx = ReadNumber(base + "tx_bytes");

@@ -20,6 +20,8 @@ struct NetLink {
 // Interfaces whose name begins with "ppp" (pppd's and the simulated link's).
 std::vector<NetLink> ListPppLinks(const std::string& sysNetRoot);
 bool LinkExists(const std::string& sysNetRoot, const std::string& name);
+// The interface's index; 0 when there is no such interface (or the name is no name).
+int64_t InterfaceIndex(const std::string& sysNetRoot, const std::string& name);
 // Byte counters of the interface; nullopt when it is gone or unreadable.
 struct LinkCounters {
     uint64_t txBytes = 0;

@@ -29,9 +29,7 @@ std::vector<ConnectionInfo> FindOtherDiallerLinks(
             info.port = ProcessPort(info.pid, args, roots.lockDir);
             info.handle = static_cast<ConnHandle>(info.pid);
         } else {
-            std::string index;
-            ReadWholeFile(roots.sysNetRoot + "/" + link.name + "/ifindex", 32, index);
-            info.handle = kInterfaceHandleTag | static_cast<ConnHandle>(std::atoi(index.c_str()));
+            info.handle = kInterfaceHandleTag | static_cast<ConnHandle>(InterfaceIndex(roots.sysNetRoot, link.name));
         }
         info.deviceName = deviceOfPort(info.port, info.deviceType);
         // The other dialler's peer name stands in for an entry name when it used one.
