@@ -32,9 +32,11 @@ TEST(OtherDiallers, UpLinksOfOthersWithTheirProcessPeerAndTty) {
     const pid_t dialler = fork();
     ASSERT_GE(dialler, 0);
     if (dialler == 0) {
+        setpgid(0, 0);  // killed whole below, its sleep too (which would hold ctest's output open)
         execl("/bin/sh", "sh", "-c", "sleep 30", "sh", "call", "other-isp", "/dev/ttyUSB9", static_cast<char*>(nullptr));
         _exit(127);
     }
+    setpgid(dialler, dialler);  // both sides, whichever runs first
     std::string cmdline;  // wait until the child runs the dialler's command line
     for (int i = 0; i < 500 && cmdline.find("other-isp") == std::string::npos; ++i) {
         usleep(2000);
@@ -57,7 +59,7 @@ TEST(OtherDiallers, UpLinksOfOthersWithTheirProcessPeerAndTty) {
     };
     const std::vector<ConnectionInfo> links =
         FindOtherDiallerLinks({root.File("net"), root.File("run"), root.File("locks")}, {"ppp3"}, device);
-    kill(dialler, SIGKILL);
+    kill(-dialler, SIGKILL);
     waitpid(dialler, nullptr, 0);
 
     ASSERT_EQ(links.size(), 3u);

@@ -51,9 +51,10 @@ pkill -USR1 -P "$connect_pid" -f vr31k-simlink
 sleep 2.2                             # two ticks see the traffic
 # A member whose /proc hides other users' processes (hidepid) imports the spool again and
 # again while root's connection runs and ends: it cannot see root's process, and must
-# still leave the connection to it (one row below).
+# still leave the connection to it (one row below). The namespace we run in is private
+# already (in_private_netns.sh), so the new /proc shows nowhere else.
 member_usage() {
-  unshare -m --propagation private sh -c 'mount -t proc -o hidepid=invisible proc /proc && exec "$@"' sh \
+  unshare -m --propagation unchanged sh -c 'mount -t proc -o hidepid=invisible proc /proc && exec "$@"' sh \
     setpriv --reuid=nobody --regid=nogroup --clear-groups "$bin/vr31kctl" --json --data-dir "$data" usage
 }
 member_loop=""

@@ -28,6 +28,7 @@ if [ -z "${VR31K_CHROOT_DIR:-}" ]; then
     exit 77
   fi
   dir=$(mktemp -d /tmp/vr31k-chroot-XXXXXX)
+  chmod 755 "$dir"  # a root every user may walk, as the real one
   status=0
   args=()
   for b in "${binds[@]}"; do args+=(--bind "$b"); done
