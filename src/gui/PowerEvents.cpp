@@ -9,6 +9,7 @@
 #include <QSessionManager>
 
 #include <cstdio>
+#include <system_error>
 
 // Quiet unless asked for (QT_LOGGING_RULES="vr31k.*.info=true").
 Q_LOGGING_CATEGORY(lcPower, "vr31k.power", QtWarningMsg)
@@ -21,18 +22,57 @@ const QString kDelayWhy = QStringLiteral("データ端末の通信ポートを�
 
 }  // namespace
 
-PowerEvents::PowerEvents(QObject* parent) : PowerEvents(QDBusConnection::systemBus(), parent) {}
-
-PowerEvents::PowerEvents(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent),
-      m_bus(bus),
-      m_delay(new LogindInhibitor(bus, QStringLiteral("sleep:shutdown"), QStringLiteral("delay"), this)),
-      m_block(new LogindInhibitor(bus, QStringLiteral("sleep"), QStringLiteral("block"), this)) {
-    ConnectToLogind();
+// QDBusConnection::systemBus() connects in Qt D-Bus's own thread while the caller waits
+// without a bound, and every later connection of the process (the session bus, which the
+// tray icon and accessibility use) queues behind it: Qt must never be the first to try a
+// bus that does not answer. So a worker thread makes a bounded connection of its own first
+// (ConnectSystemBus), and only once the bus has answered does this thread ask Qt for it.
+// The worker shares nothing with this object: it takes the address by value and posts its
+// answer to this object's thread; the destructor waits for it (at most the bound). A bus
+// that answers the trial and stops answering before Qt's connection, moments later, is
+// not guarded against.
+PowerEvents::PowerEvents(QObject* parent) : QObject(parent), m_bus(QString()) {
     WatchSessionManager();
+    const auto trial = [this, address = SystemBusAddress()] {
+        BusReach reach = BusReach::Unreachable;
+        ConnectSystemBus(address, kSystemBusAnswerTime, reach);
+        QMetaObject::invokeMethod(this, [this, reach] { OnSystemBusTried(reach); }, Qt::QueuedConnection);
+    };
+    try {
+        m_trial = std::thread(trial);
+    } catch (const std::system_error&) {
+        OnSystemBusTried(BusReach::Unreachable);
+    }
 }
 
-PowerEvents::~PowerEvents() = default;
+PowerEvents::PowerEvents(const QDBusConnection& bus, QObject* parent) : QObject(parent), m_bus(bus) {
+    WatchSessionManager();
+    Attach(bus);
+}
+
+PowerEvents::~PowerEvents() {
+    if (m_trial.joinable()) m_trial.join();
+}
+
+void PowerEvents::OnSystemBusTried(BusReach reach) {
+    if (m_trial.joinable()) m_trial.join();  // it has posted this: it is ending
+    switch (reach) {
+        case BusReach::Ready: Attach(QDBusConnection::systemBus()); break;
+        case BusReach::Unreachable: ConnectToLogind(); break;  // says there is no bus
+        case BusReach::Silent:
+            std::fprintf(stderr,
+                         "vr31k-utility: the system D-Bus did not answer within 2 s; sleep and shutdown are not "
+                         "handled\n");
+            break;
+    }
+}
+
+void PowerEvents::Attach(const QDBusConnection& bus) {
+    m_bus = bus;
+    m_delay = new LogindInhibitor(bus, QStringLiteral("sleep:shutdown"), QStringLiteral("delay"), this);
+    m_block = new LogindInhibitor(bus, QStringLiteral("sleep"), QStringLiteral("block"), this);
+    ConnectToLogind();
+}
 
 void PowerEvents::ConnectToLogind() {
     if (!m_bus.isConnected()) {
@@ -53,6 +93,7 @@ void PowerEvents::ConnectToLogind() {
         return;
     }
     m_delay->Take(kDelayWhy);
+    SetSleepRefusal(m_refusal);
 }
 
 // The desktop session's end reaches a Qt program as the session manager's commit
@@ -66,9 +107,10 @@ void PowerEvents::WatchSessionManager() {
 #endif
 }
 
-bool PowerEvents::HoldsSleepDelay() const { return m_delay->IsHeld(); }
+bool PowerEvents::HoldsSleepDelay() const { return m_delay != nullptr && m_delay->IsHeld(); }
 
 void PowerEvents::SetSleepRefusal(const std::optional<QString>& reason) {
+    m_refusal = reason;
     if (!m_available) return;
     if (reason)
         m_block->Take(*reason);

@@ -24,6 +24,11 @@ constexpr const char* kMock = "org.freedesktop.DBus.Mock";
 constexpr const char* kUid = "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2";
 constexpr const char* kRefuse =
     "raise dbus.exceptions.DBusException('not authorized', name='org.freedesktop.ModemManager1.Error.Core.Unauthorized')";
+// A refusal whose text would take over the terminal: escapes (ESC and the one-byte CSI),
+// and 5,000 characters of it.
+constexpr const char* kRefuseLoud =
+    "raise dbus.exceptions.DBusException('\\x1b[2J\\x9b31m' + 'x' * 5000, "
+    "name='org.freedesktop.ModemManager1.Error.Core.Unauthorized')";
 
 using Calls = std::vector<std::pair<std::string, bool>>;
 
@@ -97,6 +102,7 @@ TEST_F(ModemManagerInhibit, TheCardIsLetGoWhileThePortIsOpenAndTheOpenNeverWaits
         {"no ModemManager on the bus", false, false, "", false, InhibitState::NoModemManager, {}, {}},
         {"a modem on another tty", true, false, "", false, InhibitState::NotItsModem, {}, {}},
         {"polkit's refusal", true, true, kRefuse, false, InhibitState::Refused, held, held},
+        {"a refusal's text bounded and escaped", true, true, kRefuseLoud, false, InhibitState::Refused, held, held},
         {"a hung ModemManager", true, true, "import time; time.sleep(4)", false, InhibitState::Refused, held, held},
     };
     const int ownConnections = bus.ConnectionsOf(getpid());
@@ -116,6 +122,8 @@ TEST_F(ModemManagerInhibit, TheCardIsLetGoWhileThePortIsOpenAndTheOpenNeverWaits
             EXPECT_EQ(told.find("ModemManager did not let go of " + card.PortPath()) != std::string::npos,
                       c.state == InhibitState::Refused)
                 << told;
+            EXPECT_EQ(told.find_first_of("\x1b\x9b"), std::string::npos) << told;
+            EXPECT_LT(told.size(), 1000u);
             EXPECT_EQ(InhibitCalls(), c.whileOpen);
             // The inhibition lives on a connection of its own, open while the port is.
             EXPECT_EQ(bus.ConnectionsOf(getpid()), ownConnections + (c.state == InhibitState::Inhibited ? 1 : 0));
@@ -146,6 +154,21 @@ TEST_F(ModemManagerInhibit, VrctlCardCheckHoldsTheCardOnlyWhileItUsesThePort) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\"ok\": true"), std::string::npos) << run.out;
     EXPECT_EQ(InhibitCalls(), (Calls{{kUid, true}, {kUid, false}}));
+}
+
+// A bus that takes the connection and never answers (a hung dbus-daemon): the check
+// goes on without it, within the bus's bound rather than sd-bus's 90 s, and says so once.
+TEST_F(ModemManagerInhibit, VrctlCardCheckGoesOnWithoutASilentBus) {
+    const test::SilentSystemBus silent;
+    ASSERT_NE(silent.Address(), "");
+    test::TempDir data;
+    const test::RunResult run = test::RunProgram(
+        nullptr, {test::CtlPath(), "--json", "--data-dir", data.Path(), "--port", card.PortPath(), "card", "check"},
+        {"DBUS_SYSTEM_BUS_ADDRESS=" + silent.Address()}, std::chrono::seconds(20));
+    EXPECT_EQ(run.status, 0) << "killed after 20 s? " << run.err;
+    EXPECT_NE(run.out.find("\"ok\": true"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "vr31kctl: ModemManager is not asked to let go of " + card.PortPath() +
+                           ": the system bus did not answer within 2 s\n");
 }
 
 // The doctor's look: the card's modem, and polkit's answer for ModemManager's control action.

@@ -1,7 +1,11 @@
 #include "UtilityProcess.h"
 
 #include "WaitFor.h"
+#include "platform/InstanceChannel.h"
 
+#include <unistd.h>
+
+#include <chrono>
 #include <csignal>
 
 namespace vr31k::test {
@@ -27,6 +31,19 @@ void UtilityProcess::Start(const QStringList& arguments) { m_process.start(VR31K
 
 bool UtilityProcess::WaitSaid(const char* line, int timeoutMs) {
     return WaitFor([&] { return Output().contains(line); }, timeoutMs);
+}
+
+bool UtilityProcess::AnswersStatus(int timeoutMs) {
+    // VR31K_LOCK_DIR is a folder of the test's own: the socket is beside the locks.
+    const std::string socket = m_dir.File("vr31k-utility-" + std::to_string(getuid()) + ".sock");
+    return WaitFor(
+        [&] {
+            InstanceClient client;
+            std::string reply;
+            return client.Connect(socket) && client.Send("status\n") &&
+                   client.ReadLine(reply, std::chrono::milliseconds(500)) == InstanceClient::ReadResult::Line;
+        },
+        timeoutMs);
 }
 
 bool UtilityProcess::EndsCleanlyOn(int signalNumber) {

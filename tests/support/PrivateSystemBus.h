@@ -48,4 +48,22 @@ private:
     std::string m_error;
 };
 
+// A system bus that takes connections and never says a word, as a hung dbus-daemon does:
+// a listening socket that leaves them in its backlog (the client's connect succeeds, its
+// authentication goes unanswered).
+class SilentSystemBus {
+public:
+    SilentSystemBus();
+    ~SilentSystemBus();
+    SilentSystemBus(const SilentSystemBus&) = delete;
+    SilentSystemBus& operator=(const SilentSystemBus&) = delete;
+    // Empty when the socket could not be made.
+    const std::string& Address() const { return m_address; }
+
+private:
+    TempDir m_dir;
+    int m_fd = -1;
+    std::string m_address;
+};
+
 }  // namespace vr31k::test
