@@ -22,26 +22,28 @@ const QString kDelayWhy = QStringLiteral("データ端末の通信ポートを�
 
 }  // namespace
 
-// QDBusConnection::systemBus() connects in Qt D-Bus's own thread while the caller waits
-// without a bound, and every later connection of the process (the session bus, which the
-// tray icon and accessibility use) queues behind it: Qt must never be the first to try a
-// bus that does not answer. So a worker thread makes a bounded connection of its own first
-// (ConnectSystemBus), and only once the bus has answered does this thread ask Qt for it.
-// The worker shares nothing with this object: it takes the address by value and posts its
-// answer to this object's thread; the destructor waits for it (at most the bound). A bus
-// that answers the trial and stops answering before Qt's connection, moments later, is
-// not guarded against.
+// Qt D-Bus connects in a thread of its own while the caller waits without a bound, and
+// every later connection of the process (the session bus, which the tray icon and
+// accessibility use) queues behind it: Qt must never be the first to try a bus that does
+// not answer. So a worker thread makes a bounded connection of its own first
+// (ConnectSystemBus), and only once the bus has answered does this thread have Qt connect,
+// to the same address, on a connection of this object's own. The worker shares nothing
+// with this object: it takes the address by value and posts its answer to this object's
+// thread; the destructor waits for it (at most the bound). A bus that answers the trial
+// and stops answering before Qt's connection, moments later, is not guarded against.
 PowerEvents::PowerEvents(QObject* parent) : QObject(parent), m_bus(QString()) {
     WatchSessionManager();
     const auto trial = [this, address = SystemBusAddress()] {
         BusReach reach = BusReach::Unreachable;
         ConnectSystemBus(address, kSystemBusAnswerTime, reach);
-        QMetaObject::invokeMethod(this, [this, reach] { OnSystemBusTried(reach); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, reach, address] { OnSystemBusTried(reach, QString::fromStdString(address)); },
+            Qt::QueuedConnection);
     };
     try {
         m_trial = std::thread(trial);
     } catch (const std::system_error&) {
-        OnSystemBusTried(BusReach::Unreachable);
+        OnSystemBusTried(BusReach::Unreachable, {});
     }
 }
 
@@ -52,12 +54,16 @@ PowerEvents::PowerEvents(const QDBusConnection& bus, QObject* parent) : QObject(
 
 PowerEvents::~PowerEvents() {
     if (m_trial.joinable()) m_trial.join();
+    if (!m_ownConnection.isEmpty()) QDBusConnection::disconnectFromBus(m_ownConnection);
 }
 
-void PowerEvents::OnSystemBusTried(BusReach reach) {
+void PowerEvents::OnSystemBusTried(BusReach reach, const QString& address) {
     if (m_trial.joinable()) m_trial.join();  // it has posted this: it is ending
     switch (reach) {
-        case BusReach::Ready: Attach(QDBusConnection::systemBus()); break;
+        case BusReach::Ready:
+            m_ownConnection = QStringLiteral("vr31k-power-%1").arg(reinterpret_cast<quintptr>(this), 0, 16);
+            Attach(QDBusConnection::connectToBus(address, m_ownConnection));
+            break;
         case BusReach::Unreachable: ConnectToLogind(); break;  // says there is no bus
         case BusReach::Silent:
             std::fprintf(stderr,
@@ -79,6 +85,9 @@ void PowerEvents::ConnectToLogind() {
         std::fprintf(stderr, "vr31k-utility: no system D-Bus; sleep and shutdown are not handled\n");
         return;
     }
+    // The one call made waiting, bounded like every call on the system bus (Qt's own
+    // default is 25 s).
+    m_bus.interface()->setTimeout(static_cast<int>(kSystemBusAnswerTime.count()));
     if (!m_bus.interface()->isServiceRegistered(logind::kService)) {
         std::fprintf(stderr, "vr31k-utility: systemd-logind is not running; sleep and shutdown are not handled\n");
         return;

@@ -64,7 +64,7 @@ private slots:
     void OnPrepareForShutdown(bool starting);
 
 private:
-    void OnSystemBusTried(BusReach reach);
+    void OnSystemBusTried(BusReach reach, const QString& address);
     void Attach(const QDBusConnection& bus);
     void ConnectToLogind();
     void WatchSessionManager();
@@ -75,7 +75,8 @@ private:
     std::optional<QString> m_refusal;
     bool m_available = false;
     bool m_sessionEnded = false;
-    std::thread m_trial;  // the system bus's trial connection; shares nothing with this object
+    QString m_ownConnection;  // the name of the connection made here, when there is one
+    std::thread m_trial;      // the system bus's trial connection; shares nothing with this object
 };
 
 }  // namespace vr31k

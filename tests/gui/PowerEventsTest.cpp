@@ -162,6 +162,20 @@ TEST(PowerEvents, WithoutLogindTheUtilityRunsOn) {
     }
 }
 
+// On the system bus logind is reached after a trial connection off the window's thread:
+// a refusal set before then is held once it is.
+TEST(PowerEvents, ARefusalSetBeforeTheSystemBusAnsweredIsHeld) {
+    MockLogind mock;
+    START_MOCK(mock);
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", mock.Address().toUtf8());
+    PowerEvents power;
+    qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    power.SetSleepRefusal(QStringLiteral("カード"));
+    EXPECT_TRUE(BlockReasonsAre(mock, {"カード"}));
+    EXPECT_TRUE(power.IsAvailable());
+    EXPECT_TRUE(WaitFor([&] { return HoldsDelay(mock); }));
+}
+
 TEST(SignalWatcher, DeliversEachEndSignalOnTheLoopAndRestoresTheOldHandlers) {
     for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(signalNumber);
