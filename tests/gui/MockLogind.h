@@ -33,6 +33,8 @@ public:
     const std::string& Error() const { return m_bus.Error(); }
 
     QString Address() const { return m_address; }
+    // The bus hangs: it takes connections and never answers.
+    void Freeze() const { m_bus.Freeze(); }
     // A fresh connection of this process to the bus (closed with this object).
     QDBusConnection Connect();
 

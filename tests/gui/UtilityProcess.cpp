@@ -1,11 +1,10 @@
 #include "UtilityProcess.h"
 
 #include "WaitFor.h"
-#include "platform/InstanceChannel.h"
 
+#include <QLocalSocket>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 
 namespace vr31k::test {
@@ -34,14 +33,14 @@ bool UtilityProcess::WaitSaid(const char* line, int timeoutMs) {
 }
 
 bool UtilityProcess::AnswersStatus(int timeoutMs) {
-    // VR31K_LOCK_DIR is a folder of the test's own: the socket is beside the locks.
-    const std::string socket = m_dir.File("vr31k-utility-" + std::to_string(getuid()) + ".sock");
+    // VR31K_LOCK_DIR is a folder of the test's own: the socket is beside the locks. Each
+    // try is bounded, also while a program that does not accept fills the backlog.
+    const QString socket = QString::fromStdString(m_dir.File("vr31k-utility-" + std::to_string(getuid()) + ".sock"));
     return WaitFor(
         [&] {
-            InstanceClient client;
-            std::string reply;
-            return client.Connect(socket) && client.Send("status\n") &&
-                   client.ReadLine(reply, std::chrono::milliseconds(500)) == InstanceClient::ReadResult::Line;
+            QLocalSocket client;
+            client.connectToServer(socket);
+            return client.waitForConnected(500) && client.write("status\n") > 0 && client.waitForReadyRead(500);
         },
         timeoutMs);
 }

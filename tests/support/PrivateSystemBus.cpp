@@ -3,13 +3,10 @@
 #include "support/ProcessRun.h"
 
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 #include <thread>
 
@@ -55,6 +52,7 @@ std::string FindProgram(const std::string& name) {
 void Stop(pid_t pid) {
     if (pid <= 0) return;
     kill(pid, SIGTERM);
+    kill(pid, SIGCONT);  // a frozen one too
     if (!WaitChild(pid, 5s)) {
         kill(pid, SIGKILL);
         WaitChild(pid, 5s);
@@ -128,6 +126,10 @@ bool PrivateSystemBus::StartMock(const std::vector<std::string>& args, const std
     return true;
 }
 
+void PrivateSystemBus::Freeze() const {
+    if (m_daemon > 0) kill(m_daemon, SIGSTOP);
+}
+
 void PrivateSystemBus::StopMocks() {
     for (const pid_t mock : m_mocks) Stop(mock);
     m_mocks.clear();
@@ -166,22 +168,6 @@ int PrivateSystemBus::ConnectionsOf(pid_t pid) const {
     }
     sd_bus_message_unref(names);
     return count;
-}
-
-SilentSystemBus::SilentSystemBus() {
-    const std::string path = m_dir.File("bus");
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    m_fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_fd >= 0 && bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-        listen(m_fd, SOMAXCONN) == 0) {
-        m_address = "unix:path=" + path;
-    }
-}
-
-SilentSystemBus::~SilentSystemBus() {
-    if (m_fd >= 0) close(m_fd);
 }
 
 }  // namespace vr31k::test

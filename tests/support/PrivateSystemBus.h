@@ -32,6 +32,8 @@ public:
     bool StartMock(const std::vector<std::string>& args, const std::string& name);
     // Ends the mocks started so far.
     void StopMocks();
+    // Stops the daemon as a hung one is: connections are taken, and never answered.
+    void Freeze() const;
     // This test's own connection to the bus (for the mocks' control calls).
     sd_bus* Bus() const { return m_bus; }
     bool HasOwner(const std::string& name) const;
@@ -46,24 +48,6 @@ private:
     sd_bus* m_bus = nullptr;
     std::string m_skip;
     std::string m_error;
-};
-
-// A system bus that takes connections and never says a word, as a hung dbus-daemon does:
-// a listening socket that leaves them in its backlog (the client's connect succeeds, its
-// authentication goes unanswered).
-class SilentSystemBus {
-public:
-    SilentSystemBus();
-    ~SilentSystemBus();
-    SilentSystemBus(const SilentSystemBus&) = delete;
-    SilentSystemBus& operator=(const SilentSystemBus&) = delete;
-    // Empty when the socket could not be made.
-    const std::string& Address() const { return m_address; }
-
-private:
-    TempDir m_dir;
-    int m_fd = -1;
-    std::string m_address;
 };
 
 }  // namespace vr31k::test
