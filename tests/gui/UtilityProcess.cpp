@@ -33,8 +33,7 @@ bool UtilityProcess::WaitSaid(const char* line, int timeoutMs) {
 }
 
 bool UtilityProcess::AnswersStatus(int timeoutMs) {
-    // VR31K_LOCK_DIR is a folder of the test's own: the socket is beside the locks. Each
-    // try is bounded, also while a program that does not accept fills the backlog.
+    // Beside the locks, in the test's own folder; each try bounded, even on a full backlog.
     const QString socket = QString::fromStdString(m_dir.File("vr31k-utility-" + std::to_string(getuid()) + ".sock"));
     return WaitFor(
         [&] {
