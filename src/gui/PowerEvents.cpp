@@ -26,7 +26,7 @@ const QString kDelayWhy = QStringLiteral("データ端末の通信ポートを�
 // every later connection of the process (the session bus, which the tray icon and
 // accessibility use) queues behind it: Qt must never be the first to try a bus that does
 // not answer. So a worker thread makes a bounded connection of its own first
-// (ConnectSystemBus), and only once the bus has answered does this thread have Qt connect,
+// (TrySystemBus), and only once the bus has answered does this thread have Qt connect,
 // to the same address, on a connection of this object's own. The worker shares nothing
 // with this object: it takes the address by value and posts its answer to this object's
 // thread; the destructor waits for it (at most the bound). A bus that answers the trial
@@ -34,8 +34,7 @@ const QString kDelayWhy = QStringLiteral("データ端末の通信ポートを�
 PowerEvents::PowerEvents(QObject* parent) : QObject(parent), m_bus(QString()) {
     WatchSessionManager();
     const auto trial = [this, address = SystemBusAddress()] {
-        BusReach reach = BusReach::Unreachable;
-        ConnectSystemBus(address, kSystemBusAnswerTime, reach);
+        const BusReach reach = TrySystemBus(address, kSystemBusAnswerTime);
         QMetaObject::invokeMethod(
             this, [this, reach, address] { OnSystemBusTried(reach, QString::fromStdString(address)); },
             Qt::QueuedConnection);

@@ -9,7 +9,7 @@
 //
 // Without a system bus, with one that does not answer within 2 s, or without logind the
 // utility runs on without power handling; that is said once on stderr.
-#include "platform/linux/SystemBus.h"
+#include "platform/SystemBus.h"
 
 #include <QDBusConnection>
 #include <QObject>

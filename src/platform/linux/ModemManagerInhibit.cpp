@@ -3,7 +3,7 @@
 // that connection goes, so a crash never leaves the card inhibited.
 #include "platform/DeviceInhibit.h"
 #include "platform/linux/ModemManagerBus.h"
-#include "platform/linux/SystemBus.h"
+#include "platform/linux/SdBus.h"
 #include "common/Utf8.h"
 
 #include <libudev.h>

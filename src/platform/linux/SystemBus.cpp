@@ -1,4 +1,4 @@
-#include "platform/linux/SystemBus.h"
+#include "platform/linux/SdBus.h"
 
 #include <systemd/sd-bus.h>
 
@@ -42,6 +42,12 @@ SdBus ConnectSystemBus(const std::string& address, std::chrono::milliseconds lim
     }
     reach = BusReach::Ready;
     return bus;
+}
+
+BusReach TrySystemBus(const std::string& address, std::chrono::milliseconds limit) {
+    BusReach reach = BusReach::Unreachable;
+    ConnectSystemBus(address, limit, reach);
+    return reach;
 }
 
 }  // namespace vr31k
