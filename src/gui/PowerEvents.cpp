@@ -9,6 +9,7 @@
 #include <QSessionManager>
 
 #include <cstdio>
+#include <system_error>
 
 // Quiet unless asked for (QT_LOGGING_RULES="vr31k.*.info=true").
 Q_LOGGING_CATEGORY(lcPower, "vr31k.power", QtWarningMsg)
@@ -21,24 +22,71 @@ const QString kDelayWhy = QStringLiteral("データ端末の通信ポートを�
 
 }  // namespace
 
-PowerEvents::PowerEvents(QObject* parent) : PowerEvents(QDBusConnection::systemBus(), parent) {}
-
-PowerEvents::PowerEvents(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent),
-      m_bus(bus),
-      m_delay(new LogindInhibitor(bus, QStringLiteral("sleep:shutdown"), QStringLiteral("delay"), this)),
-      m_block(new LogindInhibitor(bus, QStringLiteral("sleep"), QStringLiteral("block"), this)) {
-    ConnectToLogind();
+// Qt D-Bus connects in a thread of its own while the caller waits without a bound, and
+// every later connection of the process (the session bus, which the tray icon and
+// accessibility use) queues behind it: Qt must never be the first to try a bus that does
+// not answer. So a worker thread makes a bounded connection of its own first
+// (TrySystemBus), and only once the bus has answered does this thread have Qt connect,
+// to the same address, on a connection of this object's own. The worker shares nothing
+// with this object: it takes the address by value and posts its answer to this object's
+// thread; the destructor waits for it (at most the bound). A bus that answers the trial
+// and stops answering before Qt's connection, moments later, is not guarded against.
+PowerEvents::PowerEvents(QObject* parent) : QObject(parent), m_bus(QString()) {
     WatchSessionManager();
+    const auto trial = [this, address = SystemBusAddress()] {
+        const BusReach reach = TrySystemBus(address, kSystemBusAnswerTime);
+        QMetaObject::invokeMethod(
+            this, [this, reach, address] { OnSystemBusTried(reach, QString::fromStdString(address)); },
+            Qt::QueuedConnection);
+    };
+    try {
+        m_trial = std::thread(trial);
+    } catch (const std::system_error&) {
+        OnSystemBusTried(BusReach::Unreachable, {});
+    }
 }
 
-PowerEvents::~PowerEvents() = default;
+PowerEvents::PowerEvents(const QDBusConnection& bus, QObject* parent) : QObject(parent), m_bus(bus) {
+    WatchSessionManager();
+    Attach(bus);
+}
+
+PowerEvents::~PowerEvents() {
+    if (m_trial.joinable()) m_trial.join();
+    if (!m_ownConnection.isEmpty()) QDBusConnection::disconnectFromBus(m_ownConnection);
+}
+
+void PowerEvents::OnSystemBusTried(BusReach reach, const QString& address) {
+    if (m_trial.joinable()) m_trial.join();  // it has posted this: it is ending
+    switch (reach) {
+        case BusReach::Ready:
+            m_ownConnection = QStringLiteral("vr31k-power-%1").arg(reinterpret_cast<quintptr>(this), 0, 16);
+            Attach(QDBusConnection::connectToBus(address, m_ownConnection));
+            break;
+        case BusReach::Unreachable: ConnectToLogind(); break;  // says there is no bus
+        case BusReach::Silent:
+            std::fprintf(stderr,
+                         "vr31k-utility: the system D-Bus did not answer within 2 s; sleep and shutdown are not "
+                         "handled\n");
+            break;
+    }
+}
+
+void PowerEvents::Attach(const QDBusConnection& bus) {
+    m_bus = bus;
+    m_delay = new LogindInhibitor(bus, QStringLiteral("sleep:shutdown"), QStringLiteral("delay"), this);
+    m_block = new LogindInhibitor(bus, QStringLiteral("sleep"), QStringLiteral("block"), this);
+    ConnectToLogind();
+}
 
 void PowerEvents::ConnectToLogind() {
     if (!m_bus.isConnected()) {
         std::fprintf(stderr, "vr31k-utility: no system D-Bus; sleep and shutdown are not handled\n");
         return;
     }
+    // The one call made waiting, bounded like every call on the system bus (Qt's own
+    // default is 25 s).
+    m_bus.interface()->setTimeout(static_cast<int>(kSystemBusAnswerTime.count()));
     if (!m_bus.interface()->isServiceRegistered(logind::kService)) {
         std::fprintf(stderr, "vr31k-utility: systemd-logind is not running; sleep and shutdown are not handled\n");
         return;
@@ -53,6 +101,7 @@ void PowerEvents::ConnectToLogind() {
         return;
     }
     m_delay->Take(kDelayWhy);
+    SetSleepRefusal(m_refusal);
 }
 
 // The desktop session's end reaches a Qt program as the session manager's commit
@@ -66,9 +115,10 @@ void PowerEvents::WatchSessionManager() {
 #endif
 }
 
-bool PowerEvents::HoldsSleepDelay() const { return m_delay->IsHeld(); }
+bool PowerEvents::HoldsSleepDelay() const { return m_delay != nullptr && m_delay->IsHeld(); }
 
 void PowerEvents::SetSleepRefusal(const std::optional<QString>& reason) {
+    m_refusal = reason;
     if (!m_available) return;
     if (reason)
         m_block->Take(*reason);

@@ -12,7 +12,7 @@ namespace vr31k {
 
 enum class InhibitState {
     NotAsked,        // nothing was held yet
-    NoBus,           // no system bus to ask on
+    NoBus,           // no system bus to ask on, or it did not answer the connection in time
     NoModemManager,  // the bus has no ModemManager
     NotItsModem,     // ModemManager has no modem on this device
     Inhibited,       // ModemManager lets go of the device until Release
@@ -29,8 +29,9 @@ class IDeviceInhibit {
 public:
     virtual ~IDeviceInhibit() = default;
     // Before opening the tty `devicePath` (/dev/ttyACM0): has the device left alone
-    // until Release. Holding the same path again asks nothing new. Each bus call is
-    // bounded by a short time-out.
+    // until Release. Holding the same path again asks nothing new. The connection and
+    // each bus call are bounded by a short time-out; after a bus that did not answer,
+    // the next holds for a while ask nothing.
     virtual InhibitOutcome Hold(const std::string& devicePath) = 0;
     // After closing the tty: gives the device back. Nothing when nothing is held.
     virtual void Release() = 0;

@@ -24,6 +24,10 @@ constexpr const char* kMock = "org.freedesktop.DBus.Mock";
 constexpr const char* kUid = "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2";
 constexpr const char* kRefuse =
     "raise dbus.exceptions.DBusException('not authorized', name='org.freedesktop.ModemManager1.Error.Core.Unauthorized')";
+// A refusal whose text would take the terminal over: ESC, the one-byte CSI, 5,000 characters.
+constexpr const char* kRefuseLoud =
+    "raise dbus.exceptions.DBusException('\\x1b[2J\\x9b31m' + 'x' * 5000, "
+    "name='org.freedesktop.ModemManager1.Error.Core.Unauthorized')";
 
 using Calls = std::vector<std::pair<std::string, bool>>;
 
@@ -97,6 +101,7 @@ TEST_F(ModemManagerInhibit, TheCardIsLetGoWhileThePortIsOpenAndTheOpenNeverWaits
         {"no ModemManager on the bus", false, false, "", false, InhibitState::NoModemManager, {}, {}},
         {"a modem on another tty", true, false, "", false, InhibitState::NotItsModem, {}, {}},
         {"polkit's refusal", true, true, kRefuse, false, InhibitState::Refused, held, held},
+        {"a refusal's text bounded and escaped", true, true, kRefuseLoud, false, InhibitState::Refused, held, held},
         {"a hung ModemManager", true, true, "import time; time.sleep(4)", false, InhibitState::Refused, held, held},
     };
     const int ownConnections = bus.ConnectionsOf(getpid());
@@ -116,6 +121,7 @@ TEST_F(ModemManagerInhibit, TheCardIsLetGoWhileThePortIsOpenAndTheOpenNeverWaits
             EXPECT_EQ(told.find("ModemManager did not let go of " + card.PortPath()) != std::string::npos,
                       c.state == InhibitState::Refused)
                 << told;
+            EXPECT_TRUE(told.find_first_of("\x1b\x9b") == std::string::npos && told.size() < 1000) << told;
             EXPECT_EQ(InhibitCalls(), c.whileOpen);
             // The inhibition lives on a connection of its own, open while the port is.
             EXPECT_EQ(bus.ConnectionsOf(getpid()), ownConnections + (c.state == InhibitState::Inhibited ? 1 : 0));
@@ -146,6 +152,19 @@ TEST_F(ModemManagerInhibit, VrctlCardCheckHoldsTheCardOnlyWhileItUsesThePort) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\"ok\": true"), std::string::npos) << run.out;
     EXPECT_EQ(InhibitCalls(), (Calls{{kUid, true}, {kUid, false}}));
+}
+
+// A hung bus takes the connection and never answers: the check goes on without it and says so once.
+TEST_F(ModemManagerInhibit, VrctlCardCheckGoesOnWithoutASilentBus) {
+    bus.Freeze();
+    test::TempDir data;
+    const test::RunResult run = test::RunProgram(
+        nullptr, {test::CtlPath(), "--json", "--data-dir", data.Path(), "--port", card.PortPath(), "card", "check"},
+        {"DBUS_SYSTEM_BUS_ADDRESS=" + bus.Address()}, std::chrono::seconds(20));
+    EXPECT_EQ(run.status, 0) << "killed after 20 s? " << run.err;
+    EXPECT_NE(run.out.find("\"ok\": true"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "vr31kctl: ModemManager is not asked to let go of " + card.PortPath() +
+                           ": the system bus did not answer within 2 s\n");
 }
 
 // The doctor's look: the card's modem, and polkit's answer for ModemManager's control action.

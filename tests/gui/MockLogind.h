@@ -33,6 +33,7 @@ public:
     const std::string& Error() const { return m_bus.Error(); }
 
     QString Address() const { return m_address; }
+    void Freeze() const { m_bus.Freeze(); }  // the bus hangs
     // A fresh connection of this process to the bus (closed with this object).
     QDBusConnection Connect();
 

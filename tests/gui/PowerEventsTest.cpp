@@ -162,6 +162,18 @@ TEST(PowerEvents, WithoutLogindTheUtilityRunsOn) {
     }
 }
 
+// logind is reached after a trial connection off this thread: a refusal set before is kept.
+TEST(PowerEvents, ARefusalSetBeforeTheSystemBusAnsweredIsHeld) {
+    MockLogind mock;
+    START_MOCK(mock);
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", mock.Address().toUtf8());
+    PowerEvents power;
+    qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    power.SetSleepRefusal(QStringLiteral("カード"));
+    EXPECT_TRUE(BlockReasonsAre(mock, {"カード"}));
+    EXPECT_TRUE(WaitFor([&] { return HoldsDelay(mock); }));
+}
+
 TEST(SignalWatcher, DeliversEachEndSignalOnTheLoopAndRestoresTheOldHandlers) {
     for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(signalNumber);
@@ -182,38 +194,45 @@ TEST(SignalWatcher, DeliversEachEndSignalOnTheLoopAndRestoresTheOldHandlers) {
     }
 }
 
-// The real program: it takes the delay lock, and a shutdown followed by the end signal
-// ends its session once and the program normally.
-TEST(UtilityProgram, EndsItsSessionOnceOnShutdownAndSighup) {
+// The real program: it takes the delay lock, and a shutdown followed by an end signal ends
+// its session once and the program normally. Its socket answers whatever the bus does.
+TEST(UtilityProgram, EndsItsSessionOnceOnShutdownAndAnEndSignal) {
+    enum class Bus { None, Logind, Silent };
     struct Case {
         const char* name;
-        bool logind;
+        Bus bus;
+        int endSignal;
+        const char* told;  // the one line on stderr
     };
-    for (const Case& c : {Case{"without a system bus", false}, Case{"with logind", true}}) {
+    for (const Case& c : {Case{"without a system bus", Bus::None, SIGHUP, "no system D-Bus"},
+                          Case{"with logind", Bus::Logind, SIGHUP, nullptr},
+                          Case{"a silent system bus", Bus::Silent, SIGTERM, "the system D-Bus did not answer"}}) {
         SCOPED_TRACE(c.name);
         std::optional<MockLogind> mock;
-        if (c.logind) {
-            mock.emplace();
+        if (c.bus != Bus::None) {
+            mock.emplace(c.bus == Bus::Logind);
             START_MOCK(*mock);
+            if (c.bus == Bus::Silent) mock->Freeze();
         }
         const TempDir nowhere;
         QProcessEnvironment env;
         env.insert("DBUS_SYSTEM_BUS_ADDRESS",
-                   c.logind ? mock->Address() : QString::fromStdString("unix:path=" + nowhere.File("none")));
+                   mock ? mock->Address() : QString::fromStdString("unix:path=" + nowhere.File("none")));
         UtilityProcess utility(env);
         utility.Start();
         ASSERT_TRUE(utility.WaitSaid("main window ready")) << utility.Output().toStdString();
-        if (c.logind) {
+        EXPECT_TRUE(utility.AnswersStatus()) << utility.Output().toStdString();
+        if (c.bus == Bus::Logind) {
             ASSERT_TRUE(WaitFor([&] { return HoldsDelay(*mock); }));
             ASSERT_TRUE(mock->EmitPrepareForShutdown(true));
             ASSERT_TRUE(utility.WaitSaid("session ending", 5000)) << utility.Output().toStdString();
         } else {
-            EXPECT_TRUE(utility.WaitSaid("no system D-Bus", 5000)) << utility.Output().toStdString();
+            EXPECT_TRUE(utility.WaitSaid(c.told, 5000)) << utility.Output().toStdString();
         }
-        EXPECT_TRUE(utility.EndsCleanlyOn(SIGHUP)) << utility.Output().toStdString();
+        EXPECT_TRUE(utility.EndsCleanlyOn(c.endSignal)) << utility.Output().toStdString();
         EXPECT_EQ(utility.Output().count("session ending"), 1) << utility.Output().toStdString();
         // Said once, and nothing else to complain about.
-        EXPECT_EQ(utility.Output().count("vr31k-utility:"), c.logind ? 0 : 1) << utility.Output().toStdString();
+        EXPECT_EQ(utility.Output().count("vr31k-utility:"), c.told ? 1 : 0) << utility.Output().toStdString();
     }
 }
 

@@ -2,6 +2,9 @@
 
 #include "WaitFor.h"
 
+#include <QLocalSocket>
+#include <unistd.h>
+
 #include <csignal>
 
 namespace vr31k::test {
@@ -27,6 +30,18 @@ void UtilityProcess::Start(const QStringList& arguments) { m_process.start(VR31K
 
 bool UtilityProcess::WaitSaid(const char* line, int timeoutMs) {
     return WaitFor([&] { return Output().contains(line); }, timeoutMs);
+}
+
+bool UtilityProcess::AnswersStatus(int timeoutMs) {
+    // Beside the locks, in the test's own folder; each try bounded, even on a full backlog.
+    const QString socket = QString::fromStdString(m_dir.File("vr31k-utility-" + std::to_string(getuid()) + ".sock"));
+    return WaitFor(
+        [&] {
+            QLocalSocket client;
+            client.connectToServer(socket);
+            return client.waitForConnected(500) && client.write("status\n") > 0 && client.waitForReadyRead(500);
+        },
+        timeoutMs);
 }
 
 bool UtilityProcess::EndsCleanlyOn(int signalNumber) {

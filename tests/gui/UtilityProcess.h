@@ -20,6 +20,8 @@ public:
     void Start(const QStringList& arguments = {});
     // Waits until the program has printed `line`.
     bool WaitSaid(const char* line, int timeoutMs = 20000);
+    // Waits until the program answers a status request on its instance socket.
+    bool AnswersStatus(int timeoutMs = 10000);
     // Sends a signal and waits for the end; true when it ended normally with status 0.
     bool EndsCleanlyOn(int signalNumber);
     // Everything printed so far.

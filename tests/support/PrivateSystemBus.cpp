@@ -52,6 +52,7 @@ std::string FindProgram(const std::string& name) {
 void Stop(pid_t pid) {
     if (pid <= 0) return;
     kill(pid, SIGTERM);
+    kill(pid, SIGCONT);  // a frozen one too
     if (!WaitChild(pid, 5s)) {
         kill(pid, SIGKILL);
         WaitChild(pid, 5s);
@@ -123,6 +124,10 @@ bool PrivateSystemBus::StartMock(const std::vector<std::string>& args, const std
         return false;
     }
     return true;
+}
+
+void PrivateSystemBus::Freeze() const {
+    if (m_daemon > 0) kill(m_daemon, SIGSTOP);
 }
 
 void PrivateSystemBus::StopMocks() {

@@ -32,6 +32,8 @@ public:
     bool StartMock(const std::vector<std::string>& args, const std::string& name);
     // Ends the mocks started so far.
     void StopMocks();
+    // Stops the daemon as a hung one is: connections are taken, and never answered.
+    void Freeze() const;
     // This test's own connection to the bus (for the mocks' control calls).
     sd_bus* Bus() const { return m_bus; }
     bool HasOwner(const std::string& name) const;

@@ -3,52 +3,79 @@
 // that connection goes, so a crash never leaves the card inhibited.
 #include "platform/DeviceInhibit.h"
 #include "platform/linux/ModemManagerBus.h"
+#include "platform/linux/SdBus.h"
+#include "common/Utf8.h"
 
 #include <libudev.h>
 #include <sys/stat.h>
 #include <systemd/sd-bus.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <set>
+#include <string_view>
 
 namespace vr31k {
 namespace {
 
 // A hung bus or daemon must not hold the port's open up for long.
-constexpr uint64_t kCallTimeoutUs = 2'000'000;
+constexpr uint64_t kCallTimeoutUs = std::chrono::microseconds(kSystemBusAnswerTime).count();
+// After a bus that did not answer, the port is opened without asking for this long: the
+// window opens it again and again, and would wait the whole bound each time.
+constexpr std::chrono::minutes kSilentBusRest{5};
+// The most of a bus error's text that is passed on.
+constexpr std::size_t kReasonChars = 200;
 constexpr const char* kService = "org.freedesktop.ModemManager1";
 constexpr const char* kManagerPath = "/org/freedesktop/ModemManager1";
 constexpr const char* kModemInterface = "org.freedesktop.ModemManager1.Modem";
 // The authorization ModemManager checks before InhibitDevice.
 constexpr const char* kControlAction = "org.freedesktop.ModemManager1.Control";
 
-struct BusFree {
-    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
+struct MessageFree {
     void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
 };
-using Bus = std::unique_ptr<sd_bus, BusFree>;
-using Message = std::unique_ptr<sd_bus_message, BusFree>;
+using Message = std::unique_ptr<sd_bus_message, MessageFree>;
+
+// Text from the bus, for a terminal: whoever is on the bus writes it. At most
+// kReasonChars characters; control characters (ESC among them) as \xNN, and bytes that
+// are not UTF-8 as U+FFFD.
+std::string Printable(std::string_view text) {
+    const std::string valid = ToValidUtf8(text);
+    std::string out;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(valid[i]);
+        if ((byte & 0xC0) != 0x80 && ++chars > kReasonChars) return out + "...";
+        // C1 controls are U+0080..U+009F: C2 80..C2 9F in UTF-8.
+        const bool c1 = byte == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) < 0xA0;
+        if (byte < 0x20 || byte == 0x7F || c1) {
+            const unsigned code = c1 ? static_cast<unsigned char>(valid[++i]) : byte;
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", code);
+            out += escaped;
+        } else {
+            out += valid[i];
+        }
+    }
+    return out;
+}
 
 struct BusError {
     sd_bus_error error = SD_BUS_ERROR_NULL;
     ~BusError() { sd_bus_error_free(&error); }
     std::string Text(int r) const {
-        if (sd_bus_error_is_set(&error)) return std::string(error.name) + ": " + (error.message ? error.message : "");
-        return std::strerror(-r);
+        if (!sd_bus_error_is_set(&error)) return std::strerror(-r);
+        return Printable(std::string(error.name) + ": " + (error.message ? error.message : ""));
     }
     bool NoOwner() const {
         return sd_bus_error_has_names(&error, SD_BUS_ERROR_SERVICE_UNKNOWN, SD_BUS_ERROR_NAME_HAS_NO_OWNER);
     }
 };
 
-Bus OpenSystemBus() {
-    sd_bus* bus = nullptr;
-    if (sd_bus_open_system(&bus) < 0) return {};
-    sd_bus_set_method_call_timeout(bus, kCallTimeoutUs);
-    return Bus(bus);
-}
+constexpr const char* kSilentBus = "the system bus did not answer within 2 s";
 
 // A call that never has the bus start a service that is not running.
 template <class Append>
@@ -181,7 +208,16 @@ public:
         if (m_bus && devicePath == m_path) return m_last;
         Release();
         m_path = devicePath;
-        Bus bus = OpenSystemBus();
+        if (m_silentAt && std::chrono::steady_clock::now() - *m_silentAt < kSilentBusRest) return m_last;
+        BusReach reach = BusReach::Unreachable;
+        SdBus bus = ConnectSystemBus(SystemBusAddress(), kSystemBusAnswerTime, reach);
+        m_silentAt.reset();
+        if (reach == BusReach::Silent) {
+            m_silentAt = std::chrono::steady_clock::now();
+            m_last = {InhibitState::NoBus, {}, kSilentBus};
+            Tell("ModemManager is not asked to let go of " + m_path + ": " + kSilentBus);
+            return m_last;
+        }
         if (!bus) {
             m_last = {InhibitState::NoBus, {}, "no system bus"};
             return m_last;
@@ -195,7 +231,10 @@ public:
                 m_last.state = InhibitState::Refused;
             }
         }
-        if (m_last.state == InhibitState::Refused) Tell();
+        if (m_last.state == InhibitState::Refused) {
+            Tell("ModemManager did not let go of " + m_path + (m_last.uid.empty() ? "" : " (" + m_last.uid + ")") +
+                 ": " + m_last.reason);
+        }
         return m_last;
     }
 
@@ -211,16 +250,15 @@ public:
 
 private:
     // Once per reason: the port is opened again and again while the window runs.
-    void Tell() {
-        const std::string line = "ModemManager did not let go of " + m_path +
-                                 (m_last.uid.empty() ? "" : " (" + m_last.uid + ")") + ": " + m_last.reason;
+    void Tell(const std::string& line) {
         if (m_told.insert(line).second) std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
     }
 
-    Bus m_bus;
+    SdBus m_bus;
     std::string m_path;
     InhibitOutcome m_last;
     std::set<std::string> m_told;
+    std::optional<std::chrono::steady_clock::time_point> m_silentAt;  // when the bus last did not answer
 };
 
 InhibitPermission AskPolkit(sd_bus* bus, std::string& reason) {
@@ -270,7 +308,9 @@ std::unique_ptr<IDeviceInhibit> MakeDeviceInhibit() { return std::make_unique<Mo
 
 ModemManagerView LookAtModemManager(const std::string& devicePath) {
     ModemManagerView view;
-    const Bus bus = OpenSystemBus();
+    BusReach reach = BusReach::Unreachable;
+    const SdBus bus = ConnectSystemBus(SystemBusAddress(), kSystemBusAnswerTime, reach);
+    if (reach == BusReach::Silent) view.reason = kSilentBus;
     if (!bus) return view;
     const InhibitOutcome modem = FindModem(bus.get(), devicePath);
     view.onBus = modem.state != InhibitState::NoBus && modem.state != InhibitState::NoModemManager;
