@@ -88,8 +88,9 @@ public:
     InstanceClient(const InstanceClient&) = delete;
     InstanceClient& operator=(const InstanceClient&) = delete;
 
-    // False when nobody listens at `socketPath`, or the listener runs as another user.
-    bool Connect(const std::string& socketPath);
+    // False when nobody listens at `socketPath`, the listener runs as another user, or
+    // it has not taken the connection within `wait` (a window stuck with its queue full).
+    bool Connect(const std::string& socketPath, std::chrono::milliseconds wait = std::chrono::seconds(2));
     bool Send(std::string_view line);
     enum class ReadResult { Line, Closed, TimedOut };
     // The next reply line (without its end); replies longer than 64 KiB end the read.

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <vector>
 
 namespace vr31k {
 namespace {
@@ -66,6 +67,22 @@ TEST(InstanceRequests, ThePeerReadsOneBoundedLine) {
         if (!c.closeAfter) close(fd);
     }
     EXPECT_EQ(server.AcceptClient(), -1) << "nobody else waits";
+}
+
+TEST(InstanceRequests, AnInstanceThatTakesNoConnectionIsGivenUpOnInTime) {
+    test::TempDir dir;
+    const std::string path = dir.File("stuck.sock");
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(listen(listener, 0), 0);  // never accepts: its queue fills at once
+    std::vector<InstanceClient> queued(4);
+    for (InstanceClient& c : queued) c.Connect(path, 50ms);
+    InstanceClient late;
+    EXPECT_FALSE(late.Connect(path, 100ms));
+    close(listener);
 }
 
 TEST(InstanceRequests, RepliesGoBackOnTheOpenConnectionUntilTheInstanceCloses) {

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
+#include <thread>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -65,18 +67,25 @@ bool InstancePeer::Send(std::string_view line) {
 
 InstanceClient::~InstanceClient() { Close(); }
 
-bool InstanceClient::Connect(const std::string& socketPath) {
+bool InstanceClient::Connect(const std::string& socketPath, std::chrono::milliseconds wait) {
     Close();
     sockaddr_un addr {};
     addr.sun_family = AF_UNIX;
     if (socketPath.size() >= sizeof addr.sun_path) return false;
     std::memcpy(addr.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    m_fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (m_fd < 0) return false;
-    if (connect(m_fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-        Close();
-        return false;
+    // A listener whose queue is full makes a blocking connect wait without end; without
+    // blocking it says so (EAGAIN), and the connect is tried again until `wait` ends.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (connect(m_fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        if ((errno != EAGAIN && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+            Close();
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    fcntl(m_fd, F_SETFL, fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     // The socket may lie in a folder other users can write to (a shared lock folder): ask
     // only our own user's instance, never a socket someone else put under our name.
     ucred peer {};
