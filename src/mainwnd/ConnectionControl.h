@@ -62,40 +62,43 @@ enum class ConnectionNotice {
 
 // Where the window's connection flow is. Every change of phase is in this table:
 //
-//  phase           event                              -> phase       effects
-//  Idle            connect command                    -> Preparing   card check, entries, limit and
-//                                                                    connect questions
-//  Preparing       a check refused                    -> Idle        its box
-//  Preparing       checks passed                      -> Dialling    dial started, connecting dialog
-//  Dialling        notice Appeared                    -> Connected   tick starts
-//  Dialling        Cancel in the connecting dialog    -> Dialling    connect command posted: it ends the
-//                                                                    dial (DialCancelled)
-//  not own         notice Appeared                    -> Outside     another dialler's: the window shows
-//                                                                    it, tick starts
-//  Connected,      tick (only there)                  -> same        figures; the user's limit watched
+//  phase       event                           -> phase      effects
+//  Idle        connect command                 -> Preparing  card check, entries, limit and connect
+//                                                            questions
+//  Preparing   a check refused                 -> Idle       its box
+//  Preparing   checks passed                   -> Dialling   dial started, connecting dialog
+//  Dialling    notice Appeared                 -> Connected  tick starts
+//  Dialling    Cancel in the connecting dialog -> Dialling   connect command posted (DialCancelled)
+//  not own,    notice Appeared                 -> Outside    another dialler's: the window shows it,
+//  HangingUp                                                 tick starts
+//  Connected,  tick                            -> same       figures; the user's limit watched
 //  Outside
-//  Dialling,       dial error / start failed /        -> end         DialFailed / DialNotStarted /
-//  Connected       command while not connected                      DialCancelled
-//  Connected,      command (user, remote, exit)       -> end         UserHangUp
-//  Outside         tick at the user's limit           -> end         LimitReached
-//                  session ends                       -> end         SessionEnd
-//  Connected       notice Gone                        -> end         LineLost
-//  Outside         notice Gone                        -> end         Outside
-//  end             (End, one call)                    -> HangingUp   the row first where the line is gone
-//                                                                    or the session ends; final figures;
-//                                                                    hang-up (UserHangUp, LimitReached:
-//                                                                    through the monitor with the
-//                                                                    disconnecting dialog; others directly)
-//  HangingUp       notice Gone                        -> HangingUp   tick stops, status dialog closes
-//  HangingUp       notice HungUp                      -> HangingUp   disconnecting dialog ends
-//  HangingUp       hang-up failed, link still up      -> before      box; a remote hang-up told
-//  HangingUp       hung up                            -> Ending      row (once), dialogs closed, window
-//                                                                    state back, why told, result dialog
-//  Ending          its steps done                     -> Idle        observers told
-//  HangingUp,      another end                        -> same        none: the running end finishes
+//  Dialling,   dial error / start failed /     -> end        DialFailed / DialNotStarted /
+//  Connected   command while not connected                   DialCancelled
+//  Connected,  command (user, remote, exit)    -> end        UserHangUp
+//  Outside     tick at the user's limit        -> end        LimitReached (once a connection)
+//  Connected   session ends                    -> end        SessionEnd (its row written first)
+//  Connected   notice Gone                     -> end        LineLost
+//  Outside     notice Gone                     -> end        Outside
+//  (end)       End(kind), one call             -> HangingUp  the row first where the line is gone
+//                                                            or the session ends; final figures;
+//                                                            hang-up (UserHangUp, LimitReached:
+//                                                            through the monitor under the
+//                                                            disconnecting dialog; else directly)
+//  HangingUp   notice Gone                     -> HangingUp  tick stops, status dialog closes
+//  HangingUp   notice HungUp                   -> HangingUp  disconnecting dialog ends
+//  HangingUp   hang-up failed, link still up   -> before     box; a remote hang-up told
+//  HangingUp   hung up                         -> Ending     row (once), tick and dialogs closed,
+//                                                            window state back, why told, result
+//  Ending      its steps done                  -> Idle       observers told
+//  Preparing,  connect command                 -> same       none: the one running goes on (a
+//  HangingUp,                                                remote connect is told "busy", while
+//  Ending                                                    hanging up "already-connected")
+//  HangingUp,  another end                     -> same       none: the running end finishes
 //  Ending
-//  any but         notice Gone                        -> same        the row, if owed
-//  the above
+//  Idle,       notice Gone                     -> same       the row, if one is owed
+//  Preparing,
+//  Ending
 enum class ConnectionPhase { Idle, Preparing, Dialling, Connected, Outside, HangingUp, Ending };
 
 // How a connection (or a dial) ends: what the end does follows from it (EndSteps in the

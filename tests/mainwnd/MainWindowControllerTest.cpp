@@ -178,10 +178,12 @@ TEST_F(MainWindowController, AnOutsideConnectionEndsTheSignalDisplay) {
     ASSERT_EQ(w.State(), kCardSignalDisplay);
     connection.OnNotice(ConnectionNotice::Appeared);
     EXPECT_EQ(w.State(), kCardOutsideConnection);
+    EXPECT_EQ(connection.Phase(), ConnectionPhase::Outside);
     EXPECT_FALSE(card.IsOpen());
     EXPECT_EQ(view.timers, (std::map<int, int>{{kTimerConnection, kConnectionTickMs}}));
     connection.OnNotice(ConnectionNotice::Gone);
     EXPECT_EQ(w.State(), kCardReady);
+    EXPECT_EQ(connection.Phase(), ConnectionPhase::Idle);
     EXPECT_TRUE(view.timers.empty());
 }
 
