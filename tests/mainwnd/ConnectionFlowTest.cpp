@@ -152,6 +152,7 @@ TEST_F(ConnectionFlow, EveryEndOfAConnectionRecordsItOnce) {
             std::vector<ConnectionInfo> links;
             service->EnumConnections(links);
             ASSERT_FALSE(links.empty());
+            ASSERT_GT(links[0].pid, 0);
             kill(links[0].pid, SIGKILL);
             ASSERT_TRUE(view.Pump([&] { return view.results.size() == results + 1; }));
         };
