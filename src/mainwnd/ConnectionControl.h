@@ -60,45 +60,49 @@ enum class ConnectionNotice {
     HungUp = RAS_NOTIFY_HUNGUP,       // a hang-up through the monitor finished
 };
 
-// Where the window's connection flow is. Every change of phase is in this table:
+// Where the window's connection flow is. Every change of phase is in this table (Own:
+// Dialling or Connected; End: see EndKind):
 //
-//  phase       event                           -> phase      effects
-//  Idle        connect command                 -> Preparing  card check, entries, limit and connect
-//                                                            questions
-//  Preparing   a check refused                 -> Idle       its box
-//  Preparing   checks passed                   -> Dialling   dial started, connecting dialog
-//  Dialling    notice Appeared                 -> Connected  tick starts
-//  Dialling    Cancel in the connecting dialog -> Dialling   connect command posted (DialCancelled)
-//  not own,    notice Appeared                 -> Outside    another dialler's: the window shows it,
-//  HangingUp                                                 tick starts
-//  Connected,  tick                            -> same       figures; the user's limit watched
-//  Outside
-//  Dialling,   dial error / start failed /     -> end        DialFailed / DialNotStarted /
-//  Connected   command while not connected                   DialCancelled
-//  Connected,  command (user, remote, exit)    -> end        UserHangUp
-//  Outside     tick at the user's limit        -> end        LimitReached (once a connection)
-//  Connected   session ends                    -> end        SessionEnd (its row written first)
-//  Connected   notice Gone                     -> end        LineLost
-//  Outside     notice Gone                     -> end        Outside
-//  (end)       End(kind), one call             -> HangingUp  the row first where the line is gone
-//                                                            or the session ends; final figures;
-//                                                            hang-up (UserHangUp, LimitReached:
-//                                                            through the monitor under the
-//                                                            disconnecting dialog; else directly)
-//  HangingUp   notice Gone                     -> HangingUp  tick stops, status dialog closes
-//  HangingUp   notice HungUp                   -> HangingUp  disconnecting dialog ends
-//  HangingUp   hang-up failed, link still up   -> before     box; a remote hang-up told
-//  HangingUp   hung up                         -> Ending     row (once), tick and dialogs closed,
-//                                                            window state back, why told, result
-//  Ending      its steps done                  -> Idle       observers told
-//  Preparing,  connect command                 -> same       none: the one running goes on (a
-//  HangingUp,                                                remote connect is told "busy", while
-//  Ending                                                    hanging up "already-connected")
-//  HangingUp,  another end                     -> same       none: the running end finishes
-//  Ending
-//  Idle,       notice Gone                     -> same       the row, if one is owed
-//  Preparing,
-//  Ending
+//  phase                  event                         -> phase      effects
+//  Idle                   connect command               -> Preparing  card check, entries, limit
+//                                                                     and connect questions
+//  Preparing              a check refused               -> Idle       its box
+//  Preparing              checks passed                 -> Dialling   dial, connecting dialog
+//  Dialling               Cancel, remote disconnect     -> Dialling   connect command posted
+//  Dialling               notice Appeared               -> Connected  tick starts
+//  Idle/Preparing/Ending  notice Appeared               -> Outside    another dialler's: shown,
+//                                                                     tick starts
+//  Connected/Outside      tick                          -> same       figures, the user's limit
+//  Own                    dial error                    -> End        DialFailed
+//  Dialling               dial not started              -> End        DialNotStarted
+//  Own, not connected     connect command, remote       -> End        DialCancelled
+//  Own/Outside, connected connect command, remote       -> End        UserHangUp
+//  Connected              exit                          -> End        UserHangUp
+//  Connected/Outside      tick at the user's limit      -> End        LimitReached, once a
+//                                                                     connection
+//  Connected              session ends                  -> End        SessionEnd, its row first
+//  Connected              notice Gone                   -> End        LineLost
+//  Outside                notice Gone                   -> End        Outside
+//  (End)                  End(kind): one call           -> HangingUp  the row first where the line
+//                                                                     is gone or the session ends;
+//                                                                     final figures; hang-up
+//                                                                     (UserHangUp, LimitReached:
+//                                                                     through the monitor under the
+//                                                                     disconnecting dialog; else
+//                                                                     directly)
+//  HangingUp              notice Gone                   -> HangingUp  tick stops, status closes;
+//                                                                     the row is left to the end
+//  HangingUp              notice HungUp                 -> HangingUp  disconnecting dialog ends
+//  HangingUp              hang-up failed, link still up -> before     box; remote hang-up told
+//  HangingUp              hung up                       -> Ending     row (once), tick and dialogs
+//                                                                     closed, window state back,
+//                                                                     why told, result dialog
+//  Ending                 its steps done                -> Idle       observers told
+//  Preparing/HangingUp/   connect command               -> same       none (a remote connect:
+//  Ending                                                             "busy"; "already-connected"
+//                                                                     while hanging up)
+//  HangingUp/Ending       another End                   -> same       none: the running one ends
+//  Idle/Preparing/Ending  notice Gone                   -> same       the row, if one is owed
 enum class ConnectionPhase { Idle, Preparing, Dialling, Connected, Outside, HangingUp, Ending };
 
 // How a connection (or a dial) ends: what the end does follows from it (EndSteps in the
