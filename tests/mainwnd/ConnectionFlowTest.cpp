@@ -163,7 +163,7 @@ TEST_F(ConnectionFlow, EveryEndOfAConnectionRecordsItOnce) {
         if (c.how == How::LineLost) loseTheLine();
         if (c.how == How::SessionEnd) {
             window->OnSessionEnding();
-            EXPECT_EQ(Rows(), rows + 1) << "recorded before the hang-up";
+            EXPECT_EQ(Rows(), rows + 1) << "recorded before the session's end returns";
         }
         if (c.how == How::HangUp) window->OnCommand(kCmdTrayConnect);
         if (c.how == How::Exit || c.how == How::ExitAfterLineLost) {
