@@ -501,11 +501,12 @@ void ConnectionControl::End(EndKind kind, int code) {
         }
         m_view.Show(*why);
     }
-    // Another dialler's connection has no result of ours to show.
+    // Another dialler's connection has no result of ours to show. The row is written
+    // already: the result counts its bytes once.
     if (steps.showsResult && !outside) m_view.RunResultDialog(ConnectionFiguresOf(m_charge, true));
     // The end's sample above set the connected tip.
     if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
-    // A command from inside the dialogs above may have begun something new: it stays.
+    // Another dialler's connection that appeared inside the dialogs above stays.
     if (m_phase == ConnectionPhase::Ending) {
         m_phase = ConnectionPhase::Idle;
         m_overBytes = 0;
