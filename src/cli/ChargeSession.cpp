@@ -32,16 +32,16 @@ int CChargeSession::OpenHistory() {
     return kExitOk;
 }
 
-int CChargeSession::Start(CardPortChoice& port) {
+int CChargeSession::Start(std::string& port) {
     m_context.PrepareDataFolder();
     const ServicesStart start{.paths = m_context.Paths(),
                               .solvaneMode = m_context.Settings().ReadUtility().solvaneMode,
                               .port = m_context.PortOption().value_or(std::string())};
     const StartFindings found = m_services.Start(m_context.Settings(), start);
+    TellPortChoice(m_context, found.port);
     if (found.entries.textId != 0) m_context.Err() << "vr31kctl: " << found.entries.line << "\n";
     if (const int status = TellHistory(found.history); status != kExitOk) return status;
-    TellPortChoice(m_context, found.port);
-    port = found.port;
+    port = found.port.port;
     return kExitOk;
 }
 

@@ -25,10 +25,10 @@ public:
     // stderr. Returns kExitOk, or the failure already printed.
     int OpenHistory();
     // The services' start, as the window makes it: plan, entries, history with the
-    // spool, period, the card's port (--port, else PortName when trusted, else looked
-    // up); what it found told on stderr. Returns kExitOk, or the history's failure
-    // already printed.
-    int Start(CardPortChoice& port);
+    // spool, period, the card's `port` (--port, else PortName when trusted, else looked
+    // up; empty: no card); what it found told on stderr. Returns kExitOk, or the
+    // history's failure already printed.
+    int Start(std::string& port);
 
     CRasChargeCtrl& Charge() { return m_services.Charge(); }
     CDbHistoryCtrl& History() { return m_services.History(); }

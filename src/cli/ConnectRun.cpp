@@ -1,6 +1,5 @@
 #include "cli/ConnectRun.h"
 
-#include "cli/CardTask.h"
 #include "cli/PlanLimit.h"
 #include "cli/ReadableValues.h"
 #include "common/StringIds.h"
@@ -65,11 +64,11 @@ bool ConnectRun::TakeHangUp() {
 
 int ConnectRun::Run() {
     if (std::string why; !m_status.Hold(why)) return m_context.Fail(1, "no-status", why);
-    CardPortChoice port;
+    std::string port;
     if (const int status = m_session.Start(port); status != kExitOk) return status;
     SessionOptions options;
     options.dataFolder = m_context.Paths().folder;
-    m_windowSession.emplace(m_session.Shared(), m_card, m_settings, m_utility, port.port, m_view, options);
+    m_windowSession.emplace(m_session.Shared(), m_card, m_settings, m_utility, std::move(port), m_view, options);
     m_windowSession->SetObserver(this);
     CRasChargeCtrl& charge = m_session.Charge();
     // An allowance the period is already past is no allowance.
