@@ -30,7 +30,7 @@ struct ServicesStart {
     DataPaths paths;
     int solvaneMode = 0;
     std::string port;  // this run's own port, used as it is; empty: PortName or the lookup
-    bool openHistory = true;  // false: tests that never count skip the history's key work
+    bool openHistory = true;  // false: tests that record nothing leave the history shut
 };
 
 // What the start found, for the face to tell.
@@ -53,7 +53,8 @@ public:
     IDialupService& Dialup() { return *m_dialup; }
     CRasChargeCtrl& Charge() { return *m_charge; }
     CDbHistoryCtrl& History() { return m_charge->History(); }
-    // The card's lookup: the window's when a card arrives or is released.
+    // The card's lookup (the start's, and the window's when a card arrives or is
+    // released); a test puts one of its own in, which must outlive the window.
     ICardLookup& CardLookup() { return *m_lookup; }
     void UseCardLookup(ICardLookup& lookup) { m_lookup = &lookup; }
 
