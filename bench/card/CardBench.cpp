@@ -5,6 +5,7 @@
 // check within 2 ms, now that a reply is handed over at its final result line (before,
 // when it waited for the line to fall idle for 1 ms: 1.17 ms and 7.0 ms).
 //   build/release/bin/card_bench --benchmark_repetitions=20 --benchmark_report_aggregates_only=true
+#include "app/CardPort.h"
 #include "CardSimulator.h"
 #include "card/CardCheck.h"
 
@@ -33,7 +34,7 @@ bool StartCard(sim::CardSimulator& card, benchmark::State& state) {
 void BM_TransactRoundTrip(benchmark::State& state) {
     sim::CardSimulator card;
     if (!StartCard(card, state)) return;
-    CWKvCtrl kv;
+    CWKvCtrl kv = MachineCard();
     if (kv.OpenPort(card.PortPath(), true) != CARD_OK || kv.Initialize() != CARD_OK) {
         state.SkipWithError("cannot open the simulated card");
         return;
@@ -52,7 +53,7 @@ BENCHMARK(BM_TransactRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
 void BM_CardCheckReadySim(benchmark::State& state) {
     sim::CardSimulator card;
     if (!StartCard(card, state)) return;
-    CWKvCtrl kv;
+    CWKvCtrl kv = MachineCard();
     CSilentUi ui;
     for (auto _ : state) {
         CardStatus status;

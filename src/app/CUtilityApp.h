@@ -3,6 +3,7 @@
 // folder and its files, reads the settings, sets up the long-lived controllers and has
 // the main window created. Toolkit-free; the face it runs under is an IAppUi.
 #include "app/AppUi.h"
+#include "app/CardPort.h"
 #include "app/Services.h"
 #include "common/DataFolder.h"
 #include "common/OsVersion.h"
@@ -96,7 +97,7 @@ private:
     DataPaths m_paths;
     SettingsStore m_settings;
     UtilitySettings m_utility;
-    CWKvCtrl m_card;
+    CWKvCtrl m_card = MachineCard();
     Services m_services;
     std::string m_portName;
     bool m_autoStartLaunch = false;

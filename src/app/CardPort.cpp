@@ -2,6 +2,7 @@
 
 #include "card/CardDetection.h"
 #include "platform/PortTrust.h"
+#include "platform/linux/Machine.h"
 
 #include <unistd.h>
 
@@ -12,12 +13,16 @@ namespace {
 class DeviceTreeLookup final : public ICardLookup {
 public:
     bool FindCardPort(std::string& port, bool chipset) override {
-        return vr31k::FindCardPort(port, false, false, chipset) == CARD_FOUND && !port.empty();
+        return vr31k::FindCardPort(*MakeDeviceTree(), port, false, false, chipset) == CARD_FOUND && !port.empty();
     }
-    bool EjectCard(bool chipset) override { return vr31k::EjectCard(chipset) == 1; }
+    bool EjectCard(bool chipset) override { return vr31k::EjectCard(*MakeDeviceTree(), chipset) == 1; }
 };
 
 }  // namespace
+
+CWKvCtrl MachineCard(CardTimings timings) { return CWKvCtrl(timings, MakeSerialPort(), MakeDeviceInhibit()); }
+
+std::unique_ptr<IDeviceTree> MachineDeviceTree() { return MakeDeviceTree(); }
 
 ICardLookup& MachineCardLookup() {
     static DeviceTreeLookup lookup;

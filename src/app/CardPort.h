@@ -2,7 +2,11 @@
 // Which tty is the card, by the one rule both faces use: a port given for this run (the
 // environment, --port) as it is; else PortName of the shared settings when this user
 // may trust it; else the card as the card lookup shows it (empty: no card).
+#include "card/CWKvCtrl.h"
 #include "common/SettingsStore.h"
+#include "platform/DeviceTree.h"
+
+#include <memory>
 
 #include <string>
 
@@ -22,6 +26,12 @@ public:
 
 // The machine's device tree (udev).
 ICardLookup& MachineCardLookup();
+
+// The card controller over the machine's tty and ModemManager's inhibition, for every
+// face (the core takes them as interfaces).
+CWKvCtrl MachineCard(CardTimings timings = {});
+// The machine's device tree, for a face that reads it itself (vr31kctl card port).
+std::unique_ptr<IDeviceTree> MachineDeviceTree();
 
 struct CardPortChoice {
     std::string port;

@@ -49,9 +49,7 @@ public:
     // `openRetryDelayMs`: the pause before Open's second try (tests shorten it).
     // `inhibit` keeps the system's modem manager off the device while the port is open
     // (null: nobody is asked).
-    explicit CWCommCtrl(int openRetryDelayMs = kOpenRetryDelayMs,
-                        std::unique_ptr<ISerialPort> port = MakeSerialPort(),
-                        std::unique_ptr<IDeviceInhibit> inhibit = MakeDeviceInhibit());
+    CWCommCtrl(int openRetryDelayMs, std::unique_ptr<ISerialPort> port, std::unique_ptr<IDeviceInhibit> inhibit);
     virtual ~CWCommCtrl();
     CWCommCtrl(const CWCommCtrl&) = delete;
     CWCommCtrl& operator=(const CWCommCtrl&) = delete;

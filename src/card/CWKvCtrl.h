@@ -36,8 +36,7 @@ public:
     // among them, and more is a card that does not stop sending.
     static constexpr size_t kMaxReply = 64 * 1024;
 
-    explicit CWKvCtrl(CardTimings timings = {}, std::unique_ptr<ISerialPort> port = MakeSerialPort(),
-                      std::unique_ptr<IDeviceInhibit> inhibit = MakeDeviceInhibit());
+    CWKvCtrl(CardTimings timings, std::unique_ptr<ISerialPort> port, std::unique_ptr<IDeviceInhibit> inhibit);
     ~CWKvCtrl() override;
 
     // Engine. One task runs from OpenPort to ClosePort: once a command of it has had no

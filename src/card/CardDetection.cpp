@@ -97,11 +97,6 @@ int FindCardPort(IDeviceTree& tree, std::string& port, bool portClass, bool dist
     return CARD_NOT_FOUND;
 }
 
-int FindCardPort(std::string& port, bool portClass, bool distinguish, bool chipset) {
-    const auto tree = MakeDeviceTree();
-    return FindCardPort(*tree, port, portClass, distinguish, chipset);
-}
-
 int EjectCard(IDeviceTree& tree, bool subsystemVariants) {
     if (GetOsVersionClass() < kOsClassMinimum) return CARD_ERR_OS;
     int result = 0;
@@ -120,11 +115,6 @@ int EjectCard(IDeviceTree& tree, bool subsystemVariants) {
         }
     }
     return result;
-}
-
-int EjectCard(bool subsystemVariants) {
-    const auto tree = MakeDeviceTree();
-    return EjectCard(*tree, subsystemVariants);
 }
 
 }  // namespace vr31k

@@ -31,11 +31,9 @@ bool IsCardInstanceId(std::string_view instanceId, bool chipset);
 // CARD_FOUND (or 12/13 with the flags), CARD_NOT_FOUND or CARD_ERR_OS. `port` is the
 // tty node, empty when the device has none.
 int FindCardPort(IDeviceTree& tree, std::string& port, bool portClass, bool distinguish, bool chipset);
-int FindCardPort(std::string& port, bool portClass, bool distinguish, bool chipset);
 
 // 1 when the card-bus controller carrying the card accepted its removal, 0 otherwise,
 // 9 on an unsupported system.
 int EjectCard(IDeviceTree& tree, bool subsystemVariants);
-int EjectCard(bool subsystemVariants);
 
 }  // namespace vr31k

@@ -44,7 +44,7 @@ constexpr std::string_view kHelp =
 int Find(CliContext& context, CliArgs& args) {
     args.Finish();
     std::string port;
-    const int code = FindCardPort(port, false, false, SolvaneMode(context) != 0);
+    const int code = FindCardPort(*MachineDeviceTree(), port, false, false, SolvaneMode(context) != 0);
     const bool found = code != CARD_NOT_FOUND && code != CARD_ERR_OS;
     Json result = Json::MakeObject();
     result.Set("result", found ? "CARD_FOUND" : code == CARD_ERR_OS ? "CARD_ERR_OS" : "CARD_NOT_FOUND")
@@ -179,7 +179,7 @@ int Contexts(CliContext& context, CliArgs& args) {
 int Eject(CliContext& context, CliArgs& args) {
     args.Finish();
     CCliCardUi ui(context.JsonOutput() ? nullptr : &context.Err());
-    const bool ok = EjectCard(SolvaneMode(context) != 0) != 0;
+    const bool ok = EjectCard(*MachineDeviceTree(), SolvaneMode(context) != 0) != 0;
     if (ok) ui.Tell(ids::IDS_CARD_REMOVED_CAPTION, ids::IDS_CARD_REMOVED_TEXT, MessageIcon::Information);
     else ui.Tell(ids::IDS_CARD_REMOVE_FAILED_CAPTION, ids::IDS_CARD_REMOVE_FAILED_TEXT, MessageIcon::Exclamation);
     Json result = Json::MakeObject();

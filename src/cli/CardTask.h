@@ -31,7 +31,7 @@ struct CardTask {
     // The failure of a command that needs nothing but the check.
     int FailCheck(CliContext& context);
 
-    CWKvCtrl card;
+    CWKvCtrl card = MachineCard();
     CCliCardUi ui;
     std::string port;
     CardStatus status;

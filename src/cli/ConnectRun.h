@@ -8,6 +8,7 @@
 #include "cli/CliEventLoop.h"
 #include "cli/CliMainView.h"
 #include "cli/ConnectionStatus.h"
+#include "app/CardPort.h"
 #include "app/WindowSession.h"
 
 #include <atomic>
@@ -65,7 +66,7 @@ private:
     CChargeSession m_session;
     SettingsStore m_settings;
     UtilitySettings m_utility;
-    CWKvCtrl m_card;
+    CWKvCtrl m_card = MachineCard();
     ConnectionStatus m_status;  // `status` and `disconnect` find this connect by its lock
     CliEventLoop m_loop;
     CliMainView m_view;

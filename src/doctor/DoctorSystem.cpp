@@ -7,6 +7,7 @@
 #include "common/DataFolder.h"
 #include "platform/RuntimeFolder.h"
 #include "platform/UserAccount.h"
+#include "platform/linux/Machine.h"
 
 #include <grp.h>
 #include <unistd.h>
@@ -36,7 +37,7 @@ std::vector<std::string> SessionGroups() {
 // Only the query commands: the SIM's state and the attempts left. No code is ever sent.
 SimReport QuerySim(const std::string& port) {
     SimReport report;
-    CWKvCtrl card;
+    CWKvCtrl card(CardTimings{}, MakeSerialPort(), MakeDeviceInhibit());
     report.opened = card.OpenPort(port, true) == CARD_OK;
     if (report.opened && card.Initialize() == CARD_OK && card.SetErrorReporting(1) == CARD_OK) {
         report.state = card.GetSimState();

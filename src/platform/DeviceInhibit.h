@@ -39,9 +39,6 @@ public:
     virtual const InhibitOutcome& Last() const = 0;
 };
 
-// ModemManager over the system bus; refusals go to stderr once each.
-std::unique_ptr<IDeviceInhibit> MakeDeviceInhibit();
-
 // What the doctor says about ModemManager and the card's tty, asked without holding
 // anything: whether it is on the bus, whether it has the card as a modem, and whether
 // polkit lets this process ask it to let go.

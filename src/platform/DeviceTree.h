@@ -47,8 +47,6 @@ public:
     virtual bool RequestRemoval(const std::string& sysPath) = 0;
 };
 
-std::unique_ptr<IDeviceTree> MakeDeviceTree();
-
 // Arrival and removal of USB serial functions, as the system reports them.
 struct DeviceNotice {
     bool arrived = false;  // false: removed

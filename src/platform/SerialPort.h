@@ -46,6 +46,4 @@ public:
     virtual void ClearWake() = 0;
 };
 
-std::unique_ptr<ISerialPort> MakeSerialPort();
-
 }  // namespace vr31k

@@ -1,5 +1,6 @@
 // The card check in-process, through a scripted face, for the cases that need the
 // engine's time-outs shortened: a busy port, a silent card, a SIM busy for ever.
+#include "app/CardPort.h"
 #include "CardSimulator.h"
 #include "common/StringIds.h"
 #include "card/CardCheck.h"
@@ -27,13 +28,13 @@ protected:
     }
 
     CardSimulator card;
-    CWKvCtrl kv{CardTimings{150, 150, 5, 20}};
+    CWKvCtrl kv = MachineCard(CardTimings{150, 150, 5, 20});
     test::ScriptedUi ui;
     CardStatus status;
 };
 
 TEST_F(CardCheckFlow, BusyPortIsThePortOpenError) {
-    CWKvCtrl other(CardTimings{150, 150, 5, 20});
+    CWKvCtrl other = MachineCard(CardTimings{150, 150, 5, 20});
     ASSERT_EQ(other.OpenPort(card.PortPath(), true), CARD_OK);
     EXPECT_FALSE(Run());
     EXPECT_EQ(ui.messages, std::vector<int>{ids::IDS_PORT_OPEN_ERROR_CAPTION});

@@ -1,5 +1,6 @@
 // Card lookup and eject on umockdev testbeds (the binary runs under umockdev-wrapper,
 // so libudev sees the testbed instead of this machine's devices).
+#include "platform/linux/Machine.h"
 #include "card/CardDetection.h"
 #include "card/CardMonitor.h"
 #include "support/TempDir.h"
@@ -69,19 +70,19 @@ TEST(CardLookup, SingleFunctionAndCompositeCards) {
         Testbed bed;
         bed.AddUsbTty("", "1-1", "1d4c", "0a21", "02", "2", "00", "ttyACM0");
         std::string port;
-        EXPECT_EQ(FindCardPort(port, false, false, false), CARD_FOUND);
+        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, false, false), CARD_FOUND);
         EXPECT_EQ(port, "/dev/ttyACM0");
-        EXPECT_EQ(FindCardPort(port, false, true, false), CARD_FOUND_SINGLE);
-        EXPECT_EQ(FindCardPort(port, true, false, false), CARD_NOT_FOUND);  // the port class wants interface 1
+        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, true, false), CARD_FOUND_SINGLE);
+        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, true, false, false), CARD_NOT_FOUND);  // the port class wants interface 1
     }
     {
         Testbed bed;
         bed.AddUsbTty("", "1-2", "1D4C", "0A21", "00", "3", "01", "ttyUSB1");  // upper-case ids, interface 1
         bed.AddUsbTty("", "1-3", "1d4c", "0a21", "00", "3", "00", "ttyUSB0");
         std::string port;
-        EXPECT_EQ(FindCardPort(port, false, true, false), CARD_FOUND_COMPOSITE);
+        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, true, false), CARD_FOUND_COMPOSITE);
         EXPECT_EQ(port, "/dev/ttyUSB0");
-        EXPECT_EQ(FindCardPort(port, true, false, false), CARD_FOUND_COMPOSITE);
+        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, true, false, false), CARD_FOUND_COMPOSITE);
         EXPECT_EQ(port, "/dev/ttyUSB1");
     }
 }
@@ -90,10 +91,10 @@ TEST(CardLookup, OtherDevicesAndMissingNodes) {
     Testbed bed;
     bed.AddUsbTty("", "1-1", "0403", "6001", "00", "1", "00", "ttyUSB0");
     std::string port = "stale";
-    EXPECT_EQ(FindCardPort(port, false, false, false), CARD_NOT_FOUND);
+    EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, false, false), CARD_NOT_FOUND);
     EXPECT_EQ(port, "");
     bed.AddUsbTty("", "1-2", "1d4c", "0a21", "00", "1", "00", "ttyACM3", false);
-    EXPECT_EQ(FindCardPort(port, false, false, false), CARD_FOUND);
+    EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, false, false), CARD_FOUND);
     EXPECT_EQ(port, "");  // found, but no port: callers treat it as no card
 }
 
@@ -101,8 +102,8 @@ TEST(CardLookup, ChipsetIdsOnlyWithTheFlag) {
     Testbed bed;
     bed.AddUsbTty("", "1-1", "2b7e", "4600", "02", "2", "00", "ttyACM0");
     std::string port;
-    EXPECT_EQ(FindCardPort(port, false, false, false), CARD_NOT_FOUND);
-    EXPECT_EQ(FindCardPort(port, false, false, true), CARD_FOUND);
+    EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, false, false), CARD_NOT_FOUND);
+    EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, false, true), CARD_FOUND);
     EXPECT_EQ(port, "/dev/ttyACM0");
 }
 
@@ -128,7 +129,7 @@ TEST(CardEject, RemovesOnlyARemovableControllerCarryingTheCard) {
         std::string hub;
         const std::string pci = bed.AddController("0000:02:00.0", row.subsysVendor, row.subsysDevice, row.removable, &hub);
         if (row.cardOnHub) bed.AddUsbTty(hub, "1-1", "1d4c", "0a21", "02", "2", "00", "ttyACM0");
-        EXPECT_EQ(EjectCard(row.variants), row.result) << row.name;
+        EXPECT_EQ(EjectCard(*MakeDeviceTree(), row.variants), row.result) << row.name;
         EXPECT_EQ(bed.Attribute(pci, "remove").starts_with("1"), row.result == 1) << row.name;
     }
 }
@@ -138,7 +139,7 @@ TEST(CardEject, AnotherDeviceOnTheHubIsNotEjected) {
     std::string hub;
     bed.AddController("0000:02:00.0", "0x19e1", "0x0c41", "removable", &hub);
     bed.AddUsbTty(hub, "1-1", "0403", "6001", "00", "1", "00", "ttyUSB0");
-    EXPECT_EQ(EjectCard(false), 0);
+    EXPECT_EQ(EjectCard(*MakeDeviceTree(), false), 0);
 }
 
 TEST(CardMonitor, ReportsArrivalAndRemovalOfTheCardOnly) {

@@ -1,5 +1,6 @@
 // The AT command engine over the real channel, against the simulated card on a
 // pseudo-terminal, with time-outs shortened through the constructor.
+#include "app/CardPort.h"
 #include "CardSimulator.h"
 #include "PtyPair.h"
 #include "card/CWKvCtrl.h"
@@ -56,7 +57,7 @@ protected:
     }
 
     CardSimulator card;
-    CWKvCtrl kv{kFast};
+    CWKvCtrl kv = MachineCard(kFast);
 };
 
 TEST_F(CardEngine, ReadsWhatTheCardReports) {
@@ -215,7 +216,7 @@ TEST(CardEngineBounds, FloodingOrOverBudgetCardsFailLikeSilentOnes) {
         CardSimulator card;
         std::string error, text;
         ASSERT_TRUE(card.Start(error)) << error;
-        CWKvCtrl kv{row.timings};
+        CWKvCtrl kv = MachineCard(row.timings);
         ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
         ASSERT_EQ(kv.Initialize(), CARD_OK);
         card.SetFault(row.fault);
@@ -339,7 +340,7 @@ TEST(CardEnginePulled, PulledCardMakesCommandsFail) {
     test::TempDir dir;
     const std::string link = dir.File("card-port");
     ASSERT_EQ(symlink(card.PortPath().c_str(), link.c_str()), 0);
-    CWKvCtrl kv{kFast};
+    CWKvCtrl kv = MachineCard(kFast);
     ASSERT_EQ(kv.OpenPort(link, true), CARD_OK);
     ASSERT_EQ(kv.Initialize(), CARD_OK);
     unlink(link.c_str());
@@ -351,7 +352,7 @@ TEST(CardEnginePulled, PulledCardMakesCommandsFail) {
 }
 
 TEST(CardEngineClosed, CommandsBeforeAnyOpenFailAtOnce) {
-    CWKvCtrl kv;  // the product's time-outs: nothing may wait on them here
+    CWKvCtrl kv = MachineCard();  // the product's time-outs: nothing may wait on them here
     const auto start = std::chrono::steady_clock::now();
     std::string text;
     EXPECT_EQ(kv.SendCommand("AT"), CARD_ERR_SEND);
@@ -411,7 +412,7 @@ TEST(CardEngineReplies, Table) {
     };
     for (const auto& row : rows) {
         ScriptedCard scripted(row.reply);
-        CWKvCtrl kv(CardTimings{150, 150, 5, 20});
+        CWKvCtrl kv = MachineCard(CardTimings{150, 150, 5, 20});
         ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK) << row.name;
         EXPECT_EQ(row.run(kv), row.expected) << row.name;
         kv.ClosePort();
@@ -423,7 +424,7 @@ TEST(CardEngineReplies, Table) {
 // slowly is never cut, however long the readings go on.
 TEST(CardEngineReplies, PausesBetweenCommandsGiveTheBudgetBack) {
     ScriptedCard scripted({"\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, 100);
-    CWKvCtrl kv(CardTimings{1000, 1000, 5, 20, 450});
+    CWKvCtrl kv = MachineCard(CardTimings{1000, 1000, 5, 20, 450});
     ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK);
     for (int reading = 0; reading < 6; ++reading) {
         std::string text;
@@ -462,7 +463,7 @@ struct ValueRow {
 void RunValueRows(const std::vector<ValueRow>& rows) {
     for (const auto& row : rows) {
         ScriptedCard scripted(row.bursts, 50);
-        CWKvCtrl kv(CardTimings{150, 150, 5, 20});
+        CWKvCtrl kv = MachineCard(CardTimings{150, 150, 5, 20});
         ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK) << row.name;
         EXPECT_EQ(row.run(kv), row.expected) << row.name;
         kv.ClosePort();

@@ -1,4 +1,5 @@
 // The serial channel on a real pseudo-terminal: the test plays the card on the master.
+#include "platform/linux/Machine.h"
 #include "card/CWCommCtrl.h"
 #include "card/CardResults.h"
 #include "PtyPair.h"
@@ -24,7 +25,7 @@ constexpr int kShortRetryMs = 20;
 // Counts callbacks; checks the chunk is already queued when the callback runs.
 class CCountingChannel : public CWCommCtrl {
 public:
-    CCountingChannel() : CWCommCtrl(kShortRetryMs) { SetReceiveCallback(&Count, this); }
+    CCountingChannel() : CWCommCtrl(kShortRetryMs, MakeSerialPort(), MakeDeviceInhibit()) { SetReceiveCallback(&Count, this); }
     ~CCountingChannel() override { Close(); }
     std::atomic<int> calls{0};
 
@@ -69,7 +70,7 @@ TEST(CommChannel, WritesArriveInOrderAndRepliesAreQueued) {
 // queue from inside it finds the chunk (and would deadlock if a lock were held).
 class CReadingChannel : public CWCommCtrl {
 public:
-    CReadingChannel() : CWCommCtrl(kShortRetryMs) { SetReceiveCallback(&Take, this); }
+    CReadingChannel() : CWCommCtrl(kShortRetryMs, MakeSerialPort(), MakeDeviceInhibit()) { SetReceiveCallback(&Take, this); }
     ~CReadingChannel() override { Close(); }
     std::mutex mutex;
     std::string taken;

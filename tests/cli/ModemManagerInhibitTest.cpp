@@ -2,6 +2,7 @@
 // bus with a python3-dbusmock ModemManager (Debian 12's dbusmock has no template for it:
 // a bare object manager gets InhibitDevice and a modem through the mock interface).
 // In-process through the card controller, and once end to end through vr31kctl.
+#include "platform/linux/Machine.h"
 #include "CardSimulator.h"
 #include "card/CWKvCtrl.h"
 #include "card/CardResults.h"

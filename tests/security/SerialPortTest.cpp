@@ -1,6 +1,7 @@
 // The card's tty opened exclusively is left openable at close: with a port that outlives
 // the program (the simulator's pseudo-terminal), a user's next command must not find it
 // busy. Exclusive mode does not stop root, so this runs as an ordinary user.
+#include "platform/linux/Machine.h"
 #include "support/ProcessRun.h"
 #include "platform/SerialPort.h"
 

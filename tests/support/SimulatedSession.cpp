@@ -20,7 +20,7 @@ std::unique_ptr<IDialupService> DialupFor(const std::string& folder, const std::
 
 SimulatedSession::SimulatedSession(std::string dataFolder, std::string simLink, CardTimings timings)
     : folder(std::move(dataFolder)),
-      card(timings),
+      card(MachineCard(timings)),
       settings(folder + "/VR31KUTL.ini"),
       services(std::make_unique<Services>(DialupFor(folder, simLink))) {}
 

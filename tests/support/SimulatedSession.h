@@ -4,6 +4,7 @@
 // service that dials it; the plan, the entries and the history in a folder of the
 // caller's.
 #include "CardSimulator.h"
+#include "app/CardPort.h"
 #include "app/WindowSession.h"
 #include "support/RecordingView.h"
 

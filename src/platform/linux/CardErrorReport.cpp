@@ -1,5 +1,7 @@
 #include "platform/linux/CardErrorReport.h"
 
+#include "platform/linux/Machine.h"
+
 #include "platform/SerialPort.h"
 
 #include <chrono>

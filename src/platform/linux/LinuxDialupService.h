@@ -1,6 +1,7 @@
 #pragma once
 // The dial-up service over pppd (or, when chosen explicitly, the simulated link).
 #include "platform/DeviceInhibit.h"
+#include "platform/linux/Machine.h"
 #include "platform/DialupService.h"
 #include "platform/linux/PppdCommand.h"
 

@@ -5,6 +5,7 @@
 #include "platform/linux/ModemManagerBus.h"
 #include "platform/linux/SdBus.h"
 #include "common/Utf8.h"
+#include "platform/linux/Machine.h"
 
 #include <libudev.h>
 #include <sys/stat.h>

@@ -2,6 +2,8 @@
 // pseudo-terminal (the simulator), whose modem-line ioctls fail with ENOTTY.
 #include "platform/SerialPort.h"
 
+#include "platform/linux/Machine.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>

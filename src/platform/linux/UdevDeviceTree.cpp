@@ -2,6 +2,8 @@
 // controllers with their root hubs, removal through sysfs, and the udev monitor.
 #include "platform/DeviceTree.h"
 
+#include "platform/linux/Machine.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
