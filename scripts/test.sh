@@ -1,18 +1,35 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: the optimised build,
 # the Debian packages (built, checked, installed in a throw-away Debian 12 root) and
-# then the sanitizer build. The last line is ctest's summary of the sanitizer run.
+# then the sanitizer build. It ends with each stage's time and then ctest's summary of
+# the sanitizer run.
 # VR31K_PACKAGE_TESTS=0 leaves the packages out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Each stage's time, printed at the end.
+stages=()
+stage_start=$SECONDS
+stage() {
+  stages+=("$(printf '%5d s  %s' $((SECONDS - stage_start)) "$1")")
+  stage_start=$SECONDS
+}
+print_stages() {
+  echo "== time of each stage =="
+  printf '%s\n' "${stages[@]}"
+  printf '%5d s  in all\n' "$SECONDS"
+}
 "$root/scripts/setup.sh"
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/vr31k-xdg-XXXXXX)}
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
+stage "setup"
 "$root/scripts/build.sh" release
+stage "build: release"
 "$root/scripts/build.sh" asan
+stage "build: ASan + UBSan"
 "$root/scripts/build.sh" tsan card_tests dialup_tests
+stage "build: ThreadSanitizer"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -20,9 +37,11 @@ export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
 status=0
 echo "== tests (release build) =="
 (cd "$root/build/release" && ctest --output-on-failure -j "$jobs") || status=1
+stage "tests: release"
 echo "== threaded parts: serial channel, card engine, dial-up monitor (ThreadSanitizer build) =="
 (cd "$root/build/tsan" && TSAN_OPTIONS=halt_on_error=1 \
   ctest --output-on-failure -j "$jobs" -R '^(CommChannel|CardEngine[A-Za-z]*|CardCheckFlow|NetnsLink|DialService|SerialDial)\.') || status=1
+stage "tests: ThreadSanitizer"
 if [ "${VR31K_PACKAGE_TESTS:-1}" != 0 ]; then
   echo "== Debian packages: build, lintian, desktop-file-validate, appstreamcli =="
   if changes=$("$root/scripts/package.sh" | tail -1) && "$root/tests/package/package_checks.sh" "$changes"; then
@@ -34,7 +53,14 @@ if [ "${VR31K_PACKAGE_TESTS:-1}" != 0 ]; then
   else
     status=1
   fi
+  stage "Debian packages"
 fi
 echo "== tests (ASan + UBSan build) =="
-(cd "$root/build/asan" && ctest --output-on-failure -j "$jobs") || status=1
+asan_status=0
+(cd "$root/build/asan" && ctest --output-on-failure -j "$jobs" >"$root/build/asan-tests.log" 2>&1) || asan_status=$?
+stage "tests: ASan + UBSan"
+print_stages
+# ctest's summary of the sanitizer run stays the last lines.
+cat "$root/build/asan-tests.log"
+[ $asan_status = 0 ] || status=1
 exit $status

@@ -2,7 +2,7 @@
 
 #include "app/CUtilityApp.h"
 #include "app/CardPort.h"
-#include "app/doctor/Doctor.h"
+#include "doctor/Doctor.h"
 #include "card/CardDetection.h"
 #include "common/DataFolder.h"
 

@@ -1,7 +1,7 @@
 #include "cli/CardTask.h"
 
 #include "app/CardPort.h"
-#include "app/doctor/Doctor.h"
+#include "doctor/Doctor.h"
 #include "common/StringIds.h"
 
 #include <ostream>

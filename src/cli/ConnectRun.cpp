@@ -13,7 +13,7 @@
 namespace vr31k::cli {
 
 namespace {
-// After the end, how long the gone notice that records the connection may take.
+// After the end, how long a gone notice that records the connection may take.
 constexpr auto kGoneWait = std::chrono::seconds(15);
 // How long the monitor may take to report a connection found up at the start.
 constexpr auto kAdoptWait = std::chrono::seconds(5);
@@ -142,7 +142,8 @@ void ConnectRun::Stay() {
 
 int ConnectRun::Finish() {
     CRasChargeCtrl& charge = m_session.Charge();
-    // After a hang-up the gone notice, which records the connection, may follow the end.
+    // The window's end writes the row before it tells; this waits for one left to the
+    // gone notice.
     m_loop.RunUntil([&] { return m_recorded.has_value(); }, CliEventLoop::Clock::now() + kGoneWait);
     if (!m_recorded) m_recorded = charge.RecordFinishedConnection(false, &m_row);
     const bool lineLost = m_end->lineLost;

@@ -1,5 +1,5 @@
 // vr31kctl doctor: every check a connection needs, with what fixes each.
-#include "app/doctor/Doctor.h"
+#include "doctor/Doctor.h"
 #include "cli/CardTask.h"
 #include "cli/CliCommand.h"
 

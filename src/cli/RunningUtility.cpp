@@ -42,7 +42,9 @@ Json ToJson(const RemoteReply& reply) {
         if (key == "reply" || key == "data_folder") continue;
         const Json::Array& items = value.Items();
         if (key == "messages") {
-            for (size_t i = boxes.size(); i < items.size(); ++i) boxes.push_back({static_cast<int>(items[i].Integer()), {}, {}});
+            for (size_t i = boxes.size(); i < items.size(); ++i) {
+                boxes.push_back({static_cast<int>(items[i].Integer()), {}, {}});
+            }
         } else if (key == "message_texts") {
             boxes.resize(std::max(boxes.size(), items.size()));
             for (size_t i = 0; i < items.size(); ++i) boxes[i].text = items[i].Text();

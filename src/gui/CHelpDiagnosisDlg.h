@@ -3,7 +3,7 @@
 // its sentence and its fix, in a list a screen reader reads cell by cell, and the plain
 // report to copy. The checks run on a thread of their own (the SIM query holds the
 // card's port for a few seconds); the dialog may close before they end.
-#include "app/doctor/Doctor.h"
+#include "doctor/Doctor.h"
 #include "gui/CAppDlg.h"
 
 #include <functional>

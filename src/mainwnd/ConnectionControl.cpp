@@ -21,14 +21,6 @@ namespace {
 constexpr auto kPortSettle = std::chrono::milliseconds(100);
 
 std::string Bytes(uint64_t count) { return FormatByteCount(count, true, true); }
-// Sets a flag for a scope.
-struct Flagged {
-    explicit Flagged(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~Flagged() { m_flag = false; }
-    Flagged(const Flagged&) = delete;
-    Flagged& operator=(const Flagged&) = delete;
-    bool& m_flag;
-};
 // A box whose text is made already (filled in by the accounting's formatters).
 MessageBoxRequest MakeText(int captionId, std::string text, MessageIcon icon) {
     MessageBoxRequest request;
@@ -39,6 +31,31 @@ MessageBoxRequest MakeText(int captionId, std::string text, MessageIcon icon) {
 }
 // An allowance left: Remaining() never goes below 0.
 std::string Allowance(int64_t left) { return Bytes(static_cast<uint64_t>(left)); }
+
+// What an end does besides closing the dialogs and telling the observers, in End's order.
+struct EndSteps {
+    bool recordsFirst;  // the line is gone, or the session ends: the row before anything else
+    bool samples;       // the final figures are sampled
+    bool hangsUp;
+    bool withDialog;    // through the monitor under the disconnecting dialog, else directly
+    bool showsResult;   // the result dialog (never for another dialler's connection)
+};
+
+constexpr EndSteps StepsOf(EndKind kind) {
+    switch (kind) {
+    case EndKind::UserHangUp:
+    case EndKind::LimitReached: return {false, true, true, true, true};
+    case EndKind::LineLost: return {true, true, true, false, true};
+    case EndKind::SessionEnd: return {true, true, true, false, false};
+    case EndKind::Outside: return {true, false, false, false, false};
+    case EndKind::DialCancelled:
+    case EndKind::DialFailed:
+    case EndKind::DialNotStarted: return {false, true, true, false, false};
+    }
+    return {};
+}
+
+bool IsDialFailure(EndKind kind) { return kind == EndKind::DialFailed || kind == EndKind::DialNotStarted; }
 }  // namespace
 
 ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot) {
@@ -73,45 +90,55 @@ ConnectionControl::ConnectionControl(CUtilityDlg& window)
     : m_window(window), m_view(window.View()), m_charge(window.Charge()) {}
 
 ConnectionControl::~ConnectionControl() {
-    if (m_started) m_charge.StopMonitor();
+    if (m_monitoring) m_charge.StopMonitor();
 }
 
 void ConnectionControl::Start() {
-    m_started = true;
-    m_charge.StartMonitor([this](int notice) { m_view.Post([this, notice] { OnNotice(notice); }); });
+    m_monitoring = true;
+    m_charge.StartMonitor([this](int notice) {
+        m_view.Post([this, notice] { OnNotice(static_cast<ConnectionNotice>(notice)); });
+    });
 }
 
 bool ConnectionControl::IsConnected() { return m_charge.IsConnected() != 0; }
 
 bool ConnectionControl::Engaged() const {
     const int state = m_window.State();
-    return m_dialling || state == kCardDialing || state == kCardOutsideConnection;
+    return Own() || m_phase == ConnectionPhase::HangingUp || state == kCardDialing ||
+           state == kCardOutsideConnection;
 }
 
 // --- connect / disconnect
 
 void ConnectionControl::ConnectCommand() {
+    // The tray's command from inside the dialogs of a connect command or of an end: that
+    // command or end goes on as it is.
+    if (m_phase == ConnectionPhase::Preparing || m_phase == ConnectionPhase::HangingUp ||
+        m_phase == ConnectionPhase::Ending) {
+        return;
+    }
     const bool connected = IsConnected();
     if (connected || Engaged()) {
         if (connected && !m_view.Ask(IDS_DISCONNECT_CONFIRM_CAPTION, IDS_DISCONNECT_CONFIRM_TEXT, {},
                                      MessageResult::No)) {
             return;
         }
-        if (Engaged()) EndConnection(!connected, false, true, true);
+        if (Engaged()) End(connected ? EndKind::UserHangUp : EndKind::DialCancelled);
         return;
     }
     Connect(m_view.SelectedEntry(), true);
 }
 
 void ConnectionControl::ConnectEntry(const std::string& entry) {
-    m_remoteConnect = true;
+    m_awaited.connect = true;
     if (IsConnected() || Engaged()) {
         EndConnect({false, "already-connected", 0, std::nullopt});
         return;
     }
     // A request arrives inside whatever modal dialog runs: not into a connect command
-    // that is still checking the card, nor beside the settings being edited.
-    if (m_inConnect || m_window.SettingsBusy()) {
+    // that is still checking the card, nor into an end's dialogs, nor beside the
+    // settings being edited.
+    if (m_phase == ConnectionPhase::Preparing || m_phase == ConnectionPhase::Ending || m_window.SettingsBusy()) {
         EndConnect({false, "busy", 0, std::nullopt});
         return;
     }
@@ -121,36 +148,41 @@ void ConnectionControl::ConnectEntry(const std::string& entry) {
 }
 
 void ConnectionControl::HangUpCommand() {
-    m_remoteHangUp = true;
-    if (m_view.DisconnectingDialogOpen()) {
+    m_awaited.hangUp = true;
+    if (m_phase == ConnectionPhase::HangingUp) {
         EndHangUp({false, "busy", 0, std::nullopt});
         return;
     }
     const bool connected = IsConnected();
-    if (!connected && m_dialling && m_view.ConnectingDialogOpen()) {
+    if (!connected && Own() && m_view.ConnectingDialogOpen()) {
         // As the dialog's Cancel: the dial then ends through the command.
         m_view.EndConnectingDialog(false);
         EndHangUp({true, "", 0, std::nullopt});
         return;
     }
-    if (Engaged()) EndConnection(!connected, false, true, true);
+    if (Engaged()) End(connected ? EndKind::UserHangUp : EndKind::DialCancelled);
     EndHangUp({false, "not-connected", RAS_ERR_NOT_CONNECTED, std::nullopt});
 }
 
 void ConnectionControl::EndConnect(FlowOutcome outcome) {
-    if (!m_remoteConnect) return;
-    m_remoteConnect = false;
+    if (!std::exchange(m_awaited.connect, false)) return;
     if (m_observer != nullptr) m_observer->ConnectEnded(outcome);
 }
 
 void ConnectionControl::EndHangUp(FlowOutcome outcome) {
-    if (!m_remoteHangUp) return;
-    m_remoteHangUp = false;
+    if (!std::exchange(m_awaited.hangUp, false)) return;
     if (m_observer != nullptr) m_observer->HangUpEnded(outcome);
 }
 
 void ConnectionControl::Connect(std::string entry, bool ask) {
-    const Flagged connecting{m_inConnect};
+    m_phase = ConnectionPhase::Preparing;
+    // A way out that started no dial (and saw no other dialler's connection) is back to Idle.
+    struct Back {
+        ConnectionPhase& phase;
+        ~Back() {
+            if (phase == ConnectionPhase::Preparing) phase = ConnectionPhase::Idle;
+        }
+    } back{m_phase};
     const int solvane = m_window.Utility().solvaneMode;
     if (solvane == 0 && !entry.empty()) m_charge.AdaptEntry(entry, -1, std::nullopt, nullptr);
     if (!m_window.CheckCard()) {
@@ -200,7 +232,7 @@ void ConnectionControl::Connect(std::string entry, bool ask) {
 }
 
 void ConnectionControl::StartDial(const std::string& entry) {
-    m_dialling = true;
+    m_phase = ConnectionPhase::Dialling;
     m_charge.BeginConnection();
     m_window.SignalDisplayOff();
     m_window.SetState(kCardDialing);
@@ -213,10 +245,7 @@ void ConnectionControl::StartDial(const std::string& entry) {
                                                m_view.Post([this, state, error] { OnDialEvent(state, error); });
                                            });
     if (started != 0) {
-        EndConnection(true, false, true, false);
-        m_window.SetState(kCardFailed);
-        m_window.UpdateControls();
-        DialFailed(IDS_DIAL_FAILED_CAPTION, started);
+        End(EndKind::DialNotStarted, started);
         return;
     }
     m_view.SetConnectTexts(true);
@@ -227,7 +256,7 @@ void ConnectionControl::StartDial(const std::string& entry) {
         m_view.ShowBalloon(std::string(LoadString(IDS_BALLOON_CONNECTED_TITLE)),
                            std::string(LoadString(IDS_BALLOON_CONNECTED_ENTRY)) + entry);
         EndConnect({true, "", 0, std::nullopt});
-    } else if (m_dialling) {
+    } else if (Own()) {
         EndConnect({false, "cancelled", 0, std::nullopt});
         // The user cancelled: end the dial through the command (not yet connected, so no
         // question and no result dialog). The menu command, which acts in the tray too.
@@ -235,15 +264,13 @@ void ConnectionControl::StartDial(const std::string& entry) {
     }
 }
 
-void ConnectionControl::DialFailed(int captionId, int code) {
+MessageBoxRequest ConnectionControl::DialFailureBox(int captionId, int code) {
     // The table's box as it is, with why beneath it and, where a check can tell which
     // part of the system is missing or held, the way to the diagnosis.
     MessageBoxRequest box = MakeMessage(captionId, captionId + 1, MessageIcon::Exclamation, {std::to_string(code)});
     box.cause = FormatString(IDS_PORT_CAUSE_LINE, {DialFailureCause(code, m_charge.Service().LastErrorDetail())});
     box.offersDiagnosis = DiagnosisNamesDialFailure(code);
-    if (m_observer != nullptr) m_observer->DialFailed(code);
-    EndConnect({false, "dial-failed", code, box});
-    m_view.Show(box);
+    return box;
 }
 
 // --- events
@@ -252,67 +279,72 @@ void ConnectionControl::OnDialEvent(uint32_t state, int error) {
     // Progress of a dial that has already ended (a late event after a cancel) changes
     // nothing: the state belongs to whatever followed it. The window's state is no
     // guide: a card pulled meanwhile has set it to no card, and the dial must still end.
-    if (!m_dialling) return;
+    if (!Own()) return;
     if (error <= 0) {
         const int text = DialProgressTextId(state);
         if (text != 0 && m_view.ConnectingDialogOpen()) m_view.SetConnectingText(text);
         if (state == dialstate::kConnected && m_view.ConnectingDialogOpen()) m_view.EndConnectingDialog(true);
         return;
     }
-    const bool dialogOpen = m_view.ConnectingDialogOpen();
-    EndConnection(true, false, true, false);
-    DialFailed(dialogOpen ? IDS_DIAL_FAILED_CAPTION : IDS_DIAL_ABORTED_CAPTION, error);
+    End(EndKind::DialFailed, error);
 }
 
-void ConnectionControl::OnNotice(int notice) {
+void ConnectionControl::OnNotice(ConnectionNotice notice) {
     switch (notice) {
-    case 0:  // a connection over the card appeared
+    case ConnectionNotice::Appeared:
+        // The row of the connection before is written before this one's figures begin.
+        RecordOwed(false);
         m_charge.BeginConnection();
-        // Another dialler's connection meets the limit too, with nothing allowed past it.
-        if (!m_dialling) m_overBytes = 0;
+        m_current = Current{++m_current.serial, true, false};
         LimitChanged();
-        m_limitHungUp = false;
-        if (!m_dialling && m_window.State() != kCardDialing) {
-            // The card's port belongs to the other dialler now: the signal display's
-            // port and timers go, and the window comes back to a ready card after.
-            m_window.SignalDisplayOff();
-            m_stateBeforeOutside = m_window.State();
-            m_window.SetState(kCardOutsideConnection);
-            m_window.UpdateControls();
-            m_view.SetConnectTexts(true);
+        if (Own()) {
+            m_phase = ConnectionPhase::Connected;
+        } else if (m_phase != ConnectionPhase::HangingUp) {
+            // Another dialler's connection meets the limit too, with nothing allowed past it.
+            m_overBytes = 0;
+            if (m_window.State() != kCardDialing) {
+                // The card's port belongs to the other dialler now: the signal display's
+                // port and timers go, and the window comes back to a ready card after.
+                m_window.SignalDisplayOff();
+                m_stateBeforeOutside = m_window.State();
+                m_window.SetState(kCardOutsideConnection);
+                m_window.UpdateControls();
+                m_view.SetConnectTexts(true);
+                m_phase = ConnectionPhase::Outside;
+            }
         }
         m_view.StartTimer(kTimerConnection, kConnectionTickMs);
         Tick();
         break;
-    case 1:  // it is gone
-        m_view.StopTimer(kTimerConnection);
-        if (m_view.StatusDialogOpen()) m_view.CloseStatusDialog();
-        // The session end recorded this one already. Its end is over with it: a log-out
-        // that was cancelled leaves the utility running, and later connections count.
-        if (!m_sessionEnding) Record(false);
-        m_sessionEnding = false;
-        if (m_window.State() == kCardOutsideConnection) {
-            m_window.SetState(m_stateBeforeOutside);
-            m_view.SetConnectTexts(false);
-            m_view.EnableConnectButton(true);
-            m_window.UpdateControls();
-            ReportEnd(false, true);
-        } else if (m_dialling && !m_userHangUp) {
-            EndConnection(false, true, true, false);
-        }
-        if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
-        if (m_observer != nullptr) m_observer->ConnectionGone();
-        break;
-    case 2:  // the hang-up through the monitor finished
+    case ConnectionNotice::Gone: OnGone(); break;
+    case ConnectionNotice::HungUp:
         if (m_view.DisconnectingDialogOpen()) m_view.EndDisconnectingDialog();
         break;
-    default: break;
     }
+}
+
+void ConnectionControl::OnGone() {
+    m_view.StopTimer(kTimerConnection);
+    if (m_view.StatusDialogOpen()) m_view.CloseStatusDialog();
+    switch (m_phase) {
+    case ConnectionPhase::Dialling:
+    case ConnectionPhase::Connected: End(EndKind::LineLost); break;
+    case ConnectionPhase::Outside: End(EndKind::Outside); break;
+    case ConnectionPhase::HangingUp: break;  // the end under way records it once hung up
+    default: RecordOwed(false); break;
+    }
+    if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
+    if (m_observer != nullptr) m_observer->ConnectionGone();
 }
 
 // --- the tick and the end
 
 void ConnectionControl::Tick() {
+    Sample();
+    if (m_phase == ConnectionPhase::Connected || m_phase == ConnectionPhase::Outside) WatchLimit();
+}
+
+void ConnectionControl::Sample() {
     if (m_charge.IsPeriodOver()) m_charge.RecomputePeriod();
     m_charge.UpdateStatistics();
     const ConnectionSnapshot live = SnapshotOf(m_charge);
@@ -325,7 +357,9 @@ void ConnectionControl::Tick() {
     }
     // The pace reads the history: once a tick, for whichever shows it.
     std::optional<ConnectionSnapshot> figures;
-    const auto figuresNow = [&]() -> const ConnectionSnapshot& { return figures ? *figures : figures.emplace(Snapshot()); };
+    const auto figuresNow = [&]() -> const ConnectionSnapshot& {
+        return figures ? *figures : figures.emplace(Snapshot());
+    };
     if (m_view.IsMinimisedOrHidden()) {
         // The tip keeps its usual lines unless the user's limit is on.
         const std::string paceText =
@@ -334,11 +368,10 @@ void ConnectionControl::Tick() {
     }
     if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(FiguresText(figuresNow()));
     if (m_observer != nullptr) m_observer->Ticked();
-    if (!m_ending) WatchLimit();
 }
 
 void ConnectionControl::WatchLimit() {
-    if (m_limitHungUp || !m_charge.Connected()) return;
+    if (m_current.limitEnded || !m_charge.Connected()) return;
     // The burst warning is a setting of its own: it warns with the limit off too.
     if (m_limit.burstBytes > 0) {
         const double seconds =
@@ -351,11 +384,9 @@ void ConnectionControl::WatchLimit() {
     if (m_limit.kind == kLimitOff) return;
     const LimitStatus status = CheckCurrentLimit(m_charge, m_limit, m_overBytes);
     if (status.state == LimitState::Reached) {
-        // Ended as the user's own hang-up ends it, without the question: the gone notice
-        // records it, once.
-        m_limitHungUp = true;
-        m_endReason = MakeText(IDS_LIMIT_REACHED_CAPTION, LimitReachedText(m_limit), MessageIcon::Exclamation);
-        EndConnection(false, false, true, true);
+        // Ended as the user's own hang-up ends it, without the question.
+        m_current.limitEnded = true;
+        End(EndKind::LimitReached);
         return;
     }
     // As the notice: once in a period, and only for a crossing this connection made.
@@ -400,27 +431,40 @@ bool ConnectionControl::MayDialAtLimit(bool ask) {
     return true;
 }
 
-void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog) {
-    const bool outside = m_window.State() == kCardOutsideConnection;
+void ConnectionControl::End(EndKind kind, int code) {
+    // One end at a time: an end asked for from inside the dialogs of another is that one.
+    if (m_phase == ConnectionPhase::HangingUp || m_phase == ConnectionPhase::Ending) return;
+    const EndSteps steps = StepsOf(kind);
+    const ConnectionPhase before = std::exchange(m_phase, ConnectionPhase::HangingUp);
+    const unsigned connection = m_current.serial;
+    const bool outside = before == ConnectionPhase::Outside;
+    // Why it ended, told after the dialogs close: in the words of the moment it ended.
+    std::optional<MessageBoxRequest> why;
+    if (kind == EndKind::LineLost) why = MakeMessage(IDS_APP_TITLE, IDS_LINE_LOST_TEXT, MessageIcon::Exclamation);
+    if (kind == EndKind::LimitReached) {
+        why = MakeText(IDS_LIMIT_REACHED_CAPTION, LimitReachedText(m_limit), MessageIcon::Exclamation);
+    }
+    if (IsDialFailure(kind)) {
+        // An error after the connecting dialog is gone is told as an abort.
+        const bool dialog = kind == EndKind::DialNotStarted || m_view.ConnectingDialogOpen();
+        why = DialFailureBox(dialog ? IDS_DIAL_FAILED_CAPTION : IDS_DIAL_ABORTED_CAPTION, code);
+    }
     m_view.EnableConnectButton(false);
-    // Its own tick, and any in the disconnecting dialog's loop, leave the limit alone.
-    const Flagged ending{m_ending};
-    Tick();
+
+    if (steps.recordsFirst) RecordOwed(kind == EndKind::SessionEnd);
+    if (steps.samples) Sample();
     int hangUp = 0;
-    if (!quiet && wait && withDialog) {
-        // Marked before the dialog: the gone notice handled inside its loop must not
-        // be taken for a lost line.
-        m_userHangUp = true;
+    if (steps.hangsUp && steps.withDialog) {
+        // The gone notice that comes inside the dialog's loop leaves the row to the end.
         m_charge.HangUp(true, true);
         m_view.RunDisconnectingDialog();
         hangUp = m_charge.LastMonitorHangUpResult();
-    } else {
-        hangUp = m_charge.HangUp(false, wait);
+    } else if (steps.hangsUp) {
+        hangUp = m_charge.HangUp(false, kind != EndKind::SessionEnd);
     }
     if (hangUp != 0 && IsConnected()) {
         // The link is still up: say so, and keep showing it.
-        m_userHangUp = false;
-        m_endReason.reset();
+        m_phase = before;
         m_view.EnableConnectButton(true);
         const MessageBoxRequest box = MakeMessage(IDS_HANGUP_FAILED_CAPTION, IDS_HANGUP_FAILED_TEXT,
                                                   MessageIcon::Exclamation, {std::to_string(hangUp)});
@@ -428,14 +472,21 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
         m_view.Show(box);
         return;
     }
-    // The end of a link still up is now; a link the monitor saw go was stamped then,
-    // and a dial that never connected has nothing to record.
-    if (m_charge.Connected()) m_charge.StampEndTime();
+
+    m_phase = ConnectionPhase::Ending;
+    // Unless another connection came up meanwhile (and recorded this one on its way).
+    if (m_current.serial == connection) {
+        // The end of a link still up is now; a link the monitor saw go was stamped then,
+        // and a dial that never connected has nothing to record.
+        if (m_charge.Connected()) m_charge.StampEndTime();
+        RecordOwed(false);
+        m_view.StopTimer(kTimerConnection);
+        if (m_view.StatusDialogOpen()) m_view.CloseStatusDialog();
+    }
     // Whatever ended the dial (an error, the tray's 切断, a card pulled), its dialog goes.
-    m_dialling = false;
     if (m_view.ConnectingDialogOpen()) m_view.EndConnectingDialog(false);
     if (m_window.State() == kCardDialing) {
-        m_window.SetState(kCardReady);
+        m_window.SetState(kind == EndKind::DialNotStarted ? kCardFailed : kCardReady);
     } else if (m_window.State() == kCardOutsideConnection) {
         m_window.SetState(m_stateBeforeOutside);
     }
@@ -445,33 +496,33 @@ void ConnectionControl::EndConnection(bool quiet, bool lineLost, bool wait, bool
     m_view.ShowBalloon({}, {});
     m_window.UpdateControls();
     EndHangUp({true, "", 0, std::nullopt});
-    if (lineLost) {
-        m_view.ForceForeground();
-        m_view.Tell(IDS_APP_TITLE, IDS_LINE_LOST_TEXT, MessageIcon::Exclamation);
-    } else if (m_endReason) {
-        const MessageBoxRequest reason = *std::exchange(m_endReason, std::nullopt);
-        m_view.ForceForeground();
-        m_view.Show(reason);
+    if (why) {
+        if (IsDialFailure(kind)) {
+            if (m_observer != nullptr) m_observer->DialFailed(code);
+            EndConnect({false, "dial-failed", code, why});
+        } else {
+            m_view.ForceForeground();
+        }
+        m_view.Show(*why);
     }
-    // Another dialler's connection has no result of ours to show. Its bytes count once,
-    // whether its row was written before (a lost line, a gone notice handled inside the
-    // disconnecting dialog) or not.
-    if (!quiet && !outside) m_view.RunResultDialog(ConnectionFiguresOf(m_charge, true));
-    // The end's tick above set the connected tip.
+    // Another dialler's connection has no result of ours to show. The row is written
+    // already: the result counts its bytes once.
+    if (steps.showsResult && !outside) m_view.RunResultDialog(ConnectionFiguresOf(m_charge, true));
+    // The end's sample above set the connected tip.
     if (m_view.IsMinimisedOrHidden()) m_view.SetTrayTip(std::string(LoadString(IDS_APP_TITLE)));
-    m_userHangUp = false;
-    m_overBytes = 0;
-    ReportEnd(lineLost, outside);
+    // Another dialler's connection that appeared inside the dialogs above stays.
+    if (m_phase == ConnectionPhase::Ending) {
+        m_phase = ConnectionPhase::Idle;
+        m_overBytes = 0;
+    }
+    if (m_observer != nullptr) m_observer->Ended(kind == EndKind::LineLost, outside);
 }
 
-void ConnectionControl::Record(bool stampNow) {
+void ConnectionControl::RecordOwed(bool stampNow) {
+    if (!std::exchange(m_current.rowOwed, false)) return;
     HistoryRow row;
     const int result = m_charge.RecordFinishedConnection(stampNow, &row);
     if (m_observer != nullptr) m_observer->Recorded(result, row);
-}
-
-void ConnectionControl::ReportEnd(bool lineLost, bool outside) {
-    if (m_observer != nullptr) m_observer->Ended(lineLost, outside);
 }
 
 // --- the window's end
@@ -480,11 +531,11 @@ bool ConnectionControl::MayClose() {
     if (IsConnected() && m_window.State() == kCardDialing) {
         if (!m_view.Ask(IDS_EXIT_CONFIRM_CAPTION, IDS_EXIT_CONFIRM_TEXT, {}, MessageResult::No)) return false;
         // The line may have gone, and its end been handled, while the question was open.
-        if (IsConnected() && m_window.State() == kCardDialing) EndConnection(false, false, true, true);
+        if (IsConnected() && m_window.State() == kCardDialing) End(EndKind::UserHangUp);
     }
-    if (m_started) {
+    if (m_monitoring) {
         m_charge.StopMonitor();
-        m_started = false;
+        m_monitoring = false;
     }
     return true;
 }
@@ -492,11 +543,9 @@ bool ConnectionControl::MayClose() {
 void ConnectionControl::SessionEnding() {
     if (!IsConnected() || m_window.State() != kCardDialing) return;
     m_view.ForceForeground();
-    if (!m_sessionEnding) {
-        Record(true);
-        m_sessionEnding = true;
-    }
-    EndConnection(true, false, false, false);
+    // The row first, also when an end already runs: the session may not wait for it.
+    RecordOwed(true);
+    End(EndKind::SessionEnd);
 }
 
 void ConnectionControl::OpenStatusDialog() {
@@ -504,6 +553,8 @@ void ConnectionControl::OpenStatusDialog() {
     m_view.RunStatusDialog(FiguresText(Snapshot()));
 }
 
-ConnectionSnapshot ConnectionControl::Snapshot() const { return SnapshotOf(m_charge, PeriodOf(m_charge, true, m_limit)); }
+ConnectionSnapshot ConnectionControl::Snapshot() const {
+    return SnapshotOf(m_charge, PeriodOf(m_charge, true, m_limit));
+}
 
 }  // namespace vr31k

@@ -5,6 +5,7 @@
 // thread; the monitor thread and the dial reach it only through IMainView::Post.
 #include "accounting/ConnectionSnapshot.h"
 #include "accounting/UsageLimit.h"
+#include "dialup/CWRasCtrl.h"
 #include "mainwnd/CUtilityDlg.h"
 
 #include <cstdint>
@@ -51,6 +52,71 @@ public:
     virtual void Ended(bool /*lineLost*/, bool /*outside*/) {}
 };
 
+// The notices of the dial-up monitor, as CWRasCtrl numbers them.
+enum class ConnectionNotice {
+    Appeared = RAS_NOTIFY_CONNECTED,  // a connection over the card is up
+    Gone = RAS_NOTIFY_DISCONNECTED,   // it went (hung up or lost)
+    HungUp = RAS_NOTIFY_HUNGUP,       // a hang-up through the monitor finished
+};
+
+// Where the window's connection flow is. Every change of phase is in this table (Own:
+// Dialling or Connected; End: see EndKind):
+//
+//  phase                  event                         -> phase      effects
+//  Idle                   connect command               -> Preparing  card check, entries, limit
+//                                                                     and connect questions
+//  Preparing              a check refused               -> Idle       its box
+//  Preparing              checks passed                 -> Dialling   dial, connecting dialog
+//  Dialling               Cancel, remote disconnect     -> Dialling   connect command posted
+//  Dialling               notice Appeared               -> Connected  tick starts
+//  Idle/Preparing/Ending  notice Appeared               -> Outside    another dialler's: shown,
+//                                                                     tick starts
+//  Connected/Outside      tick                          -> same       figures, the user's limit
+//  Own                    dial error                    -> End        DialFailed
+//  Dialling               dial not started              -> End        DialNotStarted
+//  Own, not connected     connect command, remote       -> End        DialCancelled
+//  Own/Outside, connected connect command, remote       -> End        UserHangUp
+//  Connected              exit                          -> End        UserHangUp
+//  Connected/Outside      tick at the user's limit      -> End        LimitReached, once a
+//                                                                     connection
+//  Connected              session ends                  -> End        SessionEnd, its row first
+//  Connected              notice Gone                   -> End        LineLost
+//  Outside                notice Gone                   -> End        Outside
+//  (End)                  End(kind): one call           -> HangingUp  the row first where the line
+//                                                                     is gone or the session ends;
+//                                                                     final figures; hang-up
+//                                                                     (UserHangUp, LimitReached:
+//                                                                     through the monitor under the
+//                                                                     disconnecting dialog; else
+//                                                                     directly)
+//  HangingUp              notice Gone                   -> HangingUp  tick stops, status closes;
+//                                                                     the row is left to the end
+//  HangingUp              notice HungUp                 -> HangingUp  disconnecting dialog ends
+//  HangingUp              hang-up failed, link still up -> before     box; remote hang-up told
+//  HangingUp              hung up                       -> Ending     row (once), tick and dialogs
+//                                                                     closed, window state back,
+//                                                                     why told, result dialog
+//  Ending                 its steps done                -> Idle       observers told
+//  Preparing/HangingUp/   connect command               -> same       none (a remote connect:
+//  Ending                                                             "busy"; "already-connected"
+//                                                                     while hanging up)
+//  HangingUp/Ending       another End                   -> same       none: the running one ends
+//  Idle/Preparing/Ending  notice Gone                   -> same       the row, if one is owed
+enum class ConnectionPhase { Idle, Preparing, Dialling, Connected, Outside, HangingUp, Ending };
+
+// How a connection (or a dial) ends: what the end does follows from it (EndSteps in the
+// .cpp).
+enum class EndKind {
+    UserHangUp,      // the user's command, a remote disconnect, exit while connected
+    LimitReached,    // the user's own limit, seen by a tick
+    LineLost,        // the window's connection went on its own
+    SessionEnd,      // log-off, shutdown, a termination signal: recorded first, no dialogs
+    Outside,         // another dialler's connection went
+    DialCancelled,   // a dial not yet connected, ended by the user
+    DialFailed,      // the dialler's error, during the dial or once connected
+    DialNotStarted,  // the dial could not be started
+};
+
 class ConnectionControl final : public IConnectionControl {
 public:
     explicit ConnectionControl(CUtilityDlg& window);
@@ -69,10 +135,9 @@ public:
     bool IsConnected() override;
     void DataChanged(DataChanges changes) override;
 
-    // The dial's progress (state, error code), and the monitor's notices: 0 a connection
-    // appeared, 1 it is gone, 2 a hang-up through the monitor finished.
+    // The dial's progress (state, error code), and the monitor's notices.
     void OnDialEvent(uint32_t state, int error);
-    void OnNotice(int notice);
+    void OnNotice(ConnectionNotice notice);
 
     void SetObserver(IConnectionObserver* observer) { m_observer = observer; }
     // The connect command for `entry` (empty: the selected one) with the user's yes
@@ -95,49 +160,57 @@ public:
     ConnectionSnapshot Snapshot() const;
 
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
-    // A session end recorded the connection and is hanging it up.
-    bool IsSessionEnding() const { return m_sessionEnding; }
+    ConnectionPhase Phase() const { return m_phase; }
 
 private:
     void Connect(std::string entry, bool ask);
     void StartDial(const std::string& entry);
     void EndConnect(FlowOutcome outcome);
     void EndHangUp(FlowOutcome outcome);
-    void EndConnection(bool quiet, bool lineLost, bool wait, bool withDialog);
+    // The end of a connection or a dial, as a whole: see the table above. `code` is the
+    // dialler's error of DialFailed and DialNotStarted.
+    void End(EndKind kind, int code = 0);
+    // The monitor's connection went: whichever end it is.
+    void OnGone();
+    // The connection tick: the figures, then the user's limit.
     void Tick();
+    // The figures of the live connection sampled and shown (the tick's and the end's).
+    void Sample();
     // The user's limit and the burst warning, after a tick: may hang up.
     void WatchLimit();
     // At the user's limit: true when the dial may go on (asked when `ask`).
     bool MayDialAtLimit(bool ask);
-    void DialFailed(int textCaptionId, int code);
-    void Record(bool stampNow);
-    void ReportEnd(bool lineLost, bool outside);
+    // The box of a failed dial, with its cause.
+    MessageBoxRequest DialFailureBox(int captionId, int code);
+    // Writes the row of the monitor's last connection, if it has none yet.
+    void RecordOwed(bool stampNow);
+    // The window's own dial or the connection it made.
+    bool Own() const { return m_phase == ConnectionPhase::Dialling || m_phase == ConnectionPhase::Connected; }
     // A dial, a connection or another dialler's connection is under way.
     bool Engaged() const;
 
     CUtilityDlg& m_window;
     IMainView& m_view;
     CRasChargeCtrl& m_charge;
-    int m_stateBeforeOutside = 1;
-    bool m_sessionEnding = false;
-    // The user's hang-up is under way: the gone notice that follows is not a lost line.
-    bool m_userHangUp = false;
-    // The window's own dial, or the connection it made, until its end is handled.
-    bool m_dialling = false;
-    bool m_started = false;
+    ConnectionPhase m_phase = ConnectionPhase::Idle;
+    int m_stateBeforeOutside = 1;  // the window's state that an outside connection interrupted
+    bool m_monitoring = false;     // the monitor thread runs
     IConnectionObserver* m_observer = nullptr;
     // A connect or hang-up asked from outside whose end the observer still waits for.
-    bool m_remoteConnect = false;
-    bool m_remoteHangUp = false;
-    bool m_inConnect = false;  // a connect command runs (its dialogs are open)
-    bool m_ending = false;     // EndConnection runs (its tick must not end it again)
+    struct Awaited {
+        bool connect = false;
+        bool hangUp = false;
+    } m_awaited;
+    // What belongs to the monitor's connection, from its Appeared notice.
+    struct Current {
+        unsigned serial = 0;      // counts the connections
+        bool rowOwed = false;     // not recorded yet
+        bool limitEnded = false;  // the limit hung it up once: a failed hang-up is not retried
+    } m_current;
 
     // The user's own limit, read when a dial or a connection begins.
     LimitSettings m_limit;
     int64_t m_overBytes = 0;       // allowed past the limit for this connection
-    bool m_limitHungUp = false;    // this connection was ended at the limit
-    // Why the connection was ended, told where a lost line is: before its result.
-    std::optional<MessageBoxRequest> m_endReason;
     double m_limitWarnedFor = -1;  // the end of the period whose warning was given
     BurstWatch m_burst;
 };

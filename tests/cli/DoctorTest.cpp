@@ -3,7 +3,7 @@
 // answers given; a real user who joins the tty's group during a session; and vr31kctl
 // doctor against the simulated card.
 #include "CardSimulator.h"
-#include "app/doctor/Doctor.h"
+#include "doctor/Doctor.h"
 #include "card/CardResults.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"

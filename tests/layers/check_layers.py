@@ -14,12 +14,13 @@ BELOW = {
     "platform": ["common"],
     "platform/linux": ["platform", "common"],
     "card": ["platform", "common"],
+    "doctor": ["card", "platform/linux", "platform", "common"],
     "dialup": ["card", "platform", "common"],
     "accounting": ["dialup", "card", "platform", "common"],
     "mainwnd": ["accounting", "dialup", "card", "platform", "common"],
-    "app": ["mainwnd", "accounting", "dialup", "card", "platform/linux", "platform", "common"],
-    "gui": ["app", "mainwnd", "accounting", "dialup", "card", "platform", "common"],
-    "cli": ["app", "mainwnd", "accounting", "dialup", "card", "platform", "common"],
+    "app": ["mainwnd", "accounting", "dialup", "doctor", "card", "platform/linux", "platform", "common"],
+    "gui": ["app", "mainwnd", "accounting", "dialup", "doctor", "card", "platform", "common"],
+    "cli": ["app", "mainwnd", "accounting", "dialup", "doctor", "card", "platform", "common"],
 }
 QT_LAYERS = {"gui"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')

@@ -1,7 +1,7 @@
 // The window's connection flow against the card simulator and the simulated link, in a
 // private network namespace: connect, tick, hang up with the result dialog and one
-// history row; a lost line; every end of a dial; level 0; the charge notice; exit while
-// connected; the session's end recorded once. The disconnecting-dialog race and the outside connection are covered on the way.
+// history row; every end of a connection and of a dial; level 0; the charge notice. The
+// disconnecting-dialog race and the outside connection are covered on the way.
 #include "accounting/EntryCredentialStore.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
@@ -110,48 +110,88 @@ TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     EXPECT_EQ(ConnectionFiguresOf(*charge, true).charge, FormatCharge(*rowCharge));
 }
 
-TEST_F(ConnectionFlow, LostLineLevelZeroAndSessionEnd) {
+// Every end of a made connection, one after another: what it shows, its row written
+// once, the flow back where it was. The session's end records first and shows nothing;
+// a log-out that was cancelled leaves the utility running, and the next connection
+// counts. 終了 asks first; はい hangs up and ends the program, also when the line was
+// lost while the question was open. Level 0 refuses the dial before them.
+TEST_F(ConnectionFlow, EveryEndOfAConnectionRecordsItOnce) {
     VR31K_IN_PRIVATE_NETNS();
     Begin();
-    // The line is lost: message 201/203, then the result dialog; one row.
-    Connect();
-    std::vector<ConnectionInfo> links;
-    service->EnumConnections(links);
-    ASSERT_FALSE(links.empty());
-    ASSERT_GT(links[0].pid, 0);
-    kill(links[0].pid, SIGKILL);
-    ASSERT_TRUE(view.Pump([&] { return view.results.size() == 1; }));
-    EXPECT_EQ(Count(IDS_APP_TITLE), 1);
-    EXPECT_EQ(window->State(), kCardReady);
-    EXPECT_EQ(Rows(), 1);
-
-    // Level 0 refuses the dial.
     simulator.SetSignal(0);
     window->OnCommand(kCmdConnect);
     EXPECT_EQ(view.user.messages.back(), IDS_OUT_OF_SERVICE_CAPTION);
     EXPECT_EQ(window->State(), kCardReady);
     simulator.SetSignal(3);
 
-    // The session ends while connected: recorded once, hung up without dialogs.
-    view.Pump([] { return false; }, 300ms);
-    const int before = Rows();
-    Connect();
-    window->OnSessionEnding();
-    EXPECT_TRUE(connection->IsSessionEnding());
-    ASSERT_TRUE(view.Pump([&] { return view.timers.count(kTimerConnection) == 0; }));
-    view.Pump([] { return false; }, 500ms);
-    EXPECT_EQ(Rows(), before + 1);
-    EXPECT_EQ(view.results.size(), 1u);
-
-    // The log-out was cancelled: the utility runs on, and the next connection counts.
-    Connect();
-    view.user.answers = {true};
-    window->OnCommand(kCmdTrayConnect);
-    ASSERT_TRUE(view.Pump([&] { return Rows() == before + 2; })) << "a connection after a cancelled log-out is recorded";
+    enum class How { LineLost, SessionEnd, HangUp, Exit, ExitAfterLineLost };
+    struct Case {
+        const char* name;
+        How how;
+        bool answer;   // to the question it asks
+        int results;   // result dialogs shown
+        int lineLost;  // boxes telling a lost line
+        bool ended;
+    } cases[] = {
+        {"the line is lost", How::LineLost, false, 1, 1, true},
+        {"the session ends", How::SessionEnd, false, 0, 0, true},
+        {"hung up after a cancelled log-out", How::HangUp, true, 1, 0, true},
+        {"終了, いいえ keeps it", How::Exit, false, 0, 0, false},
+        {"終了, はい", How::Exit, true, 1, 0, true},
+        {"終了, はい after a lost line", How::ExitAfterLineLost, true, 1, 1, true},
+    };
+    view.modalLimit = 5s;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.Pump([] { return false; }, 300ms);  // the last case's leftovers
+        if (!connection->IsConnected()) Connect();
+        const int rows = Rows();
+        const size_t results = view.results.size();
+        const int lost = Count(IDS_APP_TITLE);
+        const auto loseTheLine = [&] {
+            std::vector<ConnectionInfo> links;
+            service->EnumConnections(links);
+            ASSERT_FALSE(links.empty());
+            ASSERT_GT(links[0].pid, 0);
+            kill(links[0].pid, SIGKILL);
+            ASSERT_TRUE(view.Pump([&] { return view.results.size() == results + 1; }));
+        };
+        view.user.answers = {c.answer};
+        view.whileBox = [&](const MessageBoxRequest& box) {
+            if (box.captionId == IDS_EXIT_CONFIRM_CAPTION && c.how == How::ExitAfterLineLost) loseTheLine();
+        };
+        if (c.how == How::LineLost) loseTheLine();
+        if (c.how == How::SessionEnd) {
+            window->OnSessionEnding();
+            EXPECT_EQ(Rows(), rows + 1) << "recorded before the session's end returns";
+        }
+        if (c.how == How::HangUp) window->OnCommand(kCmdTrayConnect);
+        if (c.how == How::Exit || c.how == How::ExitAfterLineLost) {
+            window->OnCommand(kCmdExit);
+            EXPECT_EQ(view.user.asked.back().caption, IDS_EXIT_CONFIRM_CAPTION);
+            EXPECT_EQ(view.destroyed, c.answer);
+            EXPECT_EQ(view.modalTimeouts, 0) << "the disconnecting dialog never ended";
+        }
+        view.whileBox = nullptr;
+        view.user.answers = {};
+        ASSERT_TRUE(view.Pump([&] { return view.timers.count(kTimerConnection) == (c.ended ? 0u : 1u); }));
+        view.Pump([] { return false; }, 500ms);
+        EXPECT_EQ(Rows(), rows + (c.ended ? 1 : 0)) << "recorded once";
+        EXPECT_EQ(view.results.size(), results + c.results);
+        EXPECT_EQ(Count(IDS_APP_TITLE), lost + c.lineLost);
+        EXPECT_EQ(connection->IsConnected(), !c.ended);
+        EXPECT_EQ(window->State(), c.ended ? kCardReady : kCardDialing);
+        EXPECT_EQ(connection->Phase(), c.ended ? ConnectionPhase::Idle : ConnectionPhase::Connected);
+        if (view.destroyed) {
+            // The program goes on for the next case as a new start would.
+            view.destroyed = false;
+            connection->Start();
+        }
+    }
 }
 
-// The charge notice: not at the end of a connection that never reached it (its bytes
-// are recorded before the end's tick), and once in the connection that does.
+// The charge notice: not at the end of a connection that never reached it (a lost
+// line's row is written before the end's final figures), and once in the connection that does.
 TEST_F(ConnectionFlow, ChargeNoticeComesOnceAndNeverFromRecordedBytes) {
     VR31K_IN_PRIVATE_NETNS();
     Begin();
@@ -358,6 +398,7 @@ TEST_F(ConnectionFlow, EveryEndOfADialClosesItsDialogs) {
         EXPECT_EQ(view.modalTimeouts, 0) << "a dialog stayed open";
         EXPECT_FALSE(view.ConnectingDialogOpen());
         EXPECT_EQ(window->State(), c.state);
+        EXPECT_EQ(connection->Phase(), ConnectionPhase::Idle);
         EXPECT_FALSE(view.disconnectTexts) << "接続 on the button";
         EXPECT_EQ(view.trayTip.find("通信中"), std::string::npos) << view.trayTip;
         EXPECT_EQ(view.user.shown.size() > boxes ? view.user.shown.back().caption : 0, c.box);
@@ -378,50 +419,6 @@ TEST_F(ConnectionFlow, EveryEndOfADialClosesItsDialogs) {
         << "no question about ending a dial";
 }
 
-// 終了 while connected asks first; はい hangs up, records once and ends the program,
-// also when the line was lost while the question was open.
-TEST_F(ConnectionFlow, ExitWhileConnected) {
-    VR31K_IN_PRIVATE_NETNS();
-    Begin();
-    struct Case {
-        const char* name;
-        bool answer;
-        bool lineLostDuringQuestion;
-    };
-    const Case cases[] = {{"いいえ keeps it", false, false}, {"はい", true, false}, {"はい after a lost line", true, true}};
-    int rows = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        view.modalLimit = 5s;
-        if (!connection->IsConnected()) Connect();
-        view.user.answers = {c.answer};
-        view.whileBox = [&](const MessageBoxRequest& box) {
-            if (box.captionId != IDS_EXIT_CONFIRM_CAPTION || !c.lineLostDuringQuestion) return;
-            std::vector<ConnectionInfo> links;
-            service->EnumConnections(links);
-            ASSERT_FALSE(links.empty());
-            const size_t results = view.results.size();
-            kill(links[0].pid, SIGKILL);
-            ASSERT_TRUE(view.Pump([&] { return view.results.size() == results + 1; }));
-        };
-        window->OnCommand(kCmdExit);
-        EXPECT_EQ(view.user.asked.back().caption, IDS_EXIT_CONFIRM_CAPTION);
-        EXPECT_EQ(view.destroyed, c.answer);
-        EXPECT_EQ(view.modalTimeouts, 0) << "the disconnecting dialog never ended";
-        if (c.answer) ++rows;
-        view.Pump([] { return false; }, 300ms);
-        EXPECT_EQ(Rows(), rows) << "recorded once";
-        EXPECT_EQ(connection->IsConnected(), !c.answer);
-        if (c.answer && !c.lineLostDuringQuestion) {
-            // The program goes on for the next case as a new start would.
-            view.destroyed = false;
-            connection->Start();
-        }
-    }
-    view.whileBox = nullptr;
-    EXPECT_EQ(view.results.size(), 2u) << "the hang-up's result and the lost line's";
-    EXPECT_EQ(Count(IDS_APP_TITLE), 1) << "the lost line told once";
-}
 
 
 // The window's socket glue without the toolkit: a thread watches the listening socket

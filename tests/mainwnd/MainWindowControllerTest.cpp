@@ -176,12 +176,14 @@ TEST_F(MainWindowController, AnOutsideConnectionEndsTheSignalDisplay) {
     ConnectionControl& connection = s.Connection();
     w.OnCommand(kCmdSignalButton);
     ASSERT_EQ(w.State(), kCardSignalDisplay);
-    connection.OnNotice(0);
+    connection.OnNotice(ConnectionNotice::Appeared);
     EXPECT_EQ(w.State(), kCardOutsideConnection);
+    EXPECT_EQ(connection.Phase(), ConnectionPhase::Outside);
     EXPECT_FALSE(card.IsOpen());
     EXPECT_EQ(view.timers, (std::map<int, int>{{kTimerConnection, kConnectionTickMs}}));
-    connection.OnNotice(1);
+    connection.OnNotice(ConnectionNotice::Gone);
     EXPECT_EQ(w.State(), kCardReady);
+    EXPECT_EQ(connection.Phase(), ConnectionPhase::Idle);
     EXPECT_TRUE(view.timers.empty());
 }
 

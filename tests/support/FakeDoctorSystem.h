@@ -3,7 +3,7 @@
 // that only the server of its line holds), a /proc tree, the lock folder, pppd and its
 // files, udev's database and a data folder, with the user's groups and the SIM's answers
 // given. The doctor's tests and the diagnosis dialog's share it.
-#include "app/doctor/Doctor.h"
+#include "doctor/Doctor.h"
 #include "card/CardResults.h"
 #include "support/TempDir.h"
 

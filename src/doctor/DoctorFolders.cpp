@@ -1,5 +1,5 @@
 // The data folder with its files and room, and the user's runtime folder.
-#include "app/doctor/DoctorChecks.h"
+#include "doctor/DoctorChecks.h"
 
 #include "common/DataFolder.h"
 #include "common/FileSystem.h"

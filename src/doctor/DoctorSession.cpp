@@ -1,6 +1,6 @@
 // What the window needs of the session: logind for sleep and log-out, the session bus,
 // a tray host. Only what can be seen without asking the buses is judged.
-#include "app/doctor/DoctorChecks.h"
+#include "doctor/DoctorChecks.h"
 
 #include "common/FileSystem.h"
 #include "common/StringIds.h"

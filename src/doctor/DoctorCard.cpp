@@ -1,5 +1,5 @@
 // The card, its tty and who holds it, and the SIM.
-#include "app/doctor/DoctorChecks.h"
+#include "doctor/DoctorChecks.h"
 
 #include "card/CardDetection.h"
 #include "card/CardResults.h"

@@ -1,4 +1,4 @@
-#include "app/doctor/DoctorChecks.h"
+#include "doctor/DoctorChecks.h"
 
 #include "common/StringIds.h"
 #include "common/StringTable.h"

@@ -1,7 +1,7 @@
 // The doctor's input from this process and this machine.
-#include "app/doctor/Doctor.h"
+#include "doctor/Doctor.h"
 
-#include "app/doctor/PeerFileText.h"
+#include "doctor/PeerFileText.h"
 #include "card/CWKvCtrl.h"
 #include "card/CardResults.h"
 #include "common/DataFolder.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The doctor's checks, by area, over one shared context; RunDoctor runs them in order.
-#include "app/doctor/Doctor.h"
+#include "doctor/Doctor.h"
 
 #include <sys/stat.h>
 

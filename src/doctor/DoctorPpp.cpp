@@ -1,5 +1,5 @@
 // pppd, its files and rights, the kernel's PPP, and the hook that counts other links.
-#include "app/doctor/DoctorChecks.h"
+#include "doctor/DoctorChecks.h"
 
 #include "common/FileSystem.h"
 #include "common/StringIds.h"
