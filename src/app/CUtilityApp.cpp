@@ -1,6 +1,5 @@
 #include "app/CUtilityApp.h"
 
-#include "app/CardPort.h"
 #include "app/CUtilityCommandLineInfo.h"
 #include "app/GuestCheck.h"
 #include "common/StringIds.h"
@@ -98,84 +97,63 @@ bool CUtilityApp::InitInstance(IAppUi& ui) {
     m_folderTold = !folder.Usable();
     if (!folder.warning.empty()) Warn(ui, folder.warning, ids::IDS_FOLDER_OPEN_TEXT, {m_paths.folder, folder.warning});
     if (const std::string problem = m_settings.ReadProblem(); !problem.empty()) {
-        WarnAboutFile(ui, problem, ids::IDS_SETTINGS_UNREADABLE_TEXT, {problem});
+        WarnAboutFile(&ui, problem, ids::IDS_SETTINGS_UNREADABLE_TEXT, {problem});
     }
 
-    // The charge controller: its plan, its credential table, the history and the
-    // current billing period. A history that cannot be opened does not stop start-up;
-    // the controller then skips the database work.
-    m_services.LoadPlan(m_settings);
-    m_services.SetupEntries(m_paths, m_utility.solvaneMode != 0);
-    if (const auto note = Charge().SetupNote(); note.textId != 0) WarnAboutFile(ui, note.line, note.textId, note.args);
-    OpenHistory(ui);
-    Charge().RecomputePeriod();
-
+    // The services: a failure of one stops nothing; each is told once, in the order
+    // the start met it.
+    const ServicesStart start{.paths = m_paths, .solvaneMode = m_utility.solvaneMode, .port = m_env.port};
+    const StartFindings found = m_services.Start(m_settings, start);
+    if (found.entries.textId != 0) WarnAboutFile(&ui, found.entries.line, found.entries.textId, found.entries.args);
+    TellHistory(found.history, &ui);
     // A port named in the environment is used as it is, one named in the shared settings
     // only when this user may trust it; otherwise the card is looked up (an absent card
     // leaves the name empty; the main window reports it).
-    const CardPortChoice port = ResolveCardPort(m_env.port, m_settings, m_utility.solvaneMode != 0);
-    if (!port.distrusted.empty()) {
-        Warn(ui, "PortName " + port.distrusted + " of the settings is not used (" + port.reason +
+    if (!found.port.distrusted.empty()) {
+        Warn(ui, "PortName " + found.port.distrusted + " of the settings is not used (" + found.port.reason +
                      "); the card is looked up instead",
-             ids::IDS_PORTNAME_DISTRUSTED_TEXT, {port.distrusted, port.reason});
+             ids::IDS_PORTNAME_DISTRUSTED_TEXT, {found.port.distrusted, found.port.reason});
     }
-    m_portName = port.port;
-    // The dial-up service dials the card's tty; without it every dial fails with 633.
-    m_services.UseCardPort(m_portName, m_utility.solvaneMode);
+    m_portName = found.port.port;
 
     return ui.CreateMainWindow(*this);
 }
 
-void CUtilityApp::OpenHistory(IAppUi& ui) {
-    CDbHistoryCtrl& history = m_services.History();
-    const int result = m_services.OpenHistory(m_paths);
-    if (!history.MovedAsidePath().empty()) {
+void CUtilityApp::TellHistory(const HistoryOpen& opened, IAppUi* ui) {
+    if (!opened.movedAside.empty()) {
         WarnAboutFile(ui,
-             "the history " + m_paths.history + " could not be read; it was kept as " + history.MovedAsidePath() +
+             "the history " + m_paths.history + " could not be read; it was kept as " + opened.movedAside +
                  " and a new history begun",
-             ids::IDS_HISTORY_MOVED_ASIDE_TEXT, {m_paths.history, history.MovedAsidePath()});
+             ids::IDS_HISTORY_MOVED_ASIDE_TEXT, {m_paths.history, opened.movedAside});
     }
-    TellSpoolImport();
-    if (result != kDbOk && history.LockBusy()) {
-        // Nothing the user can do about it: the window starts and opens the history as
-        // soon as the other program lets go.
-        m_historyPending = true;
-        std::fprintf(stderr, "vr31k-utility: %s; the history is opened once it is free\n", history.LastError().c_str());
-    } else if (result != kDbOk) {
-        WarnAboutFile(ui, "cannot open the history " + m_paths.history + " (" + std::to_string(result) + "): " + history.LastError(),
-             ids::IDS_HISTORY_OPEN_FAILED_TEXT, {m_paths.history, std::to_string(result), history.LastError()});
-    }
-}
-
-void CUtilityApp::TellSpoolImport() const {
-    const SpoolImport& imported = m_services.SpoolImported();
-    for (const std::string& aside : imported.keptAside) {
+    for (const std::string& aside : opened.spool.keptAside) {
         std::fprintf(stderr, "vr31k-utility: a usage record of the spool was not imported and was kept as %s\n",
                      aside.c_str());
     }
-    if (imported.left > 0) {
+    if (opened.spool.left > 0) {
         std::fprintf(stderr, "vr31k-utility: %d usage records of the spool are left for the next open\n",
-                     imported.left);
+                     opened.spool.left);
+    }
+    if (opened.lockBusy) {
+        // Nothing the user can do about it: the window starts and opens the history as
+        // soon as the other program lets go.
+        m_historyPending = true;
+        std::fprintf(stderr, "vr31k-utility: %s; the history is opened once it is free\n", opened.error.c_str());
+    } else if (!opened.Ok()) {
+        const std::string code = std::to_string(opened.result);
+        WarnAboutFile(ui, "cannot open the history " + m_paths.history + " (" + code + "): " + opened.error,
+             ids::IDS_HISTORY_OPEN_FAILED_TEXT, {m_paths.history, code, opened.error});
     }
 }
 
 bool CUtilityApp::RetryHistoryOpen() {
     if (!m_historyPending) return false;
     constexpr std::chrono::milliseconds kRetryWait{100};  // on the window's thread
-    const int result = m_services.OpenHistory(m_paths, kRetryWait);
-    CDbHistoryCtrl& history = m_services.History();
-    if (result != kDbOk && history.LockBusy()) return false;
+    const HistoryOpen opened = m_services.OpenHistory(m_paths, kRetryWait);
+    if (opened.lockBusy) return false;
     m_historyPending = false;
-    if (!history.MovedAsidePath().empty()) {
-        std::fprintf(stderr, "vr31k-utility: the history %s could not be read; it was kept as %s and a new history begun\n",
-                     m_paths.history.c_str(), history.MovedAsidePath().c_str());
-    }
-    TellSpoolImport();
-    if (result != kDbOk) {
-        std::fprintf(stderr, "vr31k-utility: cannot open the history %s (%d): %s\n", m_paths.history.c_str(), result,
-                     history.LastError().c_str());
-        return false;
-    }
+    TellHistory(opened, nullptr);
+    if (!opened.Ok()) return false;
     Charge().RecomputePeriod();
     return true;
 }
@@ -187,10 +165,10 @@ void CUtilityApp::Warn(IAppUi& ui, const std::string& line, int textId, const st
     ui.Tell(ids::IDS_APP_TITLE, textId, MessageIcon::Warning, args);
 }
 
-void CUtilityApp::WarnAboutFile(IAppUi& ui, const std::string& line, int textId,
+void CUtilityApp::WarnAboutFile(IAppUi* ui, const std::string& line, int textId,
                                 const std::vector<std::string>& args) const {
-    if (m_folderTold) std::fprintf(stderr, "vr31k-utility: %s\n", line.c_str());
-    else Warn(ui, line, textId, args);
+    if (m_folderTold || ui == nullptr) std::fprintf(stderr, "vr31k-utility: %s\n", line.c_str());
+    else Warn(*ui, line, textId, args);
 }
 
 void CUtilityApp::MainWindowReady() {

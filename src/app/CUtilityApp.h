@@ -80,13 +80,14 @@ public:
     bool RetryHistoryOpen();
 
 private:
-    void OpenHistory(IAppUi& ui);
-    // What the open of the history left to tell on stderr: files kept aside, records left.
-    void TellSpoolImport() const;
+    // What an open of the history found: on stderr, and in a box at the start (`ui`);
+    // a lock another program keeps leaves the history pending.
+    void TellHistory(const HistoryOpen& opened, IAppUi* ui);
     // A start-up problem that does not stop the start: on stderr and in a box.
     void Warn(IAppUi& ui, const std::string& line, int textId, const std::vector<std::string>& args) const;
-    // A file of the data folder: its box only when none said the folder cannot be used.
-    void WarnAboutFile(IAppUi& ui, const std::string& line, int textId, const std::vector<std::string>& args) const;
+    // A file of the data folder: its box only when none said the folder cannot be used
+    // (and there is a face to show it).
+    void WarnAboutFile(IAppUi* ui, const std::string& line, int textId, const std::vector<std::string>& args) const;
 
     StartupEnvironment m_env;
     std::string m_stopReason;

@@ -7,7 +7,25 @@
 
 namespace vr31k {
 
-CardPortChoice ResolveCardPort(const std::string& given, const SettingsStore& settings, bool chipset) {
+namespace {
+
+class DeviceTreeLookup final : public ICardLookup {
+public:
+    bool FindCardPort(std::string& port, bool chipset) override {
+        return vr31k::FindCardPort(port, false, false, chipset) == CARD_FOUND && !port.empty();
+    }
+    bool EjectCard(bool chipset) override { return vr31k::EjectCard(chipset) == 1; }
+};
+
+}  // namespace
+
+ICardLookup& MachineCardLookup() {
+    static DeviceTreeLookup lookup;
+    return lookup;
+}
+
+CardPortChoice ResolveCardPort(const std::string& given, const SettingsStore& settings, bool chipset,
+                               ICardLookup& lookup) {
     CardPortChoice choice;
     if (!given.empty()) {
         choice.port = given;
@@ -22,7 +40,8 @@ CardPortChoice ResolveCardPort(const std::string& given, const SettingsStore& se
         choice.distrusted = named;
         choice.reason = trust.reason;
     }
-    FindCardPort(choice.port, false, false, chipset);
+    // An absent card leaves the port empty.
+    if (!lookup.FindCardPort(choice.port, chipset)) choice.port.clear();
     return choice;
 }
 

@@ -25,12 +25,26 @@ void Services::LoadPlan(const SettingsStore& settings) {
     m_charge->DerivePlan();
 }
 
-bool Services::SetupEntries(const DataPaths& paths, bool solvaneMode) {
-    m_charge->Setup(paths.credentials, paths.phonebook, kCardModemName, solvaneMode);
-    return m_charge->SetupLoadResult() != kCredentialInvalid;
+StartFindings Services::Start(const SettingsStore& settings, const ServicesStart& start) {
+    StartFindings found;
+    LoadPlan(settings);
+    found.entriesSetup = SetupEntries(start.paths, start.solvaneMode != 0);
+    found.entries = m_charge->SetupNote();
+    // A history that cannot be opened stops nothing: the controller then skips the
+    // database work, and the live record still keeps this program's connections.
+    if (start.openHistory) found.history = OpenHistory(start.paths);
+    m_charge->RecomputePeriod();
+    found.port = ResolveCardPort(start.port, settings, start.solvaneMode != 0, *m_lookup);
+    // The dial-up service dials the card's tty; without it every dial fails with 633.
+    UseCardPort(found.port.port, start.solvaneMode);
+    return found;
 }
 
-int Services::OpenHistory(const DataPaths& paths, std::chrono::milliseconds lockWait) {
+int Services::SetupEntries(const DataPaths& paths, bool solvaneMode) {
+    return m_charge->Setup(paths.credentials, paths.phonebook, kCardModemName, solvaneMode);
+}
+
+HistoryOpen Services::OpenHistory(const DataPaths& paths, std::chrono::milliseconds lockWait) {
     const LinkIdentifier identify = LinuxLinkIdentifier();
     // The connections this program watches are kept in the spool while they last, whether
     // the history opens or not: a busy or broken history never leaves one uncounted.
@@ -38,11 +52,14 @@ int Services::OpenHistory(const DataPaths& paths, std::chrono::milliseconds lock
         m_charge->KeepLiveRecord(paths.folder, getpid(), ProcessStartTicks(getpid()), identify);
         m_liveKept = true;
     }
-    m_spoolImport = {};
-    const int result = History().OpenHistory(paths.history, std::string(kPassPhrase), lockWait);
+    HistoryOpen opened;
+    opened.result = History().OpenHistory(paths.history, std::string(kPassPhrase), lockWait);
+    opened.movedAside = History().MovedAsidePath();
+    opened.lockBusy = opened.result != kDbOk && History().LockBusy();
+    opened.error = History().LastError();
     // Links that ended while no utility watched them count from the first open on.
-    if (result == kDbOk) m_spoolImport = ImportUsageSpool(paths.folder, *m_charge, identify);
-    return result;
+    if (opened.Ok()) opened.spool = ImportUsageSpool(paths.folder, *m_charge, identify);
+    return opened;
 }
 
 int Services::UseCardPort(const std::string& port, int solvaneMode) {

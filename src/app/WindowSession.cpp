@@ -3,7 +3,6 @@
 #include "app/CUtilityApp.h"
 #include "app/CardPort.h"
 #include "doctor/Doctor.h"
-#include "card/CardDetection.h"
 #include "common/DataFolder.h"
 
 namespace vr31k {
@@ -24,15 +23,14 @@ SessionOptions AppOptions(CUtilityApp& app) {
     options.autoStartLaunch = app.AutoStartLaunch();
     options.watchFolder = true;
     options.portFromSettings = !app.PortGiven();
+    options.ready = [&app] { app.MainWindowReady(); };
     return options;
 }
 
 }  // namespace
 
 WindowSession::WindowSession(CUtilityApp& app, IMainView& view)
-    : WindowSession(app.Shared(), app.Card(), app.Settings(), app.Utility(), app.PortName(), view, AppOptions(app)) {
-    m_app = &app;
-}
+    : WindowSession(app.Shared(), app.Card(), app.Settings(), app.Utility(), app.PortName(), view, AppOptions(app)) {}
 
 WindowSession::WindowSession(Services& services, CWKvCtrl& card, const SettingsStore& settings,
                              UtilitySettings& utility, std::string port, IMainView& view, SessionOptions options)
@@ -41,7 +39,6 @@ WindowSession::WindowSession(Services& services, CWKvCtrl& card, const SettingsS
       m_utility(utility),
       m_options(options),
       m_portNameSetting(settings.ReadPortName()),
-      m_host(options.host != nullptr ? *options.host : static_cast<IWindowHost&>(*this)),
       m_port(std::move(port)),
       m_window(PartsOf(card, m_port, utility, services, settings, *this, options), view),
       m_connection(m_window),
@@ -79,30 +76,22 @@ void WindowSession::FollowPortName() {
     if (!m_options.portFromSettings) return;
     std::string setting = m_settings.ReadPortName();
     if (setting == m_portNameSetting) return;
-    const CardPortChoice choice = ResolveCardPort({}, m_settings, m_utility.solvaneMode != 0);
+    const CardPortChoice choice = ResolveCardPort({}, m_settings, m_utility.solvaneMode != 0, m_services.CardLookup());
     // Taken once nothing holds the card; a connection's end asks again.
     if (m_window.OnPortChanged(choice.port)) m_portNameSetting = std::move(setting);
 }
 
 
 bool WindowSession::FindCardPort(std::string& port) {
-    if (&m_host != this) return m_host.FindCardPort(port);
-    return vr31k::FindCardPort(port, false, false, m_utility.solvaneMode != 0) == CARD_FOUND && !port.empty();
+    return m_services.CardLookup().FindCardPort(port, m_utility.solvaneMode != 0);
 }
 
-bool WindowSession::EjectCard() {
-    if (&m_host != this) return m_host.EjectCard();
-    return vr31k::EjectCard(m_utility.solvaneMode != 0) == 1;
-}
+bool WindowSession::EjectCard() { return m_services.CardLookup().EjectCard(m_utility.solvaneMode != 0); }
 
-void WindowSession::UseCardPort(const std::string& port) {
-    m_services.UseCardPort(port, m_utility.solvaneMode);
-    if (&m_host != this) m_host.UseCardPort(port);
-}
+void WindowSession::UseCardPort(const std::string& port) { m_services.UseCardPort(port, m_utility.solvaneMode); }
 
 void WindowSession::WindowReady() {
-    if (&m_host != this) m_host.WindowReady();
-    if (m_app != nullptr) m_app->MainWindowReady();
+    if (m_options.ready) m_options.ready();
 }
 
 // Read from the machine whoever looks the card up: it is a fact of the port, not of the lookup.

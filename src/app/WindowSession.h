@@ -10,6 +10,7 @@
 #include "platform/FolderWatch.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,8 +22,8 @@ struct SessionOptions {
     std::string dataFolder;  // told in the socket's replies
     bool autoStartLaunch = false;
     CardCheckOptions checkOptions;
-    // A card lookup of the caller's (tests); null: the machine's device tree.
-    IWindowHost* host = nullptr;
+    // The window exists: a waiting second start may go on.
+    std::function<void()> ready;
     // Watch the data folder for what other programs change in it (the desktop window).
     bool watchFolder = false;
     std::chrono::milliseconds watchDebounce{200};
@@ -78,8 +79,6 @@ private:
     UtilitySettings& m_utility;
     SessionOptions m_options;
     std::string m_portNameSetting;  // PortName as last taken
-    CUtilityApp* m_app = nullptr;
-    IWindowHost& m_host;
     IConnectionObserver* m_face = nullptr;
     std::string m_port;
     CUtilityDlg m_window;

@@ -10,13 +10,17 @@ namespace vr31k::cli {
 
 int SolvaneMode(CliContext& context) { return context.Settings().ReadUtility().solvaneMode; }
 
-std::string ResolvePort(CliContext& context) {
-    const CardPortChoice choice =
-        ResolveCardPort(context.PortOption().value_or(std::string()), context.Settings(), SolvaneMode(context) != 0);
+void TellPortChoice(CliContext& context, const CardPortChoice& choice) {
     if (!choice.distrusted.empty()) {
         context.Err() << "vr31kctl: PortName " << choice.distrusted << " of the settings is not used ("
                       << choice.reason << "); the card is looked up instead\n";
     }
+}
+
+std::string ResolvePort(CliContext& context) {
+    const CardPortChoice choice =
+        ResolveCardPort(context.PortOption().value_or(std::string()), context.Settings(), SolvaneMode(context) != 0);
+    TellPortChoice(context, choice);
     return choice.port;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What every command that talks to the card shares: the port it uses, the card
 // controller, the command line's face of the card dialogs, and the card check.
+#include "app/CardPort.h"
 #include "card/CardCheck.h"
 #include "cli/CliCardUi.h"
 #include "cli/CliCommand.h"
@@ -11,6 +12,8 @@ int SolvaneMode(CliContext& context);
 // --port, else PortName of the settings when this user may trust it (CheckPortName;
 // else a note on stderr), else the card lookup (empty: no card).
 std::string ResolvePort(CliContext& context);
+// The note on stderr when PortName of the settings was not trusted.
+void TellPortChoice(CliContext& context, const CardPortChoice& choice);
 // Takes the card check's prompt answers (--pin, --puk/--new-pin) from the options.
 void TakeCodeOptions(CliArgs& args, CCliCardUi& ui);
 

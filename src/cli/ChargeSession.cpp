@@ -1,5 +1,7 @@
 #include "cli/ChargeSession.h"
 
+#include "cli/CardTask.h"
+
 #include <ostream>
 
 namespace vr31k::cli {
@@ -24,21 +26,38 @@ int CChargeSession::WriteDialupSettings() {
 }
 
 int CChargeSession::OpenHistory() {
-    const DataPaths& paths = m_context.Paths();
     m_context.PrepareDataFolder();
-    const int result = m_services.OpenHistory(paths);
-    if (!History().MovedAsidePath().empty()) {
-        m_context.Err() << "vr31kctl: the history " << paths.history << " could not be read; it was kept as "
-                        << History().MovedAsidePath() << " and a new history begun\n";
+    if (const int status = TellHistory(m_services.OpenHistory(m_context.Paths())); status != kExitOk) return status;
+    Charge().RecomputePeriod();
+    return kExitOk;
+}
+
+int CChargeSession::Start(std::string& port) {
+    m_context.PrepareDataFolder();
+    const ServicesStart start{.paths = m_context.Paths(),
+                              .solvaneMode = m_context.Settings().ReadUtility().solvaneMode,
+                              .port = m_context.PortOption().value_or(std::string())};
+    const StartFindings found = m_services.Start(m_context.Settings(), start);
+    TellPortChoice(m_context, found.port);
+    if (found.entries.textId != 0) m_context.Err() << "vr31kctl: " << found.entries.line << "\n";
+    if (const int status = TellHistory(found.history); status != kExitOk) return status;
+    port = found.port.port;
+    return kExitOk;
+}
+
+int CChargeSession::TellHistory(const HistoryOpen& opened) {
+    const std::string& history = m_context.Paths().history;
+    if (!opened.movedAside.empty()) {
+        m_context.Err() << "vr31kctl: the history " << history << " could not be read; it was kept as "
+                        << opened.movedAside << " and a new history begun\n";
     }
-    if (result != kDbOk) return FailHistory(result, "cannot open the history " + paths.history);
-    for (const std::string& aside : m_services.SpoolImported().keptAside) {
+    if (!opened.Ok()) return FailHistory(opened.result, "cannot open the history " + history);
+    for (const std::string& aside : opened.spool.keptAside) {
         m_context.Err() << "vr31kctl: a usage record of the spool was not imported and was kept as " << aside << "\n";
     }
-    if (const int left = m_services.SpoolImported().left; left > 0) {
-        m_context.Err() << "vr31kctl: " << left << " usage records of the spool are left for the next open\n";
+    if (opened.spool.left > 0) {
+        m_context.Err() << "vr31kctl: " << opened.spool.left << " usage records of the spool are left for the next open\n";
     }
-    Charge().RecomputePeriod();
     return kExitOk;
 }
 

@@ -24,6 +24,11 @@ public:
     // recomputes the current period. A file that had to be moved aside is reported on
     // stderr. Returns kExitOk, or the failure already printed.
     int OpenHistory();
+    // The services' start, as the window makes it: plan, entries, history with the
+    // spool, period, the card's `port` (--port, else PortName when trusted, else looked
+    // up; empty: no card); what it found told on stderr. Returns kExitOk, or the
+    // history's failure already printed.
+    int Start(std::string& port);
 
     CRasChargeCtrl& Charge() { return m_services.Charge(); }
     CDbHistoryCtrl& History() { return m_services.History(); }
@@ -32,6 +37,9 @@ public:
     int FailHistory(int code, std::string_view what);
 
 private:
+    // What the history's open found, on stderr; kExitOk or the failure printed.
+    int TellHistory(const HistoryOpen& opened);
+
     CliContext& m_context;
     Services m_services;
 };

@@ -1,6 +1,5 @@
 #include "cli/ConnectRun.h"
 
-#include "cli/CardTask.h"
 #include "cli/PlanLimit.h"
 #include "cli/ReadableValues.h"
 #include "common/StringIds.h"
@@ -8,7 +7,6 @@
 
 #include <algorithm>
 #include <ostream>
-#include <unistd.h>
 
 namespace vr31k::cli {
 
@@ -29,14 +27,6 @@ std::string MadeFolder(CliContext& context) {
 }
 }  // namespace
 
-namespace {
-SessionOptions SessionIn(CliContext& context) {
-    SessionOptions options;
-    options.dataFolder = context.Paths().folder;
-    return options;
-}
-}  // namespace
-
 ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, std::optional<int64_t> overLimit,
                        const std::atomic<int>& hangUpRequests)
     : m_context(context),
@@ -49,18 +39,13 @@ ConnectRun::ConnectRun(CliContext& context, std::optional<std::string> name, std
       m_status(MadeFolder(context)),
       m_view(m_loop, context.JsonOutput() ? nullptr : &context.Err(), Say(), m_name.value_or(std::string()),
              CliMainView::Hooks{
-                 [this](int command) { m_window.OnCommand(command); },
+                 [this](int command) { Window().OnCommand(command); },
                  [this] { return TakeHangUp(); },
                  [this] { WriteStatus(Figures("dialling")); },
                  [this](const std::string& entry, const std::string& duration, const std::string& volume) {
                      OnTick(entry, duration, volume);
-                 }}),
-      m_windowSession(m_session.Shared(), m_card, m_settings, m_utility, ResolvePort(context), m_view,
-                      SessionIn(context)),
-      m_window(m_windowSession.Window()),
-      m_control(m_windowSession.Connection()) {
-    m_loop.SetTimerHandler([this](int id) { m_window.OnTimer(id); });
-    m_windowSession.SetObserver(this);
+                 }}) {
+    m_loop.SetTimerHandler([this](int id) { Window().OnTimer(id); });
 }
 
 void ConnectRun::Recorded(int result, const HistoryRow& row) {
@@ -78,33 +63,36 @@ bool ConnectRun::TakeHangUp() {
 
 int ConnectRun::Run() {
     if (std::string why; !m_status.Hold(why)) return m_context.Fail(1, "no-status", why);
-    if (const int status = m_session.OpenHistory(); status != kExitOk) return status;
-    m_session.SetupEntries();
+    std::string port;
+    if (const int status = m_session.Start(port); status != kExitOk) return status;
+    SessionOptions options;
+    options.dataFolder = m_context.Paths().folder;
+    m_windowSession.emplace(m_session.Shared(), m_card, m_settings, m_utility, std::move(port), m_view, options);
+    m_windowSession->SetObserver(this);
     CRasChargeCtrl& charge = m_session.Charge();
     // An allowance the period is already past is no allowance.
     const bool allowed =
         m_overLimit && CheckCurrentLimit(charge, m_settings.ReadLimit(), *m_overLimit).state != LimitState::Reached;
     if (const auto refused = RefuseAtLimit(m_context, charge, allowed)) return *refused;
-    if (m_overLimit) m_control.AllowOverLimit(*m_overLimit);
-    m_session.Shared().UseCardPort(m_windowSession.Port(), m_utility.solvaneMode);
+    if (m_overLimit) Control().AllowOverLimit(*m_overLimit);
     charge.EnsurePhonebook();
     EntryList names;
     if (const int listed = charge.ListEntries(names); listed != 0) {
         m_reason = "cannot read the phonebook " + m_context.Paths().phonebook + " (" + std::to_string(listed) + ")";
         return Fail("not-dialled");
     }
-    if (m_windowSession.Port().empty()) {
+    if (m_windowSession->Port().empty()) {
         m_reason = "no card found (give --port)";
         return Fail("not-dialled");
     }
-    m_control.Start();
+    Control().Start();
     if (ConnectionInfo link; charge.FindCardConnection(link)) return Watch(link);
 
     const int index = charge.Plan().entryIndex;
     m_entry = m_name.value_or(index >= 0 && index < kEntryCount ? names[index] : std::string());
     if (m_entry.empty()) throw UsageError("no entry selected: name one, or `vr31kctl entries select`");
     m_view.SetEntry(m_entry);
-    m_window.OnCommand(kCmdConnect);
+    Window().OnCommand(kCmdConnect);
     // A cancelled dial is ended by the command it posted.
     m_loop.RunPosted();
     return Outcome();
@@ -114,14 +102,14 @@ int ConnectRun::Watch(const ConnectionInfo& link) {
     m_entry = link.entryName;
     Say() << "a connection over the card is up without a program that holds it (" << m_entry
           << "): watching it as an outside connection; Ctrl-C or `vr31kctl disconnect` hangs it up\n";
-    m_loop.RunUntil([&] { return m_window.State() == kCardOutsideConnection || m_end.has_value(); },
+    m_loop.RunUntil([&] { return Window().State() == kCardOutsideConnection || m_end.has_value(); },
                     CliEventLoop::Clock::now() + kAdoptWait);
-    if (!m_end && m_window.State() != kCardOutsideConnection) m_reason = "the connection went before it was watched";
+    if (!m_end && Window().State() != kCardOutsideConnection) m_reason = "the connection went before it was watched";
     return Outcome();
 }
 
 int ConnectRun::Outcome() {
-    if (!m_end && IsConnectionState(m_window.State())) Stay();
+    if (!m_end && IsConnectionState(Window().State())) Stay();
     if (m_end && m_wasUp) return Finish();
     return NotDialled();
 }
@@ -129,14 +117,14 @@ int ConnectRun::Outcome() {
 void ConnectRun::Stay() {
     // The command below is the window's disconnect only while a connection is shown;
     // in any other state it would dial again.
-    while (!m_end && IsConnectionState(m_window.State())) {
+    while (!m_end && IsConnectionState(Window().State())) {
         // The window's disconnect command; a hang-up that failed may be asked again.
         if (TakeHangUp()) {
-            m_window.OnCommand(kCmdConnect);
+            Window().OnCommand(kCmdConnect);
             continue;
         }
         m_loop.RunUntil(
-            [&] { return m_end.has_value() || HangUpPending() || !IsConnectionState(m_window.State()); });
+            [&] { return m_end.has_value() || HangUpPending() || !IsConnectionState(Window().State()); });
     }
 }
 
@@ -174,7 +162,7 @@ int ConnectRun::NotDialled() {
         if (m_context.JsonOutput()) m_context.Err() << dialBox->cause << '\n';
         return Fail("dial-failed");
     }
-    const EntryList& names = m_window.EntryNames();
+    const EntryList& names = Window().EntryNames();
     if (m_reason.empty() && boxes.empty() && std::find(names.begin(), names.end(), m_entry) == names.end()) {
         m_reason = "no entry named " + m_entry + " (vr31kctl entries list)";
     }
@@ -204,10 +192,10 @@ void ConnectRun::OnTick(const std::string& entry, const std::string& duration, c
 
 Json ConnectRun::Figures(const char* state) {
     Json figures = Json::MakeObject();
-    ConnectionSnapshot snapshot = m_control.Snapshot();
+    ConnectionSnapshot snapshot = Control().Snapshot();
     snapshot.entry = m_entry;  // also while dialling, before the live figures name it
     WriteConnectionStatus(figures, state, snapshot, m_session.Charge().LiveRecord().LastSaved());
-    if (m_window.State() == kCardOutsideConnection) figures.Set("outside", true);
+    if (Window().State() == kCardOutsideConnection) figures.Set("outside", true);
     return figures;
 }
 

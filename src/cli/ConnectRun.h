@@ -53,6 +53,9 @@ private:
     Json Figures(const char* state);
     void WriteStatus(const Json& figures) { m_status.Write(figures.Dump() + "\n" + figures.DumpText()); }
     std::ostream& Say() { return m_context.JsonOutput() ? m_context.Err() : m_context.Out(); }
+    // The window's logic and its connection control, once the start has made them.
+    CUtilityDlg& Window() { return m_windowSession->Window(); }
+    ConnectionControl& Control() { return m_windowSession->Connection(); }
 
     CliContext& m_context;
     std::optional<std::string> m_name;
@@ -66,9 +69,9 @@ private:
     ConnectionStatus m_status;  // `status` and `disconnect` find this connect by its lock
     CliEventLoop m_loop;
     CliMainView m_view;
-    WindowSession m_windowSession;  // first to go: stops the monitor before the rest
-    CUtilityDlg& m_window;
-    ConnectionControl& m_control;
+    // Made after the services' start, on the port it found; first to go: stops the
+    // monitor before the rest.
+    std::optional<WindowSession> m_windowSession;
 
     std::string m_entry;
     std::string m_reason;  // why it stopped, when no message box says it

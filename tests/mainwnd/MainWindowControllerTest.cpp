@@ -24,23 +24,22 @@ namespace {
 using namespace ids;
 using sim::SimState;
 
-class MainWindowController : public ::testing::Test, public IWindowHost {
+class MainWindowController : public ::testing::Test, public ICardLookup {
 protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(s.Prepare(error, false)) << error;
     }
-    bool FindCardPort(std::string& found) override {
+    bool FindCardPort(std::string& found, bool) override {
         ++lookups;
         found = simulator.PortPath();
         return true;
     }
-    bool EjectCard() override { return ejectAnswer; }
-    void UseCardPort(const std::string&) override {}
-    void WindowReady() override { ++ready; }
+    bool EjectCard(bool) override { return ejectAnswer; }
     CUtilityDlg& Start() {
+        s.services->UseCardLookup(*this);
         SessionOptions options;
-        options.host = this;
+        options.ready = [this] { ++ready; };
         options.checkOptions.simBusyLimitMs = 500;
         s.Start(options);
         window = &s.Window();

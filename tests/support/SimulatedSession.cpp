@@ -30,26 +30,21 @@ SimulatedSession::~SimulatedSession() {
 
 bool SimulatedSession::Prepare(std::string& error, bool withHistory) {
     if (!simulator.Start(error)) return false;
-    if (Charge().Setup(folder + "/VR31KUTL.dat", folder + "/VR31KUTL.pbk", kCardModemName, false) != 0) {
-        error = "the entries did not set up";
-        return false;
-    }
-    if (withHistory) {
-        // As the application opens it: the spool imported, the live record kept.
-        if (services->OpenHistory(MakeDataPaths(folder)) != kDbOk) {
-            error = "the history did not open";
-            return false;
-        }
-        Charge().RecomputePeriod();
-    }
-    return true;
+    // As the application starts them: the spool imported, the live record kept.
+    const ServicesStart start{.paths = MakeDataPaths(folder),
+                              .solvaneMode = utility.solvaneMode,
+                              .port = port.value_or(simulator.PortPath()),
+                              .openHistory = withHistory};
+    const StartFindings found = services->Start(settings, start);
+    if (found.entriesSetup != 0) error = "the entries did not set up";
+    else if (withHistory && !found.history.Ok()) error = "the history did not open";
+    return error.empty();
 }
 
 void SimulatedSession::Start(SessionOptions options) {
-    const std::string cardPort = port.value_or(simulator.PortPath());
-    Charge().SetCardPort(cardPort);
     if (options.dataFolder.empty()) options.dataFolder = folder;
-    session = std::make_unique<WindowSession>(*services, card, settings, utility, cardPort, view, options);
+    session = std::make_unique<WindowSession>(*services, card, settings, utility, port.value_or(simulator.PortPath()),
+                                              view, options);
     session->Start();
 }
 

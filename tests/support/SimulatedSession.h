@@ -22,8 +22,8 @@ public:
     SimulatedSession(const SimulatedSession&) = delete;
     SimulatedSession& operator=(const SimulatedSession&) = delete;
 
-    // Starts the card and sets up the entries (and the history, `withHistory`); `error`
-    // says what failed.
+    // Starts the card and the services as the application does (the history only
+    // `withHistory`); `error` says what failed.
     bool Prepare(std::string& error, bool withHistory = true);
     // Builds the session on `port` (unset: the simulator's) and runs the window's
     // initialisation.
