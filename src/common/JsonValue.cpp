@@ -167,7 +167,6 @@ private:
 
 }  // namespace
 
-
 JsonValue JsonValue::Shown(JsonValue value, std::string text) {
     value.m_shown = std::move(text);
     return value;
