@@ -1,6 +1,9 @@
 #include "accounting/ConnectionSnapshot.h"
 
+#include "accounting/OleDate.h"
 #include "dialup/ConnectionFigures.h"
+
+#include <unistd.h>
 
 namespace vr31k {
 
@@ -10,15 +13,29 @@ namespace {
 uint64_t Counted(int64_t value) { return value > 0 ? static_cast<uint64_t>(value) : 0; }
 }  // namespace
 
-ConnectionSnapshot SnapshotOf(const ChargeAccounting& accounting, bool includeLive) {
+PeriodSnapshot PeriodOf(const ChargeAccounting& accounting, bool includeLive) {
+    PeriodSnapshot period;
+    int64_t connectionBytes = 0;
+    period.charge = accounting.ComputePeriodCharge(connectionBytes, period.freeLeft, period.limitLeft, includeLive);
+    period.projection = ProjectCurrentPeriod(accounting, includeLive);
+    return period;
+}
+
+PeriodSnapshot PeriodOf(const ChargeAccounting& accounting, bool includeLive, const LimitSettings& limit) {
+    PeriodSnapshot period = PeriodOf(accounting, includeLive);
+    period.limit = CheckCurrentLimit(accounting, limit);
+    period.pace = PaceCurrentPeriod(accounting, includeLive, period.limit->limitBytes);
+    return period;
+}
+
+ConnectionSnapshot SnapshotOf(const ChargeAccounting& accounting, std::optional<PeriodSnapshot> period) {
     const LiveConnection& live = accounting.Live();
     ConnectionSnapshot snapshot;
     snapshot.entry = live.entryName;
     snapshot.durationMs = Counted(live.durationMs);
     snapshot.sent = Counted(live.sent);
     snapshot.recv = Counted(live.recv);
-    int64_t connectionBytes = 0;
-    snapshot.charge = accounting.ComputePeriodCharge(connectionBytes, snapshot.freeLeft, snapshot.limitLeft, includeLive);
+    snapshot.period = std::move(period);
     return snapshot;
 }
 
@@ -31,18 +48,36 @@ ConnectionSnapshot SnapshotOf(const std::string& entry, const ConnectionStats& s
     return snapshot;
 }
 
-void WriteSnapshot(const ConnectionSnapshot& snapshot, ISnapshotFields& fields) {
-    fields.Text("duration", FormatConnectionTime(snapshot.durationMs));
-    fields.Count("duration_s", snapshot.durationMs / 1000);
-    fields.Count("sent", snapshot.sent);
-    fields.Count("recv", snapshot.recv);
-    fields.Text("volume", FormatConnectionVolume(snapshot.sent, snapshot.recv));
-    if (!snapshot.charge) return;
-    fields.Charge("charge", *snapshot.charge);
-    fields.Text("charge_text", FormatCharge(*snapshot.charge));
-    fields.Number("free_left", snapshot.freeLeft);
-    fields.Number("limit_left", snapshot.limitLeft);
-    if (!snapshot.pace.empty()) fields.Text("pace_line", snapshot.pace);
+JsonValue ChargeJson(int64_t yen) { return yen < 0 ? JsonValue::Shown(yen, "no plan") : JsonValue(yen); }
+
+std::string SavedTimeText(int64_t savedAt) { return FormatOleDateTime(OleFromTime(static_cast<time_t>(savedAt))); }
+
+JsonValue& WriteSnapshot(JsonValue& out, const ConnectionSnapshot& snapshot) {
+    out.Set("duration", FormatConnectionTime(snapshot.durationMs))
+        .Set("duration_s", snapshot.durationMs / 1000)
+        .Set("sent", snapshot.sent)
+        .Set("recv", snapshot.recv)
+        .Set("volume", FormatConnectionVolume(snapshot.sent, snapshot.recv));
+    if (!snapshot.period) return out;
+    const PeriodSnapshot& period = *snapshot.period;
+    out.Set("charge", ChargeJson(period.charge))
+        .Set("charge_text", FormatCharge(period.charge))
+        .Set("free_left", period.freeLeft)
+        .Set("limit_left", period.limitLeft);
+    if (const std::string pace = period.pace ? FormatPace(*period.pace) : std::string(); !pace.empty()) {
+        out.Set("pace_line", pace);
+    }
+    return out;
+}
+
+JsonValue& WriteConnectionStatus(JsonValue& out, const char* state, const ConnectionSnapshot& snapshot,
+                                 int64_t savedAt) {
+    out.Set("pid", static_cast<int64_t>(getpid()));
+    if (state != nullptr) out.Set("state", state);
+    out.Set("entry", snapshot.entry);
+    WriteSnapshot(out, snapshot);
+    if (savedAt > 0) out.Set("saved", SavedTimeText(savedAt));
+    return out;
 }
 
 }  // namespace vr31k

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <ostream>
-#include <unistd.h>
 
 namespace vr31k::cli {
 
@@ -137,12 +136,10 @@ int ConnectRun::Finish() {
     if (!m_recorded) m_recorded = charge.RecordFinishedConnection(false, &m_row);
     const bool lineLost = m_end->lineLost;
     const bool recorded = *m_recorded == 0;
-    // The row's own charge, not the period's.
-    ConnectionSnapshot snapshot = SnapshotOf(charge);
-    snapshot.charge.reset();
     Json result = Json::MakeObject();
     result.Set("ok", !lineLost && recorded).Set("entry", m_entry).Set("line_lost", lineLost);
-    SetFigures(result, snapshot)
+    // The row's own charge, not the period's.
+    WriteSnapshot(result, SnapshotOf(charge))
         .Set("charge", m_row.charge ? ChargeJson(*m_row.charge) : Json(nullptr))
         .Set("recorded", recorded);
     if (m_end->outside) result.Set("outside", true);
@@ -195,13 +192,9 @@ void ConnectRun::OnTick(const std::string& entry, const std::string& duration, c
 
 Json ConnectRun::Figures(const char* state) {
     Json figures = Json::MakeObject();
-    figures.Set("pid", static_cast<long>(getpid())).Set("state", state).Set("entry", m_entry);
-    ConnectionSnapshot snapshot = SnapshotOf(m_session.Charge());
-    snapshot.pace = Control().PaceLine();
-    SetFigures(figures, snapshot);
-    if (const int64_t saved = m_session.Charge().LiveRecord().LastSaved(); saved > 0) {
-        figures.Set("saved", FormatOleDateTime(OleFromTime(static_cast<time_t>(saved))));
-    }
+    ConnectionSnapshot snapshot = Control().Snapshot();
+    snapshot.entry = m_entry;  // also while dialling, before the live figures name it
+    WriteConnectionStatus(figures, state, snapshot, m_session.Charge().LiveRecord().LastSaved());
     if (Window().State() == kCardOutsideConnection) figures.Set("outside", true);
     return figures;
 }

@@ -20,7 +20,9 @@ std::optional<Json> OutsideConnectionFigures(IDialupService& service, int accept
             .Set("pid", link.pid > 0 ? Json(link.pid) : Json(nullptr));
         if (!link.entryName.empty()) figures.Set("entry", link.entryName);
         ConnectionStats stats;
-        if (service.GetConnectionStatistics(link.handle, stats) == 0) SetFigures(figures, SnapshotOf(link.entryName, stats));
+        if (service.GetConnectionStatistics(link.handle, stats) == 0) {
+            WriteSnapshot(figures, SnapshotOf(link.entryName, stats));
+        }
         figures.Set("hint", "vr31kctl connect adopts this connection and records it in the history when it ends");
         return figures;
     }

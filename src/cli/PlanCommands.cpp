@@ -196,20 +196,18 @@ int RunUsage(CliContext& context, CliArgs& args) {
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     if (daily) return PrintDailyUsage(context, session, period, csv);
     const ChargeAccounting& charge = session.Charge();
-    int64_t connection = 0, freeLeft = 0, limitLeft = 0;
-    const int32_t yen = charge.ComputePeriodCharge(connection, freeLeft, limitLeft, false);
+    const LimitSettings limit = context.Settings().ReadLimit();
+    const PeriodSnapshot now = PeriodOf(charge, false, limit);
     Json result = Json::MakeObject();
     result.Set("period", charge.Period().period)
         .Set("bytes", charge.Period().periodBytes)
-        .Set("charge", ChargeJson(yen))
-        .Set("free_left", freeLeft)
-        .Set("limit_left", limitLeft)
+        .Set("charge", ChargeJson(now.charge))
+        .Set("free_left", now.freeLeft)
+        .Set("limit_left", now.limitLeft)
         .Set("notice_left", charge.Period().noticeLeft);
-    SetProjection(result, ProjectCurrentPeriod(charge, false));
-    const LimitSettings limit = context.Settings().ReadLimit();
-    const LimitStatus status = CheckCurrentLimit(charge, limit);
-    SetPace(result, PaceCurrentPeriod(charge, false, status.limitBytes));
-    SetLimitStatus(result, limit, status);
+    SetProjection(result, now.projection);
+    SetPace(result, *now.pace);
+    SetLimitStatus(result, limit, *now.limit);
     // The connections watched now, as their keepers last saved them: what a kill or a
     // power cut would leave counted.
     Json running = Json::MakeArray();
@@ -219,7 +217,7 @@ int RunUsage(CliContext& context, CliArgs& args) {
             .Set("sent", live.sent)
             .Set("recv", live.recv)
             .Set("duration_s", live.durationSeconds)
-            .Set("saved", FormatOleDateTime(OleFromTime(static_cast<time_t>(live.end))));
+            .Set("saved", SavedTimeText(live.end));
         running.Push(std::move(one));
     }
     result.Set("running", std::move(running));

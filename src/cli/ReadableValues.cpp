@@ -61,31 +61,9 @@ Json ClosingDayJson(int32_t day) {
     return day;
 }
 
-Json ChargeJson(int64_t yen) { return yen < 0 ? Json::Shown(yen, "no plan") : Json(yen); }
-
 Json DurationJson(double dayFraction) {
     if (const auto seconds = DurationSeconds(dayFraction)) return Json(*seconds);
     return Json(dayFraction * kSecondsPerDay);
-}
-
-namespace {
-class JsonFields final : public ISnapshotFields {
-public:
-    explicit JsonFields(Json& json) : m_json(json) {}
-    void Text(const char* key, const std::string& value) override { m_json.Set(key, value); }
-    void Number(const char* key, int64_t value) override { m_json.Set(key, static_cast<long long>(value)); }
-    void Count(const char* key, uint64_t value) override { m_json.Set(key, static_cast<unsigned long long>(value)); }
-    void Charge(const char* key, int32_t yen) override { m_json.Set(key, ChargeJson(yen)); }
-
-private:
-    Json& m_json;
-};
-}  // namespace
-
-Json& SetFigures(Json& json, const ConnectionSnapshot& snapshot) {
-    JsonFields fields(json);
-    WriteSnapshot(snapshot, fields);
-    return json;
 }
 
 }  // namespace vr31k::cli

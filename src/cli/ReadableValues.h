@@ -20,12 +20,8 @@ Json PlanValue(int32_t value);
 Json PlanValue(double value);
 Json ChargeTypeJson(int32_t type);
 Json ClosingDayJson(int32_t day);
-// An estimated charge in yen; negative when no plan applies.
-Json ChargeJson(int64_t yen);
 // A stored duration in seconds: whole seconds, or a real where they do not fit in 64
 // bits (null when not finite), never a wrapped value.
 Json DurationJson(double dayFraction);
-// A connection's figures (WriteSnapshot's fields) into `json`.
-Json& SetFigures(Json& json, const ConnectionSnapshot& snapshot);
 
 }  // namespace vr31k::cli

@@ -40,28 +40,17 @@ Json ToJson(const RemoteReply& reply) {
     std::vector<ShownBox> boxes;
     for (const auto& [key, value] : reply.All()) {
         if (key == "reply" || key == "data_folder") continue;
-        if (key == "messages" || key == "message_texts") {
-            const auto* ids = std::get_if<std::vector<int64_t>>(&value);
-            const auto* texts = std::get_if<std::vector<std::string>>(&value);
-            for (size_t i = 0; ids != nullptr && i < ids->size(); ++i) {
-                if (boxes.size() <= i) boxes.push_back({static_cast<int>((*ids)[i]), {}, {}});
+        const Json::Array& items = value.Items();
+        if (key == "messages") {
+            for (size_t i = boxes.size(); i < items.size(); ++i) {
+                boxes.push_back({static_cast<int>(items[i].Integer()), {}, {}});
             }
-            for (size_t i = 0; texts != nullptr && i < texts->size(); ++i) {
-                if (boxes.size() <= i) boxes.push_back({0, {}, {}});
-                boxes[i].text = (*texts)[i];
-            }
-            continue;
-        }
-        if (key == "charge" && std::holds_alternative<int64_t>(value)) {
-            out.Set(key, ChargeJson(std::get<int64_t>(value)));
-        } else if (const auto* b = std::get_if<bool>(&value)) {
-            out.Set(key, *b);
-        } else if (const auto* n = std::get_if<int64_t>(&value)) {
-            out.Set(key, static_cast<long long>(*n));
-        } else if (const auto* s = std::get_if<std::string>(&value)) {
-            out.Set(key, *s);
+        } else if (key == "message_texts") {
+            boxes.resize(std::max(boxes.size(), items.size()));
+            for (size_t i = 0; i < items.size(); ++i) boxes[i].text = items[i].Text();
         } else {
-            out.Set(key, nullptr);
+            // The number is what the socket carries; people read what it means.
+            out.Set(key, key == "charge" ? ChargeJson(value.Integer()) : value);
         }
     }
     if (reply.Find("messages") != nullptr) SetMessages(out, boxes);

@@ -1,8 +1,6 @@
 #include "gui/UtilityWindow.h"
 
-#include "accounting/PeriodPace.h"
-#include "accounting/PeriodProjection.h"
-#include "accounting/UsageLimit.h"
+#include "accounting/ConnectionSnapshot.h"
 #include "app/CUtilityApp.h"
 #include "common/StringIds.h"
 #include "dialup/CardContexts.h"
@@ -582,11 +580,11 @@ void UtilityWindow::RunTotals() {
     CCfgHistoryTotalSheet sheet(charge, DialogParent());
     // Only the current period is heading anywhere.
     sheet.MonthPage()->SetProjection([&charge](const std::string& period) {
-        return period == charge.Period().period ? ProjectCurrentPeriod(charge, false) : PeriodProjection{};
+        return period == charge.Period().period ? PeriodOf(charge, false).projection : PeriodProjection{};
     });
-    const int64_t limitBytes = CheckCurrentLimit(charge, m_app.Settings().ReadLimit()).limitBytes;
-    sheet.MonthPage()->SetPace([&charge, limitBytes](const std::string& period) {
-        return period == charge.Period().period ? PaceCurrentPeriod(charge, false, limitBytes) : PeriodPace{};
+    const LimitSettings limit = m_app.Settings().ReadLimit();
+    sheet.MonthPage()->SetPace([&charge, limit](const std::string& period) {
+        return period == charge.Period().period ? *PeriodOf(charge, false, limit).pace : PeriodPace{};
     });
     sheet.Run();
 }

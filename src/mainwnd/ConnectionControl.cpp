@@ -58,19 +58,20 @@ constexpr EndSteps StepsOf(EndKind kind) {
 bool IsDialFailure(EndKind kind) { return kind == EndKind::DialFailed || kind == EndKind::DialNotStarted; }
 }  // namespace
 
-ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot, const ProjectionText& projection) {
+ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot) {
+    const PeriodSnapshot period = snapshot.period.value_or(PeriodSnapshot{});
     return {FormatConnectionTime(snapshot.durationMs),
             Bytes(snapshot.sent),
             Bytes(snapshot.recv),
-            FormatCharge(snapshot.charge.value_or(-1)),
-            Allowance(snapshot.freeLeft),
-            Allowance(snapshot.limitLeft),
-            projection,
-            snapshot.pace};
+            FormatCharge(period.charge),
+            Allowance(period.freeLeft),
+            Allowance(period.limitLeft),
+            FormatProjection(period.projection),
+            period.pace ? FormatPace(*period.pace) : std::string()};
 }
 
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive) {
-    return FiguresText(SnapshotOf(charge, includeLive), FormatProjection(ProjectCurrentPeriod(charge, includeLive)));
+    return FiguresText(SnapshotOf(charge, PeriodOf(charge, includeLive)));
 }
 
 int DialProgressTextId(uint32_t state) {
@@ -355,14 +356,17 @@ void ConnectionControl::Sample() {
         m_view.Tell(IDS_CHARGE_NOTICE_CAPTION, IDS_CHARGE_NOTICE_TEXT, MessageIcon::Exclamation);
     }
     // The pace reads the history: once a tick, for whichever shows it.
-    std::optional<PeriodPace> pace;
-    const auto paceNow = [&]() -> const PeriodPace& { return pace ? *pace : pace.emplace(CurrentPace()); };
+    std::optional<ConnectionSnapshot> figures;
+    const auto figuresNow = [&]() -> const ConnectionSnapshot& {
+        return figures ? *figures : figures.emplace(Snapshot());
+    };
     if (m_view.IsMinimisedOrHidden()) {
         // The tip keeps its usual lines unless the user's limit is on.
-        const std::string paceText = m_limit.kind != kLimitOff ? FormatPaceShort(paceNow()) : std::string();
+        const std::string paceText =
+            m_limit.kind != kLimitOff ? FormatPaceShort(*figuresNow().period->pace) : std::string();
         m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume, paceText));
     }
-    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(StatusFigures(paceNow()));
+    if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(FiguresText(figuresNow()));
     if (m_observer != nullptr) m_observer->Ticked();
 }
 
@@ -402,7 +406,7 @@ void ConnectionControl::LimitChanged() { m_limit = m_window.SettingsFile().ReadL
 void ConnectionControl::DataChanged(DataChanges changes) {
     if ((changes & kChangedLimit) != 0) LimitChanged();
     if ((changes & (kChangedPlan | kChangedLimit | kChangedHistory)) != 0 && m_view.StatusDialogOpen()) {
-        m_view.RefreshStatusDialog(StatusFigures(CurrentPace()));
+        m_view.RefreshStatusDialog(FiguresText(Snapshot()));
     }
 }
 
@@ -546,17 +550,11 @@ void ConnectionControl::SessionEnding() {
 
 void ConnectionControl::OpenStatusDialog() {
     if (m_view.StatusDialogOpen()) return;
-    m_view.RunStatusDialog(StatusFigures(CurrentPace()));
+    m_view.RunStatusDialog(FiguresText(Snapshot()));
 }
 
-ConnectionFiguresText ConnectionControl::StatusFigures(const PeriodPace& pace) {
-    ConnectionSnapshot snapshot = SnapshotOf(m_charge);
-    snapshot.pace = FormatPace(pace);
-    return FiguresText(snapshot, FormatProjection(ProjectCurrentPeriod(m_charge, true)));
-}
-
-PeriodPace ConnectionControl::CurrentPace() const {
-    return PaceCurrentPeriod(m_charge, true, CheckCurrentLimit(m_charge, m_limit).limitBytes);
+ConnectionSnapshot ConnectionControl::Snapshot() const {
+    return SnapshotOf(m_charge, PeriodOf(m_charge, true, m_limit));
 }
 
 }  // namespace vr31k

@@ -4,7 +4,6 @@
 // ending a connection, closing the window and the session's end. Runs on the window's
 // thread; the monitor thread and the dial reach it only through IMainView::Post.
 #include "accounting/ConnectionSnapshot.h"
-#include "accounting/PeriodPace.h"
 #include "accounting/UsageLimit.h"
 #include "dialup/CWRasCtrl.h"
 #include "mainwnd/CUtilityDlg.h"
@@ -16,8 +15,8 @@
 namespace vr31k {
 
 // The figures of the status and result dialogs: a snapshot in words.
-ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot, const ProjectionText& projection);
-// The same for the live connection (no pace: the status dialog adds it).
+ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot);
+// The same for the live connection and its period (no pace: the status dialog's has it).
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive);
 // The progress text of a dial state (0: none).
 int DialProgressTextId(uint32_t state);
@@ -156,8 +155,9 @@ public:
     // The user's limit was changed: the connection in progress keeps to the new one.
     void LimitChanged();
 
-    // The period's pace in one line, with the live connection and the user's limit.
-    std::string PaceLine() const { return FormatPace(CurrentPace()); }
+    // The live connection with its period, the user's limit and the pace: the figures of
+    // the status dialog, the socket's status and vr31kctl connect.
+    ConnectionSnapshot Snapshot() const;
 
     int StateBeforeOutside() const { return m_stateBeforeOutside; }
     ConnectionPhase Phase() const { return m_phase; }
@@ -176,9 +176,6 @@ private:
     void Tick();
     // The figures of the live connection sampled and shown (the tick's and the end's).
     void Sample();
-    PeriodPace CurrentPace() const;
-    // The status dialog's figures, with the pace.
-    ConnectionFiguresText StatusFigures(const PeriodPace& pace);
     // The user's limit and the burst warning, after a tick: may hang up.
     void WatchLimit();
     // At the user's limit: true when the dial may go on (asked when `ask`).

@@ -1,10 +1,8 @@
 #include "mainwnd/RemoteControl.h"
 
 #include "common/StringTable.h"
-#include "dialup/ConnectionFigures.h"
 
 #include <algorithm>
-#include <unistd.h>
 
 namespace vr31k {
 
@@ -26,25 +24,7 @@ void SetBoxes(RemoteReply& reply, const std::vector<MessageBoxRequest>& boxes) {
         ids.push_back(box.captionId);
         texts.push_back(box.textId != 0 && box.text.empty() ? std::string(LoadString(box.textId)) : box.text);
     }
-    reply.Set("messages", RemoteReply::Value(std::move(ids))).Set("message_texts", RemoteReply::Value(std::move(texts)));
-}
-
-// A snapshot's fields in a reply.
-class ReplyFields final : public ISnapshotFields {
-public:
-    explicit ReplyFields(RemoteReply& reply) : m_reply(reply) {}
-    void Text(const char* key, const std::string& value) override { m_reply.Set(key, value); }
-    void Number(const char* key, int64_t value) override { m_reply.Set(key, value); }
-    void Count(const char* key, uint64_t value) override { m_reply.Set(key, static_cast<int64_t>(value)); }
-    void Charge(const char* key, int32_t yen) override { m_reply.Set(key, static_cast<int64_t>(yen)); }
-
-private:
-    RemoteReply& m_reply;
-};
-
-void SetFigures(RemoteReply& reply, const ConnectionSnapshot& snapshot) {
-    ReplyFields fields(reply);
-    WriteSnapshot(snapshot, fields);
+    reply.Set("messages", ids).Set("message_texts", texts);
 }
 
 }  // namespace
@@ -68,20 +48,10 @@ RemoteReply RemoteControl::Status(const char* replyName) {
         return ErrorReply(replyName, "not-connected", RAS_ERR_NOT_CONNECTED, "no connection in progress")
             .Set("data_folder", m_dataFolder);
     }
-    ConnectionSnapshot snapshot = SnapshotOf(m_charge);
-    snapshot.pace = m_connection.PaceLine();
     RemoteReply reply;
-    reply.Set("reply", replyName)
-        .Set("ok", true)
-        .Set("pid", static_cast<int64_t>(getpid()))
-        .Set("state", state)
-        .Set("entry", snapshot.entry);
-    SetFigures(reply, snapshot);
-    // What a kill or a power cut would leave counted: the figures saved at this time.
-    if (const int64_t saved = m_charge.LiveRecord().LastSaved(); saved > 0) {
-        reply.Set("saved", FormatOleDateTime(OleFromTime(static_cast<time_t>(saved))));
-    }
-    reply.Set("source", "utility").Set("data_folder", m_dataFolder);
+    reply.Set("reply", replyName).Set("ok", true);
+    WriteConnectionStatus(reply, state.c_str(), m_connection.Snapshot(), m_charge.LiveRecord().LastSaved())
+        .Set("source", "utility").Set("data_folder", m_dataFolder);
     return reply;
 }
 
@@ -209,12 +179,9 @@ void RemoteControl::HangUpEnded(const FlowOutcome& outcome) {
         !m_charge.LastKeptForImport()) {
         reply = ErrorReply("disconnect", "not-recorded", *m_recorded, "the connection could not be recorded");
     } else if (outcome.ok) {
-        const ConnectionSnapshot snapshot = SnapshotOf(m_charge);
-        reply.Set("reply", "disconnect")
-            .Set("ok", true)
-            .Set("pid", static_cast<int64_t>(getpid()))
-            .Set("entry", snapshot.entry);
-        SetFigures(reply, snapshot);
+        // The result dialog's figures: no pace, nothing live left to save.
+        reply.Set("reply", "disconnect").Set("ok", true);
+        WriteConnectionStatus(reply, nullptr, SnapshotOf(m_charge, PeriodOf(m_charge, true)), 0);
     } else {
         reply = ErrorReply("disconnect", outcome.error, outcome.code,
                            outcome.error == "not-connected" ? "no connection in progress" : "");

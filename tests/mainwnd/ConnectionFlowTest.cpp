@@ -539,9 +539,9 @@ TEST_F(ConnectionFlow, RequestsWithoutAConnection) {
         EXPECT_FALSE(reply.Flag("ok")) << c.line;
         EXPECT_EQ(reply.Text("error"), c.error) << c.line;
         if (c.box != 0) {
-            const auto* boxes = std::get_if<std::vector<int64_t>>(reply.Find("messages"));
+            const RemoteReply* boxes = reply.Find("messages");
             ASSERT_NE(boxes, nullptr) << c.line;
-            EXPECT_EQ(*boxes, std::vector<int64_t>{c.box}) << c.line;
+            EXPECT_EQ(*boxes, RemoteReply(std::vector<int64_t>{c.box})) << c.line;
         }
     }
     EXPECT_EQ(view.user.messages.back(), IDS_OUT_OF_SERVICE_CAPTION) << "the window tells it as usual";
