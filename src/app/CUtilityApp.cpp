@@ -4,6 +4,7 @@
 #include "app/CUtilityCommandLineInfo.h"
 #include "app/GuestCheck.h"
 #include "common/StringIds.h"
+#include "common/TerminalText.h"
 #include "platform/DataFolderAccess.h"
 #include "platform/InstanceChannel.h"
 
@@ -137,7 +138,7 @@ void CUtilityApp::OpenHistory(IAppUi& ui) {
     }
     for (const std::string& aside : m_services.SpoolImported().keptAside) {
         std::fprintf(stderr, "vr31k-utility: a usage record of the spool was not imported and was kept as %s\n",
-                     aside.c_str());
+                     TerminalText(aside).c_str());
     }
     if (result != kDbOk) {
         WarnAboutFile(ui, "cannot open the history " + m_paths.history + " (" + std::to_string(result) + "): " + history.LastError(),

@@ -3,6 +3,7 @@
 #include "app/CardPort.h"
 #include "app/doctor/Doctor.h"
 #include "common/StringIds.h"
+#include "common/TerminalText.h"
 
 #include <ostream>
 
@@ -14,8 +15,8 @@ std::string ResolvePort(CliContext& context) {
     const CardPortChoice choice =
         ResolveCardPort(context.PortOption().value_or(std::string()), context.Settings(), SolvaneMode(context) != 0);
     if (!choice.distrusted.empty()) {
-        context.Err() << "vr31kctl: PortName " << choice.distrusted << " of the settings is not used ("
-                      << choice.reason << "); the card is looked up instead\n";
+        context.Err() << "vr31kctl: PortName " << TerminalText(choice.distrusted) << " of the settings is not used ("
+                      << TerminalText(choice.reason) << "); the card is looked up instead\n";
     }
     return choice.port;
 }

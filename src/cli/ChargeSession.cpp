@@ -1,5 +1,7 @@
 #include "cli/ChargeSession.h"
 
+#include "common/TerminalText.h"
+
 #include <ostream>
 
 namespace vr31k::cli {
@@ -33,7 +35,8 @@ int CChargeSession::OpenHistory() {
     }
     if (result != kDbOk) return FailHistory(result, "cannot open the history " + paths.history);
     for (const std::string& aside : m_services.SpoolImported().keptAside) {
-        m_context.Err() << "vr31kctl: a usage record of the spool was not imported and was kept as " << aside << "\n";
+        m_context.Err() << "vr31kctl: a usage record of the spool was not imported and was kept as "
+                        << TerminalText(aside) << "\n";
     }
     Charge().RecomputePeriod();
     return kExitOk;
