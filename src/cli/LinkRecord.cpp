@@ -73,7 +73,7 @@ int RecordEndedLink(const LinkEndInput& in, std::ostream& err) {
     const auto sent = Count(Env(in, "BYTES_SENT"));
     const auto recv = Count(Env(in, "BYTES_RCVD"));
     if (!seconds || !sent || !recv) {
-        err << "vr31k-link-record: pppd gave no connect time or byte counts for " << interfaceName
+        err << "vr31k-link-record: pppd gave no readable connect time or byte counts for " << interfaceName
             << "; the link is not counted\n";
         return 2;
     }
