@@ -127,14 +127,16 @@ LimitFieldCheck CheckLimitCharge(std::string_view text) {
 }
 
 LimitFieldCheck CheckLimitBytes(std::string_view text) {
-    return InRange(ParseSize(text), 1024, kMaxLimitBytes, false, "1k", "1024T");
+    return InRange(ParseSize(text), kMinLimitBytes, kMaxLimitBytes, false, "1k", "1024T");
 }
 
 LimitFieldCheck CheckBurstBytes(std::string_view text) {
-    return InRange(ParseSize(text), 1024, kMaxLimitBytes, true, "1k", "1024T");
+    return InRange(ParseSize(text), kMinLimitBytes, kMaxLimitBytes, true, "1k", "1024T");
 }
 
-LimitFieldCheck CheckWarnRatio(std::string_view text) { return InRange(ParseWhole(text), 1, 99, true, "1", "99"); }
+LimitFieldCheck CheckWarnRatio(std::string_view text) {
+    return InRange(ParseWhole(text), 1, kMaxLimitWarnRatio, true, "1", "99");
+}
 
 std::string LimitSizeText(int64_t bytes) {
     if (bytes < 0) return {};

@@ -51,8 +51,6 @@ struct LimitFieldCheck {
     int64_t value = 0;
     std::string text;
 };
-inline constexpr int64_t kMaxLimitCharge = 999999;
-inline constexpr int64_t kMaxLimitBytes = int64_t{1} << 50;  // 1 PiB
 LimitFieldCheck CheckLimitCharge(std::string_view text);
 LimitFieldCheck CheckLimitBytes(std::string_view text);  // 1 kByte and up
 LimitFieldCheck CheckBurstBytes(std::string_view text);  // 0 (off) or 1 kByte and up

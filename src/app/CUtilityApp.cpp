@@ -3,6 +3,7 @@
 #include "app/CUtilityCommandLineInfo.h"
 #include "app/GuestCheck.h"
 #include "common/StringIds.h"
+#include "common/TerminalText.h"
 #include "platform/DataFolderAccess.h"
 #include "platform/InstanceChannel.h"
 
@@ -128,7 +129,7 @@ void CUtilityApp::TellHistory(const HistoryOpen& opened, IAppUi* ui) {
     }
     for (const std::string& aside : opened.spool.keptAside) {
         std::fprintf(stderr, "vr31k-utility: a usage record of the spool was not imported and was kept as %s\n",
-                     aside.c_str());
+                     TerminalText(aside).c_str());
     }
     if (opened.spool.left > 0) {
         std::fprintf(stderr, "vr31k-utility: %d usage records of the spool are left for the next open\n",

@@ -3,6 +3,7 @@
 #include "app/CardPort.h"
 #include "doctor/Doctor.h"
 #include "common/StringIds.h"
+#include "common/TerminalText.h"
 
 #include <ostream>
 
@@ -12,8 +13,8 @@ int SolvaneMode(CliContext& context) { return context.Settings().ReadUtility().s
 
 void TellPortChoice(CliContext& context, const CardPortChoice& choice) {
     if (!choice.distrusted.empty()) {
-        context.Err() << "vr31kctl: PortName " << choice.distrusted << " of the settings is not used ("
-                      << choice.reason << "); the card is looked up instead\n";
+        context.Err() << "vr31kctl: PortName " << TerminalText(choice.distrusted) << " of the settings is not used ("
+                      << TerminalText(choice.reason) << "); the card is looked up instead\n";
     }
 }
 

@@ -1,6 +1,7 @@
 #include "cli/ChargeSession.h"
 
 #include "cli/CardTask.h"
+#include "common/TerminalText.h"
 
 #include <ostream>
 
@@ -53,7 +54,8 @@ int CChargeSession::TellHistory(const HistoryOpen& opened) {
     }
     if (!opened.Ok()) return FailHistory(opened.result, "cannot open the history " + history);
     for (const std::string& aside : opened.spool.keptAside) {
-        m_context.Err() << "vr31kctl: a usage record of the spool was not imported and was kept as " << aside << "\n";
+        m_context.Err() << "vr31kctl: a usage record of the spool was not imported and was kept as "
+                        << TerminalText(aside) << "\n";
     }
     if (opened.spool.left > 0) {
         m_context.Err() << "vr31kctl: " << opened.spool.left << " usage records of the spool are left for the next open\n";

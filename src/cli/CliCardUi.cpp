@@ -1,6 +1,7 @@
 #include "cli/CliCardUi.h"
 
 #include "common/StringTable.h"
+#include "common/TerminalText.h"
 
 #include <ostream>
 
@@ -8,8 +9,8 @@ namespace vr31k::cli {
 
 MessageResult CCliCardUi::Show(const MessageBoxRequest& request) {
     std::string text = request.text.empty() ? std::string(LoadString(request.textId)) : request.text;
-    if (m_tell != nullptr) *m_tell << "[" << LoadString(request.captionId) << "] " << text << '\n';
-    if (m_tell != nullptr && !request.cause.empty()) *m_tell << request.cause << '\n';
+    if (m_tell != nullptr) *m_tell << "[" << LoadString(request.captionId) << "] " << TerminalLines(text) << '\n';
+    if (m_tell != nullptr && !request.cause.empty()) *m_tell << TerminalLines(request.cause) << '\n';
     m_boxes.push_back({request.captionId, std::move(text), request.cause});
     switch (request.buttons) {
     case MessageButtons::YesNo:

@@ -1,4 +1,5 @@
 #include "common/StringTable.h"
+#include "common/TerminalText.h"
 #include "cli/CliCommand.h"
 #include "platform/DataFolderAccess.h"
 
@@ -47,7 +48,7 @@ int CliContext::Fail(int code, std::string_view name, std::string_view message) 
         m_out << Json::MakeObject().Set("error", std::move(error)).Dump() << '\n';
         m_out.flush();
     } else {
-        m_err << "vr31kctl: " << message;
+        m_err << "vr31kctl: " << TerminalLines(message);
         if (!name.empty()) m_err << " (" << name << ", " << code << ")";
         m_err << '\n';
     }

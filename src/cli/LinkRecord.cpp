@@ -6,6 +6,7 @@
 #include "common/FileSystem.h"
 #include "platform/DialupService.h"
 
+#include <charconv>
 #include <cstring>
 #include <optional>
 #include <sys/stat.h>
@@ -49,11 +50,13 @@ bool IsCardTty(const std::string& sysRoot, const std::string& tty) {
     return false;
 }
 
+// pppd's count: digits only, within a 64-bit integer (the record's own limits follow).
 std::optional<long long> Count(const std::string& text) {
-    if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) {
-        return std::nullopt;
-    }
-    return std::stoll(text);
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || text[0] == '-' || error != std::errc() || stop != end) return std::nullopt;
+    return value;
 }
 
 }  // namespace
@@ -70,7 +73,7 @@ int RecordEndedLink(const LinkEndInput& in, std::ostream& err) {
     const auto sent = Count(Env(in, "BYTES_SENT"));
     const auto recv = Count(Env(in, "BYTES_RCVD"));
     if (!seconds || !sent || !recv) {
-        err << "vr31k-link-record: pppd gave no connect time or byte counts for " << interfaceName
+        err << "vr31k-link-record: pppd gave no readable connect time or byte counts for " << interfaceName
             << "; the link is not counted\n";
         return 2;
     }

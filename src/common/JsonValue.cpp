@@ -1,5 +1,6 @@
 #include "common/JsonValue.h"
 
+#include "common/TerminalText.h"
 #include "common/Utf8.h"
 
 #include <charconv>
@@ -322,8 +323,10 @@ std::string JsonValue::Text() const {
 void JsonValue::DumpTextTo(std::string& out, int indent) const {
     const std::string pad(static_cast<size_t>(indent) * 2, ' ');
     // A text of several lines (a message box's) goes on indented under its first line.
+    // Values may be names and texts from files anyone in the group writes: a terminal
+    // shows them, never obeys them.
     const auto scalarText = [&pad](const JsonValue& j) {
-        const std::string text = j.Text();
+        const std::string text = TerminalLines(j.Text());
         std::string lines;
         size_t start = 0;
         for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {

@@ -23,4 +23,10 @@ struct LimitSettings {
 
 inline constexpr const char* kLimitSection = "VR31K_LIMIT";
 
+// The values' ranges: what the settings file may hold, what the checks of typed values allow.
+inline constexpr int64_t kMaxLimitCharge = 999999;          // yen, from 1
+inline constexpr int64_t kMinLimitBytes = 1024;             // the limit's and the burst's
+inline constexpr int64_t kMaxLimitBytes = int64_t{1} << 50;  // 1 PiB
+inline constexpr int32_t kMaxLimitWarnRatio = 99;           // percent, from 1; 0 no warning
+
 }  // namespace vr31k

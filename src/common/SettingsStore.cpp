@@ -1,5 +1,6 @@
 #include "common/SettingsStore.h"
 
+#include "common/LimitSettings.h"
 #include "common/PlanFields.h"
 
 #include "common/IniFile.h"
@@ -231,26 +232,27 @@ int SettingsStore::WriteHistoryList(const HistoryListSettings& s, bool withSize)
 
 namespace {
 
-// A 64-bit count as the profile functions read a number: blanks, an optional sign,
-// digits; anything else after them ignored, nothing readable is the default.
-int64_t ReadInt64(const IniFile& ini, const char* key, int64_t fallback) {
+// The section is ours and written by us: a value is read when it is wholly a decimal
+// number within its range (or the value that means "not set"); anything else, "1e9" and
+// "12abc" included, counts as the default.
+int64_t ReadLimitValue(const IniFile& ini, const char* key, int64_t fallback, int64_t unset, int64_t min,
+                       int64_t max) {
     const auto text = ini.Get(kLimitSection, key);
     if (!text) return fallback;
-    const char* begin = text->c_str();
-    while (*begin == ' ' || *begin == '\t') ++begin;
-    if (*begin == '+') ++begin;
     int64_t value = 0;
-    const auto [end, error] = std::from_chars(begin, text->c_str() + text->size(), value);
-    return error == std::errc() && end != begin ? value : fallback;
+    const char* end = text->data() + text->size();
+    const auto [stop, error] = std::from_chars(text->data(), end, value);
+    if (error != std::errc() || stop != end) return fallback;
+    return value == unset || (value >= min && value <= max) ? value : fallback;
 }
 
 LimitSettings LimitFrom(const IniFile& ini) {
     LimitSettings s;
-    s.kind = ReadInt(ini, kLimitSection, "LimitKind", s.kind);
-    s.charge = ReadInt(ini, kLimitSection, "LimitCharge", s.charge);
-    s.bytes = ReadInt64(ini, "LimitBytes", s.bytes);
-    s.warnRatio = ReadInt(ini, kLimitSection, "LimitWarnRatio", s.warnRatio);
-    s.burstBytes = ReadInt64(ini, "BurstBytes", s.burstBytes);
+    s.kind = static_cast<int32_t>(ReadLimitValue(ini, "LimitKind", s.kind, kLimitOff, kLimitOff, kLimitBytes));
+    s.charge = static_cast<int32_t>(ReadLimitValue(ini, "LimitCharge", s.charge, -1, 1, kMaxLimitCharge));
+    s.bytes = ReadLimitValue(ini, "LimitBytes", s.bytes, -1, kMinLimitBytes, kMaxLimitBytes);
+    s.warnRatio = static_cast<int32_t>(ReadLimitValue(ini, "LimitWarnRatio", s.warnRatio, 0, 1, kMaxLimitWarnRatio));
+    s.burstBytes = ReadLimitValue(ini, "BurstBytes", s.burstBytes, 0, kMinLimitBytes, kMaxLimitBytes);
     return s;
 }
 

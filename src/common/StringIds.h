@@ -534,6 +534,9 @@ inline constexpr int IDS_DOCTOR_MM_HAS_CARD_REFUSES = 43847;
 inline constexpr int IDS_DOCTOR_MM_HAS_CARD_PASSWORD = 43848;
 inline constexpr int IDS_DOCTOR_TRAY_OK = 43849;  // the window sees the desktop's tray
 inline constexpr int IDS_DOCTOR_NO_TRAY = 43850;
+// the lock names a running process that is no dialler and has not the tty open
+inline constexpr int IDS_DOCTOR_LOCK_FOREIGN = 43851;
+inline constexpr int IDS_DOCTOR_LOCK_UNSEEN = 43852;   // ... whose descriptors cannot be read
 
 // ---- The history views (numbered from 43300).
 // history list

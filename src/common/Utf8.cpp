@@ -2,10 +2,7 @@
 
 namespace vr31k {
 
-namespace {
-
-// The length of the well-formed sequence at text[i], or 0.
-size_t SequenceLength(std::string_view text, size_t i) {
+size_t Utf8SequenceLength(std::string_view text, size_t i) {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
     if (lead < 0x80) return 1;
@@ -32,11 +29,9 @@ size_t SequenceLength(std::string_view text, size_t i) {
     return length;
 }
 
-}  // namespace
-
 bool IsValidUtf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
-        const size_t n = SequenceLength(text, i);
+        const size_t n = Utf8SequenceLength(text, i);
         if (n == 0) return false;
         i += n;
     }
@@ -47,7 +42,7 @@ std::string ToValidUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
-        const size_t n = SequenceLength(text, i);
+        const size_t n = Utf8SequenceLength(text, i);
         if (n == 0) {
             out += "\xEF\xBF\xBD";
             ++i;

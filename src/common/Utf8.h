@@ -9,6 +9,8 @@ namespace vr31k {
 // Whether `text` is well-formed UTF-8 (no overlong forms, surrogates, or code points
 // above U+10FFFF).
 bool IsValidUtf8(std::string_view text);
+// The length of the well-formed sequence that starts at text[at], 0 when none does.
+size_t Utf8SequenceLength(std::string_view text, size_t at);
 // `text` with each byte that does not start a well-formed sequence replaced by U+FFFD.
 std::string ToValidUtf8(std::string_view text);
 

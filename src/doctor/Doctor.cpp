@@ -2,6 +2,7 @@
 
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "common/TerminalText.h"
 #include "platform/linux/ProcessTable.h"
 
 #include <grp.h>
@@ -78,12 +79,15 @@ std::vector<CheckResult> RunDoctor(const DoctorInput& input) {
     return std::move(context.results);
 }
 
+// Sentences carry paths, names and texts read from the system: a terminal shows them,
+// never obeys them.
 std::string DoctorText(const std::vector<CheckResult>& results) {
     std::ostringstream out;
     for (const CheckResult& r : results) {
-        out << std::left << std::setw(8) << CheckStatusName(r.status) << std::setw(15) << r.id << r.message << '\n';
+        out << std::left << std::setw(8) << CheckStatusName(r.status) << std::setw(15) << r.id
+            << TerminalText(r.message) << '\n';
         if (r.fix.empty()) continue;
-        out << std::string(23, ' ') << LoadString(ids::IDS_DIAGNOSIS_COL_FIX) << ": " << r.fix << '\n';
+        out << std::string(23, ' ') << LoadString(ids::IDS_DIAGNOSIS_COL_FIX) << ": " << TerminalText(r.fix) << '\n';
     }
     return out.str();
 }

@@ -7,6 +7,7 @@
 #include "common/FileSystem.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
+#include "common/TerminalText.h"
 #include "platform/linux/ProcessTable.h"
 #include "platform/linux/TtyFacts.h"
 
@@ -78,9 +79,11 @@ void CheckTty(Context& c) {
           JoinGroupFix(c.in.user, group, membership));
 }
 
+// A process's name is its own choice: escaped, so that a sentence shown in a terminal
+// or a label never carries its controls.
 std::string Described(const ProcessEntry& p) {
-    return FormatString(IDS_DOCTOR_PROCESS, {p.name.empty() ? LoadString(IDS_DOCTOR_SOME_PROCESS) : p.name,
-                                             std::to_string(p.pid), UserNameOf(p.uid)});
+    const std::string name = p.name.empty() ? std::string(LoadString(IDS_DOCTOR_SOME_PROCESS)) : TerminalText(p.name);
+    return FormatString(IDS_DOCTOR_PROCESS, {name, std::to_string(p.pid), UserNameOf(p.uid)});
 }
 
 void CheckHoldersOf(Context& c) {
@@ -101,18 +104,29 @@ void CheckHoldersOf(Context& c) {
 
 void CheckLock(Context& c) {
     const TtyLock lock = ReadTtyLock(c.in.roots.lockDir, c.port, c.in.roots.proc);
+    const auto who = [&] {
+        const auto holder = ProcessOf(c.in.roots.proc, lock.pid);
+        return holder ? Described(*holder) : "pid " + std::to_string(lock.pid);
+    };
     switch (lock.kind) {
         case TtyLock::Kind::None:
             c.Add("tty-lock", CheckStatus::Ok, FormatString(IDS_DOCTOR_LOCK_NONE, {c.port}));
             return;
         case TtyLock::Kind::Live: {
-            const auto holder = ProcessOf(c.in.roots.proc, lock.pid);
-            const std::string who = holder ? Described(*holder) : "pid " + std::to_string(lock.pid);
-            c.Add("tty-lock", CheckStatus::Failed, FormatString(IDS_DOCTOR_LOCK_LIVE, {c.port, who, lock.path}),
+            c.Add("tty-lock", CheckStatus::Failed, FormatString(IDS_DOCTOR_LOCK_LIVE, {c.port, who(), lock.path}),
                   FormatString(IDS_DOCTOR_FIX_END_DIALLER, {std::to_string(lock.pid)}));
             c.portFree = false;
             return;
         }
+        // Anyone may write the lock folder and name any process: no advice to end it.
+        case TtyLock::Kind::Foreign:
+            c.Add("tty-lock", CheckStatus::Failed, FormatString(IDS_DOCTOR_LOCK_FOREIGN, {lock.path, who(), c.port}),
+                  "sudo rm " + lock.path);
+            return;
+        case TtyLock::Kind::Unseen:
+            c.Add("tty-lock", CheckStatus::Warning, FormatString(IDS_DOCTOR_LOCK_UNSEEN, {lock.path, who(), c.port}),
+                  FormatString(IDS_DOCTOR_FIX_SUDO_DOCTOR, {}));
+            return;
         case TtyLock::Kind::Stale:
             c.Add("tty-lock", CheckStatus::Warning,
                   FormatString(IDS_DOCTOR_LOCK_STALE, {lock.path, std::to_string(lock.pid)}), "sudo rm " + lock.path);

@@ -3,6 +3,7 @@
 #include "accounting/CDbHistoryCtrl.h"
 #include "accounting/OleDate.h"
 #include "accounting/LiveUsageRecord.h"
+#include "accounting/UsageSpool.h"
 #include "platform/linux/DiallerProcess.h"
 #include "cli/ChargeSession.h"
 #include "cli/CliCommand.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <sstream>
@@ -364,6 +366,17 @@ TEST_F(AccountingCommandsTest, UsageDayByDayAsJsonAndCsv) {
     EXPECT_EQ(Run(UsageCommands(), {"--csv"}, false).status, kExitUsage);
     EXPECT_EQ(Run(UsageCommands(), csv).status, kExitUsage) << "--csv with --json";
     EXPECT_EQ(Run(UsageCommands(), {"--daily", "--period", "2008/05/20 - 2008/05/18"}).status, kExitUsage);
+}
+
+// A group member may write any record into the spool: what it holds is told, never obeyed.
+TEST_F(AccountingCommandsTest, ARecordKeptAsideIsToldWithItsControlsShown) {
+    ASSERT_EQ(mkdir(dir.File(kSpoolFolderName).c_str(), 0700), 0);
+    WriteFile(dir.File(std::string(kSpoolFolderName) + "/\x1b]0;x\a.rec"), "vr31k-usage 1\n\x1b[2J\r\xe2\x80\xae=1\n");
+    const Outcome r = Run(HistoryCommands(), {"list"}, false);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_NE(r.err.find("\\x1B]0;x\\x07.rec.bad"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\\x1B[2J\\x0D\\u{202E}=1"), std::string::npos) << r.err;
+    for (const unsigned char c : r.err) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c != 0x7f)) << r.err;
 }
 
 TEST_F(AccountingCommandsTest, UnreadableHistoryIsReportedAndKept) {

@@ -101,6 +101,13 @@ TEST_F(UsageSpoolTest, TheHookRecordsTheCardsLinksTheUtilityLeftToIt) {
         {"no byte counts", {{"CALL_FILE", "vr31k-utility"}, {"CONNECT_TIME", "5"}}, {"ppp0", "/dev/ttyACM0"}, 2},
         {"counts that are not numbers", Figures({{"CALL_FILE", "vr31k-utility"}, {"BYTES_SENT", "-1"}}),
          {"ppp0", "/dev/ttyACM0"}, 2},
+        {"a sent count beyond any integer",
+         Figures({{"CALL_FILE", "vr31k-utility"}, {"BYTES_SENT", "9999999999999999999"}}), {"ppp0", "/dev/ttyACM0"}, 2},
+        {"a received count beyond any integer",
+         Figures({{"CALL_FILE", "vr31k-utility"}, {"BYTES_RCVD", "9999999999999999999"}}), {"ppp0", "/dev/ttyACM0"}, 2},
+        {"a connect time beyond any integer",
+         Figures({{"CALL_FILE", "vr31k-utility"}, {"CONNECT_TIME", "9999999999999999999"}}), {"ppp0", "/dev/ttyACM0"},
+         2},
     };
     for (const Case& c : cases) EXPECT_EQ(Hook(c.env, c.args), c.status) << c.what;
     ASSERT_EQ(Spool().size(), 2u);

@@ -71,6 +71,33 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
              test::WriteFile(s.LockFile(), "      3317\n");
          },
          "tty-lock", Status::Failed, "は pppd (pid 3317、ユーザ root) にロックされています", "kill 3317"},
+        {"a lock naming a process that has the tty open",
+         [](FakeDoctorSystem& s) {
+             s.Process(4321, "term", 0, s.port);
+             test::WriteFile(s.LockFile(), "4321\n");
+         },
+         "tty-lock", Status::Failed, "は term (pid 4321、ユーザ root) にロックされています", "kill 4321"},
+        {"a lock naming any other running process",
+         [](FakeDoctorSystem& s) {
+             s.Process(1, "systemd", 0);
+             test::WriteFile(s.LockFile(), "1\n");
+         },
+         "tty-lock", Status::Failed, "systemd (pid 1、ユーザ root) を名乗っていますが、そのプロセスはダイヤラではなく",
+         "sudo rm "},
+        {"a lock naming a process whose descriptors are closed to this user",
+         [](FakeDoctorSystem& s) {
+             s.Process(77, "sshd", 0);
+             fs::remove(s.root.File("proc/77/fd"));
+             test::WriteFile(s.root.File("proc/77/fd"), "");  // not to be listed, even by root
+             test::WriteFile(s.LockFile(), "77\n");
+         },
+         "tty-lock", Status::Warning, "開いているかどうかはここからは確認できません", "sudo vr31kctl doctor"},
+        {"a holder whose name carries terminal controls",
+         [](FakeDoctorSystem& s) { s.Process(4321, "x\x1b]0;\a\rkill 1\xe2\x80\xae\xff", 0, s.port); }, "tty-holders",
+         Status::Failed, "を x\\x1B]0;\\x07\\x0Dkill 1\\u{202E}\\xFF (pid 4321", "kill 4321"},
+        {"a process that ended during the scan",
+         [](FakeDoctorSystem& s) { fs::create_directories(s.root.File("proc/4400")); }, "tty-holders", Status::Ok,
+         "を開いているほかのプロセスはありません", ""},
         {"a stale lock", [](FakeDoctorSystem& s) { test::WriteFile(s.LockFile(), "      3317\n"); }, "tty-lock",
          Status::Warning, "は終了した pid 3317 が残したもの", "sudo rm "},
         {"a lock that is a link", [](FakeDoctorSystem& s) { fs::create_symlink("/etc/passwd", s.LockFile()); },
@@ -134,6 +161,8 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
          "data-folder", Status::Failed, "/none がありません", "install-datadir.sh"},
         {"a folder of one's own not made yet", [](FakeDoctorSystem& s) { s.in.dataFolder = s.root.File("none"); },
          "data-folder", Status::Ok, "最初に使うときに作成されます", ""},
+        {"a folder named with terminal controls",
+         [](FakeDoctorSystem& s) { s.in.dataFolder = s.root.File("\x1b[2J\r"); }, "data-folder", Status::Ok, "最初に使うときに作成されます", ""},
         {"nothing to read in a missing folder", [](FakeDoctorSystem& s) { s.in.dataFolder = s.root.File("none"); },
          "history", Status::Unknown, "まだありません", ""},
         {"the history a link",
@@ -176,6 +205,10 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
         EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
         if (*c.fix == '\0') EXPECT_EQ(r.fix, "");
         else EXPECT_NE(r.fix.find(c.fix), std::string::npos) << r.fix;
+        // The plain report shows what it read, whatever that holds, and obeys none of it.
+        for (const unsigned char ch : DoctorText({r})) {
+            EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch != 0x7f)) << r.message;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/GuestCheck.h"
 #include "common/IniFile.h"
 #include "common/OsVersion.h"
+#include "common/TerminalText.h"
 #include "common/UtilitySettingsRules.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,29 @@ TEST(FormatByteCount, GroupsDigitsAndScalesAboveOneGibibyte) {
         std::string out = "stale";
         EXPECT_EQ(FormatByteCount(row.count, row.unit, row.scale, out), row.scaled) << row.count;
         EXPECT_EQ(out, row.text);
+    }
+}
+
+TEST(TerminalText, ShowsWhatATerminalWouldObey) {
+    struct Row {
+        const char* raw;
+        const char* shown;
+    } rows[] = {
+        {"minicom", "minicom"},
+        {"通信カード", "通信カード"},
+        {"a\x1b]0;owned\a", "a\\x1B]0;owned\\x07"},
+        {"ok\rkill 1", "ok\\x0Dkill 1"},
+        {"tab\tline\n", "tab\\x09line\\x0A"},
+        {"del\x7f", "del\\x7F"},
+        {"\xc2\x9b" "2J", "\\u{009B}2J"},                 // C1 CSI
+        {"abc\xe2\x80\xae" "fdp.exe", "abc\\u{202E}fdp.exe"},  // RLO
+        {"\xe2\x81\xa6x\xe2\x81\xa9", "\\u{2066}x\\u{2069}"},  // an isolate
+        {"\xff\xfe\xe3\x81", "\\xFF\\xFE\\xE3\\x81"},    // not UTF-8, a cut-off character
+        {"C:\\x1B", "C:\\x1B"},                          // a backslash stays: escaping twice changes nothing
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(TerminalText(row.raw), row.shown) << row.shown;
+        EXPECT_EQ(TerminalText(TerminalText(row.raw)), row.shown);
     }
 }
 

@@ -145,6 +145,49 @@ TEST_F(SettingsStoreTest, IntegersReadWithSignAndBadValuesAsDefaults) {
     EXPECT_EQ(store.ReadUtility().antDispOneshotTime, 5);
 }
 
+// The limit's section is read strictly: a value that is not wholly a number in its range
+// is its default, never the digits it starts with.
+TEST_F(SettingsStoreTest, LimitValuesOutsideTheirRangeReadAsDefaults) {
+    const LimitSettings defaults;
+    struct Row {
+        const char* line;
+        int64_t LimitSettings::*wide;
+        int32_t LimitSettings::*narrow;
+        int64_t value;
+    } rows[] = {
+        {"LimitBytes=2147483648", &LimitSettings::bytes, nullptr, 2147483648},
+        {"LimitBytes=1125899906842624", &LimitSettings::bytes, nullptr, int64_t{1} << 50},
+        {"LimitBytes=1e9", &LimitSettings::bytes, nullptr, -1},
+        {"LimitBytes=9223372036854775807", &LimitSettings::bytes, nullptr, -1},
+        {"LimitBytes=99999999999999999999", &LimitSettings::bytes, nullptr, -1},
+        {"LimitBytes=1125899906842625", &LimitSettings::bytes, nullptr, -1},
+        {"LimitBytes=1023", &LimitSettings::bytes, nullptr, -1},
+        {"LimitBytes=-5", &LimitSettings::bytes, nullptr, -1},
+        {"LimitBytes=4096 ", &LimitSettings::bytes, nullptr, 4096},
+        {"BurstBytes=12abc", &LimitSettings::burstBytes, nullptr, 0},
+        {"BurstBytes=1048576", &LimitSettings::burstBytes, nullptr, 1048576},
+        {"BurstBytes=-1", &LimitSettings::burstBytes, nullptr, 0},
+        {"LimitKind=2", nullptr, &LimitSettings::kind, 2},
+        {"LimitKind=3", nullptr, &LimitSettings::kind, 0},
+        {"LimitKind=2x", nullptr, &LimitSettings::kind, 0},
+        {"LimitCharge=3000", nullptr, &LimitSettings::charge, 3000},
+        {"LimitCharge=1000000", nullptr, &LimitSettings::charge, -1},
+        {"LimitCharge=0", nullptr, &LimitSettings::charge, -1},
+        {"LimitCharge=+30", nullptr, &LimitSettings::charge, -1},
+        {"LimitWarnRatio=0", nullptr, &LimitSettings::warnRatio, 0},
+        {"LimitWarnRatio=100", nullptr, &LimitSettings::warnRatio, 80},
+        {"LimitWarnRatio=50.5", nullptr, &LimitSettings::warnRatio, 80},
+    };
+    for (const Row& row : rows) {
+        WriteFile(path, std::string("[VR31K_LIMIT]\n") + row.line + "\n");
+        const LimitSettings read = store.ReadLimit();
+        LimitSettings expected = defaults;
+        if (row.wide != nullptr) expected.*row.wide = row.value;
+        else expected.*row.narrow = static_cast<int32_t>(row.value);
+        EXPECT_EQ(read, expected) << row.line;
+    }
+}
+
 TEST_F(SettingsStoreTest, GarbageFilesNeverCrashAndReadAsDefaults) {
     std::string binary;
     for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xff);

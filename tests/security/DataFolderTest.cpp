@@ -155,4 +155,27 @@ TEST(DataFolderAccess, AFolderOpenToEveryoneIsReportedAndKeepsItsMode) {
     EXPECT_EQ(Stat(folder + "/VR31KUTL.ini").st_mode & 0007, 0u) << "no file is open to others";
 }
 
+// Root, told to use a folder that another user can change under it, writes nothing there:
+// a link to it, or that user's folder itself when it is open to everyone.
+TEST(DataFolderAccess, AFolderAnotherUserCanChangeIsRefused) {
+    VR31K_THROWAWAY_USER(other);
+    TempDir root;
+    const std::string theirs = root.File("theirs");
+    ASSERT_EQ(mkdir(theirs.c_str(), 0700), 0);
+    ASSERT_EQ(chown(theirs.c_str(), other->Uid(), other->Gid()), 0);
+    ASSERT_EQ(chmod(theirs.c_str(), 0777), 0);
+    ASSERT_EQ(symlink(theirs.c_str(), root.File("link").c_str()), 0);
+    const struct {
+        std::string folder;
+        const char* told;
+    } cases[] = {{root.File("link"), "is a symbolic link"}, {theirs, "belongs to another user"}};
+    for (const auto& c : cases) {
+        const RunResult r =
+            RunProgram(nullptr, {CtlPath(), "--data-dir", c.folder, "settings", "set-utility", "--auto-start", "0"});
+        EXPECT_EQ(r.status, 1) << c.folder;
+        EXPECT_NE(r.err.find(c.told), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Entries(theirs), 0u) << "nothing written";
+}
+
 }  // namespace

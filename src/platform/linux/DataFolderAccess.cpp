@@ -134,6 +134,10 @@ DataFolderCheck PrepareDataFolder(const std::string& path, bool create) {
     const std::string folder = Trimmed(path);
     if (folder.empty()) return Failed("the data folder must not be empty");
     struct stat st {};
+    if (lstat(folder.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        return Failed("the data folder " + folder +
+                      " is a symbolic link, which is never followed; name the folder itself");
+    }
     if (stat(folder.c_str(), &st) != 0) {
         if (errno != ENOENT) return Failed("cannot use the data folder " + folder + ": " + std::strerror(errno));
         if (!create) {
@@ -167,6 +171,11 @@ DataFolderCheck PrepareDataFolder(const std::string& path, bool create) {
         return Failed("cannot use the data folder " + folder + ": " + std::strerror(EACCES));
     }
     if (std::string planted = PlantedFile(folder); !planted.empty()) return Failed(std::move(planted));
+    // Another user's folder open to everyone: whatever is written there, anyone may replace.
+    if ((st.st_mode & S_IWOTH) != 0 && st.st_uid != geteuid() && st.st_uid != 0) {
+        return Failed("the data folder " + folder + " belongs to another user and is open to every local user; " +
+                      "name a folder of your own");
+    }
     if ((st.st_mode & S_IWOTH) != 0) {
         check.warning = "the data folder " + folder + " is open to every local user; " +
                         (IsMachineDataFolder(folder)

@@ -7,6 +7,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -40,7 +41,8 @@ long MasterIndex(const std::string& processDir, const char* fd) {
 int Holds(const std::string& processDir, const std::string& path) {
     const std::string fdDir = processDir + "/fd";
     DIR* dir = opendir(fdDir.c_str());
-    if (dir == nullptr) return -1;
+    // A process that ended since the folder was listed holds nothing.
+    if (dir == nullptr) return errno == ENOENT ? 0 : -1;
     const std::string pts = "/dev/pts/";
     const long ptsIndex = path.rfind(pts, 0) == 0 ? std::strtol(path.c_str() + pts.size(), nullptr, 10) : -1;
     bool holds = false, serves = false;
@@ -84,6 +86,10 @@ ProcessScan ProcessesHoldingFile(const std::string& procRoot, const std::string&
         if (auto entry = ProcessOf(procRoot, pid)) scan.found.push_back(std::move(*entry));
     }
     return scan;
+}
+
+int ProcessHoldsFile(const std::string& procRoot, int pid, const std::string& path) {
+    return Holds(procRoot + "/" + std::to_string(pid), path);
 }
 
 std::vector<ProcessEntry> ProcessesNamed(const std::string& procRoot, std::string_view name) {

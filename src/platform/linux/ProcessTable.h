@@ -24,6 +24,9 @@ struct ProcessScan {
 // path should be the device's own name, links resolved), `self` left out, and so is
 // the server of a pseudo-terminal (it holds the master side too).
 ProcessScan ProcessesHoldingFile(const std::string& procRoot, const std::string& path, int self);
+// Whether the process `pid` has a descriptor on `path`, by the same rule: 1 it has, 0 it
+// has not (or has gone), -1 its descriptors cannot be read.
+int ProcessHoldsFile(const std::string& procRoot, int pid, const std::string& path);
 std::vector<ProcessEntry> ProcessesNamed(const std::string& procRoot, std::string_view name);
 std::optional<ProcessEntry> ProcessOf(const std::string& procRoot, int pid);
 // The user's name for a uid, else the number as text.

@@ -1,9 +1,11 @@
 #include "platform/linux/TtyFacts.h"
 
 #include "common/FileSystem.h"
+#include "platform/linux/ProcessTable.h"
 
 #include <sys/sysmacros.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -23,7 +25,19 @@ TtyLock ReadTtyLock(const std::string& lockDir, const std::string& port, const s
         lock.kind = TtyLock::Kind::Unreadable;
         return lock;
     }
-    lock.kind = FolderExists(procRoot + "/" + std::to_string(lock.pid)) ? TtyLock::Kind::Live : TtyLock::Kind::Stale;
+    const auto process = ProcessOf(procRoot, lock.pid);
+    if (!process) {
+        lock.kind = TtyLock::Kind::Stale;
+        return lock;
+    }
+    // A dialler may hold the lock a moment before it opens the tty or after it closed it.
+    static constexpr std::string_view kDiallers[] = {"pppd", "chat", "wvdial", "minicom", "picocom", "cu"};
+    const int holds = ProcessHoldsFile(procRoot, lock.pid, CanonicalPath(port));
+    if (holds == 1 || std::find(std::begin(kDiallers), std::end(kDiallers), process->name) != std::end(kDiallers)) {
+        lock.kind = TtyLock::Kind::Live;
+    } else {
+        lock.kind = holds == 0 ? TtyLock::Kind::Foreign : TtyLock::Kind::Unseen;
+    }
     return lock;
 }
 

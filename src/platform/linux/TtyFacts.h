@@ -10,14 +10,17 @@
 namespace vr31k {
 
 struct TtyLock {
-    enum class Kind { None, Live, Stale, Unreadable };
+    // Live: the process it names has the tty open or is a dialler. Foreign: that process
+    // runs but has not the tty open (anyone may write the lock folder and name any
+    // process); Unseen: its descriptors cannot be read to tell.
+    enum class Kind { None, Live, Foreign, Unseen, Stale, Unreadable };
     Kind kind = Kind::None;
     std::string path;  // the lock file
     int pid = 0;       // what it names
 };
 
-// LCK..<name> for the tty `port` (/dev/ttyACM0 → LCK..ttyACM0); live when the process
-// it names is in `procRoot`. The file is opened without following a link.
+// LCK..<name> for the tty `port` (/dev/ttyACM0 → LCK..ttyACM0), the process it names
+// looked up in `procRoot`. The file is opened without following a link.
 TtyLock ReadTtyLock(const std::string& lockDir, const std::string& port, const std::string& procRoot);
 // A property udev set on the character device `rdev` ("E:KEY=VALUE" lines of
 // c<major>:<minor>); nullopt when the device or the key is not there.
