@@ -53,6 +53,15 @@ std::string TerminalText(std::string_view text) {
     return out;
 }
 
+std::string TerminalText(std::string_view text, size_t maxChars) {
+    const std::string escaped = TerminalText(text);
+    size_t chars = 0;
+    for (size_t i = 0; i < escaped.size(); i += Utf8SequenceLength(escaped, i)) {
+        if (++chars > maxChars) return escaped.substr(0, i) + "...";
+    }
+    return escaped;
+}
+
 std::string TerminalLines(std::string_view text) {
     std::string out;
     for (size_t start = 0;;) {

@@ -12,6 +12,9 @@ namespace vr31k {
 // separators) as \u{NNNN}. Every other character, Japanese included, is kept, and so is
 // a backslash, so text escaped once comes out the same when escaped again.
 std::string TerminalText(std::string_view text);
+// The same, cut after `maxChars` characters of the escaped text (with "..." then): for
+// text of any length from another program, such as a bus error's message.
+std::string TerminalText(std::string_view text, size_t maxChars);
 // The same for a text of several lines: its line feeds are kept.
 std::string TerminalLines(std::string_view text);
 

@@ -1,4 +1,5 @@
 #include "gui/LogindInhibitor.h"
+#include "common/TerminalText.h"
 
 #include "gui/Logind.h"
 
@@ -50,7 +51,7 @@ void LogindInhibitor::OnReply(QDBusPendingCallWatcher* watcher, std::uint64_t re
             m_failureTold = true;
             std::fprintf(stderr, "vr31k-utility: logind refused the %s lock on %s: %s\n",
                          qPrintable(m_mode), qPrintable(m_what),
-                         reply.isError() ? qPrintable(reply.error().message()) : "no descriptor");
+                         reply.isError() ? TerminalText(reply.error().message().toStdString(), 200).c_str() : "no descriptor");
         }
         // Whatever is still held keeps guarding, under its old reason.
         m_wanted = IsHeld() ? std::optional<QString>(m_heldWhy) : std::nullopt;

@@ -4,7 +4,7 @@
 #include "platform/DeviceInhibit.h"
 #include "platform/linux/ModemManagerBus.h"
 #include "platform/linux/SdBus.h"
-#include "common/Utf8.h"
+#include "common/TerminalText.h"
 #include "platform/linux/Machine.h"
 
 #include <libudev.h>
@@ -40,36 +40,13 @@ struct MessageFree {
 };
 using Message = std::unique_ptr<sd_bus_message, MessageFree>;
 
-// Text from the bus, for a terminal: whoever is on the bus writes it. At most
-// kReasonChars characters; control characters (ESC among them) as \xNN, and bytes that
-// are not UTF-8 as U+FFFD.
-std::string Printable(std::string_view text) {
-    const std::string valid = ToValidUtf8(text);
-    std::string out;
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < valid.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(valid[i]);
-        if ((byte & 0xC0) != 0x80 && ++chars > kReasonChars) return out + "...";
-        // C1 controls are U+0080..U+009F: C2 80..C2 9F in UTF-8.
-        const bool c1 = byte == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) < 0xA0;
-        if (byte < 0x20 || byte == 0x7F || c1) {
-            const unsigned code = c1 ? static_cast<unsigned char>(valid[++i]) : byte;
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", code);
-            out += escaped;
-        } else {
-            out += valid[i];
-        }
-    }
-    return out;
-}
-
 struct BusError {
     sd_bus_error error = SD_BUS_ERROR_NULL;
     ~BusError() { sd_bus_error_free(&error); }
     std::string Text(int r) const {
         if (!sd_bus_error_is_set(&error)) return std::strerror(-r);
-        return Printable(std::string(error.name) + ": " + (error.message ? error.message : ""));
+        // Whoever is on the bus writes it: shown, never obeyed, and bounded.
+        return TerminalText(std::string(error.name) + ": " + (error.message ? error.message : ""), kReasonChars);
     }
     bool NoOwner() const {
         return sd_bus_error_has_names(&error, SD_BUS_ERROR_SERVICE_UNKNOWN, SD_BUS_ERROR_NAME_HAS_NO_OWNER);
