@@ -138,6 +138,17 @@ LimitFieldCheck CheckWarnRatio(std::string_view text) {
     return InRange(ParseWhole(text), 1, kMaxLimitWarnRatio, true, "1", "99");
 }
 
+LimitFieldCheck CheckLimitField(LimitField field, std::string_view text) {
+    switch (field) {
+    case LimitField::Charge: return CheckLimitCharge(text);
+    case LimitField::Bytes: return CheckLimitBytes(text);
+    case LimitField::WarnRatio: return CheckWarnRatio(text);
+    case LimitField::Burst: return CheckBurstBytes(text);
+    case LimitField::Kind: break;
+    }
+    return {};
+}
+
 std::string LimitSizeText(int64_t bytes) {
     if (bytes < 0) return {};
     static constexpr std::string_view kUnits = "TGMk";

@@ -55,6 +55,8 @@ LimitFieldCheck CheckLimitCharge(std::string_view text);
 LimitFieldCheck CheckLimitBytes(std::string_view text);  // 1 kByte and up
 LimitFieldCheck CheckBurstBytes(std::string_view text);  // 0 (off) or 1 kByte and up
 LimitFieldCheck CheckWarnRatio(std::string_view text);   // 0 (none) or 1 to 99 percent
+// The check of `field`'s typed value (the kind has none: always refused).
+LimitFieldCheck CheckLimitField(LimitField field, std::string_view text);
 // A size as those checks read it back: the largest unit that holds it whole ("2G"),
 // else whole bytes; empty for a size not set (negative).
 std::string LimitSizeText(int64_t bytes);

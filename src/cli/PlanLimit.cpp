@@ -5,7 +5,9 @@
 #include "common/FileSystem.h"
 #include "common/StringIds.h"
 
+#include <algorithm>
 #include <iterator>
+#include <vector>
 
 namespace vr31k::cli {
 
@@ -46,20 +48,20 @@ int ShowLimit(CliContext& context, CliArgs& args) {
 int SetLimit(CliContext& context, CliArgs& args) {
     const bool off = args.Flag("--off");
     struct Field {
-        const char* option;
-        LimitFieldCheck (*check)(std::string_view);
+        LimitField field;
         std::optional<std::string> text;
         LimitFieldCheck result;
-    } fields[] = {
-        {"--charge", CheckLimitCharge, {}, {}},
-        {"--bytes", CheckLimitBytes, {}, {}},
-        {"--warn-ratio", CheckWarnRatio, {}, {}},
-        {"--burst", CheckBurstBytes, {}, {}},
     };
-    for (Field& f : fields) f.text = args.Option(f.option);
+    std::vector<Field> fields;
+    for (const LimitFieldRule& rule : kLimitFields) {
+        if (rule.option != nullptr) fields.push_back({rule.field, args.Option(rule.option), {}});
+    }
     args.Finish();
-    Field& charge = fields[0];
-    Field& bytes = fields[1];
+    const auto given = [&](LimitField field) -> const Field& {
+        return *std::find_if(fields.begin(), fields.end(), [field](const Field& f) { return f.field == field; });
+    };
+    const Field& charge = given(LimitField::Charge);
+    const Field& bytes = given(LimitField::Bytes);
     if (static_cast<int>(off) + static_cast<int>(charge.text.has_value()) + static_cast<int>(bytes.text.has_value()) >
         1) {
         throw UsageError("--off, --charge and --bytes exclude each other");
@@ -67,7 +69,7 @@ int SetLimit(CliContext& context, CliArgs& args) {
     // The first refused value stops everything.
     for (Field& f : fields) {
         if (!f.text) continue;
-        f.result = f.check(*f.text);
+        f.result = CheckLimitField(f.field, *f.text);
         if (!f.result.ok) return context.Fail(ids::IDS_LIMIT_RANGE_CAPTION, "invalid-value", f.result.text);
     }
 
@@ -78,16 +80,11 @@ int SetLimit(CliContext& context, CliArgs& args) {
     std::string problem;
     const int error = store.ChangeLimit([&](LimitSettings& current) {
         if (off) current.kind = kLimitOff;
-        if (charge.text) {
-            current.kind = kLimitCharge;
-            current.charge = static_cast<int32_t>(charge.result.value);
+        if (charge.text) current.kind = kLimitCharge;
+        if (bytes.text) current.kind = kLimitBytes;
+        for (const Field& f : fields) {
+            if (f.text) SetLimitFieldValue(current, f.field, f.result.value);
         }
-        if (bytes.text) {
-            current.kind = kLimitBytes;
-            current.bytes = bytes.result.value;
-        }
-        if (fields[2].text) current.warnRatio = static_cast<int32_t>(fields[2].result.value);
-        if (fields[3].text) current.burstBytes = fields[3].result.value;
         // A limit that could never stop anything is refused rather than trusted.
         problem = LimitProblem(current, session.Charge().Plan(), session.Charge().Derived());
         limit = current;

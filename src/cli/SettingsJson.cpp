@@ -20,12 +20,13 @@ Json LimitSettingsJson(const LimitSettings& s) {
     static constexpr const char* kKinds[] = {"off", "the period's charge", "the period's bytes"};
     const bool known = s.kind >= kLimitOff && s.kind <= kLimitBytes;
     Json j = Json::MakeObject();
-    j.Set("LimitKind", known ? Json::Shown(s.kind, std::string(kKinds[s.kind]) + " (" + std::to_string(s.kind) + ")")
-                             : Json(s.kind))
-        .Set("LimitCharge", PlanValue(s.charge))
-        .Set("LimitBytes", s.bytes < 0 ? Json::Shown(s.bytes, "not set") : Json(s.bytes))
-        .Set("LimitWarnRatio", s.warnRatio == 0 ? Json::Shown(0, "no warning") : Json(s.warnRatio))
-        .Set("BurstBytes", s.burstBytes == 0 ? Json::Shown(0, "off") : Json(s.burstBytes));
+    j.Set(RuleOf(LimitField::Kind).key, known ? Json::Shown(s.kind, std::string(kKinds[s.kind]) + " (" + std::to_string(s.kind) + ")")
+                             : Json(s.kind));
+    for (const LimitFieldRule& rule : kLimitFields) {
+        if (rule.unsetShown == nullptr) continue;
+        const int64_t value = LimitFieldValue(s, rule.field);
+        j.Set(rule.key, value == rule.unset ? Json::Shown(value, rule.unsetShown) : Json(value));
+    }
     return j;
 }
 

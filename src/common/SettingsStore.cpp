@@ -235,24 +235,22 @@ namespace {
 // The section is ours and written by us: a value is read when it is wholly a decimal
 // number within its range (or the value that means "not set"); anything else, "1e9" and
 // "12abc" included, counts as the default.
-int64_t ReadLimitValue(const IniFile& ini, const char* key, int64_t fallback, int64_t unset, int64_t min,
-                       int64_t max) {
-    const auto text = ini.Get(kLimitSection, key);
-    if (!text) return fallback;
+std::optional<int64_t> ReadLimitValue(const IniFile& ini, const LimitFieldRule& rule) {
+    const auto text = ini.Get(kLimitSection, rule.key);
+    if (!text) return std::nullopt;
     int64_t value = 0;
     const char* end = text->data() + text->size();
     const auto [stop, error] = std::from_chars(text->data(), end, value);
-    if (error != std::errc() || stop != end) return fallback;
-    return value == unset || (value >= min && value <= max) ? value : fallback;
+    if (error != std::errc() || stop != end) return std::nullopt;
+    if (value != rule.unset && (value < rule.minimum || value > rule.maximum)) return std::nullopt;
+    return value;
 }
 
 LimitSettings LimitFrom(const IniFile& ini) {
     LimitSettings s;
-    s.kind = static_cast<int32_t>(ReadLimitValue(ini, "LimitKind", s.kind, kLimitOff, kLimitOff, kLimitBytes));
-    s.charge = static_cast<int32_t>(ReadLimitValue(ini, "LimitCharge", s.charge, -1, 1, kMaxLimitCharge));
-    s.bytes = ReadLimitValue(ini, "LimitBytes", s.bytes, -1, kMinLimitBytes, kMaxLimitBytes);
-    s.warnRatio = static_cast<int32_t>(ReadLimitValue(ini, "LimitWarnRatio", s.warnRatio, 0, 1, kMaxLimitWarnRatio));
-    s.burstBytes = ReadLimitValue(ini, "BurstBytes", s.burstBytes, 0, kMinLimitBytes, kMaxLimitBytes);
+    for (const LimitFieldRule& rule : kLimitFields) {
+        if (const auto value = ReadLimitValue(ini, rule)) SetLimitFieldValue(s, rule.field, *value);
+    }
     return s;
 }
 
@@ -270,12 +268,9 @@ int SettingsStore::ChangeLimit(const std::function<bool(LimitSettings&)>& change
     return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
         LimitSettings s = LimitFrom(ini);
         if (!change(s)) return false;
-        const auto put = [&](const char* key, int64_t v) { ini.Set(kLimitSection, key, std::to_string(v)); };
-        put("LimitKind", s.kind);
-        put("LimitCharge", s.charge);
-        put("LimitBytes", s.bytes);
-        put("LimitWarnRatio", s.warnRatio);
-        put("BurstBytes", s.burstBytes);
+        for (const LimitFieldRule& rule : kLimitFields) {
+            ini.Set(kLimitSection, rule.key, std::to_string(LimitFieldValue(s, rule.field)));
+        }
         return true;
     });
 }

@@ -36,9 +36,9 @@ CCfgDialupLimitPage::CCfgDialupLimitPage(SettingsStore settings, std::function<D
     m_kinds[kLimitCharge] = MakeRadio(IDS_LIMIT_KIND_CHARGE, "chargeRadio", kindGroup);
     m_kinds[kLimitBytes] = MakeRadio(IDS_LIMIT_KIND_BYTES, "bytesRadio", kindGroup);
     m_fields[kChargeField] = {MakeEdit(IDS_LIMIT_KIND_CHARGE, IDS_PLAN_YEN_UNIT, "chargeEdit", 8, kindGroup),
-                              CheckLimitCharge, {}};
+                              LimitField::Charge, {}};
     m_fields[kBytesField] = {MakeEdit(IDS_LIMIT_KIND_BYTES, IDS_LIMIT_BYTES_UNIT, "bytesEdit", 8, kindGroup),
-                             CheckLimitBytes, {}};
+                             LimitField::Bytes, {}};
     auto* kindGrid = new QGridLayout(kindGroup);
     kindGrid->addWidget(m_kinds[kLimitOff], 0, 0);
     const struct {
@@ -69,9 +69,9 @@ CCfgDialupLimitPage::CCfgDialupLimitPage(SettingsStore settings, std::function<D
         int unitId;
         const char* name;
         int chars;
-        LimitFieldCheck (*check)(std::string_view);
-    } warnRows[] = {{kWarnField, IDS_LIMIT_WARN_LABEL, IDS_LIMIT_WARN_UNIT, "warnRatio", 3, CheckWarnRatio},
-                    {kBurstField, IDS_LIMIT_BURST_LABEL, IDS_LIMIT_BURST_UNIT, "burst", 8, CheckBurstBytes}};
+        LimitField value;
+    } warnRows[] = {{kWarnField, IDS_LIMIT_WARN_LABEL, IDS_LIMIT_WARN_UNIT, "warnRatio", 3, LimitField::WarnRatio},
+                    {kBurstField, IDS_LIMIT_BURST_LABEL, IDS_LIMIT_BURST_UNIT, "burst", 8, LimitField::Burst}};
     int line = 0;
     for (const auto& row : warnRows) {
         const std::string name(row.name);
@@ -79,7 +79,7 @@ CCfgDialupLimitPage::CCfgDialupLimitPage(SettingsStore settings, std::function<D
         QLineEdit* edit = MakeEdit(row.labelId, row.unitId, (name + "Edit").c_str(), row.chars, warnGroup);
         QLabel* unit = MakeLabel(row.unitId, (name + "Unit").c_str(), warnGroup);
         label->setBuddy(edit);
-        m_fields[row.field] = {edit, row.check, {label, edit, unit}};
+        m_fields[row.field] = {edit, row.value, {label, edit, unit}};
         // The unit follows its field however narrow: the fields differ in width.
         auto* valueRow = new QHBoxLayout;
         valueRow->addWidget(edit);
@@ -170,17 +170,12 @@ std::optional<LimitSettings> CCfgDialupLimitPage::Entered() {
     for (int i = 0; i < kFieldCount; ++i) {
         if (!Applies(i)) continue;  // kept as stored
         QLineEdit* edit = m_fields[i].edit;
-        const LimitFieldCheck check = m_fields[i].check(edit->text().toStdString());
+        const LimitFieldCheck check = CheckLimitField(m_fields[i].field, edit->text().toStdString());
         if (!check.ok) {
             Refuse(IDS_LIMIT_RANGE_CAPTION, check.text, edit);
             return std::nullopt;
         }
-        switch (i) {
-        case kChargeField: limit.charge = static_cast<int32_t>(check.value); break;
-        case kBytesField: limit.bytes = check.value; break;
-        case kWarnField: limit.warnRatio = static_cast<int32_t>(check.value); break;
-        default: limit.burstBytes = check.value; break;
-        }
+        SetLimitFieldValue(limit, m_fields[i].field, check.value);
     }
     return limit;
 }

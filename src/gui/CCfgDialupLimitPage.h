@@ -46,7 +46,7 @@ public:
 private:
     struct Field {
         QLineEdit* edit = nullptr;
-        LimitFieldCheck (*check)(std::string_view) = nullptr;
+        LimitField field = LimitField::Charge;  // its value and check
         std::vector<QWidget*> row;  // enabled with the field
     };
     enum FieldIndex { kChargeField, kBytesField, kWarnField, kBurstField, kFieldCount };
