@@ -177,6 +177,7 @@ def main():
     utility = ui.start()
     ui.wait(lambda: ui.find("frame", TITLE), "the window after the lock", timeout=60)
     holder.wait()
+    ui.shot("started-after-lock")
     assert ui.find("alert", TITLE) is None, "no box about the busy history"
     for rows in (7, 8):
         connected = json.loads(ui.ctl("--json", "connect"))
