@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite: the optimised build,
-# the Debian packages (built, checked, installed in a throw-away Debian 12 root) and
-# then the sanitizer build. It ends with each stage's time and then ctest's summary of
+# Installs what is missing, builds, and runs the whole test suite: the programs end to end
+# in the optimised build, the threaded parts under ThreadSanitizer, the Debian packages
+# (built, checked, installed in a throw-away Debian 12 root) and then every test, unit and
+# end to end, in the ASan + UBSan build: each unit test is built and run once. It ends with each stage's time and then ctest's summary of
 # the sanitizer run.
 # VR31K_PACKAGE_TESTS=0 leaves the packages out.
 set -euo pipefail
@@ -35,7 +36,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
 status=0
-echo "== tests (release build) =="
+echo "== the programs end to end, scripts and layers (release build) =="
 (cd "$root/build/release" && ctest --output-on-failure -j "$jobs") || status=1
 stage "tests: release"
 echo "== threaded parts: serial channel, card engine, dial-up monitor (ThreadSanitizer build) =="
