@@ -3,6 +3,7 @@
 #include "accounting/UsageSpool.h"
 #include "common/AtomicFileWriter.h"
 #include "common/ByteCount.h"
+#include "common/UniqueFd.h"
 
 #include <condition_variable>
 #include <fcntl.h>
@@ -17,13 +18,6 @@ namespace vr31k {
 namespace {
 
 constexpr const char* kLiveSource = "live";
-
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0) close(fd);
-    }
-};
 
 constexpr int64_t kSaveEverySeconds = 30;
 constexpr int64_t kSaveEveryBytes = int64_t{1} << 20;
@@ -56,14 +50,14 @@ struct LiveUsageRecord::State {
 
     ~State() {
         // Gone with this program: whatever records it leaves are a dead keeper's now.
-        Fd spool{OpenSpoolFolder(folder, false, 0)};
+        UniqueFd spool{OpenSpoolFolder(folder, false, 0)};
         keeper.Release(spool.fd);
     }
 
     // Under `file`: replaces the record `name` with `record`.
     bool Write(const std::string& recordName, const UsageRecord& record) {
         const mode_t mode = SharedFileMode(folder);
-        Fd spool{OpenSpoolFolder(folder, true, (mode & S_IRWXG) != 0 ? 02770 : 0700)};
+        UniqueFd spool{OpenSpoolFolder(folder, true, (mode & S_IRWXG) != 0 ? 02770 : 0700)};
         if (spool.fd < 0) return false;
         if (record.ownerPid != 0) keeper.Hold(spool.fd, ownerPid, ownerStart, mode);
         if (ReplaceUsageRecord(spool.fd, recordName, record, mode) != 0) return false;
@@ -185,7 +179,7 @@ void LiveUsageRecord::Drop() {
     }
     if (recordName.empty()) return;
     std::lock_guard fileLock(s.file);
-    Fd spool{OpenSpoolFolder(s.folder, false, 0)};
+    UniqueFd spool{OpenSpoolFolder(s.folder, false, 0)};
     if (spool.fd >= 0 && unlinkat(spool.fd, recordName.c_str(), 0) == 0) fsync(spool.fd);
 }
 

@@ -2,6 +2,7 @@
 
 #include "accounting/UsageSpool.h"
 #include "common/FolderLock.h"
+#include "common/UniqueFd.h"
 
 #include <cerrno>
 #include <cstring>
@@ -15,13 +16,6 @@ namespace vr31k {
 namespace {
 
 constexpr const char* kLiveSource = "live";
-
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0) close(fd);
-    }
-};
 
 bool SameLink(const UsageRecord& a, const UsageRecord& b) {
     return a.boot == b.boot && a.interfaceName == b.interfaceName && a.interfaceIndex == b.interfaceIndex;
@@ -82,7 +76,7 @@ bool RecordedLinkUp(const UsageRecord& record, const LinkIdentifier& identify) {
 SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& accounting,
                              const LinkIdentifier& identify, const SpoolImportLimits& limits) {
     SpoolImport result;
-    Fd spool{OpenSpoolFolder(dataFolder, false, 0)};
+    UniqueFd spool{OpenSpoolFolder(dataFolder, false, 0)};
     if (spool.fd < 0 || !accounting.History().IsOpen()) return result;  // nothing dialled outside yet
     const std::vector<std::string> names = SpoolRecordNames(spool.fd);
     if (names.empty()) return result;
@@ -126,7 +120,7 @@ SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& ac
 
 std::vector<UsageRecord> RunningLiveRecords(const std::string& dataFolder) {
     std::vector<UsageRecord> running;
-    Fd spool{OpenSpoolFolder(dataFolder, false, 0)};
+    UniqueFd spool{OpenSpoolFolder(dataFolder, false, 0)};
     if (spool.fd < 0) return running;
     for (const std::string& name : SpoolRecordNames(spool.fd)) {
         if (!IsLiveRecordName(name)) continue;
@@ -140,7 +134,7 @@ std::vector<UsageRecord> RunningLiveRecords(const std::string& dataFolder) {
 }
 
 int ClaimLiveRecords(const std::string& dataFolder, const UsageRecord& link) {
-    Fd spool{OpenSpoolFolder(dataFolder, false, 0)};
+    UniqueFd spool{OpenSpoolFolder(dataFolder, false, 0)};
     if (spool.fd < 0) return 0;
     int claimed = 0;
     for (const std::string& name : SpoolRecordNames(spool.fd)) {

@@ -1,6 +1,7 @@
 #include "accounting/UsageSpool.h"
 
 #include "common/AtomicFileWriter.h"
+#include "common/UniqueFd.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,13 +22,6 @@ constexpr std::string_view kRecordSuffix = ".rec";
 constexpr const char* kTemporaryBase = "rec";
 // Earlier builds named them ".rec-XXXXXXXX", unlocked: removed after a day.
 constexpr time_t kStaleLegacySeconds = 86400;
-
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0) close(fd);
-    }
-};
 
 bool EndsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
@@ -66,7 +60,7 @@ int OpenPlainFile(int spoolFd, const std::string& name) {
 }  // namespace
 
 int OpenSpoolFolder(const std::string& dataFolder, bool create, mode_t mode) {
-    Fd folder{open(dataFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    UniqueFd folder{open(dataFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (folder.fd < 0) return -1;
     if (create && mkdirat(folder.fd, kSpoolFolderName, mode) == 0) {
         // mkdir's mode passes through the umask; the spool shares as the folder does.
@@ -92,7 +86,7 @@ int ReplaceUsageRecord(int spoolFd, const std::string& name, const UsageRecord& 
 }
 
 std::optional<UsageRecord> ReadUsageRecord(int spoolFd, const std::string& name, std::string& problem) {
-    Fd file{OpenPlainFile(spoolFd, name)};
+    UniqueFd file{OpenPlainFile(spoolFd, name)};
     struct stat st {};
     if (file.fd < 0 || fstat(file.fd, &st) != 0) {
         problem = "not a regular file";
@@ -140,14 +134,14 @@ void RemoveSpoolLeftovers(int spoolFd) {
         }
         if (name.rfind("keeper-", 0) != 0 || !EndsWith(name, ".lock")) continue;
         // Taken before it goes: a keeper's own lock is never removed.
-        Fd lock{OpenPlainFile(spoolFd, name)};
+        UniqueFd lock{OpenPlainFile(spoolFd, name)};
         if (lock.fd >= 0 && flock(lock.fd, LOCK_EX | LOCK_NB) == 0) unlinkat(spoolFd, name.c_str(), 0);
     }
 }
 
 bool KeeperHolds(int spoolFd, const UsageRecord& record) {
     if (record.ownerPid <= 0) return false;
-    Fd lock{OpenPlainFile(spoolFd, KeeperLockName(record.ownerPid, record.ownerStart))};
+    UniqueFd lock{OpenPlainFile(spoolFd, KeeperLockName(record.ownerPid, record.ownerStart))};
     return lock.fd >= 0 && flock(lock.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
