@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <atomic>
 #include <csignal>
 #include <filesystem>
@@ -43,6 +45,15 @@ protected:
         window = &s.Window();
         connection = &s.Connection();
         ASSERT_EQ(window->State(), kCardReady);
+    }
+    // A prepared session of its own in the folder `name`, for a case of a table.
+    std::unique_ptr<test::SimulatedSession> SessionIn(const std::string& name) {
+        const std::string folder = dir.File(name);
+        std::filesystem::create_directory(folder);
+        auto session = std::make_unique<test::SimulatedSession>(folder, SIMLINK);
+        std::string error;
+        EXPECT_TRUE(session->Prepare(error)) << error;
+        return session;
     }
     int Rows() { return s.Rows(); }
     void Connect() { ASSERT_TRUE(s.Connect()) << "connecting dialog ended without the link"; }
@@ -260,11 +271,8 @@ TEST_F(ConnectionFlow, TheUsersLimitWarnsOnceAndHangsUpWithinTheTick) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string folder = dir.File(c.name);
-        std::filesystem::create_directory(folder);
-        test::SimulatedSession w(folder, SIMLINK);
-        std::string error;
-        ASSERT_TRUE(w.Prepare(error)) << error;
+        const auto session = SessionIn(c.name);
+        test::SimulatedSession& w = *session;
         ASSERT_EQ(w.settings.ChangeLimit([&](LimitSettings& limit) {
             limit.kind = c.kind;
             limit.bytes = c.bytes;
@@ -627,10 +635,8 @@ TEST_F(ConnectionFlow, VrctlChangesReachTheRunningWindow) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string folder = dir.File(c.name);
-        std::filesystem::create_directory(folder);
-        test::SimulatedSession w(folder, SIMLINK);
-        std::string error;
-        ASSERT_TRUE(w.Prepare(error)) << error;
+        const auto session = SessionIn(c.name);
+        test::SimulatedSession& w = *session;
         w.Start();
         LockDirVariable lockDirVariable(folder);
         SocketGlue glue(w.view, w.session->Remote(), InstanceLock(folder).OwnSocketPath());

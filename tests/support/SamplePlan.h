@@ -7,23 +7,23 @@ namespace vr31k::test {
 
 // A price plan from its fields, the rest as a fresh settings file has them; closing on
 // the 20th unless told: MakePlan({.type = kChargeMeteredCap, .price = 0.21, .cap = 4980}).
-struct PlanSpec {
+struct PlanTerms {
     int32_t type = kChargeMetered;
     double price = 1.0;  // yen a packet of 128 bytes
     int32_t freePackets = -1, freeFee = -1, cap = -1;
     int32_t notice = -1, noticeRatio = -1;
     int32_t closingDay = 20;
 };
-inline DialupSettings MakePlan(const PlanSpec& spec) {
+inline DialupSettings MakePlan(const PlanTerms& terms) {
     DialupSettings plan;
-    plan.chargeType = spec.type;
-    plan.packetCharge2 = spec.price;
-    plan.freePackets = spec.freePackets;
-    plan.freeCall1 = spec.freeFee;
-    plan.maxCharge2 = spec.cap;
-    plan.noticeCharge = spec.notice;
-    plan.noticeRatio = spec.noticeRatio;
-    plan.chargeDay = spec.closingDay;
+    plan.chargeType = terms.type;
+    plan.packetCharge2 = terms.price;
+    plan.freePackets = terms.freePackets;
+    plan.freeCall1 = terms.freeFee;
+    plan.maxCharge2 = terms.cap;
+    plan.noticeCharge = terms.notice;
+    plan.noticeRatio = terms.noticeRatio;
+    plan.chargeDay = terms.closingDay;
     return plan;
 }
 
