@@ -18,23 +18,27 @@ if ! cmp -s "$source_file" "$target"; then
   echo "install-ppp-peers: installed $target"
 fi
 
-# The ip-down hook that counts links over the card dialled without the utility, and the
-# recorder it runs when one was built here (a root-owned copy: pppd runs it as root;
-# put in place once, so a rebuild does not ask for root again; the record format is
-# versioned, so an older copy's records still import).
-hook_source=$here/ppp/ip-down.d/vr31k-utility
-hook_target=$sysroot/etc/ppp/ip-down.d/vr31k-utility
-if ! cmp -s "$hook_source" "$hook_target"; then
-  needs_change "$hook_target is missing or out of date"
-  mkdir -p "$(dirname "$hook_target")"
-  install -m 0755 "$hook_source" "$hook_target"
-  echo "install-ppp-peers: installed $hook_target"
-fi
-built_recorder=$here/../build/release/bin/vr31k-link-record
-recorder_target=$sysroot/usr/local/libexec/vr31k-utility/vr31k-link-record
-if [ -x "$built_recorder" ] && [ ! -x "$sysroot/usr/libexec/vr31k-utility/vr31k-link-record" ] &&
-   [ ! -x "$recorder_target" ]; then
-  needs_change "$recorder_target is missing"
-  install -D -m 0755 "$built_recorder" "$recorder_target"
-  echo "install-ppp-peers: installed $recorder_target"
-fi
+# The hooks: ip-down counts links over the card dialled without the utility; ip-up and
+# ip-down set the machine up for every link over the card and undo it. The programs they
+# run are put in place when built here (root-owned copies: pppd runs them as root; put in
+# place once, so a rebuild does not ask for root again; the record format is versioned,
+# so an older copy's records still import).
+for hook in ip-up.d ip-down.d; do
+  hook_source=$here/ppp/$hook/vr31k-utility
+  hook_target=$sysroot/etc/ppp/$hook/vr31k-utility
+  if ! cmp -s "$hook_source" "$hook_target"; then
+    needs_change "$hook_target is missing or out of date"
+    mkdir -p "$(dirname "$hook_target")"
+    install -m 0755 "$hook_source" "$hook_target"
+    echo "install-ppp-peers: installed $hook_target"
+  fi
+done
+for program in vr31k-link-record vr31k-link-hook; do
+  built=$here/../build/release/bin/$program
+  target=$sysroot/usr/local/libexec/vr31k-utility/$program
+  if [ -x "$built" ] && [ ! -x "$sysroot/usr/libexec/vr31k-utility/$program" ] && [ ! -x "$target" ]; then
+    needs_change "$target is missing"
+    install -D -m 0755 "$built" "$target"
+    echo "install-ppp-peers: installed $target"
+  fi
+done

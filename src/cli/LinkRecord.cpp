@@ -1,7 +1,6 @@
 #include "cli/LinkRecord.h"
 
 #include "accounting/UsageSpool.h"
-#include "card/CardDetection.h"
 #include "common/AtomicFileWriter.h"
 #include "common/FileSystem.h"
 #include "platform/DialupService.h"
@@ -16,40 +15,6 @@ namespace vr31k::cli {
 
 namespace {
 
-std::string Env(const LinkEndInput& in, const char* name) {
-    const char* value = in.env(name);
-    return value != nullptr ? value : "";
-}
-
-std::string Arg(const LinkEndInput& in, size_t i) { return i < in.args.size() ? in.args[i] : ""; }
-
-std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    return text;
-}
-
-// Whether the tty's USB device (or its interface's) carries the card's ids: the
-// sysfs device of the tty and its ancestors, nearest first.
-bool IsCardTty(const std::string& sysRoot, const std::string& tty) {
-    const std::string name = tty.substr(tty.find_last_of('/') + 1);
-    if (name.empty() || name == "." || name == "..") return false;
-    std::string device = CanonicalPath(sysRoot + "/class/tty/" + name + "/device");
-    std::string interfaceNumber, vendor, product;
-    for (int depth = 0; depth < 8 && device.size() > sysRoot.size(); ++depth) {
-        std::string text;
-        if (interfaceNumber.empty() && ReadWholeFile(device + "/bInterfaceNumber", 16, text)) {
-            interfaceNumber = Trimmed(text);
-        }
-        if (ReadWholeFile(device + "/idVendor", 16, vendor) && ReadWholeFile(device + "/idProduct", 16, product)) {
-            std::string id = "USB\\Vid_" + Trimmed(vendor) + "&Pid_" + Trimmed(product);
-            if (!interfaceNumber.empty()) id += "&MI_" + interfaceNumber;
-            return IsCardInstanceId(id, true);
-        }
-        device = ParentFolder(device);
-    }
-    return false;
-}
-
 // pppd's count: digits only, within a 64-bit integer (the record's own limits follow).
 std::optional<long long> Count(const std::string& text) {
     long long value = 0;
@@ -61,24 +26,23 @@ std::optional<long long> Count(const std::string& text) {
 
 }  // namespace
 
-int RecordEndedLink(const LinkEndInput& in, std::ostream& err) {
-    const std::string interfaceName = !Env(in, "IFNAME").empty() ? Env(in, "IFNAME") : Arg(in, 0);
-    const std::string tty = !Env(in, "DEVICE").empty() ? Env(in, "DEVICE") : Arg(in, 1);
+int RecordEndedLink(const PppdLinkInput& in, std::ostream& err) {
+    const std::string interfaceName = in.InterfaceName();
+    const std::string tty = in.Tty();
     // The utility records the links it dials itself.
-    if (Arg(in, 5) == kOwnLinkParam) return 1;
-    const std::string peer = Env(in, "CALL_FILE");
-    if (peer != kPppdPeerName && !IsCardTty(in.sysRoot, tty)) return 1;
+    if (in.Arg(5) == kOwnLinkParam || !IsCardLink(in)) return 1;
+    const std::string peer = in.Env("CALL_FILE");
 
-    const auto seconds = Count(Env(in, "CONNECT_TIME"));
-    const auto sent = Count(Env(in, "BYTES_SENT"));
-    const auto recv = Count(Env(in, "BYTES_RCVD"));
+    const auto seconds = Count(in.Env("CONNECT_TIME"));
+    const auto sent = Count(in.Env("BYTES_SENT"));
+    const auto recv = Count(in.Env("BYTES_RCVD"));
     if (!seconds || !sent || !recv) {
         err << "vr31k-link-record: pppd gave no readable connect time or byte counts for " << interfaceName
             << "; the link is not counted\n";
         return 2;
     }
     UsageRecord record;
-    record.entry = !peer.empty() ? peer : !Env(in, "LINKNAME").empty() ? Env(in, "LINKNAME") : interfaceName;
+    record.entry = !peer.empty() ? peer : !in.Env("LINKNAME").empty() ? in.Env("LINKNAME") : interfaceName;
     record.interfaceName = interfaceName;
     record.tty = tty;
     record.end = in.now;

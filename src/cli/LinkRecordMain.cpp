@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: vr31k-link-record DATA-FOLDER [INTERFACE TTY SPEED LOCAL REMOTE IPPARAM]\n";
         return 2;
     }
-    vr31k::cli::LinkEndInput input;
+    vr31k::cli::PppdLinkInput input;
     input.dataFolder = argv[1];
     input.args.assign(argv + 2, argv + argc);
     input.env = [](const char* name) { return static_cast<const char*>(std::getenv(name)); };

@@ -49,7 +49,7 @@ protected:
     }
     int Hook(std::map<std::string, std::string> env, std::vector<std::string> args = {"ppp0", "/dev/ttyACM0"},
              long long end = kEnd) {
-        cli::LinkEndInput in{dir.Path(), std::move(args), nullptr, sys.Path(), end};
+        cli::PppdLinkInput in{dir.Path(), std::move(args), nullptr, sys.Path(), end};
         in.env = [env = std::move(env)](const char* name) {
             const auto it = env.find(name);
             return it == env.end() ? static_cast<const char*>(nullptr) : it->second.c_str();

@@ -196,6 +196,10 @@ as_user vr31kctl history record --entry mobile.korvane.ne.jp --end "2026/12/01 1
 ls $data/VR31KUTL.ini $data/VR31KUTL.mdb >/dev/null
 
 step "a link dialled with pppd call vr31k-utility while no utility runs: counted once"
+# pppd runs /etc/ppp/ip-up as root when the link comes up; the card's hook takes part.
+[ -x /etc/ppp/ip-up.d/vr31k-utility ] || fail "the ip-up hook is not installed"
+env CALL_FILE=vr31k-utility /etc/ppp/ip-up ppp0 /dev/ttyACM0 115200 10.64.0.1 10.64.0.2 "" ||
+  fail "the ip-up hook failed"
 # pppd runs /etc/ppp/ip-down as root with the link's figures in its environment.
 env CALL_FILE=vr31k-utility CONNECT_TIME=120 BYTES_SENT=4096 BYTES_RCVD=8192 \
   /etc/ppp/ip-down ppp0 /dev/ttyACM0 115200 10.64.0.1 10.64.0.2 ""
