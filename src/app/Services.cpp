@@ -1,11 +1,13 @@
 #include "app/Services.h"
 
 #include "accounting/EntryCredentialStore.h"
+#include "accounting/ProgramImport.h"
 #include "common/FileSystem.h"
 #include "platform/linux/DiallerProcess.h"
 #include "platform/linux/LinkIdentity.h"
 #include "platform/linux/LinuxDialupService.h"
 
+#include <ctime>
 #include <unistd.h>
 
 namespace vr31k {
@@ -58,7 +60,14 @@ HistoryOpen Services::OpenHistory(const DataPaths& paths, std::chrono::milliseco
     opened.lockBusy = opened.result != kDbOk && History().LockBusy();
     opened.error = History().LastError();
     // Links that ended while no utility watched them count from the first open on.
-    if (opened.Ok()) opened.spool = ImportUsageSpool(paths.folder, *m_charge, identify);
+    if (opened.Ok()) {
+        opened.spool = ImportUsageSpool(paths.folder, *m_charge, identify);
+        // Then the programs of those links and of the connections watched before.
+        const SpoolImport programs = ImportProgramUsage(paths.folder, History(), identify, std::time(nullptr));
+        opened.spool.keptAside.insert(opened.spool.keptAside.end(), programs.keptAside.begin(),
+                                      programs.keptAside.end());
+        opened.spool.left += programs.left;
+    }
     return opened;
 }
 
