@@ -81,8 +81,9 @@ HistoryRow ChargeAccounting::MakeRow(const std::string& entry, OleDate end, int6
     row.leftFree = freeLeft;
     row.leftLimit = limitLeft;
     if (charge >= 0) row.charge = charge;
+    // A period without connections costs nothing yet (the plan's least charge is for use).
     int64_t freeBefore = 0, limitBefore = 0;
-    const int32_t before = ComputeChargeForBytes(periodBytesBefore, freeBefore, limitBefore);
+    const int32_t before = periodBytesBefore > 0 ? ComputeChargeForBytes(periodBytesBefore, freeBefore, limitBefore) : 0;
     m_lastConnectionCharge = charge >= 0 ? std::optional<int64_t>(charge - std::max(before, 0)) : std::nullopt;
     return row;
 }
