@@ -316,6 +316,14 @@ UsageRecord CRasChargeCtrl::LiveFigures(int64_t end) const {
     return figures;
 }
 
+std::optional<ProgramUsageRecord> CRasChargeCtrl::RunningPrograms() const {
+    const std::string interfaceName = FoundConnection().interfaceName;
+    if (m_spoolFolder.empty() || !m_identifyLink || interfaceName.empty()) return std::nullopt;
+    const LinkIdentity link = m_identifyLink(interfaceName);
+    std::string problem;
+    return RunningLinkPrograms(m_spoolFolder, link.boot, link.index, problem);
+}
+
 int CRasChargeCtrl::RecordFinishedConnection(bool stampNow, HistoryRow* recorded) {
     CopyLiveFigures();
     if (stampNow) Live().endTime = Now();

@@ -3,6 +3,7 @@
 #include "accounting/UsageSpool.h"
 #include "common/UniqueFd.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -87,6 +88,27 @@ std::optional<ProgramUsageRecord> RunningLinkPrograms(const std::string& dataFol
     std::optional<ProgramUsageRecord> record = ReadProgramUsageRecord(spool.fd, ProgramRecordName(boot, index), problem);
     if (!record && errno == ENOENT) problem.clear();
     return record;
+}
+
+std::vector<ProgramFigures> SpooledPrograms(const std::string& dataFolder) {
+    std::vector<ProgramFigures> programs;
+    UniqueFd spool{OpenSpoolFolder(dataFolder, false, 0)};
+    if (spool.fd < 0) return programs;
+    for (const std::string& name : SpoolProgramRecordNames(spool.fd)) {
+        std::string problem;
+        if (const auto record = ReadProgramUsageRecord(spool.fd, name, problem)) {
+            for (const ProgramUsage& usage : record->programs) programs.push_back({usage, std::nullopt});
+        }
+    }
+    return programs;
+}
+
+std::vector<ProgramUsage> TopPrograms(std::vector<ProgramUsage> programs, size_t count) {
+    const auto used = [](const ProgramUsage& p) { return p.sent + p.recv; };
+    std::stable_sort(programs.begin(), programs.end(),
+                     [&](const ProgramUsage& a, const ProgramUsage& b) { return used(a) > used(b); });
+    if (programs.size() > count) programs.resize(count);
+    return programs;
 }
 
 }  // namespace vr31k

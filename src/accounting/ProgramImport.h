@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vr31k {
 
@@ -39,5 +40,10 @@ SpoolImport ImportProgramUsage(const std::string& dataFolder, CDbHistoryCtrl& hi
 // there but cannot be read).
 std::optional<ProgramUsageRecord> RunningLinkPrograms(const std::string& dataFolder, const std::string& boot,
                                                       int64_t index, std::string& problem);
+// The programs of every per-program record still in the spool (links up now, and ended
+// ones not imported yet), for the faces that offer programs seen on the link.
+std::vector<ProgramFigures> SpooledPrograms(const std::string& dataFolder);
+// The `count` programs of `programs` that used the most bytes, most first.
+std::vector<ProgramUsage> TopPrograms(std::vector<ProgramUsage> programs, size_t count);
 
 }  // namespace vr31k

@@ -6,6 +6,7 @@
 #include "common/StringTable.h"
 #include "dialup/ConnectionFigures.h"
 #include "dialup/DialFailureCause.h"
+#include "mainwnd/ProgramViewRules.h"
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +22,9 @@ namespace {
 constexpr auto kPortSettle = std::chrono::milliseconds(100);
 
 std::string Bytes(uint64_t count) { return FormatByteCount(count, true, true); }
+
+// How many programs the status dialog names.
+constexpr size_t kDialogPrograms = 5;
 // A box whose text is made already (filled in by the accounting's formatters).
 MessageBoxRequest MakeText(int captionId, std::string text, MessageIcon icon) {
     MessageBoxRequest request;
@@ -67,7 +71,8 @@ ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot) {
             Allowance(period.freeLeft),
             Allowance(period.limitLeft),
             FormatProjection(period.projection),
-            period.pace ? FormatPace(*period.pace) : std::string()};
+            period.pace ? FormatPace(*period.pace) : std::string(),
+            snapshot.programsRead ? TopProgramLines(snapshot.programs, kDialogPrograms) : std::vector<std::string>{}};
 }
 
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive) {
@@ -554,7 +559,10 @@ void ConnectionControl::OpenStatusDialog() {
 }
 
 ConnectionSnapshot ConnectionControl::Snapshot() const {
-    return SnapshotOf(m_charge, PeriodOf(m_charge, true, m_limit));
+    ConnectionSnapshot snapshot = SnapshotOf(m_charge, PeriodOf(m_charge, true, m_limit));
+    snapshot.programsRead = true;
+    snapshot.programs = m_charge.RunningPrograms();
+    return snapshot;
 }
 
 }  // namespace vr31k
