@@ -8,6 +8,8 @@
 #include "gui/TotalsFields.h"
 
 #include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -31,8 +33,18 @@ CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
                                   metrics.averageCharWidth() * 2);
     m_panel->AddChargeLine(m_projection);
     m_panel->AddChargeLine(m_pace);
+    m_programGroup = MakeControl<QGroupBox>(IDS_PROGRAM_TOP_GROUP, QStringLiteral("programGroup"));
+    m_programs = new QListWidget(m_programGroup);
+    Identify(m_programs, IDS_PROGRAM_TOP_GROUP, QStringLiteral("programList"));
+    m_programs->setSelectionMode(QAbstractItemView::NoSelection);
+    m_programs->setFocusPolicy(Qt::NoFocus);
+    // Room for the top programs and the time of their figures without a scroll bar.
+    m_programs->setFixedHeight(m_programs->fontMetrics().height() * 7 + 8);
+    (new QVBoxLayout(m_programGroup))->addWidget(m_programs);
+    m_programGroup->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_panel);
+    layout->addWidget(m_programGroup);
     layout->addWidget(MakeOk());
 }
 
@@ -49,6 +61,15 @@ void CCfgDialupStatusDlg::Refresh(const ConnectionFiguresText& figures) {
     // Unchanged on most ticks: leave a selection the user is making alone.
     if (m_pace->text() != pace) m_pace->setText(pace);
     m_pace->setVisible(!pace.isEmpty());
+    QStringList programs;
+    for (const std::string& line : figures.programs) programs << QString::fromStdString(line);
+    QStringList shown;
+    for (int i = 0; i < m_programs->count(); ++i) shown << m_programs->item(i)->text();
+    if (shown != programs) {
+        m_programs->clear();
+        m_programs->addItems(programs);
+    }
+    m_programGroup->setVisible(!programs.isEmpty());
 }
 
 void CCfgDialupStatusDlg::Close() {

@@ -1,6 +1,7 @@
 #include "gui/UtilityWindow.h"
 
 #include "accounting/ConnectionSnapshot.h"
+#include "accounting/ProgramImport.h"
 #include "app/CUtilityApp.h"
 #include "common/StringIds.h"
 #include "dialup/CardContexts.h"
@@ -24,8 +25,10 @@
 #include "gui/RemoteClients.h"
 #include "gui/SimDialogs.h"
 #include "gui/TotalsFields.h"
+#include "platform/linux/LinkIdentity.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include <QAction>
 #include <QApplication>
@@ -577,6 +580,8 @@ bool UtilityWindow::RunHistory() {
 
 void UtilityWindow::RunTotals() {
     CRasChargeCtrl& charge = m_app.Charge();
+    // The programs of links that ended since the start, for the programs' page.
+    ImportProgramUsage(m_app.Paths().folder, charge.History(), LinuxLinkIdentifier(), std::time(nullptr));
     CCfgHistoryTotalSheet sheet(charge, DialogParent());
     // Only the current period is heading anywhere.
     sheet.MonthPage()->SetProjection([&charge](const std::string& period) {
