@@ -3,6 +3,7 @@
 #include "accounting/ConnectionSnapshot.h"
 #include "accounting/ProgramImport.h"
 #include "app/CUtilityApp.h"
+#include "app/MachineDoctor.h"
 #include "common/StringIds.h"
 #include "dialup/CardContexts.h"
 #include "gui/CAboutDlg.h"
@@ -675,7 +676,7 @@ void UtilityWindow::OpenDiagnosis() {
     CHelpDiagnosisDlg dialog(
         [=] {
             DoctorInput input =
-                SystemDoctorInput(folder, port.empty() ? std::nullopt : std::optional<std::string>(port), chipset);
+                MachineDoctorInput(folder, port.empty() ? std::nullopt : std::optional<std::string>(port), chipset);
             input.portOpenHere = portOpenHere;
             input.trayHost = trayHost;
             return RunDoctor(input);
