@@ -13,29 +13,11 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vr31k {
 
 using namespace ids;
-
-namespace {
-
-constexpr int kSortKeyRole = Qt::UserRole;
-
-// A cell that sorts by its number where its column has one, else by its text.
-class ProgramCell : public QTableWidgetItem {
-public:
-    ProgramCell(const std::string& text, int64_t key) : QTableWidgetItem(QString::fromStdString(text)) {
-        setData(kSortKeyRole, static_cast<qlonglong>(key));
-        setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    }
-    bool operator<(const QTableWidgetItem& other) const override {
-        const qlonglong a = data(kSortKeyRole).toLongLong(), b = other.data(kSortKeyRole).toLongLong();
-        if (a != b) return a < b;
-        return text().localeAwareCompare(other.text()) < 0;
-    }
-};
-
-}  // namespace
 
 CCfgHistoryTotalProgramPage::CCfgHistoryTotalProgramPage(const CDbHistoryCtrl& history, int closingDay,
                                                          QWidget* parent)
@@ -48,6 +30,13 @@ CCfgHistoryTotalProgramPage::CCfgHistoryTotalProgramPage(const CDbHistoryCtrl& h
     for (int id : kProgramColumnTextIds) headings << Text(id);
     m_programs->setHorizontalHeaderLabels(headings);
     m_programs->verticalHeader()->hide();
+    // Sorted here and the rows made anew: the table's own sort would move rows under the
+    // cells a screen reader holds.
+    QHeaderView* header = m_programs->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::DescendingOrder);
+    connect(header, &QHeaderView::sortIndicatorChanged, this, [this] { Fill(); });
     m_programs->horizontalHeader()->setSectionResizeMode(kProgColName, QHeaderView::Stretch);
     m_programs->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_programs->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -80,23 +69,40 @@ void CCfgHistoryTotalProgramPage::ShowPeriod(int row) {
     const std::string period = m_periods->item(row)->text().toStdString();
     PeriodPrograms programs;
     m_history.GetPeriodPrograms(std::string(PeriodStart(period)), std::string(PeriodEnd(period)), programs);
-    // Sorting while rows go in would move them under the loop.
-    m_programs->setSortingEnabled(false);
-    m_programs->setRowCount(0);
-    for (const ProgramRowView& view : ProgramRowViews(programs)) {
-        const int at = m_programs->rowCount();
-        m_programs->insertRow(at);
-        for (int column = 0; column < kProgramColumnCount; ++column) {
-            auto* cell = new ProgramCell(view.cells[static_cast<size_t>(column)], view.keys[static_cast<size_t>(column)]);
-            if (column >= kProgColSent) cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            m_programs->setItem(at, column, cell);
-        }
-    }
-    m_programs->setSortingEnabled(true);
+    m_rows = ProgramRowViews(programs);
+    Fill();
     const QString missing = QString::fromStdString(ProgramsMissingText(programs));
     m_missing->setText(missing);
     m_missing->setAccessibleName(missing);
     m_missing->setVisible(!missing.isEmpty());
+}
+
+void CCfgHistoryTotalProgramPage::Fill() {
+    const QHeaderView* header = m_programs->horizontalHeader();
+    const int column = header->sortIndicatorSection();
+    std::vector<const ProgramRowView*> order;
+    for (const ProgramRowView& row : m_rows) order.push_back(&row);
+    if (column >= 0 && column < kProgramColumnCount) {
+        const auto at = static_cast<size_t>(column);
+        const bool descending = header->sortIndicatorOrder() == Qt::DescendingOrder;
+        std::stable_sort(order.begin(), order.end(), [&](const ProgramRowView* a, const ProgramRowView* b) {
+            const int byText = QString::fromStdString(a->cells[at]).localeAwareCompare(QString::fromStdString(b->cells[at]));
+            const int compared = a->keys[at] != b->keys[at] ? (a->keys[at] < b->keys[at] ? -1 : 1) : byText;
+            return descending ? compared > 0 : compared < 0;
+        });
+    }
+    m_programs->clearContents();  // a reset of the table's model: a reader drops what it held
+    m_programs->setRowCount(0);
+    for (const ProgramRowView* view : order) {
+        const int at = m_programs->rowCount();
+        m_programs->insertRow(at);
+        for (int c = 0; c < kProgramColumnCount; ++c) {
+            auto* cell = new QTableWidgetItem(QString::fromStdString(view->cells[static_cast<size_t>(c)]));
+            cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            if (c >= kProgColSent) cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_programs->setItem(at, c, cell);
+        }
+    }
 }
 
 }  // namespace vr31k

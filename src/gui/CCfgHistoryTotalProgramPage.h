@@ -4,8 +4,11 @@
 // share of the charge, in a table sorted by any column; under it what of the period has
 // no per-program figures, and how the charge is shared.
 #include "accounting/CDbHistoryCtrl.h"
+#include "mainwnd/ProgramViewRules.h"
 
 #include <QWidget>
+
+#include <vector>
 
 class QLabel;
 class QListWidget;
@@ -23,8 +26,12 @@ public:
 
 private:
     void ShowPeriod(int row);
+    // The period's rows into the table, in the order the header's indicator asks (none:
+    // most bytes first).
+    void Fill();
 
     const CDbHistoryCtrl& m_history;
+    std::vector<ProgramRowView> m_rows;
     QListWidget* m_periods;
     QTableWidget* m_programs;
     QLabel* m_missing;
