@@ -5,7 +5,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <sstream>
@@ -42,12 +44,17 @@ std::string CgroupV2Root(const std::string& mountsFile) {
     std::string text;
     if (!ReadWholeFile(mountsFile, 1 << 20, text)) return {};
     std::istringstream lines(text);
-    std::string device, mountPoint, type, rest;
+    std::string device, mountPoint, type, rest, found;
     while (lines >> device >> mountPoint >> type && std::getline(lines, rest)) {
-        // A mount point with a space is written "\040": not one of the usual places.
-        if (type == "cgroup2" && mountPoint.find('\\') == std::string::npos) return mountPoint;
+        // The last mount wins (it hides one made before at or above it); a mount point
+        // with a space is written "\040": not one of the usual places.
+        struct statfs fs {};
+        if (type == "cgroup2" && mountPoint.find('\\') == std::string::npos && statfs(mountPoint.c_str(), &fs) == 0 &&
+            fs.f_type == CGROUP2_SUPER_MAGIC) {
+            found = mountPoint;
+        }
     }
-    return {};
+    return found;
 }
 
 std::vector<CgroupFolder> ListCgroups(const std::string& root, size_t max) {

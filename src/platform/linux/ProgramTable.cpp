@@ -52,8 +52,8 @@ std::string TableText(const std::string& table, const std::string& interfaceName
     for (const auto& [chain, sets] : {std::pair{"count_out", "o"}, std::pair{"count_in", "i"}}) {
         t << "  chain " << chain << " {\n";
         for (int level = 1; level <= kMaxCgroupLevel; ++level) {
-            t << "    socket cgroupv2 level " << level << " @b" << sets << level << " update @b" << sets << level
-              << " { socket cgroupv2 level " << level << " } drop\n";
+            // The lookup counts the element's bytes itself.
+            t << "    socket cgroupv2 level " << level << " @b" << sets << level << " drop\n";
         }
         for (int level = kMaxCgroupLevel; level >= 1; --level) {
             t << "    update @" << sets << level << " { socket cgroupv2 level " << level << " } return\n";
