@@ -26,9 +26,10 @@ cg=/sys/fs/cgroup/vr31k-e2e-$$.slice
 evil=$cg/$'evil\e[31m\\x41'$(printf 'n%.0s' $(seq 200)).scope
 sim_pid="" keep_pid=""
 cleanup() {
-  for pid in $sim_pid $keep_pid; do kill "$pid" 2>/dev/null || true; done
-  sleep 0.2
-  for dir in "$cg"/*/ "$cg"/; do [ -d "$dir" ] && rmdir "$dir" 2>/dev/null; done
+  touch "$work/stop"
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+  [ -n "$keep_pid" ] && wait "$keep_pid"
+  for dir in "$cg"/*/ "$cg"/; do rmdir "$dir" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -64,7 +65,7 @@ connect() {
 # cgroup (named NAME), whatever the link does with them.
 send() {
   sh -c 'echo $$ >"$1/cgroup.procs" && shift && exec python3 -c "$@"' sh "$1" '
-import ctypes, socket, sys, time
+import ctypes, os, socket, sys, time
 size, count = int(sys.argv[1]), int(sys.argv[2])
 if len(sys.argv) > 3:
     ctypes.CDLL(None).prctl(15, sys.argv[3].encode(), 0, 0, 0)
@@ -74,8 +75,9 @@ for _ in range(count):
         s.sendto(b"x" * size, ("10.64.64.65", 9))
     except OSError:
         pass
-if len(sys.argv) > 3:
-    time.sleep(60)' "$2" "$3" ${4+"$4"}
+end = time.monotonic() + 60  # named: alive until the test ends
+while len(sys.argv) > 3 and time.monotonic() < end and not os.path.exists(sys.argv[4]):
+    time.sleep(0.1)' "$2" "$3" ${4+"$4" "$work/stop"}
 }
 
 connect

@@ -160,16 +160,18 @@ std::string ChangeBlockedCgroups(int64_t interfaceIndex, const std::vector<Block
         }
         return true;
     };
-    std::string adding;
+    // A folder nft cannot be told of (a name systemd would not give) is left out, and said;
+    // the others are kept off all the same.
+    std::string adding, problem;
     for (const BlockedCgroup& c : add) {
-        if (!commands("add", c, adding)) return "the cgroup " + c.path + " cannot be named to nftables";
+        if (!commands("add", c, adding)) problem = "the cgroup " + c.path + " cannot be named to nftables";
     }
     if (std::string error = adding.empty() ? std::string() : RunNft(adding); !error.empty()) return error;
     for (const BlockedCgroup& c : remove) {
         std::string removing;
         if (commands("delete", c, removing)) RunNft(removing);
     }
-    return {};
+    return problem;
 }
 
 std::optional<ProgramTableCounts> ReadProgramTable(int64_t interfaceIndex, std::string& problem) {

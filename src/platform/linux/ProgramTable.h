@@ -41,7 +41,9 @@ std::string RemoveProgramTable(int64_t interfaceIndex);
 // Removes the tables of links whose interface is gone (`alive(index)` false): a link
 // whose ip-down and reader were both killed.
 std::string RemoveGoneProgramTables(const std::function<bool(int64_t)>& alive);
-// Drops the traffic of `add` on the link from now on (all or none), and no longer that of
+// Drops the traffic of `add` on the link from now on (all or none of those nft can be
+// told of: a folder whose path holds what systemd never writes is left out, and said),
+// and no longer that of
 // `remove` (one that is gone meanwhile is left: its cgroup id is never used again).
 std::string ChangeBlockedCgroups(int64_t interfaceIndex, const std::vector<BlockedCgroup>& add,
                                  const std::vector<BlockedCgroup>& remove);
