@@ -1,4 +1,4 @@
-#include "cli/ProgramCounting.h"
+#include "app/ProgramCounting.h"
 
 #include "accounting/ProgramNaming.h"
 #include "accounting/UsageSpool.h"
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-namespace vr31k::cli {
+namespace vr31k {
 
 namespace {
 
@@ -109,4 +109,4 @@ std::string ProgramCounting::Save(bool final, int64_t now) {
     return {};
 }
 
-}  // namespace vr31k::cli
+}  // namespace vr31k

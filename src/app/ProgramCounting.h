@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace vr31k::cli {
+namespace vr31k {
 
 struct CountedLink {
     std::string dataFolder;
@@ -47,4 +47,4 @@ private:
     std::set<BlockedCgroup> m_blocked;
 };
 
-}  // namespace vr31k::cli
+}  // namespace vr31k
