@@ -87,10 +87,6 @@ bool FinalWritten(const CountedLink& link) {
     return record && record->final;
 }
 
-}  // namespace
-
-namespace {
-
 CountedLink LinkOf(const ProgramsLinkInput& in) {
     const LinkIdentity identity = LinuxLinkIdentifier()(in.interfaceName);
     return {in.dataFolder, in.interfaceName, in.tty, identity.boot, identity.index, in.now, CgroupV2Root(),
