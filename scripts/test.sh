@@ -29,7 +29,7 @@ stage "setup"
 stage "build: release"
 "$root/scripts/build.sh" asan
 stage "build: ASan + UBSan"
-"$root/scripts/build.sh" tsan card_tests dialup_tests
+"$root/scripts/build.sh" tsan card_tests dialup_tests platform_tests
 stage "build: ThreadSanitizer"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
