@@ -188,7 +188,7 @@ int DesktopLinkUp(const DesktopLinkInput& given, std::ostream& err) {
                                            report.meteredWhy, link.busLimit, link.deviceWait)
                                  : unusable;
             if (!bus) report.meteredWhy = why;
-            SaveHold(state, "nm-metered-", hold);
+            if (report.metered == DesktopResult::Done) SaveHold(state, "nm-metered-", hold);
         }
         if (nmServers) {
             NmLinkHold hold;
@@ -196,7 +196,7 @@ int DesktopLinkUp(const DesktopLinkInput& given, std::ostream& err) {
                                            report.serversWhy, link.busLimit, link.deviceWait)
                                  : unusable;
             if (!bus) report.serversWhy = why;
-            SaveHold(state, "nm-dns-", hold);
+            if (report.servers == DesktopResult::Done) SaveHold(state, "nm-dns-", hold);
         }
     }
     if (!nmServers && !link.servers.empty()) report.servers = GiveServers(link, report.manager, state, report.serversWhy);

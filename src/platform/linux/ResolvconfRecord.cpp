@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <thread>
 
 namespace vr31k {
 
@@ -71,7 +72,12 @@ int Run(std::vector<std::string> argv, const std::string& input, std::string& ou
         if (output.size() < kOutputBytes) output.append(buffer, static_cast<std::size_t>(n));
     }
     int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == 0) {
+    // Its output ends a moment before it does.
+    pid_t ended = 0;
+    while ((ended = waitpid(pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    if (ended == 0) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
         output = "it did not end within " + std::to_string(kRunTime.count()) + " s";
