@@ -109,7 +109,7 @@ DesktopResult Unusable(const BusAsk& ask, const char* service, std::string& why)
         why = ask.error;
         return DesktopResult::Failed;
     }
-    why = std::string(service) + " is not running";
+    why = ask.reach == BusReach::Ready ? std::string(service) + " is not running" : "there is no system bus";
     return DesktopResult::Nothing;
 }
 
