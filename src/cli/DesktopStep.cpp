@@ -5,8 +5,8 @@
 namespace vr31k::cli {
 
 int DesktopStep(LinkPhase phase, const PppdLinkInput& link, std::ostream& err) {
-    DesktopLinkFacts facts{.dataFolder = link.dataFolder, .interface = link.InterfaceName(), .sysRoot = link.sysRoot,
-                           .servers = {}};
+    DesktopLinkFacts facts{
+        .dataFolder = link.dataFolder, .interface = link.InterfaceName(), .sysRoot = link.sysRoot, .servers = {}};
     // pppd sets them with usepeerdns, which the card's peer asks for.
     for (const char* name : {"DNS1", "DNS2"}) {
         if (std::string server = link.Env(name); !server.empty()) facts.servers.push_back(std::move(server));

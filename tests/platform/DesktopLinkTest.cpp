@@ -71,7 +71,8 @@ protected:
     std::string Call(const char* path, const char* interface, const char* method, const char* types, Args... args) {
         sd_bus_message* reply = nullptr;
         sd_bus_error error = SD_BUS_ERROR_NULL;
-        const int r = sd_bus_call_method(bus.Bus(), ServiceOf(path), path, interface, method, &error, &reply, types, args...);
+        const int r =
+            sd_bus_call_method(bus.Bus(), ServiceOf(path), path, interface, method, &error, &reply, types, args...);
         EXPECT_GE(r, 0) << method << ": " << (error.message ? error.message : "");
         const char* out = nullptr;
         char type = 0;
@@ -89,10 +90,10 @@ protected:
         Mock(kNmPath, "AddEthernetDevice", "ssi", "ppp0", "ppp0", 100);
         Mock(kDevice, "AddProperty", "ssv", "org.freedesktop.NetworkManager.Device", "Metered", "u", 4u);
         Mock(kNmPath, "AddProperty", "ssv", kNm, "Metered", "u", 4u);
-        const std::string connection = Call("/org/freedesktop/NetworkManager/Settings",
-                                            "org.freedesktop.NetworkManager.Settings", "AddConnectionUnsaved", "a{sa{sv}}", 2, "connection", 3, "id",
-                                            "s", "ppp0", "uuid", "s", "9e1f", "type", "s", "generic", "ipv4", 1,
-                                            "method", "s", "manual");
+        const std::string connection =
+            Call("/org/freedesktop/NetworkManager/Settings", "org.freedesktop.NetworkManager.Settings",
+                 "AddConnectionUnsaved", "a{sa{sv}}", 2, "connection", 3, "id", "s", "ppp0", "uuid", "s", "9e1f",
+                 "type", "s", "generic", "ipv4", 1, "method", "s", "manual");
         Mock(connection.c_str(), "AddProperty", "ssv", "org.freedesktop.NetworkManager.Settings.Connection", "Flags",
              "u", 0xeu);
         Mock(connection.c_str(), "AddMethod", "sssss", "org.freedesktop.NetworkManager.Settings.Connection", "Update2",
@@ -104,23 +105,27 @@ protected:
     void StartResolved() {
         ASSERT_TRUE(bus.StartMock({"-m", kResolved, kResolvedPath, "org.freedesktop.resolve1.Manager"}, kResolved))
             << bus.Error();
-        Mock(kResolvedPath, "AddObject", "ssa{sv}a(ssss)", kLink, "org.freedesktop.resolve1.Link", 3, "DNS",
-             "a(iay)", 0, "Domains", "a(sb)", 0, "DefaultRoute", "b", 1, 0);
+        Mock(kResolvedPath, "AddObject", "ssa{sv}a(ssss)", kLink, "org.freedesktop.resolve1.Link", 3, "DNS", "a(iay)",
+             0, "Domains", "a(sb)", 0, "DefaultRoute", "b", 1, 0);
         const std::string manager = "org.freedesktop.resolve1.Manager";
-        Mock(kResolvedPath, "AddMethod", "sssss", manager.c_str(), "GetLink", "i", "o", "ret = '/org/freedesktop/resolve1/link/_37'");
+        Mock(kResolvedPath, "AddMethod", "sssss", manager.c_str(), "GetLink", "i", "o",
+             "ret = '/org/freedesktop/resolve1/link/_37'");
         Mock(kResolvedPath, "AddMethod", "sssss", manager.c_str(), "SetLinkDNS", "ia(iay)", "", kSetDns);
         Mock(kResolvedPath, "AddMethod", "sssss", manager.c_str(), "SetLinkDomains", "ia(sb)", "", kSetDomains);
         Mock(kResolvedPath, "AddMethod", "sssss", manager.c_str(), "RevertLink", "i", "", kRevert);
     }
     void ResolvConf(const std::string& linkTarget, const std::string& text = {}) {
-        if (!linkTarget.empty()) ASSERT_EQ(symlink(linkTarget.c_str(), root.File("etc/resolv.conf").c_str()), 0);
-        else test::WriteFile(root.File("etc/resolv.conf"), text);
+        if (!linkTarget.empty())
+            ASSERT_EQ(symlink(linkTarget.c_str(), root.File("etc/resolv.conf").c_str()), 0);
+        else
+            test::WriteFile(root.File("etc/resolv.conf"), text);
     }
     // The mock's calls of `method` on `path`.
     int Calls(const char* path, const char* method) {
         sd_bus_message* reply = nullptr;
         int count = 0;
-        if (sd_bus_call_method(bus.Bus(), ServiceOf(path), path, kMock, "GetMethodCalls", nullptr, &reply, "s", method) >= 0) {
+        if (sd_bus_call_method(bus.Bus(), ServiceOf(path), path, kMock, "GetMethodCalls", nullptr, &reply, "s",
+                               method) >= 0) {
             sd_bus_message_enter_container(reply, 'a', "(tav)");
             while (sd_bus_message_skip(reply, "(tav)") > 0) ++count;
         }

@@ -114,8 +114,7 @@ DesktopResult Unusable(const BusAsk& ask, const char* service, std::string& why)
 }
 
 // The servers given to the manager of /etc/resolv.conf, when pppd's own scripts do not.
-DesktopResult GiveServers(const DesktopLinkInput& link, ResolverManager manager, DesktopKeys& state,
-                          std::string& why) {
+DesktopResult GiveServers(const DesktopLinkInput& link, ResolverManager manager, DesktopKeys& state, std::string& why) {
     switch (manager) {
     case ResolverManager::ResolvedStub:
     case ResolverManager::ResolvedUplink: {
@@ -146,7 +145,8 @@ DesktopResult GiveServers(const DesktopLinkInput& link, ResolverManager manager,
         why = "pppd's usepeerdns script (/etc/ppp/ip-up.d/0000usepeerdns) writes them and restores the file";
         return DesktopResult::Nothing;
     case ResolverManager::NetworkManager:
-    case ResolverManager::Other: break;
+    case ResolverManager::Other:
+        break;
     }
     why = "/etc/resolv.conf is kept by a manager this step does not know";
     return DesktopResult::Nothing;
@@ -155,8 +155,8 @@ DesktopResult GiveServers(const DesktopLinkInput& link, ResolverManager manager,
 void Tell(std::ostream& err, const std::string& interface, const char* what, DesktopResult result,
           const std::string& why) {
     if (result != DesktopResult::Refused && result != DesktopResult::Failed) return;
-    err << "vr31k-link-hook: " << interface << ": " << what << (result == DesktopResult::Refused ? " refused: " : " failed: ")
-        << why << "\n";
+    err << "vr31k-link-hook: " << interface << ": " << what
+        << (result == DesktopResult::Refused ? " refused: " : " failed: ") << why << "\n";
 }
 
 }  // namespace
@@ -184,22 +184,23 @@ int DesktopLinkUp(const DesktopLinkInput& given, std::ostream& err) {
         const DesktopResult unusable = bus ? DesktopResult::Done : Unusable(ask, kNmService, why);
         if (link.metered) {
             NmLinkHold hold;
-            report.metered = bus ? NmApply(bus.get(), link.interface, {.metered = int32_t(NmMetered::Yes), .dns = {}}, hold,
-                                           report.meteredWhy, link.busLimit, link.deviceWait)
+            report.metered = bus ? NmApply(bus.get(), link.interface, {.metered = int32_t(NmMetered::Yes), .dns = {}},
+                                           hold, report.meteredWhy, link.busLimit, link.deviceWait)
                                  : unusable;
             if (!bus) report.meteredWhy = why;
             if (report.metered == DesktopResult::Done) SaveHold(state, "nm-metered-", hold);
         }
         if (nmServers) {
             NmLinkHold hold;
-            report.servers = bus ? NmApply(bus.get(), link.interface, {.metered = {}, .dns = Ipv4Words(link.servers)}, hold,
-                                           report.serversWhy, link.busLimit, link.deviceWait)
+            report.servers = bus ? NmApply(bus.get(), link.interface, {.metered = {}, .dns = Ipv4Words(link.servers)},
+                                           hold, report.serversWhy, link.busLimit, link.deviceWait)
                                  : unusable;
             if (!bus) report.serversWhy = why;
             if (report.servers == DesktopResult::Done) SaveHold(state, "nm-dns-", hold);
         }
     }
-    if (!nmServers && !link.servers.empty()) report.servers = GiveServers(link, report.manager, state, report.serversWhy);
+    if (!nmServers && !link.servers.empty())
+        report.servers = GiveServers(link, report.manager, state, report.serversWhy);
     int status = 0;
     if (!state.empty()) {
         if (const std::string problem = WriteDesktopFile(link.runFolder, StateName(link.interface), state, 0600);
@@ -245,9 +246,9 @@ int DesktopLinkDown(const DesktopLinkInput& link, std::ostream& err) {
     if (const auto index = state->find("resolved-ifindex"); index != state->end() && Number(index->second)) {
         BusAsk ask;
         const SdBus bus = ConnectDesktopBus(kResolvedService, link.busLimit, ask);
-        const DesktopResult result = bus ? ResolvedRevertLink(bus.get(), static_cast<int>(*Number(index->second)), why,
-                                                              link.busLimit)
-                                         : Unusable(ask, kResolvedService, why);
+        const DesktopResult result =
+            bus ? ResolvedRevertLink(bus.get(), static_cast<int>(*Number(index->second)), why, link.busLimit)
+                : Unusable(ask, kResolvedService, why);
         undo("taking the link's name servers back", result, why);
     }
     const auto dns = LoadHold(*state, "nm-dns-");
@@ -260,7 +261,8 @@ int DesktopLinkDown(const DesktopLinkInput& link, std::ostream& err) {
             return status;
         }
         if (dns) undo("taking the link's name servers back", NmRestore(bus.get(), *dns, why, link.busLimit), why);
-        if (metered) undo("metered for NetworkManager undone", NmRestore(bus.get(), *metered, why, link.busLimit), why);
+        if (metered)
+            undo("undoing metered for NetworkManager", NmRestore(bus.get(), *metered, why, link.busLimit), why);
     }
     return status;
 }

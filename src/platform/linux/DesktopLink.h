@@ -38,11 +38,11 @@ struct DesktopLinkReport {
 
 // One link as the hook hands it over.
 struct DesktopLinkInput {
-    std::string interface;                 // "ppp0"
-    int ifindex = 0;                       // its index, for systemd-resolved
-    std::vector<std::string> servers;      // the peer's name servers (pppd's DNS1, DNS2)
-    bool metered = true;                   // the setting: NetworkManager reports the link metered
-    std::string root = "/";                // where /etc/resolv.conf and pppd's hooks are looked at
+    std::string interface;             // "ppp0"
+    int ifindex = 0;                   // its index, for systemd-resolved
+    std::vector<std::string> servers;  // the peer's name servers (pppd's DNS1, DNS2)
+    bool metered = true;               // the setting: NetworkManager reports the link metered
+    std::string root = "/";            // where /etc/resolv.conf and pppd's hooks are looked at
     std::string runFolder = kDesktopRunFolder;
     std::string resolvconf = "/sbin/resolvconf";
     std::chrono::milliseconds busLimit = kSystemBusAnswerTime;  // the bus's connection and each call

@@ -14,15 +14,15 @@ namespace vr31k {
 // What is changed on NetworkManager's connection for the link, and what was there
 // before (to be put back).
 struct NmLinkValues {
-    std::optional<int32_t> metered;                // connection.metered (NMMetered)
-    std::optional<std::vector<uint32_t>> dns;      // ipv4.dns, addresses in network order
+    std::optional<int32_t> metered;            // connection.metered (NMMetered)
+    std::optional<std::vector<uint32_t>> dns;  // ipv4.dns, addresses in network order
 };
 struct NmLinkHold {
     std::string connection;  // the settings connection's object path
     std::string uuid;        // its uuid: a connection made anew at the same path is not ours
     std::string device;      // the device's path, for a Reapply of the servers
     uint32_t updateFlags = 0;
-    NmLinkValues before;     // the values as they were, for the ones changed
+    NmLinkValues before;  // the values as they were, for the ones changed
 };
 
 // The external connection NetworkManager made for `interface` gets `wanted` (in memory,

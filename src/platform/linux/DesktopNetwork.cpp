@@ -104,11 +104,11 @@ ResolvedLinkView LookAtResolvedLink(int ifindex, std::chrono::milliseconds limit
     if ((r = GetProperty(bus.get(), kResolvedService, path.c_str(), kResolvedLink, "DNS", "a(iay)", error, dns,
                          limit)) < 0 ||
         (r = ReadServers(dns.get(), view.servers)) < 0 ||
-        (r = GetProperty(bus.get(), kResolvedService, path.c_str(), kResolvedLink, "Domains", "a(sb)", error,
-                         domains, limit)) < 0 ||
+        (r = GetProperty(bus.get(), kResolvedService, path.c_str(), kResolvedLink, "Domains", "a(sb)", error, domains,
+                         limit)) < 0 ||
         (r = ReadDomains(domains.get(), view.domains)) < 0 ||
-        (r = GetProperty(bus.get(), kResolvedService, path.c_str(), kResolvedLink, "DefaultRoute", "b", error,
-                         route, limit)) < 0 ||
+        (r = GetProperty(bus.get(), kResolvedService, path.c_str(), kResolvedLink, "DefaultRoute", "b", error, route,
+                         limit)) < 0 ||
         (r = sd_bus_message_read(route.get(), "b", &defaultRoute)) < 0) {
         view.error = error.Text(r);
     }

@@ -26,8 +26,8 @@ constexpr uint32_t kUpdateInMemory = 0x2, kUpdateVolatile = 0x10;
 constexpr uint32_t kReapplyPreserveExternalIp = 0x1;
 constexpr auto kDevicePoll = 100ms;
 
-int GetText(sd_bus* bus, const std::string& path, const char* interface, const char* name, char type,
-            std::string& out, SdBusError& error, std::chrono::milliseconds limit) {
+int GetText(sd_bus* bus, const std::string& path, const char* interface, const char* name, char type, std::string& out,
+            SdBusError& error, std::chrono::milliseconds limit) {
     SdBusMessage reply;
     const char text[] = {type, '\0'};
     const char* value = nullptr;
@@ -79,7 +79,8 @@ int ReadSettings(sd_bus_message* m, SettingsRead& out) {
     int r = sd_bus_message_enter_container(m, 'a', "{sa{sv}}");
     while (r >= 0 && (r = sd_bus_message_enter_container(m, 'e', "sa{sv}")) > 0) {
         const char* setting = nullptr;
-        if ((r = sd_bus_message_read(m, "s", &setting)) < 0 || (r = sd_bus_message_enter_container(m, 'a', "{sv}")) < 0) break;
+        if ((r = sd_bus_message_read(m, "s", &setting)) < 0 || (r = sd_bus_message_enter_container(m, 'a', "{sv}")) < 0)
+            break;
         const std::string name = setting;
         while ((r = sd_bus_message_enter_container(m, 'e', "sv")) > 0) {
             const char* key = nullptr;
@@ -132,9 +133,10 @@ int AppendSettings(sd_bus_message* m, sd_bus_message* source, const NmLinkValues
     if (r >= 0) r = sd_bus_message_enter_container(source, 'a', "{sa{sv}}");
     while (r >= 0 && (r = sd_bus_message_enter_container(source, 'e', "sa{sv}")) > 0) {
         const char* name = nullptr;
-        if ((r = sd_bus_message_read(source, "s", &name)) < 0 || (r = sd_bus_message_enter_container(source, 'a', "{sv}")) < 0 ||
-            (r = sd_bus_message_open_container(m, 'e', "sa{sv}")) < 0 || (r = sd_bus_message_append(m, "s", name)) < 0 ||
-            (r = sd_bus_message_open_container(m, 'a', "{sv}")) < 0) {
+        if ((r = sd_bus_message_read(source, "s", &name)) < 0 ||
+            (r = sd_bus_message_enter_container(source, 'a', "{sv}")) < 0 ||
+            (r = sd_bus_message_open_container(m, 'e', "sa{sv}")) < 0 ||
+            (r = sd_bus_message_append(m, "s", name)) < 0 || (r = sd_bus_message_open_container(m, 'a', "{sv}")) < 0) {
             break;
         }
         const std::string setting = name;
@@ -145,7 +147,8 @@ int AppendSettings(sd_bus_message* m, sd_bus_message* source, const NmLinkValues
             if (Replaced(setting, key, values)) {
                 r = sd_bus_message_skip(source, "v");
             } else if ((r = sd_bus_message_open_container(m, 'e', "sv")) >= 0 &&
-                       (r = sd_bus_message_append(m, "s", key)) >= 0 && (r = sd_bus_message_copy(m, source, false)) >= 0) {
+                       (r = sd_bus_message_append(m, "s", key)) >= 0 &&
+                       (r = sd_bus_message_copy(m, source, false)) >= 0) {
                 r = sd_bus_message_close_container(m);
             }
             if (r < 0 || (r = sd_bus_message_exit_container(source)) < 0) break;
@@ -191,7 +194,9 @@ DesktopResult Update(sd_bus* bus, const NmLinkHold& hold, sd_bus_message* settin
     if (r >= 0 && values.dns && !hold.device.empty()) {
         r = CallMethod(
             bus, kNmService, hold.device.c_str(), kNmDeviceInterface, "Reapply",
-            [&](sd_bus_message* m) { return sd_bus_message_append(m, "a{sa{sv}}tu", 0, uint64_t{0}, kReapplyPreserveExternalIp); },
+            [&](sd_bus_message* m) {
+                return sd_bus_message_append(m, "a{sa{sv}}tu", 0, uint64_t{0}, kReapplyPreserveExternalIp);
+            },
             error, reply, limit);
     }
     return r < 0 ? Outcome(error, r, why) : DesktopResult::Done;

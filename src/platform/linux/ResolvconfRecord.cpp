@@ -63,7 +63,8 @@ int Run(std::vector<std::string> argv, const std::string& input, std::string& ou
     outWrite.fd = -1;
     const auto deadline = std::chrono::steady_clock::now() + kRunTime;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd p{outRead.fd, POLLIN, 0};
         if (left <= 0ms || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
         char buffer[512];

@@ -27,7 +27,8 @@ int AppendServers(sd_bus_message* m, int ifindex, const std::vector<std::string>
         unsigned char bytes[16] = {};
         const int family = inet_pton(AF_INET, server.c_str(), bytes) == 1 ? AF_INET : AF_INET6;
         if (r < 0 || (family == AF_INET6 && inet_pton(AF_INET6, server.c_str(), bytes) != 1)) continue;
-        if ((r = sd_bus_message_open_container(m, 'r', "iay")) >= 0 && (r = sd_bus_message_append(m, "i", family)) >= 0 &&
+        if ((r = sd_bus_message_open_container(m, 'r', "iay")) >= 0 &&
+            (r = sd_bus_message_append(m, "i", family)) >= 0 &&
             (r = sd_bus_message_append_array(m, 'y', bytes, family == AF_INET ? 4 : 16)) >= 0) {
             r = sd_bus_message_close_container(m);
         }
