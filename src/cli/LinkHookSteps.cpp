@@ -1,5 +1,7 @@
 // The ip-up and ip-down hooks' steps, one line each, in the order ip-up runs them.
 #include "cli/LinkHook.h"
+
+#include "cli/DesktopStep.h"
 #include "cli/ProgramsStep.h"
 
 namespace vr31k::cli {
@@ -8,6 +10,7 @@ namespace {
 
 constexpr LinkHookStep kSteps[] = {
     {"programs", RunProgramsStep},
+    {"desktop", DesktopStep},
 };
 
 }  // namespace
