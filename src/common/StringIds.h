@@ -589,39 +589,44 @@ inline constexpr int IDS_PROJECTION_LINE_LAST_DAY = 44201;
 inline constexpr int IDS_PROJECTION_LINE_NONE = 44202;
 inline constexpr int IDS_PROJECTION_NAME = 44203;
 
+// per-program counting on the card's link: traffic no program can be named for
+inline constexpr int IDS_PROGRAM_OTHER = 44700;
+
 // the totals sheet's page of programs
-inline constexpr int IDS_TOTALS_PROGRAM_PAGE = 44700;
-inline constexpr int IDS_PROGRAM_LIST = 44701;
-inline constexpr int IDS_PROGRAM_COL_NAME = 44702;
-inline constexpr int IDS_PROGRAM_COL_KIND = 44703;
-inline constexpr int IDS_PROGRAM_COL_SENT = 44704;
-inline constexpr int IDS_PROGRAM_COL_RECV = 44705;
-inline constexpr int IDS_PROGRAM_COL_BLOCKED = 44706;
-inline constexpr int IDS_PROGRAM_COL_CHARGE = 44707;
-inline constexpr int IDS_PROGRAM_KIND_UNIT = 44708;
-inline constexpr int IDS_PROGRAM_KIND_APP = 44709;
-inline constexpr int IDS_PROGRAM_KIND_SCOPE = 44710;
-inline constexpr int IDS_PROGRAM_KIND_OTHER = 44711;
-inline constexpr int IDS_PROGRAM_NOTE = 44712;
-inline constexpr int IDS_PROGRAM_PERIOD_NONE = 44713;
-inline constexpr int IDS_PROGRAM_PERIOD_SOME = 44714;
+inline constexpr int IDS_TOTALS_PROGRAM_PAGE = 44750;
+inline constexpr int IDS_PROGRAM_LIST = 44751;
+inline constexpr int IDS_PROGRAM_COL_NAME = 44752;
+inline constexpr int IDS_PROGRAM_COL_KIND = 44753;
+inline constexpr int IDS_PROGRAM_COL_SENT = 44754;
+inline constexpr int IDS_PROGRAM_COL_RECV = 44755;
+inline constexpr int IDS_PROGRAM_COL_BLOCKED = 44756;
+inline constexpr int IDS_PROGRAM_COL_CHARGE = 44757;
+inline constexpr int IDS_PROGRAM_KIND_UNIT = 44758;
+inline constexpr int IDS_PROGRAM_KIND_APP = 44759;
+inline constexpr int IDS_PROGRAM_KIND_SCOPE = 44760;
+inline constexpr int IDS_PROGRAM_NOTE = 44762;
+inline constexpr int IDS_PROGRAM_PERIOD_NONE = 44763;
+inline constexpr int IDS_PROGRAM_PERIOD_SOME = 44764;
+
 // the status dialog's programs
-inline constexpr int IDS_PROGRAM_LINK_NONE = 44715;
-inline constexpr int IDS_PROGRAM_TOP_GROUP = 44716;
-inline constexpr int IDS_PROGRAM_TOP_LINE = 44717;
-inline constexpr int IDS_PROGRAM_TOP_TIME = 44718;
+inline constexpr int IDS_PROGRAM_LINK_NONE = 44765;
+inline constexpr int IDS_PROGRAM_TOP_GROUP = 44766;
+inline constexpr int IDS_PROGRAM_TOP_LINE = 44767;
+inline constexpr int IDS_PROGRAM_TOP_TIME = 44768;
+
 // the dial-up settings' page of programs kept off the card's link
-inline constexpr int IDS_BLOCK_PAGE = 44720;
-inline constexpr int IDS_BLOCK_LIST = 44721;
-inline constexpr int IDS_BLOCK_NOTE = 44722;
-inline constexpr int IDS_BLOCK_NONE = 44723;
-inline constexpr int IDS_BLOCK_WRITE_FAILED_CAPTION = 44724;
-inline constexpr int IDS_BLOCK_WRITE_FAILED_TEXT = 44725;
-inline constexpr int IDS_BLOCK_READ_FAILED = 44726;
+inline constexpr int IDS_BLOCK_PAGE = 44770;
+inline constexpr int IDS_BLOCK_LIST = 44771;
+inline constexpr int IDS_BLOCK_NOTE = 44772;
+inline constexpr int IDS_BLOCK_NONE = 44773;
+inline constexpr int IDS_BLOCK_WRITE_FAILED_CAPTION = 44774;
+inline constexpr int IDS_BLOCK_WRITE_FAILED_TEXT = 44775;
+inline constexpr int IDS_BLOCK_READ_FAILED = 44776;
+
 // the doctor's check of the programs kept off the card's link
-inline constexpr int IDS_DOCTOR_BLOCK_NONE = 44730;
-inline constexpr int IDS_DOCTOR_BLOCK_LIST = 44731;
-inline constexpr int IDS_DOCTOR_BLOCK_BAD = 44732;
-inline constexpr int IDS_DOCTOR_BLOCK_FIX = 44733;
+inline constexpr int IDS_DOCTOR_BLOCK_NONE = 44780;
+inline constexpr int IDS_DOCTOR_BLOCK_LIST = 44781;
+inline constexpr int IDS_DOCTOR_BLOCK_BAD = 44782;
+inline constexpr int IDS_DOCTOR_BLOCK_FIX = 44783;
 
 }  // namespace vr31k::ids

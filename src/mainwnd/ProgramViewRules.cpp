@@ -30,7 +30,7 @@ std::string ProgramKindText(ProgramKind kind) {
     case ProgramKind::Scope: return std::string(LoadString(IDS_PROGRAM_KIND_SCOPE));
     case ProgramKind::Other: break;
     }
-    return std::string(LoadString(IDS_PROGRAM_KIND_OTHER));
+    return std::string(LoadString(IDS_PROGRAM_OTHER));
 }
 
 std::string ShownProgramName(std::string_view name) { return TerminalText(name, kShownNameChars); }
