@@ -1,17 +1,13 @@
 // The spool's per-program records become their connections' figures once, each program
 // with its share of the connection's charge; the history's own rows stay as they were.
-#include "accounting/ChargeAccounting.h"
 #include "accounting/ProgramImport.h"
-#include "accounting/UsageSpool.h"
-#include "support/TempDir.h"
-#include "TimeZone.h"
+#include "support/SpoolFixture.h"
 
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <filesystem>
 #include <unistd.h>
 
 using namespace vr31k;
@@ -19,22 +15,14 @@ using namespace vr31k;
 namespace {
 
 constexpr int64_t kNow = 1211284800;  // 2008/05/20 12:00:00 UTC
-constexpr int64_t kEnd = kNow - 3600;
+constexpr int64_t kEnd = test::kEnd;
 
-class ProgramImportTest : public ::testing::Test {
+class ProgramImportTest : public test::SpoolFixture {
 protected:
-    test::ScopedTimeZone utc{"UTC"};
-    test::TempDir dir;
-    ChargeAccounting charge;
     int spool = -1;
 
     void SetUp() override {
-        charge.SetClock([] { return OleFromTime(kNow); });
-        charge.Plan().chargeType = kChargeMetered;
-        charge.Plan().packetCharge2 = 1;  // 1 yen a 128-byte packet
-        charge.Plan().packetSize = 128;
-        charge.DerivePlan();
-        ASSERT_EQ(charge.History().OpenHistory(dir.File("VR31KUTL.mdb"), std::nullopt), kDbOk);
+        SpoolFixture::SetUp();
         spool = OpenSpoolFolder(dir.Path(), true, 0700);
     }
     void TearDown() override { close(spool); }
