@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 namespace vr31k {
@@ -20,16 +19,6 @@ bool LinkUp(const ProgramUsageRecord& record, const LinkIdentifier& identify) {
     if (!identify) return false;
     const LinkIdentity now = identify(record.interfaceName);
     return now.boot == record.boot && now.index == record.interfaceIndex;
-}
-
-RecordFate KeepAside(int spoolFd, const std::string& name, const std::string& problem, SpoolImport& result) {
-    std::string aside;
-    if (KeepRecordAside(spoolFd, name, aside)) {
-        result.keptAside.push_back(aside + ": " + problem);
-    } else {
-        result.keptAside.push_back(name + " (could not be renamed: " + std::strerror(errno) + "): " + problem);
-    }
-    return RecordFate::KeptAside;
 }
 
 RecordFate ImportOne(int spoolFd, const std::string& name, CDbHistoryCtrl& history, const LinkIdentifier& identify,

@@ -56,6 +56,12 @@ RecordFate ImportRecord(int spoolFd, const std::string& name, ChargeAccounting& 
             return RecordFate::Stays;
         }
     }
+    return KeepAside(spoolFd, name, problem, result);
+}
+
+}  // namespace
+
+RecordFate KeepAside(int spoolFd, const std::string& name, const std::string& problem, SpoolImport& result) {
     std::string aside;
     if (KeepRecordAside(spoolFd, name, aside)) {
         result.keptAside.push_back(aside + ": " + problem);
@@ -64,8 +70,6 @@ RecordFate ImportRecord(int spoolFd, const std::string& name, ChargeAccounting& 
     }
     return RecordFate::KeptAside;
 }
-
-}  // namespace
 
 bool RecordedLinkUp(const UsageRecord& record, const LinkIdentifier& identify) {
     if (!identify || record.interfaceIndex == 0) return false;

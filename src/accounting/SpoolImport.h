@@ -39,6 +39,10 @@ struct SpoolImportLimits {
 // What one import outcome does to a record of the spool.
 enum class RecordFate { Waits, Imported, AlreadyIn, KeptAside, Stays };
 
+// Keeps the record `name` of the spool open at `spoolFd` aside (UsageSpool.h), told in
+// result.keptAside with `problem`.
+RecordFate KeepAside(int spoolFd, const std::string& name, const std::string& problem, SpoolImport& result);
+
 // Runs `import` over the spool's records `names` (of the spool open at `spoolFd`), under
 // the folder's lock in the batches `limits` allow, counting the fates into `result`; a
 // record that Stays ends the run (`import` set result.failure).
