@@ -24,8 +24,8 @@ constexpr const char* kCreateLinkIndex =
     "CREATE INDEX IF NOT EXISTS RAS_PROGRAM_LINK_TIME_END ON RAS_PROGRAM_LINK (TIME_END)";
 constexpr const char* kCreateUsage =
     "CREATE TABLE IF NOT EXISTS RAS_PROGRAM_USAGE (LINK_ID INTEGER NOT NULL, KIND TEXT NOT NULL, "
-    "ID TEXT NOT NULL, NAME TEXT NOT NULL, DATA_SEND INTEGER NOT NULL, DATA_RECV INTEGER NOT NULL, BLOCKED_SEND INTEGER NOT NULL, "
-    "BLOCKED_RECV INTEGER NOT NULL, CHARGE_SHARE INTEGER)";
+    "ID TEXT NOT NULL, NAME TEXT NOT NULL, DATA_SEND INTEGER NOT NULL, DATA_RECV INTEGER NOT NULL, "
+    "BLOCKED_SEND INTEGER NOT NULL, BLOCKED_RECV INTEGER NOT NULL, CHARGE_SHARE INTEGER)";
 constexpr const char* kCreateUsageIndex =
     "CREATE INDEX IF NOT EXISTS RAS_PROGRAM_USAGE_LINK ON RAS_PROGRAM_USAGE (LINK_ID)";
 // A link counts only while its row is there (an older build may have deleted it).
@@ -35,7 +35,8 @@ constexpr const char* kRowThere =
 // rest by name; summed, with the name it had last.
 constexpr const char* kProgramSums =
     "SELECT u.KIND, max(u.ID), max(u.NAME), sum(u.DATA_SEND), sum(u.DATA_RECV), sum(u.BLOCKED_SEND), "
-    "sum(u.BLOCKED_RECV), sum(u.CHARGE_SHARE) FROM RAS_PROGRAM_LINK l JOIN RAS_PROGRAM_USAGE u ON u.LINK_ID = l.LINK_ID ";
+    "sum(u.BLOCKED_RECV), sum(u.CHARGE_SHARE) "
+    "FROM RAS_PROGRAM_LINK l JOIN RAS_PROGRAM_USAGE u ON u.LINK_ID = l.LINK_ID ";
 constexpr const char* kByProgram =
     " GROUP BY u.KIND, CASE WHEN u.KIND IN ('unit', 'app') THEN u.ID ELSE u.NAME END "
     "ORDER BY sum(u.DATA_SEND + u.DATA_RECV) DESC, max(u.NAME)";

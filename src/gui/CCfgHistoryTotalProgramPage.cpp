@@ -86,8 +86,10 @@ void CCfgHistoryTotalProgramPage::Fill() {
         const auto at = static_cast<size_t>(column);
         const bool descending = header->sortIndicatorOrder() == Qt::DescendingOrder;
         std::stable_sort(order.begin(), order.end(), [&](const ProgramRowView* a, const ProgramRowView* b) {
-            const int byText = QString::fromStdString(a->cells[at]).localeAwareCompare(QString::fromStdString(b->cells[at]));
-            const int compared = a->keys[at] != b->keys[at] ? (a->keys[at] < b->keys[at] ? -1 : 1) : byText;
+            const int compared =
+                a->keys[at] != b->keys[at]
+                    ? (a->keys[at] < b->keys[at] ? -1 : 1)
+                    : QString::fromStdString(a->cells[at]).localeAwareCompare(QString::fromStdString(b->cells[at]));
             return descending ? compared > 0 : compared < 0;
         });
     }

@@ -25,6 +25,7 @@ std::string Bytes(uint64_t count) { return FormatByteCount(count, true, true); }
 
 // How many programs the status dialog names.
 constexpr size_t kDialogPrograms = 5;
+
 // A box whose text is made already (filled in by the accounting's formatters).
 MessageBoxRequest MakeText(int captionId, std::string text, MessageIcon icon) {
     MessageBoxRequest request;

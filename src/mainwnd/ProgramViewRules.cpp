@@ -73,10 +73,11 @@ std::vector<BlockChoice> BlockChoices(const std::vector<ProgramFigures>& seen, c
         choices.push_back({{p.kind, p.id}, p.name, list.Blocks(p.kind, p.id)});
     }
     for (const BlockedProgram& b : list.programs) {
-        const bool shown = std::any_of(choices.begin(), choices.end(), [&](const BlockChoice& c) { return c.program == b; });
-        if (!shown) choices.push_back({b, b.id, true});
+        const auto same = [&](const BlockChoice& c) { return c.program == b; };
+        if (std::none_of(choices.begin(), choices.end(), same)) choices.push_back({b, b.id, true});
     }
-    std::stable_sort(choices.begin(), choices.end(), [](const BlockChoice& a, const BlockChoice& b) { return a.name < b.name; });
+    std::stable_sort(choices.begin(), choices.end(),
+                     [](const BlockChoice& a, const BlockChoice& b) { return a.name < b.name; });
     return choices;
 }
 

@@ -1,6 +1,7 @@
 // The spool's per-program records become their connections' figures once, each program
 // with its share of the connection's charge; the history's own rows stay as they were.
 #include "accounting/ProgramImport.h"
+#include "accounting/SpoolImport.h"
 #include "support/SpoolFixture.h"
 
 #define SQLITE_HAS_CODEC 1
@@ -26,13 +27,24 @@ protected:
         spool = OpenSpoolFolder(dir.Path(), true, 0700);
     }
     void TearDown() override { close(spool); }
-    // A connection's row of 1280 bytes (10 yen) noted on link (`boot`, 7) of ppp0.
+    // A connection's row of 1280 bytes (10 yen) on ppp0: the utility's own on link (`boot`,
+    // 7), or ("") another dialler's, as pppd's hook records it and the spool's import takes it.
     void Row(const char* boot, int64_t end = kEnd) {
+        UsageRecord link;
+        link.entry = "e";
+        link.interfaceName = "ppp0";
+        link.end = end;
+        link.durationSeconds = 60;
+        link.sent = 280;
+        link.recv = 1000;
+        if (*boot == '\0') {
+            ASSERT_EQ(WriteUsageRecord(spool, link, 0600), 0);
+            ASSERT_EQ(ImportUsageSpool(dir.Path(), charge).imported, 1);
+            return;
+        }
         HistoryRow row;
         std::string problem;
         ASSERT_EQ(charge.RecordEndedConnection("e", OleFromTime(end), 60, 280, 1000, problem, &row), kDbOk);
-        UsageRecord link;
-        link.interfaceName = "ppp0";
         link.boot = boot;
         link.interfaceIndex = 7;
         NoteLink(charge.History(), row, link, charge.LastConnectionCharge());
