@@ -63,12 +63,16 @@ HistoryOpen Services::OpenHistory(const DataPaths& paths, std::chrono::milliseco
     if (opened.Ok()) {
         opened.spool = ImportUsageSpool(paths.folder, *m_charge, identify);
         // Then the programs of those links and of the connections watched before.
-        const SpoolImport programs = ImportProgramUsage(paths.folder, History(), identify, std::time(nullptr));
+        const SpoolImport programs = ImportPrograms(paths);
         opened.spool.keptAside.insert(opened.spool.keptAside.end(), programs.keptAside.begin(),
                                       programs.keptAside.end());
         opened.spool.left += programs.left;
     }
     return opened;
+}
+
+SpoolImport Services::ImportPrograms(const DataPaths& paths) {
+    return ImportProgramUsage(paths.folder, History(), LinuxLinkIdentifier(), std::time(nullptr));
 }
 
 int Services::UseCardPort(const std::string& port, int solvaneMode) {

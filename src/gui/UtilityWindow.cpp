@@ -1,7 +1,6 @@
 #include "gui/UtilityWindow.h"
 
 #include "accounting/ConnectionSnapshot.h"
-#include "accounting/ProgramImport.h"
 #include "app/CUtilityApp.h"
 #include "app/MachineDoctor.h"
 #include "common/StringIds.h"
@@ -26,10 +25,8 @@
 #include "gui/RemoteClients.h"
 #include "gui/SimDialogs.h"
 #include "gui/TotalsFields.h"
-#include "platform/linux/LinkIdentity.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include <QAction>
 #include <QApplication>
@@ -582,7 +579,7 @@ bool UtilityWindow::RunHistory() {
 void UtilityWindow::RunTotals() {
     CRasChargeCtrl& charge = m_app.Charge();
     // The programs of links that ended since the start, for the programs' page.
-    ImportProgramUsage(m_app.Paths().folder, charge.History(), LinuxLinkIdentifier(), std::time(nullptr));
+    m_app.Shared().ImportPrograms(m_app.Paths());
     CCfgHistoryTotalSheet sheet(charge, DialogParent());
     // Only the current period is heading anywhere.
     sheet.MonthPage()->SetProjection([&charge](const std::string& period) {
