@@ -37,6 +37,8 @@ CCfgHistoryTotalProgramPage::CCfgHistoryTotalProgramPage(const CDbHistoryCtrl& h
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::DescendingOrder);
     connect(header, &QHeaderView::sortIndicatorChanged, this, [this] { Fill(); });
+    m_programs->setWordWrap(false);
+    m_programs->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_programs->horizontalHeader()->setSectionResizeMode(kProgColName, QHeaderView::Stretch);
     m_programs->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_programs->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -102,6 +104,7 @@ void CCfgHistoryTotalProgramPage::Fill() {
             auto* cell = new QTableWidgetItem(QString::fromStdString(view->cells[static_cast<size_t>(c)]));
             cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             if (c >= kProgColSent) cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (c == kProgColName) cell->setToolTip(cell->text());  // the whole name where it is cut
             m_programs->setItem(at, c, cell);
         }
     }

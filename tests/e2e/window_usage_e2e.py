@@ -47,8 +47,8 @@ def prepare():
     ui.ctl("plan", "set", "--type", "2", "--price", "0.05", "--packet-size", "128", "--cap", "9800",
            "--notice-charge", "5000", "--notice-ratio", "80", "--closing-day", "32")
     ui.ctl("settings", "set-utility", "--iconized-start", "0")
-    spool_link(max(now - datetime.timedelta(minutes=2), month + datetime.timedelta(seconds=1)))
-    return history
+    # The link's row joins the list once the utility has imported it.
+    return history + [spool_link(max(now - datetime.timedelta(minutes=2), month + datetime.timedelta(seconds=1)))]
 
 
 # A link of this month as pppd's hook and the link's reader leave it in the spool.
@@ -67,6 +67,7 @@ def spool_link(ended):
     with open(os.path.join(spool, "programs-e2e-7.prog"), "w", encoding="utf-8") as out:
         out.write(f"vr31k-programs 1\ninterface=ppp0\ntty=/dev/ttyUSB2\nboot=e2e\nifindex=7\nstart={end - 600}\n"
                   f"updated={end + 2}\nfinal=1\n" + LINK_PROGRAMS)
+    return ("e2e-dialler", None, ended, 600, 300000, 700000, None, None, None)
 
 
 def number(text):
@@ -225,7 +226,7 @@ def history_list(history, pid):
     table = ui.wait(lambda: next((n for n in ui.walk(dialog) if n.getRoleName() in ui.TABLES), None),
                     "the list")
     table = table.queryTable()
-    ui.wait(lambda: table.nRows == ROWS, f"{ROWS} rows")
+    ui.wait(lambda: table.nRows == len(history), f"{len(history)} rows")
     figure("list-open", time.monotonic() - started)
     print(f"figure: list-memory {resident_mb(pid) - before:.0f} MB more resident with the list open", flush=True)
     sent = sorted(row[4] for row in history)
