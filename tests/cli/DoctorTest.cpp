@@ -222,8 +222,9 @@ TEST(DoctorCli, NamesTheProcessHoldingTheCardAndNeverSendsACode) {
     card.SetSimState(sim::SimState::PinRequired);
     test::TempDir data;
     const auto ctl = [&](const std::string& words) {
-        const std::string command = std::string(VR31KCTL_PATH) + " --json --data-dir " + data.Path() + " --port " +
-                                    card.PortPath() + " " + words + " 2>/dev/null";
+        // The card check's second open comes after a tenth of its pause.
+        const std::string command = "VR31K_WAIT_PERCENT=10 " + std::string(VR31KCTL_PATH) + " --json --data-dir " +
+                                    data.Path() + " --port " + card.PortPath() + " " + words + " 2>/dev/null";
         std::string out;
         FILE* pipe = popen(command.c_str(), "r");
         char buffer[4096];
