@@ -29,28 +29,26 @@ TEST(CardFaults, ASilentFloodingOrPulledCardFailsTheTaskAfterOneUnansweredComman
     // The card check's six commands are answered; the fault meets the first of the
     // information queries, with more of them still to come.
     constexpr size_t kCheckCommands = 6;
-    // The three cards side by side, every wait of their tasks at a tenth.
-    struct Run {
-        sim::CardSimulator card;
-        TempDir data;
-        std::future<RunResult> result;  // the last member: the program ends before its card
-    };
-    std::vector<std::unique_ptr<Run>> runs;
+    // The three cards side by side (the programs end before their cards), every wait of
+    // their tasks at a tenth.
+    TempDir data;
+    std::vector<std::unique_ptr<sim::CardSimulator>> cards;
+    std::vector<std::future<RunResult>> results;
     for (const Row& row : rows) {
-        Run& run = *runs.emplace_back(std::make_unique<Run>());
+        sim::CardSimulator& card = *cards.emplace_back(std::make_unique<sim::CardSimulator>());
         std::string error;
-        ASSERT_TRUE(run.card.Start(error)) << error;
-        row.after(run.card, kCheckCommands);
-        const std::vector<std::string> argv = {CtlPath(), "--json", "--data-dir", run.data.Path(),
-                                               "--port", run.card.PortPath(), "card", "info"};
-        run.result = std::async(std::launch::async, [argv] {
+        ASSERT_TRUE(card.Start(error)) << error;
+        row.after(card, kCheckCommands);
+        const std::vector<std::string> argv = {CtlPath(), "--json", "--data-dir", data.File(row.fault),
+                                               "--port", card.PortPath(), "card", "info"};
+        results.push_back(std::async(std::launch::async, [argv] {
             return RunProgram(nullptr, argv, {"VR31K_WAIT_PERCENT=10"}, std::chrono::seconds(90));
-        });
+        }));
     }
-    for (size_t i = 0; i < runs.size(); ++i) {
+    for (size_t i = 0; i < results.size(); ++i) {
         SCOPED_TRACE(rows[i].fault);
-        const RunResult r = runs[i]->result.get();
-        const size_t commands = runs[i]->card.Commands().size();
+        const RunResult r = results[i].get();
+        const size_t commands = cards[i]->Commands().size();
         EXPECT_EQ(r.status, 1) << r.out << r.err;
         EXPECT_NE(r.out.find("195"), std::string::npos) << "the communication error: " << r.out;
         EXPECT_GE(commands, kCheckCommands) << "the check was answered";

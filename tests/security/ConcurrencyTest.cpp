@@ -72,6 +72,9 @@ TEST(ParallelWriters, SettingsChangesOfDifferentKeysAllLand) {
 
 class ParallelEntries : public ::testing::Test {
 protected:
+    // The change that finds the card's port taken opens it again after a twentieth of
+    // the pause, the other being done by then.
+    const std::vector<std::string> kShortWaits = {"VR31K_WAIT_PERCENT=5"};
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(card.Start(error)) << error;
@@ -82,17 +85,6 @@ protected:
         return words;
     }
     std::string List() const { return RunProgram(nullptr, Entries({"list"})).out; }
-    // Two changes side by side: the one that finds the card's port taken opens it again
-    // after the pause (a twentieth of it here), the other being done by then. Their exit
-    // statuses.
-    std::vector<int> SideBySide(const std::vector<std::string>& first, const std::vector<std::string>& second) {
-        const std::vector<std::string> shortWaits = {"VR31K_WAIT_PERCENT=5"};
-        Parallel p;
-        p.Start(Entries(first), data.File("a"), shortWaits);
-        p.Start(Entries(second), data.File("b"), shortWaits);
-        return p.Wait();
-    }
-
     TempDir data;
     sim::CardSimulator card;
 };
@@ -100,9 +92,10 @@ protected:
 TEST_F(ParallelEntries, CredentialsOfDifferentPositionsBothLand) {
     for (int round = 0; round < 2; ++round) {
         const std::string a = "first" + std::to_string(round), b = "second" + std::to_string(round);
-        EXPECT_EQ(SideBySide({"credentials", "1", "--user", a}, {"credentials", "2", "--user", b}),
-                  (std::vector<int>{0, 0}))
-            << ReadFile(data.File("a")) << ReadFile(data.File("b"));
+        Parallel p;
+        p.Start(Entries({"credentials", "1", "--user", a}), data.File("a"), kShortWaits);
+        p.Start(Entries({"credentials", "2", "--user", b}), data.File("b"), kShortWaits);
+        EXPECT_EQ(p.Wait(), (std::vector<int>{0, 0})) << ReadFile(data.File("a")) << ReadFile(data.File("b"));
         const std::string list = List();
         EXPECT_NE(list.find("\"position\": 1, \"name\": \"" + std::string(kFactoryApn) + "\", \"user\": \"" + a),
                   std::string::npos)
@@ -112,9 +105,10 @@ TEST_F(ParallelEntries, CredentialsOfDifferentPositionsBothLand) {
 }
 
 TEST_F(ParallelEntries, RenamesOfDifferentPositionsBothLandAndLaterChangesWork) {
-    EXPECT_EQ(SideBySide({"rename", "1", "apn.one.renamed"}, {"rename", "2", "apn.two.renamed"}),
-              (std::vector<int>{0, 0}))
-        << ReadFile(data.File("a")) << ReadFile(data.File("b"));
+    Parallel p;
+    p.Start(Entries({"rename", "1", "apn.one.renamed"}), data.File("a"), kShortWaits);
+    p.Start(Entries({"rename", "2", "apn.two.renamed"}), data.File("b"), kShortWaits);
+    EXPECT_EQ(p.Wait(), (std::vector<int>{0, 0})) << ReadFile(data.File("a")) << ReadFile(data.File("b"));
     std::string list = List();
     EXPECT_NE(list.find("\"position\": 1, \"name\": \"apn.one.renamed\""), std::string::npos) << list;
     EXPECT_NE(list.find("\"position\": 2, \"name\": \"apn.two.renamed\", \"user\": \"u2\""), std::string::npos) << list;
