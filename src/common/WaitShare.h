@@ -7,7 +7,6 @@
 // Set once by a program's main before its work begins; every thread may read it.
 #include <chrono>
 #include <string>
-#include <string_view>
 
 namespace vr31k {
 

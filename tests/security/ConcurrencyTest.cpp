@@ -85,6 +85,7 @@ protected:
         return words;
     }
     std::string List() const { return RunProgram(nullptr, Entries({"list"})).out; }
+
     TempDir data;
     sim::CardSimulator card;
 };
