@@ -1,7 +1,7 @@
 // The AT command engine over the real channel, against the simulated card on a
 // pseudo-terminal, with time-outs shortened through the constructor.
 #include "CardSimulator.h"
-#include "PtyPair.h"
+#include "support/FakeModem.h"
 #include "card/CWKvCtrl.h"
 #include "platform/linux/Machine.h"
 #include "support/TempDir.h"
@@ -299,41 +299,17 @@ TEST(CardEngineClosed, CommandsBeforeAnyOpenFailAtOnce) {
 
 // A scripted card for replies the simulator never sends: every command line is
 // answered with the same bursts, `pauseMs` apart.
-class ScriptedCard {
-public:
-    ScriptedCard(std::vector<std::string> bursts, int pauseMs)
-        : m_bursts(std::move(bursts)), m_pauseMs(pauseMs), m_thread([this] { Serve(); }) {}
-    ~ScriptedCard() {
-        m_stop = true;
-        m_thread.join();
-    }
-    const std::string& Path() const { return m_pty.SlavePath(); }
-
-private:
-    void Serve() {
-        while (!m_stop) {
-            const std::string got = m_pty.Receive(1, 20);
-            if (got.find('\r') == std::string::npos) continue;
-            for (size_t i = 0; i < m_bursts.size(); ++i) {
-                if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(m_pauseMs));
-                m_pty.Send(m_bursts[i]);
-            }
-        }
-    }
-    test::PtyPair m_pty;
-    std::vector<std::string> m_bursts;
-    int m_pauseMs;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
+test::CFakeModem ScriptedCard(std::vector<std::string> bursts, int pauseMs) {
+    return test::CFakeModem([bursts](const std::string&) { return bursts; }, pauseMs);
+}
 
 // The budget is for a stretch of commands: time the caller spends elsewhere between
 // them (a periodic reading's pause) is given back, so a card answering each reading
 // slowly is never cut, however long the readings go on.
 TEST(CardEngineReplies, PausesBetweenCommandsGiveTheBudgetBack) {
-    ScriptedCard scripted({"\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, 100);
+    const auto scripted = ScriptedCard({"\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, 100);
     CWKvCtrl kv = CWKvCtrl(CardTimings{1000, 1000, 5, 20, 450}, MakeSerialPort(), MakeDeviceInhibit());
-    ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK);
+    ASSERT_EQ(kv.OpenPort(scripted.Port(), true), CARD_OK);
     for (int reading = 0; reading < 6; ++reading) {
         std::string text;
         EXPECT_EQ(kv.GetModel(text), CARD_OK) << "reading " << reading;
@@ -412,9 +388,9 @@ TEST(CardEngineReplies, ScriptedRepliesAreReadAsTheCardMeantThem) {
         {"lock state", {"\r\nRING\r\n\r\n+CLCK: 1\r\n\r\nOK\r\n"}, PinLock, code(PIN_LOCK_ON)},
     };
     for (const Row& row : rows) {
-        ScriptedCard scripted(row.bursts, 50);
+        const auto scripted = ScriptedCard(row.bursts, 50);
         CWKvCtrl kv = CWKvCtrl(CardTimings{150, 150, 5, 20}, MakeSerialPort(), MakeDeviceInhibit());
-        ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK) << row.name;
+        ASSERT_EQ(kv.OpenPort(scripted.Port(), true), CARD_OK) << row.name;
         EXPECT_EQ(row.run(kv), row.expected) << row.name;
         kv.ClosePort();
     }

@@ -2,7 +2,7 @@
 #include "platform/linux/Machine.h"
 #include "card/CWCommCtrl.h"
 #include "card/CardResults.h"
-#include "PtyPair.h"
+#include "support/PtyPair.h"
 
 #include <gtest/gtest.h>
 

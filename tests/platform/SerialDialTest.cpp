@@ -39,7 +39,7 @@ TEST(SerialDial, AnswersMapToOutcomes) {
 }
 
 TEST(SerialDial, LineDroppedWhileWaitingIsAHangUp) {
-    test::CFakeModem modem("", false);
+    test::CFakeModem modem("");
     ASSERT_TRUE(modem.Ok());
     const int fd = sim::OpenModemPort(modem.Port());
     ASSERT_GE(fd, 0);
