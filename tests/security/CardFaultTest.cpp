@@ -2,6 +2,7 @@
 // communication error at once: after one command went unanswered through all its
 // attempts, the others are not tried in turn. (Counted in commands, not seconds: the
 // machine's load must not decide the verdict; the time is for the benchmarks.)
+#include "support/CtlCommands.h"
 #include "support/ProcessRun.h"
 #include "CardSimulator.h"
 #include "support/TempDir.h"
@@ -39,8 +40,7 @@ TEST(CardFaults, ASilentFloodingOrPulledCardFailsTheTaskAfterOneUnansweredComman
         std::string error;
         ASSERT_TRUE(card.Start(error)) << error;
         row.after(card, kCheckCommands);
-        const std::vector<std::string> argv = {CtlPath(), "--json", "--data-dir", data.File(row.fault),
-                                               "--port", card.PortPath(), "card", "info"};
+        const auto argv = CtlArgv(data.File(row.fault), {"--json", "--port", card.PortPath(), "card", "info"});
         results.push_back(std::async(std::launch::async, [argv] {
             return RunProgram(nullptr, argv, {"VR31K_WAIT_PERCENT=10"}, std::chrono::seconds(90));
         }));

@@ -1,6 +1,7 @@
 // Commands run side by side on one data folder: read-modify-write under the folder's
 // lock, so every change that reports success is there; a history made by two commands at
 // once; and a folder lock another user keeps, which delays commands, never hangs them.
+#include "support/CtlCommands.h"
 #include "support/ProcessRun.h"
 #include "CardSimulator.h"
 #include "common/DataFolder.h"
@@ -164,11 +165,7 @@ TEST(LockWaits, AFolderLockAnotherUserKeepsIsReportedWithinSeconds) {
         {"entries", "list"}, {"settings", "set-utility", "--auto-start", "0"}, {"history", "list"}};
     const auto started = std::chrono::steady_clock::now();
     Parallel p;
-    for (const auto& words : commands) {
-        std::vector<std::string> argv = {CtlPath(), "--data-dir", folder};
-        argv.insert(argv.end(), words.begin(), words.end());
-        p.Start(argv, root.File(words[0]), {"VR31K_WAIT_PERCENT=2"});
-    }
+    for (const auto& words : commands) p.Start(CtlArgv(folder, words), root.File(words[0]), {"VR31K_WAIT_PERCENT=2"});
     EXPECT_EQ(p.Wait(), std::vector<int>(commands.size(), 1));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
     for (const std::string& output : p.outputs) {
