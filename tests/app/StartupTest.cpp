@@ -149,25 +149,25 @@ TEST_F(StartupTest, WhatStartUpCouldNotUseIsToldInOneBoxEach) {
 }
 
 TEST_F(StartupTest, GuestsAndOldSystemsAreRefused) {
-    {
+    const struct {
+        const char* what;
+        std::function<void(StartupEnvironment&)> arrange;
+        int caption, text;
+    } cases[] = {
+        {"a guest", [](auto& env) { env.user = UserIdentity{"bob", std::vector<std::string>{"staff", "GUESTS"}}; },
+         ids::IDS_GUEST_CAPTION, ids::IDS_GUEST_TEXT},
+        {"an old system", [](auto& env) { env.os = OsVersionRecord{OsPlatform::NT, 4, 0, ""}; }, ids::IDS_OS_CAPTION,
+         ids::IDS_OS_TEXT},
+    };
+    for (const auto& c : cases) {
         StartupEnvironment env = Env();
-        env.user = UserIdentity{"bob", std::vector<std::string>{"staff", "GUESTS"}};
+        c.arrange(env);
         ScriptedUi ui;
         CUtilityApp app(env);
-        EXPECT_FALSE(app.InitInstance(ui));
-        ASSERT_EQ(ui.boxes.shown.size(), 1u);
-        EXPECT_EQ(ui.boxes.shown[0].caption, ids::IDS_GUEST_CAPTION);
-        EXPECT_EQ(ui.boxes.shown[0].text, ids::IDS_GUEST_TEXT);
-    }
-    {
-        StartupEnvironment env = Env();
-        env.os = OsVersionRecord{OsPlatform::NT, 4, 0, ""};
-        ScriptedUi ui;
-        CUtilityApp app(env);
-        EXPECT_FALSE(app.InitInstance(ui));
-        ASSERT_EQ(ui.boxes.shown.size(), 1u);
-        EXPECT_EQ(ui.boxes.shown[0].caption, ids::IDS_OS_CAPTION);
-        EXPECT_EQ(ui.boxes.shown[0].text, ids::IDS_OS_TEXT);
+        EXPECT_FALSE(app.InitInstance(ui)) << c.what;
+        ASSERT_EQ(ui.boxes.shown.size(), 1u) << c.what;
+        EXPECT_EQ(ui.boxes.shown[0].caption, c.caption) << c.what;
+        EXPECT_EQ(ui.boxes.shown[0].text, c.text) << c.what;
     }
 }
 
@@ -354,16 +354,10 @@ TEST(InstanceLockHolder, TheStartupHolderNamedIsTheOneHoldingTheLock) {
 TEST(InstanceMessage, ParsesOnlyWellFormedLines) {
     EXPECT_EQ(ParseInstanceMessage("0x8064 1 0x202"), (InstanceMessage{0x8064, 1, 0x202}));
     EXPECT_EQ(ParseInstanceMessage(FormatInstanceMessage({0x8067, 0, 0})), (InstanceMessage{0x8067, 0, 0}));
-    EXPECT_EQ(ParseInstanceMessage(""), std::nullopt);
-    EXPECT_EQ(ParseInstanceMessage("0x8064 1"), std::nullopt);
-    EXPECT_EQ(ParseInstanceMessage("0x8064 1 0x202 9"), std::nullopt);
-    EXPECT_EQ(ParseInstanceMessage("hello 1 2"), std::nullopt);
-    EXPECT_EQ(ParseInstanceMessage("0x18064 1 2"), std::nullopt);
+    for (const char* bad : {"", "0x8064 1", "0x8064 1 0x202 9", "hello 1 2", "0x18064 1 2"}) {
+        EXPECT_EQ(ParseInstanceMessage(bad), std::nullopt) << bad;
+    }
 }
-
-}  // namespace
-
-namespace {
 
 // The dial-up service's idea of the card: the modem device it would dial on.
 std::string CardModemPort(CUtilityApp& app) {
@@ -374,8 +368,6 @@ std::string CardModemPort(CUtilityApp& app) {
     }
     return {};
 }
-
-}  // namespace
 
 TEST_F(StartupTest, StartUpTellsTheDialupServiceWhichTtyIsTheCard) {
     // A port named in the settings (the card's tty, or a link to it) is the one pppd
@@ -399,15 +391,12 @@ TEST(CommandLine, OnlyTheExactAutoStartSwitchCounts) {
         info.Parse(args);
         return info.AutoStartLaunch();
     };
-    EXPECT_TRUE(parse({"/AutoStart"}));
-    EXPECT_TRUE(parse({"-AutoStart"}));
-    EXPECT_TRUE(parse({"file.txt", "/x", "-AutoStart", "--other"}));
-    EXPECT_FALSE(parse({}));
-    EXPECT_FALSE(parse({"/autostart"}));
-    EXPECT_FALSE(parse({"-AUTOSTART"}));
-    EXPECT_FALSE(parse({"AutoStart"}));
-    EXPECT_FALSE(parse({"--AutoStart"}));
-    EXPECT_FALSE(parse({"/AutoStart=1"}));
+    const std::pair<std::vector<std::string>, bool> cases[] = {
+        {{"/AutoStart"}, true}, {{"-AutoStart"}, true}, {{"file.txt", "/x", "-AutoStart", "--other"}, true},
+        {{}, false}, {{"/autostart"}, false}, {{"-AUTOSTART"}, false}, {{"AutoStart"}, false},
+        {{"--AutoStart"}, false}, {{"/AutoStart=1"}, false},
+    };
+    for (const auto& [args, counts] : cases) EXPECT_EQ(parse(args), counts) << (args.empty() ? "" : args.back());
 }
 
 TEST(GuestCheck, NameOrGroupMakesAGuest) {
@@ -420,3 +409,5 @@ TEST(GuestCheck, NameOrGroupMakesAGuest) {
     EXPECT_FALSE(IsGuestUser({std::nullopt, Groups{"guests"}}));  // no name: check skipped
     EXPECT_FALSE(IsGuestUser({"guests", Groups{}}));
 }
+
+}  // namespace

@@ -1,46 +1,30 @@
 // Input the history refuses, and output it always keeps well-formed: end times far
 // ahead of the clock, names an export could not import again, byte counts that cannot
 // be summed, names that are not UTF-8 in rows of earlier builds.
+#include "CtlRun.h"
 #include "accounting/CDbHistoryCtrl.h"
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/HistoryRowRules.h"
-#include "cli/CliRunner.h"
 #include "common/Utf8.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <ctime>
 #include <optional>
 #include <sstream>
 
 using namespace vr31k;
+using vr31k::test::LocalTime;
 using vr31k::test::TempDir;
 using vr31k::test::WriteFile;
+using Outcome = vr31k::test::CtlResult;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
 Outcome Ctl(const std::string& folder, std::vector<std::string> words) {
     words.insert(words.begin(), {"--data-dir", folder});
-    std::ostringstream out, err;
-    const int status = cli::RunCli(words, out, err);
-    return {status, out.str(), err.str()};
-}
-
-// "YYYY/MM/DD HH:MM:SS" of the local clock `offset` seconds from now.
-std::string LocalTime(long offset) {
-    const time_t t = time(nullptr) + offset;
-    tm local{};
-    localtime_r(&t, &local);
-    char text[32];
-    strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
-    return text;
+    return test::RunCtl(words);
 }
 
 Outcome Record(const std::string& folder, const std::string& entry, const std::string& end,
@@ -177,9 +161,9 @@ TEST(HistoryInput, OldRowsGiveWellFormedOutputAndSumsThatNeverWrap) {
 }
 
 TEST(BadFolders, AnEmptyDataFolderNameIsRefused) {
-    std::ostringstream out, err;
-    EXPECT_EQ(cli::RunCli({"--data-dir", "", "plan", "set", "--packet-size", "256"}, out, err), 2);
-    EXPECT_NE(err.str().find("--data-dir needs a folder"), std::string::npos) << err.str();
+    const Outcome r = Ctl("", {"plan", "set", "--packet-size", "256"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--data-dir needs a folder"), std::string::npos) << r.err;
     EXPECT_NE(access("/VR31KUTL.ini", F_OK), 0);
 }
 
