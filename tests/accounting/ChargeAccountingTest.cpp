@@ -142,7 +142,7 @@ TEST_F(ChargeAccountingTest, LongConnectionsAndClockChanges) {
     EXPECT_EQ(FormatOleDateTime(Rows().back().start), "2021/03/28 01:00:00");
 }
 
-TEST_F(ChargeAccountingTest, PruningKeepsTheFifteenNewestPeriods) {
+TEST_F(ChargeAccountingTest, PruningKeepsTheFifteenNewestPeriodsOfTheClosingDay) {
     Use(test::MakePlan({.closingDay = 0}));  // pruning then counts calendar months
     // One row a month from 2007/01 to 2008/03: fifteen months.
     for (int i = 0; i < 15; ++i) {
@@ -159,9 +159,9 @@ TEST_F(ChargeAccountingTest, PruningKeepsTheFifteenNewestPeriods) {
     const auto rows = Rows();
     ASSERT_EQ(rows.size(), 15u);
     for (const auto& r : rows) EXPECT_GE(r.end.value, At("2007/02/01 00:00:00").value) << FormatOleDateTime(r.end);
-}
 
-TEST_F(ChargeAccountingTest, PruningFollowsTheClosingDay) {
+    // With a closing day the periods follow it.
+    ASSERT_EQ(charge.History().ClearHistory(), kDbOk);
     Use(test::MakePlan({}));
     Record("2007/01/20 23:59:59", 1, 1);  // period 2006/12/21 - 2007/01/20
     Record("2007/01/21 00:00:00", 1, 1);  // period 2007/01/21 - 2007/02/20

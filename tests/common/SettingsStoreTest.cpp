@@ -90,32 +90,27 @@ TEST_F(SettingsStoreTest, HistoryListSizeOnlyWhenAsked) {
     EXPECT_EQ(h.sortColumn, 4);
 }
 
+// The price as it is read from the forms a hand may write, and written as %g (read back
+// as written).
 TEST_F(SettingsStoreTest, PacketChargeTextForms) {
-    struct Row {
-        const char* text;
-        double value;
-    } rows[] = {
+    const std::pair<const char*, double> read[] = {
         {"0.0125", 0.0125}, {"1.5e-07", 1.5e-07}, {"2E+10", 2e10}, {"  -3", -3.0},
         {"abc", 0.0},       {"", 0.0},            {"1.5yen", 1.5}, {"1e999", -1.0},
     };
-    for (const Row& row : rows) {
-        WriteFile(path, std::string("[DUP_CONFIG]\nPacketCharge2=") + row.text + "\n");
-        EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, row.value) << row.text;
+    for (const auto& [text, value] : read) {
+        WriteFile(path, std::string("[DUP_CONFIG]\nPacketCharge2=") + text + "\n");
+        EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, value) << text;
     }
-}
-
-TEST_F(SettingsStoreTest, PercentGFormatting) {
     const auto written = [&](double v) {
         store.WriteDialup(DialupSettings{.packetCharge2 = v});
         return *IniFile::Parse(ReadFile(path)).Get("DUP_CONFIG", "PacketCharge2");
     };
-    EXPECT_EQ(written(0.0125), "0.0125");
-    EXPECT_EQ(written(0.1234567), "0.123457");
-    EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, 0.123457);
-    EXPECT_EQ(written(-1.0), "-1");
-    EXPECT_EQ(written(1e-5), "1e-05");
-    EXPECT_EQ(written(12345678.0), "1.23457e+07");
-    EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, 1.23457e+07);
+    const std::pair<double, const char*> writes[] = {
+        {0.0125, "0.0125"}, {0.1234567, "0.123457"}, {-1.0, "-1"}, {1e-5, "1e-05"}, {12345678.0, "1.23457e+07"}};
+    for (const auto& [value, text] : writes) {
+        EXPECT_EQ(written(value), text);
+        EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, std::stod(text)) << text;
+    }
 
     // The process locale must not turn the decimal point into a comma.
     if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
