@@ -166,8 +166,8 @@ TEST(PeriodPace, BudgetsAndDaysOnConstructedPeriods) {
          "利用上限まで 1日あたり 2.5 kBytes (このペースでは 2/20～2/22 頃に到達)"},
         {"only a cap; the recent pace stays below it", Capped(false), "2008/05/31 00:00:00", 1000000, 350000, 0, 20,
          "C 2035429/96925 6/20 -", "パケット定額料まで 1日あたり 94.7 kBytes (このペースでは 6/20 頃に到達)"},
-        {"type 0 without a notice: the mean only", test::MakePlan({}), "2008/05/31 00:00:00", 1000000, 700000, 0, 20, "",
-         "1日平均 97.7 kBytes (あと 20 日)"},
+        {"type 0 without a notice: the mean only", test::MakePlan({}), "2008/05/31 00:00:00", 1000000, 700000, 0, 20,
+         "", "1日平均 97.7 kBytes (あと 20 日)"},
         {"flat rate on its last day: the mean only", test::MakePlan({.type = kChargeFlat, .price = 0.21, .cap = 5000}),
          "2008/06/20 00:00:00", 1000000, std::nullopt, 0, 0, "", "1日平均 32.6 kBytes (本日締め)"},
         {"all the plan's amounts passed, the own limit next", TwoStageWithNotice(), "2008/05/31 00:00:00", 700000,
@@ -208,8 +208,9 @@ TEST(PeriodPace, NothingWithoutAPeriodEnd) {
 
 TEST_F(CurrentPeriodProjection, PaceFromTheHistorysDaysAndTheLiveConnection) {
     // The period before; one in the period, not in the last seven days; two within them.
-    for (const auto& [end, sent, recv] : {std::tuple{"2008/05/19 10:00:00", 99999, 0}, {"2008/05/22 10:00:00", 10000, 0},
-                                          {"2008/05/25 10:00:00", 10000, 10000}, {"2008/05/30 10:00:00", 20000, 0}}) {
+    for (const auto& [end, sent, recv] :
+         {std::tuple{"2008/05/19 10:00:00", 99999, 0}, {"2008/05/22 10:00:00", 10000, 0},
+          {"2008/05/25 10:00:00", 10000, 10000}, {"2008/05/30 10:00:00", 20000, 0}}) {
         ASSERT_EQ(Record(end, sent, recv), kDbOk);
     }
     charge.RecomputePeriod();

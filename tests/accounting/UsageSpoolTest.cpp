@@ -142,7 +142,8 @@ protected:
     }
     // The saving thread's count once it has caught up with `expected` (bounded wait).
     uint64_t SavesReaching(uint64_t expected) {
-        test::PollUntil([&] { return live->Saves() >= expected; }, std::chrono::seconds(5), std::chrono::milliseconds(10));
+        using std::chrono::milliseconds;
+        test::PollUntil([&] { return live->Saves() >= expected; }, milliseconds(5000), milliseconds(10));
         return live->Saves();
     }
 };

@@ -45,7 +45,9 @@ protected:
         }
         return {status, out.str(), err.str()};
     }
-    Outcome Plan(std::vector<std::string> words, bool json = true) { return Run(PlanCommands(), std::move(words), json); }
+    Outcome Plan(std::vector<std::string> words, bool json = true) {
+        return Run(PlanCommands(), std::move(words), json);
+    }
     Outcome History(std::vector<std::string> words, bool json = true) {
         return Run(HistoryCommands(), std::move(words), json);
     }
@@ -201,7 +203,8 @@ TEST_F(AccountingCommandsTest, ImportIsWholeOrNothingAndClearEmpties) {
 }
 
 TEST_F(AccountingCommandsTest, UsageOfTheCurrentPeriod) {
-    Plan({"set", "--type", "0", "--price", "1", "--notice-charge", "1000", "--notice-ratio", "80", "--closing-day", "0"});
+    Plan({"set", "--type", "0", "--price", "1", "--notice-charge", "1000", "--notice-ratio", "80", "--closing-day",
+          "0"});
     const time_t now = time(nullptr);
     const std::string end = test::LocalTimeAt(now), today = end.substr(0, 10);
     Record(end, "30000", "30000");

@@ -49,9 +49,9 @@ protected:
     CtlRun Ctl(const std::string& words) { return Ctl(card, words); }
     // vr31kctl [format] card `words`, its output without the last line break.
     CtlRun Ctl(const CardSimulator& on, const std::string& words, const char* format = "--json") {
-        std::vector<std::string> argv = {test::CtlPath(), format, "--data-dir", data.Path(), "--port", on.PortPath(), "card"};
+        std::vector<std::string> argv{test::CtlPath(), format, "--data-dir", data.Path(), "--port", on.PortPath()};
         if (*format == '\0') argv.erase(argv.begin() + 1);
-        std::istringstream in(words);
+        std::istringstream in("card " + words);
         for (std::string word; in >> word;) argv.push_back(word);
         CtlRun run = test::RunProgram(nullptr, argv);
         if (!run.out.empty() && run.out.back() == '\n') run.out.pop_back();

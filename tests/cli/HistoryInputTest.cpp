@@ -33,6 +33,16 @@ Outcome Record(const std::string& folder, const std::string& entry, const std::s
                         sent, "--recv", "1"});
 }
 
+// Rows of the last minute written straight into the folder's history, past the rules.
+HistoryRow Recent(const std::string& entry) {
+    return {entry, *ParseOleDateTime(LocalTime(-60)), *ParseOleDateTime(LocalTime(-50)), 0.0, 0, 0, {}, {}, {}};
+}
+void Plant(const std::string& folder, const std::vector<HistoryRow>& rows) {
+    CDbHistoryCtrl db;
+    ASSERT_EQ(db.OpenHistory(folder + "/VR31KUTL.mdb", std::string(kPassPhrase)), kDbOk);
+    ASSERT_EQ(db.InsertRows(rows), kDbOk);
+}
+
 std::string Csv(const std::string& rows) { return "entry,start,end,duration_s,sent,recv,left_free,left_limit,charge\n" + rows; }
 
 TEST(HistoryInput, EndsMoreThanADayAheadOfTheClockAreRefused) {
@@ -100,18 +110,11 @@ TEST(HistoryInput, StoredValuesBeyondTheRulesPrintAsStoredAndImportNoMore) {
     for (const auto& c : cases) {
         const std::string what = std::to_string(c.durationDays) + " days, " + std::to_string(c.charge.value_or(-1));
         TempDir dir;
-        HistoryRow row;
-        row.entry = "absurd";
-        row.start = ParseOleDateTime(LocalTime(-60)).value();
-        row.end = ParseOleDateTime(LocalTime(-50)).value();
+        HistoryRow row = Recent("absurd");
         row.duration = c.durationDays;
         row.charge = c.charge;
         EXPECT_NE(HistoryRowProblem(row, OleNow()), "") << what << ": a recorded row is refused";
-        {
-            CDbHistoryCtrl db;
-            ASSERT_EQ(db.OpenHistory(dir.File("VR31KUTL.mdb"), std::string(kPassPhrase)), kDbOk);
-            ASSERT_EQ(db.InsertRows({row}), kDbOk);
-        }
+        ASSERT_NO_FATAL_FAILURE(Plant(dir.Path(), {row}));
         const Outcome listed = Ctl(dir.Path(), {"--json", "history", "list"});
         ASSERT_EQ(listed.status, 0) << what << listed.err;
         EXPECT_NE(listed.out.find(c.json), std::string::npos) << what << listed.out;
@@ -129,17 +132,9 @@ TEST(HistoryInput, StoredValuesBeyondTheRulesPrintAsStoredAndImportNoMore) {
 // Rows an earlier build let in: a name that is not UTF-8, byte counts of 2^63 - 1.
 TEST(HistoryInput, OldRowsGiveWellFormedOutputAndSumsThatNeverWrap) {
     TempDir dir;
-    {
-        CDbHistoryCtrl db;
-        ASSERT_EQ(db.OpenHistory(dir.File("VR31KUTL.mdb"), std::string(kPassPhrase)), kDbOk);
-        HistoryRow row;
-        row.entry = "bad \xff\xfe name";
-        row.start = ParseOleDateTime(LocalTime(-60)).value();
-        row.end = ParseOleDateTime(LocalTime(-50)).value();
-        row.sent = INT64_MAX;
-        row.recv = INT64_MAX;
-        ASSERT_EQ(db.InsertRows({row, row}), kDbOk);
-    }
+    HistoryRow row = Recent("bad \xff\xfe name");
+    row.sent = row.recv = INT64_MAX;
+    ASSERT_NO_FATAL_FAILURE(Plant(dir.Path(), {row, row}));
     for (const std::vector<std::string>& list : {std::vector<std::string>{"--json", "history", "list"},
                                                  std::vector<std::string>{"history", "list", "--csv"}}) {
         const Outcome r = Ctl(dir.Path(), list);
