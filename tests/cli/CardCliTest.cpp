@@ -3,7 +3,7 @@
 #include "CardSimulator.h"
 #include "common/StringTable.h"
 #include "cli/Json.h"
-#include "support/ProcessRun.h"
+#include "support/CtlCommands.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -49,11 +49,11 @@ protected:
     CtlRun Ctl(const std::string& words) { return Ctl(card, words); }
     // vr31kctl [format] card `words`, its output without the last line break.
     CtlRun Ctl(const CardSimulator& on, const std::string& words, const char* format = "--json") {
-        std::vector<std::string> argv{test::CtlPath(), format, "--data-dir", data.Path(), "--port", on.PortPath()};
-        if (*format == '\0') argv.erase(argv.begin() + 1);
-        std::istringstream in("card " + words);
+        std::vector<std::string> argv{"--port", on.PortPath(), "card"};
+        if (*format != '\0') argv.insert(argv.begin(), format);
+        std::istringstream in(words);
         for (std::string word; in >> word;) argv.push_back(word);
-        CtlRun run = test::RunProgram(nullptr, argv);
+        CtlRun run = test::RunProgram(nullptr, test::CtlArgv(data.Path(), argv));
         if (!run.out.empty() && run.out.back() == '\n') run.out.pop_back();
         return run;
     }

@@ -3,6 +3,7 @@
 // connect + disconnect leaves the same history row; a link left up by a dialler that
 // no program holds is watched as an outside connection, hung up and recorded.
 #include "CardSimulator.h"
+#include "support/CtlCommands.h"
 #include "support/PollUntil.h"
 #include "support/PrivateNetns.h"
 #include "support/ProcessRun.h"
@@ -79,9 +80,9 @@ protected:
         setenv("VR31K_SIMLINK_BURST", std::to_string(kBurst).c_str(), 1);
     }
     std::vector<std::string> Argv(const std::string& folder, const std::vector<std::string>& words) const {
-        std::vector<std::string> argv = {test::CtlPath(), "--json", "--data-dir", folder, "--port", simulator.PortPath()};
+        std::vector<std::string> argv = {"--json", "--port", simulator.PortPath()};
         argv.insert(argv.end(), words.begin(), words.end());
-        return argv;
+        return test::CtlArgv(folder, argv);
     }
     std::vector<std::string> Env() const {
         return {"VR31K_DIAL_LINK=simulated", "VR31K_SIMLINK=" SIMLINK, "VR31K_SIMLINK_BURST=" + std::to_string(kBurst),
