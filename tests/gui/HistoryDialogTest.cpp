@@ -2,6 +2,7 @@
 // database: the window state in GUI_CONFIG, sorting by header, clearing, the CSV
 // export and the filter, and the fields and chart of both totals pages.
 #include "ModalScript.h"
+#include "Widgets.h"
 #include "accounting/HistoryCsv.h"
 #include "accounting/HistoryRowRules.h"
 #include "accounting/PeriodPace.h"
@@ -98,11 +99,7 @@ struct History {
 
 struct ListHarness : History {
     template <typename T>
-    T* Get(CCfgHistoryListDlg& dialog, const char* name) {
-        T* child = dialog.findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) ADD_FAILURE() << "no " << name;
-        return child;
-    }
+    T* Get(CCfgHistoryListDlg& dialog, const char* name) { return test::Child<T>(dialog, name); }
     static std::vector<std::string> Column(CCfgHistoryListDlg& dialog, int column) {
         std::vector<std::string> texts;
         for (int row = 0; row < dialog.Model().rowCount(); ++row) {

@@ -1,6 +1,7 @@
 // The SIM code dialogs as the card logic uses them: the same object asked again after a
 // refused input, with the count it is given and emptied fields.
 #include "ModalScript.h"
+#include "Widgets.h"
 #include "card/CardCheck.h"
 #include "common/StringIds.h"
 #include "gui/CAuthPinDlg.h"
@@ -19,22 +20,16 @@
 
 using namespace vr31k;
 using namespace vr31k::ids;
+using vr31k::test::Child;
+using vr31k::test::Click;
 using vr31k::test::ModalScript;
 
 namespace {
-
-template <typename T = QWidget>
-T* Child(QWidget& dialog, const char* name) {
-    T* child = dialog.findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) ADD_FAILURE() << "no " << name << " in " << dialog.objectName().toStdString();
-    return child;
-}
 
 QString Field(QWidget& dialog, const char* name) { return Child<QLineEdit>(dialog, name)->text(); }
 void Type(QWidget& dialog, const char* name, const char* text) {
     Child<QLineEdit>(dialog, name)->setText(QString::fromUtf8(text));
 }
-void Click(QWidget& dialog, const char* name) { Child<QAbstractButton>(dialog, name)->click(); }
 QString Attempts(QWidget& dialog) { return Child<QLabel>(dialog, "attemptsValue")->text(); }
 
 // The card logic's prompts answered by the real dialogs; boxes recorded and answered

@@ -1,6 +1,7 @@
 // The utility settings dialog: what OK lets through into the caller's block, the two
 // questions, and Cancel.
 #include "ModalScript.h"
+#include "Widgets.h"
 #include "common/StringIds.h"
 #include "gui/CCfgUtilityDlg.h"
 #include "support/ScriptedUi.h"
@@ -32,11 +33,7 @@ UtilitySettings OneshotSettings() {
 struct Harness {
     explicit Harness(UtilitySettings start = OneshotSettings()) : settings(start), dialog(settings, boxes) {}
     template <typename T>
-    T* Get(const char* name) {
-        T* child = dialog.findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) ADD_FAILURE() << "no " << name;
-        return child;
-    }
+    T* Get(const char* name) { return test::Child<T>(dialog, name); }
     QLineEdit* Time() { return Get<QLineEdit>("timeEdit"); }
     void Click(const char* name) { Get<QAbstractButton>(name)->click(); }
 
