@@ -1,6 +1,7 @@
 // The desktop face of start-up: the real window receives a second start's restore
 // request and runs the connection's dialogs, and the real program, started twice,
 // keeps one instance.
+#include "ModalScript.h"
 #include "Spoken.h"
 #include "UtilityProcess.h"
 #include "WaitFor.h"
@@ -144,21 +145,15 @@ TEST_F(MainWindow, ConnectionDialogsTakeInputAndEndFromPostedEvents) {
 
 TEST(MainWindowBoxes, RefusalBoxShowsTheTableTexts) {
     QtAppUi ui;
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
-        WaitFor([] { return QApplication::activeModalWidget() != nullptr; });
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) return;
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
+    test::OnNextModal([](QDialog& dialog) {
+        auto* box = qobject_cast<QMessageBox*>(&dialog);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle().toStdString(), LoadString(ids::IDS_MULTIUSER_CAPTION));
+        EXPECT_EQ(box->text().toStdString(), LoadString(ids::IDS_MULTIUSER_TEXT));
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
         box->accept();
     });
     ui.Tell(ids::IDS_MULTIUSER_CAPTION, ids::IDS_MULTIUSER_TEXT, MessageIcon::Warning);
-    EXPECT_EQ(title.toStdString(), LoadString(ids::IDS_MULTIUSER_CAPTION));
-    EXPECT_EQ(text.toStdString(), LoadString(ids::IDS_MULTIUSER_TEXT));
-    EXPECT_EQ(icon, QMessageBox::Warning);
 }
 
 TEST(UtilityProgram, SecondStartRestoresTheFirstAndExitsSilently) {
