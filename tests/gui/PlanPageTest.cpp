@@ -238,20 +238,6 @@ TEST(PlanPage, SwitchingPages) {
     EXPECT_EQ(h.Captions(), (std::vector<int>{IDS_PLAN_CHANGE_CAPTION, IDS_PLAN_CHANGE_CAPTION}));
 }
 
-TEST(PlanPage, OkStoresEveryField) {
-    Harness h;
-    h.Choose("chargeTypeList", kChargeTwoStage);
-    h.Put("capEdit", "4980");
-    h.Put("priceEdit", "0.05");
-    h.Put("noticeEdit", "");
-    h.Choose("closingDayList", 0);
-    h.page.Apply();
-    DialupSettings expected = test::MakePlan({.type = kChargeTwoStage, .price = 0.05, .freePackets = 1000,
-                                              .freeFee = 1000, .cap = 4980, .noticeRatio = 80, .closingDay = 0});
-    expected.entryIndex = 3;
-    EXPECT_EQ(h.plan, expected);
-}
-
 TEST(PlanPage, IsTheSecondPageOfTheDialupSheet) {
     const auto service = CreateLinuxDialupService(LinuxDialupConfig{});
     CRasChargeCtrl charge(*service);
@@ -380,12 +366,15 @@ TEST(LimitPage, OkChecksAndStoresWhatTheUserChanged) {
     }
 }
 
-// Every control named for screen readers, and each field read as its row reads: the
-// label, the figure, the unit, never glued; the page draws.
-TEST(PlanPage, NamedReadAsItsRowsAndDrawn) {
+// OK stores every field; every control is named for screen readers, and each field
+// reads as its row reads: the label, the figure, the unit, never glued; the page draws.
+TEST(PlanPage, OkStoresEveryFieldAndEachReadsAsItsRow) {
     Harness h;
     h.Choose("chargeTypeList", kChargeTwoStage);
     h.Put("capEdit", "4980");
+    h.Put("priceEdit", "0.05");
+    h.Put("noticeEdit", "");
+    h.Choose("closingDayList", 0);
     h.Put("packetSizeEdit", "128");
     h.Put("ratioEdit", "80");
     const struct {
@@ -402,6 +391,11 @@ TEST(PlanPage, NamedReadAsItsRowsAndDrawn) {
     };
     for (const auto& row : rows) EXPECT_EQ(test::SpokenOf(h.Edit(row.field)), row.spoken) << row.field;
     test::ExpectNamedAndDrawn(h.page, QStringLiteral("CCfgDialupCountPage"));
+    h.page.Apply();
+    DialupSettings expected = test::MakePlan({.type = kChargeTwoStage, .price = 0.05, .freePackets = 1000,
+                                              .freeFee = 1000, .cap = 4980, .noticeRatio = 80, .closingDay = 0});
+    expected.entryIndex = 3;
+    EXPECT_EQ(h.plan, expected);
 }
 
 // Each kind enables the fields that apply to it; every control in the sheet is named, and
