@@ -34,7 +34,8 @@ inline void ExpectDrawn(QWidget& window, const QString& file) {
 
 // Every control a user reads or works in `window` (buttons, labels, fields, groups, lists;
 // not a list's own headers) has an object name and an accessible name, and (`readAsShown`)
-// a screen reader reads what a sighted user reads there; and the window draws.
+// a screen reader reads what a sighted user reads there, a field's text through its text
+// interface; and the window draws.
 inline void ExpectNamedAndDrawn(QWidget& window, const QString& file, bool readAsShown = true) {
     for (QWidget* control : window.findChildren<QWidget*>()) {
         bool inList = false;
@@ -59,6 +60,8 @@ inline void ExpectNamedAndDrawn(QWidget& window, const QString& file, bool readA
                 << what << spoken;
         }
         if (const auto* field = qobject_cast<QLineEdit*>(control); field && field->echoMode() == QLineEdit::Normal) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            EXPECT_TRUE(accessible && accessible->textInterface()) << what;
             EXPECT_EQ(spoken.value, field->text().toStdString()) << what;
         }
     }
