@@ -24,6 +24,7 @@
 #include "support/ScriptedUi.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QStyle>
 #include <QTableWidget>
 #include <gtest/gtest.h>
@@ -82,6 +83,8 @@ struct EntryData {
     EntryList list;
     EntryList cardView;
     EntryChanges checks{book, card, ui};
+    QPointer<QWidget> page;  // the sheet's page: the sheet lets it go when it has run
+    ~EntryData() { delete page.data(); }
 };
 
 // Every dialog, built as the program builds it, with a name for its screenshot.
@@ -119,7 +122,8 @@ std::vector<Built> AllDialogs(UtilitySettings& settings, IMessageBox& boxes, Ent
     add("CCfgDialupStatusDlg", std::make_unique<CCfgDialupStatusDlg>(),
         [figures](CCfgDialupStatusDlg& d) { d.Run(figures); });
     auto sheet = std::make_unique<CCfgDialupSheet>();
-    auto* page = new CCfgDialupEntryPage(e.list, e.book, e.card, e.ui, 1);  // the sheet's
+    auto* page = new CCfgDialupEntryPage(e.list, e.book, e.card, e.ui, 1);
+    e.page = page;
     sheet->AddPage(page);
     add("CCfgDialupSheet", std::move(sheet), runs,
         [page] { page->findChild<QTableWidget*>()->setCurrentCell(1, 1); });
