@@ -4,6 +4,7 @@
 #include "platform/DeviceInhibit.h"
 #include "platform/linux/ModemManagerBus.h"
 #include "platform/linux/SdBus.h"
+#include "platform/linux/SdBusCall.h"
 #include "common/TerminalText.h"
 #include "platform/linux/Machine.h"
 
@@ -22,55 +23,25 @@
 namespace vr31k {
 namespace {
 
-// A hung bus or daemon must not hold the port's open up for long.
-constexpr uint64_t kCallTimeoutUs = std::chrono::microseconds(kSystemBusAnswerTime).count();
 // After a bus that did not answer, the port is opened without asking for this long: the
 // window opens it again and again, and would wait the whole bound each time.
 constexpr std::chrono::minutes kSilentBusRest{5};
-// The most of a bus error's text that is passed on.
-constexpr std::size_t kReasonChars = 200;
 constexpr const char* kService = "org.freedesktop.ModemManager1";
 constexpr const char* kManagerPath = "/org/freedesktop/ModemManager1";
 constexpr const char* kModemInterface = "org.freedesktop.ModemManager1.Modem";
 // The authorization ModemManager checks before InhibitDevice.
 constexpr const char* kControlAction = "org.freedesktop.ModemManager1.Control";
 
-struct MessageFree {
-    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
-};
-using Message = std::unique_ptr<sd_bus_message, MessageFree>;
-
-struct BusError {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    ~BusError() { sd_bus_error_free(&error); }
-    std::string Text(int r) const {
-        if (!sd_bus_error_is_set(&error)) return std::strerror(-r);
-        // Whoever is on the bus writes it: shown, never obeyed, and bounded.
-        return TerminalText(std::string(error.name) + ": " + (error.message ? error.message : ""), kReasonChars);
-    }
-    bool NoOwner() const {
-        return sd_bus_error_has_names(&error, SD_BUS_ERROR_SERVICE_UNKNOWN, SD_BUS_ERROR_NAME_HAS_NO_OWNER);
-    }
-};
-
 constexpr const char* kSilentBus = "the system bus did not answer within 2 s";
 
-// A call that never has the bus start a service that is not running.
+using Message = SdBusMessage;
+using BusError = SdBusError;
+
 template <class Append>
 int Call(sd_bus* bus, const char* service, const char* path, const char* interface, const char* member,
          Append append, BusError& error, Message& reply) {
-    sd_bus_message* raw = nullptr;
-    int r = sd_bus_message_new_method_call(bus, &raw, service, path, interface, member);
-    if (r < 0) return r;
-    const Message call(raw);
-    if ((r = sd_bus_message_set_auto_start(raw, 0)) < 0 || (r = append(raw)) < 0) return r;
-    sd_bus_message* answer = nullptr;
-    r = sd_bus_call(bus, raw, kCallTimeoutUs, &error.error, &answer);
-    reply.reset(answer);
-    return r;
+    return CallMethod(bus, service, path, interface, member, append, error, reply, kSystemBusAnswerTime);
 }
-
-int NoArguments(sd_bus_message*) { return 0; }
 
 // One modem's Modem interface properties: a{sv}.
 int ReadModem(sd_bus_message* m, ModemObject& modem) {
@@ -148,7 +119,7 @@ InhibitOutcome FindModem(sd_bus* bus, const std::string& devicePath) {
     const int r = Call(bus, kService, kManagerPath, "org.freedesktop.DBus.ObjectManager", "GetManagedObjects",
                        NoArguments, error, reply);
     if (r < 0) {
-        const bool unreachable = r == -ENOENT || r == -ECONNREFUSED || r == -ENOTCONN || r == -ECONNRESET;
+        const bool unreachable = BusGone(r);
         found.state = error.NoOwner() ? InhibitState::NoModemManager
                       : unreachable   ? InhibitState::NoBus
                                       : InhibitState::Refused;
