@@ -151,33 +151,20 @@ TEST(ResultDialog, ShowsTheSixFiguresUnderTheirLabels) {
     EXPECT_NE(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), nullptr);
 }
 
+// The figures and the projection line follow the ticks while the dialog is open, without
+// resizing it; the connection's end closes it from outside.
 TEST(StatusDialog, RefreshesWhileOpenAndClosesFromOutside) {
     CCfgDialupStatusDlg dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ダイヤルアップ通信状態"));
-    ConnectionFiguresText later = kFigures;
-    later.time = "25:00:01";
-    later.charge = "---";
-    ModalScript script(dialog);
-    script.Then([&] {
-        ExpectFigures(dialog, kFigures, QStringLiteral("通信状態"));
-        dialog.Refresh(later);
-        ExpectFigures(dialog, later, QStringLiteral("通信状態"));
-        dialog.Close();
-    });
-    dialog.Run(kFigures);
-    EXPECT_FALSE(dialog.IsOpen());
-    dialog.Close();  // closed: nothing
-    EXPECT_EQ(script.StepsLeft(), 0);
-}
-
-TEST(StatusDialog, TheProjectionLineFollowsTheTicksWithoutResizingTheDialog) {
-    CCfgDialupStatusDlg dialog;
     ConnectionFiguresText calm = kFigures;
     calm.projection = {"この期間の予想金額: 約 1,234 円 (あと 20 日)", true, false, ""};
     ConnectionFiguresText heading = kFigures;
+    heading.time = "25:00:01";
+    heading.charge = "---";
     heading.projection = {"この期間の予想金額: 約 12,345,678 円 (あと 19 日)", true, true, "past the cap"};
     ModalScript script(dialog);
     script.Then([&] {
+        ExpectFigures(dialog, calm, QStringLiteral("通信状態"));
         auto* line = dialog.findChild<QLineEdit*>(QStringLiteral("projectionLine"));
         ASSERT_NE(line, nullptr);
         EXPECT_EQ(line->parentWidget()->objectName(), QStringLiteral("chargeGroup"));
@@ -186,6 +173,7 @@ TEST(StatusDialog, TheProjectionLineFollowsTheTicksWithoutResizingTheDialog) {
         EXPECT_FALSE(line->font().bold());
         const QSize size = dialog.size();
         dialog.Refresh(heading);
+        ExpectFigures(dialog, heading, QStringLiteral("通信状態"));
         EXPECT_EQ(line->text(), QString::fromStdString(heading.projection.text));
         EXPECT_TRUE(line->font().bold());
         EXPECT_EQ(line->accessibleDescription(), QStringLiteral("past the cap"));
@@ -198,6 +186,8 @@ TEST(StatusDialog, TheProjectionLineFollowsTheTicksWithoutResizingTheDialog) {
         dialog.Close();
     });
     dialog.Run(calm);
+    EXPECT_FALSE(dialog.IsOpen());
+    dialog.Close();  // closed: nothing
     EXPECT_EQ(script.StepsLeft(), 0);
 }
 
