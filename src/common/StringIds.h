@@ -589,4 +589,7 @@ inline constexpr int IDS_PROJECTION_LINE_LAST_DAY = 44201;
 inline constexpr int IDS_PROJECTION_LINE_NONE = 44202;
 inline constexpr int IDS_PROJECTION_NAME = 44203;
 
+// per-program counting on the card's link: traffic no program can be named for
+inline constexpr int IDS_PROGRAM_OTHER = 44700;
+
 }  // namespace vr31k::ids

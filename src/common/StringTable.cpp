@@ -668,6 +668,7 @@ constexpr StringEntry kStrings[] = {
     {44201, "この期間の予想金額: 約 %s 円 (本日締め)"},
     {44202, "この期間の予想金額: ---"},
     {44203, "予想金額"},
+    {44700, "その他"},
 };
 
 constexpr bool IdsStrictlyAscending() {
