@@ -589,6 +589,10 @@ inline constexpr int IDS_PROJECTION_LINE_LAST_DAY = 44201;
 inline constexpr int IDS_PROJECTION_LINE_NONE = 44202;
 inline constexpr int IDS_PROJECTION_NAME = 44203;
 
+// the entry check: the program's entries could not be read (kept by another program)
+inline constexpr int IDS_ENTRIES_UNREADABLE_CAPTION = 44250;
+inline constexpr int IDS_ENTRIES_UNREADABLE_TEXT = 44251;
+
 // per-program counting on the card's link: traffic no program can be named for
 inline constexpr int IDS_PROGRAM_OTHER = 44700;
 

@@ -4,6 +4,8 @@
 // a failing level read in the tray).
 #include "CardSimulator.h"
 #include "accounting/CRasChargeCtrl.h"
+#include "common/FolderLock.h"
+#include "common/WaitShare.h"
 #include "common/StringIds.h"
 #include "mainwnd/CUtilityDlg.h"
 #include "mainwnd/ConnectionControl.h"
@@ -13,6 +15,10 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
+
+#include <future>
 
 #include <climits>
 #include <csignal>
@@ -362,6 +368,29 @@ TEST_F(MainWindowController, DialupSettingsRefuseStandbyAndWriteTheSettings) {
     EXPECT_FALSE(view.controls.connect);
     EXPECT_FALSE(view.controls.comboShown);
     EXPECT_EQ(w.EntryNames()[1], "other.example") << "the names are the card's list";
+}
+
+// Entries another program keeps locked through the start are not "out of step": no
+// synchronisation is offered that would write over them, and connecting waits.
+TEST_F(MainWindowController, EntriesKeptLockedThroughTheStartAreNotOfferedForSynchronisation) {
+    struct ShortWaits {
+        ShortWaits() { setenv(kWaitPercentVariable, "2", 1), TakeWaitPercentFromEnvironment(); }
+        ~ShortWaits() { setenv(kWaitPercentVariable, "100", 1), TakeWaitPercentFromEnvironment(); }
+    } shortWaits;
+    std::promise<bool> held;
+    std::promise<void> release;
+    std::thread other([&] {  // another thread stands for another program: the lock is not shared with it
+        const FolderLock lock(dir.Path());
+        held.set_value(lock.Held());
+        release.get_future().wait();
+    });
+    ASSERT_TRUE(held.get_future().get());
+    Start();
+    release.set_value();
+    other.join();
+    EXPECT_EQ(view.syncDialogs, 0);
+    EXPECT_FALSE(view.controls.connect);
+    EXPECT_EQ(std::count(view.user.messages.begin(), view.user.messages.end(), IDS_ENTRIES_UNREADABLE_CAPTION), 1);
 }
 
 TEST_F(MainWindowController, UtilitySettingsApplyTheModeAndAreWritten) {
