@@ -31,6 +31,7 @@ CCfgDialupBlockPage::CCfgDialupBlockPage(const CDbHistoryCtrl& history, std::str
 
     auto* note = new QLabel(Text(IDS_BLOCK_NOTE), this);
     note->setObjectName(QStringLiteral("noteLabel"));
+    note->setAccessibleName(note->text());
     note->setWordWrap(true);
     m_list = new QListWidget(this);
     CAppDlg::Identify(m_list, IDS_BLOCK_LIST, QStringLiteral("programList"));

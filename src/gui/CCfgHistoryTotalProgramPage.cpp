@@ -48,6 +48,7 @@ CCfgHistoryTotalProgramPage::CCfgHistoryTotalProgramPage(const CDbHistoryCtrl& h
     m_missing->setWordWrap(true);
     auto* note = new QLabel(Text(IDS_PROGRAM_NOTE), this);
     note->setObjectName(QStringLiteral("noteLabel"));
+    note->setAccessibleName(note->text());
     note->setWordWrap(true);
 
     auto* right = new QVBoxLayout;
