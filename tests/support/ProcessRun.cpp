@@ -8,7 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <iterator>
 #include <grp.h>
 #include <poll.h>
@@ -23,6 +26,43 @@
 namespace vr31k::test {
 
 namespace {
+
+// A program another user may run where it is: every folder above it open to others. A
+// checkout in root's home (0700) is not, so the program is run from a copy in a folder
+// of its own that others may enter, made once per program and process.
+std::string ProgramFor(RunAs user, const std::string& path) {
+    if (user == nullptr || path.empty() || path[0] != '/') return path;
+    bool reachable = true;
+    for (std::filesystem::path p = path; reachable && p != p.parent_path(); p = p.parent_path()) {
+        struct stat st {};
+        reachable = stat(p.c_str(), &st) == 0 && (st.st_mode & S_IXOTH) != 0;
+    }
+    if (reachable) return path;
+    static std::mutex mutex;
+    static std::map<std::string, std::string> copies;
+    static const struct Folder {
+        std::string path;
+        Folder() {
+            char name[] = "/tmp/vr31k-programs-XXXXXX";
+            if (mkdtemp(name) != nullptr && chmod(name, 0755) == 0) path = name;
+        }
+        ~Folder() {
+            std::error_code ignored;
+            if (!path.empty()) std::filesystem::remove_all(path, ignored);
+        }
+    } folder;
+    const std::lock_guard lock(mutex);
+    auto& copy = copies[path];
+    if (copy.empty() && !folder.path.empty()) {
+        const std::string target = folder.path + "/" + std::filesystem::path(path).filename().string();
+        std::error_code error;
+        if (std::filesystem::copy_file(path, target, std::filesystem::copy_options::overwrite_existing, error) &&
+            chmod(target.c_str(), 0755) == 0) {
+            copy = target;
+        }
+    }
+    return copy.empty() ? path : copy;
+}
 
 // Runs an administration command quietly; useradd and userdel retry while another test
 // holds the account database's lock.
@@ -103,6 +143,7 @@ ThrowawayUser::~ThrowawayUser() {
 pid_t StartProgram(RunAs user, const std::vector<std::string>& argv, const std::vector<std::string>& env,
                    const std::string& outFile) {
     std::vector<std::string> words = argv;
+    if (!words.empty()) words[0] = ProgramFor(user, words[0]);
     std::vector<std::string> environment = Environment(user, env);
     const pid_t pid = fork();
     if (pid != 0) return pid;
@@ -121,6 +162,7 @@ RunResult RunProgram(RunAs user, const std::vector<std::string>& argv, const std
     int outPipe[2], errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return {};
     std::vector<std::string> words = argv;
+    if (!words.empty()) words[0] = ProgramFor(user, words[0]);
     std::vector<std::string> environment = Environment(user, env);
     const pid_t pid = fork();
     if (pid == 0) {
