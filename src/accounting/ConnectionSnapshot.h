@@ -40,6 +40,9 @@ struct ConnectionSnapshot {
     // The period with the connection in it; unset for a link the accounting does not
     // follow, and where no one shows it.
     std::optional<PeriodSnapshot> period;
+    // The link's warning line when it is up but its traffic or names go elsewhere, as
+    // the connection's owner found it; empty when nothing is wrong or nothing was looked at.
+    std::string warning;
 };
 
 // The live connection, with the period around it when given.
@@ -52,8 +55,9 @@ JsonValue ChargeJson(int64_t yen);
 // When a live record was saved (seconds since the epoch), as the outputs show it.
 std::string SavedTimeText(int64_t savedAt);
 
-// duration, duration_s, sent, recv, volume, and with the period charge, charge_text,
-// free_left, limit_left, and pace_line where the pace has a line. The entry is the
+// duration, duration_s, sent, recv, volume, warning when there is one, and with the
+// period charge, charge_text, free_left, limit_left, and pace_line where the pace has a
+// line. The entry is the
 // caller's: some outputs name none.
 JsonValue& WriteSnapshot(JsonValue& out, const ConnectionSnapshot& snapshot);
 // A connection's status, as the socket's replies, vr31kctl and its status file give it:

@@ -8,6 +8,7 @@
 #include "gui/TotalsFields.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -20,7 +21,8 @@ CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
     : CAppDlg(IDS_DLG_STATUS_CAPTION, QStringLiteral("CCfgDialupStatusDlg"), parent),
       m_panel(new ConnectionFiguresPanel(IDS_DLG_STATUS_GROUP, this)),
       m_projection(MakeProjectionLine(this, QStringLiteral("projectionLine"))),
-      m_pace(MakeValueField(this, QStringLiteral("paceLine"), Text(IDS_PACE_NAME))) {
+      m_pace(MakeValueField(this, QStringLiteral("paceLine"), Text(IDS_PACE_NAME))),
+      m_warning(new QLabel(this)) {
     // Room for a large charge in the warning look, so the fixed-size dialog keeps its
     // width from tick to tick.
     QFont bold = m_projection->font();
@@ -31,7 +33,15 @@ CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
                                   metrics.averageCharWidth() * 2);
     m_panel->AddChargeLine(m_projection);
     m_panel->AddChargeLine(m_pace);
+    // Above the figures, wrapped to their width; read by its words, as the diagnosis's
+    // summary is.
+    m_warning->setObjectName(QStringLiteral("linkWarning"));
+    m_warning->setWordWrap(true);
+    m_warning->setMaximumWidth(m_panel->sizeHint().width());
+    SetWarningLook(m_warning, true);
+    m_warning->hide();
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_warning);
     layout->addWidget(m_panel);
     layout->addWidget(MakeOk());
 }
@@ -49,6 +59,12 @@ void CCfgDialupStatusDlg::Refresh(const ConnectionFiguresText& figures) {
     // Unchanged on most ticks: leave a selection the user is making alone.
     if (m_pace->text() != pace) m_pace->setText(pace);
     m_pace->setVisible(!pace.isEmpty());
+    const QString warning = QString::fromStdString(figures.warning);
+    if (m_warning->text() != warning) {
+        m_warning->setText(warning);
+        m_warning->setAccessibleName(warning);
+    }
+    m_warning->setVisible(!warning.isEmpty());
 }
 
 void CCfgDialupStatusDlg::Close() {

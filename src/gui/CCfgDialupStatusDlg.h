@@ -1,10 +1,11 @@
 #pragma once
 // The status dialog: the figures of the connection in progress, where the period's
-// charge is heading and its pace, refreshed by the window on each connection tick and
+// charge is heading and its pace, a warning when the link's traffic or names go elsewhere, refreshed by the window on each connection tick and
 // closed by it when the connection ends. The window keeps one and shows it at most once at a time.
 #include "gui/CAppDlg.h"
 #include "mainwnd/MainView.h"
 
+class QLabel;
 class QLineEdit;
 
 namespace vr31k {
@@ -28,6 +29,7 @@ private:
     ConnectionFiguresPanel* m_panel;
     QLineEdit* m_projection;
     QLineEdit* m_pace;  // the period's pace; hidden while the period has no end
+    QLabel* m_warning;  // the link's warning line; hidden while there is none
 };
 
 }  // namespace vr31k

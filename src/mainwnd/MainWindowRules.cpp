@@ -131,16 +131,20 @@ std::string Utf8Prefix(const std::string& text, std::size_t bytes) {
 }  // namespace
 
 std::string ConnectionTrayTip(const std::string& entry, const std::string& duration, const std::string& volume,
-                              const std::string& pace, std::size_t maxBytes) {
+                              const std::string& pace, const std::string& warning, std::size_t maxBytes) {
+    static const std::string kEllipsis = "…";
     const std::string head = std::string(LoadString(ids::IDS_APP_TITLE)) + "\n通信中: ";
     std::string tail = "\n接続時間: " + duration + "\nデータ量: " + volume;
+    const std::size_t room = maxBytes - 1;  // the terminator
+    // The warning matters more than the entry's name, which keeps its "…" at least.
+    if (!warning.empty() && head.size() + tail.size() + warning.size() + 1 + kEllipsis.size() <= room) {
+        tail += "\n" + warning;
+    }
     // The pace goes only with room for at least a character of the entry beside it.
     if (!pace.empty() && head.size() + tail.size() + pace.size() + 8 < maxBytes) tail += "\n" + pace;
-    const std::size_t room = maxBytes - 1;  // the terminator
     if (head.size() + entry.size() + tail.size() <= room) return head + entry + tail;
-    static const std::string kEllipsis = "…";
     const std::size_t fixed = head.size() + tail.size() + kEllipsis.size();
-    if (fixed >= room) return Utf8Prefix(head + entry + tail, room);  // cannot happen with real figures
+    if (fixed > room) return Utf8Prefix(head + entry + tail, room);  // cannot happen with real figures
     return head + Utf8Prefix(entry, room - fixed) + kEllipsis + tail;
 }
 
