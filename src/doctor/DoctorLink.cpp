@@ -18,10 +18,10 @@ namespace {
 // How long the connection test waits for its answer.
 constexpr std::chrono::seconds kTestWait{3};
 
-std::string Joined(const std::vector<std::string>& items) {
+std::string Joined(const std::vector<std::string>& items, const char* between = ", ") {
     std::string text;
-    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
-    return text.empty() ? std::string(LoadString(IDS_DOCTOR_SERVERS_NONE)) : text;
+    for (const std::string& item : items) text += (text.empty() ? "" : between) + item;
+    return text;
 }
 
 void NotConnected(Context& c, const char* id) {
@@ -73,9 +73,7 @@ std::string ManagerText(ResolverManager manager) {
 std::string NamesFix(const std::string& link, const NameServerFacts& facts) {
     const std::string manager = ManagerText(facts.manager);
     if (IsResolved(facts.manager)) {
-        std::string servers;
-        for (const std::string& s : facts.linkServers) servers += (servers.empty() ? "" : " ") + s;
-        return FormatString(IDS_DOCTOR_FIX_DNS_RESOLVED, {manager, link, servers, link});
+        return FormatString(IDS_DOCTOR_FIX_DNS_RESOLVED, {manager, link, Joined(facts.linkServers, " "), link});
     }
     if (facts.manager == ResolverManager::Resolvconf || facts.manager == ResolverManager::Openresolv) {
         return FormatString(IDS_DOCTOR_FIX_DNS_RESOLVCONF, {manager, link});
@@ -109,7 +107,9 @@ void CheckNames(Context& c, const std::optional<DesktopLinkReport>& report) {
     }
     case LinkNames::NotUsed: break;
     }
-    std::string sentence = FormatString(IDS_DOCTOR_DNS_NOT_USED, {servers, manager, Joined(facts.inUse)});
+    std::string sentence = facts.inUse.empty()
+                               ? FormatString(IDS_DOCTOR_DNS_NONE_USED, {servers, manager})
+                               : FormatString(IDS_DOCTOR_DNS_NOT_USED, {servers, manager, Joined(facts.inUse)});
     if (report) sentence = WithHookWord(std::move(sentence), report->servers, report->serversWhy);
     c.Add("link-dns", CheckStatus::Warning, std::move(sentence), NamesFix(link, facts));
 }

@@ -2,6 +2,7 @@
 // disconnecting dialog's dots and its refusal to be closed, the figures in the result and
 // status dialogs, and the window running them from posted events inside their loops.
 #include "ModalScript.h"
+#include "Spoken.h"
 #include "app/CUtilityApp.h"
 #include "common/StringIds.h"
 #include "gui/CCfgDialupStatusDlg.h"
@@ -161,11 +162,18 @@ TEST(StatusDialog, RefreshesWhileOpenAndClosesFromOutside) {
     ConnectionFiguresText later = kFigures;
     later.time = "25:00:01";
     later.charge = "---";
+    later.warning = "警告: 接続していますが、通信はこの接続ではなく wg0 を通っています。";
     ModalScript script(dialog);
     script.Then([&] {
         ExpectFigures(dialog, kFigures, QStringLiteral("通信状態"));
+        auto* warning = dialog.findChild<QLabel*>(QStringLiteral("linkWarning"));
+        ASSERT_NE(warning, nullptr);
+        EXPECT_FALSE(warning->isVisible());
         dialog.Refresh(later);
         ExpectFigures(dialog, later, QStringLiteral("通信状態"));
+        // The link's warning above the figures, read by its words.
+        EXPECT_TRUE(warning->isVisible());
+        EXPECT_EQ(test::SpokenOf(warning).name, later.warning);
         dialog.Close();
     });
     dialog.Run(kFigures);

@@ -32,7 +32,7 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
     system.in.peerFileText = "a newer peer file\n";
     // What the dialog's own run found (free space, for one, moves between two runs).
     std::vector<CheckResult> expected;
-    CHelpDiagnosisDlg dialog([&] { return expected = RunDoctor(system.in); });
+    CHelpDiagnosisDlg dialog([&](bool) { return expected = RunDoctor(system.in); });
     auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("checkList"));
     auto* copy = dialog.findChild<QPushButton*>(QStringLiteral("copyButton"));
     auto* summary = dialog.findChild<QLabel*>(QStringLiteral("summaryLabel"));
@@ -54,7 +54,8 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
         const CheckResult& r = expected[static_cast<size_t>(row)];
         failed += r.status == CheckStatus::Failed ? 1 : 0;
         warnings += r.status == CheckStatus::Warning ? 1 : 0;
-        const std::string wanted[] = {r.id, CHelpDiagnosisDlg::StatusText(r.status).toStdString(), r.message, r.fix};
+        const std::string wanted[] = {CheckName(r.id), CHelpDiagnosisDlg::StatusText(r.status).toStdString(), r.message,
+                                      r.fix};
         for (int column = 0; column < 4; ++column) {
             QAccessibleInterface* cell = table->cellAt(row, column);
             ASSERT_NE(cell, nullptr) << row << "," << column;
@@ -63,7 +64,7 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
     }
     const auto spokenRow = [&](const char* id) {
         for (int row = 0; row < table->rowCount(); ++row) {
-            if (table->cellAt(row, 0)->text(QAccessible::Name).toStdString() == id) {
+            if (table->cellAt(row, 0)->text(QAccessible::Name).toStdString() == CheckName(id)) {
                 return table->cellAt(row, 1)->text(QAccessible::Name).toStdString() + " " +
                        table->cellAt(row, 2)->text(QAccessible::Name).toStdString();
             }

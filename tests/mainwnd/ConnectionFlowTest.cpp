@@ -71,6 +71,8 @@ protected:
 
 TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     VR31K_IN_PRIVATE_NETNS();
+    std::string looked;  // the interface whose path was looked at
+    s.services->UseLinkPath([&](const std::string& name) { return looked = name, LinkPathFacts{LinkRoute::Elsewhere, "eth9", LinkNames::Used}; });
     Begin();
     // A yen a packet of 16 bytes after the first: every byte the connection moved
     // shows in the charge, and counting it twice would too.
@@ -97,6 +99,10 @@ TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     window->OnTimer(kTimerConnection);
     EXPECT_GT(view.statusRefreshes, 0);
     EXPECT_NE(view.trayTip.find("通信中: " + std::string(kFactoryApn)), std::string::npos);
+    // The route goes elsewhere: the status dialog and the tray tip say so.
+    EXPECT_EQ(looked, links[0].interfaceName);
+    EXPECT_EQ(view.statusFigures.warning, FormatString(IDS_LINK_WARNING_ROUTE, {"eth9"}));
+    EXPECT_NE(view.trayTip.find("\n警告: 通信は eth9 経由"), std::string::npos) << view.trayTip;
 
     view.user.answers = {true};  // yes, disconnect
     window->OnCommand(kCmdTrayConnect);
@@ -561,6 +567,7 @@ TEST_F(ConnectionFlow, RequestsWithoutAConnection) {
 // the command prints what the window answered.
 TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     VR31K_IN_PRIVATE_NETNS();
+    s.services->UseLinkPath([](const std::string&) { return LinkPathFacts{LinkRoute::Through, "", LinkNames::NotUsed}; });
     Begin();
     LockDirVariable lockDirVariable(dir.Path());
     RemoteControl& remote = s.session->Remote();
@@ -589,6 +596,7 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("\"source\": \"utility\""), std::string::npos) << out;
     EXPECT_NE(out.find("\"saved\": \""), std::string::npos) << "the running connection is on disk: " << out;
+    EXPECT_NE(out.find("\"warning\": \"" + FormatString(IDS_LINK_WARNING_NAMES, {})), std::string::npos) << out;
     EXPECT_NE(out.find("\"entry\": \"" + std::string(kFactoryApn) + "\""), std::string::npos) << out;
     std::tie(status, out) = ctl({"connect"});
     EXPECT_EQ(status, 1);

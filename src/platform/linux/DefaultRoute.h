@@ -39,6 +39,7 @@ struct RouteFinding {
     bool otherDefault = false;            // through a default route of its own (else a VPN's routes or rules)
     std::optional<uint32_t> linkMetric;   // the link's default route, when it has one
     std::optional<uint32_t> otherMetric;  // the other default route's
+    bool operator==(const RouteFinding&) const = default;
 };
 
 // Whether the traffic goes through `link`: by the kernel's choice when it gave one,
