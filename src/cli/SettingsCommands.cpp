@@ -1,4 +1,4 @@
-// vr31kctl settings show | set-utility
+// vr31kctl settings show | set-utility | set-desktop
 #include "common/UtilitySettingsRules.h"
 #include "cli/CliCommand.h"
 #include "common/FileSystem.h"
@@ -15,6 +15,7 @@ constexpr std::string_view kHelp =
     "usage: vr31kctl [--json] [--data-dir DIR] settings show\n"
     "       vr31kctl [--json] [--data-dir DIR] settings set-utility [--auto-start 0|1]\n"
     "            [--iconized-start 0|1] [--card-rising 0|1] [--oneshot 0|1] [--oneshot-time N]\n"
+    "       vr31kctl [--json] [--data-dir DIR] settings set-desktop --metered 0|1\n"
     "\n"
     "show         prints the three sections of VR31KUTL.ini as the utility reads them,\n"
     "             defaults filled in for absent or unreadable values, and VR31K_LIMIT\n"
@@ -24,7 +25,10 @@ constexpr std::string_view kHelp =
     "             --iconized-start start hidden in the tray\n"
     "             --card-rising    come to the front when the card is inserted\n"
     "             --oneshot        1: one-click signal display, 0: continuous display\n"
-    "             --oneshot-time   seconds the one-click display stays on (10 to 60)\n";
+    "             --oneshot-time   seconds the one-click display stays on (10 to 60)\n"
+    "set-desktop  how the card's link shows to the rest of the desktop (VR31K_DESKTOP).\n"
+    "             --metered        1 (the default): NetworkManager reports the link as\n"
+    "                              metered while it is up, so updaters hold off; 0: not\n";
 
 Json UtilityJson(const UtilitySettings& s, const std::string& portName) {
     Json j = Json::MakeObject();
@@ -48,6 +52,12 @@ Json GuiJson(const HistoryListSettings& s) {
     return j;
 }
 
+Json DesktopJson(const SettingsStore& store) {
+    Json j = Json::MakeObject();
+    j.Set("Metered", store.ReadDesktopMetered() ? 1 : 0);
+    return j;
+}
+
 int Show(CliContext& context, CliArgs& args) {
     args.Finish();
     const SettingsStore store = context.Settings();
@@ -57,6 +67,22 @@ int Show(CliContext& context, CliArgs& args) {
         .Set(kGuiSection, GuiJson(store.ReadHistoryList()));
     // The limit's own section only once it was set: a file without it shows as before.
     if (store.HasLimitSection()) result.Set(kLimitSection, LimitSettingsJson(store.ReadLimit()));
+    if (store.HasDesktopSection()) result.Set(kDesktopSection, DesktopJson(store));
+    return context.Print(result);
+}
+
+int SetDesktop(CliContext& context, CliArgs& args) {
+    const SettingsStore store = context.Settings();
+    const auto metered = args.Option("--metered");
+    args.Finish();
+    if (!metered) throw UsageError("settings set-desktop needs --metered 0|1");
+    const bool on = CliArgs::ToInteger(*metered, "--metered", 0, 1) != 0;
+    context.PrepareDataFolder();
+    if (const int error = store.ChangeDesktopMetered(on); error != 0) {
+        return context.Fail(error, "write-failed", "cannot write " + store.Path() + ": " + FileErrorText(error));
+    }
+    Json result = Json::MakeObject();
+    result.Set(kDesktopSection, DesktopJson(store));
     return context.Print(result);
 }
 
@@ -94,9 +120,10 @@ int SetUtility(CliContext& context, CliArgs& args) {
 }
 
 int Run(CliContext& context, CliArgs& args) {
-    const std::string sub = args.Require("settings command (show or set-utility)");
+    const std::string sub = args.Require("settings command (show, set-utility or set-desktop)");
     if (sub == "show") return Show(context, args);
     if (sub == "set-utility") return SetUtility(context, args);
+    if (sub == "set-desktop") return SetDesktop(context, args);
     throw UsageError("unknown settings command '" + sub + "'");
 }
 

@@ -258,10 +258,27 @@ LimitSettings LimitFrom(const IniFile& ini) {
 
 LimitSettings SettingsStore::ReadLimit() const { return LimitFrom(Load(m_path)); }
 
-bool SettingsStore::HasLimitSection() const {
-    const auto sections = Load(m_path).Sections();
+namespace {
+
+bool HasSectionNamed(const std::string& path, const char* section) {
+    const auto sections = Load(path).Sections();
     return std::any_of(sections.begin(), sections.end(),
-                       [](const std::string& name) { return strcasecmp(name.c_str(), kLimitSection) == 0; });
+                       [&](const std::string& name) { return strcasecmp(name.c_str(), section) == 0; });
+}
+
+}  // namespace
+
+bool SettingsStore::HasLimitSection() const { return HasSectionNamed(m_path, kLimitSection); }
+
+bool SettingsStore::HasDesktopSection() const { return HasSectionNamed(m_path, kDesktopSection); }
+
+bool SettingsStore::ReadDesktopMetered() const { return ReadInt(Load(m_path), kDesktopSection, "Metered", 1) != 0; }
+
+int SettingsStore::ChangeDesktopMetered(bool on) const {
+    return Update(m_path, ModeRule::MakeWritable, [&](IniFile& ini) {
+        ini.Set(kDesktopSection, "Metered", on ? "1" : "0");
+        return true;
+    });
 }
 
 int SettingsStore::ChangeLimit(const std::function<bool(LimitSettings&)>& change) const {

@@ -49,6 +49,8 @@ struct HistoryListSettings {
 inline constexpr const char* kUtilitySection = "UTL_CONFIG";
 inline constexpr const char* kDialupSection = "DUP_CONFIG";
 inline constexpr const char* kGuiSection = "GUI_CONFIG";
+// Our own: how the card's link shows to the rest of the desktop while it is up.
+inline constexpr const char* kDesktopSection = "VR31K_DESKTOP";
 
 class SettingsStore {
 public:
@@ -93,6 +95,12 @@ public:
     int ChangeLimit(const std::function<bool(LimitSettings&)>& change) const;
     // Whether the file holds the section (the limit was ever set).
     bool HasLimitSection() const;
+
+    // VR31K_DESKTOP's Metered: NetworkManager reports the card's link metered while it
+    // is up (pppd's hook reads it as root). On unless the file says 0.
+    bool ReadDesktopMetered() const;
+    int ChangeDesktopMetered(bool on) const;
+    bool HasDesktopSection() const;
 
 private:
     std::string m_path;

@@ -711,7 +711,7 @@ constexpr StringEntry kStrings[] = {
     {44547, "NetworkManager に確認できませんでした (%s)。"},
     {44548, "NetworkManager はこの接続を従量制として扱っています (Metered: %s)。更新などは、この接続でのダウンロードを控えます。"},
     {44549, "NetworkManager はこの接続を従量制として扱っていません (Metered: %s)。更新などがこの接続でダウンロードされることがあります。"},
-    {44550, "ユーティリティの設定で、接続中に従量制として知らせる設定をオンにして、接続し直してください。"},
+    {44550, "vr31kctl settings set-desktop --metered 1 を実行して、接続し直してください。"},
     {44551, "NetworkManager が変更を拒否しました (%s)。polkit で root に org.freedesktop.NetworkManager.settings.modify.system を許可してください。"},
     {44552, "NetworkManager に従量制を設定できませんでした (%s)。接続し直してください。"},
     {44553, "接続時のフックがこの接続で実行されていません。「接続時のフック」を確認して、接続し直してください。"},

@@ -93,6 +93,7 @@ DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string>
     input.route = [](const std::string& link) { return FindRoute(link); };
     input.nameServers = [](const std::string& link) { return LookAtNameServers(link); };
     input.networkManager = [](const std::string& link) { return LookAtNetworkManager(link); };
+    input.desktopReport = [](const std::string& link) { return ReadDesktopLinkReport(link); };
     if (connectionTest) input.connectionTest = doctor::RunConnectionTest;
     return input;
 }

@@ -5,7 +5,7 @@
 #include "accounting/CRasChargeCtrl.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "support/TempDir.h"
-#include "TimeZone.h"
+#include "support/TimeZone.h"
 
 #include <gtest/gtest.h>
 

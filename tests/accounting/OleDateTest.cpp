@@ -1,7 +1,7 @@
 // Local wall-clock dates as OLE day numbers: the calendar, whole seconds, and moving
 // by real seconds across the clock changes of several zones.
 #include "accounting/OleDate.h"
-#include "TimeZone.h"
+#include "support/TimeZone.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
-// Links that ended with no utility watching: pppd's ip-down hook leaves a record in the
-// spool, and the next history open imports each record once, with its charge.
+// Links that ended with no utility watching leave a record in the spool, and the next
+// history open imports each record once, with its charge; live records of connections
+// that are up.
 #include "accounting/ChargeAccounting.h"
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/LiveUsageRecord.h"
@@ -8,10 +9,9 @@
 #include "platform/linux/LinkIdentity.h"
 #include "platform/linux/DiallerProcess.h"
 #include "common/FolderLock.h"
-#include "cli/LinkRecord.h"
 #include "platform/DialupService.h"
 #include "support/TempDir.h"
-#include "TimeZone.h"
+#include "support/SpoolFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -30,112 +30,29 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// 2008/05/20 12:00:00 local: the tests' "now"; records end an hour earlier.
-constexpr long long kEnd = 1211284800 - 3600;
+using test::kEnd;
 
-class UsageSpoolTest : public ::testing::Test {
+class UsageSpoolTest : public test::SpoolFixture {
 protected:
-    test::ScopedTimeZone utc{"UTC"};
-    TempDir dir;
-    TempDir sys;
-    ChargeAccounting charge;
-
-    void SetUp() override {
-        charge.SetClock([] { return OleFromTime(1211284800); });
-        charge.Plan().chargeType = kChargeMetered;
-        charge.Plan().packetCharge2 = 1;  // 1 yen a 128-byte packet
-        charge.DerivePlan();
-        ASSERT_EQ(charge.History().OpenHistory(dir.File("VR31KUTL.mdb"), kPassPhrase), kDbOk);
-    }
-    int Hook(std::map<std::string, std::string> env, std::vector<std::string> args = {"ppp0", "/dev/ttyACM0"},
-             long long end = kEnd) {
-        cli::PppdLinkInput in{dir.Path(), std::move(args), nullptr, sys.Path(), end};
-        in.env = [env = std::move(env)](const char* name) {
-            const auto it = env.find(name);
-            return it == env.end() ? static_cast<const char*>(nullptr) : it->second.c_str();
-        };
-        std::ostringstream err;
-        return cli::RecordEndedLink(in, err);
-    }
-    std::vector<HistoryRow> Rows() {
-        std::vector<HistoryRow> rows;
-        charge.History().ForEachRow([&](const HistoryRow& r) { rows.push_back(r); return true; });
-        return rows;
-    }
-    std::vector<std::string> Spool() {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir.File(kSpoolFolderName))) names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    // A card's tty as sysfs shows it: the tty's device is interface 00 of the USB device.
-    void CardTty(const std::string& tty, const char* vendor, const char* product) {
-        const std::string usb = sys.File("devices/usb1/1-1");
-        fs::create_directories(usb + "/1-1:1.0");
-        fs::create_directories(sys.File("class/tty/" + tty));
-        WriteFile(usb + "/idVendor", std::string(vendor) + "\n");
-        WriteFile(usb + "/idProduct", std::string(product) + "\n");
-        WriteFile(usb + "/1-1:1.0/bInterfaceNumber", "00\n");
-        fs::create_symlink(usb + "/1-1:1.0", sys.File("class/tty/" + tty + "/device"));
+    // A record as pppd's hook leaves it for a link of the peer's that ended at `end`.
+    int Pppd(int64_t sent = 1280, int64_t end = kEnd) {
+        UsageRecord record;
+        record.entry = "vr31k-utility";
+        record.interfaceName = "ppp0";
+        record.tty = "/dev/ttyACM0";
+        record.end = end;
+        record.durationSeconds = 3600;
+        record.sent = sent;
+        record.recv = 2560;
+        const int spool = OpenSpoolFolder(dir.Path(), true, 0700);
+        const int status = spool < 0 ? errno : WriteUsageRecord(spool, record, 0600);
+        if (spool >= 0) close(spool);
+        return status;
     }
 };
 
-std::map<std::string, std::string> Figures(std::map<std::string, std::string> more = {}) {
-    more.insert({{"CONNECT_TIME", "3600"}, {"BYTES_SENT", "1280"}, {"BYTES_RCVD", "2560"}});
-    return more;
-}
-
-TEST_F(UsageSpoolTest, TheHookRecordsTheCardsLinksTheUtilityLeftToIt) {
-    CardTty("ttyUSB2", "1d4c", "0a21");
-    struct Case {
-        const char* what;
-        std::map<std::string, std::string> env;
-        std::vector<std::string> args;
-        int status;
-    } cases[] = {
-        {"pppd call vr31k-utility", Figures({{"CALL_FILE", "vr31k-utility"}}), {"ppp0", "/dev/ttyACM0"}, 0},
-        {"another dialler on the card's tty", Figures({{"LINKNAME", "mobile"}}), {"ppp1", "/dev/ttyUSB2"}, 0},
-        {"the utility's own dial", Figures({{"CALL_FILE", "vr31k-utility"}}),
-         {"ppp0", "/dev/ttyACM0", "115200", "10.0.0.1", "10.0.0.2", kOwnLinkParam}, 1},
-        {"a link over another modem", Figures({{"CALL_FILE", "isp"}}), {"ppp0", "/dev/ttyS0"}, 1},
-        {"no byte counts", {{"CALL_FILE", "vr31k-utility"}, {"CONNECT_TIME", "5"}}, {"ppp0", "/dev/ttyACM0"}, 2},
-        {"counts that are not numbers", Figures({{"CALL_FILE", "vr31k-utility"}, {"BYTES_SENT", "-1"}}),
-         {"ppp0", "/dev/ttyACM0"}, 2},
-        {"a sent count beyond any integer",
-         Figures({{"CALL_FILE", "vr31k-utility"}, {"BYTES_SENT", "9999999999999999999"}}), {"ppp0", "/dev/ttyACM0"}, 2},
-        {"a received count beyond any integer",
-         Figures({{"CALL_FILE", "vr31k-utility"}, {"BYTES_RCVD", "9999999999999999999"}}), {"ppp0", "/dev/ttyACM0"}, 2},
-        {"a connect time beyond any integer",
-         Figures({{"CALL_FILE", "vr31k-utility"}, {"CONNECT_TIME", "9999999999999999999"}}), {"ppp0", "/dev/ttyACM0"},
-         2},
-    };
-    for (const Case& c : cases) EXPECT_EQ(Hook(c.env, c.args), c.status) << c.what;
-    ASSERT_EQ(Spool().size(), 2u);
-
-    const SpoolImport imported = ImportUsageSpool(dir.Path(), charge);
-    EXPECT_EQ(imported.failure, 0) << charge.History().LastError();
-    EXPECT_EQ(imported.imported, 2);
-    EXPECT_TRUE(imported.keptAside.empty());
-    EXPECT_TRUE(Spool().empty()) << "an imported record is gone";
-    const std::vector<HistoryRow> rows = Rows();
-    ASSERT_EQ(rows.size(), 2u);
-    std::vector<std::string> entries{rows[0].entry, rows[1].entry};
-    std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::string>{"mobile", "vr31k-utility"}));
-    for (const HistoryRow& row : rows) {
-        EXPECT_EQ(FormatOleDateTime(row.end), "2008/05/20 11:00:00");
-        EXPECT_EQ(FormatOleDateTime(row.start), "2008/05/20 10:00:00");
-        EXPECT_EQ(row.sent + row.recv, 3840);
-    }
-    // Charged one after the other, like connections recorded as they end: a row holds
-    // the period's charge up to it.
-    EXPECT_EQ(std::max(rows[0].charge.value_or(-1), rows[1].charge.value_or(-1)), 60);
-    EXPECT_EQ(std::min(rows[0].charge.value_or(-1), rows[1].charge.value_or(-1)), 30);
-    EXPECT_EQ(charge.Period().periodBytes, 7680) << "the period's totals hold them";
-}
-
 TEST_F(UsageSpoolTest, EachRecordCountsOnceAndStrangersAreKeptAside) {
-    ASSERT_EQ(Hook(Figures({{"CALL_FILE", "vr31k-utility"}})), 0);
+    ASSERT_EQ(Pppd(), 0);
     const std::string name = Spool().at(0);
     const std::string record = ReadFile(dir.File(std::string(kSpoolFolderName) + "/" + name));
     EXPECT_EQ(ImportUsageSpool(dir.Path(), charge).imported, 1);
@@ -192,22 +109,12 @@ TEST_F(UsageSpoolTest, ALateRecordIsChargedInItsOwnPeriod) {
     charge.RecomputePeriod();
     const int64_t nowBefore = charge.Period().periodBytes;
 
-    ASSERT_EQ(Hook(Figures({{"CALL_FILE", "vr31k-utility"}}), {"ppp0", "/dev/ttyACM0"}, kEnd - 6 * 86400), 0);
+    ASSERT_EQ(Pppd(1280, kEnd - 6 * 86400), 0);
     ASSERT_EQ(ImportUsageSpool(dir.Path(), charge).imported, 1);
     int64_t freeLeft = 0, limitLeft = 0;
     const int32_t expected = charge.ComputeChargeForBytes(2560 + 3840, freeLeft, limitLeft);
     EXPECT_EQ(Rows().back().charge.value_or(-1), expected);
     EXPECT_EQ(charge.Period().periodBytes, nowBefore) << "this period is not charged for it";
-}
-
-TEST_F(UsageSpoolTest, ALinkInPlaceOfTheSpoolIsNeverFollowed) {
-    TempDir elsewhere;
-    fs::create_directory_symlink(elsewhere.Path(), dir.File(kSpoolFolderName));
-    EXPECT_EQ(Hook(Figures({{"CALL_FILE", "vr31k-utility"}})), 2);
-    EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
-    WriteFile(elsewhere.File("planted.rec"), "vr31k-usage 1\n");
-    EXPECT_EQ(ImportUsageSpool(dir.Path(), charge).keptAside.size(), 0u);
-    EXPECT_TRUE(fs::exists(elsewhere.File("planted.rec")));
 }
 
 }  // namespace
@@ -361,7 +268,7 @@ TEST_F(LiveRecordTest, ARecordIsItsKeepersOnlyWhileItsKeeperHoldsItsLock) {
 TEST_F(UsageSpoolTest, ALargeSpoolIsImportedInBatchesThatLetOthersIn) {
     constexpr int kRecords = 24;
     for (int i = 0; i < kRecords; ++i) {
-        ASSERT_EQ(Hook(Figures({{"CALL_FILE", "vr31k-utility"}, {"BYTES_SENT", std::to_string(100 + i)}})), 0);
+        ASSERT_EQ(Pppd(100 + i), 0);
     }
     // A bad record whose ".bad" name is taken already still leaves the spool, told once.
     WriteFile(dir.File(std::string(kSpoolFolderName) + "/x.rec"), "hello\n");

@@ -2,6 +2,8 @@
 // folder, the AutoStart switch, guests and old systems refused.
 #include "common/StringIds.h"
 #include "app/CUtilityApp.h"
+#include "app/CUtilityCommandLineInfo.h"
+#include "app/GuestCheck.h"
 #include "platform/InstanceChannel.h"
 #include "platform/InstanceLock.h"
 #include "support/ScriptedUi.h"
@@ -389,4 +391,32 @@ TEST_F(StartupTest, StartUpTellsTheDialupServiceWhichTtyIsTheCard) {
     ASSERT_TRUE(app.InitInstance(ui));
     EXPECT_EQ(app.PortName(), device);
     EXPECT_EQ(CardModemPort(app), device);
+}
+
+TEST(CommandLine, OnlyTheExactAutoStartSwitchCounts) {
+    const auto parse = [](std::vector<std::string> args) {
+        CUtilityCommandLineInfo info;
+        info.Parse(args);
+        return info.AutoStartLaunch();
+    };
+    EXPECT_TRUE(parse({"/AutoStart"}));
+    EXPECT_TRUE(parse({"-AutoStart"}));
+    EXPECT_TRUE(parse({"file.txt", "/x", "-AutoStart", "--other"}));
+    EXPECT_FALSE(parse({}));
+    EXPECT_FALSE(parse({"/autostart"}));
+    EXPECT_FALSE(parse({"-AUTOSTART"}));
+    EXPECT_FALSE(parse({"AutoStart"}));
+    EXPECT_FALSE(parse({"--AutoStart"}));
+    EXPECT_FALSE(parse({"/AutoStart=1"}));
+}
+
+TEST(GuestCheck, NameOrGroupMakesAGuest) {
+    using Groups = std::vector<std::string>;
+    EXPECT_TRUE(IsGuestUser({"guest", Groups{}}));
+    EXPECT_TRUE(IsGuestUser({"GUEST", std::nullopt}));
+    EXPECT_TRUE(IsGuestUser({"alice", Groups{"users", "Guests"}}));
+    EXPECT_FALSE(IsGuestUser({"alice", Groups{"users", "guest", "guestsx"}}));
+    EXPECT_FALSE(IsGuestUser({"alice", std::nullopt}));          // failed group query
+    EXPECT_FALSE(IsGuestUser({std::nullopt, Groups{"guests"}}));  // no name: check skipped
+    EXPECT_FALSE(IsGuestUser({"guests", Groups{}}));
 }

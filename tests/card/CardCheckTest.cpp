@@ -1,9 +1,12 @@
 // The card check in-process, through a scripted face, for the cases that need the
 // engine's time-outs shortened: a busy port, a silent card, a SIM busy for ever.
-#include "app/CardPort.h"
 #include "CardSimulator.h"
 #include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "card/CardCheck.h"
+#include "card/CardState.h"
+#include "card/CWKvCtrl.h"
+#include "platform/linux/Machine.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
@@ -28,13 +31,13 @@ protected:
     }
 
     CardSimulator card;
-    CWKvCtrl kv = MachineCard(CardTimings{150, 150, 5, 20});
+    CWKvCtrl kv = CWKvCtrl(CardTimings{150, 150, 5, 20}, MakeSerialPort(), MakeDeviceInhibit());
     test::ScriptedUi ui;
     CardStatus status;
 };
 
 TEST_F(CardCheckFlow, BusyPortIsThePortOpenError) {
-    CWKvCtrl other = MachineCard(CardTimings{150, 150, 5, 20});
+    CWKvCtrl other = CWKvCtrl(CardTimings{150, 150, 5, 20}, MakeSerialPort(), MakeDeviceInhibit());
     ASSERT_EQ(other.OpenPort(card.PortPath(), true), CARD_OK);
     EXPECT_FALSE(Run());
     EXPECT_EQ(ui.messages, std::vector<int>{ids::IDS_PORT_OPEN_ERROR_CAPTION});
@@ -89,6 +92,12 @@ TEST_F(CardCheckFlow, UnsolicitedLinesAroundEveryReplyChangeNothing) {
     EXPECT_EQ(check.Manufacturer(), "KORVANE");
     EXPECT_EQ(check.Model(), "VR31K");
     EXPECT_EQ(card.PinAttempts(), CardSimulator::kMaxPinAttempts) << "the PIN was right the first time";
+}
+
+TEST(CardStates, EachHasItsPictureWords) {
+    for (int state = kCardFailed; state <= kCardOutsideConnection; ++state) {
+        EXPECT_TRUE(HasString(ids::IDS_STATE_WORDS_FIRST + state)) << state;
+    }
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 // The AT command engine over the real channel, against the simulated card on a
 // pseudo-terminal, with time-outs shortened through the constructor.
-#include "app/CardPort.h"
 #include "CardSimulator.h"
 #include "PtyPair.h"
 #include "card/CWKvCtrl.h"
-#include "dialup/EntryList.h"
+#include "platform/linux/Machine.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +56,7 @@ protected:
     }
 
     CardSimulator card;
-    CWKvCtrl kv = MachineCard(kFast);
+    CWKvCtrl kv = CWKvCtrl(kFast, MakeSerialPort(), MakeDeviceInhibit());
 };
 
 TEST_F(CardEngine, ReadsWhatTheCardReports) {
@@ -104,7 +103,7 @@ TEST_F(CardEngine, RepliesSplitIntoBurstsAreCollectedWhole) {
     PdpContextList list;
     card.SetContext(2, "second.example");
     EXPECT_EQ(kv.GetPdpContexts(list), CARD_OK);
-    EXPECT_EQ(list[0], kFactoryApn);
+    EXPECT_EQ(list[0], "mobile.korvane.ne.jp");  // the simulated card as it leaves the factory
     EXPECT_EQ(list[1], "second.example");
 }
 
@@ -124,7 +123,7 @@ TEST_F(CardEngine, UnsolicitedLinesAroundEveryReplyAreSkipped) {
     EXPECT_EQ(kv.SetPdpContext(2, "two.example"), CARD_OK);
     PdpContextList list;
     EXPECT_EQ(kv.GetPdpContexts(list), CARD_OK);
-    EXPECT_EQ(list[0], kFactoryApn);
+    EXPECT_EQ(list[0], "mobile.korvane.ne.jp");  // the simulated card as it leaves the factory
     EXPECT_EQ(list[1], "two.example");
     for (const char* command : {"ATI1", "AT+GMR", "AT+CPIN?", "AT##EANT"}) EXPECT_EQ(Count(command), 1) << command;
 }
@@ -216,7 +215,7 @@ TEST(CardEngineBounds, FloodingOrOverBudgetCardsFailLikeSilentOnes) {
         CardSimulator card;
         std::string error, text;
         ASSERT_TRUE(card.Start(error)) << error;
-        CWKvCtrl kv = MachineCard(row.timings);
+        CWKvCtrl kv = CWKvCtrl(row.timings, MakeSerialPort(), MakeDeviceInhibit());
         ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
         ASSERT_EQ(kv.Initialize(), CARD_OK);
         card.SetFault(row.fault);
@@ -340,7 +339,7 @@ TEST(CardEnginePulled, PulledCardMakesCommandsFail) {
     test::TempDir dir;
     const std::string link = dir.File("card-port");
     ASSERT_EQ(symlink(card.PortPath().c_str(), link.c_str()), 0);
-    CWKvCtrl kv = MachineCard(kFast);
+    CWKvCtrl kv = CWKvCtrl(kFast, MakeSerialPort(), MakeDeviceInhibit());
     ASSERT_EQ(kv.OpenPort(link, true), CARD_OK);
     ASSERT_EQ(kv.Initialize(), CARD_OK);
     unlink(link.c_str());
@@ -352,7 +351,7 @@ TEST(CardEnginePulled, PulledCardMakesCommandsFail) {
 }
 
 TEST(CardEngineClosed, CommandsBeforeAnyOpenFailAtOnce) {
-    CWKvCtrl kv = MachineCard();  // the product's time-outs: nothing may wait on them here
+    CWKvCtrl kv = CWKvCtrl({}, MakeSerialPort(), MakeDeviceInhibit());  // the product's time-outs: nothing may wait on them here
     const auto start = std::chrono::steady_clock::now();
     std::string text;
     EXPECT_EQ(kv.SendCommand("AT"), CARD_ERR_SEND);
@@ -412,7 +411,7 @@ TEST(CardEngineReplies, Table) {
     };
     for (const auto& row : rows) {
         ScriptedCard scripted(row.reply);
-        CWKvCtrl kv = MachineCard(CardTimings{150, 150, 5, 20});
+        CWKvCtrl kv = CWKvCtrl(CardTimings{150, 150, 5, 20}, MakeSerialPort(), MakeDeviceInhibit());
         ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK) << row.name;
         EXPECT_EQ(row.run(kv), row.expected) << row.name;
         kv.ClosePort();
@@ -424,7 +423,7 @@ TEST(CardEngineReplies, Table) {
 // slowly is never cut, however long the readings go on.
 TEST(CardEngineReplies, PausesBetweenCommandsGiveTheBudgetBack) {
     ScriptedCard scripted({"\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, 100);
-    CWKvCtrl kv = MachineCard(CardTimings{1000, 1000, 5, 20, 450});
+    CWKvCtrl kv = CWKvCtrl(CardTimings{1000, 1000, 5, 20, 450}, MakeSerialPort(), MakeDeviceInhibit());
     ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK);
     for (int reading = 0; reading < 6; ++reading) {
         std::string text;
@@ -463,7 +462,7 @@ struct ValueRow {
 void RunValueRows(const std::vector<ValueRow>& rows) {
     for (const auto& row : rows) {
         ScriptedCard scripted(row.bursts, 50);
-        CWKvCtrl kv = MachineCard(CardTimings{150, 150, 5, 20});
+        CWKvCtrl kv = CWKvCtrl(CardTimings{150, 150, 5, 20}, MakeSerialPort(), MakeDeviceInhibit());
         ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK) << row.name;
         EXPECT_EQ(row.run(kv), row.expected) << row.name;
         kv.ClosePort();

@@ -2,7 +2,7 @@
 // a killed connect) is an outside connection; other links are not.
 #include "cli/OutsideConnection.h"
 #include "dialup/CWRasCtrl.h"
-#include "dialup/ForwardingService.h"
+#include "support/ForwardingService.h"
 #include "platform/linux/LinuxDialupService.h"
 
 #include <gtest/gtest.h>

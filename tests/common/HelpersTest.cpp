@@ -1,6 +1,4 @@
 #include "common/ByteCount.h"
-#include "app/CUtilityCommandLineInfo.h"
-#include "app/GuestCheck.h"
 #include "common/IniFile.h"
 #include "common/OsVersion.h"
 #include "common/TerminalText.h"
@@ -84,33 +82,7 @@ TEST(GetOsVersionClass, WholeTable) {
     EXPECT_GE(GetOsVersionClass(), kOsClassMinimum);
 }
 
-TEST(CommandLine, OnlyTheExactAutoStartSwitchCounts) {
-    const auto parse = [](std::vector<std::string> args) {
-        CUtilityCommandLineInfo info;
-        info.Parse(args);
-        return info.AutoStartLaunch();
-    };
-    EXPECT_TRUE(parse({"/AutoStart"}));
-    EXPECT_TRUE(parse({"-AutoStart"}));
-    EXPECT_TRUE(parse({"file.txt", "/x", "-AutoStart", "--other"}));
-    EXPECT_FALSE(parse({}));
-    EXPECT_FALSE(parse({"/autostart"}));
-    EXPECT_FALSE(parse({"-AUTOSTART"}));
-    EXPECT_FALSE(parse({"AutoStart"}));
-    EXPECT_FALSE(parse({"--AutoStart"}));
-    EXPECT_FALSE(parse({"/AutoStart=1"}));
-}
 
-TEST(GuestCheck, NameOrGroupMakesAGuest) {
-    using Groups = std::vector<std::string>;
-    EXPECT_TRUE(IsGuestUser({"guest", Groups{}}));
-    EXPECT_TRUE(IsGuestUser({"GUEST", std::nullopt}));
-    EXPECT_TRUE(IsGuestUser({"alice", Groups{"users", "Guests"}}));
-    EXPECT_FALSE(IsGuestUser({"alice", Groups{"users", "guest", "guestsx"}}));
-    EXPECT_FALSE(IsGuestUser({"alice", std::nullopt}));          // failed group query
-    EXPECT_FALSE(IsGuestUser({std::nullopt, Groups{"guests"}}));  // no name: check skipped
-    EXPECT_FALSE(IsGuestUser({"guests", Groups{}}));
-}
 
 TEST(OneshotTimeCheck, DialogRules) {
     struct Row {

@@ -1,6 +1,6 @@
 // The dial-up controller's entry operations, device lookup and counters, over the real
 // phonebook service (with failures injected where a case needs one).
-#include "ForwardingService.h"
+#include "support/ForwardingService.h"
 #include "dialup/CWRasCtrl.h"
 #include "dialup/CounterDelta.h"
 #include "platform/linux/LinuxDialupService.h"

@@ -1,8 +1,8 @@
 // Links on real TUN interfaces in a private network namespace: the service's view of
 // connections and counters, the controller's monitor notices, the simulated link, and
 // hang-up bounds.
-#include "DialHarness.h"
-#include "MonitorNotices.h"
+#include "support/DialHarness.h"
+#include "support/MonitorNotices.h"
 #include "support/PrivateNetns.h"
 #include "dialup/CWRasCtrl.h"
 #include "simlink/TunDevice.h"

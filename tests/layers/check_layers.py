@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Checks every #include under src/ against the layers' allowed edges.
+"""Checks every #include under src/, and under tests/ when given, against the layers' edges.
 
 Arrows only point down: a file may include its own layer and the layers listed for it.
 The Linux implementations of the platform services (platform/linux/) are reached only
-by the start-up composition; Qt only by gui/. Prints each wrong include; exit 1 if any.
+by the start-up composition; Qt only by gui/. The tests mirror src/: tests/<layer>/ tests
+that layer and may use what it may, the machine's implementations (platform/linux/) and
+the shared fixture (tests/support/); the other folders of tests/ run whole programs or
+are the fixture. Prints each wrong include; exit 1 if any.
 """
 import pathlib
 import re
@@ -23,6 +26,8 @@ BELOW = {
     "cli": ["app", "mainwnd", "accounting", "dialup", "doctor", "card", "platform", "common"],
 }
 QT_LAYERS = {"gui"}
+# Folders of tests/ that are no layer's: the fixture, and tests of whole programs.
+TEST_AREAS = {"support", "security", "e2e", "layers", "scripts", "package"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
 
@@ -33,18 +38,25 @@ def layer_of(relative: str) -> str:
     return parts[0]
 
 
-def main() -> int:
-    src = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "src")
-    errors = []
-    for path in sorted(src.rglob("*")):
+def check_tree(root: pathlib.Path, shown: str, tests: bool, errors: list) -> None:
+    if tests:
+        for folder in sorted(p for p in root.iterdir() if p.is_dir()):
+            if folder.name not in BELOW and folder.name not in TEST_AREAS:
+                errors.append(f"{shown}/{folder.name}: folder is no layer of src/ and no test area")
+    for path in sorted(root.rglob("*")):
         if path.suffix not in (".h", ".cpp"):
             continue
-        relative = path.relative_to(src).as_posix()
+        relative = path.relative_to(root).as_posix()
         here = layer_of(relative)
+        if tests and here in TEST_AREAS:
+            continue
         if here not in BELOW:
-            errors.append(f"{relative}: folder '{here}' is in no layer")
+            errors.append(f"{shown}/{relative}: folder '{here}' is in no layer")
             continue
         allowed = {here, *BELOW[here]}
+        if tests:
+            allowed.add("platform/linux")
+        relative = f"{shown}/{relative}"
         for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
             match = INCLUDE.match(line)
             if not match:
@@ -59,6 +71,14 @@ def main() -> int:
             there = layer_of(target)
             if there in BELOW and there not in allowed:
                 errors.append(f"{relative}:{number}: {here} may not include {target} ({there} is not below it)")
+
+
+def main() -> int:
+    src = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "src")
+    errors: list = []
+    check_tree(src, "src", False, errors)
+    if len(sys.argv) > 2:
+        check_tree(pathlib.Path(sys.argv[2]), "tests", True, errors)
     for error in errors:
         print(error)
     print(f"{len(errors)} wrong include(s)" if errors else "every include points down")

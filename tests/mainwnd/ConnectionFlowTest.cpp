@@ -7,9 +7,9 @@
 #include "common/StringTable.h"
 #include "dialup/ConnectionFigures.h"
 #include "dialup/DialFailureCause.h"
-#include "cli/CliRunner.h"
 #include "platform/InstanceChannel.h"
 #include "platform/InstanceLock.h"
+#include "support/ProcessRun.h"
 #include "support/PrivateNetns.h"
 #include "support/SamplePlan.h"
 #include "support/SimulatedSession.h"
@@ -496,11 +496,14 @@ struct LockDirVariable {
 // vr31kctl over `folder` in a thread of its own, while this one is the window's thread.
 using CtlRun = std::future<std::pair<int, std::string>>;
 CtlRun StartCtl(const std::string& folder, std::vector<std::string> words) {
-    words.insert(words.begin(), {"--json", "--data-dir", folder});
-    return std::async(std::launch::async, [words] {
-        std::ostringstream out, err;
-        const int status = cli::RunCli(words, out, err);
-        return std::make_pair(status, out.str() + err.str());
+    words.insert(words.begin(), {test::CtlPath(), "--json", "--data-dir", folder});
+    std::vector<std::string> env;
+    for (const char* keep : {"VR31K_LOCK_DIR", "XDG_RUNTIME_DIR", "TZ"}) {
+        if (const char* value = std::getenv(keep)) env.push_back(std::string(keep) + "=" + value);
+    }
+    return std::async(std::launch::async, [words, env] {
+        const test::RunResult run = test::RunProgram(nullptr, words, env);
+        return std::make_pair(run.status, run.out + run.err);
     });
 }
 std::pair<int, std::string> FinishCtl(test::RecordingView& view, CtlRun run) {

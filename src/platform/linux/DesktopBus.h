@@ -22,6 +22,10 @@ inline constexpr const char* kResolvedNoSuchLink = "org.freedesktop.resolve1.NoS
 // with `ask` saying why (the bus's reach, whether the service runs, a failed call).
 SdBus ConnectDesktopBus(const char* service, std::chrono::milliseconds limit, BusAsk& ask);
 
+// One property of `interface` on `path`, its variant entered for reading as `type`.
+int GetProperty(sd_bus* bus, const char* service, const char* path, const char* interface, const char* name,
+                const char* type, SdBusError& error, SdBusMessage& reply, std::chrono::milliseconds limit);
+
 // NetworkManager's device for the interface: 1 with its path, 0 when it lists none, or
 // a negative errno with `error` set.
 int FindNmDevice(sd_bus* bus, const std::string& interface, std::string& path, SdBusError& error,

@@ -36,6 +36,26 @@ struct DesktopLinkReport {
     std::string serversWhy;
 };
 
+// One link as the hook hands it over.
+struct DesktopLinkInput {
+    std::string interface;             // "ppp0"
+    int ifindex = 0;                   // its index, for systemd-resolved
+    std::vector<std::string> servers;  // the peer's name servers (pppd's DNS1, DNS2)
+    bool metered = true;               // the setting: NetworkManager reports the link metered
+    std::string root = "/";            // where /etc/resolv.conf and pppd's hooks are looked at
+    std::string runFolder = kDesktopRunFolder;
+    std::string resolvconf = "/sbin/resolvconf";
+    std::chrono::milliseconds busLimit = kSystemBusAnswerTime;  // the bus's connection and each call
+    // How long NetworkManager has to take up a new interface as an external device.
+    std::chrono::milliseconds deviceWait{5000};
+};
+
+// Sets the desktop up for the link, keeping what is to be undone; 0, or 2 when something
+// was refused or failed (said on `err`, once, and kept in the report).
+int DesktopLinkUp(const DesktopLinkInput& link, std::ostream& err);
+// Undoes what the link's state says was done, and removes its state and report.
+int DesktopLinkDown(const DesktopLinkInput& link, std::ostream& err);
+
 // The report of the link on `interface`; nullopt when there is none (the hook did not
 // run for it, or it was not the card's) or it cannot be read.
 std::optional<DesktopLinkReport> ReadDesktopLinkReport(const std::string& interface,

@@ -13,15 +13,6 @@ namespace vr31k {
 
 namespace {
 
-// One property of `interface` on `path`, its variant entered for reading with `type`.
-int GetProperty(sd_bus* bus, const char* service, const char* path, const char* interface, const char* name,
-                const char* type, SdBusError& error, SdBusMessage& reply, std::chrono::milliseconds limit) {
-    const int r = CallMethod(
-        bus, service, path, "org.freedesktop.DBus.Properties", "Get",
-        [&](sd_bus_message* m) { return sd_bus_message_append(m, "ss", interface, name); }, error, reply, limit);
-    return r < 0 ? r : sd_bus_message_enter_container(reply.get(), 'v', type);
-}
-
 int GetMetered(sd_bus* bus, const char* path, const char* interface, NmMetered& value, SdBusError& error,
                std::chrono::milliseconds limit) {
     SdBusMessage reply;
@@ -113,11 +104,11 @@ ResolvedLinkView LookAtResolvedLink(int ifindex, std::chrono::milliseconds limit
     if ((r = GetProperty(bus.get(), kResolvedService, path.c_str(), kResolvedLink, "DNS", "a(iay)", error, dns,
                          limit)) < 0 ||
         (r = ReadServers(dns.get(), view.servers)) < 0 ||
-        (r = GetProperty(bus.get(), kResolvedService, path.c_str(), kResolvedLink, "Domains", "a(sb)", error,
-                         domains, limit)) < 0 ||
+        (r = GetProperty(bus.get(), kResolvedService, path.c_str(), kResolvedLink, "Domains", "a(sb)", error, domains,
+                         limit)) < 0 ||
         (r = ReadDomains(domains.get(), view.domains)) < 0 ||
-        (r = GetProperty(bus.get(), kResolvedService, path.c_str(), kResolvedLink, "DefaultRoute", "b", error,
-                         route, limit)) < 0 ||
+        (r = GetProperty(bus.get(), kResolvedService, path.c_str(), kResolvedLink, "DefaultRoute", "b", error, route,
+                         limit)) < 0 ||
         (r = sd_bus_message_read(route.get(), "b", &defaultRoute)) < 0) {
         view.error = error.Text(r);
     }

@@ -20,7 +20,7 @@ inline bool IsMetered(NmMetered value) { return value == NmMetered::Yes || value
 // How a question to one service on the bus went.
 struct BusAsk {
     BusReach reach = BusReach::Unreachable;  // Ready: the bus answered within the bound
-    bool running = false;                     // the service owns its name on the bus
+    bool running = false;                    // the service owns its name on the bus
     // Why a call failed (the service's error name and text, escaped and bounded); empty
     // when every call went through.
     std::string error;
@@ -28,9 +28,9 @@ struct BusAsk {
 
 struct NetworkManagerView : BusAsk {
     NmMetered global = NmMetered::Unknown;  // the manager's Metered: its primary connection's
-    bool hasDevice = false;                  // it lists a device for the interface
-    std::string devicePath;                  // that device's object path
-    NmMetered device = NmMetered::Unknown;   // that device's Metered
+    bool hasDevice = false;                 // it lists a device for the interface
+    std::string devicePath;                 // that device's object path
+    NmMetered device = NmMetered::Unknown;  // that device's Metered
 };
 
 // NetworkManager as it sees `interface` (empty: the global value only). Connects within

@@ -86,17 +86,10 @@ ResolverManager DetectResolverManager(const std::string& root) {
 }
 
 const char* ResolverManagerId(ResolverManager manager) {
-    switch (manager) {
-        case ResolverManager::Missing: return "missing";
-        case ResolverManager::PlainFile: return "file";
-        case ResolverManager::Resolvconf: return "resolvconf";
-        case ResolverManager::Openresolv: return "openresolv";
-        case ResolverManager::ResolvedStub: return "systemd-resolved-stub";
-        case ResolverManager::ResolvedUplink: return "systemd-resolved-uplink";
-        case ResolverManager::NetworkManager: return "networkmanager";
-        case ResolverManager::Other: break;
-    }
-    return "other";
+    // In the enum's order.
+    constexpr const char* kIds[] = {"missing",        "file",   "resolvconf", "openresolv", "systemd-resolved-stub",
+                                    "systemd-resolved-uplink", "networkmanager", "other"};
+    return kIds[static_cast<std::size_t>(manager)];
 }
 
 }  // namespace vr31k

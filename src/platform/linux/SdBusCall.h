@@ -27,6 +27,8 @@ struct SdBusError {
     // The service is not on the bus.
     bool NoOwner() const;
     bool Has(const char* name) const { return sd_bus_error_has_name(&error, name) > 0; }
+    // Ready for the next call again (sd-bus refuses a call with an error already set).
+    void Clear() { sd_bus_error_free(&error); }
 };
 
 // Whether `r` (a failed call's result) means the bus itself is gone, not the service.

@@ -215,7 +215,7 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
         {"refused by polkit", metered(nm(true, NmMetered::No), hookSaid(DesktopResult::Refused)), "metered",
          Status::Warning, "扱っていません (Metered: no)", "拒否しました (denied)。polkit"},
         {"the setting off", metered(nm(true, NmMetered::No), hookSaid(DesktopResult::NotAsked)), "metered",
-         Status::Warning, "ダウンロードされることがあります", "設定で"},
+         Status::Warning, "ダウンロードされることがあります", "set-desktop --metered 1"},
         {"the hook not run", metered(nm(true, NmMetered::No), {}), "metered", Status::Warning, "扱っていません",
          "実行されていません"},
         {"no system bus", metered(NetworkManagerView{}, {}), "metered", Status::Unknown, "システムバスに接続できない", ""},

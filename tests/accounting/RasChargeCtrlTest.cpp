@@ -1,9 +1,9 @@
 // The charge controller's entry operations keep phonebook, credential table and
 // credential file in step, over the real phonebook service.
 #include "support/EntryFakes.h"
-#include "ForwardingService.h"
-#include "MonitorNotices.h"
-#include "ScriptedLinks.h"
+#include "support/ForwardingService.h"
+#include "support/MonitorNotices.h"
+#include "support/ScriptedLinks.h"
 #include "accounting/CRasChargeCtrl.h"
 #include "common/StringIds.h"
 #include "dialup/EntryChanges.h"

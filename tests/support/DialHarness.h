@@ -1,7 +1,7 @@
 #pragma once
 // A dial-up service wired to a fake pppd (or the simulated link) and a pseudo-terminal
 // modem, with the dial's notices collected for the test to wait on.
-#include "FakeModem.h"
+#include "support/FakeModem.h"
 #include "platform/DialupService.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "support/TempDir.h"

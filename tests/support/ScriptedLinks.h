@@ -2,7 +2,7 @@
 // Connections on the card's modem that come and go when the test says so, as another
 // dialler would make them: the monitor sees them through the service's watch. The
 // phonebook calls go to the real service.
-#include "ForwardingService.h"
+#include "support/ForwardingService.h"
 
 #include <algorithm>
 #include <condition_variable>

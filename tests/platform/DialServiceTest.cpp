@@ -1,7 +1,7 @@
 // Dialling through a real child process standing in for pppd: what it receives, the
 // notices its log produces, setup failures, and a bounded hang-up; ModemManager kept
 // off the card for as long as the dialler may have its tty.
-#include "DialHarness.h"
+#include "support/DialHarness.h"
 #include "platform/linux/PppdCommand.h"
 
 #include <gtest/gtest.h>

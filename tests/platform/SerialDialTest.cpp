@@ -1,5 +1,5 @@
 // The simulated link's serial dial against a pseudo-terminal playing the modem.
-#include "FakeModem.h"
+#include "support/FakeModem.h"
 #include "platform/DialupService.h"
 #include "simlink/SerialDial.h"
 

@@ -1,4 +1,4 @@
-#include "FakeModem.h"
+#include "support/FakeModem.h"
 
 #include <fcntl.h>
 #include <poll.h>
