@@ -57,8 +57,7 @@ std::string SavedTimeText(int64_t savedAt);
 
 // duration, duration_s, sent, recv, volume, warning when there is one, and with the
 // period charge, charge_text, free_left, limit_left, and pace_line where the pace has a
-// line. The entry is the
-// caller's: some outputs name none.
+// line. The entry is the caller's: some outputs name none.
 JsonValue& WriteSnapshot(JsonValue& out, const ConnectionSnapshot& snapshot);
 // A connection's status, as the socket's replies, vr31kctl and its status file give it:
 // pid (this process), state (unless null), entry, the snapshot's fields, and saved when

@@ -1,7 +1,8 @@
 #pragma once
 // The status dialog: the figures of the connection in progress, where the period's
-// charge is heading and its pace, a warning when the link's traffic or names go elsewhere, refreshed by the window on each connection tick and
-// closed by it when the connection ends. The window keeps one and shows it at most once at a time.
+// charge is heading and its pace, and a warning when the link's traffic or names go
+// elsewhere; refreshed by the window on each connection tick and closed by it when the
+// connection ends. The window keeps one and shows it at most once at a time.
 #include "gui/CAppDlg.h"
 #include "mainwnd/MainView.h"
 

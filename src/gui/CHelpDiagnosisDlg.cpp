@@ -93,6 +93,7 @@ void CHelpDiagnosisDlg::Run(bool connectionTest) {
     m_copy->setEnabled(false);
     m_test->setEnabled(false);
     m_summary->setText(Text(IDS_DIAGNOSIS_RUNNING));
+    m_summary->setAccessibleName(AccessibleNameOf(IDS_DIAGNOSIS_RUNNING));
     // The thread keeps its own results; a dialog closed meanwhile is simply not told.
     auto results = std::make_shared<std::vector<CheckResult>>();
     QThread* worker =

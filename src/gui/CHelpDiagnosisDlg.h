@@ -1,8 +1,9 @@
 #pragma once
 // The connection diagnosis: every check `vr31kctl doctor` makes, each with its result,
 // its sentence and its fix, in a list a screen reader reads cell by cell, and the plain
-// report to copy, and on request the connection test. The checks run on a thread of their own (the SIM query holds the
-// card's port for a few seconds); the dialog may close before they end.
+// report to copy; on request, again with the connection test. The checks run on a
+// thread of their own (the SIM query holds the card's port for a few seconds); the
+// dialog may close before they end.
 #include "doctor/Doctor.h"
 #include "gui/CAppDlg.h"
 
@@ -36,11 +37,10 @@ private:
     void ShowResults(const std::vector<CheckResult>& results);
 
     Checks m_checks;
-    QPushButton* m_test = nullptr;
-
     QLabel* m_summary = nullptr;
     QTreeWidget* m_list = nullptr;
     QPushButton* m_copy = nullptr;
+    QPushButton* m_test = nullptr;  // the connection test, shown while the card's link is up
     std::vector<CheckResult> m_results;
 };
 

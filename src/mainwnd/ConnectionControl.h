@@ -72,7 +72,8 @@ enum class ConnectionNotice {
 //  Dialling               notice Appeared               -> Connected  tick starts
 //  Idle/Preparing/Ending  notice Appeared               -> Outside    another dialler's: shown,
 //                                                                     tick starts
-//  Connected/Outside      tick                          -> same       figures, the user's limit
+//  Connected/Outside      tick                          -> same       figures, the user's limit;
+//                                                                     the link's path every 5th
 //  Own                    dial error                    -> End        DialFailed
 //  Dialling               dial not started              -> End        DialNotStarted
 //  Own, not connected     connect command, remote       -> End        DialCancelled
