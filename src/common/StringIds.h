@@ -600,6 +600,7 @@ inline constexpr int IDS_LINK_WARNING_NO_SERVERS = 44504;
 inline constexpr int IDS_LINK_TIP_ROUTE = 44505;
 inline constexpr int IDS_LINK_TIP_NO_ROUTE = 44506;
 inline constexpr int IDS_LINK_TIP_NAMES = 44507;
+inline constexpr int IDS_LINK_WARNING_LABEL = 44508;  // the status dialog's warning line, while it has none
 // the diagnosis dialog's connection test
 inline constexpr int IDS_DIAGNOSIS_TEST_BUTTON = 44510;
 inline constexpr int IDS_DIAGNOSIS_TEST_NOTE = 44511;

@@ -35,7 +35,7 @@ CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
     m_panel->AddChargeLine(m_pace);
     // Above the figures, wrapped to their width; read by its words, as the diagnosis's
     // summary is.
-    m_warning->setObjectName(QStringLiteral("linkWarning"));
+    Identify(m_warning, IDS_LINK_WARNING_LABEL, QStringLiteral("linkWarning"));
     m_warning->setWordWrap(true);
     m_warning->setMaximumWidth(m_panel->sizeHint().width());
     SetWarningLook(m_warning, true);
@@ -62,7 +62,7 @@ void CCfgDialupStatusDlg::Refresh(const ConnectionFiguresText& figures) {
     const QString warning = QString::fromStdString(figures.warning);
     if (m_warning->text() != warning) {
         m_warning->setText(warning);
-        m_warning->setAccessibleName(warning);
+        m_warning->setAccessibleName(warning.isEmpty() ? AccessibleNameOf(IDS_LINK_WARNING_LABEL) : warning);
     }
     m_warning->setVisible(!warning.isEmpty());
 }

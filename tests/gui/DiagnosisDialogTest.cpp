@@ -32,7 +32,13 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
     system.in.peerFileText = "a newer peer file\n";
     // What the dialog's own run found (free space, for one, moves between two runs).
     std::vector<CheckResult> expected;
-    CHelpDiagnosisDlg dialog([&](bool) { return expected = RunDoctor(system.in); });
+    bool tested = false;  // the last run had the connection test
+    CHelpDiagnosisDlg dialog(
+        [&](bool connectionTest) {
+            tested = connectionTest;
+            return expected = RunDoctor(system.in);
+        },
+        true);
     auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("checkList"));
     auto* copy = dialog.findChild<QPushButton*>(QStringLiteral("copyButton"));
     auto* summary = dialog.findChild<QLabel*>(QStringLiteral("summaryLabel"));
@@ -86,6 +92,18 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
     if (!shots.isEmpty()) {
         dialog.grab().save(QDir(shots).filePath(QStringLiteral("CHelpDiagnosisDlg.png")));
     }
+
+    // While the link is up the connection test is offered, says what it sends, and runs
+    // only when pressed.
+    auto* testButton = dialog.findChild<QPushButton*>(QStringLiteral("testButton"));
+    ASSERT_NE(testButton, nullptr);
+    EXPECT_EQ(test::SpokenOf(testButton).name, "接続テスト");
+    EXPECT_NE(test::SpokenOf(testButton).description.find("100 バイト"), std::string::npos);
+    EXPECT_FALSE(tested);
+    shown = false;
+    testButton->click();
+    ASSERT_TRUE(test::WaitFor([&] { return shown; }, 30000));
+    EXPECT_TRUE(tested);
 }
 
 // The box names the cause beneath the table's text, and its diagnosis button (only where
