@@ -33,7 +33,7 @@ for hook in ip-up.d ip-down.d; do
     echo "install-ppp-peers: installed $hook_target"
   fi
 done
-for program in vr31k-link-record vr31k-link-hook; do
+for program in vr31k-link-record vr31k-link-hook vr31k-program-reader; do
   built=$here/../build/release/bin/$program
   target=$sysroot/usr/local/libexec/vr31k-utility/$program
   if [ -x "$built" ] && [ ! -x "$sysroot/usr/libexec/vr31k-utility/$program" ] && [ ! -x "$target" ]; then

@@ -87,7 +87,7 @@ public:
     // stays closed (kDbNotOpen), as it does when the folder's lock stays taken for
     // `lockWait` (LockBusy). No password: a file without encryption.
     int OpenHistory(const std::string& path, std::optional<std::string> password,
-                    std::chrono::milliseconds lockWait = FolderLock::kDefaultWait);
+                    std::chrono::milliseconds lockWait = FolderLock::DefaultWait());
     void CloseHistory();
     bool IsOpen() const { return m_db != nullptr; }
     // Where the last OpenHistory put an unreadable file; empty when it did not.

@@ -85,24 +85,30 @@ int ReplaceUsageRecord(int spoolFd, const std::string& name, const UsageRecord& 
     return WriteFileAt(spoolFd, name, FormatUsageRecord(record), mode, Overwrite::Replace, kTemporaryBase);
 }
 
-std::optional<UsageRecord> ReadUsageRecord(int spoolFd, const std::string& name, std::string& problem) {
+bool ReadSpoolText(int spoolFd, const std::string& name, size_t maxBytes, std::string& text, std::string& problem) {
     UniqueFd file{OpenPlainFile(spoolFd, name)};
     struct stat st {};
     if (file.fd < 0 || fstat(file.fd, &st) != 0) {
         problem = "not a regular file";
-        return std::nullopt;
+        return false;
     }
-    if (static_cast<size_t>(st.st_size) > kMaxUsageRecordBytes) {
+    if (static_cast<size_t>(st.st_size) > maxBytes) {
         problem = "larger than a record";
-        return std::nullopt;
+        return false;
     }
-    std::string text(static_cast<size_t>(st.st_size) + 1, '\0');
+    text.assign(static_cast<size_t>(st.st_size) + 1, '\0');
     const ssize_t n = read(file.fd, text.data(), text.size());
-    if (n < 0 || static_cast<size_t>(n) > kMaxUsageRecordBytes) {
+    if (n < 0 || static_cast<size_t>(n) > maxBytes) {
         problem = n < 0 ? "unreadable" : "larger than a record";
-        return std::nullopt;
+        return false;
     }
     text.resize(static_cast<size_t>(n));
+    return true;
+}
+
+std::optional<UsageRecord> ReadUsageRecord(int spoolFd, const std::string& name, std::string& problem) {
+    std::string text;
+    if (!ReadSpoolText(spoolFd, name, kMaxUsageRecordBytes, text, problem)) return std::nullopt;
     return ParseUsageRecord(text, problem);
 }
 

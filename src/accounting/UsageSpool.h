@@ -22,6 +22,9 @@ int OpenSpoolFolder(const std::string& dataFolder, bool create, mode_t mode);
 int WriteUsageRecord(int spoolFd, const UsageRecord& record, mode_t mode);
 // Replaces the record `name` with `record` (a live record's saves). 0 or an errno.
 int ReplaceUsageRecord(int spoolFd, const std::string& name, const UsageRecord& record, mode_t mode);
+// The whole regular file `name` of the spool, read without following a link or waiting
+// on a FIFO, when it holds at most `maxBytes`; false with `problem` said.
+bool ReadSpoolText(int spoolFd, const std::string& name, size_t maxBytes, std::string& text, std::string& problem);
 // The record at `name`, read without following a link; nullopt with `problem` said.
 std::optional<UsageRecord> ReadUsageRecord(int spoolFd, const std::string& name, std::string& problem);
 // The names of the spool's records, sorted ("<name>.rec", temporary and kept-aside

@@ -29,7 +29,7 @@ ICardLookup& MachineCardLookup();
 
 // The card controller over the machine's tty and ModemManager's inhibition, for every
 // face (the core takes them as interfaces).
-CWKvCtrl MachineCard(CardTimings timings = {});
+CWKvCtrl MachineCard(CardTimings timings = DefaultCardTimings());
 // The machine's device tree, for a face that reads it itself (vr31kctl card port).
 std::unique_ptr<IDeviceTree> MachineDeviceTree();
 

@@ -79,7 +79,7 @@ public:
     // Opens (or creates) the history, waiting at most `lockWait` for the folder's lock,
     // and imports the spool of links that ended unrecorded. The live record of this
     // program's connections is kept from the first call on, whatever its result.
-    HistoryOpen OpenHistory(const DataPaths& paths, std::chrono::milliseconds lockWait = FolderLock::kDefaultWait);
+    HistoryOpen OpenHistory(const DataPaths& paths, std::chrono::milliseconds lockWait = FolderLock::DefaultWait());
     // Tells the dial-up service which tty is the card and looks the card's modem up.
     int UseCardPort(const std::string& port, int solvaneMode);
 

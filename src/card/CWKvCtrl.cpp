@@ -1,5 +1,7 @@
 #include "card/CWKvCtrl.h"
 
+#include "common/WaitShare.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -22,6 +24,15 @@ bool SafeInQuotes(std::string_view text) {
 }
 
 }  // namespace
+
+CardTimings DefaultCardTimings() {
+    CardTimings timings;
+    for (int* ms : {&timings.commandTimeoutMs, &timings.codeTimeoutMs, &timings.reopenPauseMs,
+                    &timings.openRetryDelayMs, &timings.taskBudgetMs}) {
+        *ms = ShareOfWaitMs(*ms);
+    }
+    return timings;
+}
 
 CWKvCtrl::CWKvCtrl(CardTimings timings, std::unique_ptr<ISerialPort> port, std::unique_ptr<IDeviceInhibit> inhibit)
     : CWCommCtrl(timings.openRetryDelayMs, std::move(port), std::move(inhibit)), m_timings(timings) {}

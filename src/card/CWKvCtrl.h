@@ -24,6 +24,9 @@ struct CardTimings {
     // no longer than this, however many commands and attempts are left.
     int taskBudgetMs = 10000;
 };
+// The defaults at the process's share of its waits (common/WaitShare.h), every one in
+// the same proportion: a task fails after the same commands and attempts, sooner.
+CardTimings DefaultCardTimings();
 
 class CWKvCtrl : public CWCommCtrl {
 public:

@@ -2,12 +2,14 @@
 #include "cli/LinkHook.h"
 
 #include "cli/DesktopStep.h"
+#include "cli/ProgramsStep.h"
 
 namespace vr31k::cli {
 
 namespace {
 
 constexpr LinkHookStep kSteps[] = {
+    {"programs", RunProgramsStep},
     {"desktop", DesktopStep},
 };
 

@@ -1,5 +1,7 @@
 #include "common/FolderLock.h"
 
+#include "common/WaitShare.h"
+
 #include <cerrno>
 #include <condition_variable>
 #include <fcntl.h>
@@ -29,7 +31,20 @@ constexpr auto kRetry = std::chrono::milliseconds(10);
 
 thread_local std::string t_lastProblem;
 
+// "5 s", "0.25 s": a shortened wait is told as it was.
+std::string Seconds(std::chrono::milliseconds wait) {
+    std::string text = std::to_string(wait.count() / 1000);
+    if (const auto ms = wait.count() % 1000; ms != 0) {
+        std::string fraction = std::to_string(1000 + ms).substr(1);
+        while (fraction.back() == '0') fraction.pop_back();
+        text += "." + fraction;
+    }
+    return text + " s";
+}
+
 }  // namespace
+
+std::chrono::milliseconds FolderLock::DefaultWait() { return ShareOfWait(kDefaultWait); }
 
 FolderLock::FolderLock(const std::string& folder, std::chrono::milliseconds wait) {
     const auto deadline = std::chrono::steady_clock::now() + wait;
@@ -43,8 +58,8 @@ FolderLock::FolderLock(const std::string& folder, std::chrono::milliseconds wait
     m_inode = st.st_ino;
     const auto key = std::make_pair(m_device, m_inode);
     const auto gaveUp = [&](const char* who) {
-        m_problem = "the data folder " + folder + " stayed locked by " + who + " for " +
-                    std::to_string(wait.count() / 1000) + " s; nothing was changed (try again)";
+        m_problem = "the data folder " + folder + " stayed locked by " + who + " for " + Seconds(wait) +
+                    "; nothing was changed (try again)";
         t_lastProblem = m_problem;
     };
     {

@@ -15,8 +15,10 @@ namespace vr31k {
 class FolderLock {
 public:
     static constexpr std::chrono::milliseconds kDefaultWait{5000};
+    // kDefaultWait at the process's share of its waits (common/WaitShare.h).
+    static std::chrono::milliseconds DefaultWait();
 
-    explicit FolderLock(const std::string& folder, std::chrono::milliseconds wait = kDefaultWait);
+    explicit FolderLock(const std::string& folder, std::chrono::milliseconds wait = DefaultWait());
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;

@@ -589,6 +589,11 @@ inline constexpr int IDS_PROJECTION_LINE_LAST_DAY = 44201;
 inline constexpr int IDS_PROJECTION_LINE_NONE = 44202;
 inline constexpr int IDS_PROJECTION_NAME = 44203;
 
+// the entry check: the program's entries could not be read (kept by another program)
+inline constexpr int IDS_ENTRIES_UNREADABLE_CAPTION = 44250;
+inline constexpr int IDS_ENTRIES_UNREADABLE_TEXT = 44251;
+
+
 // ---- The link's path while it is up: the warning line, the doctor's checks after the
 // connection and the checks' names (numbered from 44500).
 // the warning line of the status dialog and vr31kctl status, and its tray tip form
@@ -669,5 +674,8 @@ inline constexpr int IDS_CHECK_NAME_DEFAULT_ROUTE = 44579;
 inline constexpr int IDS_CHECK_NAME_LINK_DNS = 44580;
 inline constexpr int IDS_CHECK_NAME_METERED = 44581;
 inline constexpr int IDS_CHECK_NAME_CONNECTION_TEST = 44582;
+
+// per-program counting on the card's link: traffic no program can be named for
+inline constexpr int IDS_PROGRAM_OTHER = 44700;
 
 }  // namespace vr31k::ids

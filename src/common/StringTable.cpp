@@ -668,6 +668,9 @@ constexpr StringEntry kStrings[] = {
     {44201, "この期間の予想金額: 約 %s 円 (本日締め)"},
     {44202, "この期間の予想金額: ---"},
     {44203, "予想金額"},
+    // the entry check: the entries could not be read
+    {44250, "ダイヤルアップエントリ"},
+    {44251, "ダイヤルアップエントリを読み込めませんでした。別のプログラムがデータフォルダを使用中の可能性があります。\n\nしばらくしてから、もう一度接続してください。"},
     // the link's path while it is up
     // the warning line of the status dialog and vr31kctl status, and its tray tip form
     {44500, "警告: 接続していますが、通信はこの接続ではなく %s を通っています。"},
@@ -746,6 +749,7 @@ constexpr StringEntry kStrings[] = {
     {44580, "名前解決"},
     {44581, "従量制の扱い"},
     {44582, "接続テスト"},
+    {44700, "その他"},
 };
 
 constexpr bool IdsStrictlyAscending() {

@@ -11,7 +11,14 @@ EntryCheckOutcome CheckEntries(IEntryBook& book, CWKvCtrl& card, CardCheck& chec
     EntryCheckOutcome outcome;
     book.EnsurePhonebook();
     if (!card.IsOpen() && !check.Run(portName, status)) return outcome;
-    book.ListEntries(outcome.program);
+    if (book.ListEntries(outcome.program) != 0) {
+        // Entries that cannot be read now (another program keeps the data folder, the
+        // file is unreadable) are not entries that differ from the card: nothing is
+        // offered that would write over them, and dialling waits for the next check.
+        ui.ForceForeground();
+        ui.Tell(ids::IDS_ENTRIES_UNREADABLE_CAPTION, ids::IDS_ENTRIES_UNREADABLE_TEXT, MessageIcon::Error);
+        return outcome;
+    }
     PdpContextList contexts;
     if (card.GetPdpContexts(contexts) != CARD_OK) {
         ShowCommError(ui);

@@ -10,7 +10,7 @@
 namespace vr31k {
 
 enum EntryCheckResult {
-    kEntriesRefused = 0,       // the user gave up the synchronisation, or the card could not be read
+    kEntriesRefused = 0,       // the user gave up the synchronisation, or the card or the entries could not be read
     kEntriesSynchronised = 1,  // the dialog made both sides equal
     kEntriesEqual = 2,         // already equal (or the dialog ended otherwise)
 };

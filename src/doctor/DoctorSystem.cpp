@@ -38,7 +38,7 @@ std::vector<std::string> SessionGroups() {
 // Only the query commands: the SIM's state and the attempts left. No code is ever sent.
 SimReport QuerySim(const std::string& port) {
     SimReport report;
-    CWKvCtrl card(CardTimings{}, MakeSerialPort(), MakeDeviceInhibit());
+    CWKvCtrl card(DefaultCardTimings(), MakeSerialPort(), MakeDeviceInhibit());
     report.opened = card.OpenPort(port, true) == CARD_OK;
     if (report.opened && card.Initialize() == CARD_OK && card.SetErrorReporting(1) == CARD_OK) {
         report.state = card.GetSimState();

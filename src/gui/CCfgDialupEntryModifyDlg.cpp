@@ -74,6 +74,8 @@ CCfgDialupEntryModifyDlg::CCfgDialupEntryModifyDlg(const EntryList& list, int po
     m_user->setText(QString::fromStdString(m_result.user));
     m_password->setText(QString::fromStdString(m_result.password));
     m_dial->setText(QString::fromStdString(m_result.dialString));
+    // A screen reader says the label's name; the number shown goes with it.
+    m_dial->setAccessibleDescription(m_dial->text());
 }
 
 void CCfgDialupEntryModifyDlg::accept() {

@@ -3,10 +3,12 @@
 #include "gui/SignalWatcher.h"
 #include "app/CUtilityApp.h"
 #include "gui/UtilityWindow.h"
+#include "common/WaitShare.h"
 
 #include <QApplication>
 
 #include <csignal>
+#include <iostream>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -28,6 +30,11 @@ int main(int argc, char** argv) {
         QCoreApplication::exit(0);
     });
 
+    // Before the services and the card are made: each of their waits is at the share
+    // the user asked for.
+    if (const std::string problem = vr31k::TakeWaitPercentFromEnvironment(); !problem.empty()) {
+        std::cerr << "vr31k-utility: " << problem << '\n';
+    }
     vr31k::CUtilityApp app(vr31k::StartupEnvironment::FromProcess(argc, argv));
     vr31k::QtAppUi ui;
     if (!app.InitInstance(ui)) {

@@ -1,10 +1,6 @@
 // The charge controller's accounting over a real history file: the period and its
 // rollover, the notice, recording a connection, and pruning to fifteen periods.
-#include "accounting/ChargeAccounting.h"
-#include "accounting/EntryCredentialStore.h"
-#include "accounting/CRasChargeCtrl.h"
-#include "platform/linux/LinuxDialupService.h"
-#include "support/TempDir.h"
+#include "ChargeFixture.h"
 #include "support/TimeZone.h"
 
 #include <gtest/gtest.h>
@@ -12,46 +8,16 @@
 #include <cmath>
 
 using namespace vr31k;
-using vr31k::test::TempDir;
+using vr31k::test::At;
 
 namespace {
 
-OleDate At(const char* text) { return ParseOleDateTime(text).value(); }
-
-class ChargeAccountingTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    ChargeAccounting charge;
-    OleDate now = At("2008/05/20 12:00:00");
-
-    void SetUp() override {
-        charge.SetClock([this] { return now; });
-        ASSERT_EQ(charge.History().OpenHistory(dir.File("VR31KUTL.mdb"), kPassPhrase), kDbOk);
-    }
-    void Metered(double price, int noticeCharge = -1, int noticeRatio = -1) {
-        charge.Plan().chargeType = kChargeMetered;
-        charge.Plan().packetCharge2 = price;
-        charge.Plan().noticeCharge = noticeCharge;
-        charge.Plan().noticeRatio = noticeRatio;
-        charge.DerivePlan();
-    }
-    // A connection that ends at `end` after `ms`, moving `bytes` in each direction.
-    int Record(const char* end, int64_t ms, int64_t sent, int64_t recv, const char* entry = "apn") {
-        charge.Live() = LiveConnection{sent, recv, ms, entry, At(end)};
-        return charge.RecordConnection(false);
-    }
-    std::vector<HistoryRow> Rows() {
-        std::vector<HistoryRow> rows;
-        charge.History().ForEachRow([&](const HistoryRow& r) { rows.push_back(r); return true; });
-        return rows;
-    }
-};
+using ChargeAccountingTest = test::ChargeFixture;
 
 TEST_F(ChargeAccountingTest, PeriodRolloverAtTheClosingSecond) {
-    Metered(1.0);
-    charge.Plan().chargeDay = 20;
-    ASSERT_EQ(Record("2008/05/10 10:00:00", 1000, 100, 200), kDbOk);
-    ASSERT_EQ(Record("2008/04/20 10:00:00", 1000, 5000, 5000), kDbOk);  // the period before
+    Use(test::MakePlan({}));
+    ASSERT_EQ(Record("2008/05/10 10:00:00", 100, 200), kDbOk);
+    ASSERT_EQ(Record("2008/04/20 10:00:00", 5000, 5000), kDbOk);  // the period before
 
     now = At("2008/05/20 23:59:59");
     charge.RecomputePeriod();
@@ -69,10 +35,9 @@ TEST_F(ChargeAccountingTest, PeriodRolloverAtTheClosingSecond) {
 }
 
 TEST_F(ChargeAccountingTest, NoResetCountsTodayOnly) {
-    Metered(1.0);
-    charge.Plan().chargeDay = 0;
-    Record("2008/05/19 23:59:59", 1000, 1000, 0);
-    Record("2008/05/20 00:00:00", 1000, 10, 0);
+    Use(test::MakePlan({.closingDay = 0}));
+    Record("2008/05/19 23:59:59", 1000, 0);
+    Record("2008/05/20 00:00:00", 10, 0);
     charge.RecomputePeriod();
     EXPECT_EQ(charge.Period().period, "2008/05/20 - 2008/05/20");
     EXPECT_EQ(charge.Period().periodBytes, 10);
@@ -81,9 +46,9 @@ TEST_F(ChargeAccountingTest, NoResetCountsTodayOnly) {
 }
 
 TEST_F(ChargeAccountingTest, NoticeFiresOncePerPeriod) {
-    Metered(1.0, 1000, 80);
+    Use(test::MakePlan({.notice = 1000, .noticeRatio = 80}));
     ASSERT_EQ(charge.Derived().noticeBytes, 102400);
-    Record("2008/05/02 10:00:00", 1000, 30000, 30000);
+    Record("2008/05/02 10:00:00", 30000, 30000);
     charge.RecomputePeriod();
     EXPECT_EQ(charge.Period().noticeLeft, 42400);
 
@@ -100,7 +65,7 @@ TEST_F(ChargeAccountingTest, NoticeFiresOncePerPeriod) {
     // A finished connection uses up the notice bytes too.
     charge.RecomputePeriod();
     ASSERT_EQ(charge.Period().noticeLeft, 42400);
-    Record("2008/05/20 11:00:00", 1000, 40000, 0);
+    Record("2008/05/20 11:00:00", 40000, 0);
     EXPECT_EQ(charge.Period().noticeLeft, 2400);
     charge.BeginConnection();
     charge.Live() = LiveConnection{};
@@ -111,7 +76,7 @@ TEST_F(ChargeAccountingTest, NoticeFiresOncePerPeriod) {
 // The tick at a connection's end comes after its row is written: its bytes are in the
 // totals then and must not reach the notice a second time, nor use it up.
 TEST_F(ChargeAccountingTest, NoticeCountsOnlyBytesNotYetRecorded) {
-    Metered(1.0, 1000, 80);
+    Use(test::MakePlan({.notice = 1000, .noticeRatio = 80}));
     charge.RecomputePeriod();
     charge.BeginConnection();
     charge.Live() = LiveConnection{30000, 30000, 1000, "apn", At("2008/05/20 11:00:00")};
@@ -125,15 +90,9 @@ TEST_F(ChargeAccountingTest, NoticeCountsOnlyBytesNotYetRecorded) {
 }
 
 TEST_F(ChargeAccountingTest, RecordedRowCarriesChargeAndRemainders) {
-    charge.Plan().chargeType = kChargeTwoStage;
-    charge.Plan().packetCharge2 = 0.5;
-    charge.Plan().freePackets = 1000;
-    charge.Plan().freeCall1 = 1000;
-    charge.Plan().maxCharge2 = 3000;
-    charge.DerivePlan();
+    Use(test::MakePlan({.type = kChargeTwoStage, .price = 0.5, .freePackets = 1000, .freeFee = 1000, .cap = 3000}));
     charge.RecomputePeriod();
-
-    ASSERT_EQ(Record("2008/05/20 10:00:00", 3725900, 100000, 28000 + 1280), kDbOk);
+    ASSERT_EQ(Record("2008/05/20 10:00:00", 100000, 28000 + 1280, 3725900), kDbOk);
     const auto rows = Rows();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(FormatOleDateTime(rows[0].start), "2008/05/20 08:57:55");
@@ -160,7 +119,7 @@ TEST_F(ChargeAccountingTest, RecordedRowCarriesChargeAndRemainders) {
     // No plan: the charge is stored empty.
     charge.Plan().chargeType = -1;
     charge.DerivePlan();
-    ASSERT_EQ(Record("2008/05/20 11:00:00", 1000, 1, 1), kDbOk);
+    ASSERT_EQ(Record("2008/05/20 11:00:00", 1, 1), kDbOk);
     EXPECT_EQ(Rows().back().charge, std::nullopt);
 
     // Stamped now, at log-off.
@@ -172,73 +131,54 @@ TEST_F(ChargeAccountingTest, RecordedRowCarriesChargeAndRemainders) {
 }
 
 TEST_F(ChargeAccountingTest, LongConnectionsAndClockChanges) {
-    Metered(1.0);
+    Use(test::MakePlan({}));
     // 30 days: beyond 2^31 ms.
-    ASSERT_EQ(Record("2008/05/31 00:00:00", 30LL * 86400 * 1000 + 999, 1, 1), kDbOk);
+    ASSERT_EQ(Record("2008/05/31 00:00:00", 1, 1, 30LL * 86400 * 1000 + 999), kDbOk);
     EXPECT_EQ(FormatOleDateTime(Rows().back().start), "2008/05/01 00:00:00");
     EXPECT_EQ(std::llround(Rows().back().duration * kSecondsPerDay), 30 * 86400);
 
     test::ScopedTimeZone zone("Europe/Berlin");
-    ASSERT_EQ(Record("2021/03/28 04:00:00", 2 * 3600 * 1000, 1, 1), kDbOk);
+    ASSERT_EQ(Record("2021/03/28 04:00:00", 1, 1, 2 * 3600 * 1000), kDbOk);
     EXPECT_EQ(FormatOleDateTime(Rows().back().start), "2021/03/28 01:00:00");
 }
 
-TEST_F(ChargeAccountingTest, PruningKeepsTheFifteenNewestPeriods) {
-    Metered(1.0);
-    charge.Plan().chargeDay = 0;  // pruning then counts calendar months
+TEST_F(ChargeAccountingTest, PruningKeepsTheFifteenNewestPeriodsOfTheClosingDay) {
+    Use(test::MakePlan({.closingDay = 0}));  // pruning then counts calendar months
     // One row a month from 2007/01 to 2008/03: fifteen months.
     for (int i = 0; i < 15; ++i) {
         char end[32];
         std::snprintf(end, sizeof end, "%04d/%02d/15 10:00:00", 2007 + i / 12, i % 12 + 1);
-        ASSERT_EQ(Record(end, 1000, 1, 1), kDbOk);
+        ASSERT_EQ(Record(end, 1, 1), kDbOk);
     }
     ASSERT_EQ(Rows().size(), 15u) << "fifteen periods stay";
     // A row in a sixteenth, older month goes at once, up to its month's last second.
-    Record("2006/12/31 23:59:59", 1000, 1, 1);
+    Record("2006/12/31 23:59:59", 1, 1);
     EXPECT_EQ(Rows().size(), 15u);
     // A sixteenth, newer month: the oldest month goes.
-    Record("2008/04/01 00:00:00", 1000, 1, 1);
+    Record("2008/04/01 00:00:00", 1, 1);
     const auto rows = Rows();
     ASSERT_EQ(rows.size(), 15u);
     for (const auto& r : rows) EXPECT_GE(r.end.value, At("2007/02/01 00:00:00").value) << FormatOleDateTime(r.end);
-}
 
-TEST_F(ChargeAccountingTest, PruningFollowsTheClosingDay) {
-    Metered(1.0);
-    charge.Plan().chargeDay = 20;
-    Record("2007/01/20 23:59:59", 1000, 1, 1);  // period 2006/12/21 - 2007/01/20
-    Record("2007/01/21 00:00:00", 1000, 1, 1);  // period 2007/01/21 - 2007/02/20
-    Record("2008/03/21 00:00:00", 1000, 1, 1);  // period 2008/03/21 - 2008/04/20: sixteen in all
+    // With a closing day the periods follow it.
+    ASSERT_EQ(charge.History().ClearHistory(), kDbOk);
+    Use(test::MakePlan({}));
+    Record("2007/01/20 23:59:59", 1, 1);  // period 2006/12/21 - 2007/01/20
+    Record("2007/01/21 00:00:00", 1, 1);  // period 2007/01/21 - 2007/02/20
+    Record("2008/03/21 00:00:00", 1, 1);  // period 2008/03/21 - 2008/04/20: sixteen in all
     std::vector<std::string> ends;
     for (const auto& r : Rows()) ends.push_back(FormatOleDateTime(r.end));
     EXPECT_EQ(ends, (std::vector<std::string>{"2007/01/21 00:00:00", "2008/03/21 00:00:00"}));
 }
 
 TEST_F(ChargeAccountingTest, ClosedHistorySkipsTheDatabaseWork) {
-    Metered(1.0, 1000, 80);
+    Use(test::MakePlan({.notice = 1000, .noticeRatio = 80}));
     charge.History().CloseHistory();
     charge.RecomputePeriod();
     EXPECT_EQ(charge.Period().periodBytes, 0);
     EXPECT_EQ(charge.Period().noticeLeft, 102400);
-    EXPECT_EQ(Record("2008/05/20 10:00:00", 1000, 10, 10), kDbNotOpen);
+    EXPECT_EQ(Record("2008/05/20 10:00:00", 10, 10), kDbNotOpen);
     EXPECT_EQ(charge.Period().periodBytes, 20) << "the running totals still advance";
-}
-
-TEST(RasChargeCtrl, SetupLoadsTheCredentialTable) {
-    TempDir dir;
-    const auto service = CreateLinuxDialupService(LinuxDialupConfig{});
-    {
-        CRasChargeCtrl writer(*service);
-        writer.Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), "KORVANE VR31K Modem", false);
-        writer.Credentials().SetField(2, CredentialField::EntryName, "apn.example.jp");
-        ASSERT_EQ(writer.SaveEntryStore(), kCredentialOk);
-    }
-    CRasChargeCtrl ctrl(*service);
-    EXPECT_EQ(ctrl.Setup(dir.File("VR31KUTL.dat"), dir.File("VR31KUTL.pbk"), "KORVANE VR31K Modem", true), 0);
-    EXPECT_EQ(ctrl.SetupLoadResult(), kCredentialOk);
-    EXPECT_EQ(ctrl.Credentials().Field(2, CredentialField::EntryName), "apn.example.jp");
-    EXPECT_EQ(ctrl.PhonebookPath(), dir.File("VR31KUTL.pbk"));
-    EXPECT_TRUE(ctrl.AnyDevice());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The plan's derived values and the charge for a period total: the worked examples,
 // the mended edges, and a second computation written straight from the rules.
 #include "accounting/ChargePlan.h"
+#include "support/SamplePlan.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +13,8 @@ using namespace vr31k;
 
 namespace {
 
-DialupSettings Plan(int type, double price, int packetSize = 128) {
-    DialupSettings s;
-    s.chargeType = type;
-    s.packetCharge2 = price;
+DialupSettings Plan(const test::PlanTerms& terms, int packetSize = 128) {
+    DialupSettings s = test::MakePlan(terms);
     s.packetSize = packetSize;
     return s;
 }
@@ -25,130 +24,76 @@ int32_t Charge(const DialupSettings& s, int64_t total) {
     return ComputeCharge(s, plan, total, Remaining(plan.freeBytes, total), Remaining(plan.limitBytes, total));
 }
 
-TEST(ChargePlan, MeteredNeverBelowOneYen) {
-    const DialupSettings s = Plan(kChargeMetered, 0.5);
-    EXPECT_EQ(DerivePlan(s), (DerivedPlan{kChargeMetered, 0, 0, 0, 0, 0}));
-    struct { int64_t bytes; int32_t yen; } rows[] = {{0, 1}, {127, 1}, {1280, 5}, {2560, 10}, {2687, 10}};
-    for (const auto& r : rows) EXPECT_EQ(Charge(s, r.bytes), r.yen) << r.bytes;
-}
-
-TEST(ChargePlan, FreeAllowance) {
-    DialupSettings s = Plan(kChargeMeteredFree, 0.5);
-    s.freePackets = 1000;
-    s.freeCall1 = 1000;
-    const DerivedPlan plan = DerivePlan(s);
-    EXPECT_EQ(plan.freeBytes, 128000);
-    EXPECT_EQ(plan.freeAmount, 1000);
-    EXPECT_EQ(plan.limitBytes, 0);
-    struct { int64_t bytes; int32_t yen; } rows[] = {
-        {0, 1000}, {127999, 1000}, {128000, 1000}, {128127, 1000}, {128128, 1000}, {128256, 1001},
-        {128000 + 128 * 1999, 1999}};
-    for (const auto& r : rows) EXPECT_EQ(Charge(s, r.bytes), r.yen) << r.bytes;
-
-    s.freeCall1 = -1;  // unset: no plan
-    EXPECT_EQ(DerivePlan(s).type, kChargeNone);
-    EXPECT_EQ(Charge(s, 5000), -1);
-}
-
-TEST(ChargePlan, CapAndTwoStage) {
-    DialupSettings cap = Plan(kChargeMeteredCap, 0.21);
-    cap.maxCharge2 = 4980;
-    EXPECT_EQ(DerivePlan(cap).limitBytes, 3035429);
-    EXPECT_EQ(Charge(cap, 3035428), static_cast<int32_t>(3035428 / 128 * 0.21));
-    EXPECT_EQ(Charge(cap, 3035429), 4980);
-    EXPECT_EQ(Charge(cap, int64_t{1} << 50), 4980);
-
-    DialupSettings two = Plan(kChargeTwoStage, 0.5);
-    two.freePackets = 1000;
-    two.freeCall1 = 1000;
-    two.maxCharge2 = 3000;
-    const DerivedPlan plan = DerivePlan(two);
-    EXPECT_EQ(plan.limitBytes, 128000 + 2000 * 128 / 0.5);  // 640,000
-    EXPECT_EQ(Charge(two, 100), 1000);
-    EXPECT_EQ(Charge(two, 128000 + 1280), 1005);
-    EXPECT_EQ(Charge(two, 640000), 3000);
-
-    two.maxCharge2 = 500;  // below the free fee: x < 0, so the cap follows the allowance at once
-    EXPECT_EQ(DerivePlan(two).limitBytes, 0);
-    EXPECT_EQ(Charge(two, 100), 1000);
-    EXPECT_EQ(Charge(two, 128000), 500);
-}
-
-TEST(ChargePlan, FlatRateAndUnknownTypes) {
-    DialupSettings flat = Plan(kChargeFlat, -1.0);
-    flat.maxCharge2 = 5000;
-    flat.noticeCharge = 1000;
-    flat.noticeRatio = 80;
-    const DerivedPlan plan = DerivePlan(flat);
-    EXPECT_EQ(plan.type, kChargeFlat);
-    EXPECT_EQ(plan.limitBytes, 0);
-    EXPECT_EQ(plan.noticeBytes, 0);
-    EXPECT_EQ(Charge(flat, 0), 5000);
-    EXPECT_EQ(Charge(flat, int64_t{1} << 60), 5000);
-
-    for (int type : {-1, 5, 99}) {
-        DialupSettings s = Plan(type, 1.0);
-        EXPECT_EQ(DerivePlan(s).type, type);
-        EXPECT_EQ(Charge(s, 1000), -1) << type;
+// The worked examples: what a plan derives (type, free amount, cap, free, limit and notice
+// bytes) and its charge for period totals. Among them the mended edges: the free bytes
+// of a large allowance do not wrap at 32 bits, a packet size below 1 makes the plan
+// incomplete instead of dividing by zero, and a charge beyond 32 bits saturates.
+TEST(ChargePlan, DerivedValuesAndChargesOfWorkedExamples) {
+    constexpr int64_t kHuge = int64_t{1} << 50;
+    struct Case {
+        const char* what;
+        DialupSettings plan;
+        DerivedPlan derived;
+        std::vector<std::pair<int64_t, int32_t>> charges;  // period total, yen
+    } cases[] = {
+        {"metered: never below one yen", Plan({.price = 0.5}), {kChargeMetered, 0, 0, 0, 0, 0},
+         {{0, 1}, {127, 1}, {1280, 5}, {2560, 10}, {2687, 10}}},
+        {"free allowance", Plan({.type = kChargeMeteredFree, .price = 0.5, .freePackets = 1000, .freeFee = 1000}),
+         {kChargeMeteredFree, 1000, 0, 128000, 0, 0},
+         {{0, 1000}, {127999, 1000}, {128000, 1000}, {128127, 1000}, {128128, 1000}, {128256, 1001},
+          {128000 + 128 * 1999, 1999}}},
+        {"free allowance without its fee: no plan",
+         Plan({.type = kChargeMeteredFree, .price = 0.5, .freePackets = 1000}), {}, {{5000, -1}}},
+        {"cap", Plan({.type = kChargeMeteredCap, .price = 0.21, .cap = 4980}),
+         {kChargeMeteredCap, 0, 4980, 0, 3035429, 0},
+         {{3035428, static_cast<int32_t>(3035428 / 128 * 0.21)}, {3035429, 4980}, {kHuge, 4980}}},
+        {"two-stage: 128,000 + 2000 x 128 / 0.5",
+         Plan({.type = kChargeTwoStage, .price = 0.5, .freePackets = 1000, .freeFee = 1000, .cap = 3000}),
+         {kChargeTwoStage, 1000, 3000, 128000, 640000, 0}, {{100, 1000}, {128000 + 1280, 1005}, {640000, 3000}}},
+        // x < 0: the cap follows the allowance at once.
+        {"two-stage, the cap below the free fee",
+         Plan({.type = kChargeTwoStage, .price = 0.5, .freePackets = 1000, .freeFee = 1000, .cap = 500}),
+         {kChargeTwoStage, 1000, 500, 128000, 0, 0}, {{100, 1000}, {128000, 500}}},
+        {"flat rate: no limit, no notice",
+         Plan({.type = kChargeFlat, .price = -1.0, .cap = 5000, .notice = 1000, .noticeRatio = 80}),
+         {kChargeFlat, 0, 5000, 0, 0, 0}, {{0, 5000}, {kHuge << 10, 5000}}},
+        {"unknown type -1", Plan({.type = -1}), {-1, 0, 0, 0, 0, 0}, {{1000, -1}}},
+        {"unknown type 5", Plan({.type = 5}), {5, 0, 0, 0, 0, 0}, {{1000, -1}}},
+        {"unknown type 99", Plan({.type = 99}), {99, 0, 0, 0, 0, 0}, {{1000, -1}}},
+        {"no price: no plan", Plan({.price = 0.0}), {}, {}},
+        {"notice at 1000 x 80 %", Plan({.notice = 1000, .noticeRatio = 80}), {kChargeMetered, 0, 0, 0, 0, 102400}, {}},
+        {"notice of 800, not above the free amount",
+         Plan({.type = kChargeMeteredFree, .freePackets = 10, .freeFee = 800, .notice = 1000, .noticeRatio = 80}),
+         {kChargeMeteredFree, 800, 0, 1280, 0, 0}, {}},
+        {"notice of 900: 100 yen of packets on top of the allowance",
+         Plan({.type = kChargeMeteredFree, .freePackets = 10, .freeFee = 800, .notice = 1000, .noticeRatio = 90}),
+         {kChargeMeteredFree, 800, 0, 1280, 0, 1280 + 12800}, {}},
+        {"notice of 800 above the cap",
+         Plan({.type = kChargeMeteredCap, .cap = 700, .notice = 1000, .noticeRatio = 80}), {kChargeMeteredCap, 0, 700, 0, 89600, 0}, {}},
+        // The quotient is rounded up unless it lies within 0.0001 above a whole number.
+        {"10 / 3 = 3.333...: 4 bytes", Plan({.type = kChargeMeteredCap, .price = 3.0, .cap = 10}, 1),
+         {kChargeMeteredCap, 0, 10, 0, 4, 0}, {}},
+        {"9 / 3: exactly 3", Plan({.type = kChargeMeteredCap, .price = 3.0, .cap = 9}, 1),
+         {kChargeMeteredCap, 0, 9, 0, 3, 0}, {}},
+        {"9 / 0.99999 = 9.00009: within 0.0001, stays 9",
+         Plan({.type = kChargeMeteredCap, .price = 0.99999, .cap = 9}, 1), {kChargeMeteredCap, 0, 9, 0, 9, 0}, {}},
+        {"9 / 0.9998 = 9.0018: 10", Plan({.type = kChargeMeteredCap, .price = 0.9998, .cap = 9}, 1),
+         {kChargeMeteredCap, 0, 9, 0, 10, 0}, {}},
+        {"free bytes beyond 32 bits",
+         Plan({.type = kChargeMeteredFree, .price = 0.5, .freePackets = 99999999, .freeFee = 1000}, 999999),
+         {kChargeMeteredFree, 1000, 0, int64_t{999999} * 99999999, 0, 0}, {}},
+        {"packet size 0", Plan({.price = 0.5}, 0), {}, {{100000, -1}}},
+        {"packet size -128", Plan({.price = 0.5}, -128), {}, {{100000, -1}}},
+        {"flat rate, packet size 0", Plan({.type = kChargeFlat, .price = 0.5, .cap = 100}, 0), {}, {{100000, -1}}},
+        {"flat rate, packet size -128", Plan({.type = kChargeFlat, .price = 0.5, .cap = 100}, -128), {},
+         {{100000, -1}}},
+        {"a charge beyond 32 bits saturates", Plan({.price = 999999}, 1), {kChargeMetered, 0, 0, 0, 0, 0},
+         {{int64_t{1} << 40, std::numeric_limits<int32_t>::max()}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DerivePlan(c.plan), c.derived) << c.what;
+        for (const auto& [bytes, yen] : c.charges) EXPECT_EQ(Charge(c.plan, bytes), yen) << c.what << ": " << bytes;
     }
-    EXPECT_EQ(DerivePlan(Plan(kChargeMetered, 0.0)).type, kChargeNone);
-}
-
-TEST(ChargePlan, Notice) {
-    DialupSettings s = Plan(kChargeMetered, 1.0);
-    s.noticeCharge = 1000;
-    s.noticeRatio = 80;
-    EXPECT_EQ(DerivePlan(s).noticeBytes, 102400);
-
-    DialupSettings free = Plan(kChargeMeteredFree, 1.0);
-    free.freePackets = 10;
-    free.freeCall1 = 800;
-    free.noticeCharge = 1000;
-    free.noticeRatio = 80;  // 800, not above the free amount
-    EXPECT_EQ(DerivePlan(free).noticeBytes, 0);
-    free.noticeRatio = 90;  // 900: 100 yen of packets on top of the allowance
-    EXPECT_EQ(DerivePlan(free).noticeBytes, 1280 + 12800);
-
-    DialupSettings cap = Plan(kChargeMeteredCap, 1.0);
-    cap.maxCharge2 = 700;
-    cap.noticeCharge = 1000;
-    cap.noticeRatio = 80;  // 800 above the cap
-    EXPECT_EQ(DerivePlan(cap).noticeBytes, 0);
-}
-
-// The quotient is rounded up unless it lies within 0.0001 above a whole number.
-TEST(ChargePlan, RoundingConstant) {
-    DialupSettings s = Plan(kChargeMeteredCap, 3.0, 1);
-    s.maxCharge2 = 10;  // 10 / 3 = 3.333...: 4 bytes
-    EXPECT_EQ(DerivePlan(s).limitBytes, 4);
-    s.maxCharge2 = 9;   // exactly 3
-    EXPECT_EQ(DerivePlan(s).limitBytes, 3);
-    s.packetCharge2 = 0.99999;  // 9 / 0.99999 = 9.00009: within 0.0001, stays 9
-    EXPECT_EQ(DerivePlan(s).limitBytes, 9);
-    s.packetCharge2 = 0.9998;   // 9.0018: 10
-    EXPECT_EQ(DerivePlan(s).limitBytes, 10);
-}
-
-// Mended edges: the free bytes of a large allowance do not wrap at 32 bits, a packet
-// size below 1 makes the plan incomplete instead of dividing by zero, and a charge
-// beyond 32 bits saturates.
-TEST(ChargePlan, LargeValuesAndBadPacketSize) {
-    DialupSettings s = Plan(kChargeMeteredFree, 0.5, 999999);
-    s.freePackets = 99999999;
-    s.freeCall1 = 1000;
-    EXPECT_EQ(DerivePlan(s).freeBytes, int64_t{999999} * 99999999);
-
-    for (int size : {0, -128}) {
-        DialupSettings bad = Plan(kChargeMetered, 0.5, size);
-        EXPECT_EQ(DerivePlan(bad).type, kChargeNone) << size;
-        EXPECT_EQ(Charge(bad, 100000), -1);
-        bad.chargeType = kChargeFlat;
-        bad.maxCharge2 = 100;
-        EXPECT_EQ(Charge(bad, 100000), -1);
-    }
-
-    const DialupSettings dear = Plan(kChargeMetered, 999999, 1);
-    EXPECT_EQ(Charge(dear, int64_t{1} << 40), std::numeric_limits<int32_t>::max());
 }
 
 // A second computation of the plan and the charge, written from the rules as they

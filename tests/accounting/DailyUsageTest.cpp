@@ -1,41 +1,26 @@
 // A billing period day by day: every day present, bytes by end date, the running charge
 // under the plan, today, the plan's amounts, and the unit of the byte axis.
+#include "ChargeFixture.h"
 #include "accounting/DailyUsage.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 using namespace vr31k;
-using vr31k::test::TempDir;
 
 namespace {
 
 HistoryRow EndedAt(const char* end, int64_t sent, int64_t recv) {
-    HistoryRow row;
-    row.entry = "apn.example.jp";
-    row.end = ParseOleDateTime(end).value();
-    row.start = row.end;
-    row.sent = sent;
-    row.recv = recv;
-    return row;
+    return {"apn.example.jp", test::At(end), test::At(end), 0.0, sent, recv, std::nullopt, std::nullopt, std::nullopt};
 }
 
-struct Period : ::testing::Test {
+struct Period : test::ChargeFixture {
     void SetUp() override {
-        ASSERT_EQ(charge.History().OpenHistory(dir.File("h.db"), std::nullopt), kDbOk);
-        charge.SetClock([this] { return now; });
+        now = MakeOleDate(2008, 5, 1, 12, 0, 0);
+        ChargeFixture::SetUp();
         // Metered with a free allowance: 1000 yen for 1000 packets of 128 bytes, then 0.5 yen a packet.
-        charge.Plan().chargeType = kChargeMeteredFree;
-        charge.Plan().packetCharge2 = 0.5;
-        charge.Plan().freePackets = 1000;
-        charge.Plan().freeCall1 = 1000;
-        charge.Plan().noticeCharge = 2000;
-        charge.Plan().noticeRatio = 80;
-        charge.DerivePlan();
+        Use(test::MakePlan({.type = kChargeMeteredFree, .price = 0.5, .freePackets = 1000, .freeFee = 1000,
+                            .notice = 2000, .noticeRatio = 80}));
     }
-    TempDir dir;
-    ChargeAccounting charge;
-    OleDate now = MakeOleDate(2008, 5, 1, 12, 0, 0);
 };
 
 TEST_F(Period, EveryDayWithTheBytesOfTheConnectionsThatEndedThatDay) {

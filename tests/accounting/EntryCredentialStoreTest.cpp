@@ -1,6 +1,7 @@
 // The entry credential file: the cipher, the round trip, validation, missing, garbage
 // and wrong-sized files, and a save killed half-way.
 #include "accounting/EntryCredentialStore.h"
+#include "support/ProcessRun.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -84,29 +85,11 @@ TEST(EntryCredentialStore, RoundTripAndLayout) {
     EXPECT_EQ(Encrypted(ReadFile(path)), std::string(kCredentialFileBytes, '\0'));
 }
 
-TEST(EntryCredentialStore, FieldWithoutTerminatorEmptiesTheTable) {
-    TempDir dir;
-    const std::string path = dir.File("VR31KUTL.dat");
-    std::string plain(kCredentialFileBytes, '\0');
-    plain.replace(0, 5, "apn-1");
-    plain[4 * 771 + 257 + 256] = 'x';  // slot 4's user name fills its last byte
-    WriteFile(path, Encrypted(plain));
-
-    EntryCredentialStore store;
-    store.SetPath(path);
-    Fill(store, "old");
-    EXPECT_EQ(store.Load(), kCredentialInvalid);
-    EXPECT_EQ(store.Table(), EntryCredentialStore::Block{});
-    EXPECT_EQ(ReadFile(path), Encrypted(plain)) << "an invalid file is left until the next change";
-
-    // The next change replaces it whole.
-    store.SetField(0, CredentialField::EntryName, "fresh");
-    ASSERT_EQ(store.Save(), kCredentialOk);
-    ASSERT_EQ(store.Load(), kCredentialOk);
-    EXPECT_EQ(store.Field(0, CredentialField::EntryName), "fresh");
-}
-
-TEST(EntryCredentialStore, GarbageOtherKeyMissingAndShortFiles) {
+// A file that is not a whole table as this program writes it (a field without its
+// terminator, random bytes, a table under another pass phrase, any other size, however
+// valid its bytes look) is damaged: the load leaves nothing of the table in memory and
+// never writes; the next change replaces the file whole.
+TEST(EntryCredentialStore, DamagedOtherKeyMissingAndWrongSizedFiles) {
     TempDir dir;
     const std::string path = dir.File("VR31KUTL.dat");
     EntryCredentialStore store;
@@ -118,30 +101,29 @@ TEST(EntryCredentialStore, GarbageOtherKeyMissingAndShortFiles) {
     EXPECT_EQ(store.Load(), kCredentialNoFile) << "missing file";
     EXPECT_EQ(store.Table(), before) << "memory unchanged";
 
-    // Random bytes, and a table encrypted under another pass phrase.
+    std::string unterminated(kCredentialFileBytes, '\0');
+    unterminated.replace(0, 5, "apn-1");
+    unterminated[4 * 771 + 257 + 256] = 'x';  // slot 4's user name fills its last byte
     std::string garbage(kCredentialFileBytes, '\0');
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 7919 + 13) % 251);
-    WriteFile(path, garbage);
-    EXPECT_EQ(store.Load(), kCredentialInvalid);
-    EXPECT_EQ(ReadFile(path), garbage);
-    std::string other(kCredentialFileBytes, '\0');
-    CryptCredentialBlock(reinterpret_cast<uint8_t*>(other.data()), other.size(), "WRONGKEY");
-    WriteFile(path, other);
-    EXPECT_EQ(store.Load(), kCredentialInvalid);
-
-    // Every save writes the whole table: a file of any other size is damaged, however
-    // valid its bytes look, and leaves nothing of the table in memory.
+    std::string otherKey(kCredentialFileBytes, '\0');
+    CryptCredentialBlock(reinterpret_cast<uint8_t*>(otherKey.data()), otherKey.size(), "WRONGKEY");
     Fill(store, "");
     const auto full = store.Table();
     const std::string whole = Encrypted(std::string(full.begin(), full.end()));
-    for (const std::string& damaged : {std::string(), whole.substr(0, 771), whole.substr(0, kCredentialFileBytes - 1),
-                                       whole + '\0', whole + std::string(2 << 20, '\0')}) {
+    for (const std::string& damaged :
+         {Encrypted(unterminated), garbage, otherKey, std::string(), whole.substr(0, 771),
+          whole.substr(0, kCredentialFileBytes - 1), whole + '\0', whole + std::string(2 << 20, '\0')}) {
         WriteFile(path, damaged);
         Fill(store, "mem");
         EXPECT_EQ(store.Load(), kCredentialInvalid) << damaged.size() << " bytes";
         EXPECT_EQ(store.Table(), EntryCredentialStore::Block{}) << damaged.size() << " bytes";
         EXPECT_EQ(ReadFile(path), damaged) << "a load never writes";
     }
+    store.SetField(0, CredentialField::EntryName, "fresh");
+    ASSERT_EQ(store.Save(), kCredentialOk);
+    ASSERT_EQ(store.Load(), kCredentialOk);
+    EXPECT_EQ(store.Field(0, CredentialField::EntryName), "fresh");
     WriteFile(path, whole);
     ASSERT_EQ(store.Load(), kCredentialOk);
     EXPECT_EQ(store.Table(), full);
@@ -159,15 +141,14 @@ TEST(EntryCredentialStore, KilledSaveLeavesTheOldFileWhole) {
     const auto newTable = store.Table();
 
     for (int round = 0; round < 8; ++round) {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        const pid_t child = test::StartInChild(nullptr, [&] {
             for (;;) store.Save();  // saving over and over until killed
-        }
+            return 0;
+        });
+        ASSERT_GE(child, 0);
         usleep(2000 + round * 3000);
         kill(child, SIGKILL);
-        int status = 0;
-        waitpid(child, &status, 0);
+        waitpid(child, nullptr, 0);
 
         const std::string now = ReadFile(path);
         ASSERT_EQ(now.size(), kCredentialFileBytes) << "round " << round;

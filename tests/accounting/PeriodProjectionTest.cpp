@@ -1,20 +1,17 @@
 // Where the billing period will end at its pace so far: the projection over a period's
 // days, its warning, the daily budgets and the days each amount would be reached, and
 // the charge controller's current period from a real history.
-#include "accounting/PeriodProjection.h"
+#include "ChargeFixture.h"
 #include "accounting/BillingPeriod.h"
 #include "accounting/PeriodPace.h"
-#include "accounting/EntryCredentialStore.h"
-#include "support/SamplePlan.h"
-#include "support/TempDir.h"
+#include "accounting/PeriodProjection.h"
 
 #include <gtest/gtest.h>
 
 using namespace vr31k;
+using vr31k::test::At;
 
 namespace {
-
-OleDate At(const char* text) { return ParseOleDateTime(text).value(); }
 
 constexpr const char* kPeriod = "2008/05/21 - 2008/06/20";  // 31 days
 
@@ -94,36 +91,26 @@ TEST(PeriodProjection, NoProjectionWithoutAPeriodHoldingNow) {
     }
 }
 
-class CurrentPeriodProjection : public ::testing::Test {
+class CurrentPeriodProjection : public test::ChargeFixture {
 protected:
-    test::TempDir dir;
-    ChargeAccounting charge;
-    OleDate now = At("2008/05/31 00:00:00");
-
     void SetUp() override {
-        charge.SetClock([this] { return now; });
-        charge.Plan() = MeteredWithNotice();
-        charge.DerivePlan();
-        ASSERT_EQ(charge.History().OpenHistory(dir.File("VR31KUTL.mdb"), kPassPhrase), kDbOk);
-    }
-    void Record(const char* end, int64_t sent, int64_t recv) {
-        charge.Live() = LiveConnection{sent, recv, 1000, "apn", At(end)};
-        ASSERT_EQ(charge.RecordConnection(false), kDbOk);
+        now = At("2008/05/31 00:00:00");
+        Use(MeteredWithNotice());
+        ChargeFixture::SetUp();
     }
 };
 
-TEST_F(CurrentPeriodProjection, EmptyHistory) {
+TEST_F(CurrentPeriodProjection, EmptyHistoryThenFinishedConnectionsAndTheLiveOne) {
     charge.RecomputePeriod();
-    const PeriodProjection p = ProjectCurrentPeriod(charge, false);
-    ASSERT_TRUE(p.available);
-    EXPECT_EQ(p.projectedBytes, 0);
-    EXPECT_EQ(p.daysLeft, 20);
-}
-
-TEST_F(CurrentPeriodProjection, FinishedConnectionsAndTheLiveOne) {
-    Record("2008/05/19 10:00:00", 99999, 0);  // the period before
-    Record("2008/05/25 10:00:00", 10000, 10000);
-    Record("2008/05/30 10:00:00", 20000, 0);
+    const PeriodProjection empty = ProjectCurrentPeriod(charge, false);
+    ASSERT_TRUE(empty.available);
+    EXPECT_EQ(empty.projectedBytes, 0);
+    EXPECT_EQ(empty.daysLeft, 20);
+    // The period before, then two in the period.
+    for (const auto& [end, sent, recv] : {std::tuple{"2008/05/19 10:00:00", 99999, 0},
+                                          {"2008/05/25 10:00:00", 10000, 10000}, {"2008/05/30 10:00:00", 20000, 0}}) {
+        ASSERT_EQ(Record(end, sent, recv), kDbOk);
+    }
     charge.RecomputePeriod();
     ASSERT_EQ(charge.Period().period, kPeriod);
     EXPECT_EQ(ProjectCurrentPeriod(charge, false).projectedBytes, 124000);
@@ -133,8 +120,6 @@ TEST_F(CurrentPeriodProjection, FinishedConnectionsAndTheLiveOne) {
     EXPECT_EQ(ProjectCurrentPeriod(charge, true).warning, ProjectionWarning::Notice);
 }
 
-}  // namespace
-
 // ---- How much the period may still use per day, and when it reaches each amount.
 
 // A free allowance of 128,000 bytes, the notice at 2000 yen (384,000 bytes), the cap at
@@ -142,14 +127,6 @@ TEST_F(CurrentPeriodProjection, FinishedConnectionsAndTheLiveOne) {
 DialupSettings TwoStageWithNotice() {
     return test::MakePlan({.type = kChargeTwoStage, .price = 0.5, .freePackets = 1000, .freeFee = 1000, .cap = 3000,
                            .notice = 2000, .noticeRatio = 100});
-}
-
-DialupSettings WithType(DialupSettings plan, int32_t type, int32_t closingDay = 20) {
-    plan.chargeType = type;
-    plan.chargeDay = closingDay;
-    if (type == kChargeFlat) plan.maxCharge2 = 5000;
-    if (type == kChargeMetered) plan.noticeCharge = plan.noticeRatio = -1;
-    return plan;
 }
 
 // "F 64000/2064 5/22 5/28": the mark, bytes left / per day, the day by the mean and by
@@ -184,15 +161,15 @@ TEST(PeriodPace, BudgetsAndDaysOnConstructedPeriods) {
          "C 35429/35429 6/20 6/20", "パケット定額料まで 1日あたり 34.6 kBytes (このペースでは 6/20 頃に到達)"},
         {"no traffic yet: never at this pace", MeteredWithNotice(), "2008/06/01 00:00:00", 0, 0, 0, 19,
          "N 102400/5120 - -", "通信料通知まで 1日あたり 5.0 kBytes (このペースでは締日までに到達しません)"},
-        {"closing day 30 in February", WithType(MeteredWithNotice(), kChargeMetered, 30), "2008/02/10 00:00:00",
-         51200, 24576, 102400, 19, "L 51200/2560 2/20 2/22",
+        {"closing day 30 in February", test::MakePlan({.closingDay = 30}), "2008/02/10 00:00:00", 51200, 24576, 102400,
+         19, "L 51200/2560 2/20 2/22",
          "利用上限まで 1日あたり 2.5 kBytes (このペースでは 2/20～2/22 頃に到達)"},
         {"only a cap; the recent pace stays below it", Capped(false), "2008/05/31 00:00:00", 1000000, 350000, 0, 20,
          "C 2035429/96925 6/20 -", "パケット定額料まで 1日あたり 94.7 kBytes (このペースでは 6/20 頃に到達)"},
-        {"type 0 without a notice: the mean only", WithType(MeteredWithNotice(), kChargeMetered),
-         "2008/05/31 00:00:00", 1000000, 700000, 0, 20, "", "1日平均 97.7 kBytes (あと 20 日)"},
-        {"flat rate on its last day: the mean only", WithType(Capped(false), kChargeFlat), "2008/06/20 00:00:00",
-         1000000, std::nullopt, 0, 0, "", "1日平均 32.6 kBytes (本日締め)"},
+        {"type 0 without a notice: the mean only", test::MakePlan({}), "2008/05/31 00:00:00", 1000000, 700000, 0, 20,
+         "", "1日平均 97.7 kBytes (あと 20 日)"},
+        {"flat rate on its last day: the mean only", test::MakePlan({.type = kChargeFlat, .price = 0.21, .cap = 5000}),
+         "2008/06/20 00:00:00", 1000000, std::nullopt, 0, 0, "", "1日平均 32.6 kBytes (本日締め)"},
         {"all the plan's amounts passed, the own limit next", TwoStageWithNotice(), "2008/05/31 00:00:00", 700000,
          std::nullopt, 1000000, 20, "F 0/0 - -; N 0/0 - -; C 0/0 - -; L 300000/14285 6/4 -",
          "利用上限まで 1日あたり 14.0 kBytes (このペースでは 6/4 頃に到達)"},
@@ -217,10 +194,6 @@ TEST(PeriodPace, BudgetsAndDaysOnConstructedPeriods) {
     const PeriodPace huge = PacePeriod(kPeriod, At("2008/05/21 12:00:00"), INT64_MAX, INT64_MAX, plan, DerivePlan(plan));
     EXPECT_EQ(huge.meanPerDay, INT64_MAX);
     EXPECT_GT(huge.weekPerDay.value_or(0), INT64_MAX / 7);
-    // The closing day decides: February's period ends on its 29th.
-    std::vector<std::string> february;
-    BuildPeriodList(february, 30, At("2008/02/10 00:00:00"), At("2008/02/10 00:00:00"));
-    EXPECT_EQ(february.at(0), "2008/01/31 - 2008/02/29");
 }
 
 TEST(PeriodPace, NothingWithoutAPeriodEnd) {
@@ -234,10 +207,12 @@ TEST(PeriodPace, NothingWithoutAPeriodEnd) {
 }
 
 TEST_F(CurrentPeriodProjection, PaceFromTheHistorysDaysAndTheLiveConnection) {
-    Record("2008/05/19 10:00:00", 99999, 0);  // the period before
-    Record("2008/05/22 10:00:00", 10000, 0);  // in the period, not in the last seven days
-    Record("2008/05/25 10:00:00", 10000, 10000);
-    Record("2008/05/30 10:00:00", 20000, 0);
+    // The period before; one in the period, not in the last seven days; two within them.
+    for (const auto& [end, sent, recv] :
+         {std::tuple{"2008/05/19 10:00:00", 99999, 0}, {"2008/05/22 10:00:00", 10000, 0},
+          {"2008/05/25 10:00:00", 10000, 10000}, {"2008/05/30 10:00:00", 20000, 0}}) {
+        ASSERT_EQ(Record(end, sent, recv), kDbOk);
+    }
     charge.RecomputePeriod();
     PeriodPace pace = PaceCurrentPeriod(charge, false);
     EXPECT_EQ(pace.meanPerDay, 5000);
@@ -251,3 +226,4 @@ TEST_F(CurrentPeriodProjection, PaceFromTheHistorysDaysAndTheLiveConnection) {
     EXPECT_EQ(Describe(pace), "N 42400/2019 6/7 6/5; L 10000/476 6/1 6/1");
 }
 
+}  // namespace

@@ -53,6 +53,17 @@ protected:
     CRasChargeCtrl ctrl{service};
 };
 
+TEST_F(RasChargeCtrlTest, SetupLoadsTheCredentialTable) {
+    ctrl.Credentials().SetField(2, CredentialField::EntryName, "apn.example.jp");
+    ASSERT_EQ(ctrl.SaveEntryStore(), kCredentialOk);
+    CRasChargeCtrl reloaded(*real);
+    EXPECT_EQ(reloaded.Setup(dat, pbk, kCardModemName, true), 0);
+    EXPECT_EQ(reloaded.SetupLoadResult(), kCredentialOk);
+    EXPECT_EQ(Slot(reloaded, 2, CredentialField::EntryName), "apn.example.jp");
+    EXPECT_EQ(reloaded.PhonebookPath(), pbk);
+    EXPECT_TRUE(reloaded.AnyDevice());
+}
+
 TEST_F(RasChargeCtrlTest, AddRenameCredentialsRemoveAndResetReachTheFile) {
     ASSERT_EQ(ctrl.AddEntry(3, "apn.example", "user", "secret", "*99***4#"), 0);
     EXPECT_EQ(ctrl.AddEntry(5, "apn.example", "x", "y", "*99***6#"), 183);
@@ -150,11 +161,6 @@ TEST_F(RasChargeCtrlTest, EntryChangesOverTheRealController) {
     EXPECT_EQ(Slot(ctrl, 1, CredentialField::UserName), "u2");
 }
 
-}  // namespace
-}  // namespace vr31k
-
-namespace vr31k {
-namespace {
 
 // A lost or damaged credential file does not cost the phonebook's entries: a damaged
 // one is moved aside, byte for byte, before anything is written, and the first listing
@@ -205,11 +211,6 @@ TEST_F(RasChargeCtrlTest, EntriesSurviveALostOrDamagedCredentialFile) {
     }
 }
 
-}  // namespace
-}  // namespace vr31k
-
-namespace vr31k {
-namespace {
 
 // A connection of another dialler is recorded with the end the monitor stamped at its
 // own line loss, whatever ended before it: another outside connection, or one of the

@@ -1,10 +1,8 @@
 // The user's own limit on a period's use: where it lies under the plan, the state of a
 // period against it, the refusal of a new dial, the values the user may set, and the
 // warning for a sudden burst.
+#include "ChargeFixture.h"
 #include "accounting/UsageLimit.h"
-#include "accounting/EntryCredentialStore.h"
-#include "support/SamplePlan.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -125,18 +123,15 @@ TEST(UsageLimit, TextsNameTheLimit) {
     EXPECT_EQ(BurstWarningText(100LL << 20), "直近10分間の通信量が 100 MBytes を超えました。");
 }
 
-TEST(UsageLimit, ANewDialIsRefusedOnceTheRecordedPeriodReachesIt) {
-    test::TempDir dir;
-    ChargeAccounting charge;
-    charge.SetClock([] { return ParseOleDateTime("2008/05/31 00:00:00").value(); });
-    charge.Plan() = Plan(kChargeMetered);
-    charge.DerivePlan();
-    ASSERT_EQ(charge.History().OpenHistory(dir.File("VR31KUTL.mdb"), kPassPhrase), kDbOk);
+using UsageLimitOverHistory = test::ChargeFixture;
+
+TEST_F(UsageLimitOverHistory, ANewDialIsRefusedOnceTheRecordedPeriodReachesIt) {
+    now = test::At("2008/05/31 00:00:00");
+    Use(Plan(kChargeMetered));
     const LimitSettings limit = Limit(kLimitBytes, 100000);
     charge.RecomputePeriod();
     EXPECT_EQ(LimitRefusal(charge, limit, false), std::nullopt);
-    charge.Live() = LiveConnection{60000, 40000, 1000, "apn", ParseOleDateTime("2008/05/30 10:00:00").value()};
-    ASSERT_EQ(charge.RecordConnection(false), kDbOk);
+    ASSERT_EQ(Record("2008/05/30 10:00:00", 60000, 40000), kDbOk);
     EXPECT_EQ(LimitRefusal(charge, limit, false),
               "この期間の通信量が利用上限(97.7 kBytes)に達しているため、接続しません。");
     EXPECT_EQ(LimitRefusal(charge, limit, true), std::nullopt) << "--over-limit";
@@ -144,8 +139,8 @@ TEST(UsageLimit, ANewDialIsRefusedOnceTheRecordedPeriodReachesIt) {
 }
 
 TEST(UsageLimit, ABurstWarnsOnceADay) {
-    const OleDate day1 = ParseOleDateTime("2008/05/30 10:00:00").value();
-    const OleDate day2 = ParseOleDateTime("2008/05/31 10:00:00").value();
+    const OleDate day1 = test::At("2008/05/30 10:00:00");
+    const OleDate day2 = test::At("2008/05/31 10:00:00");
     struct Step {
         double seconds;
         OleDate now;

@@ -10,8 +10,10 @@
 #include "platform/linux/DiallerProcess.h"
 #include "common/FolderLock.h"
 #include "platform/DialupService.h"
-#include "support/TempDir.h"
+#include "support/PollUntil.h"
+#include "support/SamplePlan.h"
 #include "support/SpoolFixture.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +36,7 @@ using test::kEnd;
 
 class UsageSpoolTest : public test::SpoolFixture {
 protected:
+    std::string InSpool(const std::string& name) const { return dir.File(std::string(kSpoolFolderName) + "/" + name); }
     // A record as pppd's hook leaves it for a link of the peer's that ended at `end`.
     int Pppd(int64_t sent = 1280, int64_t end = kEnd) {
         UsageRecord record;
@@ -54,10 +57,10 @@ protected:
 TEST_F(UsageSpoolTest, EachRecordCountsOnceAndStrangersAreKeptAside) {
     ASSERT_EQ(Pppd(), 0);
     const std::string name = Spool().at(0);
-    const std::string record = ReadFile(dir.File(std::string(kSpoolFolderName) + "/" + name));
+    const std::string record = ReadFile(InSpool(name));
     EXPECT_EQ(ImportUsageSpool(dir.Path(), charge).imported, 1);
     // An import cut off after its row was written leaves the record: it is not counted again.
-    WriteFile(dir.File(std::string(kSpoolFolderName) + "/" + name), record);
+    WriteFile(InSpool(name), record);
     const SpoolImport again = ImportUsageSpool(dir.Path(), charge);
     EXPECT_EQ(again.imported, 0);
     EXPECT_EQ(again.alreadyIn, 1);
@@ -81,27 +84,22 @@ TEST_F(UsageSpoolTest, EachRecordCountsOnceAndStrangersAreKeptAside) {
         valid + std::string(kMaxUsageRecordBytes, '#'),
     };
     for (size_t i = 0; i < std::size(strangers); ++i) {
-        WriteFile(dir.File(std::string(kSpoolFolderName) + "/x" + std::to_string(i) + ".rec"), strangers[i]);
+        WriteFile(InSpool("x" + std::to_string(i) + ".rec"), strangers[i]);
     }
-    fs::create_symlink("/etc/passwd", dir.File(std::string(kSpoolFolderName) + "/link.rec"));
+    fs::create_symlink("/etc/passwd", InSpool("link.rec"));
     const SpoolImport aside = ImportUsageSpool(dir.Path(), charge);
     EXPECT_EQ(aside.imported, 0);
     EXPECT_EQ(aside.keptAside.size(), std::size(strangers) + 1);
     EXPECT_EQ(Rows().size(), 1u);
     for (size_t i = 0; i < std::size(strangers); ++i) {
-        EXPECT_EQ(ReadFile(dir.File(std::string(kSpoolFolderName) + "/x" + std::to_string(i) + ".rec.bad")),
-                  strangers[i])
-            << "kept byte for byte: " << i;
+        EXPECT_EQ(ReadFile(InSpool("x" + std::to_string(i) + ".rec.bad")), strangers[i]) << "kept byte for byte: " << i;
     }
-    EXPECT_TRUE(fs::is_symlink(dir.File(std::string(kSpoolFolderName) + "/link.rec.bad")));
+    EXPECT_TRUE(fs::is_symlink(InSpool("link.rec.bad")));
     EXPECT_EQ(ImportUsageSpool(dir.Path(), charge).keptAside.size(), 0u) << "told once";
 }
 
 TEST_F(UsageSpoolTest, ALateRecordIsChargedInItsOwnPeriod) {
-    charge.Plan().chargeType = kChargeMeteredFree;
-    charge.Plan().freePackets = 20;
-    charge.Plan().freeCall1 = 100;
-    charge.Plan().chargeDay = 15;
+    charge.Plan() = test::MakePlan({.type = kChargeMeteredFree, .freePackets = 20, .freeFee = 100, .closingDay = 15});
     charge.DerivePlan();
     // The period before this one (04/16 - 05/15) had used its free packets.
     charge.Live() = LiveConnection{2560, 0, 1000, "apn", *ParseOleDateTime("2008/05/10 10:00:00")};
@@ -117,9 +115,6 @@ TEST_F(UsageSpoolTest, ALateRecordIsChargedInItsOwnPeriod) {
     EXPECT_EQ(charge.Period().periodBytes, nowBefore) << "this period is not charged for it";
 }
 
-}  // namespace
-
-namespace {
 
 // A live record kept by this test as its keeper; the keeper "dies" when it is reset.
 class LiveRecordTest : public UsageSpoolTest {
@@ -147,9 +142,8 @@ protected:
     }
     // The saving thread's count once it has caught up with `expected` (bounded wait).
     uint64_t SavesReaching(uint64_t expected) {
-        for (int i = 0; i < 500 && live->Saves() < expected; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        using std::chrono::milliseconds;
+        test::PollUntil([&] { return live->Saves() >= expected; }, milliseconds(5000), milliseconds(10));
         return live->Saves();
     }
 };
@@ -240,9 +234,6 @@ TEST_F(LiveRecordTest, ALinkAdoptedFromADeadKeeperIsClaimedOnlyWhenItIsTheSameLi
     EXPECT_TRUE(Spool().empty());
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(LiveRecordTest, ARecordIsItsKeepersOnlyWhileItsKeeperHoldsItsLock) {
     // Forged in the name of a process that runs (pid 1, its real start), with no lock
@@ -252,7 +243,7 @@ TEST_F(LiveRecordTest, ARecordIsItsKeepersOnlyWhileItsKeeperHoldsItsLock) {
     forged.ownerPid = 1;
     forged.ownerStart = ProcessStartTicks(1);
     fs::create_directories(dir.File(kSpoolFolderName));
-    WriteFile(dir.File(std::string(kSpoolFolderName) + "/live-1-1-1.rec"), FormatUsageRecord(forged));
+    WriteFile(InSpool("live-1-1-1.rec"), FormatUsageRecord(forged));
     EXPECT_TRUE(RunningLiveRecords(dir.Path()).empty());
     EXPECT_EQ(ImportUsageSpool(dir.Path(), charge, LinuxLinkIdentifier()).imported, 1);
     // A connection its running keeper could not record is let go: the keeper's own
@@ -271,14 +262,13 @@ TEST_F(UsageSpoolTest, ALargeSpoolIsImportedInBatchesThatLetOthersIn) {
         ASSERT_EQ(Pppd(100 + i), 0);
     }
     // A bad record whose ".bad" name is taken already still leaves the spool, told once.
-    WriteFile(dir.File(std::string(kSpoolFolderName) + "/x.rec"), "hello\n");
-    WriteFile(dir.File(std::string(kSpoolFolderName) + "/x.rec.bad"), "an earlier one\n");
+    WriteFile(InSpool("x.rec"), "hello\n");
+    WriteFile(InSpool("x.rec.bad"), "an earlier one\n");
     const SpoolImportLimits limits{1, std::chrono::milliseconds(250), std::chrono::milliseconds(40), 20};
     auto first = std::async(std::launch::async, [&] { return ImportUsageSpool(dir.Path(), charge, {}, limits); });
     // Between two batches another program of the folder gets its turn.
-    for (int i = 0; i < 200 && Spool().size() == static_cast<size_t>(kRecords + 2); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    test::PollUntil([&] { return Spool().size() != static_cast<size_t>(kRecords + 2); }, std::chrono::seconds(1),
+                    std::chrono::milliseconds(5));
     {
         const FolderLock other(dir.Path(), std::chrono::milliseconds(1000));
         EXPECT_TRUE(other.Held());
@@ -293,8 +283,8 @@ TEST_F(UsageSpoolTest, ALargeSpoolIsImportedInBatchesThatLetOthersIn) {
     EXPECT_EQ(rest.keptAside.size(), 1u);
     EXPECT_TRUE(ImportUsageSpool(dir.Path(), charge, {}, limits).keptAside.empty()) << "told once";
     EXPECT_EQ(Rows().size(), static_cast<size_t>(kRecords));
-    EXPECT_EQ(ReadFile(dir.File(std::string(kSpoolFolderName) + "/x.rec.bad")), "an earlier one\n");
-    EXPECT_FALSE(fs::exists(dir.File(std::string(kSpoolFolderName) + "/x.rec")));
+    EXPECT_EQ(ReadFile(InSpool("x.rec.bad")), "an earlier one\n");
+    EXPECT_FALSE(fs::exists(InSpool("x.rec")));
 }
 
 }  // namespace

@@ -19,26 +19,12 @@ using vr31k::test::WriteFile;
 
 namespace {
 
-struct QuietUi : IAppUi {
-    int windowsCreated = 0;
-    std::vector<MessageBoxRequest> shown;
-    MessageResult Show(const MessageBoxRequest& request) override {
-        shown.push_back(request);
-        return MessageResult::Ok;
-    }
-    bool CreateMainWindow(CUtilityApp& app) override {
-        ++windowsCreated;
-        app.MainWindowReady();
-        return true;
-    }
-};
-
 using StartupAccountingTest = vr31k::test::StartupFixture;
 
 TEST_F(StartupAccountingTest, ChargeControllerGetsThePlanTheHistoryAndThePeriod) {
     mkdir(dataFolder.c_str(), 0777);
     WriteFile(dataFolder + "/VR31KUTL.ini", "[DUP_CONFIG]\nChargeType=0\nPacketCharge2=0.5\nChargeDay=20\n");
-    QuietUi ui;
+    test::ScriptedAppUi ui;
     CUtilityApp app(Env());
     ASSERT_TRUE(app.InitInstance(ui));
     EXPECT_EQ(app.Charge().Plan().chargeDay, 20);
@@ -54,7 +40,7 @@ TEST_F(StartupAccountingTest, ChargeControllerGetsThePlanTheHistoryAndThePeriod)
 TEST_F(StartupAccountingTest, HistoryThatCannotBeOpenedDoesNotStopStartUp) {
     mkdir(dataFolder.c_str(), 0777);
     mkdir((dataFolder + "/VR31KUTL.mdb").c_str(), 0777);  // not a file at all
-    QuietUi ui;
+    test::ScriptedAppUi ui;
     CUtilityApp app(Env());
     ASSERT_TRUE(app.InitInstance(ui));
     EXPECT_EQ(ui.windowsCreated, 1);
@@ -67,7 +53,7 @@ TEST_F(StartupAccountingTest, GarbageFilesAreKeptAndStartUpGoesOn) {
     const std::string garbage(kCredentialFileBytes, 'G');
     WriteFile(dataFolder + "/VR31KUTL.dat", garbage);
     WriteFile(dataFolder + "/VR31KUTL.mdb", std::string(8192, 'H'));
-    QuietUi ui;
+    test::ScriptedAppUi ui;
     CUtilityApp app(Env());
     ASSERT_TRUE(app.InitInstance(ui));
     EXPECT_EQ(app.Charge().SetupLoadResult(), kCredentialInvalid);
@@ -76,8 +62,8 @@ TEST_F(StartupAccountingTest, GarbageFilesAreKeptAndStartUpGoesOn) {
     EXPECT_NE(keptAside, dataFolder + "/VR31KUTL.dat");
     EXPECT_EQ(vr31k::test::ReadFile(keptAside), garbage) << "kept aside before anything replaces it";
     const std::vector<std::string> told = {dataFolder + "/VR31KUTL.dat", keptAside};
-    EXPECT_TRUE(std::any_of(ui.shown.begin(), ui.shown.end(), [&](const MessageBoxRequest& box) {
-        return box.textId == ids::IDS_CREDENTIALS_UNREADABLE_TEXT && box.args == told;
+    EXPECT_TRUE(std::any_of(ui.boxes.shown.begin(), ui.boxes.shown.end(), [&](const test::ScriptedUi::Box& box) {
+        return box.text == ids::IDS_CREDENTIALS_UNREADABLE_TEXT && box.args == told;
     })) << "the window says where it went";
     EXPECT_TRUE(app.Charge().History().IsOpen()) << "a new history";
     const std::string aside = app.Charge().History().MovedAsidePath();

@@ -49,35 +49,54 @@ TEST_F(StartupTest, FirstStartCreatesAPrivateDataFolderAndTheWindow) {
     EXPECT_NE(access(app.Paths().settings.c_str(), F_OK), 0) << "reading must not create the file";
 }
 
-TEST_F(StartupTest, ExistingFolderIsNotTouchedAndPortNameSkipsTheLookup) {
-    mkdir(dataFolder.c_str(), 0750);
-    // A character device of root's, as a card's tty is.
-    WriteFile(dataFolder + "/VR31KUTL.ini", "[UTL_CONFIG]\nPortName=/dev/null\nIconizedStart=1\n");
-    ScriptedUi ui;
-    CUtilityApp app(Env());
-    ASSERT_TRUE(app.InitInstance(ui));
-    struct stat st {};
-    stat(dataFolder.c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0750u);
-    EXPECT_EQ(app.PortName(), "/dev/null");
-    EXPECT_EQ(app.Utility().iconizedStart, 1);
+// The dial-up service's idea of the card: the modem device it would dial on.
+std::string CardModemPort(CUtilityApp& app) {
+    std::vector<DialDevice> devices;
+    app.Shared().Dialup().EnumDevices(devices);
+    for (const DialDevice& device : devices) {
+        if (device.name.rfind(kCardModemName, 0) == 0) return device.port;
+    }
+    return {};
 }
 
-// A simulated card for one session: VR31K_PORT names its port, and the user's settings
-// file stays as it was.
-TEST_F(StartupTest, PortFromTheEnvironmentStandsInForPortNameWithoutWritingIt) {
+// The card's port is PortName's, with no lookup: a character device of root's, as a
+// card's tty is, or a link to it, used as the device it leads to (pppd must dial on it;
+// without it the window's dial would fail with 633). A simulated card for one session:
+// VR31K_PORT names its port. An existing folder and the settings file stay as they were.
+TEST_F(StartupTest, ThePortComesFromPortNameOrTheEnvironment) {
+    const std::string link = dataRoot.File("card-link");
+    ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
     mkdir(dataFolder.c_str(), 0750);
-    const std::string settings = "[UTL_CONFIG]\nPortName=/dev/ttyACM7\n";
-    WriteFile(dataFolder + "/VR31KUTL.ini", settings);
-    setenv("VR31K_PORT", "/tmp/simulated-card", 1);
-    StartupEnvironment env = Env();
-    env.port = StartupEnvironment::FromProcess(0, nullptr).port;
-    unsetenv("VR31K_PORT");
-    ScriptedUi ui;
-    CUtilityApp app(env);
-    ASSERT_TRUE(app.InitInstance(ui));
-    EXPECT_EQ(app.PortName(), "/tmp/simulated-card");
-    EXPECT_EQ(vr31k::test::ReadFile(dataFolder + "/VR31KUTL.ini"), settings);
+    const struct {
+        std::string settings;
+        const char* variable;  // VR31K_PORT
+        std::string port;  // the one used, and the one the dial-up service dials on
+    } cases[] = {
+        {"[UTL_CONFIG]\nPortName=/dev/null\nIconizedStart=1\n", nullptr, "/dev/null"},
+        {"[UTL_CONFIG]\nPortName=" + link + "\n", nullptr, "/dev/null"},
+        {"[UTL_CONFIG]\nPortName=/dev/ttyACM7\n", "/tmp/simulated-card", "/tmp/simulated-card"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings);
+        WriteFile(dataFolder + "/VR31KUTL.ini", c.settings);
+        StartupEnvironment env = Env();
+        if (c.variable != nullptr) {
+            setenv("VR31K_PORT", c.variable, 1);
+            env.port = StartupEnvironment::FromProcess(0, nullptr).port;
+            unsetenv("VR31K_PORT");
+        }
+        ScriptedUi ui;
+        CUtilityApp app(env);
+        ASSERT_TRUE(app.InitInstance(ui));
+        EXPECT_EQ(app.PortName(), c.port);
+        EXPECT_EQ(CardModemPort(app), c.port);
+        EXPECT_EQ(app.Utility().iconizedStart, c.settings.find("IconizedStart=1") != std::string::npos ? 1 : 0);
+        struct stat st {};
+        stat(dataFolder.c_str(), &st);
+        EXPECT_EQ(st.st_mode & 0777, 0750u);
+        EXPECT_EQ(vr31k::test::ReadFile(dataFolder + "/VR31KUTL.ini"), c.settings);
+        app.ExitInstance();
+    }
 }
 
 TEST_F(StartupTest, AutoStartSwitch) {
@@ -149,25 +168,25 @@ TEST_F(StartupTest, WhatStartUpCouldNotUseIsToldInOneBoxEach) {
 }
 
 TEST_F(StartupTest, GuestsAndOldSystemsAreRefused) {
-    {
+    const struct {
+        const char* what;
+        std::function<void(StartupEnvironment&)> arrange;
+        int caption, text;
+    } cases[] = {
+        {"a guest", [](auto& env) { env.user = UserIdentity{"bob", std::vector<std::string>{"staff", "GUESTS"}}; },
+         ids::IDS_GUEST_CAPTION, ids::IDS_GUEST_TEXT},
+        {"an old system", [](auto& env) { env.os = OsVersionRecord{OsPlatform::NT, 4, 0, ""}; }, ids::IDS_OS_CAPTION,
+         ids::IDS_OS_TEXT},
+    };
+    for (const auto& c : cases) {
         StartupEnvironment env = Env();
-        env.user = UserIdentity{"bob", std::vector<std::string>{"staff", "GUESTS"}};
+        c.arrange(env);
         ScriptedUi ui;
         CUtilityApp app(env);
-        EXPECT_FALSE(app.InitInstance(ui));
-        ASSERT_EQ(ui.boxes.shown.size(), 1u);
-        EXPECT_EQ(ui.boxes.shown[0].caption, ids::IDS_GUEST_CAPTION);
-        EXPECT_EQ(ui.boxes.shown[0].text, ids::IDS_GUEST_TEXT);
-    }
-    {
-        StartupEnvironment env = Env();
-        env.os = OsVersionRecord{OsPlatform::NT, 4, 0, ""};
-        ScriptedUi ui;
-        CUtilityApp app(env);
-        EXPECT_FALSE(app.InitInstance(ui));
-        ASSERT_EQ(ui.boxes.shown.size(), 1u);
-        EXPECT_EQ(ui.boxes.shown[0].caption, ids::IDS_OS_CAPTION);
-        EXPECT_EQ(ui.boxes.shown[0].text, ids::IDS_OS_TEXT);
+        EXPECT_FALSE(app.InitInstance(ui)) << c.what;
+        ASSERT_EQ(ui.boxes.shown.size(), 1u) << c.what;
+        EXPECT_EQ(ui.boxes.shown[0].caption, c.caption) << c.what;
+        EXPECT_EQ(ui.boxes.shown[0].text, c.text) << c.what;
     }
 }
 
@@ -354,43 +373,9 @@ TEST(InstanceLockHolder, TheStartupHolderNamedIsTheOneHoldingTheLock) {
 TEST(InstanceMessage, ParsesOnlyWellFormedLines) {
     EXPECT_EQ(ParseInstanceMessage("0x8064 1 0x202"), (InstanceMessage{0x8064, 1, 0x202}));
     EXPECT_EQ(ParseInstanceMessage(FormatInstanceMessage({0x8067, 0, 0})), (InstanceMessage{0x8067, 0, 0}));
-    EXPECT_EQ(ParseInstanceMessage(""), std::nullopt);
-    EXPECT_EQ(ParseInstanceMessage("0x8064 1"), std::nullopt);
-    EXPECT_EQ(ParseInstanceMessage("0x8064 1 0x202 9"), std::nullopt);
-    EXPECT_EQ(ParseInstanceMessage("hello 1 2"), std::nullopt);
-    EXPECT_EQ(ParseInstanceMessage("0x18064 1 2"), std::nullopt);
-}
-
-}  // namespace
-
-namespace {
-
-// The dial-up service's idea of the card: the modem device it would dial on.
-std::string CardModemPort(CUtilityApp& app) {
-    std::vector<DialDevice> devices;
-    app.Shared().Dialup().EnumDevices(devices);
-    for (const DialDevice& device : devices) {
-        if (device.name.rfind(kCardModemName, 0) == 0) return device.port;
+    for (const char* bad : {"", "0x8064 1", "0x8064 1 0x202 9", "hello 1 2", "0x18064 1 2"}) {
+        EXPECT_EQ(ParseInstanceMessage(bad), std::nullopt) << bad;
     }
-    return {};
-}
-
-}  // namespace
-
-TEST_F(StartupTest, StartUpTellsTheDialupServiceWhichTtyIsTheCard) {
-    // A port named in the settings (the card's tty, or a link to it) is the one pppd
-    // must dial on; without it the window's dial would fail with 633. The name is used
-    // as the device it leads to.
-    const std::string device = "/dev/null";
-    const std::string link = dataRoot.File("card-link");
-    ASSERT_EQ(symlink(device.c_str(), link.c_str()), 0);
-    ASSERT_EQ(mkdir(dataFolder.c_str(), 0700), 0);
-    WriteFile(dataFolder + "/VR31KUTL.ini", "[UTL_CONFIG]\nPortName=" + link + "\n");
-    ScriptedUi ui;
-    CUtilityApp app(Env());
-    ASSERT_TRUE(app.InitInstance(ui));
-    EXPECT_EQ(app.PortName(), device);
-    EXPECT_EQ(CardModemPort(app), device);
 }
 
 TEST(CommandLine, OnlyTheExactAutoStartSwitchCounts) {
@@ -399,15 +384,12 @@ TEST(CommandLine, OnlyTheExactAutoStartSwitchCounts) {
         info.Parse(args);
         return info.AutoStartLaunch();
     };
-    EXPECT_TRUE(parse({"/AutoStart"}));
-    EXPECT_TRUE(parse({"-AutoStart"}));
-    EXPECT_TRUE(parse({"file.txt", "/x", "-AutoStart", "--other"}));
-    EXPECT_FALSE(parse({}));
-    EXPECT_FALSE(parse({"/autostart"}));
-    EXPECT_FALSE(parse({"-AUTOSTART"}));
-    EXPECT_FALSE(parse({"AutoStart"}));
-    EXPECT_FALSE(parse({"--AutoStart"}));
-    EXPECT_FALSE(parse({"/AutoStart=1"}));
+    const std::pair<std::vector<std::string>, bool> cases[] = {
+        {{"/AutoStart"}, true}, {{"-AutoStart"}, true}, {{"file.txt", "/x", "-AutoStart", "--other"}, true},
+        {{}, false}, {{"/autostart"}, false}, {{"-AUTOSTART"}, false}, {{"AutoStart"}, false},
+        {{"--AutoStart"}, false}, {{"/AutoStart=1"}, false},
+    };
+    for (const auto& [args, counts] : cases) EXPECT_EQ(parse(args), counts) << (args.empty() ? "" : args.back());
 }
 
 TEST(GuestCheck, NameOrGroupMakesAGuest) {
@@ -420,3 +402,5 @@ TEST(GuestCheck, NameOrGroupMakesAGuest) {
     EXPECT_FALSE(IsGuestUser({std::nullopt, Groups{"guests"}}));  // no name: check skipped
     EXPECT_FALSE(IsGuestUser({"guests", Groups{}}));
 }
+
+}  // namespace

@@ -13,6 +13,13 @@
 namespace vr31k {
 namespace {
 
+// One USB device with a tty: its name, ids, class, interface count, the tty's interface
+// and name, and whether the tty has its node.
+struct UsbTty {
+    const char *name, *vid, *pid, *deviceClass, *interfaces, *interfaceNumber, *tty;
+    bool withNode = true;
+};
+
 class Testbed {
 public:
     Testbed() : m_bed(umockdev_testbed_new()) {}
@@ -20,23 +27,21 @@ public:
     Testbed(const Testbed&) = delete;
     Testbed& operator=(const Testbed&) = delete;
 
-    // A USB device with one tty on interface `interfaceNumber`; returns the tty's path.
-    std::string AddUsbTty(const std::string& parent, const std::string& name, const char* vid, const char* pid,
-                          const char* deviceClass, const char* interfaces, const char* interfaceNumber,
-                          const std::string& tty, bool withNode = true) {
+    // The USB device below `parent`, with its interface and tty; returns the tty's path.
+    std::string AddUsbTty(const std::string& parent, const UsbTty& t) {
         const std::string usb = Take(umockdev_testbed_add_device(
-            m_bed, "usb", name.c_str(), parent.empty() ? nullptr : parent.c_str(), "idVendor", vid, "idProduct", pid,
-            "bcdDevice", "0100", "bDeviceClass", deviceClass, "bNumInterfaces", interfaces, "serial", "SN42", nullptr,
+            m_bed, "usb", t.name, parent.empty() ? nullptr : parent.c_str(), "idVendor", t.vid, "idProduct", t.pid,
+            "bcdDevice", "0100", "bDeviceClass", t.deviceClass, "bNumInterfaces", t.interfaces, "serial", "SN42", nullptr,
             "DEVTYPE", "usb_device", nullptr));
         const std::string interface = Take(umockdev_testbed_add_device(
-            m_bed, "usb", (name + ":1." + interfaceNumber).c_str(), usb.c_str(), "bInterfaceNumber", interfaceNumber,
-            nullptr, "DEVTYPE", "usb_interface", nullptr));
-        const std::string node = "/dev/" + tty;
-        if (withNode) {
-            return Take(umockdev_testbed_add_device(m_bed, "tty", tty.c_str(), interface.c_str(), nullptr, "DEVNAME",
+            m_bed, "usb", (t.name + std::string(":1.") + t.interfaceNumber).c_str(), usb.c_str(), "bInterfaceNumber",
+            t.interfaceNumber, nullptr, "DEVTYPE", "usb_interface", nullptr));
+        const std::string node = std::string("/dev/") + t.tty;
+        if (t.withNode) {
+            return Take(umockdev_testbed_add_device(m_bed, "tty", t.tty, interface.c_str(), nullptr, "DEVNAME",
                                                     node.c_str(), nullptr));
         }
-        return Take(umockdev_testbed_add_device(m_bed, "tty", tty.c_str(), interface.c_str(), nullptr, nullptr));
+        return Take(umockdev_testbed_add_device(m_bed, "tty", t.tty, interface.c_str(), nullptr, nullptr));
     }
 
     // A PCI USB host controller with its root hub; returns the controller's path.
@@ -65,88 +70,76 @@ private:
     UMockdevTestbed* m_bed;
 };
 
-TEST(CardLookup, SingleFunctionAndCompositeCards) {
-    {
+// The port class wants interface 1 of a composite card, the lookup told to tell them apart
+// says which kind it found; ids are matched in either case; a card found without a
+// node has no port (callers treat it as no card); the chipset's ids count only with
+// their flag.
+TEST(CardLookup, TheCardsPortByItsIdsAndInterface) {
+    const UsbTty single{"1-1", "1d4c", "0a21", "02", "2", "00", "ttyACM0"}, chipset{"1-1", "2b7e", "4600", "02", "2", "00", "ttyACM0"},
+        other{"1-1", "0403", "6001", "00", "1", "00", "ttyUSB0"};
+    const std::vector<UsbTty> composite = {{"1-2", "1D4C", "0A21", "00", "3", "01", "ttyUSB1"},
+                                           {"1-3", "1d4c", "0a21", "00", "3", "00", "ttyUSB0"}};
+    const struct {
+        const char* what;
+        std::vector<UsbTty> ttys;
+        bool portClass, distinguish, chipset;
+        int code;
+        const char* port;
+    } rows[] = {
+        {"single function", {single}, false, false, false, CARD_FOUND, "/dev/ttyACM0"},
+        {"single function, told apart", {single}, false, true, false, CARD_FOUND_SINGLE, "/dev/ttyACM0"},
+        {"single function, the port class", {single}, true, false, false, CARD_NOT_FOUND, ""},
+        {"composite", composite, false, true, false, CARD_FOUND_COMPOSITE, "/dev/ttyUSB0"},
+        {"composite, the port class", composite, true, false, false, CARD_FOUND_COMPOSITE, "/dev/ttyUSB1"},
+        {"another device", {other}, false, false, false, CARD_NOT_FOUND, ""},
+        {"the card without its node", {other, {"1-2", "1d4c", "0a21", "00", "1", "00", "ttyACM3", false}}, false, false,
+         false, CARD_FOUND, ""},
+        {"the chipset", {chipset}, false, false, false, CARD_NOT_FOUND, ""},
+        {"the chipset with its flag", {chipset}, false, false, true, CARD_FOUND, "/dev/ttyACM0"},
+    };
+    for (const auto& row : rows) {
         Testbed bed;
-        bed.AddUsbTty("", "1-1", "1d4c", "0a21", "02", "2", "00", "ttyACM0");
-        std::string port;
-        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, false, false), CARD_FOUND);
-        EXPECT_EQ(port, "/dev/ttyACM0");
-        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, true, false), CARD_FOUND_SINGLE);
-        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, true, false, false), CARD_NOT_FOUND);  // the port class wants interface 1
+        for (const UsbTty& t : row.ttys) bed.AddUsbTty("", t);
+        std::string port = "stale";
+        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, row.portClass, row.distinguish, row.chipset), row.code) << row.what;
+        EXPECT_EQ(port, row.port) << row.what;
     }
-    {
-        Testbed bed;
-        bed.AddUsbTty("", "1-2", "1D4C", "0A21", "00", "3", "01", "ttyUSB1");  // upper-case ids, interface 1
-        bed.AddUsbTty("", "1-3", "1d4c", "0a21", "00", "3", "00", "ttyUSB0");
-        std::string port;
-        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, true, false), CARD_FOUND_COMPOSITE);
-        EXPECT_EQ(port, "/dev/ttyUSB0");
-        EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, true, false, false), CARD_FOUND_COMPOSITE);
-        EXPECT_EQ(port, "/dev/ttyUSB1");
-    }
-}
-
-TEST(CardLookup, OtherDevicesAndMissingNodes) {
-    Testbed bed;
-    bed.AddUsbTty("", "1-1", "0403", "6001", "00", "1", "00", "ttyUSB0");
-    std::string port = "stale";
-    EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, false, false), CARD_NOT_FOUND);
-    EXPECT_EQ(port, "");
-    bed.AddUsbTty("", "1-2", "1d4c", "0a21", "00", "1", "00", "ttyACM3", false);
-    EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, false, false), CARD_FOUND);
-    EXPECT_EQ(port, "");  // found, but no port: callers treat it as no card
-}
-
-TEST(CardLookup, ChipsetIdsOnlyWithTheFlag) {
-    Testbed bed;
-    bed.AddUsbTty("", "1-1", "2b7e", "4600", "02", "2", "00", "ttyACM0");
-    std::string port;
-    EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, false, false), CARD_NOT_FOUND);
-    EXPECT_EQ(FindCardPort(*MakeDeviceTree(), port, false, false, true), CARD_FOUND);
-    EXPECT_EQ(port, "/dev/ttyACM0");
 }
 
 TEST(CardEject, RemovesOnlyARemovableControllerCarryingTheCard) {
+    const UsbTty card{"1-1", "1d4c", "0a21", "02", "2", "00", "ttyACM0"}, other{"1-1", "0403", "6001", "00", "1", "00", "ttyUSB0"};
     struct Row {
         const char* name;
         const char* subsysVendor;
         const char* subsysDevice;
         const char* removable;
-        bool cardOnHub;
+        std::vector<UsbTty> onHub;
         bool variants;
         int result;
     } rows[] = {
-        {"card-bus card", "0x19e1", "0x0c41", "removable", true, false, 1},
-        {"hub without device", "0x19e1", "0x0c41", "removable", false, false, 0},
-        {"not removable", "0x19e1", "0x0c41", "fixed", true, false, 0},
-        {"no subsystem id, no flag", "0x0000", "0x0000", "removable", true, false, 0},
-        {"no subsystem id, flag", "0x0000", "0x0000", "removable", true, true, 1},
-        {"blank subsystem id, flag", "0xffff", "0xffff", "removable", true, true, 1},
+        {"card-bus card", "0x19e1", "0x0c41", "removable", {card}, false, 1},
+        {"hub without device", "0x19e1", "0x0c41", "removable", {}, false, 0},
+        {"another device on the hub", "0x19e1", "0x0c41", "removable", {other}, false, 0},
+        {"not removable", "0x19e1", "0x0c41", "fixed", {card}, false, 0},
+        {"no subsystem id, no flag", "0x0000", "0x0000", "removable", {card}, false, 0},
+        {"no subsystem id, flag", "0x0000", "0x0000", "removable", {card}, true, 1},
+        {"blank subsystem id, flag", "0xffff", "0xffff", "removable", {card}, true, 1},
     };
     for (const auto& row : rows) {
         Testbed bed;
         std::string hub;
         const std::string pci = bed.AddController("0000:02:00.0", row.subsysVendor, row.subsysDevice, row.removable, &hub);
-        if (row.cardOnHub) bed.AddUsbTty(hub, "1-1", "1d4c", "0a21", "02", "2", "00", "ttyACM0");
+        for (const UsbTty& t : row.onHub) bed.AddUsbTty(hub, t);
         EXPECT_EQ(EjectCard(*MakeDeviceTree(), row.variants), row.result) << row.name;
         EXPECT_EQ(bed.Attribute(pci, "remove").starts_with("1"), row.result == 1) << row.name;
     }
 }
 
-TEST(CardEject, AnotherDeviceOnTheHubIsNotEjected) {
-    Testbed bed;
-    std::string hub;
-    bed.AddController("0000:02:00.0", "0x19e1", "0x0c41", "removable", &hub);
-    bed.AddUsbTty(hub, "1-1", "0403", "6001", "00", "1", "00", "ttyUSB0");
-    EXPECT_EQ(EjectCard(*MakeDeviceTree(), false), 0);
-}
-
 TEST(CardMonitor, ReportsArrivalAndRemovalOfTheCardOnly) {
     Testbed bed;
-    const std::string tty = bed.AddUsbTty("", "1-1", "1d4c", "0a21", "00", "3", "00", "ttyUSB0");
-    const std::string other = bed.AddUsbTty("", "1-2", "0403", "6001", "00", "1", "00", "ttyUSB5");
-    const std::string chipset = bed.AddUsbTty("", "1-3", "2b7e", "4600", "02", "2", "00", "ttyACM1");
+    const std::string tty = bed.AddUsbTty("", {"1-1", "1d4c", "0a21", "00", "3", "00", "ttyUSB0"});
+    const std::string other = bed.AddUsbTty("", {"1-2", "0403", "6001", "00", "1", "00", "ttyUSB5"});
+    const std::string chipset = bed.AddUsbTty("", {"1-3", "2b7e", "4600", "02", "2", "00", "ttyACM1"});
     CardMonitor monitor(false);
     ASSERT_TRUE(monitor.IsWatching());
     bed.Event(other, "add");

@@ -1,7 +1,7 @@
 // The AT command engine over the real channel, against the simulated card on a
 // pseudo-terminal, with time-outs shortened through the constructor.
 #include "CardSimulator.h"
-#include "PtyPair.h"
+#include "support/FakeModem.h"
 #include "card/CWKvCtrl.h"
 #include "platform/linux/Machine.h"
 #include "support/TempDir.h"
@@ -23,6 +23,26 @@ using sim::SimState;
 
 constexpr CardTimings kFast{300, 300, 5, 20};
 
+// What the simulated card reports of itself by default.
+void ExpectIdentityAndNumber(CWKvCtrl& kv) {
+    std::string text, number;
+    int type = 0;
+    EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
+    EXPECT_EQ(text, "KORVANE");
+    EXPECT_EQ(kv.GetModel(text), CARD_OK);
+    EXPECT_EQ(text, "VR31K");
+    EXPECT_EQ(kv.GetFirmwareVersion(text), CARD_OK);
+    EXPECT_EQ(text, "VR31K-1.02.004");
+    EXPECT_EQ(kv.GetSubscriberNumber(number, type), CARD_OK);
+    EXPECT_EQ(number, "09012345678");
+    EXPECT_EQ(type, 129);
+}
+
+int Count(const CardSimulator& card, const std::string& command) {
+    const auto commands = card.Commands();
+    return static_cast<int>(std::count(commands.begin(), commands.end(), command));
+}
+
 class CardEngine : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -35,97 +55,63 @@ protected:
         ASSERT_EQ(kv.SetErrorReporting(1), CARD_OK);
         card.ClearCommands();
     }
-    // What the simulated card reports of itself by default.
-    void ExpectIdentityAndNumber() {
-        std::string text;
-        EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
-        EXPECT_EQ(text, "KORVANE");
-        EXPECT_EQ(kv.GetModel(text), CARD_OK);
-        EXPECT_EQ(text, "VR31K");
-        EXPECT_EQ(kv.GetFirmwareVersion(text), CARD_OK);
-        EXPECT_EQ(text, "VR31K-1.02.004");
-        std::string number;
-        int type = 0;
-        EXPECT_EQ(kv.GetSubscriberNumber(number, type), CARD_OK);
-        EXPECT_EQ(number, "09012345678");
-        EXPECT_EQ(type, 129);
-    }
-    int Count(const std::string& command) {
-        const auto commands = card.Commands();
-        return static_cast<int>(std::count(commands.begin(), commands.end(), command));
-    }
 
     CardSimulator card;
     CWKvCtrl kv = CWKvCtrl(kFast, MakeSerialPort(), MakeDeviceInhibit());
 };
 
-TEST_F(CardEngine, ReadsWhatTheCardReports) {
-    Prepare();
-    ExpectIdentityAndNumber();
-    std::string number;
-    int type = 0;
-    card.SetNumber("");
-    EXPECT_EQ(kv.GetSubscriberNumber(number, type), CARD_OK);
-    EXPECT_EQ(number, "");
-    int level = -1;
-    card.SetSignal(4);
-    EXPECT_EQ(kv.GetAntennaLevel(level), CARD_OK);
-    EXPECT_EQ(level, 4);
-    EXPECT_EQ(kv.GetSimState(), SIM_READY);
-    EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_OFF);
-    int count = 0;
-    EXPECT_EQ(kv.GetRemainingAttempts(count), CARD_OK);
-    EXPECT_EQ(count, 3);
-    EXPECT_EQ(kv.ClosePort(), CARD_OK);
-    EXPECT_FALSE(kv.IsOpen());
-}
-
-TEST_F(CardEngine, EchoIsRemovedBeforeInitializeTurnsItOff) {
-    std::string text;
-    EXPECT_EQ(kv.GetModel(text), CARD_OK);  // the card still echoes
-    EXPECT_EQ(text, "VR31K");
-    card.SetFault(Fault::EchoFirst);  // echo alone first, the reply later
-    EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
-    EXPECT_EQ(text, "KORVANE");
-    Prepare();
-    EXPECT_EQ(kv.GetModel(text), CARD_OK);
-    EXPECT_EQ(text, "VR31K");
-}
-
-TEST_F(CardEngine, RepliesSplitIntoBurstsAreCollectedWhole) {
-    Prepare();
-    card.SetFault(Fault::Split);
-    std::string text;
-    EXPECT_EQ(kv.GetModel(text), CARD_OK);
-    EXPECT_EQ(text, "VR31K");
-    EXPECT_EQ(kv.GetSimState(), SIM_READY);
-    EXPECT_EQ(Count("ATI1"), 1);  // one pass: the final OK was waited for
-    PdpContextList list;
-    card.SetContext(2, "second.example");
-    EXPECT_EQ(kv.GetPdpContexts(list), CARD_OK);
-    EXPECT_EQ(list[0], "mobile.korvane.ne.jp");  // the simulated card as it leaves the factory
-    EXPECT_EQ(list[1], "second.example");
-}
-
-TEST_F(CardEngine, UnsolicitedLinesAroundEveryReplyAreSkipped) {
-    std::string answer;
-    ASSERT_TRUE(card.Control("fault=unsolicited signal=2", answer)) << answer;
-    Prepare();  // the echo is still on for the first command
-    ExpectIdentityAndNumber();
-    int level = -1, count = -1;
-    EXPECT_EQ(kv.GetAntennaLevel(level), CARD_OK);
-    EXPECT_EQ(level, 2);
-    EXPECT_EQ(kv.GetRemainingAttempts(count), CARD_OK);
-    EXPECT_EQ(count, 3);
-    EXPECT_EQ(kv.GetSimState(), SIM_READY);
-    EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_OFF);
-    EXPECT_EQ(kv.SetPinLock(1, "0000"), CARD_WRONG_PASSWORD);
-    EXPECT_EQ(kv.SetPdpContext(2, "two.example"), CARD_OK);
-    PdpContextList list;
-    EXPECT_EQ(kv.GetPdpContexts(list), CARD_OK);
-    EXPECT_EQ(list[0], "mobile.korvane.ne.jp");  // the simulated card as it leaves the factory
-    EXPECT_EQ(list[1], "two.example");
-    for (const char* command : {"ATI1", "AT+GMR", "AT+CPIN?", "AT##EANT"}) EXPECT_EQ(Count(command), 1) << command;
+// Every reading, with the echo still on and after the initialisation turned it off, however
+// the card's replies come: each command is sent once, its final line waited for.
+TEST(CardEngineReading, ReadsWhatTheCardReportsHoweverItsRepliesCome) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"plain", "fault=none signal=2"},
+        {"the echo alone first, the reply later", "fault=echo signal=2"},
+        {"replies split into bursts", "fault=split signal=2"},
+        {"unsolicited lines around every reply", "fault=unsolicited signal=2"},
+    };
+    for (const auto& [what, control] : rows) {
+        SCOPED_TRACE(what);
+        CardSimulator card;
+        std::string error, answer, text, number;
+        ASSERT_TRUE(card.Start(error)) << error;
+        CWKvCtrl kv = CWKvCtrl(kFast, MakeSerialPort(), MakeDeviceInhibit());
+        ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
+        ASSERT_TRUE(card.Control(control, answer)) << answer;
+        ExpectIdentityAndNumber(kv);  // the card still echoes
+        ASSERT_EQ(kv.Initialize(), CARD_OK);
+        ASSERT_EQ(kv.SetErrorReporting(1), CARD_OK);
+        card.ClearCommands();
+        ExpectIdentityAndNumber(kv);
+        int level = -1, count = -1, type = 0;
+        EXPECT_EQ(kv.GetAntennaLevel(level), CARD_OK);
+        EXPECT_EQ(level, 2);
+        EXPECT_EQ(kv.GetRemainingAttempts(count), CARD_OK);
+        EXPECT_EQ(count, 3);
+        EXPECT_EQ(kv.GetSimState(), SIM_READY);
+        EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_OFF);
+        EXPECT_EQ(kv.SetPinLock(1, "0000"), CARD_WRONG_PASSWORD);
+        EXPECT_EQ(kv.SetPdpContext(2, "two.example"), CARD_OK);
+        PdpContextList list;
+        EXPECT_EQ(kv.GetPdpContexts(list), CARD_OK);
+        EXPECT_EQ(list[0], "mobile.korvane.ne.jp");  // the simulated card as it leaves the factory
+        EXPECT_EQ(list[1], "two.example");
+        for (const char* command : {"ATI1", "AT+GMR", "AT+CPIN?", "AT##EANT"}) EXPECT_EQ(Count(card, command), 1) << command;
+        card.SetNumber("");
+        EXPECT_EQ(kv.GetSubscriberNumber(number, type), CARD_OK);
+        EXPECT_EQ(number, "");
+        EXPECT_TRUE(card.Control("sim=pin signal=1 manufacturer=Korvane", answer)) << answer;
+        EXPECT_FALSE(card.Control("signal=x", answer));
+        EXPECT_EQ(kv.GetSimState(), SIM_PIN_REQUIRED);
+        EXPECT_EQ(kv.GetAntennaLevel(level), CARD_OK);
+        EXPECT_EQ(level, 1);
+        EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
+        EXPECT_EQ(text, "Korvane");
+        kv.Close();  // the channel alone, as after a failed reopening: the next write reopens it
+        EXPECT_EQ(kv.GetModel(text), CARD_OK);
+        EXPECT_TRUE(kv.IsOpen());
+        EXPECT_EQ(kv.ClosePort(), CARD_OK);
+        EXPECT_FALSE(kv.IsOpen());
+    }
 }
 
 // The line never falls idle for long enough here: a reply can only come back because
@@ -144,6 +130,7 @@ TEST_F(CardEngine, AReplyIsHandedOverAtItsFinalLine) {
         {"echo first", Fault::EchoFirst, "ATI0", "\r\nKORVANE\r\n\r\nOK\r\n"},
         {"in bursts", Fault::Split, "AT+CPIN?", "\r\n+CPIN: READY\r\n\r\nOK\r\n"},
         {"an error", Fault::None, "AT+NOSUCH", "\r\nERROR\r\n"},
+        {"a dial's answer", Fault::None, "ATD*99***1#", "\r\nCONNECT\r\n"},
     };
     for (const Case& c : cases) {
         card.SetFault(c.fault);
@@ -153,62 +140,29 @@ TEST_F(CardEngine, AReplyIsHandedOverAtItsFinalLine) {
     }
 }
 
-TEST_F(CardEngine, SilentCardTimesOutAfterThreeAttemptsWithReopening) {
-    Prepare();
-    card.SetFault(Fault::Silent);
-    std::string text;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(kv.GetModel(text), CARD_ERR_TRANSACT);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 900ms);
-    EXPECT_EQ(Count("ATI1"), 3);
-    EXPECT_TRUE(kv.IsOpen());  // reopened between attempts
-    card.SetFault(Fault::None);
-    ASSERT_EQ(kv.ClosePort(), CARD_OK);
-    ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
-    EXPECT_EQ(kv.GetModel(text), CARD_OK);  // and usable again in the next task
-    EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_OFF);
-    card.SetFault(Fault::Silent);
-    card.ClearCommands();
-    EXPECT_EQ(kv.GetPinLockState(), CARD_ERR_TRANSACT);
-    EXPECT_EQ(Count("AT+CLCK=\"SC\",2"), 5);
-}
-
-// Once a command of a task went unanswered through all its attempts, the task's other
-// commands fail at once: a card that falls silent costs one command's attempts.
-TEST_F(CardEngine, ASilentCardFailsTheRestOfTheTaskAtOnce) {
-    Prepare();
-    card.SetFault(Fault::Silent);
-    std::string text;
-    EXPECT_EQ(kv.GetModel(text), CARD_ERR_TRANSACT);
-    card.ClearCommands();
-    EXPECT_EQ(kv.GetManufacturer(text), CARD_ERR_TRANSACT);
-    PdpContextList contexts;
-    EXPECT_EQ(kv.GetPdpContexts(contexts), CARD_ERR_TRANSACT);
-    EXPECT_EQ(kv.GetSimState(), CARD_ERR_TRANSACT);
-    EXPECT_TRUE(card.Commands().empty()) << "nothing more is sent in this task";
-    card.SetFault(Fault::None);
-    ASSERT_EQ(kv.ClosePort(), CARD_OK);
-    ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
-    EXPECT_EQ(kv.GetManufacturer(text), CARD_OK);
-}
-
-// A card that sends without end, or stays silent longer than the task's budget allows,
-// fails like a silent one: the attempts left are cut short (counted, not timed), the
-// rest of the task fails at once, and the next task finds the card afresh.
-TEST(CardEngineBounds, FloodingOrOverBudgetCardsFailLikeSilentOnes) {
+// A card that stays silent, sends without end, or stays silent longer than the task's
+// budget allows: the command's attempts (the port reopened between them) end or are cut
+// short (counted), the task's other commands fail at once, unsent, so a card that falls
+// silent costs one command's attempts; the next task finds the card afresh.
+TEST(CardEngineBounds, SilentFloodingOrOverBudgetCardsFailTheRestOfTheTaskAtOnce) {
     struct Row {
         const char* name;
         Fault fault;
         CardTimings timings;
         const char* command;
         unsigned (*run)(CWKvCtrl&);
-        int maxSent;
+        int minSent, maxSent;
+        std::chrono::milliseconds atLeast;  // the attempts' time-outs waited out
     } rows[] = {
+        {"silent: three attempts", Fault::Silent, kFast, "ATI1",
+         [](CWKvCtrl& kv) { std::string t; return kv.GetModel(t); }, 3, 3, 900ms},
+        {"silent at the lock query: five", Fault::Silent, kFast, "AT+CLCK=\"SC\",2",
+         [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, 5, 5, 0ms},
         // The product's time-outs: a flood must end the attempt by its size, long before.
         {"flooding", Fault::Flood, CardTimings{}, "ATI1",
-         [](CWKvCtrl& kv) { std::string t; return kv.GetModel(t); }, 3},
+         [](CWKvCtrl& kv) { std::string t; return kv.GetModel(t); }, 1, 3, 0ms},
         {"silent at the lock query, budget for one and a half attempts", Fault::Silent,
-         CardTimings{300, 300, 5, 20, 450}, "AT+CLCK=\"SC\",2", [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, 2},
+         CardTimings{300, 300, 5, 20, 450}, "AT+CLCK=\"SC\",2", [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, 1, 2, 0ms},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -220,17 +174,24 @@ TEST(CardEngineBounds, FloodingOrOverBudgetCardsFailLikeSilentOnes) {
         ASSERT_EQ(kv.Initialize(), CARD_OK);
         card.SetFault(row.fault);
         card.ClearCommands();
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(row.run(kv), CARD_ERR_TRANSACT);
-        const auto sent = card.Commands();
-        EXPECT_GE(sent.size(), 1u);
-        EXPECT_LE(std::count(sent.begin(), sent.end(), row.command), row.maxSent);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, row.atLeast);
+        EXPECT_TRUE(kv.IsOpen());  // reopened between attempts
+        EXPECT_GE(card.Commands().size(), 1u);
+        EXPECT_GE(Count(card, row.command), row.minSent);
+        EXPECT_LE(Count(card, row.command), row.maxSent);
         card.ClearCommands();
+        EXPECT_EQ(kv.GetManufacturer(text), CARD_ERR_TRANSACT);
+        PdpContextList contexts;
+        EXPECT_EQ(kv.GetPdpContexts(contexts), CARD_ERR_TRANSACT);
         EXPECT_EQ(kv.GetSimState(), CARD_ERR_TRANSACT);
-        EXPECT_TRUE(card.Commands().empty());
+        EXPECT_TRUE(card.Commands().empty()) << "nothing more is sent in this task";
         card.SetFault(Fault::None);
         ASSERT_EQ(kv.ClosePort(), CARD_OK);
         ASSERT_EQ(kv.OpenPort(card.PortPath(), true), CARD_OK);
-        EXPECT_EQ(kv.GetModel(text), CARD_OK);
+        EXPECT_EQ(kv.GetModel(text), CARD_OK);  // and usable again in the next task
+        EXPECT_EQ(kv.GetPinLockState(), PIN_LOCK_OFF);
     }
 }
 
@@ -265,7 +226,7 @@ TEST_F(CardEngine, CodeCommandsAreSentOnceAndDecodeCardErrors) {
     Prepare();
     card.SetSimState(SimState::PinRequired);
     EXPECT_EQ(kv.EnterPin("9999"), CARD_WRONG_PASSWORD);
-    EXPECT_EQ(Count("AT+CPIN=\"9999\""), 1);
+    EXPECT_EQ(Count(card, "AT+CPIN=\"9999\""), 1);
     EXPECT_EQ(card.PinAttempts(), 2);
     EXPECT_EQ(kv.EnterPin("12a4"), CARD_ERR_FORMAT);  // never sent
     EXPECT_EQ(kv.EnterPin("1234"), CARD_OK);
@@ -306,30 +267,6 @@ TEST_F(CardEngine, PacketContextsInTheirThreeForms) {
     EXPECT_EQ(list, expected);
 }
 
-TEST_F(CardEngine, AWriteToAClosedPortReopensIt) {
-    Prepare();
-    kv.Close();  // the channel alone, as after a failed reopening
-    std::string text;
-    EXPECT_EQ(kv.GetModel(text), CARD_OK);
-    EXPECT_TRUE(kv.IsOpen());
-}
-
-TEST_F(CardEngine, DialAndControlledChanges) {
-    Prepare();
-    std::string reply;
-    EXPECT_EQ(kv.Transact("ATD*99***1#", reply, 300, 1), CARD_OK);
-    EXPECT_EQ(reply, "\r\nCONNECT\r\n");
-    std::string answer;
-    EXPECT_TRUE(card.Control("sim=pin signal=1 manufacturer=Korvane", answer)) << answer;
-    EXPECT_FALSE(card.Control("signal=x", answer));
-    EXPECT_EQ(kv.GetSimState(), SIM_PIN_REQUIRED);
-    int level = -1;
-    EXPECT_EQ(kv.GetAntennaLevel(level), CARD_OK);
-    EXPECT_EQ(level, 1);
-    EXPECT_EQ(kv.GetManufacturer(reply), CARD_OK);
-    EXPECT_EQ(reply, "Korvane");
-}
-
 // The port is reached through a link that goes with the card, as a device node does
 // (a freed pty number may be handed to another test's card at once).
 TEST(CardEnginePulled, PulledCardMakesCommandsFail) {
@@ -362,69 +299,17 @@ TEST(CardEngineClosed, CommandsBeforeAnyOpenFailAtOnce) {
 
 // A scripted card for replies the simulator never sends: every command line is
 // answered with the same bursts, `pauseMs` apart.
-class ScriptedCard {
-public:
-    explicit ScriptedCard(std::string reply) : ScriptedCard(std::vector<std::string>{std::move(reply)}) {}
-    ScriptedCard(std::vector<std::string> bursts, int pauseMs = 0)
-        : m_bursts(std::move(bursts)), m_pauseMs(pauseMs), m_thread([this] { Serve(); }) {}
-    ~ScriptedCard() {
-        m_stop = true;
-        m_thread.join();
-    }
-    const std::string& Path() const { return m_pty.SlavePath(); }
-
-private:
-    void Serve() {
-        while (!m_stop) {
-            const std::string got = m_pty.Receive(1, 20);
-            if (got.find('\r') == std::string::npos) continue;
-            for (size_t i = 0; i < m_bursts.size(); ++i) {
-                if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(m_pauseMs));
-                m_pty.Send(m_bursts[i]);
-            }
-        }
-    }
-    test::PtyPair m_pty;
-    std::vector<std::string> m_bursts;
-    int m_pauseMs;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
-
-TEST(CardEngineReplies, Table) {
-    struct Row {
-        const char* name;
-        std::string reply;
-        unsigned (*run)(CWKvCtrl&);
-        unsigned expected;
-    } rows[] = {
-        {"OK only three times", "\r\nOK\r\n", [](CWKvCtrl& kv) { std::string t; return kv.GetManufacturer(t); }, CARD_ERR_NOINFO},
-        {"lock value 2", "\r\n+CLCK: 2\r\n\r\nOK\r\n", [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, CARD_ERR_FORMAT},
-        {"lock value 1", "\r\n+CLCK: 1\r\n\r\nOK\r\n", [](CWKvCtrl& kv) { return kv.GetPinLockState(); }, PIN_LOCK_ON},
-        {"named number", "\r\n+CNUM: \"Me\",\"0901\",129\r\n\r\nOK\r\n",
-         [](CWKvCtrl& kv) { std::string n; int t; return kv.GetSubscriberNumber(n, t); }, CARD_ERR_FORMAT},
-        {"pin error 16", "\r\n+CME ERROR: 16\r\n", [](CWKvCtrl& kv) { return kv.EnterPin("1234"); }, CARD_WRONG_PASSWORD},
-        {"error to a code", "\r\nERROR\r\n", [](CWKvCtrl& kv) { return kv.SetPinLock(1, "1234"); }, CARD_ERR_RESULT},
-        {"sim error 11", "\r\n+CME ERROR: 11\r\n", [](CWKvCtrl& kv) { return kv.GetSimState(); }, CARD_ERR_FORMAT},
-        {"short reply", "\r\nOK", [](CWKvCtrl& kv) { return kv.Initialize(); }, CARD_ERR_RESULT},
-        {"attempts", "\r\n2\r\n\r\nOK\r\n", [](CWKvCtrl& kv) { int c; return kv.GetRemainingAttempts(c); }, CARD_OK},
-    };
-    for (const auto& row : rows) {
-        ScriptedCard scripted(row.reply);
-        CWKvCtrl kv = CWKvCtrl(CardTimings{150, 150, 5, 20}, MakeSerialPort(), MakeDeviceInhibit());
-        ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK) << row.name;
-        EXPECT_EQ(row.run(kv), row.expected) << row.name;
-        kv.ClosePort();
-    }
+test::CFakeModem ScriptedCard(std::vector<std::string> bursts, int pauseMs) {
+    return test::CFakeModem([bursts](const std::string&) { return bursts; }, pauseMs);
 }
 
 // The budget is for a stretch of commands: time the caller spends elsewhere between
 // them (a periodic reading's pause) is given back, so a card answering each reading
 // slowly is never cut, however long the readings go on.
 TEST(CardEngineReplies, PausesBetweenCommandsGiveTheBudgetBack) {
-    ScriptedCard scripted({"\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, 100);
+    const auto scripted = ScriptedCard({"\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, 100);
     CWKvCtrl kv = CWKvCtrl(CardTimings{1000, 1000, 5, 20, 450}, MakeSerialPort(), MakeDeviceInhibit());
-    ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK);
+    ASSERT_EQ(kv.OpenPort(scripted.Port(), true), CARD_OK);
     for (int reading = 0; reading < 6; ++reading) {
         std::string text;
         EXPECT_EQ(kv.GetModel(text), CARD_OK) << "reading " << reading;
@@ -432,8 +317,7 @@ TEST(CardEngineReplies, PausesBetweenCommandsGiveTheBudgetBack) {
     }
 }
 
-// The information line of a reply as the command operation hands it out, after its
-// result: "0 VR31K".
+// What a command operation hands out, its result first: "0 VR31K".
 std::string Model(CWKvCtrl& kv) {
     std::string text;
     const unsigned r = kv.GetModel(text);
@@ -451,28 +335,38 @@ std::string Attempts(CWKvCtrl& kv) {
 }
 std::string SimState(CWKvCtrl& kv) { return std::to_string(kv.GetSimState()); }
 std::string PinLock(CWKvCtrl& kv) { return std::to_string(kv.GetPinLockState()); }
-
-struct ValueRow {
-    const char* name;
-    std::vector<std::string> bursts;  // 50 ms apart
-    std::string (*run)(CWKvCtrl&);
-    std::string expected;
-};
-
-void RunValueRows(const std::vector<ValueRow>& rows) {
-    for (const auto& row : rows) {
-        ScriptedCard scripted(row.bursts, 50);
-        CWKvCtrl kv = CWKvCtrl(CardTimings{150, 150, 5, 20}, MakeSerialPort(), MakeDeviceInhibit());
-        ASSERT_EQ(kv.OpenPort(scripted.Path(), true), CARD_OK) << row.name;
-        EXPECT_EQ(row.run(kv), row.expected) << row.name;
-        kv.ClosePort();
-    }
+std::string Manufacturer(CWKvCtrl& kv) {
+    std::string text;
+    return std::to_string(kv.GetManufacturer(text));
 }
+std::string Number(CWKvCtrl& kv) {
+    std::string number;
+    int type = 0;
+    return std::to_string(kv.GetSubscriberNumber(number, type));
+}
+std::string Pin(CWKvCtrl& kv) { return std::to_string(kv.EnterPin("1234")); }
+std::string Lock(CWKvCtrl& kv) { return std::to_string(kv.SetPinLock(1, "1234")); }
+std::string Initialize(CWKvCtrl& kv) { return std::to_string(kv.Initialize()); }
 
-// Number replies are read as values, as the card's picture and the PIN prompts need
-// them; an unreadable count is no count left.
-TEST(CardEngineReplies, NumbersAreReadAsValues) {
-    RunValueRows({
+// Replies the simulator never sends, each played to every command (bursts 50 ms apart).
+TEST(CardEngineReplies, ScriptedRepliesAreReadAsTheCardMeantThem) {
+    const auto code = [](unsigned result) { return std::to_string(result); };
+    const struct Row {
+        const char* name;
+        std::vector<std::string> bursts;
+        std::string (*run)(CWKvCtrl&);
+        std::string expected;
+    } rows[] = {
+        {"OK only three times", {"\r\nOK\r\n"}, Manufacturer, code(CARD_ERR_NOINFO)},
+        {"lock value 2", {"\r\n+CLCK: 2\r\n\r\nOK\r\n"}, PinLock, code(CARD_ERR_FORMAT)},
+        {"lock value 1", {"\r\n+CLCK: 1\r\n\r\nOK\r\n"}, PinLock, code(PIN_LOCK_ON)},
+        {"named number", {"\r\n+CNUM: \"Me\",\"0901\",129\r\n\r\nOK\r\n"}, Number, code(CARD_ERR_FORMAT)},
+        {"pin error 16", {"\r\n+CME ERROR: 16\r\n"}, Pin, code(CARD_WRONG_PASSWORD)},
+        {"error to a code", {"\r\nERROR\r\n"}, Lock, code(CARD_ERR_RESULT)},
+        {"sim error 11", {"\r\n+CME ERROR: 11\r\n"}, SimState, code(CARD_ERR_FORMAT)},
+        {"short reply", {"\r\nOK"}, Initialize, code(CARD_ERR_RESULT)},
+        // Number replies are read as values, as the card's picture and the PIN prompts
+        // need them; an unreadable count is no count left.
         {"signal 3", {"\r\n3\r\n\r\nOK\r\n"}, Level, "0 3"},
         {"signal read from its first character", {"\r\n42\r\n\r\nOK\r\n"}, Level, "0 4"},
         {"signal beyond the pictures", {"\r\n7\r\n\r\nOK\r\n"}, Level, "0 7"},
@@ -480,25 +374,26 @@ TEST(CardEngineReplies, NumbersAreReadAsValues) {
         {"attempts", {"\r\n2\r\n\r\nOK\r\n"}, Attempts, "0 2"},
         {"attempts with more digits", {"\r\n10\r\n\r\nOK\r\n"}, Attempts, "0 10"},
         {"attempts unreadable", {"\r\n-\r\n\r\nOK\r\n"}, Attempts, "0 0"},
-        {"attempts refused", {"\r\nERROR\r\n"}, Attempts, std::to_string(CARD_ERR_RESULT) + " -1"},
-    });
-}
-
-// Unsolicited result codes before, inside and after a reply, and in bursts of their
-// own, are not the reply.
-TEST(CardEngineReplies, UnsolicitedLinesAreNotTheReply) {
-    const std::string ready = std::to_string(SIM_READY);
-    RunValueRows({
+        {"attempts refused", {"\r\nERROR\r\n"}, Attempts, code(CARD_ERR_RESULT) + " -1"},
+        // Unsolicited result codes before, inside and after a reply, and in bursts of
+        // their own, are not the reply.
         {"signal report first", {"\r\n^RSSI: 3\r\n\r\nVR31K\r\n\r\nOK\r\n"}, Model, "0 VR31K"},
         {"registration inside", {"\r\nVR31K\r\n\r\n+CREG: 1\r\n\r\nOK\r\n\r\nRING\r\n"}, Model, "0 VR31K"},
         {"a burst of its own first", {"\r\n^BOOT:20952101,0,0,0,72\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, Model, "0 VR31K"},
         {"a dropped call's NO CARRIER first", {"\r\nNO CARRIER\r\n", "\r\nVR31K\r\n\r\nOK\r\n"}, Model, "0 VR31K"},
-        {"only unsolicited lines: no answer", {"\r\n^RSSI: 3\r\n"}, Model, std::to_string(CARD_ERR_TRANSACT) + " "},
-        {"ok only amid them", {"\r\n^MODE: 5,4\r\n\r\nOK\r\n"}, Model, std::to_string(CARD_ERR_NOINFO) + " "},
-        {"sim state", {"\r\n+CGREG: 1\r\n\r\n+CPIN: READY\r\n\r\n^SIMST: 1\r\n\r\nOK\r\n"}, SimState, ready},
+        {"only unsolicited lines: no answer", {"\r\n^RSSI: 3\r\n"}, Model, code(CARD_ERR_TRANSACT) + " "},
+        {"ok only amid them", {"\r\n^MODE: 5,4\r\n\r\nOK\r\n"}, Model, code(CARD_ERR_NOINFO) + " "},
+        {"sim state", {"\r\n+CGREG: 1\r\n\r\n+CPIN: READY\r\n\r\n^SIMST: 1\r\n\r\nOK\r\n"}, SimState, code(SIM_READY)},
         {"signal level", {"\r\n^RSSI: 9\r\n\r\n2\r\n\r\nOK\r\n"}, Level, "0 2"},
-        {"lock state", {"\r\nRING\r\n\r\n+CLCK: 1\r\n\r\nOK\r\n"}, PinLock, std::to_string(PIN_LOCK_ON)},
-    });
+        {"lock state", {"\r\nRING\r\n\r\n+CLCK: 1\r\n\r\nOK\r\n"}, PinLock, code(PIN_LOCK_ON)},
+    };
+    for (const Row& row : rows) {
+        const auto scripted = ScriptedCard(row.bursts, 50);
+        CWKvCtrl kv = CWKvCtrl(CardTimings{150, 150, 5, 20}, MakeSerialPort(), MakeDeviceInhibit());
+        ASSERT_EQ(kv.OpenPort(scripted.Port(), true), CARD_OK) << row.name;
+        EXPECT_EQ(row.run(kv), row.expected) << row.name;
+        kv.ClosePort();
+    }
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 #include "platform/linux/Machine.h"
 #include "card/CWCommCtrl.h"
 #include "card/CardResults.h"
-#include "PtyPair.h"
+#include "support/PtyPair.h"
 
 #include <gtest/gtest.h>
 
@@ -22,33 +22,58 @@ using test::PtyPair;
 
 constexpr int kShortRetryMs = 20;
 
-// Counts callbacks; checks the chunk is already queued when the callback runs.
-class CCountingChannel : public CWCommCtrl {
+// Counts callbacks. With `readInCallback`, the callback reads the queue itself: it runs
+// after its chunk is queued and with no queue lock held, so it finds the chunk (and
+// would deadlock if a lock were held).
+class CTestChannel : public CWCommCtrl {
 public:
-    CCountingChannel() : CWCommCtrl(kShortRetryMs, MakeSerialPort(), MakeDeviceInhibit()) { SetReceiveCallback(&Count, this); }
-    ~CCountingChannel() override { Close(); }
+    explicit CTestChannel(bool readInCallback = false)
+        : CWCommCtrl(kShortRetryMs, MakeSerialPort(), MakeDeviceInhibit()), m_readInCallback(readInCallback) {
+        SetReceiveCallback(&Callback, this);
+    }
+    ~CTestChannel() override { Close(); }
     std::atomic<int> calls{0};
+    std::mutex mutex;
+    std::string taken;
+    int emptyCalls = 0;
+    size_t largestChunk = 0;
 
-    std::string ReadAll(size_t atLeast, int timeoutMs = 2000) {
+    std::string ReadAll(size_t atLeast, std::chrono::milliseconds timeout = 2s) {
         std::string all, chunk;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (all.size() < atLeast && std::chrono::steady_clock::now() < deadline) {
-            if (Read(chunk) == COMM_OK) all += chunk;
-            else std::this_thread::sleep_for(1ms);
+            if (Read(chunk) == COMM_OK) {
+                largestChunk = std::max(largestChunk, chunk.size());
+                all += chunk;
+            } else {
+                std::this_thread::sleep_for(1ms);
+            }
         }
         return all;
     }
 
 private:
-    static int Count(void* context) {
-        static_cast<CCountingChannel*>(context)->calls++;
+    static int Callback(void* context) {
+        auto* self = static_cast<CTestChannel*>(context);
+        self->calls++;
+        if (!self->m_readInCallback) return 0;
+        std::string chunk;
+        const int r = self->Read(chunk);
+        std::lock_guard lock(self->mutex);
+        if (r == COMM_OK) self->taken += chunk;
+        else ++self->emptyCalls;
         return 0;
     }
+    const bool m_readInCallback;
 };
 
-TEST(CommChannel, WritesArriveInOrderAndRepliesAreQueued) {
+class CommChannel : public ::testing::Test {
+protected:
     PtyPair pty;
-    CCountingChannel channel;
+    CTestChannel channel;
+};
+
+TEST_F(CommChannel, WritesArriveInOrderAndRepliesAreQueued) {
     ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
     EXPECT_TRUE(channel.IsOpen());
     EXPECT_EQ(channel.Write(""), COMM_OK);  // queues nothing
@@ -66,32 +91,9 @@ TEST(CommChannel, WritesArriveInOrderAndRepliesAreQueued) {
     EXPECT_FALSE(channel.IsOpen());
 }
 
-// The callback runs after its chunk is queued and with no queue lock held: reading the
-// queue from inside it finds the chunk (and would deadlock if a lock were held).
-class CReadingChannel : public CWCommCtrl {
-public:
-    CReadingChannel() : CWCommCtrl(kShortRetryMs, MakeSerialPort(), MakeDeviceInhibit()) { SetReceiveCallback(&Take, this); }
-    ~CReadingChannel() override { Close(); }
-    std::mutex mutex;
-    std::string taken;
-    int emptyCalls = 0;
-
-private:
-    static int Take(void* context) {
-        auto* self = static_cast<CReadingChannel*>(context);
-        std::string chunk;
-        const int r = self->Read(chunk);
-        std::lock_guard lock(self->mutex);
-        if (r == COMM_OK) self->taken += chunk;
-        else ++self->emptyCalls;
-        return 0;
-    }
-};
-
-TEST(CommChannel, CallbackFindsItsChunkQueued) {
-    PtyPair pty;
-    CReadingChannel channel;
-    ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
+TEST_F(CommChannel, CallbackFindsItsChunkQueued) {
+    CTestChannel reading(true);
+    ASSERT_EQ(reading.Open(pty.SlavePath(), true), COMM_OK);
     for (int i = 0; i < 5; ++i) {
         pty.Send("\r\nOK\r\n");
         std::this_thread::sleep_for(10ms);
@@ -99,20 +101,18 @@ TEST(CommChannel, CallbackFindsItsChunkQueued) {
     // The reader may still be on its way to the last burst on a busy machine.
     for (int wait = 0; wait < 200; ++wait) {
         {
-            std::lock_guard lock(channel.mutex);
-            if (channel.taken.size() >= 30u) break;
+            std::lock_guard lock(reading.mutex);
+            if (reading.taken.size() >= 30u) break;
         }
         std::this_thread::sleep_for(10ms);
     }
-    channel.Close();
-    std::lock_guard lock(channel.mutex);
-    EXPECT_EQ(channel.taken.size(), 30u);
-    EXPECT_EQ(channel.emptyCalls, 0);
+    reading.Close();
+    std::lock_guard lock(reading.mutex);
+    EXPECT_EQ(reading.taken.size(), 30u);
+    EXPECT_EQ(reading.emptyCalls, 0);
 }
 
-TEST(CommChannel, BurstsFurtherApartThanTheIntervalAreSeparateChunks) {
-    PtyPair pty;
-    CCountingChannel channel;
+TEST_F(CommChannel, BurstsFurtherApartThanTheIntervalAreSeparateChunks) {
     ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
     CommTimeouts timeouts;
     timeouts.readInterval = 1;
@@ -130,39 +130,33 @@ TEST(CommChannel, BurstsFurtherApartThanTheIntervalAreSeparateChunks) {
     EXPECT_EQ(channel.calls.load(), 2);
 }
 
-TEST(CommChannel, ALargeReplyComesInChunksOfAtMost32k) {
-    PtyPair pty;
-    CCountingChannel channel;
+TEST_F(CommChannel, ALargeReplyComesInChunksOfAtMost32k) {
     ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
     const std::string big(40000, 'x');
     std::thread sender([&] { pty.Send(big); });
-    std::string all, chunk;
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (all.size() < big.size() && std::chrono::steady_clock::now() < deadline) {
-        if (channel.Read(chunk) == COMM_OK) {
-            EXPECT_LE(chunk.size(), CWCommCtrl::kMaxChunk);
-            all += chunk;
-        } else {
-            std::this_thread::sleep_for(1ms);
-        }
-    }
+    EXPECT_EQ(channel.ReadAll(big.size(), 3s), big);
     sender.join();
-    EXPECT_EQ(all, big);
+    EXPECT_LE(channel.largestChunk, CWCommCtrl::kMaxChunk);
 }
 
-TEST(CommChannel, ClosedChannelRefusesWritesAndCloseIsIdempotent) {
-    CCountingChannel channel;
+TEST_F(CommChannel, AChannelNeverOpenedRefusesWritesAndAMissingDeviceLeavesItClosed) {
     EXPECT_EQ(channel.Close(), COMM_OK);  // never opened
     EXPECT_EQ(channel.Write("AT\r"), COMM_ERR_OPEN);
     std::string chunk;
     EXPECT_EQ(channel.Read(chunk), COMM_ERR_NODATA);
     EXPECT_EQ(channel.SetFlowControl(1), COMM_OK);  // nothing to do while closed
     EXPECT_EQ(channel.Close(), COMM_OK);
+    // A missing device is tried twice.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(channel.Open("/dev/vr31k-no-such-port", true), COMM_ERR_OPEN);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kShortRetryMs));
+    EXPECT_FALSE(channel.IsOpen());
+    EXPECT_EQ(channel.PortPath(), "/dev/vr31k-no-such-port");
+    EXPECT_EQ(channel.Open("vr31k-no-such-port", true), COMM_ERR_OPEN);
+    EXPECT_EQ(channel.PortPath(), "/dev/vr31k-no-such-port");  // a bare name lives below /dev
 }
 
-TEST(CommChannel, CloseDiscardsUnreadData) {
-    PtyPair pty;
-    CCountingChannel channel;
+TEST_F(CommChannel, CloseDiscardsUnreadData) {
     ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
     pty.Send("unread");
     const auto deadline = std::chrono::steady_clock::now() + 2s;
@@ -177,33 +171,17 @@ TEST(CommChannel, CloseDiscardsUnreadData) {
     EXPECT_EQ(channel.ReadAll(3), "new");
 }
 
-TEST(CommChannel, MissingDeviceFailsTwiceAndLeavesTheChannelClosed) {
-    CCountingChannel channel;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(channel.Open("/dev/vr31k-no-such-port", true), COMM_ERR_OPEN);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kShortRetryMs));
-    EXPECT_FALSE(channel.IsOpen());
-    EXPECT_EQ(channel.PortPath(), "/dev/vr31k-no-such-port");
-    EXPECT_EQ(channel.Open("vr31k-no-such-port", true), COMM_ERR_OPEN);
-    EXPECT_EQ(channel.PortPath(), "/dev/vr31k-no-such-port");  // a bare name lives below /dev
-}
-
-TEST(CommChannel, APortInUseFailsLikeABusyPort) {
-    PtyPair pty;
-    CCountingChannel first, second;
-    ASSERT_EQ(first.Open(pty.SlavePath(), true), COMM_OK);
+// An open on an open channel reopens it. A port in use fails like a busy port. A
+// pseudo-terminal keeps its exclusive mode past the channel's close (its tty lives on
+// with the other side): the next program to open it, unless root, would find it busy.
+TEST_F(CommChannel, APortIsTheChannelsAloneUntilItsCloseGivesItBack) {
+    CTestChannel second;
+    ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
+    ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
+    EXPECT_EQ(channel.Write("AT\r"), COMM_OK);
+    EXPECT_EQ(pty.Receive(3), "AT\r");
     EXPECT_EQ(second.Open(pty.SlavePath(), true), COMM_ERR_OPEN);
     EXPECT_FALSE(second.IsOpen());
-    first.Close();
-    EXPECT_EQ(second.Open(pty.SlavePath(), true), COMM_OK);
-}
-
-// A pseudo-terminal keeps its exclusive mode past the channel's close (its tty lives on
-// with the other side): the next program to open it, unless root, would find it busy.
-TEST(CommChannel, ClosingGivesThePortBackToOtherPrograms) {
-    PtyPair pty;
-    CCountingChannel channel;
-    ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
     channel.Close();
     const int fd = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(fd, 0);
@@ -211,20 +189,12 @@ TEST(CommChannel, ClosingGivesThePortBackToOtherPrograms) {
     EXPECT_EQ(ioctl(fd, TIOCGEXCL, &exclusive), 0);
     close(fd);
     EXPECT_EQ(exclusive, 0);
+    EXPECT_EQ(second.Open(pty.SlavePath(), true), COMM_OK);
 }
 
-TEST(CommChannel, OpenOnAnOpenChannelReopens) {
-    PtyPair pty;
-    CCountingChannel channel;
-    ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
-    ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
-    EXPECT_EQ(channel.Write("AT\r"), COMM_OK);
-    EXPECT_EQ(pty.Receive(3), "AT\r");
-}
-
-TEST(CommChannel, HangUpEndsTheReaderAndCloseStillWorks) {
+TEST(CommChannelPulled, HangUpEndsTheReaderAndCloseStillWorks) {
     auto pty = std::make_unique<PtyPair>();
-    CCountingChannel channel;
+    CTestChannel channel;
     ASSERT_EQ(channel.Open(pty->SlavePath(), true), COMM_OK);
     pty.reset();  // the card is pulled
     std::this_thread::sleep_for(20ms);
@@ -234,34 +204,30 @@ TEST(CommChannel, HangUpEndsTheReaderAndCloseStillWorks) {
 }
 
 // Destroying an open channel stops its reader before anything it uses goes away.
-TEST(CommChannel, DestroyingAnOpenChannelWhileDataFlows) {
-    PtyPair pty;
+TEST_F(CommChannel, DestroyingAnOpenChannelWhileDataFlows) {
     for (int i = 0; i < 20; ++i) {
-        auto channel = std::make_unique<CCountingChannel>();
-        ASSERT_EQ(channel->Open(pty.SlavePath(), true), COMM_OK);
-        channel->Write("AT\r");
+        auto other = std::make_unique<CTestChannel>();
+        ASSERT_EQ(other->Open(pty.SlavePath(), true), COMM_OK);
+        other->Write("AT\r");
         pty.Send("\r\nOK\r\n");
-        channel.reset();
+        other.reset();
         pty.Receive(1, 1);
     }
 }
 
 // Both threads hammer the queues; run under ThreadSanitizer by scripts/test.sh.
-TEST(CommChannel, ConcurrentTrafficIsDeliveredIntact) {
-    PtyPair pty;
-    CCountingChannel channel;
+TEST_F(CommChannel, ConcurrentTrafficIsDeliveredIntact) {
     ASSERT_EQ(channel.Open(pty.SlavePath(), true), COMM_OK);
-    std::string expectOut;
+    std::string expectOut, expectIn;
     std::thread card([&] {
         for (int i = 0; i < 200; ++i) pty.Send("R" + std::to_string(i) + ";");
     });
     for (int i = 0; i < 200; ++i) {
         const std::string s = "W" + std::to_string(i) + ";";
         expectOut += s;
+        expectIn += "R" + std::to_string(i) + ";";
         ASSERT_EQ(channel.Write(s), COMM_OK);
     }
-    std::string expectIn;
-    for (int i = 0; i < 200; ++i) expectIn += "R" + std::to_string(i) + ";";
     EXPECT_EQ(pty.Receive(expectOut.size()), expectOut);
     EXPECT_EQ(channel.ReadAll(expectIn.size()), expectIn);
     card.join();

@@ -8,6 +8,7 @@
 #include "cli/ChargeSession.h"
 #include "cli/CliCommand.h"
 #include "cli/PlanLimit.h"
+#include "CtlRun.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,11 +26,7 @@ using vr31k::test::WriteFile;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::CtlResult;
 
 class AccountingCommandsTest : public ::testing::Test {
 protected:
@@ -48,11 +45,25 @@ protected:
         }
         return {status, out.str(), err.str()};
     }
+    Outcome Plan(std::vector<std::string> words, bool json = true) {
+        return Run(PlanCommands(), std::move(words), json);
+    }
+    Outcome History(std::vector<std::string> words, bool json = true) {
+        return Run(HistoryCommands(), std::move(words), json);
+    }
+    Outcome Usage(std::vector<std::string> words = {}, bool json = true) {
+        return Run(UsageCommands(), std::move(words), json);
+    }
+    // `history record` of a connection that ended at `end`.
+    Outcome Record(const std::string& end, const std::string& sent, const std::string& recv = "0",
+                   const std::string& entry = "apn", const std::string& ms = "1000") {
+        return History({"record", "--entry", entry, "--end", end, "--duration-ms", ms, "--sent", sent, "--recv", recv});
+    }
     std::string Ini() { return ReadFile(dir.File("VR31KUTL.ini")); }
 };
 
 TEST_F(AccountingCommandsTest, PlanSetChecksEveryValueAndWritesTheSection) {
-    Outcome r = Run(PlanCommands(), {"set", "--type", "2", "--price", "0.21", "--cap", "4980", "--closing-day", "20"});
+    Outcome r = Plan({"set", "--type", "2", "--price", "0.21", "--cap", "4980", "--closing-day", "20"});
     ASSERT_EQ(r.status, kExitOk) << r.err;
     EXPECT_NE(r.out.find("\"limit_bytes\": 3035429"), std::string::npos) << r.out;
     EXPECT_NE(Ini().find("MaxCharge2=4980"), std::string::npos);
@@ -73,62 +84,57 @@ TEST_F(AccountingCommandsTest, PlanSetChecksEveryValueAndWritesTheSection) {
          "パケット定額料がパケット無料通信料未満に設定されています。"},
     };
     for (const Refusal& refusal : refusals) {
-        r = Run(PlanCommands(), refusal.words);
+        r = Plan(refusal.words);
         EXPECT_EQ(r.status, kExitFailed) << refusal.message;
         EXPECT_NE(r.out.find(refusal.message), std::string::npos) << r.out;
         EXPECT_EQ(Ini(), before) << "nothing changes: " << refusal.message;
     }
-    EXPECT_EQ(Run(PlanCommands(), {"set", "--type", "5"}).status, kExitUsage);
-    EXPECT_EQ(Run(PlanCommands(), {"set", "--closing-day", "33"}).status, kExitUsage);
+    EXPECT_EQ(Plan({"set", "--type", "5"}).status, kExitUsage);
+    EXPECT_EQ(Plan({"set", "--closing-day", "33"}).status, kExitUsage);
 
     // An empty value unsets a field.
-    r = Run(PlanCommands(), {"set", "--cap", ""});
+    r = Plan({"set", "--cap", ""});
     ASSERT_EQ(r.status, kExitOk);
     EXPECT_NE(r.out.find("\"MaxCharge2\": -1"), std::string::npos);
     EXPECT_NE(r.out.find("\"type\": -1"), std::string::npos) << "type 2 without a cap is incomplete";
 
-    r = Run(PlanCommands(), {"charge", "1000"});
+    r = Plan({"charge", "1000"});
     EXPECT_EQ(r.out, "{\"charge\": -1, \"free_left\": 0, \"limit_left\": 0}\n");
-    Run(PlanCommands(), {"set", "--type", "0", "--price", "0.5"});
-    EXPECT_EQ(Run(PlanCommands(), {"charge", "2560"}).out, "{\"charge\": 10, \"free_left\": 0, \"limit_left\": 0}\n");
-    EXPECT_EQ(Run(PlanCommands(), {"charge", "-1"}).status, kExitUsage);
+    Plan({"set", "--type", "0", "--price", "0.5"});
+    EXPECT_EQ(Plan({"charge", "2560"}).out, "{\"charge\": 10, \"free_left\": 0, \"limit_left\": 0}\n");
+    EXPECT_EQ(Plan({"charge", "-1"}).status, kExitUsage);
 }
 
 TEST_F(AccountingCommandsTest, RecordListTotalsAndPeriods) {
-    Run(PlanCommands(), {"set", "--type", "0", "--price", "1", "--closing-day", "20"});
-    Outcome r = Run(HistoryCommands(), {"record", "--entry", "apn.example", "--end", "2008/05/20 10:00:00",
-                                        "--duration-ms", "3725900", "--sent", "1000", "--recv", "280"});
+    Plan({"set", "--type", "0", "--price", "1", "--closing-day", "20"});
+    Outcome r = Record("2008/05/20 10:00:00", "1000", "280", "apn.example", "3725900");
     ASSERT_EQ(r.status, kExitOk) << r.out << r.err;
     EXPECT_NE(r.out.find("\"start\": \"2008/05/20 08:57:55\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"charge\": 10"), std::string::npos) << r.out;
-    Run(HistoryCommands(), {"record", "--entry", "other", "--end", "2008/05/21 00:00:00", "--duration-ms", "999",
-                            "--sent", "1", "--recv", "2"});
+    Record("2008/05/21 00:00:00", "1", "2", "other", "999");
 
-    r = Run(HistoryCommands(), {"periods"});
+    r = History({"periods"});
     EXPECT_EQ(r.out, "{\"periods\": [\"2008/05/21 - 2008/06/20\", \"2008/04/21 - 2008/05/20\"]}\n");
-    r = Run(HistoryCommands(), {"totals", "--period", "2008/04/21 - 2008/05/20"});
+    r = History({"totals", "--period", "2008/04/21 - 2008/05/20"});
     EXPECT_EQ(r.out,
               "{\"duration_s\": 3725, \"sent\": 1000, \"recv\": 280, \"charge\": 10, \"free_left\": 0, "
               "\"limit_left\": 0}\n");
-    r = Run(HistoryCommands(), {"totals", "--entry", "other"});
+    r = History({"totals", "--entry", "other"});
     EXPECT_EQ(r.out, "{\"duration_s\": 0, \"sent\": 1, \"recv\": 2}\n");
-    EXPECT_EQ(Run(HistoryCommands(), {"totals", "--period", "2008/04/21-2008/05/20"}).status, kExitUsage);
-    EXPECT_EQ(Run(HistoryCommands(), {"totals"}).status, kExitUsage);
+    EXPECT_EQ(History({"totals", "--period", "2008/04/21-2008/05/20"}).status, kExitUsage);
+    EXPECT_EQ(History({"totals"}).status, kExitUsage);
 
-    r = Run(HistoryCommands(), {"list"});
+    r = History({"list"});
     EXPECT_NE(r.out.find("\"entry\": \"other\", \"start\": \"2008/05/21 00:00:00\""), std::string::npos) << r.out;
 
-    r = Run(HistoryCommands(), {"list", "--csv"}, false);
+    r = History({"list", "--csv"}, false);
     EXPECT_EQ(r.out,
               "entry,start,end,duration_s,sent,recv,left_free,left_limit,charge\n"
               "apn.example,2008/05/20 08:57:55,2008/05/20 10:00:00,3725,1000,280,0,0,10\n"
               "other,2008/05/21 00:00:00,2008/05/21 00:00:00,0,1,2,0,0,1\n");  // charged in the current period
-    EXPECT_EQ(Run(HistoryCommands(), {"list", "--csv"}).status, kExitUsage) << "--csv with --json";
+    EXPECT_EQ(History({"list", "--csv"}).status, kExitUsage) << "--csv with --json";
 
-    EXPECT_EQ(Run(HistoryCommands(), {"record", "--entry", "x", "--end", "2008/02/30 10:00:00", "--duration-ms",
-                                      "1", "--sent", "1", "--recv", "1"})
-                  .status,
-              kExitUsage);
+    EXPECT_EQ(Record("2008/02/30 10:00:00", "1", "1", "x", "1").status, kExitUsage);
 }
 
 TEST_F(AccountingCommandsTest, ImportIsWholeOrNothingAndClearEmpties) {
@@ -137,14 +143,14 @@ TEST_F(AccountingCommandsTest, ImportIsWholeOrNothingAndClearEmpties) {
         "\"a,b\",2008/05/20 08:57:55,2008/05/20 10:00:00,3725,1000,280,,,\r\n"
         "plain,2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,3,4,5\r\n";
     WriteFile(dir.File("good.csv"), good);
-    Outcome r = Run(HistoryCommands(), {"import", dir.File("good.csv")});
+    Outcome r = History({"import", dir.File("good.csv")});
     ASSERT_EQ(r.status, kExitOk) << r.out;
     EXPECT_EQ(r.out, "{\"imported\": 2}\n");
-    r = Run(HistoryCommands(), {"list", "--csv"}, false);
+    r = History({"list", "--csv"}, false);
     EXPECT_NE(r.out.find("\"a,b\",2008/05/20 08:57:55,2008/05/20 10:00:00,3725,1000,280,,,\n"), std::string::npos)
         << r.out;
     // The list is printed row by row: the same text as the whole list printed at once.
-    EXPECT_EQ(Run(HistoryCommands(), {"list"}).out,
+    EXPECT_EQ(History({"list"}).out,
               "{\"rows\": [{\"entry\": \"a,b\", \"start\": \"2008/05/20 08:57:55\", \"end\": \"2008/05/20 10:00:00\", "
               "\"duration_s\": 3725, \"sent\": 1000, \"recv\": 280, \"left_free\": null, \"left_limit\": null, "
               "\"charge\": null}, {\"entry\": \"plain\", \"start\": \"2008/05/21 00:00:00\", \"end\": \"2008/05/21 "
@@ -164,25 +170,25 @@ TEST_F(AccountingCommandsTest, ImportIsWholeOrNothingAndClearEmpties) {
     };
     for (const Bad& b : bad) {
         WriteFile(dir.File("bad.csv"), good + b.line + "\n" + "late,2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,,,\n");
-        r = Run(HistoryCommands(), {"import", dir.File("bad.csv")});
+        r = History({"import", dir.File("bad.csv")});
         EXPECT_EQ(r.status, kExitFailed) << b.why;
         EXPECT_NE(r.out.find("line 4: "), std::string::npos) << r.out;
         EXPECT_NE(r.out.find(b.why), std::string::npos) << r.out;
     }
     WriteFile(dir.File("noheader.csv"), "plain,2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,3,4,5\n");
-    EXPECT_EQ(Run(HistoryCommands(), {"import", dir.File("noheader.csv")}).status, kExitFailed);
-    EXPECT_EQ(Run(HistoryCommands(), {"import", dir.File("absent.csv")}).status, kExitFailed);
+    EXPECT_EQ(History({"import", dir.File("noheader.csv")}).status, kExitFailed);
+    EXPECT_EQ(History({"import", dir.File("absent.csv")}).status, kExitFailed);
 
-    r = Run(HistoryCommands(), {"list"});
+    r = History({"list"});
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '{') - 1, 2) << "nothing half-imported: " << r.out;
 
     // Longer than one buffer of output: every row once, in order, in either form.
     std::string many = "entry,start,end,duration_s,sent,recv,left_free,left_limit,charge\n";
     for (int i = 0; i < 1500; ++i) many += "n" + std::to_string(i) + ",2008/05/21 00:00:00,2008/05/21 00:00:10,10,1,2,,,\n";
     WriteFile(dir.File("many.csv"), many);
-    ASSERT_EQ(Run(HistoryCommands(), {"import", dir.File("many.csv")}).status, kExitOk);
+    ASSERT_EQ(History({"import", dir.File("many.csv")}).status, kExitOk);
     for (const bool json : {true, false}) {
-        const std::string listed = Run(HistoryCommands(), {"list"}, json).out;
+        const std::string listed = History({"list"}, json).out;
         const std::string last = json ? "{\"entry\": \"n1499\", " : "    entry: n1499\n";
         EXPECT_EQ(listed.rfind(last), listed.find(last)) << json;
         EXPECT_TRUE(listed.ends_with(json ? "\"charge\": null}]}\n" : "    charge: -\n")) << json;
@@ -190,23 +196,18 @@ TEST_F(AccountingCommandsTest, ImportIsWholeOrNothingAndClearEmpties) {
         EXPECT_EQ(listed.find(json ? "}{" : "\n\n"), std::string::npos) << json;
     }
 
-    EXPECT_EQ(Run(HistoryCommands(), {"clear"}).out, "{\"cleared\": true}\n");
-    EXPECT_EQ(Run(HistoryCommands(), {"list"}).out, "{\"rows\": []}\n");
-    EXPECT_EQ(Run(HistoryCommands(), {"list"}, false).out, "rows: none\n");
-    EXPECT_EQ(Run(HistoryCommands(), {"periods"}).out, "{\"periods\": []}\n");
+    EXPECT_EQ(History({"clear"}).out, "{\"cleared\": true}\n");
+    EXPECT_EQ(History({"list"}).out, "{\"rows\": []}\n");
+    EXPECT_EQ(History({"list"}, false).out, "rows: none\n");
+    EXPECT_EQ(History({"periods"}).out, "{\"periods\": []}\n");
 }
 
 TEST_F(AccountingCommandsTest, UsageOfTheCurrentPeriod) {
-    Run(PlanCommands(), {"set", "--type", "0", "--price", "1", "--notice-charge", "1000", "--notice-ratio", "80",
-                         "--closing-day", "0"});
+    Plan({"set", "--type", "0", "--price", "1", "--notice-charge", "1000", "--notice-ratio", "80", "--closing-day",
+          "0"});
     const time_t now = time(nullptr);
-    struct tm local {};
-    localtime_r(&now, &local);
-    char end[32], today[16];
-    strftime(end, sizeof end, "%Y/%m/%d %H:%M:%S", &local);
-    strftime(today, sizeof today, "%Y/%m/%d", &local);
-    Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "30000",
-                            "--recv", "30000"});
+    const std::string end = test::LocalTimeAt(now), today = end.substr(0, 10);
+    Record(end, "30000", "30000");
     // A connection this process watches, as its live record last saved it.
     LiveUsageRecord live;
     live.Configure(dir.Path(), getpid(), ProcessStartTicks(getpid()));
@@ -218,7 +219,7 @@ TEST_F(AccountingCommandsTest, UsageOfTheCurrentPeriod) {
     figures.recv = 6;
     live.Update(figures, now);
     ASSERT_TRUE(live.Finish(figures));
-    const Outcome r = Run(UsageCommands(), {});
+    const Outcome r = Usage();
     ASSERT_EQ(r.status, kExitOk);
     EXPECT_EQ(r.out, std::string("{\"period\": \"") + today + " - " + today +
                          "\", \"bytes\": 60000, \"charge\": 468, \"free_left\": 0, \"limit_left\": 0, "
@@ -226,23 +227,20 @@ TEST_F(AccountingCommandsTest, UsageOfTheCurrentPeriod) {
                          "\"days_left\": null, \"warning\": null, \"mean_per_day\": null, \"week_per_day\": null, "
                          "\"pace\": [], \"pace_line\": null, \"running\": [{\"entry\": \"apn\", \"sent\": 5, "
                          "\"recv\": 6, \"duration_s\": 7, \"saved\": \"" + end + "\"}]}\n");
-    const Outcome plain = Run(UsageCommands(), {}, false);
+    const Outcome plain = Usage({}, false);
     EXPECT_NE(plain.out.find("projected_bytes: none: the period has no end\n"), std::string::npos) << plain.out;
     EXPECT_EQ(plain.out.find("warning"), std::string::npos) << plain.out;
 }
 
 TEST_F(AccountingCommandsTest, UsageProjectsTheRestOfThePeriod) {
     // Month-end periods; 1 yen a packet, the notice at 800 yen (102,400 bytes).
-    Run(PlanCommands(), {"set", "--type", "0", "--price", "1", "--notice-charge", "1000", "--notice-ratio", "80"});
+    Plan({"set", "--type", "0", "--price", "1", "--notice-charge", "1000", "--notice-ratio", "80"});
     const time_t now = time(nullptr);
     struct tm local {};
     localtime_r(&now, &local);
-    char end[32];
-    strftime(end, sizeof end, "%Y/%m/%d %H:%M:%S", &local);
-    Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "50000",
-                            "--recv", "50000"});
+    Record(test::LocalTimeAt(now), "50000", "50000");
     const int days = DaysInMonth(local.tm_year + 1900, local.tm_mon + 1);
-    const Outcome r = Run(UsageCommands(), {});
+    const Outcome r = Usage();
     ASSERT_EQ(r.status, kExitOk);
     EXPECT_NE(r.out.find("\"days_left\": " + std::to_string(days - local.tm_mday)), std::string::npos) << r.out;
     const auto at = r.out.find("\"projected_bytes\": ");
@@ -255,13 +253,13 @@ TEST_F(AccountingCommandsTest, UsageProjectsTheRestOfThePeriod) {
     // projection does.
     const bool warned = r.out.find("\"warning\": \"") != std::string::npos;
     EXPECT_EQ(warned, projected >= 102400) << r.out;
-    const Outcome plain = Run(UsageCommands(), {}, false);
+    const Outcome plain = Usage({}, false);
     EXPECT_EQ(plain.out.find("warning: このままのペースでは") != std::string::npos, warned) << plain.out;
 }
 
 TEST_F(AccountingCommandsTest, OwnLimitIsCheckedStoredAndShownWithThePace) {
     WriteFile(dir.File("VR31KUTL.ini"), "[VR31K_LIMIT]\r\nLimitBytes=zz\r\nFuture=1\r\n");
-    Outcome r = Run(PlanCommands(), {"limit"});
+    Outcome r = Plan({"limit"});
     EXPECT_NE(r.out.find("{\"VR31K_LIMIT\": {\"LimitKind\": 0, \"LimitCharge\": -1, \"LimitBytes\": -1, "
                          "\"LimitWarnRatio\": 80, \"BurstBytes\": 0}"),
               std::string::npos)
@@ -279,14 +277,14 @@ TEST_F(AccountingCommandsTest, OwnLimitIsCheckedStoredAndShownWithThePace) {
         {{"set-limit", "--charge", "3000", "--bytes", "1M"}, kExitUsage, "exclude each other"},
     };
     for (const Refusal& refusal : refusals) {
-        r = Run(PlanCommands(), refusal.words);
+        r = Plan(refusal.words);
         EXPECT_EQ(r.status, refusal.status) << refusal.message;
         EXPECT_NE((r.out + r.err).find(refusal.message), std::string::npos) << r.out << r.err;
         EXPECT_EQ(Ini(), before) << "nothing changes: " << refusal.message;
     }
 
-    Run(PlanCommands(), {"set", "--type", "0", "--price", "1"});
-    r = Run(PlanCommands(), {"set-limit", "--bytes", "100k", "--burst", "50M"});
+    Plan({"set", "--type", "0", "--price", "1"});
+    r = Plan({"set-limit", "--bytes", "100k", "--burst", "50M"});
     ASSERT_EQ(r.status, kExitOk) << r.out << r.err;
     EXPECT_NE(r.out.find("\"derived\": {\"limit_bytes\": 102400, \"warn_bytes\": 81920, \"problem\": null, "
                          "\"amount\": \"100 kBytes\"}"),
@@ -295,25 +293,20 @@ TEST_F(AccountingCommandsTest, OwnLimitIsCheckedStoredAndShownWithThePace) {
     EXPECT_NE(Ini().find("Future=1"), std::string::npos) << "a key of a later version is kept";
     EXPECT_NE(Ini().find("LimitKind=2"), std::string::npos);
     EXPECT_NE(Ini().find("BurstBytes=52428800"), std::string::npos);
-    EXPECT_EQ(Run(PlanCommands(), {"set-limit", "--charge", "3000"}).status, kExitOk) << "under a metered plan";
-    r = Run(PlanCommands(), {"set-limit", "--bytes", "100k"}, false);
+    EXPECT_EQ(Plan({"set-limit", "--charge", "3000"}).status, kExitOk) << "under a metered plan";
+    r = Plan({"set-limit", "--bytes", "100k"}, false);
     EXPECT_NE(r.out.find("  LimitKind: the period's bytes (2)\n  LimitCharge: 3000\n"), std::string::npos) << r.out;
 
-    const time_t now = time(nullptr);
-    struct tm local {};
-    localtime_r(&now, &local);
-    char end[32];
-    strftime(end, sizeof end, "%Y/%m/%d %H:%M:%S", &local);
-    Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "90000",
-                            "--recv", "0"});
-    r = Run(UsageCommands(), {});
+    const std::string end = test::LocalTime();
+    Record(end, "90000");
+    r = Usage();
     EXPECT_NE(r.out.find("\"limit\": {\"amount\": \"100 kBytes\", \"state\": \"warning\", \"limit_bytes\": "
                          "102400, \"warn_bytes\": 81920, \"bytes_left\": 12400}"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("{\"mark\": \"limit\", \"at_bytes\": 102400, \"bytes_left\": 12400, "), std::string::npos)
         << r.out;
-    const Outcome plain = Run(UsageCommands(), {}, false);
+    const Outcome plain = Usage({}, false);
     EXPECT_NE(plain.out.find("pace_line: 利用上限まで 1日あたり "), std::string::npos) << plain.out;
     EXPECT_EQ(plain.out.find("at_bytes"), std::string::npos) << "the figures are the JSON's: " << plain.out;
 
@@ -327,27 +320,23 @@ TEST_F(AccountingCommandsTest, OwnLimitIsCheckedStoredAndShownWithThePace) {
         return std::make_pair(status, out.str());
     };
     EXPECT_EQ(refuse(false).first, std::nullopt);
-    Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "12400",
-                            "--recv", "0"});
+    Record(end, "12400");
     EXPECT_EQ(refuse(false),
               std::make_pair(std::optional<int>(kExitLimitReached),
                              std::string("{\"error\": {\"code\": 43606, \"name\": \"limit-reached\", \"message\": "
                                          "\"この期間の通信量が利用上限(100 kBytes)に達しているため、接続しません。\"}}\n")));
     EXPECT_EQ(refuse(true).first, std::nullopt) << "told to go past it";
 
-    Run(PlanCommands(), {"set-limit", "--off"});
+    Plan({"set-limit", "--off"});
     EXPECT_EQ(refuse(false).first, std::nullopt);
-    EXPECT_EQ(Run(UsageCommands(), {}).out.find("\"limit\""), std::string::npos) << "no limit object when off";
+    EXPECT_EQ(Usage().out.find("\"limit\""), std::string::npos) << "no limit object when off";
 }
 
 TEST_F(AccountingCommandsTest, UsageDayByDayAsJsonAndCsv) {
-    Run(PlanCommands(), {"set", "--type", "2", "--price", "1", "--cap", "30", "--closing-day", "20"});
-    for (const char* end : {"2008/05/18 10:00:00", "2008/05/20 23:59:59", "2008/05/21 00:00:00"}) {
-        Run(HistoryCommands(), {"record", "--entry", "apn", "--end", end, "--duration-ms", "1000", "--sent", "1280",
-                                "--recv", "0"});
-    }
+    Plan({"set", "--type", "2", "--price", "1", "--cap", "30", "--closing-day", "20"});
+    for (const char* end : {"2008/05/18 10:00:00", "2008/05/20 23:59:59", "2008/05/21 00:00:00"}) Record(end, "1280");
     const std::vector<std::string> lastDays = {"--daily", "--period", "2008/05/18 - 2008/05/20"};
-    Outcome r = Run(UsageCommands(), lastDays);
+    Outcome r = Usage(lastDays);
     ASSERT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.out,
               "{\"period\": \"2008/05/18 - 2008/05/20\", \"today\": null, \"free_amount\": null, \"cap\": 30, "
@@ -358,21 +347,21 @@ TEST_F(AccountingCommandsTest, UsageDayByDayAsJsonAndCsv) {
 
     std::vector<std::string> csv = lastDays;
     csv.push_back("--csv");
-    r = Run(UsageCommands(), csv, false);
+    r = Usage(csv, false);
     EXPECT_EQ(r.out,
               "day,bytes,cumulative_bytes,charge\n2008/05/18,1280,1280,10\n2008/05/19,0,1280,10\n"
               "2008/05/20,1280,2560,20\n");
 
-    EXPECT_EQ(Run(UsageCommands(), {"--csv"}, false).status, kExitUsage);
-    EXPECT_EQ(Run(UsageCommands(), csv).status, kExitUsage) << "--csv with --json";
-    EXPECT_EQ(Run(UsageCommands(), {"--daily", "--period", "2008/05/20 - 2008/05/18"}).status, kExitUsage);
+    EXPECT_EQ(Usage({"--csv"}, false).status, kExitUsage);
+    EXPECT_EQ(Usage(csv).status, kExitUsage) << "--csv with --json";
+    EXPECT_EQ(Usage({"--daily", "--period", "2008/05/20 - 2008/05/18"}).status, kExitUsage);
 }
 
 // A group member may write any record into the spool: what it holds is told, never obeyed.
 TEST_F(AccountingCommandsTest, ARecordKeptAsideIsToldWithItsControlsShown) {
     ASSERT_EQ(mkdir(dir.File(kSpoolFolderName).c_str(), 0700), 0);
     WriteFile(dir.File(std::string(kSpoolFolderName) + "/\x1b]0;x\a.rec"), "vr31k-usage 1\n\x1b[2J\r\xe2\x80\xae=1\n");
-    const Outcome r = Run(HistoryCommands(), {"list"}, false);
+    const Outcome r = History({"list"}, false);
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_NE(r.err.find("\\x1B]0;x\\x07.rec.bad"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("\\x1B[2J\\x0D\\u{202E}=1"), std::string::npos) << r.err;
@@ -381,7 +370,7 @@ TEST_F(AccountingCommandsTest, ARecordKeptAsideIsToldWithItsControlsShown) {
 
 TEST_F(AccountingCommandsTest, UnreadableHistoryIsReportedAndKept) {
     WriteFile(dir.File("VR31KUTL.mdb"), std::string(4096, 'z'));
-    const Outcome r = Run(HistoryCommands(), {"list"});
+    const Outcome r = History({"list"});
     EXPECT_EQ(r.status, kExitOk);
     EXPECT_NE(r.err.find("could not be read; it was kept as"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "{\"rows\": []}\n");

@@ -3,26 +3,21 @@
 #include "CardSimulator.h"
 #include "common/StringTable.h"
 #include "cli/Json.h"
+#include "support/CtlCommands.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace vr31k {
 namespace {
 
 using sim::CardSimulator;
 using sim::SimState;
-
-struct CtlRun {
-    int exit = -1;
-    std::string out;
-};
+using CtlRun = test::RunResult;
 
 // "messages" and "message_texts" as vr31kctl prints them for boxes with these caption
 // ids (", " between them): each box's caption and text from the string table.
@@ -52,16 +47,13 @@ protected:
         ASSERT_TRUE(card.Start(error)) << error;
     }
     CtlRun Ctl(const std::string& words) { return Ctl(card, words); }
+    // vr31kctl [format] card `words`, its output without the last line break.
     CtlRun Ctl(const CardSimulator& on, const std::string& words, const char* format = "--json") {
-        const std::string command = std::string(VR31KCTL_PATH) + " " + format + " --data-dir " + data.Path() +
-                                    " --port " + on.PortPath() + " card " + words + " 2>/dev/null";
-        CtlRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-        const int status = pclose(pipe);
-        run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::vector<std::string> argv{"--port", on.PortPath(), "card"};
+        if (*format != '\0') argv.insert(argv.begin(), format);
+        std::istringstream in(words);
+        for (std::string word; in >> word;) argv.push_back(word);
+        CtlRun run = test::RunProgram(nullptr, test::CtlArgv(data.Path(), argv));
         if (!run.out.empty() && run.out.back() == '\n') run.out.pop_back();
         return run;
     }
@@ -115,7 +107,7 @@ TEST_F(CardCli, CheckWalksTheSimLoop) {
         row.setup(fresh);
         const CtlRun run = Ctl(fresh, "check " + row.options);
         EXPECT_EQ(run.out, CheckJson(fresh, row.ok, row.state, row.lock, row.messages)) << row.name;
-        EXPECT_EQ(run.exit, row.ok ? 0 : 1) << row.name;
+        EXPECT_EQ(run.status, row.ok ? 0 : 1) << row.name;
         if (std::string(row.name) == "puk path") {
             EXPECT_EQ(fresh.Pin(), "4321");
         }
@@ -143,7 +135,7 @@ TEST_F(CardCli, InfoReadsTheCard) {
     EXPECT_EQ(Ctl("contexts").out, "{\"contexts\": [\"mobile.korvane.ne.jp\", \"\", \"\", \"four\", \"\", \"\", \"\", \"\", \"\", \"\"]}");
     card.SetSimState(SimState::NotInserted);
     const CtlRun failed = Ctl("signal");
-    EXPECT_EQ(failed.exit, 1);
+    EXPECT_EQ(failed.status, 1);
     EXPECT_NE(failed.out.find("\"code\": 122"), std::string::npos) << failed.out;
 }
 
@@ -228,9 +220,9 @@ TEST_F(CardCli, PlainOutputNamesTheStateAndShowsEachBox) {
 }
 
 TEST_F(CardCli, UsageErrors) {
-    EXPECT_EQ(Ctl("check --puk 12345678").exit, 2);
-    EXPECT_EQ(Ctl("pin-lock maybe").exit, 2);
-    EXPECT_EQ(Ctl("fly").exit, 2);
+    EXPECT_EQ(Ctl("check --puk 12345678").status, 2);
+    EXPECT_EQ(Ctl("pin-lock maybe").status, 2);
+    EXPECT_EQ(Ctl("fly").status, 2);
 }
 
 }  // namespace

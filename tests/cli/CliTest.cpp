@@ -1,38 +1,30 @@
 // vr31kctl's conventions (exit status, one JSON object, error object) and the
 // settings commands, run in-process.
+#include "CtlRun.h"
 #include "common/SettingsStore.h"
 #include "cli/CliArgs.h"
-#include "cli/CliRunner.h"
 #include "cli/Json.h"
 #include "platform/InstanceChannel.h"
 #include "platform/InstanceLock.h"
+#include "support/PollUntil.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <poll.h>
-#include <sstream>
 #include <thread>
 #include <unistd.h>
 
 using namespace vr31k;
 using namespace vr31k::cli;
+using vr31k::test::CtlResult;
 using vr31k::test::TempDir;
 using vr31k::test::WriteFile;
 
 namespace {
 
-struct CtlResult {
-    int status;
-    std::string out, err;
-};
-
-CtlResult Ctl(std::vector<std::string> words) {
-    std::ostringstream out, err;
-    const int status = RunCli(words, out, err);
-    return {status, out.str(), err.str()};
-}
+CtlResult Ctl(const std::vector<std::string>& words) { return vr31k::test::RunCtl(words); }
 
 class SettingsCommandTest : public ::testing::Test {
 protected:
@@ -210,9 +202,8 @@ TEST(WatchCommand, EndsWithItsEndLineWhenTheUtilityEnds) {
                 if (poll(&pfd, 1, 5000) <= 0) return;
                 InstancePeer peer(server.AcceptClient());
                 std::string request;
-                for (int i = 0; i < 500 && peer.Read(request) == InstancePeer::ReadResult::Waiting; ++i) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-                }
+                test::PollUntil([&] { return peer.Read(request) != InstancePeer::ReadResult::Waiting; },
+                                std::chrono::seconds(5), std::chrono::milliseconds(10));
                 if (!watch) {
                     peer.Send(R"({"reply": "status", "ok": true, "state": "connected", "data_folder": ")" + dir.Path() +
                               "\"}");

@@ -3,6 +3,8 @@
 // connect + disconnect leaves the same history row; a link left up by a dialler that
 // no program holds is watched as an outside connection, hung up and recorded.
 #include "CardSimulator.h"
+#include "support/CtlCommands.h"
+#include "support/PollUntil.h"
 #include "support/PrivateNetns.h"
 #include "support/ProcessRun.h"
 #include "accounting/EntryCredentialStore.h"
@@ -44,14 +46,6 @@ std::vector<HistoryRow> Rows(const std::string& folder) {
     return rows;
 }
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s) {
-    for (const auto end = std::chrono::steady_clock::now() + limit; !done();) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
-
 // A child of the test, reaped as soon as it ends (a zombie would look alive to a
 // hang-up) and killed if the test ends first.
 class ReapedChild {
@@ -66,7 +60,7 @@ public:
         m_reaper.join();
     }
     std::optional<int> Wait(std::chrono::milliseconds limit) const {
-        if (!WaitFor([&] { return m_ended.load(); }, limit)) return std::nullopt;
+        if (!test::PollUntil([&] { return m_ended.load(); }, limit)) return std::nullopt;
         return m_status.load();
     }
 
@@ -86,9 +80,9 @@ protected:
         setenv("VR31K_SIMLINK_BURST", std::to_string(kBurst).c_str(), 1);
     }
     std::vector<std::string> Argv(const std::string& folder, const std::vector<std::string>& words) const {
-        std::vector<std::string> argv = {test::CtlPath(), "--json", "--data-dir", folder, "--port", simulator.PortPath()};
+        std::vector<std::string> argv = {"--json", "--port", simulator.PortPath()};
         argv.insert(argv.end(), words.begin(), words.end());
-        return argv;
+        return test::CtlArgv(folder, argv);
     }
     std::vector<std::string> Env() const {
         return {"VR31K_DIAL_LINK=simulated", "VR31K_SIMLINK=" SIMLINK, "VR31K_SIMLINK_BURST=" + std::to_string(kBurst),
@@ -114,7 +108,7 @@ protected:
     // The figures a running connect shows, once they hold `text`.
     std::string StatusWith(const std::string& folder, const std::string& text) const {
         std::string out;
-        WaitFor([&] { return (out = Ctl(folder, {"status"}).out).find(text) != std::string::npos; });
+        test::PollUntil([&] { return (out = Ctl(folder, {"status"}).out).find(text) != std::string::npos; });
         return out;
     }
     static int64_t Figure(const std::string& json, const std::string& key) {
@@ -152,7 +146,7 @@ TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
         w.Dialup().EnumConnections(links);
         ASSERT_EQ(links.size(), 1u);
         kill(links[0].pid, SIGUSR1);
-        ASSERT_TRUE(WaitFor([&] {
+        ASSERT_TRUE(test::PollUntil([&] {
             w.Window().OnTimer(kTimerConnection);
             return w.Charge().Live().recv >= kBurst;
         }));
@@ -169,7 +163,7 @@ TEST_F(ConnectCliFlow, WindowAndCommandLineRecordTheSameRow) {
     const std::vector<pid_t> links = Links(connect.pid);
     ASSERT_EQ(links.size(), 1u);
     kill(links[0], SIGUSR1);
-    ASSERT_TRUE(WaitFor([&] { return Figure(Ctl(cliFolder, {"status"}).out, "recv") >= kBurst; }));
+    ASSERT_TRUE(test::PollUntil([&] { return Figure(Ctl(cliFolder, {"status"}).out, "recv") >= kBurst; }));
     const RunResult down = Ctl(cliFolder, {"disconnect"});
     EXPECT_EQ(down.status, 0) << down.out << down.err;
     EXPECT_EQ(connect.Wait(20s), 0);
@@ -267,7 +261,7 @@ TEST_F(ConnectCliFlow, WatchesALinkNoProgramHoldsHangsItUpAndRecordsIt) {
         test::StartProgram(nullptr, {SIMLINK, "--options", dir.File("options"), "--chat", dir.File("chat")}, {},
                            dir.File("link.out")));
     std::string name;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(test::PollUntil([&] {
         const std::string log = ReadFile(dir.File("link.out"));
         const auto at = log.find("Using interface ");
         if (at == std::string::npos || log.find("remote IP address") == std::string::npos) return false;

@@ -1,13 +1,13 @@
 // vr31kctl connect refuses to dial where the utility refuses: no signal, entries that
 // differ from the card, an unknown entry; status and disconnect without a connection.
 #include "CardSimulator.h"
+#include "CtlRun.h"
 #include "common/StringIds.h"
-#include "cli/CliRunner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <functional>
 #include <unistd.h>
 
 namespace vr31k {
@@ -19,56 +19,53 @@ protected:
         std::string error;
         ASSERT_TRUE(card.Start(error)) << error;
     }
-    std::pair<int, std::string> Ctl(std::vector<std::string> words) {
+    test::CtlResult Ctl(std::vector<std::string> words) {
         words.insert(words.begin(), {"--json", "--data-dir", data.Path(), "--port", card.PortPath()});
-        std::ostringstream out, err;
-        const int status = cli::RunCli(words, out, err);
-        return {status, out.str()};
+        return test::RunCtl(words);
     }
-    static std::string Messages(std::initializer_list<int> ids) {
-        std::string text = "\"messages\": [";
-        for (int id : ids) text += (text.back() == '[' ? "" : ", ") + std::to_string(id);
-        return text + "]";
-    }
+    static std::string Messages(int id) { return "\"messages\": [" + std::to_string(id) + "]"; }
 
     test::TempDir data;
     sim::CardSimulator card;
 };
 
-TEST_F(ConnectCli, RefusesWithoutSignal) {
-    card.SetSignal(0);
-    const auto [status, out] = Ctl({"connect"});
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(out.find(Messages({ids::IDS_OUT_OF_SERVICE_CAPTION})), std::string::npos) << out;
-}
-
-TEST_F(ConnectCli, RefusesWhileEntriesDifferFromTheCard) {
-    card.SetContext(3, "elsewhere.example");
-    const auto [status, out] = Ctl({"connect"});
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(out.find(Messages({ids::IDS_SYNC_CANCELLED_CAPTION})), std::string::npos) << out;
-}
-
-TEST_F(ConnectCli, UnknownEntryAndNoConnection) {
-    auto [status, out] = Ctl({"connect", "nowhere.example"});
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(out.find("no entry named nowhere.example"), std::string::npos) << out;
-    std::tie(status, out) = Ctl({"status"});
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(out.find("\"code\": 908"), std::string::npos) << out;
-    std::tie(status, out) = Ctl({"disconnect"});
-    EXPECT_EQ(status, 1);
-}
-
-// The data folder is shared: a status file planted there naming a process (this very
-// test process) is no connection; `disconnect` signals nothing.
-TEST_F(ConnectCli, DisconnectSignalsOnlyARunningConnect) {
-    test::WriteFile(data.File("vr31kctl-connection.json"),
-                    "{\"pid\": " + std::to_string(getpid()) + ", \"state\": \"connected\"}\n");
-    const auto [status, out] = Ctl({"disconnect"});
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(out.find("\"code\": 908"), std::string::npos) << out;
-    EXPECT_EQ(Ctl({"status"}).first, 1);
+// Each refused with status 1 and the reason. The data folder is shared: a status file
+// planted there naming a process (this very test process) is no connection, and
+// `disconnect` signals nothing.
+TEST_F(ConnectCli, RefusesWhereTheUtilityDoesAndFindsNoConnection) {
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        std::vector<std::string> words;
+        std::string told;  // in the output, when it matters
+    } cases[] = {
+        {"an unknown entry", [] {}, {"connect", "nowhere.example"}, "no entry named nowhere.example"},
+        {"status without a connection", [] {}, {"status"}, "\"code\": 908"},
+        {"disconnect without a connection", [] {}, {"disconnect"}, ""},
+        {"disconnect with a planted status file",
+         [&] {
+             test::WriteFile(data.File("vr31kctl-connection.json"),
+                             "{\"pid\": " + std::to_string(getpid()) + ", \"state\": \"connected\"}\n");
+         },
+         {"disconnect"}, "\"code\": 908"},
+        {"status with a planted status file", [] {}, {"status"}, ""},
+        {"entries that differ from the card", [&] { card.SetContext(3, "elsewhere.example"); }, {"connect"},
+         Messages(ids::IDS_SYNC_CANCELLED_CAPTION)},
+        {"no signal",
+         [&] {
+             card.SetContext(3, "");
+             card.SetSignal(0);
+         },
+         {"connect"}, Messages(ids::IDS_OUT_OF_SERVICE_CAPTION)},
+    };
+    for (const auto& c : cases) {
+        c.arrange();
+        const test::CtlResult r = Ctl(c.words);
+        EXPECT_EQ(r.status, 1) << c.what;
+        if (!c.told.empty()) {
+            EXPECT_NE(r.out.find(c.told), std::string::npos) << c.what << ": " << r.out;
+        }
+    }
 }
 
 }  // namespace

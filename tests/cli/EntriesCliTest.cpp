@@ -2,10 +2,10 @@
 // card's contexts, the phonebook and the credential table together, and a difference
 // between program and card stops changes until it is synchronised.
 #include "CardSimulator.h"
+#include "CtlRun.h"
 #include "accounting/EntryCredentialStore.h"
 #include "common/SettingsStore.h"
 #include "common/StringIds.h"
-#include "cli/CliRunner.h"
 #include "dialup/EntryList.h"
 #include "support/TempDir.h"
 
@@ -18,11 +18,7 @@
 namespace vr31k {
 namespace {
 
-struct CtlResult {
-    int status;
-    std::string out;
-    std::string err;
-};
+using test::CtlResult;
 
 class EntriesCli : public ::testing::Test {
 protected:
@@ -32,9 +28,7 @@ protected:
     }
     CtlResult Ctl(std::vector<std::string> words) {
         words.insert(words.begin(), {"--json", "--data-dir", data.Path(), "--port", card.PortPath(), "entries"});
-        std::ostringstream out, err;
-        const int status = cli::RunCli(words, out, err);
-        return {status, out.str(), err.str()};
+        return test::RunCtl(words);
     }
     std::vector<std::string> CardContexts() {
         std::vector<std::string> list;
@@ -82,26 +76,39 @@ TEST_F(EntriesCli, ChangesReachCardPhonebookAndTable) {
     EXPECT_EQ(CardContexts(), (std::vector<std::string>{kFactoryApn, "", "", ""}));
 }
 
+// Refused before the card is written. User names and passwords are limited in bytes:
+// 100 katakana are 300 bytes, which neither the phonebook nor the dialler holds.
 TEST_F(EntriesCli, RefusedNamesChangeNothing) {
     ASSERT_EQ(Ctl({"add", "2", "taken.example"}).status, 0);
+    std::string katakana;
+    for (int i = 0; i < 100; ++i) katakana += "パ";
     struct Row {
         std::vector<std::string> words;
         int textId;
+        const char* told = "";  // in the message too
     } rows[] = {
         {{"add", "3", "bad_name"}, ids::IDS_ENTRY_NAME_INVALID_TEXT},
         {{"add", "3", "--", "-lead"}, ids::IDS_ENTRY_NAME_INVALID_TEXT},
         {{"add", "3", "taken.example"}, ids::IDS_ENTRY_NAME_DUPLICATE_TEXT},
         {{"add", "3", std::string(101, 'a')}, ids::IDS_ENTRY_NAME_TOO_LONG_TEXT},
         {{"add", "3", "ok.example", "--user", std::string(257, 'u')}, ids::IDS_ENTRY_USER_TOO_LONG_TEXT},
+        {{"add", "3", "apn.three", "--password", katakana}, ids::IDS_ENTRY_PASSWORD_TOO_LONG_TEXT, "255"},
         {{"rename", "2", kFactoryApn}, ids::IDS_ENTRY_NAME_DUPLICATE_TEXT},
     };
     for (const Row& row : rows) {
+        card.ClearCommands();
         const CtlResult r = Ctl(row.words);
         EXPECT_EQ(r.status, 1) << row.words[2];
+        EXPECT_NE(r.out.find("\"ok\": false"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("\"messages\": [" + std::to_string(ids::IDS_ENTRY_CHECK_CAPTION) + "]"), std::string::npos)
             << r.out;
+        if (*row.told != '\0') {
+            EXPECT_NE(r.out.find(row.told), std::string::npos) << "the message names the limit: " << r.out;
+        }
+        for (const auto& command : card.Commands()) EXPECT_EQ(command.find("CGDCONT="), std::string::npos) << command;
     }
     EXPECT_EQ(CardContexts(), (std::vector<std::string>{kFactoryApn, "taken.example", "", ""}));
+    EXPECT_EQ(Ctl({"list"}).out.find("apn.three"), std::string::npos);
     EXPECT_EQ(Ctl({"add", "11", "x"}).status, 2);
 }
 
@@ -141,23 +148,6 @@ TEST_F(EntriesCli, DifferencesBlockChangesUntilSynchronised) {
     EXPECT_EQ(CardContexts(), (std::vector<std::string>{kFactoryApn, "", "", ""}));
     EXPECT_EQ(SettingsStore(data.File("VR31KUTL.ini")).ReadDialup().entryIndex, 0);
     EXPECT_EQ(Ctl({"select", "3"}).status, 2) << "an empty position cannot be selected";
-}
-
-// User names and passwords are limited in bytes: 100 katakana are 300 bytes, which
-// neither the phonebook nor the dialler holds. Refused before the card is written.
-TEST_F(EntriesCli, ATooLongPasswordIsRefusedBeforeAnythingIsWritten) {
-    std::string password;
-    for (int i = 0; i < 100; ++i) password += "パ";
-    card.ClearCommands();
-    const CtlResult r = Ctl({"add", "3", "apn.three", "--password", password});
-    EXPECT_EQ(r.status, 1) << r.out;
-    EXPECT_NE(r.out.find("\"ok\": false"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"messages\": [" + std::to_string(ids::IDS_ENTRY_CHECK_CAPTION) + "]"), std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("255"), std::string::npos) << "the message names the limit: " << r.out;
-    EXPECT_EQ(card.Context(3), "");
-    for (const auto& command : card.Commands()) EXPECT_EQ(command.find("CGDCONT=3"), std::string::npos) << command;
-    EXPECT_EQ(Ctl({"list"}).out.find("apn.three"), std::string::npos);
 }
 
 // The card took the new context but the credential file could not be written: the

@@ -1,52 +1,46 @@
 // Input the history refuses, and output it always keeps well-formed: end times far
 // ahead of the clock, names an export could not import again, byte counts that cannot
 // be summed, names that are not UTF-8 in rows of earlier builds.
+#include "CtlRun.h"
 #include "accounting/CDbHistoryCtrl.h"
 #include "accounting/EntryCredentialStore.h"
 #include "accounting/HistoryRowRules.h"
-#include "cli/CliRunner.h"
 #include "common/Utf8.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <ctime>
 #include <optional>
 #include <sstream>
 
 using namespace vr31k;
+using vr31k::test::LocalTime;
 using vr31k::test::TempDir;
 using vr31k::test::WriteFile;
+using Outcome = vr31k::test::CtlResult;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
 Outcome Ctl(const std::string& folder, std::vector<std::string> words) {
     words.insert(words.begin(), {"--data-dir", folder});
-    std::ostringstream out, err;
-    const int status = cli::RunCli(words, out, err);
-    return {status, out.str(), err.str()};
-}
-
-// "YYYY/MM/DD HH:MM:SS" of the local clock `offset` seconds from now.
-std::string LocalTime(long offset) {
-    const time_t t = time(nullptr) + offset;
-    tm local{};
-    localtime_r(&t, &local);
-    char text[32];
-    strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
-    return text;
+    return test::RunCtl(words);
 }
 
 Outcome Record(const std::string& folder, const std::string& entry, const std::string& end,
                const std::string& sent = "1") {
     return Ctl(folder, {"--json", "history", "record", "--entry", entry, "--end", end, "--duration-ms", "1000", "--sent",
                         sent, "--recv", "1"});
+}
+
+// Rows of the last minute written straight into the folder's history, past the rules.
+HistoryRow Recent(const std::string& entry) {
+    return {entry, *ParseOleDateTime(LocalTime(-60)), *ParseOleDateTime(LocalTime(-50)), 0.0, 0, 0, {}, {}, {}};
+}
+void Plant(const std::string& folder, const std::vector<HistoryRow>& rows) {
+    CDbHistoryCtrl db;
+    ASSERT_EQ(db.OpenHistory(folder + "/VR31KUTL.mdb", std::string(kPassPhrase)), kDbOk);
+    ASSERT_EQ(db.InsertRows(rows), kDbOk);
 }
 
 std::string Csv(const std::string& rows) { return "entry,start,end,duration_s,sent,recv,left_free,left_limit,charge\n" + rows; }
@@ -116,18 +110,11 @@ TEST(HistoryInput, StoredValuesBeyondTheRulesPrintAsStoredAndImportNoMore) {
     for (const auto& c : cases) {
         const std::string what = std::to_string(c.durationDays) + " days, " + std::to_string(c.charge.value_or(-1));
         TempDir dir;
-        HistoryRow row;
-        row.entry = "absurd";
-        row.start = ParseOleDateTime(LocalTime(-60)).value();
-        row.end = ParseOleDateTime(LocalTime(-50)).value();
+        HistoryRow row = Recent("absurd");
         row.duration = c.durationDays;
         row.charge = c.charge;
         EXPECT_NE(HistoryRowProblem(row, OleNow()), "") << what << ": a recorded row is refused";
-        {
-            CDbHistoryCtrl db;
-            ASSERT_EQ(db.OpenHistory(dir.File("VR31KUTL.mdb"), std::string(kPassPhrase)), kDbOk);
-            ASSERT_EQ(db.InsertRows({row}), kDbOk);
-        }
+        ASSERT_NO_FATAL_FAILURE(Plant(dir.Path(), {row}));
         const Outcome listed = Ctl(dir.Path(), {"--json", "history", "list"});
         ASSERT_EQ(listed.status, 0) << what << listed.err;
         EXPECT_NE(listed.out.find(c.json), std::string::npos) << what << listed.out;
@@ -145,17 +132,9 @@ TEST(HistoryInput, StoredValuesBeyondTheRulesPrintAsStoredAndImportNoMore) {
 // Rows an earlier build let in: a name that is not UTF-8, byte counts of 2^63 - 1.
 TEST(HistoryInput, OldRowsGiveWellFormedOutputAndSumsThatNeverWrap) {
     TempDir dir;
-    {
-        CDbHistoryCtrl db;
-        ASSERT_EQ(db.OpenHistory(dir.File("VR31KUTL.mdb"), std::string(kPassPhrase)), kDbOk);
-        HistoryRow row;
-        row.entry = "bad \xff\xfe name";
-        row.start = ParseOleDateTime(LocalTime(-60)).value();
-        row.end = ParseOleDateTime(LocalTime(-50)).value();
-        row.sent = INT64_MAX;
-        row.recv = INT64_MAX;
-        ASSERT_EQ(db.InsertRows({row, row}), kDbOk);
-    }
+    HistoryRow row = Recent("bad \xff\xfe name");
+    row.sent = row.recv = INT64_MAX;
+    ASSERT_NO_FATAL_FAILURE(Plant(dir.Path(), {row, row}));
     for (const std::vector<std::string>& list : {std::vector<std::string>{"--json", "history", "list"},
                                                  std::vector<std::string>{"history", "list", "--csv"}}) {
         const Outcome r = Ctl(dir.Path(), list);
@@ -177,9 +156,9 @@ TEST(HistoryInput, OldRowsGiveWellFormedOutputAndSumsThatNeverWrap) {
 }
 
 TEST(BadFolders, AnEmptyDataFolderNameIsRefused) {
-    std::ostringstream out, err;
-    EXPECT_EQ(cli::RunCli({"--data-dir", "", "plan", "set", "--packet-size", "256"}, out, err), 2);
-    EXPECT_NE(err.str().find("--data-dir needs a folder"), std::string::npos) << err.str();
+    const Outcome r = Ctl("", {"plan", "set", "--packet-size", "256"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--data-dir needs a folder"), std::string::npos) << r.err;
     EXPECT_NE(access("/VR31KUTL.ini", F_OK), 0);
 }
 

@@ -1,3 +1,5 @@
+// The small helpers of the common layer: byte counts, terminal-safe text, the system
+// version classes, the pop-up time check and the INI file.
 #include "common/ByteCount.h"
 #include "common/IniFile.h"
 #include "common/OsVersion.h"
@@ -81,8 +83,6 @@ TEST(GetOsVersionClass, WholeTable) {
     }
     EXPECT_GE(GetOsVersionClass(), kOsClassMinimum);
 }
-
-
 
 TEST(OneshotTimeCheck, DialogRules) {
     struct Row {

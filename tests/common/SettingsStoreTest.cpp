@@ -1,17 +1,21 @@
+// The settings file: defaults, every section's round trip, the forms values are read
+// and written in, what a write keeps, its mode, and writes that cannot complete.
 #include "common/IniFile.h"
 #include "common/SettingsStore.h"
 #include "common/AtomicFileWriter.h"
+#include "support/ProcessRun.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <functional>
 
 #include <cerrno>
 #include <clocale>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vr31k;
@@ -39,14 +43,6 @@ TEST_F(SettingsStoreTest, AbsentFileReadsDefaultsAndIsNotCreated) {
     EXPECT_EQ(store.ReadDialup(), DialupSettings{});
     EXPECT_EQ(store.ReadHistoryList(), HistoryListSettings{});
     EXPECT_EQ(store.ReadPortName(), "");
-    const UtilitySettings u;
-    EXPECT_EQ(u.autoStart, 1);
-    EXPECT_EQ(u.antDispOneshotTime, 10);
-    const DialupSettings d;
-    EXPECT_EQ(d.packetSize, 128);
-    EXPECT_EQ(d.chargeDay, 32);
-    EXPECT_DOUBLE_EQ(d.packetCharge2, -1.0);
-    EXPECT_EQ(HistoryListSettings{}.sortColumn, -1);
     EXPECT_NE(access(path.c_str(), F_OK), 0);
 }
 
@@ -94,34 +90,27 @@ TEST_F(SettingsStoreTest, HistoryListSizeOnlyWhenAsked) {
     EXPECT_EQ(h.sortColumn, 4);
 }
 
+// The price as it is read from the forms a hand may write, and written as %g (read back
+// as written).
 TEST_F(SettingsStoreTest, PacketChargeTextForms) {
-    struct Row {
-        const char* text;
-        double value;
-    } rows[] = {
+    const std::pair<const char*, double> read[] = {
         {"0.0125", 0.0125}, {"1.5e-07", 1.5e-07}, {"2E+10", 2e10}, {"  -3", -3.0},
         {"abc", 0.0},       {"", 0.0},            {"1.5yen", 1.5}, {"1e999", -1.0},
     };
-    for (const Row& row : rows) {
-        WriteFile(path, std::string("[DUP_CONFIG]\nPacketCharge2=") + row.text + "\n");
-        EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, row.value) << row.text;
+    for (const auto& [text, value] : read) {
+        WriteFile(path, std::string("[DUP_CONFIG]\nPacketCharge2=") + text + "\n");
+        EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, value) << text;
     }
-}
-
-TEST_F(SettingsStoreTest, PercentGFormatting) {
     const auto written = [&](double v) {
-        DialupSettings d;
-        d.packetCharge2 = v;
-        store.WriteDialup(d);
+        store.WriteDialup(DialupSettings{.packetCharge2 = v});
         return *IniFile::Parse(ReadFile(path)).Get("DUP_CONFIG", "PacketCharge2");
     };
-    EXPECT_EQ(written(0.0125), "0.0125");
-    EXPECT_EQ(written(0.1234567), "0.123457");
-    EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, 0.123457);
-    EXPECT_EQ(written(-1.0), "-1");
-    EXPECT_EQ(written(1e-5), "1e-05");
-    EXPECT_EQ(written(12345678.0), "1.23457e+07");
-    EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, 1.23457e+07);
+    const std::pair<double, const char*> writes[] = {
+        {0.0125, "0.0125"}, {0.1234567, "0.123457"}, {-1.0, "-1"}, {1e-5, "1e-05"}, {12345678.0, "1.23457e+07"}};
+    for (const auto& [value, text] : writes) {
+        EXPECT_EQ(written(value), text);
+        EXPECT_DOUBLE_EQ(store.ReadDialup().packetCharge2, std::stod(text)) << text;
+    }
 
     // The process locale must not turn the decimal point into a comma.
     if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
@@ -231,50 +220,43 @@ TEST_F(SettingsStoreTest, ADialogWritesOnlyWhatTheUserChanged) {
     EXPECT_EQ(edited, store.ReadDialup());
 }
 
-TEST_F(SettingsStoreTest, UtilityAndDialupWritesLeaveTheFileWritable) {
-    ASSERT_EQ(store.WriteUtility(UtilitySettings{}), 0);
+// The utility's and the plan's writes leave the file writable like its folder; the
+// history list's leaves the mode alone, and fails on a file the user may not write.
+TEST_F(SettingsStoreTest, WritesAndTheFilesMode) {
     const mode_t shared = SharedFileMode(dir.Path());
-    EXPECT_EQ(ModeOf(path), shared);
-    chmod(path.c_str(), 0444);
-    ASSERT_EQ(store.WriteDialup(DialupSettings{}), 0);
-    EXPECT_EQ(ModeOf(path), shared);
-    chmod(path.c_str(), 0444);
-    ASSERT_EQ(store.WriteUtility(UtilitySettings{}), 0);
-    EXPECT_EQ(ModeOf(path), shared);
-}
-
-TEST_F(SettingsStoreTest, HistoryListWriteLeavesTheModeAlone) {
-    ASSERT_EQ(store.WriteUtility(UtilitySettings{}), 0);
-    chmod(path.c_str(), 0640);
-    ASSERT_EQ(store.WriteHistoryList(HistoryListSettings{}, true), 0);
-    EXPECT_EQ(ModeOf(path), 0640u);
-    if (geteuid() != 0) {  // root may write anything; the rule is about ordinary users
-        chmod(path.c_str(), 0444);
-        EXPECT_NE(store.WriteHistoryList(HistoryListSettings{1, 1, 1, 1, 1}, true), 0);
-        EXPECT_EQ(ModeOf(path), 0444u);
+    const struct {
+        mode_t before;  // 0: the file is made by the write
+        std::function<int()> write;
+        bool ok;
+        mode_t after;
+    } steps[] = {
+        {0, [&] { return store.WriteUtility(UtilitySettings{}); }, true, shared},
+        {0444, [&] { return store.WriteDialup(DialupSettings{}); }, true, shared},
+        {0444, [&] { return store.WriteUtility(UtilitySettings{}); }, true, shared},
+        {0640, [&] { return store.WriteHistoryList(HistoryListSettings{}, true); }, true, 0640},
+        // Root may write anything; the rule is about ordinary users.
+        {0444, [&] { return geteuid() == 0 ? 1 : store.WriteHistoryList(HistoryListSettings{1, 1, 1, 1, 1}, true); },
+         false, 0444},
+    };
+    for (const auto& step : steps) {
+        if (step.before != 0) chmod(path.c_str(), step.before);
+        ASSERT_EQ(step.write() == 0, step.ok) << std::oct << step.before;
+        EXPECT_EQ(ModeOf(path), step.after) << std::oct << step.before;
     }
 }
 
 // A crash after the new content is written but before it replaces the file, and a
 // disk that fills up mid-write, both leave the previous settings whole.
 TEST_F(SettingsStoreTest, InterruptedWritesLeaveTheOldFileIntact) {
-    DialupSettings before;
-    before.chargeType = 1;
+    const DialupSettings before{.chargeType = 1};
     ASSERT_EQ(store.WriteDialup(before), 0);
     const std::string original = ReadFile(path);
 
-    const pid_t crashing = fork();
-    if (crashing == 0) {
+    {
         AtomicFileWriter writer(path, 0644);
-        if (writer.Open() && writer.Write("[DUP_CONFIG]\nChargeType=3\n")) {
-            writer.AbandonForTest();
-            _exit(0);  // dies before the rename
-        }
-        _exit(1);
+        ASSERT_TRUE(writer.Open() && writer.Write("[DUP_CONFIG]\nChargeType=3\n"));
+        writer.AbandonForTest();  // as a crash before the rename
     }
-    int status = 0;
-    waitpid(crashing, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(ReadFile(path), original);
     // The killed writer's temporary file goes at the next write.
     const auto temporaries = [&] {
@@ -288,25 +270,17 @@ TEST_F(SettingsStoreTest, InterruptedWritesLeaveTheOldFileIntact) {
     ASSERT_EQ(store.WriteDialup(before), 0);
     EXPECT_EQ(temporaries(), 0u);
 
-    const pid_t full = fork();
-    if (full == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{64, 64};  // any write past 64 bytes fails as on a full disk
-        setrlimit(RLIMIT_FSIZE, &limit);
-        DialupSettings after;
-        after.chargeType = 2;
-        _exit(store.WriteDialup(after) == 0 ? 1 : 0);
-    }
-    waitpid(full, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write should have failed";
+    EXPECT_EQ(test::RunInChild(nullptr, [&] {
+                  signal(SIGXFSZ, SIG_IGN);
+                  rlimit limit{64, 64};  // any write past 64 bytes fails as on a full disk
+                  setrlimit(RLIMIT_FSIZE, &limit);
+                  return store.WriteDialup(DialupSettings{.chargeType = 2}) == 0 ? 1 : 0;
+              }),
+              0)
+        << "the write should have failed";
     EXPECT_EQ(ReadFile(path), original);
     EXPECT_EQ(store.ReadDialup().chargeType, 1);
 }
-
-}  // namespace
-
-namespace {
 
 // A file larger than any settings file reads as defaults; one just under the read
 // limit reads, but a write that would take it past the limit would lose every setting

@@ -81,27 +81,24 @@ TEST(StringTable, TextsKeptExactly) {
     for (const auto& [id, text] : rows) EXPECT_EQ(LoadString(id), text) << id;
 }
 
-TEST(StringTable, UnknownIdIsEmpty) {
+// Conversions filled in order, missing arguments printing nothing; an unknown id is empty.
+TEST(StringTable, FormatFillsConversionsInOrder) {
     EXPECT_TRUE(LoadString(0).empty());
     EXPECT_TRUE(LoadString(202).empty());
     EXPECT_FALSE(HasString(202));
-    EXPECT_EQ(FormatString(202, {"x"}), "");
-}
-
-TEST(StringTable, FormatFillsConversionsInOrder) {
-    EXPECT_EQ(FormatString(IDS_CONNECT_CONFIRM_TEXT, {"apn.example"}),
-              "\"apn.example\" へ接続を開始します。  \nよろしいですか?");
-    EXPECT_EQ(FormatString(IDS_RANGE_TEXT, {"10", "60"}), "10 から 60 までの整数を入力してください。");
-    EXPECT_EQ(FormatString(IDS_DIAL_FAILED_TEXT, {"633"}),
-              "ダイヤルアップ接続に失敗しました。  \n(エラー： 633)");
-}
-
-TEST(StringTable, FormatMissingArgumentsPrintNothing) {
-    EXPECT_EQ(FormatString(IDS_RANGE_TEXT, {"10"}), "10 から  までの整数を入力してください。");
-    EXPECT_EQ(FormatString(IDS_RANGE_TEXT, {}), " から  までの整数を入力してください。");
-}
-
-TEST(StringTable, FormatPercentSigns) {
+    const struct {
+        int id;
+        std::initializer_list<std::string_view> args;
+        const char* text;
+    } cases[] = {
+        {202, {"x"}, ""},
+        {IDS_CONNECT_CONFIRM_TEXT, {"apn.example"}, "\"apn.example\" へ接続を開始します。  \nよろしいですか?"},
+        {IDS_RANGE_TEXT, {"10", "60"}, "10 から 60 までの整数を入力してください。"},
+        {IDS_DIAL_FAILED_TEXT, {"633"}, "ダイヤルアップ接続に失敗しました。  \n(エラー： 633)"},
+        {IDS_RANGE_TEXT, {"10"}, "10 から  までの整数を入力してください。"},
+        {IDS_RANGE_TEXT, {}, " から  までの整数を入力してください。"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FormatString(c.id, c.args), c.text) << c.id;
     EXPECT_EQ(detail::FormatText("%d%% of %s", {"80", "cap"}), "80% of cap");
     EXPECT_EQ(detail::FormatText("%%s %ld/%lu %x", {"1", "2", "3"}), "%s 1/2 3");
     EXPECT_EQ(detail::FormatText("100% sure%", {"x"}), "100% sure%");

@@ -5,10 +5,13 @@
 using namespace vr31k;
 
 TEST(ConnectionFigures, TimeVolumeAndChargeTexts) {
-    EXPECT_EQ(FormatConnectionTime(0), "00:00:00");
-    EXPECT_EQ(FormatConnectionTime(3725999), "01:02:05");
-    EXPECT_EQ(FormatConnectionTime(100ULL * 3600 * 1000), "100:00:00");
-    EXPECT_EQ(FormatConnectionTime(3ULL * 24 * 3600 * 1000 + 59000), "72:00:59");
+    // Whole seconds, the hours not wrapped at 24.
+    const std::pair<uint64_t, const char*> times[] = {
+        {0, "00:00:00"},        {999, "00:00:00"},      {3725000, "01:02:05"},
+        {3725999, "01:02:05"},  {90000000, "25:00:00"}, {100ULL * 3600 * 1000, "100:00:00"},
+        {3ULL * 24 * 3600 * 1000 + 59000, "72:00:59"},
+    };
+    for (const auto& [ms, text] : times) EXPECT_EQ(FormatConnectionTime(ms), text) << ms;
     // The tick divides by 1024 itself: large volumes still read in kilobytes.
     EXPECT_EQ(FormatConnectionVolume(1073741825ULL, 0), "1,048,576 kBytes");
     EXPECT_EQ(FormatConnectionVolume(1000, 23), "0 kBytes");

@@ -17,22 +17,23 @@ std::string Repeat(const std::string& text, int times) {
     return out;
 }
 
-class EntryChangesTest : public ::testing::Test {
-protected:
-    FakeEntryBook book;
-    FakeCard card;
-    ScriptedUi ui;
-    EntryChanges changes{book, card, ui};
-    EntryList list;
-
-    void SetUp() override {
+// Entries at positions 1 and 3, on the card and in the program.
+struct TwoEntries {
+    TwoEntries() {
         book.Put(0, "alpha.example", "ua", "pa");
         book.Put(2, "gamma", "ug", "pg");
         card.contexts[0] = "alpha.example";
         card.contexts[2] = "gamma";
         book.ListEntries(list);
     }
+    FakeEntryBook book;
+    FakeCard card;
+    ScriptedUi ui;
+    EntryChanges changes{book, card, ui};
+    EntryList list;
 };
+
+class EntryChangesTest : public ::testing::Test, protected TwoEntries {};
 
 TEST_F(EntryChangesTest, ResetLeavesOnlyTheFactoryEntryEverywhere) {
     ASSERT_TRUE(changes.ResetToFactory(list));
@@ -195,21 +196,15 @@ TEST_F(EntryChangesTest, ABookStepThatFailsAfterTheCardWriteIsReported) {
         {"credentials", 2, {"gamma", "new", "new", "*99***3#", "gamma"}, false},
     };
     for (const Row& row : rows) {
-        FakeEntryBook b;
-        b.Put(2, "gamma", "ug", "pg");
-        FakeCard c;
-        c.contexts[2] = "gamma";
-        ScriptedUi u;
-        EntryList l;
-        b.ListEntries(l);
-        b.failing = row.failing;
-        EXPECT_FALSE(EntryChanges(b, c, u).ApplyEdit(l, row.position0, row.edit)) << row.failing;
-        EXPECT_EQ(u.writeErrors, 1) << row.failing;
-        EXPECT_EQ(c.writes, row.cardWritten ? 1 : 0) << row.failing;
+        TwoEntries w;
+        w.book.failing = row.failing;
+        EXPECT_FALSE(w.changes.ApplyEdit(w.list, row.position0, row.edit)) << row.failing;
+        EXPECT_EQ(w.ui.writeErrors, 1) << row.failing;
+        EXPECT_EQ(w.card.writes, row.cardWritten ? 1 : 0) << row.failing;
         EntryList program;
-        b.ListEntries(program);
+        w.book.ListEntries(program);
         if (std::string(row.failing) != "credentials") {
-            EXPECT_EQ(l, program) << "the list shows what the program holds";
+            EXPECT_EQ(w.list, program) << "the list shows what the program holds";
         }
     }
 }

@@ -9,12 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <cstring>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-
-#include <cstring>
+#include <thread>
 
 extern char** environ;
 
@@ -23,17 +22,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A process that looks like another dialler working on `port`.
+// A process that looks like another dialler working on `port` ("": it names no tty in
+// its arguments). posix_spawn returns once the program runs: its arguments are there to
+// be read at once.
 class CHolder {
 public:
-    // An empty port: the process names no tty in its arguments.
-    explicit CHolder(const std::string& port) {
-        std::vector<std::string> args = {"/bin/sh", "-c", "sleep 60; :", "sh"};
-        if (!port.empty()) args.push_back(port);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    explicit CHolder(std::string port) {
+        std::string shell = "/bin/sh", c = "-c", script = "sleep 60; :", name = "sh";
+        char* argv[] = {shell.data(), c.data(), script.data(), name.data(), port.empty() ? nullptr : port.data(), nullptr};
+        posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv, environ);
     }
     ~CHolder() {
         kill(m_pid, SIGKILL);
@@ -110,35 +107,28 @@ TEST(NetnsLink, ServiceSeesOutsideLinksCountsTrafficAndLosesThem) {
     EXPECT_EQ(w.service->GetConnectionStatistics(c.handle, after), dialerr::kInvalidHandle);
 }
 
-TEST(NetnsLink, ATtyKnownOnlyFromItsLockFileStillCounts) {
+// A dialler whose tty is known only from its lock file still has the card; a dialler on
+// another device, or a link whose dialler is unknown, carries no card name.
+TEST(NetnsLink, ALinkCarriesTheCardsNameOnlyWhenItsDiallerHasTheCard) {
     VR31K_IN_PRIVATE_NETNS();
     OutsideWorld w;
-    CHolder dialler("");
+    CHolder dialler(""), other("/dev/ttyOTHER");
     test::WriteFile(w.dir.File("LCK..ttyCARD"), "      " + std::to_string(dialler.Pid()) + "\n");
-    auto tun = w.Link("ppp0", dialler.Pid());
+    auto card = w.Link("ppp0", dialler.Pid());
+    auto a = w.Link("ppp1", other.Pid());
+    auto b = w.Link("ppp2", 0);
     std::vector<ConnectionInfo> connections;
     w.service->EnumConnections(connections);
-    ASSERT_EQ(connections.size(), 1u);
+    ASSERT_EQ(connections.size(), 3u);
     EXPECT_EQ(connections[0].port, "/dev/ttyCARD");
     EXPECT_EQ(connections[0].deviceName, test::kCardModem);
-}
-
-TEST(NetnsLink, LinksOfOtherDevicesOrUnknownDiallersCarryNoCardName) {
-    VR31K_IN_PRIVATE_NETNS();
-    OutsideWorld w;
-    CHolder other("/dev/ttyOTHER");
-    auto a = w.Link("ppp0", other.Pid());
-    auto b = w.Link("ppp1", 0);
-    std::vector<ConnectionInfo> connections;
-    w.service->EnumConnections(connections);
-    ASSERT_EQ(connections.size(), 2u);
-    for (const ConnectionInfo& c : connections) {
+    for (const ConnectionInfo& c : {connections[1], connections[2]}) {
         EXPECT_EQ(c.deviceName, "") << c.interfaceName;
         EXPECT_NE(c.handle, 0u);
     }
-    ASSERT_EQ(connections[1].interfaceName, "ppp1");
-    EXPECT_EQ(w.service->HangUp(connections[1].handle), dialerr::kAccessDenied) << "no process to end";
-    EXPECT_EQ(w.service->HangUp(connections[0].handle), dialerr::kRequestTimeout)
+    ASSERT_EQ(connections[2].interfaceName, "ppp2");
+    EXPECT_EQ(w.service->HangUp(connections[2].handle), dialerr::kAccessDenied) << "no process to end";
+    EXPECT_EQ(w.service->HangUp(connections[1].handle), dialerr::kRequestTimeout)
         << "its dialler ends, but the interface (held here) stays";
 }
 
@@ -183,66 +173,65 @@ TEST(NetnsLink, MonitorAdoptsReportsAndIgnoresOtherDevicesWithoutTheFlag) {
     any.StopMonitor();
 }
 
-TEST(NetnsLink, SimulatedLinkDialsMovesTrafficAndHangsUpThroughTheMonitor) {
+// The simulated link dialled through the controller: its progress, its traffic counted,
+// and its end seen by the monitor, whether we hang up or the card drops the line (that
+// dial without credentials or progress notices).
+TEST(NetnsLink, SimulatedLinkDialsMovesTrafficAndEndsThroughTheMonitor) {
     VR31K_IN_PRIVATE_NETNS();
-    test::DialHarness h(DialLink::Simulated, "CONNECT 7200000");
-    CWRasCtrl ctrl(*h.service);
-    ctrl.Setup(h.pbk, std::string(test::kCardModem), 0);
-    CNotices notices;
-    ctrl.StartMonitor(notices.Callback());
+    for (const bool cardDrops : {false, true}) {
+        SCOPED_TRACE(cardDrops ? "the card drops the line" : "we hang up");
+        test::DialHarness h(DialLink::Simulated, cardDrops ? "CONNECT" : "CONNECT 7200000");
+        CWRasCtrl ctrl(*h.service);
+        ctrl.Setup(h.pbk, std::string(test::kCardModem), 0);
+        CNotices notices;
+        ctrl.StartMonitor(notices.Callback());
+        test::CDialNotices progress;
+        if (cardDrops) {
+            ASSERT_EQ(ctrl.Dial("apn.example", std::nullopt, std::nullopt, std::nullopt, nullptr), 0);
+        } else {
+            ASSERT_EQ(ctrl.Dial("apn.example", std::string("kv"), std::string("kv"), std::nullopt, progress.Notifier()), 0)
+                << h.service->LastErrorDetail();
+            ASSERT_TRUE(progress.WaitForEnd());
+            using namespace dialstate;
+            EXPECT_EQ(progress.All(), (std::vector<std::pair<uint32_t, int>>{{kOpenPort, 0}, {kConnectDevice, 0},
+                                                                             {kDeviceConnected, 0}, {kAuthenticate, 0},
+                                                                             {kAuthenticated, 0}, {kConnected, 0}}));
+        }
+        ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_CONNECTED));
+        EXPECT_NE(h.modem.Received().find("ATD*99***1#\r"), std::string::npos);
+        EXPECT_EQ(ctrl.IsConnected(), 1);
 
-    test::CDialNotices progress;
-    ASSERT_EQ(ctrl.Dial("apn.example", std::string("kv"), std::string("kv"), std::nullopt, progress.Notifier()), 0)
-        << h.service->LastErrorDetail();
-    ASSERT_TRUE(progress.WaitForEnd());
-    using namespace dialstate;
-    EXPECT_EQ(progress.All(), (std::vector<std::pair<uint32_t, int>>{{kOpenPort, 0}, {kConnectDevice, 0},
-                                                                     {kDeviceConnected, 0}, {kAuthenticate, 0},
-                                                                     {kAuthenticated, 0}, {kConnected, 0}}));
-    ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_CONNECTED));
-    EXPECT_NE(h.modem.Received().find("ATD*99***1#\r"), std::string::npos);
-    EXPECT_EQ(ctrl.IsConnected(), 1);
-
-    std::vector<ConnectionInfo> connections;
-    h.service->EnumConnections(connections);
-    ASSERT_EQ(connections.size(), 1u);
-    EXPECT_EQ(connections[0].interfaceName.rfind("ppp", 0), 0u);
-    ASSERT_EQ(ctrl.SampleStatistics(), 0);
-    kill(connections[0].pid, SIGUSR1);  // one burst of traffic each way
-    // Until the burst is counted (bounded: the machine's load decides how long it takes).
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    do {
-        std::this_thread::sleep_for(50ms);
+        std::vector<ConnectionInfo> connections;
+        h.service->EnumConnections(connections);
+        ASSERT_EQ(connections.size(), 1u);
+        EXPECT_EQ(connections[0].interfaceName.rfind("ppp", 0), 0u);
         ASSERT_EQ(ctrl.SampleStatistics(), 0);
-    } while ((ctrl.BytesReceived() < 64u * 1024 || ctrl.BytesSent() < 64u * 1024) &&
-             std::chrono::steady_clock::now() < deadline);
-    EXPECT_GE(ctrl.BytesReceived(), 64u * 1024);
-    EXPECT_GE(ctrl.BytesSent(), 64u * 1024);
+        kill(connections[0].pid, SIGUSR1);  // one burst of traffic each way
+        // Until the burst is counted (bounded: the machine's load decides how long it takes).
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        do {
+            std::this_thread::sleep_for(50ms);
+            ASSERT_EQ(ctrl.SampleStatistics(), 0);
+        } while ((ctrl.BytesReceived() < 64u * 1024 || ctrl.BytesSent() < 64u * 1024) &&
+                 std::chrono::steady_clock::now() < deadline);
+        EXPECT_GE(ctrl.BytesReceived(), 64u * 1024);
+        EXPECT_GE(ctrl.BytesSent(), 64u * 1024);
 
-    ctrl.StampEndTime();
-    ctrl.HangUp(true, true);
-    ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_HUNGUP));
-    EXPECT_EQ(ctrl.LastMonitorHangUpResult(), 0);
-    ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_DISCONNECTED));
-    EXPECT_EQ(ctrl.IsConnected(), 0);
-    h.service->EnumConnections(connections);
-    EXPECT_TRUE(connections.empty());
-    ctrl.StopMonitor();
-}
-
-TEST(NetnsLink, SimulatedLinkLosingTheLineIsADisconnection) {
-    VR31K_IN_PRIVATE_NETNS();
-    test::DialHarness h(DialLink::Simulated, "CONNECT");
-    CWRasCtrl ctrl(*h.service);
-    ctrl.Setup(h.pbk, std::string(test::kCardModem), 0);
-    CNotices notices;
-    ctrl.StartMonitor(notices.Callback());
-    ASSERT_EQ(ctrl.Dial("apn.example", std::nullopt, std::nullopt, std::nullopt, nullptr), 0);
-    ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_CONNECTED));
-    h.modem.HangUp();  // the card drops the line
-    ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_DISCONNECTED));
-    EXPECT_EQ(ctrl.EndTime().status, RasEndTime::Valid);
-    ctrl.StopMonitor();
+        if (cardDrops) {
+            h.modem.HangUp();
+        } else {
+            ctrl.StampEndTime();
+            ctrl.HangUp(true, true);
+            ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_HUNGUP));
+            EXPECT_EQ(ctrl.LastMonitorHangUpResult(), 0);
+        }
+        ASSERT_TRUE(notices.WaitFor(RAS_NOTIFY_DISCONNECTED));
+        EXPECT_EQ(ctrl.EndTime().status, RasEndTime::Valid);
+        EXPECT_EQ(ctrl.IsConnected(), 0);
+        h.service->EnumConnections(connections);
+        EXPECT_TRUE(connections.empty());
+        ctrl.StopMonitor();
+    }
 }
 
 TEST(NetnsLink, HangUpReportsALinkThatOutlivesItsDialler) {

@@ -8,7 +8,7 @@
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "support/FakeDoctorSystem.h"
-#include "support/ProcessRun.h"
+#include "support/CtlCommands.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -309,17 +308,12 @@ TEST(DoctorCli, NamesTheProcessHoldingTheCardAndNeverSendsACode) {
     ASSERT_TRUE(card.Start(error)) << error;
     card.SetSimState(sim::SimState::PinRequired);
     test::TempDir data;
-    const auto ctl = [&](const std::string& words) {
-        const std::string command = std::string(VR31KCTL_PATH) + " --json --data-dir " + data.Path() + " --port " +
-                                    card.PortPath() + " " + words + " 2>/dev/null";
-        std::string out;
-        FILE* pipe = popen(command.c_str(), "r");
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-        pclose(pipe);
-        return out;
+    const auto ctl = [&](std::vector<std::string> words) {
+        words.insert(words.begin(), {"--json", "--port", card.PortPath()});
+        // The card check's second open comes after a tenth of its pause.
+        return test::RunProgram(nullptr, test::CtlArgv(data.Path(), words), {"VR31K_WAIT_PERCENT=10"}).out;
     };
-    const auto doctor = [&] { return ctl("doctor"); };
+    const auto doctor = [&] { return ctl({"doctor"}); };
 
     // The holder locks the port as a dialler does, so the card check cannot open it either.
     const pid_t holder = test::StartPortHolder(card.PortPath());
@@ -330,7 +324,7 @@ TEST(DoctorCli, NamesTheProcessHoldingTheCardAndNeverSendsACode) {
               std::string::npos)
         << held;
     EXPECT_NE(held.find("\"check\": \"sim\", \"status\": \"unknown\""), std::string::npos) << held;
-    const std::string check = ctl("card check");
+    const std::string check = ctl({"card", "check"});
     EXPECT_NE(check.find("\"held_by\": \"" + heldBy), std::string::npos) << check;
     kill(holder, SIGKILL);
     waitpid(holder, nullptr, 0);

@@ -48,7 +48,11 @@ connect_pid=$!  # vr31kctl itself: the link is its child
 wait_connected
 # One 64 KiB burst each way; only our own link (other tests may run one at the same time).
 pkill -USR1 -P "$connect_pid" -f vr31k-simlink
-sleep 2.2                             # two ticks see the traffic
+# The connection's figures hold the burst (a tick has seen it) before the hang-up.
+for _ in $(seq 100); do
+  [ "$(ctl status 2>/dev/null | field '["recv"]' 2>/dev/null || echo 0)" -ge 65536 ] && break
+  sleep 0.1
+done
 # A member whose /proc hides other users' processes (hidepid) imports the spool again and
 # again while root's connection runs and ends: it cannot see root's process, and must
 # still leave the connection to it (one row below). The namespace we run in is private

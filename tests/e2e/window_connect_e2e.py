@@ -185,19 +185,25 @@ def main():
 
     # Another program keeps the data folder's lock through the window's start (a long
     # import, a member's flock): the history's open gives up, with no box, and is tried
-    # again once the lock is free; the connections after that are recorded.
-    holder = subprocess.Popen(["flock", ui.DATA, "sleep", "12"])
-    time.sleep(0.3)
-    utility = ui.start()
+    # again once the lock is free; the connections after that are recorded. The lock is
+    # kept until the open has given up (after a fifth of its 5 s), then let go.
+    holder = subprocess.Popen(["flock", ui.DATA, "sh", "-c", "echo held; read line"], stdin=subprocess.PIPE,
+                              stdout=subprocess.PIPE, text=True)
+    assert holder.stdout.readline() == "held\n"
+    log = os.path.join(ui.WORK, "utility.log")
+    logged = os.path.getsize(log)
+    utility = ui.start(VR31K_WAIT_PERCENT="20")
+    ui.wait(lambda: b"the history is opened once it is free" in open(log, "rb").read()[logged:],
+            "the history's open to give up")
+    holder.communicate("free\n")
     ui.wait(lambda: ui.find("frame", TITLE), "the window after the lock", timeout=60)
-    holder.wait()
     ui.shot("started-after-lock")
     assert ui.find("alert", TITLE) is None, "no box about the busy history"
     for rows in (7, 8):
         connected = json.loads(ui.ctl("--json", "connect"))
         assert connected["state"] == "connected", connected
         burst()
-        time.sleep(2.2)
+        ui.wait(lambda: json.loads(ui.ctl("--json", "status"))["recv"] >= 64 * 1024, "the burst", timeout=5)
         ended = json.loads(ui.ctl("--json", "disconnect"))
         assert ended["ok"] and ended["recv"] >= 65536, ended
         close(ui.wait(lambda: ui.find("dialog", "今回の利用状況"), "the result dialog"), "今回の利用状況")

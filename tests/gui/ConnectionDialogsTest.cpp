@@ -1,17 +1,13 @@
 // The connection's dialogs: the connecting dialog's progress and its three ends, the
 // disconnecting dialog's dots and its refusal to be closed, the figures in the result and
-// status dialogs, and the window running them from posted events inside their loops.
+// status dialogs. The window runs them in MainWindowTest.
 #include "ModalScript.h"
 #include "Spoken.h"
-#include "app/CUtilityApp.h"
 #include "common/StringIds.h"
 #include "gui/CCfgDialupStatusDlg.h"
 #include "gui/CDialupConnectingDlg.h"
 #include "gui/CDialupDisconnectingDlg.h"
 #include "gui/CDialupResultDlg.h"
-#include "gui/QtAppUi.h"
-#include "gui/UtilityWindow.h"
-#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -156,48 +152,32 @@ TEST(ResultDialog, ShowsTheSixFiguresUnderTheirLabels) {
     EXPECT_NE(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), nullptr);
 }
 
+// The figures and the projection line follow the ticks while the dialog is open, without
+// resizing it; the connection's end closes it from outside.
 TEST(StatusDialog, RefreshesWhileOpenAndClosesFromOutside) {
     CCfgDialupStatusDlg dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ダイヤルアップ通信状態"));
-    ConnectionFiguresText later = kFigures;
-    later.time = "25:00:01";
-    later.charge = "---";
-    later.warning = "警告: 接続していますが、通信はこの接続ではなく wg0 を通っています。";
-    ModalScript script(dialog);
-    script.Then([&] {
-        ExpectFigures(dialog, kFigures, QStringLiteral("通信状態"));
-        auto* warning = dialog.findChild<QLabel*>(QStringLiteral("linkWarning"));
-        ASSERT_NE(warning, nullptr);
-        EXPECT_FALSE(warning->isVisible());
-        dialog.Refresh(later);
-        ExpectFigures(dialog, later, QStringLiteral("通信状態"));
-        // The link's warning above the figures, read by its words.
-        EXPECT_TRUE(warning->isVisible());
-        EXPECT_EQ(test::SpokenOf(warning).name, later.warning);
-        dialog.Close();
-    });
-    dialog.Run(kFigures);
-    EXPECT_FALSE(dialog.IsOpen());
-    dialog.Close();  // closed: nothing
-    EXPECT_EQ(script.StepsLeft(), 0);
-}
-
-TEST(StatusDialog, TheProjectionLineFollowsTheTicksWithoutResizingTheDialog) {
-    CCfgDialupStatusDlg dialog;
     ConnectionFiguresText calm = kFigures;
     calm.projection = {"この期間の予想金額: 約 1,234 円 (あと 20 日)", true, false, ""};
     ConnectionFiguresText heading = kFigures;
+    heading.time = "25:00:01";
+    heading.charge = "---";
     heading.projection = {"この期間の予想金額: 約 12,345,678 円 (あと 19 日)", true, true, "past the cap"};
     ModalScript script(dialog);
     script.Then([&] {
+        ExpectFigures(dialog, calm, QStringLiteral("通信状態"));
         auto* line = dialog.findChild<QLineEdit*>(QStringLiteral("projectionLine"));
         ASSERT_NE(line, nullptr);
         EXPECT_EQ(line->parentWidget()->objectName(), QStringLiteral("chargeGroup"));
         EXPECT_EQ(line->accessibleName(), QStringLiteral("予想金額"));
         EXPECT_EQ(line->text(), QString::fromStdString(calm.projection.text));
         EXPECT_FALSE(line->font().bold());
+        auto* warning = dialog.findChild<QLabel*>(QStringLiteral("linkWarning"));
+        ASSERT_NE(warning, nullptr);
+        EXPECT_FALSE(warning->isVisible());
         const QSize size = dialog.size();
         dialog.Refresh(heading);
+        ExpectFigures(dialog, heading, QStringLiteral("通信状態"));
         EXPECT_EQ(line->text(), QString::fromStdString(heading.projection.text));
         EXPECT_TRUE(line->font().bold());
         EXPECT_EQ(line->accessibleDescription(), QStringLiteral("past the cap"));
@@ -207,75 +187,17 @@ TEST(StatusDialog, TheProjectionLineFollowsTheTicksWithoutResizingTheDialog) {
         dialog.Refresh(calm);
         EXPECT_FALSE(line->font().bold());
         EXPECT_TRUE(line->accessibleDescription().isEmpty());
+        // The link's warning above the figures, read by its words.
+        calm.warning = "警告: 接続していますが、通信はこの接続ではなく wg0 を通っています。";
+        dialog.Refresh(calm);
+        EXPECT_TRUE(warning->isVisible());
+        EXPECT_EQ(test::SpokenOf(warning).name, calm.warning);
         dialog.Close();
     });
     dialog.Run(calm);
+    EXPECT_FALSE(dialog.IsOpen());
+    dialog.Close();  // closed: nothing
     EXPECT_EQ(script.StepsLeft(), 0);
-}
-
-// The window's side: the connection's logic ends each dialog from a posted event, which
-// runs inside the dialog's own loop.
-TEST(UtilityWindowDialogs, PostedEventsEndTheDialogsFromInsideTheirLoops) {
-    test::TempDir dir;
-    StartupEnvironment env;
-    env.lockDir = dir.Path();
-    env.dataFolder = dir.File("data");
-    env.user = UserIdentity{"alice", std::vector<std::string>{}};
-    env.os = CurrentOsVersionRecord();
-    CUtilityApp app(env);
-    QtAppUi ui;
-    ASSERT_TRUE(app.InitInstance(ui));
-    UtilityWindow& window = *ui.MainWindow();
-
-    QString progress;
-    window.Post([&] {
-        EXPECT_TRUE(window.ConnectingDialogOpen());
-        window.SetConnectingText(IDS_PROGRESS_AUTHENTICATED);
-        progress = window.findChild<QLabel*>(QStringLiteral("progressLabel"))->text();
-        window.EndConnectingDialog(true);
-        window.EndConnectingDialog(false);  // the dialog is already on its way out
-    });
-    EXPECT_TRUE(window.RunConnectingDialog());
-    EXPECT_EQ(progress, QStringLiteral("認証しました"));
-    EXPECT_FALSE(window.ConnectingDialogOpen());
-    window.EndConnectingDialog(false);  // closed: nothing
-
-    bool disconnectingOpen = false;
-    window.Post([&] {
-        disconnectingOpen = window.DisconnectingDialogOpen();
-        window.EndDisconnectingDialog();
-    });
-    window.RunDisconnectingDialog();
-    EXPECT_TRUE(disconnectingOpen);
-    EXPECT_FALSE(window.DisconnectingDialogOpen());
-
-    int shown = 0;
-    window.Post([&] {
-        shown += window.StatusDialogOpen() ? 1 : 0;
-        window.RunStatusDialog(kFigures);  // already open: returns at once
-        window.RefreshStatusDialog(kFigures);
-        window.CloseStatusDialog();
-    });
-    window.RunStatusDialog(kFigures);
-    EXPECT_EQ(shown, 1);
-    EXPECT_FALSE(window.StatusDialogOpen());
-
-    // In the tray the dialogs stand alone: closing one by its title bar's button is not
-    // the program's end. (Without a tray here the window waits hidden for one.)
-    window.hide();
-    ASSERT_TRUE(window.ToTray(false));
-    ASSERT_FALSE(window.IsShown());
-    QTimer::singleShot(0, &window, [&] {
-        window.Post([&] {
-            EXPECT_EQ(window.findChild<CCfgDialupStatusDlg*>(), nullptr) << "owned by the hidden window";
-            if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
-        });
-        window.RunStatusDialog(kFigures);
-        QTimer::singleShot(100, [] { QCoreApplication::exit(7); });
-    });
-    EXPECT_EQ(QApplication::exec(), 7) << "closing the dialog ended the program";
-    EXPECT_FALSE(window.StatusDialogOpen());
-    app.ExitInstance();
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The connection diagnosis against a constructed system, and the boxes that offer it:
 // every check is a row a screen reader reads cell by cell, the copy button puts the
 // plain report on the clipboard, and a box's diagnosis button opens it.
-#include "Spoken.h"
+#include "Widgets.h"
 #include "WaitFor.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
@@ -12,7 +12,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -88,10 +87,7 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
     copy->click();
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), DoctorText(expected));
 
-    const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
-    if (!shots.isEmpty()) {
-        dialog.grab().save(QDir(shots).filePath(QStringLiteral("CHelpDiagnosisDlg.png")));
-    }
+    test::ExpectDrawn(dialog, QStringLiteral("CHelpDiagnosisDlg"));
 
     // While the link is up the connection test is offered, says what it sends, and runs
     // only when pressed.
@@ -135,9 +131,7 @@ TEST(DiagnosisBox, TheCauseIsReadBeneathTheTextAndTheButtonOpensTheDiagnosis) {
             if (button != nullptr) {
                 EXPECT_EQ(test::SpokenOf(button).name, "接続の診断");
             }
-            if (const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR"); !shots.isEmpty() && c.offers && c.opener) {
-                box.grab().save(QDir(shots).filePath(QStringLiteral("DialFailedBox.png")));
-            }
+            if (c.offers && c.opener) test::ExpectDrawn(box, QStringLiteral("DialFailedBox"));
             if (c.click && button != nullptr) {
                 button->click();
             } else {

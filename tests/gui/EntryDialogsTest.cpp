@@ -2,6 +2,7 @@
 // card and phonebook: what each button changes where, the refusals and where the focus
 // goes, and the sheet's tab veto and Cancel turning into Close.
 #include "ModalScript.h"
+#include "Widgets.h"
 #include "common/StringIds.h"
 #include "support/EntryFakes.h"
 #include "gui/CCfgDialupEntryModifyDlg.h"
@@ -23,15 +24,6 @@ using namespace vr31k::ids;
 using namespace vr31k::test;
 
 namespace {
-
-template <typename T>
-T* Child(QWidget& parent, const char* name) {
-    T* child = parent.findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) ADD_FAILURE() << "no " << name;
-    return child;
-}
-
-void Click(QWidget& parent, const char* name) { Child<QPushButton>(parent, name)->click(); }
 
 // Entries 1 and 3 on both sides.
 struct Entries {

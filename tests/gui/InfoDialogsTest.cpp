@@ -1,11 +1,14 @@
 // The read-only dialogs, and what every dialog offers screen readers.
 #include "ModalScript.h"
-#include "Spoken.h"
+#include "Widgets.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "gui/CAboutDlg.h"
 #include "gui/CAuthPinDlg.h"
 #include "gui/CAuthPukDlg.h"
+#include "gui/CCfgDialupEntryModifyDlg.h"
+#include "gui/CCfgDialupEntryPage.h"
+#include "gui/CCfgDialupSheet.h"
 #include "gui/CCfgDialupStatusDlg.h"
 #include "gui/CCfgPinAuthDlg.h"
 #include "gui/CCfgPinChangeDlg.h"
@@ -15,16 +18,15 @@
 #include "gui/CDialupResultDlg.h"
 #include "gui/CHelpCardInfoDlg.h"
 #include "gui/CHelpDiagnosisDlg.h"
+#include "gui/CSyncApnDlg.h"
+#include "gui/CSyncApnListDlg.h"
+#include "support/EntryFakes.h"
 #include "support/ScriptedUi.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPixmap>
+#include <QPointer>
 #include <QStyle>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -60,20 +62,47 @@ TEST(CardInfoDialog, ShowsBothValuesReadOnly) {
     EXPECT_TRUE(phone->isReadOnly() && version->isReadOnly());
 }
 
+// The dial-up dialogs' entries: the factory entry and two of the user's, and the card's
+// view of them out of step (one renamed, one more).
+struct EntryData {
+    EntryData() {
+        book.Put(0, kFactoryApn, kFactoryUser, kFactoryPassword);
+        book.Put(1, "internet.example.jp", "user01", "secret");
+        book.Put(4, "corp-vpn.example.co.jp", "taro", "secret");
+        book.ListEntries(list);
+        for (int k = 0; k < kEntryCount; ++k) {
+            if (!list[k].empty()) card.contexts[k] = list[k];
+        }
+        cardView = list;
+        cardView[1] = "INTERNET.example.jp";
+        cardView[3] = "other.example.net";
+    }
+    test::FakeEntryBook book;
+    test::FakeCard card;
+    test::ScriptedUi ui;
+    EntryList list;
+    EntryList cardView;
+    EntryChanges checks{book, card, ui};
+    QPointer<QWidget> page;  // the sheet's page: the sheet lets it go when it has run
+    ~EntryData() { delete page.data(); }
+};
+
 // Every dialog, built as the program builds it, with a name for its screenshot.
 struct Built {
     const char* file;
     std::unique_ptr<QDialog> dialog;
     std::function<void()> run;  // runs it modally (the SIM dialogs fill their count then)
+    std::function<void()> prepare;  // inside its loop, before it is looked at
 };
 
-std::vector<Built> AllDialogs(UtilitySettings& settings, IMessageBox& boxes) {
+std::vector<Built> AllDialogs(UtilitySettings& settings, IMessageBox& boxes, EntryData& e) {
     std::vector<Built> all;
-    const auto add = [&all](const char* file, auto dialog, auto run) {
+    const auto add = [&all](const char* file, auto dialog, auto run, std::function<void()> prepare = nullptr) {
         auto* shown = dialog.get();
-        all.push_back({file, std::move(dialog), [shown, run] { run(*shown); }});
+        all.push_back({file, std::move(dialog), [shown, run] { run(*shown); }, std::move(prepare)});
     };
     const auto exec = [](QDialog& d) { d.exec(); };
+    const auto runs = [](auto& d) { d.Run(); };
     add("CAuthPinDlg", std::make_unique<CAuthPinDlg>(boxes), [](CAuthPinDlg& d) { d.Ask(3); });
     add("CAuthPukDlg", std::make_unique<CAuthPukDlg>(boxes), [](CAuthPukDlg& d) { d.Ask(10); });
     add("CCfgPinAuthDlg", std::make_unique<CCfgPinAuthDlg>(), [](CCfgPinAuthDlg& d) { d.Choose(true); });
@@ -87,53 +116,52 @@ std::vector<Built> AllDialogs(UtilitySettings& settings, IMessageBox& boxes) {
     const ConnectionFiguresText figures{"01:02:05",  "1,234,567 Bytes", "1,073,741,824 Bytes",
                                         "\u00A5 1,234", "0 Bytes",         "1,048,576 kBytes",
                                         {"この期間の予想金額: 約 5,738 円 (あと 24 日)", true, false, ""}};
-    add("CDialupConnectingDlg", std::make_unique<CDialupConnectingDlg>(), [](CDialupConnectingDlg& d) { d.Run(); });
-    add("CDialupDisconnectingDlg", std::make_unique<CDialupDisconnectingDlg>(),
-        [](CDialupDisconnectingDlg& d) { d.Run(); });
+    add("CDialupConnectingDlg", std::make_unique<CDialupConnectingDlg>(), runs);
+    add("CDialupDisconnectingDlg", std::make_unique<CDialupDisconnectingDlg>(), runs);
     add("CDialupResultDlg", std::make_unique<CDialupResultDlg>(figures), exec);
     add("CCfgDialupStatusDlg", std::make_unique<CCfgDialupStatusDlg>(),
         [figures](CCfgDialupStatusDlg& d) { d.Run(figures); });
+    auto sheet = std::make_unique<CCfgDialupSheet>();
+    auto* page = new CCfgDialupEntryPage(e.list, e.book, e.card, e.ui, 1);
+    e.page = page;
+    sheet->AddPage(page);
+    add("CCfgDialupSheet", std::move(sheet), runs,
+        [page] { page->findChild<QTableWidget*>()->setCurrentCell(1, 1); });
+    add("CCfgDialupEntryModifyDlg", std::make_unique<CCfgDialupEntryModifyDlg>(e.list, 2, e.book, e.checks, std::nullopt),
+        runs);
+    add("CSyncApnDlg", std::make_unique<CSyncApnDlg>(e.cardView, e.book, e.card, e.ui), runs);
+    // Red, black and grey rows: entry #1 reset, one row still to do, one deleted.
+    auto list = std::make_unique<CSyncApnListDlg>(e.cardView, e.book, e.card, e.ui);
+    QDialog* rows = list.get();
+    add("CSyncApnListDlg", std::move(list), runs, [rows] {
+        auto* table = rows->findChild<QTableWidget*>();
+        for (int row : {0, 3}) {
+            table->setCurrentCell(row, 1);
+            test::Click(*rows, "deleteButton");
+        }
+        table->setCurrentCell(1, 1);
+    });
     return all;
 }
 
-// Each dialog on screen: every control has an object name and an accessible name, and
-// the dialog draws. With VR31K_SCREENSHOT_DIR set, the pictures are saved there.
+// Each dialog on screen: every control has an object name and an accessible name, a
+// screen reader reads what a sighted user reads, and the dialog draws. With
+// VR31K_SCREENSHOT_DIR set, the pictures are saved there.
 TEST(AllDialogs, EveryControlIsNamedForScreenReaders) {
     UtilitySettings settings;
     test::ScriptedUi boxes;
-    const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
+    EntryData entries;
     // The program sets its own icon; here any icon shows where it goes.
     if (QApplication::windowIcon().isNull()) {
         QApplication::setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
     }
-    for (Built& built : AllDialogs(settings, boxes)) {
+    for (Built& built : AllDialogs(settings, boxes, entries)) {
         QDialog& dialog = *built.dialog;
         EXPECT_FALSE(dialog.accessibleName().isEmpty()) << built.file;
         ModalScript script(dialog);
         script.Then([&] {
-            for (QWidget* control : dialog.findChildren<QWidget*>()) {
-                if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QLabel*>(control) &&
-                    !qobject_cast<QLineEdit*>(control) && !qobject_cast<QGroupBox*>(control)) {
-                    continue;
-                }
-                const std::string what = std::string(built.file) + " " + control->metaObject()->className() + " " +
-                                         control->objectName().toStdString();
-                EXPECT_FALSE(control->objectName().isEmpty()) << what;
-                EXPECT_FALSE(control->accessibleName().isEmpty()) << what;
-                // What a sighted user reads there, a screen reader reads too.
-                const test::Spoken spoken = test::SpokenOf(control);
-                if (const auto* label = qobject_cast<QLabel*>(control); label && control->isVisible()) {
-                    QString shown = label->text().remove(QLatin1Char('&'));
-                    if (shown.endsWith(QStringLiteral(" :"))) shown.chop(2);
-                    EXPECT_NE((spoken.name + "\n" + spoken.description).find(shown.toStdString()), std::string::npos) << what << spoken;
-                }
-                if (const auto* field = qobject_cast<QLineEdit*>(control); field && field->echoMode() == QLineEdit::Normal) {
-                    EXPECT_EQ(spoken.value, field->text().toStdString()) << what;
-                }
-            }
-            const QPixmap picture = dialog.grab();
-            EXPECT_FALSE(picture.isNull());
-            if (!shots.isEmpty()) picture.save(QDir(shots).filePath(QString::fromLatin1(built.file) + ".png"));
+            if (built.prepare) built.prepare();
+            test::ExpectNamedAndDrawn(dialog, QString::fromLatin1(built.file));
             dialog.done(QDialog::Rejected);  // not reject(): the disconnecting dialog refuses it
         });
         built.run();

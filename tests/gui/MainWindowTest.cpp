@@ -1,48 +1,36 @@
 // The desktop face of start-up: the real window receives a second start's restore
-// request, and the real program, started twice, keeps one instance.
+// request and runs the connection's dialogs, and the real program, started twice,
+// keeps one instance.
+#include "ModalScript.h"
 #include "Spoken.h"
+#include "UtilityProcess.h"
+#include "WaitFor.h"
+#include "gui/CCfgDialupStatusDlg.h"
 #include "gui/QtAppUi.h"
 #include "common/StringIds.h"
 #include "common/StringTable.h"
 #include "app/CUtilityApp.h"
 #include "gui/UtilityWindow.h"
-#include "support/TempDir.h"
+#include "support/StartupFixture.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QLabel>
 #include <QMessageBox>
-#include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <unistd.h>
 
 using namespace vr31k;
 using vr31k::test::TempDir;
+using vr31k::test::UtilityProcess;
+using vr31k::test::WaitFor;
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-StartupEnvironment TestEnv(const TempDir& dir) {
-    StartupEnvironment env;
-    env.lockDir = dir.Path();
-    env.dataFolder = dir.File("data");
-    env.user = UserIdentity{"alice", std::vector<std::string>{}};
-    env.os = CurrentOsVersionRecord();
-    return env;
-}
-
 // The program's window, started as the program starts it.
-class MainWindow : public ::testing::Test {
+class MainWindow : public test::StartupFixture {
 protected:
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance(ui));
@@ -51,8 +39,7 @@ protected:
     }
     void TearDown() override { app.ExitInstance(); }
 
-    TempDir dir;
-    CUtilityApp app{TestEnv(dir)};
+    CUtilityApp app{Env()};
     QtAppUi ui;
     UtilityWindow* window = nullptr;
 };
@@ -90,102 +77,107 @@ TEST_F(MainWindow, ScreenReadersReadTheValuesNotOnlyTheirCaptions) {
     }
 }
 
-TEST_F(MainWindow, ConnectionDialogsShownAgainFromTheTrayTakeInput) {
+// Each connection dialog, shown once from the shown window and again after the window
+// went to the tray (which hides and disables it), takes input; the connection's logic
+// ends it from a posted event, which runs inside the dialog's own loop.
+TEST_F(MainWindow, ConnectionDialogsTakeInputAndEndFromPostedEvents) {
+    QString progress;
     struct Dialog {
         const char* name;
-        std::function<void()> run;
-        std::function<void()> end;
+        std::function<bool()> open;
+        std::function<void()> run, end;
     };
-    const std::vector<Dialog> dialogs = {
-        {"connecting", [&] { window->RunConnectingDialog(); }, [&] { window->EndConnectingDialog(false); }},
-        {"disconnecting", [&] { window->RunDisconnectingDialog(); }, [&] { window->EndDisconnectingDialog(); }},
-        {"status", [&] { window->RunStatusDialog({}); }, [&] { window->CloseStatusDialog(); }},
+    const Dialog dialogs[] = {
+        {"connecting", [&] { return window->ConnectingDialogOpen(); },
+         [&] { EXPECT_TRUE(window->RunConnectingDialog()); },
+         [&] {
+             window->SetConnectingText(ids::IDS_PROGRESS_AUTHENTICATED);
+             progress = window->findChild<QLabel*>(QStringLiteral("progressLabel"))->text();
+             window->EndConnectingDialog(true);
+             window->EndConnectingDialog(false);  // the dialog is already on its way out
+         }},
+        {"disconnecting", [&] { return window->DisconnectingDialogOpen(); }, [&] { window->RunDisconnectingDialog(); },
+         [&] { window->EndDisconnectingDialog(); }},
+        {"status", [&] { return window->StatusDialogOpen(); }, [&] { window->RunStatusDialog({}); },
+         [&] {
+             window->RunStatusDialog({});  // already open: returns at once
+             window->RefreshStatusDialog({});
+             window->CloseStatusDialog();
+         }},
     };
-    // Each shown once from the shown window, then again after the window went to the
-    // tray, which hides and disables it.
     for (const bool inTray : {false, true}) {
         if (inTray) {
             window->hide();
             window->setEnabled(false);
         }
         for (const Dialog& dialog : dialogs) {
-            bool takesInput = false;
-            QTimer::singleShot(0, [&] {
-                if (!WaitFor([] { return QApplication::activeModalWidget() != nullptr; })) return;
-                takesInput = QApplication::activeModalWidget()->isEnabled();
+            SCOPED_TRACE(std::string(dialog.name) + (inTray ? " from the tray" : ""));
+            bool open = false, takesInput = false;
+            window->Post([&] {
+                open = dialog.open();
+                takesInput = QApplication::activeModalWidget() && QApplication::activeModalWidget()->isEnabled();
                 dialog.end();
             });
             dialog.run();
-            EXPECT_TRUE(takesInput) << dialog.name << (inTray ? " from the tray" : "");
+            EXPECT_TRUE(open);
+            EXPECT_TRUE(takesInput);
+            EXPECT_FALSE(dialog.open());
         }
     }
+    EXPECT_EQ(progress, QStringLiteral("認証しました"));
+    window->EndConnectingDialog(false);  // closed: nothing
+
+    // In the tray the dialogs stand alone: closing one by its title bar's button is not
+    // the program's end. (Without a tray here the window waits hidden for one.)
+    ASSERT_TRUE(window->ToTray(false));
+    ASSERT_FALSE(window->IsShown());
+    QTimer::singleShot(0, window, [&] {
+        window->Post([&] {
+            EXPECT_EQ(window->findChild<CCfgDialupStatusDlg*>(), nullptr) << "owned by the hidden window";
+            if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+        });
+        window->RunStatusDialog({});
+        QTimer::singleShot(100, [] { QCoreApplication::exit(7); });
+    });
+    EXPECT_EQ(QApplication::exec(), 7) << "closing the dialog ended the program";
+    EXPECT_FALSE(window->StatusDialogOpen());
 }
 
 TEST(MainWindowBoxes, RefusalBoxShowsTheTableTexts) {
     QtAppUi ui;
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
-        WaitFor([] { return QApplication::activeModalWidget() != nullptr; });
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) return;
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
+    test::OnNextModal([](QDialog& dialog) {
+        auto* box = qobject_cast<QMessageBox*>(&dialog);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle().toStdString(), LoadString(ids::IDS_MULTIUSER_CAPTION));
+        EXPECT_EQ(box->text().toStdString(), LoadString(ids::IDS_MULTIUSER_TEXT));
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
         box->accept();
     });
     ui.Tell(ids::IDS_MULTIUSER_CAPTION, ids::IDS_MULTIUSER_TEXT, MessageIcon::Warning);
-    EXPECT_EQ(title.toStdString(), LoadString(ids::IDS_MULTIUSER_CAPTION));
-    EXPECT_EQ(text.toStdString(), LoadString(ids::IDS_MULTIUSER_TEXT));
-    EXPECT_EQ(icon, QMessageBox::Warning);
 }
 
 TEST(UtilityProgram, SecondStartRestoresTheFirstAndExitsSilently) {
-    TempDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const TempDir dir;  // every start's folders
+    QProcessEnvironment env;
     env.insert("VR31K_LOCK_DIR", QString::fromStdString(dir.Path()));
     env.insert("VR31K_DATA_DIR", QString::fromStdString(dir.File("data")));
-    env.insert("QT_LOGGING_RULES", "vr31k.*.info=true");
+    std::optional<UtilityProcess> first(std::in_place, env);
+    first->Start();
+    ASSERT_TRUE(first->WaitSaid("main window ready")) << first->Output().toStdString();
 
-    QProcess first;
-    first.setProcessEnvironment(env);
-    first.setProcessChannelMode(QProcess::MergedChannels);
-    first.start(VR31K_UTILITY_BIN, {});
-    QByteArray firstOutput;
-    const auto firstSaid = [&](const char* line) {
-        firstOutput += first.readAll();
-        return firstOutput.contains(line);
-    };
-    ASSERT_TRUE(WaitFor([&] { return firstSaid("main window ready"); }, 20000)) << firstOutput.toStdString();
-
-    QProcess second;
-    second.setProcessEnvironment(env);
-    second.setProcessChannelMode(QProcess::MergedChannels);
-    second.start(VR31K_UTILITY_BIN, {"/AutoStart"});
-    ASSERT_TRUE(second.waitForFinished(20000)) << "the second start must not stay (or show a box)";
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_FALSE(second.readAll().contains("main window ready"));
-    EXPECT_TRUE(WaitFor([&] { return firstSaid("restore requested"); }, 10000)) << firstOutput.toStdString();
+    UtilityProcess second(env);
+    second.Start({"/AutoStart"});
+    EXPECT_TRUE(second.EndsCleanlyOn(0)) << "the second start must not stay (or show a box)";
+    EXPECT_FALSE(second.Output().contains("main window ready"));
+    EXPECT_TRUE(first->WaitSaid("restore requested", 10000)) << first->Output().toStdString();
 
     // A crashed first instance leaves its lock behind: the next start runs normally.
-    first.kill();
-    first.waitForFinished(5000);
-    QProcess third;
-    third.setProcessEnvironment(env);
-    third.setProcessChannelMode(QProcess::MergedChannels);
-    third.start(VR31K_UTILITY_BIN, {});
-    QByteArray thirdOutput;
-    EXPECT_TRUE(WaitFor([&] {
-        thirdOutput += third.readAll();
-        return thirdOutput.contains("main window ready");
-    }, 20000)) << thirdOutput.toStdString();
+    first.reset();
+    UtilityProcess third(env);
+    third.Start();
+    EXPECT_TRUE(third.WaitSaid("main window ready")) << third.Output().toStdString();
     // Asked to end (as at log-out), it closes its files and exits normally.
-    third.terminate();
-    ASSERT_TRUE(third.waitForFinished(10000));
-    EXPECT_EQ(third.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(third.exitCode(), 0);
+    EXPECT_TRUE(third.EndsCleanlyOn(SIGTERM)) << third.Output().toStdString();
     EXPECT_NE(access((dir.File("data") + "/VR31KUTL.mdb").c_str(), F_OK), -1);
     EXPECT_EQ(access((dir.File("data") + "/VR31KUTL.mdb-wal").c_str(), F_OK), -1) << "the history was not closed";
 }

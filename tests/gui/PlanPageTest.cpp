@@ -7,18 +7,14 @@
 #include "gui/CCfgDialupSheet.h"
 #include "gui/DialupSheetPages.h"
 #include "platform/linux/LinuxDialupService.h"
-#include "Spoken.h"
+#include "Widgets.h"
 #include "support/SamplePlan.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
@@ -37,11 +33,7 @@ namespace {
 struct Harness {
     explicit Harness(DialupSettings start = FreeAllowancePlan()) : plan(start), page(plan, boxes) { page.show(); }
     template <typename T>
-    T* Get(const char* name) {
-        T* child = page.findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) ADD_FAILURE() << "no " << name;
-        return child;
-    }
+    T* Get(const char* name) { return test::Child<T>(page, name); }
     QLineEdit* Edit(const char* name) { return Get<QLineEdit>(name); }
     std::string Text(const char* name) { return Edit(name)->text().toStdString(); }
     // The user's typing, at the caret.
@@ -246,23 +238,6 @@ TEST(PlanPage, SwitchingPages) {
     EXPECT_EQ(h.Captions(), (std::vector<int>{IDS_PLAN_CHANGE_CAPTION, IDS_PLAN_CHANGE_CAPTION}));
 }
 
-TEST(PlanPage, OkStoresEveryField) {
-    Harness h;
-    h.Choose("chargeTypeList", kChargeTwoStage);
-    h.Put("capEdit", "4980");
-    h.Put("priceEdit", "0.05");
-    h.Put("noticeEdit", "");
-    h.Choose("closingDayList", 0);
-    h.page.Apply();
-    DialupSettings expected = FreeAllowancePlan();
-    expected.chargeType = kChargeTwoStage;
-    expected.maxCharge2 = 4980;
-    expected.packetCharge2 = 0.05;
-    expected.noticeCharge = -1;
-    expected.chargeDay = 0;
-    EXPECT_EQ(h.plan, expected);
-}
-
 TEST(PlanPage, IsTheSecondPageOfTheDialupSheet) {
     const auto service = CreateLinuxDialupService(LinuxDialupConfig{});
     CRasChargeCtrl charge(*service);
@@ -296,13 +271,8 @@ struct SheetHarness {
         sheet.show();
         sheet.Tabs()->setCurrentIndex(1);
     }
-    QWidget* Limit() { return pages[1]->Widget(); }
     template <typename T = QLineEdit>
-    T* Get(const char* name) {
-        T* child = sheet.findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) ADD_FAILURE() << "no " << name;
-        return child;
-    }
+    T* Get(const char* name) { return test::Child<T>(sheet, name); }
 
     TempDir dir;
     SettingsStore settings{dir.File("VR31KUTL.ini")};
@@ -396,13 +366,15 @@ TEST(LimitPage, OkChecksAndStoresWhatTheUserChanged) {
     }
 }
 
-// Every control named for screen readers, and each field read as its row reads: the
-// label, the figure, the unit, never glued. With VR31K_SCREENSHOT_DIR set, the page's
-// picture is saved there.
-TEST(PlanPage, NamedReadAsItsRowsAndDrawn) {
+// OK stores every field; every control is named for screen readers, and each field
+// reads as its row reads: the label, the figure, the unit, never glued; the page draws.
+TEST(PlanPage, OkStoresEveryFieldAndEachReadsAsItsRow) {
     Harness h;
     h.Choose("chargeTypeList", kChargeTwoStage);
     h.Put("capEdit", "4980");
+    h.Put("priceEdit", "0.05");
+    h.Put("noticeEdit", "");
+    h.Choose("closingDayList", 0);
     h.Put("packetSizeEdit", "128");
     h.Put("ratioEdit", "80");
     const struct {
@@ -418,24 +390,16 @@ TEST(PlanPage, NamedReadAsItsRowsAndDrawn) {
         {"ratioEdit", {"設定値の", "80", "％ に達したら警告する"}},
     };
     for (const auto& row : rows) EXPECT_EQ(test::SpokenOf(h.Edit(row.field)), row.spoken) << row.field;
-    for (QWidget* control : h.page.findChildren<QWidget*>()) {
-        if (!qobject_cast<QLabel*>(control) && !qobject_cast<QLineEdit*>(control) &&
-            !qobject_cast<QGroupBox*>(control) && !qobject_cast<QComboBox*>(control)) {
-            continue;
-        }
-        const std::string what = std::string(control->metaObject()->className()) + " " +
-                                 control->objectName().toStdString();
-        EXPECT_FALSE(control->objectName().isEmpty()) << what;
-        EXPECT_FALSE(control->accessibleName().isEmpty()) << what;
-    }
-    const QPixmap picture = h.page.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
-    if (!shots.isEmpty()) picture.save(QDir(shots).filePath(QStringLiteral("CCfgDialupCountPage.png")));
+    test::ExpectNamedAndDrawn(h.page, QStringLiteral("CCfgDialupCountPage"));
+    h.page.Apply();
+    DialupSettings expected = test::MakePlan({.type = kChargeTwoStage, .price = 0.05, .freePackets = 1000,
+                                              .freeFee = 1000, .cap = 4980, .noticeRatio = 80, .closingDay = 0});
+    expected.entryIndex = 3;
+    EXPECT_EQ(h.plan, expected);
 }
 
-// Each kind enables the fields that apply to it; every control is named, and each field
-// reads as its row does. With VR31K_SCREENSHOT_DIR set, the page's picture is saved there.
+// Each kind enables the fields that apply to it; every control in the sheet is named, and
+// each field reads as its row does; the sheet draws.
 TEST(LimitPage, EachKindEnablesItsFieldsReadAsTheirRowsAndDrawn) {
     SheetHarness h(kStoredLimit);
     EXPECT_TRUE(h.Get<QRadioButton>("chargeRadio")->isChecked());
@@ -462,18 +426,7 @@ TEST(LimitPage, EachKindEnablesItsFieldsReadAsTheirRowsAndDrawn) {
             EXPECT_EQ(h.Get<QWidget>(name)->isEnabled(), k.warnings) << k.radio << " " << name;
         }
     }
-    for (QWidget* control : h.Limit()->findChildren<QWidget*>()) {
-        if (!qobject_cast<QLabel*>(control) && !qobject_cast<QLineEdit*>(control) &&
-            !qobject_cast<QGroupBox*>(control) && !qobject_cast<QRadioButton*>(control)) {
-            continue;
-        }
-        EXPECT_FALSE(control->objectName().isEmpty()) << control->metaObject()->className();
-        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
-    }
-    const QPixmap picture = h.sheet.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString shots = qEnvironmentVariable("VR31K_SCREENSHOT_DIR");
-    if (!shots.isEmpty()) picture.save(QDir(shots).filePath(QStringLiteral("CCfgDialupLimitPage.png")));
+    test::ExpectNamedAndDrawn(h.sheet, QStringLiteral("CCfgDialupLimitPage"));
 }
 
 }  // namespace

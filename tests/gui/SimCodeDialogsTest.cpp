@@ -1,6 +1,7 @@
 // The SIM code dialogs as the card logic uses them: the same object asked again after a
 // refused input, with the count it is given and emptied fields.
 #include "ModalScript.h"
+#include "Widgets.h"
 #include "card/CardCheck.h"
 #include "common/StringIds.h"
 #include "gui/CAuthPinDlg.h"
@@ -19,22 +20,16 @@
 
 using namespace vr31k;
 using namespace vr31k::ids;
+using vr31k::test::Child;
+using vr31k::test::Click;
 using vr31k::test::ModalScript;
 
 namespace {
-
-template <typename T = QWidget>
-T* Child(QWidget& dialog, const char* name) {
-    T* child = dialog.findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) ADD_FAILURE() << "no " << name << " in " << dialog.objectName().toStdString();
-    return child;
-}
 
 QString Field(QWidget& dialog, const char* name) { return Child<QLineEdit>(dialog, name)->text(); }
 void Type(QWidget& dialog, const char* name, const char* text) {
     Child<QLineEdit>(dialog, name)->setText(QString::fromUtf8(text));
 }
-void Click(QWidget& dialog, const char* name) { Child<QAbstractButton>(dialog, name)->click(); }
 QString Attempts(QWidget& dialog) { return Child<QLabel>(dialog, "attemptsValue")->text(); }
 
 // The card logic's prompts answered by the real dialogs; boxes recorded and answered
@@ -47,13 +42,18 @@ public:
     std::optional<PukEntry> AskPuk(int attemptsLeft) override { return pukDialog.Ask(attemptsLeft); }
 };
 
-// OK with the texts typed into the fields (in order): a refusal leaves the dialog open,
-// told by `refusal`, with every field empty and the focus in the first.
+// OK with the texts typed into the fields (in order).
+void Ok(QDialog& dialog, const std::vector<const char*>& fields, const std::vector<const char*>& texts) {
+    for (size_t i = 0; i < fields.size(); ++i) Type(dialog, fields[i], texts[i]);
+    Click(dialog, "okButton");
+}
+
+// The same OK refused: the dialog stays open, told by `refusal`, with every field empty
+// and the focus in the first.
 void OkRefused(QDialog& dialog, test::ScriptedUi& ui, const std::vector<const char*>& fields,
                const std::vector<const char*>& texts, int refusal) {
     const size_t before = ui.messages.size();
-    for (size_t i = 0; i < fields.size(); ++i) Type(dialog, fields[i], texts[i]);
-    Click(dialog, "okButton");
+    Ok(dialog, fields, texts);
     EXPECT_TRUE(dialog.isVisible()) << "a refused code closed the dialog";
     EXPECT_EQ(ui.messages, [&] {
         std::vector<int> told(ui.messages.begin(), ui.messages.begin() + static_cast<long>(before));
@@ -80,8 +80,7 @@ TEST(SimCodeDialogs, RefusedPinKeepsTheDialogWithTheFieldEmptied) {
             OkRefused(ui.pinDialog, ui, {"pinEdit"}, {bad}, IDS_PIN_FORMAT_CAPTION);
         }
         EXPECT_EQ(Attempts(ui.pinDialog).toStdString(), "3 回");
-        Type(ui.pinDialog, "pinEdit", "12345678");
-        Click(ui.pinDialog, "okButton");
+        Ok(ui.pinDialog, {"pinEdit"}, {"12345678"});
     });
     EXPECT_EQ(PromptPin(ui, 3), std::optional<std::string>("12345678"));
     EXPECT_EQ(ui.messages, std::vector<int>(4, IDS_PIN_FORMAT_CAPTION));
@@ -104,10 +103,7 @@ TEST(SimCodeDialogs, PukMismatchOrBadFormatEmptiesAllThreeFieldsIncludingThePuk)
         EXPECT_EQ(Attempts(ui.pukDialog).toStdString(), "10 回");
         OkRefused(ui.pukDialog, ui, fields, {"12345678", "1111", "1112"}, IDS_PIN_CONFIRM_MISMATCH_CAPTION);
         OkRefused(ui.pukDialog, ui, fields, {"1234567890", "1111", "1111"}, IDS_PIN_FORMAT_CAPTION);
-        Type(ui.pukDialog, "pukEdit", "87654321");
-        Type(ui.pukDialog, "newPinEdit", "2222");
-        Type(ui.pukDialog, "confirmPinEdit", "2222");
-        Click(ui.pukDialog, "okButton");
+        Ok(ui.pukDialog, fields, {"87654321", "2222", "2222"});
     });
     const std::optional<PukEntry> entry = PromptPuk(ui, 10);
     ASSERT_TRUE(entry);
@@ -126,10 +122,7 @@ TEST(SimCodeDialogs, PinChangeRefusesInPlaceAndIsShownAgainWithTheNewCount) {
         .Then([&] {
             EXPECT_EQ(Attempts(dialog).toStdString(), "3 回");
             OkRefused(dialog, ui, fields, {"0000", "1234", "1235"}, IDS_PIN_CONFIRM_MISMATCH_CAPTION);
-            Type(dialog, "currentPinEdit", "0000");
-            Type(dialog, "newPinEdit", "1234");
-            Type(dialog, "confirmPinEdit", "1234");
-            Click(dialog, "okButton");
+            Ok(dialog, fields, {"0000", "1234", "1234"});
         })
         .Then([&] {  // the card refused the current PIN
             EXPECT_EQ(Attempts(dialog).toStdString(), "2 回");
@@ -191,8 +184,7 @@ TEST(SimCodeDialogs, PromptsOfTheWindowInTheTrayTakeInput) {
     const auto enterPin = [](const char* pin) {
         test::OnNextModal([pin](QDialog& dialog) {
             EXPECT_TRUE(dialog.isEnabled()) << "the prompt takes no input";
-            Type(dialog, "pinEdit", pin);
-            Click(dialog, "okButton");
+            Ok(dialog, {"pinEdit"}, {pin});
         });
     };
     enterPin("1234");

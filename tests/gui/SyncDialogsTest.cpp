@@ -2,6 +2,7 @@
 // giving up is asked, each way ends the dialog as it should, the list's colours and OK
 // follow the rows, and the reset row 0 cannot be changed.
 #include "ModalScript.h"
+#include "Widgets.h"
 #include "common/StringIds.h"
 #include "support/EntryFakes.h"
 #include "gui/CSyncApnDlg.h"
@@ -17,15 +18,6 @@ using namespace vr31k::ids;
 using namespace vr31k::test;
 
 namespace {
-
-template <typename T = QPushButton>
-T* Child(QWidget& parent, const char* name) {
-    T* child = parent.findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) ADD_FAILURE() << "no " << name;
-    return child;
-}
-
-void Click(QWidget& parent, const char* name) { Child<QAbstractButton>(parent, name)->click(); }
 
 EntryList List(std::initializer_list<const char*> names) {
     EntryList list;

@@ -45,11 +45,14 @@ bool UtilityProcess::AnswersStatus(int timeoutMs) {
 }
 
 bool UtilityProcess::EndsCleanlyOn(int signalNumber) {
-    if (m_process.state() == QProcess::NotRunning) return false;
-    ::kill(static_cast<pid_t>(m_process.processId()), signalNumber);
-    if (!m_process.waitForFinished(10000)) return false;
+    if (signalNumber != 0) {
+        if (m_process.state() == QProcess::NotRunning) return false;
+        ::kill(static_cast<pid_t>(m_process.processId()), signalNumber);
+    }
+    if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(20000)) return false;
     Output();
-    return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+    return m_process.error() == QProcess::UnknownError && m_process.exitStatus() == QProcess::NormalExit &&
+           m_process.exitCode() == 0;
 }
 
 const QByteArray& UtilityProcess::Output() {

@@ -22,7 +22,7 @@ public:
     bool WaitSaid(const char* line, int timeoutMs = 20000);
     // Waits until the program answers a status request on its instance socket.
     bool AnswersStatus(int timeoutMs = 10000);
-    // Sends a signal and waits for the end; true when it ended normally with status 0.
+    // Sends a signal (0: none) and waits for the end; true when it ended normally with status 0.
     bool EndsCleanlyOn(int signalNumber);
     // Everything printed so far.
     const QByteArray& Output();

@@ -33,6 +33,15 @@ namespace {
 using namespace ids;
 using namespace std::chrono_literals;
 
+// Sends `sig` to the link's process: SIGUSR1 a burst of traffic each way, SIGKILL the line lost.
+void SignalLink(IDialupService& service, int sig) {
+    std::vector<ConnectionInfo> links;
+    service.EnumConnections(links);
+    ASSERT_FALSE(links.empty());
+    ASSERT_GT(links[0].pid, 0);
+    kill(links[0].pid, sig);
+}
+
 class ConnectionFlow : public ::testing::Test {
 protected:
     // Everything is made inside the namespace (the test body runs there).
@@ -77,19 +86,13 @@ TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     Begin();
     // A yen a packet of 16 bytes after the first: every byte the connection moved
     // shows in the charge, and counting it twice would too.
-    charge->Plan() = test::FreeAllowancePlan();
-    charge->Plan().freePackets = 1;
-    charge->Plan().freeCall1 = 1;
-    charge->Plan().packetCharge2 = 1.0;
+    charge->Plan() = test::MakePlan(
+        {.type = kChargeMeteredFree, .freePackets = 1, .freeFee = 1, .notice = 1000000, .noticeRatio = 80});
     charge->Plan().packetSize = 16;
-    charge->Plan().noticeCharge = 1000000;
     charge->DerivePlan();
     charge->RecomputePeriod();
     Connect();
-    std::vector<ConnectionInfo> links;
-    service->EnumConnections(links);
-    ASSERT_FALSE(links.empty());
-    kill(links[0].pid, SIGUSR1);  // a burst of traffic each way
+    SignalLink(*service, SIGUSR1);
     EXPECT_FALSE(view.shown) << "a made connection sends the window to the tray";
     EXPECT_EQ(view.trayIcon, 140);
     EXPECT_TRUE(view.disconnectTexts);
@@ -166,11 +169,7 @@ TEST_F(ConnectionFlow, EveryEndOfAConnectionRecordsItOnce) {
         const size_t results = view.results.size();
         const int lost = Count(IDS_APP_TITLE);
         const auto loseTheLine = [&] {
-            std::vector<ConnectionInfo> links;
-            service->EnumConnections(links);
-            ASSERT_FALSE(links.empty());
-            ASSERT_GT(links[0].pid, 0);
-            kill(links[0].pid, SIGKILL);
+            SignalLink(*service, SIGKILL);
             ASSERT_TRUE(view.Pump([&] { return view.results.size() == results + 1; }));
         };
         view.user.answers = {c.answer};
@@ -213,11 +212,8 @@ TEST_F(ConnectionFlow, ChargeNoticeComesOnceAndNeverFromRecordedBytes) {
     VR31K_IN_PRIVATE_NETNS();
     Begin();
     const auto burst = [&] {
-        std::vector<ConnectionInfo> links;
-        service->EnumConnections(links);
-        ASSERT_FALSE(links.empty());
         const int64_t before = charge->Live().recv;
-        kill(links[0].pid, SIGUSR1);
+        SignalLink(*service, SIGUSR1);
         for (int i = 0; i < 100 && charge->Live().recv < before + 4096; ++i) {
             view.Pump([] { return false; }, 50ms);
             window->OnTimer(kTimerConnection);
@@ -228,18 +224,11 @@ TEST_F(ConnectionFlow, ChargeNoticeComesOnceAndNeverFromRecordedBytes) {
     burst();
     // A notice at one and a half times what this connection moved: a yen per 16 bytes.
     const int64_t moved = charge->Live().sent + charge->Live().recv;
-    charge->Plan() = DialupSettings{};
-    charge->Plan().chargeType = kChargeMetered;
-    charge->Plan().packetCharge2 = 1.0;
+    charge->Plan() = test::MakePlan({.notice = static_cast<int32_t>(moved * 3 / 2 / 16), .noticeRatio = 100});
     charge->Plan().packetSize = 16;
-    charge->Plan().noticeRatio = 100;
-    charge->Plan().noticeCharge = static_cast<int32_t>(moved * 3 / 2 / 16);
     charge->DerivePlan();
     charge->RecomputePeriod();
-    std::vector<ConnectionInfo> links;
-    service->EnumConnections(links);
-    ASSERT_FALSE(links.empty());
-    kill(links[0].pid, SIGKILL);
+    SignalLink(*service, SIGKILL);
     ASSERT_TRUE(view.Pump([&] { return view.results.size() == 1; }));
     EXPECT_EQ(Count(IDS_CHARGE_NOTICE_CAPTION), 0) << "the lost connection's recorded bytes are no new usage";
 
@@ -292,11 +281,8 @@ TEST_F(ConnectionFlow, TheUsersLimitWarnsOnceAndHangsUpWithinTheTick) {
         const int64_t end = c.kind == kLimitOff ? INT64_MAX : c.bytes + c.over;
         int64_t peak = 0;  // the most a tick saw while the link stayed up
         for (int i = 0; i < c.bursts && w.Window().State() == kCardDialing; ++i) {
-            std::vector<ConnectionInfo> links;
-            w.Dialup().EnumConnections(links);
-            ASSERT_FALSE(links.empty());
             const int64_t before = w.Charge().Live().recv;
-            kill(links[0].pid, SIGUSR1);
+            SignalLink(w.Dialup(), SIGUSR1);
             for (int t = 0; t < 100 && w.Window().State() == kCardDialing && w.Charge().Live().recv < before + 65536; ++t) {
                 w.view.Pump([] { return false; }, 50ms);
                 w.Window().OnTimer(kTimerConnection);
@@ -432,8 +418,6 @@ TEST_F(ConnectionFlow, EveryEndOfADialClosesItsDialogs) {
     EXPECT_TRUE(view.user.asked.empty() || view.user.asked.back().caption == IDS_CONNECT_CONFIRM_CAPTION)
         << "no question about ending a dial";
 }
-
-
 
 // The window's socket glue without the toolkit: a thread watches the listening socket
 // and posts the accepting to the window's thread, as the Qt window's notifier does.
@@ -584,27 +568,25 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
                            [&](const auto& box) { return box.caption == caption; });
     };
 
-    auto [status, out] = ctl({"status"});
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(out.find("\"code\": 908"), std::string::npos) << out;
+    // vr31kctl `words`: how it ends, and the parts of what it prints.
+    const auto expectCtl = [&](std::vector<std::string> words, int status, const std::vector<std::string>& parts) {
+        const auto [ended, out] = ctl(std::move(words));
+        EXPECT_EQ(ended, status) << out;
+        for (const std::string& part : parts) EXPECT_NE(out.find(part), std::string::npos) << part << " in " << out;
+    };
+    const std::string entry = "\"entry\": \"" + std::string(kFactoryApn) + "\"";
 
-    std::tie(status, out) = ctl({"connect"});
-    EXPECT_EQ(status, 0) << out;
-    EXPECT_NE(out.find("\"state\": \"connected\""), std::string::npos) << out;
-    EXPECT_NE(out.find("\"entry\": \"" + std::string(kFactoryApn) + "\""), std::string::npos) << out;
+    expectCtl({"status"}, 1, {"\"code\": 908"});
+    expectCtl({"connect"}, 0, {"\"state\": \"connected\"", entry});
     EXPECT_EQ(window->State(), kCardDialing);
     EXPECT_FALSE(asked(IDS_CONNECT_CONFIRM_CAPTION)) << "the command is the user's yes";
     ASSERT_TRUE(view.Pump([&] { return view.timers.count(kTimerConnection) == 1; }));
 
-    std::tie(status, out) = ctl({"status"});
-    EXPECT_EQ(status, 0) << out;
-    EXPECT_NE(out.find("\"source\": \"utility\""), std::string::npos) << out;
-    EXPECT_NE(out.find("\"saved\": \""), std::string::npos) << "the running connection is on disk: " << out;
-    EXPECT_NE(out.find("\"warning\": \"" + FormatString(IDS_LINK_WARNING_NAMES, {})), std::string::npos) << out;
-    EXPECT_NE(out.find("\"entry\": \"" + std::string(kFactoryApn) + "\""), std::string::npos) << out;
-    std::tie(status, out) = ctl({"connect"});
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(out.find("already-connected"), std::string::npos) << out;
+    // The running connection is on disk ("saved").
+    expectCtl({"status"}, 0,
+              {"\"source\": \"utility\"", "\"saved\": \"", entry,
+               "\"warning\": \"" + FormatString(IDS_LINK_WARNING_NAMES, {})});
+    expectCtl({"connect"}, 1, {"already-connected"});
 
     // A watch follows the connection until it ends.
     // Its status question and the watch itself reach the window, then a tick.
@@ -612,14 +594,11 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     auto watch = start({"watch"});
     ASSERT_TRUE(view.Pump([&] { return glue.Handled() >= handled + 2; }, 20s));
     window->OnTimer(kTimerConnection);
-    std::tie(status, out) = ctl({"disconnect"});
-    EXPECT_EQ(status, 0) << out;
+    expectCtl({"disconnect"}, 0, {"\"duration_s\""});
     const auto [watchStatus, watchOut] = finish(std::move(watch));
     EXPECT_EQ(watchStatus, 0) << watchOut;
     EXPECT_GE(std::count(watchOut.begin(), watchOut.end(), '\n'), 3) << watchOut;
     EXPECT_NE(watchOut.find("\"end\": true"), std::string::npos) << watchOut;
-
-    EXPECT_NE(out.find("\"duration_s\""), std::string::npos) << out;
     EXPECT_FALSE(asked(IDS_DISCONNECT_CONFIRM_CAPTION));
     EXPECT_EQ(view.disconnectingDialogs, 1);
     ASSERT_TRUE(view.Pump([&] { return Rows() == 1; }));
@@ -655,10 +634,7 @@ TEST_F(ConnectionFlow, VrctlChangesReachTheRunningWindow) {
         const bool connected = c.caption != 0;
         if (connected) {
             ASSERT_TRUE(w.Connect());
-            std::vector<ConnectionInfo> links;
-            w.Dialup().EnumConnections(links);
-            ASSERT_FALSE(links.empty());
-            kill(links[0].pid, SIGUSR1);
+            SignalLink(w.Dialup(), SIGUSR1);
             for (int i = 0; i < 100 && w.Charge().Live().recv < 8192; ++i) {
                 w.view.Pump([] { return false; }, 50ms);
                 w.Charge().UpdateStatistics();

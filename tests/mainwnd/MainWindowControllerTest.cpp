@@ -4,6 +4,8 @@
 // a failing level read in the tray).
 #include "CardSimulator.h"
 #include "accounting/CRasChargeCtrl.h"
+#include "common/FolderLock.h"
+#include "common/WaitShare.h"
 #include "common/StringIds.h"
 #include "mainwnd/CUtilityDlg.h"
 #include "mainwnd/ConnectionControl.h"
@@ -13,6 +15,10 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
+
+#include <future>
 
 #include <climits>
 #include <csignal>
@@ -168,22 +174,73 @@ TEST_F(MainWindowController, SignalDisplayRunsItsTimersAndReadsTheLevel) {
     EXPECT_EQ(view.trayIcon, 134);
 }
 
-// Another dialler's connection over the card while the signal display runs: the display
-// gives the port up and stops its timers, and the window comes back to a ready card.
-TEST_F(MainWindowController, AnOutsideConnectionEndsTheSignalDisplay) {
+// The signal display on, then the card goes, another dialler takes it, it may be pulled or
+// its last PIN attempt fails: the display gives the port up and stops its timers (but the
+// connection's tick), and a card back is checked and shown ready, each in turn.
+TEST_F(MainWindowController, TheSignalDisplayStopsWhereverTheCardGoes) {
     CUtilityDlg& w = Start();
-    ConnectionControl& connection = s.Connection();
-    w.OnCommand(kCmdSignalButton);
-    ASSERT_EQ(w.State(), kCardSignalDisplay);
-    connection.OnNotice(ConnectionNotice::Appeared);
-    EXPECT_EQ(w.State(), kCardOutsideConnection);
-    EXPECT_EQ(connection.Phase(), ConnectionPhase::Outside);
-    EXPECT_FALSE(card.IsOpen());
-    EXPECT_EQ(view.timers, (std::map<int, int>{{kTimerConnection, kConnectionTickMs}}));
-    connection.OnNotice(ConnectionNotice::Gone);
-    EXPECT_EQ(w.State(), kCardReady);
-    EXPECT_EQ(connection.Phase(), ConnectionPhase::Idle);
-    EXPECT_TRUE(view.timers.empty());
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        int state;
+        ConnectionPhase phase;
+        std::map<int, int> timers;
+        std::function<void()> back;  // none: the card stays as it is
+        std::vector<int> told;       // the boxes on the way
+    } ways[] = {
+        {"removal notice", [&] { w.OnDeviceNotice(CardNotice::Removed); }, kCardNone, ConnectionPhase::Idle, {},
+         [&] {
+             utility.cardDtctRising = 1;
+             view.shown = false;
+             w.OnDeviceNotice(CardNotice::Arrived);
+             EXPECT_EQ(lookups, 1);
+             EXPECT_EQ(w.State(), kCardReady);
+             EXPECT_TRUE(view.shown) << "CardDtctRising brings the window out of the tray";
+             w.OnDeviceNotice(CardNotice::Arrived);  // the card's second tty: not state 0 any more
+             EXPECT_EQ(lookups, 1);
+         },
+         {}},
+        {"outside message", [&] { w.OnCardPresence(false); }, kCardNone, ConnectionPhase::Idle, {},
+         [&] { w.OnCardPresence(true); }, {}},
+        {"another dialler's connection", [&] { s.Connection().OnNotice(ConnectionNotice::Appeared); },
+         kCardOutsideConnection, ConnectionPhase::Outside, {{kTimerConnection, kConnectionTickMs}},
+         [&] { s.Connection().OnNotice(ConnectionNotice::Gone); }, {}},
+        // The state changes only through the removal notice.
+        {"remove command", [&] { w.OnCommand(kCmdRemove); }, kCardReady, ConnectionPhase::Idle, {},
+         [&] {
+             ejectAnswer = false;
+             w.OnCommand(kCmdTrayRemove);
+         },
+         {IDS_CARD_REMOVED_CAPTION, IDS_CARD_REMOVE_FAILED_CAPTION}},
+        {"the last PIN attempt fails: the SIM wants its PUK",
+         [&] {
+             simulator.SetAttempts(1, 10);
+             view.user.wantedLock = true;
+             view.user.pins = {"9999"};
+             w.OnCommand(kCmdPinLock);
+         },
+         kCardPukNeeded, ConnectionPhase::Idle, {}, nullptr, {IDS_PIN_BLOCKED_CAPTION}},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.what);
+        const auto told = static_cast<long>(view.user.messages.size());
+        w.OnCommand(kCmdSignalButton);
+        ASSERT_EQ(w.State(), kCardSignalDisplay);
+        way.act();
+        EXPECT_EQ(w.State(), way.state);
+        EXPECT_EQ(s.Connection().Phase(), way.phase);
+        EXPECT_FALSE(card.IsOpen());
+        EXPECT_EQ(view.timers, way.timers);
+        EXPECT_FALSE(view.signalTexts.checked);
+        if (way.back) {
+            way.back();
+            EXPECT_EQ(w.State(), kCardReady);
+            EXPECT_EQ(s.Connection().Phase(), ConnectionPhase::Idle);
+            EXPECT_FALSE(card.IsOpen());
+            EXPECT_TRUE(view.timers.empty());
+        }
+        EXPECT_EQ(std::vector<int>(view.user.messages.begin() + told, view.user.messages.end()), way.told);
+    }
 }
 
 TEST_F(MainWindowController, OneClickTimeFromTheFileAsReadButWithinTheTimersRange) {
@@ -236,23 +293,6 @@ TEST_F(MainWindowController, PinCommandsAndCardInformation) {
     EXPECT_EQ(view.cardInfos[0].second, "VR31K-1.02.004");
 }
 
-// The last PIN attempt fails while the signal display is on: the SIM wants its PUK, the
-// display and its timers stop, and the port is given up.
-TEST_F(MainWindowController, PukOutcomeWhileTheSignalDisplayIsOn) {
-    CUtilityDlg& w = Start();
-    w.OnCommand(kCmdSignalButton);
-    ASSERT_EQ(w.State(), kCardSignalDisplay);
-    simulator.SetAttempts(1, 10);
-    view.user.wantedLock = true;
-    view.user.pins = {"9999"};
-    w.OnCommand(kCmdPinLock);
-    EXPECT_EQ(view.user.messages.back(), IDS_PIN_BLOCKED_CAPTION);
-    EXPECT_EQ(w.State(), kCardPukNeeded);
-    EXPECT_TRUE(view.timers.empty());
-    EXPECT_FALSE(view.signalTexts.checked);
-    EXPECT_FALSE(card.IsOpen());
-}
-
 // A port open at suspend (a card task under way) is closed for the sleep and opened
 // again, with the card checked, at resume.
 TEST_F(MainWindowController, PortOpenAtSuspendIsReopenedAtResume) {
@@ -268,51 +308,6 @@ TEST_F(MainWindowController, PortOpenAtSuspendIsReopenedAtResume) {
     EXPECT_FALSE(simulator.Commands().empty()) << "and the card checked";
     EXPECT_EQ(w.State(), kCardReady);
     EXPECT_FALSE(w.Suspended());
-}
-
-TEST_F(MainWindowController, RemovalStopsTheSignalDisplayAndAnArrivalBringsTheCardBack) {
-    CUtilityDlg& w = Start();
-    w.OnCommand(kCmdSignalButton);
-    w.OnDeviceNotice(CardNotice::Removed);
-    EXPECT_EQ(w.State(), kCardNone);
-    EXPECT_FALSE(card.IsOpen());
-    EXPECT_TRUE(view.timers.empty());
-    EXPECT_FALSE(view.signalTexts.checked);
-    utility.cardDtctRising = 1;
-    view.shown = false;
-    w.OnDeviceNotice(CardNotice::Arrived);
-    EXPECT_EQ(lookups, 1);
-    EXPECT_EQ(w.State(), kCardReady);
-    EXPECT_TRUE(view.shown) << "CardDtctRising brings the window out of the tray";
-    w.OnDeviceNotice(CardNotice::Arrived);  // the card's second tty: not state 0 any more
-    EXPECT_EQ(lookups, 1);
-}
-
-TEST_F(MainWindowController, CardGoneDuringTheSignalDisplayClosesThePortAndTheCardIsCheckedWhenBack) {
-    CUtilityDlg& w = Start();
-    struct Way {
-        const char* name;
-        std::function<void()> gone;
-        std::function<void()> back;
-    };
-    const std::vector<Way> ways = {
-        {"removal notice", [&] { w.OnDeviceNotice(CardNotice::Removed); },
-         [&] { w.OnDeviceNotice(CardNotice::Arrived); }},
-        {"outside message", [&] { w.OnCardPresence(false); }, [&] { w.OnCardPresence(true); }},
-    };
-    for (const Way& way : ways) {
-        w.OnCommand(kCmdSignalButton);
-        ASSERT_EQ(w.State(), kCardSignalDisplay) << way.name;
-        way.gone();
-        EXPECT_EQ(w.State(), kCardNone) << way.name;
-        EXPECT_FALSE(card.IsOpen()) << way.name;
-        EXPECT_TRUE(view.timers.empty()) << way.name;
-        EXPECT_FALSE(view.signalTexts.checked) << way.name;
-        way.back();
-        EXPECT_EQ(w.State(), kCardReady) << way.name;
-        EXPECT_FALSE(card.IsOpen()) << way.name;
-    }
-    EXPECT_TRUE(view.user.messages.empty());
 }
 
 TEST_F(MainWindowController, ArrivalDuringAPinDialogStartsNoSecondCheckAndStandbyIsRefused) {
@@ -375,6 +370,29 @@ TEST_F(MainWindowController, DialupSettingsRefuseStandbyAndWriteTheSettings) {
     EXPECT_EQ(w.EntryNames()[1], "other.example") << "the names are the card's list";
 }
 
+// Entries another program keeps locked through the start are not "out of step": no
+// synchronisation is offered that would write over them, and connecting waits.
+TEST_F(MainWindowController, EntriesKeptLockedThroughTheStartAreNotOfferedForSynchronisation) {
+    struct ShortWaits {
+        ShortWaits() { setenv(kWaitPercentVariable, "2", 1), TakeWaitPercentFromEnvironment(); }
+        ~ShortWaits() { setenv(kWaitPercentVariable, "100", 1), TakeWaitPercentFromEnvironment(); }
+    } shortWaits;
+    std::promise<bool> held;
+    std::promise<void> release;
+    std::thread other([&] {  // another thread stands for another program: the lock is not shared with it
+        const FolderLock lock(dir.Path());
+        held.set_value(lock.Held());
+        release.get_future().wait();
+    });
+    ASSERT_TRUE(held.get_future().get());
+    Start();
+    release.set_value();
+    other.join();
+    EXPECT_EQ(view.syncDialogs, 0);
+    EXPECT_FALSE(view.controls.connect);
+    EXPECT_EQ(std::count(view.user.messages.begin(), view.user.messages.end(), IDS_ENTRIES_UNREADABLE_CAPTION), 1);
+}
+
 TEST_F(MainWindowController, UtilitySettingsApplyTheModeAndAreWritten) {
     CUtilityDlg& w = Start();
     w.OnCommand(kCmdSignalButton);
@@ -405,17 +423,6 @@ TEST_F(MainWindowController, CardInsertedWhileSuspendingIsHandledOnceAtResume) {
     EXPECT_EQ(lookups, 1);
     EXPECT_EQ(w.State(), kCardReady);
     EXPECT_FALSE(w.Suspended());
-}
-
-TEST_F(MainWindowController, RemoveCommandTellsWhetherTheCardMayBePulled) {
-    CUtilityDlg& w = Start();
-    w.OnCommand(kCmdSignalButton);
-    w.OnCommand(kCmdRemove);
-    EXPECT_EQ(w.State(), kCardReady) << "the state changes only through the removal notice";
-    EXPECT_FALSE(card.IsOpen());
-    ejectAnswer = false;
-    w.OnCommand(kCmdTrayRemove);
-    EXPECT_EQ(view.user.messages, (std::vector<int>{IDS_CARD_REMOVED_CAPTION, IDS_CARD_REMOVE_FAILED_CAPTION}));
 }
 
 }  // namespace

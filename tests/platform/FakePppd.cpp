@@ -6,6 +6,8 @@
 //   FAKE_PPPD_EXIT=N           exit status after the transcript (default 0)
 //   FAKE_PPPD_STAY=1           after the transcript, stay until SIGTERM (then exit 5)
 //   FAKE_PPPD_IGNORE_TERM=1    stay and ignore SIGTERM (only SIGKILL ends it)
+#include "support/TempDir.h"
+
 #include <signal.h>
 #include <unistd.h>
 
@@ -13,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -26,13 +27,6 @@ std::string Hex(const std::string& data) {
         out += byte;
     }
     return out;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 volatile sig_atomic_t g_term = 0;
@@ -54,11 +48,11 @@ int main(int argc, char** argv) {
             if (std::strcmp(argv[i], "file") == 0 && i + 1 < argc) optionsPath = argv[i + 1];
         }
         out << "PASSWORD " << Hex(password) << "\n";
-        out << "OPTIONS " << Hex(ReadAll(optionsPath)) << "\n";
+        out << "OPTIONS " << Hex(vr31k::test::ReadFile(optionsPath)) << "\n";
         out << "STDIN_TTY " << isatty(0) << "\n";
     }
     if (const char* transcript = std::getenv("FAKE_PPPD_TRANSCRIPT")) {
-        std::fputs(ReadAll(transcript).c_str(), stdout);
+        std::fputs(vr31k::test::ReadFile(transcript).c_str(), stdout);
         std::fflush(stdout);
     }
     const char* stay = std::getenv("FAKE_PPPD_STAY");

@@ -9,10 +9,13 @@
 namespace vr31k {
 namespace {
 
+// Each answer to the dial has its outcome; silence ends at the answer time-out, and a
+// line dropped while waiting is a hang-up.
 TEST(SerialDial, AnswersMapToOutcomes) {
     struct Case {
         const char* reply;
         int expected;
+        bool lineDrops = false;
     };
     const std::vector<Case> cases = {
         {"CONNECT 7200000", 0},
@@ -21,35 +24,29 @@ TEST(SerialDial, AnswersMapToOutcomes) {
         {"BUSY", dialerr::kLineBusy},
         {"NO DIALTONE", dialerr::kNoDialtone},
         {"", dialerr::kNoAnswer},  // silence until the answer time-out
+        {"", dialerr::kPortDisconnected, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.reply);
+        SCOPED_TRACE(std::string(c.reply) + (c.lineDrops ? " and the line drops" : ""));
         test::CFakeModem modem(c.reply);
         ASSERT_TRUE(modem.Ok());
         const int fd = sim::OpenModemPort(modem.Port());
         ASSERT_GE(fd, 0);
+        std::thread drop([&] {
+            if (!c.lineDrops) return;
+            usleep(200000);
+            modem.HangUp();
+        });
         std::vector<std::string> log;
-        EXPECT_EQ(sim::DialOverSerial(fd, "*99***3#", 300, [&](const std::string& l) { log.push_back(l); }),
+        EXPECT_EQ(sim::DialOverSerial(fd, "*99***3#", c.lineDrops ? 5000 : 300,
+                                      [&](const std::string& l) { log.push_back(l); }),
                   c.expected);
+        drop.join();
         close(fd);
         EXPECT_NE(modem.Received().find("AT\r"), std::string::npos);
         EXPECT_NE(modem.Received().find("ATD*99***3#\r"), std::string::npos) << "the dial string is sent";
         EXPECT_EQ(log.front(), "send (AT^M)");
     }
-}
-
-TEST(SerialDial, LineDroppedWhileWaitingIsAHangUp) {
-    test::CFakeModem modem("", false);
-    ASSERT_TRUE(modem.Ok());
-    const int fd = sim::OpenModemPort(modem.Port());
-    ASSERT_GE(fd, 0);
-    std::thread drop([&] {
-        usleep(200000);
-        modem.HangUp();
-    });
-    EXPECT_EQ(sim::DialOverSerial(fd, "*99***1#", 5000, [](const std::string&) {}), dialerr::kPortDisconnected);
-    drop.join();
-    close(fd);
 }
 
 }  // namespace

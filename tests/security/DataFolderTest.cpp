@@ -1,6 +1,6 @@
 // Who may use the data folder: the card's group shares it, everyone else is told how to
 // join and writes nothing; a folder of the user's own is made private.
-#include "support/ProcessRun.h"
+#include "support/CtlCommands.h"
 #include "common/DataFolder.h"
 #include "common/StringIds.h"
 #include "support/StartupFixture.h"
@@ -32,35 +32,20 @@ size_t Entries(const std::string& folder) {
     return n - 2;
 }
 
+// Every command tells the outsider how to join; the window tells it in a box (a start
+// from the menu shows no stderr), and the start at log-in, which the user did not ask
+// for, stays quiet. Nothing is written.
 TEST(DataFolderAccess, AUserOutsideTheGroupIsToldHowToJoinAndWritesNothing) {
     VR31K_THROWAWAY_USER(outsider);
     TempDir root;
     const std::string folder = MakeSharedFolder(root.Path());
-    const std::vector<std::vector<std::string>> commands = {
-        {"settings", "set-utility", "--auto-start", "0"},
-        {"history", "record", "--entry", "e", "--end", "2026/01/02 03:04:05", "--duration-ms", "1", "--sent", "1",
-         "--recv", "1"},
-        {"plan", "set", "--packet-size", "256"},
-        {"entries", "list"},
-    };
-    for (const auto& words : commands) {
-        std::vector<std::string> argv = {CtlPath(), "--data-dir", folder};
-        argv.insert(argv.end(), words.begin(), words.end());
-        const RunResult r = RunProgram(outsider.get(), argv);
+    for (const auto& words : kFolderCommands) {
+        const RunResult r = RunProgram(outsider.get(), CtlArgv(folder, words));
         EXPECT_EQ(r.status, 1) << words[0] << r.err;
         EXPECT_NE(r.err.find("shared by the group dialout, and you are not in it"), std::string::npos)
             << words[0] << ": " << r.err;
         EXPECT_NE(r.err.find("sudo adduser $USER dialout"), std::string::npos) << r.err;
     }
-    EXPECT_EQ(Entries(folder), 0u) << "nothing written";
-}
-
-// The window tells the outsider in a box (a start from the menu shows no stderr); the
-// start at log-in, which the user did not ask for, stays quiet.
-TEST(DataFolderAccess, TheWindowTellsAnOutsiderInABoxAndTheLogInStartStaysQuiet) {
-    VR31K_THROWAWAY_USER(outsider);
-    TempDir root;
-    const std::string folder = MakeSharedFolder(root.Path());
     const std::string locks = root.File("locks");
     mkdir(locks.c_str(), 0700);
     ASSERT_EQ(chown(locks.c_str(), outsider->Uid(), outsider->Gid()), 0);
@@ -94,8 +79,7 @@ TEST(DataFolderAccess, MembersShareTheFilesThroughTheGroup) {
     VR31K_THROWAWAY_USER(member, kDataGroup);
     TempDir root;
     const std::string folder = MakeSharedFolder(root.Path());
-    const RunResult r =
-        RunProgram(member.get(), {CtlPath(), "--data-dir", folder, "settings", "set-utility", "--auto-start", "0"});
+    const RunResult r = RunProgram(member.get(), CtlArgv(folder, kFolderCommands[0]));
     ASSERT_EQ(r.status, 0) << r.err;
     const struct stat st = Stat(folder + "/VR31KUTL.ini");
     EXPECT_EQ(st.st_mode & 07777, kSharedFileMode);
@@ -105,12 +89,13 @@ TEST(DataFolderAccess, MembersShareTheFilesThroughTheGroup) {
 
 // A folder of the user's own: made private when missing; its files, the history and
 // the rebuilt credential file included, shared with the group only where the folder
-// gives its group read and write.
+// gives its group read and write, and with no one else even where it is open to everyone
+// (that is reported, and the folder keeps its mode).
 TEST(DataFolderAccess, AFolderOfTheUsersOwnKeepsItsFilesPrivate) {
     const struct {
         mode_t folderMode;  // 0: the folder is missing and made
         mode_t fileMode;
-    } cases[] = {{0, 0600}, {0700, 0600}, {0750, 0600}, {0755, 0600}, {0770, 0660}, {0775, 0660}};
+    } cases[] = {{0, 0600}, {0700, 0600}, {0750, 0600}, {0755, 0600}, {0770, 0660}, {0775, 0660}, {0777, 0660}};
     for (const auto& c : cases) {
         TempDir root;
         const std::string folder = root.File("mine/data");
@@ -121,17 +106,10 @@ TEST(DataFolderAccess, AFolderOfTheUsersOwnKeepsItsFilesPrivate) {
             // A phonebook without its credential file: the listing writes the table back.
             WriteFile(folder + "/VR31KUTL.pbk", "[apn.example]\nPhoneNumber=*99***1#\n");
         }
-        const std::vector<std::vector<std::string>> commands = {
-            {"plan", "set", "--packet-size", "256"},
-            {"history", "record", "--entry", "e", "--end", "2026/01/02 03:04:05", "--duration-ms", "1", "--sent",
-             "1", "--recv", "1"},
-            {"entries", "list"},
-        };
-        for (const auto& words : commands) {
-            std::vector<std::string> argv = {CtlPath(), "--data-dir", folder};
-            argv.insert(argv.end(), words.begin(), words.end());
-            const RunResult r = RunProgram(nullptr, argv);
+        for (const auto& words : kFolderCommands) {
+            const RunResult r = RunProgram(nullptr, CtlArgv(folder, words));
             ASSERT_EQ(r.status, 0) << words[0] << ": " << r.err;
+            EXPECT_EQ(r.err.find("is open to every local user") != std::string::npos, c.folderMode == 0777) << r.err;
         }
         EXPECT_EQ(Stat(folder).st_mode & 07777, c.folderMode != 0 ? c.folderMode : kPrivateFolderMode);
         std::vector<std::string> files = {"VR31KUTL.ini", "VR31KUTL.mdb"};
@@ -141,18 +119,6 @@ TEST(DataFolderAccess, AFolderOfTheUsersOwnKeepsItsFilesPrivate) {
                 << file << " in a folder of mode " << std::oct << c.folderMode;
         }
     }
-}
-
-TEST(DataFolderAccess, AFolderOpenToEveryoneIsReportedAndKeepsItsMode) {
-    TempDir root;
-    const std::string folder = root.File("open");
-    mkdir(folder.c_str(), 0700);
-    chmod(folder.c_str(), 0777);
-    const RunResult r = RunProgram(nullptr, {CtlPath(), "--data-dir", folder, "plan", "set", "--packet-size", "256"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("is open to every local user"), std::string::npos) << r.err;
-    EXPECT_EQ(Stat(folder).st_mode & 07777, 0777u);
-    EXPECT_EQ(Stat(folder + "/VR31KUTL.ini").st_mode & 0007, 0u) << "no file is open to others";
 }
 
 // Root, told to use a folder that another user can change under it, writes nothing there:
@@ -170,8 +136,7 @@ TEST(DataFolderAccess, AFolderAnotherUserCanChangeIsRefused) {
         const char* told;
     } cases[] = {{root.File("link"), "is a symbolic link"}, {theirs, "belongs to another user"}};
     for (const auto& c : cases) {
-        const RunResult r =
-            RunProgram(nullptr, {CtlPath(), "--data-dir", c.folder, "settings", "set-utility", "--auto-start", "0"});
+        const RunResult r = RunProgram(nullptr, CtlArgv(c.folder, kFolderCommands[0]));
         EXPECT_EQ(r.status, 1) << c.folder;
         EXPECT_NE(r.err.find(c.told), std::string::npos) << r.err;
     }

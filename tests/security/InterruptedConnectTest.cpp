@@ -50,30 +50,28 @@ protected:
     sim::CardSimulator card;
 };
 
-// A program runs connect as its child, later runs disconnect, and only then waits for
-// its child: the connect has ended, and disconnect says so although it is not reaped.
-TEST_F(LinkedConnect, DisconnectSeesTheEndOfAConnectItsParentHasNotReaped) {
-    const pid_t connect = StartConnect();
-    ASSERT_TRUE(WaitConnected()) << ReadFile(data.File("connect.out"));
-    const auto started = std::chrono::steady_clock::now();
-    const RunResult r = Ctl({"disconnect"});
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_NE(r.out.find("\"ok\": true"), std::string::npos) << r.out;
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-    EXPECT_EQ(WaitChild(connect, std::chrono::seconds(10)), 0) << ReadFile(data.File("connect.out"));
-    EXPECT_EQ(HistoryRows(), 1u);
-    EXPECT_EQ(Ctl({"status"}).status, 1);
-}
-
-// The terminal that ran connect is closed: the connection is hung up and recorded as
-// for Ctrl-C.
-TEST_F(LinkedConnect, AClosedTerminalHangsUpAndRecords) {
-    const pid_t connect = StartConnect();
-    ASSERT_TRUE(WaitConnected()) << ReadFile(data.File("connect.out"));
-    kill(connect, SIGHUP);
-    EXPECT_EQ(WaitChild(connect, std::chrono::seconds(20)), 0) << ReadFile(data.File("connect.out"));
-    EXPECT_EQ(HistoryRows(), 1u);
-    EXPECT_EQ(Ctl({"status"}).status, 1);
+// A connect ended from outside: a program that runs it as its child, later runs
+// disconnect, and only then waits for its child (the connect has ended, and disconnect
+// says so although it is not reaped); or its terminal closed (hung up and recorded as
+// for Ctrl-C).
+TEST_F(LinkedConnect, AConnectEndedFromOutsideHangsUpAndRecords) {
+    for (const bool terminalClosed : {false, true}) {
+        SCOPED_TRACE(terminalClosed ? "its terminal closed" : "disconnect before its parent reaps it");
+        const pid_t connect = StartConnect();
+        ASSERT_TRUE(WaitConnected()) << ReadFile(data.File("connect.out"));
+        if (terminalClosed) {
+            kill(connect, SIGHUP);
+        } else {
+            const auto started = std::chrono::steady_clock::now();
+            const RunResult r = Ctl({"disconnect"});
+            EXPECT_EQ(r.status, 0) << r.out << r.err;
+            EXPECT_NE(r.out.find("\"ok\": true"), std::string::npos) << r.out;
+            EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+        }
+        EXPECT_EQ(WaitChild(connect, std::chrono::seconds(20)), 0) << ReadFile(data.File("connect.out"));
+        EXPECT_EQ(HistoryRows(), terminalClosed ? 2u : 1u);
+        EXPECT_EQ(Ctl({"status"}).status, 1);
+    }
 }
 
 // connect killed outright: the simulated link it started does not outlive it.

@@ -2,7 +2,7 @@
 // four files and the history engine's side files) is never followed: whatever it points
 // at (nothing, a root-only file, another user's file) stays as it was, and every command
 // fails saying which file is wrong.
-#include "support/ProcessRun.h"
+#include "support/CtlCommands.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,15 +17,6 @@ namespace {
 
 const char* const kNames[] = {"VR31KUTL.ini", "VR31KUTL.pbk", "VR31KUTL.dat", "VR31KUTL.mdb",
                               "VR31KUTL.mdb-wal", "VR31KUTL.mdb-shm", "VR31KUTL.mdb-journal"};
-
-const std::vector<std::vector<std::string>> kCommands = {
-    {"settings", "set-utility", "--auto-start", "0"},
-    {"plan", "set", "--packet-size", "256"},
-    {"history", "record", "--entry", "e", "--end", "2026/01/02 03:04:05", "--duration-ms", "1", "--sent", "1",
-     "--recv", "1"},
-    {"history", "list"},
-    {"entries", "list"},
-};
 
 struct Target {
     std::string path;  // what the link names
@@ -56,6 +47,8 @@ TEST(PlantedLinks, NoCommandFollowsALinkAtAnyNameOfTheFolder) {
     chown(othersFile.c_str(), attacker->Uid(), attacker->Gid());
     chmod(othersFile.c_str(), 0644);
 
+    std::vector<std::vector<std::string>> commands = kFolderCommands;
+    commands.push_back({"history", "list"});
     for (const std::string& pointsAt : {targets.File("dangling"), rootOnly, othersFile}) {
         for (const char* name : kNames) {
             SCOPED_TRACE(std::string(name) + " -> " + pointsAt);
@@ -63,10 +56,8 @@ TEST(PlantedLinks, NoCommandFollowsALinkAtAnyNameOfTheFolder) {
             const std::string link = data.File(name);
             ASSERT_EQ(symlink(pointsAt.c_str(), link.c_str()), 0);
             const Target before = Snapshot(pointsAt);
-            for (const auto& words : kCommands) {
-                std::vector<std::string> argv = {CtlPath(), "--data-dir", data.Path()};
-                argv.insert(argv.end(), words.begin(), words.end());
-                const RunResult r = RunProgram(nullptr, argv);
+            for (const auto& words : commands) {
+                const RunResult r = RunProgram(nullptr, CtlArgv(data.Path(), words));
                 EXPECT_EQ(r.status, 1) << words[0] << " " << words[1] << "\n" << r.out << r.err;
                 EXPECT_NE(r.err.find(std::string(name) + " in the data folder"), std::string::npos) << r.err;
                 EXPECT_NE(r.err.find("symbolic link, which is never followed"), std::string::npos) << r.err;

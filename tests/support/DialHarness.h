@@ -83,7 +83,7 @@ private:
 
 struct DialHarness {
     explicit DialHarness(DialLink link = DialLink::Pppd, std::string modemReply = "CONNECT", std::string errorReport = {})
-        : modem(std::move(modemReply), false, std::move(errorReport)) {
+        : modem(std::move(modemReply), std::move(errorReport)) {
         WriteFile(dir.File("vr31k-utility"), "noauth\n");
         LinuxDialupConfig config;
         config.link = link;

@@ -4,6 +4,13 @@
 
 namespace vr31k::test {
 
+namespace {
+FakeEntryBook::Slot* SlotOf(std::array<FakeEntryBook::Slot, kEntryCount>& table, const std::string& name) {
+    const auto slot = std::find_if(table.begin(), table.end(), [&](const auto& s) { return s.name == name; });
+    return slot != table.end() ? &*slot : nullptr;
+}
+}  // namespace
+
 FakeEntryBook::Entry* FakeEntryBook::Find(const std::string& name) {
     for (Entry& e : phonebook) {
         if (e.name == name) return &e;
@@ -26,9 +33,9 @@ int FakeEntryBook::ListEntries(EntryList& out) {
     out = EntryList{};
     std::vector<std::string> unknown;
     for (const Entry& e : phonebook) {
-        auto slot = std::find_if(table.begin(), table.end(), [&](const Slot& s) { return s.name == e.name; });
-        if (slot == table.end()) unknown.push_back(e.name);
-        else out[slot - table.begin()] = e.name;
+        const Slot* slot = SlotOf(table, e.name);
+        if (slot == nullptr) unknown.push_back(e.name);
+        else out[slot - table.data()] = e.name;
     }
     for (const std::string& name : unknown) RemoveEntry(name);
     return 0;
@@ -50,12 +57,7 @@ int FakeEntryBook::RemoveEntry(const std::string& name) {
     auto it = std::find_if(phonebook.begin(), phonebook.end(), [&](const Entry& e) { return e.name == name; });
     if (it == phonebook.end()) return 623;
     phonebook.erase(it);
-    for (Slot& s : table) {
-        if (s.name == name) {
-            s = Slot{};
-            break;
-        }
-    }
+    if (Slot* slot = SlotOf(table, name)) *slot = Slot{};
     return 0;
 }
 
@@ -75,12 +77,7 @@ int FakeEntryBook::UpdateEntryCredentials(const std::string& name, const std::st
     if (e == nullptr) return 623;
     e->user = user;
     e->password = password;
-    for (Slot& s : table) {
-        if (s.name == name) {
-            s = {name, user, password};
-            break;
-        }
-    }
+    if (Slot* slot = SlotOf(table, name)) *slot = {name, user, password};
     return 0;
 }
 
@@ -91,12 +88,7 @@ int FakeEntryBook::RenameStoredEntry(const std::string& oldName, const std::stri
     if (e == nullptr) return 623;
     if (Find(newName) != nullptr) return 183;
     e->name = newName;
-    for (Slot& s : table) {
-        if (s.name == oldName) {
-            s.name = newName;
-            break;
-        }
-    }
+    if (Slot* slot = SlotOf(table, oldName)) slot->name = newName;
     return 0;
 }
 

@@ -1,23 +1,31 @@
 #pragma once
-// A pseudo-terminal pair whose master side plays the card's modem for dial tests.
+// A pseudo-terminal whose master side plays a modem: every command line it is sent
+// (ended by CR) is answered with the bursts its answer gives, `pauseMs` apart.
+#include "support/PtyPair.h"
+
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vr31k::test {
 
 class CFakeModem {
 public:
-    // `dialReply`: what the modem answers to ATD ("CONNECT", "NO CARRIER", ...; empty:
-    // nothing). `hangUpAfterDial`: close the master right after answering.
-    // `errorReport`: the text of its answer to AT+CEER (empty: it answers OK alone).
-    explicit CFakeModem(std::string dialReply, bool hangUpAfterDial = false, std::string errorReport = {});
+    using Answer = std::function<std::vector<std::string>(const std::string& line)>;
+    // The card's modem for dial tests: OK to every AT command, `dialReply` to ATD
+    // ("CONNECT", "NO CARRIER", ...; empty: nothing), and `errorReport` as the text of its
+    // answer to AT+CEER (empty: it answers OK alone).
+    explicit CFakeModem(std::string dialReply, std::string errorReport = {});
+    CFakeModem(Answer answer, int pauseMs);
     ~CFakeModem();
     CFakeModem(const CFakeModem&) = delete;
     CFakeModem& operator=(const CFakeModem&) = delete;
 
-    bool Ok() const { return m_master >= 0; }
-    const std::string& Port() const { return m_port; }
+    bool Ok() const { return !Port().empty(); }
+    const std::string& Port() const { return m_pty.SlavePath(); }
     // Everything the dialler wrote to the modem so far.
     std::string Received();
     // Closes the master: the dialler sees the line drop.
@@ -25,15 +33,12 @@ public:
 
 private:
     void Run();
-    int m_master = -1;
-    int m_stopFd = -1;
-    std::string m_port;
-    std::string m_reply;
-    std::string m_errorReport;
-    bool m_hangUpAfterDial;
-    std::atomic<bool> m_stop{false};
+    PtyPair m_pty;
+    Answer m_answer;
+    int m_pauseMs;
+    std::mutex m_mutex;
     std::string m_received;
-    std::atomic<bool> m_busy{false};
+    std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
 

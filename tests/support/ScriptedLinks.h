@@ -48,12 +48,12 @@ public:
     }
     int GetConnectStatus(ConnHandle handle, uint32_t& state, int& error) override {
         error = 0;
-        if (!Has(handle)) return dialerr::kInvalidHandle;
+        if (!IsUp(handle)) return dialerr::kInvalidHandle;
         state = dialstate::kConnected;
         return 0;
     }
     int GetConnectionStatistics(ConnHandle handle, ConnectionStats& out) override {
-        if (!Has(handle)) return dialerr::kInvalidHandle;
+        if (!IsUp(handle)) return dialerr::kInvalidHandle;
         out = ConnectionStats{1000, 2000, 1000, 64};
         return 0;
     }
@@ -93,12 +93,6 @@ private:
     private:
         std::shared_ptr<Shared> m_shared;
     };
-
-    bool Has(ConnHandle handle) {
-        std::lock_guard lock(m_shared->mutex);
-        return std::any_of(m_shared->links.begin(), m_shared->links.end(),
-                           [&](const ConnectionInfo& c) { return c.handle == handle; });
-    }
 
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
 };

@@ -5,10 +5,12 @@
 // this process may create one, logs in pppd's words, and moves traffic on demand:
 //   SIGUSR1                       one burst each way (VR31K_SIMLINK_BURST bytes, 64 KiB)
 //   VR31K_SIMLINK_TRAFFIC=N       N bytes per second each way while up
-// It ends like pppd: SIGTERM/SIGINT/SIGHUP (status 5), the modem hanging up (16); and
-// with its controller (--parent PID): a link must not outlive the program that records
-// it unnoticed, so the end of the thread that started it sends SIGTERM here.
+// pppd's ip-up and ip-down run as simlink/LinkScripts.h says. It ends like pppd:
+// SIGTERM/SIGINT/SIGHUP (status 5), the modem hanging up (16); and with its controller
+// (--parent PID): a link must not outlive the program that records it unnoticed, so the
+// end of the thread that started it sends SIGTERM here.
 #include "platform/linux/PppdCommand.h"
+#include "simlink/LinkScripts.h"
 #include "simlink/SerialDial.h"
 #include "simlink/TunDevice.h"
 
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -65,6 +68,7 @@ struct Job {
     std::string user;
     std::string password;
     std::string dial;
+    std::string ipparam;
     int answerTimeoutMs = 60000;
 };
 
@@ -73,6 +77,7 @@ bool ReadJob(const std::string& optionsPath, const std::string& chatPath, Job& j
     for (size_t i = 0; i < options.size(); ++i) {
         if (options[i].rfind("/dev/", 0) == 0 && job.port.empty()) job.port = options[i];
         if (options[i] == "user" && i + 1 < options.size()) job.user = options[i + 1];
+        if (options[i] == "ipparam" && i + 1 < options.size()) job.ipparam = options[i + 1];
         if (options[i] == "passwordfd" && i + 1 < options.size()) job.password = ReadFd(std::atoi(options[i + 1].c_str()));
     }
     const auto chat = SplitPppdWords(ReadText(chatPath));
@@ -144,6 +149,13 @@ int main(int argc, char** argv) {
     }
     Log("local  IP address 10.64.64.64");
     Log("remote IP address 10.64.64.65");
+    const sim::ScriptLink scriptLink{tun.Name(), job.port, "10.64.64.64", "10.64.64.65", job.ipparam};
+    const time_t upAt = time(nullptr);
+    if (tun.Fd() >= 0) {
+        if (const int status = sim::RunLinkScript(true, scriptLink, 0); status != 0) {
+            Log("Script ip-up finished (pid " + std::to_string(getpid()) + "), status = 0x" + std::to_string(status));
+        }
+    }
 
     const size_t rate = EnvSize("VR31K_SIMLINK_TRAFFIC", 0);
     const size_t burst = EnvSize("VR31K_SIMLINK_BURST", 64 * 1024);
@@ -196,6 +208,7 @@ int main(int argc, char** argv) {
             }
         }
     }
+    if (tun.Fd() >= 0) sim::RunLinkScript(false, scriptLink, time(nullptr) - upAt);
     tun.Close();
     close(port);
     return status;

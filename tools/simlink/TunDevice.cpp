@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -67,6 +68,12 @@ bool TunDevice::Configure(const std::string& local, const std::string& peer) {
     if (inet_pton(AF_INET, local.c_str(), &m_local) != 1 || inet_pton(AF_INET, peer.c_str(), &m_peer) != 1) {
         errno = EINVAL;
         return false;
+    }
+    // An IPv4 link, as pppd's is without IPv6CP: no IPv6 address, so the kernel sends no
+    // router solicitation of its own before pppd's ip-up (best effort: IPv6 may be off).
+    if (std::FILE* v6 = std::fopen(("/proc/sys/net/ipv6/conf/" + m_name + "/disable_ipv6").c_str(), "w")) {
+        std::fputs("1", v6);
+        std::fclose(v6);
     }
     const int sock = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (sock < 0) return false;

@@ -1,5 +1,6 @@
 #pragma once
-// A bare pseudo-terminal for channel tests: the test plays the card on the master.
+// A bare pseudo-terminal in raw mode, its slave side held open: the test plays the card
+// or its modem on the master.
 #include <string>
 
 namespace vr31k::test {
