@@ -609,6 +609,9 @@ inline constexpr int IDS_LINK_WARNING_LABEL = 44508;  // the status dialog's war
 // the diagnosis dialog's connection test
 inline constexpr int IDS_DIAGNOSIS_TEST_BUTTON = 44510;
 inline constexpr int IDS_DIAGNOSIS_TEST_NOTE = 44511;
+// the metered check when NetworkManager's primary connection is another
+inline constexpr int IDS_DOCTOR_METERED_NOT_PRIMARY = 44512;
+inline constexpr int IDS_DOCTOR_FIX_METERED_ROUTE = 44513;
 // the doctor's checks of the link that is up
 inline constexpr int IDS_DOCTOR_NOT_CONNECTED = 44520;
 inline constexpr int IDS_DOCTOR_ROUTE_OK = 44521;

@@ -146,6 +146,10 @@ void CheckMetered(Context& c, const std::optional<DesktopLinkReport>& report) {
         c.Add("metered", CheckStatus::Unknown, FormatString(IDS_DOCTOR_METERED_ERROR, {nm.error}));
     } else if (IsMetered(nm.global)) {
         c.Add("metered", CheckStatus::Ok, FormatString(IDS_DOCTOR_METERED_YES, {MeteredWord(nm.global)}));
+    } else if (nm.hasDevice && IsMetered(nm.device)) {
+        // The link is metered, but the desktop follows the connection with the default route.
+        c.Add("metered", CheckStatus::Warning, FormatString(IDS_DOCTOR_METERED_NOT_PRIMARY, {MeteredWord(nm.global)}),
+              FormatString(IDS_DOCTOR_FIX_METERED_ROUTE, {}));
     } else {
         c.Add("metered", CheckStatus::Warning, FormatString(IDS_DOCTOR_METERED_NO, {MeteredWord(nm.global)}),
               MeteredFix(report));
