@@ -44,11 +44,7 @@ constexpr const char* kFillDayTotals =
 constexpr const char* kColumns =
     "ENTRY, TIME_START, TIME_END, TIME_DURATION, DATA_SEND, DATA_RECV, LEFT_FREE, LEFT_LIMIT, CHARGE";
 
-// Closes a statement at the end of a scope.
-struct Statement {
-    sqlite3_stmt* stmt = nullptr;
-    ~Statement() { sqlite3_finalize(stmt); }
-};
+using Statement = SqlStatement;
 
 // Resets a kept statement at the end of a scope so it holds no read lock.
 struct Reset {
@@ -250,7 +246,7 @@ CDbHistoryCtrl::OpenOutcome CDbHistoryCtrl::OpenWithKey(const std::string& path,
     // The index and the day totals are new to older files; without them a file still
     // opens, only the totals would be wrong, so a file that cannot get them stays closed.
     Exec(kCreateIndex);
-    if (!EnsureDayTotals()) {
+    if (!EnsureDayTotals() || !EnsureProgramTables()) {
         CloseHistory();
         return OpenOutcome::Unavailable;
     }
@@ -283,7 +279,9 @@ int CDbHistoryCtrl::CreateNew(const std::string& path, const std::string& key) {
             CloseHistory();
             return kDbNotOpen;
         }
-        if (!Exec(kCreateTable) || !Exec(kCreateIndex) || !Exec(kCreateDayTotals)) return kDbCreateFailed;
+        if (!Exec(kCreateTable) || !Exec(kCreateIndex) || !Exec(kCreateDayTotals) || !EnsureProgramTables()) {
+            return kDbCreateFailed;
+        }
         if (!transaction.Commit()) {
             Fail("commit");
             return kDbCreateFailed;
@@ -426,7 +424,10 @@ int CDbHistoryCtrl::ClearHistory() {
         Fail("begin");
         return kDbFailed;
     }
-    if (!Exec("DELETE FROM RAS_HISTORY") || !Exec("DELETE FROM RAS_HISTORY_DAY")) return kDbFailed;
+    if (!Exec("DELETE FROM RAS_HISTORY") || !Exec("DELETE FROM RAS_HISTORY_DAY") ||
+        !Exec("DELETE FROM RAS_PROGRAM_USAGE") || !Exec("DELETE FROM RAS_PROGRAM_LINK")) {
+        return kDbFailed;
+    }
     if (transaction.Commit()) return kDbOk;
     Fail("commit");
     return kDbFailed;
@@ -646,7 +647,8 @@ int CDbHistoryCtrl::DeleteRange(const std::string& from, const std::string& to) 
         Fail("begin");
         return kDbFailed;
     }
-    if (sqlite3_step(rows.stmt) != SQLITE_DONE || sqlite3_step(days.stmt) != SQLITE_DONE) {
+    if (sqlite3_step(rows.stmt) != SQLITE_DONE || sqlite3_step(days.stmt) != SQLITE_DONE ||
+        !DeleteProgramsBetween(low, high)) {
         Fail("delete range");
         // At rest before the rollback, which a pending statement could hold up.
         sqlite3_reset(rows.stmt);

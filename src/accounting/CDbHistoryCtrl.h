@@ -8,7 +8,14 @@
 // in the same transaction as every change of RAS_HISTORY. Every range this class
 // totals or deletes is made of whole days, so the period totals come from at most a
 // few hundred day rows: their cost does not grow with the history.
+//
+// Two tables of this program's own hold what a row does not (CDbHistoryCtrlPrograms.cpp):
+// RAS_PROGRAM_LINK which link a row was counted on, noted when the row is written, and
+// RAS_PROGRAM_USAGE the per-program figures of that link once they are imported. A file
+// without them opens (they are added) and older builds read RAS_HISTORY as before; a
+// link whose row such a build deleted is shown nowhere.
 #include "accounting/OleDate.h"
+#include "accounting/ProgramUsageRecord.h"
 #include "common/FolderLock.h"
 
 #include <chrono>
@@ -71,6 +78,36 @@ struct EntryTotals {
     int64_t recv = 0;
 };
 
+// The link a history row was counted on, as whoever wrote the row knew it.
+struct ConnectionLink {
+    std::string entry;  // the row's entry and end: which row it is
+    OleDate end;
+    std::string boot;  // the link: its boot and interface index, where known
+    int64_t interfaceIndex = 0;
+    std::string interfaceName;
+    std::optional<int64_t> charge;  // the connection's own estimated charge; empty without a plan
+};
+
+// One program's figures on a link, or summed over a period, with its share of the
+// connections' charge in proportion to its bytes (empty without a plan).
+struct ProgramFigures : ProgramUsage {
+    std::optional<int64_t> chargeShare;
+};
+
+// A period's programs, and how much of the period has no per-program figures.
+struct PeriodPrograms {
+    std::vector<ProgramFigures> programs;  // summed by program, most bytes first
+    int64_t connections = 0;               // the period's connections
+    int64_t withoutPrograms = 0;           // those of them without per-program figures
+    int64_t bytesWithout = 0;              // and their bytes
+};
+
+// A noted link, found for a per-program record.
+struct FoundLink {
+    int64_t id = 0;
+    bool hasPrograms = false;  // its figures are in already
+};
+
 class CDbHistoryCtrl {
 public:
     CDbHistoryCtrl();
@@ -125,6 +162,24 @@ public:
     // The billing periods from the newest row's back to the oldest row's, newest first.
     int GetHistoryPeriods(std::vector<std::string>& periods, int closingDay) const;
 
+    // --- per program (CDbHistoryCtrlPrograms.cpp)
+    // Notes the link the row (`link.entry`, `link.end`) was counted on.
+    int NoteConnectionLink(const ConnectionLink& link);
+    // The noted link with `boot` and `index`, else the one on `interfaceName` whose row
+    // ended nearest `end` (Unix seconds), at most `toleranceSeconds` away. kDbNoRow
+    // when none is.
+    int FindConnectionLink(const std::string& boot, int64_t index, const std::string& interfaceName, int64_t end,
+                           int64_t toleranceSeconds, FoundLink& found) const;
+    // Stores the programs of link `linkId`, each with its share of the link's charge,
+    // in one transaction.
+    int StoreConnectionPrograms(int64_t linkId, std::vector<ProgramFigures> programs);
+    // The programs of the connections that ended in the range ("YYYY/MM/DD", whole
+    // days). A service or an application is one program by its id, another scope by
+    // its name, and what no program could be told for is one.
+    int GetPeriodPrograms(const std::string& from, const std::string& to, PeriodPrograms& out) const;
+    // Every program the history holds, summed the same way over all of it.
+    int GetSeenPrograms(std::vector<ProgramFigures>& programs) const;
+
 private:
     enum class OpenOutcome { Open, Unreadable, Unavailable };
     OpenOutcome OpenExisting(const std::string& path);
@@ -135,6 +190,10 @@ private:
     // cannot be read (a wrong key shows here first).
     int CountInSchema(const char* name, int& count) const;
     bool EnsureDayTotals();
+    bool EnsureProgramTables();
+    // Deletes the links (and their programs) ended in [low, high], in the caller's
+    // transaction.
+    bool DeleteProgramsBetween(double low, double high);
     void UseWriteAheadLog();
     int InsertOne(const HistoryRow& row);
     sqlite3_stmt* Kept(sqlite3_stmt*& slot, const char* sql) const;

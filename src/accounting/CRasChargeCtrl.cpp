@@ -1,5 +1,6 @@
 #include "accounting/CRasChargeCtrl.h"
 
+#include "accounting/ProgramImport.h"
 #include "accounting/SpoolImport.h"
 
 #include "common/FileOps.h"
@@ -315,14 +316,27 @@ UsageRecord CRasChargeCtrl::LiveFigures(int64_t end) const {
     return figures;
 }
 
+std::optional<ProgramUsageRecord> CRasChargeCtrl::RunningPrograms() const {
+    const std::string interfaceName = FoundConnection().interfaceName;
+    if (m_spoolFolder.empty() || !m_identifyLink || interfaceName.empty()) return std::nullopt;
+    const LinkIdentity link = m_identifyLink(interfaceName);
+    std::string problem;
+    return RunningLinkPrograms(m_spoolFolder, link.boot, link.index, problem);
+}
+
 int CRasChargeCtrl::RecordFinishedConnection(bool stampNow, HistoryRow* recorded) {
     CopyLiveFigures();
     if (stampNow) Live().endTime = Now();
     // The live record takes the row's own figures first: a kill after the row is
     // written leaves a record the import finds in the history already.
     const std::optional<time_t> end = Live().endTime.IsValid() ? OleToTime(Live().endTime) : std::nullopt;
-    const bool kept = end && m_liveRecord.Finish(LiveFigures(static_cast<int64_t>(*end)));
-    const int result = RecordConnection(false, recorded);
+    const UsageRecord figures = LiveFigures(end.value_or(0));
+    const bool kept = end && m_liveRecord.Finish(figures);
+    HistoryRow row;
+    const int result = RecordConnection(false, &row);
+    if (recorded != nullptr && result != kRecordNotStamped) *recorded = row;
+    // The link it was counted on, for its programs' figures that come after it.
+    if (result == kDbOk) NoteLink(History(), row, figures, LastConnectionCharge());
     m_lastKept = false;
     if (result == kDbOk || result == kRecordNotStamped) {
         m_liveRecord.Drop();

@@ -95,6 +95,9 @@ public:
     // link is told apart from another of the same name by `identify`.
     void KeepLiveRecord(const std::string& dataFolder, int ownerPid, uint64_t ownerStart, LinkIdentifier identify);
     const LiveUsageRecord& LiveRecord() const { return m_liveRecord; }
+    // The programs of the link up now, as its reader last wrote them into the spool;
+    // none while no link is up or its programs are not counted.
+    std::optional<ProgramUsageRecord> RunningPrograms() const;
 
 private:
     // The slot that names `name` (exact, first match), or -1.

@@ -4,6 +4,7 @@
 #include "accounting/HistoryRowRules.h"
 #include "common/ByteCount.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vr31k {
@@ -65,7 +66,7 @@ void ChargeAccounting::RereadPeriod() {
 
 HistoryRow ChargeAccounting::MakeRow(const std::string& entry, OleDate end, int64_t seconds, int64_t sent,
                                      int64_t recv, int64_t periodBytesBefore, int64_t& freeLeft,
-                                     int64_t& limitLeft) const {
+                                     int64_t& limitLeft) {
     HistoryRow row;
     row.entry = entry;
     row.end = end;
@@ -80,6 +81,10 @@ HistoryRow ChargeAccounting::MakeRow(const std::string& entry, OleDate end, int6
     row.leftFree = freeLeft;
     row.leftLimit = limitLeft;
     if (charge >= 0) row.charge = charge;
+    // A period without connections costs nothing yet (the plan's least charge is for use).
+    int64_t freeBefore = 0, limitBefore = 0;
+    const int32_t before = periodBytesBefore > 0 ? ComputeChargeForBytes(periodBytesBefore, freeBefore, limitBefore) : 0;
+    m_lastConnectionCharge = charge >= 0 ? std::optional<int64_t>(charge - std::max(before, 0)) : std::nullopt;
     return row;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vr31k {
@@ -99,18 +100,23 @@ public:
     int RecordEndedConnection(const std::string& entry, OleDate end, int64_t seconds, int64_t sent, int64_t recv,
                               std::string& problem, HistoryRow* recorded = nullptr);
 
+    // The last recorded connection's own share of its period's charge: what the period's
+    // charge grew by with it. Empty without a plan.
+    std::optional<int64_t> LastConnectionCharge() const { return m_lastConnectionCharge; }
+
 private:
     void PruneHistory();
     // The row of a connection whose period held `periodBytesBefore` before it; the
     // period's figures after it in `freeLeft` and `limitLeft`.
     HistoryRow MakeRow(const std::string& entry, OleDate end, int64_t seconds, int64_t sent, int64_t recv,
-                       int64_t periodBytesBefore, int64_t& freeLeft, int64_t& limitLeft) const;
+                       int64_t periodBytesBefore, int64_t& freeLeft, int64_t& limitLeft);
 
     DialupSettings m_plan;
     DerivedPlan m_derived;
     PeriodState m_period;
     LiveConnection m_live;
     bool m_liveCounted = false;  // RecordConnection added the live bytes to the period
+    std::optional<int64_t> m_lastConnectionCharge;
     // The period and the amount of the last notice given.
     std::string m_noticedPeriod;
     int64_t m_noticedBytes = -1;

@@ -1,6 +1,9 @@
 #include "accounting/ConnectionSnapshot.h"
 
 #include "accounting/OleDate.h"
+#include "accounting/ProgramImport.h"
+#include "common/StringIds.h"
+#include "common/StringTable.h"
 #include "dialup/ConnectionFigures.h"
 
 #include <unistd.h>
@@ -71,6 +74,31 @@ JsonValue& WriteSnapshot(JsonValue& out, const ConnectionSnapshot& snapshot) {
     return out;
 }
 
+namespace {
+
+// Flat lists, as the instance socket's replies carry them.
+void WritePrograms(JsonValue& out, const ConnectionSnapshot& snapshot) {
+    if (!snapshot.programs) {
+        out.Set("programs", nullptr).Set("programs_note", std::string(LoadString(ids::IDS_PROGRAM_LINK_NONE)));
+        return;
+    }
+    std::vector<std::string> names;
+    std::vector<int64_t> sent, recv, blocked;
+    for (const ProgramUsage& p : TopPrograms(snapshot.programs->programs, kStatusPrograms)) {
+        names.push_back(p.name);
+        sent.push_back(p.sent);
+        recv.push_back(p.recv);
+        blocked.push_back(p.blockedSent + p.blockedRecv);
+    }
+    out.Set("programs", names)
+        .Set("programs_sent", sent)
+        .Set("programs_recv", recv)
+        .Set("programs_blocked", blocked)
+        .Set("programs_saved", SavedTimeText(snapshot.programs->updated));
+}
+
+}  // namespace
+
 JsonValue& WriteConnectionStatus(JsonValue& out, const char* state, const ConnectionSnapshot& snapshot,
                                  int64_t savedAt) {
     out.Set("pid", static_cast<int64_t>(getpid()));
@@ -78,6 +106,7 @@ JsonValue& WriteConnectionStatus(JsonValue& out, const char* state, const Connec
     out.Set("entry", snapshot.entry);
     WriteSnapshot(out, snapshot);
     if (savedAt > 0) out.Set("saved", SavedTimeText(savedAt));
+    if (snapshot.programsRead) WritePrograms(out, snapshot);
     return out;
 }
 

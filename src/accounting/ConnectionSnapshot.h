@@ -6,6 +6,7 @@
 #include "accounting/ChargeAccounting.h"
 #include "accounting/PeriodPace.h"
 #include "accounting/PeriodProjection.h"
+#include "accounting/ProgramUsageRecord.h"
 #include "accounting/UsageLimit.h"
 #include "common/JsonValue.h"
 #include "platform/DialupService.h"
@@ -40,10 +41,17 @@ struct ConnectionSnapshot {
     // The period with the connection in it; unset for a link the accounting does not
     // follow, and where no one shows it.
     std::optional<PeriodSnapshot> period;
+    // The link's programs as its reader last wrote them, when asked for (`programsRead`);
+    // none for a link whose programs are not counted.
+    bool programsRead = false;
+    std::optional<ProgramUsageRecord> programs;
     // The link's warning line when it is up but its traffic or names go elsewhere, as
     // the connection's owner found it; empty when nothing is wrong or nothing was looked at.
     std::string warning;
 };
+
+// How many programs a connection's status names.
+inline constexpr size_t kStatusPrograms = 10;
 
 // The live connection, with the period around it when given.
 ConnectionSnapshot SnapshotOf(const ChargeAccounting& accounting, std::optional<PeriodSnapshot> period = {});
@@ -57,7 +65,9 @@ std::string SavedTimeText(int64_t savedAt);
 
 // duration, duration_s, sent, recv, volume, warning when there is one, and with the
 // period charge, charge_text, free_left, limit_left, and pace_line where the pace has a
-// line. The entry is the caller's: some outputs name none.
+// line; with the programs read, the top ones as flat lists (programs, programs_sent,
+// programs_recv, programs_blocked) and programs_saved, or programs null with
+// programs_note. The entry is the caller's: some outputs name none.
 JsonValue& WriteSnapshot(JsonValue& out, const ConnectionSnapshot& snapshot);
 // A connection's status, as the socket's replies, vr31kctl and its status file give it:
 // pid (this process), state (unless null), entry, the snapshot's fields, and saved when

@@ -1,5 +1,6 @@
 #include "accounting/SpoolImport.h"
 
+#include "accounting/ProgramImport.h"
 #include "accounting/UsageSpool.h"
 #include "common/FolderLock.h"
 #include "common/UniqueFd.h"
@@ -20,9 +21,6 @@ constexpr const char* kLiveSource = "live";
 bool SameLink(const UsageRecord& a, const UsageRecord& b) {
     return a.boot == b.boot && a.interfaceName == b.interfaceName && a.interfaceIndex == b.interfaceIndex;
 }
-
-// What one import outcome does to a record.
-enum class RecordFate { Waits, Imported, AlreadyIn, KeptAside, Stays };
 
 RecordFate ImportRecord(int spoolFd, const std::string& name, ChargeAccounting& accounting,
                         const LinkIdentifier& identify, SpoolImport& result) {
@@ -45,9 +43,11 @@ RecordFate ImportRecord(int spoolFd, const std::string& name, ChargeAccounting& 
             unlinkat(spoolFd, name.c_str(), 0);
             return RecordFate::AlreadyIn;
         }
+        HistoryRow row;
         const int written = accounting.RecordEndedConnection(probe.entry, probe.end, record->durationSeconds,
-                                                             record->sent, record->recv, problem);
+                                                             record->sent, record->recv, problem, &row);
         if (written == kDbOk) {
+            NoteLink(accounting.History(), row, *record, accounting.LastConnectionCharge());
             unlinkat(spoolFd, name.c_str(), 0);
             return RecordFate::Imported;
         }
@@ -56,6 +56,12 @@ RecordFate ImportRecord(int spoolFd, const std::string& name, ChargeAccounting& 
             return RecordFate::Stays;
         }
     }
+    return KeepAside(spoolFd, name, problem, result);
+}
+
+}  // namespace
+
+RecordFate KeepAside(int spoolFd, const std::string& name, const std::string& problem, SpoolImport& result) {
     std::string aside;
     if (KeepRecordAside(spoolFd, name, aside)) {
         result.keptAside.push_back(aside + ": " + problem);
@@ -64,8 +70,6 @@ RecordFate ImportRecord(int spoolFd, const std::string& name, ChargeAccounting& 
     }
     return RecordFate::KeptAside;
 }
-
-}  // namespace
 
 bool RecordedLinkUp(const UsageRecord& record, const LinkIdentifier& identify) {
     if (!identify || record.interfaceIndex == 0) return false;
@@ -79,7 +83,17 @@ SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& ac
     UniqueFd spool{OpenSpoolFolder(dataFolder, false, 0)};
     if (spool.fd < 0 || !accounting.History().IsOpen()) return result;  // nothing dialled outside yet
     const std::vector<std::string> names = SpoolRecordNames(spool.fd);
-    if (names.empty()) return result;
+    ImportInBatches(dataFolder, spool.fd, names, limits, result, [&](const std::string& name) {
+        return ImportRecord(spool.fd, name, accounting, identify, result);
+    });
+    if (result.imported > 0) accounting.RecomputePeriod();
+    return result;
+}
+
+void ImportInBatches(const std::string& dataFolder, int spoolFd, const std::vector<std::string>& names,
+                     const SpoolImportLimits& limits, SpoolImport& result,
+                     const std::function<RecordFate(const std::string& name)>& import) {
+    if (names.empty()) return;
     // Two programs opening the history at once import each record once between them. The
     // folder's lock is held for one bounded batch at a time, so a long spool never keeps
     // the other programs of the folder waiting out their lock's time-out.
@@ -97,15 +111,15 @@ SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& ac
             result.left = static_cast<int>(names.size() - next);
             break;
         }
-        if (next == 0) RemoveSpoolLeftovers(spool.fd);
+        if (next == 0) RemoveSpoolLeftovers(spoolFd);
         const auto batchEnd = std::chrono::steady_clock::now() + limits.batchTime;
         for (int inBatch = 0; next < names.size() && inBatch < limits.batch && handled < limits.perOpen &&
                               std::chrono::steady_clock::now() < batchEnd;
              ++next, ++inBatch) {
             // Another importer may have taken it since the listing.
             struct stat st {};
-            if (fstatat(spool.fd, names[next].c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-            const RecordFate fate = ImportRecord(spool.fd, names[next], accounting, identify, result);
+            if (fstatat(spoolFd, names[next].c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            const RecordFate fate = import(names[next]);
             if (fate == RecordFate::Stays) break;
             if (fate != RecordFate::Waits) ++handled;
             if (fate == RecordFate::Imported) ++result.imported;
@@ -113,9 +127,7 @@ SpoolImport ImportUsageSpool(const std::string& dataFolder, ChargeAccounting& ac
             changed = changed || fate == RecordFate::Imported || fate == RecordFate::AlreadyIn;
         }
     }
-    if (changed) fsync(spool.fd);
-    if (result.imported > 0) accounting.RecomputePeriod();
-    return result;
+    if (changed) fsync(spoolFd);
 }
 
 std::vector<UsageRecord> RunningLiveRecords(const std::string& dataFolder) {

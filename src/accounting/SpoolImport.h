@@ -12,6 +12,7 @@
 #include "platform/LinkIdentity.h"
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,20 @@ struct SpoolImportLimits {
     std::chrono::milliseconds pause{30};
     int perOpen = 1000;
 };
+
+// What one import outcome does to a record of the spool.
+enum class RecordFate { Waits, Imported, AlreadyIn, KeptAside, Stays };
+
+// Keeps the record `name` of the spool open at `spoolFd` aside (UsageSpool.h), told in
+// result.keptAside with `problem`.
+RecordFate KeepAside(int spoolFd, const std::string& name, const std::string& problem, SpoolImport& result);
+
+// Runs `import` over the spool's records `names` (of the spool open at `spoolFd`), under
+// the folder's lock in the batches `limits` allow, counting the fates into `result`; a
+// record that Stays ends the run (`import` set result.failure).
+void ImportInBatches(const std::string& dataFolder, int spoolFd, const std::vector<std::string>& names,
+                     const SpoolImportLimits& limits, SpoolImport& result,
+                     const std::function<RecordFate(const std::string& name)>& import);
 
 // Whether the link a live record names (its boot, interface and index) is up now, as
 // `identify` tells; never without it.

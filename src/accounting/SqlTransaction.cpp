@@ -18,6 +18,8 @@ SqlTransaction::~SqlTransaction() {
     }
 }
 
+SqlStatement::~SqlStatement() { sqlite3_finalize(stmt); }
+
 bool SqlTransaction::Commit() {
     if (!m_active) return false;
     if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) return false;

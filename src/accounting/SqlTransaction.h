@@ -3,6 +3,7 @@
 // when the scope ends unless Commit succeeded. A guard whose BEGIN failed (another
 // transaction already open, the file busy) leaves the connection as it found it.
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace vr31k {
 
@@ -22,6 +23,15 @@ public:
 private:
     sqlite3* m_db;
     bool m_active = false;
+};
+
+// A prepared statement finalised at the end of its scope.
+struct SqlStatement {
+    sqlite3_stmt* stmt = nullptr;
+    SqlStatement() = default;
+    SqlStatement(const SqlStatement&) = delete;
+    SqlStatement& operator=(const SqlStatement&) = delete;
+    ~SqlStatement();
 };
 
 }  // namespace vr31k

@@ -1,5 +1,6 @@
 #include "accounting/UsageSpool.h"
 
+#include "accounting/ProgramUsageRecord.h"
 #include "common/AtomicFileWriter.h"
 #include "common/UniqueFd.h"
 
@@ -115,6 +116,12 @@ std::optional<UsageRecord> ReadUsageRecord(int spoolFd, const std::string& name,
 std::vector<std::string> SpoolRecordNames(int spoolFd) {
     std::vector<std::string> names = AllNames(spoolFd);
     std::erase_if(names, [](const std::string& n) { return n[0] == '.' || !EndsWith(n, kRecordSuffix); });
+    return names;
+}
+
+std::vector<std::string> SpoolProgramRecordNames(int spoolFd) {
+    std::vector<std::string> names = AllNames(spoolFd);
+    std::erase_if(names, [](const std::string& n) { return !IsProgramRecordName(n); });
     return names;
 }
 

@@ -31,6 +31,8 @@ std::optional<UsageRecord> ReadUsageRecord(int spoolFd, const std::string& name,
 // files left out).
 std::vector<std::string> SpoolRecordNames(int spoolFd);
 bool IsLiveRecordName(const std::string& name);
+// The names of the spool's per-program records (ProgramUsageRecord.h), sorted.
+std::vector<std::string> SpoolProgramRecordNames(int spoolFd);
 // Renames a record that cannot be imported to "<name>.bad", or "<name>.<random>.bad"
 // when that is taken; false with errno when it could not be renamed.
 bool KeepRecordAside(int spoolFd, const std::string& name, std::string& aside);

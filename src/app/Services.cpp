@@ -1,12 +1,14 @@
 #include "app/Services.h"
 
 #include "accounting/EntryCredentialStore.h"
+#include "accounting/ProgramImport.h"
 #include "common/FileSystem.h"
 #include "platform/linux/DiallerProcess.h"
 #include "platform/linux/LinkIdentity.h"
 #include "platform/linux/LinuxDialupService.h"
 #include "platform/linux/MachineLinkPath.h"
 
+#include <ctime>
 #include <unistd.h>
 
 namespace vr31k {
@@ -67,8 +69,19 @@ HistoryOpen Services::OpenHistory(const DataPaths& paths, std::chrono::milliseco
     opened.lockBusy = opened.result != kDbOk && History().LockBusy();
     opened.error = History().LastError();
     // Links that ended while no utility watched them count from the first open on.
-    if (opened.Ok()) opened.spool = ImportUsageSpool(paths.folder, *m_charge, identify);
+    if (opened.Ok()) {
+        opened.spool = ImportUsageSpool(paths.folder, *m_charge, identify);
+        // Then the programs of those links and of the connections watched before.
+        const SpoolImport programs = ImportPrograms(paths);
+        opened.spool.keptAside.insert(opened.spool.keptAside.end(), programs.keptAside.begin(),
+                                      programs.keptAside.end());
+        opened.spool.left += programs.left;
+    }
     return opened;
+}
+
+SpoolImport Services::ImportPrograms(const DataPaths& paths) {
+    return ImportProgramUsage(paths.folder, History(), LinuxLinkIdentifier(), std::time(nullptr));
 }
 
 int Services::UseCardPort(const std::string& port, int solvaneMode) {

@@ -80,6 +80,9 @@ public:
     // and imports the spool of links that ended unrecorded. The live record of this
     // program's connections is kept from the first call on, whatever its result.
     HistoryOpen OpenHistory(const DataPaths& paths, std::chrono::milliseconds lockWait = FolderLock::DefaultWait());
+    // Imports the spool's per-program records of links that have ended into the open
+    // history (ProgramImport.h); OpenHistory does, and a view of them before it shows.
+    SpoolImport ImportPrograms(const DataPaths& paths);
     // Tells the dial-up service which tty is the card and looks the card's modem up.
     int UseCardPort(const std::string& port, int solvaneMode);
 

@@ -71,6 +71,7 @@ const CommandGroup& SettingsCommands();
 const CommandGroup& PlanCommands();
 const CommandGroup& UsageCommands();
 const CommandGroup& HistoryCommands();
+const CommandGroup& ProgramCommands();
 const CommandGroup& CardCommands();
 const CommandGroup& EntriesCommands();
 const CommandGroup& ConnectCommands();

@@ -23,6 +23,7 @@ const CommandGroup& (*const kGroups[])() = {
     PlanCommands,
     UsageCommands,
     HistoryCommands,
+    ProgramCommands,
     DoctorCommands,
 };
 

@@ -1,4 +1,5 @@
 // vr31kctl doctor: every check a connection needs, with what fixes each.
+#include "app/MachineDoctor.h"
 #include "doctor/Doctor.h"
 #include "cli/CardTask.h"
 #include "cli/CliCommand.h"
@@ -46,9 +47,9 @@ Json ChecksJson(const std::vector<CheckResult>& results, bool& failed) {
 int Run(CliContext& context, CliArgs& args) {
     const bool connectionTest = args.Flag("--connection-test");
     args.Finish();
-    const auto results = RunDoctor(SystemDoctorInput(context.Paths().folder, context.PortOption(),
-                                                     SolvaneMode(context) != 0, CardLinkInterface(context),
-                                                     connectionTest));
+    const auto results = RunDoctor(MachineDoctorInput(context.Paths().folder, context.PortOption(),
+                                                      SolvaneMode(context) != 0, CardLinkInterface(context),
+                                                      connectionTest));
     bool failed = false;
     Json checks = ChecksJson(results, failed);
     if (context.JsonOutput()) {

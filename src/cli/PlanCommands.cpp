@@ -5,6 +5,7 @@
 #include "cli/ChargeSession.h"
 #include "cli/DailyUsageOutput.h"
 #include "cli/PlanLimit.h"
+#include "cli/ProgramUsageOutput.h"
 #include "cli/ReadableValues.h"
 #include "cli/SettingsJson.h"
 #include "common/FileSystem.h"
@@ -57,6 +58,7 @@ constexpr std::string_view kPlanHelp =
 constexpr std::string_view kUsageHelp =
     "usage: vr31kctl [--json] [--data-dir DIR] usage\n"
     "       vr31kctl [--json] [--data-dir DIR] usage --daily [--csv] [--period \"YYYY/MM/DD - YYYY/MM/DD\"]\n"
+    "       vr31kctl [--json] [--data-dir DIR] usage --programs [--period \"YYYY/MM/DD - YYYY/MM/DD\"]\n"
     "\n"
     "The current billing period from the history: bytes of the finished connections,\n"
     "the estimated charge (-1 without a plan), and the bytes left of the free allowance,\n"
@@ -72,7 +74,11 @@ constexpr std::string_view kUsageHelp =
     "last seven days'), and for each amount the plan has (free allowance, notice, cap)\n"
     "and your own limit: the bytes left, per_day (shared among today and the days after\n"
     "it) and the day it would be reached at each pace (null: not in this period); the\n"
-    "pace_line sums it up. With the limit on, \"limit\" tells where the period stands.\n";
+    "pace_line sums it up. With the limit on, \"limit\" tells where the period stands.\n"
+    "--programs  the period (the current one, or --period) per program on the card's link:\n"
+    "         bytes sent and received, bytes kept off (blocked), and charge_share, each\n"
+    "         connection's estimated charge shared among its programs in proportion to their\n"
+    "         bytes; then how many connections have no per-program figures and their bytes.\n";
 
 Json DerivedJson(const DerivedPlan& d) {
     Json j = Json::MakeObject();
@@ -187,14 +193,19 @@ void SetProjection(Json& result, const PeriodProjection& projection) {
 
 int RunUsage(CliContext& context, CliArgs& args) {
     const bool daily = args.Flag("--daily");
+    const bool programs = args.Flag("--programs");
     const bool csv = args.Flag("--csv");
     const auto period = args.Option("--period");
     args.Finish();
-    if ((csv || period) && !daily) throw UsageError("--csv and --period go with --daily");
+    if (daily && programs) throw UsageError("--daily and --programs exclude each other");
+    if ((csv && !daily) || (period && !daily && !programs)) {
+        throw UsageError("--csv goes with --daily, --period with --daily or --programs");
+    }
     if (csv && context.JsonOutput()) throw UsageError("--csv and --json exclude each other");
     CChargeSession session(context);
     if (const int status = session.OpenHistory(); status != kExitOk) return status;
     if (daily) return PrintDailyUsage(context, session, period, csv);
+    if (programs) return PrintProgramUsage(context, session, period);
     const ChargeAccounting& charge = session.Charge();
     const LimitSettings limit = context.Settings().ReadLimit();
     const PeriodSnapshot now = PeriodOf(charge, false, limit);

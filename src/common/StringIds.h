@@ -677,8 +677,46 @@ inline constexpr int IDS_CHECK_NAME_DEFAULT_ROUTE = 44579;
 inline constexpr int IDS_CHECK_NAME_LINK_DNS = 44580;
 inline constexpr int IDS_CHECK_NAME_METERED = 44581;
 inline constexpr int IDS_CHECK_NAME_CONNECTION_TEST = 44582;
+inline constexpr int IDS_CHECK_NAME_KEPT_OFF = 44583;
 
 // per-program counting on the card's link: traffic no program can be named for
 inline constexpr int IDS_PROGRAM_OTHER = 44700;
+
+// the totals sheet's page of programs
+inline constexpr int IDS_TOTALS_PROGRAM_PAGE = 44750;
+inline constexpr int IDS_PROGRAM_LIST = 44751;
+inline constexpr int IDS_PROGRAM_COL_NAME = 44752;
+inline constexpr int IDS_PROGRAM_COL_KIND = 44753;
+inline constexpr int IDS_PROGRAM_COL_SENT = 44754;
+inline constexpr int IDS_PROGRAM_COL_RECV = 44755;
+inline constexpr int IDS_PROGRAM_COL_BLOCKED = 44756;
+inline constexpr int IDS_PROGRAM_COL_CHARGE = 44757;
+inline constexpr int IDS_PROGRAM_KIND_UNIT = 44758;
+inline constexpr int IDS_PROGRAM_KIND_APP = 44759;
+inline constexpr int IDS_PROGRAM_KIND_SCOPE = 44760;
+inline constexpr int IDS_PROGRAM_NOTE = 44762;
+inline constexpr int IDS_PROGRAM_PERIOD_NONE = 44763;
+inline constexpr int IDS_PROGRAM_PERIOD_SOME = 44764;
+
+// the status dialog's programs
+inline constexpr int IDS_PROGRAM_LINK_NONE = 44765;
+inline constexpr int IDS_PROGRAM_TOP_GROUP = 44766;
+inline constexpr int IDS_PROGRAM_TOP_LINE = 44767;
+inline constexpr int IDS_PROGRAM_TOP_TIME = 44768;
+
+// the dial-up settings' page of programs kept off the card's link
+inline constexpr int IDS_BLOCK_PAGE = 44770;
+inline constexpr int IDS_BLOCK_LIST = 44771;
+inline constexpr int IDS_BLOCK_NOTE = 44772;
+inline constexpr int IDS_BLOCK_NONE = 44773;
+inline constexpr int IDS_BLOCK_WRITE_FAILED_CAPTION = 44774;
+inline constexpr int IDS_BLOCK_WRITE_FAILED_TEXT = 44775;
+inline constexpr int IDS_BLOCK_READ_FAILED = 44776;
+
+// the doctor's check of the programs kept off the card's link
+inline constexpr int IDS_DOCTOR_BLOCK_NONE = 44780;
+inline constexpr int IDS_DOCTOR_BLOCK_LIST = 44781;
+inline constexpr int IDS_DOCTOR_BLOCK_BAD = 44782;
+inline constexpr int IDS_DOCTOR_BLOCK_FIX = 44783;
 
 }  // namespace vr31k::ids

@@ -102,6 +102,7 @@ constexpr CheckNameId kCheckNames[] = {
     {"history", ids::IDS_DOCTOR_WHAT_HISTORY},
     {"settings", ids::IDS_DOCTOR_WHAT_SETTINGS},
     {"disk-space", ids::IDS_CHECK_NAME_DISK_SPACE},
+    {"kept-off", ids::IDS_CHECK_NAME_KEPT_OFF},
     {"runtime-folder", ids::IDS_CHECK_NAME_RUNTIME_FOLDER},
     {"logind", ids::IDS_CHECK_NAME_LOGIND},
     {"session-bus", ids::IDS_CHECK_NAME_SESSION_BUS},

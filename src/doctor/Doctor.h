@@ -79,6 +79,9 @@ struct DoctorInput {
     bool desktop = false;                   // DISPLAY or WAYLAND_DISPLAY set
     std::optional<bool> trayHost;           // whether the desktop offers a tray, where the window can tell
     bool portOpenHere = false;              // this program has the port open: the SIM is not asked again
+    // The programs kept off the card's link (their ids), or nullopt with why their list
+    // cannot be read; read by the layers that know the list's format. Null: not asked.
+    std::function<std::optional<std::vector<std::string>>(std::string& problem)> keptOff;
 
     // The checks after the connection look at the card's link that is up, through these
     // (null: not looked at). Nothing they read is sent over the link.

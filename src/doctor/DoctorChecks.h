@@ -20,7 +20,7 @@ void CheckCard(Context& c);      // card, tty, tty-access
 void CheckHolders(Context& c);   // tty-holders, tty-lock, modemmanager
 void CheckSim(Context& c);       // sim
 void CheckPpp(Context& c);       // pppd, pppd-peer, dip, kernel-ppp, ip-up-hook, ip-down-hook
-void CheckFolders(Context& c);   // data-folder, history, settings, disk-space, runtime-folder
+void CheckFolders(Context& c);   // data-folder, history, settings, disk-space, kept-off, runtime-folder
 void CheckSession(Context& c);   // logind, session-bus, tray
 void CheckLink(Context& c);      // default-route, link-dns, metered, connection-test (asked for)
 

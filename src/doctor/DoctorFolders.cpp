@@ -88,6 +88,22 @@ void CheckSpace(Context& c, const std::string& folder) {
     else c.Add("disk-space", CheckStatus::Ok, FormatString(IDS_DOCTOR_SPACE, {mib}));
 }
 
+// What is kept off the card's link: a bad list keeps nothing off, which the user may not expect.
+void CheckKeptOff(Context& c) {
+    std::string problem;
+    const std::optional<std::vector<std::string>> ids = c.in.keptOff(problem);
+    if (!ids) {
+        c.Add("kept-off", CheckStatus::Warning, FormatString(IDS_DOCTOR_BLOCK_BAD, {problem}),
+              FormatString(IDS_DOCTOR_BLOCK_FIX, {}));
+    } else if (ids->empty()) {
+        c.Add("kept-off", CheckStatus::Ok, FormatString(IDS_DOCTOR_BLOCK_NONE, {}));
+    } else {
+        std::string names;
+        for (const std::string& id : *ids) names += (names.empty() ? "" : ", ") + id;
+        c.Add("kept-off", CheckStatus::Ok, FormatString(IDS_DOCTOR_BLOCK_LIST, {names}));
+    }
+}
+
 }  // namespace
 
 void CheckFolders(Context& c) {
@@ -98,6 +114,7 @@ void CheckFolders(Context& c) {
         CheckFile(c, "history", IDS_DOCTOR_WHAT_HISTORY, paths.history);
         CheckFile(c, "settings", IDS_DOCTOR_WHAT_SETTINGS, paths.settings);
         CheckSpace(c, folder);
+        if (c.in.keptOff) CheckKeptOff(c);
     } else {
         for (const char* id : {"history", "settings", "disk-space"}) {
             c.Add(id, CheckStatus::Unknown, FormatString(IDS_DOCTOR_FOLDER_UNUSABLE, {}));

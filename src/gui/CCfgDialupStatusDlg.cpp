@@ -8,7 +8,9 @@
 #include "gui/TotalsFields.h"
 
 #include <QDialogButtonBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -40,9 +42,19 @@ CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
     m_warning->setMaximumWidth(m_panel->sizeHint().width());
     SetWarningLook(m_warning, true);
     m_warning->hide();
+    m_programGroup = MakeControl<QGroupBox>(IDS_PROGRAM_TOP_GROUP, QStringLiteral("programGroup"));
+    m_programs = new QListWidget(m_programGroup);
+    Identify(m_programs, IDS_PROGRAM_TOP_GROUP, QStringLiteral("programList"));
+    m_programs->setSelectionMode(QAbstractItemView::NoSelection);
+    m_programs->setFocusPolicy(Qt::NoFocus);
+    // Room for the top programs and the time of their figures without a scroll bar.
+    m_programs->setFixedHeight(m_programs->fontMetrics().height() * 7 + 8);
+    (new QVBoxLayout(m_programGroup))->addWidget(m_programs);
+    m_programGroup->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_warning);
     layout->addWidget(m_panel);
+    layout->addWidget(m_programGroup);
     layout->addWidget(MakeOk());
 }
 
@@ -65,6 +77,15 @@ void CCfgDialupStatusDlg::Refresh(const ConnectionFiguresText& figures) {
         m_warning->setAccessibleName(warning.isEmpty() ? AccessibleNameOf(IDS_LINK_WARNING_LABEL) : warning);
     }
     m_warning->setVisible(!warning.isEmpty());
+    QStringList programs;
+    for (const std::string& line : figures.programs) programs << QString::fromStdString(line);
+    QStringList shown;
+    for (int i = 0; i < m_programs->count(); ++i) shown << m_programs->item(i)->text();
+    if (shown != programs) {
+        m_programs->clear();
+        m_programs->addItems(programs);
+    }
+    m_programGroup->setVisible(!programs.isEmpty());
 }
 
 void CCfgDialupStatusDlg::Close() {

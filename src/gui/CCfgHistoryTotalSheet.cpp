@@ -3,6 +3,7 @@
 #include "common/StringIds.h"
 #include "gui/CCfgHistoryTotalEntryPage.h"
 #include "gui/CCfgHistoryTotalMonthPage.h"
+#include "gui/CCfgHistoryTotalProgramPage.h"
 
 #include <QDialogButtonBox>
 #include <QTabWidget>
@@ -20,7 +21,9 @@ CCfgHistoryTotalSheet::CCfgHistoryTotalSheet(ChargeAccounting& charge, QWidget* 
     m_month = new CCfgHistoryTotalMonthPage(charge, m_pages);
     m_entry = new CCfgHistoryTotalEntryPage(charge.History(), m_pages);
     m_pages->addTab(m_month, Text(IDS_TOTALS_MONTH_PAGE));
+    m_program = new CCfgHistoryTotalProgramPage(charge.History(), charge.Plan().chargeDay, m_pages);
     m_pages->addTab(m_entry, Text(IDS_TOTALS_ENTRY_PAGE));
+    m_pages->addTab(m_program, Text(IDS_TOTALS_PROGRAM_PAGE));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pages);

@@ -1,5 +1,6 @@
 #pragma once
-// The totals sheet "通信集計": totals per billing period and per entry, with OK alone.
+// The totals sheet "通信集計": totals per billing period, per entry and per program, with
+// OK alone.
 #include "accounting/ChargeAccounting.h"
 #include "gui/CAppDlg.h"
 
@@ -9,6 +10,7 @@ namespace vr31k {
 
 class CCfgHistoryTotalMonthPage;
 class CCfgHistoryTotalEntryPage;
+class CCfgHistoryTotalProgramPage;
 
 class CCfgHistoryTotalSheet : public CAppDlg {
     Q_OBJECT
@@ -17,12 +19,14 @@ public:
     void Run() { exec(); }
     CCfgHistoryTotalMonthPage* MonthPage() const { return m_month; }
     CCfgHistoryTotalEntryPage* EntryPage() const { return m_entry; }
+    CCfgHistoryTotalProgramPage* ProgramPage() const { return m_program; }
     QTabWidget* Pages() const { return m_pages; }
 
 private:
     QTabWidget* m_pages;
     CCfgHistoryTotalMonthPage* m_month;
     CCfgHistoryTotalEntryPage* m_entry;
+    CCfgHistoryTotalProgramPage* m_program;
 };
 
 }  // namespace vr31k

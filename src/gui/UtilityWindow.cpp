@@ -2,6 +2,7 @@
 
 #include "accounting/ConnectionSnapshot.h"
 #include "app/CUtilityApp.h"
+#include "app/MachineDoctor.h"
 #include "common/StringIds.h"
 #include "dialup/CardContexts.h"
 #include "gui/CAboutDlg.h"
@@ -577,6 +578,8 @@ bool UtilityWindow::RunHistory() {
 
 void UtilityWindow::RunTotals() {
     CRasChargeCtrl& charge = m_app.Charge();
+    // The programs of links that ended since the start, for the programs' page.
+    m_app.Shared().ImportPrograms(m_app.Paths());
     CCfgHistoryTotalSheet sheet(charge, DialogParent());
     // Only the current period is heading anywhere.
     sheet.MonthPage()->SetProjection([&charge](const std::string& period) {
@@ -671,8 +674,8 @@ void UtilityWindow::OpenDiagnosis() {
                                                                     : std::string();
     CHelpDiagnosisDlg dialog(
         [=](bool connectionTest) {
-            DoctorInput input = SystemDoctorInput(folder, port.empty() ? std::nullopt : std::optional<std::string>(port),
-                                                  chipset, link, connectionTest);
+            DoctorInput input = MachineDoctorInput(folder, port.empty() ? std::nullopt : std::optional<std::string>(port),
+                                                   chipset, link, connectionTest);
             input.portOpenHere = portOpenHere;
             input.trayHost = trayHost;
             return RunDoctor(input);

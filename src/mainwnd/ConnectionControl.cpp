@@ -6,6 +6,7 @@
 #include "common/StringTable.h"
 #include "dialup/ConnectionFigures.h"
 #include "dialup/DialFailureCause.h"
+#include "mainwnd/ProgramViewRules.h"
 
 #include <algorithm>
 #include <chrono>
@@ -24,6 +25,10 @@ constexpr auto kPortSettle = std::chrono::milliseconds(100);
 constexpr unsigned kLinkPathTicks = 5;
 
 std::string Bytes(uint64_t count) { return FormatByteCount(count, true, true); }
+
+// How many programs the status dialog names.
+constexpr size_t kDialogPrograms = 5;
+
 // A box whose text is made already (filled in by the accounting's formatters).
 MessageBoxRequest MakeText(int captionId, std::string text, MessageIcon icon) {
     MessageBoxRequest request;
@@ -71,6 +76,7 @@ ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot) {
             Allowance(period.limitLeft),
             FormatProjection(period.projection),
             period.pace ? FormatPace(*period.pace) : std::string(),
+            snapshot.programsRead ? TopProgramLines(snapshot.programs, kDialogPrograms) : std::vector<std::string>{},
             snapshot.warning};
 }
 
@@ -567,6 +573,8 @@ void ConnectionControl::OpenStatusDialog() {
 ConnectionSnapshot ConnectionControl::Snapshot() const {
     ConnectionSnapshot snapshot = SnapshotOf(m_charge, PeriodOf(m_charge, true, m_limit));
     snapshot.warning = m_current.warning.line;
+    snapshot.programsRead = true;
+    snapshot.programs = m_charge.RunningPrograms();
     return snapshot;
 }
 

@@ -27,6 +27,8 @@ struct ConnectionFiguresText {
     std::string limitLeft;  // the flat-rate allowance left
     ProjectionText projection{};
     std::string pace{};  // the period's pace in one line; empty when the period has no end
+    // The link's top programs (or that it has none), where they were read: the status dialog's.
+    std::vector<std::string> programs{};
     std::string warning{};  // the link's warning line; empty when there is none
     bool operator==(const ConnectionFiguresText&) const = default;
 };

@@ -3,6 +3,8 @@
 // answers given; a real user who joins the tty's group during a session; and vr31kctl
 // doctor against the simulated card.
 #include "CardSimulator.h"
+#include "accounting/ProgramBlockList.h"
+#include "app/MachineDoctor.h"
 #include "doctor/Doctor.h"
 #include "card/CardResults.h"
 #include "common/StringIds.h"
@@ -83,6 +85,12 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
         return [=](FakeDoctorSystem& s) {
             s.Process(900, "ModemManager", 0);
             s.in.modemManager = [=](const std::string&) { return ModemManagerView{true, "/sys/usb1/1-2", permission, {}}; };
+        };
+    };
+    const auto keptOff = [](std::string list) {
+        return [=](FakeDoctorSystem& s) {
+            test::WriteFile(s.in.dataFolder + "/" + kProgramBlockListName, list);
+            s.in.keptOff = KeptOffReader(s.in.dataFolder);
         };
     };
     const std::vector<Case> cases = {
@@ -282,6 +290,10 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
          Status::Ok, "トレイがあります", ""},
         {"the window sees none", [](FakeDoctorSystem& s) { s.in.desktop = true; s.in.trayHost = false; }, "tray",
          Status::Warning, "表示されたまま", ""},
+        {"programs kept off", keptOff("vr31k-blocked-programs 1\nunit=apt-daily.service\n"), "kept-off", Status::Ok,
+         "止めているプログラム: apt-daily.service", ""},
+        {"a list of them that is not one", keptOff("unit=x\n"), "kept-off", Status::Warning, "読めません",
+         "programs allow --all"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

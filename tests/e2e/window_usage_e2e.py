@@ -6,6 +6,9 @@ line saying where the current period's charge is heading (the same figures as
 `vr31kctl usage`); the plan page refusing a two-stage plan whose cap lies below the
 free-allowance fee; the history list with every row, sorted by 送信データ量 both ways
 (the first rows read through the table's cells), then cleared after its question.
+Before those, the 「プログラム別」 page: a link another dialler made, with its programs'
+figures, waits in the spool; the utility's start imports both, and the page shows the
+programs `vr31kctl usage --programs` lists, sorted by a click on a heading.
 Figures are printed as "figure: NAME VALUE"; screenshots go to $VR31K_SHOTS.
 """
 import datetime
@@ -44,7 +47,27 @@ def prepare():
     ui.ctl("plan", "set", "--type", "2", "--price", "0.05", "--packet-size", "128", "--cap", "9800",
            "--notice-charge", "5000", "--notice-ratio", "80", "--closing-day", "32")
     ui.ctl("settings", "set-utility", "--iconized-start", "0")
-    return history
+    # The link's row joins the list once the utility has imported it.
+    return history + [spool_link(max(now - datetime.timedelta(minutes=2), month + datetime.timedelta(seconds=1)))]
+
+
+# A link of this month as pppd's hook and the link's reader leave it in the spool.
+LINK_PROGRAMS = ("program=unit 250000 50000 0 0 apt-daily-upgrade.service\tapt-daily-upgrade.service\n"
+                 "program=app 50000 640000 4096 0 firefox-esr.desktop\tFirefox ESR\n"
+                 "program=other 0 10000 0 0 \t\u305d\u306e\u4ed6\n")
+
+
+def spool_link(ended):
+    end = int(ended.timestamp())
+    spool = os.path.join(ui.DATA, "spool")
+    os.makedirs(spool, mode=0o700, exist_ok=True)
+    with open(os.path.join(spool, f"pppd-{end}-e2e.rec"), "w", encoding="utf-8") as out:
+        out.write(f"vr31k-usage 1\nsource=pppd\nentry=e2e-dialler\ninterface=ppp0\ntty=/dev/ttyUSB2\nend={end}\n"
+                  "duration=600\nsent=300000\nrecv=700000\n")
+    with open(os.path.join(spool, "programs-e2e-7.prog"), "w", encoding="utf-8") as out:
+        out.write(f"vr31k-programs 1\ninterface=ppp0\ntty=/dev/ttyUSB2\nboot=e2e\nifindex=7\nstart={end - 600}\n"
+                  f"updated={end + 2}\nfinal=1\n" + LINK_PROGRAMS)
+    return ("e2e-dialler", None, ended, 600, 300000, 700000, None, None, None)
 
 
 def number(text):
@@ -126,6 +149,33 @@ def totals():
     ui.wait(lambda: ui.find("dialog", "通信集計") is None, "the totals sheet to close")
 
 
+def programs():
+    """The 「プログラム別」 page: the period's programs as vr31kctl lists them, sortable."""
+    usage = json.loads(ui.ctl("--json", "usage", "--programs"))
+    assert [p["name"] for p in usage["programs"]] == ["Firefox ESR", "apt-daily-upgrade.service", "その他"], usage
+    ui.press_named("menu item", "通信集計")
+    sheet = ui.wait(lambda: ui.find("dialog", "通信集計"), "the totals sheet")
+    ui.click(ui.wait(lambda: ui.child(sheet, "page tab", "プログラム別"), "the programs tab"))
+    table = ui.wait(lambda: next((n for n in ui.walk(sheet) if n.getRoleName() in ui.TABLES
+                                  and n.name == "プログラム別の通信量"), None), "the programs table").queryTable()
+    ui.wait(lambda: table.nRows == 3, "three programs")
+    rows = [[cell(table, r, c) for c in range(6)] for r in range(3)]
+    want = [[p["name"], None, byte_text(p["sent"]), byte_text(p["recv"]),
+             byte_text(p["blocked_sent"] + p["blocked_recv"]), f"\u00a5 {p['charge_share']:,}"]
+            for p in usage["programs"]]
+    assert [[c for i, c in enumerate(r) if i != 1] for r in rows] == [[c for i, c in enumerate(w) if i != 1]
+                                                                      for w in want], (rows, want)
+    assert [r[1] for r in rows] == ["アプリケーション", "サービス", "その他"], rows
+    # The month's generated connections have no per-program figures: the page says so.
+    assert ui.child(sheet, "label", usage["missing"]) is not None, usage["missing"]
+    ui.click(table.getColumnHeader(2))  # 送信データ量
+    ui.wait(lambda: cell(table, 0, 0) == "その他", "the programs sorted by bytes sent")
+    print("programs:", rows, flush=True)
+    shot("totals-programs", sheet)
+    ui.press(ui.child(sheet, "push button", "OK"))
+    ui.wait(lambda: ui.find("dialog", "通信集計") is None, "the totals sheet to close")
+
+
 def plan_page():
     """A two-stage plan whose cap lies below the free-allowance fee is refused."""
     ui.press_named("menu item", "ダイヤルアップ設定")
@@ -176,7 +226,7 @@ def history_list(history, pid):
     table = ui.wait(lambda: next((n for n in ui.walk(dialog) if n.getRoleName() in ui.TABLES), None),
                     "the list")
     table = table.queryTable()
-    ui.wait(lambda: table.nRows == ROWS, f"{ROWS} rows")
+    ui.wait(lambda: table.nRows == len(history), f"{len(history)} rows")
     figure("list-open", time.monotonic() - started)
     print(f"figure: list-memory {resident_mb(pid) - before:.0f} MB more resident with the list open", flush=True)
     sent = sorted(row[4] for row in history)
@@ -207,6 +257,7 @@ def main():
     utility = ui.start()
     ui.wait(lambda: ui.find("frame", TITLE), "the window", timeout=30)
     totals()
+    programs()
     plan_page()
     history_list(history, utility.pid)
     ui.press_named("menu item", "終了")

@@ -309,7 +309,7 @@ TEST(HistoryTotals, PeriodsNewestFirstWithTheirTotalsChargeAndChart) {
     History h;
     CCfgHistoryTotalSheet sheet(h.charge);
     EXPECT_EQ(sheet.windowTitle(), QStringLiteral("通信集計"));
-    ASSERT_EQ(sheet.Pages()->count(), 2);
+    ASSERT_EQ(sheet.Pages()->count(), 3);  // and the programs page (ProgramPageTest.cpp)
     EXPECT_EQ(sheet.Pages()->tabText(0), QStringLiteral("月別"));
     EXPECT_EQ(sheet.Pages()->tabText(1), QStringLiteral("接続先別"));
     EXPECT_EQ(sheet.findChild<QPushButton*>(QStringLiteral("cancelButton")), nullptr);

@@ -244,11 +244,12 @@ TEST(PlanPage, IsTheSecondPageOfTheDialupSheet) {
     ScriptedUi boxes;
     TempDir dir;
     QWidget sheet;
-    auto pages = MakeExtraDialupPages(charge, SettingsStore(dir.File("VR31KUTL.ini")), boxes, &sheet);
-    ASSERT_EQ(pages.size(), 2u);
+    auto pages = MakeExtraDialupPages(charge, SettingsStore(dir.File("VR31KUTL.ini")), dir.Path(), boxes, &sheet);
+    ASSERT_EQ(pages.size(), 3u);
     ISheetPage& page = *pages[0];
     EXPECT_EQ(page.Title().toStdString(), "料金プラン設定");
     EXPECT_EQ(pages[1]->Title().toStdString(), "利用上限設定");
+    EXPECT_EQ(pages[2]->Title().toStdString(), "通信させないプログラム");
     EXPECT_EQ(page.Widget()->parent(), &sheet);
     page.Widget()->findChild<QLineEdit*>(QStringLiteral("capEdit"))->setText(QStringLiteral("300"));
     ASSERT_TRUE(page.CanLeave());
@@ -266,7 +267,7 @@ struct SheetHarness {
         if (!ini.empty()) WriteFile(settings.Path(), ini);
         charge.Plan() = FreeAllowancePlan();
         charge.DerivePlan();
-        pages = MakeExtraDialupPages(charge, settings, boxes, nullptr);
+        pages = MakeExtraDialupPages(charge, settings, dir.Path(), boxes, nullptr);
         for (const auto& page : pages) sheet.AddPage(page.get());
         sheet.show();
         sheet.Tabs()->setCurrentIndex(1);
