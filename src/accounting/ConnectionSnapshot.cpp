@@ -61,6 +61,7 @@ JsonValue& WriteSnapshot(JsonValue& out, const ConnectionSnapshot& snapshot) {
         .Set("sent", snapshot.sent)
         .Set("recv", snapshot.recv)
         .Set("volume", FormatConnectionVolume(snapshot.sent, snapshot.recv));
+    if (!snapshot.warning.empty()) out.Set("warning", snapshot.warning);
     if (!snapshot.period) return out;
     const PeriodSnapshot& period = *snapshot.period;
     out.Set("charge", ChargeJson(period.charge))

@@ -45,6 +45,9 @@ struct ConnectionSnapshot {
     // none for a link whose programs are not counted.
     bool programsRead = false;
     std::optional<ProgramUsageRecord> programs;
+    // The link's warning line when it is up but its traffic or names go elsewhere, as
+    // the connection's owner found it; empty when nothing is wrong or nothing was looked at.
+    std::string warning;
 };
 
 // How many programs a connection's status names.
@@ -60,11 +63,11 @@ JsonValue ChargeJson(int64_t yen);
 // When a live record was saved (seconds since the epoch), as the outputs show it.
 std::string SavedTimeText(int64_t savedAt);
 
-// duration, duration_s, sent, recv, volume, and with the period charge, charge_text,
-// free_left, limit_left, and pace_line where the pace has a line; with the programs
-// read, the top ones as flat lists (programs, programs_sent, programs_recv,
-// programs_blocked) and programs_saved, or programs null with programs_note. The entry
-// is the caller's: some outputs name none.
+// duration, duration_s, sent, recv, volume, warning when there is one, and with the
+// period charge, charge_text, free_left, limit_left, and pace_line where the pace has a
+// line; with the programs read, the top ones as flat lists (programs, programs_sent,
+// programs_recv, programs_blocked) and programs_saved, or programs null with
+// programs_note. The entry is the caller's: some outputs name none.
 JsonValue& WriteSnapshot(JsonValue& out, const ConnectionSnapshot& snapshot);
 // A connection's status, as the socket's replies, vr31kctl and its status file give it:
 // pid (this process), state (unless null), entry, the snapshot's fields, and saved when

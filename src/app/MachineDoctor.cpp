@@ -4,8 +4,9 @@
 
 namespace vr31k {
 
-DoctorInput MachineDoctorInput(const std::string& dataFolder, std::optional<std::string> port, bool chipset) {
-    DoctorInput input = SystemDoctorInput(dataFolder, std::move(port), chipset);
+DoctorInput MachineDoctorInput(const std::string& dataFolder, std::optional<std::string> port, bool chipset,
+                               std::string cardLink, bool connectionTest) {
+    DoctorInput input = SystemDoctorInput(dataFolder, std::move(port), chipset, std::move(cardLink), connectionTest);
     input.keptOff = KeptOffReader(dataFolder);
     return input;
 }

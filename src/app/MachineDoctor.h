@@ -9,7 +9,9 @@
 
 namespace vr31k {
 
-DoctorInput MachineDoctorInput(const std::string& dataFolder, std::optional<std::string> port, bool chipset);
+// `cardLink` and `connectionTest` as SystemDoctorInput takes them.
+DoctorInput MachineDoctorInput(const std::string& dataFolder, std::optional<std::string> port, bool chipset,
+                               std::string cardLink = {}, bool connectionTest = false);
 // The doctor's reader of the list of programs kept off the card's link in `dataFolder`.
 decltype(DoctorInput::keptOff) KeptOffReader(const std::string& dataFolder);
 

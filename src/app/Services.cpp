@@ -6,13 +6,22 @@
 #include "platform/linux/DiallerProcess.h"
 #include "platform/linux/LinkIdentity.h"
 #include "platform/linux/LinuxDialupService.h"
+#include "platform/linux/MachineLinkPath.h"
 
 #include <ctime>
 #include <unistd.h>
 
 namespace vr31k {
 
-Services::Services() : Services(CreateLinuxDialupService(DialupConfigFromEnvironment())) {}
+namespace {
+// systemd-resolved's answer is waited for on the window's tick: a short bound keeps a
+// silent bus from stalling it.
+constexpr std::chrono::milliseconds kLinkPathBusLimit{500};
+}  // namespace
+
+Services::Services() : Services(CreateLinuxDialupService(DialupConfigFromEnvironment())) {
+    m_linkPath = MachineLinkPath(kLinkPathBusLimit);
+}
 
 Services::Services(std::unique_ptr<IDialupService> dialup)
     : m_dialup(std::move(dialup)), m_charge(std::make_unique<CRasChargeCtrl>(*m_dialup)) {}

@@ -8,6 +8,7 @@
 #include "app/CardPort.h"
 #include "common/DataFolder.h"
 #include "common/SettingsStore.h"
+#include "platform/LinkPath.h"
 
 #include <chrono>
 #include <memory>
@@ -57,6 +58,11 @@ public:
     // released); a test puts one of its own in, which must outlive the window.
     ICardLookup& CardLookup() { return *m_lookup; }
     void UseCardLookup(ICardLookup& lookup) { m_lookup = &lookup; }
+    // What carries the card's link's traffic and names while it is up: the machine's
+    // for the service the environment chooses, none for a service given (a test gives
+    // its own).
+    const LinkPathProbe& LinkPath() const { return m_linkPath; }
+    void UseLinkPath(LinkPathProbe probe) { m_linkPath = std::move(probe); }
 
     // The start, in the one order every face uses: the plan, the entries, the history
     // with the spool's import, the current period, then the card's port (given, else
@@ -84,6 +90,7 @@ private:
     std::unique_ptr<IDialupService> m_dialup;  // before m_charge, which works through it
     std::unique_ptr<CRasChargeCtrl> m_charge;
     ICardLookup* m_lookup = &MachineCardLookup();
+    LinkPathProbe m_linkPath;
     bool m_liveKept = false;
 };
 

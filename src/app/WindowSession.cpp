@@ -41,7 +41,7 @@ WindowSession::WindowSession(Services& services, CWKvCtrl& card, const SettingsS
       m_portNameSetting(settings.ReadPortName()),
       m_port(std::move(port)),
       m_window(PartsOf(card, m_port, utility, services, settings, *this, options), view),
-      m_connection(m_window),
+      m_connection(m_window, services.LinkPath()),
       m_remote(m_window, m_connection, options.dataFolder) {
     m_window.SetConnectionControl(&m_connection);
     m_connection.SetObserver(this);

@@ -593,6 +593,92 @@ inline constexpr int IDS_PROJECTION_NAME = 44203;
 inline constexpr int IDS_ENTRIES_UNREADABLE_CAPTION = 44250;
 inline constexpr int IDS_ENTRIES_UNREADABLE_TEXT = 44251;
 
+
+// ---- The link's path while it is up: the warning line, the doctor's checks after the
+// connection and the checks' names (numbered from 44500).
+// the warning line of the status dialog and vr31kctl status, and its tray tip form
+inline constexpr int IDS_LINK_WARNING_ROUTE = 44500;
+inline constexpr int IDS_LINK_WARNING_ROUTE_AND_NAMES = 44501;
+inline constexpr int IDS_LINK_WARNING_NO_ROUTE = 44502;
+inline constexpr int IDS_LINK_WARNING_NAMES = 44503;
+inline constexpr int IDS_LINK_WARNING_NO_SERVERS = 44504;
+inline constexpr int IDS_LINK_TIP_ROUTE = 44505;
+inline constexpr int IDS_LINK_TIP_NO_ROUTE = 44506;
+inline constexpr int IDS_LINK_TIP_NAMES = 44507;
+inline constexpr int IDS_LINK_WARNING_LABEL = 44508;  // the status dialog's warning line, while it has none
+// the diagnosis dialog's connection test
+inline constexpr int IDS_DIAGNOSIS_TEST_BUTTON = 44510;
+inline constexpr int IDS_DIAGNOSIS_TEST_NOTE = 44511;
+// the metered check when NetworkManager's primary connection is another
+inline constexpr int IDS_DOCTOR_METERED_NOT_PRIMARY = 44512;
+inline constexpr int IDS_DOCTOR_FIX_METERED_ROUTE = 44513;
+// the doctor's checks of the link that is up
+inline constexpr int IDS_DOCTOR_NOT_CONNECTED = 44520;
+inline constexpr int IDS_DOCTOR_ROUTE_OK = 44521;
+inline constexpr int IDS_DOCTOR_ROUTE_OTHER_DEFAULT = 44522;
+inline constexpr int IDS_DOCTOR_ROUTE_LINK_HAS_NONE = 44523;
+inline constexpr int IDS_DOCTOR_ROUTE_DIVERTED = 44524;
+inline constexpr int IDS_DOCTOR_ROUTE_NONE = 44525;
+inline constexpr int IDS_DOCTOR_FIX_ROUTE_OTHER = 44526;
+inline constexpr int IDS_DOCTOR_FIX_ROUTE_PPPD = 44527;
+inline constexpr int IDS_DOCTOR_FIX_ROUTE_VPN = 44528;
+inline constexpr int IDS_DOCTOR_IPUP_HOOK_MISSING = 44529;
+inline constexpr int IDS_DOCTOR_IPUP_HOOK_NO_PROGRAM = 44530;
+inline constexpr int IDS_DOCTOR_IPUP_HOOK_OK = 44531;
+inline constexpr int IDS_DOCTOR_DNS_NO_SERVERS = 44532;
+inline constexpr int IDS_DOCTOR_FIX_DNS_PEER = 44533;
+inline constexpr int IDS_DOCTOR_DNS_USED = 44534;
+inline constexpr int IDS_DOCTOR_DNS_NOT_USED = 44535;
+inline constexpr int IDS_DOCTOR_DNS_UNKNOWN = 44536;
+inline constexpr int IDS_DOCTOR_FIX_DNS_HOOK = 44537;
+inline constexpr int IDS_DOCTOR_FIX_DNS_RESOLVCONF = 44538;
+inline constexpr int IDS_DOCTOR_FIX_DNS_RESOLVED = 44539;
+inline constexpr int IDS_DOCTOR_HOOK_SAID = 44540;
+inline constexpr int IDS_DOCTOR_MANAGER_FILE = 44541;
+inline constexpr int IDS_DOCTOR_MANAGER_MISSING = 44542;
+inline constexpr int IDS_DOCTOR_MANAGER_OTHER = 44543;
+inline constexpr int IDS_DOCTOR_DNS_NONE_USED = 44544;
+inline constexpr int IDS_DOCTOR_METERED_NO_BUS = 44545;
+inline constexpr int IDS_DOCTOR_METERED_NO_NM = 44546;
+inline constexpr int IDS_DOCTOR_METERED_ERROR = 44547;
+inline constexpr int IDS_DOCTOR_METERED_YES = 44548;
+inline constexpr int IDS_DOCTOR_METERED_NO = 44549;
+inline constexpr int IDS_DOCTOR_FIX_METERED_SETTING = 44550;
+inline constexpr int IDS_DOCTOR_FIX_METERED_REFUSED = 44551;
+inline constexpr int IDS_DOCTOR_FIX_METERED_FAILED = 44552;
+inline constexpr int IDS_DOCTOR_FIX_HOOK_DID_NOT_RUN = 44553;
+inline constexpr int IDS_DOCTOR_TEST_NO_SERVER = 44554;
+inline constexpr int IDS_DOCTOR_TEST_NOT_SENT = 44555;
+inline constexpr int IDS_DOCTOR_TEST_OK = 44556;
+inline constexpr int IDS_DOCTOR_TEST_BAD_ANSWER = 44557;
+inline constexpr int IDS_DOCTOR_TEST_NO_ANSWER = 44558;
+inline constexpr int IDS_DOCTOR_FIX_TEST_NO_ANSWER = 44559;
+// the names of the doctor's checks, in the diagnosis dialog and vr31kctl doctor's plain report
+inline constexpr int IDS_CHECK_NAME_CARD = 44560;
+inline constexpr int IDS_CHECK_NAME_TTY = 44561;
+inline constexpr int IDS_CHECK_NAME_TTY_ACCESS = 44562;
+inline constexpr int IDS_CHECK_NAME_TTY_HOLDERS = 44563;
+inline constexpr int IDS_CHECK_NAME_TTY_LOCK = 44564;
+inline constexpr int IDS_CHECK_NAME_MODEMMANAGER = 44565;
+inline constexpr int IDS_CHECK_NAME_SIM = 44566;
+inline constexpr int IDS_CHECK_NAME_PPPD = 44567;
+inline constexpr int IDS_CHECK_NAME_PPPD_PEER = 44568;
+inline constexpr int IDS_CHECK_NAME_DIP = 44569;
+inline constexpr int IDS_CHECK_NAME_KERNEL_PPP = 44570;
+inline constexpr int IDS_CHECK_NAME_IP_UP_HOOK = 44571;
+inline constexpr int IDS_CHECK_NAME_IP_DOWN_HOOK = 44572;
+inline constexpr int IDS_CHECK_NAME_DATA_FOLDER = 44573;
+inline constexpr int IDS_CHECK_NAME_DISK_SPACE = 44574;
+inline constexpr int IDS_CHECK_NAME_RUNTIME_FOLDER = 44575;
+inline constexpr int IDS_CHECK_NAME_LOGIND = 44576;
+inline constexpr int IDS_CHECK_NAME_SESSION_BUS = 44577;
+inline constexpr int IDS_CHECK_NAME_TRAY = 44578;
+inline constexpr int IDS_CHECK_NAME_DEFAULT_ROUTE = 44579;
+inline constexpr int IDS_CHECK_NAME_LINK_DNS = 44580;
+inline constexpr int IDS_CHECK_NAME_METERED = 44581;
+inline constexpr int IDS_CHECK_NAME_CONNECTION_TEST = 44582;
+inline constexpr int IDS_CHECK_NAME_KEPT_OFF = 44583;
+
 // per-program counting on the card's link: traffic no program can be named for
 inline constexpr int IDS_PROGRAM_OTHER = 44700;
 

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
-#include <iomanip>
 #include <sstream>
 #include <string_view>
 
@@ -73,21 +72,90 @@ const char* CheckStatusName(CheckStatus status) {
 std::vector<CheckResult> RunDoctor(const DoctorInput& input) {
     doctor::Context context{input, {}, {}, std::nullopt, false};
     for (auto check : {doctor::CheckCard, doctor::CheckHolders, doctor::CheckSim, doctor::CheckPpp,
-                       doctor::CheckFolders, doctor::CheckSession}) {
+                       doctor::CheckFolders, doctor::CheckSession, doctor::CheckLink}) {
         check(context);
     }
     return std::move(context.results);
 }
 
+namespace {
+
+struct CheckNameId {
+    std::string_view id;
+    int textId;
+};
+constexpr CheckNameId kCheckNames[] = {
+    {"card", ids::IDS_CHECK_NAME_CARD},
+    {"tty", ids::IDS_CHECK_NAME_TTY},
+    {"tty-access", ids::IDS_CHECK_NAME_TTY_ACCESS},
+    {"tty-holders", ids::IDS_CHECK_NAME_TTY_HOLDERS},
+    {"tty-lock", ids::IDS_CHECK_NAME_TTY_LOCK},
+    {"modemmanager", ids::IDS_CHECK_NAME_MODEMMANAGER},
+    {"sim", ids::IDS_CHECK_NAME_SIM},
+    {"pppd", ids::IDS_CHECK_NAME_PPPD},
+    {"pppd-peer", ids::IDS_CHECK_NAME_PPPD_PEER},
+    {"dip", ids::IDS_CHECK_NAME_DIP},
+    {"kernel-ppp", ids::IDS_CHECK_NAME_KERNEL_PPP},
+    {"ip-up-hook", ids::IDS_CHECK_NAME_IP_UP_HOOK},
+    {"ip-down-hook", ids::IDS_CHECK_NAME_IP_DOWN_HOOK},
+    {"data-folder", ids::IDS_CHECK_NAME_DATA_FOLDER},
+    {"history", ids::IDS_DOCTOR_WHAT_HISTORY},
+    {"settings", ids::IDS_DOCTOR_WHAT_SETTINGS},
+    {"disk-space", ids::IDS_CHECK_NAME_DISK_SPACE},
+    {"kept-off", ids::IDS_CHECK_NAME_KEPT_OFF},
+    {"runtime-folder", ids::IDS_CHECK_NAME_RUNTIME_FOLDER},
+    {"logind", ids::IDS_CHECK_NAME_LOGIND},
+    {"session-bus", ids::IDS_CHECK_NAME_SESSION_BUS},
+    {"tray", ids::IDS_CHECK_NAME_TRAY},
+    {"default-route", ids::IDS_CHECK_NAME_DEFAULT_ROUTE},
+    {"link-dns", ids::IDS_CHECK_NAME_LINK_DNS},
+    {"metered", ids::IDS_CHECK_NAME_METERED},
+    {"connection-test", ids::IDS_CHECK_NAME_CONNECTION_TEST},
+};
+
+// The columns a terminal gives a check's name or a result's word: they are ASCII and
+// Japanese, whose characters take two.
+size_t Columns(std::string_view text) {
+    size_t columns = 0;
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        columns += byte < 0x80 ? 1 : (byte & 0xC0) == 0xC0 ? 2 : 0;
+    }
+    return columns;
+}
+
+std::string Padded(std::string_view text, size_t columns) {
+    return std::string(text) + std::string(columns > Columns(text) ? columns - Columns(text) : 0, ' ');
+}
+
+}  // namespace
+
+std::string CheckName(std::string_view id) {
+    for (const CheckNameId& name : kCheckNames) {
+        if (name.id == id) return std::string(LoadString(name.textId));
+    }
+    return std::string(id);
+}
+
+std::string CheckStatusText(CheckStatus status) {
+    return std::string(LoadString(ids::IDS_DIAGNOSIS_OK + static_cast<int>(status)));
+}
+
 // Sentences carry paths, names and texts read from the system: a terminal shows them,
 // never obeys them.
 std::string DoctorText(const std::vector<CheckResult>& results) {
+    size_t statusWidth = 0, nameWidth = 0;
+    for (const CheckResult& r : results) {
+        statusWidth = std::max(statusWidth, Columns(CheckStatusText(r.status)) + 2);
+        nameWidth = std::max(nameWidth, Columns(CheckName(r.id)) + 2);
+    }
     std::ostringstream out;
     for (const CheckResult& r : results) {
-        out << std::left << std::setw(8) << CheckStatusName(r.status) << std::setw(15) << r.id
+        out << Padded(CheckStatusText(r.status), statusWidth) << Padded(CheckName(r.id), nameWidth)
             << TerminalText(r.message) << '\n';
         if (r.fix.empty()) continue;
-        out << std::string(23, ' ') << LoadString(ids::IDS_DIAGNOSIS_COL_FIX) << ": " << TerminalText(r.fix) << '\n';
+        out << std::string(statusWidth + nameWidth, ' ') << LoadString(ids::IDS_DIAGNOSIS_COL_FIX) << ": "
+            << TerminalText(r.fix) << '\n';
     }
     return out.str();
 }

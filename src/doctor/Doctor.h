@@ -7,11 +7,16 @@
 // whole system.
 #include "platform/DeviceInhibit.h"
 #include "platform/DeviceTree.h"
+#include "platform/linux/DefaultRoute.h"
+#include "platform/linux/DesktopLink.h"
+#include "platform/linux/LinkNameServers.h"
+#include "platform/linux/NameQuery.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <vector>
 
@@ -37,6 +42,8 @@ struct DoctorRoots {
     std::string pppd = "/usr/sbin/pppd";
     std::vector<std::string> recorders = {"/usr/libexec/vr31k-utility/vr31k-link-record",
                                           "/usr/local/libexec/vr31k-utility/vr31k-link-record"};
+    std::vector<std::string> linkHooks = {"/usr/libexec/vr31k-utility/vr31k-link-hook",
+                                          "/usr/local/libexec/vr31k-utility/vr31k-link-hook"};
 };
 
 struct DoctorUser {
@@ -75,11 +82,28 @@ struct DoctorInput {
     // The programs kept off the card's link (their ids), or nullopt with why their list
     // cannot be read; read by the layers that know the list's format. Null: not asked.
     std::function<std::optional<std::vector<std::string>>(std::string& problem)> keptOff;
+
+    // The checks after the connection look at the card's link that is up, through these
+    // (null: not looked at). Nothing they read is sent over the link.
+    std::string cardLink;  // its interface; empty when no link over the card is up
+    std::function<RouteFinding(const std::string& link)> route;
+    std::function<NameServerFacts(const std::string& link)> nameServers;
+    std::function<NetworkManagerView(const std::string& link)> networkManager;
+    std::function<std::optional<DesktopLinkReport>(const std::string& link)> desktopReport;  // what the hook did
+    // The connection test, only when the user asks for it: one name looked up at the
+    // link's first name server, over the link.
+    std::function<NameQueryResult(const std::string& server, const std::string& link)> connectionTest;
 };
 
 std::vector<CheckResult> RunDoctor(const DoctorInput& input);
 
-// The plain report, one check a line ("failed  tty-holders    ..."), its fix beneath.
+// A check's name as people read it ("通信ポートの使用者" for "tty-holders"); the id
+// itself for one without a name.
+std::string CheckName(std::string_view id);
+// A result's word as people read it ("失敗").
+std::string CheckStatusText(CheckStatus status);
+
+// The plain report, one check a line ("失敗  通信ポートの使用者  ..."), its fix beneath.
 std::string DoctorText(const std::vector<CheckResult>& results);
 
 // Who keeps the card's port from being opened, in one sentence ("/dev/ttyACM0 is held
@@ -95,7 +119,10 @@ std::string PortTroubleSentence(const std::string& port);
 // This process's user with the groups of the session and of the group database.
 DoctorUser CurrentDoctorUser();
 
-// The input for this process on this machine, with the real SIM query over `port`.
-DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string> port, bool chipset);
+// The input for this process on this machine, with the real SIM query over `port`, and
+// the looks at `cardLink` (the interface of the card's link that is up; empty: none).
+// `connectionTest`: the user asked for the test over the link.
+DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string> port, bool chipset,
+                              std::string cardLink = {}, bool connectionTest = false);
 
 }  // namespace vr31k

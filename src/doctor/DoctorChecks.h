@@ -19,9 +19,13 @@ struct Context {
 void CheckCard(Context& c);      // card, tty, tty-access
 void CheckHolders(Context& c);   // tty-holders, tty-lock, modemmanager
 void CheckSim(Context& c);       // sim
-void CheckPpp(Context& c);       // pppd, pppd-peer, dip, kernel-ppp, ip-down-hook
+void CheckPpp(Context& c);       // pppd, pppd-peer, dip, kernel-ppp, ip-up-hook, ip-down-hook
 void CheckFolders(Context& c);   // data-folder, history, settings, disk-space, kept-off, runtime-folder
 void CheckSession(Context& c);   // logind, session-bus, tray
+void CheckLink(Context& c);      // default-route, link-dns, metered, connection-test (asked for)
+
+// The connection test over `link`, as the machine runs it: bounded by a few seconds.
+NameQueryResult RunConnectionTest(const std::string& server, const std::string& link);
 
 // Whether the user carries a group now, only after logging in again, or not at all.
 enum class Membership { InSession, AfterLogin, Outside };

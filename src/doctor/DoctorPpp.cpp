@@ -1,4 +1,5 @@
-// pppd, its files and rights, the kernel's PPP, and the hook that counts other links.
+// pppd, its files and rights, the kernel's PPP, the hook that sets the machine up for a
+// link and the one that counts other links.
 #include "doctor/DoctorChecks.h"
 
 #include "common/FileSystem.h"
@@ -71,19 +72,36 @@ void CheckKernelPpp(Context& c) {
     }
 }
 
+// The first of `programs` that may be run; empty when none.
+std::string FirstExecutable(const std::vector<std::string>& programs) {
+    for (const std::string& program : programs) {
+        if (Executable(program)) return program;
+    }
+    return {};
+}
+
+void CheckUpHook(Context& c) {
+    const std::string hook = c.in.roots.etcPpp + "/ip-up.d/vr31k-utility";
+    if (!Executable(hook)) {
+        c.Add("ip-up-hook", CheckStatus::Warning, FormatString(IDS_DOCTOR_IPUP_HOOK_MISSING, {hook}), Setup());
+    } else if (const std::string program = FirstExecutable(c.in.roots.linkHooks); program.empty()) {
+        c.Add("ip-up-hook", CheckStatus::Warning, FormatString(IDS_DOCTOR_IPUP_HOOK_NO_PROGRAM, {hook}), Setup());
+    } else {
+        c.Add("ip-up-hook", CheckStatus::Ok, FormatString(IDS_DOCTOR_IPUP_HOOK_OK, {hook, program}));
+    }
+}
+
 void CheckHook(Context& c) {
     const std::string hook = c.in.roots.etcPpp + "/ip-down.d/vr31k-utility";
     if (!Executable(hook)) {
         c.Add("ip-down-hook", CheckStatus::Warning, FormatString(IDS_DOCTOR_HOOK_MISSING, {hook}), Setup());
         return;
     }
-    for (const std::string& recorder : c.in.roots.recorders) {
-        if (Executable(recorder)) {
-            c.Add("ip-down-hook", CheckStatus::Ok, FormatString(IDS_DOCTOR_HOOK_OK, {hook, recorder}));
-            return;
-        }
+    if (const std::string recorder = FirstExecutable(c.in.roots.recorders); !recorder.empty()) {
+        c.Add("ip-down-hook", CheckStatus::Ok, FormatString(IDS_DOCTOR_HOOK_OK, {hook, recorder}));
+    } else {
+        c.Add("ip-down-hook", CheckStatus::Warning, FormatString(IDS_DOCTOR_HOOK_NO_RECORDER, {hook}), Setup());
     }
-    c.Add("ip-down-hook", CheckStatus::Warning, FormatString(IDS_DOCTOR_HOOK_NO_RECORDER, {hook}), Setup());
 }
 
 }  // namespace
@@ -93,6 +111,7 @@ void CheckPpp(Context& c) {
     CheckPeerFile(c);
     CheckDip(c);
     CheckKernelPpp(c);
+    CheckUpHook(c);
     CheckHook(c);
 }
 

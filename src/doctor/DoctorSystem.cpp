@@ -1,5 +1,6 @@
 // The doctor's input from this process and this machine.
 #include "doctor/Doctor.h"
+#include "doctor/DoctorChecks.h"
 
 #include "doctor/PeerFileText.h"
 #include "card/CWKvCtrl.h"
@@ -69,7 +70,8 @@ DoctorUser CurrentDoctorUser() {
     return user;
 }
 
-DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string> port, bool chipset) {
+DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string> port, bool chipset,
+                              std::string cardLink, bool connectionTest) {
     DoctorInput input;
     input.user = CurrentDoctorUser();
     input.self = getpid();
@@ -87,6 +89,12 @@ DoctorInput SystemDoctorInput(std::string dataFolder, std::optional<std::string>
     input.runtimeFolder = runtime.path;
     input.runtimeProblem = runtime.reason;
     input.desktop = Environment("DISPLAY") || Environment("WAYLAND_DISPLAY");
+    input.cardLink = std::move(cardLink);
+    input.route = [](const std::string& link) { return FindRoute(link); };
+    input.nameServers = [](const std::string& link) { return LookAtNameServers(link); };
+    input.networkManager = [](const std::string& link) { return LookAtNetworkManager(link); };
+    input.desktopReport = [](const std::string& link) { return ReadDesktopLinkReport(link); };
+    if (connectionTest) input.connectionTest = doctor::RunConnectionTest;
     return input;
 }
 

@@ -9,6 +9,7 @@
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,7 +23,8 @@ CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
     : CAppDlg(IDS_DLG_STATUS_CAPTION, QStringLiteral("CCfgDialupStatusDlg"), parent),
       m_panel(new ConnectionFiguresPanel(IDS_DLG_STATUS_GROUP, this)),
       m_projection(MakeProjectionLine(this, QStringLiteral("projectionLine"))),
-      m_pace(MakeValueField(this, QStringLiteral("paceLine"), Text(IDS_PACE_NAME))) {
+      m_pace(MakeValueField(this, QStringLiteral("paceLine"), Text(IDS_PACE_NAME))),
+      m_warning(new QLabel(this)) {
     // Room for a large charge in the warning look, so the fixed-size dialog keeps its
     // width from tick to tick.
     QFont bold = m_projection->font();
@@ -33,6 +35,13 @@ CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
                                   metrics.averageCharWidth() * 2);
     m_panel->AddChargeLine(m_projection);
     m_panel->AddChargeLine(m_pace);
+    // Above the figures, wrapped to their width; read by its words, as the diagnosis's
+    // summary is.
+    Identify(m_warning, IDS_LINK_WARNING_LABEL, QStringLiteral("linkWarning"));
+    m_warning->setWordWrap(true);
+    m_warning->setMaximumWidth(m_panel->sizeHint().width());
+    SetWarningLook(m_warning, true);
+    m_warning->hide();
     m_programGroup = MakeControl<QGroupBox>(IDS_PROGRAM_TOP_GROUP, QStringLiteral("programGroup"));
     m_programs = new QListWidget(m_programGroup);
     Identify(m_programs, IDS_PROGRAM_TOP_GROUP, QStringLiteral("programList"));
@@ -43,6 +52,7 @@ CCfgDialupStatusDlg::CCfgDialupStatusDlg(QWidget* parent)
     (new QVBoxLayout(m_programGroup))->addWidget(m_programs);
     m_programGroup->hide();
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_warning);
     layout->addWidget(m_panel);
     layout->addWidget(m_programGroup);
     layout->addWidget(MakeOk());
@@ -61,6 +71,12 @@ void CCfgDialupStatusDlg::Refresh(const ConnectionFiguresText& figures) {
     // Unchanged on most ticks: leave a selection the user is making alone.
     if (m_pace->text() != pace) m_pace->setText(pace);
     m_pace->setVisible(!pace.isEmpty());
+    const QString warning = QString::fromStdString(figures.warning);
+    if (m_warning->text() != warning) {
+        m_warning->setText(warning);
+        m_warning->setAccessibleName(warning.isEmpty() ? AccessibleNameOf(IDS_LINK_WARNING_LABEL) : warning);
+    }
+    m_warning->setVisible(!warning.isEmpty());
     QStringList programs;
     for (const std::string& line : figures.programs) programs << QString::fromStdString(line);
     QStringList shown;

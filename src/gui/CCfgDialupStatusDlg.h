@@ -1,11 +1,14 @@
 #pragma once
 // The status dialog: the figures of the connection in progress, where the period's
-// charge is heading and its pace, the link's top programs, refreshed by the window on each connection tick and
-// closed by it when the connection ends. The window keeps one and shows it at most once at a time.
+// charge is heading and its pace, the link's top programs, and a warning when the
+// link's traffic or names go elsewhere; refreshed by the window on each connection tick
+// and closed by it when the connection ends. The window keeps one and shows it at most
+// once at a time.
 #include "gui/CAppDlg.h"
 #include "mainwnd/MainView.h"
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 
@@ -32,6 +35,7 @@ private:
     QLineEdit* m_pace;  // the period's pace; hidden while the period has no end
     QGroupBox* m_programGroup;  // hidden where the programs were not read
     QListWidget* m_programs;
+    QLabel* m_warning;  // the link's warning line; hidden while there is none
 };
 
 }  // namespace vr31k

@@ -40,12 +40,10 @@ QStyle::StandardPixmap IconOf(CheckStatus status) {
 
 }  // namespace
 
-QString CHelpDiagnosisDlg::StatusText(CheckStatus status) {
-    return Text(IDS_DIAGNOSIS_OK + static_cast<int>(status));
-}
+QString CHelpDiagnosisDlg::StatusText(CheckStatus status) { return QString::fromStdString(CheckStatusText(status)); }
 
-CHelpDiagnosisDlg::CHelpDiagnosisDlg(Checks checks, QWidget* parent)
-    : CAppDlg(IDS_DLG_DIAGNOSIS_CAPTION, QStringLiteral("CHelpDiagnosisDlg"), parent) {
+CHelpDiagnosisDlg::CHelpDiagnosisDlg(Checks checks, bool linkUp, QWidget* parent)
+    : CAppDlg(IDS_DLG_DIAGNOSIS_CAPTION, QStringLiteral("CHelpDiagnosisDlg"), parent), m_checks(std::move(checks)) {
     AllowResizing();
     m_summary = MakeLabel(IDS_DIAGNOSIS_RUNNING, QStringLiteral("summaryLabel"));
     m_list = new QTreeWidget(this);
@@ -66,6 +64,16 @@ CHelpDiagnosisDlg::CHelpDiagnosisDlg(Checks checks, QWidget* parent)
     m_copy->setAccessibleName(Text(IDS_DIAGNOSIS_COPY).remove(QStringLiteral("(&C)")));
     m_copy->setEnabled(false);
     m_copy->setAutoDefault(false);
+    // It sends a few bytes over the card, so it runs only when asked, and says so.
+    m_test = buttons->addButton(Text(IDS_DIAGNOSIS_TEST_BUTTON), QDialogButtonBox::ActionRole);
+    m_test->setObjectName(QStringLiteral("testButton"));
+    m_test->setAccessibleName(Text(IDS_DIAGNOSIS_TEST_BUTTON).remove(QStringLiteral("(&T)")));
+    m_test->setAccessibleDescription(Text(IDS_DIAGNOSIS_TEST_NOTE));
+    m_test->setToolTip(Text(IDS_DIAGNOSIS_TEST_NOTE));
+    m_test->setAutoDefault(false);
+    m_test->setEnabled(false);
+    m_test->setVisible(linkUp);
+    connect(m_test, &QPushButton::clicked, this, [this] { Run(true); });
     QPushButton* close = buttons->addButton(Text(IDS_BUTTON_CLOSE), QDialogButtonBox::RejectRole);
     Identify(close, IDS_BUTTON_CLOSE, QStringLiteral("closeButton"));
     close->setDefault(true);
@@ -78,23 +86,33 @@ CHelpDiagnosisDlg::CHelpDiagnosisDlg(Checks checks, QWidget* parent)
     layout->addWidget(m_summary);
     layout->addWidget(m_list, 1);
     layout->addWidget(buttons);
+    Run(false);
+}
 
+void CHelpDiagnosisDlg::Run(bool connectionTest) {
+    m_copy->setEnabled(false);
+    m_test->setEnabled(false);
+    m_summary->setText(Text(IDS_DIAGNOSIS_RUNNING));
+    m_summary->setAccessibleName(AccessibleNameOf(IDS_DIAGNOSIS_RUNNING));
     // The thread keeps its own results; a dialog closed meanwhile is simply not told.
     auto results = std::make_shared<std::vector<CheckResult>>();
-    QThread* worker = QThread::create([checks = std::move(checks), results] { *results = checks(); });
+    QThread* worker =
+        QThread::create([checks = m_checks, results, connectionTest] { *results = checks(connectionTest); });
     connect(worker, &QThread::finished, this, [this, results] { ShowResults(*results); });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();
 }
 
 void CHelpDiagnosisDlg::ShowResults(const std::vector<CheckResult>& results) {
+    m_list->clear();
     m_results = results;
     int failed = 0, warnings = 0;
     for (const CheckResult& r : results) {
         failed += r.status == CheckStatus::Failed ? 1 : 0;
         warnings += r.status == CheckStatus::Warning ? 1 : 0;
-        auto* row = new QTreeWidgetItem(m_list, {QString::fromStdString(r.id), StatusText(r.status),
+        auto* row = new QTreeWidgetItem(m_list, {QString::fromStdString(CheckName(r.id)), StatusText(r.status),
                                                  QString::fromStdString(r.message), QString::fromStdString(r.fix)});
+        row->setToolTip(0, QString::fromStdString(r.id));  // as vr31kctl --json doctor names it
         row->setIcon(1, style()->standardIcon(IconOf(r.status)));
         for (int column = 2; column < 4; ++column) row->setToolTip(column, row->text(column));
     }
@@ -122,6 +140,7 @@ void CHelpDiagnosisDlg::ShowResults(const std::vector<CheckResult>& results) {
     m_summary->setText(summary);
     m_summary->setAccessibleName(summary);
     m_copy->setEnabled(true);
+    m_test->setEnabled(true);
     emit ChecksShown();
 }
 

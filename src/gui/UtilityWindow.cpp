@@ -670,15 +670,17 @@ void UtilityWindow::OpenDiagnosis() {
     // The window's own open port is not asked again: the SIM query would find it locked.
     const bool portOpenHere = m_app.Card().IsOpen();
     const bool trayHost = QSystemTrayIcon::isSystemTrayAvailable();
+    const std::string link = m_session->Connection().IsConnected() ? m_session->Charge().FoundConnection().interfaceName
+                                                                    : std::string();
     CHelpDiagnosisDlg dialog(
-        [=] {
-            DoctorInput input =
-                MachineDoctorInput(folder, port.empty() ? std::nullopt : std::optional<std::string>(port), chipset);
+        [=](bool connectionTest) {
+            DoctorInput input = MachineDoctorInput(folder, port.empty() ? std::nullopt : std::optional<std::string>(port),
+                                                   chipset, link, connectionTest);
             input.portOpenHere = portOpenHere;
             input.trayHost = trayHost;
             return RunDoctor(input);
         },
-        DialogParent());
+        !link.empty(), DialogParent());
     m_diagnosis = &dialog;
     dialog.exec();
 }

@@ -20,6 +20,9 @@ using namespace ids;
 namespace {
 // Between closing the card's command port and the dial opening the card's data port.
 constexpr auto kPortSettle = std::chrono::milliseconds(100);
+// How often the link's path is read again while it is up: a route or a resolver that
+// changes (a VPN started) shows within seconds, and the bus is asked seldom.
+constexpr unsigned kLinkPathTicks = 5;
 
 std::string Bytes(uint64_t count) { return FormatByteCount(count, true, true); }
 
@@ -73,7 +76,8 @@ ConnectionFiguresText FiguresText(const ConnectionSnapshot& snapshot) {
             Allowance(period.limitLeft),
             FormatProjection(period.projection),
             period.pace ? FormatPace(*period.pace) : std::string(),
-            snapshot.programsRead ? TopProgramLines(snapshot.programs, kDialogPrograms) : std::vector<std::string>{}};
+            snapshot.programsRead ? TopProgramLines(snapshot.programs, kDialogPrograms) : std::vector<std::string>{},
+            snapshot.warning};
 }
 
 ConnectionFiguresText ConnectionFiguresOf(CRasChargeCtrl& charge, bool includeLive) {
@@ -92,8 +96,8 @@ int DialProgressTextId(uint32_t state) {
     }
 }
 
-ConnectionControl::ConnectionControl(CUtilityDlg& window)
-    : m_window(window), m_view(window.View()), m_charge(window.Charge()) {}
+ConnectionControl::ConnectionControl(CUtilityDlg& window, LinkPathProbe linkPath)
+    : m_window(window), m_view(window.View()), m_charge(window.Charge()), m_linkPath(std::move(linkPath)) {}
 
 ConnectionControl::~ConnectionControl() {
     if (m_monitoring) m_charge.StopMonitor();
@@ -301,7 +305,7 @@ void ConnectionControl::OnNotice(ConnectionNotice notice) {
         // The row of the connection before is written before this one's figures begin.
         RecordOwed(false);
         m_charge.BeginConnection();
-        m_current = Current{++m_current.serial, true, false};
+        m_current = Current{++m_current.serial, true, false, {}, 0};
         LimitChanged();
         if (Own()) {
             m_phase = ConnectionPhase::Connected;
@@ -330,6 +334,7 @@ void ConnectionControl::OnNotice(ConnectionNotice notice) {
 }
 
 void ConnectionControl::OnGone() {
+    m_current.warning = {};
     m_view.StopTimer(kTimerConnection);
     if (m_view.StatusDialogOpen()) m_view.CloseStatusDialog();
     switch (m_phase) {
@@ -346,6 +351,7 @@ void ConnectionControl::OnGone() {
 // --- the tick and the end
 
 void ConnectionControl::Tick() {
+    if (m_phase == ConnectionPhase::Connected || m_phase == ConnectionPhase::Outside) LookAtLinkPath();
     Sample();
     if (m_phase == ConnectionPhase::Connected || m_phase == ConnectionPhase::Outside) WatchLimit();
 }
@@ -370,10 +376,15 @@ void ConnectionControl::Sample() {
         // The tip keeps its usual lines unless the user's limit is on.
         const std::string paceText =
             m_limit.kind != kLimitOff ? FormatPaceShort(*figuresNow().period->pace) : std::string();
-        m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume, paceText));
+        m_view.SetTrayTip(ConnectionTrayTip(live.entry, duration, volume, paceText, m_current.warning.tip));
     }
     if (m_view.StatusDialogOpen()) m_view.RefreshStatusDialog(FiguresText(figuresNow()));
     if (m_observer != nullptr) m_observer->Ticked();
+}
+
+void ConnectionControl::LookAtLinkPath() {
+    if (!m_linkPath || m_current.pathTicks++ % kLinkPathTicks != 0) return;
+    m_current.warning = LinkWarningOf(m_linkPath(m_charge.FoundConnection().interfaceName));
 }
 
 void ConnectionControl::WatchLimit() {
@@ -561,6 +572,7 @@ void ConnectionControl::OpenStatusDialog() {
 
 ConnectionSnapshot ConnectionControl::Snapshot() const {
     ConnectionSnapshot snapshot = SnapshotOf(m_charge, PeriodOf(m_charge, true, m_limit));
+    snapshot.warning = m_current.warning.line;
     snapshot.programsRead = true;
     snapshot.programs = m_charge.RunningPrograms();
     return snapshot;

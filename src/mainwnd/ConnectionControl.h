@@ -7,6 +7,7 @@
 #include "accounting/UsageLimit.h"
 #include "dialup/CWRasCtrl.h"
 #include "mainwnd/CUtilityDlg.h"
+#include "mainwnd/LinkWarning.h"
 
 #include <cstdint>
 #include <optional>
@@ -71,7 +72,8 @@ enum class ConnectionNotice {
 //  Dialling               notice Appeared               -> Connected  tick starts
 //  Idle/Preparing/Ending  notice Appeared               -> Outside    another dialler's: shown,
 //                                                                     tick starts
-//  Connected/Outside      tick                          -> same       figures, the user's limit
+//  Connected/Outside      tick                          -> same       figures, the user's limit;
+//                                                                     the link's path every 5th
 //  Own                    dial error                    -> End        DialFailed
 //  Dialling               dial not started              -> End        DialNotStarted
 //  Own, not connected     connect command, remote       -> End        DialCancelled
@@ -119,7 +121,9 @@ enum class EndKind {
 
 class ConnectionControl final : public IConnectionControl {
 public:
-    explicit ConnectionControl(CUtilityDlg& window);
+    // `linkPath` reads where the connection's traffic and names go while it is up (none:
+    // not looked at).
+    explicit ConnectionControl(CUtilityDlg& window, LinkPathProbe linkPath = {});
     ~ConnectionControl() override;
     ConnectionControl(const ConnectionControl&) = delete;
     ConnectionControl& operator=(const ConnectionControl&) = delete;
@@ -176,6 +180,8 @@ private:
     void Tick();
     // The figures of the live connection sampled and shown (the tick's and the end's).
     void Sample();
+    // Where the connection's traffic and names go, read again every kLinkPathTicks ticks.
+    void LookAtLinkPath();
     // The user's limit and the burst warning, after a tick: may hang up.
     void WatchLimit();
     // At the user's limit: true when the dial may go on (asked when `ask`).
@@ -206,7 +212,10 @@ private:
         unsigned serial = 0;      // counts the connections
         bool rowOwed = false;     // not recorded yet
         bool limitEnded = false;  // the limit hung it up once: a failed hang-up is not retried
+        LinkWarning warning{};    // where its traffic or names go wrong, as last looked at
+        unsigned pathTicks = 0;   // ticks since then
     } m_current;
+    LinkPathProbe m_linkPath;
 
     // The user's own limit, read when a dial or a connection begins.
     LimitSettings m_limit;

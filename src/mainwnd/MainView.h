@@ -17,7 +17,7 @@
 namespace vr31k {
 
 // The six figures of the status and result dialogs, as shown, and where the period's
-// charge is heading (only the status dialog shows that).
+// charge is heading and the link's warning (only the status dialog shows those).
 struct ConnectionFiguresText {
     std::string time;
     std::string sent;
@@ -29,6 +29,7 @@ struct ConnectionFiguresText {
     std::string pace{};  // the period's pace in one line; empty when the period has no end
     // The link's top programs (or that it has none), where they were read: the status dialog's.
     std::vector<std::string> programs{};
+    std::string warning{};  // the link's warning line; empty when there is none
     bool operator==(const ConnectionFiguresText&) const = default;
 };
 

@@ -131,16 +131,24 @@ std::string Utf8Prefix(const std::string& text, std::size_t bytes) {
 }  // namespace
 
 std::string ConnectionTrayTip(const std::string& entry, const std::string& duration, const std::string& volume,
-                              const std::string& pace, std::size_t maxBytes) {
-    const std::string head = std::string(LoadString(ids::IDS_APP_TITLE)) + "\n通信中: ";
+                              const std::string& pace, const std::string& warning, std::size_t maxBytes) {
+    static const std::string kEllipsis = "…";
+    const std::string title(LoadString(ids::IDS_APP_TITLE));
     std::string tail = "\n接続時間: " + duration + "\nデータ量: " + volume;
+    const std::size_t room = maxBytes - 1;  // the terminator
+    // The warning matters more than the entry's name: it takes the name's line, which
+    // would leave it no room anyway.
+    if (!warning.empty()) {
+        const std::string head = title + "\n" + warning;
+        if (!pace.empty() && head.size() + tail.size() + pace.size() + 1 <= room) tail += "\n" + pace;
+        return Utf8Prefix(head + tail, room);
+    }
+    const std::string head = title + "\n通信中: ";
     // The pace goes only with room for at least a character of the entry beside it.
     if (!pace.empty() && head.size() + tail.size() + pace.size() + 8 < maxBytes) tail += "\n" + pace;
-    const std::size_t room = maxBytes - 1;  // the terminator
     if (head.size() + entry.size() + tail.size() <= room) return head + entry + tail;
-    static const std::string kEllipsis = "…";
     const std::size_t fixed = head.size() + tail.size() + kEllipsis.size();
-    if (fixed >= room) return Utf8Prefix(head + entry + tail, room);  // cannot happen with real figures
+    if (fixed > room) return Utf8Prefix(head + entry + tail, room);  // cannot happen with real figures
     return head + Utf8Prefix(entry, room - fixed) + kEllipsis + tail;
 }
 

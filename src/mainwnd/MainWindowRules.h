@@ -94,10 +94,12 @@ struct ComboFill {
 ComboFill FillEntryCombo(const EntryList& names, int index);
 
 // The tray tip while connected: title, entry, duration, volume, and a line of the
-// period's pace when one is given. The tip holds `maxBytes` bytes (including a
-// terminator); a long entry name is shortened with "…" (never cut inside a character),
-// the figures never; a pace that leaves no room for them is left out.
+// period's pace when one is given; the link's warning, when given, in the entry's
+// place. The tip holds `maxBytes` bytes (including a terminator); a long entry name is
+// shortened with "…" (never cut inside a character), the figures never; a pace that
+// leaves no room for them (and a character of the entry) is left out.
 std::string ConnectionTrayTip(const std::string& entry, const std::string& duration, const std::string& volume,
-                              const std::string& pace = {}, std::size_t maxBytes = 128);
+                              const std::string& pace = {}, const std::string& warning = {},
+                              std::size_t maxBytes = 128);
 
 }  // namespace vr31k

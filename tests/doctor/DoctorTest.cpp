@@ -40,7 +40,44 @@ struct Case {
     const char* fix;      // a part of the fix ("" none)
 };
 
+// A look that finds `value` whatever it is asked about.
+template <typename T>
+auto Finds(T value) {
+    return [=](const auto&...) { return value; };
+}
+
 TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
+    // The card's link up as ppp0, and what the looks at it find.
+    const auto up = [](std::function<void(DoctorInput&)> set) {
+        return [=](FakeDoctorSystem& s) {
+            s.in.cardLink = "ppp0";
+            set(s.in);
+        };
+    };
+    const auto route = [&](RouteFinding found) { return up([=](DoctorInput& in) { in.route = Finds(found); }); };
+    const auto names = [&](NameServerFacts facts, std::optional<DesktopLinkReport> report = {}) {
+        return up([=](DoctorInput& in) {
+            in.nameServers = Finds(facts);
+            in.desktopReport = Finds(report);
+        });
+    };
+    const ResolvedLinkView resolved{{BusReach::Ready, true, ""}, true, {"10.0.0.1"}, {}, true};
+    const auto metered = [&](NetworkManagerView nm, std::optional<DesktopLinkReport> report) {
+        return up([=](DoctorInput& in) {
+            in.networkManager = Finds(nm);
+            in.desktopReport = Finds(report);
+        });
+    };
+    const auto nm = [](bool running, NmMetered global) { return NetworkManagerView{{BusReach::Ready, running, ""}, global, false, "", {}}; };
+    const auto hookSaid = [](DesktopResult result) {
+        return DesktopLinkReport{"ppp0", result, "denied", ResolverManager::Resolvconf, result, "denied"};
+    };
+    const auto test = [&](NameQueryResult result) {
+        return up([=](DoctorInput& in) {
+            in.nameServers = Finds(NameServerFacts{{"10.0.0.1"}, ResolverManager::PlainFile, {}, false, {}});
+            in.connectionTest = Finds(result);
+        });
+    };
     const auto groups = [](std::vector<std::string> session, std::vector<std::string> database) {
         return [=](FakeDoctorSystem& s) { s.SetGroups(session, database); };
     };
@@ -147,6 +184,57 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
          "pppd がインストールされていません", "apt-get install ppp"},
         {"no kernel PPP", {}, "kernel-ppp", Status::Failed, "/dev/ppp がありません。カーネルに PPP", "modprobe ppp_generic"},
         {"the hook and its recorder", {}, "ip-down-hook", Status::Ok, "と、それが実行する記録プログラム", ""},
+        {"the ip-up hook and its program", {}, "ip-up-hook", Status::Ok, "と、それが実行するフックプログラム", ""},
+        {"the ip-up hook without its program", [](FakeDoctorSystem& s) { fs::remove(s.root.File("hook")); },
+         "ip-up-hook", Status::Warning, "フックプログラムがありません", "scripts/setup.sh"},
+        {"no link up", [](FakeDoctorSystem& s) { s.in.route = Finds(RouteFinding{}); }, "default-route",
+         Status::Unknown, "接続がないため", ""},
+        {"the route through the link", route({LinkRoute::Through, "", false, {}, {}}), "default-route", Status::Ok,
+         "通信は ppp0 を通っています", ""},
+        {"a default route of a lower metric", route({LinkRoute::Elsewhere, "eth0", true, 700, 100}), "default-route",
+         Status::Warning, "その既定の経路 (メトリック 100) が、ppp0 の既定の経路 (メトリック 700)", "ipv4.route-metric"},
+        {"the link without a default route", route({LinkRoute::Elsewhere, "eth0", true, {}, 100}), "default-route",
+         Status::Warning, "ppp0 には既定の経路がありません", "replacedefaultroute"},
+        {"a VPN's routes", route({LinkRoute::Elsewhere, "wg0", false, {}, {}}), "default-route", Status::Warning,
+         "通信は wg0 を通っています。VPN などが", "VPN を切断"},
+        {"no default route at all", route({LinkRoute::None, "", false, {}, {}}), "default-route", Status::Failed, "既定の経路がありません",
+         "defaultroute"},
+        {"the link's servers first in the file",
+         names({{"10.0.0.1"}, ResolverManager::PlainFile, {"10.0.0.1", "192.168.1.1"}, false, {}}), "link-dns", Status::Ok,
+         "10.0.0.1 を使っています (/etc/resolv.conf のファイル)", ""},
+        {"resolvconf without the link's servers", names({{"10.0.0.1"}, ResolverManager::Resolvconf, {"192.168.1.1"}, false, {}}),
+         "link-dns", Status::Warning, "resolvconf は 192.168.1.1 に問い合わせます", "resolvconf -a ppp0.pppd"},
+        {"resolvconf that refused them", names({{"10.0.0.1"}, ResolverManager::Resolvconf, {}, false, {}}, hookSaid(DesktopResult::Failed)),
+         "link-dns", Status::Warning, "設定されていません。 (接続時のフックの結果: denied)", "resolvconf"},
+        {"resolved with the link's servers",
+         names({{"10.0.0.1"}, ResolverManager::ResolvedStub, {"10.0.0.1"}, true, resolved}), "link-dns", Status::Ok,
+         "(systemd-resolved)", ""},
+        {"resolved without them",
+         names({{"10.0.0.1", "10.0.0.2"}, ResolverManager::ResolvedStub, {}, true, ResolvedLinkView{{BusReach::Ready, true, ""}, true, {}, {}, false}}),
+         "link-dns", Status::Warning, "systemd-resolved にはネームサーバが設定されていません", "resolvectl dns ppp0 10.0.0.1 10.0.0.2"},
+        {"no servers from the peer", names({{}, ResolverManager::PlainFile, {"192.168.1.1"}, false, {}}), "link-dns",
+         Status::Warning, "受け取っていません", "usepeerdns"},
+        {"a local cache first", names({{"10.0.0.1"}, ResolverManager::NetworkManager, {"127.0.0.1"}, false, {}}), "link-dns",
+         Status::Unknown, "ここからは確認できません (NetworkManager)", ""},
+        {"no NetworkManager", metered(nm(false, NmMetered::Unknown), {}), "metered", Status::Ok, "動作していません", ""},
+        {"metered for the desktop", metered(nm(true, NmMetered::GuessYes), {}), "metered", Status::Ok,
+         "従量制として扱っています (Metered: guess-yes)", ""},
+        {"refused by polkit", metered(nm(true, NmMetered::No), hookSaid(DesktopResult::Refused)), "metered",
+         Status::Warning, "扱っていません (Metered: no)", "拒否しました (denied)。polkit"},
+        {"the setting off", metered(nm(true, NmMetered::No), hookSaid(DesktopResult::NotAsked)), "metered",
+         Status::Warning, "ダウンロードされることがあります", "set-desktop --metered 1"},
+        {"the hook not run", metered(nm(true, NmMetered::No), {}), "metered", Status::Warning, "扱っていません",
+         "実行されていません"},
+        {"metered, but another connection primary",
+         metered(NetworkManagerView{{BusReach::Ready, true, ""}, NmMetered::No, true, "/d/7", NmMetered::Yes}, {}),
+         "metered", Status::Warning, "別の接続を主な接続としているため", "「既定の経路」の対処"},
+        {"no system bus", metered(NetworkManagerView{}, {}), "metered", Status::Unknown, "システムバスに接続できない", ""},
+        {"the connection test answered", test({true, true, 0, "192.0.2.7", 57, 73, ""}), "connection-test", Status::Ok,
+         "10.0.0.1 に example.com を問い合わせ、192.0.2.7 と答えがありました (送信 57 バイト、受信 73 バイト)", ""},
+        {"the connection test unanswered", test({true, false, -1, "", 57, 0, ""}), "connection-test", Status::Failed,
+         "3 秒以内に答えがありませんでした (送信 57 バイト)", "電波"},
+        {"the connection test not sent", test({false, false, -1, "", 0, 0, "bind to ppp0: denied"}), "connection-test",
+         Status::Failed, "送れませんでした (bind to ppp0: denied)", ""},
         {"the hook without its recorder", [](FakeDoctorSystem& s) { fs::remove(s.root.File("record")); }, "ip-down-hook",
          Status::Warning, "記録プログラムがありません", "scripts/setup.sh"},
         {"a folder open to everyone", [](FakeDoctorSystem& s) { chmod(s.in.dataFolder.c_str(), 0777); }, "data-folder",
@@ -216,6 +304,9 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
         EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
         if (*c.fix == '\0') EXPECT_EQ(r.fix, "");
         else EXPECT_NE(r.fix.find(c.fix), std::string::npos) << r.fix;
+        // Every check has a name people read, in the plain report too.
+        EXPECT_NE(CheckName(r.id), r.id);
+        EXPECT_NE(DoctorText({r}).find(CheckName(r.id)), std::string::npos);
         // The plain report shows what it read, whatever that holds, and obeys none of it.
         for (const unsigned char ch : DoctorText({r})) {
             EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch != 0x7f)) << r.message;

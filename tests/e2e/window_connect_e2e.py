@@ -2,7 +2,8 @@
 
 Run by window_e2e.sh --connect inside a private network namespace. Steps: connect from
 the window's button (question, connecting dialog, to the tray), the status dialog from
-the tray menu with its figures moving, hang up from the tray menu (question,
+the tray menu with its figures moving and, while a VPN takes the traffic, the link's
+warning (also in vr31kctl status), hang up from the tray menu (question,
 disconnecting and result dialogs), one history row; a lost line (message, result
 dialog, a second row); vr31kctl connect, status and disconnect asking the window (its
 result dialog, a third row); the user's limit: the warning share warns once, the limit
@@ -69,6 +70,19 @@ def main():
     first = figures(status)
     ui.wait(lambda: figures(status) != first, "the figures to move", timeout=5)
     ui.shot("status-dialog")
+    # A VPN's two halves of the address space on another interface take the traffic from
+    # the link: within the 5 s the window takes to look again, the status dialog warns
+    # (read through the accessibility tree) and vr31kctl status says the same.
+    for words in (["link", "add", "vpn0", "type", "veth", "peer", "name", "vpn1"], ["link", "set", "vpn0", "up"],
+                  ["link", "set", "vpn1", "up"], ["route", "add", "0.0.0.0/1", "dev", "vpn0"],
+                  ["route", "add", "128.0.0.0/1", "dev", "vpn0"]):
+        subprocess.run(["ip"] + words, check=True)
+    warned = lambda: next((t for t in ui.texts_of(status) if t.startswith("警告") and "vpn0" in t), None)
+    line = ui.wait(warned, "the warning line", timeout=8)
+    ui.shot("status-dialog-warning")
+    assert json.loads(ui.ctl("--json", "status"))["warning"] == line
+    subprocess.run(["ip", "link", "del", "vpn0"], check=True)
+    ui.wait(lambda: not warned(), "the warning to go with the VPN", timeout=8)
     close(status, "ダイヤルアップ通信状態")
 
     # Hang up from the tray menu: question, disconnecting dialog, result dialog.

@@ -2,6 +2,7 @@
 // disconnecting dialog's dots and its refusal to be closed, the figures in the result and
 // status dialogs. The window runs them in MainWindowTest.
 #include "ModalScript.h"
+#include "Spoken.h"
 #include "common/StringIds.h"
 #include "gui/CCfgDialupStatusDlg.h"
 #include "gui/CDialupConnectingDlg.h"
@@ -171,6 +172,9 @@ TEST(StatusDialog, RefreshesWhileOpenAndClosesFromOutside) {
         EXPECT_EQ(line->accessibleName(), QStringLiteral("予想金額"));
         EXPECT_EQ(line->text(), QString::fromStdString(calm.projection.text));
         EXPECT_FALSE(line->font().bold());
+        auto* warning = dialog.findChild<QLabel*>(QStringLiteral("linkWarning"));
+        ASSERT_NE(warning, nullptr);
+        EXPECT_FALSE(warning->isVisible());
         const QSize size = dialog.size();
         dialog.Refresh(heading);
         ExpectFigures(dialog, heading, QStringLiteral("通信状態"));
@@ -183,6 +187,11 @@ TEST(StatusDialog, RefreshesWhileOpenAndClosesFromOutside) {
         dialog.Refresh(calm);
         EXPECT_FALSE(line->font().bold());
         EXPECT_TRUE(line->accessibleDescription().isEmpty());
+        // The link's warning above the figures, read by its words.
+        calm.warning = "警告: 接続していますが、通信はこの接続ではなく wg0 を通っています。";
+        dialog.Refresh(calm);
+        EXPECT_TRUE(warning->isVisible());
+        EXPECT_EQ(test::SpokenOf(warning).name, calm.warning);
         dialog.Close();
     });
     dialog.Run(calm);

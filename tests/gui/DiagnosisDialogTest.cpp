@@ -31,7 +31,13 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
     system.in.peerFileText = "a newer peer file\n";
     // What the dialog's own run found (free space, for one, moves between two runs).
     std::vector<CheckResult> expected;
-    CHelpDiagnosisDlg dialog([&] { return expected = RunDoctor(system.in); });
+    bool tested = false;  // the last run had the connection test
+    CHelpDiagnosisDlg dialog(
+        [&](bool connectionTest) {
+            tested = connectionTest;
+            return expected = RunDoctor(system.in);
+        },
+        true);
     auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("checkList"));
     auto* copy = dialog.findChild<QPushButton*>(QStringLiteral("copyButton"));
     auto* summary = dialog.findChild<QLabel*>(QStringLiteral("summaryLabel"));
@@ -53,7 +59,8 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
         const CheckResult& r = expected[static_cast<size_t>(row)];
         failed += r.status == CheckStatus::Failed ? 1 : 0;
         warnings += r.status == CheckStatus::Warning ? 1 : 0;
-        const std::string wanted[] = {r.id, CHelpDiagnosisDlg::StatusText(r.status).toStdString(), r.message, r.fix};
+        const std::string wanted[] = {CheckName(r.id), CHelpDiagnosisDlg::StatusText(r.status).toStdString(), r.message,
+                                      r.fix};
         for (int column = 0; column < 4; ++column) {
             QAccessibleInterface* cell = table->cellAt(row, column);
             ASSERT_NE(cell, nullptr) << row << "," << column;
@@ -62,7 +69,7 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
     }
     const auto spokenRow = [&](const char* id) {
         for (int row = 0; row < table->rowCount(); ++row) {
-            if (table->cellAt(row, 0)->text(QAccessible::Name).toStdString() == id) {
+            if (table->cellAt(row, 0)->text(QAccessible::Name).toStdString() == CheckName(id)) {
                 return table->cellAt(row, 1)->text(QAccessible::Name).toStdString() + " " +
                        table->cellAt(row, 2)->text(QAccessible::Name).toStdString();
             }
@@ -81,6 +88,18 @@ TEST(DiagnosisDialog, EveryCheckIsReadAloudAndTheReportIsCopied) {
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), DoctorText(expected));
 
     test::ExpectDrawn(dialog, QStringLiteral("CHelpDiagnosisDlg"));
+
+    // While the link is up the connection test is offered, says what it sends, and runs
+    // only when pressed.
+    auto* testButton = dialog.findChild<QPushButton*>(QStringLiteral("testButton"));
+    ASSERT_NE(testButton, nullptr);
+    EXPECT_EQ(test::SpokenOf(testButton).name, "接続テスト");
+    EXPECT_NE(test::SpokenOf(testButton).description.find("100 バイト"), std::string::npos);
+    EXPECT_FALSE(tested);
+    shown = false;
+    testButton->click();
+    ASSERT_TRUE(test::WaitFor([&] { return shown; }, 30000));
+    EXPECT_TRUE(tested);
 }
 
 // The box names the cause beneath the table's text, and its diagnosis button (only where

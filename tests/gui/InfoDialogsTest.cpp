@@ -110,7 +110,7 @@ std::vector<Built> AllDialogs(UtilitySettings& settings, IMessageBox& boxes, Ent
     add("CCfgUtilityDlg", std::make_unique<CCfgUtilityDlg>(settings, boxes), exec);
     add("CHelpCardInfoDlg", std::make_unique<CHelpCardInfoDlg>("09012345678", "1.23.4567"), exec);
     add("CAboutDlg", std::make_unique<CAboutDlg>(), exec);
-    add("CHelpDiagnosisDlg", std::make_unique<CHelpDiagnosisDlg>([] {
+    add("CHelpDiagnosisDlg", std::make_unique<CHelpDiagnosisDlg>([](bool) {
             return std::vector<CheckResult>{{"tty-holders", CheckStatus::Failed, "held", "kill 1"}};
         }), exec);
     const ConnectionFiguresText figures{"01:02:05",  "1,234,567 Bytes", "1,073,741,824 Bytes",

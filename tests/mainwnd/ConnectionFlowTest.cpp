@@ -80,6 +80,9 @@ protected:
 
 TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     VR31K_IN_PRIVATE_NETNS();
+    std::string looked;  // the interface whose path was looked at
+    s.services->UseLinkPath(
+        [&](const std::string& name) { return looked = name, LinkPathFacts{LinkRoute::Elsewhere, "eth9", LinkNames::Used}; });
     Begin();
     // A yen a packet of 16 bytes after the first: every byte the connection moved
     // shows in the charge, and counting it twice would too.
@@ -99,7 +102,10 @@ TEST_F(ConnectionFlow, ConnectTickHangUpShowsTheResultAndRecordsOneRow) {
     EXPECT_TRUE(view.StatusDialogOpen());
     window->OnTimer(kTimerConnection);
     EXPECT_GT(view.statusRefreshes, 0);
-    EXPECT_NE(view.trayTip.find("通信中: " + std::string(kFactoryApn)), std::string::npos);
+    // The route goes elsewhere: the status dialog says so, the tray tip in the entry's line.
+    EXPECT_EQ(looked.rfind("ppp", 0), 0u) << "the link's interface: " << looked;
+    EXPECT_EQ(view.statusFigures.warning, FormatString(IDS_LINK_WARNING_ROUTE, {"eth9"}));
+    EXPECT_NE(view.trayTip.find("\n警告: 通信は eth9 経由\n接続時間: "), std::string::npos) << view.trayTip;
 
     view.user.answers = {true};  // yes, disconnect
     window->OnCommand(kCmdTrayConnect);
@@ -548,6 +554,8 @@ TEST_F(ConnectionFlow, RequestsWithoutAConnection) {
 // the command prints what the window answered.
 TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     VR31K_IN_PRIVATE_NETNS();
+    s.services->UseLinkPath(
+        [](const std::string&) { return LinkPathFacts{LinkRoute::Through, "", LinkNames::NotUsed}; });
     Begin();
     LockDirVariable lockDirVariable(dir.Path());
     RemoteControl& remote = s.session->Remote();
@@ -575,7 +583,9 @@ TEST_F(ConnectionFlow, VrctlAsksTheRunningWindow) {
     ASSERT_TRUE(view.Pump([&] { return view.timers.count(kTimerConnection) == 1; }));
 
     // The running connection is on disk ("saved").
-    expectCtl({"status"}, 0, {"\"source\": \"utility\"", "\"saved\": \"", entry});
+    expectCtl({"status"}, 0,
+              {"\"source\": \"utility\"", "\"saved\": \"", entry,
+               "\"warning\": \"" + FormatString(IDS_LINK_WARNING_NAMES, {})});
     expectCtl({"connect"}, 1, {"already-connected"});
 
     // A watch follows the connection until it ends.

@@ -34,13 +34,16 @@ struct FakeDoctorSystem {
         chmod(port.c_str(), 0660);
         struct stat st {};
         stat(port.c_str(), &st);
-        in.roots = {root.File("proc"), root.File("lock"), root.File("ppp"), root.File("dev"), root.File("udev"),
-                    root.File("run"), root.File("pppd"), {root.File("record")}};
-        for (const char* dir : {"proc", "lock", "ppp/peers", "ppp/ip-down.d", "dev", "udev", "run", "data"}) {
+        in.roots = {root.File("proc"), root.File("lock"),   root.File("ppp"),      root.File("dev"),
+                    root.File("udev"), root.File("run"),    root.File("pppd"),     {root.File("record")},
+                    {root.File("hook")}};
+        for (const char* dir :
+             {"proc", "lock", "ppp/peers", "ppp/ip-up.d", "ppp/ip-down.d", "dev", "udev", "run", "data"}) {
             std::filesystem::create_directories(root.File(dir));
         }
-        for (const std::string& program :
-             {in.roots.pppd, root.File("ppp/ip-down.d/vr31k-utility"), root.File("record")}) {
+        for (const std::string& program : {in.roots.pppd, root.File("ppp/ip-up.d/vr31k-utility"),
+                                           root.File("ppp/ip-down.d/vr31k-utility"), root.File("record"),
+                                           root.File("hook")}) {
             WriteFile(program, "#!/bin/sh\n");
             chmod(program.c_str(), 0755);
         }

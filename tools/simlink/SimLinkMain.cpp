@@ -144,6 +144,8 @@ int main(int argc, char** argv) {
     Log("PAP authentication succeeded");
     if (tun.Fd() >= 0 && !tun.Configure("10.64.64.64", "10.64.64.65")) {
         Log(std::string("simulated link: cannot configure ") + tun.Name() + ": " + std::strerror(errno));
+    } else if (tun.Fd() >= 0 && !tun.TakeDefaultRoute()) {
+        Log("simulated link: not replacing the existing default route");
     }
     Log("local  IP address 10.64.64.64");
     Log("remote IP address 10.64.64.65");

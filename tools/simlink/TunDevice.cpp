@@ -1,9 +1,12 @@
 #include "simlink/TunDevice.h"
 
+#include "platform/linux/DefaultRoute.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <linux/if.h>
 #include <linux/if_tun.h>
+#include <net/route.h>
 #include <netinet/in.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -88,6 +91,21 @@ bool TunDevice::Configure(const std::string& local, const std::string& peer) {
     errno = saved;
     if (ok && m_udp < 0) m_udp = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     return ok;
+}
+
+bool TunDevice::TakeDefaultRoute() {
+    if (m_fd < 0 || !ReadDefaultRoutes().empty()) return false;
+    const int sock = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (sock < 0) return false;
+    rtentry route{};
+    for (sockaddr* any : {&route.rt_dst, &route.rt_genmask, &route.rt_gateway}) {
+        reinterpret_cast<sockaddr_in*>(any)->sin_family = AF_INET;
+    }
+    route.rt_flags = RTF_UP;
+    route.rt_dev = m_name.data();
+    const bool added = ioctl(sock, SIOCADDRT, &route) == 0;
+    close(sock);
+    return added;
 }
 
 size_t TunDevice::Receive(size_t bytes) {

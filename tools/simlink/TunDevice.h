@@ -18,6 +18,10 @@ public:
     bool Create(const std::string& pattern);
     // Sets local and peer IPv4 addresses and brings the interface up.
     bool Configure(const std::string& local, const std::string& peer);
+    // Makes the interface the default route as pppd's `defaultroute` does: only where
+    // there is none (a machine's own is never displaced). False when one was there or
+    // the route could not be added.
+    bool TakeDefaultRoute();
     // Counts as received on the interface: UDP datagrams from the peer, `bytes` in all.
     size_t Receive(size_t bytes);
     // Counts as sent: UDP datagrams to the peer through the interface, read back off it.
