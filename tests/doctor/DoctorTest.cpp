@@ -3,8 +3,6 @@
 // answers given; a real user who joins the tty's group during a session; and vr31kctl
 // doctor against the simulated card.
 #include "CardSimulator.h"
-#include "accounting/ProgramBlockList.h"
-#include "app/MachineDoctor.h"
 #include "doctor/Doctor.h"
 #include "card/CardResults.h"
 #include "common/StringIds.h"
@@ -87,10 +85,13 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
             s.in.modemManager = [=](const std::string&) { return ModemManagerView{true, "/sys/usb1/1-2", permission, {}}; };
         };
     };
-    const auto keptOff = [](std::string list) {
+    // The list as its reader (above the doctor) gives it: the programs' ids, or why not.
+    const auto keptOff = [](std::optional<std::vector<std::string>> ids, std::string why = {}) {
         return [=](FakeDoctorSystem& s) {
-            test::WriteFile(s.in.dataFolder + "/" + kProgramBlockListName, list);
-            s.in.keptOff = KeptOffReader(s.in.dataFolder);
+            s.in.keptOff = [=](std::string& problem) {
+                problem = why;
+                return ids;
+            };
         };
     };
     const std::vector<Case> cases = {
@@ -290,9 +291,9 @@ TEST(Doctor, EachCheckNamesTheCauseAndTheFix) {
          Status::Ok, "トレイがあります", ""},
         {"the window sees none", [](FakeDoctorSystem& s) { s.in.desktop = true; s.in.trayHost = false; }, "tray",
          Status::Warning, "表示されたまま", ""},
-        {"programs kept off", keptOff("vr31k-blocked-programs 1\nunit=apt-daily.service\n"), "kept-off", Status::Ok,
+        {"programs kept off", keptOff(std::vector<std::string>{"apt-daily.service"}), "kept-off", Status::Ok,
          "止めているプログラム: apt-daily.service", ""},
-        {"a list of them that is not one", keptOff("unit=x\n"), "kept-off", Status::Warning, "読めません",
+        {"a list of them that is not one", keptOff(std::nullopt, "line 1 is not a program"), "kept-off", Status::Warning, "読めません",
          "programs allow --all"},
     };
     for (const Case& c : cases) {
