@@ -26,8 +26,8 @@ bool ProgramBlockList::Blocks(ProgramKind kind, std::string_view id) const {
 }
 
 std::string BlockedProgramProblem(ProgramKind kind, std::string_view id) {
-    // systemd's unit name characters; a desktop entry id's (the Desktop Entry
-    // Specification's D-Bus-name-like ids and the usual dashed ones).
+    // systemd's unit name characters; a desktop entry id's (reverse-DNS names as D-Bus
+    // names are written, and the usual dashed ones).
     const bool unit = kind == ProgramKind::Unit;
     const std::string_view suffix = unit ? ".service" : ".desktop";
     if (kind != ProgramKind::Unit && kind != ProgramKind::App) return "only a service or an application can be kept off";
