@@ -99,6 +99,12 @@ reader=$(pgrep -f "vr31k-program-reader $data ")
 kill -KILL "$reader"
 ctl disconnect >/dev/null
 wait "$connect_pid"
+# The second link's final figures may land a moment after the connection has ended (its
+# ip-down writes them in the reader's place); wait for both records, boundedly.
+for _ in $(seq 50); do
+  [ "$(grep -l '^final=1' "$data"/spool/programs-*.prog 2>/dev/null | wc -l)" -ge 2 ] && break
+  sleep 0.2
+done
 
 python3 - "$data/spool" "$work/link-bytes" "$evil" <<'PY'
 import glob, os, re, sys
